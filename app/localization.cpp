@@ -1,0 +1,146 @@
+#include "app/localization.hpp"
+
+namespace corvel {
+
+const std::array<CaptionRow, 36> kCaptionTable{{
+    {"TabSheetREM", "TTabSheet", "ремонт", "repair"},
+    {"TabSheetAD", "TTabSheet", "сборка", "join"},
+    {"TabSheetCFG", "TTabSheet", "настройки", "config"},
+    {"BitBtnRE", "TBitBtn", "реконструкция заголовка", "header reconstruction"},
+    {"BitBtnGO", "TBitBtn", "проверка потока", "explore the stream"},
+    {"RadioZM", "TRadioButton", "создать заголовок с минимально необходимым количеством данных",
+     "create header using minimum necessary blocks"},
+    {"RadioZI", "TRadioButton", "заголовок собирается из блоков исходного файла", "create header using source file blocks"},
+    {"CheckPere", "TCheckBox", "перенумеровать Media Objects", "renumber Media Objects"},
+    {"CheckNOsio", "TCheckBox", "сохранить без индекса", "save without index"},
+    {"Radio2AVI", "TRadioButton", "переложить в контейнер AVI без перекодирования", "put in AVI container without recompression"},
+    {"LabelAVI", "TLabel", "выходной файл:", "outgoing file:"},
+    {"RadioVA", "TRadioButton", "видео и звук", "video and sound"},
+    {"RadioVI", "TRadioButton", "только видео", "video only"},
+    {"RadioAU", "TRadioButton", "только звук", "sound only"},
+    {"Radio2FI", "TRadioButton", "блоки в отдельные файлы", "blocks to separate files"},
+    {"Label2FI", "TLabel", "первые              шт.", "       first              pcs."},
+    {"BitBtn2AVI", "TBitBtn", "выполнить", "process"},
+    {"BitBtnSUM", "TBitBtn", "склеить", "do join"},
+    {"CheckHP", "TCheckBox", "высокий приоритет задачи", "high priority of this thread"},
+    {"CheckUN", "TCheckBox", "отображать неизвестные юниты", "show unknown units in header"},
+    {"CheckSIO", "TCheckBox", "отображать Index Entries в ASF_Simple_Index_Object (в TreeView)",
+     "show Index Entries in ASF_Simple_Index_Object (in TreeView)"},
+    {"CheckSION", "TCheckBox", "в процессе проверки создавать новый ASF_Simple_Index_Object",
+     "force create ASF_Simple_Index_Object in the stream audition routine"},
+    {"CheckDump", "TCheckBox", "сделать dump во время сканирования потока", "flush dump while checking the stream"},
+    {"LabelJO", "TLabel", "при склеивании", "in join"},
+    {"CheckPR", "TCheckBox", "сделать Preroll = ", "set Preroll = "},
+    {"CheckPR1", "TCheckBox", "взять значение из первого файла", "get value from the first file"},
+    {"CheckAST", "TCheckBox", "апроксимировать SendTime", "approximate SendTime"},
+    {"RadioOP1", "TRadioButton", "опережение = Preroll", "leading = Preroll"},
+    {"RadioOP2", "TRadioButton", "опережение = ", "leading = "},
+    {"MIdumpp", "TMenuItem", "посмотреть dump", "show dump"},
+    {"MIdump", "TMenuItem", "посмотреть dump", "show dump"},
+    {"MIclear", "TMenuItem", "очистить список", "clear list"},
+    {"MIadd", "TMenuItem", "добавить в список", "add files to list"},
+    {"MIdel", "TMenuItem", "удалить", "delete from list"},
+    {"MIsoer", "TMenuItem", "сохранить ошибки", "save errors"},
+    {"MIzaer", "TMenuItem", "загрузить ошибки", "load errors"},
+}};
+
+const std::array<MessageRow, 61> kMessageTable{{
+    {"сюда надо положить имя файла", "put filename here"},
+    {"ошибка открытия файла", "file open error"},
+    {"ошибка открытия исходного файла", "source file open error"},
+    {"файл открыт, заголовок найден", "file opened, header found"},
+    {"прервано пользователем", "interrupted by user"},
+    {"поиск завершен", "search finished"},
+    {"файл сохранён", "file saved"},
+    {"ошибка сохранения файла", "file save error"},
+    {"операция завершена", "operation complete"},
+    {"проверка потока", "explore the stream"},
+    {"offset в файле", "offset in file"},
+    {"размер заявленный", "declared size"},
+    {"размер реальный", "actual size"},
+    {"дельта", "delta"},
+    {"max повтор", "max repeat"},
+    {"остановить процесс?", "brake the current process?"},
+    {"стоп", "stop"},
+    {"продолжить проверку\r\nили начать сначала?", "continue checking\r\nor start from the beginning?"},
+    {"продолжить", "continue"},
+    {"сначала", "new start"},
+    {"идёт проверка потока", "stream analysis in progress"},
+    {"ошибка открытия файла", "file open error"},
+    {"• не найден поток", "• stream not found"},
+    {"• неожиданный конец файла", "• unexpected end of file"},
+    {"• упала nn=", "• bsod nn="},
+    {". SendTime < значения в предыдущем пакете", ". SendTime < prev.packet value"},
+    {". Presentation Time звука уменьшается", ". Presentation Time of sound stream is going down"},
+    {". Presentation Time видео уменьшается", ". Presentation Time of video stream is going down"},
+    {"конец файла", "end of file"},
+    {"к-во", "amount of"},
+    {". индекс не может быть создан", ". unable to create index"},
+    {"создаю индекс", "index creating..."},
+    {"файл с таким именем уже существует. перезаписать?", "file already exists. override?"},
+    {"• проведите проверку потока", "• check the stream first"},
+    {"идёт сохранение", "saving..."},
+    {"сохраняю заголовок", "saving the header"},
+    {"сохраняю поток", "saving the stream"},
+    {"нечего клеить. добавьте файлы в список", "nothing to join. add files to list"},
+    {"куда складывать?", "where to put?"},
+    {"идёт работа", "in progress"},
+    {"ошибка чтения Header Object Size в файле ", "Header Object Size not found in file "},
+    {"ошибка чтения ASFDAO в файле ", "ASFDAO not found in file "},
+    {"ошибка чтения Preroll в файле ", "Preroll not found in file "},
+    {"не найден FPO в файле ", "FPO not found in file "},
+    {"у файлов разные Data Packet Size", "Data Packet Size values in files are different"},
+    {"ошибка чтения Play Duration в файле ", "Play Duration not found in file "},
+    {"ошибка в структуре файла ", "file structure error "},
+    {"пересчёт SendTime", "SendTime recalculation"},
+    {"правая кнопка мыши в левом окне - вызов меню", "click right mouse button\r\non the left window to call the menu"},
+    {"• отсутствует сигнатура файла", "• file signature not found"},
+    {"читаю заголовок", "reading the header"},
+    {"• ожидался ID следующего блока и не нашёлся. вероятно нарушение в структуре файла",
+     "• next block ID expected but not found. probably errors in the file structure"},
+    {"• не стандартный размер блока ASF_File_Properties_Object", "• unknown size of ASF_File_Properties_Object"},
+    {"читаю индекс", "index reading"},
+    {"а может не надо?\r\nразмер блока больше 100кБ.\r\nпродолжить?", "or maybe not?\r\nblock size more then 100kB.\r\ncontinue?"},
+    {"файл надо открыть", "open file first"},
+    {"ошибка создания выходного файла", "unable to create destination file"},
+    {"сохранено кадров: ", "saved frames: "},
+    {"• реконструкция заголовка", "• recontructing header"},
+    {"• отключено", "• still under construction"},
+    {"", ""},
+}};
+
+const std::array<MessageRow, 3> kExtraMessages{{
+    {"• размер блока меньше 24 байт, разбор заголовка остановлен: ",
+     "• block size below 24 bytes, header walk stopped: "},
+    {"• блок выходит за конец файла: ", "• block runs past the end of the file: "},
+    {"• блок слишком велик для разбора: ", "• block too large to parse: "},
+}};
+
+std::string Translate(std::string_view rus, Language lang) {
+  if (lang == Language::rus) return std::string(rus);
+  for (const auto& row : kMessageTable)
+    if (row.rus == rus) return std::string(row.eng);
+  for (const auto& row : kExtraMessages)
+    if (row.rus == rus) return std::string(row.eng);
+  return std::string(rus);
+}
+
+std::string CaptionOf(std::string_view control, Language lang) {
+  for (const auto& row : kCaptionTable)
+    if (row.control == control) return std::string(lang == Language::eng ? row.eng : row.rus);
+  return {};
+}
+
+bool ParseLanguage(std::string_view s, Language& out) {
+  if (s == "en" || s == "eng") {
+    out = Language::eng;
+    return true;
+  }
+  if (s == "ru" || s == "rus") {
+    out = Language::rus;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace corvel

@@ -1,0 +1,60 @@
+// Random-access byte sources: a file on disk, or bytes held in memory (tests,
+// fuzzing). Reads never move a shared position.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "asf/bytes.hpp"
+
+namespace corvel {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t size() const = 0;
+  // Reads up to out.size() bytes at offset; returns the count read (short at
+  // the end of the source), or -1 on an I/O error.
+  virtual std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
+};
+
+// A read-only file, closed when the object goes.
+class FileSource final : public ByteSource {
+ public:
+  // Empty pointer and `error` set when the file cannot be opened.
+  static std::unique_ptr<FileSource> open(const std::string& path, std::string* error = nullptr);
+  struct Key {
+   private:
+    Key() = default;
+    friend class FileSource;
+  };
+  FileSource(Key, int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  ~FileSource() override;
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
+
+  std::uint64_t size() const override { return size_; }
+  std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
+class MemorySource final : public ByteSource {
+ public:
+  explicit MemorySource(Bytes data) : data_(std::move(data)) {}
+  std::uint64_t size() const override { return data_.size(); }
+  std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+
+ private:
+  Bytes data_;
+};
+
+// Reads exactly n bytes at offset; bytes past the end read as zero.
+Bytes ReadPadded(const ByteSource& src, std::uint64_t offset, std::uint64_t n);
+
+}  // namespace corvel

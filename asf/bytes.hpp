@@ -1,0 +1,74 @@
+// Little-endian field codecs, bit fields, GUID text and the small text helpers
+// that every reader and writer of the container stands on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvel {
+
+using Bytes = std::vector<std::uint8_t>;
+using ByteView = std::span<const std::uint8_t>;
+
+// Field readers: false (and `out` untouched) when the view is shorter than
+// offset + width.
+bool GetWord(ByteView buf, std::uint64_t offset, std::uint16_t& out);
+bool GetDWord(ByteView buf, std::uint64_t offset, std::uint32_t& out);
+bool GetQWord(ByteView buf, std::uint64_t offset, std::int64_t& out);
+
+// Convenience forms that read a missing field as zero.
+std::uint8_t ByteOr0(ByteView buf, std::uint64_t offset);
+std::uint16_t WordOr0(ByteView buf, std::uint64_t offset);
+std::uint32_t DWordOr0(ByteView buf, std::uint64_t offset);
+std::int64_t QWordOr0(ByteView buf, std::uint64_t offset);
+
+// Field writers: the span must hold offset + width bytes (checked; a write
+// that would not fit is dropped rather than corrupting memory).
+void PutWord(std::uint16_t v, std::span<std::uint8_t> buf, std::uint64_t offset);
+void PutDWord(std::uint32_t v, std::span<std::uint8_t> buf, std::uint64_t offset);
+void PutQWord(std::uint64_t v, std::span<std::uint8_t> buf, std::uint64_t offset);
+
+// Bits numbered from 1 at the least significant bit.
+constexpr unsigned GetBit(std::uint8_t b, unsigned n) { return (b >> (n - 1)) & 1u; }
+constexpr unsigned GetBits(std::uint8_t b, unsigned n, unsigned w) {
+  return (b >> (n - 1)) & (255u >> (8 - w));
+}
+
+// Length-type letters of the 2-bit length fields of data packets.
+int LenTypeSize(char c);
+char LenTypeChar(unsigned code);
+
+// The bytes [offset, offset + n) of the view, clipped to what it holds.
+ByteView SubView(ByteView buf, std::uint64_t offset, std::uint64_t n);
+Bytes CopyOut(ByteView buf, std::uint64_t offset, std::uint64_t n);
+
+// n bytes of text, zero-padded past its end.
+void StrToBytes(std::string_view text, std::span<std::uint8_t> dst, std::size_t n);
+// n bytes as characters (zero bytes included), bytes above 127 as U+0080..U+00FF.
+std::string BytesToStr(ByteView src, std::uint64_t offset, std::uint64_t n);
+// Up to n UTF-16LE units from offset, stopping at the first zero unit or the
+// end of the view. The units are kept whole so that text survives intact.
+std::u16string WideToStr(ByteView src, std::uint64_t offset, std::uint64_t n);
+// UTF-16 to UTF-8 for showing; an unpaired surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view s);
+std::u16string Utf8ToUtf16(std::string_view s);
+// Each byte as two upper-case hex digits, joined by ",".
+std::string BytesToHex(ByteView src, std::uint64_t offset, std::uint64_t n);
+
+// GUID text: upper-case 8-4-4-4-12 with the first three groups little-endian.
+// Bytes past the end of the view read as zero.
+std::string GUIDToStr(ByteView src, std::uint64_t offset);
+void StrToGUID(std::string_view text, std::span<std::uint8_t> dst, std::uint64_t offset);
+
+bool IsNumber(std::string_view text);
+std::string Spaces(long n);
+void ReduceRatio(std::int64_t& a, std::int64_t& b);
+
+// Fixed-width upper-case hexadecimal of the low `digits` nibbles.
+std::string HexDigits(std::uint64_t v, int digits);
+
+}  // namespace corvel

@@ -1,0 +1,23 @@
+#include "asf/catalogue.hpp"
+
+namespace corvel {
+
+bool isBlockID(std::string_view id) {
+  for (const auto& e : GUIDTable)
+    if (e.guid == id) return true;
+  return false;
+}
+
+std::string GetBlockNaim(std::string_view id) {
+  for (const auto& e : GUIDTable)
+    if (e.guid == id) return std::string(e.name);
+  return {};
+}
+
+std::string GetStreamName(std::string_view id) {
+  for (const auto& e : StreamTypeTable)
+    if (e.guid == id) return std::string(e.name);
+  return "ASF_Unknown_Media";
+}
+
+}  // namespace corvel

@@ -1,0 +1,68 @@
+// The known ASF object and stream-type identifiers.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace corvel {
+
+struct CatalogueEntry {
+  std::string_view name;
+  std::string_view guid;
+};
+
+namespace guid {
+inline constexpr std::string_view Header = "75B22630-668E-11CF-A6D9-00AA0062CE6C";
+inline constexpr std::string_view FileProperties = "8CABDCA1-A947-11CF-8EE4-00C00C205365";
+inline constexpr std::string_view HeaderExtension = "5FBF03B5-A92E-11CF-8EE3-00C00C205365";
+inline constexpr std::string_view ExtendedContentDescription = "D2D0A440-E307-11D2-97F0-00A0C95EA850";
+inline constexpr std::string_view CodecList = "86D15240-311D-11D0-A3A4-00A0C90348F6";
+inline constexpr std::string_view StreamProperties = "B7DC0791-A9B7-11CF-8EE6-00C00C205365";
+inline constexpr std::string_view StreamBitrateProperties = "7BF875CE-468D-11D1-8D82-006097C9A2B2";
+inline constexpr std::string_view ContentDescription = "75B22633-668E-11CF-A6D9-00AA0062CE6C";
+inline constexpr std::string_view SimpleIndex = "33000890-E5B1-11CF-89F4-00A0C90349CB";
+inline constexpr std::string_view Marker = "F487CD01-A951-11CF-8EE6-00C00C205365";
+inline constexpr std::string_view BitrateMutualExclusion = "D6E229DC-35DA-11D1-9034-00A0C90349BE";
+inline constexpr std::string_view ContentBranding = "2211B3FA-BD23-11D2-B4B7-00A0C955FC6E";
+inline constexpr std::string_view MediaObjectIndex = "FEB103F8-12AD-4C64-840F-2A1D2F7AD48C";
+inline constexpr std::string_view Index = "D6E229D3-35DA-11D1-9034-00A0C90349BE";
+inline constexpr std::string_view Data = "75B22636-668E-11CF-A6D9-00AA0062CE6C";
+
+inline constexpr std::string_view AudioMedia = "F8699E40-5B4D-11CF-A8FD-00805F5C442B";
+inline constexpr std::string_view VideoMedia = "BC19EFC0-5B4D-11CF-A8FD-00805F5C442B";
+}  // namespace guid
+
+inline constexpr std::array<CatalogueEntry, 15> GUIDTable{{
+    {"ASF_HEADER_OBJECT", guid::Header},
+    {"ASF_File_Properties_Object", guid::FileProperties},
+    {"ASF_Header_Extension_Object", guid::HeaderExtension},
+    {"ASF_Extended_Content_Description_Object", guid::ExtendedContentDescription},
+    {"ASF_Codec_List_Object", guid::CodecList},
+    {"ASF_Stream_Properties_Object", guid::StreamProperties},
+    {"ASF_Stream_Bitrate_Properties_Object", guid::StreamBitrateProperties},
+    {"ASF_Content_Description_Object", guid::ContentDescription},
+    {"ASF_SIMPLE_INDEX_OBJECT", guid::SimpleIndex},
+    {"ASF_Marker_Object", guid::Marker},
+    {"ASF_Bitrate_Mutual_Exclusion_Object", guid::BitrateMutualExclusion},
+    {"ASF_Content_Branding_Object", guid::ContentBranding},
+    {"ASF_MEDIA_OBJECT_INDEX_OBJECT", guid::MediaObjectIndex},
+    {"ASF_INDEX_OBJECT", guid::Index},
+    {"ASF_DATA_OBJECT", guid::Data},
+}};
+
+inline constexpr std::array<CatalogueEntry, 7> StreamTypeTable{{
+    {"ASF_Audio_Media", guid::AudioMedia},
+    {"ASF_Video_Media", guid::VideoMedia},
+    {"ASF_Command_Media", "59DACFC0-59E6-11D0-A3AC-00A0C90348F6"},
+    {"ASF_JFIF_Media", "B61BE100-5B4E-11CF-A8FD-00805F5C442B"},
+    {"ASF_Degradable_JPEG_Media", "35907DE0-E415-11CF-A917-00805F5C442B"},
+    {"ASF_File_Transfer_Media", "91BD222C-F21C-497A-8B6D-5AA86BFC0185"},
+    {"ASF_Binary_Media", "3AFB65E2-47EF-40F2-AC2C-70A90D71D343"},
+}};
+
+bool isBlockID(std::string_view id);
+std::string GetBlockNaim(std::string_view id);
+std::string GetStreamName(std::string_view id);
+
+}  // namespace corvel

@@ -1,0 +1,254 @@
+// In-memory records of the ASF header objects, one per known object, filled
+// by the readers in asf/readers.cpp. Fields keep the ASF names and file order.
+// GUID fields hold GUID text; strings hold their UTF-16 units unchanged.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "asf/bytes.hpp"
+
+namespace corvel {
+
+struct TAsfHeaderObject {
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::uint32_t NumberOfHeaderObjects = 0;
+  std::uint8_t Reserved1 = 0;
+  std::uint8_t Reserved2 = 0;
+};
+
+inline constexpr std::int64_t FPOStdSize = 104;
+
+struct TAsfFilePropertiesObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::string FileID;
+  std::int64_t FileSize = 0;
+  std::int64_t CreationDate = 0;
+  std::int64_t DataPacketsCount = 0;
+  std::int64_t PlayDuration = 0;
+  std::int64_t SendDuration = 0;
+  std::int64_t Preroll = 0;
+  std::uint32_t Flags = 0;
+  std::uint32_t MinimumDataPacketSize = 0;
+  std::uint32_t MaximumDataPacketSize = 0;
+  std::uint32_t MaximumBitrate = 0;
+};
+
+struct TAsfHeaderExtensionObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::string ReservedField1;
+  std::uint16_t ReservedField2 = 0;
+  std::uint32_t HeaderExtensionDataSize = 0;
+  Bytes HeaderExtensionData;
+};
+
+struct TAsfStreamPropertiesObject {
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::string StreamType;
+  std::string ErrorCorrectionType;
+  std::int64_t TimeOffset = 0;
+  std::uint32_t TypeSpecificDataLength = 0;
+  std::uint32_t ErrorCorrectionDataLength = 0;
+  std::uint16_t Flags = 0;
+  std::uint32_t Reserved = 0;
+  Bytes TypeSpecificData;
+  Bytes ErrorCorrectionData;
+  int streamNumber() const { return Flags & 127; }
+};
+
+struct TBitmapInfoHeader {
+  std::uint32_t FormatDataSize = 0;
+  std::uint32_t ImageWidth = 0;
+  std::uint32_t ImageHeight = 0;
+  std::uint16_t Reserved = 0;
+  std::uint16_t BitsPerPixelCount = 0;
+  std::uint32_t CompressionID = 0;
+  std::uint32_t ImageSize = 0;
+  std::uint32_t HorizontalPixelsPerMeter = 0;
+  std::uint32_t VerticalPixelsPerMeter = 0;
+  std::uint32_t ColorsUsedCount = 0;
+  std::uint32_t ImportantColorsCount = 0;
+  Bytes CodecSpecificData;
+};
+
+struct TASFVideoMedia {
+  std::uint32_t EncodedImageWidth = 0;
+  std::uint32_t EncodedImageHeight = 0;
+  std::uint8_t ReservedFlags = 0;
+  std::uint16_t FormatDataSize = 0;
+  TBitmapInfoHeader FormatData;
+};
+
+struct TASFAudioMedia {
+  std::uint16_t CodecID_FormatTag = 0;
+  std::uint16_t NumberOfChannels = 0;
+  std::uint32_t SamplesPerSecond = 0;
+  std::uint32_t AverageNumberOfBytesPerSecond = 0;
+  std::uint16_t BlockAlignment = 0;
+  std::uint16_t BitsPerSample = 0;
+  std::uint16_t CodecSpecificDataSize = 0;
+  Bytes CodecSpecificData;
+};
+
+struct TAsfDataObject {
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::string FileID;
+  std::int64_t TotalDataPackets = 0;
+  std::uint16_t Reserved = 0;
+};
+
+struct TSimpleIndexEntry {
+  std::uint32_t PacketNumber = 0;
+  std::uint16_t PacketCount = 0;
+  bool operator==(const TSimpleIndexEntry&) const = default;
+};
+
+struct TAsfSimpleIndexObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::string FileID;
+  std::int64_t IndexEntryTimeInterval = 0;
+  std::uint32_t MaximumPacketCount = 0;
+  std::uint32_t IndexEntriesCount = 0;
+  std::vector<TSimpleIndexEntry> IndexEntries;  // the entries the object holds
+};
+
+struct TCodecEntry {
+  std::uint16_t Type = 0;
+  std::uint16_t CodecNameLength = 0;
+  std::u16string CodecName;
+  std::uint16_t CodecDescriptionLength = 0;
+  std::u16string CodecDescription;
+  std::uint16_t CodecInformationLength = 0;
+  Bytes CodecInformation;
+};
+
+struct TAsfCodecListObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::string Reserved;
+  std::uint32_t CodecEntriesCount = 0;
+  std::vector<TCodecEntry> CodecEntries;
+};
+
+struct TBitrateRecord {
+  std::uint16_t Flags = 0;
+  std::uint32_t AverageBitrate = 0;
+};
+
+struct TStreamBitratePropertiesObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::uint16_t BitrateRecordsCount = 0;
+  std::vector<TBitrateRecord> BitrateRecords;
+};
+
+struct TAsfContentDescriptionObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::uint16_t TitleLength = 0;
+  std::uint16_t AuthorLength = 0;
+  std::uint16_t CopyrightLength = 0;
+  std::uint16_t DescriptionLength = 0;
+  std::uint16_t RatingLength = 0;
+  std::u16string Title;
+  std::u16string Author;
+  std::u16string Copyright;
+  std::u16string Description;
+  std::u16string Rating;
+};
+
+struct TContentDescriptor {
+  std::uint16_t DescriptorNameLength = 0;
+  std::u16string DescriptorName;
+  std::uint16_t DescriptorValueDataType = 0;
+  std::uint16_t DescriptorValueLength = 0;
+  std::u16string DescriptorValue;  // text, for data type 0
+  Bytes DescriptorValueBytes;      // raw value, every data type
+};
+
+struct TAsfExtendedContentDescriptionObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::uint16_t ContentDescriptorsCount = 0;
+  std::vector<TContentDescriptor> ContentDescriptors;
+};
+
+struct TMarkerEntry {
+  std::int64_t Offset = 0;
+  std::int64_t PresentationTime = 0;
+  std::uint16_t EntryLength = 0;
+  std::uint32_t SendTime = 0;
+  std::uint32_t Flags = 0;
+  std::uint32_t MarkerDescriptionLength = 0;
+  std::u16string MarkerDescription;
+};
+
+struct TAsfMarkerObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::string Reserved;
+  std::uint32_t MarkersCount = 0;
+  std::uint16_t Reserved2 = 0;
+  std::uint16_t NameLength = 0;
+  std::u16string Name;
+  std::vector<TMarkerEntry> Markers;
+};
+
+struct TAsfBitrateMutualExclusionObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::string ExclusionType;
+  std::uint16_t StreamNumbersCount = 0;
+  std::vector<std::uint16_t> StreamNumbers;
+};
+
+struct TAsfContentBrandingObject {
+  bool present = false;
+  std::string ObjectID;
+  std::int64_t ObjectSize = 0;
+  std::uint32_t BannerImageType = 0;
+  std::uint32_t BannerImageDataSize = 0;
+  Bytes BannerImageData;
+  std::uint32_t BannerImageURLLength = 0;
+  Bytes BannerImageURL;
+};
+
+// Every header record of the open file.
+struct HeaderRecords {
+  TAsfHeaderObject ASFHDR;
+  TAsfFilePropertiesObject ASFFPO;
+  TAsfHeaderExtensionObject ASFHEO;
+  std::vector<TAsfStreamPropertiesObject> ASFSPO;
+  TASFVideoMedia ASFVideoInfo;
+  TASFAudioMedia ASFAudioInfo;
+  TAsfCodecListObject ASFCLO;
+  TStreamBitratePropertiesObject ASFSBO;
+  TAsfContentDescriptionObject ASFCDO;
+  TAsfExtendedContentDescriptionObject ASFECD;
+  TAsfMarkerObject ASFMAO;
+  TAsfBitrateMutualExclusionObject ASFMEO;
+  TAsfContentBrandingObject ASFCBO;
+  TAsfDataObject ASFDAO;
+  TAsfSimpleIndexObject ASFSIO;
+
+  // Clears every presence flag and the stream list, as a new parse begins.
+  void clearPresence();
+};
+
+}  // namespace corvel

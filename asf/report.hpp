@@ -1,0 +1,35 @@
+// How long or chatty operations talk to whoever runs them: the desktop window
+// maps these calls to signals, the CLI to its output streams.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace corvel {
+
+class Reporter {
+ public:
+  virtual ~Reporter() = default;
+  virtual void log(const std::string& /*line*/) {}
+  virtual void status(const std::string& /*text*/) {}
+  virtual void progress(int /*percent*/, const std::string& /*text*/) {}
+  virtual bool stopRequested() { return false; }
+};
+
+// The log memo: lines appended one per event; emptied first once it holds
+// MaxLines lines.
+class MemoLog {
+ public:
+  static constexpr std::size_t MaxLines = 500;
+  void clear() { lines_.clear(); }
+  void append(std::string line) {
+    if (lines_.size() >= MaxLines) lines_.clear();
+    lines_.push_back(std::move(line));
+  }
+  const std::vector<std::string>& lines() const { return lines_; }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+}  // namespace corvel

@@ -1,0 +1,55 @@
+// Everything about the open file: source and cache, cut list, block list,
+// header records, structure tree, log and options. Operations take it by
+// reference; nothing of it is process-wide.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/localization.hpp"
+#include "asf/records.hpp"
+#include "asf/report.hpp"
+#include "asf/source_file.hpp"
+#include "asf/tree.hpp"
+
+namespace corvel {
+
+struct TListaItem {
+  std::string id;  // GUID text as read
+  std::int32_t parent = -1;
+  std::int64_t offset = 0;
+  std::int64_t size = 0;
+  int node = -1;  // structure tree node
+};
+
+struct SessionOptions {
+  bool CheckUN = false;   // record objects whose GUID is not in the catalogue
+  bool CheckSIO = false;  // list the Simple Index entries in the tree
+};
+
+struct Session {
+  std::string fileName;
+  SourceFile file;
+  SessionOptions options;
+  Language lang = Language::rus;
+  Reporter* reporter = nullptr;  // not owned; may be null
+
+  std::vector<TListaItem> lista;
+  HeaderRecords rec;
+  std::int64_t DAOOffset = 0;
+  std::int32_t DAOIndex = -1;
+
+  StructureTree tree;
+  MemoLog memo;
+  std::string statusText;
+
+  // Translated message text.
+  std::string T(std::string_view rus) const { return Translate(rus, lang); }
+  // Appends a line to the log memo.
+  void tomemo(const std::string& line);
+  // Replaces the status line.
+  void setStatus(const std::string& text);
+};
+
+}  // namespace corvel

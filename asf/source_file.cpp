@@ -1,0 +1,145 @@
+#include "asf/source_file.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace corvel {
+
+void CutList::CutsAdd(std::uint64_t off, std::uint64_t len) {
+  if (len == 0) return;
+  len = std::min(len, std::numeric_limits<std::uint64_t>::max() - off);
+  const auto at = std::upper_bound(cuts_.begin(), cuts_.end(), off,
+                                   [](std::uint64_t o, const TCutRange& c) { return o < c.offset; });
+  cuts_.insert(at, TCutRange{off, len});
+  // Coalesce neighbours that touch or overlap; the list stays sorted.
+  for (std::size_t i = 0; i + 1 < cuts_.size();) {
+    TCutRange& a = cuts_[i];
+    const TCutRange& b = cuts_[i + 1];
+    if (a.end() < b.offset) {
+      ++i;
+      continue;
+    }
+    if (b.end() > a.end()) a.length = b.end() - a.offset;
+    cuts_.erase(cuts_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+  }
+}
+
+std::uint64_t CutList::CutsSpan(std::uint64_t off, std::uint64_t len) const {
+  std::uint64_t r = len;
+  for (const TCutRange& c : cuts_)
+    if (off < c.offset && c.offset <= off + r) r += c.length;
+  return r;
+}
+
+std::uint64_t CutList::LogicalToPhysical(std::uint64_t p) const {
+  for (const TCutRange& c : cuts_) {
+    if (p < c.offset) break;
+    p += c.length;
+  }
+  return p;
+}
+
+std::uint64_t CutList::bytesBelow(std::uint64_t limit) const {
+  std::uint64_t n = 0;
+  for (const TCutRange& c : cuts_) {
+    if (c.offset >= limit) break;
+    n += std::min(c.end(), limit) - c.offset;
+  }
+  return n;
+}
+
+bool SourceFile::OpenSrcFile(const std::string& path) {
+  auto f = FileSource::open(path, &lastError);
+  if (!f) return false;
+  OpenSource(std::move(f));
+  return true;
+}
+
+void SourceFile::OpenSource(std::unique_ptr<ByteSource> src) {
+  src_ = std::move(src);
+  fsize = static_cast<std::int64_t>(src_->size());
+  lastError.clear();
+}
+
+void SourceFile::CacheReset() {
+  cacheBuf_.reset();
+  cacheCap_ = 0;
+  cacheStart = cachePos = cacheLen = 0;
+}
+
+void SourceFile::CacheInvalidate() { cacheStart = cachePos = cacheLen = 0; }
+
+std::uint64_t SourceFile::logicalSize() const {
+  const auto phys = static_cast<std::uint64_t>(std::max<std::int64_t>(fsize, 0));
+  return phys - cuts.bytesBelow(phys);
+}
+
+bool SourceFile::refill(std::uint64_t offset) {
+  cacheStart = offset;
+  cachePos = 0;
+  const std::uint64_t logical = logicalSize();
+  const std::uint64_t want = offset < logical ? std::min<std::uint64_t>(CacheSize, logical - offset) : 0;
+  if (cacheCap_ < want) {
+    cacheCap_ = std::min<std::uint64_t>(CacheSize, std::max(want, logical));
+    cacheBuf_ = std::make_unique_for_overwrite<std::uint8_t[]>(cacheCap_);
+  }
+  std::uint64_t phys = cuts.LogicalToPhysical(offset);
+  const auto& r = cuts.ranges();
+  auto next = std::lower_bound(r.begin(), r.end(), phys,
+                               [](const TCutRange& c, std::uint64_t p) { return c.offset < p; });
+  std::uint64_t filled = 0;
+  while (filled < want) {
+    std::uint64_t n = want - filled;
+    if (next != r.end() && next->offset < phys + n) n = next->offset - phys;
+    if (n > 0) {
+      const std::int64_t got = src_->readAt(phys, std::span(cacheBuf_.get() + filled, n));
+      if (got < 0) {
+        CacheInvalidate();
+        return false;
+      }
+      if (static_cast<std::uint64_t>(got) < n) {  // the file shrank under us
+        filled += static_cast<std::uint64_t>(got);
+        break;
+      }
+      filled += n;
+    }
+    if (next != r.end() && next->offset <= phys + n) {
+      phys = next->end();
+      ++next;
+    } else {
+      phys += n;
+    }
+  }
+  cacheLen = filled;
+  ++refills;
+  return true;
+}
+
+bool SourceFile::ReadAt(std::uint64_t offset, std::uint64_t count, Bytes& out) {
+  if (count > CacheSize || !src_) return false;
+  const bool hit = offset >= cacheStart && cacheStart + cacheLen >= offset + count;
+  if (!hit && !refill(offset)) return false;
+  out.assign(count, 0);
+  cachePos = offset - cacheStart;
+  const std::uint64_t avail = cacheLen > cachePos ? std::min(count, cacheLen - cachePos) : 0;
+  if (avail) std::memcpy(out.data(), cacheBuf_.get() + cachePos, avail);
+  cachePos += count;
+  return true;
+}
+
+bool SourceFile::ReadLarge(std::uint64_t offset, std::uint64_t count, Bytes& out) {
+  if (count <= CacheSize) return ReadAt(offset, count, out);
+  Bytes all, part;
+  all.reserve(count);
+  for (std::uint64_t done = 0; done < count;) {
+    const std::uint64_t n = std::min<std::uint64_t>(CacheSize, count - done);
+    if (!ReadAt(offset + done, n, part)) return false;
+    all.insert(all.end(), part.begin(), part.end());
+    done += n;
+  }
+  out = std::move(all);
+  return true;
+}
+
+}  // namespace corvel

@@ -1,0 +1,81 @@
+// The open source file as the rest of the program sees it: a read cache over
+// the physical file and a list of cut-out regions, so that damaged stretches
+// can be skipped on reading without touching the file itself.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "asf/byte_source.hpp"
+#include "asf/bytes.hpp"
+
+namespace corvel {
+
+struct TCutRange {
+  std::uint64_t offset = 0;  // physical offset in the source file
+  std::uint64_t length = 0;
+  std::uint64_t end() const { return offset + length; }
+  bool operator==(const TCutRange&) const = default;
+};
+
+// Sorted, non-touching, non-overlapping physical regions that reads skip.
+class CutList {
+ public:
+  void CutsClear() { cuts_.clear(); }
+  void CutsAdd(std::uint64_t off, std::uint64_t len);
+  // Physical length covering `len` logical bytes that start at physical `off`.
+  std::uint64_t CutsSpan(std::uint64_t off, std::uint64_t len) const;
+  std::uint64_t LogicalToPhysical(std::uint64_t p) const;
+  // Bytes of the cuts that lie below the physical offset `limit`.
+  std::uint64_t bytesBelow(std::uint64_t limit) const;
+  const std::vector<TCutRange>& ranges() const { return cuts_; }
+  bool empty() const { return cuts_.empty(); }
+
+ private:
+  std::vector<TCutRange> cuts_;
+};
+
+class SourceFile {
+ public:
+  static constexpr std::uint32_t CacheSize = 2048000;
+
+  // Opens the file read-only; on failure returns false, keeps fsize and sets
+  // lastError to the system's reason.
+  bool OpenSrcFile(const std::string& path);
+  // Same over a source already at hand (memory, tests).
+  void OpenSource(std::unique_ptr<ByteSource> src);
+  void Close() { src_.reset(); }
+  bool isOpen() const { return src_ != nullptr; }
+
+  void CacheReset();
+  void CacheInvalidate();
+  // Fills `out` with `count` bytes of the logical file at logical `offset`.
+  // False (out untouched) when count exceeds CacheSize or the file is closed
+  // or fails to read. Bytes past the end of the file read as zero.
+  bool ReadAt(std::uint64_t offset, std::uint64_t count, Bytes& out);
+  // Like ReadAt but for any size, in cache-sized steps.
+  bool ReadLarge(std::uint64_t offset, std::uint64_t count, Bytes& out);
+
+  std::int64_t fsize = 0;  // physical size, taken when the file is opened
+  // Size of the logical file: fsize without the cut bytes.
+  std::uint64_t logicalSize() const;
+  CutList cuts;
+  std::string lastError;
+
+  // Cache state, visible for tests of the hit and refill rules.
+  std::uint64_t cacheStart = 0;
+  std::uint64_t cachePos = 0;
+  std::uint64_t cacheLen = 0;
+  std::uint64_t refills = 0;
+
+ private:
+  bool refill(std::uint64_t offset);
+  std::unique_ptr<ByteSource> src_;
+  // Grown on demand up to CacheSize; never zero-filled, only read where filled.
+  std::unique_ptr<std::uint8_t[]> cacheBuf_;
+  std::uint64_t cacheCap_ = 0;
+};
+
+}  // namespace corvel

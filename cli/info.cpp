@@ -1,0 +1,87 @@
+#include <cstdio>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "asf/catalogue.hpp"
+#include "asf/header_walk.hpp"
+#include "cli/commands.hpp"
+#include "cli/output.hpp"
+
+namespace corvel::cli {
+
+namespace {
+
+using nlohmann::json;
+
+json treeJson(const StructureTree& t, int id) {
+  const auto& n = t.node(id);
+  json kids = json::array();
+  for (int c : n.children) kids.push_back(treeJson(t, c));
+  return {{"text", n.text}, {"children", std::move(kids)}};
+}
+
+json sessionJson(const Session& s, const std::vector<std::string>& log) {
+  json j;
+  j["file"] = s.fileName;
+  j["size"] = s.file.fsize;
+  j["status"] = s.statusText;
+  j["log"] = log;
+  json objects = json::array();
+  for (const TListaItem& b : s.lista)
+    objects.push_back({{"name", GetBlockNaim(b.id)}, {"guid", b.id}, {"offset", b.offset}, {"size", b.size}, {"parent", b.parent}});
+  j["objects"] = std::move(objects);
+  const auto& fpo = s.rec.ASFFPO;
+  if (fpo.present) {
+    j["file_properties"] = {{"file_size", fpo.FileSize},
+                            {"data_packets_count", fpo.DataPacketsCount},
+                            {"play_duration", fpo.PlayDuration},
+                            {"send_duration", fpo.SendDuration},
+                            {"preroll", fpo.Preroll},
+                            {"flags", fpo.Flags},
+                            {"min_packet_size", fpo.MinimumDataPacketSize},
+                            {"max_packet_size", fpo.MaximumDataPacketSize},
+                            {"max_bitrate", fpo.MaximumBitrate}};
+  } else {
+    j["file_properties"] = nullptr;
+  }
+  json streams = json::array();
+  for (const auto& spo : s.rec.ASFSPO)
+    if (!spo.ObjectID.empty())
+      streams.push_back({{"number", spo.streamNumber()}, {"type", spo.StreamType}, {"type_name", GetStreamName(spo.StreamType)}});
+  j["streams"] = std::move(streams);
+  if (s.DAOIndex >= 0)
+    j["data_object"] = {{"offset", s.DAOOffset}, {"total_data_packets", s.rec.ASFDAO.TotalDataPackets}};
+  else
+    j["data_object"] = nullptr;
+  json tree = json::array();
+  for (int r : s.tree.roots()) tree.push_back(treeJson(s.tree, r));
+  j["tree"] = std::move(tree);
+  return j;
+}
+
+}  // namespace
+
+int runInfo(const InfoOptions& o, const CommonOptions& common) {
+  Session s;
+  s.lang = common.lang;
+  s.options.CheckUN = o.unknown;
+  s.options.CheckSIO = o.indexEntries;
+  CollectingReporter rep;
+  s.reporter = &rep;
+  const bool ok = OpenAction(s, o.file);
+  if (!s.file.lastError.empty()) {
+    failLine(s, o.file, s.file.lastError);
+    if (common.json) printJson({{"file", o.file}, {"error", s.statusText + ": " + s.file.lastError}});
+    return 1;
+  }
+  if (common.json) {
+    printJson(sessionJson(s, rep.lines));
+  } else {
+    for (const auto& l : rep.lines) std::cout << l << '\n';
+    std::cout << s.statusText << '\n' << s.tree.render();
+  }
+  if (!ok) failLine(s, o.file, withoutBullet(s.T("• отсутствует сигнатура файла")));
+  return ok ? 0 : 1;
+}
+
+}  // namespace corvel::cli

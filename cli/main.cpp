@@ -1,0 +1,35 @@
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/commands.hpp"
+
+using namespace corvel;
+
+int main(int argc, char** argv) {
+  CLI::App app{"corvel-cli: inspect and repair ASF files (.asf, .wmv, .wma)"};
+  app.require_subcommand(1);
+  cli::CommonOptions common;
+  std::string lang = "en";
+
+  auto addCommon = [&](CLI::App* cmd) {
+    cmd->add_option("--lang", lang, "language of messages: en or ru")->check(CLI::IsMember({"en", "ru"}));
+    cmd->add_flag("--json", common.json, "print one JSON object instead of text");
+  };
+
+  cli::InfoOptions info;
+  CLI::App* infoCmd = app.add_subcommand("info", "show the objects of a file's header as a tree");
+  infoCmd->add_option("FILE", info.file, "ASF file")->required();
+  infoCmd->add_flag("--unknown", info.unknown, "list objects whose GUID is not in the catalogue");
+  infoCmd->add_flag("--index-entries", info.indexEntries, "list the Simple Index entries in the tree");
+  addCommon(infoCmd);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int rc = app.exit(e);
+    return rc == 0 ? 0 : 2;
+  }
+  ParseLanguage(lang, common.lang);
+  if (infoCmd->parsed()) return cli::runInfo(info, common);
+  return 2;
+}

@@ -1,0 +1,35 @@
+// Output helpers shared by the commands.
+#pragma once
+
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "asf/report.hpp"
+#include "asf/session.hpp"
+
+namespace corvel::cli {
+
+// Keeps every log line (the memo of the window empties itself at 500).
+struct CollectingReporter : Reporter {
+  std::vector<std::string> lines;
+  void log(const std::string& line) override { lines.push_back(line); }
+};
+
+inline void printJson(const nlohmann::json& j) {
+  std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+// A log text without its leading "• " problem mark.
+inline std::string withoutBullet(const std::string& text) {
+  const std::string bullet = "• ";
+  return text.rfind(bullet, 0) == 0 ? text.substr(bullet.size()) : text;
+}
+
+// One line on stderr naming the file and what went wrong.
+inline void failLine(const Session& s, const std::string& file, const std::string& why) {
+  std::cerr << "corvel-cli: " << (s.statusText.empty() ? file : s.statusText + ": " + file) << ": " << why << '\n';
+}
+
+}  // namespace corvel::cli

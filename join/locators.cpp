@@ -1,0 +1,82 @@
+#include "join/locators.hpp"
+
+#include "asf/catalogue.hpp"
+
+namespace corvel {
+
+namespace {
+
+bool startsWithHeader(const ByteSource& f) { return GUIDToStr(ReadPadded(f, 0, 16), 0) == guid::Header; }
+
+// Walks the objects from the first child of the header until the Data
+// Object or the end of the file; returns the offset of the first object for
+// which `match` holds, or -1. A size below 24 ends the walk.
+template <typename Match>
+std::int64_t walkHeader(const ByteSource& f, std::uint64_t readLen, Match match) {
+  if (!startsWithHeader(f)) return -1;
+  const auto length = static_cast<std::int64_t>(f.size());
+  std::int64_t pos = 30;
+  while (pos < length) {
+    const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(pos), readLen);
+    const std::string id = GUIDToStr(b, 0);
+    if (match(id, b)) return pos;
+    if (id == guid::Data) return -1;
+    const std::int64_t size = QWordOr0(b, 16);
+    if (size < 24 || size > length - pos) return -1;
+    pos += size;
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::int64_t getHeaderObjectSize(const ByteSource& f) {
+  const Bytes b = ReadPadded(f, 0, 24);
+  return GUIDToStr(b, 0) == guid::Header ? QWordOr0(b, 16) : -1;
+}
+
+std::int64_t findDAOoffset(const ByteSource& f) {
+  const std::int64_t size = getHeaderObjectSize(f);
+  if (size < 0) return -1;
+  const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(size), 50);
+  return GUIDToStr(b, 0) == guid::Data ? size : -1;
+}
+
+std::int64_t findFPOoffset(const ByteSource& f) {
+  return walkHeader(f, 24, [](const std::string& id, const Bytes&) { return id == guid::FileProperties; });
+}
+
+std::int64_t findSPOoffset(const ByteSource& f, std::string_view streamType) {
+  return walkHeader(f, 40, [&](const std::string& id, const Bytes& b) {
+    return id == guid::StreamProperties && GUIDToStr(b, 24) == streamType;
+  });
+}
+
+std::uint8_t getStreamNumber(const ByteSource& f, std::string_view streamType) {
+  const std::int64_t p = findSPOoffset(f, streamType);
+  if (p < 0) return 0;
+  return ReadPadded(f, static_cast<std::uint64_t>(p) + 72, 2)[0] & 127;
+}
+
+namespace {
+template <typename T>
+T fpoField(const ByteSource& f, std::uint64_t at, T notFound) {
+  const std::int64_t p = findFPOoffset(f);
+  if (p < 0) return notFound;
+  const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(FPOStdSize));
+  if constexpr (sizeof(T) == 4) return DWordOr0(b, at);
+  else return QWordOr0(b, at);
+}
+}  // namespace
+
+std::uint32_t getDataPacketSize(const ByteSource& f) { return fpoField<std::uint32_t>(f, 92, 0); }
+std::int64_t getPlayDuration(const ByteSource& f) { return fpoField<std::int64_t>(f, 64, -1); }
+std::int64_t getPreroll(const ByteSource& f) { return fpoField<std::int64_t>(f, 80, -1); }
+
+std::uint8_t getStreamNumberFromStruct(const HeaderRecords& rec, std::string_view streamType) {
+  for (const auto& spo : rec.ASFSPO)
+    if (spo.StreamType == streamType) return static_cast<std::uint8_t>(spo.Flags & 127);
+  return 0;
+}
+
+}  // namespace corvel

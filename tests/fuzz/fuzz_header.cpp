@@ -1,0 +1,30 @@
+// Fuzzes the header walk, every object reader and presenter, and the field
+// locators over arbitrary bytes.
+#include <cstddef>
+#include <cstdint>
+
+#include "asf/catalogue.hpp"
+#include "asf/header_walk.hpp"
+#include "join/locators.hpp"
+
+using namespace corvel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Bytes bytes(data, data + size);
+  for (int flags = 0; flags < 4; ++flags) {
+    Session s;
+    s.options.CheckUN = flags & 1;
+    s.options.CheckSIO = flags & 2;
+    s.file.OpenSource(std::make_unique<MemorySource>(bytes));
+    ReadStruct(s);
+    (void)s.tree.render();
+  }
+  const MemorySource src(bytes);
+  (void)findDAOoffset(src);
+  (void)getDataPacketSize(src);
+  (void)getPlayDuration(src);
+  (void)getPreroll(src);
+  (void)getStreamNumber(src, guid::VideoMedia);
+  (void)getStreamNumber(src, guid::AudioMedia);
+  return 0;
+}

@@ -1,0 +1,139 @@
+#include "support/asf_builder.hpp"
+
+#include "asf/catalogue.hpp"
+
+namespace corvel::test {
+
+Writer& Writer::u8(std::uint8_t v) {
+  b_.push_back(v);
+  return *this;
+}
+Writer& Writer::u16(std::uint16_t v) { return u8(static_cast<std::uint8_t>(v)).u8(static_cast<std::uint8_t>(v >> 8)); }
+Writer& Writer::u32(std::uint32_t v) { return u16(static_cast<std::uint16_t>(v)).u16(static_cast<std::uint16_t>(v >> 16)); }
+Writer& Writer::u64(std::uint64_t v) { return u32(static_cast<std::uint32_t>(v)).u32(static_cast<std::uint32_t>(v >> 32)); }
+Writer& Writer::guid(std::string_view text) {
+  std::uint8_t g[16];
+  StrToGUID(text, g, 0);
+  b_.insert(b_.end(), g, g + 16);
+  return *this;
+}
+Writer& Writer::bytes(const Bytes& b) {
+  b_.insert(b_.end(), b.begin(), b.end());
+  return *this;
+}
+Writer& Writer::wide(std::string_view utf8, bool terminator) {
+  for (char16_t u : Utf8ToUtf16(utf8)) u16(u);
+  if (terminator) u16(0);
+  return *this;
+}
+Writer& Writer::zeros(std::size_t n) {
+  b_.insert(b_.end(), n, 0);
+  return *this;
+}
+
+Bytes ObjectWithSize(std::string_view guid, std::uint64_t declaredSize, const Bytes& body) {
+  return Writer().guid(guid).u64(declaredSize).bytes(body).take();
+}
+
+Bytes Object(std::string_view guid, const Bytes& body) { return ObjectWithSize(guid, 24 + body.size(), body); }
+
+Bytes FileProperties(const FpoFields& f, std::size_t extraBytes) {
+  Writer w;
+  w.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(f.fileSize).u64(f.creationDate).u64(f.packets);
+  w.u64(f.playDuration).u64(f.sendDuration).u64(f.preroll).u32(f.flags).u32(f.minPacket).u32(f.maxPacket);
+  w.u32(f.maxBitrate).zeros(extraBytes);
+  return Object(guid::FileProperties, w.data());
+}
+
+Bytes StreamProperties(int number, std::string_view type, const Bytes& typeSpecific, const Bytes& errorCorrection) {
+  Writer w;
+  w.guid(type).guid("20FB5700-5B55-11CF-A8FD-00805F5C442B").u64(0);
+  w.u32(static_cast<std::uint32_t>(typeSpecific.size())).u32(static_cast<std::uint32_t>(errorCorrection.size()));
+  w.u16(static_cast<std::uint16_t>(number)).u32(0).bytes(typeSpecific).bytes(errorCorrection);
+  return Object(guid::StreamProperties, w.data());
+}
+
+Bytes VideoTypeSpecific(std::uint32_t w, std::uint32_t h, std::string_view fourcc, std::uint32_t bitmapSize,
+                        const Bytes& codecData) {
+  Writer x;
+  x.u32(w).u32(h).u8(2).u16(static_cast<std::uint16_t>(40 + codecData.size()));
+  x.u32(bitmapSize).u32(w).u32(h).u16(1).u16(24);
+  for (int i = 0; i < 4; ++i) x.u8(i < static_cast<int>(fourcc.size()) ? static_cast<std::uint8_t>(fourcc[i]) : 0);
+  x.u32(w * h * 3).u32(0).u32(0).u32(0).u32(0).bytes(codecData);
+  return x.take();
+}
+
+Bytes AudioTypeSpecific(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, const Bytes& codecData) {
+  return Writer()
+      .u16(tag)
+      .u16(channels)
+      .u32(rate)
+      .u32(rate * channels * 2)
+      .u16(static_cast<std::uint16_t>(channels * 2))
+      .u16(16)
+      .u16(static_cast<std::uint16_t>(codecData.size()))
+      .bytes(codecData)
+      .take();
+}
+
+Bytes ContentDescription(std::string_view title, std::string_view author, std::string_view copyright,
+                         std::string_view description, std::string_view rating) {
+  Writer w;
+  const std::string_view fields[] = {title, author, copyright, description, rating};
+  for (auto f : fields) w.u16(static_cast<std::uint16_t>(2 * Utf8ToUtf16(f).size() + 2));
+  for (auto f : fields) w.wide(f);
+  return Object(guid::ContentDescription, w.data());
+}
+
+Bytes HeaderExtension(const Bytes& data) {
+  return Object(guid::HeaderExtension,
+                Writer().guid("ABD3D211-A9BA-11CF-8EE6-00C00C205365").u16(6).u32(static_cast<std::uint32_t>(data.size())).bytes(data).take());
+}
+
+Bytes Padding(std::size_t n) { return Object("1806D474-CADF-4509-A4BA-9AABCB96AAE8", Bytes(n, 0)); }
+
+Bytes DataObject(std::uint64_t packets, std::uint32_t packetSize, std::uint64_t declaredSize) {
+  Writer w;
+  w.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(packets).u16(0x0101);
+  for (std::uint64_t i = 0; i < packets; ++i) {
+    Bytes p(packetSize, 0);
+    p[0] = 0x82;  // error correction present, 2 bytes of it
+    w.bytes(p);
+  }
+  const std::uint64_t size = declaredSize ? declaredSize : 24 + w.data().size();
+  return ObjectWithSize(guid::Data, size, w.data());
+}
+
+Bytes SimpleIndex(std::uint64_t interval, std::uint32_t maxCount, const std::vector<std::pair<std::uint32_t, std::uint16_t>>& entries,
+                  std::int64_t declaredCount) {
+  Writer w;
+  w.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(interval).u32(maxCount);
+  w.u32(declaredCount >= 0 ? static_cast<std::uint32_t>(declaredCount) : static_cast<std::uint32_t>(entries.size()));
+  for (auto [n, c] : entries) w.u32(n).u16(c);
+  return Object(guid::SimpleIndex, w.data());
+}
+
+Bytes AsfFile(const std::vector<Bytes>& children, const std::vector<Bytes>& topLevel) {
+  Writer body;
+  body.u32(static_cast<std::uint32_t>(children.size())).u8(1).u8(2);
+  for (const auto& c : children) body.bytes(c);
+  Writer file;
+  file.bytes(Object(guid::Header, body.data()));
+  for (const auto& t : topLevel) file.bytes(t);
+  return file.take();
+}
+
+Bytes MinimalFile(std::uint64_t packets) {
+  FpoFields f;
+  f.packets = packets;
+  f.playDuration = 20000000;
+  f.preroll = 3000;
+  return AsfFile({FileProperties(f), StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                  StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))},
+                 {DataObject(packets, 256), SimpleIndex(10000000, 1, {{0, 1}, {1, 1}})});
+}
+
+void Patch64(Bytes& b, std::size_t at, std::uint64_t v) { PutQWord(v, b, at); }
+void Patch32(Bytes& b, std::size_t at, std::uint32_t v) { PutDWord(v, b, at); }
+
+}  // namespace corvel::test

@@ -1,0 +1,72 @@
+// A small builder of synthetic ASF files for the shapes an encoder never
+// writes: odd objects, damaged sizes, huge counts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "asf/bytes.hpp"
+
+namespace corvel::test {
+
+// Appends little-endian fields and GUIDs to a byte vector.
+class Writer {
+ public:
+  Writer& u8(std::uint8_t v);
+  Writer& u16(std::uint16_t v);
+  Writer& u32(std::uint32_t v);
+  Writer& u64(std::uint64_t v);
+  Writer& guid(std::string_view text);
+  Writer& bytes(const Bytes& b);
+  // UTF-8 text as UTF-16LE units, with a terminating zero unit when asked.
+  Writer& wide(std::string_view utf8, bool terminator = true);
+  Writer& zeros(std::size_t n);
+  const Bytes& data() const { return b_; }
+  Bytes take() { return std::move(b_); }
+
+ private:
+  Bytes b_;
+};
+
+// An object: GUID, size (the real one unless given), body.
+Bytes Object(std::string_view guid, const Bytes& body);
+Bytes ObjectWithSize(std::string_view guid, std::uint64_t declaredSize, const Bytes& body);
+
+struct FpoFields {
+  std::uint64_t fileSize = 0;
+  std::uint64_t creationDate = 0;
+  std::uint64_t packets = 0;
+  std::uint64_t playDuration = 0;
+  std::uint64_t sendDuration = 0;
+  std::uint64_t preroll = 0;
+  std::uint32_t flags = 2;
+  std::uint32_t minPacket = 256;
+  std::uint32_t maxPacket = 256;
+  std::uint32_t maxBitrate = 0;
+};
+Bytes FileProperties(const FpoFields& f, std::size_t extraBytes = 0);
+Bytes StreamProperties(int number, std::string_view type, const Bytes& typeSpecific, const Bytes& errorCorrection = {});
+Bytes VideoTypeSpecific(std::uint32_t w, std::uint32_t h, std::string_view fourcc, std::uint32_t bitmapSize,
+                        const Bytes& codecData = {});
+Bytes AudioTypeSpecific(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, const Bytes& codecData = {});
+Bytes ContentDescription(std::string_view title, std::string_view author, std::string_view copyright = "",
+                         std::string_view description = "", std::string_view rating = "");
+Bytes HeaderExtension(const Bytes& data);
+Bytes Padding(std::size_t n);
+Bytes DataObject(std::uint64_t packets, std::uint32_t packetSize, std::uint64_t declaredSize = 0);
+Bytes SimpleIndex(std::uint64_t interval, std::uint32_t maxCount, const std::vector<std::pair<std::uint32_t, std::uint16_t>>& entries,
+                  std::int64_t declaredCount = -1);
+
+// A Header Object around `children` followed by the top-level objects.
+Bytes AsfFile(const std::vector<Bytes>& children, const std::vector<Bytes>& topLevel);
+// A minimal valid file: File Properties, one video and one audio stream,
+// a Data Object of `packets` blank packets and a Simple Index.
+Bytes MinimalFile(std::uint64_t packets = 3);
+
+// Patches a 64-bit or 32-bit value in place.
+void Patch64(Bytes& b, std::size_t at, std::uint64_t v);
+void Patch32(Bytes& b, std::size_t at, std::uint32_t v);
+
+}  // namespace corvel::test

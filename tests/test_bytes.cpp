@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "asf/bytes.hpp"
+
+using namespace corvel;
+
+TEST(Guid, TextRoundTripAndCase) {
+  const Bytes raw{0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+  EXPECT_EQ(GUIDToStr(raw, 0), "75B22630-668E-11CF-A6D9-00AA0062CE6C");
+  Bytes back(16);
+  StrToGUID("75B22630-668E-11CF-A6D9-00AA0062CE6C", back, 0);
+  EXPECT_EQ(back, raw);
+  Bytes lower(16);
+  StrToGUID("75b22630-668e-11cf-a6d9-00aa0062ce6c", lower, 0);
+  EXPECT_EQ(lower, raw);
+  // Non-hex characters count as 0; a short view reads as zeros.
+  Bytes odd(16);
+  StrToGUID("ZZ", odd, 0);
+  EXPECT_EQ(odd, Bytes(16, 0));
+  EXPECT_EQ(GUIDToStr(Bytes{0x01}, 0), "00000001-0000-0000-0000-000000000000");
+}
+
+TEST(FieldReaders, LittleEndianAndBounds) {
+  const Bytes b{1, 2, 3, 4, 5, 6, 7, 8};
+  std::uint16_t w = 7;
+  std::uint32_t d = 7;
+  std::int64_t q = 7;
+  EXPECT_TRUE(GetWord(b, 6, w));
+  EXPECT_EQ(w, 0x0807);
+  EXPECT_FALSE(GetWord(b, 7, w));
+  EXPECT_EQ(w, 0x0807);  // untouched on failure
+  EXPECT_TRUE(GetDWord(b, 0, d));
+  EXPECT_EQ(d, 0x04030201u);
+  EXPECT_FALSE(GetDWord(b, 5, d));
+  EXPECT_TRUE(GetQWord(b, 0, q));
+  EXPECT_EQ(q, 0x0807060504030201);
+  EXPECT_FALSE(GetQWord(b, 1, q));
+  EXPECT_FALSE(GetQWord(b, ~0ull, q));
+  EXPECT_EQ(QWordOr0(b, 4), 0);
+
+  Bytes out(8, 0);
+  PutQWord(0x1122334455667788ull, out, 0);
+  EXPECT_EQ(out, (Bytes{0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11}));
+  PutDWord(0xAABBCCDD, out, 6);  // would not fit: dropped
+  EXPECT_EQ(out[7], 0x11);
+  PutWord(0xBEEF, out, 6);
+  EXPECT_EQ(WordOr0(out, 6), 0xBEEF);
+}
+
+TEST(FieldReaders, BitsAndLengthTypes) {
+  EXPECT_EQ(GetBit(0x82, 8), 1u);
+  EXPECT_EQ(GetBit(0x82, 1), 0u);
+  EXPECT_EQ(GetBits(0x5D, 2, 2), 2u);  // 0101 1101 -> bits 2..3 = 10b
+  EXPECT_EQ(GetBits(0xFF, 1, 8), 255u);
+  EXPECT_EQ(LenTypeSize('b'), 1);
+  EXPECT_EQ(LenTypeSize('w'), 2);
+  EXPECT_EQ(LenTypeSize('d'), 4);
+  EXPECT_EQ(LenTypeSize('x'), 0);
+  EXPECT_EQ(LenTypeChar(1), 'b');
+  EXPECT_EQ(LenTypeChar(3), 'd');
+  EXPECT_EQ(LenTypeChar(0), 'x');
+}
+
+TEST(Text, WideToStrKeepsWholeUnits) {
+  const Bytes ab{0x41, 0, 0, 0, 0x42, 0};
+  EXPECT_EQ(WideToStr(ab, 0, 3), u"A");
+  // Cyrillic, CJK and a unit whose low byte is zero survive whole.
+  const std::u16string s = u"Жук 日本 Ā";
+  Bytes raw;
+  for (char16_t u : s) {
+    raw.push_back(static_cast<std::uint8_t>(u));
+    raw.push_back(static_cast<std::uint8_t>(u >> 8));
+  }
+  EXPECT_EQ(WideToStr(raw, 0, 100), s);
+  EXPECT_EQ(Utf16ToUtf8(WideToStr(raw, 0, 100)), "Жук 日本 Ā");
+  EXPECT_EQ(WideToStr(raw, 0, 2), u"Жу");
+  EXPECT_EQ(WideToStr(raw, 1000, 5), u"");
+  EXPECT_EQ(Utf8ToUtf16("Жук 日本 Ā 😀"), u"Жук 日本 Ā 😀");
+  EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+}
+
+TEST(Text, HexNumbersSpaces) {
+  EXPECT_EQ(BytesToHex(Bytes{0x0A, 0xFF}, 0, 2), "0A,FF");
+  EXPECT_EQ(BytesToHex(Bytes{0x0A}, 0, 0), "");
+  EXPECT_EQ(BytesToHex(Bytes{0x0A}, 0, 5), "0A");
+  EXPECT_FALSE(IsNumber(""));
+  EXPECT_FALSE(IsNumber("1-2"));
+  EXPECT_TRUE(IsNumber("-"));
+  EXPECT_TRUE(IsNumber("-12"));
+  EXPECT_TRUE(IsNumber("007"));
+  EXPECT_EQ(Spaces(3), "   ");
+  EXPECT_EQ(Spaces(-1), "");
+  EXPECT_EQ(BytesToStr(Bytes{'W', 'M', 'V', '2'}, 0, 4), "WMV2");
+  EXPECT_EQ(BytesToStr(Bytes{0xE9}, 0, 1), "\xC3\xA9");
+  Bytes dst(5, 0xFF);
+  StrToBytes("ab", dst, 4);
+  EXPECT_EQ(dst, (Bytes{'a', 'b', 0, 0, 0xFF}));
+  EXPECT_EQ(HexDigits(0x161, 4), "0161");
+}
+
+TEST(Numbers, ReduceRatio) {
+  std::int64_t a = 720, b = 576;
+  ReduceRatio(a, b);
+  EXPECT_EQ(a, 5);
+  EXPECT_EQ(b, 4);
+  a = 23, b = 46;
+  ReduceRatio(a, b);
+  EXPECT_EQ(a, 23);
+  EXPECT_EQ(b, 46);
+  a = 0, b = 0;  // must not loop
+  ReduceRatio(a, b);
+  EXPECT_EQ(a, 0);
+  a = 0, b = 8;
+  ReduceRatio(a, b);
+  EXPECT_EQ(b, 1);
+}

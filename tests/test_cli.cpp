@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "asf/catalogue.hpp"
+#include "support/asf_builder.hpp"
+#include "support/clips.hpp"
+
+using namespace corvel;
+using namespace corvel::test;
+using nlohmann::json;
+
+namespace {
+CommandResult Cli(const std::string& args) { return Run(std::string(CORVEL_CLI) + " " + args); }
+}  // namespace
+
+TEST(CliInfo, JsonDescribesTheFile) {
+  const std::string path = Clip("av");
+  const auto r = Cli("info --json " + Quote(path));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json j = json::parse(r.out);
+  EXPECT_EQ(j["file"], path);
+  EXPECT_EQ(j["status"], "file opened, header found");
+  EXPECT_TRUE(j["log"].empty());
+  const Bytes bytes = ReadFile(path);
+  EXPECT_EQ(j["size"], bytes.size());
+  const auto plain = IndependentObjects(bytes);
+  ASSERT_EQ(j["objects"].size(), plain.size());
+  for (std::size_t i = 0; i < plain.size(); ++i) {
+    EXPECT_EQ(j["objects"][i]["guid"], plain[i].guid);
+    EXPECT_EQ(j["objects"][i]["offset"], plain[i].offset);
+    EXPECT_EQ(j["objects"][i]["size"], plain[i].size);
+    EXPECT_EQ(j["objects"][i]["parent"], plain[i].parent);
+    EXPECT_EQ(j["objects"][i]["name"], GetBlockNaim(plain[i].guid));
+  }
+  EXPECT_EQ(j["file_properties"]["file_size"], bytes.size());
+  ASSERT_EQ(j["streams"].size(), 2u);
+  EXPECT_EQ(j["streams"][0]["type_name"], "ASF_Video_Media");
+  EXPECT_EQ(j["streams"][1]["type_name"], "ASF_Audio_Media");
+  EXPECT_GT(j["data_object"]["total_data_packets"].get<int>(), 0);
+  EXPECT_EQ(j["tree"][0]["text"].get<std::string>().rfind("'ASF_HEADER_OBJECT' (", 0), 0u);
+}
+
+TEST(CliInfo, TextOutputAndLanguages) {
+  const std::string path = TempPath("cli-min.wmv");
+  WriteFile(path, MinimalFile());
+  auto r = Cli("info " + Quote(path));
+  ASSERT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out.rfind("file opened, header found\n'ASF_HEADER_OBJECT' (", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("\n  ObjectID = 75B22630-668E-11CF-A6D9-00AA0062CE6C\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\n    ObjectID = 8CABDCA1-A947-11CF-8EE4-00C00C205365\n"), std::string::npos);
+  r = Cli("info --lang ru " + Quote(path));
+  EXPECT_EQ(r.out.rfind("файл открыт, заголовок найден\n", 0), 0u);
+  r = Cli("info --index-entries " + Quote(path));
+  EXPECT_NE(r.out.find("IndexEntry (1)"), std::string::npos);
+}
+
+TEST(CliInfo, ExitStatusAndErrors) {
+  auto r = Cli("info /nonexistent/file.wmv");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "corvel-cli: file open error: /nonexistent/file.wmv: No such file or directory\n");
+  const std::string junk = TempPath("junk.wmv");
+  WriteFile(junk, Bytes(100, 3));
+  r = Cli("info " + Quote(junk));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("• file signature not found"), std::string::npos);
+  EXPECT_NE(r.err.find("file signature not found"), std::string::npos);
+  r = Cli("info --json " + Quote(junk));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(json::parse(r.out)["objects"].size(), 0u);
+  EXPECT_EQ(Cli("info").exitCode, 2);
+  EXPECT_EQ(Cli("info --lang de x.wmv").exitCode, 2);
+  EXPECT_EQ(Cli("frobnicate").exitCode, 2);
+  EXPECT_EQ(Cli("").exitCode, 2);
+  EXPECT_EQ(Cli("--help").exitCode, 0);
+}
+
+TEST(CliInfo, UnknownObjectsOption) {
+  const std::string path = TempPath("cli-pad.wmv");
+  WriteFile(path, AsfFile({FileProperties({}), Padding(8)}, {DataObject(1, 256)}));
+  json j = json::parse(Cli("info --json " + Quote(path)).out);
+  EXPECT_EQ(j["objects"].size(), 2u);
+  EXPECT_EQ(j["log"].size(), 2u);
+  EXPECT_TRUE(j["data_object"].is_null());
+  j = json::parse(Cli("info --json --unknown " + Quote(path)).out);
+  ASSERT_EQ(j["objects"].size(), 4u);
+  EXPECT_EQ(j["objects"][2]["name"], "");
+  EXPECT_FALSE(j["data_object"].is_null());
+}

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/localization.hpp"
+#include "support/asf_builder.hpp"
+#include "support/open.hpp"
+
+using namespace corvel;
+
+TEST(Localization, Translate) {
+  EXPECT_EQ(Translate("поиск завершен", Language::eng), "search finished");
+  EXPECT_EQ(Translate("поиск завершен", Language::rus), "поиск завершен");
+  EXPECT_EQ(Translate("/home/user/видео.wmv", Language::eng), "/home/user/видео.wmv");
+  EXPECT_EQ(Translate("", Language::eng), "");
+  EXPECT_EQ(Translate("", Language::rus), "");
+  EXPECT_EQ(Translate("ошибка чтения Preroll в файле ", Language::eng), "Preroll not found in file ");
+  EXPECT_EQ(Translate("продолжить проверку\r\nили начать сначала?", Language::eng), "continue checking\r\nor start from the beginning?");
+}
+
+TEST(Localization, Tables) {
+  EXPECT_EQ(kCaptionTable.size(), 36u);
+  EXPECT_EQ(kMessageTable.size(), 61u);
+  EXPECT_EQ(kMessageTable[60].rus, "");
+  EXPECT_EQ(kMessageTable[21].eng, kMessageTable[1].eng);
+  EXPECT_EQ(CaptionOf("BitBtnRE", Language::eng), "header reconstruction");
+  EXPECT_EQ(CaptionOf("BitBtnRE", Language::rus), "реконструкция заголовка");
+  EXPECT_EQ(CaptionOf("CheckAST", Language::rus), "апроксимировать SendTime");
+  EXPECT_EQ(CaptionOf("NoSuchControl", Language::eng), "");
+  std::set<std::string_view> names;
+  for (const auto& r : kCaptionTable) names.insert(r.control);
+  EXPECT_EQ(names.size(), 36u);
+  Language l;
+  EXPECT_TRUE(ParseLanguage("ru", l));
+  EXPECT_EQ(l, Language::rus);
+  EXPECT_FALSE(ParseLanguage("de", l));
+}
+
+// Every log line the header walk writes in Russian has an English text.
+TEST(Localization, WalkMessagesAreTranslated) {
+  using namespace corvel::test;
+  std::vector<Bytes> inputs{Bytes(10, 1), AsfFile({Padding(10)}, {}), AsfFile({FileProperties({}, 4)}, {})};
+  Bytes zero = MinimalFile();
+  Patch64(zero, 30 + 16, 0);
+  inputs.push_back(zero);
+  Bytes past = MinimalFile();
+  Patch64(past, 30 + 16, 1ull << 40);
+  inputs.push_back(past);
+  for (const Bytes& in : inputs) {
+    Session ru, en;
+    en.lang = Language::eng;
+    OpenBytes(ru, in);
+    OpenBytes(en, in);
+    ASSERT_EQ(ru.memo.lines().size(), en.memo.lines().size());
+    for (std::size_t i = 0; i < ru.memo.lines().size(); ++i) {
+      const std::string& line = ru.memo.lines()[i];
+      if (line.rfind("• ", 0) == 0) {
+        EXPECT_NE(line, en.memo.lines()[i]);
+      }
+    }
+  }
+}

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "asf/source_file.hpp"
+
+using namespace corvel;
+
+namespace {
+
+Bytes Pattern(std::size_t n) {
+  Bytes b(n);
+  for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+  return b;
+}
+
+SourceFile Open(const Bytes& b) {
+  SourceFile f;
+  f.OpenSource(std::make_unique<MemorySource>(b));
+  return f;
+}
+
+}  // namespace
+
+TEST(Cuts, MappingAndSpan) {
+  CutList c;
+  c.CutsAdd(100, 10);
+  c.CutsAdd(200, 20);
+  EXPECT_EQ(c.LogicalToPhysical(99), 99u);
+  EXPECT_EQ(c.LogicalToPhysical(100), 110u);
+  EXPECT_EQ(c.LogicalToPhysical(189), 199u);
+  EXPECT_EQ(c.LogicalToPhysical(190), 220u);
+  EXPECT_EQ(c.CutsSpan(50, 100), 110u);
+  EXPECT_EQ(c.CutsSpan(50, 200), 230u);
+  EXPECT_EQ(c.CutsSpan(100, 5), 5u);  // a cut at the start itself is not counted
+}
+
+TEST(Cuts, MergeRules) {
+  CutList c;
+  c.CutsAdd(100, 10);
+  c.CutsAdd(105, 10);
+  EXPECT_EQ(c.ranges(), (std::vector<TCutRange>{{100, 15}}));
+  CutList d;
+  d.CutsAdd(90, 5);
+  d.CutsAdd(95, 5);
+  EXPECT_EQ(d.ranges(), (std::vector<TCutRange>{{90, 10}}));
+  d.CutsAdd(92, 3);  // covered
+  d.CutsAdd(200, 5);
+  d.CutsAdd(50, 10);
+  EXPECT_EQ(d.ranges(), (std::vector<TCutRange>{{50, 10}, {90, 10}, {200, 5}}));
+  d.CutsAdd(40, 200);  // swallows everything
+  EXPECT_EQ(d.ranges(), (std::vector<TCutRange>{{40, 200}}));
+  d.CutsAdd(5, 0);
+  EXPECT_EQ(d.ranges().size(), 1u);
+}
+
+TEST(Cuts, RandomAgainstBitmap) {
+  std::mt19937 rng(42);
+  for (int round = 0; round < 200; ++round) {
+    CutList c;
+    std::vector<bool> cut(400, false);
+    for (int k = 0; k < 6; ++k) {
+      const std::uint64_t off = rng() % 300, len = rng() % 40;
+      c.CutsAdd(off, len);
+      for (std::uint64_t i = off; i < off + len; ++i) cut[i] = true;
+    }
+    const auto& r = c.ranges();
+    for (std::size_t i = 1; i < r.size(); ++i) ASSERT_LT(r[i - 1].end(), r[i].offset);  // sorted, not touching
+    std::vector<bool> fromList(400, false);
+    for (const auto& x : r)
+      for (std::uint64_t i = x.offset; i < x.end(); ++i) fromList[i] = true;
+    ASSERT_EQ(fromList, cut);
+    std::uint64_t logical = 0;
+    for (std::uint64_t p = 0; p < 400; ++p)
+      if (!cut[p]) {
+        ASSERT_EQ(c.LogicalToPhysical(logical++), p);
+      }
+  }
+}
+
+TEST(Cache, ReadAtThroughCuts) {
+  const Bytes data = Pattern(1000);
+  SourceFile f = Open(data);
+  f.cuts.CutsAdd(100, 10);
+  f.cuts.CutsAdd(200, 20);
+  Bytes out;
+  ASSERT_TRUE(f.ReadAt(95, 10, out));
+  Bytes want(data.begin() + 95, data.begin() + 100);
+  want.insert(want.end(), data.begin() + 110, data.begin() + 115);
+  EXPECT_EQ(out, want);
+  EXPECT_EQ(f.logicalSize(), 970u);
+  // The whole logical file equals the physical file without the cuts.
+  ASSERT_TRUE(f.ReadAt(0, 970, out));
+  Bytes logical;
+  for (std::size_t i = 0; i < data.size(); ++i)
+    if (!(i >= 100 && i < 110) && !(i >= 200 && i < 220)) logical.push_back(data[i]);
+  EXPECT_EQ(out, logical);
+}
+
+TEST(Cache, HitRefillAndLimits) {
+  const Bytes data = Pattern(5'000'000);
+  SourceFile f = Open(data);
+  Bytes out;
+  EXPECT_FALSE(f.ReadAt(0, SourceFile::CacheSize + 1, out));
+  EXPECT_TRUE(out.empty());
+  ASSERT_TRUE(f.ReadAt(10, 100, out));
+  EXPECT_EQ(f.refills, 1u);
+  ASSERT_TRUE(f.ReadAt(1000, 5000, out));  // inside the cached window
+  EXPECT_EQ(f.refills, 1u);
+  EXPECT_EQ(out[0], data[1000]);
+  ASSERT_TRUE(f.ReadAt(5, 10, out));  // before the window: refill at 5
+  EXPECT_EQ(f.refills, 2u);
+  EXPECT_EQ(f.cacheStart, 5u);
+  ASSERT_TRUE(f.ReadAt(SourceFile::CacheSize, 100, out));  // straddles the end
+  EXPECT_EQ(f.refills, 3u);
+  EXPECT_EQ(out[99], data[SourceFile::CacheSize + 99]);
+}
+
+TEST(Cache, PastEndReadsZeroAndLargeReads) {
+  const Bytes data = Pattern(3'000'000);
+  SourceFile f = Open(data);
+  Bytes out;
+  ASSERT_TRUE(f.ReadAt(2'999'990, 30, out));
+  EXPECT_EQ(out.size(), 30u);
+  EXPECT_EQ(out[9], data[2'999'999]);
+  for (int i = 10; i < 30; ++i) EXPECT_EQ(out[i], 0);
+  ASSERT_TRUE(f.ReadAt(10'000'000, 4, out));
+  EXPECT_EQ(out, Bytes(4, 0));
+  f.cuts.CutsAdd(1'000'000, 500);
+  f.CacheInvalidate();
+  ASSERT_TRUE(f.ReadLarge(0, 2'500'000, out));
+  ASSERT_EQ(out.size(), 2'500'000u);
+  EXPECT_EQ(out[999'999], data[999'999]);
+  EXPECT_EQ(out[1'000'000], data[1'000'500]);
+  EXPECT_EQ(out[2'499'999], data[2'500'499]);
+}
+
+TEST(Cache, ClosedOrMissingFile) {
+  SourceFile f;
+  Bytes out{1, 2};
+  EXPECT_FALSE(f.ReadAt(0, 1, out));
+  EXPECT_EQ(out, (Bytes{1, 2}));
+  f.fsize = 77;
+  EXPECT_FALSE(f.OpenSrcFile("/nonexistent/corvel/file.wmv"));
+  EXPECT_EQ(f.fsize, 77);
+  EXPECT_FALSE(f.lastError.empty());
+  EXPECT_FALSE(f.OpenSrcFile("/tmp"));  // a folder is not a file
+}

@@ -1,0 +1,205 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "asf/catalogue.hpp"
+#include "support/asf_builder.hpp"
+#include "support/clips.hpp"
+#include "support/open.hpp"
+
+using namespace corvel;
+using namespace corvel::test;
+
+TEST(Walk, NotAsf) {
+  Session s;
+  s.lang = Language::eng;
+  EXPECT_EQ(OpenBytes(s, Bytes(100, 0x11)), -1);
+  EXPECT_EQ(s.memo.lines(), std::vector<std::string>{"• file signature not found"});
+  EXPECT_TRUE(s.lista.empty());
+  EXPECT_EQ(s.tree.size(), 0u);
+  EXPECT_EQ(OpenBytes(s, Bytes{}), -1);
+}
+
+TEST(Walk, MinimalFileListsEveryObject) {
+  Session s;
+  const Bytes file = MinimalFile();
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  EXPECT_TRUE(s.memo.lines().empty()) << MemoText(s);  // ends exactly at the end of the last object
+  ASSERT_EQ(s.lista.size(), 6u);
+  const auto plain = IndependentObjects(file);
+  ASSERT_EQ(plain.size(), s.lista.size());
+  for (std::size_t i = 0; i < plain.size(); ++i) {
+    EXPECT_EQ(s.lista[i].id, plain[i].guid);
+    EXPECT_EQ(static_cast<std::uint64_t>(s.lista[i].offset), plain[i].offset);
+    EXPECT_EQ(static_cast<std::uint64_t>(s.lista[i].size), plain[i].size);
+    EXPECT_EQ(s.lista[i].parent, plain[i].parent);
+  }
+  EXPECT_EQ(s.DAOIndex, 4);
+  EXPECT_EQ(s.DAOOffset, s.lista[4].offset);
+  EXPECT_EQ(s.rec.ASFDAO.TotalDataPackets, 3);
+  EXPECT_TRUE(s.rec.ASFFPO.present);
+  EXPECT_EQ(s.rec.ASFSPO.size(), 2u);
+  EXPECT_TRUE(s.rec.ASFSIO.present);
+  EXPECT_EQ(s.rec.ASFSIO.IndexEntries.size(), 2u);
+  EXPECT_EQ(s.rec.ASFHDR.NumberOfHeaderObjects, 3u);
+}
+
+TEST(Walk, PaddingObjectWithAndWithoutUnknownOption) {
+  const Bytes file = AsfFile({FileProperties({}), Padding(40), StreamProperties(1, guid::AudioMedia, AudioTypeSpecific(0x161, 1, 8000))},
+                             {DataObject(1, 256)});
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  ASSERT_EQ(s.lista.size(), 2u);  // header and file properties
+  ASSERT_EQ(s.memo.lines().size(), 2u);
+  EXPECT_EQ(s.memo.lines()[0], "• next block ID expected but not found. probably errors in the file structure");
+  EXPECT_EQ(s.memo.lines()[1], "fsize - fptr = " + std::to_string(file.size() - 134));
+  EXPECT_EQ(s.DAOIndex, -1);
+  EXPECT_TRUE(s.rec.ASFFPO.present);
+
+  Session u;
+  u.options.CheckUN = true;
+  ASSERT_EQ(OpenBytes(u, file), 0);
+  ASSERT_EQ(u.lista.size(), 5u);
+  EXPECT_EQ(u.lista[2].id, "1806D474-CADF-4509-A4BA-9AABCB96AAE8");
+  EXPECT_EQ(u.lista[2].parent, 0);
+  EXPECT_EQ(u.DAOIndex, 4);
+  EXPECT_EQ(u.tree.node(u.lista[2].node).text, "'1806D474-CADF-4509-A4BA-9AABCB96AAE8' (64)");
+}
+
+TEST(Walk, OddFilePropertiesSizeStillParsed) {
+  FpoFields f;
+  f.packets = 9;
+  const Bytes file = AsfFile({FileProperties(f, 8)}, {DataObject(0, 256)});
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  EXPECT_EQ(s.memo.lines().at(0), "• unknown size of ASF_File_Properties_Object");
+  EXPECT_EQ(s.rec.ASFFPO.ObjectSize, 112);
+  EXPECT_EQ(s.rec.ASFFPO.DataPacketsCount, 9);
+}
+
+TEST(Walk, PacketSizeMismatchIsLogged) {
+  FpoFields f;
+  f.minPacket = 100;
+  f.maxPacket = 200;
+  Session s;
+  ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties(f)}, {})), 0);
+  EXPECT_NE(MemoText(s).find("• DataPacketSize: min <> max"), std::string::npos);
+}
+
+TEST(Walk, BadSizesEndTheWalk) {
+  for (std::uint64_t bad : {0ull, 1ull, 23ull}) {
+    Bytes file = MinimalFile();
+    // The stream properties object right after the 104-byte file properties.
+    Patch64(file, 30 + 104 + 16, bad);
+    Session s;
+    s.lang = Language::eng;
+    ASSERT_EQ(OpenBytes(s, file), 0);
+    EXPECT_EQ(s.lista.size(), 3u) << bad;
+    EXPECT_NE(MemoText(s).find("block size below 24 bytes"), std::string::npos);
+  }
+  // Huge sizes: past the end of the file, and wrapping when added.
+  for (std::uint64_t bad : {1ull << 40, ~0ull, (1ull << 63) - 1}) {
+    Bytes file = MinimalFile();
+    Patch64(file, 30 + 104 + 16, bad);
+    Session s;
+    s.lang = Language::eng;
+    ASSERT_EQ(OpenBytes(s, file), 0);
+    EXPECT_EQ(s.lista.size(), 3u);
+  }
+}
+
+TEST(Walk, TruncatedDataObjectStillFound) {
+  Bytes file = MinimalFile(10);
+  const auto plain = IndependentObjects(file);
+  file.resize(plain[4].offset + 50 + 256 * 4 + 17);  // a recording cut off mid-packet
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  EXPECT_EQ(s.DAOIndex, 4);
+  EXPECT_EQ(s.rec.ASFDAO.TotalDataPackets, 10);
+  EXPECT_NE(MemoText(s).find("• block runs past the end of the file: ASF_DATA_OBJECT"), std::string::npos);
+}
+
+TEST(Walk, ObjectsAfterDataAreTopLevel) {
+  Session s;
+  ASSERT_EQ(OpenBytes(s, MinimalFile()), 0);
+  EXPECT_EQ(s.lista[4].parent, -1);
+  EXPECT_EQ(s.lista[5].parent, -1);
+  EXPECT_EQ(s.tree.roots().size(), 3u);
+}
+
+TEST(Walk, ObjectsLargerThanTheCacheAreParsed) {
+  Bytes big(3'000'000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i);
+  std::vector<std::pair<std::uint32_t, std::uint16_t>> entries;
+  for (std::uint32_t i = 0; i < 400'000; ++i) entries.emplace_back(i, 1);
+  const Bytes file = AsfFile({FileProperties({}), HeaderExtension(big)}, {DataObject(1, 256), SimpleIndex(1, 1, entries)});
+  Session s;
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  ASSERT_TRUE(s.rec.ASFHEO.present);
+  EXPECT_EQ(s.rec.ASFHEO.HeaderExtensionData, big);
+  ASSERT_TRUE(s.rec.ASFSIO.present);
+  ASSERT_EQ(s.rec.ASFSIO.IndexEntries.size(), 400'000u);
+  EXPECT_EQ(s.rec.ASFSIO.IndexEntries.back().PacketNumber, 399'999u);
+}
+
+TEST(Walk, RecordsOfThePreviousFileDoNotLeak) {
+  Session s;
+  ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties({}), HeaderExtension(Bytes(10, 1)),
+                                  StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(640, 480, "WMV3", 40))},
+                                 {DataObject(0, 256)})),
+            0);
+  EXPECT_TRUE(s.rec.ASFHEO.present);
+  EXPECT_EQ(s.rec.ASFVideoInfo.EncodedImageWidth, 640u);
+  ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties({}), StreamProperties(1, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 48000))},
+                                 {DataObject(0, 256)})),
+            0);
+  EXPECT_FALSE(s.rec.ASFHEO.present);
+  EXPECT_EQ(s.rec.ASFVideoInfo.EncodedImageWidth, 0u);
+  EXPECT_EQ(s.rec.ASFAudioInfo.SamplesPerSecond, 48000u);
+}
+
+// A sparse file: a Data Object of 5 GiB with a Simple Index behind it.
+TEST(Walk, SparseFileBeyondFourGiB) {
+  const std::string path = TempPath("sparse.wmv");
+  const std::uint64_t dataSize = 5ull << 30;
+  Bytes head = AsfFile({FileProperties({})}, {});
+  const std::uint64_t daoOffset = head.size();
+  Bytes dao = DataObject(0, 256, dataSize);
+  head.insert(head.end(), dao.begin(), dao.end());
+  const Bytes sio = SimpleIndex(10000000, 7, {{1, 2}, {3, 4}});
+  {
+    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, head.data(), head.size(), 0), static_cast<ssize_t>(head.size()));
+    ASSERT_EQ(::pwrite(fd, sio.data(), sio.size(), static_cast<off_t>(daoOffset + dataSize)), static_cast<ssize_t>(sio.size()));
+    ::close(fd);
+  }
+  Session s;
+  ASSERT_TRUE(OpenAction(s, path));
+  ASSERT_EQ(s.lista.size(), 4u);
+  EXPECT_EQ(static_cast<std::uint64_t>(s.lista[3].offset), daoOffset + dataSize);
+  EXPECT_EQ(s.lista[3].id, guid::SimpleIndex);
+  ASSERT_TRUE(s.rec.ASFSIO.present);
+  EXPECT_EQ(s.rec.ASFSIO.MaximumPacketCount, 7u);
+  EXPECT_EQ(s.rec.ASFSIO.IndexEntries[1].PacketCount, 4);
+  ::unlink(path.c_str());
+}
+
+TEST(OpenAction, StatusTexts) {
+  Session s;
+  s.lang = Language::eng;
+  EXPECT_FALSE(OpenAction(s, "/nonexistent/x.wmv"));
+  EXPECT_EQ(s.statusText, "file open error");
+  const std::string path = TempPath("min.wmv");
+  WriteFile(path, MinimalFile());
+  s.lang = Language::rus;
+  EXPECT_TRUE(OpenAction(s, path));
+  EXPECT_EQ(s.statusText, "файл открыт, заголовок найден");
+  EXPECT_FALSE(s.file.isOpen());
+  WriteFile(path, Bytes(64, 1));
+  EXPECT_FALSE(OpenAction(s, path));
+  EXPECT_EQ(s.statusText, "");
+}
