@@ -109,7 +109,8 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 3> kExtraMessages{{
+const std::array<MessageRow, 4> kExtraMessages{{
+    {"• неверный размер пакета: ", "• invalid data packet size: "},
     {"• размер блока меньше 24 байт, разбор заголовка остановлен: ",
      "• block size below 24 bytes, header walk stopped: "},
     {"• блок выходит за конец файла: ", "• block runs past the end of the file: "},

@@ -176,6 +176,10 @@ bool OpenAction(Session& s, const std::string& path) {
   }
   s.file.CacheReset();
   s.file.cuts.CutsClear();
+  s.errBlocks.clear();
+  s.packets.clear();
+  s.indexBuilt = false;
+  s.errGrid.reset(s.lang);
   const int walk = ReadStruct(s);
   s.setStatus(walk == 0 ? s.T("файл открыт, заголовок найден") : std::string());
   s.file.Close();

@@ -2,6 +2,7 @@
 // maps these calls to signals, the CLI to its output streams.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ class Reporter {
   virtual void log(const std::string& /*line*/) {}
   virtual void status(const std::string& /*text*/) {}
   virtual void progress(int /*percent*/, const std::string& /*text*/) {}
+  // A row of the error grid was set (row 0 is the header).
+  virtual void gridRow(std::size_t /*row*/, const std::array<std::string, 8>& /*cells*/) {}
   virtual bool stopRequested() { return false; }
 };
 

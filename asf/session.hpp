@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/error_blocks.hpp"
+#include "analysis/packet.hpp"
 #include "app/localization.hpp"
 #include "asf/records.hpp"
 #include "asf/report.hpp"
@@ -26,6 +28,9 @@ struct TListaItem {
 struct SessionOptions {
   bool CheckUN = false;   // record objects whose GUID is not in the catalogue
   bool CheckSIO = false;  // list the Simple Index entries in the tree
+  bool CheckHP = true;    // scan at full speed; off: pause 5 ms per step
+  bool CheckDump = false; // write a dump line per packet during the scan
+  std::string dumpPath;   // empty: "<input name>.dump.txt" in the current folder
 };
 
 struct Session {
@@ -39,6 +44,14 @@ struct Session {
   HeaderRecords rec;
   std::int64_t DAOOffset = 0;
   std::int32_t DAOIndex = -1;
+
+  // Results of the last scan.
+  std::vector<TAsfDataPacket> packets;
+  std::vector<TErrBlock> errBlocks;  // every scan appends
+  ErrorGrid errGrid;
+  std::uint64_t keyframePackets = 0;
+  std::uint64_t scanPacketCount = 0;
+  bool indexBuilt = false;  // the scan built a new Simple Index into rec.ASFSIO
 
   StructureTree tree;
   MemoLog memo;

@@ -117,15 +117,29 @@ bool SourceFile::refill(std::uint64_t offset) {
 }
 
 bool SourceFile::ReadAt(std::uint64_t offset, std::uint64_t count, Bytes& out) {
+  if (!ensure(offset, count)) return false;
+  const ByteView v = cached(offset, count);
+  out.assign(count, 0);
+  if (!v.empty()) std::memcpy(out.data(), v.data(), v.size());
+  return true;
+}
+
+bool SourceFile::ensure(std::uint64_t offset, std::uint64_t count) {
   if (count > CacheSize || !src_) return false;
   const bool hit = offset >= cacheStart && cacheStart + cacheLen >= offset + count;
-  if (!hit && !refill(offset)) return false;
-  out.assign(count, 0);
+  return hit || refill(offset);
+}
+
+ByteView SourceFile::View(std::uint64_t offset, std::uint64_t count) {
+  return ensure(offset, count) ? cached(offset, count) : ByteView{};
+}
+
+ByteView SourceFile::cached(std::uint64_t offset, std::uint64_t count) {
   cachePos = offset - cacheStart;
   const std::uint64_t avail = cacheLen > cachePos ? std::min(count, cacheLen - cachePos) : 0;
-  if (avail) std::memcpy(out.data(), cacheBuf_.get() + cachePos, avail);
+  const ByteView v(cacheBuf_.get() + cachePos, avail);
   cachePos += count;
-  return true;
+  return v;
 }
 
 bool SourceFile::ReadLarge(std::uint64_t offset, std::uint64_t count, Bytes& out) {

@@ -55,6 +55,10 @@ class SourceFile {
   // False (out untouched) when count exceeds CacheSize or the file is closed
   // or fails to read. Bytes past the end of the file read as zero.
   bool ReadAt(std::uint64_t offset, std::uint64_t count, Bytes& out);
+  // Up to `count` (at most CacheSize) bytes of the logical file at `offset`,
+  // straight from the cache: no copy. Shorter at the end of the file, empty on
+  // failure. Valid until the next read.
+  ByteView View(std::uint64_t offset, std::uint64_t count);
   // Like ReadAt but for any size, in cache-sized steps.
   bool ReadLarge(std::uint64_t offset, std::uint64_t count, Bytes& out);
 
@@ -72,6 +76,10 @@ class SourceFile {
 
  private:
   bool refill(std::uint64_t offset);
+  // Makes [offset, offset + count) a cache hit; false when it cannot.
+  bool ensure(std::uint64_t offset, std::uint64_t count);
+  // The cached bytes of an ensured range (shorter at the end of the file).
+  ByteView cached(std::uint64_t offset, std::uint64_t count);
   std::unique_ptr<ByteSource> src_;
   // Grown on demand up to CacheSize; never zero-filled, only read where filled.
   std::unique_ptr<std::uint8_t[]> cacheBuf_;

@@ -20,4 +20,12 @@ struct InfoOptions {
 
 int runInfo(const InfoOptions& o, const CommonOptions& common);
 
+struct ScanCliOptions {
+  std::string file;
+  bool dump = false;
+  bool lowPriority = false;
+};
+
+int runScan(const ScanCliOptions& o, const CommonOptions& common);
+
 }  // namespace corvel::cli

@@ -66,7 +66,7 @@ int runInfo(const InfoOptions& o, const CommonOptions& common) {
   s.lang = common.lang;
   s.options.CheckUN = o.unknown;
   s.options.CheckSIO = o.indexEntries;
-  CollectingReporter rep;
+  CliReporter rep(false);
   s.reporter = &rep;
   const bool ok = OpenAction(s, o.file);
   if (!s.file.lastError.empty()) {

@@ -23,6 +23,13 @@ int main(int argc, char** argv) {
   infoCmd->add_flag("--index-entries", info.indexEntries, "list the Simple Index entries in the tree");
   addCommon(infoCmd);
 
+  cli::ScanCliOptions scan;
+  CLI::App* scanCmd = app.add_subcommand("scan", "scan every data packet for damage and build a new index");
+  scanCmd->add_option("FILE", scan.file, "ASF file")->required();
+  scanCmd->add_flag("--dump", scan.dump, "write a line per packet to <name>.dump.txt in the current folder");
+  scanCmd->add_flag("--low-priority", scan.lowPriority, "pause 5 ms per step, leaving the machine to others");
+  addCommon(scanCmd);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -31,5 +38,6 @@ int main(int argc, char** argv) {
   }
   ParseLanguage(lang, common.lang);
   if (infoCmd->parsed()) return cli::runInfo(info, common);
+  if (scanCmd->parsed()) return cli::runScan(scan, common);
   return 2;
 }

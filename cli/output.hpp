@@ -8,13 +8,27 @@
 
 #include "asf/report.hpp"
 #include "asf/session.hpp"
+#include "cli/commands.hpp"
 
 namespace corvel::cli {
 
-// Keeps every log line (the memo of the window empties itself at 500).
-struct CollectingReporter : Reporter {
+// Keeps every log line (the memo of the window empties itself at 500);
+// with `echo` prints them as they come. Shows progress on stderr when it is a
+// terminal, and turns Ctrl-C into a stop request.
+class CliReporter : public Reporter {
+ public:
+  explicit CliReporter(bool echo);
+  ~CliReporter() override;
   std::vector<std::string> lines;
-  void log(const std::string& line) override { lines.push_back(line); }
+  void log(const std::string& line) override;
+  void progress(int percent, const std::string& text) override;
+  bool stopRequested() override;
+
+ private:
+  bool echo_;
+  bool tty_;
+  bool progressShown_ = false;
+  void clearProgress();
 };
 
 inline void printJson(const nlohmann::json& j) {

@@ -137,3 +137,54 @@ void Patch64(Bytes& b, std::size_t at, std::uint64_t v) { PutQWord(v, b, at); }
 void Patch32(Bytes& b, std::size_t at, std::uint32_t v) { PutDWord(v, b, at); }
 
 }  // namespace corvel::test
+
+namespace corvel::test {
+
+Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
+  const std::uint32_t ppi = 10;
+  std::int64_t used = 3 + ppi;
+  if (spec.multiple) {
+    used += 1;
+    for (const auto& p : spec.payloads) used += 17 + p.dataLength;
+  } else {
+    used += 15 + (spec.payloads.empty() ? 0 : spec.payloads[0].dataLength);
+  }
+  const std::int64_t padding = static_cast<std::int64_t>(packetSize) - used + spec.extraPadding;
+  Writer w;
+  w.u8(0x82).u8(0).u8(0);
+  w.u8(spec.multiple ? 0x11 : 0x10).u8(0x5D).u16(static_cast<std::uint16_t>(padding)).u32(spec.sendTime).u16(spec.duration);
+  auto header = [&](const PayloadSpec& p) {
+    w.u8(static_cast<std::uint8_t>((p.key ? 0x80 : 0) | p.stream)).u8(static_cast<std::uint8_t>(p.mediaObject)).u32(p.offset);
+    w.u8(8).u32(p.mediaObjectSize).u32(p.presentationTime);
+  };
+  if (spec.multiple) {
+    w.u8(static_cast<std::uint8_t>(0x80 | spec.payloads.size()));
+    for (const auto& p : spec.payloads) {
+      header(p);
+      w.u16(static_cast<std::uint16_t>(p.dataLength));
+      w.bytes(Bytes(p.dataLength, p.fill));
+    }
+  } else if (!spec.payloads.empty()) {
+    header(spec.payloads[0]);
+    w.bytes(Bytes(spec.payloads[0].dataLength, spec.payloads[0].fill));
+  }
+  Bytes out = w.take();
+  out.resize(packetSize, 0);
+  return out;
+}
+
+Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize) {
+  FpoFields f;
+  f.packets = packets.size();
+  f.minPacket = f.maxPacket = packetSize;
+  Writer data;
+  data.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(packets.size()).u16(0x0101);
+  for (const auto& p : packets) data.bytes(p);
+  Bytes file = AsfFile({FileProperties(f), StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                        StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))},
+                       {Object(guid::Data, data.data())});
+  Patch64(file, 30 + 40, file.size());  // File Size
+  return file;
+}
+
+}  // namespace corvel::test

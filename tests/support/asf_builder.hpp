@@ -70,3 +70,33 @@ void Patch64(Bytes& b, std::size_t at, std::uint64_t v);
 void Patch32(Bytes& b, std::size_t at, std::uint32_t v);
 
 }  // namespace corvel::test
+
+namespace corvel::test {
+
+// One payload of a synthetic data packet.
+struct PayloadSpec {
+  int stream = 1;
+  bool key = false;
+  std::uint32_t mediaObject = 0;
+  std::uint32_t offset = 0;
+  std::uint32_t mediaObjectSize = 0;
+  std::uint32_t presentationTime = 0;
+  std::uint32_t dataLength = 100;
+  std::uint8_t fill = 0x55;
+};
+
+struct PacketSpec {
+  std::uint32_t sendTime = 0;
+  std::uint16_t duration = 0;
+  bool multiple = true;
+  std::vector<PayloadSpec> payloads;
+  std::int64_t extraPadding = 0;  // added to the computed padding (may break the fill)
+};
+
+// A packet of exactly `packetSize` bytes: error correction 82 00 00, padding
+// length as a word, property flags 0x5D, 8 bytes of replicated data.
+Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize);
+// A file with the given packets in its Data Object; streams 1 (video) and 2 (audio).
+Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize);
+
+}  // namespace corvel::test

@@ -86,6 +86,11 @@ std::string Clip(const std::string& kind) {
   } else if (kind == "audio") {
     path = TempPath("audio.wma");
     cmd = ff + audio + "-c:a wmav2 -b:a 64k " + Quote(path);
+  } else if (kind == "long") {
+    path = TempPath("long.wmv");
+    cmd = ff + "-f lavfi -i testsrc=size=320x240:rate=25:duration=12 " +
+          "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=12 " +
+          "-c:v wmv2 -b:v 600k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
   } else if (kind == "cyrillic") {
     path = TempPath("cyrillic.wmv");
     cmd = ff + video + audio +

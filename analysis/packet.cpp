@@ -1,0 +1,222 @@
+#include "analysis/packet.hpp"
+
+#include <algorithm>
+
+namespace corvel {
+
+namespace {
+
+// Reads consecutive fields and remembers whether any lay outside the buffer.
+class Cursor {
+ public:
+  Cursor(ByteView buf, std::uint64_t pos) : buf_(buf), pos_(pos) {}
+  std::uint32_t field(char letter) {
+    const int n = LenTypeSize(letter);
+    if (n == 0) return 0;
+    if (pos_ + static_cast<std::uint64_t>(n) > buf_.size()) {
+      ok_ = false;
+      pos_ += static_cast<std::uint64_t>(n);
+      return 0;
+    }
+    const std::uint32_t v = getValue(letter, buf_, pos_);
+    pos_ += static_cast<std::uint64_t>(n);
+    return v;
+  }
+  std::uint8_t u8() { return static_cast<std::uint8_t>(field('b')); }
+  std::uint16_t u16() { return static_cast<std::uint16_t>(field('w')); }
+  std::uint32_t u32() { return field('d'); }
+  void skip(std::uint64_t n) { pos_ += n; }
+  std::uint64_t pos() const { return pos_; }
+  bool ok() const { return ok_; }
+
+ private:
+  ByteView buf_;
+  std::uint64_t pos_;
+  bool ok_ = true;
+};
+
+// Stream byte, the three property fields, and the replicated data.
+void readPayloadHeader(Cursor& c, ByteView buf, const TAsfDataPacket& p, TPayload& out) {
+  const std::uint8_t sb = c.u8();
+  out.keyFrame = sb >> 7;
+  out.streamNumber = sb & 0x7F;
+  out.mediaObjectNumber = c.field(p.mediaObjectNumberLengthType);
+  out.offsetIntoMediaObject = c.field(p.offsetIntoMediaObjectLengthType);
+  out.replicatedDataLength = c.field(p.replicatedDataLengthType);
+  out.mediaObjectSize = 0;
+  out.presentationTime = 0;
+  if (out.replicatedDataLength >= 8 && c.pos() + 8 <= buf.size()) {
+    out.mediaObjectSize = DWordOr0(buf, c.pos());
+    out.presentationTime = DWordOr0(buf, c.pos() + 4);
+  }
+  c.skip(out.replicatedDataLength);
+}
+
+std::uint32_t propertyBytes(const TAsfDataPacket& p) {
+  return static_cast<std::uint32_t>(1 + LenTypeSize(p.mediaObjectNumberLengthType) +
+                                    LenTypeSize(p.offsetIntoMediaObjectLengthType) +
+                                    LenTypeSize(p.replicatedDataLengthType));
+}
+
+}  // namespace
+
+std::uint32_t getValue(char letter, ByteView buf, std::uint64_t offset) {
+  switch (letter) {
+    case 'b': return ByteOr0(buf, offset);
+    case 'w': return WordOr0(buf, offset);
+    case 'd': return DWordOr0(buf, offset);
+    default: return 0;
+  }
+}
+
+void setValue(std::uint32_t value, char letter, std::uint64_t offset, std::span<std::uint8_t> buf) {
+  switch (letter) {
+    case 'b':
+      if (offset < buf.size()) buf[offset] = static_cast<std::uint8_t>(value);
+      break;
+    case 'w': PutWord(static_cast<std::uint16_t>(value), buf, offset); break;
+    case 'd': PutDWord(value, buf, offset); break;
+    default: break;
+  }
+}
+
+void fillECD(ByteView buf, TAsfDataPacket& p) {
+  TErrorCorrectionData& e = p.ecd;
+  const std::uint8_t b = ByteOr0(buf, 0);
+  e = TErrorCorrectionData{};
+  if (!(b & 0x80)) return;
+  e.present = 1;
+  e.flags = b;
+  if (((b >> 5) & 3) == 0) {
+    e.dataLength = b & 0x0F;
+    const ByteView d = SubView(buf, 1, e.dataLength);
+    std::copy(d.begin(), d.end(), e.data.begin());
+  }
+  e.size = e.dataLength + 1u;
+}
+
+int fillPPI(ByteView buf, TAsfDataPacket& p) {
+  p.packetLength = static_cast<std::int64_t>(buf.size());
+  Cursor c(buf, p.ecd.size);
+  p.lengthTypeFlags = c.u8();
+  p.propertyFlags = c.u8();
+  p.ppiPresent = 1;
+  const std::uint8_t l = p.lengthTypeFlags, f = p.propertyFlags;
+  p.multiplePayloads = l & 1;
+  p.kind = p.multiplePayloads ? 'm' : 's';
+  p.sequenceType = LenTypeChar((l >> 1) & 3);
+  p.paddingLengthType = LenTypeChar((l >> 3) & 3);
+  p.packetLengthType = LenTypeChar((l >> 5) & 3);
+  p.replicatedDataLengthType = LenTypeChar(f & 3);
+  p.offsetIntoMediaObjectLengthType = LenTypeChar((f >> 2) & 3);
+  p.mediaObjectNumberLengthType = LenTypeChar((f >> 4) & 3);
+  p.streamNumberLengthType = LenTypeChar((f >> 6) & 3);
+  p.packetLengthField = c.field(p.packetLengthType);
+  p.sequence = c.field(p.sequenceType);
+  p.paddingLength = c.field(p.paddingLengthType);
+  p.sendTime = c.u32();
+  p.duration = c.u16();
+  p.ppiSize = static_cast<std::uint32_t>(2 + LenTypeSize(p.packetLengthType) + LenTypeSize(p.sequenceType) +
+                                         LenTypeSize(p.paddingLengthType) + 6);
+  p.payloadStart = p.ecd.size + p.ppiSize;
+  return c.ok() ? 0 : -1;
+}
+
+int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
+  const std::uint64_t s = p.payloadStart;
+  if (s >= buf.size()) return -2;
+  Cursor c(buf, s);
+  if (!p.isMultiple()) {
+    TPayload one;
+    readPayloadHeader(c, buf, p, one);
+    if (!c.ok()) return -1;
+    p.singleKeyFrame = one.keyFrame;
+    p.singleStream = one.streamNumber;
+    p.singleMediaObjectNumber = one.mediaObjectNumber;
+    p.singleOffsetIntoMediaObject = one.offsetIntoMediaObject;
+    p.singleReplicatedDataLength = one.replicatedDataLength;
+    p.singleMediaObjectSize = one.mediaObjectSize;
+    p.singlePresentationTime = one.presentationTime;
+    p.singleHeaderLength = propertyBytes(p) + one.replicatedDataLength;
+    const std::int64_t total = static_cast<std::int64_t>(buf.size()) - p.ecd.size - p.ppiSize - p.paddingLength;
+    if (total < 0 || p.singleHeaderLength > total) return -1;
+    p.singleTotalLength = static_cast<std::uint32_t>(total);
+    p.firstKeyFrame = one.keyFrame;
+    p.firstStream = one.streamNumber;
+    p.compression = one.replicatedDataLength == 1 ? 'c' : 'u';
+    p.mp.payloads.clear();
+    return 0;
+  }
+  TMultiplePayload& m = p.mp;
+  m.payloadFlags = c.u8();
+  m.numberOfPayloads = m.payloadFlags & 0x3F;
+  m.payloadLengthType = LenTypeChar(m.payloadFlags >> 6);
+  if (m.numberOfPayloads == 0) return -1;
+  m.payloads.resize(m.numberOfPayloads);
+  std::uint64_t at = s + 1;
+  for (TPayload& pl : m.payloads) {
+    Cursor pc(buf, at);
+    readPayloadHeader(pc, buf, p, pl);
+    pl.payloadDataLength = pc.field(m.payloadLengthType);
+    if (!pc.ok()) return -1;
+    pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LenTypeSize(m.payloadLengthType));
+    const std::uint64_t total = std::uint64_t{pl.headerLength} + pl.payloadDataLength;
+    if (total > buf.size()) return -1;
+    pl.totalLength = static_cast<std::uint32_t>(total);
+    at += total;
+  }
+  p.firstKeyFrame = m.payloads[0].keyFrame;
+  p.firstStream = m.payloads[0].streamNumber;
+  p.compression = m.payloads[0].replicatedDataLength == 1 ? 'c' : 'u';
+  return 0;
+}
+
+int ParsePacket(ByteView buf, TAsfDataPacket& p) {
+  fillECD(buf, p);
+  if (fillPPI(buf, p) != 0) return -1;
+  return ParseDataPacket(buf, p);
+}
+
+TPayload TAsfDataPacket::payload(std::size_t i) const {
+  if (isMultiple()) return i < mp.payloads.size() ? mp.payloads[i] : TPayload{};
+  TPayload one;
+  one.totalLength = singleTotalLength;
+  one.headerLength = singleHeaderLength;
+  one.keyFrame = singleKeyFrame;
+  one.streamNumber = singleStream;
+  one.mediaObjectNumber = singleMediaObjectNumber;
+  one.offsetIntoMediaObject = singleOffsetIntoMediaObject;
+  one.replicatedDataLength = singleReplicatedDataLength;
+  one.mediaObjectSize = singleMediaObjectSize;
+  one.presentationTime = singlePresentationTime;
+  one.payloadDataLength = singleTotalLength - singleHeaderLength;
+  return one;
+}
+
+std::pair<std::uint32_t, std::uint32_t> TAsfDataPacket::payloadData(std::size_t i) const {
+  if (!isMultiple()) return {payloadStart + singleHeaderLength, singleTotalLength - singleHeaderLength};
+  std::uint64_t at = payloadStart + 1u;
+  for (std::size_t k = 0; k < i && k < mp.payloads.size(); ++k) at += mp.payloads[k].totalLength;
+  if (i >= mp.payloads.size()) return {static_cast<std::uint32_t>(at), 0};
+  return {static_cast<std::uint32_t>(at + mp.payloads[i].headerLength), mp.payloads[i].payloadDataLength};
+}
+
+std::uint32_t minPTime(const TAsfDataPacket& p) {
+  if (!p.isMultiple()) return p.singlePresentationTime;
+  std::uint32_t m = UINT32_MAX;
+  for (const TPayload& pl : p.mp.payloads) m = std::min(m, pl.presentationTime);
+  return p.mp.payloads.empty() ? 0 : m;
+}
+
+std::uint64_t multiplePayloadFact(const TAsfDataPacket& p) {
+  std::uint64_t sum = 0;
+  for (const TPayload& pl : p.mp.payloads) sum += pl.totalLength;
+  return std::uint64_t{p.ecd.size} + p.ppiSize + 1 + sum + p.paddingLength;
+}
+
+bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize) {
+  if (p.isMultiple()) return multiplePayloadFact(p) == packetSize;
+  return true;  // the parse already checked that the single payload's header fits
+}
+
+}  // namespace corvel

@@ -1,0 +1,66 @@
+#include "analysis/simple_index.hpp"
+
+#include <algorithm>
+#include <vector>
+
+namespace corvel {
+
+bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream) {
+  std::vector<TFrameRec> frames;
+  TFrameRec cur;
+  std::uint32_t curNumber = 0;  // media object number of the open frame
+  bool open = false;
+  auto take = [&](const TPayload& pl, std::uint32_t packetNo) {
+    if (pl.streamNumber != videoStream) return;
+    if (open && pl.mediaObjectNumber == curNumber) {
+      ++cur.packetCount;
+      return;
+    }
+    if (open) {
+      cur.sequence = static_cast<std::uint32_t>(frames.size() + 1);
+      frames.push_back(cur);
+    }
+    cur = TFrameRec{0, 1, packetNo, pl.keyFrame, pl.presentationTime};
+    curNumber = pl.mediaObjectNumber;
+    open = true;
+  };
+  for (std::size_t i = 0; i < packets.size(); ++i) {
+    const TAsfDataPacket& p = packets[i];
+    for (std::size_t k = 0; k < p.payloadCount(); ++k) take(p.payload(k), static_cast<std::uint32_t>(i));
+  }
+  if (frames.empty()) return false;
+
+  std::int64_t T = frames.back().presentationTime;
+  if (frames.size() >= 2) T += frames.back().presentationTime - frames[frames.size() - 2].presentationTime;
+  const std::int64_t n = std::max<std::int64_t>(T, 0) / 1000 + 1;
+  auto entryOf = [](const TFrameRec& f) {
+    return TSimpleIndexEntry{f.startPacket, static_cast<std::uint16_t>(f.packetCount)};
+  };
+  std::vector<TSimpleIndexEntry> entries(static_cast<std::size_t>(n));
+  entries[0] = entryOf(frames[0]);
+  std::size_t cursor = 1, lastKey = 0;
+  std::int64_t e = 1;
+  while (e < n) {
+    std::int64_t second = -1;
+    for (; cursor < frames.size(); ++cursor) {
+      if (frames[cursor].keyFrame) lastKey = cursor;
+      const std::int64_t sec = frames[cursor].presentationTime / 1000;
+      if (sec >= e) {
+        second = sec;
+        break;
+      }
+    }
+    if (second < 0) second = n;  // frames ran out: repeat to the end
+    for (; e < std::min(second, n); ++e) entries[static_cast<std::size_t>(e)] = entries[static_cast<std::size_t>(e - 1)];
+    if (e < n) entries[static_cast<std::size_t>(e++)] = entryOf(frames[lastKey]);
+  }
+  sio.IndexEntriesCount = static_cast<std::uint32_t>(n);
+  sio.IndexEntries = std::move(entries);
+  sio.IndexEntryTimeInterval = 10000000;
+  sio.MaximumPacketCount = 0;
+  for (const auto& en : sio.IndexEntries) sio.MaximumPacketCount = std::max<std::uint32_t>(sio.MaximumPacketCount, en.PacketCount);
+  sio.ObjectSize = 56 + 6 * n;
+  return true;
+}
+
+}  // namespace corvel

@@ -1,0 +1,48 @@
+#include "cli/output.hpp"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+namespace corvel::cli {
+
+namespace {
+// Set by the Ctrl-C handler; read by the running job once per step.
+std::atomic<bool> interrupted{false};
+extern "C" void onInterrupt(int) { interrupted = true; }
+}  // namespace
+
+CliReporter::CliReporter(bool echo) : echo_(echo), tty_(::isatty(STDERR_FILENO) != 0) {
+  interrupted = false;
+  std::signal(SIGINT, onInterrupt);
+}
+
+CliReporter::~CliReporter() {
+  clearProgress();
+  std::signal(SIGINT, SIG_DFL);
+}
+
+void CliReporter::clearProgress() {
+  if (!progressShown_) return;
+  std::fputs("\r\033[K", stderr);
+  progressShown_ = false;
+}
+
+void CliReporter::log(const std::string& line) {
+  lines.push_back(line);
+  if (!echo_) return;
+  clearProgress();
+  std::cout << line << '\n' << std::flush;
+}
+
+void CliReporter::progress(int percent, const std::string& text) {
+  if (!tty_) return;
+  std::fprintf(stderr, "\r%3d%%  %s\033[K", percent, text.c_str());
+  progressShown_ = true;
+}
+
+bool CliReporter::stopRequested() { return interrupted; }
+
+}  // namespace corvel::cli

@@ -1,0 +1,79 @@
+#include <iomanip>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "analysis/scan.hpp"
+#include "asf/header_walk.hpp"
+#include "cli/commands.hpp"
+#include "cli/output.hpp"
+
+namespace corvel::cli {
+
+namespace {
+
+using nlohmann::json;
+
+json scanJson(const Session& s, const std::vector<std::string>& log) {
+  json blocks = json::array();
+  for (const TErrBlock& b : s.errBlocks)
+    blocks.push_back({{"packet", b.packet},
+                      {"offset", b.offset},
+                      {"declared_size", b.declaredSize},
+                      {"actual_size", b.isClosed() ? json(b.actualSize) : json(nullptr)}});
+  json j;
+  j["file"] = s.fileName;
+  j["status"] = s.statusText;
+  j["packets"] = s.packets.size();
+  j["keyframe_packets"] = s.keyframePackets;
+  j["error_blocks"] = std::move(blocks);
+  const auto& sio = s.rec.ASFSIO;
+  j["index"] = s.indexBuilt ? json{{"entries", sio.IndexEntriesCount},
+                                   {"interval", sio.IndexEntryTimeInterval},
+                                   {"max_packet_count", sio.MaximumPacketCount}}
+                            : json(nullptr);
+  j["log"] = log;
+  return j;
+}
+
+void printGrid(const ErrorGrid& g) {
+  if (g.filledRows() == 0) return;
+  std::cout << '\n';
+  for (const auto& row : g.rows()) {
+    if (row[0].empty() && &row != &g.rows()[0]) continue;
+    for (std::size_t c = 0; c < row.size(); ++c) std::cout << (c ? "  " : "") << std::setw(c < 3 ? 4 : 14) << row[c];
+    std::cout << '\n';
+  }
+}
+
+}  // namespace
+
+int runScan(const ScanCliOptions& o, const CommonOptions& common) {
+  Session s;
+  s.lang = common.lang;
+  s.options.CheckHP = !o.lowPriority;
+  s.options.CheckDump = o.dump;
+  CliReporter rep(!common.json);
+  s.reporter = &rep;
+  if (!OpenAction(s, o.file)) {
+    failLine(s, o.file, s.file.lastError.empty() ? withoutBullet(s.T("• отсутствует сигнатура файла")) : s.file.lastError);
+    return 1;
+  }
+  const bool ran = ScanAction(s);
+  if (!ran) {
+    failLine(s, o.file, rep.lines.empty() ? s.file.lastError : withoutBullet(rep.lines.back()));
+    if (common.json) printJson(scanJson(s, rep.lines));
+    return 1;
+  }
+  if (common.json) {
+    printJson(scanJson(s, rep.lines));
+    return 0;
+  }
+  std::cout << s.statusText << '\n';
+  printGrid(s.errGrid);
+  std::cout << "\npackets parsed: " << s.packets.size() << "\nkey-frame packets: " << s.keyframePackets
+            << "\nerror blocks: " << s.errBlocks.size()
+            << "\nindex entries built: " << (s.indexBuilt ? s.rec.ASFSIO.IndexEntriesCount : 0) << '\n';
+  return 0;
+}
+
+}  // namespace corvel::cli

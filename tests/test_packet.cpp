@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "analysis/packet.hpp"
+#include "support/asf_builder.hpp"
+
+using namespace corvel;
+using namespace corvel::test;
+
+TEST(PacketParser, ErrorCorrectionPart) {
+  TAsfDataPacket p;
+  fillECD(Bytes{0x82, 0x00, 0x00, 0x11}, p);
+  EXPECT_EQ(p.ecd.present, 1);
+  EXPECT_EQ(p.ecd.size, 3u);
+  EXPECT_EQ(p.ecd.bytes().size(), 2u);
+  fillECD(Bytes{0xA2, 0x00}, p);  // non-zero length type: present, no data
+  EXPECT_EQ(p.ecd.present, 1);
+  EXPECT_EQ(p.ecd.size, 1u);
+  fillECD(Bytes{0x11, 0x5D}, p);  // no error correction: parsing info at 0
+  EXPECT_EQ(p.ecd.present, 0);
+  EXPECT_EQ(p.ecd.size, 0u);
+  fillECD(Bytes{0x8F}, p);  // 15 bytes declared, none there
+  EXPECT_EQ(p.ecd.size, 16u);
+  EXPECT_EQ(p.ecd.bytes().size(), 15u);
+}
+
+TEST(PacketParser, ParsingInformationSizes) {
+  TAsfDataPacket p;
+  Bytes b{0x82, 0, 0, 0x5D, 0x5D};
+  b.resize(64, 0);
+  fillECD(b, p);
+  ASSERT_EQ(fillPPI(b, p), 0);
+  EXPECT_EQ(p.ppiSize, 16u);  // 2 + packet length w + sequence w + padding d + 6
+  EXPECT_EQ(p.packetLengthType, 'w');
+  EXPECT_EQ(p.sequenceType, 'w');
+  EXPECT_EQ(p.paddingLengthType, 'd');
+  EXPECT_EQ(p.kind, 'm');
+  EXPECT_EQ(p.payloadStart, 19u);
+  // Cut short inside the parsing information: a failure, never a read outside.
+  EXPECT_EQ(fillPPI(ByteView(b).first(8), p), -1);
+}
+
+TEST(PacketParser, SinglePayloadLengths) {
+  PacketSpec spec;
+  spec.multiple = false;
+  spec.payloads = {{1, true, 7, 0, 5000, 3100, 3000}};
+  Bytes b = DataPacket(spec, 3200);
+  TAsfDataPacket p;
+  ASSERT_EQ(ParsePacket(b, p), 0);
+  EXPECT_EQ(p.ecd.size, 3u);
+  EXPECT_EQ(p.ppiSize, 10u);
+  EXPECT_EQ(p.singleHeaderLength, 15u);
+  EXPECT_EQ(p.paddingLength, 3200u - 13 - 15 - 3000);
+  EXPECT_EQ(p.singleTotalLength, 3200u - 3 - 10 - p.paddingLength);
+  EXPECT_EQ(p.payload(0).payloadDataLength, 3000u);
+  EXPECT_EQ(p.singleMediaObjectSize, 5000u);
+  EXPECT_EQ(p.singlePresentationTime, 3100u);
+  EXPECT_EQ(p.firstKeyFrame, 1);
+  EXPECT_EQ(p.payloadData(0).first, 28u);
+  // A padding larger than the packet cannot be parsed.
+  spec.extraPadding = 4000;
+  EXPECT_EQ(ParsePacket(DataPacket(spec, 3200), p), -1);
+}
+
+TEST(PacketParser, SpecExampleTotalLength) {
+  // 3200 bytes, error correction 3, parsing info 8, padding 100: 3089.
+  Bytes b(3200, 0);
+  b[0] = 0x82;
+  b[3] = 0x08;  // single payload, padding length as a byte
+  b[4] = 0x5D;
+  b[5] = 100;
+  TAsfDataPacket p;
+  ASSERT_EQ(ParsePacket(b, p), 0);
+  EXPECT_EQ(p.ppiSize, 9u);
+  b[3] = 0x00;  // no padding field: parsing info 8
+  ASSERT_EQ(ParsePacket(b, p), 0);
+  EXPECT_EQ(p.ppiSize, 8u);
+  EXPECT_EQ(p.singleTotalLength, 3189u);
+}
+
+TEST(PacketParser, MultiplePayloads) {
+  PacketSpec spec;
+  spec.payloads = {{2, false, 3, 0, 371, 3100, 371}, {1, true, 1, 5957, 8378, 3146, 2421}, {1, false, 2, 0, 2318, 3186, 100}};
+  const Bytes b = DataPacket(spec, 3200);
+  TAsfDataPacket p;
+  ASSERT_EQ(ParsePacket(b, p), 0);
+  ASSERT_EQ(p.mp.payloads.size(), 3u);
+  EXPECT_EQ(p.mp.payloadLengthType, 'w');
+  EXPECT_EQ(p.firstStream, 2);
+  EXPECT_EQ(p.mp.payloads[1].offsetIntoMediaObject, 5957u);
+  EXPECT_EQ(p.mp.payloads[1].totalLength, 17u + 2421);
+  EXPECT_EQ(multiplePayloadFact(p), 3200u);
+  EXPECT_TRUE(payloadsFillPacket(p, 3200));
+  EXPECT_EQ(minPTime(p), 3100u);
+  const auto [at, len] = p.payloadData(1);
+  EXPECT_EQ(len, 2421u);
+  EXPECT_EQ(at, 3u + 10 + 1 + 17 + 371 + 17);
+  // Zero payloads cannot be parsed.
+  Bytes zero = b;
+  zero[p.payloadStart] = 0x80;
+  EXPECT_EQ(ParsePacket(zero, p), -1);
+  // A payload length running past the packet cannot be parsed.
+  Bytes longer = b;
+  PutWord(60000, longer, p.payloadStart + 1 + 15);
+  EXPECT_EQ(ParsePacket(longer, p), -1);
+}
+
+TEST(PacketParser, CompressionAndShortReplicatedData) {
+  Bytes b(200, 0);
+  b[0] = 0x82;
+  b[3] = 0x00;
+  b[4] = 0x5D;
+  b[11] = 0x81;  // stream 1, key
+  b[12] = 4;     // media object
+  b[17] = 1;     // replicated data length 1: compressed
+  TAsfDataPacket p;
+  ASSERT_EQ(ParsePacket(b, p), 0);
+  EXPECT_EQ(p.compression, 'c');
+  b[17] = 4;
+  ASSERT_EQ(ParsePacket(b, p), 0);
+  EXPECT_EQ(p.compression, 'u');
+  EXPECT_EQ(p.singleMediaObjectSize, 0u);
+  // Payload start at or past the end.
+  EXPECT_EQ(ParsePacket(ByteView(b).first(11), p), -2);
+}
+
+TEST(PacketParser, GetSetValue) {
+  Bytes b(8, 0);
+  setValue(0x11223344, 'd', 2, b);
+  EXPECT_EQ(getValue('d', b, 2), 0x11223344u);
+  EXPECT_EQ(getValue('w', b, 2), 0x3344u);
+  EXPECT_EQ(getValue('b', b, 5), 0x11u);
+  const Bytes before = b;
+  setValue(7, 'x', 0, b);
+  EXPECT_EQ(b, before);
+  EXPECT_EQ(getValue('x', b, 0), 0u);
+  EXPECT_EQ(getValue('d', b, 6), 0u);  // outside
+  setValue(7, 'd', 6, b);              // outside: nothing written
+  EXPECT_EQ(b, before);
+}
+
+// Every prefix and every single-byte corruption of a real packet parses or
+// fails without reading outside the buffer (the sanitizer build checks it).
+TEST(PacketParser, CorruptionsNeverReadOutside) {
+  PacketSpec spec;
+  spec.payloads = {{2, false, 3, 0, 371, 3100, 50}, {1, true, 1, 0, 80, 3146, 60}};
+  const Bytes good = DataPacket(spec, 400);
+  TAsfDataPacket p;
+  for (std::size_t n = 0; n <= good.size(); ++n) ParsePacket(ByteView(good).first(n), p);
+  for (std::size_t i = 0; i < 60; ++i)
+    for (int v : {0x00, 0x3F, 0x80, 0xFF}) {
+      Bytes b = good;
+      b[i] = static_cast<std::uint8_t>(v);
+      ParsePacket(b, p);
+    }
+  SUCCEED();
+}

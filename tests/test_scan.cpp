@@ -1,0 +1,445 @@
+// The scan checked against ground truth: real clips damaged in known ways,
+// and synthetic packets for each check.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <set>
+
+#include "analysis/job.hpp"
+#include "asf/catalogue.hpp"
+#include "support/asf_builder.hpp"
+#include "support/clips.hpp"
+#include "support/damage.hpp"
+
+using namespace corvel;
+using namespace corvel::test;
+
+namespace {
+
+struct Layout {
+  std::uint64_t first = 0;  // offset of packet 0
+  std::uint32_t P = 0;
+  std::uint64_t count = 0;
+  std::uint64_t at(std::uint64_t k) const { return first + k * P; }
+};
+
+Layout LayoutOf(const Bytes& file) {
+  Session s;
+  EXPECT_EQ(OpenBytes(s, file), 0);
+  return {static_cast<std::uint64_t>(s.DAOOffset) + 50, s.rec.ASFFPO.MinimumDataPacketSize,
+          static_cast<std::uint64_t>(s.rec.ASFFPO.DataPacketsCount)};
+}
+
+// A position inside the data of the last payload of packet k, after every
+// payload header: damage there leaves packet k itself parsable.
+std::uint64_t DataArea(const Bytes& file, const Layout& l, std::uint64_t k) {
+  TAsfDataPacket p;
+  EXPECT_EQ(ParsePacket(ByteView(file).subspan(l.at(k), l.P), p), 0);
+  const auto [at, len] = p.payloadData(p.payloadCount() - 1);
+  EXPECT_GT(len, 20u);
+  return l.at(k) + at + 10;
+}
+
+// The first packet from k on that holds several payloads.
+std::uint64_t MultiplePacketFrom(const Bytes& file, const Layout& l, std::uint64_t k) {
+  for (;; ++k) {
+    TAsfDataPacket p;
+    if (ParsePacket(ByteView(file).subspan(l.at(k), l.P), p) == 0 && p.isMultiple()) return k;
+  }
+}
+
+std::vector<std::uint64_t> Offsets(const Session& s) {
+  std::vector<std::uint64_t> out;
+  for (const auto& p : s.packets) out.push_back(static_cast<std::uint64_t>(p.fileOffset));
+  return out;
+}
+
+// Packet offsets of the sound file with packets `gone` left out and every
+// packet from `from` on moved by `shift` bytes.
+std::vector<std::uint64_t> Expected(const Layout& l, std::set<std::uint64_t> gone, std::uint64_t from = ~0ull, std::int64_t shift = 0) {
+  std::vector<std::uint64_t> out;
+  for (std::uint64_t k = 0; k < l.count; ++k)
+    if (!gone.count(k)) out.push_back(l.at(k) + (k >= from ? shift : 0));
+  return out;
+}
+
+class LongClip : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    path_ = Clip("long");
+    bytes_ = ReadFile(path_);
+    layout_ = LayoutOf(bytes_);
+  }
+  static std::string path_;
+  static Bytes bytes_;
+  static Layout layout_;
+};
+std::string LongClip::path_;
+Bytes LongClip::bytes_;
+Layout LongClip::layout_;
+
+}  // namespace
+
+TEST_F(LongClip, SoundFileHasNoDamage) {
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, bytes_));
+  EXPECT_TRUE(s.errBlocks.empty());
+  EXPECT_TRUE(s.memo.lines().empty()) << MemoText(s);
+  EXPECT_EQ(Offsets(s), Expected(layout_, {}));
+  EXPECT_GT(s.keyframePackets, 1u);
+  ASSERT_TRUE(s.indexBuilt);
+}
+
+// The index points at packets where video key frames begin, as ffprobe
+// places them: entry e is the latest key frame of second e or before.
+TEST_F(LongClip, IndexPointsAtKeyFrames) {
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, bytes_));
+  const CommandResult r = corvel::test::Run(std::string(CORVEL_FFPROBE) +
+                              " -v error -select_streams v:0 -show_entries packet=pts_time,pos,flags -of csv=p=0 " + Quote(path_));
+  ASSERT_EQ(r.exitCode, 0);
+  std::vector<std::pair<double, std::uint64_t>> keys;  // (seconds with preroll, packet number)
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) {
+    double t = 0;
+    std::uint64_t pos = 0;
+    char flags[8] = {};
+    if (std::sscanf(line.c_str(), "%lf,%lu,%7s", &t, &pos, flags) == 3 && flags[0] == 'K')
+      keys.emplace_back(t + s.rec.ASFFPO.Preroll / 1000.0, (pos - layout_.first) / layout_.P);
+  }
+  ASSERT_GT(keys.size(), 3u);
+  std::set<std::uint64_t> keyPackets;
+  for (auto& k : keys) keyPackets.insert(k.second);
+  const auto& entries = s.rec.ASFSIO.IndexEntries;
+  ASSERT_EQ(entries.size(), s.rec.ASFSIO.IndexEntriesCount);
+  ASSERT_GT(entries.size(), 8u);
+  for (std::size_t e = 0; e < entries.size(); ++e) {
+    EXPECT_TRUE(keyPackets.count(entries[e].PacketNumber)) << "entry " << e;
+    if (e) {
+      EXPECT_GE(entries[e].PacketNumber, entries[e - 1].PacketNumber);
+    }
+    std::uint64_t lower = keys[0].second, upper = keys[0].second;
+    for (auto& [t, pk] : keys) {
+      if (t < static_cast<double>(e)) lower = pk;
+      if (t < static_cast<double>(e + 1)) upper = pk;
+    }
+    EXPECT_GE(entries[e].PacketNumber, lower) << "entry " << e;
+    EXPECT_LE(entries[e].PacketNumber, upper) << "entry " << e;
+  }
+}
+
+TEST_F(LongClip, OverwrittenPacketStart) {
+  const Layout& l = layout_;
+  Bytes b = bytes_;
+  b[l.at(10)] = 0xFF;
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, b));
+  ASSERT_EQ(s.errBlocks.size(), 1u);
+  EXPECT_EQ(s.errBlocks[0].packet, 10u);
+  EXPECT_EQ(s.errBlocks[0].offset, l.at(9));
+  EXPECT_EQ(s.errBlocks[0].declaredSize, l.P);
+  EXPECT_EQ(s.errBlocks[0].actualSize, 2u * l.P);
+  EXPECT_EQ(Offsets(s), Expected(l, {10}));
+}
+
+TEST_F(LongClip, ZeroRunAcrossPackets) {
+  const Layout& l = layout_;
+  Bytes b = bytes_;
+  ZeroRun(b, l.at(20) + 1000, 3 * l.P);  // from inside packet 20 to inside packet 23
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, b));
+  ASSERT_EQ(s.errBlocks.size(), 1u);
+  EXPECT_EQ(s.errBlocks[0].packet, 21u);
+  EXPECT_EQ(s.errBlocks[0].offset, l.at(20));
+  EXPECT_EQ(s.errBlocks[0].actualSize, 4u * l.P);
+  EXPECT_EQ(Offsets(s), Expected(l, {21, 22, 23}));
+}
+
+TEST_F(LongClip, InsertedBytes) {
+  const Layout& l = layout_;
+  Bytes b = bytes_;
+  InsertBytes(b, DataArea(b, l, 30), 777, 0x82);
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, b));
+  ASSERT_EQ(s.errBlocks.size(), 1u);
+  EXPECT_EQ(s.errBlocks[0].packet, 31u);
+  EXPECT_EQ(s.errBlocks[0].offset, l.at(30));
+  EXPECT_EQ(s.errBlocks[0].actualSize, l.P + 777u);
+  EXPECT_EQ(Offsets(s), Expected(l, {}, 31, 777));
+}
+
+TEST_F(LongClip, DeletedBytes) {
+  const Layout& l = layout_;
+  Bytes b = bytes_;
+  DeleteBytes(b, DataArea(b, l, 40), 1234);
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, b));
+  ASSERT_EQ(s.errBlocks.size(), 1u);
+  EXPECT_EQ(s.errBlocks[0].packet, 41u);
+  EXPECT_EQ(s.errBlocks[0].offset, l.at(40));
+  EXPECT_EQ(s.errBlocks[0].actualSize, l.P - 1234u);
+  EXPECT_EQ(Offsets(s), Expected(l, {}, 41, -1234));
+}
+
+TEST_F(LongClip, SeveralDamagesAtOnce) {
+  const Layout& l = layout_;
+  Bytes b = bytes_;
+  // Later damage first, so that earlier offsets stay put.
+  DeleteBytes(b, DataArea(b, l, 70), 50);
+  ZeroRun(b, l.at(50), l.P);
+  b[l.at(5) + 1] = 0x01;
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, b));
+  ASSERT_EQ(s.errBlocks.size(), 3u);
+  EXPECT_EQ(s.errBlocks[0].offset, l.at(4));
+  EXPECT_EQ(s.errBlocks[1].offset, l.at(49));
+  EXPECT_EQ(s.errBlocks[2].offset, l.at(70));
+  EXPECT_EQ(s.errBlocks[2].actualSize, l.P - 50u);
+  EXPECT_EQ(Offsets(s), Expected(l, {5, 50}, 71, -50));
+}
+
+TEST_F(LongClip, TruncatedMidPacket) {
+  const Layout& l = layout_;
+  Bytes b(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(l.at(60) + 999));
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, b));
+  EXPECT_TRUE(s.errBlocks.empty());
+  EXPECT_EQ(s.packets.size(), 60u);
+  EXPECT_NE(MemoText(s).find("• unexpected end of file"), std::string::npos);
+}
+
+TEST_F(LongClip, DamagedFirstPacket) {
+  const Layout& l = layout_;
+  Bytes b = bytes_;
+  b[l.at(0)] = 0;
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, b));
+  ASSERT_EQ(s.errBlocks.size(), 1u);
+  EXPECT_EQ(s.errBlocks[0].packet, 0u);
+  EXPECT_EQ(s.errBlocks[0].offset, l.at(0));
+  EXPECT_EQ(s.errBlocks[0].actualSize, l.P);
+  EXPECT_EQ(Offsets(s), Expected(l, {0}));
+}
+
+TEST_F(LongClip, UnparsablePacketIsDamageNotTheEnd) {
+  const Layout& l = layout_;
+  Bytes b = bytes_;
+  // A packet keeps its 82 00 00 but declares zero payloads.
+  const std::uint64_t k = MultiplePacketFrom(b, l, 15);
+  TAsfDataPacket p;
+  ASSERT_EQ(ParsePacket(ByteView(b).subspan(l.at(k), l.P), p), 0);
+  b[l.at(k) + p.payloadStart] = 0x80;
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, b));
+  EXPECT_NE(MemoText(s).find("• bsod nn=" + std::to_string(k)), std::string::npos);
+  ASSERT_EQ(s.errBlocks.size(), 1u);
+  EXPECT_EQ(s.errBlocks[0].offset, l.at(k - 1));
+  EXPECT_EQ(s.errBlocks[0].actualSize, 2u * l.P);
+  EXPECT_EQ(Offsets(s), Expected(l, {k}));
+}
+
+// 82 00 00 inside media data is no packet start.
+TEST_F(LongClip, FalseStartsInsideDamage) {
+  const Layout& l = layout_;
+  Bytes b = bytes_;
+  TAsfDataPacket p;
+  ASSERT_EQ(ParsePacket(ByteView(b).subspan(l.at(24), l.P), p), 0);
+  const auto [at, len] = p.payloadData(0);
+  ASSERT_GT(len, 40u);
+  for (std::uint32_t k = 0; k + 3 <= 30; k += 10) {
+    b[l.at(24) + at + k] = 0x82;
+    b[l.at(24) + at + k + 1] = 0;
+    b[l.at(24) + at + k + 2] = 0;
+  }
+  b[l.at(25)] = 0x7F;
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, b));
+  ASSERT_EQ(s.errBlocks.size(), 1u);
+  EXPECT_EQ(s.errBlocks[0].actualSize, 2u * l.P);
+  EXPECT_EQ(Offsets(s), Expected(l, {25}));
+}
+
+TEST_F(LongClip, UnfinishedRecordingScansToTheEnd) {
+  Bytes b = bytes_;
+  Session h;
+  ASSERT_EQ(OpenBytes(h, b), 0);
+  const std::size_t fpo = static_cast<std::size_t>(h.lista[1].offset);
+  ASSERT_EQ(h.lista[1].id, guid::FileProperties);
+  Patch64(b, fpo + 40, 0);  // File Size
+  Patch64(b, fpo + 56, 0);  // Data Packets Count
+  Patch32(b, fpo + 88, 1);  // Broadcast
+  // The index after the data is gone too, as a cut-off recording would have it.
+  b.resize(layout_.at(layout_.count));
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, b));
+  EXPECT_EQ(s.packets.size(), layout_.count);
+  EXPECT_TRUE(s.errBlocks.empty());
+  EXPECT_NE(MemoText(s).find("• end of file"), std::string::npos);
+  EXPECT_EQ(s.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
+}
+
+TEST_F(LongClip, StopRequestEndsTheScan) {
+  struct StopAfter : Reporter {
+    int left;
+    explicit StopAfter(int n) : left(n) {}
+    void progress(int, const std::string&) override { --left; }
+    bool stopRequested() override { return left <= 0; }
+  } rep(2);
+  const std::string path = TempPath("stop.wmv");
+  Bytes b = bytes_;
+  b[layout_.at(1)] = 0;  // damage right away: an open error block when stopped
+  WriteFile(path, b);
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(OpenAction(s, path));
+  s.reporter = &rep;
+  ASSERT_TRUE(ScanAction(s));
+  EXPECT_NE(MemoText(s).find("• interrupted by user"), std::string::npos);
+  EXPECT_EQ(s.statusText, "interrupted by user");
+  EXPECT_LT(s.packets.size(), layout_.count);
+  EXPECT_EQ(s.errGrid.filledRows(), 0u);  // the open block's row is dropped
+}
+
+TEST_F(LongClip, WorkerThreadRunsAndStops) {
+  const std::string path = TempPath("worker.wmv");
+  WriteFile(path, bytes_);
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(OpenAction(s, path));
+  s.options.CheckHP = false;  // 5 ms a step: long enough to stop it midway
+  JobControl control;
+  StoppableReporter rep(nullptr, control);
+  s.reporter = &rep;
+  WorkerThread worker;
+  std::atomic<int> result{-1};
+  ASSERT_TRUE(worker.start(control, "scan", [&] { return ScanAction(s) ? 0 : 1; }, [&](int r) { result = r; }));
+  EXPECT_FALSE(worker.start(control, "scan", [] { return 0; }, nullptr));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  control.requestStop();
+  worker.wait();
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(s.statusText, "interrupted by user");
+  EXPECT_GT(s.packets.size(), 0u);
+  EXPECT_LT(s.packets.size(), layout_.count);
+}
+
+TEST(ScanStart, RefusesWhatItCannotScan) {
+  Session s;
+  s.lang = Language::eng;
+  EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties({})}, {})));
+  EXPECT_EQ(s.memo.lines().back(), "• stream not found");
+  FpoFields f;
+  f.minPacket = 100;
+  f.maxPacket = 200;
+  EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties(f)}, {DataObject(1, 100)})));
+  EXPECT_EQ(s.memo.lines().back(), "• DataPacketSize: min <> max");
+  f.minPacket = f.maxPacket = 0;
+  EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties(f)}, {DataObject(1, 100)})));
+  EXPECT_EQ(s.memo.lines().back(), "• invalid data packet size: 0");
+  Session closed;
+  EXPECT_FALSE(ScanDataPackets(closed));
+}
+
+namespace {
+PayloadSpec Video(std::uint32_t mo, std::uint32_t off, std::uint32_t pt, std::uint32_t len, bool key = false) {
+  return {1, key, mo, off, 10000, pt, len};
+}
+PayloadSpec Audio(std::uint32_t mo, std::uint32_t pt) { return {2, false, mo, 0, 100, pt, 100}; }
+}  // namespace
+
+TEST(ScanChecks, OrderOffsetsSizesAndTimes) {
+  const std::uint32_t P = 600;
+  std::vector<Bytes> pk;
+  pk.push_back(DataPacket({3000, 0, true, {Video(254, 0, 3000, 200, true), Audio(1, 3000)}}, P));
+  pk.push_back(DataPacket({3001, 0, true, {Video(255, 0, 3040, 200), Audio(2, 3020)}}, P));
+  pk.push_back(DataPacket({3002, 0, true, {Video(0, 0, 3080, 200), Audio(3, 3040)}}, P));
+  pk.push_back(DataPacket({3003, 0, true, {Video(1, 0, 3120, 200, true), Audio(5, 3060)}}, P));  // audio 3 -> 5
+  pk.push_back(DataPacket({3004, 0, true, {Video(1, 999, 3120, 200)}}, P));                      // wrong offset
+  pk.push_back(DataPacket({2000, 0, true, {Video(2, 0, 3100, 200)}}, P));  // send time and video time go back
+  PacketSpec shortFill{3006, 0, true, {Video(3, 0, 3200, 200)}, -1};       // parts add up to P - 1
+  pk.push_back(DataPacket(shortFill, P));
+  pk.push_back(DataPacket({5000, 0, true, {Video(4, 0, 3240, 200)}}, P));  // presentation before send
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, FileWithPackets(pk, P)));
+  const std::vector<std::string> want{
+      "sn=1 wrong order of media object: 0,254",  // the first number is checked against 0
+      "sn=2 wrong order of media object: 3,5",
+      "sn=1,mon=1 wrong offset into media",
+      "packet nn=5. SendTime < prev.packet value",
+      "пакет nn=5. Presentation Time of video stream is going down",
+      "payload (6). expected size = 600, fact = 599",
+      "packet nn=7. Presentation Time < Send Time",
+  };
+  std::vector<std::string> got(s.memo.lines().begin(), s.memo.lines().end());
+  ASSERT_GE(got.size(), want.size()) << MemoText(s);
+  EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(want.size())), want) << MemoText(s);
+  EXPECT_EQ(s.packets.size(), 8u);
+  EXPECT_TRUE(s.errBlocks.empty());
+}
+
+TEST(ScanChecks, FirstMediaObjectNumberAndSingleKeyFrame) {
+  const std::uint32_t P = 400;
+  std::vector<Bytes> pk;
+  PacketSpec single{100, 0, false, {Video(7, 0, 3000, 150, true)}};
+  pk.push_back(DataPacket(single, P));
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, FileWithPackets(pk, P)));
+  const std::string memo = MemoText(s);
+  EXPECT_NE(memo.find("sn=1 wrong order of media object: 0,7"), std::string::npos) << memo;
+  EXPECT_NE(memo.find("• amount of keyframes = 1. unable to create index"), std::string::npos) << memo;
+  EXPECT_FALSE(s.rec.ASFSIO.present);
+  EXPECT_FALSE(s.indexBuilt);
+}
+
+TEST(ScanDump, LinesAsSpecified) {
+  const std::uint32_t P = 600;
+  std::vector<Bytes> pk;
+  pk.push_back(DataPacket({100, 40, false, {Video(0, 0, 3000, 150, true)}}, P));
+  pk.push_back(DataPacket({140, 40, true, {Video(1, 0, 3040, 50), Audio(1, 3001)}}, P));
+  Session s;
+  s.options.CheckDump = true;
+  s.options.dumpPath = TempPath("x.dump.txt");
+  ASSERT_TRUE(ScanBytes(s, FileWithPackets(pk, P)));
+  std::ifstream in(s.options.dumpPath, std::ios::binary);
+  std::string all((std::istreambuf_iterator<char>(in)), {});
+  const std::size_t pad1 = P - 13 - 15 - 150;
+  std::string first = "+,su,  1,0,0 [10000,3000]," + std::to_string(pad1);
+  first.resize(100, ' ');
+  first += ",100,40   <- sn=1 wrong order of media object: 0,0\r\n";
+  // (no order finding is a note: the first line ends without a note)
+  first = first.substr(0, 100) + ",100,40\r\n";
+  const std::size_t pad2 = P - 14 - 17 - 50 - 17 - 100;
+  std::string second = "-,mu,2,(50,1,1,0 [10000,3040]),(100,2,1,0 [100,3001])," + std::to_string(pad2);
+  second.resize(100, ' ');
+  second += ",140,40\r\n";
+  EXPECT_EQ(all, first + second);
+  EXPECT_EQ(DumpFileName("/a/b/movie.wmv"), "movie.wmv.dump.txt");
+  EXPECT_EQ(DumpFileName("C:\\v\\m.wmv"), "m.wmv.dump.txt");
+}
+
+TEST(ErrorGridRows, OpenThenClosedAndDropped) {
+  ErrorGrid g;
+  g.reset(Language::eng);
+  EXPECT_EQ(g.rows().size(), 2u);
+  EXPECT_EQ(g.rows()[0][3], "offset in file");
+  TErrBlock b{4, "", 1000, 3200, 0, ' '};
+  EXPECT_EQ(g.ShowErrBlocks(b), 1u);
+  b.actualSize = 6400;
+  b.closed = '*';
+  EXPECT_EQ(g.ShowErrBlocks(b), 1u);
+  EXPECT_EQ(g.rows()[1][5], "6400");
+  TErrBlock c{9, "", 9000, 3200, 0, ' '};
+  EXPECT_EQ(g.ShowErrBlocks(c), 2u);
+  g.dropOpenRow();
+  EXPECT_EQ(g.rows().size(), 2u);
+  g.dropOpenRow();  // a closed row stays
+  EXPECT_EQ(g.filledRows(), 1u);
+}
