@@ -9,7 +9,7 @@ using namespace corvel::test;
 using nlohmann::json;
 
 namespace {
-CommandResult Cli(const std::string& args) { return Run(std::string(CORVEL_CLI) + " " + args); }
+CommandResult Cli(const std::string& args) { return RunCommand(std::string(CORVEL_CLI) + " " + args); }
 }  // namespace
 
 TEST(CliInfo, JsonDescribesTheFile) {

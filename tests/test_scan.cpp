@@ -98,7 +98,7 @@ TEST_F(LongClip, SoundFileHasNoDamage) {
 TEST_F(LongClip, IndexPointsAtKeyFrames) {
   Session s;
   ASSERT_TRUE(ScanBytes(s, bytes_));
-  const CommandResult r = corvel::test::Run(std::string(CORVEL_FFPROBE) +
+  const CommandResult r = RunCommand(std::string(CORVEL_FFPROBE) +
                               " -v error -select_streams v:0 -show_entries packet=pts_time,pos,flags -of csv=p=0 " + Quote(path_));
   ASSERT_EQ(r.exitCode, 0);
   std::vector<std::pair<double, std::uint64_t>> keys;  // (seconds with preroll, packet number)

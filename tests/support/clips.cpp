@@ -42,7 +42,7 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-CommandResult Run(const std::string& commandLine) {
+CommandResult RunCommand(const std::string& commandLine) {
   static int counter = 0;
   const std::string errPath = TempPath("stderr-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
   CommandResult r;
@@ -100,14 +100,14 @@ std::string Clip(const std::string& kind) {
   } else {
     throw std::invalid_argument("unknown clip kind " + kind);
   }
-  const CommandResult r = Run(cmd);
+  const CommandResult r = RunCommand(cmd);
   if (r.exitCode != 0) throw std::runtime_error("ffmpeg failed: " + r.err);
   made[kind] = path;
   return path;
 }
 
 nlohmann::json Probe(const std::string& path) {
-  const CommandResult r = Run(std::string(CORVEL_FFPROBE) + " -v error -show_format -show_streams -of json " + Quote(path));
+  const CommandResult r = RunCommand(std::string(CORVEL_FFPROBE) + " -v error -show_format -show_streams -of json " + Quote(path));
   if (r.exitCode != 0) throw std::runtime_error("ffprobe failed: " + r.err);
   return nlohmann::json::parse(r.out);
 }

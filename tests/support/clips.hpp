@@ -21,7 +21,7 @@ struct CommandResult {
   std::string err;  // standard error
 };
 // Runs a shell command line; never throws.
-CommandResult Run(const std::string& commandLine);
+CommandResult RunCommand(const std::string& commandLine);
 std::string Quote(const std::string& s);
 
 void WriteFile(const std::string& path, const Bytes& data);

@@ -1,0 +1,135 @@
+#include "analysis/media_objects.hpp"
+
+#include "asf/catalogue.hpp"
+#include "join/locators.hpp"
+
+namespace corvel {
+
+bool PayloadWalker::readPacket(std::uint64_t offset) {
+  if (iterPacketSize == 0) return false;
+  blockBuf.resize(iterPacketSize);
+  if (f_.readAt(offset, blockBuf) != static_cast<std::int64_t>(iterPacketSize)) return false;
+  curPacket = TAsfDataPacket{};
+  ParsePacket(blockBuf, curPacket);  // damaged packets are walked as they parse
+  curPacket.fileOffset = static_cast<std::int64_t>(offset);
+  loadPayload(curPacket.isMultiple() ? 0 : -1);
+  return true;
+}
+
+void PayloadWalker::loadPayload(std::int32_t index) {
+  curPayload = index;
+  const auto [at, len] = curPacket.payloadData(index < 0 ? 0 : static_cast<std::size_t>(index));
+  const ByteView d = SubView(blockBuf, at, len);
+  payloadBuf.assign(d.begin(), d.end());
+}
+
+bool PayloadWalker::getFirstPayload() {
+  iterDAOOffset = findDAOoffset(f_);
+  iterPacketSize = getDataPacketSize(f_);
+  if (iterDAOOffset < 0) return false;
+  return readPacket(static_cast<std::uint64_t>(iterDAOOffset) + 50);
+}
+
+bool PayloadWalker::getNextPayload() {
+  if (curPacket.isMultiple() && static_cast<std::size_t>(curPayload + 1) < curPacket.mp.payloads.size()) {
+    loadPayload(curPayload + 1);
+    return true;
+  }
+  return readPacket(static_cast<std::uint64_t>(curPacket.fileOffset) + iterPacketSize);
+}
+
+bool PayloadWalker::getDataPacketAtPtr(std::uint64_t offset) { return readPacket(offset); }
+
+namespace {
+TPayload cur(const TAsfDataPacket& p, std::int32_t curPayload) {
+  return p.payload(curPayload < 0 ? 0 : static_cast<std::size_t>(curPayload));
+}
+}  // namespace
+
+std::uint32_t getMOsize(const TAsfDataPacket& p, std::int32_t curPayload) { return cur(p, curPayload).mediaObjectSize; }
+std::uint8_t getSN(const TAsfDataPacket& p, std::int32_t curPayload) { return cur(p, curPayload).streamNumber; }
+std::uint8_t getMN(const TAsfDataPacket& p, std::int32_t curPayload) {
+  return static_cast<std::uint8_t>(cur(p, curPayload).mediaObjectNumber);
+}
+void fillSM(const TAsfDataPacket& p, std::int32_t curPayload, std::uint8_t& sn, std::uint8_t& mn) {
+  sn = getSN(p, curPayload);
+  mn = getMN(p, curPayload);
+}
+
+bool MediaObjectIterator::assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact) {
+  while (exact ? moBuf.size() != size : moBuf.size() < size) {
+    if (!w_.getNextPayload()) return false;
+    std::uint8_t s2, m2;
+    current(s2, m2);
+    if (s2 != s || m2 != m) continue;
+    moBuf.insert(moBuf.end(), w_.payloadBuf.begin(), w_.payloadBuf.end());
+    moPacketPos = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
+  }
+  return true;
+}
+
+bool MediaObjectIterator::getFirstMediaObject() {
+  moAudio = getStreamNumber(f_, guid::AudioMedia);
+  moVideo = getStreamNumber(f_, guid::VideoMedia);
+  if (!w_.getFirstPayload()) return false;
+  moPacketPos = audioStartPos = videoStartPos = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
+  lastAudioMO = lastVideoMO = 0;
+  audioSeen = videoSeen = 'x';
+  std::uint8_t s, m;
+  current(s, m);
+  moStream = s;
+  moNumber = m;
+  moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
+  if (s == moVideo) {
+    lastVideoMO = m;
+    videoSeen = 'v';
+  }
+  if (s == moAudio) {
+    lastAudioMO = m;
+    audioSeen = 'a';
+  }
+  moSelect = s;
+  moBuf = w_.payloadBuf;
+  return assemble(s, m, getMOsize(w_.curPacket, w_.curPayload), true);
+}
+
+bool MediaObjectIterator::getNextMediaObject() {
+  moPacketPos = moSelect == moVideo ? videoStartPos : audioStartPos;
+  if (!w_.getDataPacketAtPtr(moPacketPos)) return false;
+  std::uint8_t s, m;
+  current(s, m);
+  if (w_.curPacket.isMultiple()) {
+    // Back to the start of the media object returned last.
+    while (!(s == moSelect && ((s == moVideo && m == lastVideoMO) || (s == moAudio && m == lastAudioMO)))) {
+      if (!w_.getNextPayload()) return false;
+      current(s, m);
+    }
+  }
+  std::uint8_t s2, m2;
+  while (true) {
+    if (!w_.getNextPayload()) return false;
+    current(s2, m2);
+    if (s2 == s && m2 != m) break;
+    if (s2 == s) continue;
+    if (s2 == moVideo && (videoSeen == 'x' || m2 != lastVideoMO)) break;
+    if (s2 == moAudio && (audioSeen == 'x' || m2 != lastAudioMO)) break;
+  }
+  moSelect = s2;
+  const auto at = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
+  if (s2 == moVideo) {
+    videoStartPos = at;
+    lastVideoMO = m2;
+    videoSeen = 'v';
+  } else {
+    audioStartPos = at;
+    lastAudioMO = m2;
+    audioSeen = 'a';
+  }
+  moStream = s2;
+  moNumber = m2;
+  moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
+  moBuf = w_.payloadBuf;
+  return assemble(s2, m2, getMOsize(w_.curPacket, w_.curPayload), false);
+}
+
+}  // namespace corvel

@@ -1,0 +1,71 @@
+// Walking a file payload by payload, and reassembling whole media objects
+// (video frames, audio blocks) from the payloads. Both read the file directly,
+// not through the session's cache and cuts; they serve the exporters.
+#pragma once
+
+#include <cstdint>
+
+#include "analysis/packet.hpp"
+#include "asf/byte_source.hpp"
+
+namespace corvel {
+
+class PayloadWalker {
+ public:
+  explicit PayloadWalker(const ByteSource& f) : f_(f) {}
+
+  // The first packet of the Data Object and its first payload.
+  bool getFirstPayload();
+  // The next payload, reading the next packet when this one is used up.
+  bool getNextPayload();
+  // The packet at `offset` and its first payload.
+  bool getDataPacketAtPtr(std::uint64_t offset);
+
+  TAsfDataPacket curPacket;
+  Bytes blockBuf;                // raw bytes of the current packet
+  std::int32_t curPayload = -1;  // -1 for a single-payload packet
+  Bytes payloadBuf;              // data of the current payload
+  std::uint32_t iterPacketSize = 0;
+  std::int64_t iterDAOOffset = -1;
+
+ private:
+  bool readPacket(std::uint64_t offset);
+  void loadPayload(std::int32_t index);
+  const ByteSource& f_;
+};
+
+// Of the current payload of a packet.
+std::uint32_t getMOsize(const TAsfDataPacket& p, std::int32_t curPayload);
+void fillSM(const TAsfDataPacket& p, std::int32_t curPayload, std::uint8_t& sn, std::uint8_t& mn);
+std::uint8_t getSN(const TAsfDataPacket& p, std::int32_t curPayload);
+std::uint8_t getMN(const TAsfDataPacket& p, std::int32_t curPayload);
+
+class MediaObjectIterator {
+ public:
+  explicit MediaObjectIterator(const ByteSource& f) : f_(f), w_(f) {}
+
+  bool getFirstMediaObject();
+  bool getNextMediaObject();
+
+  Bytes moBuf;
+  std::uint8_t moStream = 0;
+  std::uint8_t moNumber = 0;
+  std::uint8_t moKey = 0;
+  std::uint8_t moSelect = 0;
+  std::uint8_t moAudio = 0, moVideo = 0;
+  std::uint8_t lastAudioMO = 0, lastVideoMO = 0;
+  char audioSeen = 'x', videoSeen = 'x';
+  std::uint64_t audioStartPos = 0, videoStartPos = 0;
+  std::uint64_t moPacketPos = 0;
+
+  const PayloadWalker& walker() const { return w_; }
+
+ private:
+  // Appends payloads of (s, m) until moBuf reaches `size` (exactly, when `exact`).
+  bool assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact);
+  void current(std::uint8_t& s, std::uint8_t& m) const { fillSM(w_.curPacket, w_.curPayload, s, m); }
+  const ByteSource& f_;
+  PayloadWalker w_;
+};
+
+}  // namespace corvel

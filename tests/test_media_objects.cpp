@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "analysis/media_objects.hpp"
+#include "support/asf_builder.hpp"
+#include "support/clips.hpp"
+
+using namespace corvel;
+using namespace corvel::test;
+
+namespace {
+
+struct Mo {
+  int stream;
+  int number;
+  int key;
+  std::size_t size;
+  std::uint8_t first;
+  bool operator==(const Mo&) const = default;
+};
+
+std::vector<Mo> AllMediaObjects(const ByteSource& src, std::size_t limit = 100000) {
+  std::vector<Mo> out;
+  MediaObjectIterator it(src);
+  for (bool ok = it.getFirstMediaObject(); ok && out.size() < limit; ok = it.getNextMediaObject())
+    out.push_back({it.moStream, it.moNumber, it.moKey, it.moBuf.size(), it.moBuf.empty() ? std::uint8_t{0} : it.moBuf[0]});
+  return out;
+}
+
+PayloadSpec Frag(int stream, std::uint32_t mo, std::uint32_t off, std::uint32_t size, std::uint32_t len, std::uint8_t fill, bool key = false) {
+  return {stream, key, mo, off, size, 3000, len, fill};
+}
+
+}  // namespace
+
+// Frames as ffprobe demuxes them: same count, sizes and key flags per stream.
+TEST(MediaObjects, MatchFfprobePackets) {
+  const std::string path = Clip("av");
+  auto src = FileSource::open(path);
+  ASSERT_TRUE(src);
+  const auto mos = AllMediaObjects(*src);
+  const CommandResult r = RunCommand(std::string(CORVEL_FFPROBE) + " -v error -show_entries packet=stream_index,size,flags -of csv=p=0 " + Quote(path));
+  ASSERT_EQ(r.exitCode, 0);
+  std::map<int, std::vector<std::pair<std::size_t, int>>> probe, ours;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) {
+    int idx = 0;
+    std::size_t size = 0;
+    char flags[8] = {};
+    if (std::sscanf(line.c_str(), "%d,%zu,%7s", &idx, &size, flags) == 3) probe[idx + 1].emplace_back(size, flags[0] == 'K');
+  }
+  for (const Mo& m : mos) ours[m.stream].emplace_back(m.size, m.key);
+  ASSERT_EQ(ours.size(), 2u);
+  // Video is stream 1: the whole sequence matches.
+  EXPECT_EQ(ours[1], probe[1]);
+  // Audio: the same bytes in the same number of media objects (ffmpeg may
+  // end on a shorter last one).
+  std::size_t a = 0, b = 0;
+  for (auto& [sz, k] : ours[2]) a += sz;
+  for (auto& [sz, k] : probe[2]) b += sz;
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(ours[2].size(), probe[2].size());
+}
+
+TEST(MediaObjects, FragmentsAcrossPacketsAndInterleaving) {
+  const std::uint32_t P = 400;
+  std::vector<Bytes> pk;
+  // Video 0 (600 bytes) in three fragments over three packets; audio 0 begins in packet 0.
+  pk.push_back(DataPacket({0, 0, true, {Frag(1, 0, 0, 600, 200, 0xA0, true), Frag(2, 0, 0, 100, 100, 0xB0)}}, P));
+  pk.push_back(DataPacket({0, 0, true, {Frag(1, 0, 200, 600, 200, 0xA0, true), Frag(2, 1, 0, 50, 50, 0xB1)}}, P));
+  pk.push_back(DataPacket({0, 0, true, {Frag(1, 0, 400, 600, 200, 0xA0, true), Frag(1, 1, 0, 30, 30, 0xA1)}}, P));
+  pk.push_back(DataPacket({0, 0, true, {Frag(2, 2, 0, 40, 40, 0xB2), Frag(1, 2, 0, 20, 20, 0xA2)}}, P));
+  const MemorySource src(FileWithPackets(pk, P));
+  const auto mos = AllMediaObjects(src);
+  const std::vector<Mo> want{{1, 0, 1, 600, 0xA0}, {2, 0, 0, 100, 0xB0}, {2, 1, 0, 50, 0xB1}, {1, 1, 0, 30, 0xA1},
+                             {2, 2, 0, 40, 0xB2}, {1, 2, 0, 20, 0xA2}};
+  EXPECT_EQ(mos, want);
+}
+
+TEST(MediaObjects, NumbersWrapOnTheLowByte) {
+  const std::uint32_t P = 300;
+  std::vector<Bytes> pk;
+  for (std::uint32_t mo : {254u, 255u, 0u, 1u}) pk.push_back(DataPacket({0, 0, true, {Frag(1, mo, 0, 50, 50, static_cast<std::uint8_t>(mo))}}, P));
+  const MemorySource src(FileWithPackets(pk, P));
+  const auto mos = AllMediaObjects(src);
+  ASSERT_EQ(mos.size(), 4u);
+  EXPECT_EQ(mos[2].number, 0);
+  EXPECT_EQ(mos[2].first, 0);
+}
+
+TEST(MediaObjects, TruncatedLastObjectEndsTheWalk) {
+  const std::uint32_t P = 300;
+  std::vector<Bytes> pk;
+  pk.push_back(DataPacket({0, 0, true, {Frag(1, 0, 0, 50, 50, 1)}}, P));
+  pk.push_back(DataPacket({0, 0, true, {Frag(1, 1, 0, 500, 100, 2)}}, P));  // 500 declared, 100 there
+  const MemorySource src(FileWithPackets(pk, P));
+  const auto mos = AllMediaObjects(src);
+  ASSERT_EQ(mos.size(), 1u);
+}
+
+TEST(MediaObjects, WalkersOnJunk) {
+  const MemorySource junk(Bytes(1000, 0x82));
+  PayloadWalker w(junk);
+  EXPECT_FALSE(w.getFirstPayload());
+  MediaObjectIterator it(junk);
+  EXPECT_FALSE(it.getFirstMediaObject());
+  // Damaged packets are walked as they parse, never outside the buffer.
+  Bytes file = FileWithPackets({DataPacket({0, 0, true, {Frag(1, 0, 0, 50, 50, 1)}}, 300)}, 300);
+  for (std::size_t i = file.size() - 300; i < file.size(); i += 7) file[i] ^= 0x5A;
+  const MemorySource bad(file);
+  AllMediaObjects(bad, 10);
+  SUCCEED();
+}
