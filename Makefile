@@ -5,7 +5,7 @@ BUILD := build
 ASAN := build-asan
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build demo test test-plain test-sanitize fuzz clean
+.PHONY: all deps build demo test test-plain test-sanitize fuzz bench clean
 
 all: build
 
@@ -26,6 +26,7 @@ $(BUILD)/demo/sample.wmv: | build
 
 demo: build $(BUILD)/demo/sample.wmv
 	$(BUILD)/bin/corvel-cli info $(BUILD)/demo/sample.wmv
+	$(BUILD)/bin/corvel-cli scan $(BUILD)/demo/sample.wmv
 
 test: test-plain test-sanitize fuzz
 
@@ -44,6 +45,10 @@ fuzz: test-sanitize
 	rm -rf $(ASAN)/fuzz-corpus && $(ASAN)/bin/fuzz_seeds $(ASAN)/fuzz-corpus
 	$(ASAN)/bin/fuzz_header -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=2048 \
 	  -print_final_stats=1 $(ASAN)/fuzz-corpus 2>&1 | tail -n 15
+
+# Scan throughput and memory against cat and ffmpeg (makes a 1 GB file in build/bench).
+bench: build
+	bench/scan
 
 clean:
 	rm -rf $(BUILD) $(ASAN)

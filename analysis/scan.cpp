@@ -201,6 +201,13 @@ bool Scanner::run() {
   const bool unfinished = (fpo.Flags & 1) || fpo.FileSize <= 0 || fpo.DataPacketsCount <= 0;
   logicalEnd_ = s_.file.logicalSize();
   end_ = unfinished ? logicalEnd_ : std::min<std::uint64_t>(static_cast<std::uint64_t>(fpo.FileSize), logicalEnd_);
+  // Objects after a Data Object of sound size (the index) are no packets:
+  // the scan ends where the data ends rather than reporting them as damage.
+  const std::int64_t daoSize = s_.rec.ASFDAO.ObjectSize;
+  if (daoSize >= 50 && daoSize <= s_.file.fsize - s_.DAOOffset) {
+    const auto dataEnd = static_cast<std::uint64_t>(s_.DAOOffset + daoSize);
+    end_ = std::min(end_, dataEnd - s_.file.cuts.bytesBelow(dataEnd));
+  }
   limit_ = unfinished ? 0 : static_cast<std::uint64_t>(fpo.DataPacketsCount);
   start_ = static_cast<std::uint64_t>(s_.DAOOffset) + 50;
 

@@ -60,7 +60,8 @@ int runScan(const ScanCliOptions& o, const CommonOptions& common) {
   }
   const bool ran = ScanAction(s);
   if (!ran) {
-    failLine(s, o.file, rep.lines.empty() ? s.file.lastError : withoutBullet(rep.lines.back()));
+    std::cerr << "corvel-cli: " << o.file << ": "
+              << (rep.lines.empty() ? s.file.lastError : withoutBullet(rep.lines.back())) << '\n';
     if (common.json) printJson(scanJson(s, rep.lines));
     return 1;
   }

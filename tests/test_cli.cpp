@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "asf/catalogue.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
@@ -84,4 +86,54 @@ TEST(CliInfo, UnknownObjectsOption) {
   ASSERT_EQ(j["objects"].size(), 4u);
   EXPECT_EQ(j["objects"][2]["name"], "");
   EXPECT_FALSE(j["data_object"].is_null());
+}
+
+TEST(CliScan, JsonReportOfADamagedClip) {
+  Bytes b = ReadFile(Clip("av"));
+  const auto plain = IndependentObjects(b);
+  std::uint64_t first = 0;
+  for (const auto& o : plain)
+    if (o.guid == guid::Data) first = o.offset + 50;
+  ASSERT_GT(first, 0u);
+  b[first + 3200 * 5] = 0;  // packet 5's start
+  const std::string path = TempPath("cli-damaged.wmv");
+  WriteFile(path, b);
+  const auto r = Cli("scan --json " + Quote(path));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json j = json::parse(r.out);
+  EXPECT_EQ(j["status"], "search finished");
+  ASSERT_EQ(j["error_blocks"].size(), 1u);
+  EXPECT_EQ(j["error_blocks"][0]["packet"], 5);
+  EXPECT_EQ(j["error_blocks"][0]["offset"], first + 3200 * 4);
+  EXPECT_EQ(j["error_blocks"][0]["declared_size"], 3200);
+  EXPECT_EQ(j["error_blocks"][0]["actual_size"], 6400);
+  EXPECT_GT(j["packets"].get<int>(), 10);
+  EXPECT_GT(j["keyframe_packets"].get<int>(), 1);
+  EXPECT_EQ(j["index"]["interval"], 10000000);
+  EXPECT_GT(j["index"]["entries"].get<int>(), 2);
+}
+
+TEST(CliScan, TextDumpAndExitStatus) {
+  const std::string path = Clip("av");
+  const std::string dir = TempPath("dumpdir");
+  std::filesystem::create_directories(dir);
+  auto r = RunCommand("cd " + Quote(dir) + " && " + CORVEL_CLI + " scan --dump --lang ru " + Quote(path));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("поиск завершен"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("packets parsed: "), std::string::npos);
+  EXPECT_NE(r.out.find("error blocks: 0"), std::string::npos);
+  const Bytes dump = ReadFile(dir + "/av.wmv.dump.txt");
+  EXPECT_GT(dump.size(), 1000u);
+  // An audio-only file has no key frames to index: the scan still ran.
+  r = Cli("scan " + Quote(Clip("audio")));
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("unable to create index"), std::string::npos);
+  // Could not run: no Data Object, not ASF, missing.
+  const std::string noData = TempPath("nodata.wmv");
+  WriteFile(noData, AsfFile({FileProperties({})}, {}));
+  r = Cli("scan " + Quote(noData));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("stream not found"), std::string::npos);
+  EXPECT_EQ(Cli("scan /nonexistent.wmv").exitCode, 1);
+  EXPECT_EQ(Cli("scan").exitCode, 2);
 }

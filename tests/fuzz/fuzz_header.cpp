@@ -1,8 +1,10 @@
-// Fuzzes the header walk, every object reader and presenter, and the field
-// locators over arbitrary bytes.
+// Fuzzes the header walk, every object reader and presenter, the field
+// locators, the packet scan and the media object walk over arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
 
+#include "analysis/media_objects.hpp"
+#include "analysis/scan.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/header_walk.hpp"
 #include "join/locators.hpp"
@@ -16,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.options.CheckUN = flags & 1;
     s.options.CheckSIO = flags & 2;
     s.file.OpenSource(std::make_unique<MemorySource>(bytes));
-    ReadStruct(s);
+    if (ReadStruct(s) == 0 && flags == 0) ScanDataPackets(s);
     (void)s.tree.render();
   }
   const MemorySource src(bytes);
@@ -26,5 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)getPreroll(src);
   (void)getStreamNumber(src, guid::VideoMedia);
   (void)getStreamNumber(src, guid::AudioMedia);
+  MediaObjectIterator it(src);
+  int n = 0;
+  for (bool ok = it.getFirstMediaObject(); ok && n < 64; ok = it.getNextMediaObject()) ++n;
   return 0;
 }

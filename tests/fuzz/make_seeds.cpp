@@ -25,5 +25,8 @@ int main(int argc, char** argv) {
                Object(guid::BitrateMutualExclusion, Writer().guid(guid::Header).u16(2).u16(1).u16(2).take()),
                Object(guid::ContentBranding, Writer().u32(1).u32(2).u16(0xFFD8).u32(3).u8('u').u8('r').u8('l').u32(0).take())},
               {DataObject(0, 64), SimpleIndex(1, 1, {{0, 1}})}));
+  PacketSpec a{3000, 40, true, {{1, true, 0, 0, 300, 3000, 150, 1}, {2, false, 0, 0, 60, 3000, 60, 2}}};
+  PacketSpec b{3040, 40, false, {{1, false, 0, 150, 300, 3000, 150, 1}}};
+  put(FileWithPackets({DataPacket(a, 256), DataPacket(b, 256), DataPacket(a, 256)}, 256));
   return 0;
 }
