@@ -8,7 +8,7 @@ bool WorkerThread::start(JobControl& control, std::string jobName, std::function
   control.jobName = std::move(jobName);
   control.stopFlag = false;
   running_ = true;
-  thread_ = std::thread([this, &control, job = std::move(job), onEnd = std::move(onEnd)] {
+  thread_ = std::thread([this, job = std::move(job), onEnd = std::move(onEnd)] {
     const int result = job();
     running_ = false;
     if (onEnd) onEnd(result);

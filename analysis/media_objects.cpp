@@ -6,7 +6,9 @@
 namespace corvel {
 
 bool PayloadWalker::readPacket(std::uint64_t offset) {
-  if (iterPacketSize == 0) return false;
+  // A packet must lie wholly in the file: a damaged size never allocates
+  // more than the file holds.
+  if (iterPacketSize == 0 || offset > f_.size() || iterPacketSize > f_.size() - offset) return false;
   blockBuf.resize(iterPacketSize);
   if (f_.readAt(offset, blockBuf) != static_cast<std::int64_t>(iterPacketSize)) return false;
   curPacket = TAsfDataPacket{};

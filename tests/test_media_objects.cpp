@@ -113,3 +113,11 @@ TEST(MediaObjects, WalkersOnJunk) {
   AllMediaObjects(bad, 10);
   SUCCEED();
 }
+
+TEST(MediaObjects, HugePacketSizeIsRefusedNotAllocated) {
+  Bytes file = FileWithPackets({DataPacket({0, 0, true, {Frag(1, 0, 0, 50, 50, 1)}}, 300)}, 300);
+  Patch32(file, 30 + 92, 0xD2000000);  // minimum packet size, 3.5 GB
+  const MemorySource src(file);
+  PayloadWalker w(src);
+  EXPECT_FALSE(w.getFirstPayload());
+}
