@@ -30,6 +30,14 @@ std::size_t ErrorGrid::ShowErrBlocks(const TErrBlock& b) {
   return r;
 }
 
+std::size_t ErrorGrid::addRow(Row row) {
+  if (!rows_.back()[0].empty()) rows_.emplace_back();
+  const std::size_t r = rows_.size() - 1;
+  row[0] = std::to_string(r);
+  rows_[r] = std::move(row);
+  return r;
+}
+
 void ErrorGrid::dropOpenRow() {
   if (rows_.size() < 2 || !rows_.back()[5].empty() || rows_.back()[0].empty()) return;
   if (rows_.size() < 3)

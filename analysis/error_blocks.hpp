@@ -36,6 +36,9 @@ class ErrorGrid {
   // Removes the last row when it holds an open block (with fewer than 3 rows
   // the row is cleared instead).
   void dropOpenRow();
+  // Puts a row into the last row when that is blank, else appends it;
+  // column 0 becomes the row number. Returns the row used.
+  std::size_t addRow(Row row);
 
   const std::vector<Row>& rows() const { return rows_; }
   // Data rows that hold something.

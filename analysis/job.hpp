@@ -36,6 +36,9 @@ class StoppableReporter : public Reporter {
   void gridRow(std::size_t row, const std::array<std::string, 8>& cells) override {
     if (inner_) inner_->gridRow(row, cells);
   }
+  void gridChanged(const std::vector<std::array<std::string, 8>>& rows) override {
+    if (inner_) inner_->gridChanged(rows);
+  }
   bool stopRequested() override { return control_.stopFlag || (inner_ && inner_->stopRequested()); }
 
  private:

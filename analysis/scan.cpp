@@ -9,6 +9,7 @@
 #include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
 #include "join/locators.hpp"
+#include "repair/repair.hpp"
 
 namespace corvel {
 
@@ -199,6 +200,7 @@ bool Scanner::run() {
   // An interrupted recording leaves these fields unset: then the scan runs to
   // the real end of the file.
   const bool unfinished = (fpo.Flags & 1) || fpo.FileSize <= 0 || fpo.DataPacketsCount <= 0;
+  s_.sourceUnfinished = unfinished || fpo.PlayDuration <= 0 || fpo.SendDuration <= 0;
   logicalEnd_ = s_.file.logicalSize();
   end_ = unfinished ? logicalEnd_ : std::min<std::uint64_t>(static_cast<std::uint64_t>(fpo.FileSize), logicalEnd_);
   // Objects after a Data Object of sound size (the index) are no packets:
@@ -216,6 +218,7 @@ bool Scanner::run() {
   for (const auto& spo : s_.rec.ASFSPO) streamKnown_[spo.Flags & 127] = true;
 
   s_.packets.clear();
+  s_.lastScanFirstBlock = s_.errBlocks.size();
   const std::uint64_t room = start_ < logicalEnd_ ? (logicalEnd_ - start_) / P_ + 1 : 1;
   s_.packets.reserve(static_cast<std::size_t>(limit_ ? std::min(limit_, room) : room));
   s_.keyframePackets = 0;
@@ -282,6 +285,22 @@ bool Scanner::run() {
     }
   }
   dump_.close();
+  // Every closed block becomes an entry of the error packet list, measured
+  // for its longest repeat, so that the repairs work on what was found.
+  s_.errPacks.clear();
+  for (std::size_t i = s_.lastScanFirstBlock; i < s_.errBlocks.size(); ++i) {
+    const TErrBlock& b = s_.errBlocks[i];
+    if (!b.isClosed()) continue;
+    TErrPack p;
+    p.offset = b.offset;
+    p.declSize = static_cast<std::int32_t>(b.declaredSize);
+    p.mark = 'y';
+    p.realSize = b.actualSize;
+    scanpack(s_.file, p.offset, p.realSize, p);
+    s_.errPacks.push_back(p);
+  }
+  erpacks2sg(s_.errPacks, s_.errGrid, s_.lang);
+  if (s_.reporter) s_.reporter->gridChanged(s_.errGrid.rows());
   if (s_.keyframePackets <= 1) {
     log("• " + s_.T("к-во") + " keyframes = " + num(s_.keyframePackets) + s_.T(". индекс не может быть создан"));
     s_.rec.ASFSIO.present = false;
@@ -310,8 +329,9 @@ bool ScanAction(Session& s) {
     s.setStatus(s.T("ошибка открытия файла"));
     return false;
   }
+  // The cuts made by repairs since the file was opened stay: the scan sees
+  // the logical file, so that a repaired file can be scanned again.
   s.file.CacheReset();
-  s.file.cuts.CutsClear();
   s.setStatus(s.T("идёт проверка потока"));
   const bool ran = ScanDataPackets(s);
   const bool stopped = s.reporter && s.reporter->stopRequested();

@@ -109,7 +109,9 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 4> kExtraMessages{{
+const std::array<MessageRow, 6> kExtraMessages{{
+    {"• выходной файл совпадает с исходным: ", "• the output file is the source file: "},
+    {"ошибка чтения исходного файла", "source file read error"},
     {"• неверный размер пакета: ", "• invalid data packet size: "},
     {"• размер блока меньше 24 байт, разбор заголовка остановлен: ",
      "• block size below 24 bytes, header walk stopped: "},

@@ -177,7 +177,10 @@ bool OpenAction(Session& s, const std::string& path) {
   s.file.CacheReset();
   s.file.cuts.CutsClear();
   s.errBlocks.clear();
+  s.errPacks.clear();
+  s.lastScanFirstBlock = 0;
   s.packets.clear();
+  s.options.RadioZIEnabled = true;
   s.indexBuilt = false;
   s.errGrid.reset(s.lang);
   const int walk = ReadStruct(s);

@@ -16,6 +16,8 @@ class Reporter {
   virtual void progress(int /*percent*/, const std::string& /*text*/) {}
   // A row of the error grid was set (row 0 is the header).
   virtual void gridRow(std::size_t /*row*/, const std::array<std::string, 8>& /*cells*/) {}
+  // The whole error grid was refilled.
+  virtual void gridChanged(const std::vector<std::array<std::string, 8>>& /*rows*/) {}
   virtual bool stopRequested() { return false; }
 };
 

@@ -14,6 +14,7 @@
 #include "asf/report.hpp"
 #include "asf/source_file.hpp"
 #include "asf/tree.hpp"
+#include "repair/error_list.hpp"
 
 namespace corvel {
 
@@ -31,6 +32,11 @@ struct SessionOptions {
   bool CheckHP = true;    // scan at full speed; off: pause 5 ms per step
   bool CheckDump = false; // write a dump line per packet during the scan
   std::string dumpPath;   // empty: "<input name>.dump.txt" in the current folder
+  // Saving.
+  bool RadioZM = false;    // header of the minimum necessary objects only
+  bool RadioZIEnabled = true;  // the header may be built from the source's objects
+  bool CheckNOsio = false; // save without a Simple Index
+  bool CheckPere = false;  // renumber the media objects
 };
 
 struct Session {
@@ -48,6 +54,9 @@ struct Session {
   // Results of the last scan.
   std::vector<TAsfDataPacket> packets;
   std::vector<TErrBlock> errBlocks;  // every scan appends
+  std::size_t lastScanFirstBlock = 0;  // where the last scan's blocks begin
+  std::vector<TErrPack> errPacks;    // the blocks the repairs work on
+  bool sourceUnfinished = false;     // the scanned header lacked count, size or durations
   ErrorGrid errGrid;
   std::uint64_t keyframePackets = 0;
   std::uint64_t scanPacketCount = 0;

@@ -28,4 +28,35 @@ struct ScanCliOptions {
 
 int runScan(const ScanCliOptions& o, const CommonOptions& common);
 
+struct SaveCliOptions {
+  std::string file;
+  std::string output;  // empty: the next free "<name>.NNN<ext>"
+  bool minimalHeader = false;
+  bool noIndex = false;
+  bool renumber = false;
+  bool force = false;
+};
+
+int runSave(const SaveCliOptions& o, const CommonOptions& common);
+
+struct RepairCliOptions {
+  SaveCliOptions save;
+  std::string mode = "eq";  // eq, rescan or sizes
+  std::string minRepeat = "100";
+  bool anyByte = false;
+  bool anyDelta = false;
+  std::string errors;  // a ".index" list to repair instead of scanning
+  bool saveErrors = false;
+};
+
+int runRepair(const RepairCliOptions& o, const CommonOptions& common);
+
+struct ReconstructCliOptions {
+  std::string file;
+  std::string output;
+  bool force = false;
+};
+
+int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common);
+
 }  // namespace corvel::cli

@@ -15,11 +15,13 @@ using nlohmann::json;
 
 json scanJson(const Session& s, const std::vector<std::string>& log) {
   json blocks = json::array();
-  for (const TErrBlock& b : s.errBlocks)
+  for (std::size_t i = s.lastScanFirstBlock; i < s.errBlocks.size(); ++i) {
+    const TErrBlock& b = s.errBlocks[i];
     blocks.push_back({{"packet", b.packet},
                       {"offset", b.offset},
                       {"declared_size", b.declaredSize},
                       {"actual_size", b.isClosed() ? json(b.actualSize) : json(nullptr)}});
+  }
   json j;
   j["file"] = s.fileName;
   j["status"] = s.statusText;

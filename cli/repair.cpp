@@ -1,0 +1,195 @@
+// The commands that write files: save, repair, reconstruct.
+#include <filesystem>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "analysis/scan.hpp"
+#include "asf/catalogue.hpp"
+#include "asf/header_walk.hpp"
+#include "cli/commands.hpp"
+#include "cli/output.hpp"
+#include "repair/reconstruct.hpp"
+#include "repair/repair.hpp"
+#include "repair/save.hpp"
+
+namespace corvel::cli {
+
+namespace {
+
+using nlohmann::json;
+
+int fail(const std::string& file, const std::string& why) {
+  std::cerr << "corvel-cli: " << file << ": " << why << '\n';
+  return 1;
+}
+
+json packsJson(const std::vector<TErrPack>& packs) {
+  json a = json::array();
+  for (std::size_t i = 0; i < packs.size(); ++i) {
+    const TErrPack& p = packs[i];
+    if (p.mark != 'y') continue;
+    a.push_back({{"index", i},
+                 {"offset", p.offset},
+                 {"declared_size", p.declSize},
+                 {"actual_size", p.realSize},
+                 {"delta", p.delta()},
+                 {"max_repeat", {{"byte", p.repByte}, {"length", p.repLen}, {"offset", p.repOffset}}}});
+  }
+  return a;
+}
+
+json scanSummary(const Session& s) {
+  return {{"packets", s.packets.size()}, {"keyframe_packets", s.keyframePackets}, {"error_blocks", packsJson(s.errPacks)}};
+}
+
+void printScan(const char* what, const Session& s) {
+  std::size_t listed = 0;
+  for (const auto& p : s.errPacks) listed += p.mark == 'y';
+  std::cout << what << ": " << s.packets.size() << " packets, " << listed << " error blocks\n";
+  for (const auto& row : s.errGrid.rows())
+    if (!row[0].empty()) {
+      std::cout << "  ";
+      for (std::size_t c = 1; c < row.size(); ++c) std::cout << (c > 1 ? "  " : "") << row[c];
+      std::cout << '\n';
+    }
+}
+
+// The output path to use, or an empty string (and a message) when refused.
+std::string chooseOutput(const std::string& input, const std::string& requested, bool force) {
+  const std::string out = requested.empty() ? makeOutFN(input) : requested;
+  std::error_code ec;
+  if (std::filesystem::exists(out, ec) && !force) {
+    fail(out, "exists; --force overwrites it");
+    return {};
+  }
+  return out;
+}
+
+bool openAndScan(Session& s, const std::string& file) {
+  if (!OpenAction(s, file)) {
+    fail(file, s.file.lastError.empty() ? withoutBullet(s.T("• отсутствует сигнатура файла")) : s.file.lastError);
+    return false;
+  }
+  if (!ScanAction(s)) {
+    fail(file, s.memo.lines().empty() ? s.statusText : withoutBullet(s.memo.lines().back()));
+    return false;
+  }
+  return true;
+}
+
+void applySaveOptions(Session& s, const SaveCliOptions& o) {
+  s.options.RadioZM = o.minimalHeader || !s.options.RadioZIEnabled;
+  s.options.CheckNOsio = o.noIndex;
+  s.options.CheckPere = o.renumber;
+}
+
+void finish(bool asJson, const json& j, const Session& s, bool saved, const std::string& out) {
+  if (asJson) {
+    printJson(j);
+    return;
+  }
+  std::cout << (saved ? s.T("файл сохранён") + ": " + out : s.T("ошибка сохранения файла")) << '\n';
+}
+
+}  // namespace
+
+int runSave(const SaveCliOptions& o, const CommonOptions& common) {
+  Session s;
+  s.lang = common.lang;
+  CliReporter rep(!common.json);
+  s.reporter = &rep;
+  if (!openAndScan(s, o.file)) return 1;
+  const std::string out = chooseOutput(o.file, o.output, o.force);
+  if (out.empty()) return 1;
+  applySaveOptions(s, o);
+  const bool saved = SaveAction(s, out);
+  json j = scanSummary(s);
+  j.update({{"file", o.file}, {"output", out}, {"saved", saved}, {"status", s.statusText}, {"log", rep.lines}});
+  finish(common.json, j, s, saved, out);
+  return saved ? 0 : 1;
+}
+
+int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
+  Session s;
+  s.lang = common.lang;
+  CliReporter rep(!common.json);
+  s.reporter = &rep;
+  RepairMode mode = RepairMode::FixEQDelta;
+  if (o.mode == "rescan") mode = RepairMode::RemoveAndRescan;
+  if (o.mode == "sizes") mode = RepairMode::FixSizes;
+  if (!o.errors.empty()) {
+    if (!OpenAction(s, o.save.file)) return fail(o.save.file, s.file.lastError.empty() ? "not an ASF file" : s.file.lastError);
+    if (!LoadErrPacks(s.errPacks, o.errors)) return fail(o.errors, "not an error list (missing, or not a whole number of 26-byte records)");
+    s.file.cuts.CutsClear();
+    erpacks2sg(s.errPacks, s.errGrid, s.lang);
+  } else if (!openAndScan(s, o.save.file)) {
+    return 1;
+  }
+  json j;
+  j["file"] = o.save.file;
+  j["first_scan"] = scanSummary(s);
+  if (!common.json) printScan(o.errors.empty() ? "first scan" : "error list", s);
+  if (o.saveErrors) {
+    std::string error;
+    const std::string list = ErrorListName(o.save.file);
+    if (!SaveErrPacks(s.errPacks, list, error)) return fail(list, error);
+    j["error_list"] = list;
+  }
+  const std::string out = chooseOutput(o.save.file, o.save.output, o.save.force);
+  if (out.empty()) return 1;
+
+  RepairOptions ro;
+  ro.CheckDP = !o.anyDelta;
+  ro.CheckZR = !o.anyByte;
+  ro.EditMS = o.minRepeat;
+  if (!RepairAction(s, mode, ro)) return fail(o.save.file, s.file.lastError);
+  json cuts = json::array();
+  for (const auto& c : s.file.cuts.ranges()) {
+    cuts.push_back({{"offset", c.offset}, {"length", c.length}});
+    if (!common.json) std::cout << "cut " << c.length << " bytes at " << c.offset << '\n';
+  }
+  if (!common.json && s.file.cuts.empty()) std::cout << "nothing cut\n";
+  j["cuts"] = std::move(cuts);
+
+  // The logical file, with the cuts left out, is scanned again and saved.
+  if (!ScanAction(s)) return fail(o.save.file, withoutBullet(s.memo.lines().back()));
+  j["second_scan"] = scanSummary(s);
+  if (!common.json) printScan("second scan", s);
+  applySaveOptions(s, o.save);
+  const bool saved = SaveAction(s, out);
+  j.update({{"output", out}, {"saved", saved}, {"status", s.statusText}, {"log", rep.lines}});
+  finish(common.json, j, s, saved, out);
+  return saved ? 0 : 1;
+}
+
+int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) {
+  Session s;
+  s.lang = common.lang;
+  CliReporter rep(!common.json);
+  s.reporter = &rep;
+  s.fileName = o.file;
+  if (!ReconstructHeader(s)) return fail(o.file, s.file.lastError);
+  json j;
+  j["file"] = o.file;
+  json objects = json::array();
+  for (const TListaItem& b : s.lista)
+    objects.push_back({{"name", GetBlockNaim(b.id)}, {"guid", b.id}, {"offset", b.offset}, {"size", b.size}, {"parent", b.parent}});
+  j["objects"] = std::move(objects);
+  if (!common.json) std::cout << s.tree.render();
+  if (o.output.empty()) {
+    j["log"] = rep.lines;
+    if (common.json) printJson(j);
+    return 0;
+  }
+  const std::string out = chooseOutput(o.file, o.output, o.force);
+  if (out.empty()) return 1;
+  if (!ScanAction(s)) return fail(o.file, withoutBullet(s.memo.lines().back()));
+  j["scan"] = scanSummary(s);
+  s.options.RadioZM = true;
+  const bool saved = SaveAction(s, out);
+  j.update({{"output", out}, {"saved", saved}, {"status", s.statusText}, {"log", rep.lines}});
+  finish(common.json, j, s, saved, out);
+  return saved ? 0 : 1;
+}
+
+}  // namespace corvel::cli

@@ -1,0 +1,106 @@
+#include "repair/output_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace corvel {
+
+namespace {
+constexpr std::size_t kBufferSize = 4 << 20;
+
+bool writeAll(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at = -1) {
+  while (n > 0) {
+    const ssize_t w = at < 0 ? ::write(fd, p, n) : ::pwrite(fd, p, n, static_cast<off_t>(at));
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (w == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    p += w;
+    n -= static_cast<std::size_t>(w);
+    if (at >= 0) at += w;
+  }
+  return true;
+}
+}  // namespace
+
+std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::string& error) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return nullptr;
+  }
+  return std::make_unique<OutputFile>(Key{}, fd);
+}
+
+OutputFile::OutputFile(Key, int fd) : fd_(fd), buf_(kBufferSize) {}
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) {
+    flush();
+    ::close(fd_);
+  }
+}
+
+bool OutputFile::fail() {
+  if (error_.empty()) error_ = std::strerror(errno);
+  return false;
+}
+
+bool OutputFile::flush() {
+  if (failed()) return false;
+  if (used_ == 0) return true;
+  if (!writeAll(fd_, buf_.data(), used_)) return fail();
+  written_ += used_;
+  used_ = 0;
+  return true;
+}
+
+std::span<std::uint8_t> OutputFile::reserve(std::size_t n) {
+  if (failed()) return {};
+  if (buf_.size() - used_ < n && !flush()) return {};
+  if (n > buf_.size()) buf_.resize(n);
+  return std::span<std::uint8_t>(buf_).subspan(used_, n);
+}
+
+bool OutputFile::write(ByteView data) {
+  if (failed()) return false;
+  if (data.size() > buf_.size() - used_ && !flush()) return false;
+  if (data.size() > buf_.size()) {
+    if (!writeAll(fd_, data.data(), data.size())) return fail();
+    written_ += data.size();
+    return true;
+  }
+  std::memcpy(buf_.data() + used_, data.data(), data.size());
+  used_ += data.size();
+  return true;
+}
+
+bool OutputFile::writeAt(std::uint64_t offset, ByteView data) {
+  if (!flush()) return false;
+  if (!writeAll(fd_, data.data(), data.size(), static_cast<std::int64_t>(offset))) return fail();
+  return true;
+}
+
+bool OutputFile::close() {
+  const bool ok = flush();
+  const int rc = ::close(fd_);
+  fd_ = -1;
+  if (rc != 0 && ok) return fail();
+  return ok && !failed();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace corvel

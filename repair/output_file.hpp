@@ -1,0 +1,52 @@
+// A file being written: buffered, every write checked, closed on destruction.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "asf/bytes.hpp"
+
+namespace corvel {
+
+class OutputFile {
+ public:
+  // Creates (or truncates) the file; empty pointer and `error` on failure.
+  static std::unique_ptr<OutputFile> create(const std::string& path, std::string& error);
+  struct Key {
+   private:
+    Key() = default;
+    friend class OutputFile;
+  };
+  OutputFile(Key, int fd);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  bool write(ByteView data);
+  // Room for n bytes at the end of the buffer, to be filled and committed.
+  std::span<std::uint8_t> reserve(std::size_t n);
+  void commit(std::size_t n) { used_ += n; }
+  // Writes at an absolute offset (after flushing what is buffered).
+  bool writeAt(std::uint64_t offset, ByteView data);
+  bool flush();
+  // Flushes and closes; false when anything failed.
+  bool close();
+  std::uint64_t size() const { return written_ + used_; }
+  bool failed() const { return !error_.empty(); }
+  const std::string& error() const { return error_; }
+
+ private:
+  bool fail();
+  int fd_;
+  Bytes buf_;
+  std::size_t used_ = 0;
+  std::uint64_t written_ = 0;
+  std::string error_;
+};
+
+// True when both paths name the same existing file (links included).
+bool SameFile(const std::string& a, const std::string& b);
+
+}  // namespace corvel
