@@ -120,7 +120,9 @@ TEST_P(WriteBack, HeaderObjectsAreByteIdentical) {
       const bool emptyText = b.id == guid::ContentDescription &&
                              (WordOr0(source, 24) == 0 || WordOr0(source, 26) == 0 || WordOr0(source, 28) == 0 ||
                               WordOr0(source, 30) == 0 || WordOr0(source, 32) == 0);
-      if (!emptyText) EXPECT_EQ(objects[k].second, source) << GetBlockNaim(b.id);
+      if (!emptyText) {
+        EXPECT_EQ(objects[k].second, source) << GetBlockNaim(b.id);
+      }
       ++k;
     }
   }
