@@ -137,3 +137,91 @@ TEST(CliScan, TextDumpAndExitStatus) {
   EXPECT_EQ(Cli("scan /nonexistent.wmv").exitCode, 1);
   EXPECT_EQ(Cli("scan").exitCode, 2);
 }
+
+namespace {
+// The "av" clip with 500 zero bytes inserted inside packet 6.
+std::string ClipWithInsertedZeros(const std::string& name, std::uint64_t* where = nullptr) {
+  Bytes b = ReadFile(Clip("av"));
+  std::uint64_t first = 0;
+  for (const auto& o : IndependentObjects(b))
+    if (o.guid == guid::Data) first = o.offset + 50;
+  std::uint64_t at = first + 3200 * 6 + 3000;
+  while (b[at - 1] == 0 || b[at] == 0) ++at;
+  b.insert(b.begin() + static_cast<std::ptrdiff_t>(at), 500, 0);
+  if (where) *where = at;
+  const std::string path = TempPath(name);
+  WriteFile(path, b);
+  return path;
+}
+}  // namespace
+
+TEST(CliRepair, CutsTheInsertedRunAndSavesACleanFile) {
+  std::uint64_t at = 0;
+  const std::string in = ClipWithInsertedZeros("cli-zeros.wmv", &at);
+  const std::string out = TempPath("cli-zeros.fixed.wmv");
+  auto r = Cli("repair --json --save-errors -o " + Quote(out) + " " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json j = json::parse(r.out);
+  ASSERT_EQ(j["first_scan"]["error_blocks"].size(), 1u);
+  EXPECT_EQ(j["first_scan"]["error_blocks"][0]["delta"], 500);
+  EXPECT_EQ(j["first_scan"]["error_blocks"][0]["max_repeat"]["length"], 500);
+  EXPECT_EQ(j["first_scan"]["error_blocks"][0]["max_repeat"]["byte"], 0);
+  ASSERT_EQ(j["cuts"].size(), 1u);
+  EXPECT_EQ(j["cuts"][0]["offset"], at);
+  EXPECT_EQ(j["cuts"][0]["length"], 500);
+  EXPECT_TRUE(j["second_scan"]["error_blocks"].empty());
+  EXPECT_TRUE(j["saved"]);
+  EXPECT_EQ(ReadFile(in + ".index").size(), 26u);
+  // The saved file scans clean.
+  r = Cli("scan --json " + Quote(out));
+  EXPECT_TRUE(json::parse(r.out)["error_blocks"].empty());
+  // The same repair from the saved error list, in text.
+  r = Cli("repair --force --errors " + Quote(in + ".index") + " -o " + Quote(out) + " " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("cut 500 bytes at " + std::to_string(at)), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("second scan: "), std::string::npos);
+  EXPECT_NE(r.out.find(", 0 error blocks"), std::string::npos);
+  EXPECT_NE(r.out.find("file saved: " + out), std::string::npos);
+  EXPECT_EQ(Cli("repair --errors " + Quote(TempPath("nolist.index")) + " " + Quote(in)).exitCode, 1);
+  EXPECT_EQ(Cli("repair --mode bogus " + Quote(in)).exitCode, 2);
+}
+
+TEST(CliSave, OutputNamesAndRefusals) {
+  const std::string in = TempPath("cli-save.wmv");
+  WriteFile(in, ReadFile(Clip("av")));
+  auto r = Cli("save " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("file saved: " + TempPath("cli-save.001.wmv")), std::string::npos) << r.out;
+  r = Cli("save --json " + Quote(in));  // the next free name
+  EXPECT_EQ(json::parse(r.out)["output"], TempPath("cli-save.002.wmv"));
+  r = Cli("save -o " + Quote(TempPath("cli-save.001.wmv")) + " " + Quote(in));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("exists"), std::string::npos);
+  EXPECT_EQ(Cli("save --force --minimal-header --no-index --renumber -o " + Quote(TempPath("cli-save.001.wmv")) + " " + Quote(in)).exitCode, 0);
+  r = Cli("save --force -o " + Quote(in) + " " + Quote(in));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("the output file is the source file"), std::string::npos);
+  EXPECT_EQ(ReadFile(in), ReadFile(Clip("av")));
+  r = Cli("save --force -o /dev/full " + Quote(in));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("file save error"), std::string::npos);
+}
+
+TEST(CliReconstruct, WipedHeaderGuid) {
+  Bytes b = ReadFile(Clip("av"));
+  std::fill_n(b.begin(), 16, 0);
+  const std::string in = TempPath("cli-wiped.wmv"), out = TempPath("cli-wiped.fixed.wmv");
+  WriteFile(in, b);
+  EXPECT_EQ(Cli("info " + Quote(in)).exitCode, 1);
+  auto r = Cli("reconstruct " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("'ASF_File_Properties_Object' (104)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("'ASF_DATA_OBJECT'"), std::string::npos);
+  r = Cli("reconstruct --json -o " + Quote(out) + " " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json j = json::parse(r.out);
+  EXPECT_TRUE(j["saved"]);
+  EXPECT_EQ(j["objects"].back()["name"], "ASF_DATA_OBJECT");
+  EXPECT_EQ(Cli("info " + Quote(out)).exitCode, 0);
+  EXPECT_EQ(RunCommand(std::string(CORVEL_FFMPEG) + " -v error -i " + Quote(out) + " -f null -").err, "");
+}
