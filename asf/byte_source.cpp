@@ -41,6 +41,22 @@ std::int64_t FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> ou
   return static_cast<std::int64_t>(done);
 }
 
+std::int64_t FileSource::copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) const {
+  auto in = static_cast<loff_t>(offset);
+  auto out = static_cast<loff_t>(outOffset);
+  std::uint64_t done = 0;
+  while (done < len) {
+    const ssize_t n = ::copy_file_range(fd_, &in, outFd, &out, len - done, 0);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return done ? static_cast<std::int64_t>(done) : -1;
+    }
+    if (n == 0) break;
+    done += static_cast<std::uint64_t>(n);
+  }
+  return static_cast<std::int64_t>(done);
+}
+
 std::int64_t MemorySource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
   if (offset >= data_.size()) return 0;
   const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), data_.size() - offset));

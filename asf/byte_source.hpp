@@ -18,6 +18,12 @@ class ByteSource {
   // Reads up to out.size() bytes at offset; returns the count read (short at
   // the end of the source), or -1 on an I/O error.
   virtual std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
+  // Copies bytes straight into a file descriptor at `outOffset` without
+  // passing them through this process, where the system can; returns the
+  // count copied, or -1 when the caller must read and write them itself.
+  virtual std::int64_t copyTo(std::uint64_t /*offset*/, std::uint64_t /*len*/, int /*outFd*/, std::uint64_t /*outOffset*/) const {
+    return -1;
+  }
 };
 
 // A read-only file, closed when the object goes.
@@ -37,6 +43,7 @@ class FileSource final : public ByteSource {
 
   std::uint64_t size() const override { return size_; }
   std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+  std::int64_t copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) const override;
   int fd() const { return fd_; }
 
  private:

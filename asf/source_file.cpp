@@ -142,6 +142,31 @@ ByteView SourceFile::cached(std::uint64_t offset, std::uint64_t count) {
   return v;
 }
 
+std::int64_t SourceFile::CopyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) {
+  if (!src_) return -1;
+  std::uint64_t done = 0;
+  std::uint64_t phys = cuts.LogicalToPhysical(offset);
+  const auto& r = cuts.ranges();
+  auto next = std::lower_bound(r.begin(), r.end(), phys, [](const TCutRange& c, std::uint64_t p) { return c.offset < p; });
+  while (done < len) {
+    std::uint64_t n = len - done;
+    if (next != r.end() && next->offset < phys + n) n = next->offset - phys;
+    if (n > 0) {
+      const std::int64_t got = src_->copyTo(phys, n, outFd, outOffset + done);
+      if (got < 0) return done ? static_cast<std::int64_t>(done) : -1;
+      done += static_cast<std::uint64_t>(got);
+      if (static_cast<std::uint64_t>(got) < n) break;
+    }
+    if (next != r.end() && next->offset <= phys + n) {
+      phys = next->end();
+      ++next;
+    } else {
+      phys += n;
+    }
+  }
+  return static_cast<std::int64_t>(done);
+}
+
 bool SourceFile::ReadLarge(std::uint64_t offset, std::uint64_t count, Bytes& out) {
   if (count <= CacheSize) return ReadAt(offset, count, out);
   Bytes all, part;

@@ -59,6 +59,11 @@ class SourceFile {
   // straight from the cache: no copy. Shorter at the end of the file, empty on
   // failure. Valid until the next read.
   ByteView View(std::uint64_t offset, std::uint64_t count);
+  // Copies `len` bytes of the logical file at `offset` into a file
+  // descriptor at `outOffset`, piece by piece around the cuts, without
+  // passing them through the cache where the system allows. Returns the
+  // count copied (short or -1 when the caller must copy the rest itself).
+  std::int64_t CopyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset);
   // Like ReadAt but for any size, in cache-sized steps.
   bool ReadLarge(std::uint64_t offset, std::uint64_t count, Bytes& out);
 

@@ -32,6 +32,14 @@ bool writeAll(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at = -1
 }  // namespace
 
 std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::string& error) {
+  // A regular file in the way is replaced by a new one rather than truncated:
+  // ext4 flushes a truncated-and-rewritten file on close, which costs as
+  // much as the whole save.
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) != 0) {
+    error = std::strerror(errno);
+    return nullptr;
+  }
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     error = std::strerror(errno);
@@ -52,6 +60,11 @@ OutputFile::~OutputFile() {
 bool OutputFile::fail() {
   if (error_.empty()) error_ = std::strerror(errno);
   return false;
+}
+
+bool OutputFile::seekEnd() {
+  if (::lseek(fd_, static_cast<off_t>(written_), SEEK_SET) < 0) return fail();
+  return true;
 }
 
 bool OutputFile::flush() {

@@ -28,6 +28,17 @@ class OutputFile {
   // Room for n bytes at the end of the buffer, to be filled and committed.
   std::span<std::uint8_t> reserve(std::size_t n);
   void commit(std::size_t n) { used_ += n; }
+  // Lets `copy` put `n` bytes at the end of the file through the descriptor
+  // (given the descriptor and the offset to write at; it returns the count
+  // written). False when it wrote fewer: the caller writes those itself.
+  template <typename Copy>
+  bool appendDirect(std::uint64_t n, Copy copy) {
+    if (!flush()) return false;
+    const std::int64_t got = copy(fd_, written_);
+    if (got != static_cast<std::int64_t>(n)) return false;
+    written_ += n;
+    return seekEnd();
+  }
   // Writes at an absolute offset (after flushing what is buffered).
   bool writeAt(std::uint64_t offset, ByteView data);
   bool flush();
@@ -39,6 +50,7 @@ class OutputFile {
 
  private:
   bool fail();
+  bool seekEnd();
   int fd_;
   Bytes buf_;
   std::size_t used_ = 0;

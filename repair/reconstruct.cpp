@@ -88,6 +88,12 @@ bool ReconstructHeader(Session& s) {
     s.setStatus(s.T("ошибка открытия файла"));
     return false;
   }
+  ReconstructOpenSource(s);
+  s.file.Close();
+  return true;
+}
+
+void ReconstructOpenSource(Session& s) {
   s.file.CacheReset();
   s.file.cuts.CutsClear();
   s.errPacks.clear();
@@ -110,10 +116,8 @@ bool ReconstructHeader(Session& s) {
   // Also without a Header Object the objects found are parsed: that is the
   // case reconstruction exists for, and the minimal header is built from them.
   lista2struct(s);
-  s.file.Close();
   s.options.RadioZIEnabled = false;
   s.options.RadioZM = true;
-  return true;
 }
 
 }  // namespace corvel

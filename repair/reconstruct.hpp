@@ -15,5 +15,7 @@ std::uint64_t FindKnownObject(Session& s, std::uint64_t from, std::uint64_t to);
 // Rebuilds the block list, the tree and the header records, and switches
 // saving to the minimal header. False when the file cannot be opened.
 bool ReconstructHeader(Session& s);
+// The same over the session's source as it is already open.
+void ReconstructOpenSource(Session& s);
 
 }  // namespace corvel

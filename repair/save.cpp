@@ -178,28 +178,46 @@ bool SaveOutFile(Session& s, const std::string& output) {
   ren.video = getStreamNumberFromStruct(s.rec, guid::VideoMedia);
   s.setStatus(s.T("сохраняю поток"));
   bool stopped = false, readFailed = false;
+  bool direct = !o.CheckPere;  // copy runs of packets file to file
   int lastPercent = -1;
-  for (std::size_t i = 0; i < count && !out->failed(); ++i) {
-    const TAsfDataPacket& p = s.packets[i];
-    const auto size = static_cast<std::size_t>(p.packetLength);
-    const ByteView v = s.file.View(static_cast<std::uint64_t>(p.fileOffset), size);
-    const std::span<std::uint8_t> dst = out->reserve(size);
-    if (v.size() != size || dst.size() != size) {
-      readFailed = v.size() != size;
-      break;
+  // Runs are kept short enough for the progress and a stop to stay prompt.
+  constexpr std::size_t kRunPackets = 128;
+  for (std::size_t i = 0; i < count && !out->failed() && !stopped && !readFailed;) {
+    // A run of packets that lie one after another in the logical file.
+    const auto size = static_cast<std::size_t>(s.packets[i].packetLength);
+    const auto start = static_cast<std::uint64_t>(s.packets[i].fileOffset);
+    std::size_t j = i + 1;
+    std::uint64_t len = size;
+    while (direct && j < count && j - i < kRunPackets && s.packets[j].packetLength == s.packets[i].packetLength &&
+           static_cast<std::uint64_t>(s.packets[j].fileOffset) == start + len) {
+      len += size;
+      ++j;
     }
-    std::copy(v.begin(), v.end(), dst.begin());
-    if (o.CheckPere) ren.apply(p, dst);
-    out->commit(size);
-    const int percent = static_cast<int>((i + 1) * 100 / count);
+    if (direct && !out->appendDirect(len, [&](int fd, std::uint64_t at) { return s.file.CopyTo(start, len, fd, at); })) {
+      direct = false;  // not here: through memory from now on
+      j = i + 1;
+    }
+    if (!direct) {
+      const TAsfDataPacket& p = s.packets[i];
+      const ByteView v = s.file.View(static_cast<std::uint64_t>(p.fileOffset), size);
+      const std::span<std::uint8_t> dst = out->reserve(size);
+      if (v.size() != size || dst.size() != size) {
+        readFailed = v.size() != size;
+        break;
+      }
+      std::copy(v.begin(), v.end(), dst.begin());
+      if (o.CheckPere) ren.apply(p, dst);
+      out->commit(size);
+    }
+    i = j;
+    const int percent = static_cast<int>(i * 100 / count);
     if (s.reporter && percent != lastPercent) {
       lastPercent = percent;
-      s.reporter->progress(percent, std::to_string(i + 1) + " >> " + std::to_string(count));
+      s.reporter->progress(percent, std::to_string(i) + " >> " + std::to_string(count));
     }
     if (s.reporter && s.reporter->stopRequested()) {
       s.tomemo("• " + s.T("прервано пользователем"));
       stopped = true;
-      break;
     }
   }
   if (!stopped && !readFailed && index) {

@@ -378,7 +378,7 @@ TEST_F(RepairClip, OutputSafety) {
 
 TEST_F(RepairClip, StoppedSaveKeepsFileSizeAndHasNoIndex) {
   struct StopAfter : Reporter {
-    int left = 3;
+    int left = 2;
     void progress(int, const std::string&) override { --left; }
     bool stopRequested() override { return left <= 0; }
   } rep;
@@ -393,5 +393,5 @@ TEST_F(RepairClip, StoppedSaveKeepsFileSizeAndHasNoIndex) {
   EXPECT_NE(MemoText(s).find("• interrupted by user"), std::string::npos);
   const Bytes saved = ReadFile(out);
   EXPECT_EQ(QWordOr0(saved, 70), static_cast<std::int64_t>(saved.size()));
-  EXPECT_LT(saved.size(), bytes_.size() / 2);
+  EXPECT_LT(saved.size(), bytes_.size() * 9 / 10);  // cut short, and no index
 }

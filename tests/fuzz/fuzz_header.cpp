@@ -1,5 +1,6 @@
 // Fuzzes the header walk, every object reader and presenter, the field
-// locators, the packet scan and the media object walk over arbitrary bytes.
+// locators, the packet scan, header reconstruction and the media object walk
+// over arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
 
@@ -8,6 +9,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/header_walk.hpp"
 #include "join/locators.hpp"
+#include "repair/reconstruct.hpp"
 
 using namespace corvel;
 
@@ -19,6 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.options.CheckSIO = flags & 2;
     s.file.OpenSource(std::make_unique<MemorySource>(bytes));
     if (ReadStruct(s) == 0 && flags == 0) ScanDataPackets(s);
+    if (flags == 3) {
+      ReconstructOpenSource(s);
+      ScanDataPackets(s);
+    }
     (void)s.tree.render();
   }
   const MemorySource src(bytes);
