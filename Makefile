@@ -16,17 +16,9 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j$(JOBS)
 
-$(BUILD)/demo/sample.wmv: | build
-	mkdir -p $(BUILD)/demo
-	ffmpeg -hide_banner -loglevel error -y \
-	  -f lavfi -i testsrc=size=320x240:rate=25:duration=5 \
-	  -f lavfi -i sine=frequency=440:sample_rate=44100:duration=5 \
-	  -c:v wmv2 -b:v 500k -c:a wmav2 -b:a 64k \
-	  -metadata title='Corvel demo' -metadata artist='Corvel' $@
-
-demo: build $(BUILD)/demo/sample.wmv
-	$(BUILD)/bin/corvel-cli info $(BUILD)/demo/sample.wmv
-	$(BUILD)/bin/corvel-cli scan $(BUILD)/demo/sample.wmv
+# The main job on a sample it makes: encode, damage, scan, repair, save, rescan.
+demo: build
+	scripts/demo
 
 test: test-plain test-sanitize fuzz
 
@@ -46,9 +38,10 @@ fuzz: test-sanitize
 	$(ASAN)/bin/fuzz_header -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=2048 \
 	  -print_final_stats=1 $(ASAN)/fuzz-corpus 2>&1 | tail -n 15
 
-# Scan throughput and memory against cat and ffmpeg (makes a 1 GB file in build/bench).
+# Scan, save and reconstruction against cat, cp and ffmpeg (makes a 1 GB file in build/bench).
 bench: build
 	bench/scan
+	bench/save
 
 clean:
 	rm -rf $(BUILD) $(ASAN)
