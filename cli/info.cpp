@@ -26,10 +26,7 @@ json sessionJson(const Session& s, const std::vector<std::string>& log) {
   j["size"] = s.file.fsize;
   j["status"] = s.statusText;
   j["log"] = log;
-  json objects = json::array();
-  for (const TListaItem& b : s.lista)
-    objects.push_back({{"name", GetBlockNaim(b.id)}, {"guid", b.id}, {"offset", b.offset}, {"size", b.size}, {"parent", b.parent}});
-  j["objects"] = std::move(objects);
+  j["objects"] = ObjectsJson(s);
   const auto& fpo = s.rec.ASFFPO;
   if (fpo.present) {
     j["file_properties"] = {{"file_size", fpo.FileSize},
@@ -62,12 +59,10 @@ json sessionJson(const Session& s, const std::vector<std::string>& log) {
 }  // namespace
 
 int runInfo(const InfoOptions& o, const CommonOptions& common) {
-  Session s;
-  s.lang = common.lang;
+  CliRun run(common, false);
+  Session& s = run.s;
   s.options.CheckUN = o.unknown;
   s.options.CheckSIO = o.indexEntries;
-  CliReporter rep(false);
-  s.reporter = &rep;
   const bool ok = OpenAction(s, o.file);
   if (!s.file.lastError.empty()) {
     failLine(s, o.file, s.file.lastError);
@@ -75,9 +70,9 @@ int runInfo(const InfoOptions& o, const CommonOptions& common) {
     return 1;
   }
   if (common.json) {
-    printJson(sessionJson(s, rep.lines));
+    printJson(sessionJson(s, run.rep.lines));
   } else {
-    for (const auto& l : rep.lines) std::cout << l << '\n';
+    for (const auto& l : run.rep.lines) std::cout << l << '\n';
     std::cout << s.statusText << '\n' << s.tree.render();
   }
   if (!ok) failLine(s, o.file, withoutBullet(s.T("• отсутствует сигнатура файла")));

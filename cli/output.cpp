@@ -6,6 +6,8 @@
 #include <csignal>
 #include <cstdio>
 
+#include "asf/catalogue.hpp"
+
 namespace corvel::cli {
 
 namespace {
@@ -44,5 +46,12 @@ void CliReporter::progress(int percent, const std::string& text) {
 }
 
 bool CliReporter::stopRequested() { return interrupted; }
+
+nlohmann::json ObjectsJson(const Session& s) {
+  nlohmann::json objects = nlohmann::json::array();
+  for (const TListaItem& b : s.lista)
+    objects.push_back({{"name", GetBlockNaim(b.id)}, {"guid", b.id}, {"offset", b.offset}, {"size", b.size}, {"parent", b.parent}});
+  return objects;
+}
 
 }  // namespace corvel::cli

@@ -35,6 +35,19 @@ inline void printJson(const nlohmann::json& j) {
   std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
+// A session that reports through the CLI.
+struct CliRun {
+  CliReporter rep;
+  Session s;
+  CliRun(const CommonOptions& common, bool echo) : rep(echo) {
+    s.lang = common.lang;
+    s.reporter = &rep;
+  }
+};
+
+// The block list as JSON: name (empty when unknown), guid, offset, size, parent.
+nlohmann::json ObjectsJson(const Session& s);
+
 // A log text without its leading "• " problem mark.
 inline std::string withoutBullet(const std::string& text) {
   const std::string bullet = "• ";

@@ -83,37 +83,35 @@ void applySaveOptions(Session& s, const SaveCliOptions& o) {
   s.options.CheckPere = o.renumber;
 }
 
-void finish(bool asJson, const json& j, const Session& s, bool saved, const std::string& out) {
-  if (asJson) {
+// Saves to `out`, reports the result (in `j` for JSON) and gives the exit status.
+int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
+  Session& s = run.s;
+  const bool saved = SaveAction(s, out);
+  j.update({{"output", out}, {"saved", saved}, {"status", s.statusText}, {"log", run.rep.lines}});
+  if (asJson)
     printJson(j);
-    return;
-  }
-  std::cout << (saved ? s.T("файл сохранён") + ": " + out : s.T("ошибка сохранения файла")) << '\n';
+  else
+    std::cout << (saved ? s.T("файл сохранён") + ": " + out : s.T("ошибка сохранения файла")) << '\n';
+  return saved ? 0 : 1;
 }
 
 }  // namespace
 
 int runSave(const SaveCliOptions& o, const CommonOptions& common) {
-  Session s;
-  s.lang = common.lang;
-  CliReporter rep(!common.json);
-  s.reporter = &rep;
+  CliRun run(common, !common.json);
+  Session& s = run.s;
   if (!openAndScan(s, o.file)) return 1;
   const std::string out = chooseOutput(o.file, o.output, o.force);
   if (out.empty()) return 1;
   applySaveOptions(s, o);
-  const bool saved = SaveAction(s, out);
   json j = scanSummary(s);
-  j.update({{"file", o.file}, {"output", out}, {"saved", saved}, {"status", s.statusText}, {"log", rep.lines}});
-  finish(common.json, j, s, saved, out);
-  return saved ? 0 : 1;
+  j["file"] = o.file;
+  return saveAndReport(run, out, std::move(j), common.json);
 }
 
 int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
-  Session s;
-  s.lang = common.lang;
-  CliReporter rep(!common.json);
-  s.reporter = &rep;
+  CliRun run(common, !common.json);
+  Session& s = run.s;
   RepairMode mode = RepairMode::FixEQDelta;
   if (o.mode == "rescan") mode = RepairMode::RemoveAndRescan;
   if (o.mode == "sizes") mode = RepairMode::FixSizes;
@@ -156,28 +154,20 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   j["second_scan"] = scanSummary(s);
   if (!common.json) printScan("second scan", s);
   applySaveOptions(s, o.save);
-  const bool saved = SaveAction(s, out);
-  j.update({{"output", out}, {"saved", saved}, {"status", s.statusText}, {"log", rep.lines}});
-  finish(common.json, j, s, saved, out);
-  return saved ? 0 : 1;
+  return saveAndReport(run, out, std::move(j), common.json);
 }
 
 int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) {
-  Session s;
-  s.lang = common.lang;
-  CliReporter rep(!common.json);
-  s.reporter = &rep;
+  CliRun run(common, !common.json);
+  Session& s = run.s;
   s.fileName = o.file;
   if (!ReconstructHeader(s)) return fail(o.file, s.file.lastError);
   json j;
   j["file"] = o.file;
-  json objects = json::array();
-  for (const TListaItem& b : s.lista)
-    objects.push_back({{"name", GetBlockNaim(b.id)}, {"guid", b.id}, {"offset", b.offset}, {"size", b.size}, {"parent", b.parent}});
-  j["objects"] = std::move(objects);
+  j["objects"] = ObjectsJson(s);
   if (!common.json) std::cout << s.tree.render();
   if (o.output.empty()) {
-    j["log"] = rep.lines;
+    j["log"] = run.rep.lines;
     if (common.json) printJson(j);
     return 0;
   }
@@ -186,10 +176,7 @@ int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) 
   if (!ScanAction(s)) return fail(o.file, withoutBullet(s.memo.lines().back()));
   j["scan"] = scanSummary(s);
   s.options.RadioZM = true;
-  const bool saved = SaveAction(s, out);
-  j.update({{"output", out}, {"saved", saved}, {"status", s.statusText}, {"log", rep.lines}});
-  finish(common.json, j, s, saved, out);
-  return saved ? 0 : 1;
+  return saveAndReport(run, out, std::move(j), common.json);
 }
 
 }  // namespace corvel::cli

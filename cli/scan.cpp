@@ -50,12 +50,11 @@ void printGrid(const ErrorGrid& g) {
 }  // namespace
 
 int runScan(const ScanCliOptions& o, const CommonOptions& common) {
-  Session s;
-  s.lang = common.lang;
+  CliRun run(common, !common.json);
+  Session& s = run.s;
+  CliReporter& rep = run.rep;
   s.options.CheckHP = !o.lowPriority;
   s.options.CheckDump = o.dump;
-  CliReporter rep(!common.json);
-  s.reporter = &rep;
   if (!OpenAction(s, o.file)) {
     failLine(s, o.file, s.file.lastError.empty() ? withoutBullet(s.T("• отсутствует сигнатура файла")) : s.file.lastError);
     return 1;

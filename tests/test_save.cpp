@@ -50,20 +50,6 @@ std::vector<std::pair<std::string, Bytes>> Rewritten(Session& s) {
   return out;
 }
 
-struct Layout {
-  std::uint64_t first = 0;
-  std::uint32_t P = 0;
-  std::uint64_t count = 0;
-  std::uint64_t at(std::uint64_t k) const { return first + k * P; }
-};
-
-Layout LayoutOf(const Bytes& file) {
-  Session s;
-  EXPECT_EQ(OpenBytes(s, file), 0);
-  return {static_cast<std::uint64_t>(s.DAOOffset) + 50, s.rec.ASFFPO.MinimumDataPacketSize,
-          static_cast<std::uint64_t>(s.rec.ASFFPO.DataPacketsCount)};
-}
-
 Bytes DataPackets(const Bytes& file) {
   const Layout l = LayoutOf(file);
   return Bytes(file.begin() + static_cast<std::ptrdiff_t>(l.first), file.begin() + static_cast<std::ptrdiff_t>(l.at(l.count)));
@@ -90,15 +76,6 @@ std::string DemuxErrors(const std::string& path) {
 }
 
 bool OpenAndScan(Session& s, const std::string& path) { return OpenAction(s, path) && ScanAction(s); }
-
-// A position in packet k's last payload data where the bytes around are not zero.
-std::uint64_t QuietSpot(const Bytes& b, const Layout& l, std::uint64_t k) {
-  TAsfDataPacket p;
-  EXPECT_EQ(ParsePacket(ByteView(b).subspan(l.at(k), l.P), p), 0);
-  std::uint64_t at = l.at(k) + p.payloadData(p.payloadCount() - 1).first + 20;
-  while (b[at - 1] == 0 || b[at] == 0) ++at;
-  return at;
-}
 
 }  // namespace
 
@@ -193,7 +170,7 @@ Probed RepairClip::probe_;
 TEST_F(RepairClip, InsertedZerosAreCutAndThePacketsRestored) {
   for (RepairMode mode : {RepairMode::FixEQDelta, RepairMode::RemoveAndRescan}) {
     Bytes b = bytes_;
-    const std::uint64_t at = QuietSpot(b, layout_, 12);
+    const std::uint64_t at = DataArea(b, layout_, 12);
     InsertBytes(b, at, 500, 0);
     const std::string in = TempPath("zeros.wmv"), out = TempPath("zeros.out.wmv");
     WriteFile(in, b);

@@ -18,30 +18,6 @@ using namespace corvel::test;
 
 namespace {
 
-struct Layout {
-  std::uint64_t first = 0;  // offset of packet 0
-  std::uint32_t P = 0;
-  std::uint64_t count = 0;
-  std::uint64_t at(std::uint64_t k) const { return first + k * P; }
-};
-
-Layout LayoutOf(const Bytes& file) {
-  Session s;
-  EXPECT_EQ(OpenBytes(s, file), 0);
-  return {static_cast<std::uint64_t>(s.DAOOffset) + 50, s.rec.ASFFPO.MinimumDataPacketSize,
-          static_cast<std::uint64_t>(s.rec.ASFFPO.DataPacketsCount)};
-}
-
-// A position inside the data of the last payload of packet k, after every
-// payload header: damage there leaves packet k itself parsable.
-std::uint64_t DataArea(const Bytes& file, const Layout& l, std::uint64_t k) {
-  TAsfDataPacket p;
-  EXPECT_EQ(ParsePacket(ByteView(file).subspan(l.at(k), l.P), p), 0);
-  const auto [at, len] = p.payloadData(p.payloadCount() - 1);
-  EXPECT_GT(len, 20u);
-  return l.at(k) + at + 10;
-}
-
 // The first packet from k on that holds several payloads.
 std::uint64_t MultiplePacketFrom(const Bytes& file, const Layout& l, std::uint64_t k) {
   for (;; ++k) {

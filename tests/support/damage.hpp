@@ -22,4 +22,30 @@ inline bool ScanBytes(Session& s, Bytes bytes) {
   return ScanDataPackets(s);
 }
 
+// Where the data packets of a file lie.
+struct Layout {
+  std::uint64_t first = 0;  // offset of packet 0
+  std::uint32_t P = 0;
+  std::uint64_t count = 0;
+  std::uint64_t at(std::uint64_t k) const { return first + k * P; }
+};
+
+inline Layout LayoutOf(const Bytes& file) {
+  Session s;
+  OpenBytes(s, file);
+  return {static_cast<std::uint64_t>(s.DAOOffset) + 50, s.rec.ASFFPO.MinimumDataPacketSize,
+          static_cast<std::uint64_t>(s.rec.ASFFPO.DataPacketsCount)};
+}
+
+// A position inside the data of packet k's last payload, after every payload
+// header and between two non-zero bytes: damage there leaves packet k itself
+// parsable, and a run of zeros put there is measured exactly.
+inline std::uint64_t DataArea(const Bytes& file, const Layout& l, std::uint64_t k) {
+  TAsfDataPacket p;
+  if (ParsePacket(ByteView(file).subspan(l.at(k), l.P), p) != 0) return l.at(k) + l.P / 2;
+  std::uint64_t at = l.at(k) + p.payloadData(p.payloadCount() - 1).first + 10;
+  while (file[at - 1] == 0 || file[at] == 0) ++at;
+  return at;
+}
+
 }  // namespace corvel::test
