@@ -117,9 +117,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (o.mode == "sizes") mode = RepairMode::FixSizes;
   if (!o.errors.empty()) {
     if (!OpenAction(s, o.save.file)) return fail(o.save.file, s.file.lastError.empty() ? "not an ASF file" : s.file.lastError);
-    if (!LoadErrPacks(s.errPacks, o.errors)) return fail(o.errors, "not an error list (missing, or not a whole number of 26-byte records)");
-    s.file.cuts.CutsClear();
-    erpacks2sg(s.errPacks, s.errGrid, s.lang);
+    if (!LoadErrorsAction(s, o.errors)) return fail(o.errors, "not an error list (missing, or not a whole number of 26-byte records)");
   } else if (!openAndScan(s, o.save.file)) {
     return 1;
   }

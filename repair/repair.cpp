@@ -93,6 +93,15 @@ void FixSizes(Session& s) {
     if (p.mark == 'y') p.mark = 'x';
 }
 
+bool LoadErrorsAction(Session& s, const std::string& path) {
+  if (!LoadErrPacks(s.errPacks, path.empty() ? ErrorListName(s.fileName) : path)) return false;
+  s.file.CacheReset();
+  s.file.cuts.CutsClear();
+  erpacks2sg(s.errPacks, s.errGrid, s.lang);
+  if (s.reporter) s.reporter->gridChanged(s.errGrid.rows());
+  return true;
+}
+
 bool RepairAction(Session& s, RepairMode mode, RepairOptions& o) {
   s.file.Close();
   if (!s.file.OpenSrcFile(s.fileName)) {
@@ -107,6 +116,7 @@ bool RepairAction(Session& s, RepairMode mode, RepairOptions& o) {
   }
   s.file.CacheReset();
   erpacks2sg(s.errPacks, s.errGrid, s.lang);
+  if (s.reporter) s.reporter->gridChanged(s.errGrid.rows());
   s.file.Close();
   return true;
 }

@@ -28,6 +28,11 @@ void FixEQDelta(Session& s, const RepairOptions& o);
 void RemoveAndRescan(Session& s, RepairOptions& o);
 void FixSizes(Session& s);
 
+// Loads the error list "<input>.index" (or `path`): on success the cuts are
+// cleared and the grid shows the list. A missing file or one that is not a
+// whole number of records changes nothing and gives false.
+bool LoadErrorsAction(Session& s, const std::string& path = {});
+
 // The repair action: opens the source, runs the mode, refills the grid.
 // False when the source cannot be opened.
 bool RepairAction(Session& s, RepairMode mode, RepairOptions& o);
