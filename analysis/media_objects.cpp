@@ -9,8 +9,16 @@ bool PayloadWalker::readPacket(std::uint64_t offset) {
   // A packet must lie wholly in the file: a damaged size never allocates
   // more than the file holds.
   if (iterPacketSize == 0 || offset > f_.size() || iterPacketSize > f_.size() - offset) return false;
-  blockBuf.resize(iterPacketSize);
-  if (f_.readAt(offset, blockBuf) != static_cast<std::int64_t>(iterPacketSize)) return false;
+  if (offset < windowStart_ || offset + iterPacketSize > windowStart_ + window_.size()) {
+    constexpr std::uint64_t kWindow = 1 << 20;
+    window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(kWindow, iterPacketSize), f_.size() - offset)));
+    const std::int64_t got = f_.readAt(offset, window_);
+    window_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    windowStart_ = offset;
+    if (window_.size() < iterPacketSize) return false;
+  }
+  const auto at = static_cast<std::ptrdiff_t>(offset - windowStart_);
+  blockBuf.assign(window_.begin() + at, window_.begin() + at + iterPacketSize);
   curPacket = TAsfDataPacket{};
   ParsePacket(blockBuf, curPacket);  // damaged packets are walked as they parse
   curPacket.fileOffset = static_cast<std::int64_t>(offset);
@@ -82,6 +90,7 @@ bool MediaObjectIterator::getFirstMediaObject() {
   moStream = s;
   moNumber = m;
   moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
+  moTime = cur(w_.curPacket, w_.curPayload).presentationTime;
   if (s == moVideo) {
     lastVideoMO = m;
     videoSeen = 'v';
@@ -130,6 +139,7 @@ bool MediaObjectIterator::getNextMediaObject() {
   moStream = s2;
   moNumber = m2;
   moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
+  moTime = cur(w_.curPacket, w_.curPayload).presentationTime;
   moBuf = w_.payloadBuf;
   return assemble(s2, m2, getMOsize(w_.curPacket, w_.curPayload), false);
 }

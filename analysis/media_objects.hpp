@@ -32,6 +32,10 @@ class PayloadWalker {
   bool readPacket(std::uint64_t offset);
   void loadPayload(std::int32_t index);
   const ByteSource& f_;
+  // Packets are read a window at a time: the media object walk goes back
+  // over recent packets often.
+  Bytes window_;
+  std::uint64_t windowStart_ = 0;
 };
 
 // Of the current payload of a packet.
@@ -51,6 +55,7 @@ class MediaObjectIterator {
   std::uint8_t moStream = 0;
   std::uint8_t moNumber = 0;
   std::uint8_t moKey = 0;
+  std::uint32_t moTime = 0;  // presentation time of its first fragment
   std::uint8_t moSelect = 0;
   std::uint8_t moAudio = 0, moVideo = 0;
   std::uint8_t lastAudioMO = 0, lastVideoMO = 0;

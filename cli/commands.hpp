@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/localization.hpp"
 
@@ -58,5 +59,33 @@ struct ReconstructCliOptions {
 };
 
 int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common);
+
+struct JoinCliOptions {
+  std::vector<std::string> inputs;
+  std::string output;
+  std::string preroll;  // --preroll MS
+  bool prerollFromFirst = false;
+  bool noPreroll = false;
+  std::string sendTime = "even";  // even, approximate, video
+  std::string lead;               // --lead MS
+  bool leadPreroll = false;
+  bool lowPriority = false;
+  bool force = false;
+};
+
+int runJoin(const JoinCliOptions& o, const CommonOptions& common);
+
+struct ExportCliOptions {
+  std::string file;
+  std::string output;  // avi: default FILE.avi
+  bool videoOnly = false;
+  bool audioOnly = false;
+  long count = 10;     // frames
+  std::string dir;     // frames: where the files go
+  bool force = false;
+};
+
+int runAvi(const ExportCliOptions& o, const CommonOptions& common);
+int runFrames(const ExportCliOptions& o, const CommonOptions& common);
 
 }  // namespace corvel::cli

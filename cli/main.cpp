@@ -62,6 +62,41 @@ int main(int argc, char** argv) {
   reconCmd->add_flag("--force", recon.force, "overwrite an existing output file");
   addCommon(reconCmd);
 
+  cli::JoinCliOptions join;
+  CLI::App* joinCmd = app.add_subcommand("join", "join parts of one recording into one file");
+  joinCmd->add_option("-o,--output", join.output, "output file")->required();
+  joinCmd->add_option("FILES", join.inputs, "the parts, in order")->required();
+  auto* pr = joinCmd->add_option("--preroll", join.preroll, "preroll of the output in ms (default 5000)");
+  auto* pr1 = joinCmd->add_flag("--preroll-from-first", join.prerollFromFirst, "take the first file's preroll");
+  auto* pr0 = joinCmd->add_flag("--no-preroll", join.noPreroll, "preroll 0");
+  pr->excludes(pr1)->excludes(pr0);
+  pr1->excludes(pr0);
+  joinCmd->add_option("--send-time", join.sendTime, "send times: even (spread evenly), approximate (from presentation times), video (video time - preroll)")
+      ->check(CLI::IsMember({"even", "approximate", "video"}));
+  auto* lead = joinCmd->add_option("--lead", join.lead, "approximate: send times lead presentation by this many ms (default 5000)");
+  joinCmd->add_flag("--lead-preroll", join.leadPreroll, "approximate: lead by the preroll")->excludes(lead);
+  joinCmd->add_flag("--low-priority", join.lowPriority, "pause 5 ms per packet step");
+  joinCmd->add_flag("--force", join.force, "overwrite an existing output file");
+  addCommon(joinCmd);
+
+  cli::ExportCliOptions avi;
+  CLI::App* aviCmd = app.add_subcommand("avi", "remux the streams into an AVI file without re-encoding");
+  aviCmd->add_option("FILE", avi.file, "ASF file")->required();
+  aviCmd->add_option("-o,--output", avi.output, "output file (default FILE.avi)");
+  auto* vo = aviCmd->add_flag("--video-only", avi.videoOnly, "the video stream only");
+  aviCmd->add_flag("--audio-only", avi.audioOnly, "every stream but the video")->excludes(vo);
+  aviCmd->add_flag("--force", avi.force, "overwrite an existing output file");
+  addCommon(aviCmd);
+
+  cli::ExportCliOptions frames;
+  CLI::App* framesCmd = app.add_subcommand("frames", "write the first media objects to files frame0.txt, frame1.txt, ...");
+  framesCmd->add_option("FILE", frames.file, "ASF file")->required();
+  framesCmd->add_option("N", frames.count, "media objects after the first to look at (default 10)")->check(CLI::NonNegativeNumber);
+  auto* fvo = framesCmd->add_flag("--video-only", frames.videoOnly, "the video stream only");
+  framesCmd->add_flag("--audio-only", frames.audioOnly, "every stream but the video")->excludes(fvo);
+  framesCmd->add_option("--dir", frames.dir, "folder for the files (default: the current folder)");
+  addCommon(framesCmd);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -74,5 +109,8 @@ int main(int argc, char** argv) {
   if (saveCmd->parsed()) return cli::runSave(save, common);
   if (repairCmd->parsed()) return cli::runRepair(repair, common);
   if (reconCmd->parsed()) return cli::runReconstruct(recon, common);
+  if (joinCmd->parsed()) return cli::runJoin(join, common);
+  if (aviCmd->parsed()) return cli::runAvi(avi, common);
+  if (framesCmd->parsed()) return cli::runFrames(frames, common);
   return 2;
 }

@@ -91,6 +91,13 @@ std::string Clip(const std::string& kind) {
     cmd = ff + "-f lavfi -i testsrc=size=320x240:rate=25:duration=12 " +
           "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=12 " +
           "-c:v wmv2 -b:v 600k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
+  } else if (kind == "part1" || kind == "part2") {
+    // Two consecutive parts of one recording: the same settings, the second
+    // picks up where the first ends.
+    path = TempPath(kind + ".wmv");
+    const std::string start = kind == "part1" ? "0" : "4";
+    cmd = ff + "-f lavfi -i testsrc=size=320x240:rate=25:duration=8 -f lavfi -i sine=frequency=440:sample_rate=44100:duration=8 " +
+          "-ss " + start + " -t 4 -c:v wmv2 -b:v 500k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
   } else if (kind == "cyrillic") {
     path = TempPath("cyrillic.wmv");
     cmd = ff + video + audio +

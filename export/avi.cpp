@@ -1,0 +1,295 @@
+#include "export/avi.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <numeric>
+
+#include "analysis/media_objects.hpp"
+#include "asf/catalogue.hpp"
+#include "join/locators.hpp"
+#include "repair/output_file.hpp"
+
+namespace corvel {
+
+namespace {
+
+// Little-endian fields of the RIFF structures.
+class Riff {
+ public:
+  Riff& fourcc(const char* c) {
+    b.insert(b.end(), c, c + 4);
+    return *this;
+  }
+  Riff& u16(std::uint16_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+    return *this;
+  }
+  Riff& u32(std::uint32_t v) { return u16(static_cast<std::uint16_t>(v)).u16(static_cast<std::uint16_t>(v >> 16)); }
+  Riff& bytes(const Bytes& v) {
+    b.insert(b.end(), v.begin(), v.end());
+    return *this;
+  }
+  Riff& zeros(std::size_t n) {
+    b.insert(b.end(), n, 0);
+    return *this;
+  }
+  Bytes b;
+};
+
+constexpr std::uint64_t kRiffLimit = 0xFFFFFFFFull;
+
+struct IndexEntry {
+  char code[4];
+  std::uint32_t flags, offset, size;
+};
+
+bool passes(StreamChoice c, bool isVideo) {
+  return c == StreamChoice::VideoAndAudio || (c == StreamChoice::VideoOnly) == isVideo;
+}
+
+Bytes avih(std::uint32_t usecPerFrame, std::uint32_t flags, std::uint32_t frames, std::uint32_t streams, const TBitmapInfoHeader& f) {
+  Riff r;
+  r.fourcc("avih").u32(56).u32(usecPerFrame).u32(0).u32(0).u32(flags).u32(frames).u32(0).u32(streams).u32(0);
+  r.u32(f.ImageWidth).u32(f.ImageHeight).zeros(16);
+  return r.b;
+}
+
+Bytes strhVideo(const TBitmapInfoHeader& f, std::uint32_t scale, std::uint32_t rate, std::uint32_t length, std::uint32_t bufSize) {
+  Riff r;
+  r.fourcc("strh").u32(56).fourcc("vids").u32(f.CompressionID).u32(0).u32(0).u32(0).u32(scale).u32(rate).u32(0);
+  r.u32(length).u32(bufSize).u32(0xFFFFFFFF).u32(0).u16(0).u16(0);
+  r.u16(static_cast<std::uint16_t>(f.ImageWidth)).u16(static_cast<std::uint16_t>(f.ImageHeight));
+  return r.b;
+}
+
+Bytes strhAudio(const TASFAudioMedia& a, std::uint32_t length, std::uint32_t bufSize) {
+  Riff r;
+  r.fourcc("strh").u32(56).fourcc("auds").u32(0).u32(0).u32(0).u32(1).u32(a.BlockAlignment).u32(a.AverageNumberOfBytesPerSecond);
+  r.u32(0).u32(length).u32(bufSize).u32(0xFFFFFFFF).u32(a.BlockAlignment).u16(0).u16(0).u16(0).u16(0);
+  return r.b;
+}
+
+Bytes strfVideo(const TBitmapInfoHeader& f) {
+  const std::uint32_t bytesPerPixel = f.BitsPerPixelCount >= 8 ? f.BitsPerPixelCount / 8u : 1u;
+  Riff r;
+  r.fourcc("strf").u32(static_cast<std::uint32_t>(40 + f.CodecSpecificData.size()));
+  r.u32(40).u32(f.ImageWidth).u32(f.ImageHeight).u16(1).u16(f.BitsPerPixelCount).u32(f.CompressionID);
+  r.u32(f.ImageWidth * f.ImageHeight * bytesPerPixel).zeros(16).bytes(f.CodecSpecificData);
+  return r.b;
+}
+
+Bytes strfAudio(const TASFAudioMedia& a) {
+  Riff r;
+  r.fourcc("strf").u32(18u + a.CodecSpecificDataSize);
+  r.u16(a.CodecID_FormatTag).u16(a.NumberOfChannels).u32(a.SamplesPerSecond).u32(a.AverageNumberOfBytesPerSecond);
+  r.u16(a.BlockAlignment).u16(a.BitsPerSample).u16(a.CodecSpecificDataSize).bytes(a.CodecSpecificData);
+  r.b.resize(26 + std::size_t{a.CodecSpecificDataSize}, 0);
+  return r.b;
+}
+
+}  // namespace
+
+ExportResult store2avi(const std::string& source, const HeaderRecords& rec, const std::string& output,
+                       StreamChoice choice, Language lang, Reporter* rep) {
+  ExportResult res;
+  auto T = [&](std::string_view rus) { return Translate(rus, lang); };
+  auto done = [&](const std::string& message, bool ok) {
+    res.message = message;
+    res.ok = ok;
+    if (rep) rep->status(message);
+    return res;
+  };
+  if (!rec.ASFFPO.present) return done(T("файл надо открыть"), false);
+  if (SameFile(output, source)) return done(T("• выходной файл совпадает с исходным: ") + output, false);
+  std::string error;
+  const auto src = FileSource::open(source, &error);
+  if (!src) return done(T("ошибка открытия исходного файла") + ": " + source + ": " + error, false);
+  auto out = OutputFile::create(output, error);
+  if (!out) return done(T("ошибка создания выходного файла") + ": " + output + ": " + error, false);
+
+  const TBitmapInfoHeader& vf = rec.ASFVideoInfo.FormatData;
+  const TASFAudioMedia& af = rec.ASFAudioInfo;
+  const bool withVideo = choice != StreamChoice::AudioOnly, withAudio = choice != StreamChoice::VideoOnly;
+  const std::uint32_t streams = choice == StreamChoice::VideoAndAudio ? 2 : 1;
+  const Bytes vstrf = strfVideo(vf), astrf = strfAudio(af);
+
+  Riff h;
+  h.fourcc("RIFF").u32(0).fourcc("AVI ");
+  std::uint32_t hdrl = 68;
+  if (withVideo) hdrl += 76 + static_cast<std::uint32_t>(vstrf.size());
+  if (withAudio) hdrl += 76 + static_cast<std::uint32_t>(astrf.size());
+  h.fourcc("LIST").u32(hdrl).fourcc("hdrl");
+  const std::size_t avihPos = h.b.size();
+  h.bytes(avih(40000, 0, 0, streams, vf));
+  std::size_t vstrhPos = 0, astrhPos = 0;
+  if (withVideo) {
+    h.fourcc("LIST").u32(68 + static_cast<std::uint32_t>(vstrf.size())).fourcc("strl");
+    vstrhPos = h.b.size();
+    h.bytes(strhVideo(vf, 0, 0, 0, 0)).bytes(vstrf);
+  }
+  if (withAudio) {
+    h.fourcc("LIST").u32(68 + static_cast<std::uint32_t>(astrf.size())).fourcc("strl");
+    astrhPos = h.b.size();
+    h.bytes(strhAudio(af, 0, 0)).bytes(astrf);
+  }
+  // JUNK up to 2036 so that the chunks start at 2048; headers too long for
+  // it are followed by the movi list directly.
+  if (h.b.size() + 8 <= 2036) {
+    const std::size_t junk = 2036 - h.b.size();
+    h.fourcc("JUNK").u32(static_cast<std::uint32_t>(junk - 8)).zeros(junk - 8);
+  }
+  const std::size_t moviSizePos = h.b.size() + 4;
+  h.fourcc("LIST").u32(0).fourcc("movi");
+  out->write(h.b);
+
+  // The chunks. Audio is stream 1 beside video, stream 0 on its own.
+  const char* audioCode = choice == StreamChoice::AudioOnly ? "00wb" : "01wb";
+  std::vector<IndexEntry> index;
+  std::uint64_t moviBytes = 0;
+  std::uint32_t firstVideoTime = 0, lastVideoTime = 0;
+  bool tooLarge = false;
+  MediaObjectIterator it(*src);
+  const std::uint8_t v = getStreamNumber(*src, guid::VideoMedia);
+  bool first = true;
+  for (bool ok = it.getFirstMediaObject(); ok; ok = it.getNextMediaObject(), first = false) {
+    const bool isVideo = it.moStream == v && v != 0;
+    if (!passes(choice, isVideo)) continue;
+    const char* code = isVideo ? (first ? "00db" : "00dc") : audioCode;
+    const auto len = static_cast<std::uint32_t>(it.moBuf.size());
+    const std::uint64_t chunk = 8 + std::uint64_t{len} + (len & 1);
+    // The whole file must stay within what the 32-bit RIFF sizes can hold.
+    if (h.b.size() + moviBytes + chunk + 8 + 16 * (index.size() + 1) > kRiffLimit) {
+      tooLarge = true;
+      break;
+    }
+    IndexEntry e{};
+    std::copy(code, code + 4, e.code);
+    e.flags = it.moKey ? 16 : 0;
+    e.offset = static_cast<std::uint32_t>(moviBytes + 4);
+    e.size = len;
+    index.push_back(e);
+    Riff c;
+    c.fourcc(code).u32(len);
+    out->write(c.b);
+    out->write(it.moBuf);
+    if (len & 1) out->write(Bytes{0});
+    moviBytes += chunk;
+    if (isVideo) {
+      if (res.videoChunks == 0) firstVideoTime = it.moTime;
+      lastVideoTime = it.moTime;
+    }
+    if (rep && (index.size() & 255) == 0) rep->progress(0, T("сохранено кадров: ") + std::to_string(index.size()));
+    if (out->failed()) break;
+    res.videoChunks += isVideo;
+  }
+  if (tooLarge) {
+    out.reset();
+    ::unlink(output.c_str());
+    return done(T("• AVI больше 4 ГБ не поддерживается: ") + output, false);
+  }
+
+  Riff idx;
+  idx.fourcc("idx1").u32(static_cast<std::uint32_t>(16 * index.size()));
+  std::uint64_t audioBytes = 0;
+  std::uint32_t videoMax = 0, audioMax = 0;
+  for (const IndexEntry& e : index) {
+    idx.b.insert(idx.b.end(), e.code, e.code + 4);
+    idx.u32(e.flags).u32(e.offset).u32(e.size);
+    if (e.code[2] == 'd') videoMax = std::max(videoMax, e.size);
+    if (e.code[2] == 'w') {
+      audioBytes += e.size;
+      audioMax = std::max(audioMax, e.size);
+      ++res.audioChunks;
+    }
+  }
+  out->write(idx.b);
+
+  // Frame rate from the video frames' own times (the first and last frame
+  // and their count), so that preroll and the other streams' tails play no
+  // part; the play duration less the preroll when there are too few frames.
+  std::uint64_t rate = 0, scale = 1;
+  const std::uint32_t n = res.videoChunks;
+  if (n >= 2 && lastVideoTime > firstVideoTime) {
+    rate = std::uint64_t{n - 1} * 1000;
+    scale = lastVideoTime - firstVideoTime;
+  } else if (n >= 1) {
+    const std::int64_t span = rec.ASFFPO.PlayDuration - rec.ASFFPO.Preroll * 10000;
+    rate = std::uint64_t{n} * 10000000;
+    scale = span > 0 ? static_cast<std::uint64_t>(span) : rate;
+  }
+  if (rate) {
+    const std::uint64_t g = std::gcd(rate, scale);
+    rate /= g;
+    scale /= g;
+    while (scale > 100000) rate /= 10, scale /= 10;
+    if (rate == 0) rate = 1;
+  }
+  res.rate = static_cast<std::uint32_t>(rate);
+  res.scale = static_cast<std::uint32_t>(scale);
+  const auto usec = static_cast<std::uint32_t>(rate ? 1000000 * scale / rate : 0);
+  const std::uint32_t audioLength = static_cast<std::uint32_t>(af.BlockAlignment ? audioBytes / af.BlockAlignment : audioBytes);
+
+  auto put32 = [&](std::uint64_t at, std::uint32_t value) {
+    Riff r;
+    r.u32(value);
+    out->writeAt(at, r.b);
+  };
+  put32(moviSizePos, static_cast<std::uint32_t>(4 + moviBytes));
+  put32(4, static_cast<std::uint32_t>(out->size() - 8));
+  out->writeAt(avihPos, avih(usec, 16, n, streams, vf));
+  if (withVideo) out->writeAt(vstrhPos, strhVideo(vf, res.scale, res.rate, n, videoMax));
+  if (withAudio) out->writeAt(astrhPos, strhAudio(af, audioLength, audioMax));
+  res.chunks = static_cast<std::uint32_t>(index.size());
+  if (!out->close()) return done(T("ошибка сохранения файла") + ": " + output + ": " + out->error(), false);
+  if (rep) rep->progress(100, T("сохранено кадров: ") + std::to_string(index.size()));
+  return done(T("операция завершена"), true);
+}
+
+ExportResult frames2files(const std::string& source, long n, StreamChoice choice, const std::string& dir, Language lang,
+                          Reporter* rep, const std::function<void()>& beep) {
+  ExportResult res;
+  auto T = [&](std::string_view rus) { return Translate(rus, lang); };
+  std::string error;
+  const auto src = FileSource::open(source, &error);
+  if (!src) {
+    res.message = T("ошибка открытия исходного файла") + ": " + source + ": " + error;
+    return res;
+  }
+  const std::string folder = dir.empty() ? std::string() : dir + "/";
+  const std::uint8_t v = getStreamNumber(*src, guid::VideoMedia);
+  MediaObjectIterator it(*src);
+  bool writeFailed = false;
+  auto write = [&](long k) {
+    if (!passes(choice, it.moStream == v && v != 0)) return;
+    const std::string path = folder + "frame" + std::to_string(k) + ".txt";
+    if (SameFile(path, source)) {
+      writeFailed = true;
+      return;
+    }
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(it.moBuf.data()), static_cast<std::streamsize>(it.moBuf.size()));
+    f.close();
+    writeFailed |= !f;
+    ++res.chunks;
+  };
+  if (it.getFirstMediaObject()) {
+    write(0);
+    for (long k = 1; k <= n && it.getNextMediaObject(); ++k) {
+      if (beep) {
+        for (std::uint8_t c : {it.moSelect, it.lastVideoMO, it.lastAudioMO})
+          if (c == 0) beep();
+      }
+      write(k);
+      if (rep) rep->progress(static_cast<int>(k * 100 / n), std::to_string(k));
+    }
+  }
+  res.ok = !writeFailed;
+  res.message = writeFailed ? T("ошибка сохранения файла") : T("операция завершена");
+  if (rep) rep->status(res.message);
+  return res;
+}
+
+}  // namespace corvel

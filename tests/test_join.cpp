@@ -1,0 +1,240 @@
+// Joining: the send time modes on their own, list operations, and two real
+// parts of one recording joined and judged by ffprobe.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "analysis/scan.hpp"
+#include "asf/catalogue.hpp"
+#include "join/join.hpp"
+#include "support/asf_builder.hpp"
+#include "support/clips.hpp"
+#include "support/damage.hpp"
+
+using namespace corvel;
+using namespace corvel::test;
+
+namespace {
+
+TAsfDataPacket Packet(std::vector<std::pair<int, std::uint32_t>> payloads) {
+  TAsfDataPacket p;
+  p.kind = 'm';
+  for (auto [stream, pt] : payloads) {
+    TPayload pl;
+    pl.streamNumber = static_cast<std::uint8_t>(stream);
+    pl.presentationTime = pt;
+    p.mp.payloads.push_back(pl);
+  }
+  return p;
+}
+
+struct Probe2 {
+  double duration = 0;
+  std::vector<long> frames;
+  std::string errors;
+};
+Probe2 ProbeFile(const std::string& path) {
+  const auto r = RunCommand(std::string(CORVEL_FFPROBE) +
+                            " -v error -count_packets -show_entries format=duration:stream=nb_read_packets -of csv=p=0 " + Quote(path));
+  Probe2 p;
+  std::istringstream in(r.out);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) lines.push_back(line);
+  if (!lines.empty()) {
+    p.duration = std::stod(lines.back());
+    lines.pop_back();
+  }
+  for (auto& l : lines) p.frames.push_back(std::stol(l));
+  p.errors = RunCommand(std::string(CORVEL_FFMPEG) + " -v error -i " + Quote(path) + " -f null -").err;
+  return p;
+}
+
+}  // namespace
+
+TEST(SendTimes, EvenSpread) {
+  std::vector<TAsfDataPacket> p(4);
+  EXPECT_EQ(EvenSpread(p, 8000), 4000u);
+  EXPECT_EQ(p[1].sendTime, 1000u);
+  EXPECT_EQ(p[3].duration, 1000);
+  EXPECT_EQ(EvenSpread(p, 20000), 14000u);
+  EXPECT_EQ(p[2].sendTime, 7000u);
+  EXPECT_EQ(EvenSpread({}, 20000), 14000u);  // no packet: nothing divided
+}
+
+TEST(SendTimes, ApproximateAnchors) {
+  // Times below 2 x lead are halved; later ones lead by the lead.
+  std::vector<TAsfDataPacket> p{Packet({{1, 100}}), Packet({{1, 1000}}), Packet({{1, 900}}), Packet({{1, 3000}}), Packet({{1, 20000}})};
+  const std::uint32_t sd = Approximate(p, 5000);
+  // Anchors after dropping 1000 (not below 900): 0:100, 2:900, 3:3000, 4:20000; the first is packet 0.
+  EXPECT_EQ(p[0].sendTime, 0u);
+  EXPECT_EQ(p[0].duration, 225);  // (900 / 2 - 0) / 2
+  EXPECT_EQ(p[2].sendTime, 450u);
+  EXPECT_EQ(p[2].duration, 1050);  // 3000 / 2 - 450
+  EXPECT_EQ(p[3].sendTime, 1500u);
+  EXPECT_EQ(p[3].duration, 13500);  // 20000 - 5000 - 1500
+  EXPECT_EQ(p[4].sendTime, 15000u);
+  EXPECT_EQ(sd, 20000u);  // the packet after the last anchor runs to its own time
+}
+
+TEST(SendTimes, VideoTime) {
+  std::vector<TAsfDataPacket> p{Packet({{1, 5000}}), Packet({{1, 5040}, {2, 5001}}), Packet({{2, 5100}}), Packet({{1, 5120}})};
+  const std::uint32_t sd = VideoTime(p, 1, 5000);
+  EXPECT_EQ(p[0].sendTime, 0u);
+  EXPECT_EQ(p[1].sendTime, 40u);
+  EXPECT_EQ(p[0].duration, 40);
+  EXPECT_EQ(p[2].sendTime, 41u);  // no video: the previous + 1
+  EXPECT_EQ(p[1].duration, 1);
+  EXPECT_EQ(p[3].sendTime, 120u);
+  EXPECT_EQ(p[2].duration, 79);
+  EXPECT_EQ(p[3].duration, 1);
+  EXPECT_EQ(sd, 121u);
+  std::uint32_t t = 0;
+  EXPECT_FALSE(minSPTime(p[2], 1, t));
+  EXPECT_TRUE(minSPTime(p[1], 2, t));
+  EXPECT_EQ(t, 5001u);
+}
+
+TEST(JoinList, NamesAndMoves) {
+  EXPECT_EQ(JoinOutputName("/v/part1.wmv"), "/v/part1.joined.wmv");
+  EXPECT_EQ(JoinOutputName("/v/.wmv"), "/v/.wmv.joined");
+  EXPECT_EQ(JoinOutputName("clip"), "clip.joined");
+  std::vector<std::string> l{"a", "b", "c", "d"};
+  EXPECT_TRUE(MoveLine(l, 0, 2));
+  EXPECT_EQ(l, (std::vector<std::string>{"b", "c", "a", "d"}));
+  l = {"a", "b", "c", "d"};
+  EXPECT_TRUE(MoveLine(l, 3, 1));
+  EXPECT_EQ(l, (std::vector<std::string>{"a", "d", "b", "c"}));
+  EXPECT_FALSE(MoveLine(l, 1, 1));
+  EXPECT_FALSE(MoveLine(l, 1, 4));
+}
+
+class JoinParts : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    a_ = Clip("part1");
+    b_ = Clip("part2");
+  }
+  static std::string a_, b_;
+};
+std::string JoinParts::a_, JoinParts::b_;
+
+TEST_F(JoinParts, TwoPartsBecomeOneRecording) {
+  const Probe2 pa = ProbeFile(a_), pb = ProbeFile(b_);
+  for (const char* mode : {"even", "approximate", "video"}) {
+    JoinOptions o;
+    o.CheckAST = std::string(mode) == "approximate";
+    o.CheckPTP = std::string(mode) == "video";
+    const std::string out = TempPath(std::string("joined-") + mode + ".wmv");
+    const JoinResult r = doJOIN({a_, b_}, out, o, Language::eng, nullptr);
+    ASSERT_EQ(r.code, 0) << r.message;
+    EXPECT_EQ(r.message, "operation complete");
+    const Probe2 j = ProbeFile(out);
+    EXPECT_EQ(j.errors, "") << mode;
+    ASSERT_EQ(j.frames.size(), 2u);
+    EXPECT_EQ(j.frames[0], pa.frames[0] + pb.frames[0]);
+    EXPECT_EQ(j.frames[1], pa.frames[1] + pb.frames[1]);
+    // Each part's duration counts its own start offset; the join runs on
+    // without them, so it is shorter by up to a few frames, never longer.
+    EXPECT_LE(j.duration, pa.duration + pb.duration + 0.001);
+    EXPECT_GE(j.duration, pa.duration + pb.duration - 0.15);
+  }
+}
+
+TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
+  const std::string out = TempPath("joined-seam.wmv");
+  JoinOptions o;
+  ASSERT_EQ(doJOIN({a_, b_}, out, o, Language::eng, nullptr).code, 0);
+  Session s;
+  ASSERT_TRUE(OpenAction(s, out) && ScanAction(s));
+  EXPECT_TRUE(s.errPacks.empty());
+  EXPECT_EQ(s.rec.ASFFPO.Preroll, 5000);
+  EXPECT_EQ(s.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(s.packets.size()));
+  EXPECT_EQ(s.rec.ASFFPO.FileSize, s.file.fsize);
+  // Video media objects: numbers 1, 2, ... (low 8 bits), times 40 ms apart from the preroll on.
+  std::uint32_t expectNumber = 1, lastTime = 0, count = 0;
+  std::uint32_t lastNumber = 0;
+  bool first = true;
+  for (const auto& p : s.packets)
+    for (std::size_t k = 0; k < p.payloadCount(); ++k) {
+      const TPayload pl = p.payload(k);
+      if (pl.streamNumber != 1 || (!first && pl.mediaObjectNumber == lastNumber)) continue;
+      EXPECT_EQ(pl.mediaObjectNumber, expectNumber & 255);
+      if (first) EXPECT_EQ(pl.presentationTime, 5000u);
+      else EXPECT_EQ(pl.presentationTime - lastTime, 40u) << count;
+      first = false;
+      lastNumber = pl.mediaObjectNumber;
+      lastTime = pl.presentationTime;
+      ++expectNumber;
+      ++count;
+    }
+  EXPECT_EQ(count, 200u);
+  // The index points at packets where a video key frame begins.
+  ASSERT_TRUE(s.indexBuilt);
+  for (const auto& e : s.rec.ASFSIO.IndexEntries) {
+    const TAsfDataPacket& p = s.packets.at(e.PacketNumber);
+    bool keyStart = false;
+    for (std::size_t k = 0; k < p.payloadCount(); ++k) {
+      const TPayload pl = p.payload(k);
+      keyStart |= pl.streamNumber == 1 && pl.keyFrame && pl.offsetIntoMediaObject == 0;
+    }
+    EXPECT_TRUE(keyStart) << e.PacketNumber;
+  }
+}
+
+TEST_F(JoinParts, RefusalsAndFailures) {
+  JoinOptions o;
+  EXPECT_EQ(doJOIN({a_, b_}, a_, o, Language::eng, nullptr).code, -1);  // output is an input
+  EXPECT_EQ(ReadFile(a_).size(), std::filesystem::file_size(a_));
+  JoinResult r = doJOIN({}, TempPath("none.wmv"), o, Language::eng, nullptr);
+  EXPECT_EQ(r.message, "nothing to join. add files to list");
+  r = doJOIN({a_, TempPath("missing.wmv")}, TempPath("miss.wmv"), o, Language::eng, nullptr);
+  EXPECT_EQ(r.code, -1);
+  EXPECT_EQ(r.message, "file open error " + TempPath("missing.wmv"));
+  // Different packet sizes.
+  const std::string other = TempPath("other-size.wmv");
+  WriteFile(other, MinimalFile(3));
+  r = doJOIN({a_, other}, TempPath("sizes.wmv"), o, Language::eng, nullptr);
+  EXPECT_EQ(r.message, "Data Packet Size values in files are different");
+  // A file whose packets run out before its count.
+  Bytes cut = ReadFile(b_);
+  cut.resize(cut.size() / 2);
+  const std::string half = TempPath("half.wmv");
+  WriteFile(half, cut);
+  r = doJOIN({a_, half}, TempPath("half-out.wmv"), o, Language::eng, nullptr);
+  EXPECT_EQ(r.message, "file structure error " + half);
+  // Not a number for the preroll: 5000.
+  o.EditPR = "x";
+  EXPECT_EQ(doJOIN({a_}, TempPath("one.wmv"), o, Language::eng, nullptr).code, 0);
+  EXPECT_EQ(o.EditPR, "5000");
+  // A stop.
+  struct Stop : Reporter {
+    bool stopRequested() override { return true; }
+  } stop;
+  r = doJOIN({a_, b_}, TempPath("stopped.wmv"), o, Language::eng, &stop);
+  EXPECT_EQ(r.code, -2);
+  EXPECT_EQ(r.message, "interrupted by user");
+}
+
+TEST_F(JoinParts, WriteBackTouchesOnlyItsFields) {
+  Bytes b = ReadFile(a_);
+  const Layout l = LayoutOf(b);
+  TAsfDataPacket p;
+  const std::span<std::uint8_t> packet(b.data() + l.at(3), l.P);
+  ASSERT_EQ(ParsePacket(packet, p), 0);
+  const Bytes before(packet.begin(), packet.end());
+  WriteBack(p, packet);
+  EXPECT_EQ(Bytes(packet.begin(), packet.end()), before);  // same values: same bytes
+  for (auto& pl : p.mp.payloads) pl.mediaObjectNumber += 1, pl.presentationTime += 7;
+  p.sendTime = 123456;
+  WriteBack(p, packet);
+  TAsfDataPacket q;
+  ASSERT_EQ(ParsePacket(packet, q), 0);
+  for (std::size_t k = 0; k < q.payloadCount(); ++k) {
+    EXPECT_EQ(q.mp.payloads[k].mediaObjectNumber, p.mp.payloads[k].mediaObjectNumber & 255);
+    EXPECT_EQ(q.mp.payloads[k].presentationTime, p.mp.payloads[k].presentationTime);
+    EXPECT_EQ(q.mp.payloads[k].payloadDataLength, p.mp.payloads[k].payloadDataLength);
+  }
+  EXPECT_EQ(q.sendTime, 123456u);
+}
