@@ -107,6 +107,13 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
   std::string error;
   const auto src = FileSource::open(source, &error);
   if (!src) return done(T("ошибка открытия исходного файла") + ": " + source + ": " + error, false);
+  // Only the streams the file has: an AVI stream without data would not play.
+  const std::uint8_t v = getStreamNumber(*src, guid::VideoMedia);
+  const bool hasVideo = v != 0, hasAudio = getStreamNumber(*src, guid::AudioMedia) != 0;
+  if (choice == StreamChoice::VideoAndAudio && !hasVideo) choice = StreamChoice::AudioOnly;
+  if (choice == StreamChoice::VideoAndAudio && !hasAudio) choice = StreamChoice::VideoOnly;
+  if ((choice == StreamChoice::VideoOnly && !hasVideo) || (choice == StreamChoice::AudioOnly && !hasAudio))
+    return done(T("• нет потока для записи"), false);
   auto out = OutputFile::create(output, error);
   if (!out) return done(T("ошибка создания выходного файла") + ": " + output + ": " + error, false);
 
@@ -152,7 +159,6 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
   std::uint32_t firstVideoTime = 0, lastVideoTime = 0;
   bool tooLarge = false;
   MediaObjectIterator it(*src);
-  const std::uint8_t v = getStreamNumber(*src, guid::VideoMedia);
   bool first = true;
   for (bool ok = it.getFirstMediaObject(); ok; ok = it.getNextMediaObject(), first = false) {
     const bool isVideo = it.moStream == v && v != 0;

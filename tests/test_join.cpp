@@ -161,8 +161,11 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
       const TPayload pl = p.payload(k);
       if (pl.streamNumber != 1 || (!first && pl.mediaObjectNumber == lastNumber)) continue;
       EXPECT_EQ(pl.mediaObjectNumber, expectNumber & 255);
-      if (first) EXPECT_EQ(pl.presentationTime, 5000u);
-      else EXPECT_EQ(pl.presentationTime - lastTime, 40u) << count;
+      if (first) {
+        EXPECT_EQ(pl.presentationTime, 5000u);
+      } else {
+        EXPECT_EQ(pl.presentationTime - lastTime, 40u) << count;
+      }
       first = false;
       lastNumber = pl.mediaObjectNumber;
       lastTime = pl.presentationTime;
