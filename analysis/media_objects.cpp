@@ -10,15 +10,19 @@ bool PayloadWalker::readPacket(std::uint64_t offset) {
   // more than the file holds.
   if (iterPacketSize == 0 || offset > f_.size() || iterPacketSize > f_.size() - offset) return false;
   if (offset < windowStart_ || offset + iterPacketSize > windowStart_ + window_.size()) {
-    constexpr std::uint64_t kWindow = 1 << 20;
-    window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(kWindow, iterPacketSize), f_.size() - offset)));
-    const std::int64_t got = f_.readAt(offset, window_);
+    // The media object walk goes back to where the last object began: the
+    // window keeps some of what lies before the packet asked for.
+    constexpr std::uint64_t kWindow = 4 << 20, kLookBack = 256 << 10;
+    const std::uint64_t start = offset > kLookBack ? offset - kLookBack : 0;
+    const std::uint64_t want = std::min<std::uint64_t>(std::max<std::uint64_t>(kWindow, offset - start + iterPacketSize), f_.size() - start);
+    window_.resize(static_cast<std::size_t>(want));
+    const std::int64_t got = f_.readAt(start, window_);
     window_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    windowStart_ = offset;
-    if (window_.size() < iterPacketSize) return false;
+    windowStart_ = start;
+    if (window_.size() < offset - start + iterPacketSize) return false;
   }
   const auto at = static_cast<std::ptrdiff_t>(offset - windowStart_);
-  blockBuf.assign(window_.begin() + at, window_.begin() + at + iterPacketSize);
+  blockBuf = ByteView(window_).subspan(static_cast<std::size_t>(at), iterPacketSize);
   curPacket = TAsfDataPacket{};
   ParsePacket(blockBuf, curPacket);  // damaged packets are walked as they parse
   curPacket.fileOffset = static_cast<std::int64_t>(offset);
@@ -29,8 +33,7 @@ bool PayloadWalker::readPacket(std::uint64_t offset) {
 void PayloadWalker::loadPayload(std::int32_t index) {
   curPayload = index;
   const auto [at, len] = curPacket.payloadData(index < 0 ? 0 : static_cast<std::size_t>(index));
-  const ByteView d = SubView(blockBuf, at, len);
-  payloadBuf.assign(d.begin(), d.end());
+  payloadBuf = SubView(blockBuf, at, len);
 }
 
 bool PayloadWalker::getFirstPayload() {
@@ -100,7 +103,7 @@ bool MediaObjectIterator::getFirstMediaObject() {
     audioSeen = 'a';
   }
   moSelect = s;
-  moBuf = w_.payloadBuf;
+  moBuf.assign(w_.payloadBuf.begin(), w_.payloadBuf.end());
   return assemble(s, m, getMOsize(w_.curPacket, w_.curPayload), true);
 }
 
@@ -140,7 +143,7 @@ bool MediaObjectIterator::getNextMediaObject() {
   moNumber = m2;
   moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
   moTime = cur(w_.curPacket, w_.curPayload).presentationTime;
-  moBuf = w_.payloadBuf;
+  moBuf.assign(w_.payloadBuf.begin(), w_.payloadBuf.end());
   return assemble(s2, m2, getMOsize(w_.curPacket, w_.curPayload), false);
 }
 

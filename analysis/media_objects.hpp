@@ -22,9 +22,10 @@ class PayloadWalker {
   bool getDataPacketAtPtr(std::uint64_t offset);
 
   TAsfDataPacket curPacket;
-  Bytes blockBuf;                // raw bytes of the current packet
+  // Views into the walker's read window, valid until the next packet is read.
+  ByteView blockBuf;             // raw bytes of the current packet
   std::int32_t curPayload = -1;  // -1 for a single-payload packet
-  Bytes payloadBuf;              // data of the current payload
+  ByteView payloadBuf;           // data of the current payload
   std::uint32_t iterPacketSize = 0;
   std::int64_t iterDAOOffset = -1;
 

@@ -116,6 +116,7 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
     return done(T("• нет потока для записи"), false);
   auto out = OutputFile::create(output, error);
   if (!out) return done(T("ошибка создания выходного файла") + ": " + output + ": " + error, false);
+  out->preallocate(src->size());
 
   const TBitmapInfoHeader& vf = rec.ASFVideoInfo.FormatData;
   const TASFAudioMedia& af = rec.ASFAudioInfo;
@@ -179,9 +180,10 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
     index.push_back(e);
     Riff c;
     c.fourcc(code).u32(len);
+    static const std::uint8_t pad[1] = {0};
     out->write(c.b);
     out->write(it.moBuf);
-    if (len & 1) out->write(Bytes{0});
+    out->write(ByteView(pad, len & 1));
     moviBytes += chunk;
     if (isVideo) {
       if (res.videoChunks == 0) firstVideoTime = it.moTime;

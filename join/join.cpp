@@ -353,6 +353,13 @@ JoinResult Joiner::run() {
   std::string error;
   out_ = OutputFile::create(outName_, error);
   if (!out_) return fail(T("ошибка создания выходного файла") + ": " + outName_ + ": " + error);
+  std::uint64_t total = 0;
+  for (const std::string& name : in_) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(name, ec);
+    total += ec ? 0 : size;
+  }
+  out_->preallocate(total);
   if (o_.CheckPR) {
     if (!IsNumber(o_.EditPR) || o_.EditPR == "-") o_.EditPR = "5000";
     preroll_ = std::stoll(o_.EditPR);

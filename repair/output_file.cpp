@@ -96,6 +96,10 @@ bool OutputFile::write(ByteView data) {
   return true;
 }
 
+void OutputFile::preallocate(std::uint64_t bytes) {
+  if (bytes > 0 && ::fallocate(fd_, 0, 0, static_cast<off_t>(bytes)) == 0) preallocated_ = true;
+}
+
 bool OutputFile::writeAt(std::uint64_t offset, ByteView data) {
   if (!flush()) return false;
   if (!writeAll(fd_, data.data(), data.size(), static_cast<std::int64_t>(offset))) return fail();
@@ -103,7 +107,8 @@ bool OutputFile::writeAt(std::uint64_t offset, ByteView data) {
 }
 
 bool OutputFile::close() {
-  const bool ok = flush();
+  bool ok = flush();
+  if (ok && preallocated_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0) ok = fail();
   const int rc = ::close(fd_);
   fd_ = -1;
   if (rc != 0 && ok) return fail();

@@ -121,6 +121,7 @@ bool SaveOutFile(Session& s, const std::string& output) {
     return false;
   }
   s.file.CacheReset();
+  out->preallocate(s.file.logicalSize());
   if (s.reporter) s.reporter->progress(0, "");
   s.setStatus(s.T("сохраняю заголовок"));
 

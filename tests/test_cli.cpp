@@ -225,3 +225,40 @@ TEST(CliReconstruct, WipedHeaderGuid) {
   EXPECT_EQ(Cli("info " + Quote(out)).exitCode, 0);
   EXPECT_EQ(RunCommand(std::string(CORVEL_FFMPEG) + " -v error -i " + Quote(out) + " -f null -").err, "");
 }
+
+TEST(CliJoinExport, JoinAviFrames) {
+  const std::string out = TempPath("cli-joined.wmv");
+  auto r = Cli("join --json --send-time approximate --lead-preroll -o " + Quote(out) + " " + Quote(Clip("part1")) + " " +
+               Quote(Clip("part2")));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  json j = json::parse(r.out);
+  EXPECT_EQ(j["result"], 0);
+  EXPECT_GT(j["index_entries"].get<int>(), 5);
+  EXPECT_EQ(Cli("join -o " + Quote(out) + " " + Quote(Clip("part1"))).exitCode, 1);  // exists
+  EXPECT_EQ(Cli("join --force --preroll 3000 --no-preroll -o " + Quote(out) + " " + Quote(Clip("part1"))).exitCode, 2);
+  r = Cli("join --force --preroll-from-first -o " + Quote(out) + " " + Quote(Clip("part1")) + " " + Quote(TempPath("nope.wmv")));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("file open error"), std::string::npos);
+
+  const std::string avi = TempPath("cli.avi");
+  r = Cli("avi --json --video-only -o " + Quote(avi) + " " + Quote(Clip("av")));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  j = json::parse(r.out);
+  EXPECT_EQ(j["frame_rate"]["rate"], 25);
+  EXPECT_EQ(j["frame_rate"]["scale"], 1);
+  EXPECT_EQ(j["audio_chunks"], 0);
+  EXPECT_EQ(Cli("avi -o " + Quote(avi) + " " + Quote(Clip("av"))).exitCode, 1);  // exists
+  const std::string in = TempPath("cli-avi-default.wmv");
+  WriteFile(in, ReadFile(Clip("av")));
+  EXPECT_EQ(Cli("avi " + Quote(in)).exitCode, 0);
+  EXPECT_TRUE(std::filesystem::exists(in + ".avi"));
+
+  const std::string dir = TempPath("cli-frames");
+  std::filesystem::create_directories(dir);
+  r = Cli("frames --json --dir " + Quote(dir) + " " + Quote(Clip("av")) + " 5");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(json::parse(r.out)["written"], 6);
+  EXPECT_TRUE(std::filesystem::exists(dir + "/frame5.txt"));
+  r = RunCommand("cd " + Quote(dir) + " && " + CORVEL_CLI + " frames --audio-only " + Quote(Clip("av")));
+  EXPECT_EQ(r.exitCode, 0);
+}
