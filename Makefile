@@ -38,10 +38,12 @@ fuzz: test-sanitize
 	$(ASAN)/bin/fuzz_header -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=2048 \
 	  -print_final_stats=1 $(ASAN)/fuzz-corpus 2>&1 | tail -n 15
 
-# Scan, save and reconstruction against cat, cp and ffmpeg (makes a 1 GB file in build/bench).
+# Scan, save, reconstruction, join and AVI against cat, cp and ffmpeg (files in build/bench).
 bench: build
 	bench/scan
 	bench/save
+	bench/join
+	bench/avi
 
 clean:
 	rm -rf $(BUILD) $(ASAN)
