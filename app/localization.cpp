@@ -109,7 +109,8 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 8> kExtraMessages{{
+const std::array<MessageRow, 9> kExtraMessages{{
+    {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
     {"• выходной файл совпадает с исходным: ", "• the output file is the source file: "},

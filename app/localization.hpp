@@ -26,7 +26,7 @@ extern const std::array<CaptionRow, 36> kCaptionTable;
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
-extern const std::array<MessageRow, 8> kExtraMessages;
+extern const std::array<MessageRow, 9> kExtraMessages;
 
 // The text of a Russian message in the given language; a text with no row
 // comes back unchanged.

@@ -39,8 +39,6 @@ class Riff {
   Bytes b;
 };
 
-constexpr std::uint64_t kRiffLimit = 0xFFFFFFFFull;
-
 struct IndexEntry {
   char code[4];
   std::uint32_t flags, offset, size;
@@ -93,7 +91,7 @@ Bytes strfAudio(const TASFAudioMedia& a) {
 }  // namespace
 
 ExportResult store2avi(const std::string& source, const HeaderRecords& rec, const std::string& output,
-                       StreamChoice choice, Language lang, Reporter* rep) {
+                       StreamChoice choice, Language lang, Reporter* rep, std::uint64_t limit) {
   ExportResult res;
   auto T = [&](std::string_view rus) { return Translate(rus, lang); };
   auto done = [&](const std::string& message, bool ok) {
@@ -168,7 +166,7 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
     const auto len = static_cast<std::uint32_t>(it.moBuf.size());
     const std::uint64_t chunk = 8 + std::uint64_t{len} + (len & 1);
     // The whole file must stay within what the 32-bit RIFF sizes can hold.
-    if (h.b.size() + moviBytes + chunk + 8 + 16 * (index.size() + 1) > kRiffLimit) {
+    if (h.b.size() + moviBytes + chunk + 8 + 16 * (index.size() + 1) > limit) {
       tooLarge = true;
       break;
     }

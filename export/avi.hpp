@@ -23,9 +23,13 @@ struct ExportResult {
   std::uint32_t rate = 0, scale = 0;  // video frame rate as rate / scale
 };
 
+// The largest AVI the 32-bit RIFF sizes can describe.
+inline constexpr std::uint64_t kRiffLimit = 0xFFFFFFFFull;
+
 // Remuxes `source` (whose header records are `rec`) into the AVI `output`.
+// An output that would pass `limit` bytes is refused and removed.
 ExportResult store2avi(const std::string& source, const HeaderRecords& rec, const std::string& output,
-                       StreamChoice choice, Language lang, Reporter* rep);
+                       StreamChoice choice, Language lang, Reporter* rep, std::uint64_t limit = kRiffLimit);
 
 // Writes the first media object to "frame0.txt" and the next n to
 // "frame<k>.txt" in `dir` (the current folder when empty), each when it

@@ -348,6 +348,7 @@ bool Joiner::writePackets(std::size_t i, std::size_t& record) {
 
 JoinResult Joiner::run() {
   if (in_.empty()) return fail(T("нечего клеить. добавьте файлы в список"));
+  if (outName_.empty()) return fail(T("куда складывать?"));
   for (const std::string& name : in_)
     if (SameFile(outName_, name)) return fail(T("• выходной файл совпадает с исходным: ") + outName_);
   std::string error;
@@ -374,7 +375,7 @@ JoinResult Joiner::run() {
       return r_;
     }
   }
-  if (records_.empty()) return fail(T("ошибка в структуре файла ") + in_.front());
+  if (records_.empty()) return fail(T("• в файлах нет пакетов данных"));
   audio_.newPT += audio_.delta;
   video_.newPT += video_.delta;
   r_.end = std::max(audio_.newPT, video_.newPT);

@@ -98,6 +98,16 @@ TEST(Avi, LayoutAndGuards) {
   EXPECT_EQ(DWordOr0(bb, 4), bb.size() - 8);
 }
 
+TEST(Avi, BeyondTheRiffLimitIsRefused) {
+  const std::string src = Clip("av");
+  const Session s = Opened(src);
+  const std::string out = TempPath("too-big.avi");
+  const ExportResult r = store2avi(src, s.rec, out, StreamChoice::VideoAndAudio, Language::eng, nullptr, 100'000);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.message, "• an AVI over 4 GiB is not supported: " + out);
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 TEST(Avi, AudioOnlyClip) {
   const std::string src = Clip("audio");
   const Session s = Opened(src);
@@ -148,4 +158,10 @@ TEST(Frames, CountsAndChoices) {
   EXPECT_TRUE(r.ok);  // the file ends first: still complete
   EXPECT_FALSE(std::filesystem::exists(dir + "/frame0.txt") && ReadFile(dir + "/frame0.txt").empty());
   EXPECT_FALSE(frames2files(TempPath("gone.wmv"), 3, StreamChoice::VideoAndAudio, dir, Language::eng, nullptr).ok);
+  // A frame file never lands on the source.
+  const std::string self = dir + "/frame0.txt";
+  WriteFile(self, ReadFile(src));
+  const Bytes before = ReadFile(self);
+  EXPECT_FALSE(frames2files(self, 0, StreamChoice::VideoAndAudio, dir, Language::eng, nullptr).ok);
+  EXPECT_EQ(ReadFile(self), before);
 }

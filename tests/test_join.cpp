@@ -207,6 +207,17 @@ TEST_F(JoinParts, RefusalsAndFailures) {
   WriteFile(half, cut);
   r = doJOIN({a_, half}, TempPath("half-out.wmv"), o, Language::eng, nullptr);
   EXPECT_EQ(r.message, "file structure error " + half);
+  EXPECT_EQ(doJOIN({a_}, "", o, Language::eng, nullptr).message, "where to put?");
+  // Parts without a single packet.
+  Bytes empty = ReadFile(a_);
+  Session h;
+  ASSERT_EQ(OpenBytes(h, empty), 0);
+  Patch64(empty, static_cast<std::size_t>(h.DAOOffset) + 40, 0);
+  const std::string nothing = TempPath("no-packets.wmv");
+  WriteFile(nothing, empty);
+  r = doJOIN({nothing}, TempPath("nothing-out.wmv"), o, Language::eng, nullptr);
+  EXPECT_EQ(r.code, -1);
+  EXPECT_EQ(r.message, "• no data packets in the files");
   // Not a number for the preroll: 5000.
   o.EditPR = "x";
   EXPECT_EQ(doJOIN({a_}, TempPath("one.wmv"), o, Language::eng, nullptr).code, 0);
