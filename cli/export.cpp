@@ -29,10 +29,7 @@ int report(const ExportResult& r, const CommonOptions& common, const std::string
 
 int runAvi(const ExportCliOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
-  if (!OpenAction(run.s, o.file)) {
-    std::cerr << "corvel-cli: " << o.file << ": " << (run.s.file.lastError.empty() ? "not an ASF file" : run.s.file.lastError) << '\n';
-    return 1;
-  }
+  if (!OpenForCommand(run.s, o.file)) return 1;
   const std::string out = o.output.empty() ? o.file + ".avi" : o.output;
   std::error_code ec;
   if (std::filesystem::exists(out, ec) && !o.force) {
@@ -47,10 +44,7 @@ int runAvi(const ExportCliOptions& o, const CommonOptions& common) {
 
 int runFrames(const ExportCliOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
-  if (!OpenAction(run.s, o.file)) {
-    std::cerr << "corvel-cli: " << o.file << ": " << (run.s.file.lastError.empty() ? "not an ASF file" : run.s.file.lastError) << '\n';
-    return 1;
-  }
+  if (!OpenForCommand(run.s, o.file)) return 1;
   const ExportResult r = frames2files(o.file, o.count, choiceOf(o), o.dir, common.lang, &run.rep);
   return report(r, common, o.file, {{"file", o.file}, {"dir", o.dir.empty() ? "." : o.dir}, {"written", r.chunks}});
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "asf/catalogue.hpp"
+#include "asf/header_walk.hpp"
 
 namespace corvel::cli {
 
@@ -46,6 +47,12 @@ void CliReporter::progress(int percent, const std::string& text) {
 }
 
 bool CliReporter::stopRequested() { return interrupted; }
+
+bool OpenForCommand(Session& s, const std::string& file) {
+  if (OpenAction(s, file)) return true;
+  failLine(s, file, s.file.lastError.empty() ? withoutBullet(s.T("• отсутствует сигнатура файла")) : s.file.lastError);
+  return false;
+}
 
 nlohmann::json ObjectsJson(const Session& s) {
   nlohmann::json objects = nlohmann::json::array();

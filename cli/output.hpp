@@ -45,6 +45,10 @@ struct CliRun {
   }
 };
 
+// Opens a file's header for a command; on failure one line on stderr says
+// why (missing, unreadable, not ASF) and the result is false.
+bool OpenForCommand(Session& s, const std::string& file);
+
 // The block list as JSON: name (empty when unknown), guid, offset, size, parent.
 nlohmann::json ObjectsJson(const Session& s);
 

@@ -66,10 +66,7 @@ std::string chooseOutput(const std::string& input, const std::string& requested,
 }
 
 bool openAndScan(Session& s, const std::string& file) {
-  if (!OpenAction(s, file)) {
-    fail(file, s.file.lastError.empty() ? withoutBullet(s.T("• отсутствует сигнатура файла")) : s.file.lastError);
-    return false;
-  }
+  if (!OpenForCommand(s, file)) return false;
   if (!ScanAction(s)) {
     fail(file, s.memo.lines().empty() ? s.statusText : withoutBullet(s.memo.lines().back()));
     return false;
@@ -116,7 +113,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (o.mode == "rescan") mode = RepairMode::RemoveAndRescan;
   if (o.mode == "sizes") mode = RepairMode::FixSizes;
   if (!o.errors.empty()) {
-    if (!OpenAction(s, o.save.file)) return fail(o.save.file, s.file.lastError.empty() ? "not an ASF file" : s.file.lastError);
+    if (!OpenForCommand(s, o.save.file)) return 1;
     if (!LoadErrorsAction(s, o.errors)) return fail(o.errors, "not an error list (missing, or not a whole number of 26-byte records)");
   } else if (!openAndScan(s, o.save.file)) {
     return 1;

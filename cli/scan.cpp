@@ -55,10 +55,7 @@ int runScan(const ScanCliOptions& o, const CommonOptions& common) {
   CliReporter& rep = run.rep;
   s.options.CheckHP = !o.lowPriority;
   s.options.CheckDump = o.dump;
-  if (!OpenAction(s, o.file)) {
-    failLine(s, o.file, s.file.lastError.empty() ? withoutBullet(s.T("• отсутствует сигнатура файла")) : s.file.lastError);
-    return 1;
-  }
+  if (!OpenForCommand(s, o.file)) return 1;
   const bool ran = ScanAction(s);
   if (!ran) {
     std::cerr << "corvel-cli: " << o.file << ": "
