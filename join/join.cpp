@@ -1,6 +1,7 @@
 #include "join/join.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -138,6 +139,18 @@ bool MoveLine(std::vector<std::string>& list, std::size_t from, std::size_t to) 
 }
 
 namespace {
+
+// The number in an option's text; the text becomes "5000" (and the value
+// 5000) when it is not a number that fits.
+std::int64_t OptionNumber(std::string& text) {
+  std::int64_t v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (!IsNumber(text) || ec != std::errc() || end != text.data() + text.size()) {
+    text = "5000";
+    v = 5000;
+  }
+  return v;
+}
 
 // Reads the packets of one file a large block at a time.
 class PacketReader {
@@ -361,10 +374,7 @@ JoinResult Joiner::run() {
     total += ec ? 0 : size;
   }
   out_->preallocate(total);
-  if (o_.CheckPR) {
-    if (!IsNumber(o_.EditPR) || o_.EditPR == "-") o_.EditPR = "5000";
-    preroll_ = std::stoll(o_.EditPR);
-  }
+  if (o_.CheckPR) preroll_ = OptionNumber(o_.EditPR);
   audio_.newPT = video_.newPT = static_cast<std::uint32_t>(preroll_);
 
   // First pass: every packet is parsed and renumbered; the send times need
@@ -383,10 +393,7 @@ JoinResult Joiner::run() {
   std::uint32_t sd;
   if (o_.CheckAST) {
     std::uint32_t lead = static_cast<std::uint32_t>(preroll_);
-    if (!o_.RadioOP1) {
-      if (!IsNumber(o_.EditOP2) || o_.EditOP2 == "-") o_.EditOP2 = "5000";
-      lead = static_cast<std::uint32_t>(std::stoll(o_.EditOP2));
-    }
+    if (!o_.RadioOP1) lead = static_cast<std::uint32_t>(OptionNumber(o_.EditOP2));
     sd = Approximate(records_, lead);
   } else if (o_.CheckPTP) {
     sd = VideoTime(records_, video_.number, static_cast<std::uint32_t>(preroll_));

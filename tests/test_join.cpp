@@ -222,6 +222,9 @@ TEST_F(JoinParts, RefusalsAndFailures) {
   o.EditPR = "x";
   EXPECT_EQ(doJOIN({a_}, TempPath("one.wmv"), o, Language::eng, nullptr).code, 0);
   EXPECT_EQ(o.EditPR, "5000");
+  o.EditPR = "99999999999999999999999";  // too large a number: 5000 too
+  EXPECT_EQ(doJOIN({a_}, TempPath("one.wmv"), o, Language::eng, nullptr).code, 0);
+  EXPECT_EQ(o.EditPR, "5000");
   // A stop.
   struct Stop : Reporter {
     bool stopRequested() override { return true; }
