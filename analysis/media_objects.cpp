@@ -69,13 +69,22 @@ void fillSM(const TAsfDataPacket& p, std::int32_t curPayload, std::uint8_t& sn, 
   mn = getMN(p, curPayload);
 }
 
+void MediaObjectIterator::begin() {
+  if (sink_) {
+    moStart_ = sink_->size();
+    sink_->insert(sink_->end(), w_.payloadBuf.begin(), w_.payloadBuf.end());
+  } else {
+    moBuf.assign(w_.payloadBuf.begin(), w_.payloadBuf.end());
+  }
+}
+
 bool MediaObjectIterator::assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact) {
-  while (exact ? moBuf.size() != size : moBuf.size() < size) {
+  while (exact ? moLength() != size : moLength() < size) {
     if (!w_.getNextPayload()) return false;
     std::uint8_t s2, m2;
     current(s2, m2);
     if (s2 != s || m2 != m) continue;
-    moBuf.insert(moBuf.end(), w_.payloadBuf.begin(), w_.payloadBuf.end());
+    target().insert(target().end(), w_.payloadBuf.begin(), w_.payloadBuf.end());
     moPacketPos = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
   }
   return true;
@@ -103,7 +112,7 @@ bool MediaObjectIterator::getFirstMediaObject() {
     audioSeen = 'a';
   }
   moSelect = s;
-  moBuf.assign(w_.payloadBuf.begin(), w_.payloadBuf.end());
+  begin();
   return assemble(s, m, getMOsize(w_.curPacket, w_.curPayload), true);
 }
 
@@ -143,7 +152,7 @@ bool MediaObjectIterator::getNextMediaObject() {
   moNumber = m2;
   moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
   moTime = cur(w_.curPacket, w_.curPayload).presentationTime;
-  moBuf.assign(w_.payloadBuf.begin(), w_.payloadBuf.end());
+  begin();
   return assemble(s2, m2, getMOsize(w_.curPacket, w_.curPayload), false);
 }
 

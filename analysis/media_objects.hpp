@@ -52,6 +52,12 @@ class MediaObjectIterator {
   bool getFirstMediaObject();
   bool getNextMediaObject();
 
+  // Media objects are assembled at the end of `sink` instead of in moBuf,
+  // sparing a copy for a caller that writes them out in blocks.
+  void assembleInto(Bytes* sink) { sink_ = sink; }
+  // Length of the media object just assembled.
+  std::size_t moLength() const { return sink_ ? sink_->size() - moStart_ : moBuf.size(); }
+
   Bytes moBuf;
   std::uint8_t moStream = 0;
   std::uint8_t moNumber = 0;
@@ -70,6 +76,11 @@ class MediaObjectIterator {
   // Appends payloads of (s, m) until moBuf reaches `size` (exactly, when `exact`).
   bool assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact);
   void current(std::uint8_t& s, std::uint8_t& m) const { fillSM(w_.curPacket, w_.curPayload, s, m); }
+  // Starts a media object with the current payload's data.
+  void begin();
+  Bytes& target() { return sink_ ? *sink_ : moBuf; }
+  Bytes* sink_ = nullptr;
+  std::size_t moStart_ = 0;
   const ByteSource& f_;
   PayloadWalker w_;
 };

@@ -158,12 +158,25 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
   std::uint32_t firstVideoTime = 0, lastVideoTime = 0;
   bool tooLarge = false;
   MediaObjectIterator it(*src);
-  bool first = true;
-  for (bool ok = it.getFirstMediaObject(); ok; ok = it.getNextMediaObject(), first = false) {
+  // Chunks are built in a staging block (header first, then the media object
+  // assembled right behind it) and written a block at a time.
+  Bytes staging;
+  staging.reserve(8 << 20);
+  it.assembleInto(&staging);
+  for (bool first = true;; first = false) {
+    const std::size_t at = staging.size();
+    staging.resize(at + 8);
+    if (!(first ? it.getFirstMediaObject() : it.getNextMediaObject())) {
+      staging.resize(at);  // a media object the file ends in is no chunk
+      break;
+    }
     const bool isVideo = it.moStream == v && v != 0;
-    if (!passes(choice, isVideo)) continue;
+    const auto len = static_cast<std::uint32_t>(it.moLength());
+    if (!passes(choice, isVideo)) {
+      staging.resize(at);
+      continue;
+    }
     const char* code = isVideo ? (first ? "00db" : "00dc") : audioCode;
-    const auto len = static_cast<std::uint32_t>(it.moBuf.size());
     const std::uint64_t chunk = 8 + std::uint64_t{len} + (len & 1);
     // The whole file must stay within what the 32-bit RIFF sizes can hold.
     if (h.b.size() + moviBytes + chunk + 8 + 16 * (index.size() + 1) > limit) {
@@ -176,21 +189,23 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
     e.offset = static_cast<std::uint32_t>(moviBytes + 4);
     e.size = len;
     index.push_back(e);
-    Riff c;
-    c.fourcc(code).u32(len);
-    static const std::uint8_t pad[1] = {0};
-    out->write(c.b);
-    out->write(it.moBuf);
-    out->write(ByteView(pad, len & 1));
+    std::copy(code, code + 4, staging.begin() + static_cast<std::ptrdiff_t>(at));
+    PutDWord(len, staging, at + 4);
+    if (len & 1) staging.push_back(0);
     moviBytes += chunk;
     if (isVideo) {
       if (res.videoChunks == 0) firstVideoTime = it.moTime;
       lastVideoTime = it.moTime;
     }
-    if (rep && (index.size() & 255) == 0) rep->progress(0, T("сохранено кадров: ") + std::to_string(index.size()));
-    if (out->failed()) break;
     res.videoChunks += isVideo;
+    if (staging.size() >= (4u << 20)) {
+      out->write(staging);
+      staging.clear();
+      if (out->failed()) break;
+    }
+    if (rep && (index.size() & 255) == 0) rep->progress(0, T("сохранено кадров: ") + std::to_string(index.size()));
   }
+  if (!tooLarge) out->write(staging);
   if (tooLarge) {
     out.reset();
     ::unlink(output.c_str());

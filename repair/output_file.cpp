@@ -86,7 +86,7 @@ std::span<std::uint8_t> OutputFile::reserve(std::size_t n) {
 bool OutputFile::write(ByteView data) {
   if (failed()) return false;
   if (data.size() > buf_.size() - used_ && !flush()) return false;
-  if (data.size() > buf_.size()) {
+  if (data.size() >= buf_.size()) {
     if (!writeAll(fd_, data.data(), data.size())) return fail();
     written_ += data.size();
     return true;
