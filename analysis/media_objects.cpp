@@ -1,6 +1,7 @@
 #include "analysis/media_objects.hpp"
 
 #include "asf/catalogue.hpp"
+#include "asf/source_file.hpp"
 #include "join/locators.hpp"
 
 namespace corvel {
@@ -8,7 +9,9 @@ namespace corvel {
 bool PayloadWalker::readPacket(std::uint64_t offset) {
   // A packet must lie wholly in the file: a damaged size never allocates
   // more than the file holds.
-  if (iterPacketSize == 0 || offset > f_.size() || iterPacketSize > f_.size() - offset) return false;
+  if (iterPacketSize == 0 || iterPacketSize > SourceFile::CacheSize || offset > f_.size() ||
+      iterPacketSize > f_.size() - offset)
+    return false;
   if (offset < windowStart_ || offset + iterPacketSize > windowStart_ + window_.size()) {
     // The media object walk goes back to where the last object began: the
     // window keeps some of what lies before the packet asked for.

@@ -9,6 +9,7 @@
 #include "analysis/simple_index.hpp"
 #include "asf/byte_source.hpp"
 #include "asf/catalogue.hpp"
+#include "asf/source_file.hpp"
 #include "join/locators.hpp"
 #include "repair/header_writers.hpp"
 #include "repair/output_file.hpp"
@@ -282,6 +283,8 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
     }
     packetSize_ = getDataPacketSize(*f);
     if (packetSize_ == 0) return fail(T("не найден FPO в файле ") + name), false;
+    // A packet size no file could hold is damage, not something to allocate.
+    if (packetSize_ > SourceFile::CacheSize || packetSize_ > f->size()) return fail(T("ошибка в структуре файла ") + name), false;
     audio_.number = getStreamNumber(*f, guid::AudioMedia);
     video_.number = getStreamNumber(*f, guid::VideoMedia);
   }

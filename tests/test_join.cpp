@@ -200,6 +200,15 @@ TEST_F(JoinParts, RefusalsAndFailures) {
   WriteFile(other, MinimalFile(3));
   r = doJOIN({a_, other}, TempPath("sizes.wmv"), o, Language::eng, nullptr);
   EXPECT_EQ(r.message, "Data Packet Size values in files are different");
+  // A packet size no file could hold.
+  Bytes huge = ReadFile(a_);
+  Session hs;
+  ASSERT_EQ(OpenBytes(hs, huge), 0);
+  Patch32(huge, static_cast<std::size_t>(hs.lista[1].offset) + 92, 0xF0000000);
+  const std::string hugePath = TempPath("huge-packets.wmv");
+  WriteFile(hugePath, huge);
+  r = doJOIN({hugePath}, TempPath("huge-out.wmv"), o, Language::eng, nullptr);
+  EXPECT_EQ(r.message, "file structure error " + hugePath);
   // A file whose packets run out before its count.
   Bytes cut = ReadFile(b_);
   cut.resize(cut.size() / 2);
