@@ -228,6 +228,41 @@ void ReduceRatio(std::int64_t& a, std::int64_t& b) {
   }
 }
 
+ByteWriter& ByteWriter::u8(std::uint8_t v) {
+  b_.push_back(v);
+  return *this;
+}
+ByteWriter& ByteWriter::u16(std::uint16_t v) { return u8(static_cast<std::uint8_t>(v)).u8(static_cast<std::uint8_t>(v >> 8)); }
+ByteWriter& ByteWriter::u32(std::uint32_t v) { return u16(static_cast<std::uint16_t>(v)).u16(static_cast<std::uint16_t>(v >> 16)); }
+ByteWriter& ByteWriter::u64(std::uint64_t v) { return u32(static_cast<std::uint32_t>(v)).u32(static_cast<std::uint32_t>(v >> 32)); }
+ByteWriter& ByteWriter::guid(std::string_view text) {
+  std::uint8_t g[16];
+  StrToGUID(text, g, 0);
+  b_.insert(b_.end(), g, g + 16);
+  return *this;
+}
+ByteWriter& ByteWriter::bytes(ByteView v) {
+  b_.insert(b_.end(), v.begin(), v.end());
+  return *this;
+}
+ByteWriter& ByteWriter::chars(std::string_view c) {
+  b_.insert(b_.end(), c.begin(), c.end());
+  return *this;
+}
+ByteWriter& ByteWriter::zeros(std::size_t n) {
+  b_.insert(b_.end(), n, 0);
+  return *this;
+}
+ByteWriter& ByteWriter::wide(std::u16string_view text) {
+  for (char16_t u : text) u16(u);
+  return u16(0);
+}
+
+ByteWriter& ByteWriter::text(std::string_view utf8, bool terminator) {
+  for (char16_t u : Utf8ToUtf16(utf8)) u16(u);
+  return terminator ? u16(0) : *this;
+}
+
 std::string HexDigits(std::uint64_t v, int digits) {
   std::string out(static_cast<std::size_t>(digits), '0');
   for (int i = digits - 1; i >= 0; --i, v >>= 4) out[static_cast<std::size_t>(i)] = kHex[v & 15];

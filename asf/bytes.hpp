@@ -68,6 +68,36 @@ bool IsNumber(std::string_view text);
 std::string Spaces(long n);
 void ReduceRatio(std::int64_t& a, std::int64_t& b);
 
+// Appends little-endian fields, GUIDs, raw characters and UTF-16 text to a
+// byte vector: its own, or one it is given.
+class ByteWriter {
+ public:
+  ByteWriter() : b_(own_) {}
+  explicit ByteWriter(Bytes& out) : b_(out) {}
+  ByteWriter(const ByteWriter&) = delete;
+  ByteWriter& operator=(const ByteWriter&) = delete;
+
+  ByteWriter& u8(std::uint8_t v);
+  ByteWriter& u16(std::uint16_t v);
+  ByteWriter& u32(std::uint32_t v);
+  ByteWriter& u64(std::uint64_t v);
+  ByteWriter& guid(std::string_view text);
+  ByteWriter& bytes(ByteView v);
+  ByteWriter& chars(std::string_view c);
+  ByteWriter& zeros(std::size_t n);
+  // Each UTF-16 unit, then a terminating zero unit.
+  ByteWriter& wide(std::u16string_view text);
+  // UTF-8 text as UTF-16 units, with a terminating zero unit when asked.
+  ByteWriter& text(std::string_view utf8, bool terminator = true);
+  Bytes& data() { return b_; }
+  Bytes take() { return std::move(b_); }
+  std::size_t size() const { return b_.size(); }
+
+ private:
+  Bytes own_;
+  Bytes& b_;
+};
+
 // Fixed-width upper-case hexadecimal of the low `digits` nibbles.
 std::string HexDigits(std::uint64_t v, int digits);
 

@@ -15,29 +15,7 @@ namespace corvel {
 
 namespace {
 
-// Little-endian fields of the RIFF structures.
-class Riff {
- public:
-  Riff& fourcc(const char* c) {
-    b.insert(b.end(), c, c + 4);
-    return *this;
-  }
-  Riff& u16(std::uint16_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-    return *this;
-  }
-  Riff& u32(std::uint32_t v) { return u16(static_cast<std::uint16_t>(v)).u16(static_cast<std::uint16_t>(v >> 16)); }
-  Riff& bytes(const Bytes& v) {
-    b.insert(b.end(), v.begin(), v.end());
-    return *this;
-  }
-  Riff& zeros(std::size_t n) {
-    b.insert(b.end(), n, 0);
-    return *this;
-  }
-  Bytes b;
-};
+using Riff = ByteWriter;
 
 struct IndexEntry {
   char code[4];
@@ -50,42 +28,42 @@ bool passes(StreamChoice c, bool isVideo) {
 
 Bytes avih(std::uint32_t usecPerFrame, std::uint32_t flags, std::uint32_t frames, std::uint32_t streams, const TBitmapInfoHeader& f) {
   Riff r;
-  r.fourcc("avih").u32(56).u32(usecPerFrame).u32(0).u32(0).u32(flags).u32(frames).u32(0).u32(streams).u32(0);
+  r.chars("avih").u32(56).u32(usecPerFrame).u32(0).u32(0).u32(flags).u32(frames).u32(0).u32(streams).u32(0);
   r.u32(f.ImageWidth).u32(f.ImageHeight).zeros(16);
-  return r.b;
+  return std::move(r.data());
 }
 
 Bytes strhVideo(const TBitmapInfoHeader& f, std::uint32_t scale, std::uint32_t rate, std::uint32_t length, std::uint32_t bufSize) {
   Riff r;
-  r.fourcc("strh").u32(56).fourcc("vids").u32(f.CompressionID).u32(0).u32(0).u32(0).u32(scale).u32(rate).u32(0);
+  r.chars("strh").u32(56).chars("vids").u32(f.CompressionID).u32(0).u32(0).u32(0).u32(scale).u32(rate).u32(0);
   r.u32(length).u32(bufSize).u32(0xFFFFFFFF).u32(0).u16(0).u16(0);
   r.u16(static_cast<std::uint16_t>(f.ImageWidth)).u16(static_cast<std::uint16_t>(f.ImageHeight));
-  return r.b;
+  return std::move(r.data());
 }
 
 Bytes strhAudio(const TASFAudioMedia& a, std::uint32_t length, std::uint32_t bufSize) {
   Riff r;
-  r.fourcc("strh").u32(56).fourcc("auds").u32(0).u32(0).u32(0).u32(1).u32(a.BlockAlignment).u32(a.AverageNumberOfBytesPerSecond);
+  r.chars("strh").u32(56).chars("auds").u32(0).u32(0).u32(0).u32(1).u32(a.BlockAlignment).u32(a.AverageNumberOfBytesPerSecond);
   r.u32(0).u32(length).u32(bufSize).u32(0xFFFFFFFF).u32(a.BlockAlignment).u16(0).u16(0).u16(0).u16(0);
-  return r.b;
+  return std::move(r.data());
 }
 
 Bytes strfVideo(const TBitmapInfoHeader& f) {
   const std::uint32_t bytesPerPixel = f.BitsPerPixelCount >= 8 ? f.BitsPerPixelCount / 8u : 1u;
   Riff r;
-  r.fourcc("strf").u32(static_cast<std::uint32_t>(40 + f.CodecSpecificData.size()));
+  r.chars("strf").u32(static_cast<std::uint32_t>(40 + f.CodecSpecificData.size()));
   r.u32(40).u32(f.ImageWidth).u32(f.ImageHeight).u16(1).u16(f.BitsPerPixelCount).u32(f.CompressionID);
   r.u32(f.ImageWidth * f.ImageHeight * bytesPerPixel).zeros(16).bytes(f.CodecSpecificData);
-  return r.b;
+  return std::move(r.data());
 }
 
 Bytes strfAudio(const TASFAudioMedia& a) {
   Riff r;
-  r.fourcc("strf").u32(18u + a.CodecSpecificDataSize);
+  r.chars("strf").u32(18u + a.CodecSpecificDataSize);
   r.u16(a.CodecID_FormatTag).u16(a.NumberOfChannels).u32(a.SamplesPerSecond).u32(a.AverageNumberOfBytesPerSecond);
   r.u16(a.BlockAlignment).u16(a.BitsPerSample).u16(a.CodecSpecificDataSize).bytes(a.CodecSpecificData);
-  r.b.resize(26 + std::size_t{a.CodecSpecificDataSize}, 0);
-  return r.b;
+  r.data().resize(26 + std::size_t{a.CodecSpecificDataSize}, 0);
+  return std::move(r.data());
 }
 
 }  // namespace
@@ -123,33 +101,33 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
   const Bytes vstrf = strfVideo(vf), astrf = strfAudio(af);
 
   Riff h;
-  h.fourcc("RIFF").u32(0).fourcc("AVI ");
+  h.chars("RIFF").u32(0).chars("AVI ");
   std::uint32_t hdrl = 68;
   if (withVideo) hdrl += 76 + static_cast<std::uint32_t>(vstrf.size());
   if (withAudio) hdrl += 76 + static_cast<std::uint32_t>(astrf.size());
-  h.fourcc("LIST").u32(hdrl).fourcc("hdrl");
-  const std::size_t avihPos = h.b.size();
+  h.chars("LIST").u32(hdrl).chars("hdrl");
+  const std::size_t avihPos = h.size();
   h.bytes(avih(40000, 0, 0, streams, vf));
   std::size_t vstrhPos = 0, astrhPos = 0;
   if (withVideo) {
-    h.fourcc("LIST").u32(68 + static_cast<std::uint32_t>(vstrf.size())).fourcc("strl");
-    vstrhPos = h.b.size();
+    h.chars("LIST").u32(68 + static_cast<std::uint32_t>(vstrf.size())).chars("strl");
+    vstrhPos = h.size();
     h.bytes(strhVideo(vf, 0, 0, 0, 0)).bytes(vstrf);
   }
   if (withAudio) {
-    h.fourcc("LIST").u32(68 + static_cast<std::uint32_t>(astrf.size())).fourcc("strl");
-    astrhPos = h.b.size();
+    h.chars("LIST").u32(68 + static_cast<std::uint32_t>(astrf.size())).chars("strl");
+    astrhPos = h.size();
     h.bytes(strhAudio(af, 0, 0)).bytes(astrf);
   }
   // JUNK up to 2036 so that the chunks start at 2048; headers too long for
   // it are followed by the movi list directly.
-  if (h.b.size() + 8 <= 2036) {
-    const std::size_t junk = 2036 - h.b.size();
-    h.fourcc("JUNK").u32(static_cast<std::uint32_t>(junk - 8)).zeros(junk - 8);
+  if (h.size() + 8 <= 2036) {
+    const std::size_t junk = 2036 - h.size();
+    h.chars("JUNK").u32(static_cast<std::uint32_t>(junk - 8)).zeros(junk - 8);
   }
-  const std::size_t moviSizePos = h.b.size() + 4;
-  h.fourcc("LIST").u32(0).fourcc("movi");
-  out->write(h.b);
+  const std::size_t moviSizePos = h.size() + 4;
+  h.chars("LIST").u32(0).chars("movi");
+  out->write(h.data());
 
   // The chunks. Audio is stream 1 beside video, stream 0 on its own.
   const char* audioCode = choice == StreamChoice::AudioOnly ? "00wb" : "01wb";
@@ -179,7 +157,7 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
     const char* code = isVideo ? (first ? "00db" : "00dc") : audioCode;
     const std::uint64_t chunk = 8 + std::uint64_t{len} + (len & 1);
     // The whole file must stay within what the 32-bit RIFF sizes can hold.
-    if (h.b.size() + moviBytes + chunk + 8 + 16 * (index.size() + 1) > limit) {
+    if (h.size() + moviBytes + chunk + 8 + 16 * (index.size() + 1) > limit) {
       tooLarge = true;
       break;
     }
@@ -213,11 +191,11 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
   }
 
   Riff idx;
-  idx.fourcc("idx1").u32(static_cast<std::uint32_t>(16 * index.size()));
+  idx.chars("idx1").u32(static_cast<std::uint32_t>(16 * index.size()));
   std::uint64_t audioBytes = 0;
   std::uint32_t videoMax = 0, audioMax = 0;
   for (const IndexEntry& e : index) {
-    idx.b.insert(idx.b.end(), e.code, e.code + 4);
+    idx.chars(std::string_view(e.code, 4));
     idx.u32(e.flags).u32(e.offset).u32(e.size);
     if (e.code[2] == 'd') videoMax = std::max(videoMax, e.size);
     if (e.code[2] == 'w') {
@@ -226,7 +204,7 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
       ++res.audioChunks;
     }
   }
-  out->write(idx.b);
+  out->write(idx.data());
 
   // Frame rate from the video frames' own times (the first and last frame
   // and their count), so that preroll and the other streams' tails play no
@@ -256,7 +234,7 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
   auto put32 = [&](std::uint64_t at, std::uint32_t value) {
     Riff r;
     r.u32(value);
-    out->writeAt(at, r.b);
+    out->writeAt(at, r.data());
   };
   put32(moviSizePos, static_cast<std::uint32_t>(4 + moviBytes));
   put32(4, static_cast<std::uint32_t>(out->size() - 8));

@@ -6,60 +6,27 @@ namespace corvel {
 
 namespace {
 
-// Appends little-endian fields to an output buffer.
-class Out {
- public:
-  explicit Out(Bytes& b) : b_(b) {}
-  Out& u8(std::uint8_t v) {
-    b_.push_back(v);
-    return *this;
-  }
-  Out& u16(std::uint16_t v) { return u8(static_cast<std::uint8_t>(v)).u8(static_cast<std::uint8_t>(v >> 8)); }
-  Out& u32(std::uint32_t v) { return u16(static_cast<std::uint16_t>(v)).u16(static_cast<std::uint16_t>(v >> 16)); }
-  Out& u64(std::uint64_t v) { return u32(static_cast<std::uint32_t>(v)).u32(static_cast<std::uint32_t>(v >> 32)); }
-  Out& guid(std::string_view text) {
-    std::uint8_t g[16];
-    StrToGUID(text, g, 0);
-    b_.insert(b_.end(), g, g + 16);
-    return *this;
-  }
-  Out& bytes(const Bytes& v) {
-    b_.insert(b_.end(), v.begin(), v.end());
-    return *this;
-  }
-  Out& text(const std::u16string& t) {
-    unicode2buff(t, b_);
-    return *this;
-  }
-  // Object header: the catalogue's GUID (whatever the record holds) and size.
-  Out& head(std::string_view id, std::int64_t size) { return guid(id).u64(static_cast<std::uint64_t>(size)); }
+using Out = ByteWriter;
 
- private:
-  Bytes& b_;
-};
+// Object header: the catalogue's GUID (whatever the record holds) and size.
+Out& head(Out& o, std::string_view id, std::int64_t size) { return o.guid(id).u64(static_cast<std::uint64_t>(size)); }
 
 std::uint16_t wideBytes(const std::u16string& t) { return static_cast<std::uint16_t>(2 * t.size() + 2); }
 
 }  // namespace
 
-void unicode2buff(const std::u16string& text, Bytes& out) {
-  for (char16_t u : text) {
-    out.push_back(static_cast<std::uint8_t>(u));
-    out.push_back(static_cast<std::uint8_t>(u >> 8));
-  }
-  out.push_back(0);
-  out.push_back(0);
-}
+void unicode2buff(const std::u16string& text, Bytes& out) { ByteWriter(out).wide(text); }
 
 void writeASFHDR(const TAsfHeaderObject& r, Bytes& out) {
-  Out(out).head(guid::Header, r.ObjectSize).u32(r.NumberOfHeaderObjects).u8(r.Reserved1).u8(r.Reserved2);
+  Out o(out);
+  head(o, guid::Header, r.ObjectSize).u32(r.NumberOfHeaderObjects).u8(r.Reserved1).u8(r.Reserved2);
 }
 
 void setObjectSizeASFFPO(TAsfFilePropertiesObject& r) { r.ObjectSize = FPOStdSize; }
 
 void writeASFFPO(const TAsfFilePropertiesObject& r, Bytes& out) {
-  Out(out)
-      .head(guid::FileProperties, r.ObjectSize)
+  Out o(out);
+  head(o, guid::FileProperties, r.ObjectSize)
       .guid(r.FileID)
       .u64(static_cast<std::uint64_t>(r.FileSize))
       .u64(static_cast<std::uint64_t>(r.CreationDate))
@@ -82,8 +49,8 @@ void setObjectSize4Streams(std::vector<TAsfStreamPropertiesObject>& streams) {
 }
 
 void writeASFSPO(const TAsfStreamPropertiesObject& r, Bytes& out) {
-  Out(out)
-      .head(guid::StreamProperties, r.ObjectSize)
+  Out o(out);
+  head(o, guid::StreamProperties, r.ObjectSize)
       .guid(r.StreamType)
       .guid(r.ErrorCorrectionType)
       .u64(static_cast<std::uint64_t>(r.TimeOffset))
@@ -101,8 +68,8 @@ void setObjectSizeASFHEO(TAsfHeaderExtensionObject& r) {
 }
 
 void writeASFHEO(const TAsfHeaderExtensionObject& r, Bytes& out) {
-  Out(out)
-      .head(guid::HeaderExtension, r.ObjectSize)
+  Out o(out);
+  head(o, guid::HeaderExtension, r.ObjectSize)
       .guid(r.ReservedField1)
       .u16(r.ReservedField2)
       .u32(r.HeaderExtensionDataSize)
@@ -123,12 +90,12 @@ void setObjectSizeASFCLO(TAsfCodecListObject& r) {
 
 void writeASFCLO(const TAsfCodecListObject& r, Bytes& out) {
   Out o(out);
-  o.head(guid::CodecList, r.ObjectSize).guid(r.Reserved).u32(r.CodecEntriesCount);
+  head(o, guid::CodecList, r.ObjectSize).guid(r.Reserved).u32(r.CodecEntriesCount);
   for (const auto& e : r.CodecEntries) {
     o.u16(e.Type).u16(e.CodecNameLength);
-    if (e.CodecNameLength) o.text(e.CodecName);
+    if (e.CodecNameLength) o.wide(e.CodecName);
     o.u16(e.CodecDescriptionLength);
-    if (e.CodecDescriptionLength) o.text(e.CodecDescription);
+    if (e.CodecDescriptionLength) o.wide(e.CodecDescription);
     o.u16(e.CodecInformationLength).bytes(e.CodecInformation);
   }
 }
@@ -140,7 +107,7 @@ void setObjectSizeASFSBO(TStreamBitratePropertiesObject& r) {
 
 void writeASFSBO(const TStreamBitratePropertiesObject& r, Bytes& out) {
   Out o(out);
-  o.head(guid::StreamBitrateProperties, r.ObjectSize).u16(r.BitrateRecordsCount);
+  head(o, guid::StreamBitrateProperties, r.ObjectSize).u16(r.BitrateRecordsCount);
   for (const auto& b : r.BitrateRecords) o.u16(b.Flags).u32(b.AverageBitrate);
 }
 
@@ -154,18 +121,18 @@ void setObjectSizeASFCDO(TAsfContentDescriptionObject& r) {
 }
 
 void writeASFCDO(const TAsfContentDescriptionObject& r, Bytes& out) {
-  Out(out)
-      .head(guid::ContentDescription, r.ObjectSize)
+  Out o(out);
+  head(o, guid::ContentDescription, r.ObjectSize)
       .u16(r.TitleLength)
       .u16(r.AuthorLength)
       .u16(r.CopyrightLength)
       .u16(r.DescriptionLength)
       .u16(r.RatingLength)
-      .text(r.Title)
-      .text(r.Author)
-      .text(r.Copyright)
-      .text(r.Description)
-      .text(r.Rating);
+      .wide(r.Title)
+      .wide(r.Author)
+      .wide(r.Copyright)
+      .wide(r.Description)
+      .wide(r.Rating);
 }
 
 void setObjectSizeASFECD(TAsfExtendedContentDescriptionObject& r) {
@@ -182,11 +149,11 @@ void setObjectSizeASFECD(TAsfExtendedContentDescriptionObject& r) {
 
 void writeASFECD(const TAsfExtendedContentDescriptionObject& r, Bytes& out) {
   Out o(out);
-  o.head(guid::ExtendedContentDescription, r.ObjectSize).u16(r.ContentDescriptorsCount);
+  head(o, guid::ExtendedContentDescription, r.ObjectSize).u16(r.ContentDescriptorsCount);
   for (const auto& d : r.ContentDescriptors) {
-    o.u16(d.DescriptorNameLength).text(d.DescriptorName).u16(d.DescriptorValueDataType).u16(d.DescriptorValueLength);
+    o.u16(d.DescriptorNameLength).wide(d.DescriptorName).u16(d.DescriptorValueDataType).u16(d.DescriptorValueLength);
     if (d.DescriptorValueDataType == 0)
-      o.text(d.DescriptorValue);
+      o.wide(d.DescriptorValue);
     else
       o.bytes(d.DescriptorValueBytes);
   }
@@ -207,7 +174,7 @@ void setObjectSizeASFMAO(TAsfMarkerObject& r) {
 
 void writeASFMAO(const TAsfMarkerObject& r, Bytes& out) {
   Out o(out);
-  o.head(guid::Marker, r.ObjectSize).guid(r.Reserved).u32(r.MarkersCount).u16(r.Reserved2).u16(r.NameLength).text(r.Name);
+  head(o, guid::Marker, r.ObjectSize).guid(r.Reserved).u32(r.MarkersCount).u16(r.Reserved2).u16(r.NameLength).wide(r.Name);
   for (const auto& m : r.Markers) {
     o.u64(static_cast<std::uint64_t>(m.Offset))
         .u64(static_cast<std::uint64_t>(m.PresentationTime))
@@ -215,17 +182,18 @@ void writeASFMAO(const TAsfMarkerObject& r, Bytes& out) {
         .u32(m.SendTime)
         .u32(m.Flags)
         .u32(m.MarkerDescriptionLength)
-        .text(m.MarkerDescription);
+        .wide(m.MarkerDescription);
   }
 }
 
 void writeASFDAOHeader(const TAsfDataObject& r, std::int64_t objectSize, std::uint64_t packets, Bytes& out) {
-  Out(out).head(guid::Data, objectSize).guid(r.FileID).u64(packets).u16(r.Reserved);
+  Out o(out);
+  head(o, guid::Data, objectSize).guid(r.FileID).u64(packets).u16(r.Reserved);
 }
 
 void writeASFSIO(const TAsfSimpleIndexObject& r, const std::string& fileId, Bytes& out) {
   Out o(out);
-  o.head(guid::SimpleIndex, 56 + 6 * static_cast<std::int64_t>(r.IndexEntries.size()))
+  head(o, guid::SimpleIndex, 56 + 6 * static_cast<std::int64_t>(r.IndexEntries.size()))
       .guid(r.FileID.empty() ? fileId : r.FileID)
       .u64(static_cast<std::uint64_t>(r.IndexEntryTimeInterval))
       .u32(r.MaximumPacketCount)

@@ -21,14 +21,14 @@ TEST(Readers, WrongGuidLeavesRecord) {
 TEST(Readers, ContentDescriptionLengthsInBytes) {
   // Title: "A", a zero unit, with TitleLength 4; Author follows at 38.
   Writer w;
-  w.u16(4).u16(6).u16(0).u16(0).u16(0).u16('A').u16(0).wide("Ян");
+  w.u16(4).u16(6).u16(0).u16(0).u16(0).u16('A').u16(0).text("Ян");
   TAsfContentDescriptionObject r;
   readCDO(Object(guid::ContentDescription, w.data()), r);
   EXPECT_EQ(r.Title, u"A");
   EXPECT_EQ(r.Author, u"Ян");
   // Lengths past the object read what is there and stop.
   Writer big;
-  big.u16(60000).u16(60000).u16(60000).u16(60000).u16(60000).wide("x");
+  big.u16(60000).u16(60000).u16(60000).u16(60000).u16(60000).text("x");
   readCDO(Object(guid::ContentDescription, big.data()), r);
   EXPECT_EQ(r.Title, u"x");
   EXPECT_EQ(r.Author, u"");
@@ -37,8 +37,8 @@ TEST(Readers, ContentDescriptionLengthsInBytes) {
 TEST(Readers, ExtendedDescriptorsKeepRawValues) {
   Writer w;
   w.u16(2);
-  w.u16(12).wide("Title").u16(0).u16(10).wide("Ёлка");
-  w.u16(8).wide("Num").u16(3).u16(4).u32(0xDEADBEEF);
+  w.u16(12).text("Title").u16(0).u16(10).text("Ёлка");
+  w.u16(8).text("Num").u16(3).u16(4).u32(0xDEADBEEF);
   TAsfExtendedContentDescriptionObject r;
   readECD(Object(guid::ExtendedContentDescription, w.data()), r);
   ASSERT_EQ(r.ContentDescriptors.size(), 2u);
@@ -50,9 +50,9 @@ TEST(Readers, ExtendedDescriptorsKeepRawValues) {
 
 TEST(Readers, MarkersWalkByDescriptionLength) {
   Writer w;
-  w.guid("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB").u32(2).u16(0).u16(6).wide("mk");
+  w.guid("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB").u32(2).u16(0).u16(6).text("mk");
   w.u64(1).u64(2).u16(30).u32(3).u32(0).u32(0);               // empty description
-  w.u64(9).u64(8).u16(36).u32(7).u32(0).u32(3).wide("Пёс", false);  // 3 characters
+  w.u64(9).u64(8).u16(36).u32(7).u32(0).u32(3).text("Пёс", false);  // 3 characters
   TAsfMarkerObject r;
   readMAO(Object(guid::Marker, w.data()), r);
   EXPECT_EQ(r.Name, u"mk");
@@ -65,7 +65,7 @@ TEST(Readers, MarkersWalkByDescriptionLength) {
 
 TEST(Readers, HugeCountsAreBoundedByTheObject) {
   TAsfCodecListObject clo;
-  readCLO(Object(guid::CodecList, Writer().guid(guid::Header).u32(0xFFFFFFFF).u16(1).u16(3).wide("Вид").u16(0).u16(0).take()), clo);
+  readCLO(Object(guid::CodecList, Writer().guid(guid::Header).u32(0xFFFFFFFF).u16(1).u16(3).text("Вид").u16(0).u16(0).take()), clo);
   EXPECT_EQ(clo.CodecEntriesCount, 0xFFFFFFFFu);
   ASSERT_EQ(clo.CodecEntries.size(), 1u);
   EXPECT_EQ(clo.CodecEntries[0].CodecName, u"Вид");

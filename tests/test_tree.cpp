@@ -97,7 +97,7 @@ TEST(Tree, BitrateRecordsAndIndexEntries) {
 TEST(Tree, DescriptiveObjects) {
   const Bytes file = AsfFile(
       {ContentDescription("Заголовок", "Автор"),
-       Object(guid::CodecList, Writer().guid(guid::Header).u32(1).u16(1).u16(4).wide("WMV").u16(0).u16(4).u8('W').u8('M').u8('V').u8('2').take()),
+       Object(guid::CodecList, Writer().guid(guid::Header).u32(1).u16(1).u16(4).text("WMV").u16(0).u16(4).u8('W').u8('M').u8('V').u8('2').take()),
        Object(guid::BitrateMutualExclusion, Writer().guid(guid::Header).u16(2).u16(1).u16(2).take()),
        Object(guid::ContentBranding, Writer().u32(1).u32(2).u8(0xAB).u8(0xCD).u32(3).u8('u').u8('r').u8('l').take())},
       {});

@@ -18,10 +18,10 @@ int main(int argc, char** argv) {
   put(MinimalFile(2));
   put(AsfFile({FileProperties({}, 8), Padding(4), ContentDescription("Тест", "a", "b", "c", "d")}, {DataObject(1, 64)}));
   put(AsfFile({HeaderExtension(Bytes(30, 1)),
-               Object(guid::CodecList, Writer().guid(guid::Header).u32(2).u16(1).u16(4).wide("WMV").u16(2).wide("d").u16(4).u32(0x32564D57).u16(2).u16(0).u16(0).u16(2).u16(0x161).take()),
+               Object(guid::CodecList, Writer().guid(guid::Header).u32(2).u16(1).u16(4).text("WMV").u16(2).text("d").u16(4).u32(0x32564D57).u16(2).u16(0).u16(0).u16(2).u16(0x161).take()),
                Object(guid::StreamBitrateProperties, Writer().u16(2).u16(1).u32(1000).u16(2).u32(64000).take()),
-               Object(guid::ExtendedContentDescription, Writer().u16(2).u16(4).wide("a").u16(0).u16(4).wide("b").u16(4).wide("c").u16(3).u16(4).u32(5).take()),
-               Object(guid::Marker, Writer().guid(guid::Header).u32(1).u16(0).u16(4).wide("m").u64(1).u64(2).u16(32).u32(3).u32(0).u32(1).wide("x", false).take()),
+               Object(guid::ExtendedContentDescription, Writer().u16(2).u16(4).text("a").u16(0).u16(4).text("b").u16(4).text("c").u16(3).u16(4).u32(5).take()),
+               Object(guid::Marker, Writer().guid(guid::Header).u32(1).u16(0).u16(4).text("m").u64(1).u64(2).u16(32).u32(3).u32(0).u32(1).text("x", false).take()),
                Object(guid::BitrateMutualExclusion, Writer().guid(guid::Header).u16(2).u16(1).u16(2).take()),
                Object(guid::ContentBranding, Writer().u32(1).u32(2).u16(0xFFD8).u32(3).u8('u').u8('r').u8('l').u32(0).take())},
               {DataObject(0, 64), SimpleIndex(1, 1, {{0, 1}})}));

@@ -4,33 +4,6 @@
 
 namespace corvel::test {
 
-Writer& Writer::u8(std::uint8_t v) {
-  b_.push_back(v);
-  return *this;
-}
-Writer& Writer::u16(std::uint16_t v) { return u8(static_cast<std::uint8_t>(v)).u8(static_cast<std::uint8_t>(v >> 8)); }
-Writer& Writer::u32(std::uint32_t v) { return u16(static_cast<std::uint16_t>(v)).u16(static_cast<std::uint16_t>(v >> 16)); }
-Writer& Writer::u64(std::uint64_t v) { return u32(static_cast<std::uint32_t>(v)).u32(static_cast<std::uint32_t>(v >> 32)); }
-Writer& Writer::guid(std::string_view text) {
-  std::uint8_t g[16];
-  StrToGUID(text, g, 0);
-  b_.insert(b_.end(), g, g + 16);
-  return *this;
-}
-Writer& Writer::bytes(const Bytes& b) {
-  b_.insert(b_.end(), b.begin(), b.end());
-  return *this;
-}
-Writer& Writer::wide(std::string_view utf8, bool terminator) {
-  for (char16_t u : Utf8ToUtf16(utf8)) u16(u);
-  if (terminator) u16(0);
-  return *this;
-}
-Writer& Writer::zeros(std::size_t n) {
-  b_.insert(b_.end(), n, 0);
-  return *this;
-}
-
 Bytes ObjectWithSize(std::string_view guid, std::uint64_t declaredSize, const Bytes& body) {
   return Writer().guid(guid).u64(declaredSize).bytes(body).take();
 }
@@ -81,7 +54,7 @@ Bytes ContentDescription(std::string_view title, std::string_view author, std::s
   Writer w;
   const std::string_view fields[] = {title, author, copyright, description, rating};
   for (auto f : fields) w.u16(static_cast<std::uint16_t>(2 * Utf8ToUtf16(f).size() + 2));
-  for (auto f : fields) w.wide(f);
+  for (auto f : fields) w.text(f);
   return Object(guid::ContentDescription, w.data());
 }
 

@@ -11,24 +11,7 @@
 
 namespace corvel::test {
 
-// Appends little-endian fields and GUIDs to a byte vector.
-class Writer {
- public:
-  Writer& u8(std::uint8_t v);
-  Writer& u16(std::uint16_t v);
-  Writer& u32(std::uint32_t v);
-  Writer& u64(std::uint64_t v);
-  Writer& guid(std::string_view text);
-  Writer& bytes(const Bytes& b);
-  // UTF-8 text as UTF-16LE units, with a terminating zero unit when asked.
-  Writer& wide(std::string_view utf8, bool terminator = true);
-  Writer& zeros(std::size_t n);
-  const Bytes& data() const { return b_; }
-  Bytes take() { return std::move(b_); }
-
- private:
-  Bytes b_;
-};
+using Writer = ByteWriter;
 
 // An object: GUID, size (the real one unless given), body.
 Bytes Object(std::string_view guid, const Bytes& body);
