@@ -14,6 +14,11 @@ std::string GetBlockNaim(std::string_view id) {
   return {};
 }
 
+std::string BlockDisplayName(std::string_view id) {
+  std::string n = GetBlockNaim(id);
+  return n.empty() ? std::string(id) : n;
+}
+
 std::string GetStreamName(std::string_view id) {
   for (const auto& e : StreamTypeTable)
     if (e.guid == id) return std::string(e.name);

@@ -63,6 +63,8 @@ inline constexpr std::array<CatalogueEntry, 7> StreamTypeTable{{
 
 bool isBlockID(std::string_view id);
 std::string GetBlockNaim(std::string_view id);
+// The catalogue's name, or the GUID text itself for an unknown object.
+std::string BlockDisplayName(std::string_view id);
 std::string GetStreamName(std::string_view id);
 
 }  // namespace corvel

@@ -30,13 +30,8 @@ void HeaderRecords::clearPresence() {
 
 namespace {
 
-std::string blockName(const std::string& id) {
-  std::string n = GetBlockNaim(id);
-  return n.empty() ? id : n;
-}
-
 std::string where(const std::string& id, std::int64_t offset, std::int64_t size) {
-  return blockName(id) + " offset=" + std::to_string(offset) + " size=" + std::to_string(size);
+  return BlockDisplayName(id) + " offset=" + std::to_string(offset) + " size=" + std::to_string(size);
 }
 
 }  // namespace

@@ -74,9 +74,7 @@ void Blocks2TV(Session& s) {
   s.tree.clear();
   for (std::size_t i = 0; i < s.lista.size(); ++i) {
     TListaItem& b = s.lista[i];
-    std::string name = GetBlockNaim(b.id);
-    if (name.empty()) name = b.id;
-    const std::string text = "'" + name + "' (" + dec(b.size) + ")";
+    const std::string text = "'" + BlockDisplayName(b.id) + "' (" + dec(b.size) + ")";
     int parent = StructureTree::kRoot;
     if (b.parent >= 0 && static_cast<std::size_t>(b.parent) < i) parent = s.lista[static_cast<std::size_t>(b.parent)].node;
     b.node = s.tree.add(parent, text);

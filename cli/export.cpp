@@ -21,8 +21,7 @@ int report(const ExportResult& r, const CommonOptions& common, const std::string
     printJson(j);
   else
     std::cout << r.message << '\n';
-  if (!r.ok) std::cerr << "corvel-cli: " << file << ": " << r.message << '\n';
-  return r.ok ? 0 : 1;
+  return r.ok ? 0 : ErrorLine(file, r.message);
 }
 
 }  // namespace
@@ -31,11 +30,7 @@ int runAvi(const ExportCliOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
   if (!OpenForCommand(run.s, o.file)) return 1;
   const std::string out = o.output.empty() ? o.file + ".avi" : o.output;
-  std::error_code ec;
-  if (std::filesystem::exists(out, ec) && !o.force) {
-    std::cerr << "corvel-cli: " << out << ": exists; --force overwrites it\n";
-    return 1;
-  }
+  if (RefuseExisting(out, o.force)) return 1;
   const ExportResult r = store2avi(o.file, run.s.rec, out, choiceOf(o), common.lang, &run.rep);
   return report(r, common, o.file,
                 {{"file", o.file}, {"output", out}, {"video_chunks", r.videoChunks}, {"audio_chunks", r.audioChunks},

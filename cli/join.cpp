@@ -18,11 +18,7 @@ int runJoin(const JoinCliOptions& o, const CommonOptions& common) {
   jo.RadioOP1 = o.leadPreroll;
   if (!o.lead.empty()) jo.EditOP2 = o.lead;
   jo.CheckHP = !o.lowPriority;
-  std::error_code ec;
-  if (std::filesystem::exists(o.output, ec) && !o.force) {
-    std::cerr << "corvel-cli: " << o.output << ": exists; --force overwrites it\n";
-    return 1;
-  }
+  if (RefuseExisting(o.output, o.force)) return 1;
   CliReporter rep(false);
   const JoinResult r = doJOIN(o.inputs, o.output, jo, common.lang, &rep);
   if (common.json) {
@@ -41,8 +37,7 @@ int runJoin(const JoinCliOptions& o, const CommonOptions& common) {
       std::cout << "joined " << o.inputs.size() << " files into " << o.output << ": " << r.packets << " packets, "
                 << r.indexEntries << " index entries\n";
   }
-  if (r.code != 0) std::cerr << "corvel-cli: " << o.output << ": " << r.message << '\n';
-  return r.code == 0 ? 0 : 1;
+  return r.code == 0 ? 0 : ErrorLine(o.output, r.message);
 }
 
 }  // namespace corvel::cli

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <filesystem>
 #include <cstdio>
 
 #include "asf/catalogue.hpp"
@@ -47,6 +48,18 @@ void CliReporter::progress(int percent, const std::string& text) {
 }
 
 bool CliReporter::stopRequested() { return interrupted; }
+
+int ErrorLine(const std::string& file, const std::string& why) {
+  std::cerr << "corvel-cli: " << file << ": " << why << '\n';
+  return 1;
+}
+
+bool RefuseExisting(const std::string& path, bool force) {
+  std::error_code ec;
+  if (force || !std::filesystem::exists(path, ec)) return false;
+  ErrorLine(path, "exists; --force overwrites it");
+  return true;
+}
 
 bool OpenForCommand(Session& s, const std::string& file) {
   if (OpenAction(s, file)) return true;

@@ -58,9 +58,15 @@ inline std::string withoutBullet(const std::string& text) {
   return text.rfind(bullet, 0) == 0 ? text.substr(bullet.size()) : text;
 }
 
+// One line on stderr, "corvel-cli: <file>: <why>"; returns exit status 1.
+int ErrorLine(const std::string& file, const std::string& why);
+
+// True (with the error line) when `path` exists and may not be overwritten.
+bool RefuseExisting(const std::string& path, bool force);
+
 // One line on stderr naming the file and what went wrong.
 inline void failLine(const Session& s, const std::string& file, const std::string& why) {
-  std::cerr << "corvel-cli: " << (s.statusText.empty() ? file : s.statusText + ": " + file) << ": " << why << '\n';
+  ErrorLine(s.statusText.empty() ? file : s.statusText + ": " + file, why);
 }
 
 }  // namespace corvel::cli

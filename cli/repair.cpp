@@ -18,11 +18,6 @@ namespace {
 
 using nlohmann::json;
 
-int fail(const std::string& file, const std::string& why) {
-  std::cerr << "corvel-cli: " << file << ": " << why << '\n';
-  return 1;
-}
-
 json packsJson(const std::vector<TErrPack>& packs) {
   json a = json::array();
   for (std::size_t i = 0; i < packs.size(); ++i) {
@@ -57,18 +52,13 @@ void printScan(const char* what, const Session& s) {
 // The output path to use, or an empty string (and a message) when refused.
 std::string chooseOutput(const std::string& input, const std::string& requested, bool force) {
   const std::string out = requested.empty() ? makeOutFN(input) : requested;
-  std::error_code ec;
-  if (std::filesystem::exists(out, ec) && !force) {
-    fail(out, "exists; --force overwrites it");
-    return {};
-  }
-  return out;
+  return RefuseExisting(out, force) ? std::string() : out;
 }
 
 bool openAndScan(Session& s, const std::string& file) {
   if (!OpenForCommand(s, file)) return false;
   if (!ScanAction(s)) {
-    fail(file, s.memo.lines().empty() ? s.statusText : withoutBullet(s.memo.lines().back()));
+    ErrorLine(file, s.memo.lines().empty() ? s.statusText : withoutBullet(s.memo.lines().back()));
     return false;
   }
   return true;
@@ -114,7 +104,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (o.mode == "sizes") mode = RepairMode::FixSizes;
   if (!o.errors.empty()) {
     if (!OpenForCommand(s, o.save.file)) return 1;
-    if (!LoadErrorsAction(s, o.errors)) return fail(o.errors, "not an error list (missing, or not a whole number of 26-byte records)");
+    if (!LoadErrorsAction(s, o.errors)) return ErrorLine(o.errors, "not an error list (missing, or not a whole number of 26-byte records)");
   } else if (!openAndScan(s, o.save.file)) {
     return 1;
   }
@@ -125,7 +115,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (o.saveErrors) {
     std::string error;
     const std::string list = ErrorListName(o.save.file);
-    if (!SaveErrPacks(s.errPacks, list, error)) return fail(list, error);
+    if (!SaveErrPacks(s.errPacks, list, error)) return ErrorLine(list, error);
     j["error_list"] = list;
   }
   const std::string out = chooseOutput(o.save.file, o.save.output, o.save.force);
@@ -135,7 +125,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   ro.CheckDP = !o.anyDelta;
   ro.CheckZR = !o.anyByte;
   ro.EditMS = o.minRepeat;
-  if (!RepairAction(s, mode, ro)) return fail(o.save.file, s.file.lastError);
+  if (!RepairAction(s, mode, ro)) return ErrorLine(o.save.file, s.file.lastError);
   json cuts = json::array();
   for (const auto& c : s.file.cuts.ranges()) {
     cuts.push_back({{"offset", c.offset}, {"length", c.length}});
@@ -145,7 +135,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   j["cuts"] = std::move(cuts);
 
   // The logical file, with the cuts left out, is scanned again and saved.
-  if (!ScanAction(s)) return fail(o.save.file, withoutBullet(s.memo.lines().back()));
+  if (!ScanAction(s)) return ErrorLine(o.save.file, withoutBullet(s.memo.lines().back()));
   j["second_scan"] = scanSummary(s);
   if (!common.json) printScan("second scan", s);
   applySaveOptions(s, o.save);
@@ -156,7 +146,7 @@ int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) 
   CliRun run(common, !common.json);
   Session& s = run.s;
   s.fileName = o.file;
-  if (!ReconstructHeader(s)) return fail(o.file, s.file.lastError);
+  if (!ReconstructHeader(s)) return ErrorLine(o.file, s.file.lastError);
   json j;
   j["file"] = o.file;
   j["objects"] = ObjectsJson(s);
@@ -168,7 +158,7 @@ int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) 
   }
   const std::string out = chooseOutput(o.file, o.output, o.force);
   if (out.empty()) return 1;
-  if (!ScanAction(s)) return fail(o.file, withoutBullet(s.memo.lines().back()));
+  if (!ScanAction(s)) return ErrorLine(o.file, withoutBullet(s.memo.lines().back()));
   j["scan"] = scanSummary(s);
   s.options.RadioZM = true;
   return saveAndReport(run, out, std::move(j), common.json);

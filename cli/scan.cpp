@@ -58,8 +58,7 @@ int runScan(const ScanCliOptions& o, const CommonOptions& common) {
   if (!OpenForCommand(s, o.file)) return 1;
   const bool ran = ScanAction(s);
   if (!ran) {
-    std::cerr << "corvel-cli: " << o.file << ": "
-              << (rep.lines.empty() ? s.file.lastError : withoutBullet(rep.lines.back())) << '\n';
+    ErrorLine(o.file, rep.lines.empty() ? s.file.lastError : withoutBullet(rep.lines.back()));
     if (common.json) printJson(scanJson(s, rep.lines));
     return 1;
   }

@@ -228,6 +228,16 @@ class Joiner {
     r_.code = -1;
     return r_;
   }
+  JoinResult& stopped() {
+    say(T("прервано пользователем"));
+    r_.code = -2;
+    return r_;
+  }
+  // The failure message, for the steps that answer true or false.
+  bool refuse(const std::string& message) {
+    fail(message);
+    return false;
+  }
   void say(const std::string& message) {
     r_.message = message;
     if (rep_) rep_->status(message);
@@ -268,34 +278,34 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
   const std::string& name = in_[i];
   std::string error;
   f = FileSource::open(name, &error);
-  if (!f) return fail(T("ошибка открытия файла") + " " + name), false;
+  if (!f) return refuse(T("ошибка открытия файла") + " " + name);
   if (i == 0 && packetSize_ == 0) {
     const std::int64_t h = getHeaderObjectSize(*f);
-    if (h < 30 || static_cast<std::uint64_t>(h) + 50 > f->size()) return fail(T("ошибка чтения Header Object Size в файле ") + name), false;
-    if (findDAOoffset(*f) < 0) return fail(T("ошибка чтения ASFDAO в файле ") + name), false;
+    if (h < 30 || static_cast<std::uint64_t>(h) + 50 > f->size()) return refuse(T("ошибка чтения Header Object Size в файле ") + name);
+    if (findDAOoffset(*f) < 0) return refuse(T("ошибка чтения ASFDAO в файле ") + name);
     // The first file's header and the fixed part of its Data Object, as they are.
     out_->write(ReadPadded(*f, 0, static_cast<std::uint64_t>(h) + 50));
     dataStart_ = static_cast<std::uint64_t>(h) + 50;
     if (o_.CheckPR1) {
       preroll_ = getPreroll(*f);
-      if (preroll_ < 0) return fail(T("ошибка чтения Preroll в файле ") + name), false;
+      if (preroll_ < 0) return refuse(T("ошибка чтения Preroll в файле ") + name);
       audio_.newPT = video_.newPT = static_cast<std::uint32_t>(preroll_);
     }
     packetSize_ = getDataPacketSize(*f);
-    if (packetSize_ == 0) return fail(T("не найден FPO в файле ") + name), false;
+    if (packetSize_ == 0) return refuse(T("не найден FPO в файле ") + name);
     // A packet size no file could hold is damage, not something to allocate.
-    if (packetSize_ > SourceFile::CacheSize || packetSize_ > f->size()) return fail(T("ошибка в структуре файла ") + name), false;
+    if (packetSize_ > SourceFile::CacheSize || packetSize_ > f->size()) return refuse(T("ошибка в структуре файла ") + name);
     audio_.number = getStreamNumber(*f, guid::AudioMedia);
     video_.number = getStreamNumber(*f, guid::VideoMedia);
   }
   const std::uint32_t size = getDataPacketSize(*f);
-  if (size == 0) return fail(T("не найден FPO в файле ") + name), false;
-  if (size != packetSize_) return fail(T("у файлов разные Data Packet Size")), false;
-  if (getPlayDuration(*f) < 0) return fail(T("ошибка чтения Play Duration в файле ") + name), false;
-  if (getPreroll(*f) < 0) return fail(T("ошибка чтения Preroll в файле ") + name), false;
+  if (size == 0) return refuse(T("не найден FPO в файле ") + name);
+  if (size != packetSize_) return refuse(T("у файлов разные Data Packet Size"));
+  if (getPlayDuration(*f) < 0) return refuse(T("ошибка чтения Play Duration в файле ") + name);
+  if (getPreroll(*f) < 0) return refuse(T("ошибка чтения Preroll в файле ") + name);
   const std::int64_t h = getHeaderObjectSize(*f);
   const Bytes dao = h >= 0 ? ReadPadded(*f, static_cast<std::uint64_t>(h), 50) : Bytes(50, 0);
-  if (h < 0 || GUIDToStr(dao, 0) != guid::Data) return fail(T("ошибка в структуре файла ") + name), false;
+  if (h < 0 || GUIDToStr(dao, 0) != guid::Data) return refuse(T("ошибка в структуре файла ") + name);
   start = static_cast<std::uint64_t>(h) + 50;
   const auto declared = static_cast<std::uint64_t>(QWordOr0(dao, 40));
   // More packets than the file can hold is a structure error, found when
@@ -319,7 +329,7 @@ bool Joiner::readPackets(std::size_t i) {
   for (std::uint64_t n = 0; n < count; ++n) {
     pause();
     const ByteView v = reader.next();
-    if (v.empty()) return fail(T("ошибка в структуре файла ") + in_[i]), false;
+    if (v.empty()) return refuse(T("ошибка в структуре файла ") + in_[i]);
     TAsfDataPacket p;
     ParsePacket(v, p);
     r_.keyframePackets += p.firstKeyFrame;
@@ -346,14 +356,14 @@ bool Joiner::writePackets(std::size_t i, std::size_t& record) {
   std::unique_ptr<FileSource> f;
   std::string error;
   f = FileSource::open(in_[i], &error);
-  if (!f) return fail(T("ошибка открытия файла") + " " + in_[i]), false;
+  if (!f) return refuse(T("ошибка открытия файла") + " " + in_[i]);
   const std::int64_t h = getHeaderObjectSize(*f);
   const std::uint64_t count = static_cast<std::uint64_t>(QWordOr0(ReadPadded(*f, static_cast<std::uint64_t>(h), 50), 40));
   PacketReader reader(*f, static_cast<std::uint64_t>(h) + 50, packetSize_);
   for (std::uint64_t n = 0; n < count && record < records_.size(); ++n, ++record) {
     const ByteView v = reader.next();
     const std::span<std::uint8_t> dst = out_->reserve(packetSize_);
-    if (v.empty() || dst.size() != packetSize_) return fail(T("ошибка в структуре файла ") + in_[i]), false;
+    if (v.empty() || dst.size() != packetSize_) return refuse(T("ошибка в структуре файла ") + in_[i]);
     std::copy(v.begin(), v.end(), dst.begin());
     WriteBack(records_[record], dst);
     out_->commit(packetSize_);
@@ -384,8 +394,7 @@ JoinResult Joiner::run() {
   // them all. The second pass writes them.
   for (std::size_t i = 0; i < in_.size(); ++i) {
     if (!readPackets(i)) {
-      if (stop()) return say(T("прервано пользователем")), r_.code = -2, r_;
-      return r_;
+      return stop() ? stopped() : r_;
     }
   }
   if (records_.empty()) return fail(T("• в файлах нет пакетов данных"));
@@ -407,8 +416,7 @@ JoinResult Joiner::run() {
   std::size_t record = 0;
   for (std::size_t i = 0; i < in_.size(); ++i) {
     if (!writePackets(i, record)) {
-      if (stop()) return say(T("прервано пользователем")), r_.code = -2, r_;
-      return r_;
+      return stop() ? stopped() : r_;
     }
     progress(i, 1, 1);
   }

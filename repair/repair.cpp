@@ -22,13 +22,18 @@ bool scanpack(SourceFile& f, std::uint64_t offset, std::uint64_t size, TErrPack&
   for (std::uint64_t pos = 8; pos < size;) {
     const ByteView w = f.View(offset + pos, std::min<std::uint64_t>(SourceFile::CacheSize, size - pos));
     if (w.empty()) return false;
+    // The best run is taken over when the current one beats it: as it grows,
+    // and (for a run of one byte) when it ends. Ties keep the earlier run.
+    auto keep = [&] {
+      if (cl > bl) bb = cb, bl = cl, bs = cs;
+    };
     for (std::size_t k = 0; k < w.size(); ++k, ++pos) {
       const std::uint8_t b = w[k];
       if (b == cb) {
         ++cl;
-        if (cl > bl) bb = cb, bl = cl, bs = cs;
+        keep();
       } else {
-        if (cl > bl) bb = cb, bl = cl, bs = cs;
+        keep();
         cb = b;
         cs = pos;
         cl = 1;

@@ -142,7 +142,10 @@ bool SaveOutFile(Session& s, const std::string& output) {
   std::int64_t total = FPOStdSize;
   std::uint32_t objects = 1;
   setObjectSize4Streams(r.ASFSPO);
-  for (const auto& spo : r.ASFSPO) total += spo.ObjectSize, ++objects;
+  for (const auto& spo : r.ASFSPO) {
+    total += spo.ObjectSize;
+    ++objects;
+  }
   auto add = [&](bool present, auto& rec, auto sizeFn) {
     if (!present) return false;
     sizeFn(rec);
