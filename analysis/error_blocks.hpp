@@ -25,7 +25,6 @@ struct TErrBlock {
 class ErrorGrid {
  public:
   using Row = std::array<std::string, 8>;
-  static constexpr std::size_t kColumns = 8;
 
   ErrorGrid() { reset(Language::rus); }
   // Header in the given language, one blank data row.

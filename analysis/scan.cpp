@@ -8,6 +8,7 @@
 
 #include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
+#include "asf/header_walk.hpp"
 #include "join/locators.hpp"
 #include "repair/repair.hpp"
 
@@ -84,25 +85,24 @@ void Scanner::mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const 
 
 void Scanner::checks(const TAsfDataPacket& p) {
   note_.clear();
-  const std::string nn = num(n_);
   if (!p.isMultiple()) {
     const std::uint64_t advance = std::uint64_t{P_} - p.ecd.size - p.ppiSize - p.singleHeaderLength - p.paddingLength;
     mediaObjectCheck(p.payload(0), advance, " wrong offset into media object");
   } else {
     for (const TPayload& pl : p.mp.payloads) mediaObjectCheck(pl, pl.payloadDataLength, " wrong offset into media");
     const std::uint64_t fact = multiplePayloadFact(p);
-    if (fact != P_) finding("payload (" + nn + "). expected size = " + num(P_) + ", fact = " + num(fact));
+    if (fact != P_) finding("payload (" + num(n_) + "). expected size = " + num(P_) + ", fact = " + num(fact));
   }
-  if (minPTime(p) < p.sendTime) finding("packet nn=" + nn + ". Presentation Time < Send Time");
+  if (minPTime(p) < p.sendTime) finding("packet nn=" + num(n_) + ". Presentation Time < Send Time");
   if (n_ > 0 && p.sendTime < s_.packets.back().sendTime)
-    finding("packet nn=" + nn + s_.T(". SendTime < значения в предыдущем пакете"));
+    finding("packet nn=" + num(n_) + s_.T(". SendTime < значения в предыдущем пакете"));
   for (std::size_t k = 0; k < p.payloadCount(); ++k) {
     const TPayload pl = p.payload(k);
     static const char* const kDown[2] = {". Presentation Time звука уменьшается", ". Presentation Time видео уменьшается"};
     for (std::size_t slot = 0; slot < 2; ++slot) {
       StreamState& ss = st_[slot];
       if (pl.streamNumber != ss.number) continue;
-      if (pl.presentationTime < ss.lastPTime) finding("пакет nn=" + nn + s_.T(kDown[slot]));
+      if (pl.presentationTime < ss.lastPTime) finding("пакет nn=" + num(n_) + s_.T(kDown[slot]));
       ss.lastPTime = pl.presentationTime;
     }
   }
@@ -324,11 +324,7 @@ std::string DumpFileName(const std::string& input) {
 }
 
 bool ScanAction(Session& s) {
-  s.file.Close();
-  if (!s.file.OpenSrcFile(s.fileName)) {
-    s.setStatus(s.T("ошибка открытия файла"));
-    return false;
-  }
+  if (!ReopenSource(s)) return false;
   // The cuts made by repairs since the file was opened stay: the scan sees
   // the logical file, so that a repaired file can be scanned again.
   s.file.CacheReset();

@@ -44,7 +44,6 @@ class FileSource final : public ByteSource {
   std::uint64_t size() const override { return size_; }
   std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
   std::int64_t copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) const override;
-  int fd() const { return fd_; }
 
  private:
   int fd_;

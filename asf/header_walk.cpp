@@ -162,13 +162,17 @@ void lista2struct(Session& s) {
   }
 }
 
+bool ReopenSource(Session& s) {
+  s.file.Close();
+  if (s.file.OpenSrcFile(s.fileName)) return true;
+  s.setStatus(s.T("ошибка открытия файла"));
+  return false;
+}
+
 bool OpenAction(Session& s, const std::string& path) {
   s.file.Close();
   s.fileName = path;
-  if (!s.file.OpenSrcFile(path)) {
-    s.setStatus(s.T("ошибка открытия файла"));
-    return false;
-  }
+  if (!ReopenSource(s)) return false;
   s.file.CacheReset();
   s.file.cuts.CutsClear();
   s.errBlocks.clear();

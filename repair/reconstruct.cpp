@@ -83,11 +83,7 @@ void pass(Session& s, std::uint64_t fptr, std::int32_t parent, bool listData) {
 }  // namespace
 
 bool ReconstructHeader(Session& s) {
-  s.file.Close();
-  if (!s.file.OpenSrcFile(s.fileName)) {
-    s.setStatus(s.T("ошибка открытия файла"));
-    return false;
-  }
+  if (!ReopenSource(s)) return false;
   ReconstructOpenSource(s);
   s.file.Close();
   return true;

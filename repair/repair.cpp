@@ -1,5 +1,7 @@
 #include "repair/repair.hpp"
 
+#include "asf/header_walk.hpp"
+
 #include <charconv>
 
 namespace corvel {
@@ -108,11 +110,7 @@ bool LoadErrorsAction(Session& s, const std::string& path) {
 }
 
 bool RepairAction(Session& s, RepairMode mode, RepairOptions& o) {
-  s.file.Close();
-  if (!s.file.OpenSrcFile(s.fileName)) {
-    s.setStatus(s.T("ошибка открытия файла"));
-    return false;
-  }
+  if (!ReopenSource(s)) return false;
   switch (mode) {
     case RepairMode::FixEQDelta: FixEQDelta(s, o); break;
     case RepairMode::RemoveAndRescan: RemoveAndRescan(s, o); break;
