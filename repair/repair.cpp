@@ -1,8 +1,8 @@
 #include "repair/repair.hpp"
 
-#include "asf/header_walk.hpp"
-
 #include <charconv>
+
+#include "asf/header_walk.hpp"
 
 namespace corvel {
 
