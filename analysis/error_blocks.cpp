@@ -1,55 +1,64 @@
 #include "analysis/error_blocks.hpp"
 
-#include "asf/bytes.hpp"
+#include <algorithm>
 
 namespace corvel {
 
-void ErrorGrid::reset(Language lang) {
-  rows_.assign(2, Row{});
-  rows_[0] = Row{"",
-                 "#",
-                 "id",
-                 Translate("offset в файле", lang),
-                 Translate("размер заявленный", lang),
-                 Translate("размер реальный", lang),
-                 Translate("дельта", lang),
-                 Translate("max повтор", lang)};
+void Unlist(ListedBlock& p) {
+  p.mark = BlockMark::none;
+  p.realSize = 0;
+  p.repByte = 0;
+  p.repLen = 0;
+  p.repOffset = 0;
 }
 
-std::size_t ErrorGrid::ShowErrBlocks(const TErrBlock& b) {
-  std::size_t r = rows_.size() - 1;
-  const std::string& col1 = rows_[r][1];
-  const bool sameBlock = IsNumber(col1) && col1 != "-" && col1 == std::to_string(b.packet);
-  if (!sameBlock && !(rows_.size() < 3 && rows_[r][0].empty())) {
-    rows_.emplace_back();
-    r = rows_.size() - 1;
+bool MeasureLongestRepeat(SourceFile& f, std::uint64_t offset, std::uint64_t size, ListedBlock& p) {
+  if (!f.isOpen()) return false;
+  f.CacheInvalidate();
+  std::uint8_t cb = 0, bb = 0;
+  std::uint64_t cl = 0, cs = 8, bl = 0, bs = 0;
+  // Streams through the block a cache window at a time: a long damaged
+  // stretch is measured without holding it in memory.
+  for (std::uint64_t pos = 8; pos < size;) {
+    const ByteView w = f.View(offset + pos, std::min<std::uint64_t>(SourceFile::CacheSize, size - pos));
+    if (w.empty()) return false;
+    // The best run is taken over when the current one beats it: as it grows,
+    // and (for a run of one byte) when it ends. Ties keep the earlier run.
+    auto keep = [&] {
+      if (cl > bl) bb = cb, bl = cl, bs = cs;
+    };
+    for (std::size_t k = 0; k < w.size(); ++k, ++pos) {
+      const std::uint8_t b = w[k];
+      if (b == cb) {
+        ++cl;
+        keep();
+      } else {
+        keep();
+        cb = b;
+        cs = pos;
+        cl = 1;
+      }
+    }
   }
-  Row& row = rows_[r];
-  row = Row{std::to_string(r), std::to_string(b.packet), b.id, std::to_string(b.offset), std::to_string(b.declaredSize), "", "", ""};
-  if (b.isClosed()) row[5] = std::to_string(b.actualSize);
-  return r;
+  p.repByte = bb;
+  p.repLen = static_cast<std::uint32_t>(std::min<std::uint64_t>(bl, UINT32_MAX));
+  p.repOffset = static_cast<std::uint32_t>(std::min<std::uint64_t>(bs, UINT32_MAX));
+  return true;
 }
 
-std::size_t ErrorGrid::addRow(Row row) {
-  if (!rows_.back()[0].empty()) rows_.emplace_back();
-  const std::size_t r = rows_.size() - 1;
-  row[0] = std::to_string(r);
-  rows_[r] = std::move(row);
-  return r;
-}
-
-void ErrorGrid::dropOpenRow() {
-  if (rows_.size() < 2 || !rows_.back()[5].empty() || rows_.back()[0].empty()) return;
-  if (rows_.size() < 3)
-    rows_[1] = Row{};
-  else
-    rows_.pop_back();
-}
-
-std::size_t ErrorGrid::filledRows() const {
-  std::size_t n = 0;
-  for (std::size_t i = 1; i < rows_.size(); ++i) n += !rows_[i][0].empty();
-  return n;
+std::vector<ListedBlock> ListClosedBlocks(SourceFile& f, std::span<const ErrorBlock> blocks) {
+  std::vector<ListedBlock> list;
+  for (const ErrorBlock& b : blocks) {
+    if (!b.isClosed()) continue;
+    ListedBlock p;
+    p.offset = b.offset;
+    p.declSize = static_cast<std::int32_t>(b.declaredSize);
+    p.mark = BlockMark::listed;
+    p.realSize = b.actualSize;
+    MeasureLongestRepeat(f, p.offset, p.realSize, p);
+    list.push_back(p);
+  }
+  return list;
 }
 
 }  // namespace corvel

@@ -1,50 +1,53 @@
-// Damaged stretches found by the scan and the error grid that lists them.
+// Damaged stretches: as the scan finds them, and as the error list lists
+// them for the repairs, measured for their longest run of one byte.
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "app/localization.hpp"
+#include "asf/source_file.hpp"
 
 namespace corvel {
 
-struct TErrBlock {
+struct ErrorBlock {
   std::uint32_t packet = 0;  // packets recognised before the stretch
   std::string id;            // empty when made by the scan
   std::uint64_t offset = 0;  // where the stretch begins
   std::uint32_t declaredSize = 0;
   std::uint64_t actualSize = 0;  // from offset to the next packet start, once closed
-  char closed = ' ';             // '*' once the actual size is set
-  bool isClosed() const { return closed == '*'; }
+  bool closed = false;           // the actual size is known
+  bool isClosed() const { return closed; }
 };
 
-// The grid of error rows: 8 columns, row 0 the header. An empty grid has
-// two rows, row 1 blank.
-class ErrorGrid {
- public:
-  using Row = std::array<std::string, 8>;
-
-  ErrorGrid() { reset(Language::rus); }
-  // Header in the given language, one blank data row.
-  void reset(Language lang);
-  // Shows a block in the last row when it is the same block (now closed),
-  // else in a new row; returns the row used.
-  std::size_t ShowErrBlocks(const TErrBlock& b);
-  // Removes the last row when it holds an open block (with fewer than 3 rows
-  // the row is cleared instead).
-  void dropOpenRow();
-  // Puts a row into the last row when that is blank, else appends it;
-  // column 0 becomes the row number. Returns the row used.
-  std::size_t addRow(Row row);
-
-  const std::vector<Row>& rows() const { return rows_; }
-  // Data rows that hold something.
-  std::size_t filledRows() const;
-
- private:
-  std::vector<Row> rows_;
+// What the error list holds a block for.
+enum class BlockMark : std::uint8_t {
+  none,        // repaired or cleared: no longer listed
+  listed,      // listed for repair
+  sizesFixed,  // its sizes were accepted as they are
 };
+
+struct ListedBlock {
+  std::uint32_t id = 0;
+  std::uint64_t offset = 0;  // logical offset of the block; 32 bits in the file
+  std::int32_t declSize = 0;
+  BlockMark mark = BlockMark::none;
+  std::uint64_t realSize = 0;  // 32 bits in the file
+  std::uint8_t repByte = 0;
+  std::uint32_t repLen = 0;
+  std::uint32_t repOffset = 0;
+  std::int64_t delta() const { return static_cast<std::int64_t>(realSize) - declSize; }
+  bool listed() const { return mark == BlockMark::listed; }
+  bool operator==(const ListedBlock&) const = default;
+};
+
+// Clears the measured fields of a record; it is no longer listed.
+void Unlist(ListedBlock& p);
+// Measures the longest run of one byte value in `size` logical bytes at
+// `offset`, from byte 8 on. False when the bytes cannot be read.
+bool MeasureLongestRepeat(SourceFile& f, std::uint64_t offset, std::uint64_t size, ListedBlock& p);
+// The closed blocks as error list records, each measured.
+std::vector<ListedBlock> ListClosedBlocks(SourceFile& f, std::span<const ErrorBlock> blocks);
 
 }  // namespace corvel

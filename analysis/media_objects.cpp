@@ -2,7 +2,7 @@
 
 #include "asf/catalogue.hpp"
 #include "asf/source_file.hpp"
-#include "join/locators.hpp"
+#include "asf/locators.hpp"
 
 namespace corvel {
 
@@ -40,8 +40,8 @@ void PayloadWalker::loadPayload(std::int32_t index) {
 }
 
 bool PayloadWalker::getFirstPayload() {
-  iterDAOOffset = findDAOoffset(f_);
-  iterPacketSize = getDataPacketSize(f_);
+  iterDAOOffset = FindDataObject(f_);
+  iterPacketSize = ReadPacketSize(f_);
   if (iterDAOOffset < 0) return false;
   return readPacket(static_cast<std::uint64_t>(iterDAOOffset) + 50);
 }
@@ -62,14 +62,14 @@ TPayload cur(const TAsfDataPacket& p, std::int32_t curPayload) {
 }
 }  // namespace
 
-std::uint32_t getMOsize(const TAsfDataPacket& p, std::int32_t curPayload) { return cur(p, curPayload).mediaObjectSize; }
-std::uint8_t getSN(const TAsfDataPacket& p, std::int32_t curPayload) { return cur(p, curPayload).streamNumber; }
-std::uint8_t getMN(const TAsfDataPacket& p, std::int32_t curPayload) {
+std::uint32_t PayloadObjectSize(const TAsfDataPacket& p, std::int32_t curPayload) { return cur(p, curPayload).mediaObjectSize; }
+std::uint8_t PayloadStream(const TAsfDataPacket& p, std::int32_t curPayload) { return cur(p, curPayload).streamNumber; }
+std::uint8_t PayloadObjectNumber(const TAsfDataPacket& p, std::int32_t curPayload) {
   return static_cast<std::uint8_t>(cur(p, curPayload).mediaObjectNumber);
 }
-void fillSM(const TAsfDataPacket& p, std::int32_t curPayload, std::uint8_t& sn, std::uint8_t& mn) {
-  sn = getSN(p, curPayload);
-  mn = getMN(p, curPayload);
+void PayloadStreamAndObject(const TAsfDataPacket& p, std::int32_t curPayload, std::uint8_t& sn, std::uint8_t& mn) {
+  sn = PayloadStream(p, curPayload);
+  mn = PayloadObjectNumber(p, curPayload);
 }
 
 void MediaObjectIterator::begin() {
@@ -94,12 +94,12 @@ bool MediaObjectIterator::assemble(std::uint8_t s, std::uint8_t m, std::uint32_t
 }
 
 bool MediaObjectIterator::getFirstMediaObject() {
-  moAudio = getStreamNumber(f_, guid::AudioMedia);
-  moVideo = getStreamNumber(f_, guid::VideoMedia);
+  moAudio = ReadStreamNumber(f_, guid::AudioMedia);
+  moVideo = ReadStreamNumber(f_, guid::VideoMedia);
   if (!w_.getFirstPayload()) return false;
   moPacketPos = audioStartPos = videoStartPos = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
   lastAudioMO = lastVideoMO = 0;
-  audioSeen = videoSeen = 'x';
+  audioSeen = videoSeen = false;
   std::uint8_t s, m;
   current(s, m);
   moStream = s;
@@ -108,15 +108,15 @@ bool MediaObjectIterator::getFirstMediaObject() {
   moTime = cur(w_.curPacket, w_.curPayload).presentationTime;
   if (s == moVideo) {
     lastVideoMO = m;
-    videoSeen = 'v';
+    videoSeen = true;
   }
   if (s == moAudio) {
     lastAudioMO = m;
-    audioSeen = 'a';
+    audioSeen = true;
   }
   moSelect = s;
   begin();
-  return assemble(s, m, getMOsize(w_.curPacket, w_.curPayload), true);
+  return assemble(s, m, PayloadObjectSize(w_.curPacket, w_.curPayload), true);
 }
 
 bool MediaObjectIterator::getNextMediaObject() {
@@ -137,26 +137,26 @@ bool MediaObjectIterator::getNextMediaObject() {
     current(s2, m2);
     if (s2 == s && m2 != m) break;
     if (s2 == s) continue;
-    if (s2 == moVideo && (videoSeen == 'x' || m2 != lastVideoMO)) break;
-    if (s2 == moAudio && (audioSeen == 'x' || m2 != lastAudioMO)) break;
+    if (s2 == moVideo && (!videoSeen || m2 != lastVideoMO)) break;
+    if (s2 == moAudio && (!audioSeen || m2 != lastAudioMO)) break;
   }
   moSelect = s2;
   const auto at = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
   if (s2 == moVideo) {
     videoStartPos = at;
     lastVideoMO = m2;
-    videoSeen = 'v';
+    videoSeen = true;
   } else {
     audioStartPos = at;
     lastAudioMO = m2;
-    audioSeen = 'a';
+    audioSeen = true;
   }
   moStream = s2;
   moNumber = m2;
   moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
   moTime = cur(w_.curPacket, w_.curPayload).presentationTime;
   begin();
-  return assemble(s2, m2, getMOsize(w_.curPacket, w_.curPayload), false);
+  return assemble(s2, m2, PayloadObjectSize(w_.curPacket, w_.curPayload), false);
 }
 
 }  // namespace corvel

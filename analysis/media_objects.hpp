@@ -40,10 +40,10 @@ class PayloadWalker {
 };
 
 // Of the current payload of a packet.
-std::uint32_t getMOsize(const TAsfDataPacket& p, std::int32_t curPayload);
-void fillSM(const TAsfDataPacket& p, std::int32_t curPayload, std::uint8_t& sn, std::uint8_t& mn);
-std::uint8_t getSN(const TAsfDataPacket& p, std::int32_t curPayload);
-std::uint8_t getMN(const TAsfDataPacket& p, std::int32_t curPayload);
+std::uint32_t PayloadObjectSize(const TAsfDataPacket& p, std::int32_t curPayload);
+void PayloadStreamAndObject(const TAsfDataPacket& p, std::int32_t curPayload, std::uint8_t& sn, std::uint8_t& mn);
+std::uint8_t PayloadStream(const TAsfDataPacket& p, std::int32_t curPayload);
+std::uint8_t PayloadObjectNumber(const TAsfDataPacket& p, std::int32_t curPayload);
 
 class MediaObjectIterator {
  public:
@@ -66,7 +66,7 @@ class MediaObjectIterator {
   std::uint8_t moSelect = 0;
   std::uint8_t moAudio = 0, moVideo = 0;
   std::uint8_t lastAudioMO = 0, lastVideoMO = 0;
-  char audioSeen = 'x', videoSeen = 'x';
+  bool audioSeen = false, videoSeen = false;  // a media object of the stream was returned
   std::uint64_t audioStartPos = 0, videoStartPos = 0;
   std::uint64_t moPacketPos = 0;
 
@@ -75,7 +75,7 @@ class MediaObjectIterator {
  private:
   // Appends payloads of (s, m) until moBuf reaches `size` (exactly, when `exact`).
   bool assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact);
-  void current(std::uint8_t& s, std::uint8_t& m) const { fillSM(w_.curPacket, w_.curPayload, s, m); }
+  void current(std::uint8_t& s, std::uint8_t& m) const { PayloadStreamAndObject(w_.curPacket, w_.curPayload, s, m); }
   // Starts a media object with the current payload's data.
   void begin();
   Bytes& target() { return sink_ ? *sink_ : moBuf; }

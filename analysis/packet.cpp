@@ -10,21 +10,21 @@ namespace {
 class Cursor {
  public:
   Cursor(ByteView buf, std::uint64_t pos) : buf_(buf), pos_(pos) {}
-  std::uint32_t field(char letter) {
-    const int n = LenTypeSize(letter);
+  std::uint32_t field(LengthType letter) {
+    const int n = LengthTypeSize(letter);
     if (n == 0) return 0;
     if (pos_ + static_cast<std::uint64_t>(n) > buf_.size()) {
       ok_ = false;
       pos_ += static_cast<std::uint64_t>(n);
       return 0;
     }
-    const std::uint32_t v = getValue(letter, buf_, pos_);
+    const std::uint32_t v = ReadLengthField(letter, buf_, pos_);
     pos_ += static_cast<std::uint64_t>(n);
     return v;
   }
-  std::uint8_t u8() { return static_cast<std::uint8_t>(field('b')); }
-  std::uint16_t u16() { return static_cast<std::uint16_t>(field('w')); }
-  std::uint32_t u32() { return field('d'); }
+  std::uint8_t u8() { return static_cast<std::uint8_t>(field(LengthType::byte)); }
+  std::uint16_t u16() { return static_cast<std::uint16_t>(field(LengthType::word)); }
+  std::uint32_t u32() { return field(LengthType::dword); }
   void skip(std::uint64_t n) { pos_ += n; }
   std::uint64_t pos() const { return pos_; }
   bool ok() const { return ok_; }
@@ -53,29 +53,29 @@ void readPayloadHeader(Cursor& c, ByteView buf, const TAsfDataPacket& p, TPayloa
 }
 
 std::uint32_t propertyBytes(const TAsfDataPacket& p) {
-  return static_cast<std::uint32_t>(1 + LenTypeSize(p.mediaObjectNumberLengthType) +
-                                    LenTypeSize(p.offsetIntoMediaObjectLengthType) +
-                                    LenTypeSize(p.replicatedDataLengthType));
+  return static_cast<std::uint32_t>(1 + LengthTypeSize(p.mediaObjectNumberLengthType) +
+                                    LengthTypeSize(p.offsetIntoMediaObjectLengthType) +
+                                    LengthTypeSize(p.replicatedDataLengthType));
 }
 
 }  // namespace
 
-std::uint32_t getValue(char letter, ByteView buf, std::uint64_t offset) {
+std::uint32_t ReadLengthField(LengthType letter, ByteView buf, std::uint64_t offset) {
   switch (letter) {
-    case 'b': return ByteOr0(buf, offset);
-    case 'w': return WordOr0(buf, offset);
-    case 'd': return DWordOr0(buf, offset);
+    case LengthType::byte: return ByteOr0(buf, offset);
+    case LengthType::word: return WordOr0(buf, offset);
+    case LengthType::dword: return DWordOr0(buf, offset);
     default: return 0;
   }
 }
 
-void setValue(std::uint32_t value, char letter, std::uint64_t offset, std::span<std::uint8_t> buf) {
+void WriteLengthField(std::uint32_t value, LengthType letter, std::uint64_t offset, std::span<std::uint8_t> buf) {
   switch (letter) {
-    case 'b':
+    case LengthType::byte:
       if (offset < buf.size()) buf[offset] = static_cast<std::uint8_t>(value);
       break;
-    case 'w': PutWord(static_cast<std::uint16_t>(value), buf, offset); break;
-    case 'd': PutDWord(value, buf, offset); break;
+    case LengthType::word: PutWord(static_cast<std::uint16_t>(value), buf, offset); break;
+    case LengthType::dword: PutDWord(value, buf, offset); break;
     default: break;
   }
 }
@@ -103,21 +103,21 @@ int fillPPI(ByteView buf, TAsfDataPacket& p) {
   p.ppiPresent = 1;
   const std::uint8_t l = p.lengthTypeFlags, f = p.propertyFlags;
   p.multiplePayloads = l & 1;
-  p.kind = p.multiplePayloads ? 'm' : 's';
-  p.sequenceType = LenTypeChar((l >> 1) & 3);
-  p.paddingLengthType = LenTypeChar((l >> 3) & 3);
-  p.packetLengthType = LenTypeChar((l >> 5) & 3);
-  p.replicatedDataLengthType = LenTypeChar(f & 3);
-  p.offsetIntoMediaObjectLengthType = LenTypeChar((f >> 2) & 3);
-  p.mediaObjectNumberLengthType = LenTypeChar((f >> 4) & 3);
-  p.streamNumberLengthType = LenTypeChar((f >> 6) & 3);
+  p.kind = p.multiplePayloads ? PacketKind::multiple : PacketKind::single;
+  p.sequenceType = LengthTypeOf((l >> 1) & 3);
+  p.paddingLengthType = LengthTypeOf((l >> 3) & 3);
+  p.packetLengthType = LengthTypeOf((l >> 5) & 3);
+  p.replicatedDataLengthType = LengthTypeOf(f & 3);
+  p.offsetIntoMediaObjectLengthType = LengthTypeOf((f >> 2) & 3);
+  p.mediaObjectNumberLengthType = LengthTypeOf((f >> 4) & 3);
+  p.streamNumberLengthType = LengthTypeOf((f >> 6) & 3);
   p.packetLengthField = c.field(p.packetLengthType);
   p.sequence = c.field(p.sequenceType);
   p.paddingLength = c.field(p.paddingLengthType);
   p.sendTime = c.u32();
   p.duration = c.u16();
-  p.ppiSize = static_cast<std::uint32_t>(2 + LenTypeSize(p.packetLengthType) + LenTypeSize(p.sequenceType) +
-                                         LenTypeSize(p.paddingLengthType) + 6);
+  p.ppiSize = static_cast<std::uint32_t>(2 + LengthTypeSize(p.packetLengthType) + LengthTypeSize(p.sequenceType) +
+                                         LengthTypeSize(p.paddingLengthType) + 6);
   p.payloadStart = p.ecd.size + p.ppiSize;
   return c.ok() ? 0 : -1;
 }
@@ -143,14 +143,14 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
     p.singleTotalLength = static_cast<std::uint32_t>(total);
     p.firstKeyFrame = one.keyFrame;
     p.firstStream = one.streamNumber;
-    p.compression = one.replicatedDataLength == 1 ? 'c' : 'u';
+    p.compressed = one.replicatedDataLength == 1;
     p.mp.payloads.clear();
     return 0;
   }
   TMultiplePayload& m = p.mp;
   m.payloadFlags = c.u8();
   m.numberOfPayloads = m.payloadFlags & 0x3F;
-  m.payloadLengthType = LenTypeChar(m.payloadFlags >> 6);
+  m.payloadLengthType = LengthTypeOf(m.payloadFlags >> 6);
   if (m.numberOfPayloads == 0) return -1;
   m.payloads.resize(m.numberOfPayloads);
   std::uint64_t at = s + 1;
@@ -159,7 +159,7 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
     readPayloadHeader(pc, buf, p, pl);
     pl.payloadDataLength = pc.field(m.payloadLengthType);
     if (!pc.ok()) return -1;
-    pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LenTypeSize(m.payloadLengthType));
+    pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LengthTypeSize(m.payloadLengthType));
     const std::uint64_t total = std::uint64_t{pl.headerLength} + pl.payloadDataLength;
     if (total > buf.size()) return -1;
     pl.totalLength = static_cast<std::uint32_t>(total);
@@ -167,7 +167,7 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
   }
   p.firstKeyFrame = m.payloads[0].keyFrame;
   p.firstStream = m.payloads[0].streamNumber;
-  p.compression = m.payloads[0].replicatedDataLength == 1 ? 'c' : 'u';
+  p.compressed = m.payloads[0].replicatedDataLength == 1;
   return 0;
 }
 
@@ -201,7 +201,7 @@ std::pair<std::uint32_t, std::uint32_t> TAsfDataPacket::payloadData(std::size_t 
   return {static_cast<std::uint32_t>(at + mp.payloads[i].headerLength), mp.payloads[i].payloadDataLength};
 }
 
-std::uint32_t minPTime(const TAsfDataPacket& p) {
+std::uint32_t MinPresentationTime(const TAsfDataPacket& p) {
   if (!p.isMultiple()) return p.singlePresentationTime;
   std::uint32_t m = UINT32_MAX;
   for (const TPayload& pl : p.mp.payloads) m = std::min(m, pl.presentationTime);
@@ -217,6 +217,34 @@ std::uint64_t multiplePayloadFact(const TAsfDataPacket& p) {
 bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize) {
   if (p.isMultiple()) return multiplePayloadFact(p) == packetSize;
   return true;  // the parse already checked that the single payload's header fits
+}
+
+std::uint64_t TAsfDataPacket::payloadHeader(std::size_t i) const {
+  if (!isMultiple()) return payloadStart;
+  std::uint64_t at = payloadStart + 1u;
+  for (std::size_t k = 0; k < i && k < mp.payloads.size(); ++k) at += mp.payloads[k].totalLength;
+  return at;
+}
+
+void WriteMediaObjectNumber(const TAsfDataPacket& p, std::size_t i, std::uint32_t number, std::span<std::uint8_t> bytes) {
+  WriteLengthField(number, p.mediaObjectNumberLengthType, p.payloadHeader(i) + 1, bytes);
+}
+
+void WritePresentationTime(const TAsfDataPacket& p, std::size_t i, std::uint32_t time, std::span<std::uint8_t> bytes) {
+  // Compressed payloads carry no presentation time field.
+  if (p.payload(i).replicatedDataLength < 8) return;
+  PutDWord(time, bytes, p.payloadHeader(i) + propertyBytes(p) + 4);
+}
+
+bool MinStreamTime(const TAsfDataPacket& p, std::uint8_t stream, std::uint32_t& pt) {
+  bool found = false;
+  for (std::size_t k = 0; k < p.payloadCount(); ++k) {
+    const TPayload pl = p.payload(k);
+    if (pl.streamNumber != stream) continue;
+    if (!found || pl.presentationTime < pt) pt = pl.presentationTime;
+    found = true;
+  }
+  return found;
 }
 
 }  // namespace corvel

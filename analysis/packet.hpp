@@ -37,9 +37,11 @@ struct TPayload {
 struct TMultiplePayload {
   std::uint8_t payloadFlags = 0;
   std::uint8_t numberOfPayloads = 0;
-  char payloadLengthType = 'x';
+  LengthType payloadLengthType = LengthType::none;
   std::vector<TPayload> payloads;
 };
+
+enum class PacketKind : std::uint8_t { single, multiple };
 
 struct TAsfDataPacket {
   std::int64_t fileOffset = 0;
@@ -50,13 +52,13 @@ struct TAsfDataPacket {
   std::uint8_t lengthTypeFlags = 0;
   std::uint8_t propertyFlags = 0;
   std::uint8_t multiplePayloads = 0;
-  char packetLengthType = 'x';
-  char sequenceType = 'x';
-  char paddingLengthType = 'x';
-  char replicatedDataLengthType = 'x';
-  char offsetIntoMediaObjectLengthType = 'x';
-  char mediaObjectNumberLengthType = 'x';
-  char streamNumberLengthType = 'x';
+  LengthType packetLengthType = LengthType::none;
+  LengthType sequenceType = LengthType::none;
+  LengthType paddingLengthType = LengthType::none;
+  LengthType replicatedDataLengthType = LengthType::none;
+  LengthType offsetIntoMediaObjectLengthType = LengthType::none;
+  LengthType mediaObjectNumberLengthType = LengthType::none;
+  LengthType streamNumberLengthType = LengthType::none;
   std::uint32_t packetLengthField = 0;
   std::uint32_t sequence = 0;
   std::uint32_t paddingLength = 0;
@@ -65,8 +67,8 @@ struct TAsfDataPacket {
   std::uint32_t payloadStart = 0;
   std::uint8_t firstKeyFrame = 0;
   std::uint8_t firstStream = 0;
-  char kind = 's';         // 's' single payload, 'm' multiple payloads
-  char compression = 'u';  // 'c' when the first payload is compressed
+  PacketKind kind = PacketKind::single;
+  bool compressed = false;  // the first payload is compressed
   // Single payload only.
   std::uint32_t singleTotalLength = 0;
   std::uint32_t singleHeaderLength = 0;
@@ -80,13 +82,15 @@ struct TAsfDataPacket {
   // Multiple payloads only.
   TMultiplePayload mp;
 
-  bool isMultiple() const { return kind == 'm'; }
+  bool isMultiple() const { return kind == PacketKind::multiple; }
   // Number of payloads (1 for a single-payload packet).
   std::size_t payloadCount() const { return isMultiple() ? mp.payloads.size() : 1; }
   // Payload i as a record; a single payload is returned as payload 0.
   TPayload payload(std::size_t i) const;
   // Where payload i's data lies in the packet: offset and length.
   std::pair<std::uint32_t, std::uint32_t> payloadData(std::size_t i) const;
+  // Where payload i's header (its stream number byte) lies in the packet.
+  std::uint64_t payloadHeader(std::size_t i) const;
 };
 
 // Decoding steps. fillPPI and ParseDataPacket must run after fillECD on the
@@ -98,12 +102,21 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p);
 // All three in order.
 int ParsePacket(ByteView buf, TAsfDataPacket& p);
 
-// A field of the given length-type letter; 0 for "x" or outside the buffer.
-std::uint32_t getValue(char letter, ByteView buf, std::uint64_t offset);
-void setValue(std::uint32_t value, char letter, std::uint64_t offset, std::span<std::uint8_t> buf);
+// A field of the given length type; 0 for none or outside the buffer.
+std::uint32_t ReadLengthField(LengthType letter, ByteView buf, std::uint64_t offset);
+void WriteLengthField(std::uint32_t value, LengthType letter, std::uint64_t offset, std::span<std::uint8_t> buf);
 
+// Writes payload i's media object number into the packet's bytes at the
+// width of the packet's number field (nothing when it has none).
+void WriteMediaObjectNumber(const TAsfDataPacket& p, std::size_t i, std::uint32_t number, std::span<std::uint8_t> bytes);
+// Writes payload i's presentation time, where its replicated data carries one.
+void WritePresentationTime(const TAsfDataPacket& p, std::size_t i, std::uint32_t time, std::span<std::uint8_t> bytes);
+
+// True when the packet holds a payload of `stream`; `pt` gets the smallest
+// presentation time among them.
+bool MinStreamTime(const TAsfDataPacket& p, std::uint8_t stream, std::uint32_t& pt);
 // The smallest presentation time among a packet's payloads.
-std::uint32_t minPTime(const TAsfDataPacket& p);
+std::uint32_t MinPresentationTime(const TAsfDataPacket& p);
 // The payloads fill the packet exactly: for multiple payloads the sum of
 // their sizes with the headers and padding equals the packet size, for a
 // single payload its header fits in what the packet holds.

@@ -4,22 +4,44 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "asf/session.hpp"
+#include "analysis/error_blocks.hpp"
+#include "analysis/packet.hpp"
+#include "asf/job.hpp"
+#include "asf/source_file.hpp"
+#include "asf/structure.hpp"
 
 namespace corvel {
 
-// Runs the scan over the open file of the session (the logical file, through
-// its cuts). Log lines, grid rows and progress go through the session.
-// Returns false when the scan could not start.
-bool ScanDataPackets(Session& s);
+struct ScanOptions {
+  bool highPriority = true;  // off: pause 5 ms per step, leaving the machine to others
+  std::string dumpPath;      // a line per packet goes here; empty for none
+  Language dumpLanguage = Language::rus;  // of the findings noted in the dump
+};
 
-// The scan action: reopens the session's file, clears cache and cuts, scans,
-// reports "search finished" or "interrupted by user" and closes the file.
-// False when the file could not be opened or the scan could not start.
-bool ScanAction(Session& s);
+struct ScanData {
+  std::vector<TAsfDataPacket> packets;
+  std::vector<ErrorBlock> blocks;  // as found, the last one open when the scan stopped in it
+  std::vector<ListedBlock> listed;  // the closed blocks, measured: the error list
+  std::uint64_t keyframePackets = 0;
+  bool sourceUnfinished = false;  // the header lacked count, size or durations
+  bool indexAttempted = false;    // there were key frames enough to try
+  bool indexBuilt = false;
+  TAsfSimpleIndexObject index;    // the new index, when built
+};
 
-// The file name part of a path followed by ".dump.txt".
-std::string DumpFileName(const std::string& input);
+// Hears blocks as the scan finds and closes them (for a grid that fills as
+// the scan goes).
+class ScanEvents : public JobEvents {
+ public:
+  virtual void block(const ErrorBlock& /*b*/) {}
+};
+
+// Scans the logical file (through its cuts) of which `fs` is the structure.
+// Failed when the scan cannot start (no Data Object, unusable packet size);
+// stopped on a stop request, with what was found up to there.
+JobResult<ScanData> ScanPackets(SourceFile& file, const FileStructure& fs, const ScanOptions& o, JobContext& ctx,
+                                ScanEvents* events = nullptr);
 
 }  // namespace corvel

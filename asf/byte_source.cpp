@@ -58,9 +58,9 @@ std::int64_t FileSource::copyTo(std::uint64_t offset, std::uint64_t len, int out
 }
 
 std::int64_t MemorySource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
-  if (offset >= data_.size()) return 0;
-  const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), data_.size() - offset));
-  std::memcpy(out.data(), data_.data() + offset, n);
+  if (offset >= data_->size()) return 0;
+  const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), data_->size() - offset));
+  std::memcpy(out.data(), data_->data() + offset, n);
   return static_cast<std::int64_t>(n);
 }
 

@@ -52,12 +52,15 @@ class FileSource final : public ByteSource {
 
 class MemorySource final : public ByteSource {
  public:
-  explicit MemorySource(Bytes data) : data_(std::move(data)) {}
-  std::uint64_t size() const override { return data_.size(); }
+  explicit MemorySource(Bytes data) : data_(std::make_shared<const Bytes>(std::move(data))) {}
+  // Shares bytes that others read too (they are never written).
+  explicit MemorySource(std::shared_ptr<const Bytes> data) : data_(std::move(data)) {}
+  std::uint64_t size() const override { return data_->size(); }
   std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+  const std::shared_ptr<const Bytes>& shared() const { return data_; }
 
  private:
-  Bytes data_;
+  std::shared_ptr<const Bytes> data_;
 };
 
 // Reads exactly n bytes at offset; bytes past the end read as zero.

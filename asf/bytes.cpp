@@ -80,22 +80,14 @@ void PutWord(std::uint16_t v, std::span<std::uint8_t> buf, std::uint64_t offset)
 void PutDWord(std::uint32_t v, std::span<std::uint8_t> buf, std::uint64_t offset) { putLE<std::uint32_t>(v, buf, offset); }
 void PutQWord(std::uint64_t v, std::span<std::uint8_t> buf, std::uint64_t offset) { putLE<std::uint64_t>(v, buf, offset); }
 
-int LenTypeSize(char c) {
-  switch (c) {
-    case 'b': return 1;
-    case 'w': return 2;
-    case 'd': return 4;
-    default: return 0;
+int LengthTypeSize(LengthType t) {
+  switch (t) {
+    case LengthType::byte: return 1;
+    case LengthType::word: return 2;
+    case LengthType::dword: return 4;
+    case LengthType::none: return 0;
   }
-}
-
-char LenTypeChar(unsigned code) {
-  switch (code) {
-    case 1: return 'b';
-    case 2: return 'w';
-    case 3: return 'd';
-    default: return 'x';
-  }
+  return 0;
 }
 
 ByteView SubView(ByteView buf, std::uint64_t offset, std::uint64_t n) {

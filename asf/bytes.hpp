@@ -38,9 +38,10 @@ constexpr unsigned GetBits(std::uint8_t b, unsigned n, unsigned w) {
   return (b >> (n - 1)) & (255u >> (8 - w));
 }
 
-// Length-type letters of the 2-bit length fields of data packets.
-int LenTypeSize(char c);
-char LenTypeChar(unsigned code);
+// The 2-bit length fields of data packets: no field, or a field of 1, 2 or 4 bytes.
+enum class LengthType : std::uint8_t { none = 0, byte = 1, word = 2, dword = 3 };
+int LengthTypeSize(LengthType t);
+constexpr LengthType LengthTypeOf(unsigned code) { return static_cast<LengthType>(code & 3); }
 
 // The bytes [offset, offset + n) of the view, clipped to what it holds.
 ByteView SubView(ByteView buf, std::uint64_t offset, std::uint64_t n);

@@ -61,10 +61,10 @@ inline constexpr std::array<CatalogueEntry, 7> StreamTypeTable{{
     {"ASF_Binary_Media", "3AFB65E2-47EF-40F2-AC2C-70A90D71D343"},
 }};
 
-bool isBlockID(std::string_view id);
-std::string GetBlockNaim(std::string_view id);
+bool IsKnownObject(std::string_view id);
+std::string ObjectName(std::string_view id);
 // The catalogue's name, or the GUID text itself for an unknown object.
-std::string BlockDisplayName(std::string_view id);
-std::string GetStreamName(std::string_view id);
+std::string ObjectDisplayName(std::string_view id);
+std::string StreamTypeName(std::string_view id);
 
 }  // namespace corvel

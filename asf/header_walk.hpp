@@ -1,26 +1,27 @@
-// Opening a file: the walk over its objects into the block list, and the
-// dispatch of each known block to its reader and presenter.
+// Opening a file: the walk over its objects into the object list, and the
+// dispatch of each known object to its reader and presenter.
 #pragma once
 
-#include <string>
+#include <cstdint>
 
-#include "asf/session.hpp"
+#include "asf/job.hpp"
+#include "asf/source_file.hpp"
+#include "asf/structure.hpp"
 
 namespace corvel {
 
 // Largest object the readers take into memory.
 inline constexpr std::int64_t kMaxParsedBlock = 256ll << 20;
 
-// Walks the open file. 0 when it starts with a Header Object, -1 otherwise.
-int ReadStruct(Session& s);
-// Parses every block of the block list into the header records and the tree.
-void lista2struct(Session& s);
-// Opens the session's file again for an operation that reads it; on failure
-// the status says "file open error" and the result is false.
-bool ReopenSource(Session& s);
+struct WalkOptions {
+  bool listUnknownObjects = false;  // step over objects the catalogue does not name
+  bool showIndexEntries = false;    // list the Simple Index entries in the tree
+};
 
-// The open action: opens the file, walks it, parses the header and closes the
-// file again. False when the file could not be opened or is not ASF.
-bool OpenAction(Session& s, const std::string& path);
+// Walks the open file from its Header Object into `fs` (objects, tree and
+// records). False when the file does not start with a Header Object.
+bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobContext& ctx);
+// Parses every object of the object list into the records and the tree.
+void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobContext& ctx);
 
 }  // namespace corvel

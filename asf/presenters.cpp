@@ -70,19 +70,19 @@ std::string AudioCodecName(std::uint16_t tag) {
   }
 }
 
-void Blocks2TV(Session& s) {
-  s.tree.clear();
-  for (std::size_t i = 0; i < s.lista.size(); ++i) {
-    TListaItem& b = s.lista[i];
-    const std::string text = "'" + BlockDisplayName(b.id) + "' (" + dec(b.size) + ")";
+void AddObjectNodes(FileStructure& fs) {
+  fs.tree.clear();
+  for (std::size_t i = 0; i < fs.objects.size(); ++i) {
+    ObjectEntry& b = fs.objects[i];
+    const std::string text = "'" + ObjectDisplayName(b.guid) + "' (" + dec(b.size) + ")";
     int parent = StructureTree::kRoot;
-    if (b.parent >= 0 && static_cast<std::size_t>(b.parent) < i) parent = s.lista[static_cast<std::size_t>(b.parent)].node;
-    b.node = s.tree.add(parent, text);
-    s.tree.node(b.node).lista = static_cast<int>(i);
+    if (b.parent >= 0 && static_cast<std::size_t>(b.parent) < i) parent = fs.objects[static_cast<std::size_t>(b.parent)].node;
+    b.node = fs.tree.add(parent, text);
+    fs.tree.node(b.node).object = static_cast<int>(i);
   }
 }
 
-void hdr2TV(StructureTree& t, int node, const TAsfHeaderObject& r) {
+void ShowHeaderObject(StructureTree& t, int node, const TAsfHeaderObject& r) {
   if (node < 0) return;
   const std::string lines[] = {"ObjectID = " + r.ObjectID, "ObjectSize = " + dec(r.ObjectSize),
                                "NumberOfHeaderObjects = " + dec(r.NumberOfHeaderObjects),
@@ -90,7 +90,7 @@ void hdr2TV(StructureTree& t, int node, const TAsfHeaderObject& r) {
   for (std::size_t i = 0; i < 5; ++i) t.insert(node, i, lines[i]);
 }
 
-void fpo2TV(StructureTree& t, int node, const TAsfFilePropertiesObject& r) {
+void ShowFileProperties(StructureTree& t, int node, const TAsfFilePropertiesObject& r) {
   if (node < 0) return;
   char secs[64];
   std::snprintf(secs, sizeof secs, "%.7g", static_cast<double>(r.PlayDuration) / 10000000.0);
@@ -112,7 +112,7 @@ void fpo2TV(StructureTree& t, int node, const TAsfFilePropertiesObject& r) {
     t.add(node, line);
 }
 
-void heo2TV(StructureTree& t, int node, const TAsfHeaderExtensionObject& r) {
+void ShowHeaderExtension(StructureTree& t, int node, const TAsfHeaderExtensionObject& r) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
@@ -122,12 +122,12 @@ void heo2TV(StructureTree& t, int node, const TAsfHeaderExtensionObject& r) {
   t.add(node, BytesLine("HeaderExtensionData = ", r.HeaderExtensionData));
 }
 
-void spo2TV(StructureTree& t, int node, const HeaderRecords& recs, std::size_t index) {
+void ShowStreamProperties(StructureTree& t, int node, const HeaderRecords& recs, std::size_t index) {
   if (node < 0 || index >= recs.ASFSPO.size()) return;
   const TAsfStreamPropertiesObject& r = recs.ASFSPO[index];
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
-  t.add(node, "StreamType = " + r.StreamType + " (" + GetStreamName(r.StreamType) + ")");
+  t.add(node, "StreamType = " + r.StreamType + " (" + StreamTypeName(r.StreamType) + ")");
   t.add(node, "ErrorCorrectionType = " + r.ErrorCorrectionType);
   t.add(node, "TimeOffset = " + dec(r.TimeOffset));
   t.add(node, "TypeSpecificDataLength = " + dec(r.TypeSpecificDataLength));
@@ -172,7 +172,7 @@ void spo2TV(StructureTree& t, int node, const HeaderRecords& recs, std::size_t i
   t.add(node, BytesLine("ErrorCorrectionData = ", r.ErrorCorrectionData));
 }
 
-void clo2TV(StructureTree& t, int node, const TAsfCodecListObject& r) {
+void ShowCodecList(StructureTree& t, int node, const TAsfCodecListObject& r) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
@@ -194,7 +194,7 @@ void clo2TV(StructureTree& t, int node, const TAsfCodecListObject& r) {
   }
 }
 
-void sbo2TV(StructureTree& t, int node, const TStreamBitratePropertiesObject& r) {
+void ShowStreamBitrates(StructureTree& t, int node, const TStreamBitratePropertiesObject& r) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
@@ -206,7 +206,7 @@ void sbo2TV(StructureTree& t, int node, const TStreamBitratePropertiesObject& r)
   }
 }
 
-void cdo2TV(StructureTree& t, int node, const TAsfContentDescriptionObject& r) {
+void ShowContentDescription(StructureTree& t, int node, const TAsfContentDescriptionObject& r) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
@@ -222,7 +222,7 @@ void cdo2TV(StructureTree& t, int node, const TAsfContentDescriptionObject& r) {
   t.add(node, "Rating = " + u8(r.Rating));
 }
 
-void ecd2TV(StructureTree& t, int node, const TAsfExtendedContentDescriptionObject& r) {
+void ShowExtendedContentDescription(StructureTree& t, int node, const TAsfExtendedContentDescriptionObject& r) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
@@ -238,7 +238,7 @@ void ecd2TV(StructureTree& t, int node, const TAsfExtendedContentDescriptionObje
   }
 }
 
-void mao2TV(StructureTree& t, int node, const TAsfMarkerObject& r) {
+void ShowMarkers(StructureTree& t, int node, const TAsfMarkerObject& r) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
@@ -260,7 +260,7 @@ void mao2TV(StructureTree& t, int node, const TAsfMarkerObject& r) {
   }
 }
 
-void meo2TV(StructureTree& t, int node, const TAsfBitrateMutualExclusionObject& r) {
+void ShowMutualExclusion(StructureTree& t, int node, const TAsfBitrateMutualExclusionObject& r) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
@@ -271,7 +271,7 @@ void meo2TV(StructureTree& t, int node, const TAsfBitrateMutualExclusionObject& 
   t.add(node, "StreamNumbers = " + nums);
 }
 
-void cbo2TV(StructureTree& t, int node, const TAsfContentBrandingObject& r) {
+void ShowContentBranding(StructureTree& t, int node, const TAsfContentBrandingObject& r) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
@@ -282,7 +282,7 @@ void cbo2TV(StructureTree& t, int node, const TAsfContentBrandingObject& r) {
   t.add(node, "BannerImageURL = " + BytesToStr(r.BannerImageURL, 0, r.BannerImageURL.size()));
 }
 
-void dao2TV(StructureTree& t, int node, const TAsfDataObject& r) {
+void ShowDataObject(StructureTree& t, int node, const TAsfDataObject& r) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));
@@ -292,7 +292,7 @@ void dao2TV(StructureTree& t, int node, const TAsfDataObject& r) {
   t.add(node, "DataPackets = /stream found/");
 }
 
-void sio2TV(StructureTree& t, int node, const TAsfSimpleIndexObject& r, bool showEntries) {
+void ShowSimpleIndex(StructureTree& t, int node, const TAsfSimpleIndexObject& r, bool showEntries) {
   if (node < 0) return;
   t.add(node, "ObjectID = " + r.ObjectID);
   t.add(node, "ObjectSize = " + dec(r.ObjectSize));

@@ -5,27 +5,27 @@
 #include <string>
 
 #include "asf/records.hpp"
-#include "asf/session.hpp"
+#include "asf/structure.hpp"
 #include "asf/tree.hpp"
 
 namespace corvel {
 
-// One node per block of the block list; links each block to its node.
-void Blocks2TV(Session& s);
+// One node per object of the object list; links each object to its node.
+void AddObjectNodes(FileStructure& fs);
 
-void hdr2TV(StructureTree& t, int node, const TAsfHeaderObject& r);
-void fpo2TV(StructureTree& t, int node, const TAsfFilePropertiesObject& r);
-void heo2TV(StructureTree& t, int node, const TAsfHeaderExtensionObject& r);
-void spo2TV(StructureTree& t, int node, const HeaderRecords& recs, std::size_t index);
-void clo2TV(StructureTree& t, int node, const TAsfCodecListObject& r);
-void sbo2TV(StructureTree& t, int node, const TStreamBitratePropertiesObject& r);
-void cdo2TV(StructureTree& t, int node, const TAsfContentDescriptionObject& r);
-void ecd2TV(StructureTree& t, int node, const TAsfExtendedContentDescriptionObject& r);
-void mao2TV(StructureTree& t, int node, const TAsfMarkerObject& r);
-void meo2TV(StructureTree& t, int node, const TAsfBitrateMutualExclusionObject& r);
-void cbo2TV(StructureTree& t, int node, const TAsfContentBrandingObject& r);
-void dao2TV(StructureTree& t, int node, const TAsfDataObject& r);
-void sio2TV(StructureTree& t, int node, const TAsfSimpleIndexObject& r, bool showEntries);
+void ShowHeaderObject(StructureTree& t, int node, const TAsfHeaderObject& r);
+void ShowFileProperties(StructureTree& t, int node, const TAsfFilePropertiesObject& r);
+void ShowHeaderExtension(StructureTree& t, int node, const TAsfHeaderExtensionObject& r);
+void ShowStreamProperties(StructureTree& t, int node, const HeaderRecords& recs, std::size_t index);
+void ShowCodecList(StructureTree& t, int node, const TAsfCodecListObject& r);
+void ShowStreamBitrates(StructureTree& t, int node, const TStreamBitratePropertiesObject& r);
+void ShowContentDescription(StructureTree& t, int node, const TAsfContentDescriptionObject& r);
+void ShowExtendedContentDescription(StructureTree& t, int node, const TAsfExtendedContentDescriptionObject& r);
+void ShowMarkers(StructureTree& t, int node, const TAsfMarkerObject& r);
+void ShowMutualExclusion(StructureTree& t, int node, const TAsfBitrateMutualExclusionObject& r);
+void ShowContentBranding(StructureTree& t, int node, const TAsfContentBrandingObject& r);
+void ShowDataObject(StructureTree& t, int node, const TAsfDataObject& r);
+void ShowSimpleIndex(StructureTree& t, int node, const TAsfSimpleIndexObject& r, bool showEntries);
 
 // "dd.mm.yyyy hh:mm:ss" of a file time (100-ns units since 1 January 1601).
 std::string FileTimeToText(std::int64_t filetime);

@@ -56,6 +56,21 @@ bool SourceFile::OpenSrcFile(const std::string& path) {
   return true;
 }
 
+std::unique_ptr<ByteSource> SourceRef::open(std::string& error) const {
+  if (memory) return std::make_unique<MemorySource>(memory);
+  return FileSource::open(path, &error);
+}
+
+bool SourceFile::Open(const SourceRef& ref, const CutList& cutList) {
+  Close();
+  auto src = ref.open(lastError);
+  if (!src) return false;
+  OpenSource(std::move(src));
+  CacheReset();
+  cuts = cutList;
+  return true;
+}
+
 void SourceFile::OpenSource(std::unique_ptr<ByteSource> src) {
   src_ = std::move(src);
   fsize = static_cast<std::int64_t>(src_->size());
@@ -84,32 +99,20 @@ bool SourceFile::refill(std::uint64_t offset) {
     cacheCap_ = std::min<std::uint64_t>(CacheSize, std::max(want, logical));
     cacheBuf_ = std::make_unique_for_overwrite<std::uint8_t[]>(cacheCap_);
   }
-  std::uint64_t phys = cuts.LogicalToPhysical(offset);
-  const auto& r = cuts.ranges();
-  auto next = std::lower_bound(r.begin(), r.end(), phys,
-                               [](const TCutRange& c, std::uint64_t p) { return c.offset < p; });
   std::uint64_t filled = 0;
-  while (filled < want) {
-    std::uint64_t n = want - filled;
-    if (next != r.end() && next->offset < phys + n) n = next->offset - phys;
-    if (n > 0) {
-      const std::int64_t got = src_->readAt(phys, std::span(cacheBuf_.get() + filled, n));
-      if (got < 0) {
-        CacheInvalidate();
-        return false;
-      }
-      if (static_cast<std::uint64_t>(got) < n) {  // the file shrank under us
-        filled += static_cast<std::uint64_t>(got);
-        break;
-      }
-      filled += n;
+  bool failed = false;
+  cuts.forEachPiece(offset, want, [&](std::uint64_t phys, std::uint64_t n) {
+    const std::int64_t got = src_->readAt(phys, std::span(cacheBuf_.get() + filled, n));
+    if (got < 0) {
+      failed = true;
+      return false;
     }
-    if (next != r.end() && next->offset <= phys + n) {
-      phys = next->end();
-      ++next;
-    } else {
-      phys += n;
-    }
+    filled += static_cast<std::uint64_t>(got);
+    return static_cast<std::uint64_t>(got) == n;  // short: the file shrank under us
+  });
+  if (failed) {
+    CacheInvalidate();
+    return false;
   }
   cacheLen = filled;
   ++refills;
@@ -145,25 +148,17 @@ ByteView SourceFile::cached(std::uint64_t offset, std::uint64_t count) {
 std::int64_t SourceFile::CopyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) {
   if (!src_) return -1;
   std::uint64_t done = 0;
-  std::uint64_t phys = cuts.LogicalToPhysical(offset);
-  const auto& r = cuts.ranges();
-  auto next = std::lower_bound(r.begin(), r.end(), phys, [](const TCutRange& c, std::uint64_t p) { return c.offset < p; });
-  while (done < len) {
-    std::uint64_t n = len - done;
-    if (next != r.end() && next->offset < phys + n) n = next->offset - phys;
-    if (n > 0) {
-      const std::int64_t got = src_->copyTo(phys, n, outFd, outOffset + done);
-      if (got < 0) return done ? static_cast<std::int64_t>(done) : -1;
-      done += static_cast<std::uint64_t>(got);
-      if (static_cast<std::uint64_t>(got) < n) break;
+  bool failed = false;
+  cuts.forEachPiece(offset, len, [&](std::uint64_t phys, std::uint64_t n) {
+    const std::int64_t got = src_->copyTo(phys, n, outFd, outOffset + done);
+    if (got < 0) {
+      failed = done == 0;
+      return false;
     }
-    if (next != r.end() && next->offset <= phys + n) {
-      phys = next->end();
-      ++next;
-    } else {
-      phys += n;
-    }
-  }
+    done += static_cast<std::uint64_t>(got);
+    return static_cast<std::uint64_t>(got) == n;
+  });
+  if (failed) return -1;
   return static_cast<std::int64_t>(done);
 }
 

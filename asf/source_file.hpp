@@ -31,10 +31,44 @@ class CutList {
   // Bytes of the cuts that lie below the physical offset `limit`.
   std::uint64_t bytesBelow(std::uint64_t limit) const;
   const std::vector<TCutRange>& ranges() const { return cuts_; }
+  // Calls `piece(physical, n)` for each stretch of the physical file that the
+  // logical bytes [offset, offset + len) lie in, in order, until it returns
+  // false.
+  template <typename Piece>
+  void forEachPiece(std::uint64_t offset, std::uint64_t len, Piece piece) const;
   bool empty() const { return cuts_.empty(); }
 
  private:
   std::vector<TCutRange> cuts_;
+};
+
+template <typename Piece>
+void CutList::forEachPiece(std::uint64_t offset, std::uint64_t len, Piece piece) const {
+  std::uint64_t phys = LogicalToPhysical(offset);
+  auto next = cuts_.begin();
+  while (next != cuts_.end() && next->offset < phys) ++next;
+  for (std::uint64_t done = 0; done < len;) {
+    std::uint64_t n = len - done;
+    if (next != cuts_.end() && next->offset < phys + n) n = next->offset - phys;
+    if (n > 0) {
+      if (!piece(phys, n)) return;
+      done += n;
+    }
+    if (next != cuts_.end() && next->offset <= phys + n) {
+      phys = next->end();
+      ++next;
+    } else {
+      phys += n;
+    }
+  }
+}
+
+// Where a file's bytes come from: a path, or bytes held in memory (tests,
+// fuzzing). Each reader opens its own source from it.
+struct SourceRef {
+  std::string path;
+  std::shared_ptr<const Bytes> memory;
+  std::unique_ptr<ByteSource> open(std::string& error) const;
 };
 
 class SourceFile {
@@ -46,6 +80,9 @@ class SourceFile {
   bool OpenSrcFile(const std::string& path);
   // Same over a source already at hand (memory, tests).
   void OpenSource(std::unique_ptr<ByteSource> src);
+  // Opens a fresh source of the reference with these cuts; false (and
+  // lastError) when it cannot be opened.
+  bool Open(const SourceRef& ref, const CutList& cutList);
   void Close() { src_.reset(); }
   bool isOpen() const { return src_ != nullptr; }
 

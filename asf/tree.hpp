@@ -15,7 +15,7 @@ class StructureTree {
     std::string text;
     int parent = kRoot;
     std::vector<int> children;
-    int lista = -1;  // index of the block this node shows, -1 for field lines
+    int object = -1;  // index of the object this node shows, -1 for field lines
   };
 
   void clear();

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/localization.hpp"
+#include "l10n/messages.hpp"
 
 namespace corvel::cli {
 

@@ -2,10 +2,11 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "asf/header_walk.hpp"
+#include "asf/output_file.hpp"
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
 #include "export/avi.hpp"
+#include "session/worker.hpp"
 
 namespace corvel::cli {
 
@@ -15,33 +16,51 @@ StreamChoice choiceOf(const ExportCliOptions& o) {
   return o.videoOnly ? StreamChoice::VideoOnly : o.audioOnly ? StreamChoice::AudioOnly : StreamChoice::VideoAndAudio;
 }
 
-int report(const ExportResult& r, const CommonOptions& common, const std::string& file, nlohmann::json j) {
-  j.update({{"ok", r.ok}, {"message", r.message}, {"chunks", r.chunks}});
+struct AviJob {
+  const std::string& source;
+  const HeaderRecords& rec;
+  const std::string& output;
+  StreamChoice choice;
+  JobResult<ExportData> run(JobContext& ctx) const { return ExportAvi(source, rec, output, choice, ctx); }
+};
+
+struct FramesJob {
+  const std::string& source;
+  long count;
+  StreamChoice choice;
+  const std::string& dir;
+  JobResult<ExportData> run(JobContext& ctx) const { return ExportFrames(source, count, choice, dir, ctx); }
+};
+
+int report(const CliRun& run, const JobResult<ExportData>& r, const CommonOptions& common, const std::string& file,
+           nlohmann::json j) {
+  const std::string message = run.text(r.message);
+  j.update({{"ok", r.ok()}, {"message", message}, {"chunks", r.data.chunks}});
   if (common.json)
     printJson(j);
   else
-    std::cout << r.message << '\n';
-  return r.ok ? 0 : ErrorLine(file, r.message);
+    std::cout << message << '\n';
+  return r.ok() ? 0 : ErrorLine(file, message);
 }
 
 }  // namespace
 
 int runAvi(const ExportCliOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
-  if (!OpenForCommand(run.s, o.file)) return 1;
-  const std::string out = o.output.empty() ? o.file + ".avi" : o.output;
+  if (!OpenForCommand(run, o.file)) return 1;
+  const std::string out = o.output.empty() ? OutputName(o.file, OutputNaming::avi) : o.output;
   if (RefuseExisting(out, o.force)) return 1;
-  const ExportResult r = store2avi(o.file, run.s.rec, out, choiceOf(o), common.lang, &run.rep);
-  return report(r, common, o.file,
-                {{"file", o.file}, {"output", out}, {"video_chunks", r.videoChunks}, {"audio_chunks", r.audioChunks},
-                 {"frame_rate", {{"rate", r.rate}, {"scale", r.scale}}}});
+  const auto r = RunOnWorker(AviJob{o.file, run.s.structure.rec, out, choiceOf(o)}, &run.listener, &CliListener::interrupted());
+  return report(run, r, common, o.file,
+                {{"file", o.file}, {"output", out}, {"video_chunks", r.data.videoChunks}, {"audio_chunks", r.data.audioChunks},
+                 {"frame_rate", {{"rate", r.data.rate}, {"scale", r.data.scale}}}});
 }
 
 int runFrames(const ExportCliOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
-  if (!OpenForCommand(run.s, o.file)) return 1;
-  const ExportResult r = frames2files(o.file, o.count, choiceOf(o), o.dir, common.lang, &run.rep);
-  return report(r, common, o.file, {{"file", o.file}, {"dir", o.dir.empty() ? "." : o.dir}, {"written", r.chunks}});
+  if (!OpenForCommand(run, o.file)) return 1;
+  const auto r = RunOnWorker(FramesJob{o.file, o.count, choiceOf(o), o.dir}, &run.listener, &CliListener::interrupted());
+  return report(run, r, common, o.file, {{"file", o.file}, {"dir", o.dir.empty() ? "." : o.dir}, {"written", r.data.chunks}});
 }
 
 }  // namespace corvel::cli

@@ -3,7 +3,6 @@
 #include <nlohmann/json.hpp>
 
 #include "asf/catalogue.hpp"
-#include "asf/header_walk.hpp"
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
 
@@ -24,10 +23,10 @@ json sessionJson(const Session& s, const std::vector<std::string>& log) {
   json j;
   j["file"] = s.fileName;
   j["size"] = s.file.fsize;
-  j["status"] = s.statusText;
+  j["status"] = s.statusText();
   j["log"] = log;
   j["objects"] = ObjectsJson(s);
-  const auto& fpo = s.rec.ASFFPO;
+  const auto& fpo = s.structure.rec.ASFFPO;
   if (fpo.present) {
     j["file_properties"] = {{"file_size", fpo.FileSize},
                             {"data_packets_count", fpo.DataPacketsCount},
@@ -42,16 +41,16 @@ json sessionJson(const Session& s, const std::vector<std::string>& log) {
     j["file_properties"] = nullptr;
   }
   json streams = json::array();
-  for (const auto& spo : s.rec.ASFSPO)
+  for (const auto& spo : s.structure.rec.ASFSPO)
     if (!spo.ObjectID.empty())
-      streams.push_back({{"number", spo.streamNumber()}, {"type", spo.StreamType}, {"type_name", GetStreamName(spo.StreamType)}});
+      streams.push_back({{"number", spo.streamNumber()}, {"type", spo.StreamType}, {"type_name", StreamTypeName(spo.StreamType)}});
   j["streams"] = std::move(streams);
-  if (s.DAOIndex >= 0)
-    j["data_object"] = {{"offset", s.DAOOffset}, {"total_data_packets", s.rec.ASFDAO.TotalDataPackets}};
+  if (s.structure.hasDataObject())
+    j["data_object"] = {{"offset", s.structure.dataObjectOffset}, {"total_data_packets", s.structure.rec.ASFDAO.TotalDataPackets}};
   else
     j["data_object"] = nullptr;
   json tree = json::array();
-  for (int r : s.tree.roots()) tree.push_back(treeJson(s.tree, r));
+  for (int r : s.structure.tree.roots()) tree.push_back(treeJson(s.structure.tree, r));
   j["tree"] = std::move(tree);
   return j;
 }
@@ -61,21 +60,21 @@ json sessionJson(const Session& s, const std::vector<std::string>& log) {
 int runInfo(const InfoOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
   Session& s = run.s;
-  s.options.CheckUN = o.unknown;
-  s.options.CheckSIO = o.indexEntries;
-  const bool ok = OpenAction(s, o.file);
+  s.options.walk.listUnknownObjects = o.unknown;
+  s.options.walk.showIndexEntries = o.indexEntries;
+  const bool ok = OpenFile(s, o.file);
   if (!s.file.lastError.empty()) {
     failLine(s, o.file, s.file.lastError);
-    if (common.json) printJson({{"file", o.file}, {"error", s.statusText + ": " + s.file.lastError}});
+    if (common.json) printJson({{"file", o.file}, {"error", s.statusText() + ": " + s.file.lastError}});
     return 1;
   }
   if (common.json) {
-    printJson(sessionJson(s, run.rep.lines));
+    printJson(sessionJson(s, run.listener.lines()));
   } else {
-    for (const auto& l : run.rep.lines) std::cout << l << '\n';
-    std::cout << s.statusText << '\n' << s.tree.render();
+    for (const auto& l : run.listener.lines()) std::cout << l << '\n';
+    std::cout << s.statusText() << '\n' << s.structure.tree.render();
   }
-  if (!ok) failLine(s, o.file, withoutBullet(s.T("• отсутствует сигнатура файла")));
+  if (!ok) failLine(s, o.file, withoutBullet(run.text(Message(MessageId::NoSignature))));
   return ok ? 0 : 1;
 }
 

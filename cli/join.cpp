@@ -5,39 +5,58 @@
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
 #include "join/join.hpp"
+#include "session/worker.hpp"
 
 namespace corvel::cli {
 
+namespace {
+
+// Runs the join as a job of its own (it needs no open file).
+struct JoinJob {
+  const std::vector<std::string>& inputs;
+  const std::string& output;
+  JoinOptions options;
+  JobResult<JoinData> run(JobContext& ctx) const { return JoinFiles(inputs, output, options, ctx); }
+};
+
+std::uint32_t Milliseconds(const std::string& text) {
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(text, 5000), UINT32_MAX));
+}
+
+}  // namespace
+
 int runJoin(const JoinCliOptions& o, const CommonOptions& common) {
   JoinOptions jo;
-  jo.CheckPR = !o.prerollFromFirst && !o.noPreroll;
-  if (!o.preroll.empty()) jo.EditPR = o.preroll;
-  jo.CheckPR1 = o.prerollFromFirst;
-  jo.CheckAST = o.sendTime == "approximate";
-  jo.CheckPTP = o.sendTime == "video";
-  jo.RadioOP1 = o.leadPreroll;
-  if (!o.lead.empty()) jo.EditOP2 = o.lead;
-  jo.CheckHP = !o.lowPriority;
+  jo.preroll = o.prerollFromFirst ? PrerollSource::firstFile : o.noPreroll ? PrerollSource::none : PrerollSource::fixed;
+  if (!o.preroll.empty()) jo.prerollMs = Milliseconds(o.preroll);
+  jo.sendTime = o.sendTime == "approximate" ? SendTimeMode::approximate
+                : o.sendTime == "video"     ? SendTimeMode::videoTime
+                                            : SendTimeMode::evenSpread;
+  jo.leadIsPreroll = o.leadPreroll;
+  if (!o.lead.empty()) jo.lead = Milliseconds(o.lead);
+  jo.highPriority = !o.lowPriority;
   if (RefuseExisting(o.output, o.force)) return 1;
-  CliReporter rep(false);
-  const JoinResult r = doJOIN(o.inputs, o.output, jo, common.lang, &rep);
+  CliListener listener(common.lang, false);
+  const auto r = RunOnWorker(JoinJob{o.inputs, o.output, jo}, &listener, &CliListener::interrupted());
+  const std::string message = Render(r.message, common.lang);
+  const int code = r.ok() ? 0 : r.outcome == Outcome::stopped ? -2 : -1;
   if (common.json) {
     printJson({{"output", o.output},
                {"inputs", o.inputs},
-               {"result", r.code},
-               {"message", r.message},
-               {"packets", r.packets},
-               {"keyframe_packets", r.keyframePackets},
-               {"play_end_ms", r.end},
-               {"send_duration_ms", r.sendDuration},
-               {"index_entries", r.indexEntries}});
+               {"result", code},
+               {"message", message},
+               {"packets", r.data.packets},
+               {"keyframe_packets", r.data.keyframePackets},
+               {"play_end_ms", r.data.end},
+               {"send_duration_ms", r.data.sendDuration},
+               {"index_entries", r.data.indexEntries}});
   } else {
-    std::cout << r.message << '\n';
-    if (r.code == 0)
-      std::cout << "joined " << o.inputs.size() << " files into " << o.output << ": " << r.packets << " packets, "
-                << r.indexEntries << " index entries\n";
+    std::cout << message << '\n';
+    if (r.ok())
+      std::cout << "joined " << o.inputs.size() << " files into " << o.output << ": " << r.data.packets << " packets, "
+                << r.data.indexEntries << " index entries\n";
   }
-  return r.code == 0 ? 0 : ErrorLine(o.output, r.message);
+  return r.ok() ? 0 : ErrorLine(o.output, message);
 }
 
 }  // namespace corvel::cli

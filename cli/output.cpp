@@ -2,52 +2,91 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <csignal>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 
 #include "asf/catalogue.hpp"
-#include "asf/header_walk.hpp"
+#include "session/worker.hpp"
 
 namespace corvel::cli {
 
 namespace {
-// Set by the Ctrl-C handler; read by the running job once per step.
-std::atomic<bool> interrupted{false};
-extern "C" void onInterrupt(int) { interrupted = true; }
+// Set by the Ctrl-C handler; read while a job runs.
+std::atomic<bool> interruptedFlag{false};
+extern "C" void onInterrupt(int) { interruptedFlag = true; }
 }  // namespace
 
-CliReporter::CliReporter(bool echo) : echo_(echo), tty_(::isatty(STDERR_FILENO) != 0) {
-  interrupted = false;
+CliListener::CliListener(Language lang, bool echo) : lang_(lang), echo_(echo), tty_(::isatty(STDERR_FILENO) != 0) {
+  interruptedFlag = false;
   std::signal(SIGINT, onInterrupt);
 }
 
-CliReporter::~CliReporter() {
+CliListener::~CliListener() {
   clearProgress();
   std::signal(SIGINT, SIG_DFL);
 }
 
-void CliReporter::clearProgress() {
+const std::atomic<bool>& CliListener::interrupted() { return interruptedFlag; }
+
+void CliListener::clearProgress() {
   if (!progressShown_) return;
   std::fputs("\r\033[K", stderr);
   progressShown_ = false;
 }
 
-void CliReporter::log(const std::string& line) {
-  lines.push_back(line);
+void CliListener::log(const Message& line) {
+  const std::string text = Render(line, lang_);
+  std::lock_guard lock(mutex_);
+  lines_.push_back(text);
   if (!echo_) return;
   clearProgress();
-  std::cout << line << '\n' << std::flush;
+  std::cout << text << '\n' << std::flush;
 }
 
-void CliReporter::progress(int percent, const std::string& text) {
+void CliListener::progress(const Progress& p) {
   if (!tty_) return;
-  std::fprintf(stderr, "\r%3d%%  %s\033[K", percent, text.c_str());
+  std::string text = TextOf(PhaseMessage(p.phase), lang_);
+  if (p.step.count) text += "  [ " + std::to_string(p.step.item) + " >> " + std::to_string(p.step.count) + " ]";
+  std::lock_guard lock(mutex_);
+  std::fprintf(stderr, "\r%3d%%  %s\033[K", p.percent(), text.c_str());
   progressShown_ = true;
 }
 
-bool CliReporter::stopRequested() { return interrupted; }
+std::vector<std::string> CliListener::lines() const {
+  std::lock_guard lock(mutex_);
+  return lines_;
+}
+
+namespace {
+
+// Runs a prepared job on a worker, keeps its closing word and applies it.
+template <typename Job, typename Apply>
+bool runJob(CliRun& run, const Job& job, Apply apply) {
+  auto r = RunOnWorker(job, &run.listener, &CliListener::interrupted());
+  run.lastMessage = r.message;
+  return apply(run.s, std::move(r));
+}
+
+}  // namespace
+
+bool CliRun::scan() {
+  s.setStatus(Message(MessageId::ScanInProgress));
+  return runJob(*this, PrepareScan(s), ApplyScan);
+}
+
+bool CliRun::repair(RepairMode mode, const RepairOptions& o) { return runJob(*this, PrepareRepair(s, mode, o), ApplyRepair); }
+
+bool CliRun::save(const std::string& output) {
+  SaveJob job;
+  if (!PrepareSave(s, output, job)) {
+    lastMessage = Message(MessageId::ScanFirst);
+    return false;
+  }
+  return runJob(*this, job, ApplySave);
+}
+
+bool CliRun::reconstruct() { return runJob(*this, PrepareReconstruct(s), ApplyReconstruct); }
 
 int ErrorLine(const std::string& file, const std::string& why) {
   std::cerr << "corvel-cli: " << file << ": " << why << '\n';
@@ -61,16 +100,17 @@ bool RefuseExisting(const std::string& path, bool force) {
   return true;
 }
 
-bool OpenForCommand(Session& s, const std::string& file) {
-  if (OpenAction(s, file)) return true;
-  failLine(s, file, s.file.lastError.empty() ? withoutBullet(s.T("• отсутствует сигнатура файла")) : s.file.lastError);
+bool OpenForCommand(CliRun& run, const std::string& file) {
+  if (OpenFile(run.s, file)) return true;
+  failLine(run.s, file,
+           run.s.file.lastError.empty() ? withoutBullet(run.text(Message(MessageId::NoSignature))) : run.s.file.lastError);
   return false;
 }
 
 nlohmann::json ObjectsJson(const Session& s) {
   nlohmann::json objects = nlohmann::json::array();
-  for (const TListaItem& b : s.lista)
-    objects.push_back({{"name", GetBlockNaim(b.id)}, {"guid", b.id}, {"offset", b.offset}, {"size", b.size}, {"parent", b.parent}});
+  for (const ObjectEntry& b : s.structure.objects)
+    objects.push_back({{"name", ObjectName(b.guid)}, {"guid", b.guid}, {"offset", b.offset}, {"size", b.size}, {"parent", b.parent}});
   return objects;
 }
 

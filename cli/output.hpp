@@ -1,62 +1,78 @@
 // Output helpers shared by the commands.
 #pragma once
 
+#include <atomic>
 #include <iostream>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
-#include "asf/report.hpp"
-#include "asf/session.hpp"
+#include "analysis/scan.hpp"
 #include "cli/commands.hpp"
+#include "session/actions.hpp"
+#include "session/session.hpp"
 
 namespace corvel::cli {
 
-// Keeps every log line (the memo of the window empties itself at 500);
-// with `echo` prints them as they come. Shows progress on stderr when it is a
-// terminal, and turns Ctrl-C into a stop request.
-class CliReporter : public Reporter {
+// Hears the session and its jobs: keeps every log line (the memo of the
+// window empties itself at 500); with `echo` prints them as they come. Shows
+// progress on stderr when it is a terminal. Ctrl-C sets `interrupted`,
+// which the running job takes as a stop request.
+class CliListener : public SessionEvents, public ScanEvents {
  public:
-  explicit CliReporter(bool echo);
-  ~CliReporter() override;
-  std::vector<std::string> lines;
-  void log(const std::string& line) override;
-  void progress(int percent, const std::string& text) override;
-  bool stopRequested() override;
+  CliListener(Language lang, bool echo);
+  ~CliListener() override;
+  void log(const Message& line) override;
+  void progress(const Progress& p) override;
+  std::vector<std::string> lines() const;
+  static const std::atomic<bool>& interrupted();
 
  private:
+  void clearProgress();
+  Language lang_;
   bool echo_;
   bool tty_;
   bool progressShown_ = false;
-  void clearProgress();
+  mutable std::mutex mutex_;  // lines come from the job's thread too
+  std::vector<std::string> lines_;
 };
 
 inline void printJson(const nlohmann::json& j) {
   std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
-// A session that reports through the CLI.
-struct CliRun {
-  CliReporter rep;
-  Session s;
-  CliRun(const CommonOptions& common, bool echo) : rep(echo) {
-    s.lang = common.lang;
-    s.reporter = &rep;
-  }
-};
-
-// Opens a file's header for a command; on failure one line on stderr says
-// why (missing, unreadable, not ASF) and the result is false.
-bool OpenForCommand(Session& s, const std::string& file);
-
-// The block list as JSON: name (empty when unknown), guid, offset, size, parent.
-nlohmann::json ObjectsJson(const Session& s);
-
 // A log text without its leading "• " problem mark.
 inline std::string withoutBullet(const std::string& text) {
   const std::string bullet = "• ";
   return text.rfind(bullet, 0) == 0 ? text.substr(bullet.size()) : text;
 }
+
+// A session that reports through the CLI.
+struct CliRun {
+  CliListener listener;
+  Session s;
+  CliRun(const CommonOptions& common, bool echo) : listener(common.lang, echo) {
+    s.lang = common.lang;
+    s.events = &listener;
+  }
+  std::string text(const Message& m) const { return s.text(m); }
+  // The closing word of the last job run here: why it failed, when it did.
+  Message lastMessage;
+  std::string reason() const { return withoutBullet(text(lastMessage)); }
+  // The session's long actions, run on a worker so that Ctrl-C stops them.
+  bool scan();
+  bool repair(RepairMode mode, const RepairOptions& o);
+  bool save(const std::string& output);
+  bool reconstruct();
+};
+
+// Opens a file's header for a command; on failure one line on stderr says
+// why (missing, unreadable, not ASF) and the result is false.
+bool OpenForCommand(CliRun& run, const std::string& file);
+
+// The object list as JSON: name (empty when unknown), guid, offset, size, parent.
+nlohmann::json ObjectsJson(const Session& s);
 
 // One line on stderr, "corvel-cli: <file>: <why>"; returns exit status 1.
 int ErrorLine(const std::string& file, const std::string& why);
@@ -66,7 +82,8 @@ bool RefuseExisting(const std::string& path, bool force);
 
 // One line on stderr naming the file and what went wrong.
 inline void failLine(const Session& s, const std::string& file, const std::string& why) {
-  ErrorLine(s.statusText.empty() ? file : s.statusText + ": " + file, why);
+  ErrorLine(s.statusText().empty() ? file : s.statusText() + ": " + file, why);
 }
+
 
 }  // namespace corvel::cli

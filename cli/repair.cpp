@@ -3,14 +3,9 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "analysis/scan.hpp"
-#include "asf/catalogue.hpp"
-#include "asf/header_walk.hpp"
+#include "asf/output_file.hpp"
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
-#include "repair/reconstruct.hpp"
-#include "repair/repair.hpp"
-#include "repair/save.hpp"
 
 namespace corvel::cli {
 
@@ -18,11 +13,11 @@ namespace {
 
 using nlohmann::json;
 
-json packsJson(const std::vector<TErrPack>& packs) {
+json packsJson(const std::vector<ListedBlock>& packs) {
   json a = json::array();
   for (std::size_t i = 0; i < packs.size(); ++i) {
-    const TErrPack& p = packs[i];
-    if (p.mark != 'y') continue;
+    const ListedBlock& p = packs[i];
+    if (!p.listed()) continue;
     a.push_back({{"index", i},
                  {"offset", p.offset},
                  {"declared_size", p.declSize},
@@ -34,12 +29,12 @@ json packsJson(const std::vector<TErrPack>& packs) {
 }
 
 json scanSummary(const Session& s) {
-  return {{"packets", s.packets.size()}, {"keyframe_packets", s.keyframePackets}, {"error_blocks", packsJson(s.errPacks)}};
+  return {{"packets", s.packets.size()}, {"keyframe_packets", s.keyframePackets}, {"error_blocks", packsJson(s.errorList)}};
 }
 
 void printScan(const char* what, const Session& s) {
   std::size_t listed = 0;
-  for (const auto& p : s.errPacks) listed += p.mark == 'y';
+  for (const auto& p : s.errorList) listed += p.listed();
   std::cout << what << ": " << s.packets.size() << " packets, " << listed << " error blocks\n";
   for (const auto& row : s.errGrid.rows())
     if (!row[0].empty()) {
@@ -51,34 +46,34 @@ void printScan(const char* what, const Session& s) {
 
 // The output path to use, or an empty string (and a message) when refused.
 std::string chooseOutput(const std::string& input, const std::string& requested, bool force) {
-  const std::string out = requested.empty() ? makeOutFN(input) : requested;
+  const std::string out = requested.empty() ? OutputName(input, OutputNaming::nextFree) : requested;
   return RefuseExisting(out, force) ? std::string() : out;
 }
 
-bool openAndScan(Session& s, const std::string& file) {
-  if (!OpenForCommand(s, file)) return false;
-  if (!ScanAction(s)) {
-    ErrorLine(file, s.memo.lines().empty() ? s.statusText : withoutBullet(s.memo.lines().back()));
+bool openAndScan(CliRun& run, const std::string& file) {
+  if (!OpenForCommand(run, file)) return false;
+  if (!run.scan()) {
+    ErrorLine(file, run.reason());
     return false;
   }
   return true;
 }
 
 void applySaveOptions(Session& s, const SaveCliOptions& o) {
-  s.options.RadioZM = o.minimalHeader || !s.options.RadioZIEnabled;
-  s.options.CheckNOsio = o.noIndex;
-  s.options.CheckPere = o.renumber;
+  s.options.save.header = o.minimalHeader ? HeaderMode::minimal : HeaderMode::fromSource;
+  s.options.save.writeIndex = !o.noIndex;
+  s.options.save.renumberMediaObjects = o.renumber;
 }
 
 // Saves to `out`, reports the result (in `j` for JSON) and gives the exit status.
 int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
   Session& s = run.s;
-  const bool saved = SaveAction(s, out);
-  j.update({{"output", out}, {"saved", saved}, {"status", s.statusText}, {"log", run.rep.lines}});
+  const bool saved = run.save(out);
+  j.update({{"output", out}, {"saved", saved}, {"status", s.statusText()}, {"log", run.listener.lines()}});
   if (asJson)
     printJson(j);
   else
-    std::cout << (saved ? s.T("файл сохранён") + ": " + out : s.T("ошибка сохранения файла")) << '\n';
+    std::cout << (saved ? run.text(Message(MessageId::FileSaved)) + ": " + out : run.text(Message(MessageId::FileSaveError))) << '\n';
   return saved ? 0 : 1;
 }
 
@@ -87,7 +82,7 @@ int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
 int runSave(const SaveCliOptions& o, const CommonOptions& common) {
   CliRun run(common, !common.json);
   Session& s = run.s;
-  if (!openAndScan(s, o.file)) return 1;
+  if (!openAndScan(run, o.file)) return 1;
   const std::string out = chooseOutput(o.file, o.output, o.force);
   if (out.empty()) return 1;
   applySaveOptions(s, o);
@@ -99,13 +94,13 @@ int runSave(const SaveCliOptions& o, const CommonOptions& common) {
 int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   CliRun run(common, !common.json);
   Session& s = run.s;
-  RepairMode mode = RepairMode::FixEQDelta;
-  if (o.mode == "rescan") mode = RepairMode::RemoveAndRescan;
-  if (o.mode == "sizes") mode = RepairMode::FixSizes;
+  RepairMode mode = RepairMode::cutEqualRepeats;
+  if (o.mode == "rescan") mode = RepairMode::cutAndRemeasure;
+  if (o.mode == "sizes") mode = RepairMode::acceptSizes;
   if (!o.errors.empty()) {
-    if (!OpenForCommand(s, o.save.file)) return 1;
-    if (!LoadErrorsAction(s, o.errors)) return ErrorLine(o.errors, "not an error list (missing, or not a whole number of 26-byte records)");
-  } else if (!openAndScan(s, o.save.file)) {
+    if (!OpenForCommand(run, o.save.file)) return 1;
+    if (!LoadErrors(s, o.errors)) return ErrorLine(o.errors, "not an error list (missing, or not a whole number of 26-byte records)");
+  } else if (!openAndScan(run, o.save.file)) {
     return 1;
   }
   json j;
@@ -114,18 +109,18 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (!common.json) printScan(o.errors.empty() ? "first scan" : "error list", s);
   if (o.saveErrors) {
     std::string error;
-    const std::string list = ErrorListName(o.save.file);
-    if (!SaveErrPacks(s.errPacks, list, error)) return ErrorLine(list, error);
+    const std::string list = OutputName(o.save.file, OutputNaming::errorList);
+    if (!SaveErrors(s, list, error)) return ErrorLine(list, error);
     j["error_list"] = list;
   }
   const std::string out = chooseOutput(o.save.file, o.save.output, o.save.force);
   if (out.empty()) return 1;
 
   RepairOptions ro;
-  ro.CheckDP = !o.anyDelta;
-  ro.CheckZR = !o.anyByte;
-  ro.EditMS = o.minRepeat;
-  if (!RepairAction(s, mode, ro)) return ErrorLine(o.save.file, s.file.lastError);
+  ro.onlyLongerBlocks = !o.anyDelta;
+  ro.onlyZeroRepeats = !o.anyByte;
+  ro.minRepeat = static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(o.minRepeat, 100), UINT32_MAX));
+  if (!run.repair(mode, ro)) return ErrorLine(o.save.file, s.file.lastError);
   json cuts = json::array();
   for (const auto& c : s.file.cuts.ranges()) {
     cuts.push_back({{"offset", c.offset}, {"length", c.length}});
@@ -135,7 +130,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   j["cuts"] = std::move(cuts);
 
   // The logical file, with the cuts left out, is scanned again and saved.
-  if (!ScanAction(s)) return ErrorLine(o.save.file, withoutBullet(s.memo.lines().back()));
+  if (!run.scan()) return ErrorLine(o.save.file, run.reason());
   j["second_scan"] = scanSummary(s);
   if (!common.json) printScan("second scan", s);
   applySaveOptions(s, o.save);
@@ -146,21 +141,23 @@ int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) 
   CliRun run(common, !common.json);
   Session& s = run.s;
   s.fileName = o.file;
-  if (!ReconstructHeader(s)) return ErrorLine(o.file, s.file.lastError);
+  s.source = SourceRef{o.file, nullptr};
+  if (!s.file.Open(s.source, CutList())) return ErrorLine(o.file, s.file.lastError);
+  s.file.Close();
+  if (!run.reconstruct()) return ErrorLine(o.file, run.reason());
   json j;
   j["file"] = o.file;
   j["objects"] = ObjectsJson(s);
-  if (!common.json) std::cout << s.tree.render();
+  if (!common.json) std::cout << s.structure.tree.render();
   if (o.output.empty()) {
-    j["log"] = run.rep.lines;
+    j["log"] = run.listener.lines();
     if (common.json) printJson(j);
     return 0;
   }
   const std::string out = chooseOutput(o.file, o.output, o.force);
   if (out.empty()) return 1;
-  if (!ScanAction(s)) return ErrorLine(o.file, withoutBullet(s.memo.lines().back()));
+  if (!run.scan()) return ErrorLine(o.file, run.reason());
   j["scan"] = scanSummary(s);
-  s.options.RadioZM = true;
   return saveAndReport(run, out, std::move(j), common.json);
 }
 

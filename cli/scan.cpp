@@ -2,8 +2,6 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "analysis/scan.hpp"
-#include "asf/header_walk.hpp"
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
 
@@ -16,7 +14,7 @@ using nlohmann::json;
 json scanJson(const Session& s, const std::vector<std::string>& log) {
   json blocks = json::array();
   for (std::size_t i = s.lastScanFirstBlock; i < s.errBlocks.size(); ++i) {
-    const TErrBlock& b = s.errBlocks[i];
+    const ErrorBlock& b = s.errBlocks[i];
     blocks.push_back({{"packet", b.packet},
                       {"offset", b.offset},
                       {"declared_size", b.declaredSize},
@@ -24,11 +22,11 @@ json scanJson(const Session& s, const std::vector<std::string>& log) {
   }
   json j;
   j["file"] = s.fileName;
-  j["status"] = s.statusText;
+  j["status"] = s.statusText();
   j["packets"] = s.packets.size();
   j["keyframe_packets"] = s.keyframePackets;
   j["error_blocks"] = std::move(blocks);
-  const auto& sio = s.rec.ASFSIO;
+  const auto& sio = s.structure.rec.ASFSIO;
   j["index"] = s.indexBuilt ? json{{"entries", sio.IndexEntriesCount},
                                    {"interval", sio.IndexEntryTimeInterval},
                                    {"max_packet_count", sio.MaximumPacketCount}}
@@ -52,25 +50,24 @@ void printGrid(const ErrorGrid& g) {
 int runScan(const ScanCliOptions& o, const CommonOptions& common) {
   CliRun run(common, !common.json);
   Session& s = run.s;
-  CliReporter& rep = run.rep;
-  s.options.CheckHP = !o.lowPriority;
-  s.options.CheckDump = o.dump;
-  if (!OpenForCommand(s, o.file)) return 1;
-  const bool ran = ScanAction(s);
+  s.options.highPriority = !o.lowPriority;
+  s.options.writeDump = o.dump;
+  if (!OpenForCommand(run, o.file)) return 1;
+  const bool ran = run.scan();
   if (!ran) {
-    ErrorLine(o.file, rep.lines.empty() ? s.file.lastError : withoutBullet(rep.lines.back()));
-    if (common.json) printJson(scanJson(s, rep.lines));
+    ErrorLine(o.file, run.reason());
+    if (common.json) printJson(scanJson(s, run.listener.lines()));
     return 1;
   }
   if (common.json) {
-    printJson(scanJson(s, rep.lines));
+    printJson(scanJson(s, run.listener.lines()));
     return 0;
   }
-  std::cout << s.statusText << '\n';
+  std::cout << s.statusText() << '\n';
   printGrid(s.errGrid);
   std::cout << "\npackets parsed: " << s.packets.size() << "\nkey-frame packets: " << s.keyframePackets
             << "\nerror blocks: " << s.errBlocks.size()
-            << "\nindex entries built: " << (s.indexBuilt ? s.rec.ASFSIO.IndexEntriesCount : 0) << '\n';
+            << "\nindex entries built: " << (s.indexBuilt ? s.structure.rec.ASFSIO.IndexEntriesCount : 0) << '\n';
   return 0;
 }
 

@@ -8,8 +8,8 @@
 
 #include "analysis/media_objects.hpp"
 #include "asf/catalogue.hpp"
-#include "join/locators.hpp"
-#include "repair/output_file.hpp"
+#include "asf/locators.hpp"
+#include "asf/output_file.hpp"
 
 namespace corvel {
 
@@ -68,30 +68,38 @@ Bytes strfAudio(const TASFAudioMedia& a) {
 
 }  // namespace
 
-ExportResult store2avi(const std::string& source, const HeaderRecords& rec, const std::string& output,
-                       StreamChoice choice, Language lang, Reporter* rep, std::uint64_t limit) {
-  ExportResult res;
-  auto T = [&](std::string_view rus) { return Translate(rus, lang); };
-  auto done = [&](const std::string& message, bool ok) {
-    res.message = message;
-    res.ok = ok;
-    if (rep) rep->status(message);
-    return res;
-  };
-  if (!rec.ASFFPO.present) return done(T("файл надо открыть"), false);
-  if (SameFile(output, source)) return done(T("• выходной файл совпадает с исходным: ") + output, false);
+namespace {
+
+JobResult<ExportData> done(JobContext& ctx, ExportData& res, Message message, Outcome outcome) {
+  JobResult<ExportData> r;
+  r.outcome = outcome;
+  r.message = std::move(message);
+  r.log = ctx.takeLog();
+  r.data = res;
+  return r;
+}
+
+}  // namespace
+
+JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& rec, const std::string& output,
+                                StreamChoice choice, JobContext& ctx, std::uint64_t limit) {
+  ExportData res;
+  auto failed = [&](Message m) { return done(ctx, res, std::move(m), Outcome::failed); };
+  if (!rec.ASFFPO.present) return failed(Message(MessageId::OpenFileFirst));
+  if (SameFile(output, source)) return failed(Message(MessageId::OutputIsSource, output));
   std::string error;
   const auto src = FileSource::open(source, &error);
-  if (!src) return done(T("ошибка открытия исходного файла") + ": " + source + ": " + error, false);
+  if (!src) return failed(Message(MessageId::SourceOpenError, ": " + source + ": " + error));
   // Only the streams the file has: an AVI stream without data would not play.
-  const std::uint8_t v = getStreamNumber(*src, guid::VideoMedia);
-  const bool hasVideo = v != 0, hasAudio = getStreamNumber(*src, guid::AudioMedia) != 0;
+  const std::uint8_t v = ReadStreamNumber(*src, guid::VideoMedia);
+  const bool hasVideo = v != 0, hasAudio = ReadStreamNumber(*src, guid::AudioMedia) != 0;
   if (choice == StreamChoice::VideoAndAudio && !hasVideo) choice = StreamChoice::AudioOnly;
   if (choice == StreamChoice::VideoAndAudio && !hasAudio) choice = StreamChoice::VideoOnly;
   if ((choice == StreamChoice::VideoOnly && !hasVideo) || (choice == StreamChoice::AudioOnly && !hasAudio))
-    return done(T("• нет потока для записи"), false);
-  auto out = OutputFile::create(output, error);
-  if (!out) return done(T("ошибка создания выходного файла") + ": " + output + ": " + error, false);
+    return failed(Message(MessageId::NoStreamToWrite));
+  Message why;
+  auto out = CreateOutput(output, std::span(&source, 1), why);
+  if (!out) return failed(std::move(why));
   out->preallocate(src->size());
 
   const TBitmapInfoHeader& vf = rec.ASFVideoInfo.FormatData;
@@ -181,13 +189,14 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
       staging.clear();
       if (out->failed()) break;
     }
-    if (rep && (index.size() & 255) == 0) rep->progress(0, T("сохранено кадров: ") + std::to_string(index.size()));
+    ctx.progress(index.size(), 0, Phase::exporting);
+    if (ctx.stopRequested()) break;
   }
   if (!tooLarge) out->write(staging);
   if (tooLarge) {
     out.reset();
     ::unlink(output.c_str());
-    return done(T("• AVI больше 4 ГБ не поддерживается: ") + output, false);
+    return failed(Message(MessageId::AviTooLarge, output));
   }
 
   Riff idx;
@@ -242,29 +251,26 @@ ExportResult store2avi(const std::string& source, const HeaderRecords& rec, cons
   if (withVideo) out->writeAt(vstrhPos, strhVideo(vf, res.scale, res.rate, n, videoMax));
   if (withAudio) out->writeAt(astrhPos, strhAudio(af, audioLength, audioMax));
   res.chunks = static_cast<std::uint32_t>(index.size());
-  if (!out->close()) return done(T("ошибка сохранения файла") + ": " + output + ": " + out->error(), false);
-  if (rep) rep->progress(100, T("сохранено кадров: ") + std::to_string(index.size()));
-  return done(T("операция завершена"), true);
+  if (!out->close()) return failed(Message(MessageId::FileSaveError, ": " + output + ": " + out->error()));
+  ctx.forceProgress(index.size(), index.size(), Phase::exporting);
+  if (ctx.stopRequested()) return done(ctx, res, Message(MessageId::Interrupted), Outcome::stopped);
+  return done(ctx, res, Message(MessageId::OperationComplete), Outcome::ok);
 }
 
-ExportResult frames2files(const std::string& source, long n, StreamChoice choice, const std::string& dir, Language lang,
-                          Reporter* rep, const std::function<void()>& beep) {
-  ExportResult res;
-  auto T = [&](std::string_view rus) { return Translate(rus, lang); };
+JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoice choice, const std::string& dir,
+                                   JobContext& ctx, const std::function<void()>& beep) {
+  ExportData res;
   std::string error;
   const auto src = FileSource::open(source, &error);
-  if (!src) {
-    res.message = T("ошибка открытия исходного файла") + ": " + source + ": " + error;
-    return res;
-  }
+  if (!src) return done(ctx, res, Message(MessageId::SourceOpenError, ": " + source + ": " + error), Outcome::failed);
   const std::string folder = dir.empty() ? std::string() : dir + "/";
-  const std::uint8_t v = getStreamNumber(*src, guid::VideoMedia);
+  const std::uint8_t v = ReadStreamNumber(*src, guid::VideoMedia);
   MediaObjectIterator it(*src);
   bool writeFailed = false;
   auto write = [&](long k) {
     if (!passes(choice, it.moStream == v && v != 0)) return;
     const std::string path = folder + "frame" + std::to_string(k) + ".txt";
-    if (SameFile(path, source)) {
+    if (SameFile(path, source)) {  // the source is never written
       writeFailed = true;
       return;
     }
@@ -282,13 +288,12 @@ ExportResult frames2files(const std::string& source, long n, StreamChoice choice
           if (c == 0) beep();
       }
       write(k);
-      if (rep) rep->progress(static_cast<int>(k * 100 / n), std::to_string(k));
+      ctx.progress(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(n), Phase::exporting);
+      if (ctx.stopRequested()) return done(ctx, res, Message(MessageId::Interrupted), Outcome::stopped);
     }
   }
-  res.ok = !writeFailed;
-  res.message = writeFailed ? T("ошибка сохранения файла") : T("операция завершена");
-  if (rep) rep->status(res.message);
-  return res;
+  if (writeFailed) return done(ctx, res, Message(MessageId::FileSaveError), Outcome::failed);
+  return done(ctx, res, Message(MessageId::OperationComplete), Outcome::ok);
 }
 
 }  // namespace corvel

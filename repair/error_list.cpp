@@ -7,17 +7,30 @@
 
 namespace corvel {
 
-bool EncodeErrPacks(const std::vector<TErrPack>& packs, Bytes& out) {
+namespace {
+
+// The record's mark byte: 0 cleared, 'y' listed, 'x' sizes fixed.
+constexpr std::uint8_t kMarkBytes[] = {0, 'y', 'x'};
+
+BlockMark markOf(std::uint8_t b) {
+  if (b == 'y') return BlockMark::listed;
+  if (b == 'x') return BlockMark::sizesFixed;
+  return BlockMark::none;
+}
+
+}  // namespace
+
+bool EncodeErrorList(const std::vector<ListedBlock>& packs, Bytes& out) {
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
-  Bytes b(packs.size() * kErrPackBytes, 0);
+  Bytes b(packs.size() * kErrorListRecordBytes, 0);
   for (std::size_t i = 0; i < packs.size(); ++i) {
-    const TErrPack& p = packs[i];
+    const ListedBlock& p = packs[i];
     if (p.offset > kMax || p.realSize > kMax) return false;
-    const std::size_t at = i * kErrPackBytes;
+    const std::size_t at = i * kErrorListRecordBytes;
     PutDWord(p.id, b, at);
     PutDWord(static_cast<std::uint32_t>(p.offset), b, at + 4);
     PutDWord(static_cast<std::uint32_t>(p.declSize), b, at + 8);
-    b[at + 12] = static_cast<std::uint8_t>(p.mark);
+    b[at + 12] = kMarkBytes[static_cast<std::size_t>(p.mark)];
     PutDWord(static_cast<std::uint32_t>(p.realSize), b, at + 13);
     b[at + 17] = p.repByte;
     PutDWord(p.repLen, b, at + 18);
@@ -27,16 +40,16 @@ bool EncodeErrPacks(const std::vector<TErrPack>& packs, Bytes& out) {
   return true;
 }
 
-bool DecodeErrPacks(ByteView in, std::vector<TErrPack>& packs) {
-  if (in.size() % kErrPackBytes != 0) return false;
-  std::vector<TErrPack> out(in.size() / kErrPackBytes);
+bool DecodeErrorList(ByteView in, std::vector<ListedBlock>& packs) {
+  if (in.size() % kErrorListRecordBytes != 0) return false;
+  std::vector<ListedBlock> out(in.size() / kErrorListRecordBytes);
   for (std::size_t i = 0; i < out.size(); ++i) {
-    const std::size_t at = i * kErrPackBytes;
-    TErrPack& p = out[i];
+    const std::size_t at = i * kErrorListRecordBytes;
+    ListedBlock& p = out[i];
     p.id = DWordOr0(in, at);
     p.offset = DWordOr0(in, at + 4);
     p.declSize = static_cast<std::int32_t>(DWordOr0(in, at + 8));
-    p.mark = static_cast<char>(in[at + 12]);
+    p.mark = markOf(in[at + 12]);
     p.realSize = DWordOr0(in, at + 13);
     p.repByte = in[at + 17];
     p.repLen = DWordOr0(in, at + 18);
@@ -46,11 +59,9 @@ bool DecodeErrPacks(ByteView in, std::vector<TErrPack>& packs) {
   return true;
 }
 
-std::string ErrorListName(const std::string& input) { return input + ".index"; }
-
-bool SaveErrPacks(const std::vector<TErrPack>& packs, const std::string& path, std::string& error) {
+bool SaveErrorList(const std::vector<ListedBlock>& packs, const std::string& path, std::string& error) {
   Bytes b;
-  if (!EncodeErrPacks(packs, b)) {
+  if (!EncodeErrorList(packs, b)) {
     error = "offsets beyond 4 GiB do not fit the list's 32-bit fields";
     return false;
   }
@@ -64,28 +75,17 @@ bool SaveErrPacks(const std::vector<TErrPack>& packs, const std::string& path, s
   return true;
 }
 
-bool LoadErrPacks(std::vector<TErrPack>& packs, const std::string& path) {
+bool LoadErrorList(std::vector<ListedBlock>& packs, const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   if (!f) return false;
   f.seekg(0, std::ios::end);
   const auto size = static_cast<std::uint64_t>(f.tellg());
   // A list of a million blocks is 26 MB: anything larger is no list of ours.
-  if (size % kErrPackBytes != 0 || size > kErrPackBytes * 1'000'000) return false;
+  if (size % kErrorListRecordBytes != 0 || size > kErrorListRecordBytes * 1'000'000) return false;
   f.seekg(0);
   Bytes b(size);
   f.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(size));
-  return f && DecodeErrPacks(b, packs);
-}
-
-void erpacks2sg(const std::vector<TErrPack>& packs, ErrorGrid& grid, Language lang) {
-  grid.reset(lang);
-  for (std::size_t i = 0; i < packs.size(); ++i) {
-    const TErrPack& p = packs[i];
-    if (p.mark != 'y') continue;
-    grid.addRow({"", std::to_string(i), HexDigits(p.id, 8), std::to_string(p.offset), std::to_string(p.declSize),
-                 std::to_string(p.realSize), std::to_string(p.delta()),
-                 std::to_string(p.repLen) + "(" + HexDigits(p.repByte, 2) + ") at " + std::to_string(p.repOffset)});
-  }
+  return f && DecodeErrorList(b, packs);
 }
 
 }  // namespace corvel

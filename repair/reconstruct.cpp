@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "asf/catalogue.hpp"
-#include "asf/header_walk.hpp"
 #include "asf/presenters.hpp"
 
 namespace corvel {
@@ -38,21 +37,19 @@ const GuidSet& guids() {
 
 }  // namespace
 
-std::uint64_t FindKnownObject(Session& s, std::uint64_t from, std::uint64_t to) {
+std::uint64_t FindKnownObject(SourceFile& file, std::uint64_t from, std::uint64_t to, JobContext& ctx) {
   const GuidSet& g = guids();
-  const std::uint64_t end = std::min<std::uint64_t>(to, s.file.logicalSize());
+  const std::uint64_t end = std::min<std::uint64_t>(to, file.logicalSize());
   std::uint64_t q = from;
   while (q + 16 <= end) {
-    const ByteView w = s.file.View(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
+    const ByteView w = file.View(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
     if (w.size() < 16) break;
     const std::size_t last = w.size() - 16;
     for (std::size_t i = 0; i <= last; ++i)
       if (g.match(w.data() + i)) return q + i;
     q += last + 1;
-    if (s.reporter) {
-      s.reporter->progress(static_cast<int>(q * 100 / std::max<std::uint64_t>(end, 1)), "");
-      if (s.reporter->stopRequested()) return to;
-    }
+    ctx.progress(q, end, Phase::searching);
+    if (ctx.stopRequested()) return to;
   }
   return to;
 }
@@ -61,17 +58,18 @@ namespace {
 
 // One pass: from `fptr`, every known object found is listed and jumped over;
 // a Data Object ends the pass (after listing it in pass 1).
-void pass(Session& s, std::uint64_t fptr, std::int32_t parent, bool listData) {
-  const std::uint64_t fsize = static_cast<std::uint64_t>(s.file.fsize);
+void pass(SourceFile& file, std::vector<ObjectEntry>& objects, std::uint64_t fptr, std::int32_t parent, bool listData,
+          JobContext& ctx) {
+  const std::uint64_t fsize = static_cast<std::uint64_t>(file.fsize);
   Bytes buf;
   while (fptr < fsize) {
-    fptr = FindKnownObject(s, fptr, fsize);
+    fptr = FindKnownObject(file, fptr, fsize, ctx);
     if (fptr >= fsize) break;
-    s.file.ReadAt(fptr, 30, buf);
+    file.ReadAt(fptr, 30, buf);
     const std::string id = GUIDToStr(buf, 0);
     const std::int64_t size = QWordOr0(buf, 16);
     if (id == guid::Data && !listData) break;
-    s.lista.push_back({id, parent, static_cast<std::int64_t>(fptr), size, -1});
+    objects.push_back({id, parent, static_cast<std::int64_t>(fptr), size, -1});
     if (id == guid::Data) break;
     // The search goes on after the object; a size of 0 or less moves it one
     // byte on, one that runs past the end ends it.
@@ -82,38 +80,30 @@ void pass(Session& s, std::uint64_t fptr, std::int32_t parent, bool listData) {
 
 }  // namespace
 
-bool ReconstructHeader(Session& s) {
-  if (!ReopenSource(s)) return false;
-  ReconstructOpenSource(s);
-  s.file.Close();
-  return true;
-}
-
-void ReconstructOpenSource(Session& s) {
-  s.file.CacheReset();
-  s.file.cuts.CutsClear();
-  s.errPacks.clear();
-  s.errGrid.reset(s.lang);
-  s.memo.clear();
-  s.tree.clear();
-  s.tomemo(s.T("• реконструкция заголовка"));
-  s.lista.clear();
-
-  pass(s, 0, -1, true);
+JobResult<FileStructure> ReconstructStructure(SourceFile& file, const WalkOptions& o, JobContext& ctx) {
+  file.CacheReset();
+  file.cuts.CutsClear();
+  ctx.log(Message(MessageId::ReconstructingHeader));
+  JobResult<FileStructure> r;
+  FileStructure& fs = r.data;
+  pass(file, fs.objects, 0, -1, true, ctx);
   std::int32_t header = -1;
-  for (std::size_t i = 0; i < s.lista.size(); ++i)
-    if (s.lista[i].id == guid::Header) {
+  for (std::size_t i = 0; i < fs.objects.size(); ++i)
+    if (fs.objects[i].guid == guid::Header) {
       header = static_cast<std::int32_t>(i);
       break;
     }
-  const bool stopped = s.reporter && s.reporter->stopRequested();
-  if (header >= 0 && !stopped) pass(s, static_cast<std::uint64_t>(s.lista[header].offset) + 16, header, false);
-  Blocks2TV(s);
+  if (header >= 0 && !ctx.stopRequested())
+    pass(file, fs.objects, static_cast<std::uint64_t>(fs.objects[static_cast<std::size_t>(header)].offset) + 16, header,
+         false, ctx);
+  AddObjectNodes(fs);
   // Also without a Header Object the objects found are parsed: that is the
   // case reconstruction exists for, and the minimal header is built from them.
-  lista2struct(s);
-  s.options.RadioZIEnabled = false;
-  s.options.RadioZM = true;
+  ParseObjects(file, o, fs, ctx);
+  r.outcome = ctx.stopRequested() ? Outcome::stopped : Outcome::ok;
+  r.message = Message(r.outcome == Outcome::stopped ? MessageId::Interrupted : MessageId::OperationComplete);
+  r.log = ctx.takeLog();
+  return r;
 }
 
 }  // namespace corvel

@@ -1,40 +1,37 @@
 // Repairs of the listed error blocks. A repair never changes the source file:
-// it cuts regions out of the logical file (the session's cut list) and
-// updates the error packet list.
+// it cuts regions out of the logical file (the cut list through which every
+// later read goes) and updates the error list.
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <vector>
 
-#include "asf/session.hpp"
+#include "analysis/error_blocks.hpp"
+#include "asf/job.hpp"
+#include "asf/source_file.hpp"
 
 namespace corvel {
 
-enum class RepairMode { None, FixEQDelta, RemoveAndRescan, FixSizes };
-
-struct RepairOptions {
-  bool CheckDP = true;       // only blocks with a positive delta (RemoveAndRescan)
-  bool CheckZR = true;       // only repeats of zero bytes
-  std::string EditMS = "100";  // smallest repeat to cut (RemoveAndRescan)
+enum class RepairMode {
+  cutEqualRepeats,    // cut a block's longest repeat when it is as long as the block's excess
+  cutAndRemeasure,    // cut repeats of at least the minimum length, then measure the block again
+  acceptSizes,        // mark the blocks as fixed without cutting
 };
 
-// Clears the measured fields of a record; it is no longer listed.
-void zerpack(TErrPack& p);
-// Measures the longest run of one byte value in `size` logical bytes at
-// `offset`, from byte 8 on. False when the bytes cannot be read.
-bool scanpack(SourceFile& f, std::uint64_t offset, std::uint64_t size, TErrPack& p);
+struct RepairOptions {
+  bool onlyLongerBlocks = true;  // cutAndRemeasure: only blocks longer than declared
+  bool onlyZeroRepeats = true;   // only repeats of zero bytes
+  std::uint32_t minRepeat = 100; // cutAndRemeasure: the shortest repeat to cut
+};
 
-void FixEQDelta(Session& s, const RepairOptions& o);
-void RemoveAndRescan(Session& s, RepairOptions& o);
-void FixSizes(Session& s);
+struct RepairData {
+  CutList cuts;                   // the file's cuts with the new ones
+  std::vector<ListedBlock> list;  // the error list after the repair
+};
 
-// Loads the error list "<input>.index" (or `path`): on success the cuts are
-// cleared and the grid shows the list. A missing file or one that is not a
-// whole number of records changes nothing and gives false.
-bool LoadErrorsAction(Session& s, const std::string& path = {});
-
-// The repair action: opens the source, runs the mode, refills the grid.
-// False when the source cannot be opened.
-bool RepairAction(Session& s, RepairMode mode, RepairOptions& o);
+// Repairs the listed blocks of `list` in the logical file `file` (whose cuts
+// are the ones made so far).
+JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> list, RepairMode mode,
+                                   const RepairOptions& o, JobContext& ctx);
 
 }  // namespace corvel

@@ -2,15 +2,44 @@
 // the last scan read through the cut list, and the new Simple Index.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
-#include "asf/session.hpp"
+#include "analysis/packet.hpp"
+#include "asf/job.hpp"
+#include "asf/records.hpp"
+#include "asf/source_file.hpp"
 
 namespace corvel {
 
-// The output name for an input: "movie.wmv" gives "movie.001.wmv", or the
-// next free counter; a name already ending in a counter gets the next one.
-std::string makeOutFN(const std::string& input);
+enum class HeaderMode {
+  fromSource,  // every object the records hold that the save knows how to write
+  minimal,     // File Properties, Stream Properties and Codec List only
+};
+
+struct SaveOptions {
+  HeaderMode header = HeaderMode::fromSource;
+  bool writeIndex = true;  // write the new Simple Index (when the scan built one)
+  bool renumberMediaObjects = false;
+};
+
+// What the save writes: the records of the open file and its last scan.
+// The packets are read, never changed; they must outlive the job.
+struct SaveInput {
+  HeaderRecords rec;
+  std::span<const TAsfDataPacket> packets;
+  bool indexBuilt = false;        // rec.ASFSIO is a new index
+  bool sourceUnfinished = false;  // fill in counts, durations and flags
+  std::string output;
+  std::string source;             // the source's path: never written
+};
+
+struct SaveData {
+  std::uint64_t bytes = 0;    // the output's length
+  std::uint64_t packets = 0;  // packets written
+};
 
 // Renumbers the media objects of one packet in place (the counters carry
 // over from packet to packet).
@@ -21,11 +50,11 @@ struct Renumbering {
   void apply(const TAsfDataPacket& p, std::span<std::uint8_t> buf);
 };
 
-// Writes the output file. True only when it was written completely.
-bool SaveOutFile(Session& s, const std::string& output);
+// The header the save writes before the packets.
+Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, HeaderMode mode);
 
-// The save action: refuses to run without a scan, sets the status texts and
-// reports "file saved" or "file save error".
-bool SaveAction(Session& s, const std::string& output);
+// Writes the output file from the logical source `file`. Ok only when it was
+// written completely.
+JobResult<SaveData> SaveFile(SourceFile& file, const SaveInput& in, const SaveOptions& o, JobContext& ctx);
 
 }  // namespace corvel

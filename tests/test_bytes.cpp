@@ -52,13 +52,13 @@ TEST(FieldReaders, BitsAndLengthTypes) {
   EXPECT_EQ(GetBit(0x82, 1), 0u);
   EXPECT_EQ(GetBits(0x5D, 2, 2), 2u);  // 0101 1101 -> bits 2..3 = 10b
   EXPECT_EQ(GetBits(0xFF, 1, 8), 255u);
-  EXPECT_EQ(LenTypeSize('b'), 1);
-  EXPECT_EQ(LenTypeSize('w'), 2);
-  EXPECT_EQ(LenTypeSize('d'), 4);
-  EXPECT_EQ(LenTypeSize('x'), 0);
-  EXPECT_EQ(LenTypeChar(1), 'b');
-  EXPECT_EQ(LenTypeChar(3), 'd');
-  EXPECT_EQ(LenTypeChar(0), 'x');
+  EXPECT_EQ(LengthTypeSize(LengthType::byte), 1);
+  EXPECT_EQ(LengthTypeSize(LengthType::word), 2);
+  EXPECT_EQ(LengthTypeSize(LengthType::dword), 4);
+  EXPECT_EQ(LengthTypeSize(LengthType::none), 0);
+  EXPECT_EQ(LengthTypeOf(1), LengthType::byte);
+  EXPECT_EQ(LengthTypeOf(3), LengthType::dword);
+  EXPECT_EQ(LengthTypeOf(0), LengthType::none);
 }
 
 TEST(Text, WideToStrKeepsWholeUnits) {

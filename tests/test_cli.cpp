@@ -31,7 +31,7 @@ TEST(CliInfo, JsonDescribesTheFile) {
     EXPECT_EQ(j["objects"][i]["offset"], plain[i].offset);
     EXPECT_EQ(j["objects"][i]["size"], plain[i].size);
     EXPECT_EQ(j["objects"][i]["parent"], plain[i].parent);
-    EXPECT_EQ(j["objects"][i]["name"], GetBlockNaim(plain[i].guid));
+    EXPECT_EQ(j["objects"][i]["name"], ObjectName(plain[i].guid));
   }
   EXPECT_EQ(j["file_properties"]["file_size"], bytes.size());
   ASSERT_EQ(j["streams"].size(), 2u);

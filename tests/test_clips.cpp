@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "asf/catalogue.hpp"
-#include "join/locators.hpp"
+#include "asf/locators.hpp"
 #include "support/clips.hpp"
 #include "support/open.hpp"
 
@@ -16,41 +16,41 @@ namespace {
 
 void ExpectMatchesIndependentReading(const Session& s, const Bytes& file) {
   const auto plain = IndependentObjects(file);
-  ASSERT_EQ(s.lista.size(), plain.size());
+  ASSERT_EQ(s.structure.objects.size(), plain.size());
   for (std::size_t i = 0; i < plain.size(); ++i) {
-    EXPECT_EQ(s.lista[i].id, plain[i].guid) << i;
-    EXPECT_EQ(static_cast<std::uint64_t>(s.lista[i].offset), plain[i].offset) << i;
-    EXPECT_EQ(static_cast<std::uint64_t>(s.lista[i].size), plain[i].size) << i;
-    EXPECT_EQ(s.lista[i].parent, plain[i].parent) << i;
+    EXPECT_EQ(s.structure.objects[i].guid, plain[i].guid) << i;
+    EXPECT_EQ(static_cast<std::uint64_t>(s.structure.objects[i].offset), plain[i].offset) << i;
+    EXPECT_EQ(static_cast<std::uint64_t>(s.structure.objects[i].size), plain[i].size) << i;
+    EXPECT_EQ(s.structure.objects[i].parent, plain[i].parent) << i;
   }
 }
 
 void ExpectMatchesProbe(const Session& s, const std::string& path) {
   const auto probe = Probe(path);
   const auto& streams = probe["streams"];
-  ASSERT_EQ(s.rec.ASFSPO.size(), streams.size());
+  ASSERT_EQ(s.structure.rec.ASFSPO.size(), streams.size());
   for (std::size_t i = 0; i < streams.size(); ++i) {
     const std::string type = streams[i]["codec_type"];
-    EXPECT_EQ(s.rec.ASFSPO[i].StreamType, type == "video" ? guid::VideoMedia : guid::AudioMedia);
+    EXPECT_EQ(s.structure.rec.ASFSPO[i].StreamType, type == "video" ? guid::VideoMedia : guid::AudioMedia);
     // ffprobe's id of an ASF stream is its stream number.
     if (streams[i].contains("id")) {
-      EXPECT_EQ(std::stoi(streams[i]["id"].get<std::string>(), nullptr, 0), s.rec.ASFSPO[i].streamNumber());
+      EXPECT_EQ(std::stoi(streams[i]["id"].get<std::string>(), nullptr, 0), s.structure.rec.ASFSPO[i].streamNumber());
     }
     if (type == "video") {
-      EXPECT_EQ(s.rec.ASFVideoInfo.FormatData.ImageWidth, streams[i]["width"].get<unsigned>());
-      EXPECT_EQ(s.rec.ASFVideoInfo.FormatData.ImageHeight, streams[i]["height"].get<unsigned>());
+      EXPECT_EQ(s.structure.rec.ASFVideoInfo.FormatData.ImageWidth, streams[i]["width"].get<unsigned>());
+      EXPECT_EQ(s.structure.rec.ASFVideoInfo.FormatData.ImageHeight, streams[i]["height"].get<unsigned>());
     } else {
-      EXPECT_EQ(s.rec.ASFAudioInfo.SamplesPerSecond, std::stoul(streams[i]["sample_rate"].get<std::string>()));
-      EXPECT_EQ(s.rec.ASFAudioInfo.NumberOfChannels, streams[i]["channels"].get<unsigned>());
-      EXPECT_EQ(s.rec.ASFAudioInfo.CodecID_FormatTag, 0x0161);
+      EXPECT_EQ(s.structure.rec.ASFAudioInfo.SamplesPerSecond, std::stoul(streams[i]["sample_rate"].get<std::string>()));
+      EXPECT_EQ(s.structure.rec.ASFAudioInfo.NumberOfChannels, streams[i]["channels"].get<unsigned>());
+      EXPECT_EQ(s.structure.rec.ASFAudioInfo.CodecID_FormatTag, 0x0161);
     }
   }
   // ffprobe reports play duration less preroll.
   const double duration = std::stod(probe["format"]["duration"].get<std::string>());
-  const double ours = s.rec.ASFFPO.PlayDuration / 1e7 - s.rec.ASFFPO.Preroll / 1e3;
+  const double ours = s.structure.rec.ASFFPO.PlayDuration / 1e7 - s.structure.rec.ASFFPO.Preroll / 1e3;
   EXPECT_NEAR(ours, duration, 0.1);
-  EXPECT_EQ(s.rec.ASFFPO.FileSize, s.file.fsize);
-  EXPECT_EQ(s.rec.ASFFPO.MinimumDataPacketSize, s.rec.ASFFPO.MaximumDataPacketSize);
+  EXPECT_EQ(s.structure.rec.ASFFPO.FileSize, s.file.fsize);
+  EXPECT_EQ(s.structure.rec.ASFFPO.MinimumDataPacketSize, s.structure.rec.ASFFPO.MaximumDataPacketSize);
 }
 
 class ClipWalk : public ::testing::TestWithParam<std::string> {};
@@ -60,22 +60,22 @@ class ClipWalk : public ::testing::TestWithParam<std::string> {};
 TEST_P(ClipWalk, AgreesWithFfprobeAndLayout) {
   const std::string path = Clip(GetParam());
   Session s;
-  ASSERT_TRUE(OpenAction(s, path)) << MemoText(s);
+  ASSERT_TRUE(OpenFile(s, path)) << MemoText(s);
   EXPECT_TRUE(s.memo.lines().empty()) << MemoText(s);
   ExpectMatchesIndependentReading(s, ReadFile(path));
   ExpectMatchesProbe(s, path);
-  ASSERT_GE(s.DAOIndex, 0);
-  EXPECT_EQ(s.rec.ASFDAO.TotalDataPackets, s.rec.ASFFPO.DataPacketsCount);
+  ASSERT_GE(s.structure.dataObjectIndex, 0);
+  EXPECT_EQ(s.structure.rec.ASFDAO.TotalDataPackets, s.structure.rec.ASFFPO.DataPacketsCount);
   // The data object holds exactly its packets.
-  EXPECT_EQ(s.rec.ASFDAO.ObjectSize, 50 + s.rec.ASFDAO.TotalDataPackets * s.rec.ASFFPO.MinimumDataPacketSize);
+  EXPECT_EQ(s.structure.rec.ASFDAO.ObjectSize, 50 + s.structure.rec.ASFDAO.TotalDataPackets * s.structure.rec.ASFFPO.MinimumDataPacketSize);
   // The locators find the same things from the file itself.
   auto src = FileSource::open(path);
   ASSERT_TRUE(src);
-  EXPECT_EQ(findDAOoffset(*src), s.DAOOffset);
-  EXPECT_EQ(getDataPacketSize(*src), s.rec.ASFFPO.MinimumDataPacketSize);
-  EXPECT_EQ(getPreroll(*src), s.rec.ASFFPO.Preroll);
-  EXPECT_EQ(getStreamNumber(*src, guid::VideoMedia), getStreamNumberFromStruct(s.rec, guid::VideoMedia));
-  EXPECT_EQ(getStreamNumber(*src, guid::AudioMedia), getStreamNumberFromStruct(s.rec, guid::AudioMedia));
+  EXPECT_EQ(FindDataObject(*src), s.structure.dataObjectOffset);
+  EXPECT_EQ(ReadPacketSize(*src), s.structure.rec.ASFFPO.MinimumDataPacketSize);
+  EXPECT_EQ(ReadPreroll(*src), s.structure.rec.ASFFPO.Preroll);
+  EXPECT_EQ(ReadStreamNumber(*src, guid::VideoMedia), StreamNumberOf(s.structure.rec, guid::VideoMedia));
+  EXPECT_EQ(ReadStreamNumber(*src, guid::AudioMedia), StreamNumberOf(s.structure.rec, guid::AudioMedia));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ffmpeg, ClipWalk, ::testing::Values("av", "video", "audio", "cyrillic"));
@@ -83,12 +83,12 @@ INSTANTIATE_TEST_SUITE_P(Ffmpeg, ClipWalk, ::testing::Values("av", "video", "aud
 TEST(ClipWalk, CyrillicAndCjkMetadataKeptWhole) {
   const std::string path = Clip("cyrillic");
   Session s;
-  ASSERT_TRUE(OpenAction(s, path));
-  ASSERT_TRUE(s.rec.ASFCDO.present);
-  EXPECT_EQ(Utf16ToUtf8(s.rec.ASFCDO.Title), "Запись с камеры №1");
-  EXPECT_EQ(Utf16ToUtf8(s.rec.ASFCDO.Author), "Иван Петров");
+  ASSERT_TRUE(OpenFile(s, path));
+  ASSERT_TRUE(s.structure.rec.ASFCDO.present);
+  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.ASFCDO.Title), "Запись с камеры №1");
+  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.ASFCDO.Author), "Иван Петров");
   auto descriptor = [&](const std::string& name) {
-    for (const auto& d : s.rec.ASFECD.ContentDescriptors)
+    for (const auto& d : s.structure.rec.ASFECD.ContentDescriptors)
       if (Utf16ToUtf8(d.DescriptorName) == name) return Utf16ToUtf8(d.DescriptorValue);
     return std::string("<missing>");
   };
@@ -98,5 +98,5 @@ TEST(ClipWalk, CyrillicAndCjkMetadataKeptWhole) {
   const auto tags = Probe(path)["format"]["tags"];
   EXPECT_EQ(tags["title"], "Запись с камеры №1");
   EXPECT_EQ(tags["genre"], descriptor("WM/Genre"));
-  EXPECT_NE(s.tree.render().find("Title = Запись с камеры №1"), std::string::npos);
+  EXPECT_NE(s.structure.tree.render().find("Title = Запись с камеры №1"), std::string::npos);
 }

@@ -4,8 +4,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "asf/header_walk.hpp"
+#include "session/actions.hpp"
 #include "export/avi.hpp"
+#include "support/open.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 
@@ -17,7 +18,7 @@ namespace {
 
 Session Opened(const std::string& path) {
   Session s;
-  EXPECT_TRUE(OpenAction(s, path));
+  EXPECT_TRUE(OpenFile(s, path));
   return s;
 }
 
@@ -36,9 +37,9 @@ TEST_P(AviChoice, DecodesCompletelyWithTheSourcesRate) {
   const std::string src = Clip("av");
   const Session s = Opened(src);
   const std::string out = TempPath("choice" + std::to_string(static_cast<int>(GetParam())) + ".avi");
-  const ExportResult r = store2avi(src, s.rec, out, GetParam(), Language::eng, nullptr);
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.message, "operation complete");
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, GetParam(), ctx); });
+  ASSERT_TRUE(r.ok()) << Text(r.message);
+  EXPECT_EQ(r.message.id, MessageId::OperationComplete);
   const json probe = Probe(out), source = Probe(src);
   const auto& streams = probe["streams"];
   const bool video = GetParam() != StreamChoice::AudioOnly, audio = GetParam() != StreamChoice::VideoOnly;
@@ -75,7 +76,7 @@ TEST(Avi, LayoutAndGuards) {
   const std::string src = Clip("av");
   const Session s = Opened(src);
   const std::string out = TempPath("layout.avi");
-  ASSERT_TRUE(store2avi(src, s.rec, out, StreamChoice::VideoAndAudio, Language::eng, nullptr).ok);
+  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); }).ok());
   const Bytes b = ReadFile(out);
   EXPECT_EQ(std::string(b.begin() + 2044, b.begin() + 2048), "movi");
   // ffmpeg's clip starts with audio: "01wb" first, every video chunk "00dc".
@@ -83,17 +84,17 @@ TEST(Avi, LayoutAndGuards) {
   EXPECT_EQ(DWordOr0(b, 4), b.size() - 8);
   // A source opened from nothing, the source as output, a missing source.
   Session none;
-  EXPECT_EQ(store2avi(src, none.rec, TempPath("x.avi"), StreamChoice::VideoAndAudio, Language::eng, nullptr).message,
-            "open file first");
-  EXPECT_FALSE(store2avi(src, s.rec, src, StreamChoice::VideoAndAudio, Language::eng, nullptr).ok);
+  EXPECT_EQ(RunJob([&](JobContext& ctx) { return ExportAvi(src, none.structure.rec, TempPath("x.avi"), StreamChoice::VideoAndAudio, ctx); }).message.id,
+            MessageId::OpenFileFirst);
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, src, StreamChoice::VideoAndAudio, ctx); }).ok());
   EXPECT_EQ(ReadFile(src), ReadFile(Clip("av")));
-  EXPECT_FALSE(store2avi(TempPath("gone.wmv"), s.rec, TempPath("y.avi"), StreamChoice::VideoAndAudio, Language::eng, nullptr).ok);
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(TempPath("gone.wmv"), s.structure.rec, TempPath("y.avi"), StreamChoice::VideoAndAudio, ctx); }).ok());
   // Audio with a block alignment of 0 and long codec data: no division by zero, movi after the headers.
-  HeaderRecords odd = s.rec;
+  HeaderRecords odd = s.structure.rec;
   odd.ASFAudioInfo.BlockAlignment = 0;
   odd.ASFVideoInfo.FormatData.CodecSpecificData.assign(3000, 7);
   const std::string big = TempPath("bighead.avi");
-  ASSERT_TRUE(store2avi(src, odd, big, StreamChoice::VideoAndAudio, Language::eng, nullptr).ok);
+  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(src, odd, big, StreamChoice::VideoAndAudio, ctx); }).ok());
   const Bytes bb = ReadFile(big);
   EXPECT_EQ(DWordOr0(bb, 4), bb.size() - 8);
 }
@@ -102,9 +103,9 @@ TEST(Avi, BeyondTheRiffLimitIsRefused) {
   const std::string src = Clip("av");
   const Session s = Opened(src);
   const std::string out = TempPath("too-big.avi");
-  const ExportResult r = store2avi(src, s.rec, out, StreamChoice::VideoAndAudio, Language::eng, nullptr, 100'000);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, "• an AVI over 4 GiB is not supported: " + out);
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx, 100'000); });
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.message, Message(MessageId::AviTooLarge, out));
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
@@ -112,11 +113,11 @@ TEST(Avi, AudioOnlyClip) {
   const std::string src = Clip("audio");
   const Session s = Opened(src);
   const std::string out = TempPath("audio-only.avi");
-  const ExportResult r = store2avi(src, s.rec, out, StreamChoice::VideoAndAudio, Language::eng, nullptr);
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.videoChunks, 0u);
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.data.videoChunks, 0u);
   EXPECT_EQ(Probe(out)["streams"].size(), 1u);  // no empty video stream
-  EXPECT_FALSE(store2avi(src, s.rec, TempPath("no-video.avi"), StreamChoice::VideoOnly, Language::eng, nullptr).ok);
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, TempPath("no-video.avi"), StreamChoice::VideoOnly, ctx); }).ok());
   EXPECT_EQ(RunCommand(std::string(CORVEL_FFMPEG) + " -v error -i " + Quote(out) + " -f null -").err, "");
 }
 
@@ -125,8 +126,8 @@ TEST(Frames, BytesEqualTheDemuxersPackets) {
   const std::string src = Clip("av");
   const std::string dir = TempPath("frames");
   std::filesystem::create_directories(dir);
-  const ExportResult r = frames2files(src, 30, StreamChoice::VideoOnly, dir, Language::eng, nullptr);
-  ASSERT_TRUE(r.ok);
+  const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, 30, StreamChoice::VideoOnly, dir, ctx); });
+  ASSERT_TRUE(r.ok());
   const std::string data = TempPath("video.data");
   ASSERT_EQ(RunCommand(std::string(CORVEL_FFMPEG) + " -v error -y -i " + Quote(src) + " -map 0:v -c copy -f data " + Quote(data)).exitCode, 0);
   const Bytes all = ReadFile(data);
@@ -139,7 +140,7 @@ TEST(Frames, BytesEqualTheDemuxersPackets) {
     ours.insert(ours.end(), b.begin(), b.end());
     ++files;
   }
-  EXPECT_EQ(files, r.chunks);
+  EXPECT_EQ(files, r.data.chunks);
   EXPECT_GT(files, 10u);
   ASSERT_LE(ours.size(), all.size());
   EXPECT_TRUE(std::equal(ours.begin(), ours.end(), all.begin()));
@@ -150,18 +151,18 @@ TEST(Frames, CountsAndChoices) {
   const std::string dir = TempPath("frames0");
   std::filesystem::create_directories(dir);
   int beeps = 0;
-  ExportResult r = frames2files(src, 0, StreamChoice::VideoAndAudio, dir, Language::eng, nullptr, [&] { ++beeps; });
-  EXPECT_EQ(r.chunks, 1u);
+  auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, 0, StreamChoice::VideoAndAudio, dir, ctx, [&] { ++beeps; }); });
+  EXPECT_EQ(r.data.chunks, 1u);
   EXPECT_TRUE(std::filesystem::exists(dir + "/frame0.txt"));
   EXPECT_FALSE(std::filesystem::exists(dir + "/frame1.txt"));
-  r = frames2files(src, 100000, StreamChoice::AudioOnly, dir, Language::eng, nullptr, [&] { ++beeps; });
-  EXPECT_TRUE(r.ok);  // the file ends first: still complete
+  r = RunJob([&](JobContext& ctx) { return ExportFrames(src, 100000, StreamChoice::AudioOnly, dir, ctx, [&] { ++beeps; }); });
+  EXPECT_TRUE(r.ok());  // the file ends first: still complete
   EXPECT_FALSE(std::filesystem::exists(dir + "/frame0.txt") && ReadFile(dir + "/frame0.txt").empty());
-  EXPECT_FALSE(frames2files(TempPath("gone.wmv"), 3, StreamChoice::VideoAndAudio, dir, Language::eng, nullptr).ok);
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportFrames(TempPath("gone.wmv"), 3, StreamChoice::VideoAndAudio, dir, ctx); }).ok());
   // A frame file never lands on the source.
   const std::string self = dir + "/frame0.txt";
   WriteFile(self, ReadFile(src));
   const Bytes before = ReadFile(self);
-  EXPECT_FALSE(frames2files(self, 0, StreamChoice::VideoAndAudio, dir, Language::eng, nullptr).ok);
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportFrames(self, 0, StreamChoice::VideoAndAudio, dir, ctx); }).ok());
   EXPECT_EQ(ReadFile(self), before);
 }

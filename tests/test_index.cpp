@@ -7,7 +7,7 @@ using namespace corvel;
 namespace {
 TAsfDataPacket Single(int stream, std::uint32_t mo, std::uint32_t pt, bool key) {
   TAsfDataPacket p;
-  p.kind = 's';
+  p.kind = PacketKind::single;
   p.singleStream = static_cast<std::uint8_t>(stream);
   p.singleMediaObjectNumber = mo;
   p.singlePresentationTime = pt;

@@ -7,7 +7,9 @@
 
 #include "analysis/scan.hpp"
 #include "asf/catalogue.hpp"
+#include "asf/output_file.hpp"
 #include "join/join.hpp"
+#include "support/open.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
@@ -19,7 +21,7 @@ namespace {
 
 TAsfDataPacket Packet(std::vector<std::pair<int, std::uint32_t>> payloads) {
   TAsfDataPacket p;
-  p.kind = 'm';
+  p.kind = PacketKind::multiple;
   for (auto [stream, pt] : payloads) {
     TPayload pl;
     pl.streamNumber = static_cast<std::uint8_t>(stream);
@@ -91,15 +93,15 @@ TEST(SendTimes, VideoTime) {
   EXPECT_EQ(p[3].duration, 1);
   EXPECT_EQ(sd, 121u);
   std::uint32_t t = 0;
-  EXPECT_FALSE(minSPTime(p[2], 1, t));
-  EXPECT_TRUE(minSPTime(p[1], 2, t));
+  EXPECT_FALSE(MinStreamTime(p[2], 1, t));
+  EXPECT_TRUE(MinStreamTime(p[1], 2, t));
   EXPECT_EQ(t, 5001u);
 }
 
 TEST(JoinList, NamesAndMoves) {
-  EXPECT_EQ(JoinOutputName("/v/part1.wmv"), "/v/part1.joined.wmv");
-  EXPECT_EQ(JoinOutputName("/v/.wmv"), "/v/.wmv.joined");
-  EXPECT_EQ(JoinOutputName("clip"), "clip.joined");
+  EXPECT_EQ(OutputName("/v/part1.wmv", OutputNaming::joined), "/v/part1.joined.wmv");
+  EXPECT_EQ(OutputName("/v/.wmv", OutputNaming::joined), "/v/.wmv.joined");
+  EXPECT_EQ(OutputName("clip", OutputNaming::joined), "clip.joined");
   std::vector<std::string> l{"a", "b", "c", "d"};
   EXPECT_TRUE(MoveLine(l, 0, 2));
   EXPECT_EQ(l, (std::vector<std::string>{"b", "c", "a", "d"}));
@@ -120,16 +122,23 @@ class JoinParts : public ::testing::Test {
 };
 std::string JoinParts::a_, JoinParts::b_;
 
+namespace {
+JobResult<JoinData> Join(const std::vector<std::string>& in, const std::string& out, const JoinOptions& o) {
+  JobContext ctx;
+  return JoinFiles(in, out, o, ctx);
+}
+}  // namespace
+
 TEST_F(JoinParts, TwoPartsBecomeOneRecording) {
   const Probe2 pa = ProbeFile(a_), pb = ProbeFile(b_);
   for (const char* mode : {"even", "approximate", "video"}) {
     JoinOptions o;
-    o.CheckAST = std::string(mode) == "approximate";
-    o.CheckPTP = std::string(mode) == "video";
+    if (std::string(mode) == "approximate") o.sendTime = SendTimeMode::approximate;
+    if (std::string(mode) == "video") o.sendTime = SendTimeMode::videoTime;
     const std::string out = TempPath(std::string("joined-") + mode + ".wmv");
-    const JoinResult r = doJOIN({a_, b_}, out, o, Language::eng, nullptr);
-    ASSERT_EQ(r.code, 0) << r.message;
-    EXPECT_EQ(r.message, "operation complete");
+    const auto r = Join({a_, b_}, out, o);
+    ASSERT_EQ(r.outcome, Outcome::ok) << Text(r.message);
+    EXPECT_EQ(r.message.id, MessageId::OperationComplete);
     const Probe2 j = ProbeFile(out);
     EXPECT_EQ(j.errors, "") << mode;
     ASSERT_EQ(j.frames.size(), 2u);
@@ -145,13 +154,13 @@ TEST_F(JoinParts, TwoPartsBecomeOneRecording) {
 TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
   const std::string out = TempPath("joined-seam.wmv");
   JoinOptions o;
-  ASSERT_EQ(doJOIN({a_, b_}, out, o, Language::eng, nullptr).code, 0);
+  ASSERT_EQ(Join({a_, b_}, out, o).outcome, Outcome::ok);
   Session s;
-  ASSERT_TRUE(OpenAction(s, out) && ScanAction(s));
-  EXPECT_TRUE(s.errPacks.empty());
-  EXPECT_EQ(s.rec.ASFFPO.Preroll, 5000);
-  EXPECT_EQ(s.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(s.packets.size()));
-  EXPECT_EQ(s.rec.ASFFPO.FileSize, s.file.fsize);
+  ASSERT_TRUE(OpenFile(s, out) && Scan(s));
+  EXPECT_TRUE(s.errorList.empty());
+  EXPECT_EQ(s.structure.rec.ASFFPO.Preroll, 5000);
+  EXPECT_EQ(s.structure.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(s.packets.size()));
+  EXPECT_EQ(s.structure.rec.ASFFPO.FileSize, s.file.fsize);
   // Video media objects: numbers 1, 2, ... (low 8 bits), times 40 ms apart from the preroll on.
   std::uint32_t expectNumber = 1, lastTime = 0, count = 0;
   std::uint32_t lastNumber = 0;
@@ -175,7 +184,7 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
   EXPECT_EQ(count, 200u);
   // The index points at packets where a video key frame begins.
   ASSERT_TRUE(s.indexBuilt);
-  for (const auto& e : s.rec.ASFSIO.IndexEntries) {
+  for (const auto& e : s.structure.rec.ASFSIO.IndexEntries) {
     const TAsfDataPacket& p = s.packets.at(e.PacketNumber);
     bool keyStart = false;
     for (std::size_t k = 0; k < p.payloadCount(); ++k) {
@@ -188,59 +197,57 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
 
 TEST_F(JoinParts, RefusalsAndFailures) {
   JoinOptions o;
-  EXPECT_EQ(doJOIN({a_, b_}, a_, o, Language::eng, nullptr).code, -1);  // output is an input
+  EXPECT_EQ(Join({a_, b_}, a_, o).outcome, Outcome::failed);  // output is an input
   EXPECT_EQ(ReadFile(a_).size(), std::filesystem::file_size(a_));
-  JoinResult r = doJOIN({}, TempPath("none.wmv"), o, Language::eng, nullptr);
-  EXPECT_EQ(r.message, "nothing to join. add files to list");
-  r = doJOIN({a_, TempPath("missing.wmv")}, TempPath("miss.wmv"), o, Language::eng, nullptr);
-  EXPECT_EQ(r.code, -1);
-  EXPECT_EQ(r.message, "file open error " + TempPath("missing.wmv"));
+  auto r = Join({}, TempPath("none.wmv"), o);
+  EXPECT_EQ(r.message.id, MessageId::NothingToJoin);
+  r = Join({a_, TempPath("missing.wmv")}, TempPath("miss.wmv"), o);
+  EXPECT_EQ(r.outcome, Outcome::failed);
+  EXPECT_EQ(Text(r.message), "file open error " + TempPath("missing.wmv"));
   // Different packet sizes.
   const std::string other = TempPath("other-size.wmv");
   WriteFile(other, MinimalFile(3));
-  r = doJOIN({a_, other}, TempPath("sizes.wmv"), o, Language::eng, nullptr);
-  EXPECT_EQ(r.message, "Data Packet Size values in files are different");
+  r = Join({a_, other}, TempPath("sizes.wmv"), o);
+  EXPECT_EQ(r.message.id, MessageId::PacketSizesDiffer);
   // A packet size no file could hold.
   Bytes huge = ReadFile(a_);
   Session hs;
   ASSERT_EQ(OpenBytes(hs, huge), 0);
-  Patch32(huge, static_cast<std::size_t>(hs.lista[1].offset) + 92, 0xF0000000);
+  Patch32(huge, static_cast<std::size_t>(hs.structure.objects[1].offset) + 92, 0xF0000000);
   const std::string hugePath = TempPath("huge-packets.wmv");
   WriteFile(hugePath, huge);
-  r = doJOIN({hugePath}, TempPath("huge-out.wmv"), o, Language::eng, nullptr);
-  EXPECT_EQ(r.message, "file structure error " + hugePath);
+  r = Join({hugePath}, TempPath("huge-out.wmv"), o);
+  EXPECT_EQ(r.message, Message(MessageId::StructureError, hugePath));
   // A file whose packets run out before its count.
   Bytes cut = ReadFile(b_);
   cut.resize(cut.size() / 2);
   const std::string half = TempPath("half.wmv");
   WriteFile(half, cut);
-  r = doJOIN({a_, half}, TempPath("half-out.wmv"), o, Language::eng, nullptr);
-  EXPECT_EQ(r.message, "file structure error " + half);
-  EXPECT_EQ(doJOIN({a_}, "", o, Language::eng, nullptr).message, "where to put?");
+  r = Join({a_, half}, TempPath("half-out.wmv"), o);
+  EXPECT_EQ(r.message, Message(MessageId::StructureError, half));
+  EXPECT_EQ(Join({a_}, "", o).message.id, MessageId::WhereToPut);
   // Parts without a single packet.
   Bytes empty = ReadFile(a_);
   Session h;
   ASSERT_EQ(OpenBytes(h, empty), 0);
-  Patch64(empty, static_cast<std::size_t>(h.DAOOffset) + 40, 0);
+  Patch64(empty, static_cast<std::size_t>(h.structure.dataObjectOffset) + 40, 0);
   const std::string nothing = TempPath("no-packets.wmv");
   WriteFile(nothing, empty);
-  r = doJOIN({nothing}, TempPath("nothing-out.wmv"), o, Language::eng, nullptr);
-  EXPECT_EQ(r.code, -1);
-  EXPECT_EQ(r.message, "• no data packets in the files");
-  // Not a number for the preroll: 5000.
-  o.EditPR = "x";
-  EXPECT_EQ(doJOIN({a_}, TempPath("one.wmv"), o, Language::eng, nullptr).code, 0);
-  EXPECT_EQ(o.EditPR, "5000");
-  o.EditPR = "99999999999999999999999";  // too large a number: 5000 too
-  EXPECT_EQ(doJOIN({a_}, TempPath("one.wmv"), o, Language::eng, nullptr).code, 0);
-  EXPECT_EQ(o.EditPR, "5000");
+  r = Join({nothing}, TempPath("nothing-out.wmv"), o);
+  EXPECT_EQ(r.outcome, Outcome::failed);
+  EXPECT_EQ(r.message.id, MessageId::NoDataPackets);
+  // Option text that is not a number: the default.
+  EXPECT_EQ(OptionNumber("x", 5000), 5000u);
+  EXPECT_EQ(OptionNumber("99999999999999999999999", 5000), 5000u);
+  EXPECT_EQ(OptionNumber("-5", 100), 100u);
+  EXPECT_EQ(OptionNumber("250", 100), 250u);
   // A stop.
-  struct Stop : Reporter {
-    bool stopRequested() override { return true; }
-  } stop;
-  r = doJOIN({a_, b_}, TempPath("stopped.wmv"), o, Language::eng, &stop);
-  EXPECT_EQ(r.code, -2);
-  EXPECT_EQ(r.message, "interrupted by user");
+  std::stop_source stop;
+  stop.request_stop();
+  JobContext ctx(stop.get_token(), nullptr);
+  r = JoinFiles({a_, b_}, TempPath("stopped.wmv"), o, ctx);
+  EXPECT_EQ(r.outcome, Outcome::stopped);
+  EXPECT_EQ(r.message.id, MessageId::Interrupted);
 }
 
 TEST_F(JoinParts, WriteBackTouchesOnlyItsFields) {

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "app/localization.hpp"
+#include "l10n/messages.hpp"
 #include "support/asf_builder.hpp"
 #include "support/open.hpp"
 
@@ -51,11 +51,11 @@ TEST(Localization, WalkMessagesAreTranslated) {
     en.lang = Language::eng;
     OpenBytes(ru, in);
     OpenBytes(en, in);
-    ASSERT_EQ(ru.memo.lines().size(), en.memo.lines().size());
-    for (std::size_t i = 0; i < ru.memo.lines().size(); ++i) {
-      const std::string& line = ru.memo.lines()[i];
-      if (line.rfind("• ", 0) == 0) {
-        EXPECT_NE(line, en.memo.lines()[i]);
+    const auto rus = MemoLines(ru), eng = MemoLines(en);
+    ASSERT_EQ(rus.size(), eng.size());
+    for (std::size_t i = 0; i < rus.size(); ++i) {
+      if (rus[i].rfind("• ", 0) == 0) {
+        EXPECT_NE(rus[i], eng[i]);
       }
     }
   }

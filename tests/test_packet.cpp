@@ -30,10 +30,10 @@ TEST(PacketParser, ParsingInformationSizes) {
   fillECD(b, p);
   ASSERT_EQ(fillPPI(b, p), 0);
   EXPECT_EQ(p.ppiSize, 16u);  // 2 + packet length w + sequence w + padding d + 6
-  EXPECT_EQ(p.packetLengthType, 'w');
-  EXPECT_EQ(p.sequenceType, 'w');
-  EXPECT_EQ(p.paddingLengthType, 'd');
-  EXPECT_EQ(p.kind, 'm');
+  EXPECT_EQ(p.packetLengthType, LengthType::word);
+  EXPECT_EQ(p.sequenceType, LengthType::word);
+  EXPECT_EQ(p.paddingLengthType, LengthType::dword);
+  EXPECT_EQ(p.kind, PacketKind::multiple);
   EXPECT_EQ(p.payloadStart, 19u);
   // Cut short inside the parsing information: a failure, never a read outside.
   EXPECT_EQ(fillPPI(ByteView(b).first(8), p), -1);
@@ -84,13 +84,13 @@ TEST(PacketParser, MultiplePayloads) {
   TAsfDataPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
   ASSERT_EQ(p.mp.payloads.size(), 3u);
-  EXPECT_EQ(p.mp.payloadLengthType, 'w');
+  EXPECT_EQ(p.mp.payloadLengthType, LengthType::word);
   EXPECT_EQ(p.firstStream, 2);
   EXPECT_EQ(p.mp.payloads[1].offsetIntoMediaObject, 5957u);
   EXPECT_EQ(p.mp.payloads[1].totalLength, 17u + 2421);
   EXPECT_EQ(multiplePayloadFact(p), 3200u);
   EXPECT_TRUE(payloadsFillPacket(p, 3200));
-  EXPECT_EQ(minPTime(p), 3100u);
+  EXPECT_EQ(MinPresentationTime(p), 3100u);
   const auto [at, len] = p.payloadData(1);
   EXPECT_EQ(len, 2421u);
   EXPECT_EQ(at, 3u + 10 + 1 + 17 + 371 + 17);
@@ -114,10 +114,10 @@ TEST(PacketParser, CompressionAndShortReplicatedData) {
   b[17] = 1;     // replicated data length 1: compressed
   TAsfDataPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
-  EXPECT_EQ(p.compression, 'c');
+  EXPECT_TRUE(p.compressed);
   b[17] = 4;
   ASSERT_EQ(ParsePacket(b, p), 0);
-  EXPECT_EQ(p.compression, 'u');
+  EXPECT_FALSE(p.compressed);
   EXPECT_EQ(p.singleMediaObjectSize, 0u);
   // Payload start at or past the end.
   EXPECT_EQ(ParsePacket(ByteView(b).first(11), p), -2);
@@ -125,16 +125,16 @@ TEST(PacketParser, CompressionAndShortReplicatedData) {
 
 TEST(PacketParser, GetSetValue) {
   Bytes b(8, 0);
-  setValue(0x11223344, 'd', 2, b);
-  EXPECT_EQ(getValue('d', b, 2), 0x11223344u);
-  EXPECT_EQ(getValue('w', b, 2), 0x3344u);
-  EXPECT_EQ(getValue('b', b, 5), 0x11u);
+  WriteLengthField(0x11223344, LengthType::dword, 2, b);
+  EXPECT_EQ(ReadLengthField(LengthType::dword, b, 2), 0x11223344u);
+  EXPECT_EQ(ReadLengthField(LengthType::word, b, 2), 0x3344u);
+  EXPECT_EQ(ReadLengthField(LengthType::byte, b, 5), 0x11u);
   const Bytes before = b;
-  setValue(7, 'x', 0, b);
+  WriteLengthField(7, LengthType::none, 0, b);
   EXPECT_EQ(b, before);
-  EXPECT_EQ(getValue('x', b, 0), 0u);
-  EXPECT_EQ(getValue('d', b, 6), 0u);  // outside
-  setValue(7, 'd', 6, b);              // outside: nothing written
+  EXPECT_EQ(ReadLengthField(LengthType::none, b, 0), 0u);
+  EXPECT_EQ(ReadLengthField(LengthType::dword, b, 6), 0u);  // outside
+  WriteLengthField(7, LengthType::dword, 6, b);              // outside: nothing written
   EXPECT_EQ(b, before);
 }
 

@@ -117,11 +117,11 @@ TEST(Readers, TwoAudioStreamsLastWins) {
                                   StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x162, 2, 44100))},
                                  {})),
             0);
-  ASSERT_EQ(s.rec.ASFSPO.size(), 2u);
-  EXPECT_EQ(s.rec.ASFAudioInfo.SamplesPerSecond, 44100u);
-  EXPECT_EQ(s.rec.ASFAudioInfo.CodecID_FormatTag, 0x162);
-  EXPECT_EQ(s.rec.ASFSPO[0].streamNumber(), 1);
-  EXPECT_EQ(s.rec.ASFSPO[1].TypeSpecificData, AudioTypeSpecific(0x162, 2, 44100));
+  ASSERT_EQ(s.structure.rec.ASFSPO.size(), 2u);
+  EXPECT_EQ(s.structure.rec.ASFAudioInfo.SamplesPerSecond, 44100u);
+  EXPECT_EQ(s.structure.rec.ASFAudioInfo.CodecID_FormatTag, 0x162);
+  EXPECT_EQ(s.structure.rec.ASFSPO[0].streamNumber(), 1);
+  EXPECT_EQ(s.structure.rec.ASFSPO[1].TypeSpecificData, AudioTypeSpecific(0x162, 2, 44100));
 }
 
 TEST(Readers, EmptySimpleIndexIsPresent) {

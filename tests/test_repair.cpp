@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
+#include "asf/output_file.hpp"
 #include "repair/error_list.hpp"
-#include "repair/repair.hpp"
-#include "repair/save.hpp"
+#include "session/actions.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
@@ -15,44 +15,44 @@ using namespace corvel;
 using namespace corvel::test;
 
 TEST(ErrorList, FileRoundTripAndRejects) {
-  std::vector<TErrPack> packs{{0xAB, 1000, 3200, 'y', 2900, 0, 4096, 12}, {1, 5000, 3200, 'x', 3300, 0x20, 7, 9}, {}};
+  std::vector<ListedBlock> packs{{0xAB, 1000, 3200, BlockMark::listed, 2900, 0, 4096, 12}, {1, 5000, 3200, BlockMark::sizesFixed, 3300, 0x20, 7, 9}, {}};
   Bytes b;
-  ASSERT_TRUE(EncodeErrPacks(packs, b));
+  ASSERT_TRUE(EncodeErrorList(packs, b));
   EXPECT_EQ(b.size(), 3 * 26u);
   EXPECT_EQ(b[12], 'y');
-  std::vector<TErrPack> back;
-  ASSERT_TRUE(DecodeErrPacks(b, back));
+  std::vector<ListedBlock> back;
+  ASSERT_TRUE(DecodeErrorList(b, back));
   EXPECT_EQ(back, packs);
   b.push_back(0);
-  EXPECT_FALSE(DecodeErrPacks(b, back));  // 79 bytes: not a list
+  EXPECT_FALSE(DecodeErrorList(b, back));  // 79 bytes: not a list
   EXPECT_EQ(back, packs);
   packs[0].offset = 5ull << 30;  // beyond 32 bits
-  EXPECT_FALSE(EncodeErrPacks(packs, b));
+  EXPECT_FALSE(EncodeErrorList(packs, b));
 
   const std::string path = TempPath("list.wmv.index");
   std::string error;
-  ASSERT_TRUE(SaveErrPacks({}, path, error));
+  ASSERT_TRUE(SaveErrorList({}, path, error));
   EXPECT_TRUE(ReadFile(path).empty());
   back = packs;
-  ASSERT_TRUE(LoadErrPacks(back, path));
+  ASSERT_TRUE(LoadErrorList(back, path));
   EXPECT_TRUE(back.empty());
   WriteFile(path, Bytes(27, 1));
-  EXPECT_FALSE(LoadErrPacks(back, path));
-  EXPECT_FALSE(LoadErrPacks(back, TempPath("missing.index")));
-  EXPECT_EQ(ErrorListName("/v/movie.wmv"), "/v/movie.wmv.index");
+  EXPECT_FALSE(LoadErrorList(back, path));
+  EXPECT_FALSE(LoadErrorList(back, TempPath("missing.index")));
+  EXPECT_EQ(OutputName("/v/movie.wmv", OutputNaming::errorList), "/v/movie.wmv.index");
 }
 
 TEST(ErrorList, GridRows) {
-  std::vector<TErrPack> packs{{0, 1000, 3200, 'y', 2900, 0, 4096, 12}, {0, 2000, 3200, 'x', 1, 1, 1, 1},
-                              {0, 3000, 3200, 0, 0, 0, 0, 0}, {0x1F, 4000, 3200, 'y', 3300, 0xAB, 100, 8}};
+  std::vector<ListedBlock> packs{{0, 1000, 3200, BlockMark::listed, 2900, 0, 4096, 12}, {0, 2000, 3200, BlockMark::sizesFixed, 1, 1, 1, 1},
+                              {0, 3000, 3200, BlockMark::none, 0, 0, 0, 0}, {0x1F, 4000, 3200, BlockMark::listed, 3300, 0xAB, 100, 8}};
   ErrorGrid g;
-  erpacks2sg(packs, g, Language::eng);
+  g.showList(packs, Language::eng);
   ASSERT_EQ(g.rows().size(), 3u);
   EXPECT_EQ(g.rows()[1], (ErrorGrid::Row{"1", "0", "00000000", "1000", "3200", "2900", "-300", "4096(00) at 12"}));
   EXPECT_EQ(g.rows()[2][1], "3");
   EXPECT_EQ(g.rows()[2][2], "0000001F");
   EXPECT_EQ(g.rows()[2][7], "100(AB) at 8");
-  erpacks2sg({}, g, Language::eng);
+  g.showList({}, Language::eng);
   EXPECT_EQ(g.rows().size(), 2u);
   EXPECT_EQ(g.filledRows(), 0u);
 }
@@ -68,11 +68,12 @@ Source MakeSource(const std::string& name, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) s.bytes[i] = static_cast<std::uint8_t>(1 + i % 251);
   return s;
 }
-Session SessionFor(const Source& src, std::vector<TErrPack> packs) {
+Session SessionFor(const Source& src, std::vector<ListedBlock> packs) {
   WriteFile(src.path, src.bytes);
   Session s;
   s.fileName = src.path;
-  s.errPacks = std::move(packs);
+  s.source = SourceRef{src.path, nullptr};
+  s.errorList = std::move(packs);
   return s;
 }
 }  // namespace
@@ -87,19 +88,19 @@ TEST(Scanpack, LongestRunRules) {
   WriteFile(src.path, src.bytes);
   SourceFile f;
   ASSERT_TRUE(f.OpenSrcFile(src.path));
-  TErrPack p;
-  ASSERT_TRUE(scanpack(f, 0, 1000, p));
+  ListedBlock p;
+  ASSERT_TRUE(MeasureLongestRepeat(f, 0, 1000, p));
   EXPECT_EQ(p.repByte, 0x20);
   EXPECT_EQ(p.repLen, 50u);
   EXPECT_EQ(p.repOffset, 100u);
-  ASSERT_TRUE(scanpack(f, 0, 5'000'000, p));
+  ASSERT_TRUE(MeasureLongestRepeat(f, 0, 5'000'000, p));
   EXPECT_EQ(p.repLen, 3000u);
   EXPECT_EQ(p.repOffset, 2'047'000u);
-  ASSERT_TRUE(scanpack(f, 0, 8, p));
+  ASSERT_TRUE(MeasureLongestRepeat(f, 0, 8, p));
   EXPECT_EQ(p.repLen, 0u);
   // Read through the cut list: a run split by a cut is measured whole.
   f.cuts.CutsAdd(150, 400 - 150);
-  ASSERT_TRUE(scanpack(f, 0, 1000, p));
+  ASSERT_TRUE(MeasureLongestRepeat(f, 0, 1000, p));
   EXPECT_EQ(p.repLen, 50u + 40u);
 }
 
@@ -108,46 +109,45 @@ TEST(RepairModes, EqualDeltaCutsBothBlocksAtTheirPhysicalPlaces) {
   std::fill_n(src.bytes.begin() + 1000 + 200, 300, 0);
   std::fill_n(src.bytes.begin() + 9000 + 100, 400, 0);
   // Logical offsets as a scan of the file gives them; both deltas equal the runs.
-  Session s = SessionFor(src, {{0, 1000, 3200, 'y', 3500, 0, 300, 200}, {0, 9000, 3200, 'y', 3600, 0, 400, 100}});
+  Session s = SessionFor(src, {{0, 1000, 3200, BlockMark::listed, 3500, 0, 300, 200}, {0, 9000, 3200, BlockMark::listed, 3600, 0, 400, 100}});
   RepairOptions o;
-  ASSERT_TRUE(RepairAction(s, RepairMode::FixEQDelta, o));
+  ASSERT_TRUE(Repair(s, RepairMode::cutEqualRepeats, o));
   EXPECT_EQ(s.file.cuts.ranges(), (std::vector<TCutRange>{{1200, 300}, {9100, 400}}));
-  EXPECT_EQ(s.errPacks[0].mark, 0);
-  EXPECT_EQ(s.errPacks[1].mark, 0);
-  EXPECT_EQ(s.errPacks[1].offset, 9000u - 300);
+  EXPECT_EQ(s.errorList[0].mark, BlockMark::none);
+  EXPECT_EQ(s.errorList[1].mark, BlockMark::none);
+  EXPECT_EQ(s.errorList[1].offset, 9000u - 300);
   EXPECT_EQ(s.errGrid.filledRows(), 0u);
 }
 
 TEST(RepairModes, ZeroOnlyAndDeltaOptions) {
   Source src = MakeSource("opts.bin", 20000);
-  Session s = SessionFor(src, {{0, 1000, 3200, 'y', 3300, 0x20, 100, 10},  // spaces: left alone
-                               {0, 5000, 3200, 'y', 3000, 0, 150, 10},     // shorter than declared
-                               {0, 9000, 3200, 'y', 3300, 0, 50, 10}});    // too short a repeat
+  Session s = SessionFor(src, {{0, 1000, 3200, BlockMark::listed, 3300, 0x20, 100, 10},  // spaces: left alone
+                               {0, 5000, 3200, BlockMark::listed, 3000, 0, 150, 10},     // shorter than declared
+                               {0, 9000, 3200, BlockMark::listed, 3300, 0, 50, 10}});    // too short a repeat
   RepairOptions o;
-  o.EditMS = "abc";
-  ASSERT_TRUE(RepairAction(s, RepairMode::RemoveAndRescan, o));
-  EXPECT_EQ(o.EditMS, "100");
+  o.minRepeat = 100;
+  ASSERT_TRUE(Repair(s, RepairMode::cutAndRemeasure, o));
   EXPECT_TRUE(s.file.cuts.empty());
-  ASSERT_TRUE(RepairAction(s, RepairMode::FixEQDelta, o));
+  ASSERT_TRUE(Repair(s, RepairMode::cutEqualRepeats, o));
   EXPECT_TRUE(s.file.cuts.empty());
-  o.CheckDP = false;
-  o.CheckZR = false;
-  ASSERT_TRUE(RepairAction(s, RepairMode::RemoveAndRescan, o));
+  o.onlyLongerBlocks = false;
+  o.onlyZeroRepeats = false;
+  ASSERT_TRUE(Repair(s, RepairMode::cutAndRemeasure, o));
   EXPECT_EQ(s.file.cuts.ranges(), (std::vector<TCutRange>{{1010, 100}, {5010 - 100 + 100, 150}}));
   // A row keeps its place and shows its next longest run.
-  EXPECT_EQ(s.errPacks[0].mark, 'y');
-  EXPECT_EQ(s.errPacks[0].realSize, 3200u);
-  EXPECT_EQ(s.errPacks[1].realSize, 2850u);
+  EXPECT_EQ(s.errorList[0].mark, BlockMark::listed);
+  EXPECT_EQ(s.errorList[0].realSize, 3200u);
+  EXPECT_EQ(s.errorList[1].realSize, 2850u);
   EXPECT_EQ(s.errGrid.filledRows(), 3u);
 }
 
 TEST(RepairModes, FixSizesOnlyMarks) {
   Source src = MakeSource("sizes.bin", 10000);
-  Session s = SessionFor(src, {{0, 1000, 3200, 'y', 3500, 0, 300, 200}});
+  Session s = SessionFor(src, {{0, 1000, 3200, BlockMark::listed, 3500, 0, 300, 200}});
   s.file.cuts.CutsAdd(5, 5);
   RepairOptions o;
-  ASSERT_TRUE(RepairAction(s, RepairMode::FixSizes, o));
-  EXPECT_EQ(s.errPacks[0].mark, 'x');
+  ASSERT_TRUE(Repair(s, RepairMode::acceptSizes, o));
+  EXPECT_EQ(s.errorList[0].mark, BlockMark::sizesFixed);
   EXPECT_EQ(s.errGrid.filledRows(), 0u);
   EXPECT_EQ(s.file.cuts.ranges().size(), 1u);
 }
@@ -155,13 +155,13 @@ TEST(RepairModes, FixSizesOnlyMarks) {
 TEST(OutputName, Counters) {
   const std::string dir = TempPath("names");
   std::filesystem::create_directories(dir);
-  EXPECT_EQ(makeOutFN(dir + "/movie.wmv"), dir + "/movie.001.wmv");
+  EXPECT_EQ(OutputName(dir + "/movie.wmv", OutputNaming::nextFree), dir + "/movie.001.wmv");
   WriteFile(dir + "/movie.001.wmv", {});
-  EXPECT_EQ(makeOutFN(dir + "/movie.wmv"), dir + "/movie.002.wmv");
-  EXPECT_EQ(makeOutFN(dir + "/movie.009.wmv"), dir + "/movie.010.wmv");
-  EXPECT_EQ(makeOutFN(dir + "/movie.999.wmv"), dir + "/movie.1000.wmv");
-  EXPECT_EQ(makeOutFN(dir + "/clip"), dir + "/clip.001");
-  EXPECT_EQ(makeOutFN("clip.asf"), "clip.001.asf");
+  EXPECT_EQ(OutputName(dir + "/movie.wmv", OutputNaming::nextFree), dir + "/movie.002.wmv");
+  EXPECT_EQ(OutputName(dir + "/movie.009.wmv", OutputNaming::nextFree), dir + "/movie.010.wmv");
+  EXPECT_EQ(OutputName(dir + "/movie.999.wmv", OutputNaming::nextFree), dir + "/movie.1000.wmv");
+  EXPECT_EQ(OutputName(dir + "/clip", OutputNaming::nextFree), dir + "/clip.001");
+  EXPECT_EQ(OutputName("clip.asf", OutputNaming::nextFree), "clip.001.asf");
 }
 
 TEST(Renumbering, AudioCountersFollowChanges) {

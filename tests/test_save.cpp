@@ -8,12 +8,13 @@
 #include <sstream>
 
 #include "asf/catalogue.hpp"
-#include "join/locators.hpp"
-#include "repair/header_writers.hpp"
+#include "asf/locators.hpp"
+#include "asf/header_writers.hpp"
 #include "asf/readers.hpp"
-#include "repair/reconstruct.hpp"
-#include "repair/repair.hpp"
-#include "repair/save.hpp"
+#include "asf/object_table.hpp"
+#include "session/actions.hpp"
+#include "session/actions.hpp"
+#include "session/actions.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
@@ -24,28 +25,24 @@ using namespace corvel::test;
 namespace {
 
 // The bytes of object i of the block list.
-Bytes ObjectBytes(const Bytes& file, const TListaItem& b) {
+Bytes ObjectBytes(const Bytes& file, const ObjectEntry& b) {
   return Bytes(file.begin() + b.offset, file.begin() + b.offset + b.size);
 }
 
-// Header objects written back from their records.
+// Header objects written back from their records, each through the object
+// table's writer as the save writes it.
 std::vector<std::pair<std::string, Bytes>> Rewritten(Session& s) {
   std::vector<std::pair<std::string, Bytes>> out;
-  HeaderRecords r = s.rec;
   std::size_t spo = 0;
-  setObjectSize4Streams(r.ASFSPO);
-  for (const TListaItem& b : s.lista) {
+  for (const ObjectEntry& b : s.structure.objects) {
+    const ObjectKind* kind = FindObjectKind(b.guid);
+    if (!kind || !kind->write) continue;
+    HeaderRecords r = s.structure.rec;
+    // One stream's object at a time.
+    if (b.guid == guid::StreamProperties) r.ASFSPO = {s.structure.rec.ASFSPO.at(spo++)};
     Bytes w;
-    if (b.id == guid::FileProperties) setObjectSizeASFFPO(r.ASFFPO), writeASFFPO(r.ASFFPO, w);
-    else if (b.id == guid::StreamProperties) writeASFSPO(r.ASFSPO[spo++], w);
-    else if (b.id == guid::CodecList) setObjectSizeASFCLO(r.ASFCLO), writeASFCLO(r.ASFCLO, w);
-    else if (b.id == guid::HeaderExtension) setObjectSizeASFHEO(r.ASFHEO), writeASFHEO(r.ASFHEO, w);
-    else if (b.id == guid::StreamBitrateProperties) setObjectSizeASFSBO(r.ASFSBO), writeASFSBO(r.ASFSBO, w);
-    else if (b.id == guid::ContentDescription) setObjectSizeASFCDO(r.ASFCDO), writeASFCDO(r.ASFCDO, w);
-    else if (b.id == guid::ExtendedContentDescription) setObjectSizeASFECD(r.ASFECD), writeASFECD(r.ASFECD, w);
-    else if (b.id == guid::Marker) setObjectSizeASFMAO(r.ASFMAO), writeASFMAO(r.ASFMAO, w);
-    else continue;
-    out.emplace_back(b.id, std::move(w));
+    kind->write(r, w);
+    out.emplace_back(b.guid, std::move(w));
   }
   return out;
 }
@@ -75,30 +72,30 @@ std::string DemuxErrors(const std::string& path) {
   return RunCommand(std::string(CORVEL_FFMPEG) + " -v error -i " + Quote(path) + " -map 0 -c copy -f null -").err;
 }
 
-bool OpenAndScan(Session& s, const std::string& path) { return OpenAction(s, path) && ScanAction(s); }
+bool OpenAndScan(Session& s, const std::string& path) { return OpenFile(s, path) && Scan(s); }
 
 }  // namespace
 
-class WriteBack : public ::testing::TestWithParam<std::string> {};
+class HeaderWriteBack : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(WriteBack, HeaderObjectsAreByteIdentical) {
+TEST_P(HeaderWriteBack, HeaderObjectsAreByteIdentical) {
   const std::string path = Clip(GetParam());
   const Bytes file = ReadFile(path);
   Session s;
-  ASSERT_TRUE(OpenAction(s, path));
+  ASSERT_TRUE(OpenFile(s, path));
   const auto objects = Rewritten(s);
   ASSERT_GE(objects.size(), 3u);
   std::size_t k = 0;
-  for (const TListaItem& b : s.lista) {
-    if (k < objects.size() && objects[k].first == b.id) {
+  for (const ObjectEntry& b : s.structure.objects) {
+    if (k < objects.size() && objects[k].first == b.guid) {
       const Bytes source = ObjectBytes(file, b);
       // The one layout the writers do not keep: an empty description text
       // stored with length 0 is written back as a lone terminator.
-      const bool emptyText = b.id == guid::ContentDescription &&
+      const bool emptyText = b.guid == guid::ContentDescription &&
                              (WordOr0(source, 24) == 0 || WordOr0(source, 26) == 0 || WordOr0(source, 28) == 0 ||
                               WordOr0(source, 30) == 0 || WordOr0(source, 32) == 0);
       if (!emptyText) {
-        EXPECT_EQ(objects[k].second, source) << GetBlockNaim(b.id);
+        EXPECT_EQ(objects[k].second, source) << ObjectName(b.guid);
       }
       ++k;
     }
@@ -106,7 +103,7 @@ TEST_P(WriteBack, HeaderObjectsAreByteIdentical) {
   EXPECT_EQ(k, objects.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(Ffmpeg, WriteBack, ::testing::Values("av", "video", "audio", "cyrillic"));
+INSTANTIATE_TEST_SUITE_P(Ffmpeg, HeaderWriteBack, ::testing::Values("av", "video", "audio", "cyrillic"));
 
 TEST(HeaderWriters, EdgeCases) {
   TAsfContentDescriptionObject cdo;
@@ -168,7 +165,7 @@ Layout RepairClip::layout_;
 Probed RepairClip::probe_;
 
 TEST_F(RepairClip, InsertedZerosAreCutAndThePacketsRestored) {
-  for (RepairMode mode : {RepairMode::FixEQDelta, RepairMode::RemoveAndRescan}) {
+  for (RepairMode mode : {RepairMode::cutEqualRepeats, RepairMode::cutAndRemeasure}) {
     Bytes b = bytes_;
     const std::uint64_t at = DataArea(b, layout_, 12);
     InsertBytes(b, at, 500, 0);
@@ -176,20 +173,20 @@ TEST_F(RepairClip, InsertedZerosAreCutAndThePacketsRestored) {
     WriteFile(in, b);
     Session s;
     ASSERT_TRUE(OpenAndScan(s, in));
-    ASSERT_EQ(s.errPacks.size(), 1u);
-    const TErrPack p = s.errPacks[0];
+    ASSERT_EQ(s.errorList.size(), 1u);
+    const ListedBlock p = s.errorList[0];
     EXPECT_EQ(p.delta(), 500);
     EXPECT_EQ(p.repLen, 500u);
     EXPECT_EQ(p.repByte, 0);
     EXPECT_EQ(p.offset + p.repOffset, at);
     RepairOptions o;
-    ASSERT_TRUE(RepairAction(s, mode, o));
+    ASSERT_TRUE(Repair(s, mode, o));
     EXPECT_EQ(s.file.cuts.ranges(), (std::vector<TCutRange>{{at, 500}}));
-    ASSERT_TRUE(ScanAction(s));
-    EXPECT_TRUE(s.errPacks.empty());
+    ASSERT_TRUE(Scan(s));
+    EXPECT_TRUE(s.errorList.empty());
     EXPECT_EQ(s.packets.size(), layout_.count);
-    ASSERT_TRUE(SaveAction(s, out));
-    EXPECT_EQ(s.statusText, "файл сохранён");
+    ASSERT_TRUE(Save(s, out));
+    EXPECT_EQ(s.statusText(), "файл сохранён");
     const Bytes saved = ReadFile(out);
     EXPECT_EQ(DataPackets(saved), DataPackets(bytes_));
     const Probed pr = ProbeFrames(out);
@@ -208,8 +205,8 @@ TEST_F(RepairClip, GarbageAndDeletedRangeStillDecode) {
   WriteFile(in, b);
   Session s;
   ASSERT_TRUE(OpenAndScan(s, in));
-  EXPECT_EQ(s.errPacks.size(), 2u);
-  ASSERT_TRUE(SaveAction(s, out));
+  EXPECT_EQ(s.errorList.size(), 2u);
+  ASSERT_TRUE(Save(s, out));
   EXPECT_EQ(DemuxErrors(out), "");
   RunCommand(std::string(CORVEL_FFMPEG) + " -v quiet -y -err_detect ignore_err -i " + Quote(in) + " -map 0 -c copy " + Quote(ref));
   const Probed ours = ProbeFrames(out), theirs = ProbeFrames(ref);
@@ -225,21 +222,21 @@ TEST_F(RepairClip, WipedHeaderGuidIsReconstructed) {
   const std::string in = TempPath("wiped.wmv"), out = TempPath("wiped.out.wmv");
   WriteFile(in, b);
   Session s;
-  EXPECT_FALSE(OpenAction(s, in));
+  EXPECT_FALSE(OpenFile(s, in));
   s.fileName = in;
-  ASSERT_TRUE(ReconstructHeader(s));
+  ASSERT_TRUE(Reconstruct(s));
   std::vector<std::string> ids;
-  for (const auto& it : s.lista) ids.push_back(it.id);
+  for (const auto& it : s.structure.objects) ids.push_back(it.guid);
   ASSERT_GE(ids.size(), 4u);
   EXPECT_EQ(ids.front(), guid::FileProperties);
   EXPECT_EQ(ids.back(), guid::Data);
-  EXPECT_TRUE(s.rec.ASFFPO.present);
-  EXPECT_EQ(s.rec.ASFSPO.size(), 2u);
-  EXPECT_GE(s.DAOIndex, 0);
-  EXPECT_TRUE(s.options.RadioZM);
-  EXPECT_FALSE(s.options.RadioZIEnabled);
-  ASSERT_TRUE(ScanAction(s));
-  ASSERT_TRUE(SaveAction(s, out));
+  EXPECT_TRUE(s.structure.rec.ASFFPO.present);
+  EXPECT_EQ(s.structure.rec.ASFSPO.size(), 2u);
+  EXPECT_GE(s.structure.dataObjectIndex, 0);
+  EXPECT_EQ(s.options.save.header, HeaderMode::minimal);
+  EXPECT_FALSE(s.options.sourceHeaderUsable);
+  ASSERT_TRUE(Scan(s));
+  ASSERT_TRUE(Save(s, out));
   EXPECT_EQ(ProbeFrames(out).frames, probe_.frames);
   EXPECT_EQ(DemuxErrors(out), "");
   EXPECT_EQ(DataPackets(ReadFile(out)), DataPackets(bytes_));
@@ -249,18 +246,18 @@ TEST_F(RepairClip, IntactHeaderReconstructsAsTheWalk) {
   const std::string in = TempPath("intact.wmv");
   WriteFile(in, bytes_);
   Session walk, recon;
-  ASSERT_TRUE(OpenAction(walk, in));
+  ASSERT_TRUE(OpenFile(walk, in));
   recon.fileName = in;
-  ASSERT_TRUE(ReconstructHeader(recon));
+  ASSERT_TRUE(Reconstruct(recon));
   // Pass 1 lists the Header and Data Objects, pass 2 the header's children.
-  ASSERT_GE(recon.lista.size(), 3u);
-  EXPECT_EQ(recon.lista[0].id, guid::Header);
-  EXPECT_EQ(recon.lista[1].id, guid::Data);
+  ASSERT_GE(recon.structure.objects.size(), 3u);
+  EXPECT_EQ(recon.structure.objects[0].guid, guid::Header);
+  EXPECT_EQ(recon.structure.objects[1].guid, guid::Data);
   std::vector<std::pair<std::string, std::int64_t>> a, b;
-  for (const auto& it : walk.lista)
-    if (it.parent == 0) a.emplace_back(it.id, it.offset);
-  for (const auto& it : recon.lista)
-    if (it.parent == 0) b.emplace_back(it.id, it.offset);
+  for (const auto& it : walk.structure.objects)
+    if (it.parent == 0) a.emplace_back(it.guid, it.offset);
+  for (const auto& it : recon.structure.objects)
+    if (it.parent == 0) b.emplace_back(it.guid, it.offset);
   EXPECT_EQ(a, b);
 }
 
@@ -268,7 +265,7 @@ TEST_F(RepairClip, UnfinishedRecordingGetsValidHeaderFields) {
   Bytes b = bytes_;
   Session h;
   ASSERT_EQ(OpenBytes(h, b), 0);
-  const auto fpo = static_cast<std::size_t>(h.lista[1].offset);
+  const auto fpo = static_cast<std::size_t>(h.structure.objects[1].offset);
   Patch64(b, fpo + 40, 0);
   Patch64(b, fpo + 56, 0);
   Patch64(b, fpo + 64, 0);
@@ -279,16 +276,16 @@ TEST_F(RepairClip, UnfinishedRecordingGetsValidHeaderFields) {
   WriteFile(in, b);
   Session s;
   ASSERT_TRUE(OpenAndScan(s, in));
-  ASSERT_TRUE(SaveAction(s, out));
+  ASSERT_TRUE(Save(s, out));
   Session o;
-  ASSERT_TRUE(OpenAction(o, out));
+  ASSERT_TRUE(OpenFile(o, out));
   EXPECT_TRUE(o.memo.lines().empty()) << MemoText(o);
-  EXPECT_EQ(o.rec.ASFFPO.FileSize, o.file.fsize);
-  EXPECT_EQ(o.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
-  EXPECT_EQ(o.rec.ASFFPO.Flags & 3u, 2u);
-  EXPECT_NEAR(o.rec.ASFFPO.PlayDuration, h.rec.ASFFPO.PlayDuration, 1'000'000);  // within 0.1 s
-  EXPECT_NEAR(o.rec.ASFFPO.SendDuration, h.rec.ASFFPO.SendDuration, 1'000'000);
-  EXPECT_TRUE(o.rec.ASFSIO.present);
+  EXPECT_EQ(o.structure.rec.ASFFPO.FileSize, o.file.fsize);
+  EXPECT_EQ(o.structure.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
+  EXPECT_EQ(o.structure.rec.ASFFPO.Flags & 3u, 2u);
+  EXPECT_NEAR(o.structure.rec.ASFFPO.PlayDuration, h.structure.rec.ASFFPO.PlayDuration, 1'000'000);  // within 0.1 s
+  EXPECT_NEAR(o.structure.rec.ASFFPO.SendDuration, h.structure.rec.ASFFPO.SendDuration, 1'000'000);
+  EXPECT_TRUE(o.structure.rec.ASFSIO.present);
   const double d = std::stod(Probe(out)["format"]["duration"].get<std::string>());
   EXPECT_NEAR(d, std::stod(Probe(path_)["format"]["duration"].get<std::string>()), 0.1);
 }
@@ -297,19 +294,19 @@ TEST_F(RepairClip, MinimalHeaderNoIndexAndFileSize) {
   const std::string in = Clip("cyrillic"), out = TempPath("min.out.wmv");
   Session s;
   ASSERT_TRUE(OpenAndScan(s, in));
-  ASSERT_TRUE(s.rec.ASFCDO.present);
-  s.options.RadioZM = true;
-  s.options.CheckNOsio = true;
-  ASSERT_TRUE(SaveAction(s, out));
+  ASSERT_TRUE(s.structure.rec.ASFCDO.present);
+  s.options.save.header = HeaderMode::minimal;
+  s.options.save.writeIndex = false;
+  ASSERT_TRUE(Save(s, out));
   Session o;
-  ASSERT_TRUE(OpenAction(o, out));
+  ASSERT_TRUE(OpenFile(o, out));
   EXPECT_TRUE(o.memo.lines().empty()) << MemoText(o);
-  EXPECT_FALSE(o.rec.ASFCDO.present);
-  EXPECT_FALSE(o.rec.ASFECD.present);
-  EXPECT_FALSE(o.rec.ASFSIO.present);
+  EXPECT_FALSE(o.structure.rec.ASFCDO.present);
+  EXPECT_FALSE(o.structure.rec.ASFECD.present);
+  EXPECT_FALSE(o.structure.rec.ASFSIO.present);
   std::uint32_t children = 0;
-  for (const auto& it : o.lista) children += it.parent == 0;
-  EXPECT_EQ(o.rec.ASFHDR.NumberOfHeaderObjects, children);
+  for (const auto& it : o.structure.objects) children += it.parent == 0;
+  EXPECT_EQ(o.structure.rec.ASFHDR.NumberOfHeaderObjects, children);
   EXPECT_EQ(children, 1u + 2u + 1u);  // file properties, two streams, codec list
   EXPECT_EQ(QWordOr0(ReadFile(out), 70), o.file.fsize);
   EXPECT_EQ(DemuxErrors(out), "");
@@ -320,13 +317,13 @@ TEST_F(RepairClip, RenumberedSaveStillDecodes) {
   WriteFile(in, bytes_);
   Session s;
   ASSERT_TRUE(OpenAndScan(s, in));
-  s.options.CheckPere = true;
-  ASSERT_TRUE(SaveAction(s, out));
+  s.options.save.renumberMediaObjects = true;
+  ASSERT_TRUE(Save(s, out));
   EXPECT_EQ(ProbeFrames(out).frames, probe_.frames);
   Session again;
   again.lang = Language::eng;
   ASSERT_TRUE(OpenAndScan(again, out));
-  EXPECT_TRUE(again.errPacks.empty());
+  EXPECT_TRUE(again.errorList.empty());
 }
 
 TEST_F(RepairClip, OutputSafety) {
@@ -337,36 +334,31 @@ TEST_F(RepairClip, OutputSafety) {
   Session s;
   s.lang = Language::eng;
   ASSERT_TRUE(OpenAndScan(s, in));
-  EXPECT_FALSE(SaveAction(s, in));
-  EXPECT_FALSE(SaveAction(s, link));
-  EXPECT_FALSE(SaveAction(s, TempPath(".") + "/../" + std::filesystem::path(TempDir()).filename().string() + "/safe.wmv"));
-  EXPECT_EQ(s.statusText, "file save error");
+  EXPECT_FALSE(Save(s, in));
+  EXPECT_FALSE(Save(s, link));
+  EXPECT_FALSE(Save(s, TempPath(".") + "/../" + std::filesystem::path(TempDir()).filename().string() + "/safe.wmv"));
+  EXPECT_EQ(s.statusText(), "file save error");
   EXPECT_NE(MemoText(s).find("• the output file is the source file"), std::string::npos);
   EXPECT_EQ(ReadFile(in), bytes_);  // untouched
   // A full disk ends the save with an error.
-  EXPECT_FALSE(SaveAction(s, "/dev/full"));
-  EXPECT_EQ(s.statusText, "file save error");
-  EXPECT_FALSE(SaveAction(s, "/nonexistent-dir/out.wmv"));
+  EXPECT_FALSE(Save(s, "/dev/full"));
+  EXPECT_EQ(s.statusText(), "file save error");
+  EXPECT_FALSE(Save(s, "/nonexistent-dir/out.wmv"));
   Session empty;
   empty.lang = Language::eng;
-  EXPECT_FALSE(SaveAction(empty, TempPath("never.wmv")));
-  EXPECT_EQ(empty.memo.lines().back(), "• check the stream first");
+  EXPECT_FALSE(Save(empty, TempPath("never.wmv")));
+  EXPECT_EQ(MemoLines(empty).back(), "• check the stream first");
 }
 
 TEST_F(RepairClip, StoppedSaveKeepsFileSizeAndHasNoIndex) {
-  struct StopAfter : Reporter {
-    int left = 2;
-    void progress(int, const std::string&) override { --left; }
-    bool stopRequested() override { return left <= 0; }
-  } rep;
+  StopAfter rep(2);
   const std::string in = TempPath("stopsave.wmv"), out = TempPath("stopsave.out.wmv");
   WriteFile(in, bytes_);
   Session s;
   s.lang = Language::eng;
   ASSERT_TRUE(OpenAndScan(s, in));
-  s.reporter = &rep;
-  EXPECT_FALSE(SaveAction(s, out));
-  EXPECT_EQ(s.statusText, "file save error");
+  EXPECT_FALSE(Save(s, out, rep.token(), &rep));
+  EXPECT_EQ(s.statusText(), "file save error");
   EXPECT_NE(MemoText(s).find("• interrupted by user"), std::string::npos);
   const Bytes saved = ReadFile(out);
   EXPECT_EQ(QWordOr0(saved, 70), static_cast<std::int64_t>(saved.size()));

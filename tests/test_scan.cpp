@@ -7,8 +7,9 @@
 #include <sstream>
 #include <set>
 
-#include "analysis/job.hpp"
+#include "session/worker.hpp"
 #include "asf/catalogue.hpp"
+#include "asf/output_file.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
@@ -84,13 +85,13 @@ TEST_F(LongClip, IndexPointsAtKeyFrames) {
     std::uint64_t pos = 0;
     char flags[8] = {};
     if (std::sscanf(line.c_str(), "%lf,%lu,%7s", &t, &pos, flags) == 3 && flags[0] == 'K')
-      keys.emplace_back(t + s.rec.ASFFPO.Preroll / 1000.0, (pos - layout_.first) / layout_.P);
+      keys.emplace_back(t + s.structure.rec.ASFFPO.Preroll / 1000.0, (pos - layout_.first) / layout_.P);
   }
   ASSERT_GT(keys.size(), 3u);
   std::set<std::uint64_t> keyPackets;
   for (auto& k : keys) keyPackets.insert(k.second);
-  const auto& entries = s.rec.ASFSIO.IndexEntries;
-  ASSERT_EQ(entries.size(), s.rec.ASFSIO.IndexEntriesCount);
+  const auto& entries = s.structure.rec.ASFSIO.IndexEntries;
+  ASSERT_EQ(entries.size(), s.structure.rec.ASFSIO.IndexEntriesCount);
   ASSERT_GT(entries.size(), 8u);
   for (std::size_t e = 0; e < entries.size(); ++e) {
     EXPECT_TRUE(keyPackets.count(entries[e].PacketNumber)) << "entry " << e;
@@ -247,8 +248,8 @@ TEST_F(LongClip, UnfinishedRecordingScansToTheEnd) {
   Bytes b = bytes_;
   Session h;
   ASSERT_EQ(OpenBytes(h, b), 0);
-  const std::size_t fpo = static_cast<std::size_t>(h.lista[1].offset);
-  ASSERT_EQ(h.lista[1].id, guid::FileProperties);
+  const std::size_t fpo = static_cast<std::size_t>(h.structure.objects[1].offset);
+  ASSERT_EQ(h.structure.objects[1].guid, guid::FileProperties);
   Patch64(b, fpo + 40, 0);  // File Size
   Patch64(b, fpo + 56, 0);  // Data Packets Count
   Patch32(b, fpo + 88, 1);  // Broadcast
@@ -260,50 +261,69 @@ TEST_F(LongClip, UnfinishedRecordingScansToTheEnd) {
   EXPECT_EQ(s.packets.size(), layout_.count);
   EXPECT_TRUE(s.errBlocks.empty());
   EXPECT_NE(MemoText(s).find("• end of file"), std::string::npos);
-  EXPECT_EQ(s.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
+  EXPECT_EQ(s.structure.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
 }
 
 TEST_F(LongClip, StopRequestEndsTheScan) {
-  struct StopAfter : Reporter {
-    int left;
-    explicit StopAfter(int n) : left(n) {}
-    void progress(int, const std::string&) override { --left; }
-    bool stopRequested() override { return left <= 0; }
-  } rep(2);
+  // Stops as the damaged stretch is found: its block is still open.
+  struct StopAtBlock : ScanEvents {
+    std::stop_source source;
+    void block(const ErrorBlock& b) override {
+      if (!b.closed) source.request_stop();
+    }
+  } rep;
   const std::string path = TempPath("stop.wmv");
   Bytes b = bytes_;
   b[layout_.at(1)] = 0;  // damage right away: an open error block when stopped
   WriteFile(path, b);
   Session s;
   s.lang = Language::eng;
-  ASSERT_TRUE(OpenAction(s, path));
-  s.reporter = &rep;
-  ASSERT_TRUE(ScanAction(s));
+  ASSERT_TRUE(OpenFile(s, path));
+  ASSERT_TRUE(Scan(s, rep.source.get_token(), &rep));
   EXPECT_NE(MemoText(s).find("• interrupted by user"), std::string::npos);
-  EXPECT_EQ(s.statusText, "interrupted by user");
+  EXPECT_EQ(s.statusText(), "interrupted by user");
   EXPECT_LT(s.packets.size(), layout_.count);
   EXPECT_EQ(s.errGrid.filledRows(), 0u);  // the open block's row is dropped
 }
 
-TEST_F(LongClip, WorkerThreadRunsAndStops) {
+// The window's road: the scan runs on a worker while the session's thread
+// goes on reading the session; the result is applied on that thread. Under
+// ThreadSanitizer a job that wrote the session would show as a race.
+TEST_F(LongClip, WorkerRunsAndStopsAScanWithoutTouchingTheSession) {
   const std::string path = TempPath("worker.wmv");
   WriteFile(path, bytes_);
   Session s;
   s.lang = Language::eng;
-  ASSERT_TRUE(OpenAction(s, path));
-  s.options.CheckHP = false;  // 5 ms a step: long enough to stop it midway
-  JobControl control;
-  StoppableReporter rep(nullptr, control);
-  s.reporter = &rep;
-  WorkerThread worker;
-  std::atomic<int> result{-1};
-  ASSERT_TRUE(worker.start(control, "scan", [&] { return ScanAction(s) ? 0 : 1; }, [&](int r) { result = r; }));
-  EXPECT_FALSE(worker.start(control, "scan", [] { return 0; }, nullptr));
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  control.requestStop();
+  ASSERT_TRUE(OpenFile(s, path));
+  s.options.highPriority = false;  // 5 ms a step: long enough to stop it midway
+  struct Heard : ScanEvents {
+    std::atomic<int> lines{0}, progress_{0};
+    void log(const Message&) override { ++lines; }
+    void progress(const Progress&) override { ++progress_; }
+  } heard;
+  const ScanJob job = PrepareScan(s);
+  JobResult<ScanData> result;
+  Worker worker;
+  ASSERT_TRUE(worker.start([&](std::stop_token stop) {
+    JobContext ctx(stop, &heard);
+    result = job.run(ctx);
+  }));
+  EXPECT_FALSE(worker.start([](std::stop_token) {}));  // one job at a time
+  for (int i = 0; i < 6; ++i) {
+    // What a window does meanwhile: read what it shows.
+    EXPECT_TRUE(s.packets.empty());
+    EXPECT_EQ(s.statusText(), "file opened, header found");
+    (void)s.structure.tree.render();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  worker.requestStop();
   worker.wait();
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(s.statusText, "interrupted by user");
+  EXPECT_FALSE(worker.running());
+  EXPECT_EQ(result.outcome, Outcome::stopped);
+  EXPECT_GT(heard.progress_.load(), 0);
+  EXPECT_TRUE(s.packets.empty());  // nothing applied yet
+  ASSERT_TRUE(ApplyScan(s, std::move(result)));
+  EXPECT_EQ(s.statusText(), "interrupted by user");
   EXPECT_GT(s.packets.size(), 0u);
   EXPECT_LT(s.packets.size(), layout_.count);
 }
@@ -312,17 +332,21 @@ TEST(ScanStart, RefusesWhatItCannotScan) {
   Session s;
   s.lang = Language::eng;
   EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties({})}, {})));
-  EXPECT_EQ(s.memo.lines().back(), "• stream not found");
+  EXPECT_EQ(MemoLines(s).back(), "• stream not found");
   FpoFields f;
   f.minPacket = 100;
   f.maxPacket = 200;
   EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties(f)}, {DataObject(1, 100)})));
-  EXPECT_EQ(s.memo.lines().back(), "• DataPacketSize: min <> max");
+  EXPECT_EQ(MemoLines(s).back(), "• DataPacketSize: min <> max");
   f.minPacket = f.maxPacket = 0;
   EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties(f)}, {DataObject(1, 100)})));
-  EXPECT_EQ(s.memo.lines().back(), "• invalid data packet size: 0");
-  Session closed;
-  EXPECT_FALSE(ScanDataPackets(closed));
+  EXPECT_EQ(MemoLines(s).back(), "• invalid data packet size: 0");
+  // A scan's own refusal comes back as its result's message.
+  JobContext ctx;
+  SourceFile closed;
+  const auto r = ScanPackets(closed, FileStructure{}, ScanOptions{}, ctx);
+  EXPECT_EQ(r.outcome, Outcome::failed);
+  EXPECT_EQ(r.message.id, MessageId::FileOpenError);
 }
 
 namespace {
@@ -352,11 +376,11 @@ TEST(ScanChecks, OrderOffsetsSizesAndTimes) {
       "sn=2 wrong order of media object: 3,5",
       "sn=1,mon=1 wrong offset into media",
       "packet nn=5. SendTime < prev.packet value",
-      "пакет nn=5. Presentation Time of video stream is going down",
+      "packet nn=5. Presentation Time of video stream is going down",
       "payload (6). expected size = 600, fact = 599",
       "packet nn=7. Presentation Time < Send Time",
   };
-  std::vector<std::string> got(s.memo.lines().begin(), s.memo.lines().end());
+  const std::vector<std::string> got = MemoLines(s);
   ASSERT_GE(got.size(), want.size()) << MemoText(s);
   EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(want.size())), want) << MemoText(s);
   EXPECT_EQ(s.packets.size(), 8u);
@@ -374,7 +398,7 @@ TEST(ScanChecks, FirstMediaObjectNumberAndSingleKeyFrame) {
   const std::string memo = MemoText(s);
   EXPECT_NE(memo.find("sn=1 wrong order of media object: 0,7"), std::string::npos) << memo;
   EXPECT_NE(memo.find("• amount of keyframes = 1. unable to create index"), std::string::npos) << memo;
-  EXPECT_FALSE(s.rec.ASFSIO.present);
+  EXPECT_FALSE(s.structure.rec.ASFSIO.present);
   EXPECT_FALSE(s.indexBuilt);
 }
 
@@ -384,7 +408,7 @@ TEST(ScanDump, LinesAsSpecified) {
   pk.push_back(DataPacket({100, 40, false, {Video(0, 0, 3000, 150, true)}}, P));
   pk.push_back(DataPacket({140, 40, true, {Video(1, 0, 3040, 50), Audio(1, 3001)}}, P));
   Session s;
-  s.options.CheckDump = true;
+  s.options.writeDump = true;
   s.options.dumpPath = TempPath("x.dump.txt");
   ASSERT_TRUE(ScanBytes(s, FileWithPackets(pk, P)));
   std::ifstream in(s.options.dumpPath, std::ios::binary);
@@ -400,8 +424,8 @@ TEST(ScanDump, LinesAsSpecified) {
   second.resize(100, ' ');
   second += ",140,40\r\n";
   EXPECT_EQ(all, first + second);
-  EXPECT_EQ(DumpFileName("/a/b/movie.wmv"), "movie.wmv.dump.txt");
-  EXPECT_EQ(DumpFileName("C:\\v\\m.wmv"), "m.wmv.dump.txt");
+  EXPECT_EQ(OutputName("/a/b/movie.wmv", OutputNaming::dump), "movie.wmv.dump.txt");
+  EXPECT_EQ(OutputName("C:\\v\\m.wmv", OutputNaming::dump), "m.wmv.dump.txt");
 }
 
 TEST(ErrorGridRows, OpenThenClosedAndDropped) {
@@ -409,14 +433,14 @@ TEST(ErrorGridRows, OpenThenClosedAndDropped) {
   g.reset(Language::eng);
   EXPECT_EQ(g.rows().size(), 2u);
   EXPECT_EQ(g.rows()[0][3], "offset in file");
-  TErrBlock b{4, "", 1000, 3200, 0, ' '};
-  EXPECT_EQ(g.ShowErrBlocks(b), 1u);
+  ErrorBlock b{4, "", 1000, 3200, 0, false};
+  EXPECT_EQ(g.showBlock(b), 1u);
   b.actualSize = 6400;
-  b.closed = '*';
-  EXPECT_EQ(g.ShowErrBlocks(b), 1u);
+  b.closed = true;
+  EXPECT_EQ(g.showBlock(b), 1u);
   EXPECT_EQ(g.rows()[1][5], "6400");
-  TErrBlock c{9, "", 9000, 3200, 0, ' '};
-  EXPECT_EQ(g.ShowErrBlocks(c), 2u);
+  ErrorBlock c{9, "", 9000, 3200, 0, false};
+  EXPECT_EQ(g.showBlock(c), 2u);
   g.dropOpenRow();
   EXPECT_EQ(g.rows().size(), 2u);
   g.dropOpenRow();  // a closed row stays

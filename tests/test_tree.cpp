@@ -19,11 +19,11 @@ std::vector<std::string> ChildTexts(const StructureTree& t, int node) {
 TEST(Tree, HeaderFieldsComeFirst) {
   Bytes file = AsfFile({FileProperties({}), Padding(5000 - 30 - 104 - 24)}, {});
   Session s;
-  s.options.CheckUN = true;
+  s.options.walk.listUnknownObjects = true;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  const int h = s.lista[0].node;
-  EXPECT_EQ(s.tree.node(h).text, "'ASF_HEADER_OBJECT' (5000)");
-  const auto kids = ChildTexts(s.tree, h);
+  const int h = s.structure.objects[0].node;
+  EXPECT_EQ(s.structure.tree.node(h).text, "'ASF_HEADER_OBJECT' (5000)");
+  const auto kids = ChildTexts(s.structure.tree, h);
   ASSERT_EQ(kids.size(), 7u);
   EXPECT_EQ(kids[0], "ObjectID = 75B22630-668E-11CF-A6D9-00AA0062CE6C");
   EXPECT_EQ(kids[1], "ObjectSize = 5000");
@@ -31,7 +31,7 @@ TEST(Tree, HeaderFieldsComeFirst) {
   EXPECT_EQ(kids[3], "Reserved1 = 1");
   EXPECT_EQ(kids[4], "Reserved2 = 2");
   EXPECT_EQ(kids[5], "'ASF_File_Properties_Object' (104)");
-  EXPECT_EQ(s.tree.node(s.lista[1].node).lista, 1);
+  EXPECT_EQ(s.structure.tree.node(s.structure.objects[1].node).object, 1);
 }
 
 TEST(Tree, FilePropertiesLines) {
@@ -41,7 +41,7 @@ TEST(Tree, FilePropertiesLines) {
   f.flags = 2;
   Session s;
   ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties(f)}, {})), 0);
-  const auto lines = ChildTexts(s.tree, s.lista[1].node);
+  const auto lines = ChildTexts(s.structure.tree, s.structure.objects[1].node);
   ASSERT_EQ(lines.size(), 13u);
   EXPECT_EQ(lines[4], "CreationDate = 132539328000000000 (01.01.2021 00:00:00)");
   EXPECT_EQ(lines[6], "PlayDuration = 123456789 (12.34568 сек)");
@@ -56,17 +56,17 @@ TEST(Tree, ByteRunsAndCodecNames) {
   EXPECT_EQ(AudioCodecName(0x0160), " [Unknown]");
   Session s;
   ASSERT_EQ(OpenBytes(s, AsfFile({HeaderExtension(Bytes(24, 1)), StreamProperties(3, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 44100))}, {})), 0);
-  EXPECT_EQ(ChildTexts(s.tree, s.lista[1].node).back(), "HeaderExtensionData = " + BytesToHex(Bytes(24, 1), 0, 24));
-  const int spo = s.lista[2].node;
-  const auto lines = ChildTexts(s.tree, spo);
+  EXPECT_EQ(ChildTexts(s.structure.tree, s.structure.objects[1].node).back(), "HeaderExtensionData = " + BytesToHex(Bytes(24, 1), 0, 24));
+  const int spo = s.structure.objects[2].node;
+  const auto lines = ChildTexts(s.structure.tree, spo);
   EXPECT_EQ(lines[2], "StreamType = F8699E40-5B4D-11CF-A8FD-00805F5C442B (ASF_Audio_Media)");
   EXPECT_EQ(lines[9], "TypeSpecificData (audio)");
   EXPECT_EQ(lines.back(), "ErrorCorrectionData = ");
-  const int ts = s.tree.node(spo).children[9];
-  EXPECT_EQ(ChildTexts(s.tree, ts)[0], "CodecID_FormatTag = 0161h  [Windows Media Audio (7,8,9 Series)]");
+  const int ts = s.structure.tree.node(spo).children[9];
+  EXPECT_EQ(ChildTexts(s.structure.tree, ts)[0], "CodecID_FormatTag = 0161h  [Windows Media Audio (7,8,9 Series)]");
   Session t;
   ASSERT_EQ(OpenBytes(t, AsfFile({HeaderExtension(Bytes(25, 1))}, {})), 0);
-  EXPECT_EQ(ChildTexts(t.tree, t.lista[1].node).back(), "HeaderExtensionData = /bytes/");
+  EXPECT_EQ(ChildTexts(t.structure.tree, t.structure.objects[1].node).back(), "HeaderExtensionData = /bytes/");
 }
 
 TEST(Tree, BitrateRecordsAndIndexEntries) {
@@ -74,24 +74,24 @@ TEST(Tree, BitrateRecordsAndIndexEntries) {
                              {DataObject(0, 256), SimpleIndex(10000000, 2, {{0, 1}, {4, 2}})});
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  const int sbo = s.lista[1].node;
-  const int rec = s.tree.node(sbo).children.back();
-  EXPECT_EQ(s.tree.node(rec).text, "BitrateRecord (2)");
-  EXPECT_EQ(ChildTexts(s.tree, rec), (std::vector<std::string>{"Flags = 32770", "AverageBitrate = 5000"}));
-  const auto sio = ChildTexts(s.tree, s.lista[3].node);
+  const int sbo = s.structure.objects[1].node;
+  const int rec = s.structure.tree.node(sbo).children.back();
+  EXPECT_EQ(s.structure.tree.node(rec).text, "BitrateRecord (2)");
+  EXPECT_EQ(ChildTexts(s.structure.tree, rec), (std::vector<std::string>{"Flags = 32770", "AverageBitrate = 5000"}));
+  const auto sio = ChildTexts(s.structure.tree, s.structure.objects[3].node);
   ASSERT_EQ(sio.size(), 7u);
   EXPECT_EQ(sio.back(), "IndexEntries = /array/");
-  EXPECT_TRUE(s.tree.node(s.tree.node(s.lista[3].node).children.back()).children.empty());
-  EXPECT_EQ(ChildTexts(s.tree, s.lista[2].node).back(), "DataPackets = /stream found/");
+  EXPECT_TRUE(s.structure.tree.node(s.structure.tree.node(s.structure.objects[3].node).children.back()).children.empty());
+  EXPECT_EQ(ChildTexts(s.structure.tree, s.structure.objects[2].node).back(), "DataPackets = /stream found/");
 
   Session e;
-  e.options.CheckSIO = true;
+  e.options.walk.showIndexEntries = true;
   ASSERT_EQ(OpenBytes(e, file), 0);
-  const int arr = e.tree.node(e.lista[3].node).children.back();
-  ASSERT_EQ(e.tree.node(arr).children.size(), 2u);
-  const int second = e.tree.node(arr).children[1];
-  EXPECT_EQ(e.tree.node(second).text, "IndexEntry (1)");
-  EXPECT_EQ(ChildTexts(e.tree, second), (std::vector<std::string>{"PacketNumber = 4", "PacketCount = 2"}));
+  const int arr = e.structure.tree.node(e.structure.objects[3].node).children.back();
+  ASSERT_EQ(e.structure.tree.node(arr).children.size(), 2u);
+  const int second = e.structure.tree.node(arr).children[1];
+  EXPECT_EQ(e.structure.tree.node(second).text, "IndexEntry (1)");
+  EXPECT_EQ(ChildTexts(e.structure.tree, second), (std::vector<std::string>{"PacketNumber = 4", "PacketCount = 2"}));
 }
 
 TEST(Tree, DescriptiveObjects) {
@@ -103,16 +103,16 @@ TEST(Tree, DescriptiveObjects) {
       {});
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  const auto cdo = ChildTexts(s.tree, s.lista[1].node);
+  const auto cdo = ChildTexts(s.structure.tree, s.structure.objects[1].node);
   EXPECT_EQ(cdo[3], "AutorLength = 12");
   EXPECT_EQ(cdo[7], "Title = Заголовок");
   EXPECT_EQ(cdo[8], "Autor = Автор");
-  const int clo = s.lista[2].node;
-  const int entry = s.tree.node(clo).children.back();
-  EXPECT_EQ(s.tree.node(entry).text, "CodecEntry (video)");
-  EXPECT_EQ(ChildTexts(s.tree, entry).back(), "CodecInformation = 57,4D,56,32 (WMV2)");
-  EXPECT_EQ(ChildTexts(s.tree, s.lista[3].node).back(), "StreamNumbers = 1,2");
-  const auto cbo = ChildTexts(s.tree, s.lista[4].node);
+  const int clo = s.structure.objects[2].node;
+  const int entry = s.structure.tree.node(clo).children.back();
+  EXPECT_EQ(s.structure.tree.node(entry).text, "CodecEntry (video)");
+  EXPECT_EQ(ChildTexts(s.structure.tree, entry).back(), "CodecInformation = 57,4D,56,32 (WMV2)");
+  EXPECT_EQ(ChildTexts(s.structure.tree, s.structure.objects[3].node).back(), "StreamNumbers = 1,2");
+  const auto cbo = ChildTexts(s.structure.tree, s.structure.objects[4].node);
   EXPECT_EQ(cbo[4], "BannerImageData = AB,CD");
   EXPECT_EQ(cbo[6], "BannerImageURL = url");
 }

@@ -14,9 +14,9 @@ TEST(Walk, NotAsf) {
   Session s;
   s.lang = Language::eng;
   EXPECT_EQ(OpenBytes(s, Bytes(100, 0x11)), -1);
-  EXPECT_EQ(s.memo.lines(), std::vector<std::string>{"• file signature not found"});
-  EXPECT_TRUE(s.lista.empty());
-  EXPECT_EQ(s.tree.size(), 0u);
+  EXPECT_EQ(MemoLines(s), std::vector<std::string>{"• file signature not found"});
+  EXPECT_TRUE(s.structure.objects.empty());
+  EXPECT_EQ(s.structure.tree.size(), 0u);
   EXPECT_EQ(OpenBytes(s, Bytes{}), -1);
 }
 
@@ -25,23 +25,23 @@ TEST(Walk, MinimalFileListsEveryObject) {
   const Bytes file = MinimalFile();
   ASSERT_EQ(OpenBytes(s, file), 0);
   EXPECT_TRUE(s.memo.lines().empty()) << MemoText(s);  // ends exactly at the end of the last object
-  ASSERT_EQ(s.lista.size(), 6u);
+  ASSERT_EQ(s.structure.objects.size(), 6u);
   const auto plain = IndependentObjects(file);
-  ASSERT_EQ(plain.size(), s.lista.size());
+  ASSERT_EQ(plain.size(), s.structure.objects.size());
   for (std::size_t i = 0; i < plain.size(); ++i) {
-    EXPECT_EQ(s.lista[i].id, plain[i].guid);
-    EXPECT_EQ(static_cast<std::uint64_t>(s.lista[i].offset), plain[i].offset);
-    EXPECT_EQ(static_cast<std::uint64_t>(s.lista[i].size), plain[i].size);
-    EXPECT_EQ(s.lista[i].parent, plain[i].parent);
+    EXPECT_EQ(s.structure.objects[i].guid, plain[i].guid);
+    EXPECT_EQ(static_cast<std::uint64_t>(s.structure.objects[i].offset), plain[i].offset);
+    EXPECT_EQ(static_cast<std::uint64_t>(s.structure.objects[i].size), plain[i].size);
+    EXPECT_EQ(s.structure.objects[i].parent, plain[i].parent);
   }
-  EXPECT_EQ(s.DAOIndex, 4);
-  EXPECT_EQ(s.DAOOffset, s.lista[4].offset);
-  EXPECT_EQ(s.rec.ASFDAO.TotalDataPackets, 3);
-  EXPECT_TRUE(s.rec.ASFFPO.present);
-  EXPECT_EQ(s.rec.ASFSPO.size(), 2u);
-  EXPECT_TRUE(s.rec.ASFSIO.present);
-  EXPECT_EQ(s.rec.ASFSIO.IndexEntries.size(), 2u);
-  EXPECT_EQ(s.rec.ASFHDR.NumberOfHeaderObjects, 3u);
+  EXPECT_EQ(s.structure.dataObjectIndex, 4);
+  EXPECT_EQ(s.structure.dataObjectOffset, s.structure.objects[4].offset);
+  EXPECT_EQ(s.structure.rec.ASFDAO.TotalDataPackets, 3);
+  EXPECT_TRUE(s.structure.rec.ASFFPO.present);
+  EXPECT_EQ(s.structure.rec.ASFSPO.size(), 2u);
+  EXPECT_TRUE(s.structure.rec.ASFSIO.present);
+  EXPECT_EQ(s.structure.rec.ASFSIO.IndexEntries.size(), 2u);
+  EXPECT_EQ(s.structure.rec.ASFHDR.NumberOfHeaderObjects, 3u);
 }
 
 TEST(Walk, PaddingObjectWithAndWithoutUnknownOption) {
@@ -50,21 +50,21 @@ TEST(Walk, PaddingObjectWithAndWithoutUnknownOption) {
   Session s;
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  ASSERT_EQ(s.lista.size(), 2u);  // header and file properties
-  ASSERT_EQ(s.memo.lines().size(), 2u);
-  EXPECT_EQ(s.memo.lines()[0], "• next block ID expected but not found. probably errors in the file structure");
-  EXPECT_EQ(s.memo.lines()[1], "fsize - fptr = " + std::to_string(file.size() - 134));
-  EXPECT_EQ(s.DAOIndex, -1);
-  EXPECT_TRUE(s.rec.ASFFPO.present);
+  ASSERT_EQ(s.structure.objects.size(), 2u);  // header and file properties
+  ASSERT_EQ(MemoLines(s).size(), 2u);
+  EXPECT_EQ(MemoLines(s)[0], "• next block ID expected but not found. probably errors in the file structure");
+  EXPECT_EQ(MemoLines(s)[1], "fsize - fptr = " + std::to_string(file.size() - 134));
+  EXPECT_EQ(s.structure.dataObjectIndex, -1);
+  EXPECT_TRUE(s.structure.rec.ASFFPO.present);
 
   Session u;
-  u.options.CheckUN = true;
+  u.options.walk.listUnknownObjects = true;
   ASSERT_EQ(OpenBytes(u, file), 0);
-  ASSERT_EQ(u.lista.size(), 5u);
-  EXPECT_EQ(u.lista[2].id, "1806D474-CADF-4509-A4BA-9AABCB96AAE8");
-  EXPECT_EQ(u.lista[2].parent, 0);
-  EXPECT_EQ(u.DAOIndex, 4);
-  EXPECT_EQ(u.tree.node(u.lista[2].node).text, "'1806D474-CADF-4509-A4BA-9AABCB96AAE8' (64)");
+  ASSERT_EQ(u.structure.objects.size(), 5u);
+  EXPECT_EQ(u.structure.objects[2].guid, "1806D474-CADF-4509-A4BA-9AABCB96AAE8");
+  EXPECT_EQ(u.structure.objects[2].parent, 0);
+  EXPECT_EQ(u.structure.dataObjectIndex, 4);
+  EXPECT_EQ(u.structure.tree.node(u.structure.objects[2].node).text, "'1806D474-CADF-4509-A4BA-9AABCB96AAE8' (64)");
 }
 
 TEST(Walk, OddFilePropertiesSizeStillParsed) {
@@ -74,9 +74,9 @@ TEST(Walk, OddFilePropertiesSizeStillParsed) {
   Session s;
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  EXPECT_EQ(s.memo.lines().at(0), "• unknown size of ASF_File_Properties_Object");
-  EXPECT_EQ(s.rec.ASFFPO.ObjectSize, 112);
-  EXPECT_EQ(s.rec.ASFFPO.DataPacketsCount, 9);
+  EXPECT_EQ(MemoLines(s).at(0), "• unknown size of ASF_File_Properties_Object");
+  EXPECT_EQ(s.structure.rec.ASFFPO.ObjectSize, 112);
+  EXPECT_EQ(s.structure.rec.ASFFPO.DataPacketsCount, 9);
 }
 
 TEST(Walk, PacketSizeMismatchIsLogged) {
@@ -96,7 +96,7 @@ TEST(Walk, BadSizesEndTheWalk) {
     Session s;
     s.lang = Language::eng;
     ASSERT_EQ(OpenBytes(s, file), 0);
-    EXPECT_EQ(s.lista.size(), 3u) << bad;
+    EXPECT_EQ(s.structure.objects.size(), 3u) << bad;
     EXPECT_NE(MemoText(s).find("block size below 24 bytes"), std::string::npos);
   }
   // Huge sizes: past the end of the file, and wrapping when added.
@@ -106,7 +106,7 @@ TEST(Walk, BadSizesEndTheWalk) {
     Session s;
     s.lang = Language::eng;
     ASSERT_EQ(OpenBytes(s, file), 0);
-    EXPECT_EQ(s.lista.size(), 3u);
+    EXPECT_EQ(s.structure.objects.size(), 3u);
   }
 }
 
@@ -117,17 +117,17 @@ TEST(Walk, TruncatedDataObjectStillFound) {
   Session s;
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  EXPECT_EQ(s.DAOIndex, 4);
-  EXPECT_EQ(s.rec.ASFDAO.TotalDataPackets, 10);
+  EXPECT_EQ(s.structure.dataObjectIndex, 4);
+  EXPECT_EQ(s.structure.rec.ASFDAO.TotalDataPackets, 10);
   EXPECT_NE(MemoText(s).find("• block runs past the end of the file: ASF_DATA_OBJECT"), std::string::npos);
 }
 
 TEST(Walk, ObjectsAfterDataAreTopLevel) {
   Session s;
   ASSERT_EQ(OpenBytes(s, MinimalFile()), 0);
-  EXPECT_EQ(s.lista[4].parent, -1);
-  EXPECT_EQ(s.lista[5].parent, -1);
-  EXPECT_EQ(s.tree.roots().size(), 3u);
+  EXPECT_EQ(s.structure.objects[4].parent, -1);
+  EXPECT_EQ(s.structure.objects[5].parent, -1);
+  EXPECT_EQ(s.structure.tree.roots().size(), 3u);
 }
 
 TEST(Walk, ObjectsLargerThanTheCacheAreParsed) {
@@ -138,11 +138,11 @@ TEST(Walk, ObjectsLargerThanTheCacheAreParsed) {
   const Bytes file = AsfFile({FileProperties({}), HeaderExtension(big)}, {DataObject(1, 256), SimpleIndex(1, 1, entries)});
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  ASSERT_TRUE(s.rec.ASFHEO.present);
-  EXPECT_EQ(s.rec.ASFHEO.HeaderExtensionData, big);
-  ASSERT_TRUE(s.rec.ASFSIO.present);
-  ASSERT_EQ(s.rec.ASFSIO.IndexEntries.size(), 400'000u);
-  EXPECT_EQ(s.rec.ASFSIO.IndexEntries.back().PacketNumber, 399'999u);
+  ASSERT_TRUE(s.structure.rec.ASFHEO.present);
+  EXPECT_EQ(s.structure.rec.ASFHEO.HeaderExtensionData, big);
+  ASSERT_TRUE(s.structure.rec.ASFSIO.present);
+  ASSERT_EQ(s.structure.rec.ASFSIO.IndexEntries.size(), 400'000u);
+  EXPECT_EQ(s.structure.rec.ASFSIO.IndexEntries.back().PacketNumber, 399'999u);
 }
 
 TEST(Walk, RecordsOfThePreviousFileDoNotLeak) {
@@ -151,14 +151,14 @@ TEST(Walk, RecordsOfThePreviousFileDoNotLeak) {
                                   StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(640, 480, "WMV3", 40))},
                                  {DataObject(0, 256)})),
             0);
-  EXPECT_TRUE(s.rec.ASFHEO.present);
-  EXPECT_EQ(s.rec.ASFVideoInfo.EncodedImageWidth, 640u);
+  EXPECT_TRUE(s.structure.rec.ASFHEO.present);
+  EXPECT_EQ(s.structure.rec.ASFVideoInfo.EncodedImageWidth, 640u);
   ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties({}), StreamProperties(1, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 48000))},
                                  {DataObject(0, 256)})),
             0);
-  EXPECT_FALSE(s.rec.ASFHEO.present);
-  EXPECT_EQ(s.rec.ASFVideoInfo.EncodedImageWidth, 0u);
-  EXPECT_EQ(s.rec.ASFAudioInfo.SamplesPerSecond, 48000u);
+  EXPECT_FALSE(s.structure.rec.ASFHEO.present);
+  EXPECT_EQ(s.structure.rec.ASFVideoInfo.EncodedImageWidth, 0u);
+  EXPECT_EQ(s.structure.rec.ASFAudioInfo.SamplesPerSecond, 48000u);
 }
 
 // A sparse file: a Data Object of 5 GiB with a Simple Index behind it.
@@ -178,28 +178,28 @@ TEST(Walk, SparseFileBeyondFourGiB) {
     ::close(fd);
   }
   Session s;
-  ASSERT_TRUE(OpenAction(s, path));
-  ASSERT_EQ(s.lista.size(), 4u);
-  EXPECT_EQ(static_cast<std::uint64_t>(s.lista[3].offset), daoOffset + dataSize);
-  EXPECT_EQ(s.lista[3].id, guid::SimpleIndex);
-  ASSERT_TRUE(s.rec.ASFSIO.present);
-  EXPECT_EQ(s.rec.ASFSIO.MaximumPacketCount, 7u);
-  EXPECT_EQ(s.rec.ASFSIO.IndexEntries[1].PacketCount, 4);
+  ASSERT_TRUE(OpenFile(s, path));
+  ASSERT_EQ(s.structure.objects.size(), 4u);
+  EXPECT_EQ(static_cast<std::uint64_t>(s.structure.objects[3].offset), daoOffset + dataSize);
+  EXPECT_EQ(s.structure.objects[3].guid, guid::SimpleIndex);
+  ASSERT_TRUE(s.structure.rec.ASFSIO.present);
+  EXPECT_EQ(s.structure.rec.ASFSIO.MaximumPacketCount, 7u);
+  EXPECT_EQ(s.structure.rec.ASFSIO.IndexEntries[1].PacketCount, 4);
   ::unlink(path.c_str());
 }
 
 TEST(OpenAction, StatusTexts) {
   Session s;
   s.lang = Language::eng;
-  EXPECT_FALSE(OpenAction(s, "/nonexistent/x.wmv"));
-  EXPECT_EQ(s.statusText, "file open error");
+  EXPECT_FALSE(OpenFile(s, "/nonexistent/x.wmv"));
+  EXPECT_EQ(s.statusText(), "file open error");
   const std::string path = TempPath("min.wmv");
   WriteFile(path, MinimalFile());
   s.lang = Language::rus;
-  EXPECT_TRUE(OpenAction(s, path));
-  EXPECT_EQ(s.statusText, "файл открыт, заголовок найден");
+  EXPECT_TRUE(OpenFile(s, path));
+  EXPECT_EQ(s.statusText(), "файл открыт, заголовок найден");
   EXPECT_FALSE(s.file.isOpen());
   WriteFile(path, Bytes(64, 1));
-  EXPECT_FALSE(OpenAction(s, path));
-  EXPECT_EQ(s.statusText, "");
+  EXPECT_FALSE(OpenFile(s, path));
+  EXPECT_EQ(s.statusText(), "");
 }

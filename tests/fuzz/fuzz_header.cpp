@@ -9,7 +9,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/header_walk.hpp"
 #include "join/join.hpp"
-#include "join/locators.hpp"
+#include "asf/locators.hpp"
 #include "repair/reconstruct.hpp"
 
 using namespace corvel;
@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Bytes bytes(data, data + size);
   for (int flags = 0; flags < 4; ++flags) {
     Session s;
-    s.options.CheckUN = flags & 1;
-    s.options.CheckSIO = flags & 2;
+    s.options.walk.listUnknownObjects = flags & 1;
+    s.options.walk.showIndexEntries = flags & 2;
     s.file.OpenSource(std::make_unique<MemorySource>(bytes));
     if (ReadStruct(s) == 0 && flags == 0) {
       ScanDataPackets(s);
@@ -42,15 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       ReconstructOpenSource(s);
       ScanDataPackets(s);
     }
-    (void)s.tree.render();
+    (void)s.structure.tree.render();
   }
   const MemorySource src(bytes);
-  (void)findDAOoffset(src);
-  (void)getDataPacketSize(src);
-  (void)getPlayDuration(src);
-  (void)getPreroll(src);
-  (void)getStreamNumber(src, guid::VideoMedia);
-  (void)getStreamNumber(src, guid::AudioMedia);
+  (void)FindDataObject(src);
+  (void)ReadPacketSize(src);
+  (void)ReadPlayDuration(src);
+  (void)ReadPreroll(src);
+  (void)ReadStreamNumber(src, guid::VideoMedia);
+  (void)ReadStreamNumber(src, guid::AudioMedia);
   MediaObjectIterator it(src);
   int n = 0;
   for (bool ok = it.getFirstMediaObject(); ok && n < 64; ok = it.getNextMediaObject()) ++n;

@@ -19,7 +19,7 @@ inline void DeleteBytes(Bytes& b, std::size_t at, std::size_t n) {
 // Walks the header and scans the packets of in-memory bytes.
 inline bool ScanBytes(Session& s, Bytes bytes) {
   if (OpenBytes(s, std::move(bytes)) != 0) return false;
-  return ScanDataPackets(s);
+  return Scan(s);
 }
 
 // Where the data packets of a file lie.
@@ -33,8 +33,8 @@ struct Layout {
 inline Layout LayoutOf(const Bytes& file) {
   Session s;
   OpenBytes(s, file);
-  return {static_cast<std::uint64_t>(s.DAOOffset) + 50, s.rec.ASFFPO.MinimumDataPacketSize,
-          static_cast<std::uint64_t>(s.rec.ASFFPO.DataPacketsCount)};
+  return {static_cast<std::uint64_t>(s.structure.dataObjectOffset) + 50, s.structure.rec.ASFFPO.MinimumDataPacketSize,
+          static_cast<std::uint64_t>(s.structure.rec.ASFFPO.DataPacketsCount)};
 }
 
 // A position inside the data of packet k's last payload, after every payload

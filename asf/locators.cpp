@@ -1,4 +1,4 @@
-#include "join/locators.hpp"
+#include "asf/locators.hpp"
 
 #include "asf/catalogue.hpp"
 
@@ -30,30 +30,30 @@ std::int64_t walkHeader(const ByteSource& f, std::uint64_t readLen, Match match)
 
 }  // namespace
 
-std::int64_t getHeaderObjectSize(const ByteSource& f) {
+std::int64_t ReadHeaderSize(const ByteSource& f) {
   const Bytes b = ReadPadded(f, 0, 24);
   return GUIDToStr(b, 0) == guid::Header ? QWordOr0(b, 16) : -1;
 }
 
-std::int64_t findDAOoffset(const ByteSource& f) {
-  const std::int64_t size = getHeaderObjectSize(f);
+std::int64_t FindDataObject(const ByteSource& f) {
+  const std::int64_t size = ReadHeaderSize(f);
   if (size < 0) return -1;
   const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(size), 50);
   return GUIDToStr(b, 0) == guid::Data ? size : -1;
 }
 
-std::int64_t findFPOoffset(const ByteSource& f) {
+std::int64_t FindFileProperties(const ByteSource& f) {
   return walkHeader(f, 24, [](const std::string& id, const Bytes&) { return id == guid::FileProperties; });
 }
 
-std::int64_t findSPOoffset(const ByteSource& f, std::string_view streamType) {
+std::int64_t FindStreamProperties(const ByteSource& f, std::string_view streamType) {
   return walkHeader(f, 40, [&](const std::string& id, const Bytes& b) {
     return id == guid::StreamProperties && GUIDToStr(b, 24) == streamType;
   });
 }
 
-std::uint8_t getStreamNumber(const ByteSource& f, std::string_view streamType) {
-  const std::int64_t p = findSPOoffset(f, streamType);
+std::uint8_t ReadStreamNumber(const ByteSource& f, std::string_view streamType) {
+  const std::int64_t p = FindStreamProperties(f, streamType);
   if (p < 0) return 0;
   return ReadPadded(f, static_cast<std::uint64_t>(p) + 72, 2)[0] & 127;
 }
@@ -61,7 +61,7 @@ std::uint8_t getStreamNumber(const ByteSource& f, std::string_view streamType) {
 namespace {
 template <typename T>
 T fpoField(const ByteSource& f, std::uint64_t at, T notFound) {
-  const std::int64_t p = findFPOoffset(f);
+  const std::int64_t p = FindFileProperties(f);
   if (p < 0) return notFound;
   const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(FPOStdSize));
   if constexpr (sizeof(T) == 4) return DWordOr0(b, at);
@@ -69,11 +69,11 @@ T fpoField(const ByteSource& f, std::uint64_t at, T notFound) {
 }
 }  // namespace
 
-std::uint32_t getDataPacketSize(const ByteSource& f) { return fpoField<std::uint32_t>(f, 92, 0); }
-std::int64_t getPlayDuration(const ByteSource& f) { return fpoField<std::int64_t>(f, 64, -1); }
-std::int64_t getPreroll(const ByteSource& f) { return fpoField<std::int64_t>(f, 80, -1); }
+std::uint32_t ReadPacketSize(const ByteSource& f) { return fpoField<std::uint32_t>(f, 92, 0); }
+std::int64_t ReadPlayDuration(const ByteSource& f) { return fpoField<std::int64_t>(f, 64, -1); }
+std::int64_t ReadPreroll(const ByteSource& f) { return fpoField<std::int64_t>(f, 80, -1); }
 
-std::uint8_t getStreamNumberFromStruct(const HeaderRecords& rec, std::string_view streamType) {
+std::uint8_t StreamNumberOf(const HeaderRecords& rec, std::string_view streamType) {
   for (const auto& spo : rec.ASFSPO)
     if (spo.StreamType == streamType) return static_cast<std::uint8_t>(spo.Flags & 127);
   return 0;

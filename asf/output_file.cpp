@@ -1,4 +1,4 @@
-#include "repair/output_file.hpp"
+#include "asf/output_file.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace corvel {
 
@@ -119,6 +120,89 @@ bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa {}, sb {};
   if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why) {
+  for (const std::string& source : sources)
+    if (SameFile(path, source)) {
+      why = Message(MessageId::OutputIsSource, path);
+      return nullptr;
+    }
+  std::string error;
+  auto out = OutputFile::create(path, error);
+  if (!out) why = Message(MessageId::CreateOutputError, ": " + path + ": " + error);
+  return out;
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool endsWithCounter(const std::string& name) {
+  if (name.size() <= 4) return false;
+  const std::size_t n = name.size();
+  return name[n - 4] == '.' && std::isdigit(static_cast<unsigned char>(name[n - 3])) &&
+         std::isdigit(static_cast<unsigned char>(name[n - 2])) && std::isdigit(static_cast<unsigned char>(name[n - 1]));
+}
+
+// Adds 1 to the number in the last three characters, zero-padded to three.
+void bumpCounter(std::string& name) {
+  const long n = std::stol(name.substr(name.size() - 3)) + 1;
+  std::string digits = std::to_string(n);
+  if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+  name.replace(name.size() - 3, 3, digits);
+}
+
+std::string folderOf(const fs::path& in) {
+  std::string folder = in.parent_path().string();
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string nextFree(const std::string& input) {
+  const fs::path in(input);
+  const std::string folder = folderOf(in);
+  std::string name = in.stem().string();
+  const std::string ext = in.extension().string();
+  if (endsWithCounter(name))
+    bumpCounter(name);
+  else
+    name += ".001";
+  std::error_code ec;
+  while (fs::exists(folder + name + ext, ec)) {
+    // A counter past 999 has four digits: the last three are counted on.
+    if (!endsWithCounter(name)) name += ".001";
+    else bumpCounter(name);
+  }
+  return folder + name + ext;
+}
+
+std::string joined(const std::string& first) {
+  const fs::path p(first);
+  std::string name = p.filename().string();
+  std::string ext;
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) {
+    ext = name.substr(dot);
+    name = name.substr(0, dot);
+  }
+  return folderOf(p) + name + ".joined" + ext;
+}
+
+}  // namespace
+
+std::string OutputName(const std::string& input, OutputNaming kind) {
+  switch (kind) {
+    case OutputNaming::nextFree: return nextFree(input);
+    case OutputNaming::joined: return joined(input);
+    case OutputNaming::errorList: return input + ".index";
+    case OutputNaming::dump: {
+      const std::size_t cut = input.find_last_of("/\\:");
+      return (cut == std::string::npos ? input : input.substr(cut + 1)) + ".dump.txt";
+    }
+    case OutputNaming::avi: return input + ".avi";
+  }
+  return input;
 }
 
 }  // namespace corvel

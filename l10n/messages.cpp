@@ -1,4 +1,6 @@
-#include "app/localization.hpp"
+#include "l10n/messages.hpp"
+
+#include <algorithm>
 
 namespace corvel {
 
@@ -109,7 +111,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 9> kExtraMessages{{
+const std::array<MessageRow, 11> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -120,7 +122,108 @@ const std::array<MessageRow, 9> kExtraMessages{{
      "• block size below 24 bytes, header walk stopped: "},
     {"• блок выходит за конец файла: ", "• block runs past the end of the file: "},
     {"• блок слишком велик для разбора: ", "• block too large to parse: "},
+    {"пакет nn=", "packet nn="},
+    {"сохраняю индекс", "saving the index"},
 }};
+
+namespace {
+
+struct IdRow {
+  MessageId id;
+  std::string_view rus;
+};
+
+// The Russian text of every message id; the English comes from the tables.
+constexpr IdRow kIdRows[] = {
+    {MessageId::None, ""},
+    {MessageId::PutFileNameHere, "сюда надо положить имя файла"},
+    {MessageId::FileOpenError, "ошибка открытия файла"},
+    {MessageId::SourceOpenError, "ошибка открытия исходного файла"},
+    {MessageId::FileOpened, "файл открыт, заголовок найден"},
+    {MessageId::Interrupted, "прервано пользователем"},
+    {MessageId::SearchFinished, "поиск завершен"},
+    {MessageId::FileSaved, "файл сохранён"},
+    {MessageId::FileSaveError, "ошибка сохранения файла"},
+    {MessageId::OperationComplete, "операция завершена"},
+    {MessageId::ExploreStream, "проверка потока"},
+    {MessageId::GridOffset, "offset в файле"},
+    {MessageId::GridDeclaredSize, "размер заявленный"},
+    {MessageId::GridActualSize, "размер реальный"},
+    {MessageId::GridDelta, "дельта"},
+    {MessageId::GridMaxRepeat, "max повтор"},
+    {MessageId::StopQuestion, "остановить процесс?"},
+    {MessageId::Stop, "стоп"},
+    {MessageId::ContinueQuestion, "продолжить проверку\r\nили начать сначала?"},
+    {MessageId::Continue, "продолжить"},
+    {MessageId::NewStart, "сначала"},
+    {MessageId::ScanInProgress, "идёт проверка потока"},
+    {MessageId::StreamNotFound, "• не найден поток"},
+    {MessageId::UnexpectedEnd, "• неожиданный конец файла"},
+    {MessageId::PacketFailed, "• упала nn="},
+    {MessageId::SendTimeBack, ". SendTime < значения в предыдущем пакете"},
+    {MessageId::AudioTimeBack, ". Presentation Time звука уменьшается"},
+    {MessageId::VideoTimeBack, ". Presentation Time видео уменьшается"},
+    {MessageId::EndOfFile, "конец файла"},
+    {MessageId::AmountOf, "к-во"},
+    {MessageId::IndexImpossible, ". индекс не может быть создан"},
+    {MessageId::CreatingIndex, "создаю индекс"},
+    {MessageId::OverwriteQuestion, "файл с таким именем уже существует. перезаписать?"},
+    {MessageId::ScanFirst, "• проведите проверку потока"},
+    {MessageId::Saving, "идёт сохранение"},
+    {MessageId::SavingHeader, "сохраняю заголовок"},
+    {MessageId::SavingStream, "сохраняю поток"},
+    {MessageId::NothingToJoin, "нечего клеить. добавьте файлы в список"},
+    {MessageId::WhereToPut, "куда складывать?"},
+    {MessageId::InProgress, "идёт работа"},
+    {MessageId::HeaderSizeNotFound, "ошибка чтения Header Object Size в файле "},
+    {MessageId::DataObjectNotFound, "ошибка чтения ASFDAO в файле "},
+    {MessageId::PrerollNotFound, "ошибка чтения Preroll в файле "},
+    {MessageId::FilePropertiesNotFound, "не найден FPO в файле "},
+    {MessageId::PacketSizesDiffer, "у файлов разные Data Packet Size"},
+    {MessageId::PlayDurationNotFound, "ошибка чтения Play Duration в файле "},
+    {MessageId::StructureError, "ошибка в структуре файла "},
+    {MessageId::SendTimeRecalculation, "пересчёт SendTime"},
+    {MessageId::RightClickMenu, "правая кнопка мыши в левом окне - вызов меню"},
+    {MessageId::NoSignature, "• отсутствует сигнатура файла"},
+    {MessageId::ReadingHeader, "читаю заголовок"},
+    {MessageId::NextObjectMissing, "• ожидался ID следующего блока и не нашёлся. вероятно нарушение в структуре файла"},
+    {MessageId::OddFilePropertiesSize, "• не стандартный размер блока ASF_File_Properties_Object"},
+    {MessageId::ReadingIndex, "читаю индекс"},
+    {MessageId::LargeBlockQuestion, "а может не надо?\r\nразмер блока больше 100кБ.\r\nпродолжить?"},
+    {MessageId::OpenFileFirst, "файл надо открыть"},
+    {MessageId::CreateOutputError, "ошибка создания выходного файла"},
+    {MessageId::FramesSaved, "сохранено кадров: "},
+    {MessageId::ReconstructingHeader, "• реконструкция заголовка"},
+    {MessageId::NotBuiltYet, "• отключено"},
+    {MessageId::NoDataPackets, "• в файлах нет пакетов данных"},
+    {MessageId::NoStreamToWrite, "• нет потока для записи"},
+    {MessageId::AviTooLarge, "• AVI больше 4 ГБ не поддерживается: "},
+    {MessageId::OutputIsSource, "• выходной файл совпадает с исходным: "},
+    {MessageId::SourceReadError, "ошибка чтения исходного файла"},
+    {MessageId::InvalidPacketSize, "• неверный размер пакета: "},
+    {MessageId::ObjectBelow24, "• размер блока меньше 24 байт, разбор заголовка остановлен: "},
+    {MessageId::ObjectPastEnd, "• блок выходит за конец файла: "},
+    {MessageId::ObjectTooLarge, "• блок слишком велик для разбора: "},
+    {MessageId::PacketPrefix, "пакет nn="},
+    {MessageId::SavingIndex, "сохраняю индекс"},
+};
+
+static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));
+
+}  // namespace
+
+std::string_view RussianText(MessageId id) {
+  const auto i = static_cast<std::size_t>(id);
+  return i < std::size(kIdRows) && kIdRows[i].id == id ? kIdRows[i].rus : std::string_view();
+}
+
+std::string TextOf(MessageId id, Language lang) { return Translate(RussianText(id), lang); }
+
+std::string Render(const Message& m, Language lang) {
+  std::string text = m.before + (m.id == MessageId::None ? std::string() : TextOf(m.id, lang)) + m.after;
+  if (m.tail != MessageId::None) text += TextOf(m.tail, lang);
+  return text;
+}
 
 std::string Translate(std::string_view rus, Language lang) {
   if (lang == Language::rus) return std::string(rus);

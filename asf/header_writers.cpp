@@ -1,4 +1,4 @@
-#include "repair/header_writers.hpp"
+#include "asf/header_writers.hpp"
 
 #include "asf/catalogue.hpp"
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "asf/bytes.hpp"
+#include "l10n/messages.hpp"
 
 namespace corvel {
 
@@ -65,5 +66,19 @@ class OutputFile {
 
 // True when both paths name the same existing file (links included).
 bool SameFile(const std::string& a, const std::string& b);
+
+// Creates a job's output: refused when it names one of the job's sources
+// (which is never written), or when it cannot be created; `why` then says so.
+std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why);
+
+// The names this program proposes for what it writes beside an input.
+enum class OutputNaming {
+  nextFree,   // "movie.wmv" -> "movie.001.wmv", or the next counter not taken
+  joined,     // "part1.wmv" -> "part1.joined.wmv"
+  errorList,  // "movie.wmv" -> "movie.wmv.index"
+  dump,       // "dir/movie.wmv" -> "movie.wmv.dump.txt" (the current folder)
+  avi,        // "movie.wmv" -> "movie.wmv.avi"
+};
+std::string OutputName(const std::string& input, OutputNaming kind);
 
 }  // namespace corvel

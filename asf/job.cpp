@@ -1,0 +1,57 @@
+#include "asf/job.hpp"
+
+#include <algorithm>
+#include <charconv>
+
+namespace corvel {
+
+MessageId PhaseMessage(Phase phase) {
+  switch (phase) {
+    case Phase::readingHeader: return MessageId::ReadingHeader;
+    case Phase::scanning: return MessageId::ScanInProgress;
+    case Phase::measuring: return MessageId::ScanInProgress;
+    case Phase::buildingIndex: return MessageId::CreatingIndex;
+    case Phase::savingHeader: return MessageId::SavingHeader;
+    case Phase::savingStream: return MessageId::SavingStream;
+    case Phase::searching: return MessageId::ReconstructingHeader;
+    case Phase::joining: return MessageId::InProgress;
+    case Phase::sendTimes: return MessageId::SendTimeRecalculation;
+    case Phase::writingIndex: return MessageId::SavingIndex;
+    case Phase::exporting: return MessageId::FramesSaved;
+  }
+  return MessageId::None;
+}
+
+int Progress::percent() const {
+  if (total == 0) return done ? 100 : 0;
+  return static_cast<int>(std::min<std::uint64_t>(100, done * 100 / total));
+}
+
+void JobContext::log(Message line) {
+  if (events_) events_->log(line);
+  log_.push_back(std::move(line));
+}
+
+void JobContext::progress(std::uint64_t done, std::uint64_t total, Phase phase, Step step) {
+  const Progress p{done, total, phase, step};
+  const int percent = p.percent();
+  if (percent == lastPercent_ && phase == lastPhase_ && step.item == lastItem_ && (++calls_ & 4095) != 0) return;
+  forceProgress(done, total, phase, step);
+}
+
+void JobContext::forceProgress(std::uint64_t done, std::uint64_t total, Phase phase, Step step) {
+  const Progress p{done, total, phase, step};
+  lastPercent_ = p.percent();
+  lastPhase_ = phase;
+  lastItem_ = step.item;
+  if (events_) events_->progress(p);
+}
+
+std::uint64_t OptionNumber(std::string_view text, std::uint64_t fallback) {
+  std::uint64_t v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return fallback;
+  return v;
+}
+
+}  // namespace corvel

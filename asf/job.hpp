@@ -1,0 +1,105 @@
+// What every long job shares: a stop token to end it early, a sink that hears
+// its progress and log lines as they come, and a typed result (outcome,
+// message, log, and the job's own data). A job never touches the state of
+// whoever started it: it returns, and the owner applies the result.
+#pragma once
+
+#include <cstdint>
+#include <stop_token>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "l10n/messages.hpp"
+
+namespace corvel {
+
+enum class Outcome {
+  ok,
+  warnings,  // done, with something the user should know
+  failed,
+  stopped,   // ended by a stop request; what was done is kept
+};
+
+// The steps a job goes through, for a status line or a progress label.
+enum class Phase {
+  readingHeader,
+  scanning,
+  measuring,
+  buildingIndex,
+  savingHeader,
+  savingStream,
+  searching,
+  joining,
+  sendTimes,
+  writingIndex,
+  exporting,
+};
+
+// The fixed text of a phase, for a status line.
+MessageId PhaseMessage(Phase phase);
+
+// Which of several inputs a job is at: item 1 of `count`, ...
+struct Step {
+  std::uint64_t item = 0;
+  std::uint64_t count = 0;  // 0 when the job has one input
+};
+
+struct Progress {
+  std::uint64_t done = 0;
+  std::uint64_t total = 0;  // 0 when unknown
+  Phase phase = Phase::scanning;
+  Step step;
+  int percent() const;
+};
+
+// Hears a job as it runs, on the job's thread: a window forwards these as
+// queued signals, the command line prints them.
+class JobEvents {
+ public:
+  virtual ~JobEvents() = default;
+  virtual void log(const Message& /*line*/) {}
+  virtual void progress(const Progress& /*p*/) {}
+};
+
+// What a job is given besides its inputs.
+class JobContext {
+ public:
+  JobContext() = default;
+  JobContext(std::stop_token stop, JobEvents* events) : stop_(std::move(stop)), events_(events) {}
+
+  bool stopRequested() const { return stop_.stop_requested(); }
+  JobEvents* events() const { return events_; }
+  // Logs a line: kept for the result and passed on at once.
+  void log(Message line);
+  // Passes progress on when the percentage or the phase moves (and every
+  // few thousand calls, so that a long step still shows life).
+  void progress(std::uint64_t done, std::uint64_t total, Phase phase, Step step = {});
+  void forceProgress(std::uint64_t done, std::uint64_t total, Phase phase, Step step = {});
+  std::vector<Message> takeLog() { return std::move(log_); }
+  const std::vector<Message>& logLines() const { return log_; }
+
+ private:
+  std::stop_token stop_;
+  JobEvents* events_ = nullptr;
+  std::vector<Message> log_;
+  int lastPercent_ = -1;
+  Phase lastPhase_ = Phase::readingHeader;
+  std::uint64_t lastItem_ = 0;
+  std::uint64_t calls_ = 0;
+};
+
+template <typename Data>
+struct JobResult {
+  Outcome outcome = Outcome::failed;
+  Message message;           // the closing word: why it failed, or what was done
+  std::vector<Message> log;  // every line logged on the way
+  Data data{};
+  bool ok() const { return outcome == Outcome::ok || outcome == Outcome::warnings; }
+};
+
+// The parsed number of an option's text field; `fallback` for anything
+// that is not a whole non-negative number that fits.
+std::uint64_t OptionNumber(std::string_view text, std::uint64_t fallback);
+
+}  // namespace corvel

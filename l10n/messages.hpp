@@ -1,0 +1,142 @@
+// Russian is the interface's own language; English comes from two fixed
+// tables: captions of named controls and messages built at run time. The
+// core speaks in message ids; the front ends and the session turn them into
+// text in the language the user chose.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace corvel {
+
+enum class Language { rus, eng };
+
+struct CaptionRow {
+  std::string_view control;
+  std::string_view cls;
+  std::string_view rus;
+  std::string_view eng;
+};
+
+struct MessageRow {
+  std::string_view rus;
+  std::string_view eng;
+};
+
+extern const std::array<CaptionRow, 36> kCaptionTable;
+extern const std::array<MessageRow, 61> kMessageTable;
+// Messages of this program beyond the original table (more precise reports
+// of damaged input); looked up after it.
+extern const std::array<MessageRow, 11> kExtraMessages;
+
+// Every message the program shows. The order is that of the id table in
+// messages.cpp.
+enum class MessageId : std::uint8_t {
+  None,  // no fixed text: the message is its own words
+  PutFileNameHere,
+  FileOpenError,
+  SourceOpenError,
+  FileOpened,
+  Interrupted,
+  SearchFinished,
+  FileSaved,
+  FileSaveError,
+  OperationComplete,
+  ExploreStream,
+  GridOffset,
+  GridDeclaredSize,
+  GridActualSize,
+  GridDelta,
+  GridMaxRepeat,
+  StopQuestion,
+  Stop,
+  ContinueQuestion,
+  Continue,
+  NewStart,
+  ScanInProgress,
+  StreamNotFound,
+  UnexpectedEnd,
+  PacketFailed,
+  SendTimeBack,
+  AudioTimeBack,
+  VideoTimeBack,
+  EndOfFile,
+  AmountOf,
+  IndexImpossible,
+  CreatingIndex,
+  OverwriteQuestion,
+  ScanFirst,
+  Saving,
+  SavingHeader,
+  SavingStream,
+  NothingToJoin,
+  WhereToPut,
+  InProgress,
+  HeaderSizeNotFound,
+  DataObjectNotFound,
+  PrerollNotFound,
+  FilePropertiesNotFound,
+  PacketSizesDiffer,
+  PlayDurationNotFound,
+  StructureError,
+  SendTimeRecalculation,
+  RightClickMenu,
+  NoSignature,
+  ReadingHeader,
+  NextObjectMissing,
+  OddFilePropertiesSize,
+  ReadingIndex,
+  LargeBlockQuestion,
+  OpenFileFirst,
+  CreateOutputError,
+  FramesSaved,
+  ReconstructingHeader,
+  NotBuiltYet,
+  NoDataPackets,
+  NoStreamToWrite,
+  AviTooLarge,
+  OutputIsSource,
+  SourceReadError,
+  InvalidPacketSize,
+  ObjectBelow24,
+  ObjectPastEnd,
+  ObjectTooLarge,
+  PacketPrefix,
+  SavingIndex,
+  Count
+};
+
+// A message as the core reports it: the id's text between words of its own
+// (numbers, names, paths) that need no translation.
+struct Message {
+  MessageId id = MessageId::None;
+  std::string before;
+  std::string after;
+  MessageId tail = MessageId::None;  // a second fixed text after all the rest
+
+  Message() = default;
+  Message(MessageId i, std::string a = {}) : id(i), after(std::move(a)) {}
+  Message(std::string b, MessageId i, std::string a = {}) : id(i), before(std::move(b)), after(std::move(a)) {}
+  // A message with no fixed text.
+  static Message Plain(std::string text) { return Message(std::move(text), MessageId::None); }
+  bool empty() const { return id == MessageId::None && before.empty() && after.empty(); }
+  bool operator==(const Message&) const = default;
+};
+
+// The text of a Russian message in the given language; a text with no row
+// comes back unchanged.
+std::string Translate(std::string_view rus, Language lang);
+// The caption of a named control in the given language; empty with no row.
+std::string CaptionOf(std::string_view control, Language lang);
+
+// The Russian text of an id; TextOf is it in the given language.
+std::string_view RussianText(MessageId id);
+std::string TextOf(MessageId id, Language lang);
+std::string Render(const Message& m, Language lang);
+
+// Parses "en"/"eng"/"ru"/"rus"; false for anything else.
+bool ParseLanguage(std::string_view s, Language& out);
+
+}  // namespace corvel

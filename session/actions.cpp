@@ -1,0 +1,267 @@
+#include "session/actions.hpp"
+
+#include "asf/output_file.hpp"
+#include "repair/error_list.hpp"
+
+namespace corvel {
+
+void Session::log(Message line) {
+  if (events) events->log(line);
+  memo.append(std::move(line));
+}
+
+void Session::keepLog(std::vector<Message> lines) {
+  for (Message& m : lines) memo.append(std::move(m));
+}
+
+void Session::setStatus(Message text) {
+  status = std::move(text);
+  if (events) events->status(status);
+}
+
+void Session::showGrid() {
+  errGrid.showList(errorList, lang);
+  if (events) events->gridChanged();
+}
+
+namespace {
+
+// A job's own reader of the session's source; the failure, when it cannot
+// be opened, as the job's result.
+template <typename Data>
+bool openSource(const SourceRef& ref, const CutList& cuts, SourceFile& file, JobContext& ctx, JobResult<Data>& failed) {
+  if (file.Open(ref, cuts)) return true;
+  ctx.log(Message("• ", MessageId::SourceOpenError, ": " + ref.path + ": " + file.lastError));
+  failed.message = Message(MessageId::FileOpenError);
+  failed.log = ctx.takeLog();
+  return false;
+}
+
+// Where the session's bytes come from: its bytes in memory, or the file it names.
+SourceRef sourceOf(const Session& s) { return s.source.memory ? s.source : SourceRef{s.fileName, nullptr}; }
+
+template <typename Job>
+auto runHere(const Job& job, std::stop_token stop, JobEvents* events) {
+  JobContext ctx(std::move(stop), events);
+  return job.run(ctx);
+}
+
+bool openSession(Session& s) {
+  s.file.CacheReset();
+  s.file.cuts.CutsClear();
+  s.errBlocks.clear();
+  s.errorList.clear();
+  s.lastScanFirstBlock = 0;
+  s.packets.clear();
+  s.options.sourceHeaderUsable = true;
+  s.indexBuilt = false;
+  s.errGrid.reset(s.lang);
+  s.memo.clear();
+  s.setStatus(Message(MessageId::ReadingHeader));
+  JobContext ctx;
+  const bool walked = WalkObjects(s.file, s.options.walk, s.structure, ctx);
+  for (Message& m : ctx.takeLog()) s.log(std::move(m));
+  s.setStatus(walked ? Message(MessageId::FileOpened) : Message());
+  s.file.Close();
+  return walked;
+}
+
+}  // namespace
+
+bool OpenFile(Session& s, const std::string& path) {
+  s.file.Close();
+  s.fileName = path;
+  s.source = SourceRef{path, nullptr};
+  if (!s.file.Open(s.source, CutList())) {
+    s.setStatus(Message(MessageId::FileOpenError));
+    return false;
+  }
+  return openSession(s);
+}
+
+bool OpenBytes(Session& s, const std::string& name, Bytes bytes) {
+  s.file.Close();
+  s.fileName = name;
+  s.source = SourceRef{name, std::make_shared<const Bytes>(std::move(bytes))};
+  s.file.Open(s.source, CutList());
+  return openSession(s);
+}
+
+// The scan.
+
+JobResult<ScanData> ScanJob::run(JobContext& ctx) const {
+  SourceFile file;
+  JobResult<ScanData> r;
+  if (!openSource(source, cuts, file, ctx, r)) return r;
+  return ScanPackets(file, structure, options, ctx, dynamic_cast<ScanEvents*>(ctx.events()));
+}
+
+ScanJob PrepareScan(const Session& s) {
+  ScanJob job{sourceOf(s), s.file.cuts, s.structure, {}};
+  job.options.highPriority = s.options.highPriority;
+  job.options.dumpLanguage = s.lang;
+  if (s.options.writeDump)
+    job.options.dumpPath = s.options.dumpPath.empty() ? OutputName(s.fileName, OutputNaming::dump) : s.options.dumpPath;
+  return job;
+}
+
+bool ApplyScan(Session& s, JobResult<ScanData> r) {
+  s.keepLog(std::move(r.log));
+  if (r.outcome == Outcome::failed && r.message.id == MessageId::FileOpenError) {
+    s.setStatus(r.message);
+    return false;
+  }
+  if (r.outcome != Outcome::failed) {
+    ScanData& d = r.data;
+    s.packets = std::move(d.packets);
+    s.lastScanFirstBlock = s.errBlocks.size();
+    s.errBlocks.insert(s.errBlocks.end(), d.blocks.begin(), d.blocks.end());
+    s.errorList = std::move(d.listed);
+    s.sourceUnfinished = d.sourceUnfinished;
+    s.keyframePackets = d.keyframePackets;
+    HeaderRecords& rec = s.structure.rec;
+    if (d.indexAttempted) {
+      rec.ASFFPO.DataPacketsCount = static_cast<std::int64_t>(s.packets.size());
+      rec.ASFSIO = std::move(d.index);
+      s.indexBuilt = d.indexBuilt;
+    } else {
+      rec.ASFSIO.present = false;
+      s.indexBuilt = false;
+    }
+    s.showGrid();
+  }
+  if (r.outcome == Outcome::stopped) {
+    s.errGrid.dropOpenRow();
+    s.setStatus(Message(MessageId::Interrupted));
+  } else {
+    s.setStatus(Message(MessageId::SearchFinished));
+  }
+  return r.outcome != Outcome::failed;
+}
+
+bool Scan(Session& s, std::stop_token stop, JobEvents* events) {
+  s.setStatus(Message(MessageId::ScanInProgress));
+  return ApplyScan(s, runHere(PrepareScan(s), std::move(stop), events));
+}
+
+// The repairs.
+
+JobResult<RepairData> RepairJob::run(JobContext& ctx) const {
+  SourceFile file;
+  JobResult<RepairData> r;
+  if (!openSource(source, cuts, file, ctx, r)) return r;
+  return RepairBlocks(file, list, mode, options, ctx);
+}
+
+RepairJob PrepareRepair(const Session& s, RepairMode mode, const RepairOptions& o) {
+  return RepairJob{sourceOf(s), s.file.cuts, s.errorList, mode, o};
+}
+
+bool ApplyRepair(Session& s, JobResult<RepairData> r) {
+  s.keepLog(std::move(r.log));
+  if (!r.ok()) {
+    s.setStatus(r.message);
+    return false;
+  }
+  s.file.cuts = std::move(r.data.cuts);
+  s.file.CacheReset();
+  s.errorList = std::move(r.data.list);
+  s.showGrid();
+  return true;
+}
+
+bool Repair(Session& s, RepairMode mode, const RepairOptions& o, std::stop_token stop, JobEvents* events) {
+  return ApplyRepair(s, runHere(PrepareRepair(s, mode, o), std::move(stop), events));
+}
+
+// The save.
+
+JobResult<SaveData> SaveJob::run(JobContext& ctx) const {
+  SourceFile file;
+  JobResult<SaveData> r;
+  if (!openSource(source, cuts, file, ctx, r)) {
+    r.message = Message(MessageId::FileSaveError);
+    return r;
+  }
+  return SaveFile(file, input, options, ctx);
+}
+
+bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
+  if (s.packets.empty()) {
+    s.log(Message(MessageId::ScanFirst));
+    return false;
+  }
+  job.source = sourceOf(s);
+  job.cuts = s.file.cuts;
+  job.input.rec = s.structure.rec;
+  job.input.packets = s.packets;
+  job.input.indexBuilt = s.indexBuilt;
+  job.input.sourceUnfinished = s.sourceUnfinished;
+  job.input.output = output;
+  job.input.source = s.fileName;
+  job.options = s.options.save;
+  if (!s.options.sourceHeaderUsable) job.options.header = HeaderMode::minimal;
+  s.setStatus(Message(MessageId::Saving));
+  return true;
+}
+
+bool ApplySave(Session& s, JobResult<SaveData> r) {
+  s.keepLog(std::move(r.log));
+  s.setStatus(r.message);
+  return r.ok();
+}
+
+bool Save(Session& s, const std::string& output, std::stop_token stop, JobEvents* events) {
+  SaveJob job;
+  if (!PrepareSave(s, output, job)) return false;
+  return ApplySave(s, runHere(job, std::move(stop), events));
+}
+
+// Header reconstruction.
+
+JobResult<FileStructure> ReconstructJob::run(JobContext& ctx) const {
+  SourceFile file;
+  JobResult<FileStructure> r;
+  if (!openSource(source, CutList(), file, ctx, r)) return r;
+  return ReconstructStructure(file, walk, ctx);
+}
+
+ReconstructJob PrepareReconstruct(const Session& s) { return ReconstructJob{sourceOf(s), s.options.walk}; }
+
+bool ApplyReconstruct(Session& s, JobResult<FileStructure> r) {
+  if (r.outcome == Outcome::failed) {
+    s.setStatus(r.message);
+    s.keepLog(std::move(r.log));
+    return false;
+  }
+  s.file.CacheReset();
+  s.file.cuts.CutsClear();
+  s.errorList.clear();
+  s.errGrid.reset(s.lang);
+  s.memo.clear();
+  s.keepLog(std::move(r.log));
+  s.structure = std::move(r.data);
+  s.options.sourceHeaderUsable = false;
+  s.options.save.header = HeaderMode::minimal;
+  return true;
+}
+
+bool Reconstruct(Session& s, std::stop_token stop, JobEvents* events) {
+  return ApplyReconstruct(s, runHere(PrepareReconstruct(s), std::move(stop), events));
+}
+
+// The error list file.
+
+bool LoadErrors(Session& s, const std::string& path) {
+  if (!LoadErrorList(s.errorList, path.empty() ? OutputName(s.fileName, OutputNaming::errorList) : path)) return false;
+  s.file.CacheReset();
+  s.file.cuts.CutsClear();
+  s.showGrid();
+  return true;
+}
+
+bool SaveErrors(const Session& s, const std::string& path, std::string& error) {
+  return SaveErrorList(s.errorList, path.empty() ? OutputName(s.fileName, OutputNaming::errorList) : path, error);
+}
+
+}  // namespace corvel

@@ -1,0 +1,85 @@
+// The actions the front ends call on a session. Quick ones (open, load the
+// error list) run on the session's thread. Long ones are jobs: prepared from
+// the session (a copy of what they need), run on any thread with a stop
+// token and a listener, and applied back on the session's thread. Each also
+// has a one-call form that runs it right here.
+#pragma once
+
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "analysis/scan.hpp"
+#include "export/avi.hpp"
+#include "join/join.hpp"
+#include "repair/reconstruct.hpp"
+#include "repair/repair.hpp"
+#include "repair/save.hpp"
+#include "session/session.hpp"
+
+namespace corvel {
+
+// Opens a file and walks its header. False when it cannot be opened or is
+// not ASF; the status and the log say why.
+bool OpenFile(Session& s, const std::string& path);
+// The same over bytes held in memory (tests, fuzzing); `name` stands for the path.
+bool OpenBytes(Session& s, const std::string& name, Bytes bytes);
+
+struct ScanJob {
+  SourceRef source;
+  CutList cuts;
+  FileStructure structure;
+  ScanOptions options;
+  // `events` hears the blocks too when it is a ScanEvents.
+  JobResult<ScanData> run(JobContext& ctx) const;
+};
+ScanJob PrepareScan(const Session& s);
+// False when the scan could not run.
+bool ApplyScan(Session& s, JobResult<ScanData> r);
+
+struct RepairJob {
+  SourceRef source;
+  CutList cuts;
+  std::vector<ListedBlock> list;
+  RepairMode mode = RepairMode::cutEqualRepeats;
+  RepairOptions options;
+  JobResult<RepairData> run(JobContext& ctx) const;
+};
+RepairJob PrepareRepair(const Session& s, RepairMode mode, const RepairOptions& o);
+bool ApplyRepair(Session& s, JobResult<RepairData> r);
+
+// The save reads the session's packets in place: the session must not scan
+// again while it runs.
+struct SaveJob {
+  SourceRef source;
+  CutList cuts;
+  SaveInput input;
+  SaveOptions options;
+  JobResult<SaveData> run(JobContext& ctx) const;
+};
+// Refused (false, with the log line) before a scan.
+bool PrepareSave(Session& s, const std::string& output, SaveJob& job);
+bool ApplySave(Session& s, JobResult<SaveData> r);
+
+struct ReconstructJob {
+  SourceRef source;
+  WalkOptions walk;
+  JobResult<FileStructure> run(JobContext& ctx) const;
+};
+ReconstructJob PrepareReconstruct(const Session& s);
+bool ApplyReconstruct(Session& s, JobResult<FileStructure> r);
+
+// The one-call forms.
+bool Scan(Session& s, std::stop_token stop = {}, JobEvents* events = nullptr);
+bool Repair(Session& s, RepairMode mode, const RepairOptions& o, std::stop_token stop = {}, JobEvents* events = nullptr);
+bool Save(Session& s, const std::string& output, std::stop_token stop = {}, JobEvents* events = nullptr);
+bool Reconstruct(Session& s, std::stop_token stop = {}, JobEvents* events = nullptr);
+
+// Loads the error list "<input>.index" (or `path`): on success the cuts are
+// cleared and the grid shows the list. A missing file or one that is not a
+// whole number of records changes nothing and gives false.
+bool LoadErrors(Session& s, const std::string& path = {});
+// Saves the error list beside the input (or to `path`).
+bool SaveErrors(const Session& s, const std::string& path, std::string& error);
+
+}  // namespace corvel
