@@ -3,9 +3,10 @@
 JOBS ?= $(shell nproc)
 BUILD := build
 ASAN := build-asan
+TSAN := build-tsan
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build demo test test-plain test-sanitize fuzz bench clean
+.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz bench clean
 
 all: build
 
@@ -20,8 +21,9 @@ build: deps
 demo: build
 	scripts/demo
 
-test: test-plain test-sanitize fuzz
+test: test-plain test-sanitize test-thread fuzz
 
+# Unit tests (label unit: no ffmpeg needed) and the ffmpeg end-to-end tests (label e2e).
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
@@ -32,6 +34,14 @@ $(ASAN)/CMakeCache.txt:
 test-sanitize: deps $(ASAN)/CMakeCache.txt
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
+
+# The unit tests, the job and worker tests among them, under ThreadSanitizer.
+$(TSAN)/CMakeCache.txt:
+	CC=clang CXX=clang++ cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_THREAD_SANITIZE=ON -DCORVEL_E2E_TESTS=OFF
+
+test-thread: deps $(TSAN)/CMakeCache.txt
+	cmake --build $(TSAN) -j$(JOBS) --target corvel_unit_tests
+	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -L unit
 
 fuzz: test-sanitize
 	rm -rf $(ASAN)/fuzz-corpus && $(ASAN)/bin/fuzz_seeds $(ASAN)/fuzz-corpus
@@ -46,4 +56,4 @@ bench: build
 	bench/avi
 
 clean:
-	rm -rf $(BUILD) $(ASAN)
+	rm -rf $(BUILD) $(ASAN) $(TSAN)

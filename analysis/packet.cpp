@@ -161,7 +161,8 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
     if (!pc.ok()) return -1;
     pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LengthTypeSize(m.payloadLengthType));
     const std::uint64_t total = std::uint64_t{pl.headerLength} + pl.payloadDataLength;
-    if (total > buf.size()) return -1;
+    // Each payload must fit in what the payloads before it left of the packet.
+    if (at > buf.size() || total > buf.size() - at) return -1;
     pl.totalLength = static_cast<std::uint32_t>(total);
     at += total;
   }

@@ -59,6 +59,12 @@ class Scanner {
   void progress(std::uint64_t pos);
   // The closing steps: the error list and the new index.
   void finish();
+  // Why the scan cannot start; empty when it can.
+  Message cannotStart() const;
+  // Where the packets lie and how many to expect.
+  void setup();
+  void openBlock();
+  void closeBlock(std::uint64_t pos);
 
   SourceFile& file_;
   const FileStructure& fs_;
@@ -193,14 +199,20 @@ void Scanner::progress(std::uint64_t pos) {
     ctx_.progress(pos - start_, end_ - start_, Phase::scanning);
 }
 
-JobResult<ScanData> Scanner::run() {
-  if (!file_.isOpen()) return refuse(Message(MessageId::FileOpenError));
-  if (!fs_.hasDataObject()) return refuse(Message(MessageId::StreamNotFound));
+Message Scanner::cannotStart() const {
+  if (!file_.isOpen()) return Message(MessageId::FileOpenError);
+  if (!fs_.hasDataObject()) return Message(MessageId::StreamNotFound);
+  const TAsfFilePropertiesObject& fpo = fs_.rec.ASFFPO;
+  if (fpo.MinimumDataPacketSize != fpo.MaximumDataPacketSize) return Message::Plain("• DataPacketSize: min <> max");
+  if (fpo.MinimumDataPacketSize < 8 || fpo.MinimumDataPacketSize > SourceFile::CacheSize)
+    return Message(MessageId::InvalidPacketSize, num(fpo.MinimumDataPacketSize));
+  return {};
+}
+
+void Scanner::setup() {
   const HeaderRecords& rec = fs_.rec;
   const TAsfFilePropertiesObject& fpo = rec.ASFFPO;
-  if (fpo.MinimumDataPacketSize != fpo.MaximumDataPacketSize) return refuse(Message::Plain("• DataPacketSize: min <> max"));
   P_ = fpo.MinimumDataPacketSize;
-  if (P_ < 8 || P_ > SourceFile::CacheSize) return refuse(Message(MessageId::InvalidPacketSize, num(P_)));
   // An interrupted recording leaves these fields unset: then the scan runs to
   // the real end of the file.
   const bool unfinished = (fpo.Flags & 1) || fpo.FileSize <= 0 || fpo.DataPacketsCount <= 0;
@@ -228,7 +240,30 @@ JobResult<ScanData> Scanner::run() {
     dump_.open(o_.dumpPath, std::ios::binary | std::ios::trunc);
   }
   ctx_.forceProgress(0, 0, Phase::scanning);
+}
 
+// A packet that parses ends the damaged stretch before it.
+void Scanner::closeBlock(std::uint64_t pos) {
+  ErrorBlock& b = d_.blocks.back();
+  b.actualSize = pos - b.offset;
+  b.closed = true;
+  showBlock(b);
+}
+
+// Damage: the stretch is taken from the start of the last sound packet (the
+// data start when there is none).
+void Scanner::openBlock() {
+  ErrorBlock b;
+  b.packet = static_cast<std::uint32_t>(n_);
+  b.offset = d_.packets.empty() ? start_ : static_cast<std::uint64_t>(d_.packets.back().fileOffset);
+  b.declaredSize = P_;
+  d_.blocks.push_back(b);
+  showBlock(b);
+}
+
+JobResult<ScanData> Scanner::run() {
+  if (Message why = cannotStart(); !why.empty()) return refuse(std::move(why));
+  setup();
   JobResult<ScanData> r;
   r.outcome = Outcome::ok;
   std::uint64_t pos = start_;
@@ -247,13 +282,8 @@ JobResult<ScanData> Scanner::run() {
       if (rc < 0) log(Message(MessageId::PacketFailed, num(n_)));
     }
     if (rc == 0) {
-      if (inDamage) {
-        ErrorBlock& b = d_.blocks.back();
-        b.actualSize = pos - b.offset;
-        b.closed = true;
-        showBlock(b);
-        inDamage = false;
-      }
+      if (inDamage) closeBlock(pos);
+      inDamage = false;
       p.fileOffset = static_cast<std::int64_t>(pos);
       d_.keyframePackets += p.firstKeyFrame;
       checks(p);
@@ -263,17 +293,9 @@ JobResult<ScanData> Scanner::run() {
       ++n_;
       if (limit_ && n_ >= limit_) break;
     } else {
-      // Damage: the stretch is taken from the start of the last sound packet
-      // (the data start when there is none) and searched for the next one.
-      if (!inDamage) {
-        ErrorBlock b;
-        b.packet = static_cast<std::uint32_t>(n_);
-        b.offset = d_.packets.empty() ? start_ : static_cast<std::uint64_t>(d_.packets.back().fileOffset);
-        b.declaredSize = P_;
-        d_.blocks.push_back(b);
-        showBlock(b);
-        inDamage = true;
-      }
+      if (!inDamage) openBlock();
+      inDamage = true;
+      // The next sound packet is searched for from the stretch's start on.
       pos = resync(d_.blocks.back().offset + 1);
     }
     progress(pos);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "asf/catalogue.hpp"
+#include "asf/chain.hpp"
 #include "asf/object_table.hpp"
 #include "asf/presenters.hpp"
 
@@ -37,33 +38,33 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
   ctx.forceProgress(0, 0, Phase::readingHeader);
   fs.objects.push_back({std::string(guid::Header), -1, 0, QWordOr0(buf, 16), -1});
 
-  const std::int64_t fsize = file.fsize;
-  std::int64_t fptr = 30;
+  const auto fsize = static_cast<std::uint64_t>(std::max<std::int64_t>(file.fsize, 0));
   bool dataSeen = false;
-  while (fptr < fsize) {
-    const std::int64_t remaining = fsize - fptr;
-    file.ReadAt(static_cast<std::uint64_t>(fptr), 24, buf);
-    const std::string id = GUIDToStr(buf, 0);
-    const std::int64_t size = QWordOr0(buf, 16);
-    if (!IsKnownObject(id) && !o.listUnknownObjects) {
-      ctx.log(Message(MessageId::NextObjectMissing));
-      ctx.log(Message::Plain("fsize - fptr = " + std::to_string(remaining)));
-      break;
-    }
-    if (id == guid::Data) dataSeen = true;
-    fs.objects.push_back({id, dataSeen ? -1 : 0, fptr, size, -1});
-    // A size that cannot be followed ends the walk here instead of looping
-    // or running off into the void.
-    if (size < 24) {
-      ctx.log(Message(MessageId::ObjectBelow24, where(id, fptr, size)));
-      break;
-    }
-    if (size > remaining) {
-      ctx.log(Message(MessageId::ObjectPastEnd, where(id, fptr, size) + ", fsize - fptr = " + std::to_string(remaining)));
-      break;
-    }
-    fptr += size;
-  }
+  ChainObject last;
+  const ChainEnd end = WalkChain(
+      30, fsize, 24,
+      [&](std::uint64_t at, std::uint64_t n) {
+        file.ReadAt(at, n, buf);
+        return buf;
+      },
+      [&](const ChainObject& obj) {
+        if (!IsKnownObject(obj.guid) && !o.listUnknownObjects) {
+          ctx.log(Message(MessageId::NextObjectMissing));
+          ctx.log(Message::Plain("fsize - fptr = " + std::to_string(fsize - obj.offset)));
+          return false;
+        }
+        if (obj.guid == guid::Data) dataSeen = true;
+        fs.objects.push_back({obj.guid, dataSeen ? -1 : 0, static_cast<std::int64_t>(obj.offset), obj.size, -1});
+        return true;
+      },
+      &last);
+  // A size that cannot be followed ends the walk there instead of looping or
+  // running off into the void.
+  const auto at = static_cast<std::int64_t>(last.offset);
+  if (end == ChainEnd::sizeBelow24) ctx.log(Message(MessageId::ObjectBelow24, where(last.guid, at, last.size)));
+  if (end == ChainEnd::pastEnd)
+    ctx.log(Message(MessageId::ObjectPastEnd,
+                    where(last.guid, at, last.size) + ", fsize - fptr = " + std::to_string(fsize - last.offset)));
   AddObjectNodes(fs);
   ParseObjects(file, o, fs, ctx);
   return true;

@@ -1,6 +1,7 @@
 #include "asf/locators.hpp"
 
 #include "asf/catalogue.hpp"
+#include "asf/chain.hpp"
 
 namespace corvel {
 
@@ -10,22 +11,18 @@ bool startsWithHeader(const ByteSource& f) { return GUIDToStr(ReadPadded(f, 0, 1
 
 // Walks the objects from the first child of the header until the Data
 // Object or the end of the file; returns the offset of the first object for
-// which `match` holds, or -1. A size below 24 ends the walk.
+// which `match` holds, or -1.
 template <typename Match>
 std::int64_t walkHeader(const ByteSource& f, std::uint64_t readLen, Match match) {
   if (!startsWithHeader(f)) return -1;
-  const auto length = static_cast<std::int64_t>(f.size());
-  std::int64_t pos = 30;
-  while (pos < length) {
-    const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(pos), readLen);
-    const std::string id = GUIDToStr(b, 0);
-    if (match(id, b)) return pos;
-    if (id == guid::Data) return -1;
-    const std::int64_t size = QWordOr0(b, 16);
-    if (size < 24 || size > length - pos) return -1;
-    pos += size;
-  }
-  return -1;
+  std::int64_t found = -1;
+  WalkChain(
+      30, f.size(), readLen, [&](std::uint64_t at, std::uint64_t n) { return ReadPadded(f, at, n); },
+      [&](const ChainObject& o) {
+        if (match(o.guid, o.head)) found = static_cast<std::int64_t>(o.offset);
+        return found < 0 && o.guid != guid::Data;
+      });
+  return found;
 }
 
 }  // namespace
@@ -43,11 +40,11 @@ std::int64_t FindDataObject(const ByteSource& f) {
 }
 
 std::int64_t FindFileProperties(const ByteSource& f) {
-  return walkHeader(f, 24, [](const std::string& id, const Bytes&) { return id == guid::FileProperties; });
+  return walkHeader(f, 24, [](const std::string& id, ByteView) { return id == guid::FileProperties; });
 }
 
 std::int64_t FindStreamProperties(const ByteSource& f, std::string_view streamType) {
-  return walkHeader(f, 40, [&](const std::string& id, const Bytes& b) {
+  return walkHeader(f, 40, [&](const std::string& id, ByteView b) {
     return id == guid::StreamProperties && GUIDToStr(b, 24) == streamType;
   });
 }

@@ -49,7 +49,7 @@ int runAvi(const ExportCliOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
   if (!OpenForCommand(run, o.file)) return 1;
   const std::string out = o.output.empty() ? OutputName(o.file, OutputNaming::avi) : o.output;
-  if (RefuseExisting(out, o.force)) return 1;
+  if (RefuseExisting(out, o.force, common.lang)) return 1;
   const auto r = RunOnWorker(AviJob{o.file, run.s.structure.rec, out, choiceOf(o)}, &run.listener, &CliListener::interrupted());
   return report(run, r, common, o.file,
                 {{"file", o.file}, {"output", out}, {"video_chunks", r.data.videoChunks}, {"audio_chunks", r.data.audioChunks},

@@ -35,7 +35,7 @@ int runJoin(const JoinCliOptions& o, const CommonOptions& common) {
   jo.leadIsPreroll = o.leadPreroll;
   if (!o.lead.empty()) jo.lead = Milliseconds(o.lead);
   jo.highPriority = !o.lowPriority;
-  if (RefuseExisting(o.output, o.force)) return 1;
+  if (RefuseExisting(o.output, o.force, common.lang)) return 1;
   CliListener listener(common.lang, false);
   const auto r = RunOnWorker(JoinJob{o.inputs, o.output, jo}, &listener, &CliListener::interrupted());
   const std::string message = Render(r.message, common.lang);

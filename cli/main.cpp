@@ -5,32 +5,42 @@
 
 using namespace corvel;
 
-int main(int argc, char** argv) {
-  CLI::App app{"corvel-cli: inspect and repair ASF files (.asf, .wmv, .wma)"};
-  app.require_subcommand(1);
+namespace {
+
+// Every subcommand with the options it fills.
+struct Commands {
   cli::CommonOptions common;
   std::string lang = "en";
+  cli::InfoOptions info;
+  cli::ScanCliOptions scan;
+  cli::SaveCliOptions save;
+  cli::RepairCliOptions repair;
+  cli::ReconstructCliOptions recon;
+  cli::JoinCliOptions join;
+  cli::ExportCliOptions avi, frames;
+  CLI::App *infoCmd = nullptr, *scanCmd = nullptr, *saveCmd = nullptr, *repairCmd = nullptr, *reconCmd = nullptr,
+           *joinCmd = nullptr, *aviCmd = nullptr, *framesCmd = nullptr;
 
-  auto addCommon = [&](CLI::App* cmd) {
+  void addCommon(CLI::App* cmd) {
     cmd->add_option("--lang", lang, "language of messages: en or ru")->check(CLI::IsMember({"en", "ru"}));
     cmd->add_flag("--json", common.json, "print one JSON object instead of text");
-  };
+  }
 
-  cli::InfoOptions info;
-  CLI::App* infoCmd = app.add_subcommand("info", "show the objects of a file's header as a tree");
-  infoCmd->add_option("FILE", info.file, "ASF file")->required();
-  infoCmd->add_flag("--unknown", info.unknown, "list objects whose GUID is not in the catalogue");
-  infoCmd->add_flag("--index-entries", info.indexEntries, "list the Simple Index entries in the tree");
-  addCommon(infoCmd);
+  void addInspect(CLI::App& app) {
+    infoCmd = app.add_subcommand("info", "show the objects of a file's header as a tree");
+    infoCmd->add_option("FILE", info.file, "ASF file")->required();
+    infoCmd->add_flag("--unknown", info.unknown, "list objects whose GUID is not in the catalogue");
+    infoCmd->add_flag("--index-entries", info.indexEntries, "list the Simple Index entries in the tree");
+    addCommon(infoCmd);
 
-  cli::ScanCliOptions scan;
-  CLI::App* scanCmd = app.add_subcommand("scan", "scan every data packet for damage and build a new index");
-  scanCmd->add_option("FILE", scan.file, "ASF file")->required();
-  scanCmd->add_flag("--dump", scan.dump, "write a line per packet to <name>.dump.txt in the current folder");
-  scanCmd->add_flag("--low-priority", scan.lowPriority, "pause 5 ms per step, leaving the machine to others");
-  addCommon(scanCmd);
+    scanCmd = app.add_subcommand("scan", "scan every data packet for damage and build a new index");
+    scanCmd->add_option("FILE", scan.file, "ASF file")->required();
+    scanCmd->add_flag("--dump", scan.dump, "write a line per packet to <name>.dump.txt in the current folder");
+    scanCmd->add_flag("--low-priority", scan.lowPriority, "pause 5 ms per step, leaving the machine to others");
+    addCommon(scanCmd);
+  }
 
-  auto addSave = [&](CLI::App* cmd, cli::SaveCliOptions& o) {
+  void addSaveOptions(CLI::App* cmd, cli::SaveCliOptions& o) {
     cmd->add_option("FILE", o.file, "ASF file")->required();
     cmd->add_option("-o,--output", o.output, "output file (default: the next free <name>.NNN<ext> beside the input)");
     cmd->add_flag("--minimal-header", o.minimalHeader, "header of File Properties, Stream Properties and Codec List only");
@@ -38,79 +48,94 @@ int main(int argc, char** argv) {
     cmd->add_flag("--renumber", o.renumber, "renumber the media objects");
     cmd->add_flag("--force", o.force, "overwrite an existing output file");
     addCommon(cmd);
-  };
+  }
 
-  cli::SaveCliOptions save;
-  CLI::App* saveCmd = app.add_subcommand("save", "scan, then save a copy with a rebuilt header and a new index");
-  addSave(saveCmd, save);
+  void addRepair(CLI::App& app) {
+    saveCmd = app.add_subcommand("save", "scan, then save a copy with a rebuilt header and a new index");
+    addSaveOptions(saveCmd, save);
 
-  cli::RepairCliOptions repair;
-  CLI::App* repairCmd = app.add_subcommand("repair", "scan (or load an error list), cut repeats out, scan again, save");
-  addSave(repairCmd, repair.save);
-  repairCmd->add_option("--mode", repair.mode, "eq: cut repeats as long as the delta; rescan: cut repeats and re-measure; sizes: mark sizes fixed")
-      ->check(CLI::IsMember({"eq", "rescan", "sizes"}));
-  repairCmd->add_option("--min-repeat", repair.minRepeat, "shortest repeat to cut in rescan mode (default 100)");
-  repairCmd->add_flag("--any-byte", repair.anyByte, "cut repeats of any byte, not only of zeros");
-  repairCmd->add_flag("--any-delta", repair.anyDelta, "rescan mode: also blocks that are not longer than declared");
-  repairCmd->add_option("--errors", repair.errors, "repair the blocks of this .index list instead of scanning");
-  repairCmd->add_flag("--save-errors", repair.saveErrors, "save the error list as <FILE>.index");
+    repairCmd = app.add_subcommand("repair", "scan (or load an error list), cut repeats out, scan again, save");
+    addSaveOptions(repairCmd, repair.save);
+    repairCmd->add_option("--mode", repair.mode, "eq: cut repeats as long as the delta; rescan: cut repeats and re-measure; sizes: mark sizes fixed")
+        ->check(CLI::IsMember({"eq", "rescan", "sizes"}));
+    repairCmd->add_option("--min-repeat", repair.minRepeat, "shortest repeat to cut in rescan mode (default 100)");
+    repairCmd->add_flag("--any-byte", repair.anyByte, "cut repeats of any byte, not only of zeros");
+    repairCmd->add_flag("--any-delta", repair.anyDelta, "rescan mode: also blocks that are not longer than declared");
+    repairCmd->add_option("--errors", repair.errors, "repair the blocks of this .index list instead of scanning");
+    repairCmd->add_flag("--save-errors", repair.saveErrors, "save the error list as <FILE>.index");
 
-  cli::ReconstructCliOptions recon;
-  CLI::App* reconCmd = app.add_subcommand("reconstruct", "rebuild the block list by searching for object identifiers");
-  reconCmd->add_option("FILE", recon.file, "ASF file")->required();
-  reconCmd->add_option("-o,--output", recon.output, "scan and save with the minimal header to this file");
-  reconCmd->add_flag("--force", recon.force, "overwrite an existing output file");
-  addCommon(reconCmd);
+    reconCmd = app.add_subcommand("reconstruct", "rebuild the block list by searching for object identifiers");
+    reconCmd->add_option("FILE", recon.file, "ASF file")->required();
+    reconCmd->add_option("-o,--output", recon.output, "scan and save with the minimal header to this file");
+    reconCmd->add_flag("--force", recon.force, "overwrite an existing output file");
+    addCommon(reconCmd);
+  }
 
-  cli::JoinCliOptions join;
-  CLI::App* joinCmd = app.add_subcommand("join", "join parts of one recording into one file");
-  joinCmd->add_option("-o,--output", join.output, "output file")->required();
-  joinCmd->add_option("FILES", join.inputs, "the parts, in order")->required();
-  auto* pr = joinCmd->add_option("--preroll", join.preroll, "preroll of the output in ms (default 5000)");
-  auto* pr1 = joinCmd->add_flag("--preroll-from-first", join.prerollFromFirst, "take the first file's preroll");
-  auto* pr0 = joinCmd->add_flag("--no-preroll", join.noPreroll, "preroll 0");
-  pr->excludes(pr1)->excludes(pr0);
-  pr1->excludes(pr0);
-  joinCmd->add_option("--send-time", join.sendTime, "send times: even (spread evenly), approximate (from presentation times), video (video time - preroll)")
-      ->check(CLI::IsMember({"even", "approximate", "video"}));
-  auto* lead = joinCmd->add_option("--lead", join.lead, "approximate: send times lead presentation by this many ms (default 5000)");
-  joinCmd->add_flag("--lead-preroll", join.leadPreroll, "approximate: lead by the preroll")->excludes(lead);
-  joinCmd->add_flag("--low-priority", join.lowPriority, "pause 5 ms per packet step");
-  joinCmd->add_flag("--force", join.force, "overwrite an existing output file");
-  addCommon(joinCmd);
+  void addJoin(CLI::App& app) {
+    joinCmd = app.add_subcommand("join", "join parts of one recording into one file");
+    joinCmd->add_option("-o,--output", join.output, "output file")->required();
+    joinCmd->add_option("FILES", join.inputs, "the parts, in order")->required();
+    auto* pr = joinCmd->add_option("--preroll", join.preroll, "preroll of the output in ms (default 5000)");
+    auto* pr1 = joinCmd->add_flag("--preroll-from-first", join.prerollFromFirst, "take the first file's preroll");
+    auto* pr0 = joinCmd->add_flag("--no-preroll", join.noPreroll, "preroll 0");
+    pr->excludes(pr1)->excludes(pr0);
+    pr1->excludes(pr0);
+    joinCmd->add_option("--send-time", join.sendTime, "send times: even (spread evenly), approximate (from presentation times), video (video time - preroll)")
+        ->check(CLI::IsMember({"even", "approximate", "video"}));
+    auto* lead = joinCmd->add_option("--lead", join.lead, "approximate: send times lead presentation by this many ms (default 5000)");
+    joinCmd->add_flag("--lead-preroll", join.leadPreroll, "approximate: lead by the preroll")->excludes(lead);
+    joinCmd->add_flag("--low-priority", join.lowPriority, "pause 5 ms per packet step");
+    joinCmd->add_flag("--force", join.force, "overwrite an existing output file");
+    addCommon(joinCmd);
+  }
 
-  cli::ExportCliOptions avi;
-  CLI::App* aviCmd = app.add_subcommand("avi", "remux the streams into an AVI file without re-encoding");
-  aviCmd->add_option("FILE", avi.file, "ASF file")->required();
-  aviCmd->add_option("-o,--output", avi.output, "output file (default FILE.avi)");
-  auto* vo = aviCmd->add_flag("--video-only", avi.videoOnly, "the video stream only");
-  aviCmd->add_flag("--audio-only", avi.audioOnly, "every stream but the video")->excludes(vo);
-  aviCmd->add_flag("--force", avi.force, "overwrite an existing output file");
-  addCommon(aviCmd);
+  void addExport(CLI::App& app) {
+    aviCmd = app.add_subcommand("avi", "remux the streams into an AVI file without re-encoding");
+    aviCmd->add_option("FILE", avi.file, "ASF file")->required();
+    aviCmd->add_option("-o,--output", avi.output, "output file (default FILE.avi)");
+    auto* vo = aviCmd->add_flag("--video-only", avi.videoOnly, "the video stream only");
+    aviCmd->add_flag("--audio-only", avi.audioOnly, "every stream but the video")->excludes(vo);
+    aviCmd->add_flag("--force", avi.force, "overwrite an existing output file");
+    addCommon(aviCmd);
 
-  cli::ExportCliOptions frames;
-  CLI::App* framesCmd = app.add_subcommand("frames", "write the first media objects to files frame0.txt, frame1.txt, ...");
-  framesCmd->add_option("FILE", frames.file, "ASF file")->required();
-  framesCmd->add_option("N", frames.count, "media objects after the first to look at (default 10)")->check(CLI::NonNegativeNumber);
-  auto* fvo = framesCmd->add_flag("--video-only", frames.videoOnly, "the video stream only");
-  framesCmd->add_flag("--audio-only", frames.audioOnly, "every stream but the video")->excludes(fvo);
-  framesCmd->add_option("--dir", frames.dir, "folder for the files (default: the current folder)");
-  addCommon(framesCmd);
+    framesCmd = app.add_subcommand("frames", "write the first media objects to files frame0.txt, frame1.txt, ...");
+    framesCmd->add_option("FILE", frames.file, "ASF file")->required();
+    framesCmd->add_option("N", frames.count, "media objects after the first to look at (default 10)")->check(CLI::NonNegativeNumber);
+    auto* fvo = framesCmd->add_flag("--video-only", frames.videoOnly, "the video stream only");
+    framesCmd->add_flag("--audio-only", frames.audioOnly, "every stream but the video")->excludes(fvo);
+    framesCmd->add_option("--dir", frames.dir, "folder for the files (default: the current folder)");
+    addCommon(framesCmd);
+  }
 
+  int run() {
+    ParseLanguage(lang, common.lang);
+    if (infoCmd->parsed()) return cli::runInfo(info, common);
+    if (scanCmd->parsed()) return cli::runScan(scan, common);
+    if (saveCmd->parsed()) return cli::runSave(save, common);
+    if (repairCmd->parsed()) return cli::runRepair(repair, common);
+    if (reconCmd->parsed()) return cli::runReconstruct(recon, common);
+    if (joinCmd->parsed()) return cli::runJoin(join, common);
+    if (aviCmd->parsed()) return cli::runAvi(avi, common);
+    if (framesCmd->parsed()) return cli::runFrames(frames, common);
+    return 2;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"corvel-cli: inspect and repair ASF files (.asf, .wmv, .wma)"};
+  app.require_subcommand(1);
+  Commands c;
+  c.addInspect(app);
+  c.addRepair(app);
+  c.addJoin(app);
+  c.addExport(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int rc = app.exit(e);
     return rc == 0 ? 0 : 2;
   }
-  ParseLanguage(lang, common.lang);
-  if (infoCmd->parsed()) return cli::runInfo(info, common);
-  if (scanCmd->parsed()) return cli::runScan(scan, common);
-  if (saveCmd->parsed()) return cli::runSave(save, common);
-  if (repairCmd->parsed()) return cli::runRepair(repair, common);
-  if (reconCmd->parsed()) return cli::runReconstruct(recon, common);
-  if (joinCmd->parsed()) return cli::runJoin(join, common);
-  if (aviCmd->parsed()) return cli::runAvi(avi, common);
-  if (framesCmd->parsed()) return cli::runFrames(frames, common);
-  return 2;
+  return c.run();
 }

@@ -93,10 +93,10 @@ int ErrorLine(const std::string& file, const std::string& why) {
   return 1;
 }
 
-bool RefuseExisting(const std::string& path, bool force) {
+bool RefuseExisting(const std::string& path, bool force, Language lang) {
   std::error_code ec;
   if (force || !std::filesystem::exists(path, ec)) return false;
-  ErrorLine(path, "exists; --force overwrites it");
+  ErrorLine(path, TextOf(MessageId::OutputExists, lang));
   return true;
 }
 

@@ -78,7 +78,7 @@ nlohmann::json ObjectsJson(const Session& s);
 int ErrorLine(const std::string& file, const std::string& why);
 
 // True (with the error line) when `path` exists and may not be overwritten.
-bool RefuseExisting(const std::string& path, bool force);
+bool RefuseExisting(const std::string& path, bool force, Language lang);
 
 // One line on stderr naming the file and what went wrong.
 inline void failLine(const Session& s, const std::string& file, const std::string& why) {

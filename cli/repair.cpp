@@ -45,9 +45,9 @@ void printScan(const char* what, const Session& s) {
 }
 
 // The output path to use, or an empty string (and a message) when refused.
-std::string chooseOutput(const std::string& input, const std::string& requested, bool force) {
+std::string chooseOutput(const std::string& input, const std::string& requested, bool force, Language lang) {
   const std::string out = requested.empty() ? OutputName(input, OutputNaming::nextFree) : requested;
-  return RefuseExisting(out, force) ? std::string() : out;
+  return RefuseExisting(out, force, lang) ? std::string() : out;
 }
 
 bool openAndScan(CliRun& run, const std::string& file) {
@@ -83,7 +83,7 @@ int runSave(const SaveCliOptions& o, const CommonOptions& common) {
   CliRun run(common, !common.json);
   Session& s = run.s;
   if (!openAndScan(run, o.file)) return 1;
-  const std::string out = chooseOutput(o.file, o.output, o.force);
+  const std::string out = chooseOutput(o.file, o.output, o.force, common.lang);
   if (out.empty()) return 1;
   applySaveOptions(s, o);
   json j = scanSummary(s);
@@ -99,7 +99,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (o.mode == "sizes") mode = RepairMode::acceptSizes;
   if (!o.errors.empty()) {
     if (!OpenForCommand(run, o.save.file)) return 1;
-    if (!LoadErrors(s, o.errors)) return ErrorLine(o.errors, "not an error list (missing, or not a whole number of 26-byte records)");
+    if (!LoadErrors(s, o.errors)) return ErrorLine(o.errors, run.text(Message(MessageId::NotAnErrorList)));
   } else if (!openAndScan(run, o.save.file)) {
     return 1;
   }
@@ -113,7 +113,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
     if (!SaveErrors(s, list, error)) return ErrorLine(list, error);
     j["error_list"] = list;
   }
-  const std::string out = chooseOutput(o.save.file, o.save.output, o.save.force);
+  const std::string out = chooseOutput(o.save.file, o.save.output, o.save.force, common.lang);
   if (out.empty()) return 1;
 
   RepairOptions ro;
@@ -154,7 +154,7 @@ int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) 
     if (common.json) printJson(j);
     return 0;
   }
-  const std::string out = chooseOutput(o.file, o.output, o.force);
+  const std::string out = chooseOutput(o.file, o.output, o.force, common.lang);
   if (out.empty()) return 1;
   if (!run.scan()) return ErrorLine(o.file, run.reason());
   j["scan"] = scanSummary(s);

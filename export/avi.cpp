@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <numeric>
 
 #include "analysis/media_objects.hpp"
@@ -81,50 +80,78 @@ JobResult<ExportData> done(JobContext& ctx, ExportData& res, Message message, Ou
 
 }  // namespace
 
-JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& rec, const std::string& output,
-                                StreamChoice choice, JobContext& ctx, std::uint64_t limit) {
-  ExportData res;
-  auto failed = [&](Message m) { return done(ctx, res, std::move(m), Outcome::failed); };
-  if (!rec.ASFFPO.present) return failed(Message(MessageId::OpenFileFirst));
-  if (SameFile(output, source)) return failed(Message(MessageId::OutputIsSource, output));
-  std::string error;
-  const auto src = FileSource::open(source, &error);
-  if (!src) return failed(Message(MessageId::SourceOpenError, ": " + source + ": " + error));
+namespace {
+
+// The AVI remux in its steps: the headers (sizes patched at the end), the
+// chunks in the movi list, the legacy index, and the headers' final values.
+class AviWriter {
+ public:
+  AviWriter(const std::string& source, const HeaderRecords& rec, const std::string& output, StreamChoice choice,
+            JobContext& ctx, std::uint64_t limit)
+      : source_(source), rec_(rec), output_(output), choice_(choice), ctx_(ctx), limit_(limit) {}
+  JobResult<ExportData> run();
+
+ private:
+  JobResult<ExportData> failed(Message m) { return done(ctx_, res_, std::move(m), Outcome::failed); }
   // Only the streams the file has: an AVI stream without data would not play.
-  const std::uint8_t v = ReadStreamNumber(*src, guid::VideoMedia);
-  const bool hasVideo = v != 0, hasAudio = ReadStreamNumber(*src, guid::AudioMedia) != 0;
-  if (choice == StreamChoice::VideoAndAudio && !hasVideo) choice = StreamChoice::AudioOnly;
-  if (choice == StreamChoice::VideoAndAudio && !hasAudio) choice = StreamChoice::VideoOnly;
-  if ((choice == StreamChoice::VideoOnly && !hasVideo) || (choice == StreamChoice::AudioOnly && !hasAudio))
-    return failed(Message(MessageId::NoStreamToWrite));
-  Message why;
-  auto out = CreateOutput(output, std::span(&source, 1), why);
-  if (!out) return failed(std::move(why));
-  out->preallocate(src->size());
+  bool chooseStreams();
+  void writeHeaders();
+  // False when the chunks would pass the size limit.
+  bool writeChunks();
+  void writeIndex();
+  void frameRate();
+  void patchHeaders();
 
-  const TBitmapInfoHeader& vf = rec.ASFVideoInfo.FormatData;
-  const TASFAudioMedia& af = rec.ASFAudioInfo;
-  const bool withVideo = choice != StreamChoice::AudioOnly, withAudio = choice != StreamChoice::VideoOnly;
-  const std::uint32_t streams = choice == StreamChoice::VideoAndAudio ? 2 : 1;
+  const std::string& source_;
+  const HeaderRecords& rec_;
+  const std::string& output_;
+  StreamChoice choice_;
+  JobContext& ctx_;
+  std::uint64_t limit_;
+  ExportData res_;
+  std::unique_ptr<FileSource> src_;
+  std::unique_ptr<OutputFile> out_;
+  std::uint8_t video_ = 0;
+  bool withVideo_ = false, withAudio_ = false;
+  std::uint32_t streams_ = 0;
+  std::size_t headerBytes_ = 0, avihPos_ = 0, vstrhPos_ = 0, astrhPos_ = 0, moviSizePos_ = 0;
+  std::vector<IndexEntry> index_;
+  std::uint64_t moviBytes_ = 0, audioBytes_ = 0;
+  std::uint32_t firstVideoTime_ = 0, lastVideoTime_ = 0, videoMax_ = 0, audioMax_ = 0;
+};
+
+bool AviWriter::chooseStreams() {
+  video_ = ReadStreamNumber(*src_, guid::VideoMedia);
+  const bool hasVideo = video_ != 0, hasAudio = ReadStreamNumber(*src_, guid::AudioMedia) != 0;
+  if (choice_ == StreamChoice::VideoAndAudio && !hasVideo) choice_ = StreamChoice::AudioOnly;
+  if (choice_ == StreamChoice::VideoAndAudio && !hasAudio) choice_ = StreamChoice::VideoOnly;
+  if ((choice_ == StreamChoice::VideoOnly && !hasVideo) || (choice_ == StreamChoice::AudioOnly && !hasAudio)) return false;
+  withVideo_ = choice_ != StreamChoice::AudioOnly;
+  withAudio_ = choice_ != StreamChoice::VideoOnly;
+  streams_ = choice_ == StreamChoice::VideoAndAudio ? 2 : 1;
+  return true;
+}
+
+void AviWriter::writeHeaders() {
+  const TBitmapInfoHeader& vf = rec_.ASFVideoInfo.FormatData;
+  const TASFAudioMedia& af = rec_.ASFAudioInfo;
   const Bytes vstrf = strfVideo(vf), astrf = strfAudio(af);
-
   Riff h;
   h.chars("RIFF").u32(0).chars("AVI ");
   std::uint32_t hdrl = 68;
-  if (withVideo) hdrl += 76 + static_cast<std::uint32_t>(vstrf.size());
-  if (withAudio) hdrl += 76 + static_cast<std::uint32_t>(astrf.size());
+  if (withVideo_) hdrl += 76 + static_cast<std::uint32_t>(vstrf.size());
+  if (withAudio_) hdrl += 76 + static_cast<std::uint32_t>(astrf.size());
   h.chars("LIST").u32(hdrl).chars("hdrl");
-  const std::size_t avihPos = h.size();
-  h.bytes(avih(40000, 0, 0, streams, vf));
-  std::size_t vstrhPos = 0, astrhPos = 0;
-  if (withVideo) {
+  avihPos_ = h.size();
+  h.bytes(avih(40000, 0, 0, streams_, vf));
+  if (withVideo_) {
     h.chars("LIST").u32(68 + static_cast<std::uint32_t>(vstrf.size())).chars("strl");
-    vstrhPos = h.size();
+    vstrhPos_ = h.size();
     h.bytes(strhVideo(vf, 0, 0, 0, 0)).bytes(vstrf);
   }
-  if (withAudio) {
+  if (withAudio_) {
     h.chars("LIST").u32(68 + static_cast<std::uint32_t>(astrf.size())).chars("strl");
-    astrhPos = h.size();
+    astrhPos_ = h.size();
     h.bytes(strhAudio(af, 0, 0)).bytes(astrf);
   }
   // JUNK up to 2036 so that the chunks start at 2048; headers too long for
@@ -133,17 +160,16 @@ JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& 
     const std::size_t junk = 2036 - h.size();
     h.chars("JUNK").u32(static_cast<std::uint32_t>(junk - 8)).zeros(junk - 8);
   }
-  const std::size_t moviSizePos = h.size() + 4;
+  moviSizePos_ = h.size() + 4;
   h.chars("LIST").u32(0).chars("movi");
-  out->write(h.data());
+  headerBytes_ = h.size();
+  out_->write(h.data());
+}
 
-  // The chunks. Audio is stream 1 beside video, stream 0 on its own.
-  const char* audioCode = choice == StreamChoice::AudioOnly ? "00wb" : "01wb";
-  std::vector<IndexEntry> index;
-  std::uint64_t moviBytes = 0;
-  std::uint32_t firstVideoTime = 0, lastVideoTime = 0;
-  bool tooLarge = false;
-  MediaObjectIterator it(*src);
+bool AviWriter::writeChunks() {
+  // Audio is stream 1 beside video, stream 0 on its own.
+  const char* audioCode = choice_ == StreamChoice::AudioOnly ? "00wb" : "01wb";
+  MediaObjectIterator it(*src_);
   // Chunks are built in a staging block (header first, then the media object
   // assembled right behind it) and written a block at a time.
   Bytes staging;
@@ -156,75 +182,70 @@ JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& 
       staging.resize(at);  // a media object the file ends in is no chunk
       break;
     }
-    const bool isVideo = it.moStream == v && v != 0;
+    const bool isVideo = it.moStream == video_ && video_ != 0;
     const auto len = static_cast<std::uint32_t>(it.moLength());
-    if (!passes(choice, isVideo)) {
+    if (!passes(choice_, isVideo)) {
       staging.resize(at);
       continue;
     }
     const char* code = isVideo ? (first ? "00db" : "00dc") : audioCode;
     const std::uint64_t chunk = 8 + std::uint64_t{len} + (len & 1);
     // The whole file must stay within what the 32-bit RIFF sizes can hold.
-    if (h.size() + moviBytes + chunk + 8 + 16 * (index.size() + 1) > limit) {
-      tooLarge = true;
-      break;
-    }
+    if (headerBytes_ + moviBytes_ + chunk + 8 + 16 * (index_.size() + 1) > limit_) return false;
     IndexEntry e{};
     std::copy(code, code + 4, e.code);
     e.flags = it.moKey ? 16 : 0;
-    e.offset = static_cast<std::uint32_t>(moviBytes + 4);
+    e.offset = static_cast<std::uint32_t>(moviBytes_ + 4);
     e.size = len;
-    index.push_back(e);
+    index_.push_back(e);
     std::copy(code, code + 4, staging.begin() + static_cast<std::ptrdiff_t>(at));
     PutDWord(len, staging, at + 4);
     if (len & 1) staging.push_back(0);
-    moviBytes += chunk;
+    moviBytes_ += chunk;
     if (isVideo) {
-      if (res.videoChunks == 0) firstVideoTime = it.moTime;
-      lastVideoTime = it.moTime;
+      if (res_.videoChunks == 0) firstVideoTime_ = it.moTime;
+      lastVideoTime_ = it.moTime;
     }
-    res.videoChunks += isVideo;
+    res_.videoChunks += isVideo;
     if (staging.size() >= (4u << 20)) {
-      out->write(staging);
+      out_->write(staging);
       staging.clear();
-      if (out->failed()) break;
+      if (out_->failed()) break;
     }
-    ctx.progress(index.size(), 0, Phase::exporting);
-    if (ctx.stopRequested()) break;
+    ctx_.progress(index_.size(), 0, Phase::exporting);
+    if (ctx_.stopRequested()) break;
   }
-  if (!tooLarge) out->write(staging);
-  if (tooLarge) {
-    out.reset();
-    ::unlink(output.c_str());
-    return failed(Message(MessageId::AviTooLarge, output));
-  }
+  out_->write(staging);
+  return true;
+}
 
+void AviWriter::writeIndex() {
   Riff idx;
-  idx.chars("idx1").u32(static_cast<std::uint32_t>(16 * index.size()));
-  std::uint64_t audioBytes = 0;
-  std::uint32_t videoMax = 0, audioMax = 0;
-  for (const IndexEntry& e : index) {
+  idx.chars("idx1").u32(static_cast<std::uint32_t>(16 * index_.size()));
+  for (const IndexEntry& e : index_) {
     idx.chars(std::string_view(e.code, 4));
     idx.u32(e.flags).u32(e.offset).u32(e.size);
-    if (e.code[2] == 'd') videoMax = std::max(videoMax, e.size);
+    if (e.code[2] == 'd') videoMax_ = std::max(videoMax_, e.size);
     if (e.code[2] == 'w') {
-      audioBytes += e.size;
-      audioMax = std::max(audioMax, e.size);
-      ++res.audioChunks;
+      audioBytes_ += e.size;
+      audioMax_ = std::max(audioMax_, e.size);
+      ++res_.audioChunks;
     }
   }
-  out->write(idx.data());
+  out_->write(idx.data());
+}
 
-  // Frame rate from the video frames' own times (the first and last frame
-  // and their count), so that preroll and the other streams' tails play no
-  // part; the play duration less the preroll when there are too few frames.
+// Frame rate from the video frames' own times (the first and last frame and
+// their count), so that preroll and the other streams' tails play no part;
+// the play duration less the preroll when there are too few frames.
+void AviWriter::frameRate() {
   std::uint64_t rate = 0, scale = 1;
-  const std::uint32_t n = res.videoChunks;
-  if (n >= 2 && lastVideoTime > firstVideoTime) {
+  const std::uint32_t n = res_.videoChunks;
+  if (n >= 2 && lastVideoTime_ > firstVideoTime_) {
     rate = std::uint64_t{n - 1} * 1000;
-    scale = lastVideoTime - firstVideoTime;
+    scale = lastVideoTime_ - firstVideoTime_;
   } else if (n >= 1) {
-    const std::int64_t span = rec.ASFFPO.PlayDuration - rec.ASFFPO.Preroll * 10000;
+    const std::int64_t span = rec_.ASFFPO.PlayDuration - rec_.ASFFPO.Preroll * 10000;
     rate = std::uint64_t{n} * 10000000;
     scale = span > 0 ? static_cast<std::uint64_t>(span) : rate;
   }
@@ -235,26 +256,59 @@ JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& 
     while (scale > 100000) rate /= 10, scale /= 10;
     if (rate == 0) rate = 1;
   }
-  res.rate = static_cast<std::uint32_t>(rate);
-  res.scale = static_cast<std::uint32_t>(scale);
-  const auto usec = static_cast<std::uint32_t>(rate ? 1000000 * scale / rate : 0);
-  const std::uint32_t audioLength = static_cast<std::uint32_t>(af.BlockAlignment ? audioBytes / af.BlockAlignment : audioBytes);
+  res_.rate = static_cast<std::uint32_t>(rate);
+  res_.scale = static_cast<std::uint32_t>(scale);
+}
 
+void AviWriter::patchHeaders() {
+  const TBitmapInfoHeader& vf = rec_.ASFVideoInfo.FormatData;
+  const TASFAudioMedia& af = rec_.ASFAudioInfo;
+  const std::uint32_t n = res_.videoChunks;
+  const auto usec = static_cast<std::uint32_t>(res_.rate ? 1000000ull * res_.scale / res_.rate : 0);
+  const auto audioLength = static_cast<std::uint32_t>(af.BlockAlignment ? audioBytes_ / af.BlockAlignment : audioBytes_);
   auto put32 = [&](std::uint64_t at, std::uint32_t value) {
     Riff r;
     r.u32(value);
-    out->writeAt(at, r.data());
+    out_->writeAt(at, r.data());
   };
-  put32(moviSizePos, static_cast<std::uint32_t>(4 + moviBytes));
-  put32(4, static_cast<std::uint32_t>(out->size() - 8));
-  out->writeAt(avihPos, avih(usec, 16, n, streams, vf));
-  if (withVideo) out->writeAt(vstrhPos, strhVideo(vf, res.scale, res.rate, n, videoMax));
-  if (withAudio) out->writeAt(astrhPos, strhAudio(af, audioLength, audioMax));
-  res.chunks = static_cast<std::uint32_t>(index.size());
-  if (!out->close()) return failed(Message(MessageId::FileSaveError, ": " + output + ": " + out->error()));
-  ctx.forceProgress(index.size(), index.size(), Phase::exporting);
-  if (ctx.stopRequested()) return done(ctx, res, Message(MessageId::Interrupted), Outcome::stopped);
-  return done(ctx, res, Message(MessageId::OperationComplete), Outcome::ok);
+  put32(moviSizePos_, static_cast<std::uint32_t>(4 + moviBytes_));
+  put32(4, static_cast<std::uint32_t>(out_->size() - 8));
+  out_->writeAt(avihPos_, avih(usec, 16, n, streams_, vf));
+  if (withVideo_) out_->writeAt(vstrhPos_, strhVideo(vf, res_.scale, res_.rate, n, videoMax_));
+  if (withAudio_) out_->writeAt(astrhPos_, strhAudio(af, audioLength, audioMax_));
+}
+
+JobResult<ExportData> AviWriter::run() {
+  if (!rec_.ASFFPO.present) return failed(Message(MessageId::OpenFileFirst));
+  std::string error;
+  src_ = FileSource::open(source_, &error);
+  if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));
+  if (!chooseStreams()) return failed(Message(MessageId::NoStreamToWrite));
+  Message why;
+  out_ = CreateOutput(output_, std::span(&source_, 1), why);
+  if (!out_) return failed(std::move(why));
+  out_->preallocate(src_->size());
+  writeHeaders();
+  if (!writeChunks()) {
+    out_.reset();
+    ::unlink(output_.c_str());
+    return failed(Message(MessageId::AviTooLarge, output_));
+  }
+  writeIndex();
+  frameRate();
+  patchHeaders();
+  res_.chunks = static_cast<std::uint32_t>(index_.size());
+  if (!out_->close()) return failed(Message(MessageId::FileSaveError, ": " + output_ + ": " + out_->error()));
+  ctx_.forceProgress(index_.size(), index_.size(), Phase::exporting);
+  if (ctx_.stopRequested()) return done(ctx_, res_, Message(MessageId::Interrupted), Outcome::stopped);
+  return done(ctx_, res_, Message(MessageId::OperationComplete), Outcome::ok);
+}
+
+}  // namespace
+
+JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& rec, const std::string& output,
+                                StreamChoice choice, JobContext& ctx, std::uint64_t limit) {
+  return AviWriter(source, rec, output, choice, ctx, limit).run();
 }
 
 JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoice choice, const std::string& dir,
@@ -269,15 +323,12 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
   bool writeFailed = false;
   auto write = [&](long k) {
     if (!passes(choice, it.moStream == v && v != 0)) return;
-    const std::string path = folder + "frame" + std::to_string(k) + ".txt";
-    if (SameFile(path, source)) {  // the source is never written
+    Message why;
+    auto f = CreateOutput(folder + "frame" + std::to_string(k) + ".txt", std::span(&source, 1), why);
+    if (!f || !f->write(it.moBuf) || !f->close()) {
       writeFailed = true;
       return;
     }
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(it.moBuf.data()), static_cast<std::streamsize>(it.moBuf.size()));
-    f.close();
-    writeFailed |= !f;
     ++res.chunks;
   };
   if (it.getFirstMediaObject()) {

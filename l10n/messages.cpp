@@ -111,7 +111,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 11> kExtraMessages{{
+const std::array<MessageRow, 13> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -124,6 +124,9 @@ const std::array<MessageRow, 11> kExtraMessages{{
     {"• блок слишком велик для разбора: ", "• block too large to parse: "},
     {"пакет nn=", "packet nn="},
     {"сохраняю индекс", "saving the index"},
+    {"существует; --force перезапишет", "exists; --force overwrites it"},
+    {"не список ошибок (файла нет, или в нём не целое число записей по 26 байт)",
+     "not an error list (missing, or not a whole number of 26-byte records)"},
 }};
 
 namespace {
@@ -206,6 +209,8 @@ constexpr IdRow kIdRows[] = {
     {MessageId::ObjectTooLarge, "• блок слишком велик для разбора: "},
     {MessageId::PacketPrefix, "пакет nn="},
     {MessageId::SavingIndex, "сохраняю индекс"},
+    {MessageId::OutputExists, "существует; --force перезапишет"},
+    {MessageId::NotAnErrorList, "не список ошибок (файла нет, или в нём не целое число записей по 26 байт)"},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

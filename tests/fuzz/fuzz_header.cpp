@@ -5,12 +5,10 @@
 #include <cstdint>
 
 #include "analysis/media_objects.hpp"
-#include "analysis/scan.hpp"
 #include "asf/catalogue.hpp"
-#include "asf/header_walk.hpp"
-#include "join/join.hpp"
 #include "asf/locators.hpp"
-#include "repair/reconstruct.hpp"
+#include "join/join.hpp"
+#include "session/actions.hpp"
 
 using namespace corvel;
 
@@ -24,9 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Session s;
     s.options.walk.listUnknownObjects = flags & 1;
     s.options.walk.showIndexEntries = flags & 2;
-    s.file.OpenSource(std::make_unique<MemorySource>(bytes));
-    if (ReadStruct(s) == 0 && flags == 0) {
-      ScanDataPackets(s);
+    if (OpenBytes(s, "fuzz.wmv", bytes) && flags == 0) {
+      Scan(s);
       // The join's write-back on every packet found, with shifted values.
       for (TAsfDataPacket p : s.packets) {
         Bytes b = ReadPadded(src(bytes), static_cast<std::uint64_t>(p.fileOffset), static_cast<std::uint64_t>(p.packetLength));
@@ -39,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       VideoTime(copy, 1, 3000);
     }
     if (flags == 3) {
-      ReconstructOpenSource(s);
-      ScanDataPackets(s);
+      Reconstruct(s);
+      Scan(s);
     }
     (void)s.structure.tree.render();
   }

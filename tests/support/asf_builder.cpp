@@ -115,19 +115,26 @@ namespace corvel::test {
 
 Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
   const std::uint32_t ppi = 10;
+  const int extra = spec.numberWidth - 1;  // beyond the usual one byte
+  const std::uint8_t numberCode = spec.numberWidth == 4 ? 3 : static_cast<std::uint8_t>(spec.numberWidth);
   std::int64_t used = 3 + ppi;
   if (spec.multiple) {
     used += 1;
-    for (const auto& p : spec.payloads) used += 17 + p.dataLength;
+    for (const auto& p : spec.payloads) used += 17 + extra + p.dataLength;
   } else {
-    used += 15 + (spec.payloads.empty() ? 0 : spec.payloads[0].dataLength);
+    used += 15 + extra + (spec.payloads.empty() ? 0 : spec.payloads[0].dataLength);
   }
   const std::int64_t padding = static_cast<std::int64_t>(packetSize) - used + spec.extraPadding;
   Writer w;
   w.u8(0x82).u8(0).u8(0);
-  w.u8(spec.multiple ? 0x11 : 0x10).u8(0x5D).u16(static_cast<std::uint16_t>(padding)).u32(spec.sendTime).u16(spec.duration);
+  w.u8(spec.multiple ? 0x11 : 0x10).u8(static_cast<std::uint8_t>(0x4D | numberCode << 4));
+  w.u16(static_cast<std::uint16_t>(padding)).u32(spec.sendTime).u16(spec.duration);
   auto header = [&](const PayloadSpec& p) {
-    w.u8(static_cast<std::uint8_t>((p.key ? 0x80 : 0) | p.stream)).u8(static_cast<std::uint8_t>(p.mediaObject)).u32(p.offset);
+    w.u8(static_cast<std::uint8_t>((p.key ? 0x80 : 0) | p.stream));
+    if (spec.numberWidth == 1) w.u8(static_cast<std::uint8_t>(p.mediaObject));
+    if (spec.numberWidth == 2) w.u16(static_cast<std::uint16_t>(p.mediaObject));
+    if (spec.numberWidth == 4) w.u32(p.mediaObject);
+    w.u32(p.offset);
     w.u8(8).u32(p.mediaObjectSize).u32(p.presentationTime);
   };
   if (spec.multiple) {
