@@ -40,10 +40,7 @@ class Scanner {
   // Where the scan cannot start: the result says why.
   JobResult<ScanData> refuse(Message why) {
     log(why);
-    JobResult<ScanData> r;
-    r.message = std::move(why);
-    r.log = ctx_.takeLog();
-    return r;
+    return Finish(ctx_, Outcome::failed, std::move(why), ScanData{});
   }
   void orderCheck(std::uint8_t sn, std::uint32_t prev, std::uint32_t cur);
   void mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const char* text);
@@ -264,8 +261,7 @@ void Scanner::openBlock() {
 JobResult<ScanData> Scanner::run() {
   if (Message why = cannotStart(); !why.empty()) return refuse(std::move(why));
   setup();
-  JobResult<ScanData> r;
-  r.outcome = Outcome::ok;
+  Outcome outcome = Outcome::ok;
   std::uint64_t pos = start_;
   bool inDamage = false;
   while (true) {
@@ -301,7 +297,7 @@ JobResult<ScanData> Scanner::run() {
     progress(pos);
     if (stopRequested()) {
       log(Message("• ", MessageId::Interrupted));
-      r.outcome = Outcome::stopped;
+      outcome = Outcome::stopped;
       break;
     }
     if (pos >= end_) {
@@ -311,10 +307,8 @@ JobResult<ScanData> Scanner::run() {
   }
   dump_.close();
   finish();
-  r.message = Message(r.outcome == Outcome::stopped ? MessageId::Interrupted : MessageId::SearchFinished);
-  r.log = ctx_.takeLog();
-  r.data = std::move(d_);
-  return r;
+  const Message message(outcome == Outcome::stopped ? MessageId::Interrupted : MessageId::SearchFinished);
+  return Finish(ctx_, outcome, message, std::move(d_));
 }
 
 void Scanner::finish() {

@@ -98,6 +98,17 @@ struct JobResult {
   bool ok() const { return outcome == Outcome::ok || outcome == Outcome::warnings; }
 };
 
+// A job's result: its outcome, closing word and data, with every line it logged.
+template <typename Data>
+JobResult<Data> Finish(JobContext& ctx, Outcome outcome, Message message, Data data) {
+  JobResult<Data> r;
+  r.outcome = outcome;
+  r.message = std::move(message);
+  r.log = ctx.takeLog();
+  r.data = std::move(data);
+  return r;
+}
+
 // The parsed number of an option's text field; `fallback` for anything
 // that is not a whole non-negative number that fits.
 std::uint64_t OptionNumber(std::string_view text, std::uint64_t fallback);

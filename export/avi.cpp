@@ -69,19 +69,6 @@ Bytes strfAudio(const TASFAudioMedia& a) {
 
 namespace {
 
-JobResult<ExportData> done(JobContext& ctx, ExportData& res, Message message, Outcome outcome) {
-  JobResult<ExportData> r;
-  r.outcome = outcome;
-  r.message = std::move(message);
-  r.log = ctx.takeLog();
-  r.data = res;
-  return r;
-}
-
-}  // namespace
-
-namespace {
-
 // The AVI remux in its steps: the headers (sizes patched at the end), the
 // chunks in the movi list, the legacy index, and the headers' final values.
 class AviWriter {
@@ -92,7 +79,7 @@ class AviWriter {
   JobResult<ExportData> run();
 
  private:
-  JobResult<ExportData> failed(Message m) { return done(ctx_, res_, std::move(m), Outcome::failed); }
+  JobResult<ExportData> failed(Message m) { return Finish(ctx_, Outcome::failed, std::move(m), res_); }
   // Only the streams the file has: an AVI stream without data would not play.
   bool chooseStreams();
   void writeHeaders();
@@ -300,8 +287,8 @@ JobResult<ExportData> AviWriter::run() {
   res_.chunks = static_cast<std::uint32_t>(index_.size());
   if (!out_->close()) return failed(Message(MessageId::FileSaveError, ": " + output_ + ": " + out_->error()));
   ctx_.forceProgress(index_.size(), index_.size(), Phase::exporting);
-  if (ctx_.stopRequested()) return done(ctx_, res_, Message(MessageId::Interrupted), Outcome::stopped);
-  return done(ctx_, res_, Message(MessageId::OperationComplete), Outcome::ok);
+  if (ctx_.stopRequested()) return Finish(ctx_, Outcome::stopped, Message(MessageId::Interrupted), res_);
+  return Finish(ctx_, Outcome::ok, Message(MessageId::OperationComplete), res_);
 }
 
 }  // namespace
@@ -316,7 +303,7 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
   ExportData res;
   std::string error;
   const auto src = FileSource::open(source, &error);
-  if (!src) return done(ctx, res, Message(MessageId::SourceOpenError, ": " + source + ": " + error), Outcome::failed);
+  if (!src) return Finish(ctx, Outcome::failed, Message(MessageId::SourceOpenError, ": " + source + ": " + error), res);
   const std::string folder = dir.empty() ? std::string() : dir + "/";
   const std::uint8_t v = ReadStreamNumber(*src, guid::VideoMedia);
   MediaObjectIterator it(*src);
@@ -340,11 +327,11 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
       }
       write(k);
       ctx.progress(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(n), Phase::exporting);
-      if (ctx.stopRequested()) return done(ctx, res, Message(MessageId::Interrupted), Outcome::stopped);
+      if (ctx.stopRequested()) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), res);
     }
   }
-  if (writeFailed) return done(ctx, res, Message(MessageId::FileSaveError), Outcome::failed);
-  return done(ctx, res, Message(MessageId::OperationComplete), Outcome::ok);
+  if (writeFailed) return Finish(ctx, Outcome::failed, Message(MessageId::FileSaveError), res);
+  return Finish(ctx, Outcome::ok, Message(MessageId::OperationComplete), res);
 }
 
 }  // namespace corvel

@@ -175,14 +175,7 @@ class Joiner {
   JobResult<JoinData> run();
 
  private:
-  JobResult<JoinData> finish(Outcome outcome, Message message) {
-    JobResult<JoinData> r;
-    r.outcome = outcome;
-    r.message = std::move(message);
-    r.log = ctx_.takeLog();
-    r.data = d_;
-    return r;
-  }
+  JobResult<JoinData> finish(Outcome outcome, Message message) { return Finish(ctx_, outcome, std::move(message), d_); }
   JobResult<JoinData> fail(Message message) { return finish(Outcome::failed, std::move(message)); }
   // The failed steps' result: stopped, or failed with the reason kept.
   JobResult<JoinData> failedStep() {

@@ -84,8 +84,7 @@ JobResult<FileStructure> ReconstructStructure(SourceFile& file, const WalkOption
   file.CacheReset();
   file.cuts.CutsClear();
   ctx.log(Message(MessageId::ReconstructingHeader));
-  JobResult<FileStructure> r;
-  FileStructure& fs = r.data;
+  FileStructure fs;
   pass(file, fs.objects, 0, -1, true, ctx);
   std::int32_t header = -1;
   for (std::size_t i = 0; i < fs.objects.size(); ++i)
@@ -100,10 +99,9 @@ JobResult<FileStructure> ReconstructStructure(SourceFile& file, const WalkOption
   // Also without a Header Object the objects found are parsed: that is the
   // case reconstruction exists for, and the minimal header is built from them.
   ParseObjects(file, o, fs, ctx);
-  r.outcome = ctx.stopRequested() ? Outcome::stopped : Outcome::ok;
-  r.message = Message(r.outcome == Outcome::stopped ? MessageId::Interrupted : MessageId::OperationComplete);
-  r.log = ctx.takeLog();
-  return r;
+  const bool stopped = ctx.stopRequested();
+  return Finish(ctx, stopped ? Outcome::stopped : Outcome::ok,
+                Message(stopped ? MessageId::Interrupted : MessageId::OperationComplete), std::move(fs));
 }
 
 }  // namespace corvel

@@ -51,13 +51,7 @@ JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> li
       break;
   }
   file.CacheReset();
-  JobResult<RepairData> r;
-  r.outcome = Outcome::ok;
-  r.message = Message(MessageId::OperationComplete);
-  r.log = ctx.takeLog();
-  r.data.cuts = file.cuts;
-  r.data.list = std::move(list);
-  return r;
+  return Finish(ctx, Outcome::ok, Message(MessageId::OperationComplete), RepairData{file.cuts, std::move(list)});
 }
 
 }  // namespace corvel

@@ -91,13 +91,8 @@ class Saver {
     return finish(Outcome::failed);
   }
   JobResult<SaveData> finish(Outcome outcome) {
-    JobResult<SaveData> r;
-    r.outcome = outcome;
-    r.message = Message(outcome == Outcome::ok ? MessageId::FileSaved : MessageId::FileSaveError);
-    r.log = ctx_.takeLog();
-    r.data.bytes = out_ ? out_->size() : 0;
-    r.data.packets = written_;
-    return r;
+    const Message message(outcome == Outcome::ok ? MessageId::FileSaved : MessageId::FileSaveError);
+    return Finish(ctx_, outcome, message, SaveData{out_ ? out_->size() : 0, written_});
   }
   // The packets, copied file to file in runs where they lie one after
   // another and nothing is renumbered, through memory otherwise.

@@ -7,7 +7,6 @@
 #include <sstream>
 #include <set>
 
-#include "session/worker.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/output_file.hpp"
 #include "support/asf_builder.hpp"
@@ -284,48 +283,6 @@ TEST_F(LongClip, StopRequestEndsTheScan) {
   EXPECT_EQ(s.statusText(), "interrupted by user");
   EXPECT_LT(s.packets.size(), layout_.count);
   EXPECT_EQ(s.errGrid.filledRows(), 0u);  // the open block's row is dropped
-}
-
-// The window's road: the scan runs on a worker while the session's thread
-// goes on reading the session; the result is applied on that thread. Under
-// ThreadSanitizer a job that wrote the session would show as a race.
-TEST_F(LongClip, WorkerRunsAndStopsAScanWithoutTouchingTheSession) {
-  const std::string path = TempPath("worker.wmv");
-  WriteFile(path, bytes_);
-  Session s;
-  s.lang = Language::eng;
-  ASSERT_TRUE(OpenFile(s, path));
-  s.options.highPriority = false;  // 5 ms a step: long enough to stop it midway
-  struct Heard : ScanEvents {
-    std::atomic<int> lines{0}, progress_{0};
-    void log(const Message&) override { ++lines; }
-    void progress(const Progress&) override { ++progress_; }
-  } heard;
-  const ScanJob job = PrepareScan(s);
-  JobResult<ScanData> result;
-  Worker worker;
-  ASSERT_TRUE(worker.start([&](std::stop_token stop) {
-    JobContext ctx(stop, &heard);
-    result = job.run(ctx);
-  }));
-  EXPECT_FALSE(worker.start([](std::stop_token) {}));  // one job at a time
-  for (int i = 0; i < 6; ++i) {
-    // What a window does meanwhile: read what it shows.
-    EXPECT_TRUE(s.packets.empty());
-    EXPECT_EQ(s.statusText(), "file opened, header found");
-    (void)s.structure.tree.render();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  worker.requestStop();
-  worker.wait();
-  EXPECT_FALSE(worker.running());
-  EXPECT_EQ(result.outcome, Outcome::stopped);
-  EXPECT_GT(heard.progress_.load(), 0);
-  EXPECT_TRUE(s.packets.empty());  // nothing applied yet
-  ASSERT_TRUE(ApplyScan(s, std::move(result)));
-  EXPECT_EQ(s.statusText(), "interrupted by user");
-  EXPECT_GT(s.packets.size(), 0u);
-  EXPECT_LT(s.packets.size(), layout_.count);
 }
 
 TEST(ScanStart, RefusesWhatItCannotScan) {
