@@ -1,5 +1,5 @@
 # Shared by the benchmark scripts: the sound test file and the timing helper.
-CLI=build/bin/corvel-cli
+CLI=${CLI:-build/bin/corvel-cli}
 DIR=${BENCH_DIR:-build/bench}
 RUNS=${RUNS:-5}
 [ -x "$CLI" ] || { echo "build first: make build" >&2; exit 1; }
