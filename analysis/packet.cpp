@@ -138,7 +138,7 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
     p.singleMediaObjectSize = one.mediaObjectSize;
     p.singlePresentationTime = one.presentationTime;
     p.singleHeaderLength = propertyBytes(p) + one.replicatedDataLength;
-    const std::int64_t total = static_cast<std::int64_t>(buf.size()) - p.ecd.size - p.ppiSize - p.paddingLength;
+    const std::int64_t total = static_cast<std::int64_t>(UsedLength(p, buf.size())) - p.ecd.size - p.ppiSize - p.paddingLength;
     if (total < 0 || p.singleHeaderLength > total) return -1;
     p.singleTotalLength = static_cast<std::uint32_t>(total);
     p.firstKeyFrame = one.keyFrame;
@@ -215,8 +215,19 @@ std::uint64_t multiplePayloadFact(const TAsfDataPacket& p) {
   return std::uint64_t{p.ecd.size} + p.ppiSize + 1 + sum + p.paddingLength;
 }
 
+std::uint64_t UsedLength(const TAsfDataPacket& p, std::uint64_t size) {
+  const bool stated = p.packetLengthType != LengthType::none && p.packetLengthField >= p.payloadStart;
+  return stated && p.packetLengthField < size ? p.packetLengthField : size;
+}
+
+bool LooksLikePacketStart(ByteView v, PacketForm form) {
+  if (v.size() < 3) return false;
+  if (form == PacketForm::errorCorrection) return v[0] == 0x82 && v[1] == 0 && v[2] == 0;
+  return (v[0] & 0x80) == 0 && (v[1] & 0xC0) == 0x40;
+}
+
 bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize) {
-  if (p.isMultiple()) return multiplePayloadFact(p) == packetSize;
+  if (p.isMultiple()) return multiplePayloadFact(p) == UsedLength(p, packetSize);
   return true;  // the parse already checked that the single payload's header fits
 }
 

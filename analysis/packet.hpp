@@ -93,6 +93,15 @@ struct TAsfDataPacket {
   std::uint64_t payloadHeader(std::size_t i) const;
 };
 
+// The two forms a file's packets take: error correction data first (82 00 00,
+// as most writers do), or the payload parsing information right away.
+enum class PacketForm : std::uint8_t { errorCorrection, plain };
+
+// Whether the bytes start the way a packet of the form does: 82 00 00, or a
+// length type byte without the error correction bit and property flags
+// whose stream number field is a byte, as the format requires.
+bool LooksLikePacketStart(ByteView v, PacketForm form);
+
 // Decoding steps. fillPPI and ParseDataPacket must run after fillECD on the
 // same record. Results: 0 parsed; -1 a field lies outside the buffer or the
 // packet cannot hold what it declares; -2 the payload start is not inside it.
@@ -115,11 +124,16 @@ void WritePresentationTime(const TAsfDataPacket& p, std::size_t i, std::uint32_t
 // True when the packet holds a payload of `stream`; `pt` gets the smallest
 // presentation time among them.
 bool MinStreamTime(const TAsfDataPacket& p, std::uint8_t stream, std::uint32_t& pt);
+// The bytes a packet uses of the `size` it is given: the length its packet
+// length field states when that is shorter (the rest is padding), else all.
+std::uint64_t UsedLength(const TAsfDataPacket& p, std::uint64_t size);
+
 // The smallest presentation time among a packet's payloads.
 std::uint32_t MinPresentationTime(const TAsfDataPacket& p);
 // The payloads fill the packet exactly: for multiple payloads the sum of
 // their sizes with the headers and padding equals the packet size, for a
-// single payload its header fits in what the packet holds.
+// single payload its header fits in what the packet holds. A packet length
+// field shorter than the packet counts: the bytes past it are padding.
 std::uint64_t multiplePayloadFact(const TAsfDataPacket& p);
 bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize);
 

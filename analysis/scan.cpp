@@ -49,6 +49,11 @@ class Scanner {
   bool acceptable(ByteView v) const;
   // Next position at or after `from` where a sound packet starts, or `end_`.
   std::uint64_t resync(std::uint64_t from);
+  // The first place at or after i (below limit) in the window where a
+  // packet of the file's form could start; limit when there is none.
+  std::size_t nextCandidate(ByteView w, std::size_t i, std::size_t limit) const;
+  void decideForm();
+  int parseAt(ByteView v, TAsfDataPacket& p) const;
   void showBlock(const ErrorBlock& b) {
     if (events_) events_->block(b);
   }
@@ -69,6 +74,7 @@ class Scanner {
   JobContext& ctx_;
   ScanEvents* events_;
   ScanData d_;
+  PacketForm form_ = PacketForm::errorCorrection;
   std::uint32_t P_ = 0;
   std::uint64_t start_ = 0, end_ = 0, logicalEnd_ = 0;
   std::uint64_t limit_ = 0;  // packet count that ends the scan, 0 for none
@@ -101,12 +107,12 @@ void Scanner::mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const 
 void Scanner::checks(const TAsfDataPacket& p) {
   note_.clear();
   if (!p.isMultiple()) {
-    const std::uint64_t advance = std::uint64_t{P_} - p.ecd.size - p.ppiSize - p.singleHeaderLength - p.paddingLength;
+    const std::uint64_t advance = UsedLength(p, P_) - p.ecd.size - p.ppiSize - p.singleHeaderLength - p.paddingLength;
     mediaObjectCheck(p.payload(0), advance, " wrong offset into media object");
   } else {
     for (const TPayload& pl : p.mp.payloads) mediaObjectCheck(pl, pl.payloadDataLength, " wrong offset into media");
     const std::uint64_t fact = multiplePayloadFact(p);
-    if (fact != P_) finding(Message::Plain("payload (" + num(n_) + "). expected size = " + num(P_) + ", fact = " + num(fact)));
+    if (fact != UsedLength(p, P_)) finding(Message::Plain("payload (" + num(n_) + "). expected size = " + num(P_) + ", fact = " + num(fact)));
   }
   if (MinPresentationTime(p) < p.sendTime) finding(Message::Plain("packet nn=" + num(n_) + ". Presentation Time < Send Time"));
   if (n_ > 0 && p.sendTime < d_.packets.back().sendTime) finding(Message("packet nn=" + num(n_), MessageId::SendTimeBack));
@@ -155,6 +161,22 @@ bool Scanner::acceptable(ByteView v) const {
   return true;
 }
 
+std::size_t Scanner::nextCandidate(ByteView w, std::size_t i, std::size_t limit) const {
+  if (form_ == PacketForm::plain) {
+    for (; i < limit; ++i)
+      if (LooksLikePacketStart(w.subspan(i), PacketForm::plain)) return i;
+    return limit;
+  }
+  while (i < limit) {
+    const void* hit = std::memchr(w.data() + i, 0x82, limit - i);
+    if (!hit) return limit;
+    i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - w.data());
+    if (w[i + 1] == 0 && w[i + 2] == 0) return i;
+    ++i;
+  }
+  return limit;
+}
+
 std::uint64_t Scanner::resync(std::uint64_t from) {
   std::uint64_t q = from;
   while (q + 3 <= logicalEnd_ && q < end_) {
@@ -162,31 +184,46 @@ std::uint64_t Scanner::resync(std::uint64_t from) {
     const ByteView w = file_.View(q, want);
     if (w.size() < 3) break;
     const std::size_t limit = static_cast<std::size_t>(std::min<std::uint64_t>(w.size() - 2, end_ - q));
-    std::size_t i = 0;
-    std::uint64_t candidate = 0;
-    bool found = false;
-    while (i < limit) {
-      const void* hit = std::memchr(w.data() + i, 0x82, limit - i);
-      if (!hit) break;
-      i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - w.data());
-      if (w[i + 1] == 0 && w[i + 2] == 0) {
-        candidate = q + i;
-        found = true;
-        break;
-      }
-      ++i;
-    }
-    if (!found) {
+    const std::size_t i = nextCandidate(w, 0, limit);
+    if (i >= limit) {
       q += limit;
       if (stopRequested()) return end_;
       continue;
     }
+    const std::uint64_t candidate = q + i;
     // Checking the candidate may move the cache window; the search goes on
     // from the byte after it either way.
     if (candidate + P_ <= logicalEnd_ && acceptable(file_.View(candidate, P_))) return candidate;
     q = candidate + 1;
   }
   return end_;
+}
+
+// A file's packets are of one form: the one most of its first packet
+// slots parse as (error correction data first when neither does).
+void Scanner::decideForm() {
+  int withCorrection = 0, plain = 0;
+  for (std::uint64_t k = 0; k < 16; ++k) {
+    const std::uint64_t at = start_ + k * P_;
+    if (at + P_ > end_) break;
+    const ByteView v = file_.View(at, P_);
+    TAsfDataPacket p;
+    if (LooksLikePacketStart(v, PacketForm::errorCorrection) && ParsePacket(v, p) == 0) ++withCorrection;
+    if (LooksLikePacketStart(v, PacketForm::plain) && acceptable(v)) ++plain;
+  }
+  form_ = plain > withCorrection ? PacketForm::plain : PacketForm::errorCorrection;
+  d_.form = form_;
+}
+
+// A packet where one is expected: 0 when it is one, negative when it looks
+// like one but does not parse, positive when it does not even look like one.
+// A plain packet has no signature to speak of: it must also pass the
+// resync's rules.
+int Scanner::parseAt(ByteView v, TAsfDataPacket& p) const {
+  if (!LooksLikePacketStart(v, form_)) return 1;
+  const int rc = ParsePacket(v, p);
+  if (rc != 0 || form_ == PacketForm::errorCorrection) return rc;
+  return acceptable(v) ? 0 : 1;
 }
 
 void Scanner::progress(std::uint64_t pos) {
@@ -236,6 +273,7 @@ void Scanner::setup() {
     std::remove(o_.dumpPath.c_str());
     dump_.open(o_.dumpPath, std::ios::binary | std::ios::trunc);
   }
+  decideForm();
   ctx_.forceProgress(0, 0, Phase::scanning);
 }
 
@@ -272,11 +310,8 @@ JobResult<ScanData> Scanner::run() {
       break;
     }
     TAsfDataPacket p;
-    int rc = 1;
-    if (v[0] == 0x82 && v[1] == 0 && v[2] == 0) {
-      rc = ParsePacket(v, p);
-      if (rc < 0) log(Message(MessageId::PacketFailed, num(n_)));
-    }
+    const int rc = parseAt(v, p);
+    if (rc < 0) log(Message(MessageId::PacketFailed, num(n_)));
     if (rc == 0) {
       if (inDamage) closeBlock(pos);
       inDamage = false;

@@ -25,6 +25,7 @@ struct ScanData {
   std::vector<ErrorBlock> blocks;  // as found, the last one open when the scan stopped in it
   std::vector<ListedBlock> listed;  // the closed blocks, measured: the error list
   std::uint64_t keyframePackets = 0;
+  PacketForm form = PacketForm::errorCorrection;  // of the file's packets
   bool sourceUnfinished = false;  // the header lacked count, size or durations
   bool indexAttempted = false;    // there were key frames enough to try
   bool indexBuilt = false;

@@ -8,8 +8,16 @@ bool IsKnownObject(std::string_view id) {
   return false;
 }
 
+bool IsStandardObject(std::string_view id) {
+  for (const auto& e : StandardObjectTable)
+    if (e.guid == id) return true;
+  return false;
+}
+
 std::string ObjectName(std::string_view id) {
   for (const auto& e : GUIDTable)
+    if (e.guid == id) return std::string(e.name);
+  for (const auto& e : StandardObjectTable)
     if (e.guid == id) return std::string(e.name);
   return {};
 }

@@ -51,6 +51,40 @@ inline constexpr std::array<CatalogueEntry, 15> GUIDTable{{
     {"ASF_DATA_OBJECT", guid::Data},
 }};
 
+namespace guid {
+inline constexpr std::string_view Padding = "1806D474-CADF-4509-A4BA-9AABCB96AAE8";
+inline constexpr std::string_view DigitalSignature = "2211B3FC-BD23-11D2-B4B7-00A0C955FC6E";
+inline constexpr std::string_view IndexParameters = "D6E229DF-35DA-11D1-9034-00A0C90349BE";
+inline constexpr std::string_view TimecodeIndex = "3CB73FD0-0C4A-4803-953D-EDF7B6228F0C";
+inline constexpr std::string_view MediaObjectIndexParameters = "6B203BAD-3F11-48E4-ACA8-D7613DE2CFA7";
+inline constexpr std::string_view TimecodeIndexParameters = "F55E496D-9797-4B5D-8C8B-604DFE9BFB24";
+}  // namespace guid
+
+// The other objects of the ASF specification: not parsed, but named, and
+// stepped over by the header walk like any object whose size is plausible.
+inline constexpr std::array<CatalogueEntry, 20> StandardObjectTable{{
+    {"ASF_Padding_Object", guid::Padding},
+    {"ASF_Script_Command_Object", "1EFB1A30-0B62-11D0-A39B-00A0C90348F6"},
+    {"ASF_Content_Encryption_Object", "2211B3FB-BD23-11D2-B4B7-00A0C955FC6E"},
+    {"ASF_Extended_Content_Encryption_Object", "298AE614-2622-4C17-B935-DAE07EE9289C"},
+    {"ASF_Digital_Signature_Object", guid::DigitalSignature},
+    {"ASF_Error_Correction_Object", "75B22635-668E-11CF-A6D9-00AA0062CE6C"},
+    {"ASF_Index_Parameters_Object", guid::IndexParameters},
+    {"ASF_Extended_Stream_Properties_Object", "14E6A5CB-C672-4332-8399-A96952065B5A"},
+    {"ASF_Advanced_Mutual_Exclusion_Object", "A08649CF-4775-4670-8A16-6E35357566CD"},
+    {"ASF_Group_Mutual_Exclusion_Object", "D1465A40-5A79-4338-B71B-E36B8FD6C249"},
+    {"ASF_Stream_Prioritization_Object", "D4FED15B-88D3-454F-81F0-ED5C45999E24"},
+    {"ASF_Bandwidth_Sharing_Object", "A69609E6-517B-11D2-B6AF-00C04FD908E9"},
+    {"ASF_Language_List_Object", "7C4346A9-EFE0-4BFC-B229-393EDE415C85"},
+    {"ASF_Metadata_Object", "C5F8CBEA-5BAF-4877-8467-AA8C44FA4CCA"},
+    {"ASF_Metadata_Library_Object", "44231C94-9498-49D1-A141-1D134E457054"},
+    {"ASF_Compatibility_Object", "26F18B5D-4584-47EC-9F5F-0E651F0452C9"},
+    {"ASF_Index_Placeholder_Object", "D9AADE20-7C17-4F9C-BC28-8555DD98E2A2"},
+    {"ASF_Media_Object_Index_Parameters_Object", guid::MediaObjectIndexParameters},
+    {"ASF_Timecode_Index_Parameters_Object", guid::TimecodeIndexParameters},
+    {"ASF_TIMECODE_INDEX_OBJECT", guid::TimecodeIndex},
+}};
+
 inline constexpr std::array<CatalogueEntry, 7> StreamTypeTable{{
     {"ASF_Audio_Media", guid::AudioMedia},
     {"ASF_Video_Media", guid::VideoMedia},
@@ -61,7 +95,11 @@ inline constexpr std::array<CatalogueEntry, 7> StreamTypeTable{{
     {"ASF_Binary_Media", "3AFB65E2-47EF-40F2-AC2C-70A90D71D343"},
 }};
 
+// One of the 15 objects of the catalogue.
 bool IsKnownObject(std::string_view id);
+// One of the other objects of the specification.
+bool IsStandardObject(std::string_view id);
+// The name of a catalogue or other standard object; empty for others.
 std::string ObjectName(std::string_view id);
 // The catalogue's name, or the GUID text itself for an unknown object.
 std::string ObjectDisplayName(std::string_view id);

@@ -39,6 +39,9 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
   fs.objects.push_back({std::string(guid::Header), -1, 0, QWordOr0(buf, 16), -1});
 
   const auto fsize = static_cast<std::uint64_t>(std::max<std::int64_t>(file.fsize, 0));
+  // The header's children lie within it, when its own size is one a file can have.
+  const auto headerSize = static_cast<std::uint64_t>(std::max<std::int64_t>(fs.objects[0].size, 0));
+  const std::uint64_t headerEnd = headerSize >= 30 && headerSize <= fsize ? headerSize : fsize;
   bool dataSeen = false;
   ChainObject last;
   const ChainEnd end = WalkChain(
@@ -48,12 +51,17 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
         return buf;
       },
       [&](const ChainObject& obj) {
-        if (!IsKnownObject(obj.guid) && !o.listUnknownObjects) {
-          ctx.log(Message(MessageId::NextObjectMissing));
-          ctx.log(Message::Plain("fsize - fptr = " + std::to_string(fsize - obj.offset)));
-          return false;
-        }
         if (obj.guid == guid::Data) dataSeen = true;
+        // An object of a kind this program does not know is stepped over
+        // when its size is plausible; one that is not ends the walk.
+        if (!IsKnownObject(obj.guid) && !IsStandardObject(obj.guid) && !o.listUnknownObjects) {
+          const std::uint64_t bound = !dataSeen && obj.offset < headerEnd ? headerEnd : fsize;
+          if (obj.size < 24 || static_cast<std::uint64_t>(obj.size) > bound - obj.offset) {
+            ctx.log(Message(MessageId::NextObjectMissing));
+            ctx.log(Message::Plain("fsize - fptr = " + std::to_string(fsize - obj.offset)));
+            return false;
+          }
+        }
         fs.objects.push_back({obj.guid, dataSeen ? -1 : 0, static_cast<std::int64_t>(obj.offset), obj.size, -1});
         return true;
       },
@@ -65,7 +73,7 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
   if (end == ChainEnd::pastEnd)
     ctx.log(Message(MessageId::ObjectPastEnd,
                     where(last.guid, at, last.size) + ", fsize - fptr = " + std::to_string(fsize - last.offset)));
-  AddObjectNodes(fs);
+  AddObjectNodes(fs, o.listUnknownObjects);
   ParseObjects(file, o, fs, ctx);
   return true;
 }

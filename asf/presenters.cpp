@@ -70,13 +70,16 @@ std::string AudioCodecName(std::uint16_t tag) {
   }
 }
 
-void AddObjectNodes(FileStructure& fs) {
+void AddObjectNodes(FileStructure& fs, bool showUnnamed) {
   fs.tree.clear();
   for (std::size_t i = 0; i < fs.objects.size(); ++i) {
     ObjectEntry& b = fs.objects[i];
+    b.node = -1;
+    if (!showUnnamed && ObjectName(b.guid).empty()) continue;
     const std::string text = "'" + ObjectDisplayName(b.guid) + "' (" + dec(b.size) + ")";
     int parent = StructureTree::kRoot;
     if (b.parent >= 0 && static_cast<std::size_t>(b.parent) < i) parent = fs.objects[static_cast<std::size_t>(b.parent)].node;
+    if (parent < 0) parent = StructureTree::kRoot;
     b.node = fs.tree.add(parent, text);
     fs.tree.node(b.node).object = static_cast<int>(i);
   }

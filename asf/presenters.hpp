@@ -11,7 +11,8 @@
 namespace corvel {
 
 // One node per object of the object list; links each object to its node.
-void AddObjectNodes(FileStructure& fs);
+// Objects of no known name get one only when `showUnnamed`.
+void AddObjectNodes(FileStructure& fs, bool showUnnamed = true);
 
 void ShowHeaderObject(StructureTree& t, int node, const TAsfHeaderObject& r);
 void ShowFileProperties(StructureTree& t, int node, const TAsfFilePropertiesObject& r);

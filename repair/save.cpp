@@ -55,7 +55,24 @@ void fillDurations(std::span<const TAsfDataPacket> packets, TAsfFilePropertiesOb
 
 }  // namespace
 
-Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, HeaderMode mode) {
+std::vector<ObjectEntry> CopiedHeaderObjects(const FileStructure& fs) {
+  static constexpr std::string_view kLeftOut[] = {
+      guid::Padding,       guid::DigitalSignature, guid::SimpleIndex,     guid::Index,
+      guid::MediaObjectIndex, guid::TimecodeIndex, guid::IndexParameters, guid::MediaObjectIndexParameters,
+      guid::TimecodeIndexParameters, guid::Header, guid::Data};
+  std::vector<ObjectEntry> copied;
+  for (const ObjectEntry& e : fs.objects) {
+    if (e.parent != 0 || e.size < 24) continue;
+    const ObjectKind* kind = FindObjectKind(e.guid);
+    if (kind && kind->write) continue;  // rebuilt from the records
+    if (std::find(std::begin(kLeftOut), std::end(kLeftOut), e.guid) != std::end(kLeftOut)) continue;
+    copied.push_back(e);
+  }
+  return copied;
+}
+
+Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, HeaderMode mode,
+                  std::span<const Bytes> copied) {
   // The objects first, to know the header's size and count.
   Bytes body;
   std::uint32_t objects = 0;
@@ -63,6 +80,10 @@ Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, Hea
     if (!kind.write || !kind.present(r)) continue;
     if (kind.fullHeaderOnly && mode == HeaderMode::minimal) continue;
     objects += kind.write(r, body);
+  }
+  if (mode == HeaderMode::fromSource) {
+    for (const Bytes& object : copied) body.insert(body.end(), object.begin(), object.end());
+    objects += static_cast<std::uint32_t>(copied.size());
   }
   r.ASFHDR.NumberOfHeaderObjects = objects;
   r.ASFHDR.ObjectSize = static_cast<std::int64_t>(body.size()) + 30;
@@ -78,6 +99,9 @@ Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, Hea
 }
 
 namespace {
+
+// Largest header object copied into the output's header.
+constexpr std::int64_t kMaxCopiedObject = 256ll << 20;
 
 class Saver {
  public:
@@ -98,6 +122,9 @@ class Saver {
   // another and nothing is renumbered, through memory otherwise.
   void writePackets();
   void writeIndex();
+  // The bytes of the header objects copied as they are (they lie before any
+  // cut: the cuts are made in the Data Object).
+  std::vector<Bytes> copiedObjects();
 
   SourceFile& file_;
   const SaveInput& in_;
@@ -154,6 +181,18 @@ void Saver::writePackets() {
   }
 }
 
+std::vector<Bytes> Saver::copiedObjects() {
+  std::vector<Bytes> copied;
+  if (o_.header != HeaderMode::fromSource) return copied;
+  for (const ObjectEntry& e : in_.copied) {
+    Bytes b;
+    if (e.size > kMaxCopiedObject || !file_.ReadLarge(static_cast<std::uint64_t>(e.offset), static_cast<std::uint64_t>(e.size), b))
+      continue;
+    copied.push_back(std::move(b));
+  }
+  return copied;
+}
+
 void Saver::writeIndex() {
   Bytes sio;
   writeASFSIO(r_.ASFSIO, r_.ASFFPO.FileID, sio);
@@ -182,7 +221,7 @@ JobResult<SaveData> Saver::run() {
     r_.ASFFPO.Flags &= ~1u;            // no longer a broadcast
     if (index) r_.ASFFPO.Flags |= 2u;  // seekable
   }
-  out_->write(BuildHeader(r_, in_.packets, o_.header));
+  out_->write(BuildHeader(r_, in_.packets, o_.header, copiedObjects()));
 
   ctx_.forceProgress(0, in_.packets.size(), Phase::savingStream);
   writePackets();

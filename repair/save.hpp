@@ -11,6 +11,7 @@
 #include "asf/job.hpp"
 #include "asf/records.hpp"
 #include "asf/source_file.hpp"
+#include "asf/structure.hpp"
 
 namespace corvel {
 
@@ -34,6 +35,9 @@ struct SaveInput {
   bool sourceUnfinished = false;  // fill in counts, durations and flags
   std::string output;
   std::string source;             // the source's path: never written
+  // Header objects the save has no writer for, copied as they are when the
+  // header is built from the source's objects (see CopiedHeaderObjects).
+  std::vector<ObjectEntry> copied;
 };
 
 struct SaveData {
@@ -50,8 +54,16 @@ struct Renumbering {
   void apply(const TAsfDataPacket& p, std::span<std::uint8_t> buf);
 };
 
-// The header the save writes before the packets.
-Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, HeaderMode mode);
+// The header children a header built from the source's objects copies byte
+// for byte: every one the writers do not rebuild, in their order, except
+// those whose contents depend on the old data (padding, a digital
+// signature, and the index objects and their parameters).
+std::vector<ObjectEntry> CopiedHeaderObjects(const FileStructure& fs);
+
+// The header the save writes before the packets: the rebuilt objects, then
+// (from the source's objects only) the copied ones.
+Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, HeaderMode mode,
+                  std::span<const Bytes> copied = {});
 
 // Writes the output file from the logical source `file`. Ok only when it was
 // written completely.

@@ -199,6 +199,7 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.input.sourceUnfinished = s.sourceUnfinished;
   job.input.output = output;
   job.input.source = s.fileName;
+  job.input.copied = CopiedHeaderObjects(s.structure);
   job.options = s.options.save;
   if (!s.options.sourceHeaderUsable) job.options.header = HeaderMode::minimal;
   s.setStatus(Message(MessageId::Saving));

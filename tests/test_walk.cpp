@@ -44,27 +44,59 @@ TEST(Walk, MinimalFileListsEveryObject) {
   EXPECT_EQ(s.structure.rec.ASFHDR.NumberOfHeaderObjects, 3u);
 }
 
-TEST(Walk, PaddingObjectWithAndWithoutUnknownOption) {
-  const Bytes file = AsfFile({FileProperties({}), Padding(40), StreamProperties(1, guid::AudioMedia, AudioTypeSpecific(0x161, 1, 8000))},
+// Objects the catalogue does not parse are stepped over: standard ones are
+// named in the tree, others show only with "show unknown units"; either
+// way the Data Object is found.
+TEST(Walk, ObjectsOutsideTheCatalogueAreSteppedOver) {
+  const std::string unknown = "A1B2C3D4-0000-1111-2222-333344445555";
+  const Bytes file = AsfFile({FileProperties({}), Padding(40), Object("1EFB1A30-0B62-11D0-A39B-00A0C90348F6", Bytes(20, 7)),
+                              Object("2211B3FB-BD23-11D2-B4B7-00A0C955FC6E", Bytes(30, 8)), Object(unknown, Bytes(10, 9)),
+                              StreamProperties(1, guid::AudioMedia, AudioTypeSpecific(0x161, 1, 8000))},
                              {DataObject(1, 256)});
+  for (const bool showUnknown : {false, true}) {
+    Session s;
+    s.lang = Language::eng;
+    s.options.walk.listUnknownObjects = showUnknown;
+    ASSERT_EQ(OpenBytes(s, file), 0);
+    EXPECT_TRUE(s.memo.lines().empty()) << MemoText(s);
+    ASSERT_EQ(s.structure.objects.size(), 8u);
+    EXPECT_EQ(s.structure.objects[2].guid, guid::Padding);
+    EXPECT_EQ(s.structure.objects[2].parent, 0);
+    EXPECT_EQ(s.structure.dataObjectIndex, 7);
+    EXPECT_EQ(s.structure.rec.ASFSPO.size(), 1u);
+    const auto& t = s.structure.tree;
+    EXPECT_EQ(t.node(s.structure.objects[2].node).text, "'ASF_Padding_Object' (64)");
+    EXPECT_EQ(t.node(s.structure.objects[3].node).text, "'ASF_Script_Command_Object' (44)");
+    EXPECT_EQ(t.node(s.structure.objects[4].node).text, "'ASF_Content_Encryption_Object' (54)");
+    if (showUnknown) {
+      EXPECT_EQ(t.node(s.structure.objects[5].node).text, "'" + unknown + "' (34)");
+    } else {
+      EXPECT_EQ(s.structure.objects[5].node, -1);  // listed, not shown
+    }
+  }
+}
+
+// An unknown object whose size cannot be right still ends the walk with the
+// two lines; a known or standard one with such a size with its own line.
+TEST(Walk, ImplausibleSizesStillEndTheWalk) {
+  const std::string unknown = "A1B2C3D4-0000-1111-2222-333344445555";
+  Bytes file = AsfFile({FileProperties({}), Object(unknown, Bytes(10, 9))}, {DataObject(1, 256)});
+  Patch64(file, 134 + 16, 1000);  // runs past the header's end
   Session s;
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  ASSERT_EQ(s.structure.objects.size(), 2u);  // header and file properties
   ASSERT_EQ(MemoLines(s).size(), 2u);
   EXPECT_EQ(MemoLines(s)[0], "• next block ID expected but not found. probably errors in the file structure");
   EXPECT_EQ(MemoLines(s)[1], "fsize - fptr = " + std::to_string(file.size() - 134));
   EXPECT_EQ(s.structure.dataObjectIndex, -1);
-  EXPECT_TRUE(s.structure.rec.ASFFPO.present);
-
-  Session u;
-  u.options.walk.listUnknownObjects = true;
-  ASSERT_EQ(OpenBytes(u, file), 0);
-  ASSERT_EQ(u.structure.objects.size(), 5u);
-  EXPECT_EQ(u.structure.objects[2].guid, "1806D474-CADF-4509-A4BA-9AABCB96AAE8");
-  EXPECT_EQ(u.structure.objects[2].parent, 0);
-  EXPECT_EQ(u.structure.dataObjectIndex, 4);
-  EXPECT_EQ(u.structure.tree.node(u.structure.objects[2].node).text, "'1806D474-CADF-4509-A4BA-9AABCB96AAE8' (64)");
+  Patch64(file, 134 + 16, 12);  // below 24
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  EXPECT_EQ(MemoLines(s).size(), 2u);
+  Bytes pad = AsfFile({FileProperties({}), Padding(10)}, {DataObject(1, 256)});
+  Patch64(pad, 134 + 16, 12);
+  ASSERT_EQ(OpenBytes(s, pad), 0);
+  ASSERT_EQ(MemoLines(s).size(), 1u);
+  EXPECT_EQ(MemoLines(s)[0], "• block size below 24 bytes, header walk stopped: ASF_Padding_Object offset=134 size=12");
 }
 
 TEST(Walk, OddFilePropertiesSizeStillParsed) {
