@@ -249,18 +249,18 @@ void Scanner::setup() {
   P_ = fpo.MinimumDataPacketSize;
   // An interrupted recording leaves these fields unset: then the scan runs to
   // the real end of the file.
-  const bool unfinished = (fpo.Flags & 1) || fpo.FileSize <= 0 || fpo.DataPacketsCount <= 0;
+  const bool unfinished = (fpo.Flags & 1) || fpo.FileSize <= 0 || fs_.declaredPackets <= 0;
   d_.sourceUnfinished = unfinished || fpo.PlayDuration <= 0 || fpo.SendDuration <= 0;
   logicalEnd_ = file_.logicalSize();
   end_ = unfinished ? logicalEnd_ : std::min<std::uint64_t>(static_cast<std::uint64_t>(fpo.FileSize), logicalEnd_);
   // Objects after a Data Object of sound size (the index) are no packets:
   // the scan ends where the data ends rather than reporting them as damage.
+  // The declared size is the sound file's: the one the logical file has
+  // again once a repair has cut inserted bytes out.
   const std::int64_t daoSize = rec.ASFDAO.ObjectSize;
-  if (daoSize >= 50 && daoSize <= file_.fsize - fs_.dataObjectOffset) {
-    const auto dataEnd = static_cast<std::uint64_t>(fs_.dataObjectOffset + daoSize);
-    end_ = std::min(end_, dataEnd - file_.cuts.bytesBelow(dataEnd));
-  }
-  limit_ = unfinished ? 0 : static_cast<std::uint64_t>(fpo.DataPacketsCount);
+  if (daoSize >= 50 && daoSize <= file_.fsize - fs_.dataObjectOffset)
+    end_ = std::min(end_, static_cast<std::uint64_t>(fs_.dataObjectOffset + daoSize));
+  limit_ = unfinished ? 0 : static_cast<std::uint64_t>(fs_.declaredPackets);
   start_ = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
 
   st_[0].number = StreamNumberOf(rec, guid::AudioMedia);

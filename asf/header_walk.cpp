@@ -82,6 +82,7 @@ void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, Job
   HeaderRecords& r = fs.rec;
   r.clearPresence();
   fs.dataObjectIndex = -1;
+  fs.declaredPackets = 0;
   Bytes buf;
   for (std::size_t i = 0; i < fs.objects.size(); ++i) {
     const ObjectEntry& b = fs.objects[i];
@@ -104,8 +105,10 @@ void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, Job
       kind->read(buf, r);
     }
     kind->show(fs.tree, b.node, r, o.showIndexEntries);
-    if (b.guid == guid::FileProperties && r.ASFFPO.MinimumDataPacketSize != r.ASFFPO.MaximumDataPacketSize)
-      ctx.log(Message::Plain("• DataPacketSize: min <> max"));
+    if (b.guid == guid::FileProperties) {
+      fs.declaredPackets = r.ASFFPO.DataPacketsCount;
+      if (r.ASFFPO.MinimumDataPacketSize != r.ASFFPO.MaximumDataPacketSize) ctx.log(Message::Plain("• DataPacketSize: min <> max"));
+    }
     if (b.guid == guid::Data) {
       fs.dataObjectOffset = b.offset;
       fs.dataObjectIndex = static_cast<std::int32_t>(i);

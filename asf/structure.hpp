@@ -25,6 +25,9 @@ struct FileStructure {
   HeaderRecords rec;
   std::int64_t dataObjectOffset = 0;
   std::int32_t dataObjectIndex = -1;  // in `objects`; -1 when there is none
+  // The packet count as the file states it: a scan writes the count it found
+  // into the records, and a later scan must still expect the file's own.
+  std::int64_t declaredPackets = 0;
   StructureTree tree;
   bool hasDataObject() const { return dataObjectIndex >= 0; }
 };

@@ -1,5 +1,7 @@
 #include "support/asf_builder.hpp"
 
+#include "analysis/packet.hpp"
+
 #include "asf/catalogue.hpp"
 
 namespace corvel::test {
@@ -114,20 +116,23 @@ void Patch32(Bytes& b, std::size_t at, std::uint32_t v) { PutDWord(v, b, at); }
 namespace corvel::test {
 
 Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
-  const std::uint32_t ppi = 10;
+  const std::uint32_t ppi = spec.packetLength >= 0 ? 12 : 10;
+  const std::uint32_t usedSize = spec.packetLength >= 0 ? static_cast<std::uint32_t>(spec.packetLength) : packetSize;
   const int extra = spec.numberWidth - 1;  // beyond the usual one byte
   const std::uint8_t numberCode = spec.numberWidth == 4 ? 3 : static_cast<std::uint8_t>(spec.numberWidth);
-  std::int64_t used = 3 + ppi;
+  std::int64_t used = (spec.errorCorrection ? 3 : 0) + ppi;
   if (spec.multiple) {
     used += 1;
     for (const auto& p : spec.payloads) used += 17 + extra + p.dataLength;
   } else {
     used += 15 + extra + (spec.payloads.empty() ? 0 : spec.payloads[0].dataLength);
   }
-  const std::int64_t padding = static_cast<std::int64_t>(packetSize) - used + spec.extraPadding;
+  const std::int64_t padding = static_cast<std::int64_t>(usedSize) - used + spec.extraPadding;
   Writer w;
-  w.u8(0x82).u8(0).u8(0);
-  w.u8(spec.multiple ? 0x11 : 0x10).u8(static_cast<std::uint8_t>(0x4D | numberCode << 4));
+  if (spec.errorCorrection) w.u8(0x82).u8(0).u8(0);
+  const std::uint8_t lengthFlag = spec.packetLength >= 0 ? 0x40 : 0;
+  w.u8(static_cast<std::uint8_t>((spec.multiple ? 0x11 : 0x10) | lengthFlag)).u8(static_cast<std::uint8_t>(0x4D | numberCode << 4));
+  if (spec.packetLength >= 0) w.u16(static_cast<std::uint16_t>(spec.packetLength));
   w.u16(static_cast<std::uint16_t>(padding)).u32(spec.sendTime).u16(spec.duration);
   auto header = [&](const PayloadSpec& p) {
     w.u8(static_cast<std::uint8_t>((p.key ? 0x80 : 0) | p.stream));
@@ -153,18 +158,62 @@ Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
   return out;
 }
 
-Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize) {
+Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& extraHeader) {
   FpoFields f;
   f.packets = packets.size();
   f.minPacket = f.maxPacket = packetSize;
   Writer data;
   data.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(packets.size()).u16(0x0101);
   for (const auto& p : packets) data.bytes(p);
-  Bytes file = AsfFile({FileProperties(f), StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
-                        StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))},
-                       {Object(guid::Data, data.data())});
+  std::vector<Bytes> children{FileProperties(f), StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                              StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))};
+  children.insert(children.end(), extraHeader.begin(), extraHeader.end());
+  Bytes file = AsfFile(children, {Object(guid::Data, data.data())});
   Patch64(file, 30 + 40, file.size());  // File Size
   return file;
+}
+
+Bytes WithoutErrorCorrection(const Bytes& file) {
+  // Where the packets lie, from the header as written.
+  const std::uint64_t headerSize = QWordOr0(file, 16);
+  const std::uint64_t first = headerSize + 50;
+  std::uint32_t P = 0;
+  for (std::uint64_t at = 30; at + 24 <= headerSize;) {
+    const std::int64_t size = QWordOr0(file, at + 16);
+    if (GUIDToStr(file, at) == guid::FileProperties) P = DWordOr0(file, at + 92);
+    if (size < 24) break;
+    at += static_cast<std::uint64_t>(size);
+  }
+  const std::uint64_t count = static_cast<std::uint64_t>(QWordOr0(file, headerSize + 40));
+  Bytes out = file;
+  for (std::uint64_t k = 0; k < count && P && first + (k + 1) * P <= file.size(); ++k) {
+    const ByteView packet = ByteView(file).subspan(first + k * P, P);
+    TAsfDataPacket p;
+    if (ParsePacket(packet, p) != 0 || p.ecd.size == 0) continue;
+    Writer w;
+    // The padding length becomes a word, whatever it was.
+    w.u8(static_cast<std::uint8_t>((p.lengthTypeFlags & ~0x18) | 0x10)).u8(p.propertyFlags);
+    if (p.packetLengthType != LengthType::none) {
+      Bytes field(4, 0);
+      WriteLengthField(p.packetLengthField, p.packetLengthType, 0, field);
+      w.bytes(ByteView(field).first(static_cast<std::size_t>(LengthTypeSize(p.packetLengthType))));
+    }
+    if (p.sequenceType != LengthType::none) {
+      Bytes field(4, 0);
+      WriteLengthField(p.sequence, p.sequenceType, 0, field);
+      w.bytes(ByteView(field).first(static_cast<std::size_t>(LengthTypeSize(p.sequenceType))));
+    }
+    const std::size_t paddingAt = w.size();
+    w.u16(0).u32(p.sendTime).u16(p.duration);
+    const std::uint64_t end = UsedLength(p, P) - p.paddingLength;
+    w.bytes(packet.subspan(p.payloadStart, end - p.payloadStart));
+    const std::uint64_t used = UsedLength(p, P);
+    Bytes b = w.take();
+    PutWord(static_cast<std::uint16_t>(used - b.size()), b, paddingAt);
+    b.resize(P, 0);
+    std::copy(b.begin(), b.end(), out.begin() + static_cast<std::ptrdiff_t>(first + k * P));
+  }
+  return out;
 }
 
 }  // namespace corvel::test

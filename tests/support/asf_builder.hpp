@@ -75,13 +75,19 @@ struct PacketSpec {
   std::vector<PayloadSpec> payloads;
   std::int64_t extraPadding = 0;  // added to the computed padding (may break the fill)
   int numberWidth = 1;            // bytes of the media object number field: 0, 1, 2 or 4
+  bool errorCorrection = true;    // starts with 82 00 00; without, the payload parsing information comes first
+  std::int64_t packetLength = -1; // a packet length field (a word) stating this length; -1 for none
 };
 
 // A packet of exactly `packetSize` bytes: error correction 82 00 00, padding
 // length as a word, property flags 0x5D (0x4D, 0x6D, 0x7D for the other
 // widths of the media object number), 8 bytes of replicated data.
 Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize);
-// A file with the given packets in its Data Object; streams 1 (video) and 2 (audio).
-Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize);
+// A file with the given packets in its Data Object; streams 1 (video) and 2
+// (audio); `extraHeader` objects follow the Stream Properties in the header.
+Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& extraHeader = {});
+// The file with every data packet rewritten without its error correction
+// data and of the same size: the bytes freed become padding (a word).
+Bytes WithoutErrorCorrection(const Bytes& file);
 
 }  // namespace corvel::test

@@ -1,0 +1,207 @@
+// Files the catalogue walk once stopped at, and packets without error
+// correction data: both are sound files a user may bring.
+#include <gtest/gtest.h>
+
+#include "asf/catalogue.hpp"
+#include "asf/object_table.hpp"
+#include "repair/save.hpp"
+#include "session/actions.hpp"
+#include "support/asf_builder.hpp"
+#include "support/damage.hpp"
+#include "support/clips.hpp"
+#include "support/open.hpp"
+
+using namespace corvel;
+using namespace corvel::test;
+
+namespace {
+
+PayloadSpec Video(std::uint32_t mo, std::uint32_t off, std::uint32_t pt, std::uint32_t len, bool key = false) {
+  return {1, key, mo, off, 2 * len, pt, len, static_cast<std::uint8_t>(0x10 + mo)};
+}
+PayloadSpec Audio(std::uint32_t mo, std::uint32_t pt, std::uint32_t len = 120) {
+  return {2, false, mo, 0, len, pt, len, static_cast<std::uint8_t>(0x60 + mo)};
+}
+
+// Packets of a short recording: a key frame every 4 media objects, two
+// fragments a frame, an audio payload beside each; single and multiple
+// payloads alternate, with number fields of every width.
+std::vector<Bytes> Recording(std::uint32_t P, bool errorCorrection, int count = 40) {
+  std::vector<Bytes> pk;
+  for (int k = 0; k < count; ++k) {
+    const auto mo = static_cast<std::uint32_t>(k / 2);
+    const auto pt = 3000 + 40 * mo;
+    PacketSpec spec{static_cast<std::uint32_t>(2000 + 20 * k), 20, true,
+                    {Video(mo, (k % 2) * 150, pt, 150, mo % 4 == 0 && k % 2 == 0), Audio(static_cast<std::uint32_t>(k), pt)}};
+    if (k % 5 == 4) {  // a single payload now and then: the frame's second half alone
+      spec.multiple = false;
+      spec.payloads.pop_back();
+    }
+    spec.numberWidth = (k / 10) % 2 ? 2 : 1;
+    spec.errorCorrection = errorCorrection;
+    pk.push_back(DataPacket(spec, P));
+  }
+  return pk;
+}
+
+struct Scanned {
+  std::size_t packets = 0;
+  std::vector<std::pair<std::uint32_t, std::int64_t>> blocks;  // packet index, delta
+  std::size_t cuts = 0;
+  std::size_t packetsAfterRepair = 0;
+  std::size_t blocksAfterRepair = 0;
+};
+
+Scanned ScanAndRepair(const Bytes& file) {
+  Session s;
+  Scanned r;
+  if (OpenBytes(s, file) != 0 || !Scan(s)) return r;
+  r.packets = s.packets.size();
+  for (const ListedBlock& b : s.errorList) r.blocks.emplace_back(b.realSize ? 0u : 1u, b.delta());
+  for (std::size_t i = s.lastScanFirstBlock; i < s.errBlocks.size(); ++i) r.blocks.at(i - s.lastScanFirstBlock).first = s.errBlocks[i].packet;
+  Repair(s, RepairMode::cutEqualRepeats, RepairOptions{});
+  r.cuts = s.file.cuts.ranges().size();
+  Scan(s);
+  r.packetsAfterRepair = s.packets.size();
+  r.blocksAfterRepair = s.errorList.size();
+  return r;
+}
+
+}  // namespace
+
+TEST(PlainPackets, ParseEveryShapeTheFormAllows) {
+  const std::uint32_t P = 500;
+  for (const bool multiple : {true, false})
+    for (const int width : {0, 1, 2, 4})
+      for (const std::int64_t length : {std::int64_t{-1}, std::int64_t{P}, std::int64_t{P - 37}}) {
+        PacketSpec spec{1000, 7, multiple, {Video(3, 0, 4000, 100, true), Audio(9, 4000)}};
+        if (!multiple) spec.payloads.pop_back();
+        spec.numberWidth = width;
+        spec.errorCorrection = false;
+        spec.packetLength = length;
+        const Bytes b = DataPacket(spec, P);
+        ASSERT_TRUE(LooksLikePacketStart(b, PacketForm::plain));
+        ASSERT_FALSE(LooksLikePacketStart(b, PacketForm::errorCorrection));
+        TAsfDataPacket p;
+        ASSERT_EQ(ParsePacket(b, p), 0) << multiple << width << length;
+        EXPECT_EQ(p.ecd.size, 0u);
+        EXPECT_EQ(p.sendTime, 1000u);
+        EXPECT_TRUE(payloadsFillPacket(p, P)) << multiple << width << length;
+        EXPECT_EQ(UsedLength(p, P), length < 0 ? P : static_cast<std::uint64_t>(length));
+        EXPECT_EQ(p.payload(0).mediaObjectNumber, width ? 3u : 0u);
+        EXPECT_EQ(p.payload(0).presentationTime, 4000u);
+        // The payload's data: exactly its bytes, whatever follows the used length.
+        const auto [at, len] = p.payloadData(0);
+        EXPECT_EQ(len, multiple ? 100u : UsedLength(p, P) - p.payloadStart - p.singleHeaderLength - p.paddingLength);
+        EXPECT_EQ(b[at], 0x13);
+      }
+}
+
+// The same recording in both forms, damaged the same ways: the scan finds
+// the same blocks, the repair makes the same cuts, and a second scan finds
+// every packet in both.
+TEST(PlainPackets, DamageIsFoundAndRepairedAsInTheOtherForm) {
+  const std::uint32_t P = 600;
+  const Bytes withEcd = FileWithPackets(Recording(P, true), P);
+  const Bytes plain = FileWithPackets(Recording(P, false), P);
+  EXPECT_EQ(WithoutErrorCorrection(withEcd), plain);  // the test's converter agrees with the builder
+  const Layout l = LayoutOf(withEcd);
+  struct Damage {
+    const char* name;
+    void (*apply)(Bytes&, const Layout&);
+  };
+  const Damage damages[] = {
+      {"sound", [](Bytes&, const Layout&) {}},
+      {"zeroed packet start", [](Bytes& b, const Layout& l) { ZeroRun(b, l.at(7), 40); }},
+      {"garbage over two packets",
+       [](Bytes& b, const Layout& l) {
+         for (std::size_t i = 0; i < 900; ++i) b[l.at(12) + 50 + i] = static_cast<std::uint8_t>(i * 151 + 7);
+       }},
+      {"inserted zeros", [](Bytes& b, const Layout& l) { InsertBytes(b, l.at(20) + 300, 700, 0); }},
+      {"deleted range", [](Bytes& b, const Layout& l) { DeleteBytes(b, l.at(30) + 200, 250); }},
+  };
+  for (const Damage& d : damages) {
+    Bytes a = withEcd, b = plain;
+    d.apply(a, l);
+    d.apply(b, l);
+    const Scanned sa = ScanAndRepair(a), sb = ScanAndRepair(b);
+    EXPECT_EQ(sb.packets, sa.packets) << d.name;
+    EXPECT_EQ(sb.blocks, sa.blocks) << d.name;
+    EXPECT_EQ(sb.cuts, sa.cuts) << d.name;
+    EXPECT_EQ(sb.packetsAfterRepair, sa.packetsAfterRepair) << d.name;
+    EXPECT_EQ(sb.blocksAfterRepair, sa.blocksAfterRepair) << d.name;
+    if (std::string(d.name) == "sound") {
+      EXPECT_EQ(sb.packets, l.count);
+      EXPECT_TRUE(sb.blocks.empty());
+    }
+    if (std::string(d.name) == "inserted zeros") {
+
+      EXPECT_EQ(sb.cuts, 1u);
+      EXPECT_EQ(sb.packetsAfterRepair, l.count);
+    }
+  }
+}
+
+// Plain packets go through the save, the renumbering and the media object
+// walk like the others.
+TEST(PlainPackets, SaveKeepsThemAsTheyAre) {
+  const std::uint32_t P = 600;
+  const Bytes plain = FileWithPackets(Recording(P, false), P);
+  Session s;
+  ASSERT_EQ(OpenBytes(s, plain), 0);
+  ASSERT_TRUE(Scan(s));
+  EXPECT_EQ(s.packets.size(), 40u);
+  const std::string out = TempPath("plain.saved.wmv");
+  ASSERT_TRUE(Save(s, out));
+  const Bytes saved = ReadFile(out);
+  const Layout a = LayoutOf(plain), b = LayoutOf(saved);
+  ASSERT_EQ(b.count, a.count);
+  EXPECT_TRUE(std::equal(plain.begin() + static_cast<std::ptrdiff_t>(a.first), plain.begin() + static_cast<std::ptrdiff_t>(a.at(a.count)),
+                         saved.begin() + static_cast<std::ptrdiff_t>(b.first)));
+  Session again;
+  ASSERT_EQ(OpenBytes(again, saved), 0);
+  ASSERT_TRUE(Scan(again));
+  EXPECT_EQ(again.packets.size(), 40u);
+  EXPECT_TRUE(again.errorList.empty());
+}
+
+// The save keeps the header objects it has no writer for, byte for byte and
+// in their order, and leaves out those that belong to the old data.
+TEST(HeaderCopies, ObjectsWithoutAWriterAreKept) {
+  const std::uint32_t P = 600;
+  const Bytes script = Object("1EFB1A30-0B62-11D0-A39B-00A0C90348F6", Bytes(40, 0x31));
+  const Bytes encryption = Object("2211B3FB-BD23-11D2-B4B7-00A0C955FC6E", Bytes(60, 0x32));
+  const Bytes unknown = Object("A1B2C3D4-0000-1111-2222-333344445555", Bytes(12, 0x33));
+  const Bytes branding = Object(guid::ContentBranding, Writer().u32(0).u32(0).u32(4).chars("http").take());
+  const Bytes signature = Object(guid::DigitalSignature, Bytes(20, 0x34));
+  const Bytes file =
+      FileWithPackets(Recording(P, true, 8), P, {Padding(30), script, encryption, unknown, branding, signature});
+  for (const bool minimal : {false, true}) {
+    Session s;
+    ASSERT_EQ(OpenBytes(s, file), 0);
+    ASSERT_TRUE(Scan(s));
+    s.options.save.header = minimal ? HeaderMode::minimal : HeaderMode::fromSource;
+    const std::string out = TempPath(minimal ? "copies-min.wmv" : "copies.wmv");
+    ASSERT_TRUE(Save(s, out));
+    Session o;
+    ASSERT_EQ(OpenBytes(o, ReadFile(out)), 0);
+    EXPECT_TRUE(o.memo.lines().empty()) << MemoText(o);
+    const Bytes saved = ReadFile(out);
+    std::vector<Bytes> kept;
+    for (const ObjectEntry& e : o.structure.objects)
+      if (e.parent == 0 && !FindObjectKind(e.guid))
+        kept.emplace_back(saved.begin() + e.offset, saved.begin() + e.offset + e.size);
+    if (minimal) {
+      EXPECT_TRUE(kept.empty());
+    } else {
+      EXPECT_EQ(kept, (std::vector<Bytes>{script, encryption, unknown}));
+      EXPECT_TRUE(o.structure.rec.ASFCBO.present);  // parsed, no writer: copied too
+    }
+    // The header's count and size take the copies in.
+    EXPECT_EQ(o.structure.rec.ASFHDR.NumberOfHeaderObjects, o.structure.objects.size() - 2 - (o.structure.rec.ASFSIO.present ? 1 : 0));
+    EXPECT_EQ(o.structure.rec.ASFHDR.ObjectSize, o.structure.dataObjectOffset);
+    EXPECT_EQ(o.packets.size(), 0u);
+    ASSERT_TRUE(Scan(o));
+    EXPECT_EQ(o.packets.size(), 8u);
+  }
+}
