@@ -1,6 +1,7 @@
 #include "analysis/scan.hpp"
 
 #include <algorithm>
+#include <bitset>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -54,6 +55,7 @@ class Scanner {
   std::size_t nextCandidate(ByteView w, std::size_t i, std::size_t limit) const;
   void decideForm();
   int parseAt(ByteView v, TAsfDataPacket& p) const;
+  bool plausiblePlain(const TAsfDataPacket& p, bool searching) const;
   void showBlock(const ErrorBlock& b) {
     if (events_) events_->block(b);
   }
@@ -75,6 +77,7 @@ class Scanner {
   ScanEvents* events_;
   ScanData d_;
   PacketForm form_ = PacketForm::errorCorrection;
+  std::bitset<256> plainFlags_;  // the property flags of the file's sound plain packets
   std::uint32_t P_ = 0;
   std::uint64_t start_ = 0, end_ = 0, logicalEnd_ = 0;
   std::uint64_t limit_ = 0;  // packet count that ends the scan, 0 for none
@@ -158,7 +161,18 @@ bool Scanner::acceptable(ByteView v) const {
   if (v.size() < P_ || ParsePacket(v, p) != 0 || !payloadsFillPacket(p, P_)) return false;
   for (std::size_t k = 0; k < p.payloadCount(); ++k)
     if (!streamKnown_[p.payload(k).streamNumber & 127]) return false;
-  return true;
+  return form_ == PacketForm::errorCorrection || plausiblePlain(p, true);
+}
+
+// A plain packet start is a weak signature: within media data many places
+// parse. One is taken only with a send time near the last sound packet's;
+// one found by searching also needs property flags the file's packets have.
+bool Scanner::plausiblePlain(const TAsfDataPacket& p, bool searching) const {
+  if (searching && plainFlags_.any() && !plainFlags_.test(p.propertyFlags)) return false;
+  if (d_.packets.empty()) return true;
+  constexpr std::uint32_t kBack = 60'000, kAhead = 600'000;  // milliseconds
+  const std::uint64_t last = d_.packets.back().sendTime;
+  return std::uint64_t{p.sendTime} + kBack >= last && p.sendTime <= last + kAhead;
 }
 
 std::size_t Scanner::nextCandidate(ByteView w, std::size_t i, std::size_t limit) const {
@@ -203,27 +217,33 @@ std::uint64_t Scanner::resync(std::uint64_t from) {
 // slots parse as (error correction data first when neither does).
 void Scanner::decideForm() {
   int withCorrection = 0, plain = 0;
+  std::bitset<256> flags;
   for (std::uint64_t k = 0; k < 16; ++k) {
     const std::uint64_t at = start_ + k * P_;
     if (at + P_ > end_) break;
     const ByteView v = file_.View(at, P_);
     TAsfDataPacket p;
     if (LooksLikePacketStart(v, PacketForm::errorCorrection) && ParsePacket(v, p) == 0) ++withCorrection;
-    if (LooksLikePacketStart(v, PacketForm::plain) && acceptable(v)) ++plain;
+    if (LooksLikePacketStart(v, PacketForm::plain) && acceptable(v) && ParsePacket(v, p) == 0) {
+      ++plain;
+      flags.set(p.propertyFlags);
+    }
   }
   form_ = plain > withCorrection ? PacketForm::plain : PacketForm::errorCorrection;
+  if (form_ == PacketForm::plain) plainFlags_ = flags;
   d_.form = form_;
 }
 
 // A packet where one is expected: 0 when it is one, negative when it looks
 // like one but does not parse, positive when it does not even look like one.
-// A plain packet has no signature to speak of: it must also pass the
-// resync's rules.
+// Where a packet is expected, it is taken as it parses, in either form (its
+// payloads are judged by the checks); a plain one also needs the file's
+// property flags and a near send time, its signature being weak.
 int Scanner::parseAt(ByteView v, TAsfDataPacket& p) const {
   if (!LooksLikePacketStart(v, form_)) return 1;
   const int rc = ParsePacket(v, p);
   if (rc != 0 || form_ == PacketForm::errorCorrection) return rc;
-  return acceptable(v) ? 0 : 1;
+  return plausiblePlain(p, false) ? 0 : 1;
 }
 
 void Scanner::progress(std::uint64_t pos) {
@@ -316,6 +336,7 @@ JobResult<ScanData> Scanner::run() {
       if (inDamage) closeBlock(pos);
       inDamage = false;
       p.fileOffset = static_cast<std::int64_t>(pos);
+      if (form_ == PacketForm::plain) plainFlags_.set(p.propertyFlags);
       d_.keyframePackets += p.firstKeyFrame;
       checks(p);
       if (dump_.is_open()) dumpLine(p);

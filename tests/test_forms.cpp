@@ -57,8 +57,10 @@ Scanned ScanAndRepair(const Bytes& file) {
   Scanned r;
   if (OpenBytes(s, file) != 0 || !Scan(s)) return r;
   r.packets = s.packets.size();
-  for (const ListedBlock& b : s.errorList) r.blocks.emplace_back(b.realSize ? 0u : 1u, b.delta());
-  for (std::size_t i = s.lastScanFirstBlock; i < s.errBlocks.size(); ++i) r.blocks.at(i - s.lastScanFirstBlock).first = s.errBlocks[i].packet;
+  for (std::size_t i = s.lastScanFirstBlock; i < s.errBlocks.size(); ++i) {
+    const ErrorBlock& b = s.errBlocks[i];
+    r.blocks.emplace_back(b.packet, static_cast<std::int64_t>(b.actualSize) - b.declaredSize);
+  }
   Repair(s, RepairMode::cutEqualRepeats, RepairOptions{});
   r.cuts = s.file.cuts.ranges().size();
   Scan(s);
