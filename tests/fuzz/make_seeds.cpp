@@ -28,5 +28,10 @@ int main(int argc, char** argv) {
   PacketSpec a{3000, 40, true, {{1, true, 0, 0, 300, 3000, 150, 1}, {2, false, 0, 0, 60, 3000, 60, 2}}};
   PacketSpec b{3040, 40, false, {{1, false, 0, 150, 300, 3000, 150, 1}}};
   put(FileWithPackets({DataPacket(a, 256), DataPacket(b, 256), DataPacket(a, 256)}, 256));
+  // The same packets without error correction data, and a header with
+  // objects outside the catalogue.
+  put(WithoutErrorCorrection(FileWithPackets({DataPacket(a, 256), DataPacket(b, 256), DataPacket(a, 256)}, 256)));
+  put(FileWithPackets({DataPacket(a, 256), DataPacket(b, 256)}, 256,
+                      {Padding(8), Object("1EFB1A30-0B62-11D0-A39B-00A0C90348F6", Bytes(12, 3))}));
   return 0;
 }
