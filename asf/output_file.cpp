@@ -169,11 +169,9 @@ std::string nextFree(const std::string& input) {
   else
     name += ".001";
   std::error_code ec;
-  while (fs::exists(folder + name + ext, ec)) {
-    // A counter past 999 has four digits: the last three are counted on.
-    if (!endsWithCounter(name)) name += ".001";
-    else bumpCounter(name);
-  }
+  // The counter goes on in the last three characters: past 999 they are
+  // the last three of four digits ("movie.1000" -> "movie.1001").
+  while (fs::exists(folder + name + ext, ec)) bumpCounter(name);
   return folder + name + ext;
 }
 
@@ -182,9 +180,10 @@ std::string joined(const std::string& first) {
   std::string name = p.filename().string();
   std::string ext;
   const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) {
+  if (dot != std::string::npos) {
     ext = name.substr(dot);
-    name = name.substr(0, dot);
+    // A name that is all extension (".wmv") keeps it as its name too.
+    if (dot > 0) name = name.substr(0, dot);
   }
   return folderOf(p) + name + ".joined" + ext;
 }

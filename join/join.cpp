@@ -214,6 +214,7 @@ class Joiner {
   std::int64_t preroll_ = 0;
   StreamState audio_, video_;
   std::vector<TAsfDataPacket> records_;
+  std::vector<bool> parsed_;  // per record: the packet parsed, and is written back
   std::uint64_t dataStart_ = 0;  // output offset of the first packet
   std::int64_t fpo_ = -1;        // output offset of the File Properties Object
 };
@@ -275,7 +276,11 @@ bool Joiner::readPackets(std::size_t i) {
     const ByteView v = reader.next();
     if (v.empty()) return refuse(Message(MessageId::StructureError, in_[i]));
     TAsfDataPacket p;
-    ParsePacket(v, p);
+    // A packet that does not parse is copied as it is: nothing is written
+    // into it at places its own fields cannot vouch for.
+    const bool parsed = ParsePacket(v, p) == 0;
+    parsed_.push_back(parsed);
+    if (!parsed) p = TAsfDataPacket{};
     d_.keyframePackets += p.firstKeyFrame;
     auto step = [&](std::uint8_t s, std::uint32_t& mon, std::uint32_t& pt, bool hasTime) {
       if (s != 0 && s == audio_.number) audio_.renumber(mon, pt, hasTime);
@@ -309,7 +314,7 @@ bool Joiner::writePackets(std::size_t i, std::size_t& record) {
     const std::span<std::uint8_t> dst = out_->reserve(packetSize_);
     if (v.empty() || dst.size() != packetSize_) return refuse(Message(MessageId::StructureError, in_[i]));
     std::copy(v.begin(), v.end(), dst.begin());
-    WriteBack(records_[record], dst);
+    if (parsed_[record]) WriteBack(records_[record], dst);
     out_->commit(packetSize_);
     if (stop()) return false;
   }

@@ -54,6 +54,7 @@ bool openSession(Session& s) {
   s.lastScanFirstBlock = 0;
   s.packets.clear();
   s.options.sourceHeaderUsable = true;
+  s.options.save.header = HeaderMode::fromSource;  // a reconstruction's minimal header ends with it
   s.indexBuilt = false;
   s.errGrid.reset(s.lang);
   s.memo.clear();

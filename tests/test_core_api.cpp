@@ -283,3 +283,16 @@ TEST(SessionJobs, WorkerScansWhileTheSessionIsReadAndStopsOnRequest) {
   EXPECT_TRUE(worker.start([](std::stop_token) {}));
   worker.wait();
 }
+
+// Opening a file after a reconstruction builds the header from the source's
+// objects again.
+TEST(SessionJobs, OpeningAfterAReconstructionUsesTheSourceHeaderAgain) {
+  Session s;
+  ASSERT_EQ(OpenBytes(s, MinimalFile(3)), 0);
+  ASSERT_TRUE(Reconstruct(s));
+  EXPECT_EQ(s.options.save.header, HeaderMode::minimal);
+  EXPECT_FALSE(s.options.sourceHeaderUsable);
+  ASSERT_EQ(OpenBytes(s, MinimalFile(3)), 0);
+  EXPECT_EQ(s.options.save.header, HeaderMode::fromSource);
+  EXPECT_TRUE(s.options.sourceHeaderUsable);
+}

@@ -100,7 +100,7 @@ TEST(SendTimes, VideoTime) {
 
 TEST(JoinList, NamesAndMoves) {
   EXPECT_EQ(OutputName("/v/part1.wmv", OutputNaming::joined), "/v/part1.joined.wmv");
-  EXPECT_EQ(OutputName("/v/.wmv", OutputNaming::joined), "/v/.wmv.joined");
+  EXPECT_EQ(OutputName("/v/.wmv", OutputNaming::joined), "/v/.wmv.joined.wmv");
   EXPECT_EQ(OutputName("clip", OutputNaming::joined), "clip.joined");
   std::vector<std::string> l{"a", "b", "c", "d"};
   EXPECT_TRUE(MoveLine(l, 0, 2));
@@ -270,4 +270,23 @@ TEST_F(JoinParts, WriteBackTouchesOnlyItsFields) {
     EXPECT_EQ(q.mp.payloads[k].payloadDataLength, p.mp.payloads[k].payloadDataLength);
   }
   EXPECT_EQ(q.sendTime, 123456u);
+}
+
+// A packet that does not parse is copied into the join as it is: no number,
+// time or send time is written at places its fields cannot vouch for.
+TEST_F(JoinParts, APacketThatDoesNotParseIsCopiedAsItIs) {
+  Bytes b = ReadFile(b_);
+  const Layout l = LayoutOf(b);
+  std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(l.at(3)), l.P, 0xFF);
+  b[l.at(3)] = 0x82, b[l.at(3) + 1] = 0, b[l.at(3) + 2] = 0;
+  TAsfDataPacket p;
+  ASSERT_NE(ParsePacket(ByteView(b).subspan(l.at(3), l.P), p), 0);
+  const std::string part = TempPath("unparsed-part.wmv"), out = TempPath("unparsed-joined.wmv");
+  WriteFile(part, b);
+  ASSERT_EQ(Join({a_, part}, out, JoinOptions{}).outcome, Outcome::ok);
+  const Bytes joined = ReadFile(out);
+  const Layout j = LayoutOf(joined), la = LayoutOf(ReadFile(a_));
+  const std::uint64_t at = j.at(la.count + 3);
+  EXPECT_TRUE(std::equal(joined.begin() + static_cast<std::ptrdiff_t>(at), joined.begin() + static_cast<std::ptrdiff_t>(at + j.P),
+                         b.begin() + static_cast<std::ptrdiff_t>(l.at(3))));
 }

@@ -160,6 +160,9 @@ TEST(OutputName, Counters) {
   EXPECT_EQ(OutputName(dir + "/movie.wmv", OutputNaming::nextFree), dir + "/movie.002.wmv");
   EXPECT_EQ(OutputName(dir + "/movie.009.wmv", OutputNaming::nextFree), dir + "/movie.010.wmv");
   EXPECT_EQ(OutputName(dir + "/movie.999.wmv", OutputNaming::nextFree), dir + "/movie.1000.wmv");
+  // Past 999 the last three characters count on.
+  WriteFile(dir + "/movie.1000.wmv", {});
+  EXPECT_EQ(OutputName(dir + "/movie.999.wmv", OutputNaming::nextFree), dir + "/movie.1001.wmv");
   EXPECT_EQ(OutputName(dir + "/clip", OutputNaming::nextFree), dir + "/clip.001");
   EXPECT_EQ(OutputName("clip.asf", OutputNaming::nextFree), "clip.001.asf");
 }
