@@ -65,10 +65,15 @@ class Scanner {
   void finish();
   // Why the scan cannot start; empty when it can.
   Message cannotStart() const;
+  Message choosePacketSize();
+  bool packetsRepeatEvery(std::uint64_t at, std::uint64_t size);
+  std::uint64_t packetSpacing(std::uint64_t start);
   // Where the packets lie and how many to expect.
   void setup();
   void openBlock();
   void closeBlock(std::uint64_t pos);
+  void closeLastBlock();
+  std::uint64_t findIndexObject(std::uint64_t from, std::uint64_t to);
 
   SourceFile& file_;
   const FileStructure& fs_;
@@ -256,17 +261,84 @@ void Scanner::progress(std::uint64_t pos) {
 Message Scanner::cannotStart() const {
   if (!file_.isOpen()) return Message(MessageId::FileOpenError);
   if (!fs_.hasDataObject()) return Message(MessageId::StreamNotFound);
-  const TAsfFilePropertiesObject& fpo = fs_.rec.ASFFPO;
-  if (fpo.MinimumDataPacketSize != fpo.MaximumDataPacketSize) return Message::Plain("• DataPacketSize: min <> max");
-  if (fpo.MinimumDataPacketSize < 8 || fpo.MinimumDataPacketSize > SourceFile::CacheSize)
-    return Message(MessageId::InvalidPacketSize, num(fpo.MinimumDataPacketSize));
   return {};
+}
+
+namespace {
+bool usablePacketSize(std::uint64_t p) { return p >= 8 && p <= SourceFile::CacheSize; }
+}  // namespace
+
+// The packet size: the File Properties' when it states one; else inferred
+// from the Data Object (its size over its packet count), else from the
+// spacing of packet starts that parse, four in a row.
+Message Scanner::choosePacketSize() {
+  const TAsfFilePropertiesObject& fpo = fs_.rec.ASFFPO;
+  const std::uint32_t stated = fpo.MinimumDataPacketSize;
+  if (fpo.present && stated == fpo.MaximumDataPacketSize && usablePacketSize(stated)) {
+    P_ = stated;
+    return {};
+  }
+  const Message refusal = fpo.present && stated != fpo.MaximumDataPacketSize
+                              ? Message::Plain("• DataPacketSize: min <> max")
+                              : Message(MessageId::InvalidPacketSize, num(stated));
+  const std::int64_t daoSize = fs_.rec.ASFDAO.ObjectSize, count = fs_.rec.ASFDAO.TotalDataPackets;
+  const std::uint64_t start = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
+  std::uint64_t inferred = 0;
+  if (daoSize > 50 && count > 0 && (daoSize - 50) % count == 0 && daoSize <= file_.fsize - fs_.dataObjectOffset) {
+    const auto p = static_cast<std::uint64_t>((daoSize - 50) / count);
+    if (usablePacketSize(p) && packetsRepeatEvery(start, p)) inferred = p;
+  }
+  if (!inferred) inferred = packetSpacing(start);
+  if (!inferred) return refusal;
+  P_ = static_cast<std::uint32_t>(inferred);
+  d_.inferredPacketSize = P_;
+  log(Message(MessageId::PacketSizeInferred, num(P_)));
+  return {};
+}
+
+// Four packets that parse and fill their size, one after another from `at`.
+bool Scanner::packetsRepeatEvery(std::uint64_t at, std::uint64_t size) {
+  for (std::uint64_t k = 0; k < 4; ++k) {
+    const std::uint64_t q = at + k * size;
+    if (q + size > file_.logicalSize()) return k > 0 && q >= file_.logicalSize();
+    const ByteView v = file_.View(q, size);
+    TAsfDataPacket p;
+    if (v.size() < size || !LooksLikePacketStart(v, PacketForm::errorCorrection) || ParsePacket(v, p) != 0 ||
+        !payloadsFillPacket(p, static_cast<std::uint32_t>(size)))
+      return false;
+  }
+  return true;
+}
+
+// The distance between packet starts in the first few megabytes of the data,
+// confirmed on four packets in a row; 0 when none is.
+std::uint64_t Scanner::packetSpacing(std::uint64_t start) {
+  constexpr std::uint64_t kLook = 4 << 20;
+  constexpr std::size_t kCandidates = 64;
+  std::vector<std::uint64_t> starts;
+  const std::uint64_t end = std::min(file_.logicalSize(), start + kLook);
+  for (std::uint64_t q = start; q + 3 <= end && starts.size() < kCandidates;) {
+    const ByteView w = file_.View(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
+    if (w.size() < 3) break;
+    const std::size_t at = nextCandidate(w, 0, w.size() - 2);
+    if (at >= w.size() - 2) {
+      q += w.size() - 2;
+      continue;
+    }
+    starts.push_back(q + at);
+    q += at + 1;
+  }
+  for (std::size_t i = 0; i < starts.size(); ++i)
+    for (std::size_t j = i + 1; j < starts.size(); ++j) {
+      const std::uint64_t size = starts[j] - starts[i];
+      if (usablePacketSize(size) && packetsRepeatEvery(starts[i], size)) return size;
+    }
+  return 0;
 }
 
 void Scanner::setup() {
   const HeaderRecords& rec = fs_.rec;
   const TAsfFilePropertiesObject& fpo = rec.ASFFPO;
-  P_ = fpo.MinimumDataPacketSize;
   // An interrupted recording leaves these fields unset: then the scan runs to
   // the real end of the file.
   const bool unfinished = (fpo.Flags & 1) || fpo.FileSize <= 0 || fs_.declaredPackets <= 0;
@@ -276,9 +348,10 @@ void Scanner::setup() {
   // Objects after a Data Object of sound size (the index) are no packets:
   // the scan ends where the data ends rather than reporting them as damage.
   // The declared size is the sound file's: the one the logical file has
-  // again once a repair has cut inserted bytes out.
+  // again once a repair has cut inserted bytes out. An unfinished
+  // recording's is stale (from an earlier flush): its data runs to the end.
   const std::int64_t daoSize = rec.ASFDAO.ObjectSize;
-  if (daoSize >= 50 && daoSize <= file_.fsize - fs_.dataObjectOffset)
+  if (!unfinished && daoSize >= 50 && daoSize <= file_.fsize - fs_.dataObjectOffset)
     end_ = std::min(end_, static_cast<std::uint64_t>(fs_.dataObjectOffset + daoSize));
   limit_ = unfinished ? 0 : static_cast<std::uint64_t>(fs_.declaredPackets);
   start_ = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
@@ -305,6 +378,43 @@ void Scanner::closeBlock(std::uint64_t pos) {
   showBlock(b);
 }
 
+// The stretch the scan ended in runs to the end of the data; when an index
+// object begins right where the last sound packet ends (a Data Object whose
+// declared size outruns its packets, as after a deletion), there was no
+// damage at all.
+void Scanner::closeLastBlock() {
+  const ErrorBlock& b = d_.blocks.back();
+  const std::uint64_t index = findIndexObject(b.offset, end_);
+  if (index == b.offset + b.declaredSize) {
+    d_.blocks.pop_back();
+    return;
+  }
+  closeBlock(std::min(index, end_));
+}
+
+// The first index object (Simple Index, Index, Media Object or Timecode
+// Index) whose GUID begins in [from, to); `to` when there is none.
+std::uint64_t Scanner::findIndexObject(std::uint64_t from, std::uint64_t to) {
+  static const std::array<Bytes, 4> kGuids = [] {
+    std::array<Bytes, 4> g;
+    const std::string_view ids[] = {guid::SimpleIndex, guid::Index, guid::MediaObjectIndex, guid::TimecodeIndex};
+    for (std::size_t i = 0; i < g.size(); ++i) {
+      g[i].resize(16);
+      StrToGUID(ids[i], g[i], 0);
+    }
+    return g;
+  }();
+  for (std::uint64_t q = from; q + 16 <= to;) {
+    const ByteView w = file_.View(q, std::min<std::uint64_t>(SourceFile::CacheSize, to - q));
+    if (w.size() < 16) break;
+    for (std::size_t i = 0; i + 16 <= w.size(); ++i)
+      for (const Bytes& g : kGuids)
+        if (w[i] == g[0] && std::equal(g.begin(), g.end(), w.begin() + static_cast<std::ptrdiff_t>(i))) return q + i;
+    q += w.size() - 15;
+  }
+  return to;
+}
+
 // Damage: the stretch is taken from the start of the last sound packet (the
 // data start when there is none).
 void Scanner::openBlock() {
@@ -318,6 +428,7 @@ void Scanner::openBlock() {
 
 JobResult<ScanData> Scanner::run() {
   if (Message why = cannotStart(); !why.empty()) return refuse(std::move(why));
+  if (Message why = choosePacketSize(); !why.empty()) return refuse(std::move(why));
   setup();
   Outcome outcome = Outcome::ok;
   std::uint64_t pos = start_;
@@ -327,6 +438,9 @@ JobResult<ScanData> Scanner::run() {
     const ByteView v = pos < logicalEnd_ ? file_.View(pos, P_) : ByteView{};
     if (v.size() < P_) {
       log(Message(MessageId::UnexpectedEnd));
+      // A packet cut off by the end of the file is damage too.
+      if (!inDamage && pos < end_) openBlock();
+      inDamage = inDamage || pos < end_;
       break;
     }
     TAsfDataPacket p;
@@ -362,6 +476,10 @@ JobResult<ScanData> Scanner::run() {
     }
   }
   dump_.close();
+  // A scan that ends inside damage shows it: the block runs to the end of
+  // the data, or to an index object behind it. A stop leaves it open (the
+  // grid drops its half row).
+  if (inDamage && outcome != Outcome::stopped) closeLastBlock();
   finish();
   const Message message(outcome == Outcome::stopped ? MessageId::Interrupted : MessageId::SearchFinished);
   return Finish(ctx_, outcome, message, std::move(d_));

@@ -26,6 +26,7 @@ struct ScanData {
   std::vector<ListedBlock> listed;  // the closed blocks, measured: the error list
   std::uint64_t keyframePackets = 0;
   PacketForm form = PacketForm::errorCorrection;  // of the file's packets
+  std::uint32_t inferredPacketSize = 0;  // when the header did not state a usable one
   bool sourceUnfinished = false;  // the header lacked count, size or durations
   bool indexAttempted = false;    // there were key frames enough to try
   bool indexBuilt = false;

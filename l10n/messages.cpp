@@ -111,7 +111,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 13> kExtraMessages{{
+const std::array<MessageRow, 14> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -127,6 +127,7 @@ const std::array<MessageRow, 13> kExtraMessages{{
     {"существует; --force перезапишет", "exists; --force overwrites it"},
     {"не список ошибок (файла нет, или в нём не целое число записей по 26 байт)",
      "not an error list (missing, or not a whole number of 26-byte records)"},
+    {"• размер пакета определён по данным: ", "• packet size inferred from the data: "},
 }};
 
 namespace {
@@ -211,6 +212,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::SavingIndex, "сохраняю индекс"},
     {MessageId::OutputExists, "существует; --force перезапишет"},
     {MessageId::NotAnErrorList, "не список ошибок (файла нет, или в нём не целое число записей по 26 байт)"},
+    {MessageId::PacketSizeInferred, "• размер пакета определён по данным: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

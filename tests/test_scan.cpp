@@ -186,9 +186,16 @@ TEST_F(LongClip, TruncatedMidPacket) {
   Session s;
   s.lang = Language::eng;
   ASSERT_TRUE(ScanBytes(s, b));
-  EXPECT_TRUE(s.errBlocks.empty());
   EXPECT_EQ(s.packets.size(), 60u);
   EXPECT_NE(MemoText(s).find("• unexpected end of file"), std::string::npos);
+  // The cut-off packet is damage the user sees: a closed block from the last
+  // sound packet to the end, listed and in the grid.
+  ASSERT_EQ(s.errBlocks.size(), 1u);
+  EXPECT_TRUE(s.errBlocks[0].isClosed());
+  EXPECT_EQ(s.errBlocks[0].offset, l.at(59));
+  EXPECT_EQ(s.errBlocks[0].actualSize, l.P + 999u);
+  ASSERT_EQ(s.errorList.size(), 1u);
+  EXPECT_EQ(s.errGrid.filledRows(), 1u);
 }
 
 TEST_F(LongClip, DamagedFirstPacket) {
@@ -290,13 +297,18 @@ TEST(ScanStart, RefusesWhatItCannotScan) {
   s.lang = Language::eng;
   EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties({})}, {})));
   EXPECT_EQ(MemoLines(s).back(), "• stream not found");
+  // Packet sizes that differ or are 0, and nothing in the data to infer
+  // the size from (its one packet does not parse).
   FpoFields f;
   f.minPacket = 100;
   f.maxPacket = 200;
-  EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties(f)}, {DataObject(1, 100)})));
+  Bytes noPacket = AsfFile({FileProperties(f)}, {DataObject(1, 100)});
+  noPacket[noPacket.size() - 100] = 0;  // the packet's 82 gone
+  EXPECT_FALSE(ScanBytes(s, noPacket));
   EXPECT_EQ(MemoLines(s).back(), "• DataPacketSize: min <> max");
-  f.minPacket = f.maxPacket = 0;
-  EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties(f)}, {DataObject(1, 100)})));
+  Patch32(noPacket, 30 + 92, 0);
+  Patch32(noPacket, 30 + 96, 0);
+  EXPECT_FALSE(ScanBytes(s, noPacket));
   EXPECT_EQ(MemoLines(s).back(), "• invalid data packet size: 0");
   // A scan's own refusal comes back as its result's message.
   JobContext ctx;
