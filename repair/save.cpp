@@ -216,6 +216,10 @@ JobResult<SaveData> Saver::run() {
   const bool index = in_.indexBuilt && o_.writeIndex;
   r_.ASFFPO.DataPacketsCount = static_cast<std::int64_t>(in_.packets.size());
   r_.ASFFPO.FileSize = 0;
+  // The packet size of what is written (a lost or zeroed File Properties
+  // Object gets it from the packets the scan found).
+  if (!in_.packets.empty())
+    r_.ASFFPO.MinimumDataPacketSize = r_.ASFFPO.MaximumDataPacketSize = static_cast<std::uint32_t>(in_.packets[0].packetLength);
   if (in_.sourceUnfinished) {
     fillDurations(in_.packets, r_.ASFFPO);
     r_.ASFFPO.Flags &= ~1u;            // no longer a broadcast

@@ -207,3 +207,81 @@ TEST(HeaderCopies, ObjectsWithoutAWriterAreKept) {
     EXPECT_EQ(o.packets.size(), 8u);
   }
 }
+
+// A recording left unfinished: Broadcast set, File Size and packet count 0,
+// and a Data Object size from an early flush. The scan runs to the real end.
+TEST(HardCases, UnfinishedRecordingIsNotCutShortByAStaleDataSize) {
+  const std::uint32_t P = 600;
+  Bytes file = FileWithPackets(Recording(P, true, 30), P);
+  Session h;
+  ASSERT_EQ(OpenBytes(h, file), 0);
+  const auto fpo = static_cast<std::size_t>(h.structure.objects[1].offset);
+  const auto dao = static_cast<std::size_t>(h.structure.dataObjectOffset);
+  Patch64(file, fpo + 40, 0);             // File Size
+  Patch64(file, fpo + 56, 0);             // Data Packets Count
+  Patch32(file, fpo + 88, 1);             // Broadcast
+  Patch64(file, dao + 16, 50 + 10 * P);   // size at an earlier flush
+  Patch64(file, dao + 40, 10);
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, file));
+  EXPECT_EQ(s.packets.size(), 30u);
+  EXPECT_TRUE(s.errBlocks.empty());
+}
+
+// Zeroed last packets: the scan ends inside the damage and still lists it.
+TEST(HardCases, DamageAtTheEndIsListed) {
+  const std::uint32_t P = 600;
+  Bytes file = FileWithPackets(Recording(P, true, 30), P);
+  const Layout l = LayoutOf(file);
+  ZeroRun(file, l.at(27), 3 * P);
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, file));
+  EXPECT_EQ(s.packets.size(), 27u);
+  ASSERT_EQ(s.errorList.size(), 1u);
+  EXPECT_EQ(s.errorList[0].offset, l.at(26));
+  EXPECT_EQ(s.errorList[0].realSize, 4u * P);
+  EXPECT_GE(s.errorList[0].repLen, 3u * P);  // the zeros (and the padding before them), measured
+  EXPECT_EQ(s.errGrid.filledRows(), 1u);
+}
+
+// File Properties lost: the packet size comes from the Data Object, or from
+// the spacing of the packets when the Data Object cannot tell; the save
+// writes a File Properties Object from what it wrote.
+TEST(HardCases, PacketSizeIsInferredWhenFilePropertiesIsLost) {
+  const std::uint32_t P = 600;
+  const Bytes sound = FileWithPackets(Recording(P, true, 20), P);
+  Session h;
+  ASSERT_EQ(OpenBytes(h, sound), 0);
+  const auto fpo = static_cast<std::size_t>(h.structure.objects[1].offset);
+  const auto dao = static_cast<std::size_t>(h.structure.dataObjectOffset);
+  for (const bool fromSpacing : {false, true}) {
+    Bytes file = sound;
+    file[fpo + 15] ^= 0xFF;  // the File Properties' GUID damaged: an unknown object now
+    if (fromSpacing) Patch64(file, dao + 40, 0);  // and no packet count to divide by
+    Session s;
+    s.lang = Language::eng;
+    ASSERT_EQ(OpenBytes(s, file), 0);
+    EXPECT_FALSE(s.structure.rec.ASFFPO.present);
+    ASSERT_TRUE(Scan(s)) << MemoText(s);
+    EXPECT_NE(MemoText(s).find("• packet size inferred from the data: 600"), std::string::npos);
+    EXPECT_EQ(s.packets.size(), 20u);
+    EXPECT_TRUE(s.errBlocks.empty());
+    const std::string out = TempPath(fromSpacing ? "no-fpo-spacing.wmv" : "no-fpo.wmv");
+    ASSERT_TRUE(Save(s, out));
+    Session o;
+    ASSERT_EQ(OpenBytes(o, ReadFile(out)), 0);
+    const auto& f = o.structure.rec.ASFFPO;
+    ASSERT_TRUE(f.present);
+    EXPECT_EQ(f.MinimumDataPacketSize, P);
+    EXPECT_EQ(f.MaximumDataPacketSize, P);
+    EXPECT_EQ(f.DataPacketsCount, 20);
+    EXPECT_EQ(f.FileSize, static_cast<std::int64_t>(ReadFile(out).size()));
+    EXPECT_GT(f.PlayDuration, 0);
+    EXPECT_EQ(f.Flags & 1u, 0u);
+    ASSERT_TRUE(Scan(o));
+    EXPECT_EQ(o.packets.size(), 20u);
+    EXPECT_TRUE(MemoText(o).find("inferred") == std::string::npos);
+  }
+}
