@@ -41,38 +41,57 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
   const auto fsize = static_cast<std::uint64_t>(std::max<std::int64_t>(file.fsize, 0));
   // The header's children lie within it, when its own size is one a file can have.
   const auto headerSize = static_cast<std::uint64_t>(std::max<std::int64_t>(fs.objects[0].size, 0));
-  const std::uint64_t headerEnd = headerSize >= 30 && headerSize <= fsize ? headerSize : fsize;
+  const bool headerPlausible = headerSize >= 30 && headerSize <= fsize;
+  const std::uint64_t headerEnd = headerPlausible ? headerSize : fsize;
+  auto read = [&](std::uint64_t at, std::uint64_t n) {
+    file.ReadAt(at, n, buf);
+    return buf;
+  };
   bool dataSeen = false;
-  ChainObject last;
-  const ChainEnd end = WalkChain(
-      30, fsize, 24,
-      [&](std::uint64_t at, std::uint64_t n) {
-        file.ReadAt(at, n, buf);
-        return buf;
-      },
-      [&](const ChainObject& obj) {
-        if (obj.guid == guid::Data) dataSeen = true;
-        // An object of a kind this program does not know is stepped over
-        // when its size is plausible; one that is not ends the walk.
-        if (!IsKnownObject(obj.guid) && !IsStandardObject(obj.guid) && !o.listUnknownObjects) {
-          const std::uint64_t bound = !dataSeen && obj.offset < headerEnd ? headerEnd : fsize;
-          if (obj.size < 24 || static_cast<std::uint64_t>(obj.size) > bound - obj.offset) {
-            ctx.log(Message(MessageId::NextObjectMissing));
-            ctx.log(Message::Plain("fsize - fptr = " + std::to_string(fsize - obj.offset)));
-            return false;
+  for (std::uint64_t from = 30;;) {
+    ChainObject last;
+    bool pastHeader = false;
+    const ChainEnd end = WalkChain(
+        from, fsize, 24, read,
+        [&](const ChainObject& obj) {
+          if (obj.guid == guid::Data) dataSeen = true;
+          const bool child = !dataSeen && obj.offset < headerEnd;
+          // An object of a kind this program does not know is stepped over
+          // when its size is plausible; one that is not ends the walk.
+          if (!IsKnownObject(obj.guid) && !IsStandardObject(obj.guid) && !o.listUnknownObjects) {
+            const std::uint64_t bound = child ? headerEnd : fsize;
+            if (obj.size < 24 || static_cast<std::uint64_t>(obj.size) > bound - obj.offset) {
+              ctx.log(Message(MessageId::NextObjectMissing));
+              ctx.log(Message::Plain("fsize - fptr = " + std::to_string(fsize - obj.offset)));
+              return false;
+            }
           }
-        }
-        fs.objects.push_back({obj.guid, dataSeen ? -1 : 0, static_cast<std::int64_t>(obj.offset), obj.size, -1});
-        return true;
-      },
-      &last);
-  // A size that cannot be followed ends the walk there instead of looping or
-  // running off into the void.
-  const auto at = static_cast<std::int64_t>(last.offset);
-  if (end == ChainEnd::sizeBelow24) ctx.log(Message(MessageId::ObjectBelow24, where(last.guid, at, last.size)));
-  if (end == ChainEnd::pastEnd)
-    ctx.log(Message(MessageId::ObjectPastEnd,
-                    where(last.guid, at, last.size) + ", fsize - fptr = " + std::to_string(fsize - last.offset)));
+          fs.objects.push_back({obj.guid, dataSeen ? -1 : 0, static_cast<std::int64_t>(obj.offset), obj.size, -1});
+          // A child that runs past the end of its Header Object.
+          pastHeader = child && headerPlausible && obj.size >= 24 && static_cast<std::uint64_t>(obj.size) <= fsize - obj.offset &&
+                       static_cast<std::uint64_t>(obj.size) > headerEnd - obj.offset;
+          return !pastHeader;
+        },
+        &last);
+    // A size that cannot be followed ends the walk there instead of looping
+    // or running off into the void.
+    const auto at = static_cast<std::int64_t>(last.offset);
+    if (end == ChainEnd::sizeBelow24) ctx.log(Message(MessageId::ObjectBelow24, where(last.guid, at, last.size)));
+    if (end == ChainEnd::pastEnd)
+      ctx.log(Message(MessageId::ObjectPastEnd,
+                      where(last.guid, at, last.size) + ", fsize - fptr = " + std::to_string(fsize - last.offset)));
+    if (pastHeader) ctx.log(Message(MessageId::ObjectPastHeader, where(last.guid, at, last.size)));
+    // A broken child of a sound Header Object: the walk goes on at the
+    // header's end when a known object starts there.
+    const bool broken = end != ChainEnd::endOfFile;
+    if (broken && headerPlausible && last.offset < headerEnd && from < headerEnd && headerEnd + 24 <= fsize &&
+        IsKnownObject(GUIDToStr(read(headerEnd, 16), 0))) {
+      ctx.log(Message(MessageId::WalkResumed, std::to_string(headerEnd)));
+      from = headerEnd;
+      continue;
+    }
+    break;
+  }
   AddObjectNodes(fs, o.listUnknownObjects);
   ParseObjects(file, o, fs, ctx);
   return true;

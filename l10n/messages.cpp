@@ -111,7 +111,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 14> kExtraMessages{{
+const std::array<MessageRow, 16> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -128,6 +128,8 @@ const std::array<MessageRow, 14> kExtraMessages{{
     {"не список ошибок (файла нет, или в нём не целое число записей по 26 байт)",
      "not an error list (missing, or not a whole number of 26-byte records)"},
     {"• размер пакета определён по данным: ", "• packet size inferred from the data: "},
+    {"• блок выходит за конец заголовка: ", "• block runs past the end of the header: "},
+    {"• разбор продолжен с конца заголовка: ", "• walk goes on at the end of the header: "},
 }};
 
 namespace {
@@ -213,6 +215,8 @@ constexpr IdRow kIdRows[] = {
     {MessageId::OutputExists, "существует; --force перезапишет"},
     {MessageId::NotAnErrorList, "не список ошибок (файла нет, или в нём не целое число записей по 26 байт)"},
     {MessageId::PacketSizeInferred, "• размер пакета определён по данным: "},
+    {MessageId::ObjectPastHeader, "• блок выходит за конец заголовка: "},
+    {MessageId::WalkResumed, "• разбор продолжен с конца заголовка: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -61,8 +61,10 @@ std::vector<ObjectEntry> CopiedHeaderObjects(const FileStructure& fs) {
       guid::MediaObjectIndex, guid::TimecodeIndex, guid::IndexParameters, guid::MediaObjectIndexParameters,
       guid::TimecodeIndexParameters, guid::Header, guid::Data};
   std::vector<ObjectEntry> copied;
+  const std::int64_t headerEnd = fs.objects.empty() ? 0 : fs.objects[0].size;
   for (const ObjectEntry& e : fs.objects) {
-    if (e.parent != 0 || e.size < 24) continue;
+    // Only whole objects within the Header Object: a broken one is no copy.
+    if (e.parent != 0 || e.size < 24 || e.offset + e.size > headerEnd) continue;
     const ObjectKind* kind = FindObjectKind(e.guid);
     if (kind && kind->write) continue;  // rebuilt from the records
     if (std::find(std::begin(kLeftOut), std::end(kLeftOut), e.guid) != std::end(kLeftOut)) continue;

@@ -85,18 +85,27 @@ TEST(Walk, ImplausibleSizesStillEndTheWalk) {
   Session s;
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  ASSERT_EQ(MemoLines(s).size(), 2u);
+  ASSERT_EQ(MemoLines(s).size(), 3u);
   EXPECT_EQ(MemoLines(s)[0], "• next block ID expected but not found. probably errors in the file structure");
   EXPECT_EQ(MemoLines(s)[1], "fsize - fptr = " + std::to_string(file.size() - 134));
-  EXPECT_EQ(s.structure.dataObjectIndex, -1);
-  Patch64(file, 134 + 16, 12);  // below 24
+  // The Data Object at the header's end is found all the same.
+  EXPECT_EQ(MemoLines(s)[2], "• walk goes on at the end of the header: 168");
+  EXPECT_EQ(s.structure.dataObjectIndex, 2);
+  Patch64(file, 16, 200);  // a header size that puts its end elsewhere: the walk stops
   ASSERT_EQ(OpenBytes(s, file), 0);
   EXPECT_EQ(MemoLines(s).size(), 2u);
+  EXPECT_EQ(s.structure.dataObjectIndex, -1);
+  Patch64(file, 16, 168);
+  Patch64(file, 134 + 16, 12);  // below 24: the two lines, then on at the header's end
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  EXPECT_EQ(MemoLines(s).size(), 3u);
+  EXPECT_EQ(s.structure.dataObjectIndex, 2);
   Bytes pad = AsfFile({FileProperties({}), Padding(10)}, {DataObject(1, 256)});
   Patch64(pad, 134 + 16, 12);
   ASSERT_EQ(OpenBytes(s, pad), 0);
-  ASSERT_EQ(MemoLines(s).size(), 1u);
+  ASSERT_EQ(MemoLines(s).size(), 2u);
   EXPECT_EQ(MemoLines(s)[0], "• block size below 24 bytes, header walk stopped: ASF_Padding_Object offset=134 size=12");
+  EXPECT_EQ(MemoLines(s)[1], "• walk goes on at the end of the header: 168");
 }
 
 TEST(Walk, OddFilePropertiesSizeStillParsed) {
@@ -120,26 +129,40 @@ TEST(Walk, PacketSizeMismatchIsLogged) {
   EXPECT_NE(MemoText(s).find("• DataPacketSize: min <> max"), std::string::npos);
 }
 
-TEST(Walk, BadSizesEndTheWalk) {
-  for (std::uint64_t bad : {0ull, 1ull, 23ull}) {
+// A child of a sound Header Object with an impossible size is logged, and
+// the walk goes on at the header's end, where the Data Object is: scan and
+// save need no reconstruction.
+TEST(Walk, BadChildSizesResumeAtTheHeaderEnd) {
+  const auto spoSize = static_cast<unsigned long long>(QWordOr0(MinimalFile(), 30 + 104 + 16));
+  // Below 24, past the end of the file (and wrapping when added), past the
+  // end of the header.
+  for (const unsigned long long bad : {0ull, 1ull, 23ull, 1ull << 40, ~0ull, (1ull << 63) - 1, spoSize + 100}) {
     Bytes file = MinimalFile();
-    // The stream properties object right after the 104-byte file properties.
+    // The first stream properties object, right after the 104-byte file properties.
     Patch64(file, 30 + 104 + 16, bad);
     Session s;
     s.lang = Language::eng;
     ASSERT_EQ(OpenBytes(s, file), 0);
-    EXPECT_EQ(s.structure.objects.size(), 3u) << bad;
-    EXPECT_NE(MemoText(s).find("block size below 24 bytes"), std::string::npos);
+    ASSERT_EQ(s.structure.objects.size(), 5u) << bad;  // header, file properties, the bad one, data, index
+    EXPECT_EQ(s.structure.objects[3].guid, guid::Data);
+    EXPECT_EQ(s.structure.dataObjectIndex, 3);
+    const std::string memo = MemoText(s);
+    EXPECT_TRUE(memo.find("block size below 24 bytes") != std::string::npos ||
+                memo.find("block runs past the end of the file") != std::string::npos ||
+                memo.find("block runs past the end of the header") != std::string::npos)
+        << memo;
+    EXPECT_NE(memo.find("• walk goes on at the end of the header: " + std::to_string(s.structure.dataObjectOffset)), std::string::npos);
+    EXPECT_TRUE(Scan(s));
+    EXPECT_EQ(s.packets.size(), 3u);
   }
-  // Huge sizes: past the end of the file, and wrapping when added.
-  for (std::uint64_t bad : {1ull << 40, ~0ull, (1ull << 63) - 1}) {
-    Bytes file = MinimalFile();
-    Patch64(file, 30 + 104 + 16, bad);
-    Session s;
-    s.lang = Language::eng;
-    ASSERT_EQ(OpenBytes(s, file), 0);
-    EXPECT_EQ(s.structure.objects.size(), 3u);
-  }
+  // Without a known object at the header's end the walk still stops.
+  Bytes file = MinimalFile();
+  Patch64(file, 30 + 104 + 16, 1);
+  Patch64(file, 16, QWordOr0(file, 16) - 8);  // the header's end inside the Data Object's GUID
+  Session s;
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  EXPECT_EQ(s.structure.objects.size(), 3u);
+  EXPECT_EQ(s.structure.dataObjectIndex, -1);
 }
 
 TEST(Walk, TruncatedDataObjectStillFound) {
