@@ -344,15 +344,21 @@ void Scanner::setup() {
   const bool unfinished = (fpo.Flags & 1) || fpo.FileSize <= 0 || fs_.declaredPackets <= 0;
   d_.sourceUnfinished = unfinished || fpo.PlayDuration <= 0 || fpo.SendDuration <= 0;
   logicalEnd_ = file_.logicalSize();
-  end_ = unfinished ? logicalEnd_ : std::min<std::uint64_t>(static_cast<std::uint64_t>(fpo.FileSize), logicalEnd_);
   // Objects after a Data Object of sound size (the index) are no packets:
   // the scan ends where the data ends rather than reporting them as damage.
   // The declared size is the sound file's: the one the logical file has
-  // again once a repair has cut inserted bytes out. An unfinished
-  // recording's is stale (from an earlier flush): its data runs to the end.
+  // again once a repair has cut inserted bytes out. It is the Data Object's
+  // own measure; the File Size field goes stale when tags are rewritten, so
+  // it bounds the scan only when the Data Object's size cannot. An
+  // unfinished recording's sizes are stale (from an earlier flush): its
+  // data runs to the end.
   const std::int64_t daoSize = rec.ASFDAO.ObjectSize;
-  if (!unfinished && daoSize >= 50 && daoSize <= file_.fsize - fs_.dataObjectOffset)
-    end_ = std::min(end_, static_cast<std::uint64_t>(fs_.dataObjectOffset + daoSize));
+  if (unfinished)
+    end_ = logicalEnd_;
+  else if (daoSize >= 50 && daoSize <= file_.fsize - fs_.dataObjectOffset)
+    end_ = std::min(logicalEnd_, static_cast<std::uint64_t>(fs_.dataObjectOffset + daoSize));
+  else
+    end_ = std::min<std::uint64_t>(static_cast<std::uint64_t>(fpo.FileSize), logicalEnd_);
   limit_ = unfinished ? 0 : static_cast<std::uint64_t>(fs_.declaredPackets);
   start_ = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
 

@@ -3,7 +3,10 @@
 #include <array>
 #include <bitset>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "asf/catalogue.hpp"
 #include "asf/presenters.hpp"
@@ -78,6 +81,35 @@ void pass(SourceFile& file, std::vector<ObjectEntry>& objects, std::uint64_t fpt
   }
 }
 
+// Old copies of objects (in tag data left between the header and the data,
+// for one) are found as well: one Stream Properties Object is kept per
+// stream number and one of every other object, the one inside the Header
+// Object when there is one, else the first found.
+void keepOneOfEach(SourceFile& file, std::vector<ObjectEntry>& objects, std::int32_t header) {
+  Bytes buf;
+  auto key = [&](const ObjectEntry& e) {
+    if (e.guid != guid::StreamProperties) return e.guid;
+    file.ReadAt(static_cast<std::uint64_t>(e.offset) + 72, 2, buf);
+    return e.guid + "#" + std::to_string(ByteOr0(buf, 0) & 127);
+  };
+  std::map<std::string, std::size_t> chosen;
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    const auto [it, first] = chosen.try_emplace(key(objects[i]), i);
+    const bool inside = header >= 0 && objects[i].parent == header;
+    if (!first && inside && objects[it->second].parent != header) it->second = i;
+  }
+  std::vector<std::int32_t> newIndex(objects.size(), -1);
+  std::vector<ObjectEntry> kept;
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    if (chosen.at(key(objects[i])) != i) continue;
+    newIndex[i] = static_cast<std::int32_t>(kept.size());
+    kept.push_back(objects[i]);
+  }
+  for (ObjectEntry& e : kept)
+    if (e.parent >= 0) e.parent = newIndex[static_cast<std::size_t>(e.parent)];
+  objects = std::move(kept);
+}
+
 }  // namespace
 
 JobResult<FileStructure> ReconstructStructure(SourceFile& file, const WalkOptions& o, JobContext& ctx) {
@@ -95,6 +127,7 @@ JobResult<FileStructure> ReconstructStructure(SourceFile& file, const WalkOption
   if (header >= 0 && !ctx.stopRequested())
     pass(file, fs.objects, static_cast<std::uint64_t>(fs.objects[static_cast<std::size_t>(header)].offset) + 16, header,
          false, ctx);
+  keepOneOfEach(file, fs.objects, header);
   AddObjectNodes(fs);
   // Also without a Header Object the objects found are parsed: that is the
   // case reconstruction exists for, and the minimal header is built from them.

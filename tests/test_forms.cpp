@@ -2,6 +2,8 @@
 // correction data: both are sound files a user may bring.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "asf/catalogue.hpp"
 #include "asf/object_table.hpp"
 #include "repair/save.hpp"
@@ -284,4 +286,45 @@ TEST(HardCases, PacketSizeIsInferredWhenFilePropertiesIsLost) {
     EXPECT_EQ(o.packets.size(), 20u);
     EXPECT_TRUE(MemoText(o).find("inferred") == std::string::npos);
   }
+}
+
+// Old copies of header objects in stale tag data between the header and the
+// data: the reconstruction keeps one Stream Properties Object per stream and
+// one of every other object, preferring the header's own.
+TEST(HardCases, ReconstructionKeepsOneOfEachObject) {
+  const std::uint32_t P = 600;
+  const Bytes sound = FileWithPackets(Recording(P, true, 6), P);
+  Session h;
+  ASSERT_EQ(OpenBytes(h, sound), 0);
+  const auto headerSize = static_cast<std::size_t>(h.structure.dataObjectOffset);
+  // Stale copies of the header's objects, then the Data Object; the Header
+  // Object's size still says where the stale bytes begin.
+  Bytes stale;
+  for (int copy = 0; copy < 3; ++copy)
+    for (std::size_t k = 1; k < h.structure.objects.size(); ++k) {
+      const ObjectEntry& e = h.structure.objects[k];
+      if (e.parent != 0) continue;
+      stale.insert(stale.end(), sound.begin() + e.offset, sound.begin() + e.offset + e.size);
+      stale.insert(stale.end(), 7, 0x20);  // tag text between them
+    }
+  Bytes file(sound.begin(), sound.begin() + static_cast<std::ptrdiff_t>(headerSize));
+  file.insert(file.end(), stale.begin(), stale.end());
+  file.insert(file.end(), sound.begin() + static_cast<std::ptrdiff_t>(headerSize), sound.end());
+  Session s;
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  EXPECT_EQ(s.structure.dataObjectIndex, -1);  // the walk stops in the stale bytes
+  ASSERT_TRUE(Reconstruct(s));
+  std::map<std::string, int> count;
+  for (const ObjectEntry& e : s.structure.objects) ++count[e.guid];
+  EXPECT_EQ(count[std::string(guid::StreamProperties)], 2);  // streams 1 and 2
+  EXPECT_EQ(count[std::string(guid::FileProperties)], 1);
+  EXPECT_EQ(count[std::string(guid::Data)], 1);
+  for (const ObjectEntry& e : s.structure.objects)
+    if (e.guid == guid::StreamProperties || e.guid == guid::FileProperties) {
+      EXPECT_LT(e.offset, static_cast<std::int64_t>(headerSize));  // the header's own
+      EXPECT_EQ(e.parent, 0);
+    }
+  EXPECT_EQ(s.structure.rec.ASFSPO.size(), 2u);
+  ASSERT_TRUE(Scan(s));
+  EXPECT_EQ(s.packets.size(), 6u);
 }
