@@ -435,6 +435,7 @@ void Scanner::openBlock() {
 JobResult<ScanData> Scanner::run() {
   if (Message why = cannotStart(); !why.empty()) return refuse(std::move(why));
   if (Message why = choosePacketSize(); !why.empty()) return refuse(std::move(why));
+  d_.cuts = file_.cuts;
   setup();
   Outcome outcome = Outcome::ok;
   std::uint64_t pos = start_;

@@ -31,6 +31,7 @@ struct ScanData {
   bool indexAttempted = false;    // there were key frames enough to try
   bool indexBuilt = false;
   TAsfSimpleIndexObject index;    // the new index, when built
+  CutList cuts;                   // the cuts of the logical file scanned
 };
 
 // Hears blocks as the scan finds and closes them (for a grid that fills as

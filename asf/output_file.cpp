@@ -41,12 +41,27 @@ std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::str
     error = std::strerror(errno);
     return nullptr;
   }
+  const bool anew = ::lstat(path.c_str(), &st) != 0;
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     error = std::strerror(errno);
     return nullptr;
   }
-  return std::make_unique<OutputFile>(Key{}, fd);
+  auto out = std::make_unique<OutputFile>(Key{}, fd);
+  if (anew) out->path_ = path;
+  return out;
+}
+
+void OutputFile::discard() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  // Only a regular file this object made: never a device or a file that
+  // was there before under another name.
+  struct stat st {};
+  if (!path_.empty() && ::lstat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path_.c_str());
+  path_.clear();
 }
 
 OutputFile::OutputFile(Key, int fd) : fd_(fd), buf_(kBufferSize) {}

@@ -49,6 +49,9 @@ class OutputFile {
   bool flush();
   // Flushes and closes; false when anything failed.
   bool close();
+  // Closes and removes the file when this object created it as a new
+  // regular file: what a failed job leaves behind is no output.
+  void discard();
   std::uint64_t size() const { return written_ + used_; }
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
@@ -62,6 +65,7 @@ class OutputFile {
   std::uint64_t written_ = 0;
   bool preallocated_ = false;
   std::string error_;
+  std::string path_;  // set when this object created the file
 };
 
 // True when both paths name the same existing file (links included).

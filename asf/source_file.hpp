@@ -37,6 +37,7 @@ class CutList {
   template <typename Piece>
   void forEachPiece(std::uint64_t offset, std::uint64_t len, Piece piece) const;
   bool empty() const { return cuts_.empty(); }
+  bool operator==(const CutList&) const = default;
 
  private:
   std::vector<TCutRange> cuts_;

@@ -79,7 +79,10 @@ class AviWriter {
   JobResult<ExportData> run();
 
  private:
-  JobResult<ExportData> failed(Message m) { return Finish(ctx_, Outcome::failed, std::move(m), res_); }
+  JobResult<ExportData> failed(Message m) {
+    if (out_) out_->discard();  // no half-written AVI is left behind
+    return Finish(ctx_, Outcome::failed, std::move(m), res_);
+  }
   // Only the streams the file has: an AVI stream without data would not play.
   bool chooseStreams();
   void writeHeaders();
@@ -276,11 +279,7 @@ JobResult<ExportData> AviWriter::run() {
   if (!out_) return failed(std::move(why));
   out_->preallocate(src_->size());
   writeHeaders();
-  if (!writeChunks()) {
-    out_.reset();
-    ::unlink(output_.c_str());
-    return failed(Message(MessageId::AviTooLarge, output_));
-  }
+  if (!writeChunks()) return failed(Message(MessageId::AviTooLarge, output_));
   writeIndex();
   frameRate();
   patchHeaders();

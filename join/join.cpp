@@ -176,10 +176,17 @@ class Joiner {
 
  private:
   JobResult<JoinData> finish(Outcome outcome, Message message) { return Finish(ctx_, outcome, std::move(message), d_); }
-  JobResult<JoinData> fail(Message message) { return finish(Outcome::failed, std::move(message)); }
+  JobResult<JoinData> fail(Message message) {
+    if (out_) out_->discard();  // no half-joined file is left behind
+    return finish(Outcome::failed, std::move(message));
+  }
   // The failed steps' result: stopped, or failed with the reason kept.
   JobResult<JoinData> failedStep() {
-    return stop() ? finish(Outcome::stopped, Message(MessageId::Interrupted)) : fail(why_);
+    if (stop()) {
+      if (out_) out_->discard();  // a join stopped half way is no recording
+      return finish(Outcome::stopped, Message(MessageId::Interrupted));
+    }
+    return fail(why_);
   }
   // The failure message, for the steps that answer true or false.
   bool refuse(Message message) {

@@ -118,7 +118,11 @@ class Saver {
   }
   JobResult<SaveData> finish(Outcome outcome) {
     const Message message(outcome == Outcome::ok ? MessageId::FileSaved : MessageId::FileSaveError);
-    return Finish(ctx_, outcome, message, SaveData{out_ ? out_->size() : 0, written_});
+    const SaveData data{out_ ? out_->size() : 0, written_};
+    // A failed save leaves no half-written file behind (a stopped one keeps
+    // what it wrote, with a File Size that says so).
+    if (outcome == Outcome::failed && out_) out_->discard();
+    return Finish(ctx_, outcome, message, data);
   }
   // The packets, copied file to file in runs where they lie one after
   // another and nothing is renumbered, through memory otherwise.

@@ -49,6 +49,7 @@ auto runHere(const Job& job, std::stop_token stop, JobEvents* events) {
 bool openSession(Session& s) {
   s.file.CacheReset();
   s.file.cuts.CutsClear();
+  s.scannedCuts.CutsClear();
   s.errBlocks.clear();
   s.errorList.clear();
   s.lastScanFirstBlock = 0;
@@ -118,6 +119,7 @@ bool ApplyScan(Session& s, JobResult<ScanData> r) {
     s.lastScanFirstBlock = s.errBlocks.size();
     s.errBlocks.insert(s.errBlocks.end(), d.blocks.begin(), d.blocks.end());
     s.errorList = std::move(d.listed);
+    s.scannedCuts = std::move(d.cuts);
     s.sourceUnfinished = d.sourceUnfinished;
     s.keyframePackets = d.keyframePackets;
     HeaderRecords& rec = s.structure.rec;
@@ -177,14 +179,35 @@ bool Repair(Session& s, RepairMode mode, const RepairOptions& o, std::stop_token
 
 // The save.
 
-JobResult<SaveData> SaveJob::run(JobContext& ctx) const {
+JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
   SourceFile file;
-  JobResult<SaveData> r;
+  JobResult<SaveOutcome> r;
   if (!openSource(source, cuts, file, ctx, r)) {
     r.message = Message(MessageId::FileSaveError);
     return r;
   }
-  return SaveFile(file, input, options, ctx);
+  SaveInput in = input;
+  if (rescan) {
+    JobResult<ScanData> scanned = rescan->run(ctx);
+    const bool usable = scanned.outcome == Outcome::ok && !scanned.data.packets.empty();
+    r.data.rescan = std::move(scanned);
+    if (!usable) {
+      r.message = Message(MessageId::FileSaveError);
+      r.log = ctx.takeLog();
+      return r;
+    }
+    const ScanData& d = r.data.rescan->data;
+    in.packets = d.packets;
+    in.sourceUnfinished = d.sourceUnfinished;
+    in.indexBuilt = d.indexBuilt;
+    if (d.indexBuilt) in.rec.ASFSIO = d.index;
+  }
+  JobResult<SaveData> saved = SaveFile(file, in, options, ctx);
+  r.outcome = saved.outcome;
+  r.message = std::move(saved.message);
+  r.log = std::move(saved.log);
+  r.data.save = saved.data;
+  return r;
 }
 
 bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
@@ -203,11 +226,14 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.input.copied = CopiedHeaderObjects(s.structure);
   job.options = s.options.save;
   if (!s.options.sourceHeaderUsable) job.options.header = HeaderMode::minimal;
+  // Packets found before the last repair lie elsewhere in the logical file now.
+  if (s.file.cuts != s.scannedCuts) job.rescan = PrepareScan(s);
   s.setStatus(Message(MessageId::Saving));
   return true;
 }
 
-bool ApplySave(Session& s, JobResult<SaveData> r) {
+bool ApplySave(Session& s, JobResult<SaveOutcome> r) {
+  if (r.data.rescan) ApplyScan(s, std::move(*r.data.rescan));
   s.keepLog(std::move(r.log));
   s.setStatus(r.message);
   return r.ok();

@@ -5,6 +5,7 @@
 // has a one-call form that runs it right here.
 #pragma once
 
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -48,18 +49,27 @@ struct RepairJob {
 RepairJob PrepareRepair(const Session& s, RepairMode mode, const RepairOptions& o);
 bool ApplyRepair(Session& s, JobResult<RepairData> r);
 
+// What a save did: and, when the cuts had changed since the last scan, the
+// scan it ran first (the packets it wrote are that scan's).
+struct SaveOutcome {
+  SaveData save;
+  std::optional<JobResult<ScanData>> rescan;
+};
+
 // The save reads the session's packets in place: the session must not scan
-// again while it runs.
+// again while it runs. When the cuts changed since the last scan (a repair
+// was made), it scans the logical file first and saves what that scan found.
 struct SaveJob {
   SourceRef source;
   CutList cuts;
   SaveInput input;
   SaveOptions options;
-  JobResult<SaveData> run(JobContext& ctx) const;
+  std::optional<ScanJob> rescan;
+  JobResult<SaveOutcome> run(JobContext& ctx) const;
 };
 // Refused (false, with the log line) before a scan.
 bool PrepareSave(Session& s, const std::string& output, SaveJob& job);
-bool ApplySave(Session& s, JobResult<SaveData> r);
+bool ApplySave(Session& s, JobResult<SaveOutcome> r);
 
 struct ReconstructJob {
   SourceRef source;

@@ -76,6 +76,7 @@ struct Session {
   bool sourceUnfinished = false;       // the scanned header lacked count, size or durations
   std::uint64_t keyframePackets = 0;
   bool indexBuilt = false;  // the scan built a new Simple Index into structure.rec.ASFSIO
+  CutList scannedCuts;      // the cuts the packets above were found through
 
   ErrorGrid errGrid;
   MemoLog memo;

@@ -2,6 +2,7 @@
 // correction data: both are sound files a user may bring.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 
 #include "asf/catalogue.hpp"
@@ -327,4 +328,57 @@ TEST(HardCases, ReconstructionKeepsOneOfEachObject) {
   EXPECT_EQ(s.structure.rec.ASFSPO.size(), 2u);
   ASSERT_TRUE(Scan(s));
   EXPECT_EQ(s.packets.size(), 6u);
+}
+
+// The window's road: open, scan, repair, save, with no scan between the
+// repair and the save. The save scans the repaired logical file itself and
+// writes what it found: the sound file's packets.
+TEST(HardCases, SaveAfterARepairWithoutANewScan) {
+  const std::uint32_t P = 600;
+  const Bytes sound = FileWithPackets(Recording(P, true, 30), P);
+  const Layout l = LayoutOf(sound);
+  Bytes damaged = sound;
+  InsertBytes(damaged, l.at(12) + 300, 700, 0);
+  Session s;
+  ASSERT_EQ(OpenBytes(s, damaged), 0);
+  ASSERT_TRUE(Scan(s));
+  ASSERT_EQ(s.errorList.size(), 1u);
+  ASSERT_TRUE(Repair(s, RepairMode::cutEqualRepeats, RepairOptions{}));
+  ASSERT_EQ(s.file.cuts.ranges().size(), 1u);
+  const std::string out = TempPath("saved-after-repair.wmv");
+  ASSERT_TRUE(Save(s, out));
+  EXPECT_EQ(s.packets.size(), 30u);  // the save's own scan, applied
+  EXPECT_TRUE(s.errorList.empty());
+  const Bytes saved = ReadFile(out);
+  const Layout o = LayoutOf(saved);
+  ASSERT_EQ(o.count, l.count);
+  EXPECT_TRUE(std::equal(sound.begin() + static_cast<std::ptrdiff_t>(l.first), sound.begin() + static_cast<std::ptrdiff_t>(l.at(l.count)),
+                         saved.begin() + static_cast<std::ptrdiff_t>(o.first)));
+  // Saved again with nothing changed: no second scan is needed.
+  SaveJob job;
+  ASSERT_TRUE(PrepareSave(s, TempPath("again.wmv"), job));
+  EXPECT_FALSE(job.rescan.has_value());
+}
+
+// A save that fails leaves no file behind; a device given as the output is
+// never removed.
+TEST(HardCases, AFailedSaveLeavesNoPartialFile) {
+  const std::uint32_t P = 600;
+  const std::string in = TempPath("shrinking.wmv"), out = TempPath("shrinking.out.wmv");
+  WriteFile(in, FileWithPackets(Recording(P, true, 30), P));
+  Session s;
+  ASSERT_TRUE(OpenFile(s, in));
+  ASSERT_TRUE(Scan(s));
+  Bytes cut = ReadFile(in);
+  cut.resize(cut.size() / 2);  // the source shrinks after the scan
+  WriteFile(in, cut);
+  EXPECT_FALSE(Save(s, out));
+  EXPECT_FALSE(std::filesystem::exists(out));
+  WriteFile(in, FileWithPackets(Recording(P, true, 30), P));
+  ASSERT_TRUE(OpenFile(s, in));
+  ASSERT_TRUE(Scan(s));
+  if (std::filesystem::exists("/dev/full")) {
+    EXPECT_FALSE(Save(s, "/dev/full"));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+  }
 }
