@@ -10,6 +10,7 @@
 #include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/locators.hpp"
+#include "asf/object_search.hpp"
 
 namespace corvel {
 
@@ -401,24 +402,7 @@ void Scanner::closeLastBlock() {
 // The first index object (Simple Index, Index, Media Object or Timecode
 // Index) whose GUID begins in [from, to); `to` when there is none.
 std::uint64_t Scanner::findIndexObject(std::uint64_t from, std::uint64_t to) {
-  static const std::array<Bytes, 4> kGuids = [] {
-    std::array<Bytes, 4> g;
-    const std::string_view ids[] = {guid::SimpleIndex, guid::Index, guid::MediaObjectIndex, guid::TimecodeIndex};
-    for (std::size_t i = 0; i < g.size(); ++i) {
-      g[i].resize(16);
-      StrToGUID(ids[i], g[i], 0);
-    }
-    return g;
-  }();
-  for (std::uint64_t q = from; q + 16 <= to;) {
-    const ByteView w = file_.View(q, std::min<std::uint64_t>(SourceFile::CacheSize, to - q));
-    if (w.size() < 16) break;
-    for (std::size_t i = 0; i + 16 <= w.size(); ++i)
-      for (const Bytes& g : kGuids)
-        if (w[i] == g[0] && std::equal(g.begin(), g.end(), w.begin() + static_cast<std::ptrdiff_t>(i))) return q + i;
-    q += w.size() - 15;
-  }
-  return to;
+  return FindObject(file_, from, to, IndexGuids(), nullptr);
 }
 
 // Damage: the stretch is taken from the start of the last sound packet (the

@@ -4,6 +4,7 @@
 
 #include "asf/catalogue.hpp"
 #include "asf/chain.hpp"
+#include "asf/object_search.hpp"
 #include "asf/object_table.hpp"
 #include "asf/presenters.hpp"
 
@@ -81,11 +82,18 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
       ctx.log(Message(MessageId::ObjectPastEnd,
                       where(last.guid, at, last.size) + ", fsize - fptr = " + std::to_string(fsize - last.offset)));
     if (pastHeader) ctx.log(Message(MessageId::ObjectPastHeader, where(last.guid, at, last.size)));
-    // A broken child of a sound Header Object: the walk goes on at the
-    // header's end when a known object starts there.
+    // A broken child of a sound Header Object: the walk goes on at the next
+    // known object found in the rest of the header, else at the header's
+    // end when a known object starts there.
     const bool broken = end != ChainEnd::endOfFile;
-    if (broken && headerPlausible && last.offset < headerEnd && from < headerEnd && headerEnd + 24 <= fsize &&
-        IsKnownObject(GUIDToStr(read(headerEnd, 16), 0))) {
+    if (!broken || !headerPlausible || last.offset >= headerEnd) break;
+    const std::uint64_t found = FindObject(file, last.offset + 16, headerEnd, CatalogueGuids(), nullptr);
+    if (found + 24 <= headerEnd) {
+      ctx.log(Message(MessageId::WalkResumedAt, std::to_string(found)));
+      from = found;
+      continue;
+    }
+    if (from < headerEnd && headerEnd + 24 <= fsize && IsKnownObject(GUIDToStr(read(headerEnd, 16), 0))) {
       ctx.log(Message(MessageId::WalkResumed, std::to_string(headerEnd)));
       from = headerEnd;
       continue;

@@ -111,7 +111,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 16> kExtraMessages{{
+const std::array<MessageRow, 17> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -130,6 +130,7 @@ const std::array<MessageRow, 16> kExtraMessages{{
     {"• размер пакета определён по данным: ", "• packet size inferred from the data: "},
     {"• блок выходит за конец заголовка: ", "• block runs past the end of the header: "},
     {"• разбор продолжен с конца заголовка: ", "• walk goes on at the end of the header: "},
+    {"• разбор продолжен с блока, найденного по адресу: ", "• walk goes on at the object found at: "},
 }};
 
 namespace {
@@ -217,6 +218,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::PacketSizeInferred, "• размер пакета определён по данным: "},
     {MessageId::ObjectPastHeader, "• блок выходит за конец заголовка: "},
     {MessageId::WalkResumed, "• разбор продолжен с конца заголовка: "},
+    {MessageId::WalkResumedAt, "• разбор продолжен с блока, найденного по адресу: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -1,60 +1,18 @@
 #include "repair/reconstruct.hpp"
 
-#include <array>
-#include <bitset>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "asf/catalogue.hpp"
+#include "asf/object_search.hpp"
 #include "asf/presenters.hpp"
 
 namespace corvel {
 
-namespace {
-
-// The catalogue's GUIDs as bytes, with a filter on their first two bytes.
-struct GuidSet {
-  std::array<std::array<std::uint8_t, 16>, GUIDTable.size()> bytes{};
-  std::bitset<65536> firstTwo;
-  GuidSet() {
-    for (std::size_t i = 0; i < GUIDTable.size(); ++i) {
-      StrToGUID(GUIDTable[i].guid, bytes[i], 0);
-      firstTwo.set(bytes[i][0] | (bytes[i][1] << 8));
-    }
-  }
-  bool match(const std::uint8_t* p) const {
-    if (!firstTwo.test(p[0] | (p[1] << 8))) return false;
-    for (const auto& g : bytes)
-      if (std::memcmp(p, g.data(), 16) == 0) return true;
-    return false;
-  }
-};
-
-const GuidSet& guids() {
-  static const GuidSet set;
-  return set;
-}
-
-}  // namespace
-
 std::uint64_t FindKnownObject(SourceFile& file, std::uint64_t from, std::uint64_t to, JobContext& ctx) {
-  const GuidSet& g = guids();
-  const std::uint64_t end = std::min<std::uint64_t>(to, file.logicalSize());
-  std::uint64_t q = from;
-  while (q + 16 <= end) {
-    const ByteView w = file.View(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
-    if (w.size() < 16) break;
-    const std::size_t last = w.size() - 16;
-    for (std::size_t i = 0; i <= last; ++i)
-      if (g.match(w.data() + i)) return q + i;
-    q += last + 1;
-    ctx.progress(q, end, Phase::searching);
-    if (ctx.stopRequested()) return to;
-  }
-  return to;
+  return FindObject(file, from, to, CatalogueGuids(), &ctx);
 }
 
 namespace {

@@ -91,7 +91,12 @@ TEST(Walk, ImplausibleSizesStillEndTheWalk) {
   // The Data Object at the header's end is found all the same.
   EXPECT_EQ(MemoLines(s)[2], "• walk goes on at the end of the header: 168");
   EXPECT_EQ(s.structure.dataObjectIndex, 2);
-  Patch64(file, 16, 200);  // a header size that puts its end elsewhere: the walk stops
+  Patch64(file, 16, 200);  // a header that claims the Data Object's start: found by its GUID
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  ASSERT_EQ(MemoLines(s).size(), 3u);
+  EXPECT_EQ(MemoLines(s)[2], "• walk goes on at the object found at: 168");
+  EXPECT_EQ(s.structure.dataObjectIndex, 2);
+  Patch64(file, 16, 160);  // a header ending inside the broken object: the walk stops
   ASSERT_EQ(OpenBytes(s, file), 0);
   EXPECT_EQ(MemoLines(s).size(), 2u);
   EXPECT_EQ(s.structure.dataObjectIndex, -1);
@@ -130,8 +135,9 @@ TEST(Walk, PacketSizeMismatchIsLogged) {
 }
 
 // A child of a sound Header Object with an impossible size is logged, and
-// the walk goes on at the header's end, where the Data Object is: scan and
-// save need no reconstruction.
+// the walk goes on at the next known object in the header (here the second
+// Stream Properties Object), on to the Data Object: scan and save need no
+// reconstruction.
 TEST(Walk, BadChildSizesResumeAtTheHeaderEnd) {
   const auto spoSize = static_cast<unsigned long long>(QWordOr0(MinimalFile(), 30 + 104 + 16));
   // Below 24, past the end of the file (and wrapping when added), past the
@@ -143,25 +149,30 @@ TEST(Walk, BadChildSizesResumeAtTheHeaderEnd) {
     Session s;
     s.lang = Language::eng;
     ASSERT_EQ(OpenBytes(s, file), 0);
-    ASSERT_EQ(s.structure.objects.size(), 5u) << bad;  // header, file properties, the bad one, data, index
-    EXPECT_EQ(s.structure.objects[3].guid, guid::Data);
-    EXPECT_EQ(s.structure.dataObjectIndex, 3);
+    // header, file properties, the bad one, the second stream, data, index
+    ASSERT_EQ(s.structure.objects.size(), 6u) << bad;
+    EXPECT_EQ(s.structure.objects[3].guid, guid::StreamProperties);
+    EXPECT_EQ(s.structure.objects[4].guid, guid::Data);
+    EXPECT_EQ(s.structure.dataObjectIndex, 4);
+    EXPECT_EQ(s.structure.rec.ASFSPO.size(), 2u);
     const std::string memo = MemoText(s);
     EXPECT_TRUE(memo.find("block size below 24 bytes") != std::string::npos ||
                 memo.find("block runs past the end of the file") != std::string::npos ||
                 memo.find("block runs past the end of the header") != std::string::npos)
         << memo;
-    EXPECT_NE(memo.find("• walk goes on at the end of the header: " + std::to_string(s.structure.dataObjectOffset)), std::string::npos);
+    EXPECT_NE(memo.find("• walk goes on at the object found at: " + std::to_string(s.structure.objects[3].offset)), std::string::npos);
     EXPECT_TRUE(Scan(s));
     EXPECT_EQ(s.packets.size(), 3u);
   }
-  // Without a known object at the header's end the walk still stops.
+  // The last child broken, and no known object at the header's end: the
+  // walk stops.
   Bytes file = MinimalFile();
-  Patch64(file, 30 + 104 + 16, 1);
+  const std::uint64_t second = 30 + 104 + static_cast<std::uint64_t>(QWordOr0(file, 30 + 104 + 16));
+  Patch64(file, second + 16, 1);
   Patch64(file, 16, QWordOr0(file, 16) - 8);  // the header's end inside the Data Object's GUID
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  EXPECT_EQ(s.structure.objects.size(), 3u);
+  EXPECT_EQ(s.structure.objects.size(), 4u);
   EXPECT_EQ(s.structure.dataObjectIndex, -1);
 }
 
