@@ -259,19 +259,25 @@ TEST(HardCases, PacketSizeIsInferredWhenFilePropertiesIsLost) {
   ASSERT_EQ(OpenBytes(h, sound), 0);
   const auto fpo = static_cast<std::size_t>(h.structure.objects[1].offset);
   const auto dao = static_cast<std::size_t>(h.structure.dataObjectOffset);
-  for (const bool fromSpacing : {false, true}) {
+  for (const int variant : {0, 1, 2}) {
+    const bool fromSpacing = variant == 1;
     Bytes file = sound;
-    file[fpo + 15] ^= 0xFF;  // the File Properties' GUID damaged: an unknown object now
+    if (variant < 2) {
+      file[fpo + 15] ^= 0xFF;  // the File Properties' GUID damaged: an unknown object now
+    } else {
+      Patch32(file, fpo + 92, 0);  // or its packet sizes zeroed
+      Patch32(file, fpo + 96, 0);
+    }
     if (fromSpacing) Patch64(file, dao + 40, 0);  // and no packet count to divide by
     Session s;
     s.lang = Language::eng;
     ASSERT_EQ(OpenBytes(s, file), 0);
-    EXPECT_FALSE(s.structure.rec.ASFFPO.present);
+    EXPECT_EQ(s.structure.rec.ASFFPO.present, variant == 2);
     ASSERT_TRUE(Scan(s)) << MemoText(s);
     EXPECT_NE(MemoText(s).find("• packet size inferred from the data: 600"), std::string::npos);
     EXPECT_EQ(s.packets.size(), 20u);
     EXPECT_TRUE(s.errBlocks.empty());
-    const std::string out = TempPath(fromSpacing ? "no-fpo-spacing.wmv" : "no-fpo.wmv");
+    const std::string out = TempPath("no-fpo-" + std::to_string(variant) + ".wmv");
     ASSERT_TRUE(Save(s, out));
     Session o;
     ASSERT_EQ(OpenBytes(o, ReadFile(out)), 0);
