@@ -81,16 +81,35 @@ void MediaObjectIterator::begin() {
   }
 }
 
-bool MediaObjectIterator::assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact) {
+MediaObjectIterator::Assembly MediaObjectIterator::assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact) {
+  // An object whose first fragment is not its beginning lost that.
+  const TPayload first = cur(w_.curPacket, w_.curPayload);
+  if (first.replicatedDataLength >= 8 && first.offsetIntoMediaObject != 0) return Assembly::incomplete;
   while (exact ? moLength() != size : moLength() < size) {
-    if (!w_.getNextPayload()) return false;
+    if (exact && moLength() > size) return Assembly::incomplete;
+    if (!w_.getNextPayload()) return Assembly::endOfFile;
     std::uint8_t s2, m2;
     current(s2, m2);
-    if (s2 != s || m2 != m) continue;
+    if (s2 != s) continue;
+    // The stream's next object begins: this one lost a fragment.
+    if (m2 != m) return Assembly::incomplete;
+    // A fragment must continue where the bytes so far end.
+    const TPayload pl = cur(w_.curPacket, w_.curPayload);
+    if (pl.replicatedDataLength >= 8 && pl.offsetIntoMediaObject != moLength()) return Assembly::incomplete;
     target().insert(target().end(), w_.payloadBuf.begin(), w_.payloadBuf.end());
     moPacketPos = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
   }
-  return true;
+  return Assembly::whole;
+}
+
+void MediaObjectIterator::countIncomplete(std::uint8_t stream) {
+  if (sink_) sink_->resize(moStart_);  // nothing of it stays in the caller's block
+  if (stream == moVideo && moVideo != 0)
+    ++incompleteVideo;
+  else if (stream == moAudio && moAudio != 0)
+    ++incompleteAudio;
+  else
+    ++incompleteOther;
 }
 
 bool MediaObjectIterator::getFirstMediaObject() {
@@ -116,10 +135,27 @@ bool MediaObjectIterator::getFirstMediaObject() {
   }
   moSelect = s;
   begin();
-  return assemble(s, m, PayloadObjectSize(w_.curPacket, w_.curPayload), true);
+  switch (assemble(s, m, PayloadObjectSize(w_.curPacket, w_.curPayload), true)) {
+    case Assembly::whole: return true;
+    case Assembly::endOfFile: return false;
+    case Assembly::incomplete: break;
+  }
+  countIncomplete(s);
+  return getNextMediaObject();
 }
 
 bool MediaObjectIterator::getNextMediaObject() {
+  while (selectNext()) {
+    switch (assemble(moStream, moNumber, PayloadObjectSize(w_.curPacket, w_.curPayload), false)) {
+      case Assembly::whole: return true;
+      case Assembly::endOfFile: return false;
+      case Assembly::incomplete: countIncomplete(moStream); break;
+    }
+  }
+  return false;
+}
+
+bool MediaObjectIterator::selectNext() {
   moPacketPos = moSelect == moVideo ? videoStartPos : audioStartPos;
   if (!w_.getDataPacketAtPtr(moPacketPos)) return false;
   std::uint8_t s, m;
@@ -156,7 +192,7 @@ bool MediaObjectIterator::getNextMediaObject() {
   moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
   moTime = cur(w_.curPacket, w_.curPayload).presentationTime;
   begin();
-  return assemble(s2, m2, PayloadObjectSize(w_.curPacket, w_.curPayload), false);
+  return true;
 }
 
 }  // namespace corvel

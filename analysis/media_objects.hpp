@@ -49,8 +49,16 @@ class MediaObjectIterator {
  public:
   explicit MediaObjectIterator(const ByteSource& f) : f_(f), w_(f) {}
 
+  // The first and the next whole media object; false at the end. A media
+  // object that lost a fragment (another object of its stream begins, or an
+  // offset does not continue, before its bytes are all there) is left out
+  // and counted, and the walk goes on from the next one.
   bool getFirstMediaObject();
   bool getNextMediaObject();
+
+  // Media objects left out as incomplete: of the video stream, the audio
+  // stream, and any other.
+  std::uint32_t incompleteVideo = 0, incompleteAudio = 0, incompleteOther = 0;
 
   // Media objects are assembled at the end of `sink` instead of in moBuf,
   // sparing a copy for a caller that writes them out in blocks.
@@ -73,8 +81,12 @@ class MediaObjectIterator {
   const PayloadWalker& walker() const { return w_; }
 
  private:
+  enum class Assembly { whole, incomplete, endOfFile };
   // Appends payloads of (s, m) until moBuf reaches `size` (exactly, when `exact`).
-  bool assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact);
+  Assembly assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact);
+  // Chooses the next media object after the one returned last and starts it.
+  bool selectNext();
+  void countIncomplete(std::uint8_t stream);
   void current(std::uint8_t& s, std::uint8_t& m) const { PayloadStreamAndObject(w_.curPacket, w_.curPayload, s, m); }
   // Starts a media object with the current payload's data.
   void begin();

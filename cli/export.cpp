@@ -35,7 +35,10 @@ struct FramesJob {
 int report(const CliRun& run, const JobResult<ExportData>& r, const CommonOptions& common, const std::string& file,
            nlohmann::json j) {
   const std::string message = run.text(r.message);
-  j.update({{"ok", r.ok()}, {"message", message}, {"chunks", r.data.chunks}});
+  j.update({{"ok", r.ok()},
+            {"message", message},
+            {"chunks", r.data.chunks},
+            {"incomplete", {{"video", r.data.incompleteVideo}, {"audio", r.data.incompleteAudio}, {"other", r.data.incompleteOther}}}});
   if (common.json)
     printJson(j);
   else

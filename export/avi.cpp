@@ -21,6 +21,23 @@ struct IndexEntry {
   std::uint32_t flags, offset, size;
 };
 
+// "operation complete", with a second line naming the media objects left
+// out as incomplete when there were any.
+Message Completed(const ExportData& res) {
+  Message m(MessageId::OperationComplete);
+  if (res.incompleteVideo + res.incompleteAudio + res.incompleteOther == 0) return m;
+  m.tail = MessageId::IncompleteLeftOut;
+  m.end = std::to_string(res.incompleteVideo) + ", " + std::to_string(res.incompleteAudio + res.incompleteOther);
+  return m;
+}
+
+template <typename Iterator>
+void KeepCounts(const Iterator& it, ExportData& res) {
+  res.incompleteVideo = it.incompleteVideo;
+  res.incompleteAudio = it.incompleteAudio;
+  res.incompleteOther = it.incompleteOther;
+}
+
 bool passes(StreamChoice c, bool isVideo) {
   return c == StreamChoice::VideoAndAudio || (c == StreamChoice::VideoOnly) == isVideo;
 }
@@ -206,6 +223,7 @@ bool AviWriter::writeChunks() {
     if (ctx_.stopRequested()) break;
   }
   out_->write(staging);
+  KeepCounts(it, res_);
   return true;
 }
 
@@ -280,14 +298,17 @@ JobResult<ExportData> AviWriter::run() {
   out_->preallocate(src_->size());
   writeHeaders();
   if (!writeChunks()) return failed(Message(MessageId::AviTooLarge, output_));
+  if (ctx_.stopRequested()) {
+    out_->discard();  // an AVI cut short is no file to keep
+    return Finish(ctx_, Outcome::stopped, Message(MessageId::Interrupted), res_);
+  }
   writeIndex();
   frameRate();
   patchHeaders();
   res_.chunks = static_cast<std::uint32_t>(index_.size());
   if (!out_->close()) return failed(Message(MessageId::FileSaveError, ": " + output_ + ": " + out_->error()));
   ctx_.forceProgress(index_.size(), index_.size(), Phase::exporting);
-  if (ctx_.stopRequested()) return Finish(ctx_, Outcome::stopped, Message(MessageId::Interrupted), res_);
-  return Finish(ctx_, Outcome::ok, Message(MessageId::OperationComplete), res_);
+  return Finish(ctx_, Outcome::ok, Completed(res_), res_);
 }
 
 }  // namespace
@@ -329,8 +350,9 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
       if (ctx.stopRequested()) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), res);
     }
   }
+  KeepCounts(it, res);
   if (writeFailed) return Finish(ctx, Outcome::failed, Message(MessageId::FileSaveError), res);
-  return Finish(ctx, Outcome::ok, Message(MessageId::OperationComplete), res);
+  return Finish(ctx, Outcome::ok, Completed(res), res);
 }
 
 }  // namespace corvel

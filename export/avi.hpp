@@ -15,6 +15,8 @@ enum class StreamChoice { VideoAndAudio, VideoOnly, AudioOnly };
 
 struct ExportData {
   std::uint32_t chunks = 0;  // chunks (AVI) or files (frames) written
+  // Media objects left out because a fragment of them was lost.
+  std::uint32_t incompleteVideo = 0, incompleteAudio = 0, incompleteOther = 0;
   std::uint32_t videoChunks = 0;
   std::uint32_t audioChunks = 0;
   std::uint32_t rate = 0, scale = 0;  // video frame rate as rate / scale

@@ -111,7 +111,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 17> kExtraMessages{{
+const std::array<MessageRow, 18> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -131,6 +131,7 @@ const std::array<MessageRow, 17> kExtraMessages{{
     {"• блок выходит за конец заголовка: ", "• block runs past the end of the header: "},
     {"• разбор продолжен с конца заголовка: ", "• walk goes on at the end of the header: "},
     {"• разбор продолжен с блока, найденного по адресу: ", "• walk goes on at the object found at: "},
+    {"\nпропущено неполных медиаобъектов (видео, звук): ", "\nincomplete media objects left out (video, audio): "},
 }};
 
 namespace {
@@ -219,6 +220,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::ObjectPastHeader, "• блок выходит за конец заголовка: "},
     {MessageId::WalkResumed, "• разбор продолжен с конца заголовка: "},
     {MessageId::WalkResumedAt, "• разбор продолжен с блока, найденного по адресу: "},
+    {MessageId::IncompleteLeftOut, "\nпропущено неполных медиаобъектов (видео, звук): "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));
@@ -235,7 +237,7 @@ std::string TextOf(MessageId id, Language lang) { return Translate(RussianText(i
 std::string Render(const Message& m, Language lang) {
   std::string text = m.before + (m.id == MessageId::None ? std::string() : TextOf(m.id, lang)) + m.after;
   if (m.tail != MessageId::None) text += TextOf(m.tail, lang);
-  return text;
+  return text + m.end;
 }
 
 std::string Translate(std::string_view rus, Language lang) {

@@ -29,7 +29,7 @@ extern const std::array<CaptionRow, 36> kCaptionTable;
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
-extern const std::array<MessageRow, 17> kExtraMessages;
+extern const std::array<MessageRow, 18> kExtraMessages;
 
 // Every message the program shows. The order is that of the id table in
 // messages.cpp.
@@ -111,6 +111,7 @@ enum class MessageId : std::uint8_t {
   ObjectPastHeader,
   WalkResumed,
   WalkResumedAt,
+  IncompleteLeftOut,
   Count
 };
 
@@ -121,6 +122,7 @@ struct Message {
   std::string before;
   std::string after;
   MessageId tail = MessageId::None;  // a second fixed text after all the rest
+  std::string end;                   // words after the second fixed text
 
   Message() = default;
   Message(MessageId i, std::string a = {}) : id(i), after(std::move(a)) {}

@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "session/actions.hpp"
+#include "analysis/packet.hpp"
+#include "asf/catalogue.hpp"
 #include "export/avi.hpp"
 #include "support/open.hpp"
 #include "support/asf_builder.hpp"
@@ -165,4 +167,98 @@ TEST(Frames, CountsAndChoices) {
   const Bytes before = ReadFile(self);
   EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportFrames(self, 0, StreamChoice::VideoAndAudio, dir, ctx); }).ok());
   EXPECT_EQ(ReadFile(self), before);
+}
+
+namespace {
+
+// ffprobe's packet count per stream ("v" or "a") of a file.
+std::string Packets(const std::string& path, const std::string& sel) {
+  return RunCommand(std::string(CORVEL_FFPROBE) + " -v error -select_streams " + sel +
+                    " -count_packets -show_entries stream=nb_read_packets -of csv=p=0 " + Quote(path))
+      .out;
+}
+
+// The clip with one packet dropped in the middle, or with a packet whose
+// payload headers are overwritten so that it no longer parses.
+Bytes Damaged(const Bytes& clip, bool drop) {
+  const auto plain = IndependentObjects(clip);
+  std::uint64_t first = 0;
+  for (const auto& o : plain)
+    if (o.guid == guid::Data) first = o.offset + 50;
+  // A packet in the middle whose last fragment's media object goes on in
+  // the next packet: losing the packet leaves that object incomplete.
+  std::uint64_t at = 0;
+  for (std::uint64_t k = 20; at == 0 && first + (k + 2) * 3200 <= clip.size(); ++k) {
+    TAsfDataPacket p;
+    if (ParsePacket(ByteView(clip).subspan(first + k * 3200, 3200), p) != 0) continue;
+    const TPayload last = p.payload(p.payloadCount() - 1);
+    if (last.offsetIntoMediaObject + last.payloadDataLength < last.mediaObjectSize) at = first + k * 3200;
+  }
+  EXPECT_NE(at, 0u);
+  Bytes b = clip;
+  if (drop)
+    b.erase(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + 3200));
+  else
+    std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(at + 3), 37, 0xFF);
+  return b;
+}
+
+}  // namespace
+
+// A frame that lost a fragment is left out and reported; every other frame
+// of the damaged file is in the AVI (as many as ffprobe reads from it), and
+// the AVI decodes without error.
+TEST(Avi, IncompleteFramesAreLeftOutAndReported) {
+  const Bytes clip = ReadFile(Clip("av"));
+  for (const bool drop : {true, false}) {
+    const std::string src = TempPath(drop ? "dropped.wmv" : "unparsed.wmv"), out = src + ".avi";
+    WriteFile(src, Damaged(clip, drop));
+    const Session s = Opened(src);
+    const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
+    ASSERT_TRUE(r.ok()) << Text(r.message);
+    EXPECT_GE(r.data.incompleteVideo + r.data.incompleteAudio, 1u);
+    EXPECT_EQ(Text(r.message), "operation complete\nincomplete media objects left out (video, audio): " +
+                                   std::to_string(r.data.incompleteVideo) + ", " + std::to_string(r.data.incompleteAudio));
+    EXPECT_EQ(std::to_string(r.data.videoChunks) + "\n", Packets(src, "v"));
+    EXPECT_EQ(std::to_string(r.data.audioChunks) + "\n", Packets(src, "a"));
+    EXPECT_EQ(Packets(out, "v"), Packets(src, "v"));
+    EXPECT_EQ(Packets(out, "a"), Packets(src, "a"));
+    EXPECT_EQ(RunCommand(std::string(CORVEL_FFMPEG) + " -v error -i " + Quote(out) + " -f null -").err, "");
+  }
+}
+
+// The frames export writes the whole media objects in order and leaves the
+// broken one out: its files are the demuxer's packets of the damaged file.
+TEST(Frames, IncompleteFramesAreLeftOut) {
+  const std::string src = TempPath("dropped-frames.wmv");
+  WriteFile(src, Damaged(ReadFile(Clip("av")), true));
+  const std::string dir = TempPath("frames-dropped");
+  std::filesystem::create_directories(dir);
+  const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, 200, StreamChoice::VideoOnly, dir, ctx); });
+  ASSERT_TRUE(r.ok());
+  EXPECT_GE(r.data.incompleteVideo, 1u);
+  const std::string data = TempPath("dropped-video.data");
+  ASSERT_EQ(RunCommand(std::string(CORVEL_FFMPEG) + " -v error -y -i " + Quote(src) + " -map 0:v -c copy -f data " + Quote(data)).exitCode, 0);
+  const Bytes all = ReadFile(data);
+  Bytes ours;
+  for (int k = 0; k <= 200; ++k) {
+    const std::string f = dir + "/frame" + std::to_string(k) + ".txt";
+    if (!std::filesystem::exists(f)) continue;
+    const Bytes b = ReadFile(f);
+    ours.insert(ours.end(), b.begin(), b.end());
+  }
+  EXPECT_EQ(ours, all);
+}
+
+// A stopped AVI export leaves no file and says so.
+TEST(Avi, StoppedExportRemovesItsOutput) {
+  const std::string src = Clip("av"), out = TempPath("stopped.avi");
+  const Session s = Opened(src);
+  std::stop_source stop;
+  stop.request_stop();
+  JobContext ctx(stop.get_token(), nullptr);
+  const auto r = ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx);
+  EXPECT_EQ(r.outcome, Outcome::stopped);
+  EXPECT_EQ(r.message.id, MessageId::Interrupted);
+  EXPECT_FALSE(std::filesystem::exists(out));
 }

@@ -121,3 +121,36 @@ TEST(MediaObjects, HugePacketSizeIsRefusedNotAllocated) {
   PayloadWalker w(src);
   EXPECT_FALSE(w.getFirstPayload());
 }
+
+// The completeness rule on synthetic packets: an object whose fragments do
+// not add up without a gap (a fragment lost in between, its start lost, or
+// the stream's next object beginning first) is left out and counted; the
+// walk goes on with the next object.
+TEST(MediaObjects, IncompleteObjectsAreLeftOutAndCounted) {
+  const std::uint32_t P = 400;
+  std::vector<Bytes> pk;
+  auto put = [&](std::vector<PayloadSpec> payloads) { pk.push_back(DataPacket({0, 0, true, payloads}, P)); };
+  put({Frag(1, 1, 0, 200, 100, 0x11, true), Frag(2, 1, 0, 50, 50, 0x21)});
+  put({Frag(1, 1, 100, 200, 100, 0x11)});                                  // object 1 whole
+  put({Frag(1, 2, 0, 300, 100, 0x12), Frag(2, 2, 0, 50, 50, 0x22)});
+  put({Frag(1, 2, 200, 300, 100, 0x12)});                                  // 100..200 lost: a gap
+  put({Frag(1, 3, 100, 200, 100, 0x13), Frag(2, 3, 0, 50, 50, 0x23)});    // its start lost
+  put({Frag(1, 4, 0, 200, 100, 0x14)});                                    // and 4 begins before 3 ends
+  put({Frag(1, 5, 0, 200, 100, 0x15)});                                    // 4's second half lost: 5 begins
+  put({Frag(1, 5, 100, 200, 100, 0x15), Frag(2, 4, 0, 50, 50, 0x24)});    // object 5 whole
+  MemorySource src(FileWithPackets(pk, P));
+  MediaObjectIterator it(src);
+  std::vector<std::pair<int, int>> got;  // stream, number
+  for (bool ok = it.getFirstMediaObject(); ok; ok = it.getNextMediaObject()) {
+    got.emplace_back(it.moStream, it.moNumber);
+    EXPECT_EQ(it.moBuf.size(), it.moStream == 1 ? 200u : 50u);
+    EXPECT_EQ(it.moBuf.front(), it.moBuf.back());  // one object's bytes, nothing else
+  }
+  std::vector<std::pair<int, int>> video;
+  for (const auto& g : got)
+    if (g.first == 1) video.push_back(g);
+  EXPECT_EQ(video, (std::vector<std::pair<int, int>>{{1, 1}, {1, 5}}));
+  EXPECT_EQ(it.incompleteVideo, 3u);  // 2, 3, 4
+  EXPECT_EQ(it.incompleteAudio, 0u);
+  EXPECT_EQ(got.size(), 6u);  // 2 video, 4 audio
+}
