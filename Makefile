@@ -29,7 +29,7 @@ test-plain: build
 
 # The same tests built by clang with AddressSanitizer and UBSan, plus the fuzzer.
 $(ASAN)/CMakeCache.txt:
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_SANITIZE=ON -DCORVEL_FUZZ=ON
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_SANITIZE=ON -DCORVEL_FUZZ=ON -DCORVEL_WINDOW=OFF
 
 test-sanitize: deps $(ASAN)/CMakeCache.txt
 	cmake --build $(ASAN) -j$(JOBS)
@@ -37,7 +37,7 @@ test-sanitize: deps $(ASAN)/CMakeCache.txt
 
 # The unit tests, the job and worker tests among them, under ThreadSanitizer.
 $(TSAN)/CMakeCache.txt:
-	CC=clang CXX=clang++ cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_THREAD_SANITIZE=ON -DCORVEL_E2E_TESTS=OFF
+	CC=clang CXX=clang++ cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_THREAD_SANITIZE=ON -DCORVEL_E2E_TESTS=OFF -DCORVEL_WINDOW=OFF
 
 test-thread: deps $(TSAN)/CMakeCache.txt
 	cmake --build $(TSAN) -j$(JOBS) --target corvel_unit_tests

@@ -1,0 +1,42 @@
+// The one dialog every yes/no question of the window goes through.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace corvel::app {
+
+class ConfirmDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit ConfirmDialog(QWidget* parent = nullptr);
+
+  // 'r' Russian, 'e' English: the captions of yes and no.
+  void setLanguage(char lang) { lang_ = lang; }
+  char language() const { return lang_; }
+  // Asks `text` (the default question when empty); 1 yes, 0 no or closed.
+  int askYesNo(const QString& text, QWidget* owner);
+  // As above with the buttons' own captions; `defaultKey` 'y' focuses yes.
+  int askChoice(const QString& text, const QString& yes, const QString& no, QWidget* owner, char defaultKey);
+  // The quit question ("Do you really want to quit?").
+  int askQuit(QWidget* owner);
+
+  // For tests: the answer a question gets without showing the dialog
+  // (-1 shows it).
+  void setScriptedAnswer(int answer) { scripted_ = answer; }
+  QString lastQuestion() const { return lastQuestion_; }
+
+ private:
+  int run(const QString& text, QWidget* owner, bool yesFocused);
+  char lang_ = 'r';
+  int scripted_ = -1;
+  QString lastQuestion_;
+  QLabel* label_;
+  QPushButton* yes_;
+  QPushButton* no_;
+};
+
+}  // namespace corvel::app

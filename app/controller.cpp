@@ -1,0 +1,122 @@
+#include "app/controller.hpp"
+
+#include <QMetaObject>
+
+namespace corvel::app {
+
+// Hears the session (on the window's thread) and the running job (on the
+// worker's thread); what comes from the worker reaches the window queued.
+class Controller::Events : public SessionEvents, public ScanEvents {
+ public:
+  explicit Events(Controller& c) : c_(c) {}
+  void log(const Message& line) override {
+    QMetaObject::invokeMethod(&c_, [this, line] { emit c_.logLine(c_.text(line)); }, Qt::QueuedConnection);
+  }
+  void progress(const Progress& p) override {
+    const QString text = p.total ? QString("%1 >> %2").arg(p.done).arg(p.total) : QString::number(p.done);
+    const int percent = p.percent();
+    const Phase phase = p.phase;
+    QMetaObject::invokeMethod(
+        &c_,
+        [this, percent, text, phase] {
+          emit c_.progress(percent, text);
+          if (phase == Phase::savingHeader || phase == Phase::savingStream || phase == Phase::buildingIndex)
+            emit c_.statusChanged(c_.text(Message(PhaseMessage(phase))));
+        },
+        Qt::QueuedConnection);
+  }
+  void block(const ErrorBlock&) override {
+    QMetaObject::invokeMethod(&c_, [this] { emit c_.blockFound(); }, Qt::QueuedConnection);
+  }
+  void status(const Message& text) override { emit c_.statusChanged(c_.text(text)); }
+  void gridChanged() override { emit c_.gridChanged(); }
+
+ private:
+  Controller& c_;
+};
+
+Controller::Controller(QObject* parent) : QObject(parent), events_(std::make_unique<Events>(*this)) {
+  qRegisterMetaType<corvel::app::JobKind>("corvel::app::JobKind");
+  session_.events = events_.get();
+}
+
+Controller::~Controller() { stopAndWait(); }
+
+QString Controller::text(const Message& m) const { return QString::fromStdString(Render(m, session_.lang)); }
+
+bool Controller::open(const QString& path) {
+  if (busy()) return false;
+  // The session's own log lines reach the window through the log signal.
+  const bool ok = OpenFile(session_, path.toStdString());
+  emit structureChanged();
+  emit gridChanged();
+  return ok;
+}
+
+bool Controller::loadErrors(const QString& path) { return !busy() && LoadErrors(session_, path.toStdString()); }
+
+bool Controller::saveErrors(const QString& path, QString& error) const {
+  std::string why;
+  const bool ok = SaveErrors(session_, path.toStdString(), why);
+  error = QString::fromStdString(why);
+  return ok;
+}
+
+template <typename Job, typename Apply>
+bool Controller::start(JobKind kind, Job job, Apply apply) {
+  if (busy()) return false;
+  running_ = kind;
+  // The views show nothing of the session while the job runs.
+  emit structureChanged();
+  emit gridChanged();
+  auto shared = std::make_shared<Job>(std::move(job));
+  const bool started = worker_.start([this, shared, kind, apply](std::stop_token stop) {
+    JobContext ctx(std::move(stop), events_.get());
+    auto result = std::make_shared<decltype(shared->run(ctx))>(shared->run(ctx));
+    // The result is applied on the window's thread, where the session lives.
+    QMetaObject::invokeMethod(
+        this,
+        [this, result, kind, apply] {
+          const bool ok = apply(session_, std::move(*result));
+          finished(kind, ok);
+        },
+        Qt::QueuedConnection);
+  });
+  if (!started) running_ = JobKind::none;
+  return started;
+}
+
+void Controller::finished(JobKind kind, bool ok) {
+  worker_.wait();
+  running_ = JobKind::none;
+  emit structureChanged();
+  emit gridChanged();
+  emit jobEnded(kind, ok);
+}
+
+bool Controller::startScan() {
+  session_.setStatus(Message(MessageId::ScanInProgress));
+  return start(JobKind::scan, PrepareScan(session_), ApplyScan);
+}
+
+bool Controller::startSave(const QString& output) {
+  if (busy()) return false;
+  SaveJob job;
+  if (!PrepareSave(session_, output.toStdString(), job)) return false;
+  return start(JobKind::save, std::move(job), ApplySave);
+}
+
+bool Controller::startRepair(RepairMode mode, const RepairOptions& o) {
+  return start(JobKind::repair, PrepareRepair(session_, mode, o), ApplyRepair);
+}
+
+bool Controller::startReconstruct() { return start(JobKind::reconstruct, PrepareReconstruct(session_), ApplyReconstruct); }
+
+void Controller::requestStop() { worker_.requestStop(); }
+
+void Controller::stopAndWait() {
+  worker_.requestStop();
+  worker_.wait();
+}
+
+}  // namespace corvel::app

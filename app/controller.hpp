@@ -1,0 +1,67 @@
+// The window's side of the session: it owns the session and the worker,
+// starts each long action as a job on the worker, turns the job's events
+// into queued signals, and applies the job's result on the window's thread.
+// The window never reads the session while a job runs.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "session/actions.hpp"
+#include "session/worker.hpp"
+
+namespace corvel::app {
+
+enum class JobKind { none, scan, save, repair, reconstruct };
+
+class Controller : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit Controller(QObject* parent = nullptr);
+  ~Controller() override;
+
+  Session& session() { return session_; }
+  const Session& session() const { return session_; }
+  bool busy() const { return running_ != JobKind::none; }
+  JobKind running() const { return running_; }
+
+  // Quick actions, on the window's thread.
+  bool open(const QString& path);
+  bool loadErrors(const QString& path);
+  bool saveErrors(const QString& path, QString& error) const;
+
+  // Long actions: false when a job already runs (or the save is refused).
+  bool startScan();
+  bool startSave(const QString& output);
+  bool startRepair(RepairMode mode, const RepairOptions& o);
+  bool startReconstruct();
+  void requestStop();
+  // Stops a running job and waits for it (closing the window).
+  void stopAndWait();
+
+  QString text(const Message& m) const;
+
+ signals:
+  void logLine(const QString& line);
+  void statusChanged(const QString& text);
+  void progress(int percent, const QString& text);
+  void blockFound();
+  void structureChanged();
+  void gridChanged();
+  void jobEnded(corvel::app::JobKind kind, bool ok);
+
+ private:
+  class Events;
+  template <typename Job, typename Apply>
+  bool start(JobKind kind, Job job, Apply apply);
+  void finished(JobKind kind, bool ok);
+
+  Session session_;
+  Worker worker_;
+  std::unique_ptr<Events> events_;
+  JobKind running_ = JobKind::none;
+};
+
+}  // namespace corvel::app

@@ -1,0 +1,726 @@
+#include "app/main_window.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "asf/bytes.hpp"
+#include "asf/output_file.hpp"
+#include "l10n/messages.hpp"
+
+namespace corvel::app {
+
+namespace {
+
+QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
+
+template <typename W>
+W* Named(W* w, const char* name) {
+  w->setObjectName(name);
+  return w;
+}
+
+QToolButton* ActionImage(const char* name, const char* icon, const QString& hint, QWidget* parent) {
+  auto* b = Named(new QToolButton(parent), name);
+  b->setIcon(QIcon::fromTheme(icon));
+  b->setAutoRaise(true);  // a raised frame on hover
+  b->setIconSize(QSize(32, 32));
+  b->setToolTip(hint);
+  if (b->icon().isNull()) b->setText(hint);
+  return b;
+}
+
+// The class names the caption table keys its rows by.
+QString ClassKey(const QObject* o) {
+  if (qobject_cast<const QRadioButton*>(o)) return "TRadioButton";
+  if (qobject_cast<const QCheckBox*>(o)) return "TCheckBox";
+  if (qobject_cast<const QPushButton*>(o)) return "TBitBtn";
+  if (qobject_cast<const QLabel*>(o)) return "TLabel";
+  if (qobject_cast<const QLineEdit*>(o)) return "TEdit";
+  if (qobject_cast<const QAction*>(o)) return "TMenuItem";
+  return {};
+}
+
+}  // namespace
+
+QString SettingValue(const QString& text, const QString& key) {
+  const qsizetype at = text.indexOf(key);
+  if (at < 0) return {};
+  qsizetype end = at + key.size();
+  while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+  return text.mid(at + key.size(), end - at - key.size()).trimmed();
+}
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this) {
+  setObjectName("FormMain");
+  setWindowTitle(QString("Corvel    %1").arg(CORVEL_VERSION));
+  setAcceptDrops(true);
+  dialog_ = new ConfirmDialog(this);
+  gridModel_ = new ErrorGridModel(controller_, this);
+  treeModel_ = new TreeModel(controller_, this);
+
+  auto* central = new QWidget(this);
+  auto* top = new QVBoxLayout(central);
+  auto* langRow = new QHBoxLayout;
+  auto* panelLang = Named(new QWidget(central), "PanelLANG");
+  auto* langLayout = new QHBoxLayout(panelLang);
+  langLayout->setContentsMargins(0, 0, 0, 0);
+  labelRUS_ = Named(new QLabel(Ru("русский"), panelLang), "LabelRUS");
+  labelENG_ = Named(new QLabel("english", panelLang), "LabelENG");
+  for (QLabel* l : {labelRUS_, labelENG_}) {
+    l->setCursor(Qt::PointingHandCursor);
+    l->installEventFilter(this);
+    langLayout->addWidget(l);
+  }
+  auto* badge = ActionImage("ImageBadge", "help-about", "Corvel", central);
+  connect(badge, &QToolButton::clicked, this, [this] {
+    dialog_->askChoice(QString("Corvel %1\nASF inspect, repair, join and remux\nLicence: MIT").arg(CORVEL_VERSION), "OK", "OK",
+                       this, 'y');
+  });
+  langRow->addWidget(panelLang);
+  langRow->addStretch();
+  langRow->addWidget(badge);
+  top->addLayout(langRow);
+
+  pages_ = Named(new QTabWidget(central), "PageControl1");
+  tabRepair_ = Named(new QWidget, "TabSheetREM");
+  tabAvi_ = Named(new QWidget, "TabSheet2AVI");
+  tabJoin_ = Named(new QWidget, "TabSheetAD");
+  tabConfig_ = Named(new QWidget, "TabSheetCFG");
+  pages_->addTab(tabRepair_, Ru("ремонт"));
+  pages_->addTab(tabAvi_, "=> avi");
+  pages_->addTab(tabJoin_, Ru("сборка"));
+  pages_->addTab(tabConfig_, Ru("настройки"));
+  top->addWidget(pages_);
+  setCentralWidget(central);
+
+  buildRepairTab(tabRepair_);
+  buildAviTab(tabAvi_);
+  buildJoinTab(tabJoin_);
+  buildConfigTab(tabConfig_);
+  wire();
+  resize(900, 700);
+
+  // Beside the program when that folder is writable, else the user's
+  // configuration folder; read from wherever it exists.
+  const QString beside = QCoreApplication::applicationDirPath() + "/corvel.cfg.ini";
+  const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/corvel.cfg.ini";
+  settingsPath_ = QFileInfo(QCoreApplication::applicationDirPath()).isWritable() || QFile::exists(beside) ? beside : user;
+}
+
+MainWindow::~MainWindow() {
+  controller_.stopAndWait();
+  // The views outlive the controller the models read (children go last).
+  grid_->setModel(nullptr);
+  tree_->setModel(nullptr);
+}
+
+void MainWindow::buildRepairTab(QWidget* tab) {
+  auto* layout = new QVBoxLayout(tab);
+  auto* panelTT = Named(new QWidget(tab), "PanelTT");
+  auto* tt = new QGridLayout(panelTT);
+  editIN_ = Named(new QLineEdit(panelTT), "EditIN");
+  btnOP_ = Named(new QPushButton("open", panelTT), "BitBtnOP");
+  imageFI_ = ActionImage("ImageFI", "document-open", Ru("выбрать файл"), panelTT);
+  btnGO_ = Named(new QPushButton(Ru("проверка потока"), panelTT), "BitBtnGO");
+  btnRE_ = Named(new QPushButton(Ru("реконструкция заголовка"), panelTT), "BitBtnRE");
+  btnTL_ = Named(new QPushButton(Ru("тайм-лайн"), panelTT), "BitBtnTL");
+  btnTL_->setEnabled(false);
+  tt->addWidget(editIN_, 0, 0, 1, 3);
+  tt->addWidget(imageFI_, 0, 3);
+  tt->addWidget(btnOP_, 0, 4);
+  tt->addWidget(btnGO_, 1, 0);
+  tt->addWidget(btnRE_, 1, 1);
+  tt->addWidget(btnTL_, 1, 2);
+  tree_ = Named(new QTreeView(panelTT), "TreeWMV");
+  tree_->setModel(treeModel_);
+  tree_->setHeaderHidden(true);
+  tree_->setUniformRowHeights(true);
+  memo_ = Named(new QPlainTextEdit(panelTT), "MemoST");
+  memo_->setReadOnly(true);
+  memo_->setMaximumBlockCount(static_cast<int>(MemoLog::MaxLines));
+  auto* inner = new QSplitter(Qt::Horizontal, panelTT);
+  inner->addWidget(tree_);
+  inner->addWidget(memo_);
+  tt->addWidget(inner, 2, 0, 1, 5);
+  labelST_ = Named(new QLabel(panelTT), "LabelST");
+  labelPTR_ = Named(new QLabel(panelTT), "LabelPTR");
+  gauge_ = Named(new QProgressBar(panelTT), "GaugeZZ");
+  gauge_->setRange(0, 100);
+  gauge_->setMaximumWidth(160);
+  tt->addWidget(labelST_, 3, 0, 1, 2);
+  tt->addWidget(labelPTR_, 3, 2, 1, 2);
+  tt->addWidget(gauge_, 3, 4);
+  showProgress(false);
+
+  grid_ = Named(new QTableView(tab), "StringER");
+  grid_->setModel(gridModel_);
+  grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grid_->verticalHeader()->hide();
+  const int widths[] = {31, 47, 84, 76, 102, 96, 67, 70};
+  for (int c = 0; c < 8; ++c) grid_->setColumnWidth(c, widths[c] + 30);
+  grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  actDumpGrid_ = Named(new QAction(Ru("посмотреть dump"), grid_), "MIdump");
+  actSaveErrors_ = Named(new QAction(Ru("сохранить ошибки"), grid_), "MIsoer");
+  actLoadErrors_ = Named(new QAction(Ru("загрузить ошибки"), grid_), "MIzaer");
+  actDumpGrid_->setEnabled(false);  // the dump window comes with its own issue
+  actSaveErrors_->setEnabled(false);
+  grid_->addActions({actDumpGrid_, actSaveErrors_, actLoadErrors_});
+  tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  actDumpTree_ = Named(new QAction(Ru("посмотреть dump"), tree_), "MIdumpp");
+  actDumpTree_->setEnabled(false);
+  tree_->addAction(actDumpTree_);
+
+  splitter_ = Named(new QSplitter(Qt::Vertical, tab), "Splitter1");
+  splitter_->addWidget(panelTT);
+  splitter_->addWidget(grid_);
+  splitter_->setStretchFactor(0, 3);
+  splitter_->setStretchFactor(1, 1);
+  layout->addWidget(splitter_, 1);
+
+  auto* panelBB = Named(new QWidget(tab), "PanelBB");
+  auto* bb = new QGridLayout(panelBB);
+  radioEQ_ = Named(new QRadioButton(Ru("убрать области повторов, там где их размеры равны дельте"), panelBB), "RadioEQ");
+  radioEQ_->setToolTip(Ru("исправлять ничего не надо, ибо заявленный размер станет равен реальному."));
+  radioEQ_->setChecked(true);
+  checkDP_ = Named(new QCheckBox(Ru("если дельта положительна"), panelBB), "CheckDP");
+  checkDP_->setChecked(true);
+  checkZR_ = Named(new QCheckBox(Ru("только повторы нулей"), panelBB), "CheckZR");
+  checkZR_->setChecked(true);
+  editMS_ = Named(new QLineEdit("100", panelBB), "EditMS");
+  editMS_->setMaxLength(4);
+  editMS_->setMaximumWidth(60);
+  auto* labelMS = Named(new QLabel(Ru("размеры повторов не менее               байт"), panelBB), "LabelMS");
+  radioRERE_ = Named(new QRadioButton(Ru("убрать области повторов и пересканировать pack-и"), panelBB), "RadioRERE");
+  radioISALL_ = Named(new QRadioButton(Ru("исправить размеры кривых блоков"), panelBB), "RadioISALL");
+  imageHAMMER_ = ActionImage("ImageHAMMER", "tools-check-spelling", Ru("ремонт"), panelBB);
+  auto* repairBox = new QWidget(panelBB);
+  auto* rb = new QGridLayout(repairBox);
+  rb->setContentsMargins(0, 0, 0, 0);
+  rb->addWidget(radioEQ_, 0, 0, 1, 3);
+  rb->addWidget(checkDP_, 1, 0);
+  rb->addWidget(checkZR_, 1, 1);
+  rb->addWidget(labelMS, 2, 0);
+  rb->addWidget(editMS_, 2, 1);
+  rb->addWidget(radioRERE_, 3, 0, 1, 3);
+  rb->addWidget(radioISALL_, 4, 0, 1, 3);
+  bb->addWidget(repairBox, 0, 0, 3, 1);
+  bb->addWidget(imageHAMMER_, 0, 1, 3, 1);
+  auto* saveBox = new QWidget(panelBB);
+  auto* sb = new QVBoxLayout(saveBox);
+  sb->setContentsMargins(0, 0, 0, 0);
+  radioZM_ = Named(new QRadioButton(Ru("создать заголовок с минимально необходимым количеством данных"), saveBox), "RadioZM");
+  radioZI_ = Named(new QRadioButton(Ru("заголовок собирается из блоков исходного файла"), saveBox), "RadioZI");
+  radioZI_->setChecked(true);
+  checkNOsio_ = Named(new QCheckBox(Ru("сохранить без индекса"), saveBox), "CheckNOsio");
+  checkPere_ = Named(new QCheckBox(Ru("перенумеровать Media Objects"), saveBox), "CheckPere");
+  editOUT_ = Named(new QLineEdit(saveBox), "EditOUT");
+  for (QWidget* w : std::initializer_list<QWidget*>{radioZM_, radioZI_, checkNOsio_, checkPere_, editOUT_}) sb->addWidget(w);
+  imageSA_ = ActionImage("ImageSA", "document-save", Ru("сохранить"), panelBB);
+  bb->addWidget(saveBox, 0, 2, 3, 1);
+  bb->addWidget(imageSA_, 0, 3, 3, 1);
+  bb->setColumnStretch(0, 1);
+  bb->setColumnStretch(2, 1);
+  layout->addWidget(panelBB);
+}
+
+void MainWindow::buildAviTab(QWidget* tab) {
+  // The remux and frames controls; their work comes with the export tab's issue.
+  auto* l = new QGridLayout(tab);
+  auto* r2avi = Named(new QRadioButton(Ru("переложить в контейнер AVI без перекодирования"), tab), "Radio2AVI");
+  r2avi->setChecked(true);
+  auto* r2fi = Named(new QRadioButton(Ru("блоки в отдельные файлы"), tab), "Radio2FI");
+  r2fi->setEnabled(false);
+  edit2FI_ = Named(new QLineEdit("10", tab), "Edit2FI");
+  edit2FI_->setMaxLength(3);
+  edit2FI_->setEnabled(false);
+  auto* label2FI = Named(new QLabel(Ru("первые              шт."), tab), "Label2FI");
+  auto* rva = Named(new QRadioButton(Ru("видео и звук"), tab), "RadioVA");
+  rva->setChecked(true);
+  auto* rvi = Named(new QRadioButton(Ru("только видео"), tab), "RadioVI");
+  auto* rau = Named(new QRadioButton(Ru("только звук"), tab), "RadioAU");
+  rau->setEnabled(false);
+  auto* labelAVI = Named(new QLabel(Ru("выходной файл:"), tab), "LabelAVI");
+  editAVI_ = Named(new QLineEdit(tab), "EditAVI");
+  btn2AVI_ = Named(new QPushButton(Ru("выполнить"), tab), "BitBtn2AVI");
+  btn2AVI_->setEnabled(false);
+  labelREZ_ = Named(new QLabel(tab), "LabelREZ");
+  l->addWidget(r2avi, 0, 0, 1, 3);
+  l->addWidget(r2fi, 1, 0);
+  l->addWidget(label2FI, 1, 1);
+  l->addWidget(edit2FI_, 1, 2);
+  l->addWidget(rva, 2, 0);
+  l->addWidget(rvi, 3, 0);
+  l->addWidget(rau, 4, 0);
+  l->addWidget(labelAVI, 5, 0);
+  l->addWidget(editAVI_, 5, 1, 1, 2);
+  l->addWidget(btn2AVI_, 6, 0);
+  l->addWidget(labelREZ_, 7, 0, 1, 3);
+  l->setRowStretch(8, 1);
+}
+
+void MainWindow::buildJoinTab(QWidget* tab) {
+  // The join list and its controls; their work comes with the join tab's issue.
+  auto* l = new QHBoxLayout(tab);
+  auto* list = Named(new QListWidget(tab), "JList");
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->setContextMenuPolicy(Qt::ActionsContextMenu);
+  list->addActions({Named(new QAction(Ru("очистить список"), list), "MIclear"), Named(new QAction(Ru("добавить в список"), list), "MIadd"),
+                    Named(new QAction(Ru("удалить"), list), "MIdel")});
+  l->addWidget(list, 1);
+  auto* panelSR = Named(new QWidget(tab), "PanelSR");
+  auto* sr = new QVBoxLayout(panelSR);
+  editSUM_ = Named(new QLineEdit(panelSR), "EditSUM");
+  imageSUM_ = ActionImage("ImageSUM", "document-new", Ru("сгенерить имя выходного файла"), panelSR);
+  btnSUM_ = Named(new QPushButton(Ru("склеить"), panelSR), "BitBtnSUM");
+  btnSUM_->setEnabled(false);
+  labelJINFO_ = Named(new QLabel(panelSR), "LabelJINFO");
+  labelME_ = Named(new QLabel(panelSR), "LabelME");
+  for (QWidget* w : std::initializer_list<QWidget*>{editSUM_, imageSUM_, btnSUM_, labelJINFO_, labelME_}) sr->addWidget(w);
+  sr->addStretch();
+  l->addWidget(panelSR);
+}
+
+void MainWindow::buildConfigTab(QWidget* tab) {
+  auto* l = new QVBoxLayout(tab);
+  checkHP_ = Named(new QCheckBox(Ru("высокий приоритет задачи"), tab), "CheckHP");
+  checkHP_->setChecked(true);
+  checkSION_ = Named(new QCheckBox(Ru("в процессе проверки создавать новый ASF_Simple_Index_Object"), tab), "CheckSION");
+  checkSION_->setChecked(true);
+  checkSION_->setEnabled(false);
+  checkDump_ = Named(new QCheckBox(Ru("сделать dump во время сканирования потока"), tab), "CheckDump");
+  checkUN_ = Named(new QCheckBox(Ru("отображать неизвестные юниты"), tab), "CheckUN");
+  checkSIO_ = Named(new QCheckBox(Ru("отображать Index Entries в ASF_Simple_Index_Object (в TreeView)"), tab), "CheckSIO");
+  for (QWidget* w : std::initializer_list<QWidget*>{checkHP_, checkSION_, checkDump_, checkUN_, checkSIO_}) l->addWidget(w);
+  auto* labelJO = Named(new QLabel(Ru("при склеивании"), tab), "LabelJO");
+  l->addWidget(labelJO);
+  auto* prRow = new QHBoxLayout;
+  checkPR_ = Named(new QCheckBox(Ru("сделать Preroll = "), tab), "CheckPR");
+  checkPR_->setChecked(true);
+  editPR_ = Named(new QLineEdit("5000", tab), "EditPR");
+  editPR_->setMaximumWidth(80);
+  editPR_->setValidator(nullptr);
+  prRow->addWidget(checkPR_);
+  prRow->addWidget(editPR_);
+  prRow->addStretch();
+  l->addLayout(prRow);
+  checkPR1_ = Named(new QCheckBox(Ru("взять значение из первого файла"), tab), "CheckPR1");
+  checkAST_ = Named(new QCheckBox(Ru("апроксимировать SendTime "), tab), "CheckAST");
+  l->addWidget(checkPR1_);
+  l->addWidget(checkAST_);
+  panelOP_ = Named(new QWidget(tab), "PanelOP");
+  auto* op = new QHBoxLayout(panelOP_);
+  radioOP1_ = Named(new QRadioButton(Ru("опережение = Preroll"), panelOP_), "RadioOP1");
+  radioOP2_ = Named(new QRadioButton(Ru("опережение = "), panelOP_), "RadioOP2");
+  radioOP2_->setChecked(true);
+  editOP2_ = Named(new QLineEdit("5000", panelOP_), "EditOP2");
+  editOP2_->setMaximumWidth(80);
+  op->addWidget(radioOP1_);
+  op->addWidget(radioOP2_);
+  op->addWidget(editOP2_);
+  op->addStretch();
+  panelOP_->hide();
+  l->addWidget(panelOP_);
+  checkPTP_ = Named(new QCheckBox("SendTime = Presentation Time of Video Stream - Preroll", tab), "CheckPTP");
+  l->addWidget(checkPTP_);
+  l->addStretch();
+}
+
+void MainWindow::wire() {
+  connect(&controller_, &Controller::logLine, this, &MainWindow::log);
+  connect(&controller_, &Controller::statusChanged, this, &MainWindow::setStatus);
+  connect(&controller_, &Controller::progress, this, [this](int percent, const QString& text) {
+    gauge_->setValue(percent);
+    labelPTR_->setText(text);
+  });
+  connect(&controller_, &Controller::structureChanged, treeModel_, &TreeModel::refresh);
+  connect(&controller_, &Controller::gridChanged, gridModel_, &ErrorGridModel::refresh);
+  connect(&controller_, &Controller::jobEnded, this, &MainWindow::onJobEnded);
+  connect(btnOP_, &QPushButton::clicked, this, [this] { openFile(editIN_->text()); });
+  connect(imageFI_, &QToolButton::clicked, this, &MainWindow::onChooseFile);
+  connect(btnGO_, &QPushButton::clicked, this, &MainWindow::onScan);
+  connect(btnRE_, &QPushButton::clicked, this, &MainWindow::onReconstruct);
+  connect(btnTL_, &QPushButton::clicked, this, [this] {
+    if (controller_.session().packets.empty()) log(controller_.text(Message(MessageId::ScanFirst)));
+  });
+  connect(imageHAMMER_, &QToolButton::clicked, this, &MainWindow::onRepair);
+  connect(imageSA_, &QToolButton::clicked, this, &MainWindow::onSave);
+  connect(actSaveErrors_, &QAction::triggered, this, &MainWindow::onSaveErrors);
+  connect(actLoadErrors_, &QAction::triggered, this, &MainWindow::onLoadErrors);
+  connect(checkPR_, &QCheckBox::clicked, this, &MainWindow::onCheckPR);
+  connect(checkPR1_, &QCheckBox::clicked, this, &MainWindow::onCheckPR1);
+  connect(checkAST_, &QCheckBox::clicked, this, &MainWindow::onCheckAST);
+  connect(checkPTP_, &QCheckBox::clicked, this, &MainWindow::onCheckPTP);
+  connect(radioOP1_, &QRadioButton::clicked, this, &MainWindow::onRadioOP1);
+  connect(radioOP2_, &QRadioButton::clicked, this, &MainWindow::onRadioOP2);
+  // The preroll field takes digits only (and control keys).
+  editPR_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), editPR_));
+  new QShortcut(QKeySequence::Open, this, [this] { onChooseFile(); });
+  new QShortcut(QKeySequence(Qt::Key_F5), this, [this] { onScan(); });
+  new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] {
+    if (controller_.busy()) onScan();
+  });
+  new QShortcut(QKeySequence::Save, this, [this] { onSave(); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::MouseButtonRelease && (watched == labelRUS_ || watched == labelENG_)) {
+    setLanguage(watched == labelENG_ ? Language::eng : Language::rus);
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, e);
+}
+
+void MainWindow::log(const QString& line) { memo_->appendPlainText(line); }
+
+void MainWindow::setStatus(const QString& text) { labelST_->setText(text); }
+
+void MainWindow::showProgress(bool on) {
+  gauge_->setVisible(on);
+  labelPTR_->setVisible(on);
+  if (!on) labelPTR_->clear();
+}
+
+void MainWindow::setLanguage(Language lang) {
+  controller_.session().lang = lang;
+  dialog_->setLanguage(lang == Language::eng ? 'e' : 'r');
+  labelRUS_->setStyleSheet(lang == Language::rus ? "color: blue" : "color: grey");
+  labelENG_->setStyleSheet(lang == Language::eng ? "color: blue" : "color: grey");
+  applyLanguage();
+}
+
+void MainWindow::applyLanguage() {
+  const Language lang = controller_.session().lang;
+  // Every named control with a row of the caption table for its class.
+  const auto objects = findChildren<QObject*>();
+  for (QObject* o : objects) {
+    const QString name = o->objectName();
+    if (name.isEmpty()) continue;
+    for (const CaptionRow& row : kCaptionTable) {
+      if (QString::fromUtf8(row.control.data(), static_cast<qsizetype>(row.control.size())) != name) continue;
+      const std::string_view caption = lang == Language::eng ? row.eng : row.rus;
+      const QString text = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+      if (row.cls == "TTabSheet") {
+        if (auto* w = qobject_cast<QWidget*>(o); w && pages_->indexOf(w) >= 0) pages_->setTabText(pages_->indexOf(w), text);
+        continue;
+      }
+      if (ClassKey(o).toStdString() != row.cls) continue;
+      if (auto* b = qobject_cast<QAbstractButton*>(o)) b->setText(text);
+      if (auto* l = qobject_cast<QLabel*>(o)) l->setText(text);
+      if (auto* e = qobject_cast<QLineEdit*>(o)) e->setText(text);
+      if (auto* a = qobject_cast<QAction*>(o)) a->setText(text);
+    }
+  }
+  // Texts the window sets itself.
+  btnGO_->setText(controller_.text(Message(controller_.running() == JobKind::scan ? MessageId::Stop : MessageId::ExploreStream)));
+  gridModel_->refresh();
+}
+
+void MainWindow::openFile(const QString& path) {
+  if (controller_.busy() || path.isEmpty()) return;
+  editIN_->setText(path);
+  takeOptions();
+  memo_->clear();
+  if (controller_.open(path)) {
+    actSaveErrors_->setEnabled(true);
+    radioZI_->setEnabled(true);
+    radioZI_->setChecked(true);
+    btnTL_->setEnabled(true);
+    editOUT_->setText(QString::fromStdString(OutputName(path.toStdString(), OutputNaming::nextFree)));
+    setWindowTitle(QString("Corvel    %1 — %2").arg(CORVEL_VERSION, QFileInfo(path).fileName()));
+  }
+}
+
+void MainWindow::takeOptions() {
+  SessionOptions& o = controller_.session().options;
+  o.walk.listUnknownObjects = checkUN_->isChecked();
+  o.walk.showIndexEntries = checkSIO_->isChecked();
+  o.highPriority = checkHP_->isChecked();
+  o.writeDump = checkDump_->isChecked();
+  o.save.header = radioZM_->isChecked() ? HeaderMode::minimal : HeaderMode::fromSource;
+  o.save.writeIndex = !checkNOsio_->isChecked();
+  o.save.renumberMediaObjects = checkPere_->isChecked();
+}
+
+void MainWindow::onChooseFile() {
+  const QString path = QFileDialog::getOpenFileName(this, QString(), QFileInfo(editIN_->text()).path(),
+                                                    "ASF (*.asf *.wmv *.wma);;* (*)");
+  if (!path.isEmpty()) openFile(path);
+}
+
+void MainWindow::onScan() {
+  if (editIN_->text().isEmpty()) {
+    editIN_->setText(controller_.text(Message(MessageId::PutFileNameHere)));
+    return;
+  }
+  if (controller_.running() == JobKind::scan) {
+    if (dialog_->askYesNo(controller_.text(Message(MessageId::StopQuestion)), this) == 1) controller_.requestStop();
+    return;
+  }
+  if (controller_.busy()) return;
+  // The file in the name field, opened anew when it is not the open one.
+  if (editIN_->text().toStdString() != controller_.session().fileName) openFile(editIN_->text());
+  if (controller_.session().fileName.empty()) return;
+  Session& s = controller_.session();
+  if (!s.errorList.empty() || !s.file.cuts.empty()) {
+    // "continue" scans the repaired file (the cuts and the list are kept);
+    // "new start" scans the file as it is on disk.
+    const int answer = dialog_->askChoice(controller_.text(Message(MessageId::ContinueQuestion)).replace("\r\n", "\n"),
+                                          Ru("продолжить"), Ru("сначала"), this, 'n');
+    if (answer != 1) {
+      s.file.cuts.CutsClear();
+      s.errorList.clear();
+    }
+  }
+  takeOptions();
+  if (!controller_.startScan()) return;
+  btnGO_->setText(controller_.text(Message(MessageId::Stop)));
+  gauge_->setValue(0);
+  showProgress(true);
+}
+
+void MainWindow::onRepair() {
+  if (controller_.busy()) return;
+  RepairOptions o;
+  o.onlyLongerBlocks = checkDP_->isChecked();
+  o.onlyZeroRepeats = checkZR_->isChecked();
+  const auto minRepeat = OptionNumber(editMS_->text().toStdString(), 100);
+  if (minRepeat == 100) editMS_->setText("100");
+  o.minRepeat = static_cast<std::uint32_t>(std::min<std::uint64_t>(minRepeat, UINT32_MAX));
+  const RepairMode mode = radioRERE_->isChecked()    ? RepairMode::cutAndRemeasure
+                          : radioISALL_->isChecked() ? RepairMode::acceptSizes
+                                                     : RepairMode::cutEqualRepeats;
+  controller_.startRepair(mode, o);
+}
+
+void MainWindow::onSave() {
+  if (controller_.busy()) return;
+  const QString out = editOUT_->text();
+  if (out.isEmpty()) return;
+  if (QFile::exists(out) &&
+      dialog_->askYesNo(controller_.text(Message(MessageId::OverwriteQuestion)), this) != 1)
+    return;
+  takeOptions();
+  if (controller_.startSave(out)) {
+    gauge_->setValue(0);
+    showProgress(true);
+  }
+}
+
+void MainWindow::onReconstruct() {
+  if (controller_.busy() || editIN_->text().isEmpty()) return;
+  if (editIN_->text().toStdString() != controller_.session().fileName) {
+    controller_.session().fileName = editIN_->text().toStdString();
+    controller_.session().source = SourceRef{controller_.session().fileName, nullptr};
+  }
+  takeOptions();
+  controller_.startReconstruct();
+}
+
+void MainWindow::onSaveErrors() {
+  if (controller_.busy() || controller_.session().fileName.empty()) return;
+  const QString path = QString::fromStdString(OutputName(controller_.session().fileName, OutputNaming::errorList));
+  if (QFile::exists(path) && dialog_->askYesNo(controller_.text(Message(MessageId::OverwriteQuestion)), this) != 1) return;
+  QString error;
+  if (!controller_.saveErrors(path, error)) log(QString::fromUtf8("• ") + error);
+}
+
+void MainWindow::onLoadErrors() {
+  if (controller_.busy() || controller_.session().fileName.empty()) return;
+  controller_.loadErrors(QString());
+}
+
+void MainWindow::onJobEnded(JobKind kind, bool) {
+  btnGO_->setText(controller_.text(Message(MessageId::ExploreStream)));
+  showProgress(false);
+  if (kind == JobKind::reconstruct) {
+    // Only the minimal header is sound now.
+    radioZM_->setChecked(true);
+    radioZI_->setEnabled(false);
+    btnRE_->setText(QString::fromStdString(CaptionOf("BitBtnRE", controller_.session().lang)));
+  }
+  if (kind == JobKind::save) editOUT_->setText(QString::fromStdString(OutputName(controller_.session().fileName, OutputNaming::nextFree)));
+}
+
+void MainWindow::setSilently(QCheckBox* box, bool on) {
+  const QSignalBlocker block(box);
+  box->setChecked(on);
+}
+
+void MainWindow::onCheckPR() {
+  if (!checkPR_->isChecked()) {
+    editPR_->setEnabled(false);
+    editPR_->setText("0");
+    return;
+  }
+  editPR_->setEnabled(true);
+  editPR_->setText("5000");
+  setSilently(checkPR1_, false);
+}
+
+void MainWindow::onCheckPR1() {
+  if (!checkPR1_->isChecked()) return;
+  editPR_->setEnabled(false);
+  editPR_->setText("0");
+  setSilently(checkPR_, false);
+}
+
+void MainWindow::onCheckAST() {
+  if (!checkAST_->isChecked()) {
+    panelOP_->hide();
+    return;
+  }
+  setSilently(checkPTP_, false);
+  panelOP_->show();
+}
+
+void MainWindow::onCheckPTP() {
+  if (!checkPTP_->isChecked()) return;
+  setSilently(checkAST_, false);
+  panelOP_->hide();
+}
+
+void MainWindow::onRadioOP1() {
+  if (!radioOP1_->isChecked()) return;
+  editOP2_->setEnabled(false);
+  editOP2_->clear();
+}
+
+void MainWindow::onRadioOP2() {
+  if (!radioOP2_->isChecked()) return;
+  editOP2_->setEnabled(true);
+  editOP2_->setText("5000");
+}
+
+// Checking a box from the settings runs its click handler, as a user's
+// click would: the order of the lines decides the final state.
+namespace {
+void ClickTo(QAbstractButton* b, bool on) {
+  if (b->isChecked() != on) b->click();
+}
+bool IsSettingNumber(const QString& v) { return IsNumber(v.toStdString()); }
+}  // namespace
+
+bool MainWindow::applySettingsText(const QString& text) {
+  setLanguage(SettingValue(text, "lang:") == "eng" ? Language::eng : Language::rus);
+  ClickTo(checkHP_, SettingValue(text, "cfg.hp:") == "y");
+  ClickTo(checkUN_, SettingValue(text, "cfg.un:") == "y");
+  ClickTo(checkSIO_, SettingValue(text, "cfg.sio:") == "y");
+  ClickTo(checkPR_, SettingValue(text, "cfg.pr:") == "y");
+  const QString epr = SettingValue(text, "cfg.epr:");
+  editPR_->setText(IsSettingNumber(epr) ? epr : "5000");
+  ClickTo(checkPR1_, SettingValue(text, "cfg.pr1:") == "y");
+  ClickTo(checkPTP_, SettingValue(text, "cfg.ptp:") == "y");
+  ClickTo(checkAST_, SettingValue(text, "cfg.ast:") == "y");
+  const QString op = SettingValue(text, "cfg.op:");
+  if (op == "1") {
+    radioOP1_->click();
+  } else {
+    radioOP2_->click();
+    editOP2_->setText("5000");
+    if (op == "2") {
+      const QString eop2 = SettingValue(text, "cfg.eop2:");
+      editOP2_->setText(IsSettingNumber(eop2) ? eop2 : "5000");
+    }
+  }
+  // Beyond the eleven lines: the window's size and the splitter.
+  const QString w = SettingValue(text, "win.w:"), h = SettingValue(text, "win.h:"), split = SettingValue(text, "win.split:");
+  if (w.toInt() > 200 && h.toInt() > 200) resize(w.toInt(), h.toInt());
+  if (split.toInt() > 0) splitter_->setSizes({split.toInt(), std::max(1, splitter_->height() - split.toInt())});
+  return true;
+}
+
+bool MainWindow::loadSettings() {
+  QFile f(settingsPath_);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  return applySettingsText(QString::fromUtf8(f.readAll()));
+}
+
+QString MainWindow::settingsText() const {
+  const auto yn = [](const QAbstractButton* b) { return b->isChecked() ? "y" : "n"; };
+  QString t;
+  t += QString("lang: %1\r\n").arg(language() == Language::eng ? "eng" : "rus");
+  t += QString("cfg.hp: %1\r\n").arg(yn(checkHP_));
+  t += QString("cfg.un: %1\r\n").arg(yn(checkUN_));
+  t += QString("cfg.sio: %1\r\n").arg(yn(checkSIO_));
+  t += QString("cfg.pr: %1\r\n").arg(yn(checkPR_));
+  t += QString("cfg.epr: %1\r\n").arg(editPR_->text());
+  t += QString("cfg.pr1: %1\r\n").arg(yn(checkPR1_));
+  t += QString("cfg.ptp: %1\r\n").arg(yn(checkPTP_));
+  t += QString("cfg.ast: %1\r\n").arg(yn(checkAST_));
+  t += QString("cfg.op: %1\r\n").arg(radioOP1_->isChecked() ? "1" : "2");
+  t += QString("cfg.eop2: %1\r\n").arg(editOP2_->text());
+  t += QString("win.w: %1\r\nwin.h: %2\r\nwin.split: %3\r\n")
+           .arg(width())
+           .arg(height())
+           .arg(splitter_->sizes().value(0));
+  return t;
+}
+
+bool MainWindow::saveSettings() const {
+  QDir().mkpath(QFileInfo(settingsPath_).path());
+  QFile f(settingsPath_);
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  return f.write(settingsText().toUtf8()) >= 0;
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!settingsLoaded_) {
+    settingsLoaded_ = true;
+    loadSettings();
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+  if (controller_.busy()) {
+    if (dialog_->askQuit(this) != 1) {
+      e->ignore();
+      return;
+    }
+    controller_.stopAndWait();
+  }
+  saveSettings();
+  e->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* e) {
+  const auto urls = e->mimeData()->urls();
+  if (!urls.isEmpty() && urls.first().isLocalFile()) openFile(urls.first().toLocalFile());
+}
+
+}  // namespace corvel::app

@@ -1,0 +1,117 @@
+// The main window: four tabs of named controls mapped onto the controller's
+// actions and the session's options. No file format logic lives here.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include "app/confirm_dialog.hpp"
+#include "app/controller.hpp"
+#include "app/models.hpp"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QTableView;
+class QTabWidget;
+class QToolButton;
+class QTreeView;
+class QAction;
+
+namespace corvel::app {
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  Controller& controller() { return controller_; }
+  ConfirmDialog& dialog() { return *dialog_; }
+  // Where the settings file is read from and written to.
+  void setSettingsPath(const QString& path) { settingsPath_ = path; }
+  QString settingsPath() const { return settingsPath_; }
+  bool loadSettings();
+  bool saveSettings() const;
+  // The settings text the window would write.
+  QString settingsText() const;
+  bool applySettingsText(const QString& text);
+
+  // Opens a file (the command line, a drop, the open button).
+  void openFile(const QString& path);
+  void setLanguage(Language lang);
+  Language language() const { return controller_.session().lang; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  void buildRepairTab(QWidget* tab);
+  void buildAviTab(QWidget* tab);
+  void buildJoinTab(QWidget* tab);
+  void buildConfigTab(QWidget* tab);
+  void wire();
+  void applyLanguage();
+  void log(const QString& line);
+  void setStatus(const QString& text);
+  void showProgress(bool on);
+  // The session's options from the controls, before a job starts.
+  void takeOptions();
+
+  void onScan();
+  void onRepair();
+  void onSave();
+  void onReconstruct();
+  void onChooseFile();
+  void onSaveErrors();
+  void onLoadErrors();
+  void onJobEnded(JobKind kind, bool ok);
+  void onCheckPR();
+  void onCheckPR1();
+  void onCheckAST();
+  void onCheckPTP();
+  void onRadioOP1();
+  void onRadioOP2();
+  // Sets a box without running its click handler.
+  static void setSilently(QCheckBox* box, bool on);
+
+  Controller controller_;
+  ConfirmDialog* dialog_;
+  ErrorGridModel* gridModel_;
+  TreeModel* treeModel_;
+  QString settingsPath_;
+  bool settingsLoaded_ = false;
+
+  QTabWidget* pages_;
+  QWidget *tabRepair_, *tabAvi_, *tabJoin_, *tabConfig_;
+  QLineEdit *editIN_, *editOUT_, *editMS_, *editAVI_, *edit2FI_, *editSUM_, *editPR_, *editOP2_;
+  QPushButton *btnOP_, *btnGO_, *btnRE_, *btnTL_, *btn2AVI_, *btnSUM_;
+  QToolButton *imageFI_, *imageHAMMER_, *imageSA_, *imageSUM_;
+  QTreeView* tree_;
+  QTableView* grid_;
+  QPlainTextEdit* memo_;
+  QLabel *labelST_, *labelPTR_, *labelRUS_, *labelENG_, *labelREZ_, *labelJINFO_, *labelME_;
+  QProgressBar* gauge_;
+  QSplitter* splitter_;
+  QRadioButton *radioEQ_, *radioRERE_, *radioISALL_, *radioZM_, *radioZI_, *radioOP1_, *radioOP2_;
+  QCheckBox *checkDP_, *checkZR_, *checkNOsio_, *checkPere_;
+  QCheckBox *checkHP_, *checkSION_, *checkDump_, *checkUN_, *checkSIO_, *checkPR_, *checkPR1_, *checkAST_, *checkPTP_;
+  QWidget* panelOP_;
+  QAction *actDumpTree_, *actDumpGrid_, *actSaveErrors_, *actLoadErrors_;
+};
+
+// The key lookup of the settings file: the text after the first occurrence
+// of `key` up to the end of its line, blanks trimmed; empty when absent.
+QString SettingValue(const QString& text, const QString& key);
+
+}  // namespace corvel::app

@@ -1,0 +1,230 @@
+// The window, offscreen, driven through its real controls found by name.
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include "app/main_window.hpp"
+#include "support/asf_builder.hpp"
+#include "support/clips.hpp"
+#include "support/damage.hpp"
+
+using namespace corvel;
+using namespace corvel::app;
+using namespace corvel::test;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+template <typename W>
+W* Find(MainWindow& w, const char* name) {
+  W* found = w.findChild<W*>(name);
+  if (!found) qFatal("no control %s", name);
+  return found;
+}
+
+// Waits for the running job to end (with the event loop turning).
+bool WaitForJob(MainWindow& w, int ms = 60000) {
+  QElapsedTimer t;
+  t.start();
+  while (w.controller().busy() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  QCoreApplication::processEvents();
+  return !w.controller().busy();
+}
+
+// A damaged copy of the long clip: 500 zero bytes pushed into packet 20.
+std::string DamagedClip(Bytes& sound) {
+  sound = ReadFile(Clip("long"));
+  Bytes b = sound;
+  const Layout l = LayoutOf(b);
+  InsertBytes(b, DataArea(b, l, 20), 500, 0);
+  const std::string path = TempPath("window-damaged.wmv");
+  WriteFile(path, b);
+  return path;
+}
+
+Bytes DataPackets(const Bytes& file) {
+  const Layout l = LayoutOf(file);
+  return Bytes(file.begin() + static_cast<std::ptrdiff_t>(l.first), file.begin() + static_cast<std::ptrdiff_t>(l.at(l.count)));
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  std::unique_ptr<MainWindow> fresh() {
+    auto w = std::make_unique<MainWindow>();
+    w->setSettingsPath(dir_.path() + "/corvel.cfg.ini");
+    QFile::remove(w->settingsPath());
+    w->show();
+    w->setLanguage(Language::eng);
+    return w;
+  }
+
+ private slots:
+  void openShowsTheTree() {
+    auto w = fresh();
+    Find<QLineEdit>(*w, "EditIN")->setText(Q(Clip("av")));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnOP"), Qt::LeftButton);
+    QCOMPARE(Find<QLabel>(*w, "LabelST")->text(), QString("file opened, header found"));
+    QAbstractItemModel* tree = Find<QTreeView>(*w, "TreeWMV")->model();
+    QVERIFY(tree->rowCount() >= 2);  // the Header Object and the Data Object at the top
+    QCOMPARE(tree->data(tree->index(0, 0)).toString().left(20), QString("'ASF_HEADER_OBJECT' "));
+    QVERIFY(Find<QPushButton>(*w, "BitBtnTL")->isEnabled());
+  }
+
+  void scanFillsTheGridRepairAndSaveRestoreThePackets() {
+    Bytes sound;
+    const std::string damaged = DamagedClip(sound);
+    auto w = fresh();
+    w->openFile(Q(damaged));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QCOMPARE(Find<QPushButton>(*w, "BitBtnGO")->text(), QString("stop"));
+    QVERIFY(WaitForJob(*w));
+    QCOMPARE(Find<QLabel>(*w, "LabelST")->text(), QString("search finished"));
+    QCOMPARE(Find<QPushButton>(*w, "BitBtnGO")->text(), QString("explore the stream"));
+    QAbstractItemModel* grid = Find<QTableView>(*w, "StringER")->model();
+    QCOMPARE(static_cast<std::size_t>(grid->rowCount()), w->controller().session().errorList.size());
+    QCOMPARE(grid->rowCount(), 1);
+    QCOMPARE(grid->headerData(3, Qt::Horizontal).toString(), QString("offset in file"));
+    // The hammer, then the save, with no scan between them.
+    QTest::mouseClick(Find<QToolButton>(*w, "ImageHAMMER"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QCOMPARE(w->controller().session().file.cuts.ranges().size(), std::size_t{1});
+    const QString out = Q(TempPath("window-saved.wmv"));
+    QFile::remove(out);
+    Find<QLineEdit>(*w, "EditOUT")->setText(out);
+    QTest::mouseClick(Find<QToolButton>(*w, "ImageSA"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QCOMPARE(Find<QLabel>(*w, "LabelST")->text(), QString("file saved"));
+    QVERIFY(DataPackets(ReadFile(out.toStdString())) == DataPackets(sound));
+  }
+
+  void stopQuestionAnsweredNoThenYes() {
+    auto w = fresh();
+    w->openFile(Q(Clip("long")));
+    Find<QCheckBox>(*w, "CheckHP")->setChecked(false);  // 5 ms a step: a scan long enough to stop
+    // The event loop keeps turning while the scan runs.
+    int ticks = 0;
+    qint64 longest = 0;
+    QElapsedTimer since;
+    since.start();
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      longest = std::max(longest, since.restart());
+      ++ticks;
+    });
+    timer.start(20);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QTest::qWait(150);
+    w->dialog().setScriptedAnswer(0);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QCOMPARE(w->dialog().lastQuestion(), QString("brake the current process?"));
+    QTest::qWait(100);
+    QVERIFY(w->controller().busy());  // "no" leaves it running
+    w->dialog().setScriptedAnswer(1);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    timer.stop();
+    QCOMPARE(Find<QLabel>(*w, "LabelST")->text(), QString("interrupted by user"));
+    QCOMPARE(Find<QPushButton>(*w, "BitBtnGO")->text(), QString("explore the stream"));
+    QVERIFY(!Find<QLabel>(*w, "LabelPTR")->isVisible());
+    QVERIFY(ticks > 5);
+    QVERIFY2(longest <= 100, qPrintable(QString("the event loop stalled for %1 ms").arg(longest)));
+    // No half row: every row of the grid holds a closed block.
+    QAbstractItemModel* grid = Find<QTableView>(*w, "StringER")->model();
+    for (int r = 0; r < grid->rowCount(); ++r) QVERIFY(!grid->data(grid->index(r, 5)).toString().isEmpty());
+  }
+
+  void reconstructionSelectsTheMinimalHeader() {
+    Bytes b = ReadFile(Clip("av"));
+    b[0] ^= 0xFF;  // the Header Object's GUID wiped
+    const std::string path = TempPath("window-wiped.wmv");
+    WriteFile(path, b);
+    auto w = fresh();
+    Find<QLineEdit>(*w, "EditIN")->setText(Q(path));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnRE"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QVERIFY(!Find<QRadioButton>(*w, "RadioZI")->isEnabled());
+    QVERIFY(Find<QRadioButton>(*w, "RadioZM")->isChecked());
+    QVERIFY(Find<QTreeView>(*w, "TreeWMV")->model()->rowCount() > 0);
+  }
+
+  void languageSwitchAppliesTheCaptionTable() {
+    auto w = fresh();
+    auto check = [&](Language lang) {
+      for (const CaptionRow& row : kCaptionTable) {
+        const QString name = QString::fromUtf8(row.control.data(), static_cast<qsizetype>(row.control.size()));
+        const std::string_view want = lang == Language::eng ? row.eng : row.rus;
+        const QString expected = QString::fromUtf8(want.data(), static_cast<qsizetype>(want.size()));
+        QObject* o = w->findChild<QObject*>(name);
+        QVERIFY2(o, qPrintable(name));
+        QString shown;
+        if (auto* b = qobject_cast<QAbstractButton*>(o)) shown = b->text();
+        if (auto* l = qobject_cast<QLabel*>(o)) shown = l->text();
+        if (auto* a = qobject_cast<QAction*>(o)) shown = a->text();
+        if (row.cls == "TTabSheet") {
+          auto* pages = Find<QTabWidget>(*w, "PageControl1");
+          shown = pages->tabText(pages->indexOf(qobject_cast<QWidget*>(o)));
+        }
+        QCOMPARE(shown, expected);
+      }
+    };
+    QTest::mouseClick(Find<QLabel>(*w, "LabelRUS"), Qt::LeftButton);
+    check(Language::rus);
+    QTest::mouseClick(Find<QLabel>(*w, "LabelENG"), Qt::LeftButton);
+    check(Language::eng);
+    QTest::mouseClick(Find<QLabel>(*w, "LabelRUS"), Qt::LeftButton);
+    check(Language::rus);
+  }
+
+  void settingsRulesAndRoundTrip() {
+    auto w = fresh();
+    // Only the language: every stored box ends unchecked, CheckHP too.
+    w->applySettingsText("lang: eng\r\n");
+    QCOMPARE(w->language(), Language::eng);
+    for (const char* box : {"CheckHP", "CheckUN", "CheckSIO", "CheckPR", "CheckPR1", "CheckPTP", "CheckAST"})
+      QVERIFY2(!Find<QCheckBox>(*w, box)->isChecked(), box);
+    // op 2 with its value; op 3 falls back and does not read it.
+    w->applySettingsText("cfg.op: 2\r\ncfg.eop2: 7000\r\n");
+    QVERIFY(Find<QRadioButton>(*w, "RadioOP2")->isChecked());
+    QCOMPARE(Find<QLineEdit>(*w, "EditOP2")->text(), QString("7000"));
+    w->applySettingsText("cfg.op: 3\r\ncfg.eop2: 7000\r\n");
+    QCOMPARE(Find<QLineEdit>(*w, "EditOP2")->text(), QString("5000"));
+    // A minus sign is a number; "cfg.pr: y" then "cfg.pr1: y" leaves CheckPR off and "0".
+    w->applySettingsText("cfg.epr: -5\r\n");
+    QCOMPARE(Find<QLineEdit>(*w, "EditPR")->text(), QString("-5"));
+    w->applySettingsText("cfg.pr: y\r\ncfg.pr1: y\r\n");
+    QVERIFY(!Find<QCheckBox>(*w, "CheckPR")->isChecked());
+    QCOMPARE(Find<QLineEdit>(*w, "EditPR")->text(), QString("0"));
+    // OP1 writes "cfg.op: 1" and an empty lead.
+    Find<QRadioButton>(*w, "RadioOP1")->click();
+    const QString text = w->settingsText();
+    QVERIFY(text.contains("cfg.op: 1\r\ncfg.eop2: \r\n"));
+    QVERIFY(text.startsWith("lang: rus\r\ncfg.hp: n\r\n"));  // every load sets the language
+    // Round trip through the file.
+    QVERIFY(w->saveSettings());
+    auto again = std::make_unique<MainWindow>();
+    again->setSettingsPath(w->settingsPath());
+    QVERIFY(again->loadSettings());
+    QCOMPARE(again->settingsText().section("win.", 0, 0), text.section("win.", 0, 0));
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "test_window.moc"
