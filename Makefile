@@ -6,7 +6,7 @@ ASAN := build-asan
 TSAN := build-tsan
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz bench clean
+.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz bench screenshots clean
 
 all: build
 
@@ -54,6 +54,12 @@ bench: build
 	bench/save
 	bench/join
 	bench/avi
+
+# The window's tabs and the dialog, rendered offscreen in both languages.
+screenshots: build
+	rm -rf $(BUILD)/screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/corvel_screenshots $(BUILD)/screenshots
+	@ls $(BUILD)/screenshots
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(TSAN)

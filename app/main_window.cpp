@@ -27,6 +27,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
@@ -50,13 +51,16 @@ W* Named(W* w, const char* name) {
   return w;
 }
 
-QToolButton* ActionImage(const char* name, const char* icon, const QString& hint, QWidget* parent) {
+QToolButton* ActionImage(const char* name, const char* icon, QStyle::StandardPixmap fallback, const QString& hint,
+                         QWidget* parent) {
   auto* b = Named(new QToolButton(parent), name);
-  b->setIcon(QIcon::fromTheme(icon));
+  // The theme's icon, or the style's own where there is no icon theme.
+  b->setIcon(QIcon::fromTheme(icon, parent->style()->standardIcon(fallback)));
   b->setAutoRaise(true);  // a raised frame on hover
   b->setIconSize(QSize(32, 32));
   b->setToolTip(hint);
-  if (b->icon().isNull()) b->setText(hint);
+  b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  b->setText(hint);
   return b;
 }
 
@@ -102,7 +106,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this)
     l->installEventFilter(this);
     langLayout->addWidget(l);
   }
-  auto* badge = ActionImage("ImageBadge", "help-about", "Corvel", central);
+  auto* badge = ActionImage("ImageBadge", "help-about", QStyle::SP_MessageBoxInformation, "Corvel", central);
+  badge->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  badge->setIconSize(QSize(16, 16));
   connect(badge, &QToolButton::clicked, this, [this] {
     dialog_->askChoice(QString("Corvel %1\nASF inspect, repair, join and remux\nLicence: MIT").arg(CORVEL_VERSION), "OK", "OK",
                        this, 'y');
@@ -151,7 +157,9 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   auto* tt = new QGridLayout(panelTT);
   editIN_ = Named(new QLineEdit(panelTT), "EditIN");
   btnOP_ = Named(new QPushButton("open", panelTT), "BitBtnOP");
-  imageFI_ = ActionImage("ImageFI", "document-open", Ru("выбрать файл"), panelTT);
+  imageFI_ = ActionImage("ImageFI", "document-open", QStyle::SP_DirOpenIcon, Ru("выбрать файл"), panelTT);
+  imageFI_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  imageFI_->setIconSize(QSize(20, 20));
   btnGO_ = Named(new QPushButton(Ru("проверка потока"), panelTT), "BitBtnGO");
   btnRE_ = Named(new QPushButton(Ru("реконструкция заголовка"), panelTT), "BitBtnRE");
   btnTL_ = Named(new QPushButton(Ru("тайм-лайн"), panelTT), "BitBtnTL");
@@ -173,6 +181,10 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   inner->addWidget(tree_);
   inner->addWidget(memo_);
   tt->addWidget(inner, 2, 0, 1, 5);
+  tt->setRowStretch(2, 1);
+  tt->setColumnStretch(0, 1);
+  tt->setColumnStretch(1, 1);
+  tt->setColumnStretch(2, 1);
   labelST_ = Named(new QLabel(panelTT), "LabelST");
   labelPTR_ = Named(new QLabel(panelTT), "LabelPTR");
   gauge_ = Named(new QProgressBar(panelTT), "GaugeZZ");
@@ -189,6 +201,7 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   grid_->verticalHeader()->hide();
   const int widths[] = {31, 47, 84, 76, 102, 96, 67, 70};
   for (int c = 0; c < 8; ++c) grid_->setColumnWidth(c, widths[c] + 30);
+  grid_->horizontalHeader()->setStretchLastSection(true);
   grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
   actDumpGrid_ = Named(new QAction(Ru("посмотреть dump"), grid_), "MIdump");
   actSaveErrors_ = Named(new QAction(Ru("сохранить ошибки"), grid_), "MIsoer");
@@ -205,7 +218,7 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   splitter_->addWidget(panelTT);
   splitter_->addWidget(grid_);
   splitter_->setStretchFactor(0, 3);
-  splitter_->setStretchFactor(1, 1);
+  splitter_->setStretchFactor(1, 2);
   layout->addWidget(splitter_, 1);
 
   auto* panelBB = Named(new QWidget(tab), "PanelBB");
@@ -223,7 +236,7 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   auto* labelMS = Named(new QLabel(Ru("размеры повторов не менее               байт"), panelBB), "LabelMS");
   radioRERE_ = Named(new QRadioButton(Ru("убрать области повторов и пересканировать pack-и"), panelBB), "RadioRERE");
   radioISALL_ = Named(new QRadioButton(Ru("исправить размеры кривых блоков"), panelBB), "RadioISALL");
-  imageHAMMER_ = ActionImage("ImageHAMMER", "tools-check-spelling", Ru("ремонт"), panelBB);
+  imageHAMMER_ = ActionImage("ImageHAMMER", "tools-check-spelling", QStyle::SP_BrowserReload, Ru("ремонт"), panelBB);
   auto* repairBox = new QWidget(panelBB);
   auto* rb = new QGridLayout(repairBox);
   rb->setContentsMargins(0, 0, 0, 0);
@@ -246,7 +259,7 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   checkPere_ = Named(new QCheckBox(Ru("перенумеровать Media Objects"), saveBox), "CheckPere");
   editOUT_ = Named(new QLineEdit(saveBox), "EditOUT");
   for (QWidget* w : std::initializer_list<QWidget*>{radioZM_, radioZI_, checkNOsio_, checkPere_, editOUT_}) sb->addWidget(w);
-  imageSA_ = ActionImage("ImageSA", "document-save", Ru("сохранить"), panelBB);
+  imageSA_ = ActionImage("ImageSA", "document-save", QStyle::SP_DialogSaveButton, Ru("сохранить"), panelBB);
   bb->addWidget(saveBox, 0, 2, 3, 1);
   bb->addWidget(imageSA_, 0, 3, 3, 1);
   bb->setColumnStretch(0, 1);
@@ -301,7 +314,7 @@ void MainWindow::buildJoinTab(QWidget* tab) {
   auto* panelSR = Named(new QWidget(tab), "PanelSR");
   auto* sr = new QVBoxLayout(panelSR);
   editSUM_ = Named(new QLineEdit(panelSR), "EditSUM");
-  imageSUM_ = ActionImage("ImageSUM", "document-new", Ru("сгенерить имя выходного файла"), panelSR);
+  imageSUM_ = ActionImage("ImageSUM", "document-new", QStyle::SP_FileIcon, Ru("сгенерить имя выходного файла"), panelSR);
   btnSUM_ = Named(new QPushButton(Ru("склеить"), panelSR), "BitBtnSUM");
   btnSUM_->setEnabled(false);
   labelJINFO_ = Named(new QLabel(panelSR), "LabelJINFO");

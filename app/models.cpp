@@ -19,11 +19,15 @@ QVariant ErrorGridModel::data(const QModelIndex& index, int role) const {
   return QString::fromStdString(rows[r][static_cast<std::size_t>(index.column())]);
 }
 
+// The titles follow the language in use whenever they are drawn.
 QVariant ErrorGridModel::headerData(int section, Qt::Orientation o, int role) const {
-  if (role != Qt::DisplayRole || o != Qt::Horizontal || c_.busy()) return {};
-  const auto& rows = c_.session().errGrid.rows();
-  if (rows.empty() || section < 0 || section >= 8) return {};
-  return QString::fromStdString(rows[0][static_cast<std::size_t>(section)]);
+  if (role != Qt::DisplayRole || o != Qt::Horizontal) return {};
+  static constexpr MessageId kTitles[] = {MessageId::GridOffset, MessageId::GridDeclaredSize, MessageId::GridActualSize,
+                                          MessageId::GridDelta, MessageId::GridMaxRepeat};
+  if (section == 1) return QString("#");
+  if (section == 2) return QString("id");
+  if (section >= 3 && section <= 7) return c_.text(Message(kTitles[section - 3]));
+  return QString();
 }
 
 void ErrorGridModel::refresh() {

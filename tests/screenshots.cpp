@@ -1,0 +1,53 @@
+// Renders the window's tabs and the dialog, with a damaged sample opened and
+// scanned, in both languages, into PNG files: `make screenshots`.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "app/main_window.hpp"
+#include "support/clips.hpp"
+#include "support/damage.hpp"
+
+using namespace corvel;
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QString out = argc > 1 ? argv[1] : "build/screenshots";
+  QDir().mkpath(out);
+  // A damaged sample: 500 zero bytes pushed into packet 20 of a clip.
+  Bytes b = test::ReadFile(test::Clip("long"));
+  const test::Layout l = test::LayoutOf(b);
+  test::InsertBytes(b, test::DataArea(b, l, 20), 500, 0);
+  const std::string sample = test::TempPath("damaged-sample.wmv");
+  test::WriteFile(sample, b);
+
+  app::MainWindow w;
+  w.setSettingsPath(QDir(out).filePath("corvel.cfg.ini"));
+  w.resize(1000, 760);
+  w.show();
+  w.openFile(QString::fromStdString(sample));
+  w.controller().startScan();
+  while (w.controller().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  QCoreApplication::processEvents();
+  auto* pages = w.findChild<QTabWidget*>("PageControl1");
+  for (const Language lang : {Language::rus, Language::eng}) {
+    w.setLanguage(lang);
+    const QString tag = lang == Language::eng ? "en" : "ru";
+    for (int i = 0; i < pages->count(); ++i) {
+      pages->setCurrentIndex(i);
+      QCoreApplication::processEvents();
+      w.grab().save(QDir(out).filePath(QString("tab%1-%2.png").arg(i).arg(tag)));
+    }
+    // The stop question, as the dialog shows it.
+    auto& d = w.dialog();
+    QTimer::singleShot(200, [&] {
+      d.grab().save(QDir(out).filePath(QString("dialog-%1.png").arg(tag)));
+      d.reject();
+    });
+    d.askYesNo(w.controller().text(Message(MessageId::StopQuestion)), &w);
+  }
+  pages->setCurrentIndex(0);
+  return 0;
+}
