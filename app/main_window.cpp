@@ -19,7 +19,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProgressBar>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -106,7 +106,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this)
     l->installEventFilter(this);
     langLayout->addWidget(l);
   }
-  auto* badge = ActionImage("ImageBadge", "help-about", QStyle::SP_MessageBoxInformation, "Corvel", central);
+  auto* panelBadge = Named(new QWidget(central), "PanelBadge");
+  auto* badgeLayout = new QHBoxLayout(panelBadge);
+  badgeLayout->setContentsMargins(0, 0, 0, 0);
+  auto* badge = ActionImage("ImageBadge", "help-about", QStyle::SP_MessageBoxInformation, "Corvel", panelBadge);
+  badgeLayout->addWidget(badge);
   badge->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   badge->setIconSize(QSize(16, 16));
   connect(badge, &QToolButton::clicked, this, [this] {
@@ -115,7 +119,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this)
   });
   langRow->addWidget(panelLang);
   langRow->addStretch();
-  langRow->addWidget(badge);
+  langRow->addWidget(panelBadge);
   top->addLayout(langRow);
 
   pages_ = Named(new QTabWidget(central), "PageControl1");
@@ -176,7 +180,7 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   tree_->setUniformRowHeights(true);
   memo_ = Named(new QPlainTextEdit(panelTT), "MemoST");
   memo_->setReadOnly(true);
-  memo_->setMaximumBlockCount(static_cast<int>(MemoLog::MaxLines));
+
   auto* inner = new QSplitter(Qt::Horizontal, panelTT);
   inner->addWidget(tree_);
   inner->addWidget(memo_);
@@ -187,12 +191,12 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   tt->setColumnStretch(2, 1);
   labelST_ = Named(new QLabel(panelTT), "LabelST");
   labelPTR_ = Named(new QLabel(panelTT), "LabelPTR");
-  gauge_ = Named(new QProgressBar(panelTT), "GaugeZZ");
-  gauge_->setRange(0, 100);
-  gauge_->setMaximumWidth(160);
+  gauge_ = Named(new Gauge(panelTT), "GaugeZZ");
   tt->addWidget(labelST_, 3, 0, 1, 2);
   tt->addWidget(labelPTR_, 3, 2, 1, 2);
   tt->addWidget(gauge_, 3, 4);
+  auto* imageEX = Named(new QLabel(panelTT), "ImageEX");  // the marker picture: hidden, as the Parts leave it
+  imageEX->hide();
   showProgress(false);
 
   grid_ = Named(new QTableView(tab), "StringER");
@@ -288,6 +292,8 @@ void MainWindow::buildAviTab(QWidget* tab) {
   btn2AVI_ = Named(new QPushButton(Ru("выполнить"), tab), "BitBtn2AVI");
   btn2AVI_->setEnabled(false);
   labelREZ_ = Named(new QLabel(tab), "LabelREZ");
+  auto* gauge2avi = Named(new Gauge(tab), "Gauge2avi");
+  gauge2avi->hide();
   l->addWidget(r2avi, 0, 0, 1, 3);
   l->addWidget(r2fi, 1, 0);
   l->addWidget(label2FI, 1, 1);
@@ -319,6 +325,10 @@ void MainWindow::buildJoinTab(QWidget* tab) {
   btnSUM_->setEnabled(false);
   labelJINFO_ = Named(new QLabel(panelSR), "LabelJINFO");
   labelME_ = Named(new QLabel(panelSR), "LabelME");
+  auto* gaugeZ = Named(new Gauge(panelSR), "GaugeZ");
+  gaugeZ->hide();
+  auto* imageZ = ActionImage("ImageZ", "process-stop", QStyle::SP_BrowserStop, Ru("стоп"), panelSR);
+  imageZ->hide();
   for (QWidget* w : std::initializer_list<QWidget*>{editSUM_, imageSUM_, btnSUM_, labelJINFO_, labelME_}) sr->addWidget(w);
   sr->addStretch();
   l->addWidget(panelSR);
@@ -414,7 +424,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
   return QMainWindow::eventFilter(watched, e);
 }
 
-void MainWindow::log(const QString& line) { memo_->appendPlainText(line); }
+// The memo is emptied first once it holds its 500 lines.
+void MainWindow::log(const QString& line) {
+  if (memo_->document()->blockCount() >= static_cast<int>(MemoLog::MaxLines)) memo_->clear();
+  memo_->appendPlainText(line);
+}
 
 void MainWindow::setStatus(const QString& text) { labelST_->setText(text); }
 

@@ -7,13 +7,13 @@
 
 #include "app/confirm_dialog.hpp"
 #include "app/controller.hpp"
+#include "app/gauge.hpp"
 #include "app/models.hpp"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSplitter;
@@ -101,7 +101,7 @@ class MainWindow : public QMainWindow {
   QTableView* grid_;
   QPlainTextEdit* memo_;
   QLabel *labelST_, *labelPTR_, *labelRUS_, *labelENG_, *labelREZ_, *labelJINFO_, *labelME_;
-  QProgressBar* gauge_;
+  Gauge* gauge_;
   QSplitter* splitter_;
   QRadioButton *radioEQ_, *radioRERE_, *radioISALL_, *radioZM_, *radioZI_, *radioOP1_, *radioOP2_;
   QCheckBox *checkDP_, *checkZR_, *checkNOsio_, *checkPere_;

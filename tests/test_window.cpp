@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -149,6 +151,47 @@ class WindowTest : public QObject {
     // No half row: every row of the grid holds a closed block.
     QAbstractItemModel* grid = Find<QTableView>(*w, "StringER")->model();
     for (int r = 0; r < grid->rowCount(); ++r) QVERIFY(!grid->data(grid->index(r, 5)).toString().isEmpty());
+  }
+
+  void errorListThroughThePopup() {
+    Bytes sound;
+    const std::string damaged = DamagedClip(sound);
+    auto w = fresh();
+    w->openFile(Q(damaged));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    const QString list = Q(damaged) + ".index";
+    QFile::remove(list);
+    auto* save = w->findChild<QAction*>("MIsoer");
+    auto* load = w->findChild<QAction*>("MIzaer");
+    QVERIFY(save && load && save->isEnabled());
+    save->trigger();
+    QCOMPARE(QFileInfo(list).size(), qint64{26});
+    // Saved again: the overwrite question, answered no, keeps the file.
+    QFile::resize(list, 0);
+    w->dialog().setScriptedAnswer(0);
+    save->trigger();
+    QCOMPARE(w->dialog().lastQuestion(), QString("file already exists. override?"));
+    QCOMPARE(QFileInfo(list).size(), qint64{0});
+    w->dialog().setScriptedAnswer(1);
+    save->trigger();
+    QCOMPARE(QFileInfo(list).size(), qint64{26});
+    // Loaded into a fresh window: the grid shows the block.
+    auto other = fresh();
+    other->openFile(Q(damaged));
+    QCOMPARE(Find<QTableView>(*other, "StringER")->model()->rowCount(), 0);
+    other->findChild<QAction*>("MIzaer")->trigger();
+    QCOMPARE(Find<QTableView>(*other, "StringER")->model()->rowCount(), 1);
+  }
+
+  void memoEmptiesAtFiveHundredLines() {
+    auto w = fresh();
+    auto* memo = Find<QPlainTextEdit>(*w, "MemoST");
+    memo->clear();
+    for (int i = 0; i < 500; ++i) QMetaObject::invokeMethod(&w->controller(), "logLine", Q_ARG(QString, QString::number(i)));
+    QCOMPARE(memo->document()->blockCount(), 500);
+    QMetaObject::invokeMethod(&w->controller(), "logLine", Q_ARG(QString, QString("next")));
+    QCOMPARE(memo->toPlainText(), QString("next"));
   }
 
   void reconstructionSelectsTheMinimalHeader() {
