@@ -54,6 +54,7 @@ bench: build
 	bench/save
 	bench/join
 	bench/avi
+	bench/timeline
 
 # The window's tabs and the dialog, rendered offscreen in both languages.
 screenshots: build

@@ -36,6 +36,7 @@
 #include <QVBoxLayout>
 
 #include "asf/bytes.hpp"
+#include "analysis/dump_text.hpp"
 #include "asf/output_file.hpp"
 #include "l10n/messages.hpp"
 
@@ -90,6 +91,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this)
   setWindowTitle(QString("Corvel    %1").arg(CORVEL_VERSION));
   setAcceptDrops(true);
   dialog_ = new ConfirmDialog(this);
+  timeline_ = new viewers::TimelineWindow(this);
+  dump_ = new viewers::DumpWindow(this);
   gridModel_ = new ErrorGridModel(controller_, this);
   treeModel_ = new TreeModel(controller_, this);
 
@@ -150,6 +153,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this)
 
 MainWindow::~MainWindow() {
   controller_.stopAndWait();
+  timeline_->setData({}, nullptr, {});
   // The views outlive the controller the models read (children go last).
   grid_->setModel(nullptr);
   tree_->setModel(nullptr);
@@ -210,12 +214,10 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   actDumpGrid_ = Named(new QAction(Ru("посмотреть dump"), grid_), "MIdump");
   actSaveErrors_ = Named(new QAction(Ru("сохранить ошибки"), grid_), "MIsoer");
   actLoadErrors_ = Named(new QAction(Ru("загрузить ошибки"), grid_), "MIzaer");
-  actDumpGrid_->setEnabled(false);  // the dump window comes with its own issue
   actSaveErrors_->setEnabled(false);
   grid_->addActions({actDumpGrid_, actSaveErrors_, actLoadErrors_});
   tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
   actDumpTree_ = Named(new QAction(Ru("посмотреть dump"), tree_), "MIdumpp");
-  actDumpTree_->setEnabled(false);
   tree_->addAction(actDumpTree_);
 
   splitter_ = Named(new QSplitter(Qt::Vertical, tab), "Splitter1");
@@ -393,9 +395,10 @@ void MainWindow::wire() {
   connect(imageFI_, &QToolButton::clicked, this, &MainWindow::onChooseFile);
   connect(btnGO_, &QPushButton::clicked, this, &MainWindow::onScan);
   connect(btnRE_, &QPushButton::clicked, this, &MainWindow::onReconstruct);
-  connect(btnTL_, &QPushButton::clicked, this, [this] {
-    if (controller_.session().packets.empty()) log(controller_.text(Message(MessageId::ScanFirst)));
-  });
+  connect(btnTL_, &QPushButton::clicked, this, &MainWindow::onTimeline);
+  connect(actDumpGrid_, &QAction::triggered, this, &MainWindow::onDumpGrid);
+  connect(actDumpTree_, &QAction::triggered, this, &MainWindow::onDumpTree);
+  connect(&controller_, &Controller::structureChanged, this, &MainWindow::refreshViewers);
   connect(imageHAMMER_, &QToolButton::clicked, this, &MainWindow::onRepair);
   connect(imageSA_, &QToolButton::clicked, this, &MainWindow::onSave);
   connect(actSaveErrors_, &QAction::triggered, this, &MainWindow::onSaveErrors);
@@ -597,6 +600,70 @@ void MainWindow::onJobEnded(JobKind kind, bool) {
     btnRE_->setText(QString::fromStdString(CaptionOf("BitBtnRE", controller_.session().lang)));
   }
   if (kind == JobKind::save) editOUT_->setText(QString::fromStdString(OutputName(controller_.session().fileName, OutputNaming::nextFree)));
+}
+
+// The timeline reads the session's packets: never while a job may replace them.
+void MainWindow::refreshViewers() {
+  if (controller_.busy()) {
+    timeline_->setData({}, nullptr, {});
+    return;
+  }
+  const Session& s = controller_.session();
+  const std::span<const ErrorBlock> blocks(s.errBlocks);
+  timeline_->setData(s.packets, &s.structure.rec, blocks.subspan(std::min(s.lastScanFirstBlock, blocks.size())));
+}
+
+void MainWindow::onTimeline() {
+  if (controller_.busy()) return;
+  if (controller_.session().packets.empty()) {
+    log(controller_.text(Message(MessageId::ScanFirst)));
+    return;
+  }
+  refreshViewers();
+  timeline_->setCaption(language() == Language::eng ? QString("timeline") : Ru("тайм-лайн"));
+  timeline_->show();
+  timeline_->raise();
+}
+
+// Dumps are capped: a Data Object of gigabytes is no text to hold.
+constexpr std::uint64_t kMaxDump = 4 << 20;
+
+void MainWindow::onDumpGrid() {
+  if (controller_.busy()) return;
+  const QModelIndex row = grid_->currentIndex();
+  if (!row.isValid()) return;
+  bool ok = false;
+  const auto index = gridModel_->data(gridModel_->index(row.row(), 1), Qt::DisplayRole).toString().toULongLong(&ok);
+  const Session& s = controller_.session();
+  if (!ok || index >= s.errorList.size()) return;
+  const ListedBlock& b = s.errorList[index];
+  const auto len = static_cast<std::uint64_t>(std::max<std::int64_t>(b.declSize, static_cast<std::int64_t>(b.realSize)));
+  Bytes bytes;
+  if (!ReadSourceBytes(s, b.offset, std::min(len, kMaxDump), true, bytes)) return;
+  dump_->showBytes(std::move(bytes), b.offset);
+  dump_->show();
+  dump_->raise();
+}
+
+void MainWindow::onDumpTree() {
+  if (controller_.busy()) return;
+  const QModelIndex selected = tree_->currentIndex();
+  if (!selected.isValid()) return;
+  const Session& s = controller_.session();
+  const int node = static_cast<int>(selected.internalId());
+  for (const ObjectEntry& e : s.structure.objects) {
+    if (e.node != node) continue;
+    const auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(e.size, 0));
+    if (size > kDumpAskAbove &&
+        dialog_->askYesNo(controller_.text(Message(MessageId::LargeBlockQuestion)).replace("\r\n", "\n"), this) != 1)
+      return;
+    Bytes bytes;
+    if (!ReadSourceBytes(s, static_cast<std::uint64_t>(e.offset), std::min(size, kMaxDump), false, bytes)) return;
+    dump_->showBytes(std::move(bytes), static_cast<std::uint64_t>(e.offset));
+    dump_->show();
+    dump_->raise();
+    return;
+  }
 }
 
 void MainWindow::setSilently(QCheckBox* box, bool on) {

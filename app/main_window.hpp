@@ -9,6 +9,8 @@
 #include "app/controller.hpp"
 #include "app/gauge.hpp"
 #include "app/models.hpp"
+#include "viewers/dump_window.hpp"
+#include "viewers/timeline_window.hpp"
 
 class QCheckBox;
 class QLabel;
@@ -76,6 +78,10 @@ class MainWindow : public QMainWindow {
   void onSaveErrors();
   void onLoadErrors();
   void onJobEnded(JobKind kind, bool ok);
+  void onTimeline();
+  void onDumpGrid();
+  void onDumpTree();
+  void refreshViewers();
   void onCheckPR();
   void onCheckPR1();
   void onCheckAST();
@@ -108,6 +114,12 @@ class MainWindow : public QMainWindow {
   QCheckBox *checkHP_, *checkSION_, *checkDump_, *checkUN_, *checkSIO_, *checkPR_, *checkPR1_, *checkAST_, *checkPTP_;
   QWidget* panelOP_;
   QAction *actDumpTree_, *actDumpGrid_, *actSaveErrors_, *actLoadErrors_;
+  viewers::TimelineWindow* timeline_;
+  viewers::DumpWindow* dump_;
+
+ public:
+  viewers::TimelineWindow& timeline() { return *timeline_; }
+  viewers::DumpWindow& dumpWindow() { return *dump_; }
 };
 
 // The key lookup of the settings file: the text after the first occurrence

@@ -288,6 +288,13 @@ bool LoadErrors(Session& s, const std::string& path) {
   return true;
 }
 
+bool ReadSourceBytes(const Session& s, std::uint64_t offset, std::uint64_t len, bool throughCuts, Bytes& out) {
+  SourceFile f;
+  if (!f.Open(sourceOf(s), throughCuts ? s.file.cuts : CutList())) return false;
+  // In cache-sized pieces: a block of any size reads whole.
+  return f.ReadLarge(offset, len, out);
+}
+
 bool SaveErrors(const Session& s, const std::string& path, std::string& error) {
   return SaveErrorList(s.errorList, path.empty() ? OutputName(s.fileName, OutputNaming::errorList) : path, error);
 }

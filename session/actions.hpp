@@ -89,6 +89,10 @@ bool Reconstruct(Session& s, std::stop_token stop = {}, JobEvents* events = null
 // cleared and the grid shows the list. A missing file or one that is not a
 // whole number of records changes nothing and gives false.
 bool LoadErrors(Session& s, const std::string& path = {});
+// Reads `len` bytes of the open file at `offset`: of the logical file (through
+// the cuts) or of the file as it is on disk. False when it cannot be read.
+bool ReadSourceBytes(const Session& s, std::uint64_t offset, std::uint64_t len, bool throughCuts, Bytes& out);
+
 // Saves the error list beside the input (or to `path`).
 bool SaveErrors(const Session& s, const std::string& path, std::string& error);
 

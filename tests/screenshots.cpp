@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QAction>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include "app/main_window.hpp"
@@ -49,5 +52,18 @@ int main(int argc, char** argv) {
     d.askYesNo(w.controller().text(Message(MessageId::StopQuestion)), &w);
   }
   pages->setCurrentIndex(0);
+  // The viewers: the timeline of the damaged sample and a dump of its block.
+  for (const Language lang : {Language::rus, Language::eng}) {
+    w.setLanguage(lang);
+    const QString tag = lang == Language::eng ? "en" : "ru";
+    w.findChild<QPushButton*>("BitBtnTL")->click();
+    QCoreApplication::processEvents();
+    w.timeline().grab().save(QDir(out).filePath(QString("timeline-%1.png").arg(tag)));
+  }
+  auto* grid = w.findChild<QTableView*>("StringER");
+  grid->setCurrentIndex(grid->model()->index(0, 0));
+  w.findChild<QAction*>("MIdump")->trigger();
+  QCoreApplication::processEvents();
+  w.dumpWindow().grab().save(QDir(out).filePath("dump.png"));
   return 0;
 }

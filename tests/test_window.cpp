@@ -17,7 +17,11 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <map>
+
+#include "analysis/timeline.hpp"
 #include "app/main_window.hpp"
+#include "asf/catalogue.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
@@ -192,6 +196,82 @@ class WindowTest : public QObject {
     QCOMPARE(memo->document()->blockCount(), 500);
     QMetaObject::invokeMethod(&w->controller(), "logLine", Q_ARG(QString, QString("next")));
     QCOMPARE(memo->toPlainText(), QString("next"));
+  }
+
+  void timelineDrawsWhatTheModelSays() {
+    auto w = fresh();
+    w->openFile(Q(Clip("av")));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnTL"), Qt::LeftButton);
+    QVERIFY(!w->timeline().isVisible());  // no scan yet: the log says so
+    QVERIFY(Find<QPlainTextEdit>(*w, "MemoST")->toPlainText().contains("• check the stream first"));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnTL"), Qt::LeftButton);
+    QVERIFY(w->timeline().isVisible());
+    QCOMPARE(w->timeline().size(), QSize(696, 480));
+    const Session& s = w->controller().session();
+    const QImage img = viewers::RenderTimeline(s.packets, s.structure.rec, {}, 696, 480);
+    QCOMPARE(QColor(img.pixel(600, 5)), QColor(234, 234, 234));
+    const TimelineLayout l = LayoutTimeline(s.packets, s.structure.rec, 696, 480);
+    std::map<TimelineColour, int> seen, right;
+    ForEachTimelinePoint(s.packets, l, 1, 2, [&](int x, int y, TimelineColour c) {
+      ++seen[c];
+      const Rgb want = TimelineRgb(c);
+      if (QColor(img.pixel(x, y)) == QColor(want.r, want.g, want.b)) ++right[c];
+    });
+    for (const TimelineColour c : {TimelineColour::send, TimelineColour::video, TimelineColour::audio}) {
+      QVERIFY(seen[c] > 0);
+      QVERIFY(right[c] > 0);  // points drawn later may cover earlier ones
+    }
+    // The unit caption reads bottom to top: its ink is taller than wide.
+    int top = 480, bottom = 0, left = 696, rightEdge = 0;
+    for (int y = l.unitY - 60; y < l.unitY + 60 && y < 480; ++y)
+      for (int x = 0; x < 14; ++x)
+        if (qGray(img.pixel(x, y)) < 100) {
+          top = std::min(top, y), bottom = std::max(bottom, y), left = std::min(left, x), rightEdge = std::max(rightEdge, x);
+        }
+    QVERIFY(bottom > top && bottom - top > 2 * (rightEdge - left));
+  }
+
+  void dumpFromTheGridAndTheTree() {
+    Bytes sound;
+    const std::string damaged = DamagedClip(sound);
+    auto w = fresh();
+    w->openFile(Q(damaged));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    auto* grid = Find<QTableView>(*w, "StringER");
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    w->findChild<QAction*>("MIdump")->trigger();
+    QVERIFY(w->dumpWindow().isVisible());
+    const ListedBlock& b = w->controller().session().errorList[0];
+    QVERIFY(w->dumpWindow().text().startsWith(Q(HexDigits(b.offset, 8)) + " 82 00 00 "));
+    // The tree: the Header Object's node dumps from offset 0.
+    auto* tree = Find<QTreeView>(*w, "TreeWMV");
+    tree->setCurrentIndex(tree->model()->index(0, 0));
+    w->findChild<QAction*>("MIdumpp")->trigger();
+    QVERIFY(w->dumpWindow().text().startsWith("00000000 30 26 B2 75 | "));
+  }
+
+  void largeObjectsAskFirst() {
+    for (const std::size_t size : {std::size_t{100000}, std::size_t{100001}}) {
+      const std::string path = TempPath("big-" + std::to_string(size) + ".wmv");
+      WriteFile(path, AsfFile({FileProperties({}), Padding(size - 24)}, {DataObject(1, 256)}));
+      auto w = fresh();
+      w->openFile(Q(path));
+      auto* tree = Find<QTreeView>(*w, "TreeWMV");
+      const QModelIndex header = tree->model()->index(0, 0);
+      for (int r = 0; r < tree->model()->rowCount(header); ++r)
+        if (tree->model()->index(r, 0, header).data().toString().startsWith("'ASF_Padding_Object'"))
+          tree->setCurrentIndex(tree->model()->index(r, 0, header));
+      QVERIFY(tree->currentIndex().data().toString().startsWith("'ASF_Padding_Object'"));
+      w->dialog().setScriptedAnswer(0);
+      w->findChild<QAction*>("MIdumpp")->trigger();
+      const bool asked = w->dialog().lastQuestion().startsWith("or maybe not?");
+      QCOMPARE(asked, size > 100000);
+      QCOMPARE(w->dumpWindow().isVisible(), !asked);  // "no" dumps nothing
+      w->dumpWindow().hide();
+    }
   }
 
   void reconstructionSelectsTheMinimalHeader() {

@@ -1,0 +1,103 @@
+#include "analysis/timeline.hpp"
+
+#include <algorithm>
+
+namespace corvel {
+
+Rgb TimelineRgb(TimelineColour c) {
+  switch (c) {
+    case TimelineColour::background: return {234, 234, 234};
+    case TimelineColour::send: return {255, 0, 0};
+    case TimelineColour::video: return {0, 0, 255};
+    case TimelineColour::audio: return {32, 160, 32};
+    case TimelineColour::other: return {0, 0, 0};
+    case TimelineColour::axis: return {128, 128, 128};
+    case TimelineColour::text: return {0, 0, 0};
+    case TimelineColour::error: return {255, 0, 0};
+  }
+  return {0, 0, 0};
+}
+
+namespace {
+
+void verticalAxis(TimelineLayout& l) {
+  const std::int64_t m = l.msPerPixel, b = l.baseline;
+  l.axis.push_back({34, static_cast<int>(b)});
+  l.axis.push_back({36, static_cast<int>(b)});
+  std::int64_t last = 0;
+  for (std::int64_t r = 0; r < l.duration / m; ++r) {
+    const std::int64_t t = m * r;
+    const std::int64_t value = m <= 100 ? t / 1000 : m <= 1000 ? t / 10000 : t / 60000;
+    if (value > last) {
+      last = value;
+      l.axis.push_back({34, static_cast<int>(b - r)});
+      l.axis.push_back({36, static_cast<int>(b - r)});
+      const std::int64_t shown = m > 100 && m <= 1000 ? value * 10 : value;
+      l.texts.push_back({30, static_cast<int>(b - 4 - r), std::to_string(shown), true, 5, TimelineColour::axis});
+    }
+    l.axis.push_back({35, static_cast<int>(b - r)});
+  }
+  l.unitCaption = m <= 100 ? "1 sec" : m <= 1000 ? "10 sec" : "1 min";
+  l.unitX = 5;
+  l.unitY = static_cast<int>(b - 20);
+}
+
+void packetAxis(TimelineLayout& l, std::size_t count) {
+  const int b = l.baseline;
+  for (std::size_t k = 0; k < count; ++k) {
+    const int x = static_cast<int>(40 + static_cast<std::int64_t>(k) / l.packetsPerPixel);
+    l.axis.push_back({x, b + 5});
+    if (k % 100 == 0) {
+      l.axis.push_back({x, b + 4});
+      l.axis.push_back({x, b + 6});
+      if (count / 100 < 20) l.texts.push_back({x, b + 11, std::to_string(k), false, 5, TimelineColour::axis});
+    }
+    if (k % 1000 == 0) {
+      for (int y = b + 7; y <= b + 10; ++y) l.axis.push_back({x, y});
+      // Drawn once: when the hundreds are labelled too, this is the same label.
+      if (count / 100 >= 20) l.texts.push_back({x, b + 11, std::to_string(k), false, 5, TimelineColour::axis});
+    }
+  }
+}
+
+}  // namespace
+
+TimelineLayout LayoutTimeline(std::span<const TAsfDataPacket> packets, const HeaderRecords& rec, int width, int height,
+                              std::span<const ErrorBlock> blocks) {
+  TimelineLayout l;
+  l.width = width;
+  l.height = height;
+  // A client area with no room for the plot draws nothing but the background.
+  if (width < kTimelineMinWidth || height < kTimelineMinHeight) return l;
+  l.valid = true;
+  const int plotWidth = width - 40, plotHeight = height - 60;
+  l.baseline = height - 40;
+  l.duration = std::max(rec.ASFFPO.PlayDuration, rec.ASFFPO.SendDuration) / 10000;
+  l.packetsPerPixel = static_cast<std::int64_t>(packets.size()) / plotWidth + 1;
+  l.msPerPixel = std::max<std::int64_t>(1, l.duration / plotHeight);
+  l.texts.push_back({60, 15, "Send Time", false, 7, TimelineColour::text});
+  l.texts.push_back({60, 25, "Presentation Time for Video", false, 7, TimelineColour::text});
+  l.texts.push_back({60, 35, "Presentation Time for Audio", false, 7, TimelineColour::text});
+  l.legendLines = {{20, static_cast<int>(TimelineColour::send)},
+                   {30, static_cast<int>(TimelineColour::video)},
+                   {40, static_cast<int>(TimelineColour::audio)}};
+  verticalAxis(l);
+  l.texts.push_back({static_cast<int>(static_cast<std::int64_t>(packets.size()) / l.packetsPerPixel + 13), l.baseline + 20,
+                     "(frames)", false, 5, TimelineColour::axis});
+  packetAxis(l, packets.size());
+  // Each error block of the scan under the packets it lies among.
+  for (const ErrorBlock& e : blocks) {
+    const int from = static_cast<int>(40 + static_cast<std::int64_t>(e.packet) / l.packetsPerPixel);
+    const std::int64_t span = e.declaredSize ? static_cast<std::int64_t>((e.actualSize + e.declaredSize - 1) / e.declaredSize) : 1;
+    l.errorBands.emplace_back(from, static_cast<int>(from + std::max<std::int64_t>(0, span / l.packetsPerPixel)));
+  }
+  return l;
+}
+
+std::int64_t TimelinePacketAt(const TimelineLayout& l, int x, std::size_t packets) {
+  if (!l.valid || x < 40) return -1;
+  const std::int64_t k = static_cast<std::int64_t>(x - 40) * l.packetsPerPixel;
+  return k < static_cast<std::int64_t>(packets) ? k : -1;
+}
+
+}  // namespace corvel

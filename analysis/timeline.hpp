@@ -1,0 +1,83 @@
+// The timeline's layout: for each data packet of a scan, its send time and
+// the presentation times of its payloads against the packet number, with
+// the axes, ticks and labels around them. A window draws exactly this.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "analysis/error_blocks.hpp"
+#include "analysis/packet.hpp"
+#include "asf/records.hpp"
+
+namespace corvel {
+
+enum class TimelineColour { background, send, video, audio, other, axis, text, error };
+
+// The colour's red, green and blue.
+struct Rgb {
+  std::uint8_t r, g, b;
+};
+Rgb TimelineRgb(TimelineColour c);
+
+struct TimelineText {
+  int x = 0, y = 0;           // where the text begins (its right end when rightAligned)
+  std::string text;
+  bool rightAligned = false;
+  int size = 5;               // points
+  TimelineColour colour = TimelineColour::axis;
+};
+
+struct TimelinePixel {
+  int x = 0, y = 0;
+  TimelineColour colour = TimelineColour::axis;
+};
+
+struct TimelineLayout {
+  bool valid = false;             // false when the plot area has no room
+  int width = 0, height = 0;
+  int baseline = 0;               // y of the packet axis
+  std::int64_t duration = 0;      // milliseconds
+  std::int64_t msPerPixel = 1;
+  std::int64_t packetsPerPixel = 1;
+  std::string unitCaption;        // "1 sec", "10 sec" or "1 min", drawn bottom to top
+  int unitX = 5, unitY = 0;       // where the rotated caption's top-left lies
+  std::vector<TimelineText> texts;    // legend, axis labels, "(frames)"
+  std::vector<TimelinePixel> axis;    // ticks and axis pixels
+  std::vector<std::pair<int, int>> legendLines;  // y and colour index of the legend's short lines
+  std::vector<std::pair<int, int>> errorBands;   // x from, x to of each error block on the packet axis
+};
+
+// The smallest client area the layout draws into.
+inline constexpr int kTimelineMinWidth = 120, kTimelineMinHeight = 120;
+
+TimelineLayout LayoutTimeline(std::span<const TAsfDataPacket> packets, const HeaderRecords& rec, int width, int height,
+                              std::span<const ErrorBlock> blocks = {});
+
+// Calls `point(x, y, colour)` for every send and presentation time point,
+// in packet order (later points overwrite earlier ones on the same pixel).
+template <typename Point>
+void ForEachTimelinePoint(std::span<const TAsfDataPacket> packets, const TimelineLayout& l, std::uint8_t video,
+                          std::uint8_t audio, Point point) {
+  if (!l.valid) return;
+  const std::int64_t m = l.msPerPixel, b = l.baseline;
+  for (std::size_t k = 0; k < packets.size(); ++k) {
+    const TAsfDataPacket& p = packets[k];
+    const int x = static_cast<int>(40 + static_cast<std::int64_t>(k) / l.packetsPerPixel);
+    point(x, static_cast<int>(b - p.sendTime / m), TimelineColour::send);
+    for (std::size_t i = 0; i < p.payloadCount(); ++i) {
+      const TPayload pl = p.payload(i);
+      const TimelineColour c = pl.streamNumber == video   ? TimelineColour::video
+                               : pl.streamNumber == audio ? TimelineColour::audio
+                                                          : TimelineColour::other;
+      point(x, static_cast<int>(b - static_cast<std::int64_t>(pl.presentationTime) / m), c);
+    }
+  }
+}
+
+// The packet at a column of the plot, or -1.
+std::int64_t TimelinePacketAt(const TimelineLayout& l, int x, std::size_t packets);
+
+}  // namespace corvel

@@ -1,0 +1,116 @@
+// What the timeline and the dump windows draw, computed in the core.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "analysis/dump_text.hpp"
+#include "analysis/timeline.hpp"
+#include "support/asf_builder.hpp"
+
+using namespace corvel;
+using namespace corvel::test;
+
+namespace {
+
+HeaderRecords WithDuration(std::int64_t ms) {
+  HeaderRecords rec;
+  rec.ASFFPO.PlayDuration = ms * 10000;
+  rec.ASFFPO.SendDuration = ms * 10000 / 2;
+  return rec;
+}
+
+std::vector<std::string> TextsBelow(const TimelineLayout& l, int y) {
+  std::vector<std::string> out;
+  for (const TimelineText& t : l.texts)
+    if (t.y == y) out.push_back(t.text);
+  return out;
+}
+
+}  // namespace
+
+TEST(TimelineLayout, OneMinuteInFourHundredPixels) {
+  const std::vector<TAsfDataPacket> packets(10);
+  const TimelineLayout l = LayoutTimeline(packets, WithDuration(60000), 640, 460);
+  ASSERT_TRUE(l.valid);
+  EXPECT_EQ(l.baseline, 420);
+  EXPECT_EQ(l.duration, 60000);
+  EXPECT_EQ(l.msPerPixel, 150);
+  EXPECT_EQ(l.unitCaption, "10 sec");
+  std::vector<std::string> labels;
+  for (const TimelineText& t : l.texts)
+    if (t.rightAligned) labels.push_back(t.text);
+  EXPECT_EQ(labels, (std::vector<std::string>{"10", "20", "30", "40", "50"}));
+  // The 10-second label sits at its row: 10000 / 150 = row 67.
+  const auto ten = std::find_if(l.texts.begin(), l.texts.end(), [](const TimelineText& t) { return t.text == "10" && t.rightAligned; });
+  ASSERT_NE(ten, l.texts.end());
+  EXPECT_EQ(ten->y, 420 - 4 - 67);
+  EXPECT_EQ(ten->x, 30);
+}
+
+TEST(TimelineLayout, TheUnitFollowsTheScale) {
+  const std::vector<TAsfDataPacket> packets(10);
+  EXPECT_EQ(LayoutTimeline(packets, WithDuration(20000), 640, 460).unitCaption, "1 sec");      // m = 50
+  EXPECT_EQ(LayoutTimeline(packets, WithDuration(3'600'000), 640, 460).unitCaption, "1 min");  // m = 9000
+}
+
+TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
+  std::vector<TAsfDataPacket> packets(2500);
+  const TimelineLayout many = LayoutTimeline(packets, WithDuration(60000), 640, 460);
+  EXPECT_EQ(many.packetsPerPixel, 2500 / 600 + 1);
+  EXPECT_EQ(TextsBelow(many, many.baseline + 11), (std::vector<std::string>{"0", "1000", "2000"}));
+  packets.resize(1500);
+  const TimelineLayout fewer = LayoutTimeline(packets, WithDuration(60000), 640, 460);
+  EXPECT_EQ(TextsBelow(fewer, fewer.baseline + 11).size(), 15u);  // every hundred, 1000 once
+  // Points: the send time in red, presentation times by stream; one above the plot.
+  std::vector<TAsfDataPacket> two(2);
+  two[0].sendTime = 3000;
+  two[0].kind = PacketKind::single;
+  two[0].singleStream = 1;
+  two[0].singlePresentationTime = 6000;
+  two[1].sendTime = 3100;
+  two[1].kind = PacketKind::single;
+  two[1].singleStream = 2;
+  two[1].singlePresentationTime = 90000;  // beyond the duration
+  const TimelineLayout l = LayoutTimeline(two, WithDuration(60000), 640, 460);
+  std::vector<std::tuple<int, int, TimelineColour>> pts;
+  ForEachTimelinePoint(two, l, 1, 2, [&](int x, int y, TimelineColour c) { pts.emplace_back(x, y, c); });
+  ASSERT_EQ(pts.size(), 4u);
+  EXPECT_EQ(pts[0], std::make_tuple(40, 420 - 20, TimelineColour::send));
+  EXPECT_EQ(pts[1], std::make_tuple(40, 420 - 40, TimelineColour::video));
+  EXPECT_EQ(pts[3], std::make_tuple(41, 420 - 600, TimelineColour::audio));
+  EXPECT_LT(std::get<1>(pts[3]), 420 - 400);  // above the plot area
+  EXPECT_EQ(TimelinePacketAt(l, 41, two.size()), 1);
+  EXPECT_EQ(TimelinePacketAt(l, 39, two.size()), -1);
+}
+
+TEST(TimelineLayout, NoRoomNoPlot) {
+  const std::vector<TAsfDataPacket> packets(10);
+  EXPECT_FALSE(LayoutTimeline(packets, WithDuration(60000), 40, 460).valid);
+  EXPECT_FALSE(LayoutTimeline(packets, WithDuration(60000), 640, 60).valid);
+  EXPECT_TRUE(LayoutTimeline(packets, WithDuration(0), 640, 460).valid);  // no duration: m stays 1
+  EXPECT_EQ(LayoutTimeline(packets, WithDuration(0), 640, 460).msPerPixel, 1);
+}
+
+TEST(DumpText, LinesColumnsAndCharacters) {
+  Bytes b(20);
+  for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(0x41 + i);
+  b[1] = 0x0A;
+  b[2] = 0x99;
+  b[3] = 0xE0;
+  const std::string t = DumpText(b, 0x1234, 24);
+  ASSERT_EQ(std::count(t.begin(), t.end(), '\n'), 1);
+  EXPECT_EQ(t.substr(0, 9), "00001234 ");
+  EXPECT_EQ(DumpCharacterColumn(24), 93u);
+  EXPECT_EQ(t.substr(9, 14), "41 0A 99 E0 | ");
+  EXPECT_EQ(t.substr(93, 3), "A..");
+  EXPECT_EQ(t.substr(96, 2), "\xD0\xB0");  // 0xE0: Cyrillic small a
+  EXPECT_EQ(t.substr(98, 2), "EF");         // 0x45, 0x46
+  // Sixteen a line: full lines are exactly the character column plus 16.
+  const std::string s = DumpText(Bytes(40, 0x20), 0, 16);
+  EXPECT_EQ(DumpCharacterColumn(16), 65u);
+  EXPECT_EQ(DumpCharacterColumn(32), 121u);
+  EXPECT_EQ(s.substr(0, s.find('\n')).size(), 65u + 16u);
+  EXPECT_EQ(s.substr(s.find('\n') + 1, 8), "00000010");
+  EXPECT_EQ(std::count(s.begin(), s.end(), '\n'), 3);
+  EXPECT_EQ(DumpText({}, 0, 16), "");
+}

@@ -1,0 +1,36 @@
+// The timeline window: draws the layout the core computes into an image.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+#include "analysis/timeline.hpp"
+
+namespace corvel::viewers {
+
+// Draws the timeline of `packets` into an image of the given size.
+QImage RenderTimeline(std::span<const TAsfDataPacket> packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
+                      int width, int height);
+
+class TimelineWindow : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TimelineWindow(QWidget* parent = nullptr);
+  // The packets, records and blocks it draws; they must outlive the window's
+  // use of them (the window reads them only on its own thread).
+  void setData(std::span<const TAsfDataPacket> packets, const HeaderRecords* rec, std::span<const ErrorBlock> blocks);
+  void setCaption(const QString& caption) { setWindowTitle(caption); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+
+ private:
+  std::span<const TAsfDataPacket> packets_;
+  const HeaderRecords* rec_ = nullptr;
+  std::span<const ErrorBlock> blocks_;
+};
+
+}  // namespace corvel::viewers
