@@ -13,7 +13,7 @@
 
 namespace corvel::app {
 
-enum class JobKind { none, scan, save, repair, reconstruct };
+enum class JobKind { none, scan, save, repair, reconstruct, join, avi, frames };
 
 class Controller : public QObject {
   Q_OBJECT
@@ -37,6 +37,14 @@ class Controller : public QObject {
   bool startSave(const QString& output);
   bool startRepair(RepairMode mode, const RepairOptions& o);
   bool startReconstruct();
+  // Jobs that do not change the open file: their closing word and counts
+  // are kept for the window (lastMessage, lastExport, lastJoin).
+  bool startJoin(const std::vector<std::string>& inputs, const std::string& output, const JoinOptions& o);
+  bool startAvi(const std::string& output, StreamChoice choice);
+  bool startFrames(long count, StreamChoice choice, const std::string& dir);
+  const Message& lastMessage() const { return lastMessage_; }
+  const ExportData& lastExport() const { return lastExport_; }
+  const JoinData& lastJoin() const { return lastJoin_; }
   void requestStop();
   // Stops a running job and waits for it (closing the window).
   void stopAndWait();
@@ -62,6 +70,9 @@ class Controller : public QObject {
   Worker worker_;
   std::unique_ptr<Events> events_;
   JobKind running_ = JobKind::none;
+  Message lastMessage_;
+  ExportData lastExport_;
+  JoinData lastJoin_;
 };
 
 }  // namespace corvel::app

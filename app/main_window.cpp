@@ -18,6 +18,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QPushButton>
@@ -37,6 +39,7 @@
 
 #include "asf/bytes.hpp"
 #include "analysis/dump_text.hpp"
+#include "asf/locators.hpp"
 #include "asf/output_file.hpp"
 #include "l10n/messages.hpp"
 
@@ -274,66 +277,87 @@ void MainWindow::buildRepairTab(QWidget* tab) {
 }
 
 void MainWindow::buildAviTab(QWidget* tab) {
-  // The remux and frames controls; their work comes with the export tab's issue.
   auto* l = new QGridLayout(tab);
-  auto* r2avi = Named(new QRadioButton(Ru("переложить в контейнер AVI без перекодирования"), tab), "Radio2AVI");
-  r2avi->setChecked(true);
-  auto* r2fi = Named(new QRadioButton(Ru("блоки в отдельные файлы"), tab), "Radio2FI");
-  r2fi->setEnabled(false);
+  radio2AVI_ = Named(new QRadioButton(Ru("переложить в контейнер AVI без перекодирования"), tab), "Radio2AVI");
+  radio2AVI_->setChecked(true);
+  // The frames export and the audio choice work: they are enabled.
+  radio2FI_ = Named(new QRadioButton(Ru("блоки в отдельные файлы"), tab), "Radio2FI");
   edit2FI_ = Named(new QLineEdit("10", tab), "Edit2FI");
   edit2FI_->setMaxLength(3);
-  edit2FI_->setEnabled(false);
-  auto* label2FI = Named(new QLabel(Ru("первые              шт."), tab), "Label2FI");
-  auto* rva = Named(new QRadioButton(Ru("видео и звук"), tab), "RadioVA");
-  rva->setChecked(true);
-  auto* rvi = Named(new QRadioButton(Ru("только видео"), tab), "RadioVI");
-  auto* rau = Named(new QRadioButton(Ru("только звук"), tab), "RadioAU");
-  rau->setEnabled(false);
-  auto* labelAVI = Named(new QLabel(Ru("выходной файл:"), tab), "LabelAVI");
+  edit2FI_->setMaximumWidth(60);
+  label2FI_ = Named(new QLabel(Ru("первые              шт."), tab), "Label2FI");
+  auto* streams = new QWidget(tab);  // the stream choice is a group of its own
+  auto* sl = new QVBoxLayout(streams);
+  sl->setContentsMargins(0, 0, 0, 0);
+  radioVA_ = Named(new QRadioButton(Ru("видео и звук"), streams), "RadioVA");
+  radioVA_->setChecked(true);
+  radioVI_ = Named(new QRadioButton(Ru("только видео"), streams), "RadioVI");
+  radioAU_ = Named(new QRadioButton(Ru("только звук"), streams), "RadioAU");
+  for (QWidget* w : std::initializer_list<QWidget*>{radioVA_, radioVI_, radioAU_}) sl->addWidget(w);
+  labelAVI_ = Named(new QLabel(Ru("выходной файл:"), tab), "LabelAVI");
   editAVI_ = Named(new QLineEdit(tab), "EditAVI");
   btn2AVI_ = Named(new QPushButton(Ru("выполнить"), tab), "BitBtn2AVI");
-  btn2AVI_->setEnabled(false);
   labelREZ_ = Named(new QLabel(tab), "LabelREZ");
-  auto* gauge2avi = Named(new Gauge(tab), "Gauge2avi");
-  gauge2avi->hide();
-  l->addWidget(r2avi, 0, 0, 1, 3);
-  l->addWidget(r2fi, 1, 0);
-  l->addWidget(label2FI, 1, 1);
-  l->addWidget(edit2FI_, 1, 2);
-  l->addWidget(rva, 2, 0);
-  l->addWidget(rvi, 3, 0);
-  l->addWidget(rau, 4, 0);
-  l->addWidget(labelAVI, 5, 0);
-  l->addWidget(editAVI_, 5, 1, 1, 2);
-  l->addWidget(btn2AVI_, 6, 0);
-  l->addWidget(labelREZ_, 7, 0, 1, 3);
-  l->setRowStretch(8, 1);
+  labelREZ_->setTextFormat(Qt::RichText);
+  labelREZ_->setOpenExternalLinks(true);
+  gauge2avi_ = Named(new Gauge(tab), "Gauge2avi");
+  gauge2avi_->hide();
+  l->addWidget(radio2AVI_, 0, 0, 1, 3);
+  l->addWidget(labelAVI_, 1, 0);
+  l->addWidget(editAVI_, 1, 1, 1, 2);
+  l->addWidget(radio2FI_, 2, 0);
+  l->addWidget(label2FI_, 2, 1);
+  l->addWidget(edit2FI_, 2, 2);
+  l->addWidget(streams, 3, 0, 1, 3);
+  l->addWidget(btn2AVI_, 4, 0);
+  l->addWidget(gauge2avi_, 4, 1);
+  l->addWidget(labelREZ_, 5, 0, 1, 3);
+  l->setRowStretch(6, 1);
+  l->setColumnStretch(2, 1);
 }
 
 void MainWindow::buildJoinTab(QWidget* tab) {
-  // The join list and its controls; their work comes with the join tab's issue.
   auto* l = new QHBoxLayout(tab);
-  auto* list = Named(new QListWidget(tab), "JList");
-  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list->setContextMenuPolicy(Qt::ActionsContextMenu);
-  list->addActions({Named(new QAction(Ru("очистить список"), list), "MIclear"), Named(new QAction(Ru("добавить в список"), list), "MIadd"),
-                    Named(new QAction(Ru("удалить"), list), "MIdel")});
-  l->addWidget(list, 1);
+  joinList_ = Named(new QListWidget(tab), "JList");
+  joinList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  joinList_->setDragDropMode(QAbstractItemView::DragDrop);
+  joinList_->setDragEnabled(true);
+  joinList_->setAcceptDrops(true);
+  joinList_->viewport()->setAcceptDrops(true);
+  joinList_->viewport()->installEventFilter(this);
+  // Selected lines on light green, text black.
+  joinList_->setStyleSheet("QListWidget::item:selected { background: rgb(192,255,176); color: black; }");
+  joinList_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  auto* clear = Named(new QAction(Ru("очистить список"), joinList_), "MIclear");
+  auto* add = Named(new QAction(Ru("добавить в список"), joinList_), "MIadd");
+  auto* del = Named(new QAction(Ru("удалить"), joinList_), "MIdel");
+  joinList_->addActions({clear, add, del});
+  connect(clear, &QAction::triggered, this, &MainWindow::onJoinClear);
+  connect(add, &QAction::triggered, this, &MainWindow::onJoinAdd);
+  connect(del, &QAction::triggered, this, &MainWindow::onJoinDelete);
+  l->addWidget(joinList_, 1);
   auto* panelSR = Named(new QWidget(tab), "PanelSR");
   auto* sr = new QVBoxLayout(panelSR);
   editSUM_ = Named(new QLineEdit(panelSR), "EditSUM");
   imageSUM_ = ActionImage("ImageSUM", "document-new", QStyle::SP_FileIcon, Ru("сгенерить имя выходного файла"), panelSR);
   btnSUM_ = Named(new QPushButton(Ru("склеить"), panelSR), "BitBtnSUM");
-  btnSUM_->setEnabled(false);
   labelJINFO_ = Named(new QLabel(panelSR), "LabelJINFO");
   labelME_ = Named(new QLabel(panelSR), "LabelME");
-  auto* gaugeZ = Named(new Gauge(panelSR), "GaugeZ");
-  gaugeZ->hide();
-  auto* imageZ = ActionImage("ImageZ", "process-stop", QStyle::SP_BrowserStop, Ru("стоп"), panelSR);
-  imageZ->hide();
-  for (QWidget* w : std::initializer_list<QWidget*>{editSUM_, imageSUM_, btnSUM_, labelJINFO_, labelME_}) sr->addWidget(w);
+  labelME_->setTextFormat(Qt::RichText);
+  labelME_->setOpenExternalLinks(true);
+  labelME_->setWordWrap(true);
+  gaugeZ_ = Named(new Gauge(panelSR), "GaugeZ");
+  gaugeZ_->hide();
+  imageZ_ = ActionImage("ImageZ", "process-stop", QStyle::SP_BrowserStop, Ru("стоп"), panelSR);
+  imageZ_->hide();
+  for (QWidget* w : std::initializer_list<QWidget*>{editSUM_, imageSUM_, btnSUM_, labelJINFO_, labelME_, gaugeZ_, imageZ_})
+    sr->addWidget(w);
   sr->addStretch();
+  panelSR->setMinimumWidth(320);
   l->addWidget(panelSR);
+  connect(imageSUM_, &QToolButton::clicked, this, &MainWindow::onJoinProposeName);
+  connect(btnSUM_, &QPushButton::clicked, this, &MainWindow::onJoin);
+  connect(imageZ_, &QToolButton::clicked, this, &MainWindow::onJoinStop);
 }
 
 void MainWindow::buildConfigTab(QWidget* tab) {
@@ -385,8 +409,19 @@ void MainWindow::wire() {
   connect(&controller_, &Controller::logLine, this, &MainWindow::log);
   connect(&controller_, &Controller::statusChanged, this, &MainWindow::setStatus);
   connect(&controller_, &Controller::progress, this, [this](int percent, const QString& text) {
-    gauge_->setValue(percent);
-    labelPTR_->setText(text);
+    switch (controller_.running()) {
+      case JobKind::join: gaugeZ_->setValue(percent); break;
+      case JobKind::avi:
+        labelREZ_->setText(controller_.text(Message(MessageId::FramesSaved)) + text);
+        break;
+      case JobKind::frames:
+        gauge2avi_->setValue(percent);
+        labelREZ_->setText(controller_.text(Message(MessageId::FramesSaved)) + text.section(' ', 0, 0));
+        break;
+      default:
+        gauge_->setValue(percent);
+        labelPTR_->setText(text);
+    }
   });
   connect(&controller_, &Controller::structureChanged, treeModel_, &TreeModel::refresh);
   connect(&controller_, &Controller::gridChanged, gridModel_, &ErrorGridModel::refresh);
@@ -399,6 +434,10 @@ void MainWindow::wire() {
   connect(actDumpGrid_, &QAction::triggered, this, &MainWindow::onDumpGrid);
   connect(actDumpTree_, &QAction::triggered, this, &MainWindow::onDumpTree);
   connect(&controller_, &Controller::structureChanged, this, &MainWindow::refreshViewers);
+  connect(btn2AVI_, &QPushButton::clicked, this, &MainWindow::onExport);
+  connect(radio2AVI_, &QRadioButton::clicked, this, &MainWindow::onExportMode);
+  connect(radio2FI_, &QRadioButton::clicked, this, &MainWindow::onExportMode);
+  connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::onTabShown);
   connect(imageHAMMER_, &QToolButton::clicked, this, &MainWindow::onRepair);
   connect(imageSA_, &QToolButton::clicked, this, &MainWindow::onSave);
   connect(actSaveErrors_, &QAction::triggered, this, &MainWindow::onSaveErrors);
@@ -423,6 +462,32 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::MouseButtonRelease && (watched == labelRUS_ || watched == labelENG_)) {
     setLanguage(watched == labelENG_ ? Language::eng : Language::rus);
     return true;
+  }
+  if (joinList_ && watched == joinList_->viewport()) {
+    switch (e->type()) {
+      case QEvent::MouseButtonPress:
+        // The drag source: the line under the mouse when a drag may start.
+        dragSource_ = joinList_->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint()).row();
+        break;
+      case QEvent::DragEnter:
+      case QEvent::DragMove:
+        static_cast<QDropEvent*>(e)->acceptProposedAction();
+        return true;
+      case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(e);
+        if (drop->source() != joinList_ && drop->mimeData()->hasUrls()) {
+          // Files from the file manager, appended in the order dropped.
+          for (const QUrl& url : drop->mimeData()->urls())
+            if (url.isLocalFile()) appendJoinFile(url.toLocalFile());
+        } else {
+          moveJoinLine(dragSource_, joinList_->indexAt(drop->position().toPoint()).row());
+        }
+        drop->setDropAction(Qt::IgnoreAction);  // the list moved the line itself
+        drop->accept();
+        return true;
+      }
+      default: break;
+    }
   }
   return QMainWindow::eventFilter(watched, e);
 }
@@ -590,7 +655,11 @@ void MainWindow::onLoadErrors() {
   controller_.loadErrors(QString());
 }
 
-void MainWindow::onJobEnded(JobKind kind, bool) {
+void MainWindow::onJobEnded(JobKind kind, bool ok) {
+  if (kind == JobKind::join || kind == JobKind::avi || kind == JobKind::frames) {
+    onJoinOrExportEnded(kind, ok);
+    return;
+  }
   btnGO_->setText(controller_.text(Message(MessageId::ExploreStream)));
   showProgress(false);
   if (kind == JobKind::reconstruct) {
@@ -664,6 +733,200 @@ void MainWindow::onDumpTree() {
     dump_->raise();
     return;
   }
+}
+
+// The join tab.
+
+QStringList MainWindow::joinFiles() const {
+  QStringList files;
+  for (int i = 0; i < joinList_->count(); ++i) files << joinList_->item(i)->data(Qt::UserRole).toString();
+  return files;
+}
+
+// Each line names the file and what the join's checks will look at.
+void MainWindow::appendJoinFile(const QString& path) {
+  auto* item = new QListWidgetItem(joinList_);
+  item->setData(Qt::UserRole, path);
+  std::string error;
+  const auto src = FileSource::open(path.toStdString(), &error);
+  QString info = "?";
+  if (src) {
+    const std::uint32_t size = ReadPacketSize(*src);
+    const std::int64_t duration = ReadPlayDuration(*src);
+    info = QString("%1 B, %2 s").arg(size).arg(duration > 0 ? duration / 10'000'000.0 : 0.0, 0, 'f', 1);
+    item->setData(Qt::UserRole + 1, size);
+  }
+  item->setText(path + "    [" + info + "]");
+  markJoinLines();
+}
+
+// Lines whose packet size differs from the first line's are marked red.
+void MainWindow::markJoinLines() {
+  const QVariant first = joinList_->count() ? joinList_->item(0)->data(Qt::UserRole + 1) : QVariant();
+  for (int i = 0; i < joinList_->count(); ++i) {
+    QListWidgetItem* item = joinList_->item(i);
+    const bool differs = i > 0 && item->data(Qt::UserRole + 1) != first;
+    item->setForeground(differs ? QColor(200, 0, 0) : QColor(Qt::black));
+  }
+}
+
+void MainWindow::moveJoinLine(int from, int to) {
+  if (from < 0 || to < 0 || from == to || from >= joinList_->count() || to >= joinList_->count()) return;
+  std::vector<std::string> order;
+  for (const QString& f : joinFiles()) order.push_back(f.toStdString());
+  std::vector<QListWidgetItem*> items;
+  for (int i = 0; i < joinList_->count(); ++i) items.push_back(joinList_->item(i)->clone());
+  std::vector<std::size_t> index(items.size());
+  for (std::size_t i = 0; i < index.size(); ++i) index[i] = i;
+  // The core's move rule, applied to the lines' positions.
+  std::vector<std::string> positions;
+  for (std::size_t i = 0; i < index.size(); ++i) positions.push_back(std::to_string(i));
+  MoveLine(positions, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+  joinList_->clear();
+  for (const std::string& p : positions) joinList_->addItem(items[std::stoul(p)]);
+  joinList_->setCurrentRow(to);
+  markJoinLines();
+}
+
+void MainWindow::onJoinAdd() {
+  if (addDir_.isEmpty()) addDir_ = QCoreApplication::applicationDirPath();
+  const QStringList filters{"*.asf *.wmv (*.asf *.wmv)", Ru("* (все файлы) (*)")};
+  QString chosen = filters.value(addFilter_);
+  const QStringList files = QFileDialog::getOpenFileNames(this, QString(), addDir_, filters.join(";;"), &chosen);
+  if (files.isEmpty()) return;
+  for (const QString& f : files) appendJoinFile(f);
+  addDir_ = QFileInfo(files.first()).path();
+  addFilter_ = std::max<int>(0, static_cast<int>(filters.indexOf(chosen)));
+}
+
+void MainWindow::onJoinDelete() {
+  for (int i = joinList_->count() - 1; i >= 0; --i)
+    if (joinList_->item(i)->isSelected()) delete joinList_->takeItem(i);
+  markJoinLines();
+}
+
+void MainWindow::onJoinClear() { joinList_->clear(); }
+
+void MainWindow::onJoinProposeName() {
+  if (joinList_->count() == 0) {
+    labelME_->setText(controller_.text(Message(MessageId::RightClickMenu)).replace("\r\n", "<br>"));
+    return;
+  }
+  editSUM_->setText(QString::fromStdString(OutputName(joinFiles().first().toStdString(), OutputNaming::joined)));
+}
+
+void MainWindow::onJoin() {
+  if (controller_.busy()) return;
+  if (joinList_->count() == 0) {
+    labelME_->setText(controller_.text(Message(MessageId::NothingToJoin)));
+    return;
+  }
+  if (editSUM_->text().isEmpty()) {
+    labelME_->setText(controller_.text(Message(MessageId::WhereToPut)));
+    return;
+  }
+  for (int i = 1; i < joinList_->count(); ++i)
+    if (joinList_->item(i)->data(Qt::UserRole + 1) != joinList_->item(0)->data(Qt::UserRole + 1)) {
+      labelME_->setText(controller_.text(Message(MessageId::PacketSizesDiffer)));
+      return;
+    }
+  if (QFile::exists(editSUM_->text()) && dialog_->askYesNo(controller_.text(Message(MessageId::OverwriteQuestion)), this) != 1)
+    return;
+  JoinOptions o;
+  o.preroll = checkPR1_->isChecked() ? PrerollSource::firstFile : checkPR_->isChecked() ? PrerollSource::fixed : PrerollSource::none;
+  o.prerollMs = static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(editPR_->text().toStdString(), 5000), UINT32_MAX));
+  o.sendTime = checkAST_->isChecked() ? SendTimeMode::approximate : checkPTP_->isChecked() ? SendTimeMode::videoTime : SendTimeMode::evenSpread;
+  o.leadIsPreroll = radioOP1_->isChecked();
+  o.lead = static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(editOP2_->text().toStdString(), 5000), UINT32_MAX));
+  o.highPriority = checkHP_->isChecked();
+  std::vector<std::string> inputs;
+  for (const QString& f : joinFiles()) inputs.push_back(f.toStdString());
+  if (!controller_.startJoin(inputs, editSUM_->text().toStdString(), o)) return;
+  gaugeZ_->setValue(0);
+  gaugeZ_->show();
+  imageZ_->show();
+  labelME_->setText(controller_.text(Message(MessageId::InProgress)));
+}
+
+void MainWindow::onJoinStop() {
+  if (controller_.running() != JobKind::join) return;
+  if (dialog_->askYesNo(controller_.text(Message(MessageId::StopQuestion)), this) == 1) controller_.requestStop();
+}
+
+// The "=> avi" tab.
+
+void MainWindow::onExportMode() {
+  const bool avi = radio2AVI_->isChecked();
+  labelAVI_->setEnabled(avi);
+  editAVI_->setEnabled(avi);
+  label2FI_->setEnabled(!avi);
+  edit2FI_->setEnabled(!avi);
+  labelREZ_->clear();
+}
+
+void MainWindow::onExport() {
+  if (controller_.running() == JobKind::avi || controller_.running() == JobKind::frames) {
+    if (dialog_->askYesNo(controller_.text(Message(MessageId::StopQuestion)), this) == 1) controller_.requestStop();
+    return;
+  }
+  if (controller_.busy()) return;
+  const Session& s = controller_.session();
+  if (!s.structure.rec.ASFFPO.present || s.fileName.empty()) {
+    labelREZ_->setText(controller_.text(Message(MessageId::OpenFileFirst)));
+    return;
+  }
+  const StreamChoice choice = radioVI_->isChecked()   ? StreamChoice::VideoOnly
+                              : radioAU_->isChecked() ? StreamChoice::AudioOnly
+                                                      : StreamChoice::VideoAndAudio;
+  bool started = false;
+  if (radio2AVI_->isChecked()) {
+    const QString out = editAVI_->text();
+    if (out.isEmpty()) return;
+    if (QFile::exists(out) && dialog_->askYesNo(controller_.text(Message(MessageId::OverwriteQuestion)), this) != 1) return;
+    started = controller_.startAvi(out.toStdString(), choice);
+  } else {
+    if (!IsNumber(edit2FI_->text().toStdString())) return;
+    // The frame files go beside the open file.
+    started = controller_.startFrames(edit2FI_->text().toLong(), choice, QFileInfo(QString::fromStdString(s.fileName)).path().toStdString());
+  }
+  if (!started) return;
+  btn2AVI_->setText(controller_.text(Message(MessageId::Stop)));
+  gauge2avi_->setValue(0);
+  gauge2avi_->show();
+  labelREZ_->setText(controller_.text(Message(MessageId::FramesSaved)));
+}
+
+void MainWindow::onTabShown(int index) {
+  if (pages_->widget(index) == tabAvi_) {
+    if (!controller_.session().fileName.empty())
+      editAVI_->setText(QString::fromStdString(OutputName(controller_.session().fileName, OutputNaming::avi)));
+    if (!controller_.busy()) labelREZ_->clear();
+  }
+  if (pages_->widget(index) == tabJoin_) {
+    if (!controller_.busy()) labelME_->clear();
+    labelJINFO_->setText(language() == Language::eng
+                             ? QString("before join start be shure that\nall files are good and are\nparts of one movie\n")
+                             : Ru("перед запуском процесса сборки убедитесь,\nчто все файлы исправны и являются кусками\nодного фильма.\n"));
+  }
+}
+
+// The end of a join or an export: the closing word, and a link to the
+// output's folder.
+void MainWindow::onJoinOrExportEnded(JobKind kind, bool ok) {
+  const QString message = controller_.text(controller_.lastMessage()).toHtmlEscaped().replace("\n", "<br>");
+  auto folderLink = [&](const QString& path) {
+    return ok ? QString("<br><a href=\"%1\">%2</a>").arg(QUrl::fromLocalFile(QFileInfo(path).path()).toString(), QFileInfo(path).path())
+              : QString();
+  };
+  if (kind == JobKind::join) {
+    gaugeZ_->hide();
+    imageZ_->hide();
+    labelME_->setText(message + folderLink(editSUM_->text()));
+    return;
+  }
+  btn2AVI_->setText(QString::fromStdString(CaptionOf("BitBtn2AVI", language())));
+  gauge2avi_->hide();
+  labelREZ_->setText(message + (kind == JobKind::avi ? folderLink(editAVI_->text()) : folderLink(QString::fromStdString(controller_.session().fileName))));
 }
 
 void MainWindow::setSilently(QCheckBox* box, bool on) {
@@ -812,8 +1075,15 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
   if (e->mimeData()->hasUrls()) e->acceptProposedAction();
 }
 
+// A file dropped on the window opens; files dropped while the join tab is
+// shown join its list, in the order dropped.
 void MainWindow::dropEvent(QDropEvent* e) {
   const auto urls = e->mimeData()->urls();
+  if (pages_->currentWidget() == tabJoin_) {
+    for (const QUrl& url : urls)
+      if (url.isLocalFile()) appendJoinFile(url.toLocalFile());
+    return;
+  }
   if (!urls.isEmpty() && urls.first().isLocalFile()) openFile(urls.first().toLocalFile());
 }
 

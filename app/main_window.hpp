@@ -24,6 +24,7 @@ class QTabWidget;
 class QToolButton;
 class QTreeView;
 class QAction;
+class QListWidget;
 
 namespace corvel::app {
 
@@ -82,6 +83,20 @@ class MainWindow : public QMainWindow {
   void onDumpGrid();
   void onDumpTree();
   void refreshViewers();
+  // The join tab.
+  void onJoinAdd();
+  void onJoinDelete();
+  void onJoinClear();
+  void onJoinProposeName();
+  void onJoin();
+  void onJoinStop();
+
+  void markJoinLines();
+  // The "=> avi" tab.
+  void onExport();
+  void onExportMode();
+  void onTabShown(int index);
+  void onJoinOrExportEnded(JobKind kind, bool ok);
   void onCheckPR();
   void onCheckPR1();
   void onCheckAST();
@@ -114,12 +129,25 @@ class MainWindow : public QMainWindow {
   QCheckBox *checkHP_, *checkSION_, *checkDump_, *checkUN_, *checkSIO_, *checkPR_, *checkPR1_, *checkAST_, *checkPTP_;
   QWidget* panelOP_;
   QAction *actDumpTree_, *actDumpGrid_, *actSaveErrors_, *actLoadErrors_;
+  QListWidget* joinList_ = nullptr;
+  Gauge *gaugeZ_, *gauge2avi_;
+  QToolButton* imageZ_;
+  QRadioButton *radio2AVI_, *radio2FI_, *radioVA_, *radioVI_, *radioAU_;
+  QLabel *labelAVI_, *label2FI_;
+  QString addDir_;
+  int addFilter_ = 0;
+  int dragSource_ = -1;
   viewers::TimelineWindow* timeline_;
   viewers::DumpWindow* dump_;
 
  public:
   viewers::TimelineWindow& timeline() { return *timeline_; }
   viewers::DumpWindow& dumpWindow() { return *dump_; }
+  // The join list's move rule, as a drop applies it.
+  void moveJoinLine(int from, int to);
+  QStringList joinFiles() const;
+  // Appends files to the join list (the add dialog, drops from the file manager).
+  void appendJoinFile(const QString& path);
 };
 
 // The key lookup of the settings file: the text after the first occurrence

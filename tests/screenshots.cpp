@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QAction>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -32,6 +33,12 @@ int main(int argc, char** argv) {
   w.show();
   w.openFile(QString::fromStdString(sample));
   w.controller().startScan();
+  while (w.controller().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  QCoreApplication::processEvents();
+  // A filled join list, and an AVI exported, for their tabs.
+  for (const char* part : {"part1", "part2"}) w.appendJoinFile(QString::fromStdString(test::Clip(part)));
+  w.findChild<QLineEdit*>("EditSUM")->setText(QString::fromStdString(test::TempPath("joined.wmv")));
+  w.controller().startAvi(test::TempPath("sample.avi"), StreamChoice::VideoAndAudio);
   while (w.controller().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   QCoreApplication::processEvents();
   auto* pages = w.findChild<QTabWidget*>("PageControl1");

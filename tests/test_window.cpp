@@ -4,6 +4,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QUrl>
+#include <filesystem>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QPushButton>
@@ -22,6 +26,7 @@
 #include "analysis/timeline.hpp"
 #include "app/main_window.hpp"
 #include "asf/catalogue.hpp"
+#include "asf/output_file.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
@@ -272,6 +277,133 @@ class WindowTest : public QObject {
       QCOMPARE(w->dumpWindow().isVisible(), !asked);  // "no" dumps nothing
       w->dumpWindow().hide();
     }
+  }
+
+  void joinListRules() {
+    auto w = fresh();
+    auto* list = Find<QListWidget>(*w, "JList");
+    auto fill = [&] {
+      w->findChild<QAction*>("MIclear")->trigger();
+      for (const char* n : {"/v/a.wmv", "/v/b.wmv", "/v/c.wmv", "/v/d.wmv"}) w->appendJoinFile(n);
+    };
+    auto names = [&] {
+      QStringList out;
+      for (const QString& f : w->joinFiles()) out << QFileInfo(f).baseName();
+      return out;
+    };
+    fill();
+    QCOMPARE(names(), (QStringList{"a", "b", "c", "d"}));
+    w->moveJoinLine(0, 2);
+    QCOMPARE(names(), (QStringList{"b", "c", "a", "d"}));
+    fill();
+    w->moveJoinLine(3, 1);
+    QCOMPARE(names(), (QStringList{"a", "d", "b", "c"}));
+    w->moveJoinLine(1, 1);   // on itself
+    w->moveJoinLine(2, -1);  // below the last line
+    QCOMPARE(names(), (QStringList{"a", "d", "b", "c"}));
+    // Delete a multi-selection, from the last to the first.
+    list->item(1)->setSelected(true);
+    list->item(3)->setSelected(true);
+    w->findChild<QAction*>("MIdel")->trigger();
+    QCOMPARE(names(), (QStringList{"a", "b"}));
+    // The name proposal.
+    QTest::mouseClick(Find<QToolButton>(*w, "ImageSUM"), Qt::LeftButton);
+    QCOMPARE(Find<QLineEdit>(*w, "EditSUM")->text(), QString("/v/a.joined.wmv"));
+    w->findChild<QAction*>("MIclear")->trigger();
+    QCOMPARE(list->count(), 0);
+    QTest::mouseClick(Find<QToolButton>(*w, "ImageSUM"), Qt::LeftButton);
+    QVERIFY(Find<QLabel>(*w, "LabelME")->text().startsWith("click right mouse button"));
+    // The start checks, in order.
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnSUM"), Qt::LeftButton);
+    QCOMPARE(Find<QLabel>(*w, "LabelME")->text(), QString("nothing to join. add files to list"));
+    fill();
+    Find<QLineEdit>(*w, "EditSUM")->clear();
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnSUM"), Qt::LeftButton);
+    QCOMPARE(Find<QLabel>(*w, "LabelME")->text(), QString("where to put?"));
+    QCOMPARE(QString::fromStdString(OutputName("/v/.wmv", OutputNaming::joined)), QString("/v/.wmv.joined.wmv"));
+  }
+
+  void joinFromTheWindowEqualsTheCommandLine() {
+    const std::string a = Clip("part1"), b = Clip("part2");
+    auto w = fresh();
+    auto* list = Find<QListWidget>(*w, "JList");
+    for (const std::string& f : {a, b}) w->appendJoinFile(Q(f));
+    QCOMPARE(list->count(), 2);
+    // A click while a scan runs does nothing.
+    w->openFile(Q(Clip("long")));
+    Find<QCheckBox>(*w, "CheckHP")->setChecked(false);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    const QString out = Q(TempPath("window-joined.wmv")), cli = Q(TempPath("cli-joined.wmv"));
+    QFile::remove(out);
+    Find<QLineEdit>(*w, "EditSUM")->setText(out);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnSUM"), Qt::LeftButton);
+    QVERIFY(w->controller().running() == JobKind::scan);
+    w->controller().requestStop();
+    QVERIFY(WaitForJob(*w));
+    Find<QCheckBox>(*w, "CheckHP")->setChecked(true);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnSUM"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QVERIFY(Find<QLabel>(*w, "LabelME")->text().startsWith("operation complete"));
+    QFile::remove(cli);
+    QCOMPARE(RunCommand(std::string(CORVEL_CLI) + " join -o " + Quote(cli.toStdString()) + " " + Quote(a) + " " + Quote(b)).exitCode, 0);
+    QVERIFY(ReadFile(out.toStdString()) == ReadFile(cli.toStdString()));
+    // The stop image stops a join.
+    Find<QCheckBox>(*w, "CheckHP")->setChecked(false);
+    w->dialog().setScriptedAnswer(1);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnSUM"), Qt::LeftButton);
+    QVERIFY(w->controller().running() == JobKind::join);
+    QTest::mouseClick(Find<QToolButton>(*w, "ImageZ"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QCOMPARE(Find<QLabel>(*w, "LabelME")->text(), QString("interrupted by user"));
+  }
+
+  void exportsFromTheWindowEqualTheCommandLine() {
+    auto w = fresh();
+    auto* pages = Find<QTabWidget>(*w, "PageControl1");
+    pages->setCurrentWidget(Find<QWidget>(*w, "TabSheet2AVI"));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtn2AVI"), Qt::LeftButton);
+    QCOMPARE(Find<QLabel>(*w, "LabelREZ")->text(), QString("open file first"));
+    const std::string src = Clip("av");
+    w->openFile(Q(src));
+    pages->setCurrentWidget(Find<QWidget>(*w, "TabSheetREM"));
+    pages->setCurrentWidget(Find<QWidget>(*w, "TabSheet2AVI"));
+    QCOMPARE(Find<QLineEdit>(*w, "EditAVI")->text(), Q(src + ".avi"));
+    const QString out = Q(TempPath("window.avi")), cli = Q(TempPath("cli.avi"));
+    QFile::remove(out);
+    Find<QLineEdit>(*w, "EditAVI")->setText(out);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtn2AVI"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QVERIFY(Find<QLabel>(*w, "LabelREZ")->text().startsWith("operation complete"));
+    QCOMPARE(RunCommand(std::string(CORVEL_CLI) + " avi " + Quote(src) + " --force -o " + Quote(cli.toStdString())).exitCode, 0);
+    QVERIFY(ReadFile(out.toStdString()) == ReadFile(cli.toStdString()));
+    // Frames, N = 3: frame0..frame3 beside the file, as the command line writes them.
+    const QString dir = QFileInfo(Q(src)).path();
+    for (int k = 0; k <= 3; ++k) QFile::remove(dir + QString("/frame%1.txt").arg(k));
+    Find<QRadioButton>(*w, "Radio2FI")->click();
+    QVERIFY(Find<QLineEdit>(*w, "Edit2FI")->isEnabled());
+    QVERIFY(!Find<QLineEdit>(*w, "EditAVI")->isEnabled());
+    Find<QLineEdit>(*w, "Edit2FI")->setText("3");
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtn2AVI"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    const std::string cliDir = TempPath("cli-frames");
+    std::filesystem::create_directories(cliDir);
+    QCOMPARE(RunCommand(std::string(CORVEL_CLI) + " frames " + Quote(src) + " 3 --dir " + Quote(cliDir)).exitCode, 0);
+    for (int k = 0; k <= 3; ++k) {
+      const std::string name = "/frame" + std::to_string(k) + ".txt";
+      QVERIFY(ReadFile(dir.toStdString() + name) == ReadFile(cliDir + name));
+    }
+    QVERIFY(!QFile::exists(dir + "/frame4.txt"));
+    // Audio only, on an audio-only file.
+    w->openFile(Q(Clip("audio")));
+    Find<QRadioButton>(*w, "Radio2AVI")->click();
+    Find<QRadioButton>(*w, "RadioAU")->click();
+    const QString audio = Q(TempPath("window-audio.avi"));
+    QFile::remove(audio);
+    Find<QLineEdit>(*w, "EditAVI")->setText(audio);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtn2AVI"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QVERIFY(Find<QLabel>(*w, "LabelREZ")->text().startsWith("operation complete"));
+    QVERIFY(QFileInfo(audio).size() > 0);
   }
 
   void reconstructionSelectsTheMinimalHeader() {
