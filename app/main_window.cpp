@@ -438,6 +438,7 @@ void MainWindow::wire() {
   connect(radio2AVI_, &QRadioButton::clicked, this, &MainWindow::onExportMode);
   connect(radio2FI_, &QRadioButton::clicked, this, &MainWindow::onExportMode);
   connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::onTabShown);
+  onExportMode();
   connect(imageHAMMER_, &QToolButton::clicked, this, &MainWindow::onRepair);
   connect(imageSA_, &QToolButton::clicked, this, &MainWindow::onSave);
   connect(actSaveErrors_, &QAction::triggered, this, &MainWindow::onSaveErrors);
@@ -752,8 +753,9 @@ void MainWindow::appendJoinFile(const QString& path) {
   QString info = "?";
   if (src) {
     const std::uint32_t size = ReadPacketSize(*src);
-    const std::int64_t duration = ReadPlayDuration(*src);
-    info = QString("%1 B, %2 s").arg(size).arg(duration > 0 ? duration / 10'000'000.0 : 0.0, 0, 'f', 1);
+    // The play duration less the preroll: the length a player shows.
+    const std::int64_t ms = ReadPlayDuration(*src) / 10000 - std::max<std::int64_t>(ReadPreroll(*src), 0);
+    info = QString("%1 B, %2 s").arg(size).arg(ms > 0 ? ms / 1000.0 : 0.0, 0, 'f', 1);
     item->setData(Qt::UserRole + 1, size);
   }
   item->setText(path + "    [" + info + "]");
