@@ -234,7 +234,9 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   auto* bb = new QGridLayout(panelBB);
   radioEQ_ = Named(new QRadioButton(Ru("убрать области повторов, там где их размеры равны дельте"), panelBB), "RadioEQ");
   radioEQ_->setToolTip(Ru("исправлять ничего не надо, ибо заявленный размер станет равен реальному."));
-  radioEQ_->setChecked(true);
+  radioST_ = Named(new QRadioButton(Ru("убрать повторы и вставленные байты, найденные по структуре пакета"), panelBB),
+                   "RadioST");
+  radioST_->setChecked(true);
   checkDP_ = Named(new QCheckBox(Ru("если дельта положительна"), panelBB), "CheckDP");
   checkDP_->setChecked(true);
   checkZR_ = Named(new QCheckBox(Ru("только повторы нулей"), panelBB), "CheckZR");
@@ -256,6 +258,7 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   rb->addWidget(editMS_, 2, 1);
   rb->addWidget(radioRERE_, 3, 0, 1, 3);
   rb->addWidget(radioISALL_, 4, 0, 1, 3);
+  rb->addWidget(radioST_, 5, 0, 1, 3);
   bb->addWidget(repairBox, 0, 0, 3, 1);
   bb->addWidget(imageHAMMER_, 0, 1, 3, 1);
   auto* saveBox = new QWidget(panelBB);
@@ -615,6 +618,7 @@ void MainWindow::onRepair() {
   o.minRepeat = static_cast<std::uint32_t>(std::min<std::uint64_t>(minRepeat, UINT32_MAX));
   const RepairMode mode = radioRERE_->isChecked()    ? RepairMode::cutAndRemeasure
                           : radioISALL_->isChecked() ? RepairMode::acceptSizes
+                          : radioST_->isChecked()    ? RepairMode::cutByStructure
                                                      : RepairMode::cutEqualRepeats;
   controller_.startRepair(mode, o);
 }

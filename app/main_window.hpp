@@ -124,7 +124,7 @@ class MainWindow : public QMainWindow {
   QLabel *labelST_, *labelPTR_, *labelRUS_, *labelENG_, *labelREZ_, *labelJINFO_, *labelME_;
   Gauge* gauge_;
   QSplitter* splitter_;
-  QRadioButton *radioEQ_, *radioRERE_, *radioISALL_, *radioZM_, *radioZI_, *radioOP1_, *radioOP2_;
+  QRadioButton *radioEQ_, *radioST_, *radioRERE_, *radioISALL_, *radioZM_, *radioZI_, *radioOP1_, *radioOP2_;
   QCheckBox *checkDP_, *checkZR_, *checkNOsio_, *checkPere_;
   QCheckBox *checkHP_, *checkSION_, *checkDump_, *checkUN_, *checkSIO_, *checkPR_, *checkPR1_, *checkAST_, *checkPTP_;
   QWidget* panelOP_;

@@ -42,7 +42,7 @@ int runSave(const SaveCliOptions& o, const CommonOptions& common);
 
 struct RepairCliOptions {
   SaveCliOptions save;
-  std::string mode = "eq";  // eq, rescan or sizes
+  std::string mode = "structure";  // structure, eq, rescan or sizes
   std::string minRepeat = "100";
   bool anyByte = false;
   bool anyDelta = false;

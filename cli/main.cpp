@@ -56,8 +56,9 @@ struct Commands {
 
     repairCmd = app.add_subcommand("repair", "scan (or load an error list), cut repeats out, scan again, save");
     addSaveOptions(repairCmd, repair.save);
-    repairCmd->add_option("--mode", repair.mode, "eq: cut repeats as long as the delta; rescan: cut repeats and re-measure; sizes: mark sizes fixed")
-        ->check(CLI::IsMember({"eq", "rescan", "sizes"}));
+    repairCmd->add_option("--mode", repair.mode, "structure (default): cut repeats as long as the delta, then inserted bytes found by the packet structure; "
+                        "eq: cut repeats as long as the delta; rescan: cut repeats and re-measure; sizes: mark sizes fixed")
+        ->check(CLI::IsMember({"structure", "eq", "rescan", "sizes"}));
     repairCmd->add_option("--min-repeat", repair.minRepeat, "shortest repeat to cut in rescan mode (default 100)");
     repairCmd->add_flag("--any-byte", repair.anyByte, "cut repeats of any byte, not only of zeros");
     repairCmd->add_flag("--any-delta", repair.anyDelta, "rescan mode: also blocks that are not longer than declared");

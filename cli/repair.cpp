@@ -94,7 +94,8 @@ int runSave(const SaveCliOptions& o, const CommonOptions& common) {
 int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   CliRun run(common, !common.json);
   Session& s = run.s;
-  RepairMode mode = RepairMode::cutEqualRepeats;
+  RepairMode mode = RepairMode::cutByStructure;
+  if (o.mode == "eq") mode = RepairMode::cutEqualRepeats;
   if (o.mode == "rescan") mode = RepairMode::cutAndRemeasure;
   if (o.mode == "sizes") mode = RepairMode::acceptSizes;
   if (!o.errors.empty()) {

@@ -4,7 +4,7 @@
 
 namespace corvel {
 
-const std::array<CaptionRow, 36> kCaptionTable{{
+const std::array<CaptionRow, 37> kCaptionTable{{
     {"TabSheetREM", "TTabSheet", "ремонт", "repair"},
     {"TabSheetAD", "TTabSheet", "сборка", "join"},
     {"TabSheetCFG", "TTabSheet", "настройки", "config"},
@@ -44,6 +44,9 @@ const std::array<CaptionRow, 36> kCaptionTable{{
     {"MIdel", "TMenuItem", "удалить", "delete from list"},
     {"MIsoer", "TMenuItem", "сохранить ошибки", "save errors"},
     {"MIzaer", "TMenuItem", "загрузить ошибки", "load errors"},
+    // Beyond the original table: the repair that finds inserted bytes.
+    {"RadioST", "TRadioButton", "убрать повторы и вставленные байты, найденные по структуре пакета",
+     "cut repeats and inserted bytes found by the packet structure"},
 }};
 
 const std::array<MessageRow, 61> kMessageTable{{

@@ -1,5 +1,9 @@
 #include "repair/repair.hpp"
 
+#include <algorithm>
+
+#include "analysis/packet.hpp"
+
 namespace corvel {
 
 namespace {
@@ -38,13 +42,141 @@ void cutAndRemeasure(SourceFile& file, std::vector<ListedBlock>& list, const Rep
   }
 }
 
+std::uint32_t numberMask(LengthType t) {
+  switch (t) {
+    case LengthType::byte: return 0xFF;
+    case LengthType::word: return 0xFFFF;
+    default: return 0xFFFFFFFF;
+  }
+}
+
+bool parsesAndFills(ByteView v, std::uint32_t packetSize, TAsfDataPacket& p) {
+  const bool start = LooksLikePacketStart(v, PacketForm::errorCorrection) || LooksLikePacketStart(v, PacketForm::plain);
+  return start && v.size() >= packetSize && ParsePacket(v.first(packetSize), p) == 0 && payloadsFillPacket(p, packetSize);
+}
+
+// The packet's structure holds: it parses, its payloads fill it, each lies
+// within its media object and continues its stream from the packets around,
+// its padding is zero, and it is sent no earlier than `sent` (the packet
+// before it), which it then updates.
+bool wellFormed(ByteView v, std::uint32_t packetSize, const StreamsAround& around, std::uint32_t& sent) {
+  TAsfDataPacket p;
+  if (!parsesAndFills(v, packetSize, p) || !around.allowsSendTime(p.sendTime) || p.sendTime < sent) return false;
+  sent = p.sendTime;
+  const std::uint32_t mask = numberMask(p.mediaObjectNumberLengthType);
+  for (std::size_t k = 0; k < p.payloadCount(); ++k) {
+    const TPayload pl = p.payload(k);
+    if (!around.allows(pl.streamNumber & 127, pl.mediaObjectNumber, mask)) return false;
+    if (p.compressed || pl.replicatedDataLength < 8) continue;
+    if (std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength > pl.mediaObjectSize) return false;
+  }
+  const std::uint64_t padding = std::min<std::uint64_t>(p.paddingLength, packetSize);
+  const ByteView pad = v.subspan(static_cast<std::size_t>(packetSize - padding));
+  return std::all_of(pad.begin(), pad.end(), [](std::uint8_t b) { return b == 0; });
+}
+
+// Larger packets and blocks are not searched: the search parses the block's
+// packets once per byte.
+constexpr std::int32_t kLargestPacket = 1 << 16;
+constexpr std::size_t kLargestBlock = 4;  // packets
+
+void cutByStructure(SourceFile& file, std::vector<ListedBlock>& list, const RepairOptions& o, JobContext& ctx) {
+  cutEqualRepeats(file, list, o);
+  Bytes block;
+  for (std::size_t i = 0; i < list.size() && !ctx.stopRequested(); ++i) {
+    ListedBlock& p = list[i];
+    if (!p.listed() || p.declSize <= 0 || p.declSize > kLargestPacket || p.delta() < 1 ||
+        p.realSize > (kLargestBlock + 1) * static_cast<std::uint64_t>(p.declSize))
+      continue;
+    if (!file.ReadAt(p.offset, p.realSize, block)) continue;
+    const auto size = static_cast<std::uint32_t>(p.declSize);
+    const auto at = FindInsertedBytes(block, size, ReadStreamsAround(file, p.offset, p.realSize, size));
+    if (!at) continue;
+    p.repOffset = static_cast<std::uint32_t>(*at);
+    p.repLen = static_cast<std::uint32_t>(p.realSize % static_cast<std::uint64_t>(p.declSize));
+    cutRepeat(file.cuts, list, i);
+    Unlist(p);
+    file.CacheReset();
+  }
+}
+
 }  // namespace
+
+bool StreamsAround::allows(std::uint8_t stream, std::uint32_t number, std::uint32_t mask) const {
+  if (streams.none()) return true;  // nothing sound around to judge by
+  if (!streams.test(stream)) return false;
+  // Numbers wrap at the width of their field; a block of a few packets moves
+  // a stream on by less than half of it.
+  const std::uint32_t half = mask / 2;
+  if (lastBefore[stream] && ((number - *lastBefore[stream]) & mask) > half) return false;
+  if (firstAfter[stream] && ((*firstAfter[stream] - number) & mask) > half) return false;
+  return true;
+}
+
+StreamsAround ReadStreamsAround(SourceFile& file, std::uint64_t offset, std::uint64_t size, std::uint32_t packetSize) {
+  constexpr std::uint64_t kLook = 8;  // packets each side
+  StreamsAround a;
+  Bytes buf;
+  TAsfDataPacket p;
+  auto read = [&](std::uint64_t at) {
+    return file.ReadAt(at, packetSize, buf) && parsesAndFills(buf, packetSize, p);
+  };
+  for (std::uint64_t k = 1; k <= kLook && k * packetSize <= offset; ++k) {
+    if (!read(offset - k * packetSize)) break;
+    if (!a.sentBefore) a.sentBefore = p.sendTime;
+    for (std::size_t i = p.payloadCount(); i-- > 0;) {
+      const TPayload pl = p.payload(i);
+      const std::uint8_t s = pl.streamNumber & 127;
+      a.streams.set(s);
+      if (!a.lastBefore[s]) a.lastBefore[s] = pl.mediaObjectNumber;
+    }
+  }
+  for (std::uint64_t k = 0; k < kLook && offset + size + (k + 1) * packetSize <= file.logicalSize(); ++k) {
+    if (!read(offset + size + k * packetSize)) break;
+    if (!a.sentAfter) a.sentAfter = p.sendTime;
+    for (std::size_t i = 0; i < p.payloadCount(); ++i) {
+      const TPayload pl = p.payload(i);
+      const std::uint8_t s = pl.streamNumber & 127;
+      a.streams.set(s);
+      if (!a.firstAfter[s]) a.firstAfter[s] = pl.mediaObjectNumber;
+    }
+  }
+  return a;
+}
+
+std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packetSize, const StreamsAround& around) {
+  if (packetSize == 0 || block.size() <= packetSize) return std::nullopt;
+  const std::size_t inserted = block.size() % packetSize, packets = block.size() / packetSize;
+  if (inserted == 0 || packets > kLargestBlock) return std::nullopt;
+  // The packets with the stretch at q cut out; moving q on by one changes
+  // only byte q-1 of them.
+  Bytes candidate(block.begin() + static_cast<std::ptrdiff_t>(inserted), block.end()), found;
+  auto allWellFormed = [&] {
+    std::uint32_t sent = 0;
+    for (std::size_t k = 0; k < packets; ++k)
+      if (!wellFormed(ByteView(candidate).subspan(k * packetSize, packetSize), packetSize, around, sent)) return false;
+    return true;
+  };
+  std::optional<std::size_t> at;
+  for (std::size_t q = 0; q <= candidate.size(); ++q) {
+    if (q > 0) candidate[q - 1] = block[q - 1];
+    if (!allWellFormed()) continue;
+    if (!at) {
+      at = q;
+      found = candidate;
+    } else if (candidate != found) {
+      return std::nullopt;  // two different packets fit: the place is not known
+    }
+  }
+  return at;
+}
 
 JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> list, RepairMode mode,
                                    const RepairOptions& o, JobContext& ctx) {
   switch (mode) {
     case RepairMode::cutEqualRepeats: cutEqualRepeats(file, list, o); break;
     case RepairMode::cutAndRemeasure: cutAndRemeasure(file, list, o); break;
+    case RepairMode::cutByStructure: cutByStructure(file, list, o, ctx); break;
     case RepairMode::acceptSizes:
       for (ListedBlock& p : list)
         if (p.listed()) p.mark = BlockMark::sizesFixed;

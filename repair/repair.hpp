@@ -3,7 +3,10 @@
 // later read goes) and updates the error list.
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "analysis/error_blocks.hpp"
@@ -16,6 +19,7 @@ enum class RepairMode {
   cutEqualRepeats,    // cut a block's longest repeat when it is as long as the block's excess
   cutAndRemeasure,    // cut repeats of at least the minimum length, then measure the block again
   acceptSizes,        // mark the blocks as fixed without cutting
+  cutByStructure,     // cut equal repeats, then find inserted bytes by the packet's structure
 };
 
 struct RepairOptions {
@@ -28,6 +32,27 @@ struct RepairData {
   CutList cuts;                   // the file's cuts with the new ones
   std::vector<ListedBlock> list;  // the error list after the repair
 };
+
+// Where inserted bytes lie in `block` (whole packets of `packetSize` and
+// fewer bytes than a packet inserted among them): the one cut position after
+// which every packet parses, its payloads fill it and fit their media
+// objects, and its padding is zero. Positions inside a run of one byte give
+// the same packets and count once. Empty when no position, or more than one
+// giving different packets, fits.
+//
+// `around` holds what the sound packets either side of the block say: the
+// streams the file has and, per stream, the media object numbers the
+// block's payloads must lie between; and the send times its packets must
+// lie between.
+struct StreamsAround {
+  std::bitset<128> streams;
+  std::array<std::optional<std::uint32_t>, 128> lastBefore{}, firstAfter{};
+  std::optional<std::uint32_t> sentBefore, sentAfter;
+  bool allows(std::uint8_t stream, std::uint32_t number, std::uint32_t mask) const;
+  bool allowsSendTime(std::uint32_t t) const { return (!sentBefore || t >= *sentBefore) && (!sentAfter || t <= *sentAfter); }
+};
+StreamsAround ReadStreamsAround(SourceFile& file, std::uint64_t offset, std::uint64_t size, std::uint32_t packetSize);
+std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packetSize, const StreamsAround& around);
 
 // Repairs the listed blocks of `list` in the logical file `file` (whose cuts
 // are the ones made so far).

@@ -5,6 +5,7 @@
 #include "asf/catalogue.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
+#include "support/damage.hpp"
 
 using namespace corvel;
 using namespace corvel::test;
@@ -189,6 +190,33 @@ TEST(CliRepair, CutsTheInsertedRunAndSavesACleanFile) {
   EXPECT_NE(r.out.find("file saved: " + out), std::string::npos);
   EXPECT_EQ(Cli("repair --errors " + Quote(TempPath("nolist.index")) + " " + Quote(in)).exitCode, 1);
   EXPECT_EQ(Cli("repair --mode bogus " + Quote(in)).exitCode, 2);
+}
+
+// Bytes that are no run of one value, inserted into a packet's parsing
+// information: the default repair finds them by the packet structure, the
+// repeats-only mode leaves them.
+TEST(CliRepair, DefaultModeCutsRandomInsertedBytes) {
+  Bytes b = ReadFile(Clip("av"));
+  std::uint64_t first = 0;
+  for (const auto& o : IndependentObjects(b))
+    if (o.guid == guid::Data) first = o.offset + 50;
+  const std::uint64_t at = first + 3200 * 7 + 5;
+  const Bytes noise{0x11, 0x93, 0x5a, 0x07, 0xc4, 0x2e, 0x71, 0xb8, 0x3d, 0xe9, 0x46, 0x8f, 0x25};
+  Bytes damaged = b;
+  damaged.insert(damaged.begin() + static_cast<std::ptrdiff_t>(at), noise.begin(), noise.end());
+  const std::string in = TempPath("cli-noise.wmv"), out = TempPath("cli-noise.fixed.wmv");
+  WriteFile(in, damaged);
+  auto r = Cli("repair --json --mode eq -o " + Quote(out) + " " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(json::parse(r.out)["cuts"].empty());
+  r = Cli("repair --json --force -o " + Quote(out) + " " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json j = json::parse(r.out);
+  ASSERT_EQ(j["cuts"].size(), 1u);
+  EXPECT_EQ(j["cuts"][0]["offset"], at);
+  EXPECT_EQ(j["cuts"][0]["length"], noise.size());
+  EXPECT_TRUE(j["second_scan"]["error_blocks"].empty());
+  EXPECT_EQ(DataPackets(ReadFile(out)), DataPackets(b));
 }
 
 TEST(CliSave, OutputNamesAndRefusals) {

@@ -13,8 +13,6 @@
 #include "asf/readers.hpp"
 #include "asf/object_table.hpp"
 #include "session/actions.hpp"
-#include "session/actions.hpp"
-#include "session/actions.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
@@ -45,11 +43,6 @@ std::vector<std::pair<std::string, Bytes>> Rewritten(Session& s) {
     out.emplace_back(b.guid, std::move(w));
   }
   return out;
-}
-
-Bytes DataPackets(const Bytes& file) {
-  const Layout l = LayoutOf(file);
-  return Bytes(file.begin() + static_cast<std::ptrdiff_t>(l.first), file.begin() + static_cast<std::ptrdiff_t>(l.at(l.count)));
 }
 
 // Frames ffprobe counts per stream, and whatever it complains about.
@@ -452,5 +445,62 @@ TEST_F(RepairClip, BothPacketFormsSeeTheSameDamage) {
       EXPECT_EQ(oa.after, layout_.count);
       EXPECT_EQ(ob.after, layout_.count);
     }
+  }
+}
+
+// Random bytes inserted into a packet's structure (its parsing information, a
+// payload header, its padding) are found by where the packet parses again and
+// cut: the packets come back byte for byte. Inside payload data the packet
+// parses wherever the stretch is cut, so the place is not known and the block
+// is left as it is.
+TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
+  // A packet with two payloads or more and some padding, so every place exists.
+  std::uint64_t k = 10;
+  TAsfDataPacket p;
+  for (; k + 10 < layout_.count; ++k)
+    if (ParsePacket(ByteView(bytes_).subspan(layout_.at(k), layout_.P), p) == 0 && p.isMultiple() &&
+        p.payloadCount() >= 2 && p.paddingLength >= 8)
+      break;
+  ASSERT_LT(k + 10, layout_.count) << "no packet with two payloads and padding";
+  const std::uint64_t start = layout_.at(k);
+  struct Place {
+    const char* what;
+    std::uint64_t at;
+    bool found;
+  };
+  const std::vector<Place> places{
+      {"parsing information", start + 4, true},
+      {"second payload header", start + p.payloadHeader(1) + 1, true},
+      {"padding", start + layout_.P - p.paddingLength / 2, true},
+      {"payload data", start + p.payloadData(0).first + 5, false},
+  };
+  std::mt19937 rng(11);
+  for (const Place& place : places) {
+    SCOPED_TRACE(place.what);
+    Bytes b = bytes_;
+    Bytes noise(37);
+    for (auto& x : noise) x = static_cast<std::uint8_t>(rng() | 1);  // no run of zeros to cut by repeats
+    b.insert(b.begin() + static_cast<std::ptrdiff_t>(place.at), noise.begin(), noise.end());
+    const std::string in = TempPath("inserted.wmv"), out = TempPath("inserted.out.wmv");
+    WriteFile(in, b);
+    Session s;
+    ASSERT_TRUE(OpenAndScan(s, in));
+    ASSERT_EQ(s.errorList.size(), 1u);
+    EXPECT_EQ(s.errorList[0].realSize % layout_.P, 37u);  // the block may hold a neighbour that failed a check
+    ASSERT_TRUE(Repair(s, RepairMode::cutEqualRepeats, RepairOptions{}));
+    EXPECT_TRUE(s.file.cuts.empty());
+    ASSERT_TRUE(Repair(s, RepairMode::cutByStructure, RepairOptions{}));
+    if (!place.found) {
+      EXPECT_TRUE(s.file.cuts.empty());
+      continue;
+    }
+    ASSERT_EQ(s.file.cuts.ranges().size(), 1u);
+    // Where zeros of the padding meet, any cut among them gives the same packet.
+    EXPECT_EQ(s.file.cuts.ranges()[0].length, 37u);
+    ASSERT_TRUE(Scan(s));
+    EXPECT_TRUE(s.errorList.empty());
+    ASSERT_TRUE(Save(s, out));
+    EXPECT_EQ(DataPackets(ReadFile(out)), DataPackets(bytes_));
+    EXPECT_EQ(DemuxErrors(out), "");
   }
 }

@@ -66,11 +66,6 @@ std::string DamagedClip(Bytes& sound) {
   return path;
 }
 
-Bytes DataPackets(const Bytes& file) {
-  const Layout l = LayoutOf(file);
-  return Bytes(file.begin() + static_cast<std::ptrdiff_t>(l.first), file.begin() + static_cast<std::ptrdiff_t>(l.at(l.count)));
-}
-
 }  // namespace
 
 class WindowTest : public QObject {

@@ -1,6 +1,7 @@
 // Ways to damage a file in tests, and the scan run over bytes in memory.
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "analysis/scan.hpp"
@@ -35,6 +36,14 @@ inline Layout LayoutOf(const Bytes& file) {
   OpenBytes(s, file);
   return {static_cast<std::uint64_t>(s.structure.dataObjectOffset) + 50, s.structure.rec.ASFFPO.MinimumDataPacketSize,
           static_cast<std::uint64_t>(s.structure.rec.ASFFPO.DataPacketsCount)};
+}
+
+// The bytes of a file's data packets, as its header places them.
+inline Bytes DataPackets(const Bytes& file) {
+  const Layout l = LayoutOf(file);
+  const auto end = std::min<std::uint64_t>(l.at(l.count), file.size());
+  return Bytes(file.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(l.first, end)),
+               file.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 // A position inside the data of packet k's last payload, after every payload
