@@ -5,6 +5,9 @@ BUILD := build
 ASAN := build-asan
 TSAN := build-tsan
 FUZZ_SECONDS ?= 60
+# A failure inside a pipe (the fuzzer's, piped to tail) fails the target.
+SHELL := /bin/bash
+.SHELLFLAGS := -o pipefail -c
 
 .PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz bench screenshots clean
 

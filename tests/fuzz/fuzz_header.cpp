@@ -1,6 +1,7 @@
 // Fuzzes the header walk, every object reader and presenter, the field
 // locators, the packet scan, the join's write-back and send times, header
-// reconstruction and the media object walk over arbitrary bytes.
+// reconstruction, the repairs (the structure search among them) and the
+// media object walk over arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
 
@@ -8,6 +9,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/locators.hpp"
 #include "join/join.hpp"
+#include "repair/repair.hpp"
 #include "session/actions.hpp"
 
 using namespace corvel;
@@ -34,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       EvenSpread(copy, 20000);
       Approximate(copy, 5000);
       VideoTime(copy, 1, 3000);
+      if (!s.errorList.empty() && Repair(s, RepairMode::cutByStructure, RepairOptions{})) Scan(s);
     }
     if (flags == 3) {
       Reconstruct(s);
@@ -41,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)s.structure.tree.render();
   }
+  // The search on its own, with a small packet size taken from the input.
+  if (size > 8) (void)FindInsertedBytes(ByteView(bytes).subspan(1), 8u + data[0] % 120u, StreamsAround{});
   const MemorySource src(bytes);
   (void)FindDataObject(src);
   (void)ReadPacketSize(src);
