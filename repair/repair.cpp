@@ -158,6 +158,7 @@ std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packe
     return true;
   };
   std::optional<std::size_t> at;
+  bool several = false;
   for (std::size_t q = 0; q <= candidate.size(); ++q) {
     if (q > 0) candidate[q - 1] = block[q - 1];
     if (!allWellFormed()) continue;
@@ -165,9 +166,15 @@ std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packe
       at = q;
       found = candidate;
     } else if (candidate != found) {
-      return std::nullopt;  // two different packets fit: the place is not known
+      several = true;
     }
   }
+  // Bytes inserted into payload data parse wherever they are cut, so the
+  // place is not known. When the block's packets stand where they are and
+  // the bytes after them can go, that cut is taken: it keeps every packet
+  // the block has (the one with the stretch, if it is inside it, is kept as
+  // the save would keep it uncut) and the file goes on in step.
+  if (several) return allWellFormed() ? std::optional<std::size_t>(candidate.size()) : std::nullopt;
   return at;
 }
 

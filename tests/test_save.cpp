@@ -449,10 +449,10 @@ TEST_F(RepairClip, BothPacketFormsSeeTheSameDamage) {
 }
 
 // Random bytes inserted into a packet's structure (its parsing information, a
-// payload header, its padding) are found by where the packet parses again and
-// cut: the packets come back byte for byte. Inside payload data the packet
-// parses wherever the stretch is cut, so the place is not known and the block
-// is left as it is.
+// payload header, its padding) or between two packets are found by where the
+// packets parse again and cut: the packets come back byte for byte. Inside
+// payload data the packet parses wherever the stretch is cut, so the place is
+// not known and the block is left as it is.
 TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
   // A packet with two payloads or more and some padding, so every place exists.
   std::uint64_t k = 10;
@@ -472,6 +472,7 @@ TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
       {"parsing information", start + 4, true},
       {"second payload header", start + p.payloadHeader(1) + 1, true},
       {"padding", start + layout_.P - p.paddingLength / 2, true},
+      {"between packets", start + layout_.P, true},
       {"payload data", start + p.payloadData(0).first + 5, false},
   };
   std::mt19937 rng(11);
@@ -497,6 +498,9 @@ TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
     ASSERT_EQ(s.file.cuts.ranges().size(), 1u);
     // Where zeros of the padding meet, any cut among them gives the same packet.
     EXPECT_EQ(s.file.cuts.ranges()[0].length, 37u);
+    if (std::string(place.what) == "between packets") {
+      EXPECT_EQ(s.file.cuts.ranges()[0].offset, place.at);
+    }
     ASSERT_TRUE(Scan(s));
     EXPECT_TRUE(s.errorList.empty());
     ASSERT_TRUE(Save(s, out));
