@@ -171,9 +171,9 @@ std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packe
   }
   // Bytes inserted into payload data parse wherever they are cut, so the
   // place is not known. When the block's packets stand where they are and
-  // the bytes after them can go, that cut is taken: it keeps every packet
-  // the block has (the one with the stretch, if it is inside it, is kept as
-  // the save would keep it uncut) and the file goes on in step.
+  // the bytes after them can go, that cut is taken: it is right for bytes
+  // inserted between two packets, keeps every packet the block has, and the
+  // file goes on in step.
   if (several) return allWellFormed() ? std::optional<std::size_t>(candidate.size()) : std::nullopt;
   return at;
 }
