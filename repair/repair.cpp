@@ -100,6 +100,22 @@ void cutByStructure(SourceFile& file, std::vector<ListedBlock>& list, const Repa
   }
 }
 
+// The places that fit, told apart by the packets they give.
+struct Fits {
+  std::optional<std::size_t> at;  // the first
+  Bytes packets;                  // what the first gives
+  bool several = false;           // another gives different packets
+  void add(std::size_t q, const Bytes& candidate) {
+    if (!at) {
+      at = q;
+      packets = candidate;
+    } else if (!several && candidate != packets) {
+      several = true;
+    }
+  }
+  bool unique() const { return at && !several; }
+};
+
 }  // namespace
 
 bool StreamsAround::allows(std::uint8_t stream, std::uint32_t number, std::uint32_t mask) const {
@@ -150,32 +166,35 @@ std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packe
   if (inserted == 0 || packets > kLargestBlock) return std::nullopt;
   // The packets with the stretch at q cut out; moving q on by one changes
   // only byte q-1 of them.
-  Bytes candidate(block.begin() + static_cast<std::ptrdiff_t>(inserted), block.end()), found;
+  Bytes candidate(block.begin() + static_cast<std::ptrdiff_t>(inserted), block.end());
   auto allWellFormed = [&] {
     std::uint32_t sent = 0;
     for (std::size_t k = 0; k < packets; ++k)
       if (!wellFormed(ByteView(candidate).subspan(k * packetSize, packetSize), packetSize, around, sent)) return false;
     return true;
   };
-  std::optional<std::size_t> at;
-  bool several = false;
+  auto oneByte = [&](std::size_t q) {
+    const ByteView cut = block.subspan(q, inserted);
+    return std::all_of(cut.begin(), cut.end(), [&](std::uint8_t b) { return b == cut[0]; });
+  };
+  Fits any, runs;  // every fitting place; those that cut a run of one byte
   for (std::size_t q = 0; q <= candidate.size(); ++q) {
     if (q > 0) candidate[q - 1] = block[q - 1];
     if (!allWellFormed()) continue;
-    if (!at) {
-      at = q;
-      found = candidate;
-    } else if (candidate != found) {
-      several = true;
-    }
+    any.add(q, candidate);
+    if (oneByte(q)) runs.add(q, candidate);
   }
+  if (any.unique()) return any.at;
   // Bytes inserted into payload data parse wherever they are cut, so the
-  // place is not known. When the block's packets stand where they are and
-  // the bytes after them can go, that cut is taken: it is right for bytes
+  // place is not known from the structure alone. A run of one byte as long
+  // as the inserted stretch tells it (of any byte value: the structure
+  // confirms it). Else, when the block's packets stand where they are and the
+  // bytes after them can go, that cut is taken: it is right for bytes
   // inserted between two packets, keeps every packet the block has, and the
   // file goes on in step.
-  if (several) return allWellFormed() ? std::optional<std::size_t>(candidate.size()) : std::nullopt;
-  return at;
+  if (runs.unique()) return runs.at;
+  if (any.at && allWellFormed()) return candidate.size();
+  return std::nullopt;
 }
 
 JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> list, RepairMode mode,

@@ -38,8 +38,9 @@ struct RepairData {
 // which every packet parses, its payloads fill it and fit their media
 // objects, and its padding is zero. Positions inside a run of one byte give
 // the same packets and count once. When positions giving different packets
-// fit, the one after all the packets is taken if it is among them; else the
-// result is empty, as when none fits.
+// fit, the one cutting a run of one byte is taken if it is the only such,
+// else the one after all the packets if it is among them; else the result is
+// empty, as when none fits.
 //
 // `around` holds what the sound packets either side of the block say: the
 // streams the file has and, per stream, the media object numbers the

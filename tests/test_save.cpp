@@ -452,7 +452,8 @@ TEST_F(RepairClip, BothPacketFormsSeeTheSameDamage) {
 // payload header, its padding) or between two packets are found by where the
 // packets parse again and cut: the packets come back byte for byte. Inside
 // payload data the packet parses wherever the stretch is cut, so the place is
-// not known and the block is left as it is.
+// not known and the block is left as it is, unless the stretch is a run of
+// one byte.
 TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
   // A packet with two payloads or more and some padding, so every place exists.
   std::uint64_t k = 10;
@@ -475,6 +476,7 @@ TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
     const char* what;
     std::uint64_t at;
     bool found;
+    int fill = -1;  // the byte of an inserted run; -1 for random bytes
   };
   const std::vector<Place> places{
       {"parsing information", start + 4, true},
@@ -483,13 +485,15 @@ TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
       {"between packets", start + layout_.P, true},
       {"after a packet without padding", layout_.at(full + 1), true},
       {"payload data", start + p.payloadData(0).first + 5, false},
+      // A run of one byte says where it is, whatever its value.
+      {"a run of one byte in payload data", start + p.payloadData(0).first + 5, true, 0xA5},
   };
   std::mt19937 rng(11);
   for (const Place& place : places) {
     SCOPED_TRACE(place.what);
     Bytes b = bytes_;
     Bytes noise(37);
-    for (auto& x : noise) x = static_cast<std::uint8_t>(rng() | 1);  // no run of zeros to cut by repeats
+    for (auto& x : noise) x = static_cast<std::uint8_t>(place.fill >= 0 ? place.fill : rng() | 1);  // no run of zeros
     b.insert(b.begin() + static_cast<std::ptrdiff_t>(place.at), noise.begin(), noise.end());
     const std::string in = TempPath("inserted.wmv"), out = TempPath("inserted.out.wmv");
     WriteFile(in, b);
