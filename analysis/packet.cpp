@@ -231,6 +231,10 @@ bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize) {
   return true;  // the parse already checked that the single payload's header fits
 }
 
+bool ParsesAndFills(ByteView v, std::uint32_t packetSize, TAsfDataPacket& p) {
+  return v.size() >= packetSize && ParsePacket(v.first(packetSize), p) == 0 && payloadsFillPacket(p, packetSize);
+}
+
 std::uint64_t TAsfDataPacket::payloadHeader(std::size_t i) const {
   if (!isMultiple()) return payloadStart;
   std::uint64_t at = payloadStart + 1u;

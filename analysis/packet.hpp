@@ -136,5 +136,8 @@ std::uint32_t MinPresentationTime(const TAsfDataPacket& p);
 // field shorter than the packet counts: the bytes past it are padding.
 std::uint64_t multiplePayloadFact(const TAsfDataPacket& p);
 bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize);
+// The first `packetSize` bytes of `v` parse as a packet whose payloads fill
+// it; false when `v` is shorter.
+bool ParsesAndFills(ByteView v, std::uint32_t packetSize, TAsfDataPacket& p);
 
 }  // namespace corvel

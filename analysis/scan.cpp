@@ -164,7 +164,7 @@ void Scanner::dumpLine(const TAsfDataPacket& p) {
 
 bool Scanner::acceptable(ByteView v) const {
   TAsfDataPacket p;
-  if (v.size() < P_ || ParsePacket(v, p) != 0 || !payloadsFillPacket(p, P_)) return false;
+  if (!ParsesAndFills(v, P_, p)) return false;
   for (std::size_t k = 0; k < p.payloadCount(); ++k)
     if (!streamKnown_[p.payload(k).streamNumber & 127]) return false;
   return form_ == PacketForm::errorCorrection || plausiblePlain(p, true);
@@ -304,8 +304,7 @@ bool Scanner::packetsRepeatEvery(std::uint64_t at, std::uint64_t size) {
     if (q + size > file_.logicalSize()) return k > 0 && q >= file_.logicalSize();
     const ByteView v = file_.View(q, size);
     TAsfDataPacket p;
-    if (v.size() < size || !LooksLikePacketStart(v, PacketForm::errorCorrection) || ParsePacket(v, p) != 0 ||
-        !payloadsFillPacket(p, static_cast<std::uint32_t>(size)))
+    if (!LooksLikePacketStart(v, PacketForm::errorCorrection) || !ParsesAndFills(v, static_cast<std::uint32_t>(size), p))
       return false;
   }
   return true;

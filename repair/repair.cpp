@@ -42,17 +42,15 @@ void cutAndRemeasure(SourceFile& file, std::vector<ListedBlock>& list, const Rep
   }
 }
 
+// The values a media object number field of the type holds, as a mask.
 std::uint32_t numberMask(LengthType t) {
-  switch (t) {
-    case LengthType::byte: return 0xFF;
-    case LengthType::word: return 0xFFFF;
-    default: return 0xFFFFFFFF;
-  }
+  const int bytes = LengthTypeSize(t);
+  return bytes == 1 || bytes == 2 ? (1u << (8 * bytes)) - 1 : 0xFFFFFFFF;
 }
 
 bool parsesAndFills(ByteView v, std::uint32_t packetSize, TAsfDataPacket& p) {
   const bool start = LooksLikePacketStart(v, PacketForm::errorCorrection) || LooksLikePacketStart(v, PacketForm::plain);
-  return start && v.size() >= packetSize && ParsePacket(v.first(packetSize), p) == 0 && payloadsFillPacket(p, packetSize);
+  return start && ParsesAndFills(v, packetSize, p);
 }
 
 // The packet's structure holds: it parses, its payloads fill it, each lies
