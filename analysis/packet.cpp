@@ -263,4 +263,114 @@ bool MinStreamTime(const TAsfDataPacket& p, std::uint8_t stream, std::uint32_t& 
   return found;
 }
 
+namespace {
+
+LeadingPayloads leadingSingle(ByteView buf, std::uint32_t packetSize, TAsfDataPacket& p) {
+  LeadingPayloads r{.parsed = true};
+  // The single payload's length follows from the packet size: the bytes
+  // that are missing are read as zeros, and the data must end before them.
+  Bytes whole(packetSize, 0);
+  std::copy(buf.begin(), buf.end(), whole.begin());
+  if (ParseDataPacket(whole, p) != 0) {
+    r.stop = PayloadStop::header;
+    return r;
+  }
+  const std::uint64_t end = std::uint64_t{p.payloadStart} + p.singleTotalLength;
+  if (end > buf.size()) {
+    r.stop = PayloadStop::data;
+    return r;
+  }
+  r.count = 1;
+  r.end = end;
+  return r;
+}
+
+}  // namespace
+
+LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAsfDataPacket& p) {
+  p = TAsfDataPacket{};
+  buf = buf.first(std::min<std::size_t>(buf.size(), packetSize));
+  fillECD(buf, p);
+  if (fillPPI(buf, p) != 0 || p.payloadStart >= buf.size()) return {};
+  p.packetLength = packetSize;
+  if (!p.isMultiple()) return leadingSingle(buf, packetSize, p);
+  LeadingPayloads r{.parsed = true};
+  TMultiplePayload& m = p.mp;
+  m.payloadFlags = buf[p.payloadStart];
+  m.numberOfPayloads = m.payloadFlags & 0x3F;
+  m.payloadLengthType = LengthTypeOf(m.payloadFlags >> 6);
+  std::uint64_t at = p.payloadStart + 1u;
+  r.end = at;
+  for (std::size_t i = 0; i < m.numberOfPayloads; ++i) {
+    TPayload pl;
+    Cursor c(buf, at);
+    readPayloadHeader(c, buf, p, pl);
+    pl.payloadDataLength = c.field(m.payloadLengthType);
+    pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LengthTypeSize(m.payloadLengthType));
+    const std::uint64_t total = std::uint64_t{pl.headerLength} + pl.payloadDataLength;
+    if (!c.ok() || at + total > packetSize) {
+      r.stop = PayloadStop::header;
+      break;
+    }
+    if (at + total > buf.size()) {
+      r.stop = PayloadStop::data;
+      break;
+    }
+    pl.totalLength = static_cast<std::uint32_t>(total);
+    m.payloads.push_back(pl);
+    at += total;
+    r.end = at;
+  }
+  r.count = m.payloads.size();
+  if (r.count) {
+    p.firstKeyFrame = m.payloads[0].keyFrame;
+    p.firstStream = m.payloads[0].streamNumber;
+    p.compressed = m.payloads[0].replicatedDataLength == 1;
+  }
+  return r;
+}
+
+Bytes RebuildPacket(ByteView src, const TAsfDataPacket& p, std::uint64_t keep, std::uint32_t packetSize) {
+  if (!p.isMultiple()) return {};
+  std::uint64_t sum = 0;
+  std::uint8_t count = 0;
+  for (std::size_t k = 0; k < p.mp.payloads.size() && k < 64; ++k)
+    if (keep >> k & 1) {
+      sum += p.mp.payloads[k].totalLength;
+      ++count;
+    }
+  if (count == 0) return {};
+  // The padding field is widened when the packet had none or a byte's worth.
+  LengthType padType = p.paddingLengthType;
+  if (padType == LengthType::none || padType == LengthType::byte) padType = packetSize > 0xFFFF ? LengthType::dword : LengthType::word;
+  const std::uint64_t head = std::uint64_t{p.ecd.size} + 2 + LengthTypeSize(p.packetLengthType) + LengthTypeSize(p.sequenceType) +
+                             LengthTypeSize(padType) + 6 + 1;
+  if (head + sum > packetSize || head > src.size()) return {};
+  if (p.packetLengthType == LengthType::byte && packetSize > 0xFF) return {};
+  if (p.packetLengthType == LengthType::word && packetSize > 0xFFFF) return {};
+  Bytes out(packetSize, 0);
+  std::copy_n(src.begin(), p.ecd.size, out.begin());
+  std::uint64_t at = p.ecd.size;
+  out[at++] = static_cast<std::uint8_t>((p.lengthTypeFlags & ~0x18u) | (static_cast<unsigned>(padType) << 3));
+  out[at++] = p.propertyFlags;
+  auto field = [&](std::uint32_t v, LengthType t) {
+    WriteLengthField(v, t, at, out);
+    at += static_cast<std::uint64_t>(LengthTypeSize(t));
+  };
+  field(packetSize, p.packetLengthType);
+  field(p.sequence, p.sequenceType);
+  field(static_cast<std::uint32_t>(packetSize - head - sum), padType);
+  field(p.sendTime, LengthType::dword);
+  field(p.duration, LengthType::word);
+  out[at++] = static_cast<std::uint8_t>((p.mp.payloadFlags & 0xC0) | count);
+  for (std::size_t k = 0; k < p.mp.payloads.size() && k < 64; ++k) {
+    if (!(keep >> k & 1)) continue;
+    const ByteView bytes = SubView(src, p.payloadHeader(k), p.mp.payloads[k].totalLength);
+    if (bytes.size() != p.mp.payloads[k].totalLength) return {};
+    std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
+    at += bytes.size();
+  }
+  return out;
+}
+
 }  // namespace corvel

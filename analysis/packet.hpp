@@ -140,4 +140,25 @@ bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize);
 // it; false when `v` is shorter.
 bool ParsesAndFills(ByteView v, std::uint32_t packetSize, TAsfDataPacket& p);
 
+// Of a packet whose bytes are damaged or cut short (`buf` may hold fewer
+// than `packetSize` bytes): the payloads from the first on that parse and
+// lie within `buf`. `p` gets the parsing information and those payloads.
+enum class PayloadStop : std::uint8_t {
+  none,    // every payload parsed and lies within the bytes
+  header,  // a payload header does not parse or states a length the packet cannot hold
+  data,    // a payload's data runs past the bytes there are
+};
+struct LeadingPayloads {
+  bool parsed = false;  // the parsing information parsed
+  PayloadStop stop = PayloadStop::none;
+  std::size_t count = 0;  // payloads parsed, in p's payload list
+  std::uint64_t end = 0;  // the byte after the last of them
+};
+LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAsfDataPacket& p);
+
+// A well-formed packet of `packetSize` bytes holding the payloads of `p`
+// (a multiple payload packet read from `src`) whose bits are set in `keep`,
+// with its own padding; empty when none is kept or they cannot be written.
+Bytes RebuildPacket(ByteView src, const TAsfDataPacket& p, std::uint64_t keep, std::uint32_t packetSize);
+
 }  // namespace corvel

@@ -114,7 +114,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 18> kExtraMessages{{
+const std::array<MessageRow, 19> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -135,6 +135,7 @@ const std::array<MessageRow, 18> kExtraMessages{{
     {"• разбор продолжен с конца заголовка: ", "• walk goes on at the end of the header: "},
     {"• разбор продолжен с блока, найденного по адресу: ", "• walk goes on at the object found at: "},
     {"\nпропущено неполных медиаобъектов (видео, звук): ", "\nincomplete media objects left out (video, audio): "},
+    {"• спасено нагрузок из повреждённых пакетов: ", "• payloads rescued from damaged packets: "},
 }};
 
 namespace {
@@ -224,6 +225,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::WalkResumed, "• разбор продолжен с конца заголовка: "},
     {MessageId::WalkResumedAt, "• разбор продолжен с блока, найденного по адресу: "},
     {MessageId::IncompleteLeftOut, "\nпропущено неполных медиаобъектов (видео, звук): "},
+    {MessageId::PayloadsRescued, "• спасено нагрузок из повреждённых пакетов: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

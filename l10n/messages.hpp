@@ -29,7 +29,7 @@ extern const std::array<CaptionRow, 37> kCaptionTable;
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
-extern const std::array<MessageRow, 18> kExtraMessages;
+extern const std::array<MessageRow, 19> kExtraMessages;
 
 // Every message the program shows. The order is that of the id table in
 // messages.cpp.
@@ -112,6 +112,7 @@ enum class MessageId : std::uint8_t {
   WalkResumed,
   WalkResumedAt,
   IncompleteLeftOut,
+  PayloadsRescued,
   Count
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/header_writers.hpp"
 #include "asf/locators.hpp"
@@ -117,8 +118,12 @@ class Saver {
     return finish(Outcome::failed);
   }
   JobResult<SaveData> finish(Outcome outcome) {
-    const Message message(outcome == Outcome::ok ? MessageId::FileSaved : MessageId::FileSaveError);
-    const SaveData data{out_ ? out_->size() : 0, written_};
+    Message message(outcome == Outcome::ok ? MessageId::FileSaved : MessageId::FileSaveError);
+    const SaveData data{out_ ? out_->size() : 0, written_, plan_.leftOut, plan_.rescuedPayloads};
+    if (outcome == Outcome::ok && data.leftOut.total()) {
+      message.tail = MessageId::IncompleteLeftOut;
+      message.end = std::to_string(data.leftOut.video) + ", " + std::to_string(data.leftOut.audio + data.leftOut.other);
+    }
     // A failed save leaves no half-written file behind (a stopped one keeps
     // what it wrote, with a File Size that says so).
     if (outcome == Outcome::failed && out_) out_->discard();
@@ -127,7 +132,12 @@ class Saver {
   // The packets, copied file to file in runs where they lie one after
   // another and nothing is renumbered, through memory otherwise.
   void writePackets();
+  // A packet rebuilt from some of its payloads.
+  bool writeRebuilt(const PlannedPacket& q, Renumbering& ren);
   void writeIndex();
+  // Which packets are written, and their records.
+  void plan();
+  std::span<const TAsfDataPacket> packets() const { return plan_.changed ? std::span<const TAsfDataPacket>(records_) : in_.packets; }
   // The bytes of the header objects copied as they are (they lie before any
   // cut: the cuts are made in the Data Object).
   std::vector<Bytes> copiedObjects();
@@ -138,13 +148,40 @@ class Saver {
   JobContext& ctx_;
   HeaderRecords r_;
   std::unique_ptr<OutputFile> out_;
+  PacketPlan plan_;
+  std::vector<TAsfDataPacket> records_;  // of what is written, when the plan changed anything
   std::uint64_t written_ = 0;
   bool stopped_ = false, readFailed_ = false;
 };
 
+void Saver::plan() {
+  PlanStreams streams;
+  for (const auto& spo : in_.rec.ASFSPO) streams.known.set(spo.Flags & 127);
+  streams.audio = StreamNumberOf(in_.rec, guid::AudioMedia);
+  streams.video = StreamNumberOf(in_.rec, guid::VideoMedia);
+  plan_ = PlanPackets(file_, in_.packets, streams, o_.keepIncompleteObjects);
+  if (!plan_.changed) return;
+  records_.reserve(plan_.packets.size());
+  for (const PlannedPacket& q : plan_.packets) records_.push_back(plan_.written(q, in_.packets));
+  if (plan_.rescuedPayloads) ctx_.log(Message(MessageId::PayloadsRescued, std::to_string(plan_.rescuedPayloads)));
+}
+
+bool Saver::writeRebuilt(const PlannedPacket& q, Renumbering& ren) {
+  const Bytes b = RebuiltBytes(file_, plan_, q, in_.packets);
+  const std::span<std::uint8_t> dst = out_->reserve(b.size());
+  if (b.empty() || dst.size() != b.size()) {
+    readFailed_ = b.empty();
+    return false;
+  }
+  std::copy(b.begin(), b.end(), dst.begin());
+  if (o_.renumberMediaObjects) ren.apply(plan_.written(q, in_.packets), dst);
+  out_->commit(b.size());
+  return true;
+}
+
 void Saver::writePackets() {
-  const std::span<const TAsfDataPacket> packets = in_.packets;
-  const std::size_t count = packets.size();
+  const std::span<const PlannedPacket> planned = plan_.packets;
+  const std::size_t count = planned.size();
   Renumbering ren;
   ren.audio = StreamNumberOf(in_.rec, guid::AudioMedia);
   ren.video = StreamNumberOf(in_.rec, guid::VideoMedia);
@@ -152,31 +189,34 @@ void Saver::writePackets() {
   // Runs are kept short enough for the progress and a stop to stay prompt.
   constexpr std::size_t kRunPackets = 128;
   for (std::size_t i = 0; i < count && !out_->failed() && !stopped_ && !readFailed_;) {
-    // A run of packets that lie one after another in the logical file.
-    const auto size = static_cast<std::size_t>(packets[i].packetLength);
-    const auto start = static_cast<std::uint64_t>(packets[i].fileOffset);
     std::size_t j = i + 1;
-    std::uint64_t len = size;
-    while (direct && j < count && j - i < kRunPackets && packets[j].packetLength == packets[i].packetLength &&
-           static_cast<std::uint64_t>(packets[j].fileOffset) == start + len) {
-      len += size;
-      ++j;
-    }
-    if (direct && !out_->appendDirect(len, [&](int fd, std::uint64_t at) { return file_.CopyTo(start, len, fd, at); })) {
-      direct = false;  // not here: through memory from now on
-      j = i + 1;
-    }
-    if (!direct) {
-      const TAsfDataPacket& p = packets[i];
-      const ByteView v = file_.View(static_cast<std::uint64_t>(p.fileOffset), size);
-      const std::span<std::uint8_t> dst = out_->reserve(size);
-      if (v.size() != size || dst.size() != size) {
-        readFailed_ = v.size() != size;
-        break;
+    if (!PacketPlan::verbatim(planned[i])) {
+      if (!writeRebuilt(planned[i], ren)) break;
+    } else {
+      // A run of packets written as they are that lie one after another in
+      // the logical file.
+      const std::uint64_t size = planned[i].size;
+      const std::uint64_t start = planned[i].offset;
+      std::uint64_t len = size;
+      while (direct && j < count && j - i < kRunPackets && PacketPlan::verbatim(planned[j]) && planned[j].offset == start + len) {
+        len += size;
+        ++j;
       }
-      std::copy(v.begin(), v.end(), dst.begin());
-      if (o_.renumberMediaObjects) ren.apply(p, dst);
-      out_->commit(size);
+      if (direct && !out_->appendDirect(len, [&](int fd, std::uint64_t at) { return file_.CopyTo(start, len, fd, at); })) {
+        direct = false;  // not here: through memory from now on
+        j = i + 1;
+      }
+      if (!direct) {
+        const ByteView v = file_.View(start, size);
+        const std::span<std::uint8_t> dst = out_->reserve(size);
+        if (v.size() != size || dst.size() != size) {
+          readFailed_ = v.size() != size;
+          break;
+        }
+        std::copy(v.begin(), v.end(), dst.begin());
+        if (o_.renumberMediaObjects) ren.apply(plan_.written(planned[i], in_.packets), dst);
+        out_->commit(size);
+      }
     }
     written_ = i = j;
     ctx_.progress(i, count, Phase::savingStream);
@@ -215,25 +255,28 @@ JobResult<SaveData> Saver::run() {
   file_.CacheReset();
   out_->preallocate(file_.logicalSize());
   ctx_.forceProgress(0, in_.packets.size(), Phase::savingHeader);
+  plan();
 
   // The header is built from a copy of the records: the session keeps the
   // source's values.
   r_ = in_.rec;
-  const bool index = in_.indexBuilt && o_.writeIndex;
-  r_.ASFFPO.DataPacketsCount = static_cast<std::int64_t>(in_.packets.size());
+  bool index = in_.indexBuilt && o_.writeIndex;
+  // Packets left out or added move the index's packet numbers.
+  if (index && plan_.changed) index = CreateSimpleIndex(records_, r_.ASFSIO, StreamNumberOf(in_.rec, guid::VideoMedia));
+  r_.ASFFPO.DataPacketsCount = static_cast<std::int64_t>(packets().size());
   r_.ASFFPO.FileSize = 0;
   // The packet size of what is written (a lost or zeroed File Properties
   // Object gets it from the packets the scan found).
   if (!in_.packets.empty())
     r_.ASFFPO.MinimumDataPacketSize = r_.ASFFPO.MaximumDataPacketSize = static_cast<std::uint32_t>(in_.packets[0].packetLength);
   if (in_.sourceUnfinished) {
-    fillDurations(in_.packets, r_.ASFFPO);
+    fillDurations(packets(), r_.ASFFPO);
     r_.ASFFPO.Flags &= ~1u;            // no longer a broadcast
     if (index) r_.ASFFPO.Flags |= 2u;  // seekable
   }
-  out_->write(BuildHeader(r_, in_.packets, o_.header, copiedObjects()));
+  out_->write(BuildHeader(r_, packets(), o_.header, copiedObjects()));
 
-  ctx_.forceProgress(0, in_.packets.size(), Phase::savingStream);
+  ctx_.forceProgress(0, packets().size(), Phase::savingStream);
   writePackets();
   if (!stopped_ && !readFailed_ && index) writeIndex();
   // The real length goes into the File Size field, also after a stop.

@@ -12,6 +12,7 @@
 #include "asf/records.hpp"
 #include "asf/source_file.hpp"
 #include "asf/structure.hpp"
+#include "repair/packet_plan.hpp"
 
 namespace corvel {
 
@@ -24,6 +25,9 @@ struct SaveOptions {
   HeaderMode header = HeaderMode::fromSource;
   bool writeIndex = true;  // write the new Simple Index (when the scan built one)
   bool renumberMediaObjects = false;
+  // Write the packets as the scan found them, fragments of incomplete media
+  // objects and damaged payloads included, and rescue nothing.
+  bool keepIncompleteObjects = false;
 };
 
 // What the save writes: the records of the open file and its last scan.
@@ -43,6 +47,8 @@ struct SaveInput {
 struct SaveData {
   std::uint64_t bytes = 0;    // the output's length
   std::uint64_t packets = 0;  // packets written
+  ObjectCounts leftOut;       // media objects left out as incomplete
+  std::uint64_t rescuedPayloads = 0;  // payloads written from damaged packets the scan passed over
 };
 
 // Renumbers the media objects of one packet in place (the counters carry

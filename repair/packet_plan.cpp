@@ -1,0 +1,183 @@
+#include "repair/packet_plan.hpp"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+
+namespace corvel {
+
+namespace {
+
+constexpr std::uint64_t allOf(std::size_t n) { return n >= 64 ? ~0ull : (1ull << n) - 1; }
+
+bool allZero(ByteView v) {
+  return std::all_of(v.begin(), v.end(), [](std::uint8_t b) { return b == 0; });
+}
+
+// The payloads worth keeping of a packet whose bytes may be damaged: those
+// that parse, lie within the bytes, belong to a declared stream and fit
+// their media object. Where a payload header does not parse, the damage may
+// have begun in the data of the payload before it: that one goes too, as
+// does the last payload when what follows it is not zero padding (its data
+// moved: bytes were deleted or inserted in it).
+std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const PlanStreams& streams, TAsfDataPacket& p) {
+  const LeadingPayloads r = ParseLeadingPayloads(bytes, packetSize, p);
+  if (!r.parsed) return 0;
+  std::size_t n = r.count;
+  if (n > 0 && r.stop == PayloadStop::header) --n;
+  if (n > 0 && r.stop == PayloadStop::none && r.end <= bytes.size() && !allZero(bytes.subspan(static_cast<std::size_t>(r.end))))
+    --n;
+  std::uint64_t keep = 0;
+  for (std::size_t k = 0; k < n && k < 64; ++k) {
+    const TPayload pl = p.payload(k);
+    if (!streams.known.test(pl.streamNumber & 127)) continue;
+    if (pl.replicatedDataLength >= 8 &&
+        (pl.mediaObjectSize == 0 || std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength > pl.mediaObjectSize))
+      continue;
+    keep |= 1ull << k;
+  }
+  return keep;
+}
+
+// Reads `q.size` bytes of the packet at q.offset again and keeps its intact
+// payloads.
+void reparse(SourceFile& file, PacketPlan& plan, PlannedPacket& q, std::uint32_t packetSize, const PlanStreams& streams) {
+  Bytes b;
+  TAsfDataPacket p;
+  q.keep = file.ReadAt(q.offset, q.size, b) ? intactPayloads(b, packetSize, streams, p) : 0;
+  q.record = plan.records.size();
+  plan.records.push_back(std::move(p));
+}
+
+// Leaves out the payloads of media objects that are not whole: per stream,
+// an object must start at offset 0 and continue, fragment after fragment,
+// to its size before another begins.
+class WholeObjects {
+ public:
+  WholeObjects(PacketPlan& plan, std::span<const TAsfDataPacket> scanned, const PlanStreams& streams)
+      : plan_(plan), scanned_(scanned), streams_(streams) {}
+
+  void run() {
+    for (std::size_t i = 0; i < plan_.packets.size(); ++i) {
+      const PlannedPacket& q = plan_.packets[i];
+      const TAsfDataPacket& p = plan_.source(q, scanned_);
+      for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k)
+        if (q.keep >> k & 1) take(i, k, p.payload(k));
+    }
+    for (std::size_t s = 0; s < open_.size(); ++s)
+      if (open_[s].active) close(static_cast<std::uint8_t>(s), false);
+  }
+
+ private:
+  struct Open {
+    bool active = false, broken = false;
+    std::uint32_t number = 0, size = 0;
+    std::uint64_t expected = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> parts;  // (planned packet, payload)
+  };
+
+  void take(std::size_t i, std::size_t k, const TPayload& pl) {
+    // Compressed payloads (whole objects each) and payloads without a size
+    // give nothing to check.
+    if (pl.replicatedDataLength < 8) return;
+    const std::uint8_t s = pl.streamNumber & 127;
+    Open& o = open_[s];
+    const bool continues = o.active && pl.mediaObjectNumber == o.number && pl.mediaObjectSize == o.size &&
+                           pl.offsetIntoMediaObject == o.expected;
+    if (!continues) {
+      if (o.active) close(s, false);
+      o.active = true;
+      o.number = pl.mediaObjectNumber;
+      o.size = pl.mediaObjectSize;
+      o.expected = pl.offsetIntoMediaObject;
+      o.broken = pl.offsetIntoMediaObject != 0;
+    }
+    o.parts.emplace_back(i, k);
+    o.expected += pl.payloadDataLength;
+    if (o.expected >= o.size) close(s, o.expected == o.size && !o.broken);
+  }
+
+  void close(std::uint8_t s, bool whole) {
+    Open& o = open_[s];
+    if (!whole) {
+      for (const auto& [i, k] : o.parts) plan_.packets[i].keep &= ~(1ull << k);
+      ObjectCounts& c = plan_.leftOut;
+      ++(s == streams_.video ? c.video : s == streams_.audio ? c.audio : c.other);
+    }
+    o.active = false;
+    o.parts.clear();
+  }
+
+  PacketPlan& plan_;
+  std::span<const TAsfDataPacket> scanned_;
+  const PlanStreams& streams_;
+  std::array<Open, 128> open_{};
+};
+
+// Bytes shorter than this between two packets are not searched for payloads.
+constexpr std::uint64_t kSmallestRescue = 16;
+
+}  // namespace
+
+PacketPlan PlanPackets(SourceFile& file, std::span<const TAsfDataPacket> packets, const PlanStreams& streams,
+                       bool keepIncomplete) {
+  PacketPlan plan;
+  if (packets.empty()) return plan;
+  const auto P = static_cast<std::uint32_t>(packets[0].packetLength);
+  plan.packets.reserve(packets.size());
+  for (std::size_t i = 0; i < packets.size(); ++i) {
+    const auto off = static_cast<std::uint64_t>(packets[i].fileOffset);
+    PlannedPacket q{.offset = off, .size = P, .scanned = i, .keep = allOf(packets[i].payloadCount())};
+    const std::uint64_t next = i + 1 < packets.size() ? static_cast<std::uint64_t>(packets[i + 1].fileOffset) : off + P;
+    if (keepIncomplete || next == off + P || next <= off) {
+      plan.packets.push_back(q);
+      continue;
+    }
+    // Damage follows: the next packet begins inside this one (bytes were
+    // deleted), or bytes the scan passed over lie between them.
+    q.size = static_cast<std::uint32_t>(std::min<std::uint64_t>(P, next - off));
+    reparse(file, plan, q, P, streams);
+    plan.packets.push_back(q);
+    for (std::uint64_t s = off + P; s + kSmallestRescue <= next; s += P) {
+      PlannedPacket r{.offset = s, .size = static_cast<std::uint32_t>(std::min<std::uint64_t>(P, next - s))};
+      reparse(file, plan, r, P, streams);
+      if (r.keep) plan.packets.push_back(r);
+    }
+  }
+  if (!keepIncomplete) WholeObjects(plan, packets, streams).run();
+
+  // What is written differs from the scan's packets where a packet lost a
+  // payload, was cut short, or was rescued.
+  for (PlannedPacket& q : plan.packets) {
+    const bool whole = q.scanned != PlannedPacket::kNone && q.size == P && q.keep == allOf(packets[q.scanned].payloadCount());
+    if (whole || q.keep == 0) continue;
+    TAsfDataPacket rebuilt;
+    const Bytes b = RebuiltBytes(file, plan, q, packets);
+    if (b.empty() || ParsePacket(b, rebuilt) != 0) {
+      q.keep = 0;
+      continue;
+    }
+    rebuilt.fileOffset = static_cast<std::int64_t>(q.offset);
+    q.rebuilt = plan.rebuilt.size();
+    plan.rebuilt.push_back(std::move(rebuilt));
+    if (q.scanned == PlannedPacket::kNone) plan.rescuedPayloads += static_cast<std::uint64_t>(std::popcount(q.keep));
+  }
+  const std::size_t before = plan.packets.size();
+  std::erase_if(plan.packets, [](const PlannedPacket& q) { return q.keep == 0; });
+  plan.changed = plan.packets.size() != before || !plan.rebuilt.empty();
+  return plan;
+}
+
+Bytes RebuiltBytes(SourceFile& file, const PacketPlan& plan, const PlannedPacket& q, std::span<const TAsfDataPacket> scanned) {
+  const TAsfDataPacket& p = plan.source(q, scanned);
+  const auto P = static_cast<std::uint32_t>(p.packetLength);
+  Bytes src;
+  if (!file.ReadAt(q.offset, q.size, src) || src.size() != q.size) return {};
+  if (p.isMultiple()) return RebuildPacket(src, p, q.keep, P);
+  // A single payload that ends within the bytes there are: the rest of
+  // the packet is its padding.
+  src.resize(P, 0);
+  return src;
+}
+
+}  // namespace corvel

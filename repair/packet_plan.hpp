@@ -1,0 +1,71 @@
+// What the save writes of the scan's packets. A packet is written as it is,
+// rebuilt from some of its payloads, or left out: payloads damaged where the
+// scan's packets overlap or leave damaged bytes between them are dropped,
+// the intact payloads of a damaged packet the scan passed over are rescued
+// into a packet of their own, and fragments of media objects that cannot be
+// whole (a fragment missing, an offset gap, a size that does not add up)
+// are left out, so that the output holds whole frames only.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <limits>
+#include <span>
+#include <vector>
+
+#include "analysis/packet.hpp"
+#include "asf/source_file.hpp"
+
+namespace corvel {
+
+// Media objects by the stream they belong to.
+struct ObjectCounts {
+  std::uint64_t video = 0, audio = 0, other = 0;
+  std::uint64_t total() const { return video + audio + other; }
+};
+
+struct PlannedPacket {
+  static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+  std::uint64_t offset = 0;     // where its bytes begin in the logical file
+  std::uint32_t size = 0;       // its bytes there: fewer than a packet when cut short
+  std::size_t scanned = kNone;  // the scan's packet it is, if any
+  std::size_t record = kNone;   // its record in PacketPlan::records when reparsed
+  std::size_t rebuilt = kNone;  // the record of what is written, in PacketPlan::rebuilt, when rebuilt
+  std::uint64_t keep = 0;       // bit k: payload k is written
+};
+
+struct PacketPlan {
+  std::vector<PlannedPacket> packets;
+  std::vector<TAsfDataPacket> records;  // of the packets reparsed from damaged bytes
+  std::vector<TAsfDataPacket> rebuilt;  // of the packets as rebuilt
+  ObjectCounts leftOut;                 // media objects left out as incomplete
+  std::uint64_t rescuedPayloads = 0;    // payloads written from packets the scan passed over
+  bool changed = false;                 // anything is written other than the scan's packets as they are
+
+  // The record its bytes were read with.
+  const TAsfDataPacket& source(const PlannedPacket& q, std::span<const TAsfDataPacket> scanned) const {
+    return q.record != PlannedPacket::kNone ? records[q.record] : scanned[q.scanned];
+  }
+  // The packet is the scan's, whole, and written as it is.
+  static bool verbatim(const PlannedPacket& q) { return q.rebuilt == PlannedPacket::kNone; }
+  // The record of the packet as written.
+  const TAsfDataPacket& written(const PlannedPacket& q, std::span<const TAsfDataPacket> scanned) const {
+    return verbatim(q) ? scanned[q.scanned] : rebuilt[q.rebuilt];
+  }
+};
+
+struct PlanStreams {
+  std::bitset<128> known;  // the streams the header declares
+  std::uint8_t audio = 0, video = 0;
+};
+
+// `packets` are the scan's, in order, all of one size. Nothing but the scan's
+// packets as they are when `keepIncomplete` is set.
+PacketPlan PlanPackets(SourceFile& file, std::span<const TAsfDataPacket> packets, const PlanStreams& streams,
+                       bool keepIncomplete);
+
+// The bytes of a planned packet that is rebuilt; empty when they cannot be
+// read or written.
+Bytes RebuiltBytes(SourceFile& file, const PacketPlan& plan, const PlannedPacket& q, std::span<const TAsfDataPacket> scanned);
+
+}  // namespace corvel
