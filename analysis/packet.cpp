@@ -1,6 +1,7 @@
 #include "analysis/packet.hpp"
 
 #include <algorithm>
+#include <optional>
 
 namespace corvel {
 
@@ -287,6 +288,44 @@ LeadingPayloads leadingSingle(ByteView buf, std::uint32_t packetSize, TAsfDataPa
 
 }  // namespace
 
+namespace {
+
+// One payload of a multiple payload packet, its header at `at`: `none` when
+// it parses and ends by `limit`, `header` when it does not parse or ends
+// past `bound`, else `data`.
+PayloadStop readMultiPayload(ByteView buf, const TAsfDataPacket& p, std::uint64_t at, std::uint64_t limit,
+                             std::uint64_t bound, TPayload& pl) {
+  Cursor c(buf, at);
+  readPayloadHeader(c, buf, p, pl);
+  pl.payloadDataLength = c.field(p.mp.payloadLengthType);
+  pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LengthTypeSize(p.mp.payloadLengthType));
+  const std::uint64_t total = std::uint64_t{pl.headerLength} + pl.payloadDataLength;
+  if (!c.ok() || at + total > bound) return PayloadStop::header;
+  if (at + total > limit) return PayloadStop::data;
+  pl.totalLength = static_cast<std::uint32_t>(total);
+  return PayloadStop::none;
+}
+
+// `count` payloads from `at` on, each in a declared stream, compressed or
+// with the replicated data that places it within its media object, ending
+// exactly at `end`.
+bool readChain(ByteView buf, const TAsfDataPacket& p, std::uint64_t at, std::size_t count, std::uint64_t end,
+               const std::bitset<128>& streams, std::vector<TPayload>& out) {
+  out.clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    TPayload pl;
+    if (readMultiPayload(buf, p, at, end, end, pl) != PayloadStop::none || !streams.test(pl.streamNumber & 127)) return false;
+    const bool placed = pl.replicatedDataLength >= 8 && pl.mediaObjectSize > 0 &&
+                        std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength <= pl.mediaObjectSize;
+    if (!placed && pl.replicatedDataLength != 1) return false;
+    out.push_back(pl);
+    at += pl.totalLength;
+  }
+  return at == end;
+}
+
+}  // namespace
+
 LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAsfDataPacket& p) {
   p = TAsfDataPacket{};
   buf = buf.first(std::min<std::size_t>(buf.size(), packetSize));
@@ -303,22 +342,10 @@ LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAs
   r.end = at;
   for (std::size_t i = 0; i < m.numberOfPayloads; ++i) {
     TPayload pl;
-    Cursor c(buf, at);
-    readPayloadHeader(c, buf, p, pl);
-    pl.payloadDataLength = c.field(m.payloadLengthType);
-    pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LengthTypeSize(m.payloadLengthType));
-    const std::uint64_t total = std::uint64_t{pl.headerLength} + pl.payloadDataLength;
-    if (!c.ok() || at + total > packetSize) {
-      r.stop = PayloadStop::header;
-      break;
-    }
-    if (at + total > buf.size()) {
-      r.stop = PayloadStop::data;
-      break;
-    }
-    pl.totalLength = static_cast<std::uint32_t>(total);
+    r.stop = readMultiPayload(buf, p, at, buf.size(), packetSize, pl);
+    if (r.stop != PayloadStop::none) break;
     m.payloads.push_back(pl);
-    at += total;
+    at += pl.totalLength;
     r.end = at;
   }
   r.count = m.payloads.size();
@@ -328,6 +355,34 @@ LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAs
     p.compressed = m.payloads[0].replicatedDataLength == 1;
   }
   return r;
+}
+
+bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPacket& p) {
+  if (!p.isMultiple() || p.mp.payloads.empty() || p.mp.payloads.size() >= p.mp.numberOfPayloads) return false;
+  const std::size_t damaged = p.mp.payloads.size() - 1;
+  const std::size_t count = p.mp.numberOfPayloads - p.mp.payloads.size();
+  if (buf.size() < p.paddingLength) return false;
+  const std::uint64_t end = buf.size() - p.paddingLength;
+  const ByteView padding = buf.subspan(static_cast<std::size_t>(end));
+  if (!std::all_of(padding.begin(), padding.end(), [](std::uint8_t b) { return b == 0; })) return false;
+  const std::uint64_t head = p.payloadHeader(damaged);
+  const std::uint64_t data = head + p.mp.payloads[damaged].headerLength;
+  std::optional<std::uint64_t> found;
+  std::vector<TPayload> chain, tail;
+  for (std::uint64_t x = data + 1; x < end; ++x) {
+    if (!readChain(buf, p, x, count, end, streams, chain)) continue;
+    if (found) return false;  // two places: neither is known to be the one
+    found = x;
+    tail = chain;
+  }
+  if (!found) return false;
+  // The damaged payload spans up to the first of them, so that their places
+  // follow from the lengths.
+  TPayload& d = p.mp.payloads[damaged];
+  d.totalLength = static_cast<std::uint32_t>(*found - head);
+  d.payloadDataLength = d.totalLength - d.headerLength;
+  p.mp.payloads.insert(p.mp.payloads.end(), tail.begin(), tail.end());
+  return true;
 }
 
 Bytes RebuildPacket(ByteView src, const TAsfDataPacket& p, std::uint64_t keep, std::uint32_t packetSize) {

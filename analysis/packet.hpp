@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -155,6 +156,15 @@ struct LeadingPayloads {
   std::uint64_t end = 0;  // the byte after the last of them
 };
 LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAsfDataPacket& p);
+// After ParseLeadingPayloads stopped at a payload header: damage in the data
+// of the last payload parsed moved what follows it (bytes deleted or
+// inserted there). `buf` being the packet's bytes as they are now, its
+// padding at their end, the payloads still missing are searched as a chain
+// of headers from a place in that data to the padding. When exactly one
+// place gives one, they join p's list (the damaged payload then spans up to
+// them, so that payload positions follow from the lengths) and the result is
+// true.
+bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPacket& p);
 
 // A well-formed packet of `packetSize` bytes holding the payloads of `p`
 // (a multiple payload packet read from `src`) whose bits are set in `keep`,

@@ -35,6 +35,7 @@ struct SaveCliOptions {
   bool minimalHeader = false;
   bool noIndex = false;
   bool renumber = false;
+  bool keepIncomplete = false;
   bool force = false;
 };
 

@@ -46,6 +46,8 @@ struct Commands {
     cmd->add_flag("--minimal-header", o.minimalHeader, "header of File Properties, Stream Properties and Codec List only");
     cmd->add_flag("--no-index", o.noIndex, "save without a Simple Index");
     cmd->add_flag("--renumber", o.renumber, "renumber the media objects");
+    cmd->add_flag("--keep-incomplete", o.keepIncomplete,
+                  "write the packets as found: keep fragments of incomplete media objects and damaged payloads, rescue none");
     cmd->add_flag("--force", o.force, "overwrite an existing output file");
     addCommon(cmd);
   }

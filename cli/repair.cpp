@@ -63,17 +63,31 @@ void applySaveOptions(Session& s, const SaveCliOptions& o) {
   s.options.save.header = o.minimalHeader ? HeaderMode::minimal : HeaderMode::fromSource;
   s.options.save.writeIndex = !o.noIndex;
   s.options.save.renumberMediaObjects = o.renumber;
+  s.options.save.keepIncompleteObjects = o.keepIncomplete;
 }
 
 // Saves to `out`, reports the result (in `j` for JSON) and gives the exit status.
 int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
   Session& s = run.s;
   const bool saved = run.save(out);
-  j.update({{"output", out}, {"saved", saved}, {"status", s.statusText()}, {"log", run.listener.lines()}});
-  if (asJson)
+  const SaveData& d = s.lastSave;
+  j.update({{"output", out},
+            {"saved", saved},
+            {"status", s.statusText()},
+            {"packets_written", d.packets},
+            {"incomplete_left_out", {{"video", d.leftOut.video}, {"audio", d.leftOut.audio}, {"other", d.leftOut.other}}},
+            {"payloads_rescued", d.rescuedPayloads},
+            {"log", run.listener.lines()}});
+  if (asJson) {
     printJson(j);
-  else
+  } else {
     std::cout << (saved ? run.text(Message(MessageId::FileSaved)) + ": " + out : run.text(Message(MessageId::FileSaveError))) << '\n';
+    // The second line of the status: the media objects left out.
+    if (saved && d.leftOut.total()) {
+      const std::string status = s.statusText();
+      std::cout << status.substr(status.find('\n') + 1) << '\n';
+    }
+  }
   return saved ? 0 : 1;
 }
 

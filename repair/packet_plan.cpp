@@ -17,24 +17,37 @@ bool allZero(ByteView v) {
 // The payloads worth keeping of a packet whose bytes may be damaged: those
 // that parse, lie within the bytes, belong to a declared stream and fit
 // their media object. Where a payload header does not parse, the damage may
-// have begun in the data of the payload before it: that one goes too, as
-// does the last payload when what follows it is not zero padding (its data
-// moved: bytes were deleted or inserted in it).
-std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const PlanStreams& streams, TAsfDataPacket& p) {
+// have begun in the data of the payload before it: that one goes, and the
+// payloads after it are kept when their headers are found, moved, before
+// the packet's padding. The last payload goes too when what follows it in
+// the packet is not zero padding (its data moved: bytes were deleted or
+// inserted in it).
+// `damaged` gets the payloads of a declared stream that parsed but are not
+// intact.
+std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const PlanStreams& streams, TAsfDataPacket& p,
+                             std::uint64_t& damaged) {
+  damaged = 0;
   const LeadingPayloads r = ParseLeadingPayloads(bytes, packetSize, p);
   if (!r.parsed) return 0;
-  std::size_t n = r.count;
-  if (n > 0 && r.stop == PayloadStop::header) --n;
-  if (n > 0 && r.stop == PayloadStop::none && r.end <= bytes.size() && !allZero(bytes.subspan(static_cast<std::size_t>(r.end))))
-    --n;
-  std::uint64_t keep = 0;
-  for (std::size_t k = 0; k < n && k < 64; ++k) {
+  std::uint64_t keep = allOf(r.count);
+  if (r.count > 0 && r.stop == PayloadStop::header) {
+    keep = allOf(r.count - 1);
+    if (FindPayloadTail(bytes, streams.known, p)) keep |= allOf(p.payloadCount()) & ~allOf(r.count);
+  }
+  const ByteView inPacket = bytes.first(std::min<std::size_t>(bytes.size(), packetSize));
+  if (r.count > 0 && r.stop == PayloadStop::none && r.end <= inPacket.size() &&
+      !allZero(inPacket.subspan(static_cast<std::size_t>(r.end))))
+    keep = allOf(r.count - 1);
+  for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k) {
     const TPayload pl = p.payload(k);
-    if (!streams.known.test(pl.streamNumber & 127)) continue;
-    if (pl.replicatedDataLength >= 8 &&
-        (pl.mediaObjectSize == 0 || std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength > pl.mediaObjectSize))
-      continue;
-    keep |= 1ull << k;
+    const bool fits = pl.replicatedDataLength < 8 ||
+                      (pl.mediaObjectSize > 0 && std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength <= pl.mediaObjectSize);
+    if (!streams.known.test(pl.streamNumber & 127)) {
+      keep &= ~(1ull << k);
+    } else if (!fits || !(keep >> k & 1)) {
+      keep &= ~(1ull << k);
+      damaged |= 1ull << k;
+    }
   }
   return keep;
 }
@@ -44,7 +57,7 @@ std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const Pla
 void reparse(SourceFile& file, PacketPlan& plan, PlannedPacket& q, std::uint32_t packetSize, const PlanStreams& streams) {
   Bytes b;
   TAsfDataPacket p;
-  q.keep = file.ReadAt(q.offset, q.size, b) ? intactPayloads(b, packetSize, streams, p) : 0;
+  q.keep = file.ReadAt(q.offset, q.size, b) ? intactPayloads(b, packetSize, streams, p, q.damaged) : 0;
   q.record = plan.records.size();
   plan.records.push_back(std::move(p));
 }
@@ -62,7 +75,7 @@ class WholeObjects {
       const PlannedPacket& q = plan_.packets[i];
       const TAsfDataPacket& p = plan_.source(q, scanned_);
       for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k)
-        if (q.keep >> k & 1) take(i, k, p.payload(k));
+        if ((q.keep | q.damaged) >> k & 1) take(i, k, p.payload(k), q.damaged >> k & 1);
     }
     for (std::size_t s = 0; s < open_.size(); ++s)
       if (open_[s].active) close(static_cast<std::uint8_t>(s), false);
@@ -76,7 +89,8 @@ class WholeObjects {
     std::vector<std::pair<std::size_t, std::size_t>> parts;  // (planned packet, payload)
   };
 
-  void take(std::size_t i, std::size_t k, const TPayload& pl) {
+  // A damaged payload breaks the media object it belongs to.
+  void take(std::size_t i, std::size_t k, const TPayload& pl, bool damaged) {
     // Compressed payloads (whole objects each) and payloads without a size
     // give nothing to check.
     if (pl.replicatedDataLength < 8) return;
@@ -92,6 +106,7 @@ class WholeObjects {
       o.expected = pl.offsetIntoMediaObject;
       o.broken = pl.offsetIntoMediaObject != 0;
     }
+    o.broken = o.broken || damaged;
     o.parts.emplace_back(i, k);
     o.expected += pl.payloadDataLength;
     if (o.expected >= o.size) close(s, o.expected == o.size && !o.broken);
@@ -138,10 +153,14 @@ PacketPlan PlanPackets(SourceFile& file, std::span<const TAsfDataPacket> packets
     q.size = static_cast<std::uint32_t>(std::min<std::uint64_t>(P, next - off));
     reparse(file, plan, q, P, streams);
     plan.packets.push_back(q);
+    // The last packet of the stretch runs to the next one: a packet with
+    // bytes inserted into it is longer than the others.
     for (std::uint64_t s = off + P; s + kSmallestRescue <= next; s += P) {
-      PlannedPacket r{.offset = s, .size = static_cast<std::uint32_t>(std::min<std::uint64_t>(P, next - s))};
+      const std::uint64_t left = next - s;
+      PlannedPacket r{.offset = s, .size = static_cast<std::uint32_t>(left < 2ull * P ? left : P)};
       reparse(file, plan, r, P, streams);
       if (r.keep) plan.packets.push_back(r);
+      if (r.size > P) break;
     }
   }
   if (!keepIncomplete) WholeObjects(plan, packets, streams).run();

@@ -32,6 +32,7 @@ struct PlannedPacket {
   std::size_t record = kNone;   // its record in PacketPlan::records when reparsed
   std::size_t rebuilt = kNone;  // the record of what is written, in PacketPlan::rebuilt, when rebuilt
   std::uint64_t keep = 0;       // bit k: payload k is written
+  std::uint64_t damaged = 0;    // bit k: payload k was found damaged (its media object is not whole)
 };
 
 struct PacketPlan {

@@ -234,6 +234,7 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
 
 bool ApplySave(Session& s, JobResult<SaveOutcome> r) {
   if (r.data.rescan) ApplyScan(s, std::move(*r.data.rescan));
+  s.lastSave = r.data.save;
   s.keepLog(std::move(r.log));
   s.setStatus(r.message);
   return r.ok();

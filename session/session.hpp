@@ -78,6 +78,9 @@ struct Session {
   bool indexBuilt = false;  // the scan built a new Simple Index into structure.rec.ASFSIO
   CutList scannedCuts;      // the cuts the packets above were found through
 
+  // What the last save wrote.
+  SaveData lastSave;
+
   ErrorGrid errGrid;
   MemoLog memo;
   Message status;

@@ -521,3 +521,173 @@ TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
     EXPECT_EQ(DemuxErrors(out), "");
   }
 }
+
+namespace {
+
+// Every packet the demuxer reads of a file: stream, presentation time and a
+// hash of its bytes.
+std::vector<std::string> FrameHashes(const std::string& path) {
+  const auto r = RunCommand(std::string(CORVEL_FFPROBE) +
+                            " -v quiet -show_data_hash MD5 -show_entries packet=stream_index,pts,data_hash -of csv=p=0 " +
+                            Quote(path));
+  std::vector<std::string> out;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) out.push_back(line);
+  return out;
+}
+
+// Frames of `path` that are no frame of the undamaged `sound` file, and
+// frames of `sound` that `path` has lost.
+struct FrameDiff {
+  std::size_t damaged = 0, lost = 0;
+};
+FrameDiff CompareFrames(const std::vector<std::string>& sound, const std::string& path) {
+  std::vector<std::string> a = sound, b = FrameHashes(path);
+  std::sort(a.begin(), a.end());
+  std::sort(b.begin(), b.end());
+  std::vector<std::string> extra, missing;
+  std::set_difference(b.begin(), b.end(), a.begin(), a.end(), std::back_inserter(extra));
+  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(missing));
+  return {extra.size(), missing.size()};
+}
+
+// The decoder's complaints about a file.
+std::string DecodeErrors(const std::string& path) {
+  return RunCommand(std::string(CORVEL_FFMPEG) + " -v error -i " + Quote(path) + " -f null -").err;
+}
+
+}  // namespace
+
+// Damage a packet's structure cannot hide: what the save writes holds whole,
+// undamaged frames only, rescued where a damaged packet still carries intact
+// payloads, and says how many media objects it left out.
+class WholeFrames : public RepairClip {
+ protected:
+  static void SetUpTestSuite() {
+    RepairClip::SetUpTestSuite();
+    sound_ = FrameHashes(path_);
+  }
+  // A packet of three payloads or more, the second a fragment of a video frame.
+  std::uint64_t multiPayloadPacket(TAsfDataPacket& p, std::uint64_t from = 10) const {
+    for (std::uint64_t k = from; k + 10 < layout_.count; ++k)
+      if (ParsePacket(ByteView(bytes_).subspan(layout_.at(k), layout_.P), p) == 0 && p.isMultiple() &&
+          p.payloadCount() >= 3 && p.payload(1).payloadDataLength >= 200)
+        return k;
+    return 0;
+  }
+  // Saves the damaged bytes and compares the frames with the clip's.
+  FrameDiff save(const Bytes& b, Session& s, bool keepIncomplete = false) {
+    const std::string in = TempPath("whole.wmv"), out = TempPath("whole.out.wmv");
+    WriteFile(in, b);
+    EXPECT_TRUE(OpenAndScan(s, in));
+    s.options.save.keepIncompleteObjects = keepIncomplete;
+    EXPECT_TRUE(Save(s, out));
+    if (!keepIncomplete) {
+      EXPECT_EQ(DecodeErrors(out), "");
+      EXPECT_EQ(DemuxErrors(out), "");
+    }
+    return CompareFrames(sound_, out);
+  }
+  // The presentation time ffprobe gives the media object of payload k.
+  static std::string ptsOf(const TAsfDataPacket& p, std::size_t k, std::int64_t prerollMs) {
+    return "," + std::to_string(std::int64_t{p.payload(k).presentationTime} - prerollMs) + ",";
+  }
+  static bool hasFrameAt(const std::vector<std::string>& frames, const std::string& pts) {
+    return std::any_of(frames.begin(), frames.end(), [&](const std::string& f) { return f.find(pts) != std::string::npos; });
+  }
+  static std::vector<std::string> sound_;
+};
+std::vector<std::string> WholeFrames::sound_;
+
+// Bytes deleted inside the second payload's data: the packet's third payload
+// header moves with them. The second payload's frame is left out; the first
+// payload and those after the damage (found where their headers moved) are
+// rescued, and every frame written is byte for byte the clip's.
+TEST_F(WholeFrames, BytesDeletedInsideAPacketKeepThePayloadsBefore) {
+  TAsfDataPacket p;
+  const std::uint64_t k = multiPayloadPacket(p);
+  ASSERT_NE(k, 0u) << "no packet of three payloads";
+  Bytes b = bytes_;
+  DeleteBytes(b, layout_.at(k) + p.payloadData(1).first + 50, 60);
+  Session s;
+  const FrameDiff d = save(b, s);
+  EXPECT_EQ(d.damaged, 0u);
+  EXPECT_GE(d.lost, 1u);
+  EXPECT_LE(d.lost, 2u);
+  EXPECT_GE(s.lastSave.leftOut.total(), 1u);
+  EXPECT_EQ(s.lastSave.rescuedPayloads, p.payloadCount() - 1);
+  EXPECT_NE(s.statusText().find("пропущено неполных медиаобъектов (видео, звук): "), std::string::npos);
+  // The first payload's frame is whole: its last fragment was rescued.
+  const std::int64_t preroll = s.structure.rec.ASFFPO.Preroll;
+  if (p.payload(0).offsetIntoMediaObject + p.payload(0).payloadDataLength == p.payload(0).mediaObjectSize) {
+    EXPECT_TRUE(hasFrameAt(FrameHashes(TempPath("whole.out.wmv")), ptsOf(p, 0, preroll)));
+  }
+  EXPECT_FALSE(hasFrameAt(FrameHashes(TempPath("whole.out.wmv")), ptsOf(p, 1, preroll)));
+
+  // Kept as found, the damaged packet is lost whole.
+  Session raw;
+  const FrameDiff kept = save(b, raw, true);
+  EXPECT_GT(kept.lost, d.lost);
+  EXPECT_EQ(raw.lastSave.leftOut.total(), 0u);
+  EXPECT_EQ(raw.lastSave.rescuedPayloads, 0u);
+}
+
+// Bytes deleted inside a packet's last payload: the packet parses, the next
+// one begins inside it; its last payload goes, the rest stays as it was.
+TEST_F(WholeFrames, BytesDeletedInTheLastPayloadDropOnlyItsFrame) {
+  TAsfDataPacket p;
+  const std::uint64_t k = multiPayloadPacket(p);
+  ASSERT_NE(k, 0u);
+  const std::size_t last = p.payloadCount() - 1;
+  ASSERT_GE(p.payloadData(last).second, 40u);
+  Bytes b = bytes_;
+  DeleteBytes(b, layout_.at(k) + p.payloadData(last).first + 10, 20);
+  Session s;
+  const FrameDiff d = save(b, s);
+  EXPECT_EQ(d.damaged, 0u);
+  EXPECT_GE(d.lost, 1u);
+  EXPECT_LE(d.lost, 2u);
+  const std::vector<std::string> frames = FrameHashes(TempPath("whole.out.wmv"));
+  const std::int64_t preroll = s.structure.rec.ASFFPO.Preroll;
+  EXPECT_FALSE(hasFrameAt(frames, ptsOf(p, last, preroll)));
+  // The packet's other payloads were rewritten without it: their frames stay.
+  for (std::size_t i = 0; i < last; ++i) {
+    const TPayload pl = p.payload(i);
+    if (pl.offsetIntoMediaObject + pl.payloadDataLength == pl.mediaObjectSize) {
+      EXPECT_TRUE(hasFrameAt(frames, ptsOf(p, i, preroll))) << "payload " << i;
+    }
+  }
+}
+
+// Random bytes over a payload's header and data: that frame is left out,
+// the frames of the packets around are kept, nothing damaged is written.
+TEST_F(WholeFrames, GarbageOverAPayloadLeavesOutItsFrameOnly) {
+  TAsfDataPacket p;
+  const std::uint64_t k = multiPayloadPacket(p);
+  ASSERT_NE(k, 0u);
+  Bytes b = bytes_;
+  std::mt19937 rng(5);
+  const std::uint64_t from = layout_.at(k) + p.payloadHeader(1);
+  for (std::uint64_t i = from; i < from + 150; ++i) b[i] = static_cast<std::uint8_t>(rng());
+  Session s;
+  const FrameDiff d = save(b, s);
+  EXPECT_EQ(d.damaged, 0u);
+  // The frames of the damaged packet's payloads at most (the payload before
+  // the damage goes too: the damage may have begun in its data).
+  EXPECT_GE(d.lost, 1u);
+  EXPECT_LE(d.lost, p.payloadCount());
+  EXPECT_GE(s.lastSave.leftOut.total(), 1u);
+  EXPECT_FALSE(hasFrameAt(FrameHashes(TempPath("whole.out.wmv")), ptsOf(p, 1, s.structure.rec.ASFFPO.Preroll)));
+}
+
+// A sound file loses nothing and is written as it is.
+TEST_F(WholeFrames, SoundFileIsWrittenAsItIs) {
+  Session s;
+  const FrameDiff d = save(bytes_, s);
+  EXPECT_EQ(d.damaged, 0u);
+  EXPECT_EQ(d.lost, 0u);
+  EXPECT_EQ(s.lastSave.leftOut.total(), 0u);
+  EXPECT_EQ(s.statusText(), "файл сохранён");
+  EXPECT_EQ(DataPackets(ReadFile(TempPath("whole.out.wmv"))), DataPackets(bytes_));
+}
