@@ -269,8 +269,9 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   radioZI_->setChecked(true);
   checkNOsio_ = Named(new QCheckBox(Ru("сохранить без индекса"), saveBox), "CheckNOsio");
   checkPere_ = Named(new QCheckBox(Ru("перенумеровать Media Objects"), saveBox), "CheckPere");
+  checkKI_ = Named(new QCheckBox(Ru("сохранить неполные медиаобъекты и повреждённые нагрузки как есть"), saveBox), "CheckKI");
   editOUT_ = Named(new QLineEdit(saveBox), "EditOUT");
-  for (QWidget* w : std::initializer_list<QWidget*>{radioZM_, radioZI_, checkNOsio_, checkPere_, editOUT_}) sb->addWidget(w);
+  for (QWidget* w : std::initializer_list<QWidget*>{radioZM_, radioZI_, checkNOsio_, checkPere_, checkKI_, editOUT_}) sb->addWidget(w);
   imageSA_ = ActionImage("ImageSA", "document-save", QStyle::SP_DialogSaveButton, Ru("сохранить"), panelBB);
   bb->addWidget(saveBox, 0, 2, 3, 1);
   bb->addWidget(imageSA_, 0, 3, 3, 1);
@@ -569,6 +570,7 @@ void MainWindow::takeOptions() {
   o.save.header = radioZM_->isChecked() ? HeaderMode::minimal : HeaderMode::fromSource;
   o.save.writeIndex = !checkNOsio_->isChecked();
   o.save.renumberMediaObjects = checkPere_->isChecked();
+  o.save.keepIncompleteObjects = checkKI_->isChecked();
 }
 
 void MainWindow::onChooseFile() {

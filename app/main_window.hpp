@@ -125,7 +125,7 @@ class MainWindow : public QMainWindow {
   Gauge* gauge_;
   QSplitter* splitter_;
   QRadioButton *radioEQ_, *radioST_, *radioRERE_, *radioISALL_, *radioZM_, *radioZI_, *radioOP1_, *radioOP2_;
-  QCheckBox *checkDP_, *checkZR_, *checkNOsio_, *checkPere_;
+  QCheckBox *checkDP_, *checkZR_, *checkNOsio_, *checkPere_, *checkKI_;
   QCheckBox *checkHP_, *checkSION_, *checkDump_, *checkUN_, *checkSIO_, *checkPR_, *checkPR1_, *checkAST_, *checkPTP_;
   QWidget* panelOP_;
   QAction *actDumpTree_, *actDumpGrid_, *actSaveErrors_, *actLoadErrors_;

@@ -4,7 +4,7 @@
 
 namespace corvel {
 
-const std::array<CaptionRow, 37> kCaptionTable{{
+const std::array<CaptionRow, 38> kCaptionTable{{
     {"TabSheetREM", "TTabSheet", "ремонт", "repair"},
     {"TabSheetAD", "TTabSheet", "сборка", "join"},
     {"TabSheetCFG", "TTabSheet", "настройки", "config"},
@@ -47,6 +47,9 @@ const std::array<CaptionRow, 37> kCaptionTable{{
     // Beyond the original table: the repair that finds inserted bytes.
     {"RadioST", "TRadioButton", "убрать повторы и вставленные байты, найденные по структуре пакета",
      "cut repeats and inserted bytes found by the packet structure"},
+    // ... and the save that keeps damaged payloads and incomplete frames.
+    {"CheckKI", "TCheckBox", "сохранить неполные медиаобъекты и повреждённые нагрузки как есть",
+     "keep incomplete media objects and damaged payloads as found"},
 }};
 
 const std::array<MessageRow, 61> kMessageTable{{

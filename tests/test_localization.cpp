@@ -19,13 +19,14 @@ TEST(Localization, Translate) {
 }
 
 TEST(Localization, Tables) {
-  EXPECT_EQ(kCaptionTable.size(), 37u);
+  EXPECT_EQ(kCaptionTable.size(), 38u);
   EXPECT_EQ(kMessageTable.size(), 61u);
   EXPECT_EQ(kMessageTable[60].rus, "");
   EXPECT_EQ(kMessageTable[21].eng, kMessageTable[1].eng);
   EXPECT_EQ(CaptionOf("BitBtnRE", Language::eng), "header reconstruction");
   EXPECT_EQ(CaptionOf("BitBtnRE", Language::rus), "реконструкция заголовка");
   EXPECT_EQ(CaptionOf("CheckAST", Language::rus), "апроксимировать SendTime");
+  EXPECT_EQ(CaptionOf("CheckKI", Language::eng), "keep incomplete media objects and damaged payloads as found");
   EXPECT_EQ(CaptionOf("NoSuchControl", Language::eng), "");
   std::set<std::string_view> names;
   for (const auto& r : kCaptionTable) names.insert(r.control);

@@ -121,6 +121,34 @@ class WindowTest : public QObject {
     QVERIFY(DataPackets(ReadFile(out.toStdString())) == DataPackets(sound));
   }
 
+  // Bytes deleted inside a packet: the save leaves the frames that lost
+  // them out and says how many; with "keep" ticked it writes them as found.
+  void saveReportsIncompleteObjectsAndCanKeepThem() {
+    Bytes b = ReadFile(Clip("long"));
+    const Layout l = LayoutOf(b);
+    DeleteBytes(b, DataArea(b, l, 30), 40);
+    const std::string damaged = TempPath("window-deleted.wmv");
+    WriteFile(damaged, b);
+    auto w = fresh();
+    w->openFile(Q(damaged));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    const QString out = Q(TempPath("window-whole.wmv"));
+    for (const bool keep : {false, true}) {
+      QFile::remove(out);
+      auto* box = Find<QCheckBox>(*w, "CheckKI");
+      if (box->isChecked() != keep) QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+      QCOMPARE(box->isChecked(), keep);
+      Find<QLineEdit>(*w, "EditOUT")->setText(out);
+      QTest::mouseClick(Find<QToolButton>(*w, "ImageSA"), Qt::LeftButton);
+      QVERIFY(WaitForJob(*w));
+      const QString status = Find<QLabel>(*w, "LabelST")->text();
+      QVERIFY2(status.startsWith("file saved"), qPrintable(status));
+      QCOMPARE(status.contains("incomplete media objects left out (video, audio): "), !keep);
+      QCOMPARE(w->controller().session().lastSave.leftOut.total() > 0, !keep);
+    }
+  }
+
   void stopQuestionAnsweredNoThenYes() {
     auto w = fresh();
     w->openFile(Q(Clip("long")));
