@@ -219,6 +219,32 @@ TEST(CliRepair, DefaultModeCutsRandomInsertedBytes) {
   EXPECT_EQ(DataPackets(ReadFile(out)), DataPackets(b));
 }
 
+// Bytes deleted inside a packet: the save says how many media objects it
+// left out, in text and JSON; --keep-incomplete writes the packets as found.
+TEST(CliSave, IncompleteObjectsLeftOutAndCounted) {
+  Bytes b = ReadFile(Clip("av"));
+  const Layout l = LayoutOf(b);
+  DeleteBytes(b, DataArea(b, l, 9), 30);
+  const std::string in = TempPath("cli-deleted.wmv"), out = TempPath("cli-deleted.fixed.wmv");
+  WriteFile(in, b);
+  auto r = Cli("save --force -o " + Quote(out) + " " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("\nincomplete media objects left out (video, audio): "), std::string::npos) << r.out;
+  r = Cli("save --json --force -o " + Quote(out) + " " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  json j = json::parse(r.out);
+  const auto leftOut = j["incomplete_left_out"]["video"].get<int>() + j["incomplete_left_out"]["audio"].get<int>();
+  EXPECT_GE(leftOut, 1);
+  const auto written = j["packets_written"].get<int>();
+  r = Cli("save --json --keep-incomplete --force -o " + Quote(out) + " " + Quote(in));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  j = json::parse(r.out);
+  EXPECT_EQ(j["incomplete_left_out"]["video"], 0);
+  EXPECT_EQ(j["incomplete_left_out"]["audio"], 0);
+  EXPECT_EQ(j["status"], "file saved");
+  EXPECT_GE(j["packets_written"].get<int>(), written);
+}
+
 TEST(CliSave, OutputNamesAndRefusals) {
   const std::string in = TempPath("cli-save.wmv");
   WriteFile(in, ReadFile(Clip("av")));

@@ -154,3 +154,83 @@ TEST(PacketParser, CorruptionsNeverReadOutside) {
     }
   SUCCEED();
 }
+
+// A damaged packet's payloads: those before the damage parse; the payloads
+// after bytes deleted in the middle are found where their headers moved;
+// the packet rebuilt from some of them parses, fills its size, and carries
+// their bytes unchanged.
+TEST(DamagedPacket, LeadingPayloadsTailAndRebuild) {
+  PacketSpec spec;
+  spec.payloads = {{2, false, 3, 0, 371, 3100, 371, 0x11}, {1, true, 1, 0, 900, 3146, 900, 0x22},
+                   {2, false, 4, 0, 371, 3186, 371, 0x33}, {1, false, 2, 0, 700, 3190, 600, 0x44}};
+  const Bytes good = DataPacket(spec, 3200);
+  TAsfDataPacket p;
+  ASSERT_EQ(ParsePacket(good, p), 0);
+  const auto data = [&](const TAsfDataPacket& q, const Bytes& b, std::size_t k) {
+    const auto [at, len] = q.payloadData(k);
+    return Bytes(b.begin() + at, b.begin() + at + len);
+  };
+
+  // Cut short inside the third payload's data: two parse, the third's data is missing.
+  TAsfDataPacket q;
+  LeadingPayloads r = ParseLeadingPayloads(ByteView(good).first(p.payloadData(2).first + 10), 3200, q);
+  EXPECT_TRUE(r.parsed);
+  EXPECT_EQ(r.stop, PayloadStop::data);
+  EXPECT_EQ(r.count, 2u);
+  // Whole: every payload, and where the last ends.
+  r = ParseLeadingPayloads(good, 3200, q);
+  EXPECT_EQ(r.stop, PayloadStop::none);
+  EXPECT_EQ(r.count, 4u);
+  EXPECT_EQ(r.end, 3200u - p.paddingLength);
+
+  // 50 bytes deleted in the second payload's data: the third header is read
+  // from the wrong place, then found again where it moved.
+  Bytes cut = good;
+  cut.erase(cut.begin() + p.payloadData(1).first + 100, cut.begin() + p.payloadData(1).first + 150);
+  r = ParseLeadingPayloads(cut, 3200, q);
+  ASSERT_EQ(r.stop, PayloadStop::header);
+  ASSERT_EQ(r.count, 2u);
+  std::bitset<128> streams;
+  streams.set(1).set(2);
+  ASSERT_TRUE(FindPayloadTail(cut, streams, q));
+  ASSERT_EQ(q.payloadCount(), 4u);
+  EXPECT_EQ(q.payload(3).mediaObjectNumber, 2u);
+  EXPECT_EQ(data(q, cut, 2), data(p, good, 2));
+  EXPECT_EQ(data(q, cut, 3), data(p, good, 3));
+  // An undeclared stream is no payload: no tail.
+  TAsfDataPacket none;
+  ParseLeadingPayloads(cut, 3200, none);
+  EXPECT_FALSE(FindPayloadTail(cut, std::bitset<128>().set(1), none));
+
+  // Rebuilt without the damaged second payload.
+  const Bytes rebuilt = RebuildPacket(cut, q, 0b1101, 3200);
+  ASSERT_EQ(rebuilt.size(), 3200u);
+  TAsfDataPacket w;
+  ASSERT_TRUE(ParsesAndFills(rebuilt, 3200, w));
+  ASSERT_EQ(w.payloadCount(), 3u);
+  EXPECT_EQ(data(w, rebuilt, 0), data(p, good, 0));
+  EXPECT_EQ(data(w, rebuilt, 1), data(p, good, 2));
+  EXPECT_EQ(data(w, rebuilt, 2), data(p, good, 3));
+  EXPECT_EQ(w.sendTime, p.sendTime);
+  const ByteView pad = ByteView(rebuilt).last(w.paddingLength);
+  EXPECT_TRUE(std::all_of(pad.begin(), pad.end(), [](std::uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(RebuildPacket(cut, q, 0, 3200).empty());
+
+  // A packet without a padding field gets one: the field (a word after the
+  // two flag bytes) taken out, the payloads then end 2 bytes early.
+  Bytes bare = good;
+  ASSERT_EQ(p.sequenceType, LengthType::none);
+  ASSERT_EQ(p.packetLengthType, LengthType::none);
+  bare[3] &= ~0x18;
+  bare.erase(bare.begin() + 5, bare.begin() + 7);
+  bare.push_back(0);
+  bare.push_back(0);
+  TAsfDataPacket b;
+  ASSERT_EQ(ParsePacket(bare, b), 0);
+  ASSERT_EQ(b.paddingLengthType, LengthType::none);
+  const Bytes padded = RebuildPacket(bare, b, 0b1011, 3200);
+  TAsfDataPacket w2;
+  ASSERT_TRUE(ParsesAndFills(padded, 3200, w2));
+  EXPECT_EQ(w2.paddingLengthType, LengthType::word);
+  EXPECT_EQ(data(w2, padded, 2), data(p, good, 3));
+}
