@@ -358,7 +358,10 @@ LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAs
 }
 
 bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPacket& p) {
-  if (!p.isMultiple() || p.mp.payloads.empty() || p.mp.payloads.size() >= p.mp.numberOfPayloads) return false;
+  // The search reads a chain of headers from every byte: larger packets
+  // are not searched.
+  constexpr std::size_t kLargestSearch = 1 << 17;
+  if (buf.size() > kLargestSearch || !p.isMultiple() || p.mp.payloads.empty() || p.mp.payloads.size() >= p.mp.numberOfPayloads) return false;
   const std::size_t damaged = p.mp.payloads.size() - 1;
   const std::size_t count = p.mp.numberOfPayloads - p.mp.payloads.size();
   if (buf.size() < p.paddingLength) return false;

@@ -163,7 +163,7 @@ LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAs
 // of headers from a place in that data to the padding. When exactly one
 // place gives one, they join p's list (the damaged payload then spans up to
 // them, so that payload positions follow from the lengths) and the result is
-// true.
+// true. Packets of more than 128 KiB are not searched.
 bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPacket& p);
 
 // A well-formed packet of `packetSize` bytes holding the payloads of `p`

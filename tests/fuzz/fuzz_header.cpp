@@ -1,7 +1,8 @@
 // Fuzzes the header walk, every object reader and presenter, the field
 // locators, the packet scan, the join's write-back and send times, header
-// reconstruction, the repairs (the structure search among them) and the
-// media object walk over arbitrary bytes.
+// reconstruction, the repairs (the structure search among them), what the
+// save writes of damaged packets and the media object walk over arbitrary
+// bytes.
 #include <cstddef>
 #include <cstdint>
 
@@ -9,6 +10,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/locators.hpp"
 #include "join/join.hpp"
+#include "repair/packet_plan.hpp"
 #include "repair/repair.hpp"
 #include "session/actions.hpp"
 
@@ -37,6 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Approximate(copy, 5000);
       VideoTime(copy, 1, 3000);
       if (!s.errorList.empty() && Repair(s, RepairMode::cutByStructure, RepairOptions{})) Scan(s);
+      // What the save would write: damaged payloads dropped, intact ones
+      // rescued and rebuilt, incomplete media objects left out.
+      PlanStreams streams;
+      streams.known.set();
+      const PacketPlan plan = PlanPackets(s.file, s.packets, streams, false);
+      for (const PlannedPacket& q : plan.packets)
+        if (!PacketPlan::verbatim(q)) (void)RebuiltBytes(s.file, plan, q, s.packets);
     }
     if (flags == 3) {
       Reconstruct(s);
@@ -45,7 +54,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)s.structure.tree.render();
   }
   // The search on its own, with a small packet size taken from the input.
-  if (size > 8) (void)FindInsertedBytes(ByteView(bytes).subspan(1), 8u + data[0] % 120u, StreamsAround{});
+  if (size > 8) {
+    const std::uint32_t packetSize = 8u + data[0] % 120u;
+    (void)FindInsertedBytes(ByteView(bytes).subspan(1), packetSize, StreamsAround{});
+    // A damaged packet's payloads, the tail after the damage, a rebuild.
+    TAsfDataPacket p;
+    const ByteView v = ByteView(bytes).subspan(1);
+    const LeadingPayloads r = ParseLeadingPayloads(v, packetSize, p);
+    if (r.stop == PayloadStop::header) FindPayloadTail(v, std::bitset<128>().set(), p);
+    if (r.parsed) (void)RebuildPacket(v, p, ~0ull, packetSize);
+  }
   const MemorySource src(bytes);
   (void)FindDataObject(src);
   (void)ReadPacketSize(src);
