@@ -5,16 +5,21 @@ RUNS=${RUNS:-5}
 [ -x "$CLI" ] || { echo "build first: make build" >&2; exit 1; }
 mkdir -p "$DIR"
 
-# make_sound PATH [BYTES]: an ffmpeg-encoded clip looped (stream copy) to
-# about BYTES (1 GB).
-make_sound() {
-  local out=$1 target=${2:-1000000000}
-  [ -f "$out" ] && return 0
-  echo "making $out (about $(( target / 1000000 )) MB) ..."
+# make_clip: the 10 s ffmpeg-encoded clip $DIR/clip.wmv the big files are
+# made of (also the small file of the memory measures).
+make_clip() {
   [ -f "$DIR/clip.wmv" ] || ffmpeg -hide_banner -loglevel error -y \
     -f lavfi -i testsrc2=size=640x480:rate=25:duration=10 \
     -f lavfi -i sine=frequency=440:sample_rate=44100:duration=10 \
     -c:v wmv2 -b:v 20M -c:a wmav2 -b:a 128k "$DIR/clip.wmv"
+}
+
+# make_sound PATH [BYTES]: the clip looped (stream copy) to about BYTES (1 GB).
+make_sound() {
+  local out=$1 target=${2:-1000000000}
+  make_clip
+  [ -f "$out" ] && return 0
+  echo "making $out (about $(( target / 1000000 )) MB) ..."
   local size loops
   size=$(stat -c %s "$DIR/clip.wmv")
   loops=$(( (target + size - 1) / size - 1 ))
