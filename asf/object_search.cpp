@@ -7,13 +7,46 @@
 
 namespace corvel {
 
-GuidSet::GuidSet(std::span<const std::string_view> guids) {
+namespace {
+constexpr std::size_t kLen = 16;
+std::size_t blockAt(const std::uint8_t* p) { return p[0] | (std::size_t{p[1]} << 8); }
+}  // namespace
+
+GuidSet::GuidSet(std::span<const std::string_view> guids) : shift_(65536, kLen - 1) {
   for (const std::string_view g : guids) {
-    std::array<std::uint8_t, 16> b{};
+    std::array<std::uint8_t, kLen> b{};
     StrToGUID(g, b, 0);
-    firstTwo_.set(b[0] | (b[1] << 8));
+    firstTwo_.set(blockAt(b.data()));
     bytes_.push_back(b);
+    // A pair of bytes that ends at position j of the GUID: the GUID may
+    // begin 15 - j before the window's last byte.
+    for (std::size_t j = 1; j < kLen; ++j) {
+      inGuid_.set(blockAt(&b[j - 1]));
+      std::uint8_t& s = shift_[blockAt(&b[j - 1])];
+      s = std::min<std::uint8_t>(s, static_cast<std::uint8_t>(kLen - 1 - j));
+    }
   }
+}
+
+std::size_t GuidSet::find(ByteView w) const {
+  if (w.size() < kLen) return w.size();
+  const std::size_t last = w.size() - kLen;
+  for (std::size_t i = 0; i <= last;) {
+    // Most pairs are in no GUID: the small set answers those from the cache.
+    const std::size_t block = blockAt(w.data() + i + kLen - 2);
+    if (!inGuid_.test(block)) {
+      i += kLen - 1;
+      continue;
+    }
+    const std::uint8_t s = shift_[block];
+    if (s != 0) {
+      i += s;
+    } else {
+      if (match(w.data() + i)) return i;
+      ++i;
+    }
+  }
+  return w.size();
 }
 
 bool GuidSet::match(const std::uint8_t* p) const {
@@ -45,8 +78,8 @@ std::uint64_t FindObject(SourceFile& file, std::uint64_t from, std::uint64_t to,
     const ByteView w = file.View(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
     if (w.size() < 16) break;
     const std::size_t last = w.size() - 16;
-    for (std::size_t i = 0; i <= last; ++i)
-      if (set.match(w.data() + i)) return q + i;
+    const std::size_t at = set.find(w);
+    if (at < w.size()) return q + at;
     q += last + 1;
     if (ctx) {
       ctx->progress(q, end, Phase::searching);

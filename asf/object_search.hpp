@@ -14,16 +14,22 @@
 
 namespace corvel {
 
-// A set of GUIDs as bytes, with a quick filter on their first two bytes.
+// A set of GUIDs as bytes, with a quick filter on their first two bytes
+// and, for the search, how far a 16-byte window may move on by its last two
+// bytes (none of the GUIDs can begin in between).
 class GuidSet {
  public:
   explicit GuidSet(std::span<const std::string_view> guids);
   // Whether the 16 bytes at p are one of the set.
   bool match(const std::uint8_t* p) const;
+  // The first place in `w` where one of the GUIDs begins; w.size() when none does.
+  std::size_t find(ByteView w) const;
 
  private:
   std::vector<std::array<std::uint8_t, 16>> bytes_;
   std::bitset<65536> firstTwo_;
+  std::vector<std::uint8_t> shift_;  // by the window's last two bytes
+  std::bitset<65536> inGuid_;        // the pairs of bytes any GUID holds (those shift less)
 };
 
 // The 15 objects of the catalogue; the index objects.

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
+
 #include "asf/catalogue.hpp"
 #include "asf/locators.hpp"
+#include "asf/object_search.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/open.hpp"
@@ -65,4 +69,39 @@ TEST(Locators, StreamNumberFromRecords) {
   EXPECT_EQ(StreamNumberOf(s.structure.rec, guid::VideoMedia), 1);
   EXPECT_EQ(StreamNumberOf(s.structure.rec, guid::AudioMedia), 2);
   EXPECT_EQ(StreamNumberOf(s.structure.rec, "00000000-0000-0000-0000-000000000000"), 0);
+}
+
+// The GUID search skips ahead by the window's last two bytes: it must still
+// find the first GUID wherever it lies (at the start, the end, overlapping
+// a false start, next to another), as a byte-by-byte comparison does.
+TEST(GuidSearch, FindsTheFirstGuidAsAByteByByteSearch) {
+  const GuidSet& set = CatalogueGuids();
+  std::vector<std::array<std::uint8_t, 16>> guids;
+  for (const auto& e : GUIDTable) {
+    std::array<std::uint8_t, 16> b{};
+    StrToGUID(e.guid, b, 0);
+    guids.push_back(b);
+  }
+  auto naive = [&](ByteView w) {
+    for (std::size_t i = 0; i + 16 <= w.size(); ++i)
+      if (set.match(w.data() + i)) return i;
+    return w.size();
+  };
+  std::mt19937 rng(3);
+  for (int round = 0; round < 2000; ++round) {
+    Bytes w(16 + rng() % 300);
+    for (auto& b : w) b = static_cast<std::uint8_t>(rng() % 4 == 0 ? 0 : rng());
+    // Pieces of GUIDs (false starts) and whole ones at random places.
+    for (int k = 0, n = static_cast<int>(rng() % 4); k < n; ++k) {
+      const auto& g = guids[rng() % guids.size()];
+      const std::size_t len = rng() % 2 ? 16 : 1 + rng() % 15;
+      if (len > w.size()) continue;
+      const std::size_t at = rng() % (w.size() - len + 1);
+      std::memcpy(w.data() + at, g.data() + (len == 16 ? 0 : 16 - len), len);
+    }
+    ASSERT_EQ(set.find(w), naive(w)) << "round " << round;
+  }
+  Bytes exact(guids[3].begin(), guids[3].end());
+  EXPECT_EQ(set.find(exact), 0u);
+  EXPECT_EQ(set.find(ByteView(exact).first(15)), 15u);
 }
