@@ -423,8 +423,14 @@ JobResult<ScanData> Scanner::run() {
   Outcome outcome = Outcome::ok;
   std::uint64_t pos = start_;
   bool inDamage = false;
+  BackgroundPace pace(!o_.highPriority);
+  std::uint64_t blockEnd = pos + SourceFile::CacheSize;
   while (true) {
-    if (!o_.highPriority) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ctx_.step();
+    if (pos >= blockEnd) {
+      pace.blockDone();
+      blockEnd = pos + SourceFile::CacheSize;
+    }
     const ByteView v = pos < logicalEnd_ ? file_.View(pos, P_) : ByteView{};
     if (v.size() < P_) {
       log(Message(MessageId::UnexpectedEnd));

@@ -15,7 +15,7 @@
 namespace corvel {
 
 struct ScanOptions {
-  bool highPriority = true;  // off: pause 5 ms per step, leaving the machine to others
+  bool highPriority = true;  // off: idle priority and a pause per read block, leaving the machine to others
   std::string dumpPath;      // a line per packet goes here; empty for none
   Language dumpLanguage = Language::rus;  // of the findings noted in the dump
 };

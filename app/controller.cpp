@@ -70,8 +70,9 @@ bool Controller::start(JobKind kind, Job job, Apply apply) {
   emit structureChanged();
   emit gridChanged();
   auto shared = std::make_shared<Job>(std::move(job));
-  const bool started = worker_.start([this, shared, kind, apply](std::stop_token stop) {
+  const bool started = worker_.start([this, shared, kind, apply, stepPause = stepPause_](std::stop_token stop) {
     JobContext ctx(std::move(stop), events_.get());
+    ctx.setStepPause(stepPause);
     auto result = std::make_shared<decltype(shared->run(ctx))>(shared->run(ctx));
     // The result is applied on the window's thread, where the session lives.
     QMetaObject::invokeMethod(

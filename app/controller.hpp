@@ -46,6 +46,9 @@ class Controller : public QObject {
   const ExportData& lastExport() const { return lastExport_; }
   const JoinData& lastJoin() const { return lastJoin_; }
   void requestStop();
+  // A pause after each step of the jobs started from now on (none by
+  // default): for a demonstration, or a test that stops a job midway.
+  void setStepPause(std::chrono::microseconds pause) { stepPause_ = pause; }
   // Stops a running job and waits for it (closing the window).
   void stopAndWait();
 
@@ -70,6 +73,7 @@ class Controller : public QObject {
   Worker worker_;
   std::unique_ptr<Events> events_;
   JobKind running_ = JobKind::none;
+  std::chrono::microseconds stepPause_{0};
   Message lastMessage_;
   ExportData lastExport_;
   JoinData lastJoin_;

@@ -4,6 +4,7 @@
 // whoever started it: it returns, and the owner applies the result.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <stop_token>
 #include <string>
@@ -78,6 +79,10 @@ class JobContext {
   void forceProgress(std::uint64_t done, std::uint64_t total, Phase phase, Step step = {});
   std::vector<Message> takeLog() { return std::move(log_); }
   const std::vector<Message>& logLines() const { return log_; }
+  // A pause after each step (a packet) of the job: none unless asked for,
+  // so that a demonstration or a test can watch a job run and stop it.
+  void setStepPause(std::chrono::microseconds pause) { stepPause_ = pause; }
+  void step() const;
 
  private:
   std::stop_token stop_;
@@ -87,6 +92,28 @@ class JobContext {
   Phase lastPhase_ = Phase::readingHeader;
   std::uint64_t lastItem_ = 0;
   std::uint64_t calls_ = 0;
+  std::chrono::microseconds stepPause_{0};
+};
+
+// A job that leaves the machine to others ("high priority" off): while it
+// lives, the calling thread runs at the lowest CPU and I/O priority the
+// system grants (the idle classes on Linux), and after each block of work
+// the job pauses half as long as the block took (at most 10 ms), so that
+// on an idle machine it takes about one and a half times its time.
+// Inactive when `on` is false.
+class BackgroundPace {
+ public:
+  explicit BackgroundPace(bool on);
+  ~BackgroundPace();
+  BackgroundPace(const BackgroundPace&) = delete;
+  BackgroundPace& operator=(const BackgroundPace&) = delete;
+  // After each block of work (a read block's worth of bytes).
+  void blockDone();
+
+ private:
+  bool on_;
+  int oldNice_ = 0, oldIoPriority_ = -1, oldPolicy_ = -1;
+  std::chrono::steady_clock::time_point blockStart_;
 };
 
 template <typename Data>

@@ -36,7 +36,7 @@ struct Commands {
     scanCmd = app.add_subcommand("scan", "scan every data packet for damage and build a new index");
     scanCmd->add_option("FILE", scan.file, "ASF file")->required();
     scanCmd->add_flag("--dump", scan.dump, "write a line per packet to <name>.dump.txt in the current folder");
-    scanCmd->add_flag("--low-priority", scan.lowPriority, "pause 5 ms per step, leaving the machine to others");
+    scanCmd->add_flag("--low-priority", scan.lowPriority, "run in the background: idle CPU and I/O priority, a short pause per read block");
     addCommon(scanCmd);
   }
 
@@ -87,7 +87,7 @@ struct Commands {
         ->check(CLI::IsMember({"even", "approximate", "video"}));
     auto* lead = joinCmd->add_option("--lead", join.lead, "approximate: send times lead presentation by this many ms (default 5000)");
     joinCmd->add_flag("--lead-preroll", join.leadPreroll, "approximate: lead by the preroll")->excludes(lead);
-    joinCmd->add_flag("--low-priority", join.lowPriority, "pause 5 ms per packet step");
+    joinCmd->add_flag("--low-priority", join.lowPriority, "run in the background: idle CPU and I/O priority, a short pause per block of packets");
     joinCmd->add_flag("--force", join.force, "overwrite an existing output file");
     addCommon(joinCmd);
   }

@@ -194,9 +194,13 @@ class Joiner {
     return false;
   }
   bool stop() const { return ctx_.stopRequested(); }
-  void pause() const {
-    if (!o_.highPriority) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // A step of the job (a packet); every read block's worth of packets a
+  // pause when it runs in the background.
+  void pause() {
+    ctx_.step();
+    if (++steps_ % kBlockPackets == 0) pace_.blockDone();
   }
+
   // Progress through file number `file` (of all the inputs).
   void progress(std::size_t file, std::uint64_t n, std::uint64_t total) {
     ctx_.progress(n, total, Phase::joining, {file + 1, in_.size()});
@@ -213,6 +217,9 @@ class Joiner {
   const std::vector<std::string>& in_;
   std::string outName_;
   const JoinOptions& o_;
+  static constexpr std::uint64_t kBlockPackets = 512;
+  BackgroundPace pace_{!o_.highPriority};  // after o_: made from it
+  std::uint64_t steps_ = 0;
   JobContext& ctx_;
   JoinData d_;
   Message why_;

@@ -32,7 +32,7 @@ struct JoinOptions {
   SendTimeMode sendTime = SendTimeMode::evenSpread;
   bool leadIsPreroll = false;  // approximate: lead by the preroll (else by `lead`)
   std::uint32_t lead = 5000;   // milliseconds
-  bool highPriority = true;    // off: pause 5 ms per packet step
+  bool highPriority = true;    // off: idle priority and a pause per block of packets
 };
 
 struct JoinData {

@@ -23,7 +23,7 @@ namespace corvel {
 
 struct SessionOptions {
   WalkOptions walk;
-  bool highPriority = true;  // scan at full speed; off: pause 5 ms per step
+  bool highPriority = true;  // scan at full speed; off: in the background (idle priority, paced)
   bool writeDump = false;    // a dump line per packet during the scan
   std::string dumpPath;      // empty: "<input name>.dump.txt" in the current folder
   SaveOptions save;

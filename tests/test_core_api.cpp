@@ -2,6 +2,11 @@
 // width, the cut span at its boundary, the payload bound, job progress and
 // messages, the object table, and the session applying job results.
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -251,7 +256,7 @@ TEST(SessionJobs, WorkerScansWhileTheSessionIsReadAndStopsOnRequest) {
   Session s;
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, MinimalFile(2000)), 0);
-  s.options.highPriority = false;  // 5 ms a packet: long enough to stop midway
+  s.options.highPriority = false;  // in the background, and 5 ms a packet: long enough to stop midway
   struct Heard : ScanEvents {
     std::atomic<int> progress_{0};
     void progress(const Progress&) override { ++progress_; }
@@ -261,6 +266,7 @@ TEST(SessionJobs, WorkerScansWhileTheSessionIsReadAndStopsOnRequest) {
   Worker worker;
   ASSERT_TRUE(worker.start([&](std::stop_token stop) {
     JobContext ctx(stop, &heard);
+    ctx.setStepPause(std::chrono::milliseconds(5));
     result = job.run(ctx);
   }));
   EXPECT_TRUE(worker.running());
@@ -295,4 +301,34 @@ TEST(SessionJobs, OpeningAfterAReconstructionUsesTheSourceHeaderAgain) {
   ASSERT_EQ(OpenBytes(s, MinimalFile(3)), 0);
   EXPECT_EQ(s.options.save.header, HeaderMode::fromSource);
   EXPECT_TRUE(s.options.sourceHeaderUsable);
+}
+
+// "High priority" off: the job's thread drops to the idle CPU class (nice
+// 19 where the idle class is refused) and pauses briefly per block; on, it
+// changes nothing.
+TEST(SessionJobs, BackgroundPaceLowersTheThreadAndPausesBriefly) {
+  auto observe = [](bool on) {
+    int policy = -1, nice = 0;
+    std::chrono::steady_clock::duration paused{};
+    std::thread([&] {
+      BackgroundPace pace(on);
+      sched_param p{};
+      pthread_getschedparam(pthread_self(), &policy, &p);
+      nice = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
+      std::this_thread::sleep_for(std::chrono::milliseconds(8));  // a block of work
+      const auto t0 = std::chrono::steady_clock::now();
+      pace.blockDone();
+      paused = std::chrono::steady_clock::now() - t0;
+    }).join();
+    return std::tuple(policy, nice, paused);
+  };
+  const auto [policy, nice, paused] = observe(true);
+  EXPECT_TRUE(policy == SCHED_IDLE || nice == 19) << policy << " " << nice;
+  EXPECT_GE(paused, std::chrono::milliseconds(3));
+  EXPECT_LT(paused, std::chrono::milliseconds(200));
+  const int base = getpriority(PRIO_PROCESS, 0);
+  const auto [policy0, nice0, paused0] = observe(false);
+  EXPECT_EQ(policy0, SCHED_OTHER);
+  EXPECT_EQ(nice0, base);
+  EXPECT_LT(paused0, std::chrono::milliseconds(2));
 }

@@ -152,7 +152,8 @@ class WindowTest : public QObject {
   void stopQuestionAnsweredNoThenYes() {
     auto w = fresh();
     w->openFile(Q(Clip("long")));
-    Find<QCheckBox>(*w, "CheckHP")->setChecked(false);  // 5 ms a step: a scan long enough to stop
+    Find<QCheckBox>(*w, "CheckHP")->setChecked(false);
+    w->controller().setStepPause(std::chrono::milliseconds(5));  // a scan long enough to stop
     // The event loop keeps turning while the scan runs.
     int ticks = 0;
     qint64 longest = 0;
@@ -355,6 +356,7 @@ class WindowTest : public QObject {
     // A click while a scan runs does nothing.
     w->openFile(Q(Clip("long")));
     Find<QCheckBox>(*w, "CheckHP")->setChecked(false);
+    w->controller().setStepPause(std::chrono::milliseconds(5));  // jobs long enough to stop
     QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
     const QString out = Q(TempPath("window-joined.wmv")), cli = Q(TempPath("cli-joined.wmv"));
     QFile::remove(out);
@@ -364,6 +366,7 @@ class WindowTest : public QObject {
     w->controller().requestStop();
     QVERIFY(WaitForJob(*w));
     Find<QCheckBox>(*w, "CheckHP")->setChecked(true);
+    w->controller().setStepPause({});
     QTest::mouseClick(Find<QPushButton>(*w, "BitBtnSUM"), Qt::LeftButton);
     QVERIFY(WaitForJob(*w));
     QVERIFY(Find<QLabel>(*w, "LabelME")->text().startsWith("operation complete"));
@@ -372,6 +375,7 @@ class WindowTest : public QObject {
     QVERIFY(ReadFile(out.toStdString()) == ReadFile(cli.toStdString()));
     // The stop image stops a join.
     Find<QCheckBox>(*w, "CheckHP")->setChecked(false);
+    w->controller().setStepPause(std::chrono::milliseconds(5));
     w->dialog().setScriptedAnswer(1);
     QTest::mouseClick(Find<QPushButton>(*w, "BitBtnSUM"), Qt::LeftButton);
     QVERIFY(w->controller().running() == JobKind::join);
