@@ -368,6 +368,7 @@ void Scanner::setup() {
 
   const std::uint64_t room = start_ < logicalEnd_ ? (logicalEnd_ - start_) / P_ + 1 : 1;
   d_.packets.reserve(static_cast<std::size_t>(limit_ ? std::min(limit_, room) : room));
+  d_.packets.setPacketSize(P_);
   if (!o_.dumpPath.empty()) {
     std::remove(o_.dumpPath.c_str());
     dump_.open(o_.dumpPath, std::ios::binary | std::ios::trunc);
@@ -450,7 +451,7 @@ JobResult<ScanData> Scanner::run() {
       d_.keyframePackets += p.firstKeyFrame;
       checks(p);
       if (dump_.is_open()) dumpLine(p);
-      d_.packets.push_back(std::move(p));
+      d_.packets.push_back(p);
       pos += P_;
       ++n_;
       if (limit_ && n_ >= limit_) break;

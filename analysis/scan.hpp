@@ -8,6 +8,7 @@
 
 #include "analysis/error_blocks.hpp"
 #include "analysis/packet.hpp"
+#include "analysis/packet_table.hpp"
 #include "asf/job.hpp"
 #include "asf/source_file.hpp"
 #include "asf/structure.hpp"
@@ -21,7 +22,7 @@ struct ScanOptions {
 };
 
 struct ScanData {
-  std::vector<TAsfDataPacket> packets;
+  PacketTable packets;
   std::vector<ErrorBlock> blocks;  // as found, the last one open when the scan stopped in it
   std::vector<ListedBlock> listed;  // the closed blocks, measured: the error list
   std::uint64_t keyframePackets = 0;

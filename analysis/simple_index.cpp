@@ -5,7 +5,10 @@
 
 namespace corvel {
 
-bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream) {
+namespace {
+
+template <typename Packets>
+bool createIndex(const Packets& packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream) {
   std::vector<TFrameRec> frames;
   TFrameRec cur;
   std::uint32_t curNumber = 0;  // media object number of the open frame
@@ -25,7 +28,7 @@ bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, TAsfSimpleIndexO
     open = true;
   };
   for (std::size_t i = 0; i < packets.size(); ++i) {
-    const TAsfDataPacket& p = packets[i];
+    const auto& p = packets[i];
     for (std::size_t k = 0; k < p.payloadCount(); ++k) take(p.payload(k), static_cast<std::uint32_t>(i));
   }
   if (frames.empty()) return false;
@@ -61,6 +64,16 @@ bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, TAsfSimpleIndexO
   for (const auto& en : sio.IndexEntries) sio.MaximumPacketCount = std::max<std::uint32_t>(sio.MaximumPacketCount, en.PacketCount);
   sio.ObjectSize = 56 + 6 * n;
   return true;
+}
+
+}  // namespace
+
+bool CreateSimpleIndex(const PacketTable& packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream) {
+  return createIndex(packets, sio, videoStream);
+}
+
+bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream) {
+  return createIndex(packets, sio, videoStream);
 }
 
 }  // namespace corvel

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "analysis/packet.hpp"
+#include "analysis/packet_table.hpp"
 #include "asf/records.hpp"
 
 namespace corvel {
@@ -22,6 +23,7 @@ struct TFrameRec {
 // Fills the index fields of `sio` (not its ObjectID, FileID or presence);
 // leaves it unchanged, and returns false, when the video stream has no
 // complete media object.
+bool CreateSimpleIndex(const PacketTable& packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream);
 bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream);
 
 }  // namespace corvel

@@ -62,7 +62,7 @@ void packetAxis(TimelineLayout& l, std::size_t count) {
 
 }  // namespace
 
-TimelineLayout LayoutTimeline(std::span<const TAsfDataPacket> packets, const HeaderRecords& rec, int width, int height,
+TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& rec, int width, int height,
                               std::span<const ErrorBlock> blocks) {
   TimelineLayout l;
   l.width = width;

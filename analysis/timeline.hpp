@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "analysis/error_blocks.hpp"
-#include "analysis/packet.hpp"
+#include "analysis/packet_table.hpp"
 #include "asf/records.hpp"
 
 namespace corvel {
@@ -53,18 +53,18 @@ struct TimelineLayout {
 // The smallest client area the layout draws into.
 inline constexpr int kTimelineMinWidth = 120, kTimelineMinHeight = 120;
 
-TimelineLayout LayoutTimeline(std::span<const TAsfDataPacket> packets, const HeaderRecords& rec, int width, int height,
+TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& rec, int width, int height,
                               std::span<const ErrorBlock> blocks = {});
 
 // Calls `point(x, y, colour)` for every send and presentation time point,
 // in packet order (later points overwrite earlier ones on the same pixel).
 template <typename Point>
-void ForEachTimelinePoint(std::span<const TAsfDataPacket> packets, const TimelineLayout& l, std::uint8_t video,
+void ForEachTimelinePoint(const PacketTable& packets, const TimelineLayout& l, std::uint8_t video,
                           std::uint8_t audio, Point point) {
   if (!l.valid) return;
   const std::int64_t m = l.msPerPixel, b = l.baseline;
   for (std::size_t k = 0; k < packets.size(); ++k) {
-    const TAsfDataPacket& p = packets[k];
+    const PacketRef p = packets[k];
     const int x = static_cast<int>(40 + static_cast<std::int64_t>(k) / l.packetsPerPixel);
     point(x, static_cast<int>(b - p.sendTime / m), TimelineColour::send);
     for (std::size_t i = 0; i < p.payloadCount(); ++i) {

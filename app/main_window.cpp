@@ -686,7 +686,7 @@ void MainWindow::refreshViewers() {
   }
   const Session& s = controller_.session();
   const std::span<const ErrorBlock> blocks(s.errBlocks);
-  timeline_->setData(s.packets, &s.structure.rec, blocks.subspan(std::min(s.lastScanFirstBlock, blocks.size())));
+  timeline_->setData(&s.packets, &s.structure.rec, blocks.subspan(std::min(s.lastScanFirstBlock, blocks.size())));
 }
 
 void MainWindow::onTimeline() {

@@ -67,15 +67,20 @@ void reparse(SourceFile& file, PacketPlan& plan, PlannedPacket& q, std::uint32_t
 // to its size before another begins.
 class WholeObjects {
  public:
-  WholeObjects(PacketPlan& plan, std::span<const TAsfDataPacket> scanned, const PlanStreams& streams)
+  WholeObjects(PacketPlan& plan, const PacketTable& scanned, const PlanStreams& streams)
       : plan_(plan), scanned_(scanned), streams_(streams) {}
 
   void run() {
     for (std::size_t i = 0; i < plan_.packets.size(); ++i) {
       const PlannedPacket& q = plan_.packets[i];
-      const TAsfDataPacket& p = plan_.source(q, scanned_);
-      for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k)
-        if ((q.keep | q.damaged) >> k & 1) take(i, k, p.payload(k), q.damaged >> k & 1);
+      auto each = [&](const auto& p) {
+        for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k)
+          if ((q.keep | q.damaged) >> k & 1) take(i, k, p.payload(k), q.damaged >> k & 1);
+      };
+      if (q.record != PlannedPacket::kNone)
+        each(plan_.records[q.record]);
+      else
+        each(scanned_[q.scanned]);
     }
     for (std::size_t s = 0; s < open_.size(); ++s)
       if (open_[s].active) close(static_cast<std::uint8_t>(s), false);
@@ -124,7 +129,7 @@ class WholeObjects {
   }
 
   PacketPlan& plan_;
-  std::span<const TAsfDataPacket> scanned_;
+  const PacketTable& scanned_;
   const PlanStreams& streams_;
   std::array<Open, 128> open_{};
 };
@@ -134,11 +139,11 @@ constexpr std::uint64_t kSmallestRescue = 16;
 
 }  // namespace
 
-PacketPlan PlanPackets(SourceFile& file, std::span<const TAsfDataPacket> packets, const PlanStreams& streams,
+PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanStreams& streams,
                        bool keepIncomplete) {
   PacketPlan plan;
   if (packets.empty()) return plan;
-  const auto P = static_cast<std::uint32_t>(packets[0].packetLength);
+  const std::uint32_t P = packets.packetSize();
   plan.packets.reserve(packets.size());
   for (std::size_t i = 0; i < packets.size(); ++i) {
     const auto off = static_cast<std::uint64_t>(packets[i].fileOffset);
@@ -171,7 +176,7 @@ PacketPlan PlanPackets(SourceFile& file, std::span<const TAsfDataPacket> packets
     const bool whole = q.scanned != PlannedPacket::kNone && q.size == P && q.keep == allOf(packets[q.scanned].payloadCount());
     if (whole || q.keep == 0) continue;
     TAsfDataPacket rebuilt;
-    const Bytes b = RebuiltBytes(file, plan, q, packets);
+    const Bytes b = RebuiltBytes(file, plan, q);
     if (b.empty() || ParsePacket(b, rebuilt) != 0) {
       q.keep = 0;
       continue;
@@ -187,11 +192,14 @@ PacketPlan PlanPackets(SourceFile& file, std::span<const TAsfDataPacket> packets
   return plan;
 }
 
-Bytes RebuiltBytes(SourceFile& file, const PacketPlan& plan, const PlannedPacket& q, std::span<const TAsfDataPacket> scanned) {
-  const TAsfDataPacket& p = plan.source(q, scanned);
-  const auto P = static_cast<std::uint32_t>(p.packetLength);
+Bytes RebuiltBytes(SourceFile& file, const PacketPlan& plan, const PlannedPacket& q) {
   Bytes src;
   if (!file.ReadAt(q.offset, q.size, src) || src.size() != q.size) return {};
+  // A packet of the scan's table is parsed again from its bytes.
+  TAsfDataPacket parsed;
+  if (q.record == PlannedPacket::kNone && ParsePacket(src, parsed) != 0) return {};
+  const TAsfDataPacket& p = q.record != PlannedPacket::kNone ? plan.records[q.record] : parsed;
+  const auto P = static_cast<std::uint32_t>(p.packetLength);
   if (p.isMultiple()) return RebuildPacket(src, p, q.keep, P);
   // A single payload that ends within the bytes there are: the rest of
   // the packet is its padding.

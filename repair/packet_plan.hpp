@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis/packet.hpp"
+#include "analysis/packet_table.hpp"
 #include "asf/source_file.hpp"
 
 namespace corvel {
@@ -43,16 +44,8 @@ struct PacketPlan {
   std::uint64_t rescuedPayloads = 0;    // payloads written from packets the scan passed over
   bool changed = false;                 // anything is written other than the scan's packets as they are
 
-  // The record its bytes were read with.
-  const TAsfDataPacket& source(const PlannedPacket& q, std::span<const TAsfDataPacket> scanned) const {
-    return q.record != PlannedPacket::kNone ? records[q.record] : scanned[q.scanned];
-  }
   // The packet is the scan's, whole, and written as it is.
   static bool verbatim(const PlannedPacket& q) { return q.rebuilt == PlannedPacket::kNone; }
-  // The record of the packet as written.
-  const TAsfDataPacket& written(const PlannedPacket& q, std::span<const TAsfDataPacket> scanned) const {
-    return verbatim(q) ? scanned[q.scanned] : rebuilt[q.rebuilt];
-  }
 };
 
 struct PlanStreams {
@@ -62,11 +55,11 @@ struct PlanStreams {
 
 // `packets` are the scan's, in order, all of one size. Nothing but the scan's
 // packets as they are when `keepIncomplete` is set.
-PacketPlan PlanPackets(SourceFile& file, std::span<const TAsfDataPacket> packets, const PlanStreams& streams,
+PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanStreams& streams,
                        bool keepIncomplete);
 
 // The bytes of a planned packet that is rebuilt; empty when they cannot be
 // read or written.
-Bytes RebuiltBytes(SourceFile& file, const PacketPlan& plan, const PlannedPacket& q, std::span<const TAsfDataPacket> scanned);
+Bytes RebuiltBytes(SourceFile& file, const PacketPlan& plan, const PlannedPacket& q);
 
 }  // namespace corvel

@@ -27,14 +27,19 @@ void Renumbering::apply(const TAsfDataPacket& p, std::span<std::uint8_t> buf) {
   }
 }
 
+void Renumbering::apply(std::span<std::uint8_t> buf) {
+  TAsfDataPacket p;
+  if (ParsePacket(buf, p) == 0) apply(p, buf);
+}
+
 namespace {
 
 // Durations of what is written, for a source that never had them filled in:
 // play = the latest presentation time plus one frame step, send = the latest
 // send time plus that packet's duration (milliseconds, into 100-ns units).
-void fillDurations(std::span<const TAsfDataPacket> packets, TAsfFilePropertiesObject& fpo) {
+void fillDurations(const PacketTable& packets, TAsfFilePropertiesObject& fpo) {
   std::uint32_t top = 0, below = 0, lastSend = 0, lastDur = 0;
-  for (const auto& p : packets) {
+  for (const PacketRef p : packets) {
     for (std::size_t k = 0; k < p.payloadCount(); ++k) {
       const std::uint32_t t = p.payload(k).presentationTime;
       if (t > top) {
@@ -74,7 +79,7 @@ std::vector<ObjectEntry> CopiedHeaderObjects(const FileStructure& fs) {
   return copied;
 }
 
-Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, HeaderMode mode,
+Bytes BuildHeader(HeaderRecords& r, const PacketTable& packets, HeaderMode mode,
                   std::span<const Bytes> copied) {
   // The objects first, to know the header's size and count.
   Bytes body;
@@ -96,7 +101,7 @@ Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, Hea
   writeASFHDR(r.ASFHDR, head);
   head.insert(head.end(), body.begin(), body.end());
   const std::uint64_t count = packets.size();
-  const std::uint32_t P = count ? static_cast<std::uint32_t>(packets[0].packetLength) : 0;
+  const std::uint32_t P = count ? packets.packetSize() : 0;
   writeASFDAOHeader(r.ASFDAO, std::int64_t{P} * static_cast<std::int64_t>(count) + 50, count, head);
   return head;
 }
@@ -137,7 +142,8 @@ class Saver {
   void writeIndex();
   // Which packets are written, and their records.
   void plan();
-  std::span<const TAsfDataPacket> packets() const { return plan_.changed ? std::span<const TAsfDataPacket>(records_) : in_.packets; }
+  const PacketTable& scanned() const { return *in_.packets; }
+  const PacketTable& packets() const { return plan_.changed ? records_ : scanned(); }
   // The bytes of the header objects copied as they are (they lie before any
   // cut: the cuts are made in the Data Object).
   std::vector<Bytes> copiedObjects();
@@ -149,7 +155,7 @@ class Saver {
   HeaderRecords r_;
   std::unique_ptr<OutputFile> out_;
   PacketPlan plan_;
-  std::vector<TAsfDataPacket> records_;  // of what is written, when the plan changed anything
+  PacketTable records_;  // of what is written, when the plan changed anything
   std::uint64_t written_ = 0;
   bool stopped_ = false, readFailed_ = false;
 };
@@ -159,22 +165,28 @@ void Saver::plan() {
   for (const auto& spo : in_.rec.ASFSPO) streams.known.set(spo.Flags & 127);
   streams.audio = StreamNumberOf(in_.rec, guid::AudioMedia);
   streams.video = StreamNumberOf(in_.rec, guid::VideoMedia);
-  plan_ = PlanPackets(file_, in_.packets, streams, o_.keepIncompleteObjects);
+  plan_ = PlanPackets(file_, scanned(), streams, o_.keepIncompleteObjects);
   if (!plan_.changed) return;
   records_.reserve(plan_.packets.size());
-  for (const PlannedPacket& q : plan_.packets) records_.push_back(plan_.written(q, in_.packets));
+  records_.setPacketSize(scanned().packetSize());
+  for (const PlannedPacket& q : plan_.packets) {
+    if (PacketPlan::verbatim(q))
+      records_.append(scanned(), q.scanned);
+    else
+      records_.push_back(plan_.rebuilt[q.rebuilt]);
+  }
   if (plan_.rescuedPayloads) ctx_.log(Message(MessageId::PayloadsRescued, std::to_string(plan_.rescuedPayloads)));
 }
 
 bool Saver::writeRebuilt(const PlannedPacket& q, Renumbering& ren) {
-  const Bytes b = RebuiltBytes(file_, plan_, q, in_.packets);
+  const Bytes b = RebuiltBytes(file_, plan_, q);
   const std::span<std::uint8_t> dst = out_->reserve(b.size());
   if (b.empty() || dst.size() != b.size()) {
     readFailed_ = b.empty();
     return false;
   }
   std::copy(b.begin(), b.end(), dst.begin());
-  if (o_.renumberMediaObjects) ren.apply(plan_.written(q, in_.packets), dst);
+  if (o_.renumberMediaObjects) ren.apply(plan_.rebuilt[q.rebuilt], dst);
   out_->commit(b.size());
   return true;
 }
@@ -214,7 +226,7 @@ void Saver::writePackets() {
           break;
         }
         std::copy(v.begin(), v.end(), dst.begin());
-        if (o_.renumberMediaObjects) ren.apply(plan_.written(planned[i], in_.packets), dst);
+        if (o_.renumberMediaObjects) ren.apply(dst);
         out_->commit(size);
       }
     }
@@ -246,6 +258,7 @@ void Saver::writeIndex() {
 }
 
 JobResult<SaveData> Saver::run() {
+  if (!in_.packets) return fail(Message("• ", MessageId::ScanFirst));
   Message why;
   out_ = CreateOutput(in_.output, std::span(&in_.source, 1), why);
   if (!out_) {
@@ -254,7 +267,7 @@ JobResult<SaveData> Saver::run() {
   }
   file_.CacheReset();
   out_->preallocate(file_.logicalSize());
-  ctx_.forceProgress(0, in_.packets.size(), Phase::savingHeader);
+  ctx_.forceProgress(0, scanned().size(), Phase::savingHeader);
   plan();
 
   // The header is built from a copy of the records: the session keeps the
@@ -267,8 +280,7 @@ JobResult<SaveData> Saver::run() {
   r_.ASFFPO.FileSize = 0;
   // The packet size of what is written (a lost or zeroed File Properties
   // Object gets it from the packets the scan found).
-  if (!in_.packets.empty())
-    r_.ASFFPO.MinimumDataPacketSize = r_.ASFFPO.MaximumDataPacketSize = static_cast<std::uint32_t>(in_.packets[0].packetLength);
+  if (!scanned().empty()) r_.ASFFPO.MinimumDataPacketSize = r_.ASFFPO.MaximumDataPacketSize = scanned().packetSize();
   if (in_.sourceUnfinished) {
     fillDurations(packets(), r_.ASFFPO);
     r_.ASFFPO.Flags &= ~1u;            // no longer a broadcast

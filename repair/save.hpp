@@ -34,7 +34,7 @@ struct SaveOptions {
 // The packets are read, never changed; they must outlive the job.
 struct SaveInput {
   HeaderRecords rec;
-  std::span<const TAsfDataPacket> packets;
+  const PacketTable* packets = nullptr;
   bool indexBuilt = false;        // rec.ASFSIO is a new index
   bool sourceUnfinished = false;  // fill in counts, durations and flags
   std::string output;
@@ -58,6 +58,8 @@ struct Renumbering {
   std::uint8_t audioMO = 0, videoMO = 0;
   std::uint32_t lastAudio = 0, lastVideo = 0;
   void apply(const TAsfDataPacket& p, std::span<std::uint8_t> buf);
+  // The same for the bytes of a packet (parsed here).
+  void apply(std::span<std::uint8_t> buf);
 };
 
 // The header children a header built from the source's objects copies byte
@@ -68,7 +70,7 @@ std::vector<ObjectEntry> CopiedHeaderObjects(const FileStructure& fs);
 
 // The header the save writes before the packets: the rebuilt objects, then
 // (from the source's objects only) the copied ones.
-Bytes BuildHeader(HeaderRecords& r, std::span<const TAsfDataPacket> packets, HeaderMode mode,
+Bytes BuildHeader(HeaderRecords& r, const PacketTable& packets, HeaderMode mode,
                   std::span<const Bytes> copied = {});
 
 // Writes the output file from the logical source `file`. Ok only when it was

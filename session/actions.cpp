@@ -197,7 +197,7 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
       return r;
     }
     const ScanData& d = r.data.rescan->data;
-    in.packets = d.packets;
+    in.packets = &d.packets;
     in.sourceUnfinished = d.sourceUnfinished;
     in.indexBuilt = d.indexBuilt;
     if (d.indexBuilt) in.rec.ASFSIO = d.index;
@@ -218,7 +218,7 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.source = sourceOf(s);
   job.cuts = s.file.cuts;
   job.input.rec = s.structure.rec;
-  job.input.packets = s.packets;
+  job.input.packets = &s.packets;
   job.input.indexBuilt = s.indexBuilt;
   job.input.sourceUnfinished = s.sourceUnfinished;
   job.input.output = output;

@@ -69,7 +69,7 @@ struct Session {
   FileStructure structure;
 
   // Results of the last scan.
-  std::vector<TAsfDataPacket> packets;
+  PacketTable packets;
   std::vector<ErrorBlock> errBlocks;  // every scan appends
   std::size_t lastScanFirstBlock = 0;  // where the last scan's blocks begin
   std::vector<ListedBlock> errorList;  // the blocks the repairs work on

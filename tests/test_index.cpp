@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "analysis/simple_index.hpp"
+#include "support/asf_builder.hpp"
 
 using namespace corvel;
+using corvel::test::DataPacket;
+using corvel::test::PacketSpec;
 
 namespace {
 TAsfDataPacket Single(int stream, std::uint32_t mo, std::uint32_t pt, bool key) {
@@ -62,10 +65,65 @@ TEST(SimpleIndex, FragmentsCountAndOtherStreams) {
 TEST(SimpleIndex, NothingToIndex) {
   TAsfSimpleIndexObject sio;
   sio.IndexEntriesCount = 9;
-  EXPECT_FALSE(CreateSimpleIndex({}, sio, 1));
+  EXPECT_FALSE(CreateSimpleIndex(PacketTable{}, sio, 1));
   std::vector<TAsfDataPacket> one{Single(1, 0, 0, true), Single(1, 0, 40, true)};
   EXPECT_FALSE(CreateSimpleIndex(one, sio, 1));  // a single media object is never closed
   EXPECT_EQ(sio.IndexEntriesCount, 9u);
   std::vector<TAsfDataPacket> audio{Single(2, 0, 0, true), Single(2, 1, 40, true)};
   EXPECT_FALSE(CreateSimpleIndex(audio, sio, 1));
+}
+
+// The scan's compact packet table: what it gives back is what was parsed,
+// across the chunks its payload array grows by, and packets copied from one
+// table to another keep their payloads.
+TEST(PacketTable, KeepsWhatItsUsersReadAcrossChunks) {
+  PacketSpec spec;
+  spec.sendTime = 1234;
+  spec.duration = 40;
+  spec.payloads = {{2, false, 3, 0, 371, 3100, 371}, {1, true, 9, 5957, 8378, 3146, 1000}, {1, false, 10, 0, 2318, 3186, 100}};
+  const Bytes b = DataPacket(spec, 3200);
+  TAsfDataPacket p;
+  ASSERT_EQ(ParsePacket(b, p), 0);
+  PacketTable t;
+  t.setPacketSize(3200);
+  const std::size_t n = 30000;  // 90,000 payloads: two chunks
+  t.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    p.fileOffset = static_cast<std::int64_t>(i) * 3200 + (std::int64_t{5} << 32);  // past 4 GiB
+    p.sendTime = static_cast<std::uint32_t>(i);
+    t.push_back(p);
+  }
+  ASSERT_EQ(t.size(), n);
+  for (std::size_t i : {std::size_t{0}, std::size_t{21845}, std::size_t{21846}, n - 1}) {
+    const PacketRef r = t[i];
+    EXPECT_EQ(r.fileOffset, static_cast<std::int64_t>(i) * 3200 + (std::int64_t{5} << 32));
+    EXPECT_EQ(r.sendTime, i);
+    EXPECT_EQ(r.duration, 40);
+    EXPECT_EQ(r.packetLength, 3200);
+    EXPECT_EQ(r.firstKeyFrame, p.firstKeyFrame);
+    ASSERT_EQ(r.payloadCount(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) {
+      const TPayload a = r.payload(k), e = p.payload(k);
+      EXPECT_EQ(a.streamNumber, e.streamNumber);
+      EXPECT_EQ(a.keyFrame, e.keyFrame);
+      EXPECT_EQ(a.mediaObjectNumber, e.mediaObjectNumber);
+      EXPECT_EQ(a.offsetIntoMediaObject, e.offsetIntoMediaObject);
+      EXPECT_EQ(a.mediaObjectSize, e.mediaObjectSize);
+      EXPECT_EQ(a.presentationTime, e.presentationTime);
+      EXPECT_EQ(a.payloadDataLength, e.payloadDataLength);
+      EXPECT_EQ(a.replicatedDataLength, e.replicatedDataLength);
+    }
+    EXPECT_EQ(r.payload(3).streamNumber, 0);  // past the last: empty
+  }
+  PacketTable copy;
+  copy.setPacketSize(3200);
+  copy.append(t, n - 1);
+  ASSERT_EQ(copy.size(), 1u);
+  EXPECT_EQ(copy[0].payload(1).offsetIntoMediaObject, 5957u);
+  EXPECT_EQ(copy.back().sendTime, n - 1);
+  std::size_t count = 0;
+  for (const PacketRef r : t) count += r.payloadCount();
+  EXPECT_EQ(count, 3 * n);
+  // Records and payload chunks: 24 bytes a packet, 24 a payload, rounded up to a chunk.
+  EXPECT_LE(t.bytes(), n * 24 + 2 * 65536 * 24);
 }

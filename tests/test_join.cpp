@@ -185,7 +185,8 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
   // The index points at packets where a video key frame begins.
   ASSERT_TRUE(s.indexBuilt);
   for (const auto& e : s.structure.rec.ASFSIO.IndexEntries) {
-    const TAsfDataPacket& p = s.packets.at(e.PacketNumber);
+    ASSERT_LT(e.PacketNumber, s.packets.size());
+    const PacketRef p = s.packets[e.PacketNumber];
     bool keyStart = false;
     for (std::size_t k = 0; k < p.payloadCount(); ++k) {
       const TPayload pl = p.payload(k);

@@ -26,10 +26,18 @@ std::vector<std::string> TextsBelow(const TimelineLayout& l, int y) {
   return out;
 }
 
+// A table of `n` packets, or of the given ones.
+PacketTable TableOf(const std::vector<TAsfDataPacket>& packets) {
+  PacketTable t;
+  for (const TAsfDataPacket& p : packets) t.push_back(p);
+  return t;
+}
+PacketTable TableOf(std::size_t n) { return TableOf(std::vector<TAsfDataPacket>(n)); }
+
 }  // namespace
 
 TEST(TimelineLayout, OneMinuteInFourHundredPixels) {
-  const std::vector<TAsfDataPacket> packets(10);
+  const PacketTable packets = TableOf(10);
   const TimelineLayout l = LayoutTimeline(packets, WithDuration(60000), 640, 460);
   ASSERT_TRUE(l.valid);
   EXPECT_EQ(l.baseline, 420);
@@ -48,17 +56,17 @@ TEST(TimelineLayout, OneMinuteInFourHundredPixels) {
 }
 
 TEST(TimelineLayout, TheUnitFollowsTheScale) {
-  const std::vector<TAsfDataPacket> packets(10);
+  const PacketTable packets = TableOf(10);
   EXPECT_EQ(LayoutTimeline(packets, WithDuration(20000), 640, 460).unitCaption, "1 sec");      // m = 50
   EXPECT_EQ(LayoutTimeline(packets, WithDuration(3'600'000), 640, 460).unitCaption, "1 min");  // m = 9000
 }
 
 TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
-  std::vector<TAsfDataPacket> packets(2500);
+  PacketTable packets = TableOf(2500);
   const TimelineLayout many = LayoutTimeline(packets, WithDuration(60000), 640, 460);
   EXPECT_EQ(many.packetsPerPixel, 2500 / 600 + 1);
   EXPECT_EQ(TextsBelow(many, many.baseline + 11), (std::vector<std::string>{"0", "1000", "2000"}));
-  packets.resize(1500);
+  packets = TableOf(1500);
   const TimelineLayout fewer = LayoutTimeline(packets, WithDuration(60000), 640, 460);
   EXPECT_EQ(TextsBelow(fewer, fewer.baseline + 11).size(), 15u);  // every hundred, 1000 once
   // Points: the send time in red, presentation times by stream; one above the plot.
@@ -71,9 +79,10 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   two[1].kind = PacketKind::single;
   two[1].singleStream = 2;
   two[1].singlePresentationTime = 90000;  // beyond the duration
-  const TimelineLayout l = LayoutTimeline(two, WithDuration(60000), 640, 460);
+  const PacketTable table = TableOf(two);
+  const TimelineLayout l = LayoutTimeline(table, WithDuration(60000), 640, 460);
   std::vector<std::tuple<int, int, TimelineColour>> pts;
-  ForEachTimelinePoint(two, l, 1, 2, [&](int x, int y, TimelineColour c) { pts.emplace_back(x, y, c); });
+  ForEachTimelinePoint(table, l, 1, 2, [&](int x, int y, TimelineColour c) { pts.emplace_back(x, y, c); });
   ASSERT_EQ(pts.size(), 4u);
   EXPECT_EQ(pts[0], std::make_tuple(40, 420 - 20, TimelineColour::send));
   EXPECT_EQ(pts[1], std::make_tuple(40, 420 - 40, TimelineColour::video));
@@ -84,7 +93,7 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
 }
 
 TEST(TimelineLayout, NoRoomNoPlot) {
-  const std::vector<TAsfDataPacket> packets(10);
+  const PacketTable packets = TableOf(10);
   EXPECT_FALSE(LayoutTimeline(packets, WithDuration(60000), 40, 460).valid);
   EXPECT_FALSE(LayoutTimeline(packets, WithDuration(60000), 640, 60).valid);
   EXPECT_TRUE(LayoutTimeline(packets, WithDuration(0), 640, 460).valid);  // no duration: m stays 1

@@ -32,7 +32,7 @@ void RotatedText(QPainter& p, int x, int y, const QString& text) {
 
 }  // namespace
 
-QImage RenderTimeline(std::span<const TAsfDataPacket> packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
+QImage RenderTimeline(const PacketTable& packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
                       int width, int height) {
   QImage img(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
   img.fill(ColourOf(TimelineColour::background));
@@ -85,7 +85,7 @@ TimelineWindow::TimelineWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setMouseTracking(true);
 }
 
-void TimelineWindow::setData(std::span<const TAsfDataPacket> packets, const HeaderRecords* rec,
+void TimelineWindow::setData(const PacketTable* packets, const HeaderRecords* rec,
                              std::span<const ErrorBlock> blocks) {
   packets_ = packets;
   rec_ = rec;
@@ -95,22 +95,22 @@ void TimelineWindow::setData(std::span<const TAsfDataPacket> packets, const Head
 
 void TimelineWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  if (!rec_) {
+  if (!rec_ || !packets_) {
     p.fillRect(rect(), ColourOf(TimelineColour::background));
     return;
   }
-  p.drawImage(0, 0, RenderTimeline(packets_, *rec_, blocks_, width(), height()));
+  p.drawImage(0, 0, RenderTimeline(*packets_, *rec_, blocks_, width(), height()));
 }
 
 void TimelineWindow::mouseMoveEvent(QMouseEvent* e) {
-  if (!rec_) return;
-  const TimelineLayout l = LayoutTimeline(packets_, *rec_, width(), height());
-  const std::int64_t k = TimelinePacketAt(l, static_cast<int>(e->position().x()), packets_.size());
+  if (!rec_ || !packets_) return;
+  const TimelineLayout l = LayoutTimeline(*packets_, *rec_, width(), height());
+  const std::int64_t k = TimelinePacketAt(l, static_cast<int>(e->position().x()), packets_->size());
   if (k < 0) {
     QToolTip::hideText();
     return;
   }
-  const TAsfDataPacket& pk = packets_[static_cast<std::size_t>(k)];
+  const PacketRef pk = (*packets_)[static_cast<std::size_t>(k)];
   QString text = QString("packet %1\nsend time %2 ms").arg(k).arg(pk.sendTime);
   for (std::size_t i = 0; i < pk.payloadCount(); ++i) {
     const TPayload pl = pk.payload(i);
@@ -122,9 +122,9 @@ void TimelineWindow::mouseMoveEvent(QMouseEvent* e) {
 void TimelineWindow::contextMenuEvent(QContextMenuEvent* e) {
   QMenu menu(this);
   QAction* save = menu.addAction("PNG...");
-  if (menu.exec(e->globalPos()) != save || !rec_) return;
+  if (menu.exec(e->globalPos()) != save || !rec_ || !packets_) return;
   const QString path = QFileDialog::getSaveFileName(this, QString(), "timeline.png", "PNG (*.png)");
-  if (!path.isEmpty()) RenderTimeline(packets_, *rec_, blocks_, width(), height()).save(path);
+  if (!path.isEmpty()) RenderTimeline(*packets_, *rec_, blocks_, width(), height()).save(path);
 }
 
 }  // namespace corvel::viewers

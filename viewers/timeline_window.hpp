@@ -10,7 +10,7 @@
 namespace corvel::viewers {
 
 // Draws the timeline of `packets` into an image of the given size.
-QImage RenderTimeline(std::span<const TAsfDataPacket> packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
+QImage RenderTimeline(const PacketTable& packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
                       int width, int height);
 
 class TimelineWindow : public QWidget {
@@ -19,7 +19,7 @@ class TimelineWindow : public QWidget {
   explicit TimelineWindow(QWidget* parent = nullptr);
   // The packets, records and blocks it draws; they must outlive the window's
   // use of them (the window reads them only on its own thread).
-  void setData(std::span<const TAsfDataPacket> packets, const HeaderRecords* rec, std::span<const ErrorBlock> blocks);
+  void setData(const PacketTable* packets, const HeaderRecords* rec, std::span<const ErrorBlock> blocks);
   void setCaption(const QString& caption) { setWindowTitle(caption); }
 
  protected:
@@ -28,7 +28,7 @@ class TimelineWindow : public QWidget {
   void contextMenuEvent(QContextMenuEvent* e) override;
 
  private:
-  std::span<const TAsfDataPacket> packets_;
+  const PacketTable* packets_ = nullptr;
   const HeaderRecords* rec_ = nullptr;
   std::span<const ErrorBlock> blocks_;
 };

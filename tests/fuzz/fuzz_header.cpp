@@ -28,13 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.options.walk.showIndexEntries = flags & 2;
     if (OpenBytes(s, "fuzz.wmv", bytes) && flags == 0) {
       Scan(s);
-      // The join's write-back on every packet found, with shifted values.
-      for (TAsfDataPacket p : s.packets) {
-        Bytes b = ReadPadded(src(bytes), static_cast<std::uint64_t>(p.fileOffset), static_cast<std::uint64_t>(p.packetLength));
+      // The join's write-back on every packet found (parsed again from its
+      // bytes), with shifted values.
+      std::vector<TAsfDataPacket> copy;
+      for (const PacketRef ref : s.packets) {
+        Bytes b = ReadPadded(src(bytes), static_cast<std::uint64_t>(ref.fileOffset), static_cast<std::uint64_t>(ref.packetLength));
+        TAsfDataPacket p;
+        if (ParsePacket(b, p) != 0) continue;
+        p.fileOffset = ref.fileOffset;
+        copy.push_back(p);
         for (auto& pl : p.mp.payloads) pl.mediaObjectNumber += 1, pl.presentationTime += 40;
         WriteBack(p, b);
       }
-      std::vector<TAsfDataPacket> copy = s.packets;
       EvenSpread(copy, 20000);
       Approximate(copy, 5000);
       VideoTime(copy, 1, 3000);
@@ -45,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       streams.known.set();
       const PacketPlan plan = PlanPackets(s.file, s.packets, streams, false);
       for (const PlannedPacket& q : plan.packets)
-        if (!PacketPlan::verbatim(q)) (void)RebuiltBytes(s.file, plan, q, s.packets);
+        if (!PacketPlan::verbatim(q)) (void)RebuiltBytes(s.file, plan, q);
     }
     if (flags == 3) {
       Reconstruct(s);
