@@ -11,7 +11,7 @@
 namespace corvel {
 
 namespace {
-constexpr std::size_t kBufferSize = 4 << 20;
+constexpr std::size_t kBufferSize = 512 << 10;  // written while still in the cache
 
 bool writeAll(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at = -1) {
   while (n > 0) {

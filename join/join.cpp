@@ -127,7 +127,7 @@ class PacketReader {
   }
 
  private:
-  static constexpr std::size_t kBlock = 4 << 20;
+  static constexpr std::size_t kBlock = 256 << 10;  // small enough to stay in the cache until written
   const ByteSource& f_;
   std::uint64_t pos_;
   std::uint32_t size_;
