@@ -30,6 +30,7 @@ struct ScanCliOptions {
 int runScan(const ScanCliOptions& o, const CommonOptions& common);
 
 struct SaveCliOptions {
+  std::vector<std::string> files;  // as given: several make a batch
   std::string file;
   std::string output;  // empty: the next free "<name>.NNN<ext>"
   bool minimalHeader = false;
@@ -77,6 +78,7 @@ struct JoinCliOptions {
 int runJoin(const JoinCliOptions& o, const CommonOptions& common);
 
 struct ExportCliOptions {
+  std::vector<std::string> files;  // avi: as given, several make a batch
   std::string file;
   std::string output;  // avi: default FILE.avi
   bool videoOnly = false;

@@ -1,7 +1,9 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "cli/batch.hpp"
 #include "cli/commands.hpp"
+#include "cli/output.hpp"
 
 using namespace corvel;
 
@@ -41,8 +43,9 @@ struct Commands {
   }
 
   void addSaveOptions(CLI::App* cmd, cli::SaveCliOptions& o) {
-    cmd->add_option("FILE", o.file, "ASF file")->required();
-    cmd->add_option("-o,--output", o.output, "output file (default: the next free <name>.NNN<ext> beside the input)");
+    cmd->add_option("FILE", o.files, "ASF file; several (or a shell glob) are processed one after another")->required();
+    cmd->add_option("-o,--output", o.output,
+                    "output file (default: the next free <name>.NNN<ext> beside the input); with several inputs, the folder for the outputs");
     cmd->add_flag("--minimal-header", o.minimalHeader, "header of File Properties, Stream Properties and Codec List only");
     cmd->add_flag("--no-index", o.noIndex, "save without a Simple Index");
     cmd->add_flag("--renumber", o.renumber, "renumber the media objects");
@@ -94,8 +97,8 @@ struct Commands {
 
   void addExport(CLI::App& app) {
     aviCmd = app.add_subcommand("avi", "remux the streams into an AVI file without re-encoding");
-    aviCmd->add_option("FILE", avi.file, "ASF file")->required();
-    aviCmd->add_option("-o,--output", avi.output, "output file (default FILE.avi)");
+    aviCmd->add_option("FILE", avi.files, "ASF file; several (or a shell glob) are processed one after another")->required();
+    aviCmd->add_option("-o,--output", avi.output, "output file (default FILE.avi); with several inputs, the folder for the outputs");
     auto* vo = aviCmd->add_flag("--video-only", avi.videoOnly, "the video stream only");
     aviCmd->add_flag("--audio-only", avi.audioOnly, "every stream but the video")->excludes(vo);
     aviCmd->add_flag("--force", avi.force, "overwrite an existing output file");
@@ -110,15 +113,47 @@ struct Commands {
     addCommon(framesCmd);
   }
 
+  // One input: the command as it is (its output as given or by default).
+  // Several: a batch, -o naming the folder.
+  template <typename RunOne>
+  int batchOrOne(const std::vector<std::string>& files, const std::string& output, OutputNaming naming, RunOne runOne) {
+    const std::vector<std::string> distinct = cli::DistinctInputs(files);
+    if (distinct.size() == 1) {
+      const std::string out = output;
+      return runOne(distinct[0], out, common);
+    }
+    return cli::RunBatch({distinct, output, naming, runOne}, common);
+  }
+
   int run() {
     ParseLanguage(lang, common.lang);
     if (infoCmd->parsed()) return cli::runInfo(info, common);
     if (scanCmd->parsed()) return cli::runScan(scan, common);
-    if (saveCmd->parsed()) return cli::runSave(save, common);
-    if (repairCmd->parsed()) return cli::runRepair(repair, common);
+    if (saveCmd->parsed()) return batchOrOne(save.files, save.output, OutputNaming::nextFree, [this](const std::string& f, const std::string& out, const cli::CommonOptions& c) {
+      cli::SaveCliOptions o = save;
+      o.file = f;
+      o.output = out;
+      return cli::runSave(o, c);
+    });
+    if (repairCmd->parsed()) {
+      if (repair.save.files.size() > 1 && !repair.errors.empty())
+        return cli::ErrorLine(repair.errors, "an error list belongs to one file: give one input with --errors");
+      return batchOrOne(repair.save.files, repair.save.output, OutputNaming::nextFree,
+                        [this](const std::string& f, const std::string& out, const cli::CommonOptions& c) {
+                          cli::RepairCliOptions o = repair;
+                          o.save.file = f;
+                          o.save.output = out;
+                          return cli::runRepair(o, c);
+                        });
+    }
     if (reconCmd->parsed()) return cli::runReconstruct(recon, common);
     if (joinCmd->parsed()) return cli::runJoin(join, common);
-    if (aviCmd->parsed()) return cli::runAvi(avi, common);
+    if (aviCmd->parsed()) return batchOrOne(avi.files, avi.output, OutputNaming::avi, [this](const std::string& f, const std::string& out, const cli::CommonOptions& c) {
+      cli::ExportCliOptions o = avi;
+      o.file = f;
+      o.output = out;
+      return cli::runAvi(o, c);
+    });
     if (framesCmd->parsed()) return cli::runFrames(frames, common);
     return 2;
   }
@@ -129,6 +164,7 @@ struct Commands {
 int main(int argc, char** argv) {
   CLI::App app{"corvel-cli: inspect and repair ASF files (.asf, .wmv, .wma)"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("corvel-cli ") + CORVEL_VERSION);
   Commands c;
   c.addInspect(app);
   c.addRepair(app);

@@ -1,0 +1,31 @@
+// Several inputs for save, repair or avi: each goes through the one-file
+// command in turn to its own default output name (in the -o folder when one
+// is given); its report is kept, and a summary follows at the end.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "asf/output_file.hpp"
+#include "cli/commands.hpp"
+
+namespace corvel::cli {
+
+struct BatchCommand {
+  std::vector<std::string> files;
+  std::string folder;  // -o: where the outputs go; empty for beside each input
+  OutputNaming naming = OutputNaming::nextFree;
+  // Runs the command on one file with this output, printing its JSON report
+  // on standard output; returns its exit status.
+  std::function<int(const std::string& file, const std::string& output, const CommonOptions& json)> runOne;
+};
+
+// The inputs without repeats (the same file named twice is processed once).
+std::vector<std::string> DistinctInputs(const std::vector<std::string>& files);
+
+// Exit status 1 when any file failed (the others are still processed), or
+// when the folder is no folder (before any work).
+int RunBatch(const BatchCommand& b, const CommonOptions& common);
+
+}  // namespace corvel::cli
