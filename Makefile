@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 
-.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz bench screenshots clean
+.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz bench screenshots clean install package
 
 all: build
 
@@ -19,6 +19,17 @@ deps:
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j$(JOBS)
+
+# Installs the programs, desktop entry, icon, manual pages and documentation
+# under PREFIX (staged under DESTDIR when given).
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package in build/package/ (installed with apt-get install ./FILE.deb).
+package: build
+	cd $(BUILD) && cpack -G DEB -B package
+	@ls $(BUILD)/package/corvel_*.deb
 
 # The main job on a sample it makes: encode, damage, scan, repair, save, rescan.
 demo: build

@@ -21,8 +21,7 @@ bool answered(int argc, char** argv) {
           "  FILE                        ASF file to open; its header is read and shown\n\n"
           "Options:\n"
           "  -h,--help                   Print this help message and exit\n"
-          "  --version                   Display program version information and exit\n\n"
-          "Exit status: 0 when the window closes normally.\n");
+          "  --version                   Display program version information and exit\n");
       return true;
     }
   }
