@@ -321,3 +321,80 @@ TEST(CliJoinExport, JoinAviFrames) {
   r = RunCommand("cd " + Quote(dir) + " && " + CORVEL_CLI + " frames --audio-only " + Quote(Clip("av")));
   EXPECT_EQ(r.exitCode, 0);
 }
+
+// Several inputs: each to its own default output, a summary (or a JSON
+// array) at the end, exit 1 when any failed while the others are still
+// done; a file named twice is done once; -o names a folder, refused before
+// any work when it does not exist; no output ever lands on an input.
+TEST(CliBatch, SeveralInputsEachToItsOwnOutput) {
+  namespace fs = std::filesystem;
+  const fs::path dir = TempPath("batch");
+  fs::remove_all(dir);
+  fs::create_directories(dir / "out");
+  const Bytes sound = ReadFile(Clip("av"));
+  Bytes damaged = sound;
+  const Layout l = LayoutOf(damaged);
+  DeleteBytes(damaged, DataArea(damaged, l, 5), 40);
+  const std::string good = (dir / "good.wmv").string(), bad = (dir / "bad.wmv").string(), note = (dir / "note.wmv").string();
+  WriteFile(good, sound);
+  WriteFile(bad, damaged);
+  WriteFile(note, Bytes{'n', 'o', 't', ' ', 'A', 'S', 'F'});
+  auto count = [&] {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++n;
+    return n;
+  };
+
+  // A folder that does not exist: refused before anything is written.
+  const std::size_t before = count();
+  auto r = Cli("repair -o " + Quote((dir / "missing").string()) + " " + Quote(good) + " " + Quote(bad));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("no such folder"), std::string::npos) << r.err;
+  EXPECT_EQ(count(), before);
+
+  r = Cli("repair " + Quote(good) + " " + Quote(bad) + " " + Quote(note) + " " + Quote(good));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(fs::exists(dir / "good.001.wmv"));
+  EXPECT_TRUE(fs::exists(dir / "bad.001.wmv"));
+  EXPECT_FALSE(fs::exists(dir / "good.002.wmv"));  // listed twice, done once
+  EXPECT_FALSE(fs::exists(dir / "note.001.wmv"));
+  EXPECT_NE(r.out.find("error blocks"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(note), std::string::npos);
+  EXPECT_NE(r.out.find("failed: "), std::string::npos) << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4) << r.out;  // the heading and three files
+  EXPECT_EQ(ReadFile(good), sound);  // the inputs are never written
+
+  r = Cli("save --json " + Quote(good) + " " + Quote(bad) + " " + Quote(note));
+  EXPECT_EQ(r.exitCode, 1);
+  const json a = json::parse(r.out);
+  ASSERT_TRUE(a.is_array());
+  ASSERT_EQ(a.size(), 3u);
+  EXPECT_EQ(a[0]["result"], "saved");
+  EXPECT_EQ(a[0]["output"], (dir / "good.002.wmv").string());
+  EXPECT_EQ(a[1]["result"], "saved");
+  EXPECT_GE(a[1]["incomplete_left_out"]["video"].get<int>() + a[1]["incomplete_left_out"]["audio"].get<int>(), 1);
+  EXPECT_EQ(a[2]["result"], "failed");
+  EXPECT_FALSE(a[2]["reason"].get<std::string>().empty());
+
+  // AVI into a folder; an input that is another input's output is left alone.
+  const std::string clash = (dir / "good.wmv.avi").string();
+  WriteFile(clash, sound);
+  r = Cli("avi --force --json " + Quote(good) + " " + Quote(clash));
+  EXPECT_EQ(r.exitCode, 1);
+  const json b = json::parse(r.out);
+  ASSERT_EQ(b.size(), 2u);
+  EXPECT_EQ(b[0]["result"], "failed");
+  EXPECT_NE(b[0]["reason"].get<std::string>().find("one of the inputs"), std::string::npos);
+  EXPECT_EQ(b[1]["result"], "saved");
+  EXPECT_EQ(ReadFile(clash), sound);
+  r = Cli("avi -o " + Quote((dir / "out").string()) + " " + Quote(good) + " " + Quote(bad));
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_TRUE(fs::exists(dir / "out" / "good.wmv.avi"));
+  EXPECT_TRUE(fs::exists(dir / "out" / "bad.wmv.avi"));
+}
+
+TEST(CliBatch, VersionFromTheProject) {
+  const auto r = Cli("--version");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, std::string("corvel-cli ") + CORVEL_VERSION_EXPECTED + "\n");
+}
