@@ -1,5 +1,7 @@
 #include "export/avi.hpp"
 
+#include <filesystem>
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -82,6 +84,31 @@ Bytes strfAudio(const TASFAudioMedia& a) {
   return std::move(r.data());
 }
 
+// OpenDML: a stream's super index, its room for `capacity` entries (the
+// standard index chunks of the RIFF lists), and the extended header.
+constexpr std::uint32_t kSuperIndexEntries = 256;
+
+struct SuperEntry {
+  std::uint64_t offset = 0;  // of the standard index chunk in the file
+  std::uint32_t size = 0;    // of that chunk, header included
+  std::uint32_t duration = 0;  // the chunks it indexes
+};
+
+Bytes indx(const char* chunkId, std::span<const SuperEntry> entries) {
+  Riff r;
+  r.chars("indx").u32(24 + 16 * kSuperIndexEntries).u16(4).u8(0).u8(0);
+  r.u32(static_cast<std::uint32_t>(entries.size())).chars(std::string_view(chunkId, 4)).zeros(12);
+  for (const SuperEntry& e : entries) r.u64(e.offset).u32(e.size).u32(e.duration);
+  r.zeros(16 * (kSuperIndexEntries - entries.size()));
+  return std::move(r.data());
+}
+
+Bytes odmlList(std::uint32_t totalFrames) {
+  Riff r;
+  r.chars("LIST").u32(4 + 8 + 248).chars("odml").chars("dmlh").u32(248).u32(totalFrames).zeros(244);
+  return std::move(r.data());
+}
+
 }  // namespace
 
 namespace {
@@ -91,8 +118,8 @@ namespace {
 class AviWriter {
  public:
   AviWriter(const std::string& source, const HeaderRecords& rec, const std::string& output, StreamChoice choice,
-            JobContext& ctx, std::uint64_t limit)
-      : source_(source), rec_(rec), output_(output), choice_(choice), ctx_(ctx), limit_(limit) {}
+            JobContext& ctx, std::uint64_t limit, bool odml)
+      : source_(source), rec_(rec), output_(output), choice_(choice), ctx_(ctx), limit_(limit), odml_(odml) {}
   JobResult<ExportData> run();
 
  private:
@@ -102,12 +129,27 @@ class AviWriter {
   }
   // Only the streams the file has: an AVI stream without data would not play.
   bool chooseStreams();
+  // One try at the whole file, classic or OpenDML; false when a classic
+  // file would pass the size limit (or an OpenDML chunk a RIFF list's).
   void writeHeaders();
-  // False when the chunks would pass the size limit.
   bool writeChunks();
+  // A chunk's place in the indexes and the stream figures.
+  void record(const IndexEntry& e, std::uint64_t dataPos, bool key);
   void writeIndex();
   void frameRate();
   void patchHeaders();
+  // OpenDML: the RIFF lists past the first (each within the limit), each
+  // movi list ending in a standard index chunk per stream.
+  std::uint64_t riffLimit() const { return odml_ ? std::min<std::uint64_t>(limit_, kOdmlRiff) : limit_; }
+  void closeSegment();
+  void openSegment();
+  // What closing the current RIFF list adds after one more chunk: its
+  // standard index chunks, and idx1 in the first.
+  std::uint64_t segmentTail() const {
+    return 2 * 24 + 8 * (segVideo_.size() + segAudio_.size() + 1) + (firstSegment_ ? 8 + 16 * (index_.size() + 1) : 0);
+  }
+  Bytes standardIndex(const char* code, const std::vector<std::pair<std::uint64_t, std::uint32_t>>& chunks) const;
+  void patch32(std::uint64_t at, std::uint32_t value);
 
   const std::string& source_;
   const HeaderRecords& rec_;
@@ -115,6 +157,7 @@ class AviWriter {
   StreamChoice choice_;
   JobContext& ctx_;
   std::uint64_t limit_;
+  bool odml_;  // OpenDML (AVI 2.0): RIFF lists past the first
   ExportData res_;
   std::unique_ptr<FileSource> src_;
   std::unique_ptr<OutputFile> out_;
@@ -122,8 +165,18 @@ class AviWriter {
   bool withVideo_ = false, withAudio_ = false;
   std::uint32_t streams_ = 0;
   std::size_t headerBytes_ = 0, avihPos_ = 0, vstrhPos_ = 0, astrhPos_ = 0, moviSizePos_ = 0;
-  std::vector<IndexEntry> index_;
+  std::vector<IndexEntry> index_;  // idx1: every chunk, or (OpenDML) the first RIFF list's
   std::uint64_t moviBytes_ = 0, audioBytes_ = 0;
+  // OpenDML.
+  static constexpr std::uint64_t kOdmlRiff = 1ull << 30;  // each RIFF list, as players expect
+  std::size_t vindxPos_ = 0, aindxPos_ = 0, dmlhPos_ = 0;
+  std::uint64_t riffPos_ = 0, moviPos_ = 0;  // of the current RIFF and movi lists
+  bool firstSegment_ = true;
+  std::uint32_t firstSegmentFrames_ = 0;
+  // The current RIFF list's chunks per stream: data position (bit 63: not a
+  // key frame) and size; the super index entries made so far.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> segVideo_, segAudio_;
+  std::vector<SuperEntry> superVideo_, superAudio_;
   std::uint32_t firstVideoTime_ = 0, lastVideoTime_ = 0, videoMax_ = 0, audioMax_ = 0;
 };
 
@@ -145,21 +198,32 @@ void AviWriter::writeHeaders() {
   const Bytes vstrf = strfVideo(vf), astrf = strfAudio(af);
   Riff h;
   h.chars("RIFF").u32(0).chars("AVI ");
+  // OpenDML adds a super index to each stream's list and the extended header.
+  const std::uint32_t indxBytes = odml_ ? 8 + 24 + 16 * kSuperIndexEntries : 0;
   std::uint32_t hdrl = 68;
-  if (withVideo_) hdrl += 76 + static_cast<std::uint32_t>(vstrf.size());
-  if (withAudio_) hdrl += 76 + static_cast<std::uint32_t>(astrf.size());
+  if (withVideo_) hdrl += 76 + static_cast<std::uint32_t>(vstrf.size()) + indxBytes;
+  if (withAudio_) hdrl += 76 + static_cast<std::uint32_t>(astrf.size()) + indxBytes;
+  if (odml_) hdrl += 8 + 4 + 8 + 248;
   h.chars("LIST").u32(hdrl).chars("hdrl");
   avihPos_ = h.size();
   h.bytes(avih(40000, 0, 0, streams_, vf));
   if (withVideo_) {
-    h.chars("LIST").u32(68 + static_cast<std::uint32_t>(vstrf.size())).chars("strl");
+    h.chars("LIST").u32(68 + static_cast<std::uint32_t>(vstrf.size()) + indxBytes).chars("strl");
     vstrhPos_ = h.size();
     h.bytes(strhVideo(vf, 0, 0, 0, 0)).bytes(vstrf);
+    vindxPos_ = h.size();
+    if (odml_) h.bytes(indx("00dc", {}));
   }
   if (withAudio_) {
-    h.chars("LIST").u32(68 + static_cast<std::uint32_t>(astrf.size())).chars("strl");
+    h.chars("LIST").u32(68 + static_cast<std::uint32_t>(astrf.size()) + indxBytes).chars("strl");
     astrhPos_ = h.size();
     h.bytes(strhAudio(af, 0, 0)).bytes(astrf);
+    aindxPos_ = h.size();
+    if (odml_) h.bytes(indx(withVideo_ ? "01wb" : "00wb", {}));
+  }
+  if (odml_) {
+    dmlhPos_ = h.size();
+    h.bytes(odmlList(0));
   }
   // JUNK up to 2036 so that the chunks start at 2048; headers too long for
   // it are followed by the movi list directly.
@@ -168,6 +232,8 @@ void AviWriter::writeHeaders() {
     h.chars("JUNK").u32(static_cast<std::uint32_t>(junk - 8)).zeros(junk - 8);
   }
   moviSizePos_ = h.size() + 4;
+  moviPos_ = h.size();
+  riffPos_ = 0;
   h.chars("LIST").u32(0).chars("movi");
   headerBytes_ = h.size();
   out_->write(h.data());
@@ -197,16 +263,30 @@ bool AviWriter::writeChunks() {
     }
     const char* code = isVideo ? (first ? "00db" : "00dc") : audioCode;
     const std::uint64_t chunk = 8 + std::uint64_t{len} + (len & 1);
-    // The whole file must stay within what the 32-bit RIFF sizes can hold.
-    if (headerBytes_ + moviBytes_ + chunk + 8 + 16 * (index_.size() + 1) > limit_) return false;
+    std::size_t place = at;
+    if (!odml_) {
+      // The whole file must stay within what the 32-bit RIFF sizes can hold.
+      if (headerBytes_ + moviBytes_ + chunk + 8 + 16 * (index_.size() + 1) > limit_) return false;
+    } else if (out_->size() + at + chunk + segmentTail() - riffPos_ > riffLimit()) {
+      // The RIFF list is full: the chunk moves on to the next one.
+      const Bytes moved(staging.begin() + static_cast<std::ptrdiff_t>(at), staging.end());
+      staging.resize(at);
+      out_->write(staging);
+      staging.clear();
+      closeSegment();
+      openSegment();
+      if (out_->failed() || chunk + 24 + 16 + 64 > riffLimit()) return false;
+      place = 0;
+      staging.insert(staging.end(), moved.begin(), moved.end());
+    }
     IndexEntry e{};
     std::copy(code, code + 4, e.code);
     e.flags = it.moKey ? 16 : 0;
     e.offset = static_cast<std::uint32_t>(moviBytes_ + 4);
     e.size = len;
-    index_.push_back(e);
-    std::copy(code, code + 4, staging.begin() + static_cast<std::ptrdiff_t>(at));
-    PutDWord(len, staging, at + 4);
+    record(e, out_->size() + place + 8, it.moKey != 0);
+    std::copy(code, code + 4, staging.begin() + static_cast<std::ptrdiff_t>(place));
+    PutDWord(len, staging, place + 4);
     if (len & 1) staging.push_back(0);
     moviBytes_ += chunk;
     if (isVideo) {
@@ -224,7 +304,72 @@ bool AviWriter::writeChunks() {
   }
   out_->write(staging);
   KeepCounts(it, res_);
+  if (odml_) closeSegment();
   return true;
+}
+
+void AviWriter::record(const IndexEntry& e, std::uint64_t dataPos, bool key) {
+  // idx1 holds the first RIFF list's chunks (all of them in a classic file).
+  if (!odml_ || firstSegment_) index_.push_back(e);
+  if (e.code[2] == 'd') videoMax_ = std::max(videoMax_, e.size);
+  if (e.code[2] == 'w') {
+    audioBytes_ += e.size;
+    audioMax_ = std::max(audioMax_, e.size);
+    ++res_.audioChunks;
+  }
+  if (!odml_) return;
+  const std::uint64_t pos = dataPos | (key ? 0 : 1ull << 63);
+  (e.code[2] == 'd' ? segVideo_ : segAudio_).emplace_back(pos, e.size);
+  if (e.code[2] == 'd' && firstSegment_) ++firstSegmentFrames_;
+}
+
+void AviWriter::patch32(std::uint64_t at, std::uint32_t value) {
+  Riff r;
+  r.u32(value);
+  out_->writeAt(at, r.data());
+}
+
+// A standard index chunk: base offset, then per chunk its data's offset from
+// the base and its size (bit 31: not a key frame).
+Bytes AviWriter::standardIndex(const char* code, const std::vector<std::pair<std::uint64_t, std::uint32_t>>& chunks) const {
+  const bool video = code[2] == 'd';
+  const char* id = video ? "ix00" : (withVideo_ ? "ix01" : "ix00");
+  const std::uint64_t base = moviPos_;
+  Riff r;
+  r.chars(id).u32(static_cast<std::uint32_t>(24 + 8 * chunks.size())).u16(2).u8(0).u8(1);
+  r.u32(static_cast<std::uint32_t>(chunks.size())).chars(std::string_view(code, 4)).u64(base).u32(0);
+  for (const auto& [pos, size] : chunks) {
+    const std::uint64_t at = pos & ~(1ull << 63);
+    r.u32(static_cast<std::uint32_t>(at - base)).u32(size | ((pos >> 63) ? 0x80000000u : 0));
+  }
+  return std::move(r.data());
+}
+
+// Ends the current RIFF list: its movi list takes the standard index
+// chunks, the first RIFF list the legacy idx1, and the sizes are set.
+void AviWriter::closeSegment() {
+  auto add = [&](const char* code, std::vector<std::pair<std::uint64_t, std::uint32_t>>& chunks, std::vector<SuperEntry>& super) {
+    if (chunks.empty() || super.size() >= kSuperIndexEntries) return;
+    const std::uint64_t at = out_->size();
+    const Bytes ix = standardIndex(code, chunks);
+    out_->write(ix);
+    super.push_back({at, static_cast<std::uint32_t>(ix.size()), static_cast<std::uint32_t>(chunks.size())});
+    chunks.clear();
+  };
+  if (withVideo_) add("00dc", segVideo_, superVideo_);
+  if (withAudio_) add(withVideo_ ? "01wb" : "00wb", segAudio_, superAudio_);
+  patch32(moviPos_ + 4, static_cast<std::uint32_t>(out_->size() - moviPos_ - 8));
+  if (firstSegment_) writeIndex();
+  patch32(riffPos_ + 4, static_cast<std::uint32_t>(out_->size() - riffPos_ - 8));
+  firstSegment_ = false;
+}
+
+void AviWriter::openSegment() {
+  riffPos_ = out_->size();
+  Riff r;
+  r.chars("RIFF").u32(0).chars("AVIX").chars("LIST").u32(0).chars("movi");
+  moviPos_ = riffPos_ + 12;
+  out_->write(r.data());
 }
 
 void AviWriter::writeIndex() {
@@ -233,12 +378,6 @@ void AviWriter::writeIndex() {
   for (const IndexEntry& e : index_) {
     idx.chars(std::string_view(e.code, 4));
     idx.u32(e.flags).u32(e.offset).u32(e.size);
-    if (e.code[2] == 'd') videoMax_ = std::max(videoMax_, e.size);
-    if (e.code[2] == 'w') {
-      audioBytes_ += e.size;
-      audioMax_ = std::max(audioMax_, e.size);
-      ++res_.audioChunks;
-    }
   }
   out_->write(idx.data());
 }
@@ -274,16 +413,19 @@ void AviWriter::patchHeaders() {
   const std::uint32_t n = res_.videoChunks;
   const auto usec = static_cast<std::uint32_t>(res_.rate ? 1000000ull * res_.scale / res_.rate : 0);
   const auto audioLength = static_cast<std::uint32_t>(af.BlockAlignment ? audioBytes_ / af.BlockAlignment : audioBytes_);
-  auto put32 = [&](std::uint64_t at, std::uint32_t value) {
-    Riff r;
-    r.u32(value);
-    out_->writeAt(at, r.data());
-  };
-  put32(moviSizePos_, static_cast<std::uint32_t>(4 + moviBytes_));
-  put32(4, static_cast<std::uint32_t>(out_->size() - 8));
-  out_->writeAt(avihPos_, avih(usec, 16, n, streams_, vf));
+  if (!odml_) {
+    patch32(moviSizePos_, static_cast<std::uint32_t>(4 + moviBytes_));
+    patch32(4, static_cast<std::uint32_t>(out_->size() - 8));
+  }
+  // OpenDML: the main header counts the first RIFF list's frames, the
+  // extended header and the stream headers all of them.
+  out_->writeAt(avihPos_, avih(usec, 16, odml_ ? firstSegmentFrames_ : n, streams_, vf));
   if (withVideo_) out_->writeAt(vstrhPos_, strhVideo(vf, res_.scale, res_.rate, n, videoMax_));
   if (withAudio_) out_->writeAt(astrhPos_, strhAudio(af, audioLength, audioMax_));
+  if (!odml_) return;
+  if (withVideo_) out_->writeAt(vindxPos_, indx("00dc", superVideo_));
+  if (withAudio_) out_->writeAt(aindxPos_, indx(withVideo_ ? "01wb" : "00wb", superAudio_));
+  out_->writeAt(dmlhPos_, odmlList(n));
 }
 
 JobResult<ExportData> AviWriter::run() {
@@ -302,7 +444,7 @@ JobResult<ExportData> AviWriter::run() {
     out_->discard();  // an AVI cut short is no file to keep
     return Finish(ctx_, Outcome::stopped, Message(MessageId::Interrupted), res_);
   }
-  writeIndex();
+  if (!odml_) writeIndex();  // OpenDML: written with the first RIFF list
   frameRate();
   patchHeaders();
   res_.chunks = static_cast<std::uint32_t>(index_.size());
@@ -315,7 +457,16 @@ JobResult<ExportData> AviWriter::run() {
 
 JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& rec, const std::string& output,
                                 StreamChoice choice, JobContext& ctx, std::uint64_t limit) {
-  return AviWriter(source, rec, output, choice, ctx, limit).run();
+  // A classic AVI whenever it fits (written as always); OpenDML when it
+  // would not. A source over twice the limit goes to OpenDML at once: its
+  // AVI cannot fit.
+  std::error_code ec;
+  const std::uint64_t size = std::filesystem::file_size(source, ec);
+  const bool huge = !ec && size / 2 > limit;
+  JobResult<ExportData> r = AviWriter(source, rec, output, choice, ctx, limit, huge).run();
+  if (!huge && r.outcome == Outcome::failed && r.message.id == MessageId::AviTooLarge)
+    r = AviWriter(source, rec, output, choice, ctx, limit, true).run();
+  return r;
 }
 
 JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoice choice, const std::string& dir,

@@ -101,11 +101,64 @@ TEST(Avi, LayoutAndGuards) {
   EXPECT_EQ(DWordOr0(bb, 4), bb.size() - 8);
 }
 
-TEST(Avi, BeyondTheRiffLimitIsRefused) {
+// Past the RIFF limit (a small one, injected): OpenDML. The first RIFF list
+// holds the headers with the super indexes and the extended header, later
+// ones are RIFF AVIX lists; each movi list ends in its standard indexes. ffmpeg
+// reads every frame, decodes without a word, and seeks near the end.
+TEST(Avi, PastTheRiffLimitOpenDml) {
+  const std::string src = Clip("long");
+  const Session s = Opened(src);
+  const std::string out = TempPath("odml.avi");
+  constexpr std::uint64_t kLimit = 150'000;
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx, kLimit); });
+  ASSERT_TRUE(r.ok()) << Render(r.message, Language::eng);
+  const Bytes b = ReadFile(out);
+  auto count = [&](std::string_view what) {
+    std::size_t n = 0;
+    for (auto it = b.begin(); (it = std::search(it, b.end(), what.begin(), what.end())) != b.end(); ++it) ++n;
+    return n;
+  };
+  EXPECT_GE(count("AVIX"), 2u);
+  EXPECT_EQ(count("odml"), 1u);
+  EXPECT_EQ(count("indx"), 2u);
+  EXPECT_GE(count("ix00"), count("AVIX") + 1);
+  // Every RIFF list within the limit, one after another to the end.
+  std::uint64_t at = 0, lists = 0;
+  while (at + 8 <= b.size()) {
+    ASSERT_EQ(std::string(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at) + 4), "RIFF");
+    const std::uint64_t size = DWordOr0(b, at + 4);
+    EXPECT_LE(size + 8, kLimit);
+    at += 8 + size;
+    ++lists;
+  }
+  EXPECT_EQ(at, b.size());
+  EXPECT_EQ(lists, count("AVIX") + 1);
+  const auto frames = [](const std::string& path, const char* sel) {
+    return RunCommand(std::string(CORVEL_FFPROBE) + " -v error -select_streams " + sel +
+                      " -count_frames -show_entries stream=nb_read_frames -of csv=p=0 " + Quote(path)).out;
+  };
+  EXPECT_EQ(frames(out, "v"), frames(src, "v"));
+  EXPECT_EQ(frames(out, "a"), frames(src, "a"));
+  EXPECT_EQ(r.data.videoChunks, static_cast<std::uint32_t>(std::stoul(frames(src, "v"))));
+  EXPECT_EQ(RunCommand(std::string(CORVEL_FFMPEG) + " -v error -i " + Quote(out) + " -f null -").err, "");
+  // Seeking near the end finds frames there.
+  const auto seek = RunCommand(std::string(CORVEL_FFMPEG) + " -v error -ss 9 -i " + Quote(out) + " -map 0:v -f framemd5 -");
+  EXPECT_EQ(seek.err, "");
+  EXPECT_GE(std::count(seek.out.begin(), seek.out.end(), '\n'), 10);
+  // A file that fits is written as always: no OpenDML.
+  const std::string classic = TempPath("classic.avi");
+  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, classic, StreamChoice::VideoAndAudio, ctx); }).ok());
+  const Bytes c = ReadFile(classic);
+  EXPECT_EQ(std::search(c.begin(), c.end(), std::begin("AVIX"), std::end("AVIX") - 1), c.end());
+  EXPECT_EQ(DWordOr0(c, 4), c.size() - 8);
+}
+
+// A chunk larger than a RIFF list can hold is refused, and nothing is left.
+TEST(Avi, AChunkPastTheRiffLimitIsRefused) {
   const std::string src = Clip("av");
   const Session s = Opened(src);
   const std::string out = TempPath("too-big.avi");
-  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx, 100'000); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx, 5'000); });
   EXPECT_FALSE(r.ok());
   EXPECT_EQ(r.message, Message(MessageId::AviTooLarge, out));
   EXPECT_FALSE(std::filesystem::exists(out));
