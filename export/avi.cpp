@@ -457,12 +457,14 @@ JobResult<ExportData> AviWriter::run() {
 
 JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& rec, const std::string& output,
                                 StreamChoice choice, JobContext& ctx, std::uint64_t limit) {
-  // A classic AVI whenever it fits (written as always); OpenDML when it
-  // would not. A source over twice the limit goes to OpenDML at once: its
-  // AVI cannot fit.
+  // A classic AVI when it fits (written as always); OpenDML when it would
+  // not. A source larger than the limit goes to OpenDML at once (its AVI,
+  // the same media bytes in other wrapping, would hardly fit, and finding
+  // out costs writing the limit's worth); a smaller one that turns out too
+  // large for a classic file is written again as OpenDML.
   std::error_code ec;
   const std::uint64_t size = std::filesystem::file_size(source, ec);
-  const bool huge = !ec && size / 2 > limit;
+  const bool huge = !ec && size > limit;
   JobResult<ExportData> r = AviWriter(source, rec, output, choice, ctx, limit, huge).run();
   if (!huge && r.outcome == Outcome::failed && r.message.id == MessageId::AviTooLarge)
     r = AviWriter(source, rec, output, choice, ctx, limit, true).run();
