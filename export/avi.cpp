@@ -172,6 +172,7 @@ class AviWriter {
   std::size_t vindxPos_ = 0, aindxPos_ = 0, dmlhPos_ = 0;
   std::uint64_t riffPos_ = 0, moviPos_ = 0;  // of the current RIFF and movi lists
   bool firstSegment_ = true;
+  bool indexFull_ = false;  // the super index has no room for another RIFF list
   std::uint32_t firstSegmentFrames_ = 0;
   // The current RIFF list's chunks per stream: data position (bit 63: not a
   // key frame) and size; the super index entries made so far.
@@ -275,7 +276,7 @@ bool AviWriter::writeChunks() {
       staging.clear();
       closeSegment();
       openSegment();
-      if (out_->failed() || chunk + 24 + 16 + 64 > riffLimit()) return false;
+      if (out_->failed() || indexFull_ || chunk + 24 + 16 + 64 > riffLimit()) return false;
       place = 0;
       staging.insert(staging.end(), moved.begin(), moved.end());
     }
@@ -305,7 +306,7 @@ bool AviWriter::writeChunks() {
   out_->write(staging);
   KeepCounts(it, res_);
   if (odml_) closeSegment();
-  return true;
+  return !indexFull_;
 }
 
 void AviWriter::record(const IndexEntry& e, std::uint64_t dataPos, bool key) {
@@ -349,7 +350,11 @@ Bytes AviWriter::standardIndex(const char* code, const std::vector<std::pair<std
 // chunks, the first RIFF list the legacy idx1, and the sizes are set.
 void AviWriter::closeSegment() {
   auto add = [&](const char* code, std::vector<std::pair<std::uint64_t, std::uint32_t>>& chunks, std::vector<SuperEntry>& super) {
-    if (chunks.empty() || super.size() >= kSuperIndexEntries) return;
+    if (chunks.empty()) return;
+    if (super.size() >= kSuperIndexEntries) {  // 256 RIFF lists: 256 GiB
+      indexFull_ = true;
+      return;
+    }
     const std::uint64_t at = out_->size();
     const Bytes ix = standardIndex(code, chunks);
     out_->write(ix);
