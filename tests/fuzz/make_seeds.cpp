@@ -1,17 +1,82 @@
-// Writes the fuzzer's seed corpus: small synthetic files of every object kind.
+// Writes the fuzzers' seed corpora, one folder per target: small synthetic
+// files of every object kind (header); packets of an ffmpeg clip and the
+// builder's shapes, in both forms (packet); the clip's data and synthetic
+// packet runs behind the fixed header (data); error lists (lists).
 #include <filesystem>
 #include <string>
 
 #include "asf/catalogue.hpp"
+#include "repair/error_list.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 
 using namespace corvel;
 using namespace corvel::test;
 
+namespace {
+
+// The data packets of a file, one by one.
+std::vector<Bytes> PacketsOf(const Bytes& file, std::uint32_t P, std::uint64_t first, std::size_t count) {
+  std::vector<Bytes> out;
+  for (std::size_t k = 0; k < count && first + (k + 1) * P <= file.size(); ++k)
+    out.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(first + k * P), file.begin() + static_cast<std::ptrdiff_t>(first + (k + 1) * P));
+  return out;
+}
+
+void packetAndDataSeeds(const std::string& dir) {
+  const std::string packets = dir + "/packet", data = dir + "/data", lists = dir + "/lists";
+  for (const auto& d : {packets, data, lists}) std::filesystem::create_directories(d);
+  int n = 0;
+  auto put = [&](const std::string& where, const Bytes& b) { WriteFile(where + "/seed" + std::to_string(n++), b); };
+  // An ffmpeg clip: single and multiple payload packets of 3,200 bytes.
+  const Bytes clip = ReadFile(Clip("av"));
+  std::uint64_t first = 0;
+  for (std::size_t i = 0; i + 16 <= clip.size(); ++i)
+    if (GUIDToStr(clip, i) == guid::Data) {
+      first = i + 50;
+      break;
+    }
+  const std::vector<Bytes> real = PacketsOf(clip, 3200, first, 24);
+  for (std::size_t k = 0; k < real.size(); k += 3) put(packets, real[k]);
+  const std::vector<Bytes> plain = PacketsOf(WithoutErrorCorrection(clip), 3200, first, 6);
+  for (const Bytes& p : plain) put(packets, p);
+  PacketSpec a{3000, 40, true, {{1, true, 0, 0, 300, 3000, 150, 1}, {2, false, 0, 0, 60, 3000, 60, 2}}};
+  PacketSpec b{3040, 40, false, {{1, false, 0, 150, 300, 3000, 150, 1}}};
+  put(packets, DataPacket(a, 256));
+  put(packets, DataPacket(b, 256));
+  put(packets, DataPacket(a, 3200));
+  // Runs of packets for the Data Object target (its header says 3,200).
+  for (std::size_t start : {std::size_t{0}, std::size_t{8}}) {
+    Bytes run;
+    for (std::size_t k = start; k < start + 8 && k < real.size(); ++k) run.insert(run.end(), real[k].begin(), real[k].end());
+    put(data, run);
+  }
+  // The same clip's packets without error correction data (the plain form).
+  Bytes plainRun;
+  for (const Bytes& p : plain) plainRun.insert(plainRun.end(), p.begin(), p.end());
+  put(data, plainRun);
+  Bytes synthetic;
+  for (const PacketSpec& s : {a, b, a, b}) {
+    const Bytes p = DataPacket(s, 3200);
+    synthetic.insert(synthetic.end(), p.begin(), p.end());
+  }
+  put(data, synthetic);
+  // Error lists: a listed block, a repeat, sizes past the file.
+  std::vector<ListedBlock> list{{0, 600, 256, BlockMark::listed, 512, 0, 100, 20}, {1, 5000, 256, BlockMark::listed, 300, 0xFF, 44, 8}};
+  Bytes encoded;
+  EncodeErrorList(list, encoded);
+  put(lists, encoded);
+  list.push_back({2, 0xFFFFFF00, 256, BlockMark::sizesFixed, 0xFFFFFFFF, 0, 0xFFFFFFFF, 0xFFFFFFFF});
+  EncodeErrorList(list, encoded);
+  put(lists, encoded);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
-  const std::string dir = argv[1];
+  packetAndDataSeeds(argv[1]);
+  const std::string dir = std::string(argv[1]) + "/header";
   std::filesystem::create_directories(dir);
   int n = 0;
   auto put = [&](const Bytes& b) { WriteFile(dir + "/seed" + std::to_string(n++) + ".asf", b); };

@@ -1,0 +1,2 @@
+# Empty dependencies file for corvel_asf.
+# This may be replaced when dependencies are built.

@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libcorvel_export.a"
+)

@@ -1,0 +1,26 @@
+
+# Consider dependencies only in project.
+set(CMAKE_DEPENDS_IN_PROJECT_ONLY OFF)
+
+# The set of languages for which implicit dependencies are needed:
+set(CMAKE_DEPENDS_LANGUAGES
+  )
+
+# The set of dependency files which are needed:
+set(CMAKE_DEPENDS_DEPENDENCY_FILES
+  "/work/main/repair/error_list.cpp" "CMakeFiles/corvel_repair.dir/repair/error_list.cpp.o" "gcc" "CMakeFiles/corvel_repair.dir/repair/error_list.cpp.o.d"
+  "/work/main/repair/packet_plan.cpp" "CMakeFiles/corvel_repair.dir/repair/packet_plan.cpp.o" "gcc" "CMakeFiles/corvel_repair.dir/repair/packet_plan.cpp.o.d"
+  "/work/main/repair/reconstruct.cpp" "CMakeFiles/corvel_repair.dir/repair/reconstruct.cpp.o" "gcc" "CMakeFiles/corvel_repair.dir/repair/reconstruct.cpp.o.d"
+  "/work/main/repair/repair.cpp" "CMakeFiles/corvel_repair.dir/repair/repair.cpp.o" "gcc" "CMakeFiles/corvel_repair.dir/repair/repair.cpp.o.d"
+  "/work/main/repair/save.cpp" "CMakeFiles/corvel_repair.dir/repair/save.cpp.o" "gcc" "CMakeFiles/corvel_repair.dir/repair/save.cpp.o.d"
+  )
+
+# Targets to which this target links.
+set(CMAKE_TARGET_LINKED_INFO_FILES
+  "/work/main/build-cov/CMakeFiles/corvel_analysis.dir/DependInfo.cmake"
+  "/work/main/build-cov/CMakeFiles/corvel_asf.dir/DependInfo.cmake"
+  "/work/main/build-cov/CMakeFiles/corvel_l10n.dir/DependInfo.cmake"
+  )
+
+# Fortran module output directory.
+set(CMAKE_Fortran_TARGET_MODULE_DIR "")

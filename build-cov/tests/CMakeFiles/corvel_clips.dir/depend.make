@@ -1,0 +1,2 @@
+# Empty dependencies file for corvel_clips.
+# This may be replaced when dependencies are built.

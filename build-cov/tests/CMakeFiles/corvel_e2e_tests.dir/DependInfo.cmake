@@ -1,0 +1,34 @@
+
+# Consider dependencies only in project.
+set(CMAKE_DEPENDS_IN_PROJECT_ONLY OFF)
+
+# The set of languages for which implicit dependencies are needed:
+set(CMAKE_DEPENDS_LANGUAGES
+  )
+
+# The set of dependency files which are needed:
+set(CMAKE_DEPENDS_DEPENDENCY_FILES
+  "/work/main/tests/test_cli.cpp" "tests/CMakeFiles/corvel_e2e_tests.dir/test_cli.cpp.o" "gcc" "tests/CMakeFiles/corvel_e2e_tests.dir/test_cli.cpp.o.d"
+  "/work/main/tests/test_clips.cpp" "tests/CMakeFiles/corvel_e2e_tests.dir/test_clips.cpp.o" "gcc" "tests/CMakeFiles/corvel_e2e_tests.dir/test_clips.cpp.o.d"
+  "/work/main/tests/test_export.cpp" "tests/CMakeFiles/corvel_e2e_tests.dir/test_export.cpp.o" "gcc" "tests/CMakeFiles/corvel_e2e_tests.dir/test_export.cpp.o.d"
+  "/work/main/tests/test_join.cpp" "tests/CMakeFiles/corvel_e2e_tests.dir/test_join.cpp.o" "gcc" "tests/CMakeFiles/corvel_e2e_tests.dir/test_join.cpp.o.d"
+  "/work/main/tests/test_media_objects.cpp" "tests/CMakeFiles/corvel_e2e_tests.dir/test_media_objects.cpp.o" "gcc" "tests/CMakeFiles/corvel_e2e_tests.dir/test_media_objects.cpp.o.d"
+  "/work/main/tests/test_save.cpp" "tests/CMakeFiles/corvel_e2e_tests.dir/test_save.cpp.o" "gcc" "tests/CMakeFiles/corvel_e2e_tests.dir/test_save.cpp.o.d"
+  "/work/main/tests/test_scan.cpp" "tests/CMakeFiles/corvel_e2e_tests.dir/test_scan.cpp.o" "gcc" "tests/CMakeFiles/corvel_e2e_tests.dir/test_scan.cpp.o.d"
+  )
+
+# Targets to which this target links.
+set(CMAKE_TARGET_LINKED_INFO_FILES
+  "/work/main/build-cov/tests/CMakeFiles/corvel_clips.dir/DependInfo.cmake"
+  "/work/main/build-cov/tests/CMakeFiles/corvel_testsupport.dir/DependInfo.cmake"
+  "/work/main/build-cov/CMakeFiles/corvel_session.dir/DependInfo.cmake"
+  "/work/main/build-cov/CMakeFiles/corvel_repair.dir/DependInfo.cmake"
+  "/work/main/build-cov/CMakeFiles/corvel_join.dir/DependInfo.cmake"
+  "/work/main/build-cov/CMakeFiles/corvel_export.dir/DependInfo.cmake"
+  "/work/main/build-cov/CMakeFiles/corvel_analysis.dir/DependInfo.cmake"
+  "/work/main/build-cov/CMakeFiles/corvel_asf.dir/DependInfo.cmake"
+  "/work/main/build-cov/CMakeFiles/corvel_l10n.dir/DependInfo.cmake"
+  )
+
+# Fortran module output directory.
+set(CMAKE_Fortran_TARGET_MODULE_DIR "")
