@@ -68,15 +68,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MediaObjectIterator it(src);
   int n = 0;
   for (bool ok = it.getFirstMediaObject(); ok && n < 256; ok = it.getNextMediaObject()) ++n;
-  // The AVI export reads a file by name.
-  const std::string in = temp(".in.wmv"), avi = temp(".avi");
+  // The exports read a file by name. The AVI's RIFF limit is a few packets,
+  // so that OpenDML lists are written.
+  const std::string in = temp(".in.wmv"), avi = temp(".avi"), frames = temp(".frames");
   std::ofstream(in, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
   Session s;
   if (OpenBytes(s, "fuzz.wmv", file)) {
     JobContext ctx;
-    (void)ExportAvi(in, s.structure.rec, avi, StreamChoice::VideoAndAudio, ctx, 40'000);
+    (void)ExportAvi(in, s.structure.rec, avi, StreamChoice::VideoAndAudio, ctx, 12'000);
+    std::filesystem::create_directories(frames);
+    (void)ExportFrames(in, 3, StreamChoice::VideoAndAudio, frames, ctx);
   }
   std::filesystem::remove(avi);
+  std::filesystem::remove_all(frames);
   std::filesystem::remove(in);
   return 0;
 }
