@@ -1,2 +1,0 @@
-# Empty dependencies file for corvel_asf.
-# This may be replaced when dependencies are built.

@@ -1,2 +1,0 @@
-# Empty dependencies file for corvel_session.
-# This may be replaced when dependencies are built.

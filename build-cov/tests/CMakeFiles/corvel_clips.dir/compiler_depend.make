@@ -1,2 +1,0 @@
-# Empty compiler generated dependencies file for corvel_clips.
-# This may be replaced when dependencies are built.

@@ -1,2 +1,0 @@
-# Empty dependencies file for corvel_e2e_tests.
-# This may be replaced when dependencies are built.

@@ -1,2 +1,0 @@
-# Empty dependencies file for fuzz_lists.
-# This may be replaced when dependencies are built.

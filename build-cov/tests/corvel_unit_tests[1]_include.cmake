@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build-cov/tests/corvel_unit_tests[1]_tests.cmake")
-  include("/work/main/build-cov/tests/corvel_unit_tests[1]_tests.cmake")
-else()
-  add_test(corvel_unit_tests_NOT_BUILT corvel_unit_tests_NOT_BUILT)
-endif()
