@@ -101,6 +101,7 @@ std::span<std::uint8_t> OutputFile::reserve(std::size_t n) {
 
 bool OutputFile::write(ByteView data) {
   if (failed()) return false;
+  if (data.empty()) return true;  // an empty view may have no data pointer at all
   if (data.size() > buf_.size() - used_ && !flush()) return false;
   if (data.size() >= buf_.size()) {
     if (!writeAll(fd_, data.data(), data.size())) return fail();

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "asf/output_file.hpp"
 #include "asf/source_file.hpp"
 
 using namespace corvel;
@@ -145,4 +146,24 @@ TEST(Cache, ClosedOrMissingFile) {
   EXPECT_EQ(f.fsize, 77);
   EXPECT_FALSE(f.lastError.empty());
   EXPECT_FALSE(f.OpenSrcFile("/tmp"));  // a folder is not a file
+}
+
+// Found by fuzz_data: the frames export wrote a media object of no bytes,
+// an empty view whose data pointer is null, and the buffered write passed it
+// to memcpy (undefined even for no bytes; UBSan stops there). Empty writes
+// and reservations are no-ops.
+TEST(Output, EmptyWritesAreNoOps) {
+  const std::string path = ::testing::TempDir() + "/corvel-empty-write.bin";
+  Message why;
+  const std::string source = ::testing::TempDir() + "/no-such-source";
+  auto out = CreateOutput(path, std::span(&source, 1), why);
+  ASSERT_TRUE(out);
+  EXPECT_TRUE(out->write(ByteView{}));
+  EXPECT_TRUE(out->write(Bytes{}));
+  const Bytes some{1, 2, 3};
+  EXPECT_TRUE(out->write(some));
+  EXPECT_TRUE(out->write(ByteView{}));
+  EXPECT_EQ(out->size(), 3u);
+  EXPECT_TRUE(out->close());
+  std::remove(path.c_str());
 }
