@@ -315,9 +315,7 @@ bool readChain(ByteView buf, const TAsfDataPacket& p, std::uint64_t at, std::siz
   for (std::size_t i = 0; i < count; ++i) {
     TPayload pl;
     if (readMultiPayload(buf, p, at, end, end, pl) != PayloadStop::none || !streams.test(pl.streamNumber & 127)) return false;
-    const bool placed = pl.replicatedDataLength >= 8 && pl.mediaObjectSize > 0 &&
-                        std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength <= pl.mediaObjectSize;
-    if (!placed && pl.replicatedDataLength != 1) return false;
+    if (!PlacedInMediaObject(pl) && pl.replicatedDataLength != 1) return false;
     out.push_back(pl);
     at += pl.totalLength;
   }

@@ -166,6 +166,13 @@ LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAs
 // true. Packets of more than 128 KiB are not searched.
 bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPacket& p);
 
+// The payload's replicated data places it within a media object of some
+// size (offset and length inside it).
+inline bool PlacedInMediaObject(const TPayload& pl) {
+  return pl.replicatedDataLength >= 8 && pl.mediaObjectSize > 0 &&
+         std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength <= pl.mediaObjectSize;
+}
+
 // A well-formed packet of `packetSize` bytes holding the payloads of `p`
 // (a multiple payload packet read from `src`) whose bits are set in `keep`,
 // with its own padding; empty when none is kept or they cannot be written.

@@ -286,7 +286,6 @@ bool Joiner::readPackets(std::size_t i) {
   records_.reserve(records_.size() + static_cast<std::size_t>(std::min(count, room)));
   PacketReader reader(*f, start, packetSize_);
   for (std::uint64_t n = 0; n < count; ++n) {
-    pause();
     const ByteView v = reader.next();
     if (v.empty()) return refuse(Message(MessageId::StructureError, in_[i]));
     TAsfDataPacket p;

@@ -40,8 +40,7 @@ std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const Pla
     keep = allOf(r.count - 1);
   for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k) {
     const TPayload pl = p.payload(k);
-    const bool fits = pl.replicatedDataLength < 8 ||
-                      (pl.mediaObjectSize > 0 && std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength <= pl.mediaObjectSize);
+    const bool fits = pl.replicatedDataLength < 8 || PlacedInMediaObject(pl);
     if (!streams.known.test(pl.streamNumber & 127)) {
       keep &= ~(1ull << k);
     } else if (!fits || !(keep >> k & 1)) {
