@@ -9,8 +9,8 @@ namespace corvel {
 bool PayloadWalker::readPacket(std::uint64_t offset) {
   // A packet must lie wholly in the file: a damaged size never allocates
   // more than the file holds.
-  if (iterPacketSize == 0 || iterPacketSize > SourceFile::CacheSize || offset > f_.size() ||
-      iterPacketSize > f_.size() - offset)
+  const std::uint64_t end = iterDataEnd ? std::min<std::uint64_t>(iterDataEnd, f_.size()) : f_.size();
+  if (iterPacketSize == 0 || iterPacketSize > SourceFile::CacheSize || offset > end || iterPacketSize > end - offset)
     return false;
   if (offset < windowStart_ || offset + iterPacketSize > windowStart_ + window_.size()) {
     // The media object walk goes back to where the last object began: the
@@ -43,7 +43,16 @@ bool PayloadWalker::getFirstPayload() {
   iterDAOOffset = FindDataObject(f_);
   iterPacketSize = ReadPacketSize(f_);
   if (iterDAOOffset < 0) return false;
-  return readPacket(static_cast<std::uint64_t>(iterDAOOffset) + 50);
+  // The packets end with the Data Object (objects after it are no packets),
+  // unless its size is no measure: zero or past the file, or a recording
+  // still being written (broadcast).
+  const auto start = static_cast<std::uint64_t>(iterDAOOffset);
+  const auto daoSize = static_cast<std::uint64_t>(QWordOr0(ReadPadded(f_, start, 24), 16));
+  const std::int64_t fpo = FindFileProperties(f_);
+  const bool broadcast = fpo >= 0 && (DWordOr0(ReadPadded(f_, static_cast<std::uint64_t>(fpo) + 88, 4), 0) & 1);
+  iterDataEnd = f_.size();
+  if (!broadcast && daoSize > 50 && daoSize <= f_.size() - start) iterDataEnd = start + daoSize;
+  return readPacket(start + 50);
 }
 
 bool PayloadWalker::getNextPayload() {
@@ -56,143 +65,167 @@ bool PayloadWalker::getNextPayload() {
 
 bool PayloadWalker::getDataPacketAtPtr(std::uint64_t offset) { return readPacket(offset); }
 
-namespace {
-TPayload cur(const TAsfDataPacket& p, std::int32_t curPayload) {
+TPayload CurrentPayload(const TAsfDataPacket& p, std::int32_t curPayload) {
   return p.payload(curPayload < 0 ? 0 : static_cast<std::size_t>(curPayload));
 }
-}  // namespace
 
-std::uint32_t PayloadObjectSize(const TAsfDataPacket& p, std::int32_t curPayload) { return cur(p, curPayload).mediaObjectSize; }
-std::uint8_t PayloadStream(const TAsfDataPacket& p, std::int32_t curPayload) { return cur(p, curPayload).streamNumber; }
-std::uint8_t PayloadObjectNumber(const TAsfDataPacket& p, std::int32_t curPayload) {
-  return static_cast<std::uint8_t>(cur(p, curPayload).mediaObjectNumber);
-}
-void PayloadStreamAndObject(const TAsfDataPacket& p, std::int32_t curPayload, std::uint8_t& sn, std::uint8_t& mn) {
-  sn = PayloadStream(p, curPayload);
-  mn = PayloadObjectNumber(p, curPayload);
+MediaObjectReader::MediaObjectReader(const ByteSource& f, StreamTable streams) : w_(f), streams_(std::move(streams)) {
+  for (const StreamEntry& e : streams_) known_[e.number & 127] = true;
 }
 
-void MediaObjectIterator::begin() {
-  if (sink_) {
-    moStart_ = sink_->size();
-    sink_->insert(sink_->end(), w_.payloadBuf.begin(), w_.payloadBuf.end());
+void MediaObjectReader::countIncomplete(std::uint8_t s) {
+  ++incomplete_[s & 127];
+  incompleteKinds_.add(KindOf(streams_, s));
+}
+
+MediaObjectReader::Pending& MediaObjectReader::push(std::uint8_t s, const TPayload& pl) {
+  Pending& q = queue_.emplace_back();
+  q.obj.stream = s;
+  q.obj.number = pl.mediaObjectNumber;
+  q.obj.key = pl.keyFrame != 0;
+  q.obj.time = pl.presentationTime;
+  q.obj.packetPos = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
+  q.size = pl.mediaObjectSize;
+  return q;
+}
+
+// The stream's object being assembled lost a fragment: it is left out, and
+// later fragments of its number with it.
+void MediaObjectReader::breakOpen(std::uint8_t s) {
+  Open& o = open_[s];
+  if (!o.active) return;
+  Pending& q = at(o.seq);
+  q.broken = q.done = true;
+  queued_ -= q.data.size();
+  Bytes().swap(q.data);
+  o.active = false;
+  o.lost = true;
+  o.lostNumber = q.obj.number;
+}
+
+void MediaObjectReader::takeCompressed(std::uint8_t s, const TPayload& pl, ByteView data) {
+  breakOpen(s);
+  open_[s].lost = false;
+  // Sub-payloads: a byte of size, then the object's bytes; the presentation
+  // time stands in the offset field, the replicated byte is the time step.
+  const std::uint8_t delta = CompressedTimeDelta(w_.curPacket, static_cast<std::size_t>(std::max(w_.curPayload, 0)), w_.blockBuf);
+  std::uint32_t k = 0;
+  for (std::size_t i = 0; i < data.size(); ++k) {
+    const std::size_t len = data[i];
+    if (len > data.size() - i - 1) {
+      countIncomplete(s);  // the sizes do not add up: what is left is no object
+      return;
+    }
+    TPayload sub = pl;
+    sub.mediaObjectNumber = pl.mediaObjectNumber + k;
+    sub.presentationTime = pl.offsetIntoMediaObject + k * delta;
+    sub.mediaObjectSize = static_cast<std::uint32_t>(len);
+    Pending& q = push(s, sub);
+    q.obj.compressed = true;
+    q.data.assign(data.begin() + static_cast<std::ptrdiff_t>(i + 1), data.begin() + static_cast<std::ptrdiff_t>(i + 1 + len));
+    q.done = true;
+    queued_ += len;
+    i += 1 + len;
+  }
+}
+
+void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteView data) {
+  Open& o = open_[s];
+  if (pl.replicatedDataLength < 8) {
+    // No size to assemble to: the payload is the object.
+    breakOpen(s);
+    Pending& q = push(s, pl);
+    q.data.assign(data.begin(), data.end());
+    q.done = true;
+    queued_ += data.size();
+    return;
+  }
+  if (o.active) {
+    Pending& q = at(o.seq);
+    if (pl.mediaObjectNumber == q.obj.number && pl.mediaObjectSize == q.size && pl.offsetIntoMediaObject == q.data.size()) {
+      if (std::uint64_t{q.data.size()} + data.size() > q.size) {
+        breakOpen(s);
+        return;
+      }
+      q.data.insert(q.data.end(), data.begin(), data.end());
+      queued_ += data.size();
+      if (q.data.size() == q.size) q.done = true, o.active = false;
+      return;
+    }
+    breakOpen(s);
+  }
+  if (pl.offsetIntoMediaObject != 0) {
+    // A fragment of an object whose beginning is gone: counted once.
+    if (!(o.lost && o.lostNumber == pl.mediaObjectNumber)) countIncomplete(s);
+    o.lost = true;
+    o.lostNumber = pl.mediaObjectNumber;
+    return;
+  }
+  o.lost = false;
+  if (data.size() > pl.mediaObjectSize || pl.mediaObjectSize > kMaxObject) {
+    countIncomplete(s);
+    o.lost = true;
+    o.lostNumber = pl.mediaObjectNumber;
+    return;
+  }
+  Pending& q = push(s, pl);
+  q.data.assign(data.begin(), data.end());
+  queued_ += data.size();
+  if (q.data.size() == q.size) {
+    q.done = true;
   } else {
-    moBuf.assign(w_.payloadBuf.begin(), w_.payloadBuf.end());
+    o.active = true;
+    o.seq = base_ + queue_.size() - 1;
   }
 }
 
-MediaObjectIterator::Assembly MediaObjectIterator::assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact) {
-  // An object whose first fragment is not its beginning lost that.
-  const TPayload first = cur(w_.curPacket, w_.curPayload);
-  if (first.replicatedDataLength >= 8 && first.offsetIntoMediaObject != 0) return Assembly::incomplete;
-  while (exact ? moLength() != size : moLength() < size) {
-    if (exact && moLength() > size) return Assembly::incomplete;
-    if (!w_.getNextPayload()) return Assembly::endOfFile;
-    std::uint8_t s2, m2;
-    current(s2, m2);
-    if (s2 != s) continue;
-    // The stream's next object begins: this one lost a fragment.
-    if (m2 != m) return Assembly::incomplete;
-    // A fragment must continue where the bytes so far end.
-    const TPayload pl = cur(w_.curPacket, w_.curPayload);
-    if (pl.replicatedDataLength >= 8 && pl.offsetIntoMediaObject != moLength()) return Assembly::incomplete;
-    target().insert(target().end(), w_.payloadBuf.begin(), w_.payloadBuf.end());
-    moPacketPos = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
-  }
-  return Assembly::whole;
-}
-
-void MediaObjectIterator::countIncomplete(std::uint8_t stream) {
-  if (sink_) sink_->resize(moStart_);  // nothing of it stays in the caller's block
-  if (stream == moVideo && moVideo != 0)
-    ++incompleteVideo;
-  else if (stream == moAudio && moAudio != 0)
-    ++incompleteAudio;
+void MediaObjectReader::take() {
+  const TPayload pl = CurrentPayload(w_.curPacket, w_.curPayload);
+  const std::uint8_t s = pl.streamNumber & 127;
+  if (!known_[s]) return;  // no stream of the file's
+  if (pl.replicatedDataLength == 1)
+    takeCompressed(s, pl, w_.payloadBuf);
   else
-    ++incompleteOther;
+    takeFragment(s, pl, w_.payloadBuf);
 }
 
-bool MediaObjectIterator::getFirstMediaObject() {
-  moAudio = ReadStreamNumber(f_, guid::AudioMedia);
-  moVideo = ReadStreamNumber(f_, guid::VideoMedia);
-  if (!w_.getFirstPayload()) return false;
-  moPacketPos = audioStartPos = videoStartPos = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
-  lastAudioMO = lastVideoMO = 0;
-  audioSeen = videoSeen = false;
-  std::uint8_t s, m;
-  current(s, m);
-  moStream = s;
-  moNumber = m;
-  moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
-  moTime = cur(w_.curPacket, w_.curPayload).presentationTime;
-  if (s == moVideo) {
-    lastVideoMO = m;
-    videoSeen = true;
-  }
-  if (s == moAudio) {
-    lastAudioMO = m;
-    audioSeen = true;
-  }
-  moSelect = s;
-  begin();
-  switch (assemble(s, m, PayloadObjectSize(w_.curPacket, w_.curPayload), true)) {
-    case Assembly::whole: return true;
-    case Assembly::endOfFile: return false;
-    case Assembly::incomplete: break;
-  }
-  countIncomplete(s);
-  return getNextMediaObject();
+// Objects of other streams wait behind one still being assembled; when they
+// pass the bound, that one is taken as incomplete.
+void MediaObjectReader::enforceBound() {
+  while (!queue_.empty() && !queue_.front().done && queued_ - queue_.front().data.size() > kMaxQueued)
+    breakOpen(queue_.front().obj.stream);
 }
 
-bool MediaObjectIterator::getNextMediaObject() {
-  while (selectNext()) {
-    switch (assemble(moStream, moNumber, PayloadObjectSize(w_.curPacket, w_.curPayload), false)) {
-      case Assembly::whole: return true;
-      case Assembly::endOfFile: return false;
-      case Assembly::incomplete: countIncomplete(moStream); break;
-    }
-  }
-  return false;
+bool MediaObjectReader::popFront() {
+  Pending& f = queue_.front();
+  const bool whole = !f.broken;
+  if (f.broken)
+    countIncomplete(f.obj.stream);
+  else
+    cur_ = std::move(f);
+  queued_ -= whole ? cur_.data.size() : 0;
+  queue_.pop_front();
+  ++base_;
+  return whole;
 }
 
-bool MediaObjectIterator::selectNext() {
-  moPacketPos = moSelect == moVideo ? videoStartPos : audioStartPos;
-  if (!w_.getDataPacketAtPtr(moPacketPos)) return false;
-  std::uint8_t s, m;
-  current(s, m);
-  if (w_.curPacket.isMultiple()) {
-    // Back to the start of the media object returned last.
-    while (!(s == moSelect && ((s == moVideo && m == lastVideoMO) || (s == moAudio && m == lastAudioMO)))) {
-      if (!w_.getNextPayload()) return false;
-      current(s, m);
-    }
-  }
-  std::uint8_t s2, m2;
+bool MediaObjectReader::next() {
+  cur_.data.clear();
   while (true) {
-    if (!w_.getNextPayload()) return false;
-    current(s2, m2);
-    if (s2 == s && m2 != m) break;
-    if (s2 == s) continue;
-    if (s2 == moVideo && (!videoSeen || m2 != lastVideoMO)) break;
-    if (s2 == moAudio && (!audioSeen || m2 != lastAudioMO)) break;
+    while (!queue_.empty() && queue_.front().done)
+      if (popFront()) return true;
+    if (ended_) return false;
+    const bool more = started_ ? w_.getNextPayload() : w_.getFirstPayload();
+    started_ = true;
+    if (!more) {
+      // The data ends: objects still being assembled lost their tails.
+      ended_ = true;
+      for (std::size_t s = 0; s < open_.size(); ++s) breakOpen(static_cast<std::uint8_t>(s));
+      continue;
+    }
+    take();
+    enforceBound();
   }
-  moSelect = s2;
-  const auto at = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
-  if (s2 == moVideo) {
-    videoStartPos = at;
-    lastVideoMO = m2;
-    videoSeen = true;
-  } else {
-    audioStartPos = at;
-    lastAudioMO = m2;
-    audioSeen = true;
-  }
-  moStream = s2;
-  moNumber = m2;
-  moKey = cur(w_.curPacket, w_.curPayload).keyFrame;
-  moTime = cur(w_.curPacket, w_.curPayload).presentationTime;
-  begin();
-  return true;
 }
 
 }  // namespace corvel

@@ -1,12 +1,16 @@
 // Walking a file payload by payload, and reassembling whole media objects
-// (video frames, audio blocks) from the payloads. Both read the file directly,
-// not through the session's cache and cuts; they serve the exporters.
+// (video frames, audio blocks, the objects of every other stream) from the
+// payloads. Both read the file directly, not through the session's cache
+// and cuts; they serve the exporters.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <deque>
 
 #include "analysis/packet.hpp"
 #include "asf/byte_source.hpp"
+#include "asf/streams.hpp"
 
 namespace corvel {
 
@@ -28,73 +32,99 @@ class PayloadWalker {
   ByteView payloadBuf;           // data of the current payload
   std::uint32_t iterPacketSize = 0;
   std::int64_t iterDAOOffset = -1;
+  std::uint64_t iterDataEnd = 0;  // where the packets end: the Data Object's end, or the file's
 
  private:
   bool readPacket(std::uint64_t offset);
   void loadPayload(std::int32_t index);
   const ByteSource& f_;
-  // Packets are read a window at a time: the media object walk goes back
-  // over recent packets often.
+  // Packets are read a window at a time.
   Bytes window_;
   std::uint64_t windowStart_ = 0;
 };
 
 // Of the current payload of a packet.
-std::uint32_t PayloadObjectSize(const TAsfDataPacket& p, std::int32_t curPayload);
-void PayloadStreamAndObject(const TAsfDataPacket& p, std::int32_t curPayload, std::uint8_t& sn, std::uint8_t& mn);
-std::uint8_t PayloadStream(const TAsfDataPacket& p, std::int32_t curPayload);
-std::uint8_t PayloadObjectNumber(const TAsfDataPacket& p, std::int32_t curPayload);
+TPayload CurrentPayload(const TAsfDataPacket& p, std::int32_t curPayload);
 
-class MediaObjectIterator {
+struct MediaObject {
+  std::uint8_t stream = 0;
+  std::uint32_t number = 0;  // its media object number (a compressed payload's objects count on from the payload's)
+  bool key = false;
+  std::uint32_t time = 0;    // presentation time of its first fragment, milliseconds
+  std::uint64_t packetPos = 0;  // the packet its first fragment lies in
+  bool compressed = false;   // one of the objects of a compressed payload
+};
+
+// Counts of media objects by the kind of stream they belong to.
+struct KindCounts {
+  std::uint64_t video = 0, audio = 0, other = 0;
+  std::uint64_t total() const { return video + audio + other; }
+  void add(StreamKind k, std::uint64_t n = 1) { (k == StreamKind::video ? video : k == StreamKind::audio ? audio : other) += n; }
+};
+
+// The whole media objects of every stream the header declares, in the
+// order their first fragments lie in the file. A media object is whole when
+// it starts at offset 0 and its fragments continue, one after another, to
+// its size before the stream's next object begins; one that does not is
+// left out and counted, and the walk goes on. A compressed payload gives
+// its sub-payloads as media objects of their own, with their presentation
+// times; a payload without replicated data is an object by itself.
+class MediaObjectReader {
  public:
-  explicit MediaObjectIterator(const ByteSource& f) : f_(f), w_(f) {}
+  MediaObjectReader(const ByteSource& f, StreamTable streams);
 
-  // The first and the next whole media object; false at the end. A media
-  // object that lost a fragment (another object of its stream begins, or an
-  // offset does not continue, before its bytes are all there) is left out
-  // and counted, and the walk goes on from the next one.
-  bool getFirstMediaObject();
-  bool getNextMediaObject();
+  // The next whole media object; false at the end of the data.
+  bool next();
+  const MediaObject& object() const { return cur_.obj; }
+  ByteView data() const { return cur_.data; }
 
-  // Media objects left out as incomplete: of the video stream, the audio
-  // stream, and any other.
-  std::uint32_t incompleteVideo = 0, incompleteAudio = 0, incompleteOther = 0;
+  // Media objects left out as incomplete, per stream number and per kind.
+  const std::array<std::uint32_t, 128>& incompleteByStream() const { return incomplete_; }
+  const KindCounts& incomplete() const { return incompleteKinds_; }
+  const StreamTable& streams() const { return streams_; }
 
-  // Media objects are assembled at the end of `sink` instead of in moBuf,
-  // sparing a copy for a caller that writes them out in blocks.
-  void assembleInto(Bytes* sink) { sink_ = sink; }
-  // Length of the media object just assembled.
-  std::size_t moLength() const { return sink_ ? sink_->size() - moStart_ : moBuf.size(); }
-
-  Bytes moBuf;
-  std::uint8_t moStream = 0;
-  std::uint8_t moNumber = 0;
-  std::uint8_t moKey = 0;
-  std::uint32_t moTime = 0;  // presentation time of its first fragment
-  std::uint8_t moSelect = 0;
-  std::uint8_t moAudio = 0, moVideo = 0;
-  std::uint8_t lastAudioMO = 0, lastVideoMO = 0;
-  bool audioSeen = false, videoSeen = false;  // a media object of the stream was returned
-  std::uint64_t audioStartPos = 0, videoStartPos = 0;
-  std::uint64_t moPacketPos = 0;
-
-  const PayloadWalker& walker() const { return w_; }
+  // Objects queued behind one still being assembled are held up to this
+  // many bytes; past it, the one being waited for is taken as incomplete.
+  static constexpr std::uint64_t kMaxQueued = 64ull << 20;
+  // A single media object of more bytes than this is not assembled.
+  static constexpr std::uint64_t kMaxObject = 256ull << 20;
 
  private:
-  enum class Assembly { whole, incomplete, endOfFile };
-  // Appends payloads of (s, m) until moBuf reaches `size` (exactly, when `exact`).
-  Assembly assemble(std::uint8_t s, std::uint8_t m, std::uint32_t size, bool exact);
-  // Chooses the next media object after the one returned last and starts it.
-  bool selectNext();
-  void countIncomplete(std::uint8_t stream);
-  void current(std::uint8_t& s, std::uint8_t& m) const { PayloadStreamAndObject(w_.curPacket, w_.curPayload, s, m); }
-  // Starts a media object with the current payload's data.
-  void begin();
-  Bytes& target() { return sink_ ? *sink_ : moBuf; }
-  Bytes* sink_ = nullptr;
-  std::size_t moStart_ = 0;
-  const ByteSource& f_;
+  struct Pending {
+    MediaObject obj;
+    Bytes data;
+    std::uint32_t size = 0;
+    bool done = false, broken = false;
+  };
+  struct Open {
+    bool active = false;
+    std::uint64_t seq = 0;  // its place in the queue, counted from the walk's start
+    bool lost = false;      // fragments of `lostNumber` belong to an object already left out
+    std::uint32_t lostNumber = 0;
+  };
+
+  void take();  // the walker's current payload
+  void takeCompressed(std::uint8_t s, const TPayload& pl, ByteView data);
+  void takeFragment(std::uint8_t s, const TPayload& pl, ByteView data);
+  Pending& push(std::uint8_t s, const TPayload& pl);
+  Pending& at(std::uint64_t seq) { return queue_[static_cast<std::size_t>(seq - base_)]; }
+  void breakOpen(std::uint8_t s);
+  void countIncomplete(std::uint8_t s);
+  // Moves the front of the queue out when it is resolved; true for a whole one.
+  bool popFront();
+  void enforceBound();
+
   PayloadWalker w_;
+  StreamTable streams_;
+  std::array<bool, 128> known_{};
+  std::array<Open, 128> open_{};
+  std::deque<Pending> queue_;
+  std::uint64_t base_ = 0;    // seq of the queue's front
+  std::uint64_t queued_ = 0;  // bytes held in the queue
+  bool started_ = false, ended_ = false;
+  Pending cur_;
+  std::array<std::uint32_t, 128> incomplete_{};
+  KindCounts incompleteKinds_;
 };
 
 }  // namespace corvel

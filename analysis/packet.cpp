@@ -50,6 +50,8 @@ void readPayloadHeader(Cursor& c, ByteView buf, const TAsfDataPacket& p, TPayloa
     out.mediaObjectSize = DWordOr0(buf, c.pos());
     out.presentationTime = DWordOr0(buf, c.pos() + 4);
   }
+  // A compressed payload carries its presentation time in the offset field.
+  if (out.replicatedDataLength == 1) out.presentationTime = out.offsetIntoMediaObject;
   c.skip(out.replicatedDataLength);
 }
 
@@ -173,10 +175,38 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
   return 0;
 }
 
+namespace {
+
+// The media objects of every compressed payload of a parsed packet.
+void countCompressed(ByteView buf, TAsfDataPacket& p) {
+  auto chain = [&](std::size_t k) {
+    const auto [at, len] = p.payloadData(k);
+    return CompressedObjects(SubView(buf, at, len));
+  };
+  if (!p.isMultiple()) {
+    if (p.singleReplicatedDataLength != 1) return;
+    const CompressedChain c = chain(0);
+    p.singleCompressedObjects = static_cast<std::uint32_t>(c.count);
+    p.singleCompressedWhole = c.whole;
+    return;
+  }
+  for (std::size_t k = 0; k < p.mp.payloads.size(); ++k) {
+    TPayload& pl = p.mp.payloads[k];
+    if (pl.replicatedDataLength != 1) continue;
+    const CompressedChain c = chain(k);
+    pl.compressedObjects = static_cast<std::uint32_t>(c.count);
+    pl.compressedWhole = c.whole;
+  }
+}
+
+}  // namespace
+
 int ParsePacket(ByteView buf, TAsfDataPacket& p) {
   fillECD(buf, p);
   if (fillPPI(buf, p) != 0) return -1;
-  return ParseDataPacket(buf, p);
+  const int rc = ParseDataPacket(buf, p);
+  if (rc == 0 && (p.compressed || p.isMultiple())) countCompressed(buf, p);
+  return rc;
 }
 
 TPayload TAsfDataPacket::payload(std::size_t i) const {
@@ -192,6 +222,8 @@ TPayload TAsfDataPacket::payload(std::size_t i) const {
   one.mediaObjectSize = singleMediaObjectSize;
   one.presentationTime = singlePresentationTime;
   one.payloadDataLength = singleTotalLength - singleHeaderLength;
+  one.compressedObjects = singleCompressedObjects;
+  one.compressedWhole = singleCompressedWhole;
   return one;
 }
 
@@ -251,6 +283,18 @@ void WritePresentationTime(const TAsfDataPacket& p, std::size_t i, std::uint32_t
   // Compressed payloads carry no presentation time field.
   if (p.payload(i).replicatedDataLength < 8) return;
   PutDWord(time, bytes, p.payloadHeader(i) + propertyBytes(p) + 4);
+}
+
+CompressedChain CompressedObjects(ByteView data) {
+  CompressedChain c;
+  std::size_t i = 0;
+  for (; i < data.size() && data[i] <= data.size() - i - 1; i += 1u + data[i]) ++c.count;
+  c.whole = i == data.size();
+  return c;
+}
+
+std::uint8_t CompressedTimeDelta(const TAsfDataPacket& p, std::size_t i, ByteView buf) {
+  return ByteOr0(buf, p.payloadHeader(i) + propertyBytes(p));
 }
 
 bool MinStreamTime(const TAsfDataPacket& p, std::uint8_t stream, std::uint32_t& pt) {

@@ -33,6 +33,10 @@ struct TPayload {
   std::uint32_t mediaObjectSize = 0;
   std::uint32_t presentationTime = 0;
   std::uint32_t payloadDataLength = 0;
+  // A compressed payload (replicated data length 1): the media objects its
+  // data holds, and whether their sizes add up to it exactly.
+  std::uint32_t compressedObjects = 0;
+  bool compressedWhole = true;
 };
 
 struct TMultiplePayload {
@@ -80,6 +84,8 @@ struct TAsfDataPacket {
   std::uint32_t singleReplicatedDataLength = 0;
   std::uint32_t singleMediaObjectSize = 0;
   std::uint32_t singlePresentationTime = 0;
+  std::uint32_t singleCompressedObjects = 0;
+  bool singleCompressedWhole = true;
   // Multiple payloads only.
   TMultiplePayload mp;
 
@@ -165,6 +171,18 @@ LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAs
 // them, so that payload positions follow from the lengths) and the result is
 // true. Packets of more than 128 KiB are not searched.
 bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPacket& p);
+
+// The media objects of a compressed payload's data: a byte of size, then
+// that many bytes, one after another; whole when they end exactly with it.
+struct CompressedChain {
+  std::size_t count = 0;
+  bool whole = false;
+};
+CompressedChain CompressedObjects(ByteView data);
+
+// The presentation time step of compressed payload i (its one byte of
+// replicated data), read from the packet's bytes.
+std::uint8_t CompressedTimeDelta(const TAsfDataPacket& p, std::size_t i, ByteView buf);
 
 // The payload's replicated data places it within a media object of some
 // size (offset and length inside it).

@@ -15,6 +15,7 @@ PayloadEntry entryOf(const TPayload& pl) {
   e.dataLength = pl.payloadDataLength;
   e.stream = static_cast<std::uint8_t>((pl.streamNumber & 0x7F) | (pl.keyFrame ? 0x80 : 0));
   e.replicatedData = static_cast<std::uint8_t>(std::min<std::uint32_t>(pl.replicatedDataLength, 255));
+  e.flags = pl.compressedWhole ? 0 : PayloadEntry::kBrokenChain;
   return e;
 }
 
@@ -32,6 +33,7 @@ TPayload PacketRef::payload(std::size_t k) const {
   pl.presentationTime = e.presentationTime;
   pl.payloadDataLength = e.dataLength;
   pl.replicatedDataLength = e.replicatedData;
+  pl.compressedWhole = !(e.flags & PayloadEntry::kBrokenChain);
   return pl;
 }
 

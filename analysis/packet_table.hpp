@@ -32,6 +32,8 @@ struct PayloadEntry {
   std::uint32_t dataLength;
   std::uint8_t stream;          // the stream number; 0x80: a key frame
   std::uint8_t replicatedData;  // its replicated data length, 255 for longer
+  std::uint8_t flags;           // kBrokenChain: a compressed payload whose sizes do not add up
+  static constexpr std::uint8_t kBrokenChain = 1;
 };
 
 static_assert(sizeof(PacketEntry) == 24 && sizeof(PayloadEntry) == 24);

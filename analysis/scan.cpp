@@ -11,6 +11,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/locators.hpp"
 #include "asf/object_search.hpp"
+#include "asf/streams.hpp"
 
 namespace corvel {
 
@@ -18,13 +19,22 @@ namespace {
 
 std::string num(std::uint64_t v) { return std::to_string(v); }
 
-// Per-stream state of the checks: slot 0 the audio stream, slot 1 the video.
+// Per-stream state of the checks, for every stream the header declares.
 struct StreamState {
-  std::uint8_t number = 0;
+  bool known = false;
+  StreamKind kind = StreamKind::other;
   std::uint32_t lastMO = 0;
   std::uint64_t expectedOffset = 0;
   std::uint32_t lastPTime = 0;
 };
+
+// Send times further apart than this between two packets are a clock jump
+// (a stream started at a large offset, a capture whose clock was reset).
+constexpr std::uint32_t kJumpBack = 60'000, kJumpAhead = 600'000;  // milliseconds
+
+bool SendTimeJumps(std::uint32_t last, std::uint32_t now) {
+  return std::uint64_t{now} + kJumpBack < last || now > std::uint64_t{last} + kJumpAhead;
+}
 
 class Scanner {
  public:
@@ -45,9 +55,12 @@ class Scanner {
     return Finish(ctx_, Outcome::failed, std::move(why), ScanData{});
   }
   void orderCheck(std::uint8_t sn, std::uint32_t prev, std::uint32_t cur);
-  void mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const char* text);
-  void checks(const TAsfDataPacket& p);
+  void mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const char* text, ByteView data);
+  void timeChecks(const TAsfDataPacket& p);
+  void checks(const TAsfDataPacket& p, ByteView v);
   void dumpLine(const TAsfDataPacket& p);
+  // Parses, its payloads fill it, and every one is of a declared stream.
+  bool fillsWithKnownStreams(ByteView v, TAsfDataPacket& p) const;
   bool acceptable(ByteView v) const;
   // Next position at or after `from` where a sound packet starts, or `end_`.
   std::uint64_t resync(std::uint64_t from);
@@ -88,8 +101,8 @@ class Scanner {
   std::uint64_t start_ = 0, end_ = 0, logicalEnd_ = 0;
   std::uint64_t limit_ = 0;  // packet count that ends the scan, 0 for none
   std::uint64_t n_ = 0;
-  std::array<StreamState, 2> st_{};
-  bool streamKnown_[128] = {};
+  std::array<StreamState, 128> st_{};
+  std::uint8_t video_ = 0;  // the first video stream: the index's
   std::string note_;
   std::ofstream dump_;
 };
@@ -99,46 +112,69 @@ void Scanner::orderCheck(std::uint8_t sn, std::uint32_t prev, std::uint32_t cur)
   log(Message::Plain("sn=" + num(sn) + " wrong order of media object: " + num(prev) + "," + num(cur)));
 }
 
-void Scanner::mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const char* text) {
-  for (StreamState& ss : st_) {
-    if (pl.streamNumber != ss.number) continue;
-    if (pl.mediaObjectNumber != ss.lastMO) {
-      orderCheck(ss.number, ss.lastMO, pl.mediaObjectNumber);
-      ss.lastMO = pl.mediaObjectNumber;
-      ss.expectedOffset = 0;
+void Scanner::mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const char* text, ByteView data) {
+  const std::uint8_t sn = pl.streamNumber & 127;
+  StreamState& ss = st_[sn];
+  if (!ss.known) return;
+  if (pl.mediaObjectNumber != ss.lastMO) {
+    orderCheck(sn, ss.lastMO, pl.mediaObjectNumber);
+    ss.lastMO = pl.mediaObjectNumber;
+    ss.expectedOffset = 0;
+  }
+  if (pl.replicatedDataLength == 1) {
+    // A compressed payload: whole media objects, numbered on from its own.
+    const CompressedChain c = CompressedObjects(data);
+    if (!c.whole) finding(Message::Plain("sn=" + num(sn) + ",mon=" + num(ss.lastMO) + " compressed payload sizes do not add up"));
+    if (c.count > 1) ss.lastMO += static_cast<std::uint32_t>(c.count - 1);
+    return;
+  }
+  if (pl.offsetIntoMediaObject != ss.expectedOffset) finding(Message::Plain("sn=" + num(sn) + ",mon=" + num(ss.lastMO) + text));
+  ss.expectedOffset += advance;
+}
+
+// Send and presentation times. A jump of the send time beyond the usual
+// window is a finding of its own, once, instead of the smaller ones it
+// would bring.
+void Scanner::timeChecks(const TAsfDataPacket& p) {
+  if (MinPresentationTime(p) < p.sendTime) finding(Message::Plain("packet nn=" + num(n_) + ". Presentation Time < Send Time"));
+  const bool jump = n_ > 0 && !d_.packets.empty() && SendTimeJumps(d_.packets.back().sendTime, p.sendTime);
+  if (jump) {
+    Message m(MessageId::PacketPrefix, num(n_));
+    m.tail = MessageId::SendTimeJump;
+    m.end = num(d_.packets.back().sendTime) + " -> " + num(p.sendTime);
+    finding(std::move(m));
+  } else if (n_ > 0 && p.sendTime < d_.packets.back().sendTime) {
+    finding(Message("packet nn=" + num(n_), MessageId::SendTimeBack));
+  }
+  for (std::size_t k = 0; k < p.payloadCount(); ++k) {
+    const TPayload pl = p.payload(k);
+    StreamState& ss = st_[pl.streamNumber & 127];
+    if (!ss.known || ss.kind == StreamKind::other) continue;
+    if (pl.presentationTime < ss.lastPTime && !jump) {
+      Message m(MessageId::PacketPrefix, num(n_));
+      m.tail = ss.kind == StreamKind::audio ? MessageId::AudioTimeBack : MessageId::VideoTimeBack;
+      finding(std::move(m));
     }
-    if (pl.offsetIntoMediaObject != ss.expectedOffset)
-      finding(Message::Plain("sn=" + num(ss.number) + ",mon=" + num(ss.lastMO) + text));
-    ss.expectedOffset += advance;
+    ss.lastPTime = pl.presentationTime;
   }
 }
 
-void Scanner::checks(const TAsfDataPacket& p) {
+void Scanner::checks(const TAsfDataPacket& p, ByteView v) {
   note_.clear();
+  auto data = [&](std::size_t k) {
+    const auto [at, len] = p.payloadData(k);
+    return SubView(v, at, len);
+  };
   if (!p.isMultiple()) {
     const std::uint64_t advance = UsedLength(p, P_) - p.ecd.size - p.ppiSize - p.singleHeaderLength - p.paddingLength;
-    mediaObjectCheck(p.payload(0), advance, " wrong offset into media object");
+    mediaObjectCheck(p.payload(0), advance, " wrong offset into media object", data(0));
   } else {
-    for (const TPayload& pl : p.mp.payloads) mediaObjectCheck(pl, pl.payloadDataLength, " wrong offset into media");
+    for (std::size_t k = 0; k < p.mp.payloads.size(); ++k)
+      mediaObjectCheck(p.mp.payloads[k], p.mp.payloads[k].payloadDataLength, " wrong offset into media", data(k));
     const std::uint64_t fact = multiplePayloadFact(p);
     if (fact != UsedLength(p, P_)) finding(Message::Plain("payload (" + num(n_) + "). expected size = " + num(P_) + ", fact = " + num(fact)));
   }
-  if (MinPresentationTime(p) < p.sendTime) finding(Message::Plain("packet nn=" + num(n_) + ". Presentation Time < Send Time"));
-  if (n_ > 0 && p.sendTime < d_.packets.back().sendTime) finding(Message("packet nn=" + num(n_), MessageId::SendTimeBack));
-  for (std::size_t k = 0; k < p.payloadCount(); ++k) {
-    const TPayload pl = p.payload(k);
-    static constexpr MessageId kDown[2] = {MessageId::AudioTimeBack, MessageId::VideoTimeBack};
-    for (std::size_t slot = 0; slot < 2; ++slot) {
-      StreamState& ss = st_[slot];
-      if (pl.streamNumber != ss.number) continue;
-      if (pl.presentationTime < ss.lastPTime) {
-        Message m(MessageId::PacketPrefix, num(n_));
-        m.tail = kDown[slot];
-        finding(std::move(m));
-      }
-      ss.lastPTime = pl.presentationTime;
-    }
-  }
+  timeChecks(p);
 }
 
 void Scanner::dumpLine(const TAsfDataPacket& p) {
@@ -162,12 +198,16 @@ void Scanner::dumpLine(const TAsfDataPacket& p) {
   dump_ << line;
 }
 
-bool Scanner::acceptable(ByteView v) const {
-  TAsfDataPacket p;
+bool Scanner::fillsWithKnownStreams(ByteView v, TAsfDataPacket& p) const {
   if (!ParsesAndFills(v, P_, p)) return false;
   for (std::size_t k = 0; k < p.payloadCount(); ++k)
-    if (!streamKnown_[p.payload(k).streamNumber & 127]) return false;
-  return form_ == PacketForm::errorCorrection || plausiblePlain(p, true);
+    if (!st_[p.payload(k).streamNumber & 127].known) return false;
+  return true;
+}
+
+bool Scanner::acceptable(ByteView v) const {
+  TAsfDataPacket p;
+  return fillsWithKnownStreams(v, p) && (form_ == PacketForm::errorCorrection || plausiblePlain(p, true));
 }
 
 // A plain packet start is a weak signature: within media data many places
@@ -249,7 +289,11 @@ int Scanner::parseAt(ByteView v, TAsfDataPacket& p) const {
   if (!LooksLikePacketStart(v, form_)) return 1;
   const int rc = ParsePacket(v, p);
   if (rc != 0 || form_ == PacketForm::errorCorrection) return rc;
-  return plausiblePlain(p, false) ? 0 : 1;
+  if (plausiblePlain(p, false)) return 0;
+  // Its send time is far from the last packet's: a clock that jumped, when
+  // everything else about it is a packet of this file's.
+  TAsfDataPacket check;
+  return fillsWithKnownStreams(v, check) && plainFlags_.test(p.propertyFlags) ? 0 : 1;
 }
 
 void Scanner::progress(std::uint64_t pos) {
@@ -362,9 +406,12 @@ void Scanner::setup() {
   limit_ = unfinished ? 0 : static_cast<std::uint64_t>(fs_.declaredPackets);
   start_ = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
 
-  st_[0].number = StreamNumberOf(rec, guid::AudioMedia);
-  st_[1].number = StreamNumberOf(rec, guid::VideoMedia);
-  for (const auto& spo : rec.ASFSPO) streamKnown_[spo.Flags & 127] = true;
+  const StreamTable streams = StreamsOf(rec);
+  for (const StreamEntry& e : streams) st_[e.number & 127] = {.known = true, .kind = e.kind};
+  // A stream number the table lacks but a Stream Properties Object names
+  // (a stream of number 0, say) is still the file's.
+  for (const auto& spo : rec.ASFSPO) st_[spo.Flags & 127].known = true;
+  video_ = FirstOfKind(streams, StreamKind::video);
 
   const std::uint64_t room = start_ < logicalEnd_ ? (logicalEnd_ - start_) / P_ + 1 : 1;
   d_.packets.reserve(static_cast<std::size_t>(limit_ ? std::min(limit_, room) : room));
@@ -449,7 +496,7 @@ JobResult<ScanData> Scanner::run() {
       p.fileOffset = static_cast<std::int64_t>(pos);
       if (form_ == PacketForm::plain) plainFlags_.set(p.propertyFlags);
       d_.keyframePackets += p.firstKeyFrame;
-      checks(p);
+      checks(p, v);
       if (dump_.is_open()) dumpLine(p);
       d_.packets.push_back(p);
       pos += P_;
@@ -486,6 +533,14 @@ void Scanner::finish() {
   // Every closed block becomes an entry of the error list, measured for its
   // longest repeat, so that the repairs work on what was found.
   d_.listed = ListClosedBlocks(file_, d_.blocks);
+  // A block begins at the last sound packet before the damage (when there
+  // is one): the rest of it is the damage, in packets rounded to the nearest.
+  for (const ErrorBlock& b : d_.blocks) {
+    if (!b.closed) continue;
+    const std::uint64_t sound = b.packet > 0 ? P_ : 0;
+    const std::uint64_t bytes = b.actualSize > sound ? b.actualSize - sound : 0;
+    if (bytes) d_.packetsInErrorBlocks += std::max<std::uint64_t>(1, (bytes + P_ / 2) / P_);
+  }
   if (d_.keyframePackets <= 1) {
     Message m("• ", MessageId::AmountOf, " keyframes = " + num(d_.keyframePackets));
     m.tail = MessageId::IndexImpossible;
@@ -495,7 +550,7 @@ void Scanner::finish() {
   ctx_.forceProgress(0, 0, Phase::buildingIndex);
   d_.indexAttempted = true;
   d_.index = fs_.rec.ASFSIO;
-  d_.indexBuilt = CreateSimpleIndex(d_.packets, d_.index, st_[1].number);
+  d_.indexBuilt = CreateSimpleIndex(d_.packets, d_.index, video_);
 }
 
 }  // namespace

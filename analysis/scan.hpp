@@ -26,6 +26,7 @@ struct ScanData {
   std::vector<ErrorBlock> blocks;  // as found, the last one open when the scan stopped in it
   std::vector<ListedBlock> listed;  // the closed blocks, measured: the error list
   std::uint64_t keyframePackets = 0;
+  std::uint64_t packetsInErrorBlocks = 0;  // packets' worth of damaged bytes in the closed blocks
   PacketForm form = PacketForm::errorCorrection;  // of the file's packets
   std::uint32_t inferredPacketSize = 0;  // when the header did not state a usable one
   bool sourceUnfinished = false;  // the header lacked count, size or durations

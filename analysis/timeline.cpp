@@ -1,8 +1,20 @@
 #include "analysis/timeline.hpp"
 
+#include "asf/streams.hpp"
+
 #include <algorithm>
 
 namespace corvel {
+
+StreamColours ColoursOf(const HeaderRecords& rec) {
+  StreamColours c;
+  c.fill(TimelineColour::other);
+  for (const StreamEntry& e : StreamsOf(rec))
+    c[e.number & 127] = e.kind == StreamKind::video ? TimelineColour::video
+                        : e.kind == StreamKind::audio ? TimelineColour::audio
+                                                      : TimelineColour::other;
+  return c;
+}
 
 Rgb TimelineRgb(TimelineColour c) {
   switch (c) {

@@ -3,6 +3,7 @@
 // the axes, ticks and labels around them. A window draws exactly this.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -58,9 +59,12 @@ TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& r
 
 // Calls `point(x, y, colour)` for every send and presentation time point,
 // in packet order (later points overwrite earlier ones on the same pixel).
+// The colour of each stream number's points: by the kind of stream.
+using StreamColours = std::array<TimelineColour, 128>;
+StreamColours ColoursOf(const HeaderRecords& rec);
+
 template <typename Point>
-void ForEachTimelinePoint(const PacketTable& packets, const TimelineLayout& l, std::uint8_t video,
-                          std::uint8_t audio, Point point) {
+void ForEachTimelinePoint(const PacketTable& packets, const TimelineLayout& l, const StreamColours& colours, Point point) {
   if (!l.valid) return;
   const std::int64_t m = l.msPerPixel, b = l.baseline;
   for (std::size_t k = 0; k < packets.size(); ++k) {
@@ -69,10 +73,7 @@ void ForEachTimelinePoint(const PacketTable& packets, const TimelineLayout& l, s
     point(x, static_cast<int>(b - p.sendTime / m), TimelineColour::send);
     for (std::size_t i = 0; i < p.payloadCount(); ++i) {
       const TPayload pl = p.payload(i);
-      const TimelineColour c = pl.streamNumber == video   ? TimelineColour::video
-                               : pl.streamNumber == audio ? TimelineColour::audio
-                                                          : TimelineColour::other;
-      point(x, static_cast<int>(b - static_cast<std::int64_t>(pl.presentationTime) / m), c);
+      point(x, static_cast<int>(b - static_cast<std::int64_t>(pl.presentationTime) / m), colours[pl.streamNumber & 127]);
     }
   }
 }

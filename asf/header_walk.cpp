@@ -15,9 +15,6 @@ void HeaderRecords::clearPresence() {
   ASFCDO.present = ASFECD.present = ASFMAO.present = ASFMEO.present = false;
   ASFCBO.present = ASFSIO.present = false;
   ASFSPO.clear();
-  // A file without video or audio must not show the previous file's.
-  ASFVideoInfo = {};
-  ASFAudioInfo = {};
 }
 
 namespace {

@@ -26,7 +26,7 @@ bool isPresent(const HeaderRecords& r) {
 
 void readStream(ByteView b, HeaderRecords& r) {
   r.ASFSPO.emplace_back();
-  readSPO(b, r.ASFSPO.back(), r.ASFVideoInfo, r.ASFAudioInfo);
+  readSPO(b, r.ASFSPO.back());
 }
 
 std::uint32_t writeStreams(HeaderRecords& r, Bytes& out) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "asf/catalogue.hpp"
+#include "asf/streams.hpp"
 
 namespace corvel {
 
@@ -138,7 +139,7 @@ void ShowStreamProperties(StructureTree& t, int node, const HeaderRecords& recs,
   t.add(node, "Flags = " + dec(r.Flags));
   t.add(node, "Reserved = " + dec(r.Reserved));
   if (r.StreamType == guid::VideoMedia) {
-    const TASFVideoMedia& v = recs.ASFVideoInfo;
+    const TASFVideoMedia v = ReadVideoMedia(r.TypeSpecificData);
     const TBitmapInfoHeader& f = v.FormatData;
     const int ts = t.add(node, "TypeSpecificData (video)");
     t.add(ts, "EncodedImageWidth = " + dec(v.EncodedImageWidth));
@@ -159,7 +160,7 @@ void ShowStreamProperties(StructureTree& t, int node, const HeaderRecords& recs,
     t.add(fd, "ImportantColorsCount = " + dec(f.ImportantColorsCount));
     t.add(fd, BytesLine("CodecSpecificData = ", f.CodecSpecificData));
   } else if (r.StreamType == guid::AudioMedia) {
-    const TASFAudioMedia& a = recs.ASFAudioInfo;
+    const TASFAudioMedia a = ReadAudioMedia(r.TypeSpecificData);
     const int ts = t.add(node, "TypeSpecificData (audio)");
     t.add(ts, "CodecID_FormatTag = " + HexDigits(a.CodecID_FormatTag, 4) + "h " + AudioCodecName(a.CodecID_FormatTag));
     t.add(ts, "NumberofChannels = " + dec(a.NumberOfChannels));

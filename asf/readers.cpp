@@ -59,7 +59,7 @@ void readHEO(ByteView b, TAsfHeaderExtensionObject& r) {
   r.HeaderExtensionData = CopyOut(b, 46, r.HeaderExtensionDataSize);
 }
 
-void readSPO(ByteView b, TAsfStreamPropertiesObject& r, TASFVideoMedia& video, TASFAudioMedia& audio) {
+void readSPO(ByteView b, TAsfStreamPropertiesObject& r) {
   if (!hasId(b, guid::StreamProperties)) return;
   r.ObjectID = guid::StreamProperties;
   r.ObjectSize = QWordOr0(b, 16);
@@ -70,39 +70,6 @@ void readSPO(ByteView b, TAsfStreamPropertiesObject& r, TASFVideoMedia& video, T
   r.ErrorCorrectionDataLength = DWordOr0(b, 68);
   r.Flags = WordOr0(b, 72);
   r.Reserved = DWordOr0(b, 74);
-  if (r.StreamType == guid::VideoMedia) {
-    TASFVideoMedia v;
-    v.EncodedImageWidth = DWordOr0(b, 78);
-    v.EncodedImageHeight = DWordOr0(b, 82);
-    v.ReservedFlags = ByteOr0(b, 86);
-    v.FormatDataSize = WordOr0(b, 87);
-    TBitmapInfoHeader& f = v.FormatData;
-    f.FormatDataSize = DWordOr0(b, 89);
-    f.ImageWidth = DWordOr0(b, 93);
-    f.ImageHeight = DWordOr0(b, 97);
-    f.Reserved = WordOr0(b, 101);
-    f.BitsPerPixelCount = WordOr0(b, 103);
-    f.CompressionID = DWordOr0(b, 105);
-    f.ImageSize = DWordOr0(b, 109);
-    f.HorizontalPixelsPerMeter = DWordOr0(b, 113);
-    f.VerticalPixelsPerMeter = DWordOr0(b, 117);
-    f.ColorsUsedCount = DWordOr0(b, 121);
-    f.ImportantColorsCount = DWordOr0(b, 125);
-    const std::int64_t extra = std::int64_t{f.FormatDataSize} - 40;
-    f.CodecSpecificData = CopyOut(b, 129, extra > 0 ? static_cast<std::uint64_t>(extra) : 0);
-    video = std::move(v);
-  } else if (r.StreamType == guid::AudioMedia) {
-    TASFAudioMedia a;
-    a.CodecID_FormatTag = WordOr0(b, 78);
-    a.NumberOfChannels = WordOr0(b, 80);
-    a.SamplesPerSecond = DWordOr0(b, 82);
-    a.AverageNumberOfBytesPerSecond = DWordOr0(b, 86);
-    a.BlockAlignment = WordOr0(b, 90);
-    a.BitsPerSample = WordOr0(b, 92);
-    a.CodecSpecificDataSize = WordOr0(b, 94);
-    a.CodecSpecificData = CopyOut(b, 96, a.CodecSpecificDataSize);
-    audio = std::move(a);
-  }
   r.TypeSpecificData = CopyOut(b, 78, r.TypeSpecificDataLength);
   r.ErrorCorrectionData = CopyOut(b, 78 + std::uint64_t{r.TypeSpecificDataLength}, r.ErrorCorrectionDataLength);
 }

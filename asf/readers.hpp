@@ -12,8 +12,9 @@ namespace corvel {
 void readHDR(ByteView b, TAsfHeaderObject& r);
 void readFPO(ByteView b, TAsfFilePropertiesObject& r);
 void readHEO(ByteView b, TAsfHeaderExtensionObject& r);
-// Fills the stream record, and the video or audio info for those types.
-void readSPO(ByteView b, TAsfStreamPropertiesObject& r, TASFVideoMedia& video, TASFAudioMedia& audio);
+// The type-specific data is kept as bytes: asf/streams reads the video and
+// audio formats from it.
+void readSPO(ByteView b, TAsfStreamPropertiesObject& r);
 void readDAO(ByteView b, TAsfDataObject& r);
 void readSIO(ByteView b, TAsfSimpleIndexObject& r);
 void readCLO(ByteView b, TAsfCodecListObject& r);

@@ -235,8 +235,6 @@ struct HeaderRecords {
   TAsfFilePropertiesObject ASFFPO;
   TAsfHeaderExtensionObject ASFHEO;
   std::vector<TAsfStreamPropertiesObject> ASFSPO;
-  TASFVideoMedia ASFVideoInfo;
-  TASFAudioMedia ASFAudioInfo;
   TAsfCodecListObject ASFCLO;
   TStreamBitratePropertiesObject ASFSBO;
   TAsfContentDescriptionObject ASFCDO;

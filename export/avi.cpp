@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 
 #include "analysis/media_objects.hpp"
@@ -23,26 +24,46 @@ struct IndexEntry {
   std::uint32_t flags, offset, size;
 };
 
-// "operation complete", with a second line naming the media objects left
-// out as incomplete when there were any.
+// "operation complete"; when anything was left out, lines that say what:
+// incomplete media objects, streams an AVI cannot carry, and how many media
+// objects were written of how many.
 Message Completed(const ExportData& res) {
   Message m(MessageId::OperationComplete);
-  if (res.incompleteVideo + res.incompleteAudio + res.incompleteOther == 0) return m;
-  m.tail = MessageId::IncompleteLeftOut;
-  m.end = std::to_string(res.incompleteVideo) + ", " + std::to_string(res.incompleteAudio + res.incompleteOther);
+  const std::uint64_t incomplete = std::uint64_t{res.incompleteVideo} + res.incompleteAudio + res.incompleteOther;
+  if (incomplete + res.objectsLeftOut == 0 && res.streamsLeftOut.empty()) return m;
+  if (incomplete) {
+    m.tail = MessageId::IncompleteLeftOut;
+    m.end = std::to_string(res.incompleteVideo) + ", " + std::to_string(res.incompleteAudio + res.incompleteOther);
+  }
+  if (!res.streamsLeftOut.empty()) {
+    std::string names;
+    for (const StreamEntry& e : res.streamsLeftOut)
+      names += (names.empty() ? "" : ", ") + std::to_string(e.number) + " " + StreamTypeName(e.type);
+    m.more.emplace_back(MessageId::StreamsLeftOut, names);
+  }
+  m.more.emplace_back(MessageId::ObjectsWritten, std::to_string(res.chunks));
+  m.more.emplace_back(MessageId::Of, std::to_string(res.chunks + incomplete + res.objectsLeftOut));
   return m;
 }
 
-template <typename Iterator>
-void KeepCounts(const Iterator& it, ExportData& res) {
-  res.incompleteVideo = it.incompleteVideo;
-  res.incompleteAudio = it.incompleteAudio;
-  res.incompleteOther = it.incompleteOther;
+void KeepCounts(const MediaObjectReader& it, ExportData& res) {
+  res.incompleteVideo = static_cast<std::uint32_t>(it.incomplete().video);
+  res.incompleteAudio = static_cast<std::uint32_t>(it.incomplete().audio);
+  res.incompleteOther = static_cast<std::uint32_t>(it.incomplete().other);
 }
 
-bool passes(StreamChoice c, bool isVideo) {
-  return c == StreamChoice::VideoAndAudio || (c == StreamChoice::VideoOnly) == isVideo;
+// Frames: every stream, every video stream, or every stream that is not video.
+bool passes(StreamChoice c, StreamKind k) {
+  return c == StreamChoice::VideoAndAudio || (c == StreamChoice::VideoOnly) == (k == StreamKind::video);
 }
+
+// AVI: the video and audio streams the choice takes.
+bool carried(StreamChoice c, StreamKind k) {
+  if (k == StreamKind::other) return false;
+  return c == StreamChoice::VideoAndAudio || (c == StreamChoice::VideoOnly) == (k == StreamKind::video);
+}
+
+std::string twoDigits(std::size_t n) { return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)}; }
 
 Bytes avih(std::uint32_t usecPerFrame, std::uint32_t flags, std::uint32_t frames, std::uint32_t streams, const TBitmapInfoHeader& f) {
   Riff r;
@@ -113,6 +134,24 @@ Bytes odmlList(std::uint32_t totalFrames) {
 
 namespace {
 
+// One stream of the AVI: its chunk code, where its headers lie, and what
+// its chunks add up to.
+struct Track {
+  const StreamEntry* stream = nullptr;
+  std::string code;  // "00dc", "01wb", ...
+  bool video = false;
+  std::size_t strhPos = 0, indxPos = 0;
+  std::uint32_t chunks = 0, maxChunk = 0;
+  std::uint64_t bytes = 0;
+  std::uint32_t firstTime = 0, lastTime = 0;  // video: presentation times of the first and last frame
+  std::uint32_t rate = 0, scale = 0;
+  // OpenDML: the current RIFF list's chunks, data position (bit 63: not a
+  // key frame) and size; the super index entries made so far.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> segment;
+  std::vector<SuperEntry> super;
+  std::uint32_t firstSegmentChunks = 0;
+};
+
 // The AVI remux in its steps: the headers (sizes patched at the end), the
 // chunks in the movi list, the legacy index, and the headers' final values.
 class AviWriter {
@@ -127,16 +166,17 @@ class AviWriter {
     if (out_) out_->discard();  // no half-written AVI is left behind
     return Finish(ctx_, Outcome::failed, std::move(m), res_);
   }
-  // Only the streams the file has: an AVI stream without data would not play.
+  // A track for every video and audio stream chosen, in stream number order;
+  // false when there is none.
   bool chooseStreams();
-  // One try at the whole file, classic or OpenDML; false when a classic
-  // file would pass the size limit (or an OpenDML chunk a RIFF list's).
   void writeHeaders();
+  // False when a classic file would pass the size limit (or an OpenDML
+  // chunk a RIFF list's).
   bool writeChunks();
-  // A chunk's place in the indexes and the stream figures.
-  void record(const IndexEntry& e, std::uint64_t dataPos, bool key);
+  // A chunk's place in the indexes and the stream's figures.
+  void record(Track& t, const IndexEntry& e, std::uint64_t dataPos, bool key);
   void writeIndex();
-  void frameRate();
+  void frameRates();
   void patchHeaders();
   // OpenDML: the RIFF lists past the first (each within the limit), each
   // movi list ending in a standard index chunk per stream.
@@ -146,10 +186,16 @@ class AviWriter {
   // What closing the current RIFF list adds after one more chunk: its
   // standard index chunks, and idx1 in the first.
   std::uint64_t segmentTail() const {
-    return 2 * 24 + 8 * (segVideo_.size() + segAudio_.size() + 1) + (firstSegment_ ? 8 + 16 * (index_.size() + 1) : 0);
+    std::uint64_t entries = 1;
+    for (const Track& t : tracks_) entries += t.segment.size();
+    return 24 * tracks_.size() + 8 * entries + (firstSegment_ ? 8 + 16 * (index_.size() + 1) : 0);
   }
-  Bytes standardIndex(const char* code, const std::vector<std::pair<std::uint64_t, std::uint32_t>>& chunks) const;
+  Bytes standardIndex(std::size_t track) const;
   void patch32(std::uint64_t at, std::uint32_t value);
+  const TBitmapInfoHeader& mainFormat() const {
+    static const TBitmapInfoHeader none;
+    return mainVideo_ ? mainVideo_->stream->video.FormatData : none;
+  }
 
   const std::string& source_;
   const HeaderRecords& rec_;
@@ -161,66 +207,64 @@ class AviWriter {
   ExportData res_;
   std::unique_ptr<FileSource> src_;
   std::unique_ptr<OutputFile> out_;
-  std::uint8_t video_ = 0;
-  bool withVideo_ = false, withAudio_ = false;
-  std::uint32_t streams_ = 0;
-  std::size_t headerBytes_ = 0, avihPos_ = 0, vstrhPos_ = 0, astrhPos_ = 0, moviSizePos_ = 0;
+  StreamTable streams_;
+  std::vector<Track> tracks_;
+  std::array<int, 128> trackOf_{};  // per stream number: its track, -1 for none
+  const Track* mainVideo_ = nullptr;  // the first video track: the main header's frames and size
+  std::size_t headerBytes_ = 0, avihPos_ = 0, moviSizePos_ = 0;
   std::vector<IndexEntry> index_;  // idx1: every chunk, or (OpenDML) the first RIFF list's
-  std::uint64_t moviBytes_ = 0, audioBytes_ = 0;
+  std::uint64_t moviBytes_ = 0;
   // OpenDML.
   static constexpr std::uint64_t kOdmlRiff = 1ull << 30;  // each RIFF list, as players expect
-  std::size_t vindxPos_ = 0, aindxPos_ = 0, dmlhPos_ = 0;
+  std::size_t dmlhPos_ = 0;
   std::uint64_t riffPos_ = 0, moviPos_ = 0;  // of the current RIFF and movi lists
   bool firstSegment_ = true;
   bool indexFull_ = false;  // the super index has no room for another RIFF list
-  std::uint32_t firstSegmentFrames_ = 0;
-  // The current RIFF list's chunks per stream: data position (bit 63: not a
-  // key frame) and size; the super index entries made so far.
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> segVideo_, segAudio_;
-  std::vector<SuperEntry> superVideo_, superAudio_;
-  std::uint32_t firstVideoTime_ = 0, lastVideoTime_ = 0, videoMax_ = 0, audioMax_ = 0;
 };
 
 bool AviWriter::chooseStreams() {
-  video_ = ReadStreamNumber(*src_, guid::VideoMedia);
-  const bool hasVideo = video_ != 0, hasAudio = ReadStreamNumber(*src_, guid::AudioMedia) != 0;
-  if (choice_ == StreamChoice::VideoAndAudio && !hasVideo) choice_ = StreamChoice::AudioOnly;
-  if (choice_ == StreamChoice::VideoAndAudio && !hasAudio) choice_ = StreamChoice::VideoOnly;
-  if ((choice_ == StreamChoice::VideoOnly && !hasVideo) || (choice_ == StreamChoice::AudioOnly && !hasAudio)) return false;
-  withVideo_ = choice_ != StreamChoice::AudioOnly;
-  withAudio_ = choice_ != StreamChoice::VideoOnly;
-  streams_ = choice_ == StreamChoice::VideoAndAudio ? 2 : 1;
-  return true;
+  // The open file's records; a file opened without them is read for its own.
+  streams_ = StreamsOf(rec_);
+  if (streams_.empty()) streams_ = ReadStreams(*src_);
+  trackOf_.fill(-1);
+  for (const StreamEntry& e : streams_) {
+    if (e.kind == StreamKind::other) {
+      res_.streamsLeftOut.push_back(e);
+      continue;
+    }
+    if (!carried(choice_, e.kind)) continue;
+    Track t;
+    t.stream = &e;
+    t.video = e.kind == StreamKind::video;
+    t.code = twoDigits(tracks_.size()) + (t.video ? "dc" : "wb");
+    trackOf_[e.number & 127] = static_cast<int>(tracks_.size());
+    tracks_.push_back(std::move(t));
+  }
+  for (const Track& t : tracks_)
+    if (t.video && !mainVideo_) mainVideo_ = &t;
+  return !tracks_.empty() && tracks_.size() <= 100;
 }
 
 void AviWriter::writeHeaders() {
-  const TBitmapInfoHeader& vf = rec_.ASFVideoInfo.FormatData;
-  const TASFAudioMedia& af = rec_.ASFAudioInfo;
-  const Bytes vstrf = strfVideo(vf), astrf = strfAudio(af);
+  std::vector<Bytes> strf;
+  for (const Track& t : tracks_) strf.push_back(t.video ? strfVideo(t.stream->video.FormatData) : strfAudio(t.stream->audio));
   Riff h;
   h.chars("RIFF").u32(0).chars("AVI ");
   // OpenDML adds a super index to each stream's list and the extended header.
   const std::uint32_t indxBytes = odml_ ? 8 + 24 + 16 * kSuperIndexEntries : 0;
   std::uint32_t hdrl = 68;
-  if (withVideo_) hdrl += 76 + static_cast<std::uint32_t>(vstrf.size()) + indxBytes;
-  if (withAudio_) hdrl += 76 + static_cast<std::uint32_t>(astrf.size()) + indxBytes;
+  for (const Bytes& f : strf) hdrl += 76 + static_cast<std::uint32_t>(f.size()) + indxBytes;
   if (odml_) hdrl += 8 + 4 + 8 + 248;
   h.chars("LIST").u32(hdrl).chars("hdrl");
   avihPos_ = h.size();
-  h.bytes(avih(40000, 0, 0, streams_, vf));
-  if (withVideo_) {
-    h.chars("LIST").u32(68 + static_cast<std::uint32_t>(vstrf.size()) + indxBytes).chars("strl");
-    vstrhPos_ = h.size();
-    h.bytes(strhVideo(vf, 0, 0, 0, 0)).bytes(vstrf);
-    vindxPos_ = h.size();
-    if (odml_) h.bytes(indx("00dc", {}));
-  }
-  if (withAudio_) {
-    h.chars("LIST").u32(68 + static_cast<std::uint32_t>(astrf.size()) + indxBytes).chars("strl");
-    astrhPos_ = h.size();
-    h.bytes(strhAudio(af, 0, 0)).bytes(astrf);
-    aindxPos_ = h.size();
-    if (odml_) h.bytes(indx(withVideo_ ? "01wb" : "00wb", {}));
+  h.bytes(avih(40000, 0, 0, static_cast<std::uint32_t>(tracks_.size()), mainFormat()));
+  for (std::size_t i = 0; i < tracks_.size(); ++i) {
+    Track& t = tracks_[i];
+    h.chars("LIST").u32(68 + static_cast<std::uint32_t>(strf[i].size()) + indxBytes).chars("strl");
+    t.strhPos = h.size();
+    h.bytes(t.video ? strhVideo(t.stream->video.FormatData, 0, 0, 0, 0) : strhAudio(t.stream->audio, 0, 0)).bytes(strf[i]);
+    t.indxPos = h.size();
+    if (odml_) h.bytes(indx(t.code.c_str(), {}));
   }
   if (odml_) {
     dmlhPos_ = h.size();
@@ -241,60 +285,50 @@ void AviWriter::writeHeaders() {
 }
 
 bool AviWriter::writeChunks() {
-  // Audio is stream 1 beside video, stream 0 on its own.
-  const char* audioCode = choice_ == StreamChoice::AudioOnly ? "00wb" : "01wb";
-  MediaObjectIterator it(*src_);
-  // Chunks are built in a staging block (header first, then the media object
-  // assembled right behind it) and written a block at a time.
+  MediaObjectReader it(*src_, streams_);
+  // Chunks are built in a staging block and written a block at a time.
   Bytes staging;
   staging.reserve(8 << 20);
-  it.assembleInto(&staging);
-  for (bool first = true;; first = false) {
-    const std::size_t at = staging.size();
-    staging.resize(at + 8);
-    if (!(first ? it.getFirstMediaObject() : it.getNextMediaObject())) {
-      staging.resize(at);  // a media object the file ends in is no chunk
-      break;
-    }
-    const bool isVideo = it.moStream == video_ && video_ != 0;
-    const auto len = static_cast<std::uint32_t>(it.moLength());
-    if (!passes(choice_, isVideo)) {
-      staging.resize(at);
+  for (bool first = true; it.next(); first = false) {
+    const MediaObject& mo = it.object();
+    const ByteView data = it.data();
+    const int ti = trackOf_[mo.stream & 127];
+    if (ti < 0) {
+      if (KindOf(streams_, mo.stream) == StreamKind::other) ++res_.objectsLeftOut;
       continue;
     }
-    const char* code = isVideo ? (first ? "00db" : "00dc") : audioCode;
+    Track& t = tracks_[static_cast<std::size_t>(ti)];
+    const auto len = static_cast<std::uint32_t>(data.size());
+    // The first chunk of the file, when it is a frame, is marked as one
+    // that needs no other.
+    std::string code = t.code;
+    if (first && t.video) code[2] = 'd', code[3] = 'b';
     const std::uint64_t chunk = 8 + std::uint64_t{len} + (len & 1);
-    std::size_t place = at;
     if (!odml_) {
       // The whole file must stay within what the 32-bit RIFF sizes can hold.
       if (headerBytes_ + moviBytes_ + chunk + 8 + 16 * (index_.size() + 1) > limit_) return false;
-    } else if (out_->size() + at + chunk + segmentTail() - riffPos_ > riffLimit()) {
-      // The RIFF list is full: the chunk moves on to the next one.
-      const Bytes moved(staging.begin() + static_cast<std::ptrdiff_t>(at), staging.end());
-      staging.resize(at);
+    } else if (out_->size() + staging.size() + chunk + segmentTail() - riffPos_ > riffLimit()) {
+      // The RIFF list is full: the chunk goes into the next one.
       out_->write(staging);
       staging.clear();
       closeSegment();
       openSegment();
       if (out_->failed() || indexFull_ || chunk + 24 + 16 + 64 > riffLimit()) return false;
-      place = 0;
-      staging.insert(staging.end(), moved.begin(), moved.end());
     }
     IndexEntry e{};
-    std::copy(code, code + 4, e.code);
-    e.flags = it.moKey ? 16 : 0;
+    std::copy(code.begin(), code.end(), e.code);
+    e.flags = mo.key ? 16 : 0;
     e.offset = static_cast<std::uint32_t>(moviBytes_ + 4);
     e.size = len;
-    record(e, out_->size() + place + 8, it.moKey != 0);
-    std::copy(code, code + 4, staging.begin() + static_cast<std::ptrdiff_t>(place));
-    PutDWord(len, staging, place + 4);
+    record(t, e, out_->size() + staging.size() + 8, mo.key);
+    Riff head(staging);
+    head.chars(code).u32(len).bytes(data);
     if (len & 1) staging.push_back(0);
     moviBytes_ += chunk;
-    if (isVideo) {
-      if (res_.videoChunks == 0) firstVideoTime_ = it.moTime;
-      lastVideoTime_ = it.moTime;
+    if (t.video) {
+      if (t.chunks == 1) t.firstTime = mo.time;
+      t.lastTime = mo.time;
     }
-    res_.videoChunks += isVideo;
     if (staging.size() >= (4u << 20)) {
       out_->write(staging);
       staging.clear();
@@ -309,19 +343,16 @@ bool AviWriter::writeChunks() {
   return !indexFull_;
 }
 
-void AviWriter::record(const IndexEntry& e, std::uint64_t dataPos, bool key) {
+void AviWriter::record(Track& t, const IndexEntry& e, std::uint64_t dataPos, bool key) {
   // idx1 holds the first RIFF list's chunks (all of them in a classic file).
   if (!odml_ || firstSegment_) index_.push_back(e);
-  if (e.code[2] == 'd') videoMax_ = std::max(videoMax_, e.size);
-  if (e.code[2] == 'w') {
-    audioBytes_ += e.size;
-    audioMax_ = std::max(audioMax_, e.size);
-    ++res_.audioChunks;
-  }
+  ++t.chunks;
+  t.bytes += e.size;
+  t.maxChunk = std::max(t.maxChunk, e.size);
+  (t.video ? res_.videoChunks : res_.audioChunks)++;
   if (!odml_) return;
-  const std::uint64_t pos = dataPos | (key ? 0 : 1ull << 63);
-  (e.code[2] == 'd' ? segVideo_ : segAudio_).emplace_back(pos, e.size);
-  if (e.code[2] == 'd' && firstSegment_) ++firstSegmentFrames_;
+  t.segment.emplace_back(dataPos | (key ? 0 : 1ull << 63), e.size);
+  if (firstSegment_) ++t.firstSegmentChunks;
 }
 
 void AviWriter::patch32(std::uint64_t at, std::uint32_t value) {
@@ -332,14 +363,13 @@ void AviWriter::patch32(std::uint64_t at, std::uint32_t value) {
 
 // A standard index chunk: base offset, then per chunk its data's offset from
 // the base and its size (bit 31: not a key frame).
-Bytes AviWriter::standardIndex(const char* code, const std::vector<std::pair<std::uint64_t, std::uint32_t>>& chunks) const {
-  const bool video = code[2] == 'd';
-  const char* id = video ? "ix00" : (withVideo_ ? "ix01" : "ix00");
+Bytes AviWriter::standardIndex(std::size_t track) const {
+  const Track& t = tracks_[track];
   const std::uint64_t base = moviPos_;
   Riff r;
-  r.chars(id).u32(static_cast<std::uint32_t>(24 + 8 * chunks.size())).u16(2).u8(0).u8(1);
-  r.u32(static_cast<std::uint32_t>(chunks.size())).chars(std::string_view(code, 4)).u64(base).u32(0);
-  for (const auto& [pos, size] : chunks) {
+  r.chars("ix" + twoDigits(track)).u32(static_cast<std::uint32_t>(24 + 8 * t.segment.size())).u16(2).u8(0).u8(1);
+  r.u32(static_cast<std::uint32_t>(t.segment.size())).chars(t.code).u64(base).u32(0);
+  for (const auto& [pos, size] : t.segment) {
     const std::uint64_t at = pos & ~(1ull << 63);
     r.u32(static_cast<std::uint32_t>(at - base)).u32(size | ((pos >> 63) ? 0x80000000u : 0));
   }
@@ -349,20 +379,19 @@ Bytes AviWriter::standardIndex(const char* code, const std::vector<std::pair<std
 // Ends the current RIFF list: its movi list takes the standard index
 // chunks, the first RIFF list the legacy idx1, and the sizes are set.
 void AviWriter::closeSegment() {
-  auto add = [&](const char* code, std::vector<std::pair<std::uint64_t, std::uint32_t>>& chunks, std::vector<SuperEntry>& super) {
-    if (chunks.empty()) return;
-    if (super.size() >= kSuperIndexEntries) {  // 256 RIFF lists: 256 GiB
+  for (std::size_t i = 0; i < tracks_.size(); ++i) {
+    Track& t = tracks_[i];
+    if (t.segment.empty()) continue;
+    if (t.super.size() >= kSuperIndexEntries) {  // 256 RIFF lists: 256 GiB
       indexFull_ = true;
-      return;
+      continue;
     }
     const std::uint64_t at = out_->size();
-    const Bytes ix = standardIndex(code, chunks);
+    const Bytes ix = standardIndex(i);
     out_->write(ix);
-    super.push_back({at, static_cast<std::uint32_t>(ix.size()), static_cast<std::uint32_t>(chunks.size())});
-    chunks.clear();
-  };
-  if (withVideo_) add("00dc", segVideo_, superVideo_);
-  if (withAudio_) add(withVideo_ ? "01wb" : "00wb", segAudio_, superAudio_);
+    t.super.push_back({at, static_cast<std::uint32_t>(ix.size()), static_cast<std::uint32_t>(t.segment.size())});
+    t.segment.clear();
+  }
   patch32(moviPos_ + 4, static_cast<std::uint32_t>(out_->size() - moviPos_ - 8));
   if (firstSegment_) writeIndex();
   patch32(riffPos_ + 4, static_cast<std::uint32_t>(out_->size() - riffPos_ - 8));
@@ -387,50 +416,58 @@ void AviWriter::writeIndex() {
   out_->write(idx.data());
 }
 
-// Frame rate from the video frames' own times (the first and last frame and
-// their count), so that preroll and the other streams' tails play no part;
-// the play duration less the preroll when there are too few frames.
-void AviWriter::frameRate() {
-  std::uint64_t rate = 0, scale = 1;
-  const std::uint32_t n = res_.videoChunks;
-  if (n >= 2 && lastVideoTime_ > firstVideoTime_) {
-    rate = std::uint64_t{n - 1} * 1000;
-    scale = lastVideoTime_ - firstVideoTime_;
-  } else if (n >= 1) {
-    const std::int64_t span = rec_.ASFFPO.PlayDuration - rec_.ASFFPO.Preroll * 10000;
-    rate = std::uint64_t{n} * 10000000;
-    scale = span > 0 ? static_cast<std::uint64_t>(span) : rate;
+// Each video stream's frame rate from its frames' own times (the first and
+// last frame and their count), so that preroll and the other streams' tails
+// play no part; the play duration less the preroll when there are too few
+// frames.
+void AviWriter::frameRates() {
+  for (Track& t : tracks_) {
+    if (!t.video) continue;
+    std::uint64_t rate = 0, scale = 1;
+    const std::uint32_t n = t.chunks;
+    if (n >= 2 && t.lastTime > t.firstTime) {
+      rate = std::uint64_t{n - 1} * 1000;
+      scale = t.lastTime - t.firstTime;
+    } else if (n >= 1) {
+      const std::int64_t span = rec_.ASFFPO.PlayDuration - rec_.ASFFPO.Preroll * 10000;
+      rate = std::uint64_t{n} * 10000000;
+      scale = span > 0 ? static_cast<std::uint64_t>(span) : rate;
+    }
+    if (rate) {
+      const std::uint64_t g = std::gcd(rate, scale);
+      rate /= g;
+      scale /= g;
+      while (scale > 100000) rate /= 10, scale /= 10;
+      if (rate == 0) rate = 1;
+    }
+    t.rate = static_cast<std::uint32_t>(rate);
+    t.scale = static_cast<std::uint32_t>(scale);
   }
-  if (rate) {
-    const std::uint64_t g = std::gcd(rate, scale);
-    rate /= g;
-    scale /= g;
-    while (scale > 100000) rate /= 10, scale /= 10;
-    if (rate == 0) rate = 1;
-  }
-  res_.rate = static_cast<std::uint32_t>(rate);
-  res_.scale = static_cast<std::uint32_t>(scale);
+  if (mainVideo_) res_.rate = mainVideo_->rate, res_.scale = mainVideo_->scale;
 }
 
 void AviWriter::patchHeaders() {
-  const TBitmapInfoHeader& vf = rec_.ASFVideoInfo.FormatData;
-  const TASFAudioMedia& af = rec_.ASFAudioInfo;
-  const std::uint32_t n = res_.videoChunks;
+  const std::uint32_t n = mainVideo_ ? mainVideo_->chunks : 0;
   const auto usec = static_cast<std::uint32_t>(res_.rate ? 1000000ull * res_.scale / res_.rate : 0);
-  const auto audioLength = static_cast<std::uint32_t>(af.BlockAlignment ? audioBytes_ / af.BlockAlignment : audioBytes_);
   if (!odml_) {
     patch32(moviSizePos_, static_cast<std::uint32_t>(4 + moviBytes_));
     patch32(4, static_cast<std::uint32_t>(out_->size() - 8));
   }
   // OpenDML: the main header counts the first RIFF list's frames, the
   // extended header and the stream headers all of them.
-  out_->writeAt(avihPos_, avih(usec, 16, odml_ ? firstSegmentFrames_ : n, streams_, vf));
-  if (withVideo_) out_->writeAt(vstrhPos_, strhVideo(vf, res_.scale, res_.rate, n, videoMax_));
-  if (withAudio_) out_->writeAt(astrhPos_, strhAudio(af, audioLength, audioMax_));
-  if (!odml_) return;
-  if (withVideo_) out_->writeAt(vindxPos_, indx("00dc", superVideo_));
-  if (withAudio_) out_->writeAt(aindxPos_, indx(withVideo_ ? "01wb" : "00wb", superAudio_));
-  out_->writeAt(dmlhPos_, odmlList(n));
+  const std::uint32_t firstFrames = mainVideo_ ? mainVideo_->firstSegmentChunks : 0;
+  out_->writeAt(avihPos_, avih(usec, 16, odml_ ? firstFrames : n, static_cast<std::uint32_t>(tracks_.size()), mainFormat()));
+  for (const Track& t : tracks_) {
+    if (t.video) {
+      out_->writeAt(t.strhPos, strhVideo(t.stream->video.FormatData, t.scale, t.rate, t.chunks, t.maxChunk));
+    } else {
+      const TASFAudioMedia& a = t.stream->audio;
+      const auto length = static_cast<std::uint32_t>(a.BlockAlignment ? t.bytes / a.BlockAlignment : t.bytes);
+      out_->writeAt(t.strhPos, strhAudio(a, length, t.maxChunk));
+    }
+    if (odml_) out_->writeAt(t.indxPos, indx(t.code.c_str(), t.super));
+  }
+  if (odml_) out_->writeAt(dmlhPos_, odmlList(n));
 }
 
 JobResult<ExportData> AviWriter::run() {
@@ -450,9 +487,10 @@ JobResult<ExportData> AviWriter::run() {
     return Finish(ctx_, Outcome::stopped, Message(MessageId::Interrupted), res_);
   }
   if (!odml_) writeIndex();  // OpenDML: written with the first RIFF list
-  frameRate();
+  frameRates();
   patchHeaders();
-  res_.chunks = static_cast<std::uint32_t>(index_.size());
+  res_.chunks = static_cast<std::uint32_t>(std::uint64_t{res_.videoChunks} + res_.audioChunks);
+  for (const Track& t : tracks_) res_.streams.push_back({t.stream->number, t.stream->kind, t.chunks, t.bytes});
   if (!out_->close()) return failed(Message(MessageId::FileSaveError, ": " + output_ + ": " + out_->error()));
   ctx_.forceProgress(index_.size(), index_.size(), Phase::exporting);
   return Finish(ctx_, Outcome::ok, Completed(res_), res_);
@@ -483,32 +521,34 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
   const auto src = FileSource::open(source, &error);
   if (!src) return Finish(ctx, Outcome::failed, Message(MessageId::SourceOpenError, ": " + source + ": " + error), res);
   const std::string folder = dir.empty() ? std::string() : dir + "/";
-  const std::uint8_t v = ReadStreamNumber(*src, guid::VideoMedia);
-  MediaObjectIterator it(*src);
+  MediaObjectReader it(*src, ReadStreams(*src));
   bool writeFailed = false;
   auto write = [&](long k) {
-    if (!passes(choice, it.moStream == v && v != 0)) return;
+    const MediaObject& mo = it.object();
+    const StreamKind kind = KindOf(it.streams(), mo.stream);
+    if (!passes(choice, kind)) return;
     Message why;
-    auto f = CreateOutput(folder + "frame" + std::to_string(k) + ".txt", std::span(&source, 1), why);
-    if (!f || !f->write(it.moBuf) || !f->close()) {
+    const std::string name = "frame" + std::to_string(k) + ".txt";
+    auto f = CreateOutput(folder + name, std::span(&source, 1), why);
+    if (!f || !f->write(it.data()) || !f->close()) {
       writeFailed = true;
       return;
     }
     ++res.chunks;
+    res.files.push_back({name, mo.stream, mo.number});
+    auto s = std::find_if(res.streams.begin(), res.streams.end(), [&](const StreamExport& e) { return e.number == mo.stream; });
+    if (s == res.streams.end()) s = res.streams.insert(res.streams.end(), StreamExport{mo.stream, kind, 0, 0});
+    ++s->chunks;
+    s->bytes += it.data().size();
   };
-  if (it.getFirstMediaObject()) {
-    write(0);
-    for (long k = 1; k <= n && it.getNextMediaObject(); ++k) {
-      if (beep) {
-        for (std::uint8_t c : {it.moSelect, it.lastVideoMO, it.lastAudioMO})
-          if (c == 0) beep();
-      }
-      write(k);
-      ctx.progress(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(n), Phase::exporting);
-      if (ctx.stopRequested()) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), res);
-    }
+  for (long k = 0; k <= n && it.next(); ++k) {
+    if (beep && k > 0 && (it.object().number & 0xFF) == 0) beep();
+    write(k);
+    if (k > 0) ctx.progress(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(n), Phase::exporting);
+    if (ctx.stopRequested()) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), res);
   }
   KeepCounts(it, res);
+  std::sort(res.streams.begin(), res.streams.end(), [](const StreamExport& a, const StreamExport& b) { return a.number < b.number; });
   if (writeFailed) return Finish(ctx, Outcome::failed, Message(MessageId::FileSaveError), res);
   return Finish(ctx, Outcome::ok, Completed(res), res);
 }

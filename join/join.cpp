@@ -1,6 +1,7 @@
 #include "join/join.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "asf/locators.hpp"
 #include "asf/output_file.hpp"
 #include "asf/source_file.hpp"
+#include "asf/streams.hpp"
 
 namespace corvel {
 
@@ -136,7 +138,7 @@ class PacketReader {
 };
 
 struct StreamState {
-  std::uint8_t number = 0;
+  bool renumbered = false;  // an audio or video stream
   std::uint32_t newPT = 0;
   std::uint32_t delta = 0;
   std::uint32_t lastPT = 0;
@@ -144,8 +146,9 @@ struct StreamState {
   std::uint8_t newNumber = 0;
   bool firstInFile = false;
 
-  // Gives a payload of this stream its output number and time.
-  void renumber(std::uint32_t& mon, std::uint32_t& pt, bool hasTime) {
+  // Gives a payload of this stream its output number and time; a
+  // compressed payload's `objects` take the numbers after its own.
+  void renumber(std::uint32_t& mon, std::uint32_t& pt, bool hasTime, std::uint32_t objects = 1) {
     const std::uint32_t M = mon, T = pt;
     if (firstInFile) {
       firstInFile = false;
@@ -165,6 +168,10 @@ struct StreamState {
     }
     mon = newNumber;
     if (hasTime) pt = newPT;
+    if (objects > 1) {
+      newNumber = static_cast<std::uint8_t>(newNumber + objects - 1);
+      lastNumber = static_cast<std::uint8_t>(M + objects - 1);
+    }
   }
 };
 
@@ -208,6 +215,9 @@ class Joiner {
   // Checks one input in the order of the engine and returns where its
   // packets start and how many there are; false after a failure message.
   bool openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint64_t& start, std::uint64_t& count);
+  // Parts of one recording carry the same streams: what differs, before
+  // anything is written; empty when nothing does.
+  Message streamsDiffer() const;
   bool readPackets(std::size_t i);
   bool writePackets(std::size_t i, std::size_t& record);
   std::uint32_t sendTimes();
@@ -226,7 +236,15 @@ class Joiner {
   std::unique_ptr<OutputFile> out_;
   std::uint32_t packetSize_ = 0;
   std::int64_t preroll_ = 0;
-  StreamState audio_, video_;
+  // Per stream number; every audio and video stream is renumbered.
+  std::array<StreamState, 128> streams_{};
+  StreamTable table_;  // the first part's: every other part must carry the same
+  std::uint8_t video_ = 0;  // the first video stream: the index's and the video send times'
+  template <typename F>
+  void eachRenumbered(F f) {
+    for (StreamState& st : streams_)
+      if (st.renumbered) f(st);
+  }
   std::vector<TAsfDataPacket> records_;
   std::vector<bool> parsed_;  // per record: the packet parsed, and is written back
   std::uint64_t dataStart_ = 0;  // output offset of the first packet
@@ -248,14 +266,18 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
     if (o_.preroll == PrerollSource::firstFile) {
       preroll_ = ReadPreroll(*f);
       if (preroll_ < 0) return refuse(Message(MessageId::PrerollNotFound, name));
-      audio_.newPT = video_.newPT = static_cast<std::uint32_t>(preroll_);
     }
     packetSize_ = ReadPacketSize(*f);
     if (packetSize_ == 0) return refuse(Message(MessageId::FilePropertiesNotFound, name));
     // A packet size no file could hold is damage, not something to allocate.
     if (packetSize_ > SourceFile::CacheSize || packetSize_ > f->size()) return refuse(Message(MessageId::StructureError, name));
-    audio_.number = ReadStreamNumber(*f, guid::AudioMedia);
-    video_.number = ReadStreamNumber(*f, guid::VideoMedia);
+  }
+  if (i == 0) {
+    table_ = ReadStreams(*f);
+    for (const StreamEntry& e : table_) streams_[e.number & 127].renumbered = e.kind != StreamKind::other;
+    video_ = FirstOfKind(table_, StreamKind::video);
+    // Presentation times start at the preroll.
+    eachRenumbered([&](StreamState& st) { st.newPT = static_cast<std::uint32_t>(preroll_); });
   }
   const std::uint32_t size = ReadPacketSize(*f);
   if (size == 0) return refuse(Message(MessageId::FilePropertiesNotFound, name));
@@ -273,15 +295,30 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
   return true;
 }
 
+Message Joiner::streamsDiffer() const {
+  StreamTable first;
+  for (std::size_t i = 0; i < in_.size(); ++i) {
+    const auto f = FileSource::open(in_[i]);
+    if (!f) continue;  // reported when the part is read
+    const StreamTable t = ReadStreams(*f);
+    if (i == 0) {
+      first = t;
+    } else if (const std::string why = StreamTablesDiffer(first, t); !why.empty()) {
+      return Message(MessageId::StreamsDiffer, in_[i] + ": " + why);
+    }
+  }
+  return {};
+}
+
 bool Joiner::readPackets(std::size_t i) {
   std::unique_ptr<FileSource> f;
   std::uint64_t start = 0, count = 0;
   if (!openInput(i, f, start, count)) return false;
-  audio_.newNumber++;
-  video_.newNumber++;
-  audio_.firstInFile = video_.firstInFile = true;
-  audio_.newPT += audio_.delta;
-  video_.newPT += video_.delta;
+  eachRenumbered([](StreamState& st) {
+    st.newNumber++;
+    st.firstInFile = true;
+    st.newPT += st.delta;
+  });
   const std::uint64_t room = f->size() > start ? (f->size() - start) / packetSize_ : 0;
   records_.reserve(records_.size() + static_cast<std::size_t>(std::min(count, room)));
   PacketReader reader(*f, start, packetSize_);
@@ -295,14 +332,18 @@ bool Joiner::readPackets(std::size_t i) {
     parsed_.push_back(parsed);
     if (!parsed) p = TAsfDataPacket{};
     d_.keyframePackets += p.firstKeyFrame;
-    auto step = [&](std::uint8_t s, std::uint32_t& mon, std::uint32_t& pt, bool hasTime) {
-      if (s != 0 && s == audio_.number) audio_.renumber(mon, pt, hasTime);
-      if (s != 0 && s == video_.number) video_.renumber(mon, pt, hasTime);
+    auto step = [&](std::uint8_t s, std::uint32_t& mon, std::uint32_t& pt, std::uint32_t replicated, std::uint32_t objects) {
+      StreamState& st = streams_[s & 127];
+      if (s == 0 || !st.renumbered) return;
+      // A compressed payload's time stands in its offset field.
+      st.renumber(mon, pt, replicated >= 8 || replicated == 1, replicated == 1 ? objects : 1);
     };
     if (p.isMultiple()) {
-      for (TPayload& pl : p.mp.payloads) step(pl.streamNumber, pl.mediaObjectNumber, pl.presentationTime, pl.replicatedDataLength >= 8);
+      for (TPayload& pl : p.mp.payloads)
+        step(pl.streamNumber, pl.mediaObjectNumber, pl.presentationTime, pl.replicatedDataLength, pl.compressedObjects);
     } else {
-      step(p.singleStream, p.singleMediaObjectNumber, p.singlePresentationTime, p.singleReplicatedDataLength >= 8);
+      step(p.singleStream, p.singleMediaObjectNumber, p.singlePresentationTime, p.singleReplicatedDataLength,
+           p.singleCompressedObjects);
     }
     p.fileOffset = static_cast<std::int64_t>(dataStart_ + records_.size() * std::uint64_t{packetSize_});
     p.packetLength = packetSize_;
@@ -339,7 +380,7 @@ std::uint32_t Joiner::sendTimes() {
   switch (o_.sendTime) {
     case SendTimeMode::approximate:
       return Approximate(records_, o_.leadIsPreroll ? static_cast<std::uint32_t>(preroll_) : o_.lead);
-    case SendTimeMode::videoTime: return VideoTime(records_, video_.number, static_cast<std::uint32_t>(preroll_));
+    case SendTimeMode::videoTime: return VideoTime(records_, video_, static_cast<std::uint32_t>(preroll_));
     case SendTimeMode::evenSpread: break;
   }
   return EvenSpread(records_, d_.end);
@@ -375,7 +416,7 @@ bool Joiner::writeIndex(const FileSource& written) {
   sio.present = true;
   sio.ObjectID = guid::SimpleIndex;
   sio.FileID = GUIDToStr(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
-  if (!CreateSimpleIndex(records_, sio, video_.number)) return true;
+  if (!CreateSimpleIndex(records_, sio, video_)) return true;
   ctx_.forceProgress(0, 0, Phase::writingIndex);
   Bytes b;
   writeASFSIO(sio, sio.FileID, b);
@@ -387,6 +428,7 @@ bool Joiner::writeIndex(const FileSource& written) {
 JobResult<JoinData> Joiner::run() {
   if (in_.empty()) return fail(Message(MessageId::NothingToJoin));
   if (outName_.empty()) return fail(Message(MessageId::WhereToPut));
+  if (Message differ = streamsDiffer(); !differ.empty()) return fail(std::move(differ));
   Message why;
   out_ = CreateOutput(outName_, in_, why);
   if (!out_) return fail(std::move(why));
@@ -398,16 +440,16 @@ JobResult<JoinData> Joiner::run() {
   }
   out_->preallocate(total);
   if (o_.preroll == PrerollSource::fixed) preroll_ = o_.prerollMs;
-  audio_.newPT = video_.newPT = static_cast<std::uint32_t>(preroll_);
 
   // First pass: every packet is parsed and renumbered; the send times need
   // them all. The second pass writes them.
   for (std::size_t i = 0; i < in_.size(); ++i)
     if (!readPackets(i)) return failedStep();
   if (records_.empty()) return fail(Message(MessageId::NoDataPackets));
-  audio_.newPT += audio_.delta;
-  video_.newPT += video_.delta;
-  d_.end = std::max(audio_.newPT, video_.newPT);
+  eachRenumbered([&](StreamState& st) {
+    st.newPT += st.delta;
+    d_.end = std::max(d_.end, st.newPT);
+  });
   d_.sendDuration = sendTimes();
   std::size_t record = 0;
   for (std::size_t i = 0; i < in_.size(); ++i) {

@@ -117,7 +117,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 19> kExtraMessages{{
+const std::array<MessageRow, 26> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -139,6 +139,13 @@ const std::array<MessageRow, 19> kExtraMessages{{
     {"• разбор продолжен с блока, найденного по адресу: ", "• walk goes on at the object found at: "},
     {"\nпропущено неполных медиаобъектов (видео, звук): ", "\nincomplete media objects left out (video, audio): "},
     {"• спасено нагрузок из повреждённых пакетов: ", "• payloads rescued from damaged packets: "},
+    {"\nпропущены потоки, которых AVI не несёт: ", "\nstreams an AVI cannot carry, left out: "},
+    {"\nзаписано медиаобъектов: ", "\nmedia objects written: "},
+    {" из ", " of "},
+    {"\nзаписано пакетов: ", "\npackets written: "},
+    {"; пропущено в блоках ошибок: ", "; left out in error blocks: "},
+    {". скачок SendTime (мс): ", ". send time jumps (ms): "},
+    {"у файлов разные потоки: ", "the files' streams differ: "},
 }};
 
 namespace {
@@ -229,6 +236,13 @@ constexpr IdRow kIdRows[] = {
     {MessageId::WalkResumedAt, "• разбор продолжен с блока, найденного по адресу: "},
     {MessageId::IncompleteLeftOut, "\nпропущено неполных медиаобъектов (видео, звук): "},
     {MessageId::PayloadsRescued, "• спасено нагрузок из повреждённых пакетов: "},
+    {MessageId::StreamsLeftOut, "\nпропущены потоки, которых AVI не несёт: "},
+    {MessageId::ObjectsWritten, "\nзаписано медиаобъектов: "},
+    {MessageId::Of, " из "},
+    {MessageId::PacketsWritten, "\nзаписано пакетов: "},
+    {MessageId::InErrorBlocksLeftOut, "; пропущено в блоках ошибок: "},
+    {MessageId::SendTimeJump, ". скачок SendTime (мс): "},
+    {MessageId::StreamsDiffer, "у файлов разные потоки: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));
@@ -245,7 +259,9 @@ std::string TextOf(MessageId id, Language lang) { return Translate(RussianText(i
 std::string Render(const Message& m, Language lang) {
   std::string text = m.before + (m.id == MessageId::None ? std::string() : TextOf(m.id, lang)) + m.after;
   if (m.tail != MessageId::None) text += TextOf(m.tail, lang);
-  return text + m.end;
+  text += m.end;
+  for (const auto& [id, words] : m.more) text += TextOf(id, lang) + words;
+  return text;
 }
 
 std::string Translate(std::string_view rus, Language lang) {

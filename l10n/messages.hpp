@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace corvel {
 
@@ -29,7 +31,7 @@ extern const std::array<CaptionRow, 38> kCaptionTable;
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
-extern const std::array<MessageRow, 19> kExtraMessages;
+extern const std::array<MessageRow, 26> kExtraMessages;
 
 // Every message the program shows. The order is that of the id table in
 // messages.cpp.
@@ -113,6 +115,13 @@ enum class MessageId : std::uint8_t {
   WalkResumedAt,
   IncompleteLeftOut,
   PayloadsRescued,
+  StreamsLeftOut,
+  ObjectsWritten,
+  Of,
+  PacketsWritten,
+  InErrorBlocksLeftOut,
+  SendTimeJump,
+  StreamsDiffer,
   Count
 };
 
@@ -124,6 +133,8 @@ struct Message {
   std::string after;
   MessageId tail = MessageId::None;  // a second fixed text after all the rest
   std::string end;                   // words after the second fixed text
+  // Further fixed texts, each followed by words of its own.
+  std::vector<std::pair<MessageId, std::string>> more;
 
   Message() = default;
   Message(MessageId i, std::string a = {}) : id(i), after(std::move(a)) {}

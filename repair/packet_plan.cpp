@@ -95,11 +95,21 @@ class WholeObjects {
 
   // A damaged payload breaks the media object it belongs to.
   void take(std::size_t i, std::size_t k, const TPayload& pl, bool damaged) {
-    // Compressed payloads (whole objects each) and payloads without a size
-    // give nothing to check.
-    if (pl.replicatedDataLength < 8) return;
     const std::uint8_t s = pl.streamNumber & 127;
     Open& o = open_[s];
+    if (pl.replicatedDataLength == 1) {
+      // A compressed payload holds whole objects: it is one when their
+      // sizes add up to its data. Either way the stream's open object
+      // ended before it.
+      if (o.active) close(s, false);
+      if (damaged || !pl.compressedWhole) {
+        plan_.packets[i].keep &= ~(1ull << k);
+        plan_.leftOut.add(streams_.kinds[s], std::max<std::uint64_t>(pl.compressedObjects, 1));
+      }
+      return;
+    }
+    // Payloads without a size give nothing to check.
+    if (pl.replicatedDataLength < 8) return;
     const bool continues = o.active && pl.mediaObjectNumber == o.number && pl.mediaObjectSize == o.size &&
                            pl.offsetIntoMediaObject == o.expected;
     if (!continues) {
@@ -120,8 +130,7 @@ class WholeObjects {
     Open& o = open_[s];
     if (!whole) {
       for (const auto& [i, k] : o.parts) plan_.packets[i].keep &= ~(1ull << k);
-      ObjectCounts& c = plan_.leftOut;
-      ++(s == streams_.video ? c.video : s == streams_.audio ? c.audio : c.other);
+      plan_.leftOut.add(streams_.kinds[s]);
     }
     o.active = false;
     o.parts.clear();

@@ -7,6 +7,7 @@
 // are left out, so that the output holds whole frames only.
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <limits>
@@ -14,16 +15,15 @@
 #include <vector>
 
 #include "analysis/packet.hpp"
+#include "analysis/media_objects.hpp"
 #include "analysis/packet_table.hpp"
 #include "asf/source_file.hpp"
+#include "asf/streams.hpp"
 
 namespace corvel {
 
-// Media objects by the stream they belong to.
-struct ObjectCounts {
-  std::uint64_t video = 0, audio = 0, other = 0;
-  std::uint64_t total() const { return video + audio + other; }
-};
+// Media objects by the kind of stream they belong to.
+using ObjectCounts = KindCounts;
 
 struct PlannedPacket {
   static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
@@ -50,7 +50,7 @@ struct PacketPlan {
 
 struct PlanStreams {
   std::bitset<128> known;  // the streams the header declares
-  std::uint8_t audio = 0, video = 0;
+  std::array<StreamKind, 128> kinds{};  // per stream number (other for the undeclared)
 };
 
 // `packets` are the scan's, in order, all of one size. Nothing but the scan's

@@ -11,19 +11,25 @@
 
 namespace corvel {
 
+Renumbering::Renumbering(const StreamTable& streams) {
+  for (const StreamEntry& e : streams) renumbered[e.number & 127] = e.kind != StreamKind::other;
+}
+
 void Renumbering::apply(const TAsfDataPacket& p, std::span<std::uint8_t> buf) {
   for (std::size_t k = 0; k < p.payloadCount(); ++k) {
     const TPayload pl = p.payload(k);
-    auto one = [&](std::uint8_t stream, std::uint8_t& counter, std::uint32_t& last) {
-      if (pl.streamNumber != stream) return;
-      if (pl.mediaObjectNumber != last) {
-        last = pl.mediaObjectNumber;
-        ++counter;
-      }
-      WriteMediaObjectNumber(p, k, counter, buf);
-    };
-    one(audio, audioMO, lastAudio);
-    one(video, videoMO, lastVideo);
+    const std::uint8_t s = pl.streamNumber & 127;
+    if (!renumbered[s]) continue;
+    if (pl.mediaObjectNumber != last[s]) {
+      last[s] = pl.mediaObjectNumber;
+      ++counter[s];
+    }
+    WriteMediaObjectNumber(p, k, counter[s], buf);
+    // A compressed payload's objects take the numbers after its own.
+    if (pl.replicatedDataLength == 1 && pl.compressedObjects > 1) {
+      counter[s] = static_cast<std::uint8_t>(counter[s] + pl.compressedObjects - 1);
+      last[s] = pl.mediaObjectNumber + pl.compressedObjects - 1;
+    }
   }
 }
 
@@ -124,10 +130,17 @@ class Saver {
   }
   JobResult<SaveData> finish(Outcome outcome) {
     Message message(outcome == Outcome::ok ? MessageId::FileSaved : MessageId::FileSaveError);
-    const SaveData data{out_ ? out_->size() : 0, written_, plan_.leftOut, plan_.rescuedPayloads};
+    const SaveData data{out_ ? out_->size() : 0, written_, plan_.leftOut, plan_.rescuedPayloads,
+                        scanned().size() + in_.packetsInErrorBlocks, in_.packetsInErrorBlocks};
     if (outcome == Outcome::ok && data.leftOut.total()) {
       message.tail = MessageId::IncompleteLeftOut;
       message.end = std::to_string(data.leftOut.video) + ", " + std::to_string(data.leftOut.audio + data.leftOut.other);
+    }
+    // Fewer packets than the source holds: how many of how many.
+    if (outcome == Outcome::ok && data.packets < data.sourcePackets) {
+      message.more.emplace_back(MessageId::PacketsWritten, std::to_string(data.packets));
+      message.more.emplace_back(MessageId::Of, std::to_string(data.sourcePackets));
+      message.more.emplace_back(MessageId::InErrorBlocksLeftOut, std::to_string(data.packetsInErrorBlocks));
     }
     // A failed save leaves no half-written file behind (a stopped one keeps
     // what it wrote, with a File Size that says so).
@@ -163,8 +176,10 @@ class Saver {
 void Saver::plan() {
   PlanStreams streams;
   for (const auto& spo : in_.rec.ASFSPO) streams.known.set(spo.Flags & 127);
-  streams.audio = StreamNumberOf(in_.rec, guid::AudioMedia);
-  streams.video = StreamNumberOf(in_.rec, guid::VideoMedia);
+  for (const StreamEntry& e : StreamsOf(in_.rec)) {
+    streams.known.set(e.number & 127);
+    streams.kinds[e.number & 127] = e.kind;
+  }
   plan_ = PlanPackets(file_, scanned(), streams, o_.keepIncompleteObjects);
   if (!plan_.changed) return;
   records_.reserve(plan_.packets.size());
@@ -194,9 +209,7 @@ bool Saver::writeRebuilt(const PlannedPacket& q, Renumbering& ren) {
 void Saver::writePackets() {
   const std::span<const PlannedPacket> planned = plan_.packets;
   const std::size_t count = planned.size();
-  Renumbering ren;
-  ren.audio = StreamNumberOf(in_.rec, guid::AudioMedia);
-  ren.video = StreamNumberOf(in_.rec, guid::VideoMedia);
+  Renumbering ren(StreamsOf(in_.rec));
   bool direct = !o_.renumberMediaObjects;
   // Runs are kept short enough for the progress and a stop to stay prompt.
   constexpr std::size_t kRunPackets = 128;
@@ -275,7 +288,7 @@ JobResult<SaveData> Saver::run() {
   r_ = in_.rec;
   bool index = in_.indexBuilt && o_.writeIndex;
   // Packets left out or added move the index's packet numbers.
-  if (index && plan_.changed) index = CreateSimpleIndex(records_, r_.ASFSIO, StreamNumberOf(in_.rec, guid::VideoMedia));
+  if (index && plan_.changed) index = CreateSimpleIndex(records_, r_.ASFSIO, FirstOfKind(StreamsOf(in_.rec), StreamKind::video));
   r_.ASFFPO.DataPacketsCount = static_cast<std::int64_t>(packets().size());
   r_.ASFFPO.FileSize = 0;
   // The packet size of what is written (a lost or zeroed File Properties

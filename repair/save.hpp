@@ -2,6 +2,7 @@
 // the last scan read through the cut list, and the new Simple Index.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -11,6 +12,7 @@
 #include "asf/job.hpp"
 #include "asf/records.hpp"
 #include "asf/source_file.hpp"
+#include "asf/streams.hpp"
 #include "asf/structure.hpp"
 #include "repair/packet_plan.hpp"
 
@@ -42,6 +44,9 @@ struct SaveInput {
   // Header objects the save has no writer for, copied as they are when the
   // header is built from the source's objects (see CopiedHeaderObjects).
   std::vector<ObjectEntry> copied;
+  // Packets' worth of the scan's error blocks: the source holds these
+  // besides the scan's packets.
+  std::uint64_t packetsInErrorBlocks = 0;
 };
 
 struct SaveData {
@@ -49,14 +54,17 @@ struct SaveData {
   std::uint64_t packets = 0;  // packets written
   ObjectCounts leftOut;       // media objects left out as incomplete
   std::uint64_t rescuedPayloads = 0;  // payloads written from damaged packets the scan passed over
+  std::uint64_t sourcePackets = 0;    // the scan's packets and the packets' worth of its error blocks
+  std::uint64_t packetsInErrorBlocks = 0;
 };
 
-// Renumbers the media objects of one packet in place (the counters carry
-// over from packet to packet).
+// Renumbers the media objects of the audio and video streams of one packet
+// in place (the counters carry over from packet to packet).
 struct Renumbering {
-  std::uint8_t audio = 0, video = 0;  // stream numbers
-  std::uint8_t audioMO = 0, videoMO = 0;
-  std::uint32_t lastAudio = 0, lastVideo = 0;
+  explicit Renumbering(const StreamTable& streams);
+  std::array<bool, 128> renumbered{};  // per stream number
+  std::array<std::uint8_t, 128> counter{};
+  std::array<std::uint32_t, 128> last{};
   void apply(const TAsfDataPacket& p, std::span<std::uint8_t> buf);
   // The same for the bytes of a packet (parsed here).
   void apply(std::span<std::uint8_t> buf);

@@ -122,6 +122,7 @@ bool ApplyScan(Session& s, JobResult<ScanData> r) {
     s.scannedCuts = std::move(d.cuts);
     s.sourceUnfinished = d.sourceUnfinished;
     s.keyframePackets = d.keyframePackets;
+    s.packetsInErrorBlocks = d.packetsInErrorBlocks;
     HeaderRecords& rec = s.structure.rec;
     if (d.indexAttempted) {
       rec.ASFFPO.DataPacketsCount = static_cast<std::int64_t>(s.packets.size());
@@ -200,6 +201,7 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
     in.packets = &d.packets;
     in.sourceUnfinished = d.sourceUnfinished;
     in.indexBuilt = d.indexBuilt;
+    in.packetsInErrorBlocks = d.packetsInErrorBlocks;
     if (d.indexBuilt) in.rec.ASFSIO = d.index;
   }
   JobResult<SaveData> saved = SaveFile(file, in, options, ctx);
@@ -221,6 +223,7 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.input.packets = &s.packets;
   job.input.indexBuilt = s.indexBuilt;
   job.input.sourceUnfinished = s.sourceUnfinished;
+  job.input.packetsInErrorBlocks = s.packetsInErrorBlocks;
   job.input.output = output;
   job.input.source = s.fileName;
   job.input.copied = CopiedHeaderObjects(s.structure);

@@ -75,6 +75,7 @@ struct Session {
   std::vector<ListedBlock> errorList;  // the blocks the repairs work on
   bool sourceUnfinished = false;       // the scanned header lacked count, size or durations
   std::uint64_t keyframePackets = 0;
+  std::uint64_t packetsInErrorBlocks = 0;  // of the last scan
   bool indexBuilt = false;  // the scan built a new Simple Index into structure.rec.ASFSIO
   CutList scannedCuts;      // the cuts the packets above were found through
 

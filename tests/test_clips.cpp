@@ -2,6 +2,8 @@
 // independent reading of the object layout.
 #include <gtest/gtest.h>
 
+#include "asf/streams.hpp"
+
 #include <cmath>
 
 #include "asf/catalogue.hpp"
@@ -36,13 +38,15 @@ void ExpectMatchesProbe(const Session& s, const std::string& path) {
     if (streams[i].contains("id")) {
       EXPECT_EQ(std::stoi(streams[i]["id"].get<std::string>(), nullptr, 0), s.structure.rec.ASFSPO[i].streamNumber());
     }
+    const StreamEntry* e = FindStream(StreamsOf(s.structure.rec), static_cast<std::uint8_t>(s.structure.rec.ASFSPO[i].streamNumber()));
+    ASSERT_NE(e, nullptr);
     if (type == "video") {
-      EXPECT_EQ(s.structure.rec.ASFVideoInfo.FormatData.ImageWidth, streams[i]["width"].get<unsigned>());
-      EXPECT_EQ(s.structure.rec.ASFVideoInfo.FormatData.ImageHeight, streams[i]["height"].get<unsigned>());
+      EXPECT_EQ(e->video.FormatData.ImageWidth, streams[i]["width"].get<unsigned>());
+      EXPECT_EQ(e->video.FormatData.ImageHeight, streams[i]["height"].get<unsigned>());
     } else {
-      EXPECT_EQ(s.structure.rec.ASFAudioInfo.SamplesPerSecond, std::stoul(streams[i]["sample_rate"].get<std::string>()));
-      EXPECT_EQ(s.structure.rec.ASFAudioInfo.NumberOfChannels, streams[i]["channels"].get<unsigned>());
-      EXPECT_EQ(s.structure.rec.ASFAudioInfo.CodecID_FormatTag, 0x0161);
+      EXPECT_EQ(e->audio.SamplesPerSecond, std::stoul(streams[i]["sample_rate"].get<std::string>()));
+      EXPECT_EQ(e->audio.NumberOfChannels, streams[i]["channels"].get<unsigned>());
+      EXPECT_EQ(e->audio.CodecID_FormatTag, 0x0161);
     }
   }
   // ffprobe reports play duration less preroll.

@@ -56,9 +56,7 @@ TEST_P(NumberWidth, RenumberingWritesTheWholeFieldAndNothingElse) {
     TAsfDataPacket p;
     ASSERT_EQ(ParsePacket(before, p), 0);
     Bytes after = before;
-    Renumbering ren;
-    ren.video = 1;
-    ren.audio = 2;
+    Renumbering ren(VideoAndAudioStreams());
     ren.apply(p, after);
     TAsfDataPacket q;
     ASSERT_EQ(ParsePacket(after, q), 0);

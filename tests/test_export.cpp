@@ -93,8 +93,14 @@ TEST(Avi, LayoutAndGuards) {
   EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(TempPath("gone.wmv"), s.structure.rec, TempPath("y.avi"), StreamChoice::VideoAndAudio, ctx); }).ok());
   // Audio with a block alignment of 0 and long codec data: no division by zero, movi after the headers.
   HeaderRecords odd = s.structure.rec;
-  odd.ASFAudioInfo.BlockAlignment = 0;
-  odd.ASFVideoInfo.FormatData.CodecSpecificData.assign(3000, 7);
+  for (TAsfStreamPropertiesObject& spo : odd.ASFSPO) {
+    Bytes& t = spo.TypeSpecificData;
+    if (spo.StreamType == guid::AudioMedia) PutWord(0, t, 12);  // BlockAlignment
+    if (spo.StreamType == guid::VideoMedia) {
+      PutDWord(40 + 3000, t, 11);  // the bitmap header's size: codec data follows
+      t.resize(51 + 3000, 7);
+    }
+  }
   const std::string big = TempPath("bighead.avi");
   ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(src, odd, big, StreamChoice::VideoAndAudio, ctx); }).ok());
   const Bytes bb = ReadFile(big);
@@ -270,8 +276,11 @@ TEST(Avi, IncompleteFramesAreLeftOutAndReported) {
     const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
     ASSERT_TRUE(r.ok()) << Text(r.message);
     EXPECT_GE(r.data.incompleteVideo + r.data.incompleteAudio, 1u);
+    const std::uint32_t left = r.data.incompleteVideo + r.data.incompleteAudio;
     EXPECT_EQ(Text(r.message), "operation complete\nincomplete media objects left out (video, audio): " +
-                                   std::to_string(r.data.incompleteVideo) + ", " + std::to_string(r.data.incompleteAudio));
+                                   std::to_string(r.data.incompleteVideo) + ", " + std::to_string(r.data.incompleteAudio) +
+                                   "\nmedia objects written: " + std::to_string(r.data.chunks) + " of " +
+                                   std::to_string(r.data.chunks + left));
     EXPECT_EQ(std::to_string(r.data.videoChunks) + "\n", Packets(src, "v"));
     EXPECT_EQ(std::to_string(r.data.audioChunks) + "\n", Packets(src, "a"));
     EXPECT_EQ(Packets(out, "v"), Packets(src, "v"));

@@ -205,10 +205,18 @@ TEST_F(JoinParts, RefusalsAndFailures) {
   r = Join({a_, TempPath("missing.wmv")}, TempPath("miss.wmv"), o);
   EXPECT_EQ(r.outcome, Outcome::failed);
   EXPECT_EQ(Text(r.message), "file open error " + TempPath("missing.wmv"));
-  // Different packet sizes.
+  // Different streams (the builder's audio is stereo, the clip's mono):
+  // refused before anything is written.
   const std::string other = TempPath("other-size.wmv");
   WriteFile(other, MinimalFile(3));
-  r = Join({a_, other}, TempPath("sizes.wmv"), o);
+  r = Join({a_, other}, TempPath("streams.wmv"), o);
+  EXPECT_EQ(r.message.id, MessageId::StreamsDiffer);
+  EXPECT_EQ(Text(r.message), "the files' streams differ: " + other + ": stream 2: format 353, 1 ch, 44100 Hz / format 353, 2 ch, 44100 Hz");
+  EXPECT_FALSE(std::filesystem::exists(TempPath("streams.wmv")));
+  // Different packet sizes, same streams.
+  const std::string sized = TempPath("sized.wmv");
+  WriteFile(sized, FileWithPackets({DataPacket({0, 0, true, {{1, true, 0, 0, 50, 0, 50, 1}}}, 300)}, 300));
+  r = Join({other, sized}, TempPath("sizes.wmv"), o);
   EXPECT_EQ(r.message.id, MessageId::PacketSizesDiffer);
   // A packet size no file could hold.
   Bytes huge = ReadFile(a_);

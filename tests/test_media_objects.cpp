@@ -15,7 +15,7 @@ namespace {
 struct Mo {
   int stream;
   int number;
-  int key;
+  bool key;
   std::size_t size;
   std::uint8_t first;
   bool operator==(const Mo&) const = default;
@@ -23,9 +23,11 @@ struct Mo {
 
 std::vector<Mo> AllMediaObjects(const ByteSource& src, std::size_t limit = 100000) {
   std::vector<Mo> out;
-  MediaObjectIterator it(src);
-  for (bool ok = it.getFirstMediaObject(); ok && out.size() < limit; ok = it.getNextMediaObject())
-    out.push_back({it.moStream, it.moNumber, it.moKey, it.moBuf.size(), it.moBuf.empty() ? std::uint8_t{0} : it.moBuf[0]});
+  MediaObjectReader it(src, ReadStreams(src));
+  while (out.size() < limit && it.next()) {
+    const MediaObject& m = it.object();
+    out.push_back({m.stream, static_cast<int>(m.number), m.key, it.data().size(), it.data().empty() ? std::uint8_t{0} : it.data()[0]});
+  }
   return out;
 }
 
@@ -104,8 +106,8 @@ TEST(MediaObjects, WalkersOnJunk) {
   const MemorySource junk(Bytes(1000, 0x82));
   PayloadWalker w(junk);
   EXPECT_FALSE(w.getFirstPayload());
-  MediaObjectIterator it(junk);
-  EXPECT_FALSE(it.getFirstMediaObject());
+  MediaObjectReader it(junk, ReadStreams(junk));
+  EXPECT_FALSE(it.next());
   // Damaged packets are walked as they parse, never outside the buffer.
   Bytes file = FileWithPackets({DataPacket({0, 0, true, {Frag(1, 0, 0, 50, 50, 1)}}, 300)}, 300);
   for (std::size_t i = file.size() - 300; i < file.size(); i += 7) file[i] ^= 0x5A;
@@ -139,18 +141,19 @@ TEST(MediaObjects, IncompleteObjectsAreLeftOutAndCounted) {
   put({Frag(1, 5, 0, 200, 100, 0x15)});                                    // 4's second half lost: 5 begins
   put({Frag(1, 5, 100, 200, 100, 0x15), Frag(2, 4, 0, 50, 50, 0x24)});    // object 5 whole
   MemorySource src(FileWithPackets(pk, P));
-  MediaObjectIterator it(src);
+  MediaObjectReader it(src, ReadStreams(src));
   std::vector<std::pair<int, int>> got;  // stream, number
-  for (bool ok = it.getFirstMediaObject(); ok; ok = it.getNextMediaObject()) {
-    got.emplace_back(it.moStream, it.moNumber);
-    EXPECT_EQ(it.moBuf.size(), it.moStream == 1 ? 200u : 50u);
-    EXPECT_EQ(it.moBuf.front(), it.moBuf.back());  // one object's bytes, nothing else
+  while (it.next()) {
+    got.emplace_back(it.object().stream, it.object().number);
+    EXPECT_EQ(it.data().size(), it.object().stream == 1 ? 200u : 50u);
+    EXPECT_EQ(it.data().front(), it.data().back());  // one object's bytes, nothing else
   }
   std::vector<std::pair<int, int>> video;
   for (const auto& g : got)
     if (g.first == 1) video.push_back(g);
   EXPECT_EQ(video, (std::vector<std::pair<int, int>>{{1, 1}, {1, 5}}));
-  EXPECT_EQ(it.incompleteVideo, 3u);  // 2, 3, 4
-  EXPECT_EQ(it.incompleteAudio, 0u);
+  EXPECT_EQ(it.incomplete().video, 3u);  // 2, 3, 4
+  EXPECT_EQ(it.incomplete().audio, 0u);
+  EXPECT_EQ(it.incompleteByStream()[1], 3u);
   EXPECT_EQ(got.size(), 6u);  // 2 video, 4 audio
 }

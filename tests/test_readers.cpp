@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "asf/streams.hpp"
+
 #include "asf/catalogue.hpp"
 #include "asf/readers.hpp"
 #include "support/asf_builder.hpp"
@@ -96,8 +98,12 @@ TEST(Readers, HugeCountsAreBoundedByTheObject) {
 
 TEST(Readers, VideoCodecDataFollowsInnerSize) {
   TASFVideoMedia v;
-  TASFAudioMedia a;
   TAsfStreamPropertiesObject spo;
+  auto readSPO = [&](const Bytes& b, TAsfStreamPropertiesObject& r, TASFVideoMedia& video, auto&) {
+    corvel::readSPO(b, r);
+    video = ReadVideoMedia(r.TypeSpecificData);
+  };
+  int a = 0;
   readSPO(StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40, Bytes{1, 2, 3, 4})), spo, v, a);
   EXPECT_TRUE(v.FormatData.CodecSpecificData.empty());
   EXPECT_EQ(v.FormatData.ImageWidth, 320u);
@@ -111,15 +117,19 @@ TEST(Readers, VideoCodecDataFollowsInnerSize) {
   EXPECT_EQ(spo.TypeSpecificData.size(), spo.TypeSpecificDataLength);
 }
 
-TEST(Readers, TwoAudioStreamsLastWins) {
+TEST(Readers, TwoAudioStreamsEachInTheTable) {
   Session s;
   ASSERT_EQ(OpenBytes(s, AsfFile({StreamProperties(1, guid::AudioMedia, AudioTypeSpecific(0x161, 1, 22050, Bytes{9, 9})),
                                   StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x162, 2, 44100))},
                                  {})),
             0);
   ASSERT_EQ(s.structure.rec.ASFSPO.size(), 2u);
-  EXPECT_EQ(s.structure.rec.ASFAudioInfo.SamplesPerSecond, 44100u);
-  EXPECT_EQ(s.structure.rec.ASFAudioInfo.CodecID_FormatTag, 0x162);
+  const StreamTable t = StreamsOf(s.structure.rec);
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_EQ(t[0].audio.SamplesPerSecond, 22050u);
+  EXPECT_EQ(t[0].audio.CodecSpecificData, (Bytes{9, 9}));
+  EXPECT_EQ(t[1].audio.SamplesPerSecond, 44100u);
+  EXPECT_EQ(t[1].audio.CodecID_FormatTag, 0x162);
   EXPECT_EQ(s.structure.rec.ASFSPO[0].streamNumber(), 1);
   EXPECT_EQ(s.structure.rec.ASFSPO[1].TypeSpecificData, AudioTypeSpecific(0x162, 2, 44100));
 }

@@ -170,9 +170,7 @@ TEST(OutputName, Counters) {
 TEST(Renumbering, AudioCountersFollowChanges) {
   const std::uint32_t P = 300;
   std::vector<std::uint32_t> numbers{7, 7, 8, 8, 9};
-  Renumbering r;
-  r.audio = 2;
-  r.video = 1;
+  Renumbering r(VideoAndAudioStreams());
   std::vector<int> got;
   for (std::uint32_t n : numbers) {
     PacketSpec spec{0, 0, true, {{2, false, n, 0, 100, 0, 50, 1}, {1, false, 0, 0, 10, 0, 10, 1}}};

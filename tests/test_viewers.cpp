@@ -1,6 +1,8 @@
 // What the timeline and the dump windows draw, computed in the core.
 #include <gtest/gtest.h>
 
+#include "asf/catalogue.hpp"
+
 #include <algorithm>
 
 #include "analysis/dump_text.hpp"
@@ -16,6 +18,10 @@ HeaderRecords WithDuration(std::int64_t ms) {
   HeaderRecords rec;
   rec.ASFFPO.PlayDuration = ms * 10000;
   rec.ASFFPO.SendDuration = ms * 10000 / 2;
+  // Stream 1 video, stream 2 audio.
+  rec.ASFSPO.resize(2);
+  rec.ASFSPO[0].StreamType = guid::VideoMedia, rec.ASFSPO[0].Flags = 1;
+  rec.ASFSPO[1].StreamType = guid::AudioMedia, rec.ASFSPO[1].Flags = 2;
   return rec;
 }
 
@@ -82,7 +88,7 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   const PacketTable table = TableOf(two);
   const TimelineLayout l = LayoutTimeline(table, WithDuration(60000), 640, 460);
   std::vector<std::tuple<int, int, TimelineColour>> pts;
-  ForEachTimelinePoint(table, l, 1, 2, [&](int x, int y, TimelineColour c) { pts.emplace_back(x, y, c); });
+  ForEachTimelinePoint(table, l, ColoursOf(WithDuration(60000)), [&](int x, int y, TimelineColour c) { pts.emplace_back(x, y, c); });
   ASSERT_EQ(pts.size(), 4u);
   EXPECT_EQ(pts[0], std::make_tuple(40, 420 - 20, TimelineColour::send));
   EXPECT_EQ(pts[1], std::make_tuple(40, 420 - 40, TimelineColour::video));

@@ -1,5 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "asf/streams.hpp"
 #include <unistd.h>
 
 #include "asf/catalogue.hpp"
@@ -218,13 +220,15 @@ TEST(Walk, RecordsOfThePreviousFileDoNotLeak) {
                                  {DataObject(0, 256)})),
             0);
   EXPECT_TRUE(s.structure.rec.ASFHEO.present);
-  EXPECT_EQ(s.structure.rec.ASFVideoInfo.EncodedImageWidth, 640u);
+  ASSERT_EQ(StreamsOf(s.structure.rec).size(), 1u);
+  EXPECT_EQ(StreamsOf(s.structure.rec)[0].video.EncodedImageWidth, 640u);
   ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties({}), StreamProperties(1, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 48000))},
                                  {DataObject(0, 256)})),
             0);
   EXPECT_FALSE(s.structure.rec.ASFHEO.present);
-  EXPECT_EQ(s.structure.rec.ASFVideoInfo.EncodedImageWidth, 0u);
-  EXPECT_EQ(s.structure.rec.ASFAudioInfo.SamplesPerSecond, 48000u);
+  ASSERT_EQ(StreamsOf(s.structure.rec).size(), 1u);
+  EXPECT_EQ(StreamsOf(s.structure.rec)[0].kind, StreamKind::audio);
+  EXPECT_EQ(StreamsOf(s.structure.rec)[0].audio.SamplesPerSecond, 48000u);
 }
 
 // A sparse file: a Data Object of 5 GiB with a Simple Index behind it.

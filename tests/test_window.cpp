@@ -243,7 +243,7 @@ class WindowTest : public QObject {
     QCOMPARE(QColor(img.pixel(600, 5)), QColor(234, 234, 234));
     const TimelineLayout l = LayoutTimeline(s.packets, s.structure.rec, 696, 480);
     std::map<TimelineColour, int> seen, right;
-    ForEachTimelinePoint(s.packets, l, 1, 2, [&](int x, int y, TimelineColour c) {
+    ForEachTimelinePoint(s.packets, l, ColoursOf(s.structure.rec), [&](int x, int y, TimelineColour c) {
       ++seen[c];
       const Rgb want = TimelineRgb(c);
       if (QColor(img.pixel(x, y)) == QColor(want.r, want.g, want.b)) ++right[c];

@@ -73,7 +73,7 @@ QImage RenderTimeline(const PacketTable& packets, const HeaderRecords& rec, std:
   for (const auto& [from, to] : l.errorBands)
     for (int x = from; x <= to; ++x)
       for (int y = l.baseline + 1; y <= l.baseline + 3; ++y) put(x, y, TimelineColour::error);
-  ForEachTimelinePoint(packets, l, StreamNumberOf(rec, guid::VideoMedia), StreamNumberOf(rec, guid::AudioMedia), put);
+  ForEachTimelinePoint(packets, l, ColoursOf(rec), put);
   return img;
 }
 

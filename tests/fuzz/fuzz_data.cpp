@@ -65,9 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   const MemorySource src(file);
-  MediaObjectIterator it(src);
+  MediaObjectReader it(src, ReadStreams(src));
   int n = 0;
-  for (bool ok = it.getFirstMediaObject(); ok && n < 256; ok = it.getNextMediaObject()) ++n;
+  while (n < 256 && it.next()) ++n;
   // The exports read a file by name. The AVI's RIFF limit is a few packets,
   // so that OpenDML lists are written.
   const std::string in = temp(".in.wmv"), avi = temp(".avi"), frames = temp(".frames");

@@ -76,8 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)ReadPreroll(src);
   (void)ReadStreamNumber(src, guid::VideoMedia);
   (void)ReadStreamNumber(src, guid::AudioMedia);
-  MediaObjectIterator it(src);
+  MediaObjectReader it(src, ReadStreams(src));
   int n = 0;
-  for (bool ok = it.getFirstMediaObject(); ok && n < 64; ok = it.getNextMediaObject()) ++n;
+  while (n < 64 && it.next()) ++n;
   return 0;
 }

@@ -108,6 +108,14 @@ Bytes MinimalFile(std::uint64_t packets) {
                  {DataObject(packets, 256), SimpleIndex(10000000, 1, {{0, 1}, {1, 1}})});
 }
 
+StreamTable VideoAndAudioStreams(int video, int audio) {
+  StreamTable t(2);
+  t[0].number = static_cast<std::uint8_t>(video), t[0].kind = StreamKind::video, t[0].type = guid::VideoMedia;
+  t[1].number = static_cast<std::uint8_t>(audio), t[1].kind = StreamKind::audio, t[1].type = guid::AudioMedia;
+  if (video > audio) std::swap(t[0], t[1]);
+  return t;
+}
+
 void Patch64(Bytes& b, std::size_t at, std::uint64_t v) { PutQWord(v, b, at); }
 void Patch32(Bytes& b, std::size_t at, std::uint32_t v) { PutDWord(v, b, at); }
 
@@ -120,12 +128,26 @@ Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
   const std::uint32_t usedSize = spec.packetLength >= 0 ? static_cast<std::uint32_t>(spec.packetLength) : packetSize;
   const int extra = spec.numberWidth - 1;  // beyond the usual one byte
   const std::uint8_t numberCode = spec.numberWidth == 4 ? 3 : static_cast<std::uint8_t>(spec.numberWidth);
+  // A payload's data: its own bytes, or a compressed payload's objects.
+  auto dataOf = [](const PayloadSpec& p) {
+    if (p.objects.empty()) return Bytes(p.dataLength, p.fill);
+    Bytes d;
+    for (const Bytes& o : p.objects) {
+      d.push_back(static_cast<std::uint8_t>(o.size()));
+      d.insert(d.end(), o.begin(), o.end());
+    }
+    return d;
+  };
+  // Replicated data: 8 bytes (size and time), or a compressed payload's one.
+  auto replicated = [](const PayloadSpec& p) { return p.objects.empty() ? 8 : 1; };
   std::int64_t used = (spec.errorCorrection ? 3 : 0) + ppi;
   if (spec.multiple) {
     used += 1;
-    for (const auto& p : spec.payloads) used += 17 + extra + p.dataLength;
+    for (const auto& p : spec.payloads) used += 9 + replicated(p) + extra + static_cast<std::int64_t>(dataOf(p).size());
+  } else if (!spec.payloads.empty()) {
+    used += 7 + replicated(spec.payloads[0]) + extra + static_cast<std::int64_t>(dataOf(spec.payloads[0]).size());
   } else {
-    used += 15 + extra + (spec.payloads.empty() ? 0 : spec.payloads[0].dataLength);
+    used += 15 + extra;
   }
   const std::int64_t padding = static_cast<std::int64_t>(usedSize) - used + spec.extraPadding;
   Writer w;
@@ -139,6 +161,10 @@ Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
     if (spec.numberWidth == 1) w.u8(static_cast<std::uint8_t>(p.mediaObject));
     if (spec.numberWidth == 2) w.u16(static_cast<std::uint16_t>(p.mediaObject));
     if (spec.numberWidth == 4) w.u32(p.mediaObject);
+    if (!p.objects.empty()) {
+      w.u32(p.presentationTime).u8(1).u8(p.timeDelta);
+      return;
+    }
     w.u32(p.offset);
     w.u8(8).u32(p.mediaObjectSize).u32(p.presentationTime);
   };
@@ -146,12 +172,13 @@ Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
     w.u8(static_cast<std::uint8_t>(0x80 | spec.payloads.size()));
     for (const auto& p : spec.payloads) {
       header(p);
-      w.u16(static_cast<std::uint16_t>(p.dataLength));
-      w.bytes(Bytes(p.dataLength, p.fill));
+      const Bytes d = dataOf(p);
+      w.u16(static_cast<std::uint16_t>(d.size()));
+      w.bytes(d);
     }
   } else if (!spec.payloads.empty()) {
     header(spec.payloads[0]);
-    w.bytes(Bytes(spec.payloads[0].dataLength, spec.payloads[0].fill));
+    w.bytes(dataOf(spec.payloads[0]));
   }
   Bytes out = w.take();
   out.resize(packetSize, 0);
@@ -159,15 +186,29 @@ Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
 }
 
 Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& extraHeader) {
+  std::vector<Bytes> streams{StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                             StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))};
+  streams.insert(streams.end(), extraHeader.begin(), extraHeader.end());
+  return FileWithStreams(packets, packetSize, streams);
+}
+
+Bytes ExtendedStreamProperties(int number, const Bytes& streamProperties) {
+  Writer w;
+  w.u64(0).u64(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
+  w.u16(static_cast<std::uint16_t>(number)).u16(0).u64(0).u16(0).u16(0);
+  w.bytes(streamProperties);
+  return Object("14E6A5CB-C672-4332-8399-A96952065B5A", w.data());
+}
+
+Bytes FileWithStreams(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& streams) {
   FpoFields f;
   f.packets = packets.size();
   f.minPacket = f.maxPacket = packetSize;
   Writer data;
   data.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(packets.size()).u16(0x0101);
   for (const auto& p : packets) data.bytes(p);
-  std::vector<Bytes> children{FileProperties(f), StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
-                              StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))};
-  children.insert(children.end(), extraHeader.begin(), extraHeader.end());
+  std::vector<Bytes> children{FileProperties(f)};
+  children.insert(children.end(), streams.begin(), streams.end());
   Bytes file = AsfFile(children, {Object(guid::Data, data.data())});
   Patch64(file, 30 + 40, file.size());  // File Size
   return file;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "asf/bytes.hpp"
+#include "asf/streams.hpp"
 
 namespace corvel::test {
 
@@ -48,6 +49,9 @@ Bytes AsfFile(const std::vector<Bytes>& children, const std::vector<Bytes>& topL
 // a Data Object of `packets` blank packets and a Simple Index.
 Bytes MinimalFile(std::uint64_t packets = 3);
 
+// A stream table of one video and one audio stream, as FileWithPackets declares.
+StreamTable VideoAndAudioStreams(int video = 1, int audio = 2);
+
 // Patches a 64-bit or 32-bit value in place.
 void Patch64(Bytes& b, std::size_t at, std::uint64_t v);
 void Patch32(Bytes& b, std::size_t at, std::uint32_t v);
@@ -66,6 +70,11 @@ struct PayloadSpec {
   std::uint32_t presentationTime = 0;
   std::uint32_t dataLength = 100;
   std::uint8_t fill = 0x55;
+  // Non-empty: a compressed payload holding these media objects (each after
+  // a byte of its size), `presentationTime` in its offset field and
+  // `timeDelta` as its one byte of replicated data; dataLength is ignored.
+  std::vector<Bytes> objects{};
+  std::uint8_t timeDelta = 0;
 };
 
 struct PacketSpec {
@@ -86,6 +95,12 @@ Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize);
 // A file with the given packets in its Data Object; streams 1 (video) and 2
 // (audio); `extraHeader` objects follow the Stream Properties in the header.
 Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& extraHeader = {});
+// The same with the given header objects (Stream Properties and others)
+// after the File Properties Object.
+Bytes FileWithStreams(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& streams);
+// An Extended Stream Properties Object carrying a Stream Properties Object,
+// and a Header Extension holding such objects.
+Bytes ExtendedStreamProperties(int number, const Bytes& streamProperties);
 // The file with every data packet rewritten without its error correction
 // data and of the same size: the bytes freed become padding (a word).
 Bytes WithoutErrorCorrection(const Bytes& file);

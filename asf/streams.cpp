@@ -1,0 +1,191 @@
+#include "asf/streams.hpp"
+
+#include <algorithm>
+
+#include "asf/catalogue.hpp"
+#include "asf/chain.hpp"
+#include "asf/readers.hpp"
+
+namespace corvel {
+
+namespace {
+
+constexpr std::string_view kExtendedStreamProperties = "14E6A5CB-C672-4332-8399-A96952065B5A";
+// The fixed part of an Extended Stream Properties Object, up to its counts.
+constexpr std::uint64_t kEspFixed = 88;
+// Largest header object read for its streams.
+constexpr std::uint64_t kLargestStreamObject = 16 << 20;
+
+void add(StreamTable& t, StreamEntry e) {
+  if (e.number == 0 || FindStream(t, e.number)) return;
+  t.insert(std::upper_bound(t.begin(), t.end(), e.number, [](std::uint8_t n, const StreamEntry& x) { return n < x.number; }),
+           std::move(e));
+}
+
+// The Stream Properties Object an Extended Stream Properties Object may end
+// with, after its stream names and payload extension systems.
+void addExtended(ByteView esp, StreamTable& t) {
+  if (esp.size() < kEspFixed) return;
+  const std::uint16_t names = WordOr0(esp, 84), systems = WordOr0(esp, 86);
+  std::uint64_t at = kEspFixed;
+  for (std::uint16_t i = 0; i < names && at + 4 <= esp.size(); ++i) at += 4 + std::uint64_t{WordOr0(esp, at + 2)};
+  for (std::uint16_t i = 0; i < systems && at + 22 <= esp.size(); ++i) at += 22 + std::uint64_t{DWordOr0(esp, at + 18)};
+  if (at + 24 > esp.size() || GUIDToStr(esp, at) != guid::StreamProperties) return;
+  const std::uint64_t size = QWordOr0(esp, at + 16);
+  TAsfStreamPropertiesObject spo;
+  readSPO(SubView(esp, at, std::min<std::uint64_t>(size, esp.size() - at)), spo);
+  StreamEntry e = DescribeStream(spo);
+  e.extended = true;
+  add(t, std::move(e));
+}
+
+// Every Extended Stream Properties Object among the Header Extension's children.
+void addFromExtension(ByteView data, StreamTable& t) {
+  for (std::uint64_t at = 0; at + 24 <= data.size();) {
+    const std::uint64_t size = QWordOr0(data, at + 16);
+    if (size < 24 || size > data.size() - at) break;
+    if (GUIDToStr(data, at) == kExtendedStreamProperties) addExtended(SubView(data, at, size), t);
+    at += size;
+  }
+}
+
+std::string audioFormat(const TASFAudioMedia& a) {
+  return "format " + std::to_string(a.CodecID_FormatTag) + ", " + std::to_string(a.NumberOfChannels) + " ch, " +
+         std::to_string(a.SamplesPerSecond) + " Hz";
+}
+
+std::string videoFormat(const TASFVideoMedia& v) {
+  return "compression " + std::to_string(v.FormatData.CompressionID) + ", " + std::to_string(v.FormatData.ImageWidth) + "x" +
+         std::to_string(v.FormatData.ImageHeight);
+}
+
+}  // namespace
+
+TASFVideoMedia ReadVideoMedia(ByteView b) {
+  TASFVideoMedia v;
+  v.EncodedImageWidth = DWordOr0(b, 0);
+  v.EncodedImageHeight = DWordOr0(b, 4);
+  v.ReservedFlags = ByteOr0(b, 8);
+  v.FormatDataSize = WordOr0(b, 9);
+  TBitmapInfoHeader& f = v.FormatData;
+  f.FormatDataSize = DWordOr0(b, 11);
+  f.ImageWidth = DWordOr0(b, 15);
+  f.ImageHeight = DWordOr0(b, 19);
+  f.Reserved = WordOr0(b, 23);
+  f.BitsPerPixelCount = WordOr0(b, 25);
+  f.CompressionID = DWordOr0(b, 27);
+  f.ImageSize = DWordOr0(b, 31);
+  f.HorizontalPixelsPerMeter = DWordOr0(b, 35);
+  f.VerticalPixelsPerMeter = DWordOr0(b, 39);
+  f.ColorsUsedCount = DWordOr0(b, 43);
+  f.ImportantColorsCount = DWordOr0(b, 47);
+  const std::int64_t extra = std::int64_t{f.FormatDataSize} - 40;
+  f.CodecSpecificData = CopyOut(b, 51, extra > 0 ? static_cast<std::uint64_t>(extra) : 0);
+  return v;
+}
+
+TASFAudioMedia ReadAudioMedia(ByteView b) {
+  TASFAudioMedia a;
+  a.CodecID_FormatTag = WordOr0(b, 0);
+  a.NumberOfChannels = WordOr0(b, 2);
+  a.SamplesPerSecond = DWordOr0(b, 4);
+  a.AverageNumberOfBytesPerSecond = DWordOr0(b, 8);
+  a.BlockAlignment = WordOr0(b, 12);
+  a.BitsPerSample = WordOr0(b, 14);
+  a.CodecSpecificDataSize = WordOr0(b, 16);
+  a.CodecSpecificData = CopyOut(b, 18, a.CodecSpecificDataSize);
+  return a;
+}
+
+StreamEntry DescribeStream(const TAsfStreamPropertiesObject& spo) {
+  StreamEntry e;
+  e.number = static_cast<std::uint8_t>(spo.streamNumber());
+  e.type = spo.StreamType;
+  if (spo.StreamType == guid::VideoMedia) {
+    e.kind = StreamKind::video;
+    e.video = ReadVideoMedia(spo.TypeSpecificData);
+  } else if (spo.StreamType == guid::AudioMedia) {
+    e.kind = StreamKind::audio;
+    e.audio = ReadAudioMedia(spo.TypeSpecificData);
+  }
+  return e;
+}
+
+StreamTable StreamsOf(const HeaderRecords& rec) {
+  StreamTable t;
+  for (const TAsfStreamPropertiesObject& spo : rec.ASFSPO) add(t, DescribeStream(spo));
+  if (rec.ASFHEO.present) addFromExtension(rec.ASFHEO.HeaderExtensionData, t);
+  return t;
+}
+
+StreamTable ReadStreams(const ByteSource& f) {
+  StreamTable t;
+  if (GUIDToStr(ReadPadded(f, 0, 16), 0) != guid::Header) return t;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> extensions;
+  WalkChain(
+      30, f.size(), 24, [&](std::uint64_t at, std::uint64_t n) { return ReadPadded(f, at, n); },
+      [&](const ChainObject& o) {
+        if (o.guid == guid::Data) return false;
+        const bool readable = o.size >= 24 && static_cast<std::uint64_t>(o.size) <= kLargestStreamObject;
+        if (readable && o.guid == guid::StreamProperties) {
+          TAsfStreamPropertiesObject spo;
+          readSPO(ReadPadded(f, o.offset, static_cast<std::uint64_t>(o.size)), spo);
+          add(t, DescribeStream(spo));
+        } else if (readable && o.guid == guid::HeaderExtension) {
+          extensions.emplace_back(o.offset, static_cast<std::uint64_t>(o.size));
+        }
+        return true;
+      });
+  for (const auto& [at, size] : extensions) {
+    const Bytes b = ReadPadded(f, at, size);
+    addFromExtension(SubView(b, 46, std::min<std::uint64_t>(DWordOr0(b, 42), b.size() > 46 ? b.size() - 46 : 0)), t);
+  }
+  return t;
+}
+
+const StreamEntry* FindStream(const StreamTable& t, std::uint8_t number) {
+  for (const StreamEntry& e : t)
+    if (e.number == number) return &e;
+  return nullptr;
+}
+
+StreamKind KindOf(const StreamTable& t, std::uint8_t number) {
+  const StreamEntry* e = FindStream(t, number);
+  return e ? e->kind : StreamKind::other;
+}
+
+std::uint8_t FirstOfKind(const StreamTable& t, StreamKind kind) {
+  for (const StreamEntry& e : t)
+    if (e.kind == kind) return e.number;
+  return 0;
+}
+
+std::string_view KindName(StreamKind k) {
+  switch (k) {
+    case StreamKind::video: return "video";
+    case StreamKind::audio: return "audio";
+    case StreamKind::other: break;
+  }
+  return "other";
+}
+
+std::string StreamTablesDiffer(const StreamTable& a, const StreamTable& b) {
+  auto list = [](const StreamTable& t) {
+    std::string s;
+    for (const StreamEntry& e : t) s += (s.empty() ? "" : " ") + std::to_string(e.number) + ":" + std::string(KindName(e.kind));
+    return s.empty() ? std::string("none") : s;
+  };
+  if (a.size() != b.size()) return "streams " + list(a) + " / " + list(b);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const StreamEntry &x = a[i], &y = b[i];
+    const std::string n = "stream " + std::to_string(x.number) + ": ";
+    if (x.number != y.number || x.type != y.type) return "streams " + list(a) + " / " + list(b);
+    if (x.kind == StreamKind::audio && audioFormat(x.audio) != audioFormat(y.audio))
+      return n + audioFormat(x.audio) + " / " + audioFormat(y.audio);
+    if (x.kind == StreamKind::video && videoFormat(x.video) != videoFormat(y.video))
+      return n + videoFormat(x.video) + " / " + videoFormat(y.video);
+  }
+  return {};
+}
+
+}  // namespace corvel
