@@ -16,6 +16,8 @@ PayloadEntry entryOf(const TPayload& pl) {
   e.stream = static_cast<std::uint8_t>((pl.streamNumber & 0x7F) | (pl.keyFrame ? 0x80 : 0));
   e.replicatedData = static_cast<std::uint8_t>(std::min<std::uint32_t>(pl.replicatedDataLength, 255));
   e.flags = pl.compressedWhole ? 0 : PayloadEntry::kBrokenChain;
+  // A compressed payload has no object size: the slot keeps its object count.
+  if (pl.replicatedDataLength == 1) e.mediaObjectSize = pl.compressedObjects;
   return e;
 }
 
@@ -34,6 +36,10 @@ TPayload PacketRef::payload(std::size_t k) const {
   pl.payloadDataLength = e.dataLength;
   pl.replicatedDataLength = e.replicatedData;
   pl.compressedWhole = !(e.flags & PayloadEntry::kBrokenChain);
+  if (pl.replicatedDataLength == 1) {
+    pl.compressedObjects = e.mediaObjectSize;
+    pl.mediaObjectSize = 0;
+  }
   return pl;
 }
 

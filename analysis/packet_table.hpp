@@ -27,7 +27,7 @@ struct PacketEntry {
 struct PayloadEntry {
   std::uint32_t mediaObjectNumber;
   std::uint32_t offsetIntoMediaObject;
-  std::uint32_t mediaObjectSize;
+  std::uint32_t mediaObjectSize;  // of a compressed payload: the objects it holds
   std::uint32_t presentationTime;
   std::uint32_t dataLength;
   std::uint8_t stream;          // the stream number; 0x80: a key frame

@@ -35,9 +35,16 @@ struct FramesJob {
 int report(const CliRun& run, const JobResult<ExportData>& r, const CommonOptions& common, const std::string& file,
            nlohmann::json j) {
   const std::string message = run.text(r.message);
+  nlohmann::json streams = nlohmann::json::array(), leftOut = nlohmann::json::array();
+  for (const StreamExport& e : r.data.streams)
+    streams.push_back({{"stream", e.number}, {"kind", KindName(e.kind)}, {"chunks", e.chunks}, {"bytes", e.bytes}});
+  for (const StreamEntry& e : r.data.streamsLeftOut) leftOut.push_back({{"stream", e.number}, {"type", e.type}});
   j.update({{"ok", r.ok()},
             {"message", message},
             {"chunks", r.data.chunks},
+            {"streams", streams},
+            {"streams_left_out", leftOut},
+            {"objects_left_out", r.data.objectsLeftOut},
             {"incomplete", {{"video", r.data.incompleteVideo}, {"audio", r.data.incompleteAudio}, {"other", r.data.incompleteOther}}}});
   if (common.json)
     printJson(j);
@@ -63,7 +70,10 @@ int runFrames(const ExportCliOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
   if (!OpenForCommand(run, o.file)) return 1;
   const auto r = RunOnWorker(FramesJob{o.file, o.count, choiceOf(o), o.dir}, &run.listener, &CliListener::interrupted());
-  return report(run, r, common, o.file, {{"file", o.file}, {"dir", o.dir.empty() ? "." : o.dir}, {"written", r.data.chunks}});
+  nlohmann::json files = nlohmann::json::array();
+  for (const FrameFile& f : r.data.files) files.push_back({{"file", f.file}, {"stream", f.stream}, {"media_object", f.mediaObject}});
+  return report(run, r, common, o.file,
+                {{"file", o.file}, {"dir", o.dir.empty() ? "." : o.dir}, {"written", r.data.chunks}, {"files", files}});
 }
 
 }  // namespace corvel::cli

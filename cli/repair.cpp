@@ -75,6 +75,8 @@ int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
             {"saved", saved},
             {"status", s.statusText()},
             {"packets_written", d.packets},
+            {"source_packets", d.sourcePackets},
+            {"packets_in_error_blocks", d.packetsInErrorBlocks},
             {"incomplete_left_out", {{"video", d.leftOut.video}, {"audio", d.leftOut.audio}, {"other", d.leftOut.other}}},
             {"payloads_rescued", d.rescuedPayloads},
             {"log", run.listener.lines()}});
@@ -82,11 +84,9 @@ int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
     printJson(j);
   } else {
     std::cout << (saved ? run.text(Message(MessageId::FileSaved)) + ": " + out : run.text(Message(MessageId::FileSaveError))) << '\n';
-    // The second line of the status: the media objects left out.
-    if (saved && d.leftOut.total()) {
-      const std::string status = s.statusText();
-      std::cout << status.substr(status.find('\n') + 1) << '\n';
-    }
+    // The status's further lines: what was left out.
+    const std::string status = s.statusText();
+    if (saved && status.find('\n') != std::string::npos) std::cout << status.substr(status.find('\n') + 1) << '\n';
   }
   return saved ? 0 : 1;
 }

@@ -104,7 +104,9 @@ class WholeObjects {
       if (o.active) close(s, false);
       if (damaged || !pl.compressedWhole) {
         plan_.packets[i].keep &= ~(1ull << k);
-        plan_.leftOut.add(streams_.kinds[s], std::max<std::uint64_t>(pl.compressedObjects, 1));
+        // Its objects that parsed, and what follows a size that does not fit as one more.
+        const std::uint64_t objects = pl.compressedObjects + (pl.compressedWhole ? 0 : 1);
+        plan_.leftOut.add(streams_.kinds[s], std::max<std::uint64_t>(objects, 1));
       }
       return;
     }

@@ -1,0 +1,375 @@
+// Files of many streams, compressed payloads and clocks that jump, built by
+// the test's own builder and read back independently: the stream table, the
+// media objects, the AVI's tracks and index, the scan and the save.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "analysis/media_objects.hpp"
+#include "asf/catalogue.hpp"
+#include "asf/streams.hpp"
+#include "export/avi.hpp"
+#include "support/asf_builder.hpp"
+#include "support/clips.hpp"
+#include "support/damage.hpp"
+#include "support/open.hpp"
+
+using namespace corvel;
+using namespace corvel::test;
+
+namespace {
+
+constexpr std::string_view kBinary = "3AFB65E2-47EF-40F2-AC2C-70A90D71D343";
+
+Bytes Video(int n, std::uint32_t w = 320) { return StreamProperties(n, guid::VideoMedia, VideoTypeSpecific(w, 240, "WMV2", 40)); }
+Bytes Audio(int n, std::uint16_t channels = 2) { return StreamProperties(n, guid::AudioMedia, AudioTypeSpecific(0x0161, channels, 44100)); }
+Bytes Binary(int n) { return StreamProperties(n, kBinary, {}); }
+
+PayloadSpec Whole(int stream, std::uint32_t mo, std::uint32_t len, std::uint8_t fill, std::uint32_t time, bool key = false) {
+  return {stream, key, mo, 0, len, time, len, fill};
+}
+
+PayloadSpec Compressed(int stream, std::uint32_t mo, std::uint32_t time, std::uint8_t delta, std::vector<Bytes> objects) {
+  PayloadSpec p{stream, true, mo, 0, 0, time, 0, 0};
+  p.objects = std::move(objects);
+  p.timeDelta = delta;
+  return p;
+}
+
+struct Got {
+  int stream;
+  std::uint32_t number, time;
+  Bytes data;
+  bool operator==(const Got&) const = default;
+};
+
+std::vector<Got> Objects(const Bytes& file, KindCounts* incomplete = nullptr) {
+  const MemorySource src(file);
+  MediaObjectReader r(src, ReadStreams(src));
+  std::vector<Got> out;
+  while (r.next()) out.push_back({r.object().stream, r.object().number, r.object().time, Bytes(r.data().begin(), r.data().end())});
+  if (incomplete) *incomplete = r.incomplete();
+  return out;
+}
+
+// An AVI read back without the writer's code: the stream headers' types in
+// order, and every idx1 entry with the bytes of the chunk it points at.
+struct AviChunk {
+  std::string code;
+  bool key;
+  Bytes data;
+};
+struct AviRead {
+  std::vector<std::string> types;  // fccType of each strh: "vids", "auds"
+  std::vector<AviChunk> chunks;
+};
+
+AviRead ReadAvi(const Bytes& b) {
+  AviRead a;
+  auto find = [&](std::string_view what, std::size_t from) {
+    const auto it = std::search(b.begin() + static_cast<std::ptrdiff_t>(from), b.end(), what.begin(), what.end());
+    return static_cast<std::size_t>(it - b.begin());
+  };
+  const std::size_t movi = find("movi", 0);
+  for (std::size_t at = find("strh", 0); at < movi; at = find("strh", at + 4)) a.types.emplace_back(b.begin() + at + 8, b.begin() + at + 12);
+  const std::size_t idx = find("idx1", movi);
+  if (idx >= b.size()) return a;
+  const std::uint32_t n = DWordOr0(b, idx + 4) / 16;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    const std::size_t e = idx + 8 + 16 * i;
+    const std::uint32_t off = DWordOr0(b, e + 8), size = DWordOr0(b, e + 12);
+    const std::size_t data = movi + off + 8;
+    AviChunk c{std::string(b.begin() + e, b.begin() + e + 4), (DWordOr0(b, e + 4) & 16) != 0, {}};
+    EXPECT_EQ(std::string(b.begin() + movi + off, b.begin() + movi + off + 4), c.code) << "idx1 entry " << i;
+    EXPECT_EQ(DWordOr0(b, movi + off + 4), size);
+    if (data + size <= b.size()) c.data.assign(b.begin() + data, b.begin() + data + size);
+    a.chunks.push_back(std::move(c));
+  }
+  return a;
+}
+
+// Four streams: video 1, audio 2 and 3, binary 4; the video's objects span
+// packets, audio 3 comes in compressed payloads.
+Bytes FourStreams(std::uint32_t P = 500) {
+  std::vector<Bytes> pk;
+  for (std::uint32_t i = 0; i < 6; ++i) {
+    const std::uint32_t t = 3000 + 100 * i;
+    const auto v = static_cast<std::uint8_t>(0x10 + i);
+    pk.push_back(DataPacket({100 * i, 50, true,
+                             {{1, i % 3 == 0, i, 0, 300, t, 150, v}, Whole(2, i, 40, static_cast<std::uint8_t>(0x20 + i), t),
+                              Compressed(3, 2 * i, t, 50, {Bytes(7, static_cast<std::uint8_t>(0x30 + i)), Bytes(9, 0x3F)}),
+                              Whole(4, i, 12, static_cast<std::uint8_t>(0x40 + i), t)}},
+                            P));
+    pk.push_back(DataPacket({100 * i + 50, 50, true, {{1, i % 3 == 0, i, 150, 300, t, 150, v}}}, P));
+  }
+  return FileWithStreams(pk, P, {Video(1), Audio(2), Audio(3, 1), Binary(4)});
+}
+
+}  // namespace
+
+TEST(StreamTable, EveryStreamPropertiesObjectAlsoInsideTheHeaderExtension) {
+  // Stream 3 at the top, 1 and 5 only inside Extended Stream Properties,
+  // and a second declaration of 3 there that does not replace the first.
+  const Bytes heo = HeaderExtension(Writer()
+                                        .bytes(ExtendedStreamProperties(5, Binary(5)))
+                                        .bytes(Padding(10))
+                                        .bytes(ExtendedStreamProperties(1, Video(1, 640)))
+                                        .bytes(ExtendedStreamProperties(3, Audio(3, 6)))
+                                        .take());
+  const Bytes file = AsfFile({FileProperties({}), heo, Audio(3, 1)}, {DataObject(0, 256)});
+  Session s;
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  const StreamTable fromRecords = StreamsOf(s.structure.rec);
+  const StreamTable fromFile = ReadStreams(MemorySource(file));
+  for (const StreamTable* t : {&fromRecords, &fromFile}) {
+    ASSERT_EQ(t->size(), 3u);
+    EXPECT_EQ((*t)[0].number, 1);
+    EXPECT_EQ((*t)[0].kind, StreamKind::video);
+    EXPECT_TRUE((*t)[0].extended);
+    EXPECT_EQ((*t)[0].video.FormatData.ImageWidth, 640u);
+    EXPECT_EQ((*t)[1].number, 3);
+    EXPECT_FALSE((*t)[1].extended);
+    EXPECT_EQ((*t)[1].audio.NumberOfChannels, 1);
+    EXPECT_EQ((*t)[2].number, 5);
+    EXPECT_EQ((*t)[2].kind, StreamKind::other);
+  }
+  EXPECT_EQ(FirstOfKind(fromFile, StreamKind::video), 1);
+  EXPECT_EQ(KindOf(fromFile, 9), StreamKind::other);
+}
+
+TEST(StreamTable, WhatMakesPartsDiffer) {
+  const StreamTable base = ReadStreams(MemorySource(FileWithStreams({}, 256, {Video(1), Audio(2)})));
+  struct Case {
+    std::vector<Bytes> streams;
+    std::string why;  // empty: the same
+  };
+  const std::vector<Case> cases{
+      {{Video(1), Audio(2)}, ""},
+      {{Audio(2), Video(1)}, ""},  // order in the header does not matter
+      {{Video(1), Audio(2, 1)}, "stream 2: format 353, 2 ch, 44100 Hz / format 353, 1 ch, 44100 Hz"},
+      {{Video(1, 640), Audio(2)}, "stream 1: compression 844516695, 320x240 / compression 844516695, 640x240"},
+      {{Video(1), Audio(3)}, "streams 1:video 2:audio / 1:video 3:audio"},
+      {{Video(1), Audio(2), Audio(3)}, "streams 1:video 2:audio / 1:video 2:audio 3:audio"},
+      {{Video(1), Binary(2)}, "streams 1:video 2:audio / 1:video 2:other"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(StreamTablesDiffer(base, ReadStreams(MemorySource(FileWithStreams({}, 256, c.streams)))), c.why) << c.why;
+}
+
+TEST(MediaObjects, CompressedPayloadsGiveTheirObjectsWithTheirTimes) {
+  const std::uint32_t P = 300;
+  std::vector<Bytes> pk;
+  pk.push_back(DataPacket({0, 0, true, {Compressed(2, 4, 1000, 23, {Bytes(10, 0xA1), Bytes(20, 0xA2), Bytes(5, 0xA3)}),
+                                        Whole(1, 0, 30, 0xB0, 1000, true)}},
+                          P));
+  pk.push_back(DataPacket({0, 0, false, {Compressed(2, 7, 1069, 23, {Bytes(3, 0xA4)})}}, P));  // a single payload
+  const std::vector<Got> want{{2, 4, 1000, Bytes(10, 0xA1)}, {2, 5, 1023, Bytes(20, 0xA2)}, {2, 6, 1046, Bytes(5, 0xA3)},
+                              {1, 0, 1000, Bytes(30, 0xB0)}, {2, 7, 1069, Bytes(3, 0xA4)}};
+  KindCounts incomplete;
+  EXPECT_EQ(Objects(FileWithPackets(pk, P), &incomplete), want);
+  EXPECT_EQ(incomplete.total(), 0u);
+  // Sizes that do not add up: what is left is no object, and is counted.
+  Bytes broken = FileWithPackets(pk, P);
+  const Bytes mark{20, 0xA2, 0xA2};
+  const auto at = std::search(broken.begin(), broken.end(), mark.begin(), mark.end());
+  ASSERT_NE(at, broken.end());
+  *at = 250;
+  const std::vector<Got> got = Objects(broken, &incomplete);
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0], want[0]);
+  EXPECT_EQ(got[1], want[3]);
+  EXPECT_EQ(incomplete.audio, 1u);
+}
+
+TEST(MediaObjects, EveryStreamInTheOrderItsObjectsBegin) {
+  const Bytes file = FourStreams();
+  const std::vector<Got> got = Objects(file);
+  std::map<int, int> perStream;
+  for (const Got& g : got) ++perStream[g.stream];
+  EXPECT_EQ(perStream, (std::map<int, int>{{1, 6}, {2, 6}, {3, 12}, {4, 6}}));
+  // Packet by packet: the video object begins first, then the others of the packet.
+  ASSERT_GE(got.size(), 5u);
+  EXPECT_EQ(got[0].stream, 1);
+  EXPECT_EQ(got[0].data.size(), 300u);
+  EXPECT_EQ(got[1].stream, 2);
+  EXPECT_EQ(got[2].stream, 3);
+  EXPECT_EQ(got[3].stream, 3);
+  EXPECT_EQ(got[3].time, 3050u);
+  EXPECT_EQ(got[4].stream, 4);
+}
+
+// A writer that keeps one stream's object open while the others' pile up
+// behind it is bounded: past the limit that object is left out.
+TEST(MediaObjects, ObjectsWaitingBehindAnUnfinishedOneAreBounded) {
+  const std::uint32_t P = 60000;
+  std::vector<Bytes> pk;
+  pk.push_back(DataPacket({0, 0, true, {{1, true, 0, 0, 1000, 0, 100, 0x11}}}, P));  // never finished
+  const std::uint32_t n = MediaObjectReader::kMaxQueued / 50000 + 2;
+  for (std::uint32_t i = 0; i < n; ++i) pk.push_back(DataPacket({0, 0, true, {Whole(2, i, 50000, 0x22, i)}}, P));
+  KindCounts incomplete;
+  const std::vector<Got> got = Objects(FileWithPackets(pk, P), &incomplete);
+  EXPECT_EQ(got.size(), n);
+  EXPECT_EQ(incomplete.video, 1u);
+}
+
+class AviTracks : public ::testing::TestWithParam<StreamChoice> {};
+
+TEST_P(AviTracks, EveryStreamOfTheChoiceIsATrackWithItsOwnChunks) {
+  const Bytes file = FourStreams();
+  const std::string src = TempPath("four" + std::to_string(static_cast<int>(GetParam())) + ".asf"), out = src + ".avi";
+  WriteFile(src, file);
+  Session s;
+  ASSERT_TRUE(OpenFile(s, src));
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, GetParam(), ctx); });
+  ASSERT_TRUE(r.ok()) << Text(r.message);
+  // Ground truth: the objects of the source, stream by stream.
+  std::map<int, std::vector<Bytes>> truth;
+  for (const Got& g : Objects(file)) truth[g.stream].push_back(g.data);
+  std::vector<int> tracks;  // the ASF streams in track order
+  if (GetParam() != StreamChoice::AudioOnly) tracks.push_back(1);
+  if (GetParam() != StreamChoice::VideoOnly) tracks.insert(tracks.end(), {2, 3});
+  const AviRead avi = ReadAvi(ReadFile(out));
+  ASSERT_EQ(avi.types.size(), tracks.size());
+  std::map<int, std::vector<Bytes>> chunks;
+  for (const AviChunk& c : avi.chunks) {
+    const std::size_t t = static_cast<std::size_t>((c.code[0] - '0') * 10 + (c.code[1] - '0'));
+    ASSERT_LT(t, tracks.size()) << c.code;
+    const bool video = tracks[t] == 1;
+    EXPECT_EQ(avi.types[t], video ? "vids" : "auds");
+    EXPECT_TRUE(c.code.substr(2) == (video ? "dc" : "wb") || (video && c.code.substr(2) == "db")) << c.code;
+    chunks[tracks[t]].push_back(c.data);
+  }
+  for (int stream : tracks) EXPECT_EQ(chunks[stream], truth[stream]) << "stream " << stream;
+  EXPECT_EQ(chunks.count(4), 0u);
+  // The binary stream is named as left out, with its objects.
+  ASSERT_EQ(r.data.streamsLeftOut.size(), 1u);
+  EXPECT_EQ(r.data.streamsLeftOut[0].number, 4);
+  EXPECT_EQ(r.data.objectsLeftOut, 6u);
+  EXPECT_EQ(Text(r.message), "operation complete\nstreams an AVI cannot carry, left out: 4 ASF_Binary_Media\nmedia objects written: " +
+                                 std::to_string(avi.chunks.size()) + " of " + std::to_string(avi.chunks.size() + 6));
+  ASSERT_EQ(r.data.streams.size(), tracks.size());
+  for (std::size_t t = 0; t < tracks.size(); ++t) {
+    EXPECT_EQ(r.data.streams[t].number, tracks[t]);
+    EXPECT_EQ(r.data.streams[t].chunks, truth[tracks[t]].size());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, AviTracks, ::testing::Values(StreamChoice::VideoAndAudio, StreamChoice::VideoOnly, StreamChoice::AudioOnly));
+
+TEST(Frames, TheChoiceTakesEveryStreamOfItsKindsAndTheResultNamesThem) {
+  const std::string src = TempPath("four-frames.asf");
+  WriteFile(src, FourStreams());
+  struct Case {
+    StreamChoice choice;
+    std::map<int, int> files;  // per stream
+  };
+  for (const Case& c : {Case{StreamChoice::VideoAndAudio, {{1, 6}, {2, 6}, {3, 12}, {4, 6}}}, Case{StreamChoice::VideoOnly, {{1, 6}}},
+                        Case{StreamChoice::AudioOnly, {{2, 6}, {3, 12}, {4, 6}}}}) {
+    const std::string dir = TempPath("four-frames-" + std::to_string(static_cast<int>(c.choice)));
+    std::filesystem::create_directories(dir);
+    const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, 1000, c.choice, dir, ctx); });
+    ASSERT_TRUE(r.ok()) << Text(r.message);
+    std::map<int, int> files;
+    for (const FrameFile& f : r.data.files) {
+      ++files[f.stream];
+      EXPECT_TRUE(std::filesystem::exists(dir + "/" + f.file)) << f.file;
+    }
+    EXPECT_EQ(files, c.files);
+    // Names by position among all the objects: the first is frame0.txt.
+    EXPECT_EQ(r.data.files.front().file, c.choice == StreamChoice::AudioOnly ? "frame1.txt" : "frame0.txt");
+  }
+}
+
+// A send time that jumps (forward by 1000 hours, or back by two) between
+// two packets that are otherwise the file's: every packet is a packet, the
+// jump is one finding, and the save keeps them all; in both packet forms.
+TEST(ScanClock, AJumpIsAFindingNotDamage) {
+  struct Case {
+    std::int64_t jump;  // milliseconds
+    bool errorCorrection;
+  };
+  const std::int64_t hours = 3'600'000;
+  for (const Case& c : {Case{1000 * hours, true}, Case{1000 * hours, false}, Case{-2 * hours, true}, Case{-2 * hours, false}}) {
+    SCOPED_TRACE(std::to_string(c.jump) + (c.errorCorrection ? " with error correction" : " plain"));
+    const std::uint32_t P = 400, base = c.jump < 0 ? static_cast<std::uint32_t>(-c.jump) + 10000 : 3000;
+    std::vector<Bytes> pk;
+    for (std::uint32_t i = 0; i < 20; ++i) {
+      const auto t = static_cast<std::uint32_t>(base + 100 * i + (i >= 10 ? c.jump : 0));
+      pk.push_back(DataPacket({t, 100, true, {Whole(1, i, 120, static_cast<std::uint8_t>(i), t + 50, i % 5 == 0), Whole(2, i, 60, 0x22, t + 50)}}, P));
+    }
+    Bytes file = FileWithPackets(pk, P);
+    if (!c.errorCorrection) file = WithoutErrorCorrection(file);
+    Session s;
+    s.lang = Language::eng;
+    ASSERT_TRUE(ScanBytes(s, file));
+    EXPECT_EQ(s.packets.size(), 20u);
+    EXPECT_TRUE(s.errBlocks.empty());
+    const std::string from = std::to_string(base + 900), to = std::to_string(base + 1000 + c.jump);
+    int jumps = 0;
+    for (const std::string& line : MemoLines(s)) {
+      jumps += line.find("send time jumps") != std::string::npos;
+      EXPECT_EQ(line.find("going down"), std::string::npos) << line;  // the jump is said once, not as its effects
+      EXPECT_EQ(line.find("SendTime <"), std::string::npos) << line;
+    }
+    EXPECT_EQ(jumps, 1) << MemoText(s);
+    EXPECT_NE(MemoText(s).find("packet nn=10. send time jumps (ms): " + from + " -> " + to), std::string::npos) << MemoText(s);
+    const std::string out = TempPath("clock.wmv");
+    ASSERT_TRUE(Save(s, out));
+    EXPECT_EQ(s.lastSave.packets, 20u);
+    EXPECT_EQ(s.statusText(), "file saved");
+    Session back;
+    ASSERT_TRUE(ScanBytes(back, ReadFile(out)));
+    EXPECT_EQ(back.packets.size(), 20u);
+  }
+}
+
+// A save that leaves packets of error blocks out says how many of how many.
+TEST(SaveCounts, PacketsLeftOutInErrorBlocksAreCounted) {
+  const std::uint32_t P = 400;
+  std::vector<Bytes> pk;
+  for (std::uint32_t i = 0; i < 20; ++i) pk.push_back(DataPacket({3000 + 100 * i, 100, true, {Whole(1, i, 150, 1, 3050 + 100 * i, true)}}, P));
+  Bytes file = FileWithPackets(pk, P);
+  const std::size_t data = file.size() - 20 * P;
+  std::fill(file.begin() + static_cast<std::ptrdiff_t>(data + 5 * P), file.begin() + static_cast<std::ptrdiff_t>(data + 8 * P), 0xEE);
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, file));
+  ASSERT_EQ(s.packets.size(), 17u);
+  ASSERT_TRUE(Save(s, TempPath("counted.wmv")));
+  EXPECT_EQ(s.statusText(), "file saved\npackets written: 17 of 20; left out in error blocks: 3");
+  EXPECT_EQ(s.lastSave.sourcePackets, 20u);
+  EXPECT_EQ(s.lastSave.packetsInErrorBlocks, 3u);
+  s.lang = Language::rus;
+  EXPECT_EQ(s.statusText(), "файл сохранён\nзаписано пакетов: 17 из 20; пропущено в блоках ошибок: 3");
+}
+
+// Compressed payloads are judged like other media objects by the save: one
+// whose sizes do not add up is left out and counted.
+TEST(SaveCounts, ACompressedPayloadWhoseSizesDoNotAddUpIsLeftOut) {
+  const std::uint32_t P = 300;
+  std::vector<Bytes> pk;
+  for (std::uint32_t i = 0; i < 4; ++i)
+    pk.push_back(DataPacket({3000 + 100 * i, 100, true,
+                             {Whole(1, i, 50, 1, 3050 + 100 * i, true),
+                              Compressed(2, 3 * i, 3050 + 100 * i, 20, {Bytes(8, 0x61), Bytes(8, static_cast<std::uint8_t>(0x70 + i)), Bytes(8, 0x63)})}},
+                            P));
+  Bytes file = FileWithPackets(pk, P);
+  const Bytes mark{8, 0x72};
+  const auto at = std::search(file.begin(), file.end(), mark.begin(), mark.end());
+  ASSERT_NE(at, file.end());
+  *at = 200;  // the second object of packet 2 claims more than there is
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(ScanBytes(s, file));
+  const std::string out = TempPath("compressed.wmv");
+  ASSERT_TRUE(Save(s, out));
+  EXPECT_EQ(s.lastSave.leftOut.audio, 2u);  // the object before the bad size, and what follows it as one
+  EXPECT_EQ(s.lastSave.packets, 4u);
+  // The saved file holds every other object, and nothing of the broken payload.
+  KindCounts incomplete;
+  std::map<int, int> perStream;
+  for (const Got& g : Objects(ReadFile(out), &incomplete)) ++perStream[g.stream];
+  EXPECT_EQ(perStream, (std::map<int, int>{{1, 4}, {2, 9}}));
+  EXPECT_EQ(incomplete.total(), 0u);
+}
