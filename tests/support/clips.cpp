@@ -41,6 +41,24 @@ std::string Clip(const std::string& kind) {
     const std::string start = kind == "part1" ? "0" : "4";
     cmd = ff + "-f lavfi -i testsrc=size=320x240:rate=25:duration=8 -f lavfi -i sine=frequency=440:sample_rate=44100:duration=8 " +
           "-ss " + start + " -t 4 -c:v wmv2 -b:v 500k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
+  } else if (kind == "two-audio") {
+    // A video and audio clip with a second audio stream added, as a user
+    // makes one: the first two streams copied, the third encoded.
+    path = TempPath("two-audio.wmv");
+    cmd = ff + "-i " + Quote(Clip("long")) + " -f lavfi -i sine=sample_rate=22050:duration=10 -map 0:v -map 0:a -map 1:a " +
+          "-c:v copy -c:a:0 copy -c:a:1 wmav2 -f asf " + Quote(path);
+  } else if (kind == "multi-audio") {
+    // Three audio streams of different rates, no video (languages of one recording).
+    path = TempPath("multi-audio.wma");
+    cmd = ff + "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=3 -f lavfi -i sine=frequency=660:sample_rate=22050:duration=3 " +
+          "-f lavfi -i sine=frequency=880:sample_rate=16000:duration=3 -map 0 -map 1 -map 2 -c:a wmav2 -b:a 64k " + Quote(path);
+  } else if (kind == "multi-part1" || kind == "multi-part2") {
+    // Two consecutive parts of a recording with video and two audio streams.
+    path = TempPath(kind + ".wmv");
+    const std::string start = kind == "multi-part1" ? "0" : "3";
+    cmd = ff + "-f lavfi -i testsrc=size=320x240:rate=25:duration=6 -f lavfi -i sine=frequency=440:sample_rate=44100:duration=6 " +
+          "-f lavfi -i sine=frequency=660:sample_rate=22050:duration=6 -map 0 -map 1 -map 2 -ss " + start +
+          " -t 3 -c:v wmv2 -b:v 400k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
   } else if (kind == "cyrillic") {
     path = TempPath("cyrillic.wmv");
     cmd = ff + video + audio +
