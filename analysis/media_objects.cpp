@@ -132,7 +132,9 @@ void MediaObjectReader::takeCompressed(std::uint8_t s, const TPayload& pl, ByteV
 void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteView data) {
   Open& o = open_[s];
   if (pl.replicatedDataLength < 8) {
-    // No size to assemble to: the payload is the object.
+    // No size to assemble to: the payload is the object (an empty one is
+    // nothing: what a damaged packet's bytes parse as).
+    if (data.empty()) return;
     breakOpen(s);
     Pending& q = push(s, pl);
     q.data.assign(data.begin(), data.end());
@@ -162,7 +164,9 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteVie
     return;
   }
   o.lost = false;
-  if (data.size() > pl.mediaObjectSize || pl.mediaObjectSize > kMaxObject) {
+  // An object of no bytes, or of fewer than its first fragment holds, is
+  // damage, not an object.
+  if (pl.mediaObjectSize == 0 || data.size() > pl.mediaObjectSize || pl.mediaObjectSize > kMaxObject) {
     countIncomplete(s);
     o.lost = true;
     o.lostNumber = pl.mediaObjectNumber;

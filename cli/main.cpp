@@ -99,16 +99,16 @@ struct Commands {
     aviCmd = app.add_subcommand("avi", "remux the streams into an AVI file without re-encoding");
     aviCmd->add_option("FILE", avi.files, "ASF file; several (or a shell glob) are processed one after another")->required();
     aviCmd->add_option("-o,--output", avi.output, "output file (default FILE.avi); with several inputs, the folder for the outputs");
-    auto* vo = aviCmd->add_flag("--video-only", avi.videoOnly, "the video stream only");
-    aviCmd->add_flag("--audio-only", avi.audioOnly, "every stream but the video")->excludes(vo);
+    auto* vo = aviCmd->add_flag("--video-only", avi.videoOnly, "every video stream, no audio");
+    aviCmd->add_flag("--audio-only", avi.audioOnly, "every audio stream, no video")->excludes(vo);
     aviCmd->add_flag("--force", avi.force, "overwrite an existing output file");
     addCommon(aviCmd);
 
     framesCmd = app.add_subcommand("frames", "write the first media objects to files frame0.txt, frame1.txt, ...");
     framesCmd->add_option("FILE", frames.file, "ASF file")->required();
     framesCmd->add_option("N", frames.count, "media objects after the first to look at (default 10)")->check(CLI::NonNegativeNumber);
-    auto* fvo = framesCmd->add_flag("--video-only", frames.videoOnly, "the video stream only");
-    framesCmd->add_flag("--audio-only", frames.audioOnly, "every stream but the video")->excludes(fvo);
+    auto* fvo = framesCmd->add_flag("--video-only", frames.videoOnly, "every video stream only");
+    framesCmd->add_flag("--audio-only", frames.audioOnly, "every stream that is not video")->excludes(fvo);
     framesCmd->add_option("--dir", frames.dir, "folder for the files (default: the current folder)");
     addCommon(framesCmd);
   }

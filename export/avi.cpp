@@ -471,7 +471,10 @@ void AviWriter::patchHeaders() {
 }
 
 JobResult<ExportData> AviWriter::run() {
-  if (!rec_.ASFFPO.present) return failed(Message(MessageId::OpenFileFirst));
+  // A file never opened, or one whose File Properties Object is gone (no
+  // packet size to read the data by).
+  if (!rec_.ASFFPO.present)
+    return failed(rec_.ASFHDR.ObjectID.empty() ? Message(MessageId::OpenFileFirst) : Message(MessageId::FilePropertiesNotFound, source_));
   std::string error;
   src_ = FileSource::open(source_, &error);
   if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));

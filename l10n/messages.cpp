@@ -117,7 +117,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 26> kExtraMessages{{
+const std::array<MessageRow, 27> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -146,6 +146,7 @@ const std::array<MessageRow, 26> kExtraMessages{{
     {"; пропущено в блоках ошибок: ", "; left out in error blocks: "},
     {". скачок SendTime (мс): ", ". send time jumps (ms): "},
     {"у файлов разные потоки: ", "the files' streams differ: "},
+    {"; пропущено без целых медиаобъектов: ", "; left out with no whole media object: "},
 }};
 
 namespace {
@@ -243,6 +244,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::InErrorBlocksLeftOut, "; пропущено в блоках ошибок: "},
     {MessageId::SendTimeJump, ". скачок SendTime (мс): "},
     {MessageId::StreamsDiffer, "у файлов разные потоки: "},
+    {MessageId::EmptiedLeftOut, "; пропущено без целых медиаобъектов: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -137,10 +137,16 @@ class Saver {
       message.end = std::to_string(data.leftOut.video) + ", " + std::to_string(data.leftOut.audio + data.leftOut.other);
     }
     // Fewer packets than the source holds: how many of how many.
+    // Fewer packets than the source holds: how many of how many, and why
+    // the others are not there (damage, or nothing whole left in them).
     if (outcome == Outcome::ok && data.packets < data.sourcePackets) {
       message.more.emplace_back(MessageId::PacketsWritten, std::to_string(data.packets));
       message.more.emplace_back(MessageId::Of, std::to_string(data.sourcePackets));
-      message.more.emplace_back(MessageId::InErrorBlocksLeftOut, std::to_string(data.packetsInErrorBlocks));
+      if (data.packetsInErrorBlocks)
+        message.more.emplace_back(MessageId::InErrorBlocksLeftOut, std::to_string(data.packetsInErrorBlocks));
+      const std::uint64_t emptied = data.sourcePackets - data.packets;
+      if (emptied > data.packetsInErrorBlocks)
+        message.more.emplace_back(MessageId::EmptiedLeftOut, std::to_string(emptied - data.packetsInErrorBlocks));
     }
     // A failed save leaves no half-written file behind (a stopped one keeps
     // what it wrote, with a File Size that says so).

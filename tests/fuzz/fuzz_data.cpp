@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Scan(s);
     PlanStreams streams;
     streams.known.set(1).set(2);
-    streams.video = 1;
-    streams.audio = 2;
+    streams.kinds[1] = StreamKind::video;
+    streams.kinds[2] = StreamKind::audio;
     const PacketPlan plan = PlanPackets(s.file, s.packets, streams, false);
     for (const PlannedPacket& q : plan.packets)
       if (!PacketPlan::verbatim(q)) (void)RebuiltBytes(s.file, plan, q);
