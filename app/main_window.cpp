@@ -303,6 +303,7 @@ void MainWindow::buildAviTab(QWidget* tab) {
   btn2AVI_ = Named(new QPushButton(Ru("выполнить"), tab), "BitBtn2AVI");
   labelREZ_ = Named(new QLabel(tab), "LabelREZ");
   labelREZ_->setTextFormat(Qt::RichText);
+  labelREZ_->setWordWrap(true);  // the result names what was left out, a line each
   labelREZ_->setOpenExternalLinks(true);
   gauge2avi_ = Named(new Gauge(tab), "Gauge2avi");
   gauge2avi_->hide();

@@ -3,6 +3,8 @@
 // index, against ffprobe's reading of the source.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <sstream>
 
 #include "export/avi.hpp"
@@ -114,4 +116,34 @@ TEST(MultiStreamJoin, EveryStreamRunsOnAcrossTheSeam) {
   ASSERT_TRUE(OpenFile(s, out) && Scan(s));
   EXPECT_TRUE(s.errBlocks.empty());
   EXPECT_EQ(MemoText(s).find("wrong order"), std::string::npos) << MemoText(s);
+}
+
+// The command line reports per stream: the AVI's tracks, and which stream
+// and media object each frame file holds.
+TEST(MultiStreamCli, JsonNamesEveryStream) {
+  const std::string src = Clip("two-audio"), out = TempPath("two-audio-cli.avi");
+  const auto sizes = PacketSizes(src);
+  CommandResult r = RunCommand(std::string(CORVEL_CLI) + " avi --json --force -o " + Quote(out) + " " + Quote(src));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  nlohmann::json j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j["streams"].size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(j["streams"][i]["stream"], i + 1);
+    EXPECT_EQ(j["streams"][i]["kind"], i == 0 ? "video" : "audio");
+    EXPECT_EQ(j["streams"][i]["chunks"], sizes[i].size());
+  }
+  EXPECT_TRUE(j["streams_left_out"].empty());
+  const std::string dir = TempPath("two-audio-frames");
+  std::filesystem::create_directories(dir);
+  r = RunCommand(std::string(CORVEL_CLI) + " frames --json --audio-only --dir " + Quote(dir) + " " + Quote(src) + " 40");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  j = nlohmann::json::parse(r.out);
+  ASSERT_FALSE(j["files"].empty());
+  std::set<int> streams;
+  for (const auto& f : j["files"]) {
+    streams.insert(f["stream"].get<int>());
+    EXPECT_TRUE(std::filesystem::exists(dir + "/" + f["file"].get<std::string>()));
+    EXPECT_TRUE(f.contains("media_object"));
+  }
+  EXPECT_EQ(streams, (std::set<int>{2, 3}));
 }
