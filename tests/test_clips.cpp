@@ -38,7 +38,8 @@ void ExpectMatchesProbe(const Session& s, const std::string& path) {
     if (streams[i].contains("id")) {
       EXPECT_EQ(std::stoi(streams[i]["id"].get<std::string>(), nullptr, 0), s.structure.rec.ASFSPO[i].streamNumber());
     }
-    const StreamEntry* e = FindStream(StreamsOf(s.structure.rec), static_cast<std::uint8_t>(s.structure.rec.ASFSPO[i].streamNumber()));
+    const StreamTable table = StreamsOf(s.structure.rec);
+    const StreamEntry* e = FindStream(table, static_cast<std::uint8_t>(s.structure.rec.ASFSPO[i].streamNumber()));
     ASSERT_NE(e, nullptr);
     if (type == "video") {
       EXPECT_EQ(e->video.FormatData.ImageWidth, streams[i]["width"].get<unsigned>());
