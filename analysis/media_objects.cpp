@@ -78,8 +78,21 @@ void MediaObjectReader::countIncomplete(std::uint8_t s) {
   incompleteKinds_.add(KindOf(streams_, s));
 }
 
+namespace {
+constexpr std::size_t kSpares = 16;
+}  // namespace
+
+Bytes MediaObjectReader::buffer() {
+  if (spare_.empty()) return {};
+  Bytes b = std::move(spare_.back());
+  spare_.pop_back();
+  b.clear();
+  return b;
+}
+
 MediaObjectReader::Pending& MediaObjectReader::push(std::uint8_t s, const TPayload& pl) {
   Pending& q = queue_.emplace_back();
+  q.data = buffer();
   q.obj.stream = s;
   q.obj.number = pl.mediaObjectNumber;
   q.obj.key = pl.keyFrame != 0;
@@ -89,6 +102,19 @@ MediaObjectReader::Pending& MediaObjectReader::push(std::uint8_t s, const TPaylo
   return q;
 }
 
+void MediaObjectReader::pushWhole(std::uint8_t s, const TPayload& pl, ByteView bytes, bool compressed) {
+  Pending& q = push(s, pl);
+  q.obj.compressed = compressed;
+  q.done = true;
+  if (unfinished_ == 0) {
+    q.view = bytes;
+    q.direct = true;
+    return;
+  }
+  q.data.assign(bytes.begin(), bytes.end());
+  queued_ += bytes.size();
+}
+
 // The stream's object being assembled lost a fragment: it is left out, and
 // later fragments of its number with it.
 void MediaObjectReader::breakOpen(std::uint8_t s) {
@@ -96,8 +122,10 @@ void MediaObjectReader::breakOpen(std::uint8_t s) {
   if (!o.active) return;
   Pending& q = at(o.seq);
   q.broken = q.done = true;
+  --unfinished_;
   queued_ -= q.data.size();
-  Bytes().swap(q.data);
+  spare_.push_back(std::move(q.data));
+  q.data = Bytes();
   o.active = false;
   o.lost = true;
   o.lostNumber = q.obj.number;
@@ -120,11 +148,7 @@ void MediaObjectReader::takeCompressed(std::uint8_t s, const TPayload& pl, ByteV
     sub.mediaObjectNumber = pl.mediaObjectNumber + k;
     sub.presentationTime = pl.offsetIntoMediaObject + k * delta;
     sub.mediaObjectSize = static_cast<std::uint32_t>(len);
-    Pending& q = push(s, sub);
-    q.obj.compressed = true;
-    q.data.assign(data.begin() + static_cast<std::ptrdiff_t>(i + 1), data.begin() + static_cast<std::ptrdiff_t>(i + 1 + len));
-    q.done = true;
-    queued_ += len;
+    pushWhole(s, sub, data.subspan(i + 1, len), true);
     i += 1 + len;
   }
 }
@@ -136,10 +160,7 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteVie
     // nothing: what a damaged packet's bytes parse as).
     if (data.empty()) return;
     breakOpen(s);
-    Pending& q = push(s, pl);
-    q.data.assign(data.begin(), data.end());
-    q.done = true;
-    queued_ += data.size();
+    pushWhole(s, pl, data, false);
     return;
   }
   if (o.active) {
@@ -151,7 +172,11 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteVie
       }
       q.data.insert(q.data.end(), data.begin(), data.end());
       queued_ += data.size();
-      if (q.data.size() == q.size) q.done = true, o.active = false;
+      if (q.data.size() == q.size) {
+        q.done = true;
+        o.active = false;
+        --unfinished_;
+      }
       return;
     }
     breakOpen(s);
@@ -172,15 +197,18 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteVie
     o.lostNumber = pl.mediaObjectNumber;
     return;
   }
+  if (data.size() == pl.mediaObjectSize) {
+    pushWhole(s, pl, data, false);
+    return;
+  }
   Pending& q = push(s, pl);
+  // Room for the whole object at once, within reason (its size is the file's word).
+  q.data.reserve(std::min<std::size_t>(pl.mediaObjectSize, 16 << 20));
   q.data.assign(data.begin(), data.end());
   queued_ += data.size();
-  if (q.data.size() == q.size) {
-    q.done = true;
-  } else {
-    o.active = true;
-    o.seq = base_ + queue_.size() - 1;
-  }
+  o.active = true;
+  o.seq = base_ + queue_.size() - 1;
+  ++unfinished_;
 }
 
 void MediaObjectReader::take() {
@@ -207,13 +235,15 @@ bool MediaObjectReader::popFront() {
     countIncomplete(f.obj.stream);
   else
     cur_ = std::move(f);
-  queued_ -= whole ? cur_.data.size() : 0;
+  queued_ -= whole && !cur_.direct ? cur_.data.size() : 0;
   queue_.pop_front();
   ++base_;
   return whole;
 }
 
 bool MediaObjectReader::next() {
+  if (cur_.data.capacity()) spare_.push_back(std::move(cur_.data));
+  if (spare_.size() > kSpares) spare_.resize(kSpares);
   cur_.data.clear();
   while (true) {
     while (!queue_.empty() && queue_.front().done)

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 #include "analysis/packet.hpp"
 #include "asf/byte_source.hpp"
@@ -76,7 +77,7 @@ class MediaObjectReader {
   // The next whole media object; false at the end of the data.
   bool next();
   const MediaObject& object() const { return cur_.obj; }
-  ByteView data() const { return cur_.data; }
+  ByteView data() const { return cur_.direct ? cur_.view : ByteView(cur_.data); }
 
   // Media objects left out as incomplete, per stream number and per kind.
   const std::array<std::uint32_t, 128>& incompleteByStream() const { return incomplete_; }
@@ -93,6 +94,10 @@ class MediaObjectReader {
   struct Pending {
     MediaObject obj;
     Bytes data;
+    // An object whole in one payload with nothing unfinished before it is
+    // returned before the walker moves on: a view of the packet's bytes.
+    ByteView view;
+    bool direct = false;
     std::uint32_t size = 0;
     bool done = false, broken = false;
   };
@@ -107,6 +112,9 @@ class MediaObjectReader {
   void takeCompressed(std::uint8_t s, const TPayload& pl, ByteView data);
   void takeFragment(std::uint8_t s, const TPayload& pl, ByteView data);
   Pending& push(std::uint8_t s, const TPayload& pl);
+  // A whole object from one payload's bytes: a view when nothing before it
+  // is unfinished, else a copy.
+  void pushWhole(std::uint8_t s, const TPayload& pl, ByteView bytes, bool compressed);
   Pending& at(std::uint64_t seq) { return queue_[static_cast<std::size_t>(seq - base_)]; }
   void breakOpen(std::uint8_t s);
   void countIncomplete(std::uint8_t s);
@@ -121,6 +129,11 @@ class MediaObjectReader {
   std::deque<Pending> queue_;
   std::uint64_t base_ = 0;    // seq of the queue's front
   std::uint64_t queued_ = 0;  // bytes held in the queue
+  std::size_t unfinished_ = 0;  // objects of the queue still being assembled
+  // Buffers of objects returned, kept for the next ones: a fresh large
+  // buffer per frame costs the kernel's page faults every time.
+  std::vector<Bytes> spare_;
+  Bytes buffer();
   bool started_ = false, ended_ = false;
   Pending cur_;
   std::array<std::uint32_t, 128> incomplete_{};

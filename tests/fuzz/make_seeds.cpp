@@ -56,7 +56,9 @@ void packetAndDataSeeds(const std::string& dir) {
   for (const Bytes& p : plain) plainRun.insert(plainRun.end(), p.begin(), p.end());
   put(data, plainRun);
   Bytes synthetic;
-  for (const PacketSpec& s : {a, b, a, b}) {
+  PacketSpec compressed{3000, 40, true, {{2, false, 5, 0, 0, 3000, 0, 0, {Bytes(9, 4), Bytes(12, 5)}, 20}, {1, true, 0, 0, 40, 3000, 40, 1}}};
+  put(packets, DataPacket(compressed, 256));
+  for (const PacketSpec& s : {a, b, compressed, a, b}) {
     const Bytes p = DataPacket(s, 3200);
     synthetic.insert(synthetic.end(), p.begin(), p.end());
   }
@@ -98,5 +100,13 @@ int main(int argc, char** argv) {
   put(WithoutErrorCorrection(FileWithPackets({DataPacket(a, 256), DataPacket(b, 256), DataPacket(a, 256)}, 256)));
   put(FileWithPackets({DataPacket(a, 256), DataPacket(b, 256)}, 256,
                       {Padding(8), Object("1EFB1A30-0B62-11D0-A39B-00A0C90348F6", Bytes(12, 3))}));
+  // Several streams, one declared inside the Header Extension, and
+  // compressed payloads.
+  PacketSpec c{3000, 40, true, {{1, true, 0, 0, 40, 3000, 40, 1}, {3, false, 5, 0, 0, 3000, 0, 0, {Bytes(9, 4), Bytes(12, 5)}, 20}}};
+  PacketSpec d{3040, 40, false, {{3, true, 7, 0, 0, 3040, 0, 0, {Bytes(30, 6)}, 20}}};
+  put(FileWithStreams({DataPacket(c, 256), DataPacket(d, 256), DataPacket(a, 256)}, 256,
+                      {StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                       StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100)),
+                       HeaderExtension(ExtendedStreamProperties(3, StreamProperties(3, guid::AudioMedia, AudioTypeSpecific(0x0161, 1, 22050))))}));
   return 0;
 }
