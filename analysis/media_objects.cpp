@@ -10,8 +10,11 @@ bool PayloadWalker::readPacket(std::uint64_t offset) {
   // A packet must lie wholly in the file: a damaged size never allocates
   // more than the file holds.
   const std::uint64_t end = iterDataEnd ? std::min<std::uint64_t>(iterDataEnd, f_.size()) : f_.size();
-  if (iterPacketSize == 0 || iterPacketSize > SourceFile::CacheSize || offset > end || iterPacketSize > end - offset)
+  if (iterPacketSize == 0 || iterPacketSize > SourceFile::CacheSize || offset > end) return false;
+  if (iterPacketSize > end - offset) {
+    partialTail = end - offset;
     return false;
+  }
   if (offset < windowStart_ || offset + iterPacketSize > windowStart_ + window_.size()) {
     // The media object walk goes back to where the last object began: the
     // window keeps some of what lies before the packet asked for.

@@ -34,6 +34,7 @@ class PayloadWalker {
   std::uint32_t iterPacketSize = 0;
   std::int64_t iterDAOOffset = -1;
   std::uint64_t iterDataEnd = 0;  // where the packets end: the Data Object's end, or the file's
+  std::uint64_t partialTail = 0;  // bytes of a last packet cut short by the end of the data
 
  private:
   bool readPacket(std::uint64_t offset);
@@ -83,6 +84,9 @@ class MediaObjectReader {
   const std::array<std::uint32_t, 128>& incompleteByStream() const { return incomplete_; }
   const KindCounts& incomplete() const { return incompleteKinds_; }
   const StreamTable& streams() const { return streams_; }
+  // Bytes of a last packet the data ends inside (not read: its payloads
+  // cannot be told whole).
+  std::uint64_t partialTail() const { return w_.partialTail; }
 
   // Objects queued behind one still being assembled are held up to this
   // many bytes; past it, the one being waited for is taken as incomplete.

@@ -30,7 +30,7 @@ struct IndexEntry {
 Message Completed(const ExportData& res) {
   Message m(MessageId::OperationComplete);
   const std::uint64_t incomplete = std::uint64_t{res.incompleteVideo} + res.incompleteAudio + res.incompleteOther;
-  if (incomplete + res.objectsLeftOut == 0 && res.streamsLeftOut.empty()) return m;
+  if (incomplete + res.objectsLeftOut + res.tailBytesLeftOut == 0 && res.streamsLeftOut.empty()) return m;
   if (incomplete) {
     m.tail = MessageId::IncompleteLeftOut;
     m.end = std::to_string(res.incompleteVideo) + ", " + std::to_string(res.incompleteAudio + res.incompleteOther);
@@ -41,12 +41,14 @@ Message Completed(const ExportData& res) {
       names += (names.empty() ? "" : ", ") + std::to_string(e.number) + " " + StreamTypeName(e.type);
     m.more.emplace_back(MessageId::StreamsLeftOut, names);
   }
+  if (res.tailBytesLeftOut) m.more.emplace_back(MessageId::DataEndsInPacket, std::to_string(res.tailBytesLeftOut));
   m.more.emplace_back(MessageId::ObjectsWritten, std::to_string(res.chunks));
   m.more.emplace_back(MessageId::Of, std::to_string(res.chunks + incomplete + res.objectsLeftOut));
   return m;
 }
 
 void KeepCounts(const MediaObjectReader& it, ExportData& res) {
+  res.tailBytesLeftOut = it.partialTail();
   res.incompleteVideo = static_cast<std::uint32_t>(it.incomplete().video);
   res.incompleteAudio = static_cast<std::uint32_t>(it.incomplete().audio);
   res.incompleteOther = static_cast<std::uint32_t>(it.incomplete().other);

@@ -117,7 +117,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 27> kExtraMessages{{
+const std::array<MessageRow, 28> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -147,6 +147,7 @@ const std::array<MessageRow, 27> kExtraMessages{{
     {". скачок SendTime (мс): ", ". send time jumps (ms): "},
     {"у файлов разные потоки: ", "the files' streams differ: "},
     {"; пропущено без целых медиаобъектов: ", "; left out with no whole media object: "},
+    {"\nданные обрываются внутри пакета, пропущено байт: ", "\nthe data ends inside a packet, bytes left out: "},
 }};
 
 namespace {
@@ -245,6 +246,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::SendTimeJump, ". скачок SendTime (мс): "},
     {MessageId::StreamsDiffer, "у файлов разные потоки: "},
     {MessageId::EmptiedLeftOut, "; пропущено без целых медиаобъектов: "},
+    {MessageId::DataEndsInPacket, "\nданные обрываются внутри пакета, пропущено байт: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -338,3 +338,20 @@ TEST(SaveCounts, ACompressedPayloadWhoseSizesDoNotAddUpIsLeftOut) {
   EXPECT_EQ(perStream, (std::map<int, int>{{1, 4}, {2, 9}}));
   EXPECT_EQ(incomplete.total(), 0u);
 }
+
+// A file that ends inside a packet: the export says how many bytes of it
+// were left out rather than "operation complete" alone.
+TEST(AviCounts, DataEndingInsideAPacketIsReported) {
+  Bytes file = FourStreams(500);
+  file.resize(file.size() - 200);
+  const std::string src = TempPath("cut-short.asf"), out = src + ".avi";
+  WriteFile(src, file);
+  Session s;
+  ASSERT_TRUE(OpenFile(s, src));
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoOnly, ctx); });
+  ASSERT_TRUE(r.ok()) << Text(r.message);
+  EXPECT_EQ(r.data.tailBytesLeftOut, 300u);
+  // The last video object lost its second fragment with the packet.
+  EXPECT_EQ(r.data.incompleteVideo, 1u);
+  EXPECT_NE(Text(r.message).find("\nthe data ends inside a packet, bytes left out: 300\n"), std::string::npos) << Text(r.message);
+}
