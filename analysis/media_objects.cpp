@@ -3,6 +3,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/source_file.hpp"
 #include "asf/locators.hpp"
+#include "asf/object_search.hpp"
 
 namespace corvel {
 
@@ -12,7 +13,10 @@ bool PayloadWalker::readPacket(std::uint64_t offset) {
   const std::uint64_t end = iterDataEnd ? std::min<std::uint64_t>(iterDataEnd, f_.size()) : f_.size();
   if (iterPacketSize == 0 || iterPacketSize > SourceFile::CacheSize || offset > end) return false;
   if (iterPacketSize > end - offset) {
-    partialTail = end - offset;
+    // What is left is a packet cut short, unless an index object begins
+    // there (a Data Object that declares more than it holds).
+    const Bytes head = ReadPadded(f_, offset, 16);
+    if (!IndexGuids().match(head.data())) partialTail = end - offset;
     return false;
   }
   if (offset < windowStart_ || offset + iterPacketSize > windowStart_ + window_.size()) {
