@@ -7,37 +7,53 @@
 
 namespace corvel {
 
-bool PayloadWalker::readPacket(std::uint64_t offset) {
-  // A packet must lie wholly in the file: a damaged size never allocates
-  // more than the file holds.
-  const std::uint64_t end = iterDataEnd ? std::min<std::uint64_t>(iterDataEnd, f_.size()) : f_.size();
-  if (iterPacketSize == 0 || iterPacketSize > SourceFile::CacheSize || offset > end) return false;
-  if (iterPacketSize > end - offset) {
-    // What is left is a packet cut short, unless an index object begins
-    // there (a Data Object that declares more than it holds).
-    const Bytes head = ReadPadded(f_, offset, 16);
-    if (!IndexGuids().match(head.data())) partialTail = end - offset;
-    return false;
-  }
+ByteView PayloadWalker::bytesAt(std::uint64_t offset) {
   if (offset < windowStart_ || offset + iterPacketSize > windowStart_ + window_.size()) {
-    // The media object walk goes back to where the last object began: the
-    // window keeps some of what lies before the packet asked for.
-    constexpr std::uint64_t kWindow = 4 << 20, kLookBack = 256 << 10;
-    const std::uint64_t start = offset > kLookBack ? offset - kLookBack : 0;
-    const std::uint64_t want = std::min<std::uint64_t>(std::max<std::uint64_t>(kWindow, offset - start + iterPacketSize), f_.size() - start);
+    constexpr std::uint64_t kWindow = 4 << 20;
+    const std::uint64_t want = std::min<std::uint64_t>(std::max<std::uint64_t>(kWindow, iterPacketSize), f_.size() - offset);
     window_.resize(static_cast<std::size_t>(want));
-    const std::int64_t got = f_.readAt(start, window_);
+    const std::int64_t got = f_.readAt(offset, window_);
     window_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    windowStart_ = start;
-    if (window_.size() < offset - start + iterPacketSize) return false;
+    windowStart_ = offset;
+    if (window_.size() < iterPacketSize) return {};
   }
-  const auto at = static_cast<std::ptrdiff_t>(offset - windowStart_);
-  blockBuf = ByteView(window_).subspan(static_cast<std::size_t>(at), iterPacketSize);
-  curPacket = TAsfDataPacket{};
-  ParsePacket(blockBuf, curPacket);  // damaged packets are walked as they parse
-  curPacket.fileOffset = static_cast<std::int64_t>(offset);
-  loadPayload(curPacket.isMultiple() ? 0 : -1);
-  return true;
+  return ByteView(window_).subspan(static_cast<std::size_t>(offset - windowStart_), iterPacketSize);
+}
+
+bool PayloadWalker::sound(ByteView v, TAsfDataPacket& p) const {
+  p = TAsfDataPacket{};
+  return LooksLikePacketStart(v, form_) && ParsesAndFills(v, iterPacketSize, p);
+}
+
+bool PayloadWalker::readPacket(std::uint64_t offset) {
+  // Packets begin before the data's end and lie wholly in the file (the
+  // last one may run past a Data Object that declares too little): a
+  // damaged size never allocates more than the file holds.
+  const std::uint64_t fileEnd = f_.size(), dataEnd = std::min<std::uint64_t>(iterDataEnd ? iterDataEnd : fileEnd, fileEnd);
+  if (iterPacketSize == 0 || iterPacketSize > SourceFile::CacheSize) return false;
+  // Where a packet is expected and none is (bytes inserted or deleted
+  // before it, overwritten), the walk goes on at the next place where one
+  // of the file's form parses and fills its size; the bytes passed over
+  // are counted. An index object ends the data.
+  auto indexAt = [&](std::uint64_t q) { return IndexGuids().match(ReadPadded(f_, q, 16).data()); };
+  std::uint64_t q = offset;
+  for (; q < dataEnd; ++q) {
+    if (iterPacketSize > fileEnd - q) {
+      // What is left is a packet cut short.
+      if (!indexAt(q)) partialTail = dataEnd - q;
+      break;
+    }
+    const ByteView v = bytesAt(q);
+    if (v.empty() || (v.size() >= 16 ? IndexGuids().match(v.data()) : indexAt(q))) break;
+    if (!sound(v, curPacket)) continue;
+    skippedBytes += q - offset;
+    blockBuf = v;
+    curPacket.fileOffset = static_cast<std::int64_t>(q);
+    loadPayload(curPacket.isMultiple() ? 0 : -1);
+    return true;
+  }
+  skippedBytes += q - offset;
+  return false;
 }
 
 void PayloadWalker::loadPayload(std::int32_t index) {
@@ -59,6 +75,8 @@ bool PayloadWalker::getFirstPayload() {
   const bool broadcast = fpo >= 0 && (DWordOr0(ReadPadded(f_, static_cast<std::uint64_t>(fpo) + 88, 4), 0) & 1);
   iterDataEnd = f_.size();
   if (!broadcast && daoSize > 50 && daoSize <= f_.size() - start) iterDataEnd = start + daoSize;
+  // The file's packet form, from its first packet.
+  form_ = ReadPadded(f_, start + 50, 1)[0] & 0x80 ? PacketForm::errorCorrection : PacketForm::plain;
   return readPacket(start + 50);
 }
 
@@ -69,8 +87,6 @@ bool PayloadWalker::getNextPayload() {
   }
   return readPacket(static_cast<std::uint64_t>(curPacket.fileOffset) + iterPacketSize);
 }
-
-bool PayloadWalker::getDataPacketAtPtr(std::uint64_t offset) { return readPacket(offset); }
 
 TPayload CurrentPayload(const TAsfDataPacket& p, std::int32_t curPayload) {
   return p.payload(curPayload < 0 ? 0 : static_cast<std::size_t>(curPayload));

@@ -23,8 +23,6 @@ class PayloadWalker {
   bool getFirstPayload();
   // The next payload, reading the next packet when this one is used up.
   bool getNextPayload();
-  // The packet at `offset` and its first payload.
-  bool getDataPacketAtPtr(std::uint64_t offset);
 
   TAsfDataPacket curPacket;
   // Views into the walker's read window, valid until the next packet is read.
@@ -35,11 +33,17 @@ class PayloadWalker {
   std::int64_t iterDAOOffset = -1;
   std::uint64_t iterDataEnd = 0;  // where the packets end: the Data Object's end, or the file's
   std::uint64_t partialTail = 0;  // bytes of a last packet cut short by the end of the data
+  std::uint64_t skippedBytes = 0;  // damaged bytes passed over where packets were expected
 
  private:
   bool readPacket(std::uint64_t offset);
   void loadPayload(std::int32_t index);
+  // The packet's bytes at `offset`, through the read window; empty past the file.
+  ByteView bytesAt(std::uint64_t offset);
+  // A packet of the file's form that parses and whose payloads fill it.
+  bool sound(ByteView v, TAsfDataPacket& p) const;
   const ByteSource& f_;
+  PacketForm form_ = PacketForm::errorCorrection;
   // Packets are read a window at a time.
   Bytes window_;
   std::uint64_t windowStart_ = 0;
@@ -87,6 +91,8 @@ class MediaObjectReader {
   // Bytes of a last packet the data ends inside (not read: its payloads
   // cannot be told whole).
   std::uint64_t partialTail() const { return w_.partialTail; }
+  // Damaged bytes passed over where packets were expected.
+  std::uint64_t skippedBytes() const { return w_.skippedBytes; }
 
   // Objects queued behind one still being assembled are held up to this
   // many bytes; past it, the one being waited for is taken as incomplete.

@@ -30,7 +30,7 @@ struct IndexEntry {
 Message Completed(const ExportData& res) {
   Message m(MessageId::OperationComplete);
   const std::uint64_t incomplete = std::uint64_t{res.incompleteVideo} + res.incompleteAudio + res.incompleteOther;
-  if (incomplete + res.objectsLeftOut + res.tailBytesLeftOut == 0 && res.streamsLeftOut.empty()) return m;
+  if (incomplete + res.objectsLeftOut + res.tailBytesLeftOut + res.damagedBytesSkipped == 0 && res.streamsLeftOut.empty()) return m;
   if (incomplete) {
     m.tail = MessageId::IncompleteLeftOut;
     m.end = std::to_string(res.incompleteVideo) + ", " + std::to_string(res.incompleteAudio + res.incompleteOther);
@@ -41,6 +41,7 @@ Message Completed(const ExportData& res) {
       names += (names.empty() ? "" : ", ") + std::to_string(e.number) + " " + StreamTypeName(e.type);
     m.more.emplace_back(MessageId::StreamsLeftOut, names);
   }
+  if (res.damagedBytesSkipped) m.more.emplace_back(MessageId::DamagedSkipped, std::to_string(res.damagedBytesSkipped));
   if (res.tailBytesLeftOut) m.more.emplace_back(MessageId::DataEndsInPacket, std::to_string(res.tailBytesLeftOut));
   m.more.emplace_back(MessageId::ObjectsWritten, std::to_string(res.chunks));
   m.more.emplace_back(MessageId::Of, std::to_string(res.chunks + incomplete + res.objectsLeftOut));
@@ -49,6 +50,7 @@ Message Completed(const ExportData& res) {
 
 void KeepCounts(const MediaObjectReader& it, ExportData& res) {
   res.tailBytesLeftOut = it.partialTail();
+  res.damagedBytesSkipped = it.skippedBytes();
   res.incompleteVideo = static_cast<std::uint32_t>(it.incomplete().video);
   res.incompleteAudio = static_cast<std::uint32_t>(it.incomplete().audio);
   res.incompleteOther = static_cast<std::uint32_t>(it.incomplete().other);
@@ -194,9 +196,13 @@ class AviWriter {
   }
   Bytes standardIndex(std::size_t track) const;
   void patch32(std::uint64_t at, std::uint32_t value);
+  // The main header's frame size: the source's first video stream's, also
+  // when only audio is written (as this program always has).
   const TBitmapInfoHeader& mainFormat() const {
     static const TBitmapInfoHeader none;
-    return mainVideo_ ? mainVideo_->stream->video.FormatData : none;
+    for (const StreamEntry& e : streams_)
+      if (e.kind == StreamKind::video) return e.video.FormatData;
+    return none;
   }
 
   const std::string& source_;

@@ -117,7 +117,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 28> kExtraMessages{{
+const std::array<MessageRow, 29> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -148,6 +148,7 @@ const std::array<MessageRow, 28> kExtraMessages{{
     {"у файлов разные потоки: ", "the files' streams differ: "},
     {"; пропущено без целых медиаобъектов: ", "; left out with no whole media object: "},
     {"\nданные обрываются внутри пакета, пропущено байт: ", "\nthe data ends inside a packet, bytes left out: "},
+    {"\nпропущено повреждённых данных, байт: ", "\ndamaged data passed over, bytes: "},
 }};
 
 namespace {
@@ -247,6 +248,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::StreamsDiffer, "у файлов разные потоки: "},
     {MessageId::EmptiedLeftOut, "; пропущено без целых медиаобъектов: "},
     {MessageId::DataEndsInPacket, "\nданные обрываются внутри пакета, пропущено байт: "},
+    {MessageId::DamagedSkipped, "\nпропущено повреждённых данных, байт: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -355,3 +355,31 @@ TEST(AviCounts, DataEndingInsideAPacketIsReported) {
   EXPECT_EQ(r.data.incompleteVideo, 1u);
   EXPECT_NE(Text(r.message).find("\nthe data ends inside a packet, bytes left out: 300\n"), std::string::npos) << Text(r.message);
 }
+
+// Bytes inserted between packets, or over a packet: the walk picks the
+// packets up again where they moved, and says how many bytes it passed over.
+TEST(AviCounts, PacketsAreFoundAgainPastDamage) {
+  const std::uint32_t P = 500;
+  const Bytes sound = FourStreams(P);
+  const std::size_t data = sound.size() - 12 * P;
+  struct Case {
+    std::size_t at, inserted, overwritten;
+    std::size_t objectsLost;  // of streams 1 to 3
+  };
+  // 77 bytes between packets 4 and 5: nothing lost. 300 over the start of
+  // packet 6 (the first half of video object 3 and its packet's others).
+  for (const Case& c : {Case{data + 5 * P, 77, 0, 0}, Case{data + 6 * P, 0, 300, 4}}) {
+    Bytes file = sound;
+    file.insert(file.begin() + static_cast<std::ptrdiff_t>(c.at), c.inserted, 0x82);
+    std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(c.at), c.overwritten, 0x82);
+    const std::string src = TempPath("moved.asf"), out = src + ".avi";
+    WriteFile(src, file);
+    Session s;
+    ASSERT_TRUE(OpenFile(s, src));
+    const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
+    ASSERT_TRUE(r.ok()) << Text(r.message);
+    EXPECT_EQ(r.data.damagedBytesSkipped, c.inserted ? c.inserted : P);
+    EXPECT_EQ(ReadAvi(ReadFile(out)).chunks.size(), 24u - c.objectsLost);
+    EXPECT_NE(Text(r.message).find("\ndamaged data passed over, bytes: " + std::to_string(r.data.damagedBytesSkipped)), std::string::npos);
+  }
+}
