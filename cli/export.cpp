@@ -45,6 +45,8 @@ int report(const CliRun& run, const JobResult<ExportData>& r, const CommonOption
             {"streams", streams},
             {"streams_left_out", leftOut},
             {"objects_left_out", r.data.objectsLeftOut},
+            {"damaged_bytes_passed_over", r.data.damagedBytesSkipped},
+            {"tail_bytes_left_out", r.data.tailBytesLeftOut},
             {"incomplete", {{"video", r.data.incompleteVideo}, {"audio", r.data.incompleteAudio}, {"other", r.data.incompleteOther}}}});
   if (common.json)
     printJson(j);
