@@ -65,7 +65,7 @@ fuzz: test-sanitize
 	rm -rf $(ASAN)/fuzz-seeds $(ASAN)/fuzz-run && $(ASAN)/bin/fuzz_seeds $(ASAN)/fuzz-seeds
 	for t in $(FUZZ_TARGETS); do \
 	  echo "fuzz_$$t:" && mkdir -p $(ASAN)/fuzz-run/$$t && len=65536 && { [ $$t != data ] || len=16384; } && \
-	  $(ASAN)/bin/fuzz_$$t -max_total_time=$$(( $(FUZZ_SECONDS) / 4 )) -max_len=$$len -len_control=0 -rss_limit_mb=2048 \
+	  $(ASAN)/bin/fuzz_$$t -max_total_time=$$(( $(FUZZ_SECONDS) / 4 )) -max_len=$$len -len_control=0 -rss_limit_mb=2048 -timeout=10 \
 	    -print_final_stats=1 $(ASAN)/fuzz-run/$$t $(ASAN)/fuzz-seeds/$$t 2>&1 | tail -n 5 || exit 1; \
 	done
 
@@ -77,9 +77,13 @@ fuzz-long: test-sanitize
 	rm -rf $(ASAN)/fuzz-seeds && $(ASAN)/bin/fuzz_seeds $(ASAN)/fuzz-seeds
 	for t in $(FUZZ_TARGETS); do \
 	  echo "fuzz_$$t:" && mkdir -p $(ASAN)/fuzz-corpus/$$t && len=65536 && { [ $$t != data ] || len=16384; } && \
-	  $(ASAN)/bin/fuzz_$$t -max_total_time=$$(( $(FUZZ_MINUTES) * 60 )) -max_len=$$len -len_control=0 -rss_limit_mb=2048 \
+	  $(ASAN)/bin/fuzz_$$t -max_total_time=$$(( $(FUZZ_MINUTES) * 60 )) -max_len=$$len -len_control=0 -rss_limit_mb=2048 -timeout=10 \
 	    -print_final_stats=1 $(ASAN)/fuzz-corpus/$$t $(ASAN)/fuzz-seeds/$$t 2>&1 | tail -n 5 || exit 1; \
 	done
+	# Inputs the fuzzers found before, when the shared corpus is beside the project.
+	if [ -d ../shared/corpus/fuzz ]; then for t in $(FUZZ_TARGETS); do \
+	  $(ASAN)/bin/fuzz_$$t -timeout=10 -rss_limit_mb=2048 $$(find ../shared/corpus/fuzz -type f ! -name '*.md') 2>&1 | tail -n 2 || exit 1; \
+	done; fi
 	scripts/fuzz-coverage $(ASAN)/fuzz-corpus build-cov
 
 # Scan, save, reconstruction, join and AVI against cat, cp and ffmpeg (files in build/bench).

@@ -533,16 +533,22 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
   if (!src) return Finish(ctx, Outcome::failed, Message(MessageId::SourceOpenError, ": " + source + ": " + error), res);
   const std::string folder = dir.empty() ? std::string() : dir + "/";
   MediaObjectReader it(*src, ReadStreams(*src));
-  bool writeFailed = false;
+  // The first failure ends the export; the files written before it stay,
+  // and the result says how many there are.
+  Message failure;
   auto write = [&](long k) {
     const MediaObject& mo = it.object();
     const StreamKind kind = KindOf(it.streams(), mo.stream);
     if (!passes(choice, kind)) return;
-    Message why;
     const std::string name = "frame" + std::to_string(k) + ".txt";
-    auto f = CreateOutput(folder + name, std::span(&source, 1), why);
-    if (!f || !f->write(it.data()) || !f->close()) {
-      writeFailed = true;
+    auto f = CreateOutput(folder + name, std::span(&source, 1), failure);
+    if (f && (!f->write(it.data()) || !f->close())) {
+      failure = Message(MessageId::FileSaveError, ": " + folder + name + ": " + f->error());
+      f->discard();
+    }
+    if (!failure.empty()) {
+      failure.end = "\n";
+      failure.more.emplace_back(MessageId::FramesSaved, std::to_string(res.chunks));
       return;
     }
     ++res.chunks;
@@ -552,7 +558,7 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
     ++s->chunks;
     s->bytes += it.data().size();
   };
-  for (long k = 0; k <= n && it.next(); ++k) {
+  for (long k = 0; k <= n && failure.empty() && it.next(); ++k) {
     if (beep && k > 0 && (it.object().number & 0xFF) == 0) beep();
     write(k);
     if (k > 0) ctx.progress(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(n), Phase::exporting);
@@ -560,7 +566,7 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
   }
   KeepCounts(it, res);
   std::sort(res.streams.begin(), res.streams.end(), [](const StreamExport& a, const StreamExport& b) { return a.number < b.number; });
-  if (writeFailed) return Finish(ctx, Outcome::failed, Message(MessageId::FileSaveError), res);
+  if (!failure.empty()) return Finish(ctx, Outcome::failed, std::move(failure), res);
   return Finish(ctx, Outcome::ok, Completed(res), res);
 }
 

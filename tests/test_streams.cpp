@@ -383,3 +383,42 @@ TEST(AviCounts, PacketsAreFoundAgainPastDamage) {
     EXPECT_NE(Text(r.message).find("\ndamaged data passed over, bytes: " + std::to_string(r.data.damagedBytesSkipped)), std::string::npos);
   }
 }
+
+// An input the header fuzz target found, on which the old media object walk
+// (back to where the last object began, then forward) never ended: every
+// walk over it ends, and the exports say what they passed over.
+TEST(MediaObjects, TheWalkOverAFuzzedFileEnds) {
+  const std::string src = std::string(CORVEL_TEST_DATA) + "/media-object-walk-hang.bin";
+  const Bytes file = ReadFile(src);
+  ASSERT_EQ(file.size(), 3413u);
+  const MemorySource mem(file);
+  MediaObjectReader r(mem, ReadStreams(mem));
+  std::size_t n = 0;
+  while (r.next()) ++n;
+  EXPECT_LE(n, file.size());
+  const std::string dir = TempPath("hang-frames");
+  std::filesystem::create_directories(dir);
+  const auto frames = RunJob([&](JobContext& ctx) { return ExportFrames(src, 100000, StreamChoice::VideoAndAudio, dir, ctx); });
+  EXPECT_TRUE(frames.ok()) << Text(frames.message);
+  Session s;
+  ASSERT_TRUE(OpenFile(s, src));
+  const auto avi = RunJob([&](JobContext& ctx) { return ExportAvi(src, s.structure.rec, TempPath("hang.avi"), StreamChoice::VideoAndAudio, ctx); });
+  EXPECT_EQ(avi.data.chunks, 0u);
+}
+
+// A frame file that cannot be written ends the export: the result names
+// the file and the system's reason, and how many files were written before.
+TEST(Frames, AWriteThatFailsNamesItsCauseAndTheFilesKept) {
+  ASSERT_TRUE(std::filesystem::exists("/dev/full"));
+  const std::string src = TempPath("four-full.asf"), dir = TempPath("frames-full");
+  WriteFile(src, FourStreams());
+  std::filesystem::create_directories(dir);
+  std::filesystem::create_symlink("/dev/full", dir + "/frame2.txt");  // a disk that is full at the third file
+  const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, 10, StreamChoice::VideoAndAudio, dir, ctx); });
+  EXPECT_EQ(r.outcome, Outcome::failed);
+  EXPECT_EQ(Text(r.message), "file save error: " + dir + "/frame2.txt: No space left on device\nsaved frames: 2");
+  EXPECT_EQ(r.data.files.size(), 2u);
+  EXPECT_TRUE(std::filesystem::exists(dir + "/frame1.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir + "/frame3.txt"));  // nothing after the failure
+  EXPECT_TRUE(std::filesystem::is_symlink(dir + "/frame2.txt"));
+}
