@@ -366,7 +366,9 @@ bool Joiner::writePackets(std::size_t i, std::size_t& record) {
   for (std::uint64_t n = 0; n < count && record < records_.size(); ++n, ++record) {
     const ByteView v = reader.next();
     const std::span<std::uint8_t> dst = out_->reserve(packetSize_);
-    if (v.empty() || dst.size() != packetSize_) return refuse(Message(MessageId::StructureError, in_[i]));
+    // A write that fails is the output's fault (a full disk), not the part's.
+    if (dst.size() != packetSize_) return refuse(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
+    if (v.empty()) return refuse(Message(MessageId::StructureError, in_[i]));
     std::copy(v.begin(), v.end(), dst.begin());
     if (parsed_[record]) WriteBack(records_[record], dst);
     out_->commit(packetSize_);
@@ -456,14 +458,14 @@ JobResult<JoinData> Joiner::run() {
     if (!writePackets(i, record)) return failedStep();
     progress(i, 1, 1);
   }
-  if (!out_->flush()) return fail(Message(MessageId::FileSaveError, ": " + out_->error()));
+  if (!out_->flush()) return fail(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
   std::unique_ptr<FileSource> written;
   if (!patchHeader(d_.sendDuration, written) || !writeIndex(*written)) return fail(why_);
-  if (!out_->flush()) return fail(Message(MessageId::FileSaveError, ": " + out_->error()));
+  if (!out_->flush()) return fail(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
   Bytes size(8);
   PutQWord(out_->size(), size, 0);
   out_->writeAt(static_cast<std::uint64_t>(fpo_) + 40, size);
-  if (!out_->close()) return fail(Message(MessageId::FileSaveError, ": " + out_->error()));
+  if (!out_->close()) return fail(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
   return finish(Outcome::ok, Message(MessageId::OperationComplete));
 }
 

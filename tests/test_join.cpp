@@ -205,6 +205,12 @@ TEST_F(JoinParts, RefusalsAndFailures) {
   r = Join({a_, TempPath("missing.wmv")}, TempPath("miss.wmv"), o);
   EXPECT_EQ(r.outcome, Outcome::failed);
   EXPECT_EQ(Text(r.message), "file open error " + TempPath("missing.wmv"));
+  // A full disk is the output's fault, said with the system's reason; the parts are sound.
+  ASSERT_TRUE(std::filesystem::exists("/dev/full"));
+  r = Join({a_, b_}, "/dev/full", o);
+  EXPECT_EQ(r.outcome, Outcome::failed);
+  EXPECT_EQ(Text(r.message), "file save error: /dev/full: No space left on device");
+  EXPECT_TRUE(std::filesystem::exists("/dev/full"));
   // Different streams (the builder's audio is stereo, the clip's mono):
   // refused before anything is written.
   const std::string other = TempPath("other-size.wmv");
