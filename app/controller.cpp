@@ -149,7 +149,16 @@ bool Controller::startJoin(const std::vector<std::string>& inputs, const std::st
   });
 }
 
+bool Controller::sourceChanged() {
+  if (!session_.source.changed()) return false;
+  lastMessage_ = Message(MessageId::FileChanged);
+  session_.setStatus(lastMessage_);
+  return true;
+}
+
 bool Controller::startAvi(const std::string& output, StreamChoice choice) {
+  lastMessage_ = {};
+  if (sourceChanged()) return false;
   return start(JobKind::avi, AviJob{session_.fileName, session_.structure.rec, output, choice},
                [this](Session&, JobResult<ExportData> r) {
                  lastMessage_ = r.message;
@@ -159,6 +168,8 @@ bool Controller::startAvi(const std::string& output, StreamChoice choice) {
 }
 
 bool Controller::startFrames(long count, StreamChoice choice, const std::string& dir) {
+  lastMessage_ = {};
+  if (sourceChanged()) return false;
   return start(JobKind::frames, FramesJob{session_.fileName, count, choice, dir}, [this](Session&, JobResult<ExportData> r) {
     lastMessage_ = r.message;
     lastExport_ = r.data;

@@ -64,6 +64,8 @@ class Controller : public QObject {
   void jobEnded(corvel::app::JobKind kind, bool ok);
 
  private:
+  // The open file changed on disk since it was opened: says so, true.
+  bool sourceChanged();
   class Events;
   template <typename Job, typename Apply>
   bool start(JobKind kind, Job job, Apply apply);

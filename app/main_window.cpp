@@ -644,7 +644,7 @@ void MainWindow::onReconstruct() {
   if (controller_.busy() || editIN_->text().isEmpty()) return;
   if (editIN_->text().toStdString() != controller_.session().fileName) {
     controller_.session().fileName = editIN_->text().toStdString();
-    controller_.session().source = SourceRef{controller_.session().fileName, nullptr};
+    controller_.session().source = SourceRef{controller_.session().fileName, nullptr, StampOf(controller_.session().fileName)};
   }
   takeOptions();
   controller_.startReconstruct();
@@ -898,7 +898,11 @@ void MainWindow::onExport() {
     // The frame files go beside the open file.
     started = controller_.startFrames(edit2FI_->text().toLong(), choice, QFileInfo(QString::fromStdString(s.fileName)).path().toStdString());
   }
-  if (!started) return;
+  if (!started) {
+    // Refused before it began (the source changed on disk): the reason in place of the result.
+    if (!controller_.lastMessage().empty()) labelREZ_->setText(controller_.text(controller_.lastMessage()).toHtmlEscaped());
+    return;
+  }
   btn2AVI_->setText(controller_.text(Message(MessageId::Stop)));
   gauge2avi_->setValue(0);
   gauge2avi_->show();

@@ -1,5 +1,7 @@
 #include "asf/source_file.hpp"
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -54,6 +56,15 @@ bool SourceFile::OpenSrcFile(const std::string& path) {
   if (!f) return false;
   OpenSource(std::move(f));
   return true;
+}
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec) return std::nullopt;
+  const auto written = std::filesystem::last_write_time(path, ec);
+  if (ec) return std::nullopt;
+  return FileStamp{size, static_cast<std::int64_t>(written.time_since_epoch().count())};
 }
 
 std::unique_ptr<ByteSource> SourceRef::open(std::string& error) const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,12 +65,24 @@ void CutList::forEachPiece(std::uint64_t offset, std::uint64_t len, Piece piece)
   }
 }
 
+// What a later look at a file compares: its size and when it was last written.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t written = 0;  // the file system's clock, its own units
+  bool operator==(const FileStamp&) const = default;
+};
+// The file's stamp now; none when it cannot be read.
+std::optional<FileStamp> StampOf(const std::string& path);
+
 // Where a file's bytes come from: a path, or bytes held in memory (tests,
 // fuzzing). Each reader opens its own source from it.
 struct SourceRef {
   std::string path;
   std::shared_ptr<const Bytes> memory;
+  std::optional<FileStamp> stamp{};  // the file as it was opened, when known
   std::unique_ptr<ByteSource> open(std::string& error) const;
+  // The file on disk is no longer the one opened (replaced, cut, written to).
+  bool changed() const { return stamp && !memory && StampOf(path) != stamp; }
 };
 
 class SourceFile {

@@ -156,7 +156,7 @@ int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) 
   CliRun run(common, !common.json);
   Session& s = run.s;
   s.fileName = o.file;
-  s.source = SourceRef{o.file, nullptr};
+  s.source = SourceRef{o.file, nullptr, StampOf(o.file)};
   if (!s.file.Open(s.source, CutList())) return ErrorLine(o.file, s.file.lastError);
   s.file.Close();
   if (!run.reconstruct()) return ErrorLine(o.file, run.reason());

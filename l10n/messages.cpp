@@ -117,7 +117,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 29> kExtraMessages{{
+const std::array<MessageRow, 30> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -149,6 +149,7 @@ const std::array<MessageRow, 29> kExtraMessages{{
     {"; пропущено без целых медиаобъектов: ", "; left out with no whole media object: "},
     {"\nданные обрываются внутри пакета, пропущено байт: ", "\nthe data ends inside a packet, bytes left out: "},
     {"\nпропущено повреждённых данных, байт: ", "\ndamaged data passed over, bytes: "},
+    {"файл на диске изменился после открытия: откройте его заново", "the file changed on disk since it was opened: open it again"},
 }};
 
 namespace {
@@ -249,6 +250,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::EmptiedLeftOut, "; пропущено без целых медиаобъектов: "},
     {MessageId::DataEndsInPacket, "\nданные обрываются внутри пакета, пропущено байт: "},
     {MessageId::DamagedSkipped, "\nпропущено повреждённых данных, байт: "},
+    {MessageId::FileChanged, "файл на диске изменился после открытия: откройте его заново"},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -31,7 +31,7 @@ extern const std::array<CaptionRow, 38> kCaptionTable;
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
-extern const std::array<MessageRow, 29> kExtraMessages;
+extern const std::array<MessageRow, 30> kExtraMessages;
 
 // Every message the program shows. The order is that of the id table in
 // messages.cpp.
@@ -125,6 +125,7 @@ enum class MessageId : std::uint8_t {
   EmptiedLeftOut,
   DataEndsInPacket,
   DamagedSkipped,
+  FileChanged,
   Count
 };
 

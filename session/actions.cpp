@@ -30,6 +30,14 @@ namespace {
 // be opened, as the job's result.
 template <typename Data>
 bool openSource(const SourceRef& ref, const CutList& cuts, SourceFile& file, JobContext& ctx, JobResult<Data>& failed) {
+  // What the session knows of the file (its packets, cuts, records) holds
+  // only for the file it opened.
+  if (ref.changed()) {
+    failed.message = Message(MessageId::FileChanged);
+    ctx.log(Message("• ", MessageId::FileChanged, ": " + ref.path));
+    failed.log = ctx.takeLog();
+    return false;
+  }
   if (file.Open(ref, cuts)) return true;
   ctx.log(Message("• ", MessageId::SourceOpenError, ": " + ref.path + ": " + file.lastError));
   failed.message = Message(MessageId::FileOpenError);
@@ -38,7 +46,7 @@ bool openSource(const SourceRef& ref, const CutList& cuts, SourceFile& file, Job
 }
 
 // Where the session's bytes come from: its bytes in memory, or the file it names.
-SourceRef sourceOf(const Session& s) { return s.source.memory ? s.source : SourceRef{s.fileName, nullptr}; }
+SourceRef sourceOf(const Session& s) { return s.source.memory || s.source.path == s.fileName ? s.source : SourceRef{s.fileName, nullptr}; }
 
 template <typename Job>
 auto runHere(const Job& job, std::stop_token stop, JobEvents* events) {
@@ -73,7 +81,7 @@ bool openSession(Session& s) {
 bool OpenFile(Session& s, const std::string& path) {
   s.file.Close();
   s.fileName = path;
-  s.source = SourceRef{path, nullptr};
+  s.source = SourceRef{path, nullptr, StampOf(path)};
   if (!s.file.Open(s.source, CutList())) {
     s.setStatus(Message(MessageId::FileOpenError));
     return false;
@@ -109,7 +117,7 @@ ScanJob PrepareScan(const Session& s) {
 
 bool ApplyScan(Session& s, JobResult<ScanData> r) {
   s.keepLog(std::move(r.log));
-  if (r.outcome == Outcome::failed && r.message.id == MessageId::FileOpenError) {
+  if (r.outcome == Outcome::failed && (r.message.id == MessageId::FileOpenError || r.message.id == MessageId::FileChanged)) {
     s.setStatus(r.message);
     return false;
   }
@@ -184,7 +192,7 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
   SourceFile file;
   JobResult<SaveOutcome> r;
   if (!openSource(source, cuts, file, ctx, r)) {
-    r.message = Message(MessageId::FileSaveError);
+    if (r.message.id != MessageId::FileChanged) r.message = Message(MessageId::FileSaveError);
     return r;
   }
   SaveInput in = input;

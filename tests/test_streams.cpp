@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "analysis/media_objects.hpp"
@@ -421,4 +422,39 @@ TEST(Frames, AWriteThatFailsNamesItsCauseAndTheFilesKept) {
   EXPECT_TRUE(std::filesystem::exists(dir + "/frame1.txt"));
   EXPECT_FALSE(std::filesystem::exists(dir + "/frame3.txt"));  // nothing after the failure
   EXPECT_TRUE(std::filesystem::is_symlink(dir + "/frame2.txt"));
+}
+
+// The session's packets, cuts and records hold for the file it opened: a
+// job on a file changed on disk since is refused with the reason, and
+// writes nothing.
+TEST(SourceChanged, EveryJobOnTheSessionRefuses) {
+  struct Case {
+    const char* job;
+    std::function<bool(Session&, const std::string&)> run;
+  };
+  const std::vector<Case> cases{
+      {"scan", [](Session& s, const std::string&) { return Scan(s); }},
+      {"save", [](Session& s, const std::string& out) { return Save(s, out); }},
+      {"repair", [](Session& s, const std::string&) { return Repair(s, RepairMode::cutByStructure, {}); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.job);
+    const std::string src = TempPath(std::string("changing-") + c.job + ".asf"), out = src + ".saved.wmv";
+    const Bytes file = FourStreams();
+    WriteFile(src, file);
+    Session s;
+    s.lang = Language::eng;
+    ASSERT_TRUE(OpenFile(s, src));
+    ASSERT_TRUE(Scan(s));
+    Bytes cut = file;
+    cut.resize(cut.size() - 700);  // another program cut it short
+    WriteFile(src, cut);
+    EXPECT_FALSE(c.run(s, out));
+    EXPECT_EQ(s.statusText(), "the file changed on disk since it was opened: open it again");
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(ReadFile(src), cut);
+    // Opened again, it is the file there now.
+    ASSERT_TRUE(OpenFile(s, src));
+    EXPECT_TRUE(Scan(s));
+  }
 }
