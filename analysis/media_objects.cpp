@@ -120,14 +120,12 @@ MediaObjectReader::Pending& MediaObjectReader::push(std::uint8_t s, const TPaylo
   q.obj.number = pl.mediaObjectNumber;
   q.obj.key = pl.keyFrame != 0;
   q.obj.time = pl.presentationTime;
-  q.obj.packetPos = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
   q.size = pl.mediaObjectSize;
   return q;
 }
 
-void MediaObjectReader::pushWhole(std::uint8_t s, const TPayload& pl, ByteView bytes, bool compressed) {
+void MediaObjectReader::pushWhole(std::uint8_t s, const TPayload& pl, ByteView bytes) {
   Pending& q = push(s, pl);
-  q.obj.compressed = compressed;
   q.done = true;
   if (unfinished_ == 0) {
     q.view = bytes;
@@ -171,7 +169,7 @@ void MediaObjectReader::takeCompressed(std::uint8_t s, const TPayload& pl, ByteV
     sub.mediaObjectNumber = pl.mediaObjectNumber + k;
     sub.presentationTime = pl.offsetIntoMediaObject + k * delta;
     sub.mediaObjectSize = static_cast<std::uint32_t>(len);
-    pushWhole(s, sub, data.subspan(i + 1, len), true);
+    pushWhole(s, sub, data.subspan(i + 1, len));
     i += 1 + len;
   }
 }
@@ -183,7 +181,7 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteVie
     // nothing: what a damaged packet's bytes parse as).
     if (data.empty()) return;
     breakOpen(s);
-    pushWhole(s, pl, data, false);
+    pushWhole(s, pl, data);
     return;
   }
   if (o.active) {
@@ -221,7 +219,7 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteVie
     return;
   }
   if (data.size() == pl.mediaObjectSize) {
-    pushWhole(s, pl, data, false);
+    pushWhole(s, pl, data);
     return;
   }
   Pending& q = push(s, pl);

@@ -57,8 +57,6 @@ struct MediaObject {
   std::uint32_t number = 0;  // its media object number (a compressed payload's objects count on from the payload's)
   bool key = false;
   std::uint32_t time = 0;    // presentation time of its first fragment, milliseconds
-  std::uint64_t packetPos = 0;  // the packet its first fragment lies in
-  bool compressed = false;   // one of the objects of a compressed payload
 };
 
 // Counts of media objects by the kind of stream they belong to.
@@ -124,7 +122,7 @@ class MediaObjectReader {
   Pending& push(std::uint8_t s, const TPayload& pl);
   // A whole object from one payload's bytes: a view when nothing before it
   // is unfinished, else a copy.
-  void pushWhole(std::uint8_t s, const TPayload& pl, ByteView bytes, bool compressed);
+  void pushWhole(std::uint8_t s, const TPayload& pl, ByteView bytes);
   Pending& at(std::uint64_t seq) { return queue_[static_cast<std::size_t>(seq - base_)]; }
   void breakOpen(std::uint8_t s);
   void countIncomplete(std::uint8_t s);

@@ -29,7 +29,8 @@ struct StreamState {
 };
 
 // Send times further apart than this between two packets are a clock jump
-// (a stream started at a large offset, a capture whose clock was reset).
+// (a stream started at a large offset, a capture whose clock was reset); a
+// plain packet found by searching must lie within it.
 constexpr std::uint32_t kJumpBack = 60'000, kJumpAhead = 600'000;  // milliseconds
 
 bool SendTimeJumps(std::uint32_t last, std::uint32_t now) {
@@ -59,8 +60,8 @@ class Scanner {
   void timeChecks(const TAsfDataPacket& p);
   void checks(const TAsfDataPacket& p, ByteView v);
   void dumpLine(const TAsfDataPacket& p);
-  // Parses, its payloads fill it, and every one is of a declared stream.
-  bool fillsWithKnownStreams(ByteView v, TAsfDataPacket& p) const;
+  // A parsed packet's payloads fill it, and every one is of a declared stream.
+  bool knownStreamsFill(const TAsfDataPacket& p) const;
   bool acceptable(ByteView v) const;
   // Next position at or after `from` where a sound packet starts, or `end_`.
   std::uint64_t resync(std::uint64_t from);
@@ -198,8 +199,8 @@ void Scanner::dumpLine(const TAsfDataPacket& p) {
   dump_ << line;
 }
 
-bool Scanner::fillsWithKnownStreams(ByteView v, TAsfDataPacket& p) const {
-  if (!ParsesAndFills(v, P_, p)) return false;
+bool Scanner::knownStreamsFill(const TAsfDataPacket& p) const {
+  if (!payloadsFillPacket(p, P_)) return false;
   for (std::size_t k = 0; k < p.payloadCount(); ++k)
     if (!st_[p.payload(k).streamNumber & 127].known) return false;
   return true;
@@ -207,7 +208,7 @@ bool Scanner::fillsWithKnownStreams(ByteView v, TAsfDataPacket& p) const {
 
 bool Scanner::acceptable(ByteView v) const {
   TAsfDataPacket p;
-  return fillsWithKnownStreams(v, p) && (form_ == PacketForm::errorCorrection || plausiblePlain(p, true));
+  return ParsesAndFills(v, P_, p) && knownStreamsFill(p) && (form_ == PacketForm::errorCorrection || plausiblePlain(p, true));
 }
 
 // A plain packet start is a weak signature: within media data many places
@@ -215,10 +216,7 @@ bool Scanner::acceptable(ByteView v) const {
 // one found by searching also needs property flags the file's packets have.
 bool Scanner::plausiblePlain(const TAsfDataPacket& p, bool searching) const {
   if (searching && plainFlags_.any() && !plainFlags_.test(p.propertyFlags)) return false;
-  if (d_.packets.empty()) return true;
-  constexpr std::uint32_t kBack = 60'000, kAhead = 600'000;  // milliseconds
-  const std::uint64_t last = d_.packets.back().sendTime;
-  return std::uint64_t{p.sendTime} + kBack >= last && p.sendTime <= last + kAhead;
+  return d_.packets.empty() || !SendTimeJumps(d_.packets.back().sendTime, p.sendTime);
 }
 
 std::size_t Scanner::nextCandidate(ByteView w, std::size_t i, std::size_t limit) const {
@@ -292,8 +290,7 @@ int Scanner::parseAt(ByteView v, TAsfDataPacket& p) const {
   if (plausiblePlain(p, false)) return 0;
   // Its send time is far from the last packet's: a clock that jumped, when
   // everything else about it is a packet of this file's.
-  TAsfDataPacket check;
-  return fillsWithKnownStreams(v, check) && plainFlags_.test(p.propertyFlags) ? 0 : 1;
+  return knownStreamsFill(p) && plainFlags_.test(p.propertyFlags) ? 0 : 1;
 }
 
 void Scanner::progress(std::uint64_t pos) {

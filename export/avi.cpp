@@ -62,10 +62,7 @@ bool passes(StreamChoice c, StreamKind k) {
 }
 
 // AVI: the video and audio streams the choice takes.
-bool carried(StreamChoice c, StreamKind k) {
-  if (k == StreamKind::other) return false;
-  return c == StreamChoice::VideoAndAudio || (c == StreamChoice::VideoOnly) == (k == StreamKind::video);
-}
+bool carried(StreamChoice c, StreamKind k) { return k != StreamKind::other && passes(c, k); }
 
 std::string twoDigits(std::size_t n) { return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)}; }
 

@@ -217,7 +217,7 @@ class Joiner {
   bool openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint64_t& start, std::uint64_t& count);
   // Parts of one recording carry the same streams: what differs, before
   // anything is written; empty when nothing does.
-  Message streamsDiffer() const;
+  Message streamsDiffer();
   bool readPackets(std::size_t i);
   bool writePackets(std::size_t i, std::size_t& record);
   std::uint32_t sendTimes();
@@ -273,7 +273,7 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
     if (packetSize_ > SourceFile::CacheSize || packetSize_ > f->size()) return refuse(Message(MessageId::StructureError, name));
   }
   if (i == 0) {
-    table_ = ReadStreams(*f);
+    // The first part's stream table was read by streamsDiffer().
     for (const StreamEntry& e : table_) streams_[e.number & 127].renumbered = e.kind != StreamKind::other;
     video_ = FirstOfKind(table_, StreamKind::video);
     // Presentation times start at the preroll.
@@ -295,15 +295,14 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
   return true;
 }
 
-Message Joiner::streamsDiffer() const {
-  StreamTable first;
+Message Joiner::streamsDiffer() {
   for (std::size_t i = 0; i < in_.size(); ++i) {
     const auto f = FileSource::open(in_[i]);
     if (!f) continue;  // reported when the part is read
-    const StreamTable t = ReadStreams(*f);
+    StreamTable t = ReadStreams(*f);
     if (i == 0) {
-      first = t;
-    } else if (const std::string why = StreamTablesDiffer(first, t); !why.empty()) {
+      table_ = std::move(t);
+    } else if (const std::string why = StreamTablesDiffer(table_, t); !why.empty()) {
       return Message(MessageId::StreamsDiffer, in_[i] + ": " + why);
     }
   }

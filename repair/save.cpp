@@ -120,7 +120,7 @@ constexpr std::int64_t kMaxCopiedObject = 256ll << 20;
 class Saver {
  public:
   Saver(SourceFile& file, const SaveInput& in, const SaveOptions& o, JobContext& ctx)
-      : file_(file), in_(in), o_(o), ctx_(ctx) {}
+      : file_(file), in_(in), o_(o), ctx_(ctx), streams_(StreamsOf(in.rec)) {}
   JobResult<SaveData> run();
 
  private:
@@ -171,6 +171,7 @@ class Saver {
   const SaveInput& in_;
   const SaveOptions& o_;
   JobContext& ctx_;
+  const StreamTable streams_;  // of the source's records
   HeaderRecords r_;
   std::unique_ptr<OutputFile> out_;
   PacketPlan plan_;
@@ -182,7 +183,7 @@ class Saver {
 void Saver::plan() {
   PlanStreams streams;
   for (const auto& spo : in_.rec.ASFSPO) streams.known.set(spo.Flags & 127);
-  for (const StreamEntry& e : StreamsOf(in_.rec)) {
+  for (const StreamEntry& e : streams_) {
     streams.known.set(e.number & 127);
     streams.kinds[e.number & 127] = e.kind;
   }
@@ -215,7 +216,7 @@ bool Saver::writeRebuilt(const PlannedPacket& q, Renumbering& ren) {
 void Saver::writePackets() {
   const std::span<const PlannedPacket> planned = plan_.packets;
   const std::size_t count = planned.size();
-  Renumbering ren(StreamsOf(in_.rec));
+  Renumbering ren(streams_);
   bool direct = !o_.renumberMediaObjects;
   // Runs are kept short enough for the progress and a stop to stay prompt.
   constexpr std::size_t kRunPackets = 128;
@@ -294,7 +295,7 @@ JobResult<SaveData> Saver::run() {
   r_ = in_.rec;
   bool index = in_.indexBuilt && o_.writeIndex;
   // Packets left out or added move the index's packet numbers.
-  if (index && plan_.changed) index = CreateSimpleIndex(records_, r_.ASFSIO, FirstOfKind(StreamsOf(in_.rec), StreamKind::video));
+  if (index && plan_.changed) index = CreateSimpleIndex(records_, r_.ASFSIO, FirstOfKind(streams_, StreamKind::video));
   r_.ASFFPO.DataPacketsCount = static_cast<std::int64_t>(packets().size());
   r_.ASFFPO.FileSize = 0;
   // The packet size of what is written (a lost or zeroed File Properties
