@@ -170,9 +170,11 @@ TEST(MediaObjects, EveryStreamInTheOrderItsObjectsBegin) {
 TEST(MediaObjects, ObjectsWaitingBehindAnUnfinishedOneAreBounded) {
   const std::uint32_t P = 60000;
   std::vector<Bytes> pk;
-  pk.push_back(DataPacket({0, 0, true, {{1, true, 0, 0, 1000, 0, 100, 0x11}}}, P));  // never finished
+  pk.push_back(DataPacket({0, 0, true, {{1, true, 0, 0, 200, 0, 100, 0x11}}}, P));
   const std::uint32_t n = MediaObjectReader::kMaxQueued / 50000 + 2;
   for (std::uint32_t i = 0; i < n; ++i) pk.push_back(DataPacket({0, 0, true, {Whole(2, i, 50000, 0x22, i)}}, P));
+  // Its second half comes only after more than the bound of other objects.
+  pk.push_back(DataPacket({0, 0, true, {{1, true, 0, 100, 200, 0, 100, 0x11}}}, P));
   KindCounts incomplete;
   const std::vector<Got> got = Objects(FileWithPackets(pk, P), &incomplete);
   EXPECT_EQ(got.size(), n);
