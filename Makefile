@@ -62,11 +62,11 @@ test-thread: deps $(TSAN)/CMakeCache.txt
 # Data Object target's is five packets: its structure search is quadratic).
 FUZZ_TARGETS := header packet data lists
 fuzz: test-sanitize
-	rm -rf $(ASAN)/fuzz-seeds $(ASAN)/fuzz-run && $(ASAN)/bin/fuzz_seeds $(ASAN)/fuzz-seeds
+	rm -rf $(ASAN)/fuzz-seeds $(ASAN)/fuzz-run && mkdir -p $(ASAN)/fuzz-findings && $(ASAN)/bin/fuzz_seeds $(ASAN)/fuzz-seeds
 	for t in $(FUZZ_TARGETS); do \
 	  echo "fuzz_$$t:" && mkdir -p $(ASAN)/fuzz-run/$$t && len=65536 && { [ $$t != data ] || len=16384; } && \
 	  $(ASAN)/bin/fuzz_$$t -max_total_time=$$(( $(FUZZ_SECONDS) / 4 )) -max_len=$$len -len_control=0 -rss_limit_mb=2048 -timeout=10 \
-	    -print_final_stats=1 $(ASAN)/fuzz-run/$$t $(ASAN)/fuzz-seeds/$$t 2>&1 | tail -n 5 || exit 1; \
+	    -artifact_prefix=$(ASAN)/fuzz-findings/ -print_final_stats=1 $(ASAN)/fuzz-run/$$t $(ASAN)/fuzz-seeds/$$t 2>&1 | tail -n 5 || exit 1; \
 	done
 
 # Each target for FUZZ_MINUTES (10) with its corpus kept in build-asan/fuzz-corpus
@@ -74,15 +74,15 @@ fuzz: test-sanitize
 # corpora; the functions of the parsers not reached are listed).
 FUZZ_MINUTES ?= 10
 fuzz-long: test-sanitize
-	rm -rf $(ASAN)/fuzz-seeds && $(ASAN)/bin/fuzz_seeds $(ASAN)/fuzz-seeds
+	rm -rf $(ASAN)/fuzz-seeds && mkdir -p $(ASAN)/fuzz-findings && $(ASAN)/bin/fuzz_seeds $(ASAN)/fuzz-seeds
 	for t in $(FUZZ_TARGETS); do \
 	  echo "fuzz_$$t:" && mkdir -p $(ASAN)/fuzz-corpus/$$t && len=65536 && { [ $$t != data ] || len=16384; } && \
 	  $(ASAN)/bin/fuzz_$$t -max_total_time=$$(( $(FUZZ_MINUTES) * 60 )) -max_len=$$len -len_control=0 -rss_limit_mb=2048 -timeout=10 \
-	    -print_final_stats=1 $(ASAN)/fuzz-corpus/$$t $(ASAN)/fuzz-seeds/$$t 2>&1 | tail -n 5 || exit 1; \
+	    -artifact_prefix=$(ASAN)/fuzz-findings/ -print_final_stats=1 $(ASAN)/fuzz-corpus/$$t $(ASAN)/fuzz-seeds/$$t 2>&1 | tail -n 5 || exit 1; \
 	done
 	# Inputs the fuzzers found before, when the shared corpus is beside the project.
 	if [ -d ../shared/corpus/fuzz ]; then for t in $(FUZZ_TARGETS); do \
-	  $(ASAN)/bin/fuzz_$$t -timeout=10 -rss_limit_mb=2048 $$(find ../shared/corpus/fuzz -type f ! -name '*.md') 2>&1 | tail -n 2 || exit 1; \
+	  $(ASAN)/bin/fuzz_$$t -timeout=10 -rss_limit_mb=2048 -artifact_prefix=$(ASAN)/fuzz-findings/ $$(find ../shared/corpus/fuzz -type f ! -name '*.md') 2>&1 | tail -n 2 || exit 1; \
 	done; fi
 	scripts/fuzz-coverage $(ASAN)/fuzz-corpus build-cov
 
