@@ -4,13 +4,13 @@
 #include <bitset>
 #include <chrono>
 #include <cstring>
-#include <fstream>
 #include <thread>
 
 #include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/locators.hpp"
 #include "asf/object_search.hpp"
+#include "asf/output_file.hpp"
 #include "asf/streams.hpp"
 
 namespace corvel {
@@ -55,6 +55,7 @@ class Scanner {
     log(why);
     return Finish(ctx_, Outcome::failed, std::move(why), ScanData{});
   }
+  void dumpFailed();
   void orderCheck(std::uint8_t sn, std::uint32_t prev, std::uint32_t cur);
   void mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const char* text, ByteView data);
   void timeChecks(const TAsfDataPacket& p);
@@ -105,7 +106,8 @@ class Scanner {
   std::array<StreamState, 128> st_{};
   std::uint8_t video_ = 0;  // the first video stream: the index's
   std::string note_;
-  std::ofstream dump_;
+  std::unique_ptr<OutputFile> dump_;
+  bool dumpFailed_ = false;
 };
 
 void Scanner::orderCheck(std::uint8_t sn, std::uint32_t prev, std::uint32_t cur) {
@@ -196,7 +198,16 @@ void Scanner::dumpLine(const TAsfDataPacket& p) {
   line += "," + num(p.sendTime) + "," + num(p.duration);
   if (!note_.empty()) line += "   <- " + note_;
   line += "\r\n";
-  dump_ << line;
+  if (!dump_->write(ByteView(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()))) dumpFailed();
+}
+
+// A dump that cannot be written is given up (what was written of it
+// removed); the scan goes on and says why.
+void Scanner::dumpFailed() {
+  log(Message("• ", MessageId::FileSaveError, ": " + o_.dumpPath + ": " + dump_->error()));
+  dump_->discard();
+  dump_.reset();
+  dumpFailed_ = true;
 }
 
 bool Scanner::knownStreamsFill(const TAsfDataPacket& p) const {
@@ -414,8 +425,13 @@ void Scanner::setup() {
   d_.packets.reserve(static_cast<std::size_t>(limit_ ? std::min(limit_, room) : room));
   d_.packets.setPacketSize(P_);
   if (!o_.dumpPath.empty()) {
-    std::remove(o_.dumpPath.c_str());
-    dump_.open(o_.dumpPath, std::ios::binary | std::ios::trunc);
+    Message why;
+    dump_ = CreateOutput(o_.dumpPath, std::span(&o_.sourcePath, o_.sourcePath.empty() ? 0 : 1), why, ctx_.writeCalls());
+    if (!dump_) {
+      why.before = "• ";
+      log(std::move(why));
+      dumpFailed_ = true;
+    }
   }
   decideForm();
   ctx_.forceProgress(0, 0, Phase::scanning);
@@ -494,7 +510,7 @@ JobResult<ScanData> Scanner::run() {
       if (form_ == PacketForm::plain) plainFlags_.set(p.propertyFlags);
       d_.keyframePackets += p.firstKeyFrame;
       checks(p, v);
-      if (dump_.is_open()) dumpLine(p);
+      if (dump_) dumpLine(p);
       d_.packets.push_back(p);
       pos += P_;
       ++n_;
@@ -516,7 +532,8 @@ JobResult<ScanData> Scanner::run() {
       break;
     }
   }
-  dump_.close();
+  if (dump_ && !dump_->close()) dumpFailed();
+  if (dumpFailed_ && outcome == Outcome::ok) outcome = Outcome::warnings;
   // A scan that ends inside damage shows it: the block runs to the end of
   // the data, or to an index object behind it. A stop leaves it open (the
   // grid drops its half row).

@@ -18,6 +18,7 @@ namespace corvel {
 struct ScanOptions {
   bool highPriority = true;  // off: idle priority and a pause per read block, leaving the machine to others
   std::string dumpPath;      // a line per packet goes here; empty for none
+  std::string sourcePath;    // the scanned file's, which the dump never replaces
   Language dumpLanguage = Language::rus;  // of the findings noted in the dump
 };
 

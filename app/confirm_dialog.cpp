@@ -65,11 +65,12 @@ int ConfirmDialog::askChoice(const QString& text, const QString& yes, const QStr
   return run(text, owner, defaultKey == 'y');
 }
 
-int ConfirmDialog::askQuit(QWidget* owner) {
+int ConfirmDialog::askQuit(QWidget* owner, const QString& first) {
   const bool ru = lang_ == 'r';
   yes_->setText(ru ? QString::fromUtf8("да") : "yes");
   no_->setText(ru ? QString::fromUtf8("нет") : "no");
-  return run(ru ? QString::fromUtf8("Уже уходите?") : QString("Do you really want to quit?"), owner, false);
+  const QString question = ru ? QString::fromUtf8("Уже уходите?") : QString("Do you really want to quit?");
+  return run(first.isEmpty() ? question : first + "\n" + question, owner, false);
 }
 
 }  // namespace corvel::app

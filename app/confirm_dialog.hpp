@@ -21,8 +21,8 @@ class ConfirmDialog : public QDialog {
   int askYesNo(const QString& text, QWidget* owner);
   // As above with the buttons' own captions; `defaultKey` 'y' focuses yes.
   int askChoice(const QString& text, const QString& yes, const QString& no, QWidget* owner, char defaultKey);
-  // The quit question ("Do you really want to quit?").
-  int askQuit(QWidget* owner);
+  // The quit question ("Do you really want to quit?"), after `first` when given.
+  int askQuit(QWidget* owner, const QString& first = {});
 
   // For tests: the answer a question gets without showing the dialog
   // (-1 shows it).

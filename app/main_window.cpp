@@ -41,6 +41,7 @@
 #include "analysis/dump_text.hpp"
 #include "asf/locators.hpp"
 #include "asf/output_file.hpp"
+#include "asf/output_file.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel::app {
@@ -655,7 +656,8 @@ void MainWindow::onSaveErrors() {
   const QString path = QString::fromStdString(OutputName(controller_.session().fileName, OutputNaming::errorList));
   if (QFile::exists(path) && dialog_->askYesNo(controller_.text(Message(MessageId::OverwriteQuestion)), this) != 1) return;
   QString error;
-  if (!controller_.saveErrors(path, error)) log(QString::fromUtf8("• ") + error);
+  if (!controller_.saveErrors(path, error))
+    log(controller_.text(Message("• ", MessageId::FileSaveError, ": " + path.toStdString() + ": " + error.toStdString())));
 }
 
 void MainWindow::onLoadErrors() {
@@ -1057,11 +1059,15 @@ QString MainWindow::settingsText() const {
   return t;
 }
 
-bool MainWindow::saveSettings() const {
+bool MainWindow::saveSettings(QString* why) const {
   QDir().mkpath(QFileInfo(settingsPath_).path());
-  QFile f(settingsPath_);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  return f.write(settingsText().toUtf8()) >= 0;
+  const QByteArray text = settingsText().toUtf8();
+  std::string error;
+  const std::string path = settingsPath_.toStdString();
+  if (WriteWholeFile(path, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<std::size_t>(text.size())), error))
+    return true;
+  if (why) *why = controller_.text(Message(MessageId::FileSaveError, ": " + path + ": " + error));
+  return false;
 }
 
 void MainWindow::showEvent(QShowEvent* e) {
@@ -1080,7 +1086,12 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     }
     controller_.stopAndWait();
   }
-  saveSettings();
+  // Settings that cannot be kept are said, and the user may stay.
+  QString why;
+  if (!saveSettings(&why) && dialog_->askQuit(this, why) != 1) {
+    e->ignore();
+    return;
+  }
   e->accept();
 }
 

@@ -41,7 +41,8 @@ class MainWindow : public QMainWindow {
   void setSettingsPath(const QString& path) { settingsPath_ = path; }
   QString settingsPath() const { return settingsPath_; }
   bool loadSettings();
-  bool saveSettings() const;
+  // False, with the reason in `why` when given, when they could not be written.
+  bool saveSettings(QString* why = nullptr) const;
   // The settings text the window would write.
   QString settingsText() const;
   bool applySettingsText(const QString& text);

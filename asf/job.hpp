@@ -63,6 +63,8 @@ class JobEvents {
   virtual void progress(const Progress& /*p*/) {}
 };
 
+class WriteCalls;
+
 // What a job is given besides its inputs.
 class JobContext {
  public:
@@ -83,6 +85,10 @@ class JobContext {
   // so that a demonstration or a test can watch a job run and stop it.
   void setStepPause(std::chrono::microseconds pause) { stepPause_ = pause; }
   void step() const;
+  // What the job's outputs write through: the system's calls unless a
+  // stand-in is given (not owned).
+  void setWriteCalls(WriteCalls* calls) { writes_ = calls; }
+  WriteCalls* writeCalls() const { return writes_; }
 
  private:
   std::stop_token stop_;
@@ -93,6 +99,7 @@ class JobContext {
   std::uint64_t lastItem_ = 0;
   std::uint64_t calls_ = 0;
   std::chrono::microseconds stepPause_{0};
+  WriteCalls* writes_ = nullptr;
 };
 
 // A job that leaves the machine to others ("high priority" off): while it

@@ -11,11 +11,12 @@
 namespace corvel {
 
 namespace {
-constexpr std::size_t kBufferSize = 512 << 10;  // written while still in the cache
 
-bool writeAll(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at = -1) {
+WriteCalls systemCalls;
+
+bool writeAll(WriteCalls& calls, int fd, const std::uint8_t* p, std::size_t n, std::int64_t at = -1) {
   while (n > 0) {
-    const ssize_t w = at < 0 ? ::write(fd, p, n) : ::pwrite(fd, p, n, static_cast<off_t>(at));
+    const long w = calls.write(fd, p, n, at);
     if (w < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -32,7 +33,15 @@ bool writeAll(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at = -1
 }
 }  // namespace
 
-std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::string& error) {
+long WriteCalls::write(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at) {
+  return at < 0 ? ::write(fd, p, n) : ::pwrite(fd, p, n, static_cast<off_t>(at));
+}
+
+int WriteCalls::truncate(int fd, std::uint64_t size) { return ::ftruncate(fd, static_cast<off_t>(size)); }
+
+int WriteCalls::close(int fd) { return ::close(fd); }
+
+std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::string& error, WriteCalls* calls) {
   // A regular file in the way is replaced by a new one rather than truncated:
   // ext4 flushes a truncated-and-rewritten file on close, which costs as
   // much as the whole save.
@@ -47,14 +56,28 @@ std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::str
     error = std::strerror(errno);
     return nullptr;
   }
-  auto out = std::make_unique<OutputFile>(Key{}, fd);
+  auto out = std::make_unique<OutputFile>(Key{}, fd, calls ? calls : &systemCalls);
   if (anew) out->path_ = path;
+  return out;
+}
+
+std::unique_ptr<OutputFile> OutputFile::createBeside(const std::string& near, std::string& error, WriteCalls* calls) {
+  std::string name = near + ".XXXXXX";
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return nullptr;
+  }
+  // mkostemp makes it for its owner alone: it gets the mode of the others.
+  ::fchmod(fd, 0644);
+  auto out = std::make_unique<OutputFile>(Key{}, fd, calls ? calls : &systemCalls);
+  out->path_ = name;
   return out;
 }
 
 void OutputFile::discard() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    calls_->close(fd_);
     fd_ = -1;
   }
   // Only a regular file this object made: never a device or a file that
@@ -64,12 +87,12 @@ void OutputFile::discard() {
   path_.clear();
 }
 
-OutputFile::OutputFile(Key, int fd) : fd_(fd), buf_(kBufferSize) {}
+OutputFile::OutputFile(Key, int fd, WriteCalls* calls) : fd_(fd), calls_(calls), buf_(calls->bufferBytes()) {}
 
 OutputFile::~OutputFile() {
   if (fd_ >= 0) {
     flush();
-    ::close(fd_);
+    calls_->close(fd_);
   }
 }
 
@@ -86,7 +109,7 @@ bool OutputFile::seekEnd() {
 bool OutputFile::flush() {
   if (failed()) return false;
   if (used_ == 0) return true;
-  if (!writeAll(fd_, buf_.data(), used_)) return fail();
+  if (!writeAll(*calls_, fd_, buf_.data(), used_)) return fail();
   written_ += used_;
   used_ = 0;
   return true;
@@ -104,7 +127,7 @@ bool OutputFile::write(ByteView data) {
   if (data.empty()) return true;  // an empty view may have no data pointer at all
   if (data.size() > buf_.size() - used_ && !flush()) return false;
   if (data.size() >= buf_.size()) {
-    if (!writeAll(fd_, data.data(), data.size())) return fail();
+    if (!writeAll(*calls_, fd_, data.data(), data.size())) return fail();
     written_ += data.size();
     return true;
   }
@@ -119,14 +142,14 @@ void OutputFile::preallocate(std::uint64_t bytes) {
 
 bool OutputFile::writeAt(std::uint64_t offset, ByteView data) {
   if (!flush()) return false;
-  if (!writeAll(fd_, data.data(), data.size(), static_cast<std::int64_t>(offset))) return fail();
+  if (!writeAll(*calls_, fd_, data.data(), data.size(), static_cast<std::int64_t>(offset))) return fail();
   return true;
 }
 
 bool OutputFile::close() {
   bool ok = flush();
-  if (ok && preallocated_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0) ok = fail();
-  const int rc = ::close(fd_);
+  if (ok && preallocated_ && calls_->truncate(fd_, written_) != 0) ok = fail();
+  const int rc = calls_->close(fd_);
   fd_ = -1;
   if (rc != 0 && ok) return fail();
   return ok && !failed();
@@ -138,16 +161,29 @@ bool SameFile(const std::string& a, const std::string& b) {
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why) {
+std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why,
+                                         WriteCalls* calls) {
   for (const std::string& source : sources)
     if (SameFile(path, source)) {
       why = Message(MessageId::OutputIsSource, path);
       return nullptr;
     }
   std::string error;
-  auto out = OutputFile::create(path, error);
+  auto out = OutputFile::create(path, error, calls);
   if (!out) why = Message(MessageId::CreateOutputError, ": " + path + ": " + error);
   return out;
+}
+
+bool WriteWholeFile(const std::string& path, ByteView bytes, std::string& error, WriteCalls* calls) {
+  // The new file is made beside the old one (a rename stays on one disk).
+  const auto out = OutputFile::createBeside(path, error, calls);
+  if (!out) return false;
+  if (!out->write(bytes) || !out->close() || ::rename(out->createdPath().c_str(), path.c_str()) != 0) {
+    error = out->failed() ? out->error() : std::strerror(errno);
+    out->discard();
+    return false;
+  }
+  return true;
 }
 
 namespace {

@@ -11,16 +11,37 @@
 
 namespace corvel {
 
+// The calls an output makes to the system to put its bytes on the disk: the
+// system's own, or a stand-in (a test's, to see each job meet a full disk
+// at any of its writes). They answer as the system calls do: a count, or -1
+// with errno set.
+class WriteCalls {
+ public:
+  virtual ~WriteCalls() = default;
+  // Up to n bytes at the file's position, or at `at` when it is not negative.
+  virtual long write(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at);
+  virtual int truncate(int fd, std::uint64_t size);
+  virtual int close(int fd);
+  // Whether bytes may go from a source to the output inside the kernel,
+  // past these calls.
+  virtual bool direct() const { return true; }
+  // How many bytes an output gathers before it writes them.
+  virtual std::size_t bufferBytes() const { return 512 << 10; }  // written while still in the cache
+};
+
 class OutputFile {
  public:
   // Creates (or truncates) the file; empty pointer and `error` on failure.
-  static std::unique_ptr<OutputFile> create(const std::string& path, std::string& error);
+  // `calls` (not owned; the system's when null) must outlive the file.
+  static std::unique_ptr<OutputFile> create(const std::string& path, std::string& error, WriteCalls* calls = nullptr);
+  // A new file of a name not taken, "<near>.XXXXXX"; `createdPath` says which.
+  static std::unique_ptr<OutputFile> createBeside(const std::string& near, std::string& error, WriteCalls* calls = nullptr);
   struct Key {
    private:
     Key() = default;
     friend class OutputFile;
   };
-  OutputFile(Key, int fd);
+  OutputFile(Key, int fd, WriteCalls* calls);
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -38,7 +59,7 @@ class OutputFile {
   // written). False when it wrote fewer: the caller writes those itself.
   template <typename Copy>
   bool appendDirect(std::uint64_t n, Copy copy) {
-    if (!flush()) return false;
+    if (!calls_->direct() || !flush()) return false;
     const std::int64_t got = copy(fd_, written_);
     if (got != static_cast<std::int64_t>(n)) return false;
     written_ += n;
@@ -52,6 +73,7 @@ class OutputFile {
   // Closes and removes the file when this object created it as a new
   // regular file: what a failed job leaves behind is no output.
   void discard();
+  const std::string& createdPath() const { return path_; }
   std::uint64_t size() const { return written_ + used_; }
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
@@ -60,6 +82,7 @@ class OutputFile {
   bool fail();
   bool seekEnd();
   int fd_;
+  WriteCalls* calls_;
   Bytes buf_;
   std::size_t used_ = 0;
   std::uint64_t written_ = 0;
@@ -73,7 +96,13 @@ bool SameFile(const std::string& a, const std::string& b);
 
 // Creates a job's output: refused when it names one of the job's sources
 // (which is never written), or when it cannot be created; `why` then says so.
-std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why);
+std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why,
+                                         WriteCalls* calls = nullptr);
+
+// Writes a small file whole (a list, the settings): into a new file beside
+// it, which then takes the name, so that a failed write leaves what was
+// there before. False with `error` (the system's reason) on failure.
+bool WriteWholeFile(const std::string& path, ByteView bytes, std::string& error, WriteCalls* calls = nullptr);
 
 // The names this program proposes for what it writes beside an input.
 enum class OutputNaming {

@@ -485,11 +485,12 @@ JobResult<ExportData> AviWriter::run() {
   if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));
   if (!chooseStreams()) return failed(Message(MessageId::NoStreamToWrite));
   Message why;
-  out_ = CreateOutput(output_, std::span(&source_, 1), why);
+  out_ = CreateOutput(output_, std::span(&source_, 1), why, ctx_.writeCalls());
   if (!out_) return failed(std::move(why));
   out_->preallocate(src_->size());
   writeHeaders();
-  if (!writeChunks()) return failed(Message(MessageId::AviTooLarge, output_));
+  if (!writeChunks() && !out_->failed()) return failed(Message(MessageId::AviTooLarge, output_));
+  if (out_->failed()) return failed(Message(MessageId::FileSaveError, ": " + output_ + ": " + out_->error()));
   if (ctx_.stopRequested()) {
     out_->discard();  // an AVI cut short is no file to keep
     return Finish(ctx_, Outcome::stopped, Message(MessageId::Interrupted), res_);
@@ -538,7 +539,7 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
     const StreamKind kind = KindOf(it.streams(), mo.stream);
     if (!passes(choice, kind)) return;
     const std::string name = "frame" + std::to_string(k) + ".txt";
-    auto f = CreateOutput(folder + name, std::span(&source, 1), failure);
+    auto f = CreateOutput(folder + name, std::span(&source, 1), failure, ctx.writeCalls());
     if (f && (!f->write(it.data()) || !f->close())) {
       failure = Message(MessageId::FileSaveError, ": " + folder + name + ": " + f->error());
       f->discard();

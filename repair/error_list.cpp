@@ -1,5 +1,7 @@
 #include "repair/error_list.hpp"
 
+#include "asf/output_file.hpp"
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -59,20 +61,13 @@ bool DecodeErrorList(ByteView in, std::vector<ListedBlock>& packs) {
   return true;
 }
 
-bool SaveErrorList(const std::vector<ListedBlock>& packs, const std::string& path, std::string& error) {
+bool SaveErrorList(const std::vector<ListedBlock>& packs, const std::string& path, std::string& error, WriteCalls* calls) {
   Bytes b;
   if (!EncodeErrorList(packs, b)) {
     error = "offsets beyond 4 GiB do not fit the list's 32-bit fields";
     return false;
   }
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-  f.close();
-  if (!f) {
-    error = std::strerror(errno);
-    return false;
-  }
-  return true;
+  return WriteWholeFile(path, b, error, calls);
 }
 
 bool LoadErrorList(std::vector<ListedBlock>& packs, const std::string& path) {

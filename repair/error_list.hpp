@@ -6,6 +6,7 @@
 
 #include "analysis/error_blocks.hpp"
 #include "asf/bytes.hpp"
+#include "asf/output_file.hpp"
 
 namespace corvel {
 
@@ -18,7 +19,8 @@ bool EncodeErrorList(const std::vector<ListedBlock>& packs, Bytes& out);
 bool DecodeErrorList(ByteView in, std::vector<ListedBlock>& packs);
 
 // Whole file save and load.
-bool SaveErrorList(const std::vector<ListedBlock>& packs, const std::string& path, std::string& error);
+bool SaveErrorList(const std::vector<ListedBlock>& packs, const std::string& path, std::string& error,
+                   WriteCalls* calls = nullptr);
 bool LoadErrorList(std::vector<ListedBlock>& packs, const std::string& path);
 
 }  // namespace corvel

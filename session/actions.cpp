@@ -112,6 +112,7 @@ ScanJob PrepareScan(const Session& s) {
   job.options.dumpLanguage = s.lang;
   if (s.options.writeDump)
     job.options.dumpPath = s.options.dumpPath.empty() ? OutputName(s.fileName, OutputNaming::dump) : s.options.dumpPath;
+  job.options.sourcePath = s.source.path;
   return job;
 }
 
@@ -307,8 +308,8 @@ bool ReadSourceBytes(const Session& s, std::uint64_t offset, std::uint64_t len, 
   return f.ReadLarge(offset, len, out);
 }
 
-bool SaveErrors(const Session& s, const std::string& path, std::string& error) {
-  return SaveErrorList(s.errorList, path.empty() ? OutputName(s.fileName, OutputNaming::errorList) : path, error);
+bool SaveErrors(const Session& s, const std::string& path, std::string& error, WriteCalls* calls) {
+  return SaveErrorList(s.errorList, path.empty() ? OutputName(s.fileName, OutputNaming::errorList) : path, error, calls);
 }
 
 }  // namespace corvel

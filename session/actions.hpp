@@ -93,7 +93,8 @@ bool LoadErrors(Session& s, const std::string& path = {});
 // the cuts) or of the file as it is on disk. False when it cannot be read.
 bool ReadSourceBytes(const Session& s, std::uint64_t offset, std::uint64_t len, bool throughCuts, Bytes& out);
 
-// Saves the error list beside the input (or to `path`).
-bool SaveErrors(const Session& s, const std::string& path, std::string& error);
+// Saves the error list beside the input (or to `path`); on failure `error`
+// is the system's reason, and a list there before is kept.
+bool SaveErrors(const Session& s, const std::string& path, std::string& error, WriteCalls* calls = nullptr);
 
 }  // namespace corvel
