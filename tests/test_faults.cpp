@@ -259,5 +259,52 @@ INSTANTIATE_TEST_SUITE_P(EveryWriter, Faults, ::testing::ValuesIn(Writers()), []
   return name;
 });
 
+// The same through the command line onto a real full disk: a small tmpfs
+// mounted in a mount namespace of the test's own (where the system lets a
+// test make one).
+struct FullDiskCase {
+  const char* name;
+  std::string args;  // after the command line's path; OUT stands for the small disk
+  const char* output;
+};
+
+TEST(FullDisk, CommandLineSaysSoAndLeavesNothingHalfWritten) {
+  if (RunCommand("unshare -rm true").exitCode != 0) GTEST_SKIP() << "no mount namespace may be made here (unshare -rm): no real full disk";
+  const std::string av = Quote(Clip("long")), p1 = Quote(Clip("part1")), p2 = Quote(Clip("part2"));
+  const Bytes source = ReadFile(Clip("long"));
+  const std::vector<FullDiskCase> cases = {
+      {"save", "save " + av + " -o OUT/out.wmv", "out.wmv"},
+      {"avi", "avi " + av + " -o OUT/out.avi", "out.avi"},
+      {"join", "join " + p1 + " " + p2 + " -o OUT/joined.wmv", "joined.wmv"},
+      {"frames", "frames " + av + " 200 --dir OUT", "frame"},
+  };
+  for (const FullDiskCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string disk = TempPath(std::string("full-") + c.name);
+    fs::create_directories(disk);
+    std::string args = c.args;
+    for (std::size_t at; (at = args.find("OUT")) != std::string::npos;) args.replace(at, 3, Quote(disk));
+    // What is on the disk after the job is listed before the disk goes away.
+    const std::string script = "mount -t tmpfs -o size=256k corvel " + Quote(disk) + " && " + std::string(CORVEL_CLI) + " " + args +
+                               "; rc=$?; echo; ls -A " + Quote(disk) + " | sort; exit $rc";
+    const CommandResult r = RunCommand("unshare -rm sh -c " + Quote(script));
+    EXPECT_NE(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find("No space left on device"), std::string::npos) << r.out << r.err;
+    const std::string listed = r.out.substr(r.out.rfind("\n\n") == std::string::npos ? 0 : r.out.rfind("\n\n"));
+    if (std::string(c.output) == "frame") {
+      std::smatch m;
+      const std::string all = r.out + r.err;
+      ASSERT_TRUE(std::regex_search(all, m, std::regex("saved frames: (\\d+)"))) << all;
+      std::size_t files = 0;
+      for (std::size_t at = 0; (at = listed.find("frame", at)) != std::string::npos; ++at) ++files;
+      EXPECT_EQ(files, std::stoul(m[1])) << listed;
+      EXPECT_GT(files, 0u);
+    } else {
+      EXPECT_EQ(listed.find(c.output), std::string::npos) << listed;
+    }
+  }
+  EXPECT_TRUE(ReadFile(Clip("long")) == source);
+}
+
 }  // namespace
 }  // namespace corvel::test

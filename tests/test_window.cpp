@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryFile>
 #include <QListWidget>
 #include <QMimeData>
 #include <QUrl>
@@ -20,6 +21,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
+#include <QTemporaryFile>
 
 #include <map>
 
@@ -505,6 +507,22 @@ class WindowTest : public QObject {
     again->setSettingsPath(w->settingsPath());
     QVERIFY(again->loadSettings());
     QCOMPARE(again->settingsText().section("win.", 0, 0), text.section("win.", 0, 0));
+
+    // Settings that cannot be written: said on closing, with the reason, and
+    // the user may stay.
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    const QString bad = file.fileName() + "/corvel.cfg";  // under a file, not a folder
+    w->setSettingsPath(bad);
+    QString why;
+    QVERIFY(!w->saveSettings(&why));
+    QVERIFY2(why.contains(bad) && why.contains("Not a directory"), qPrintable(why));
+    w->show();
+    w->dialog().setScriptedAnswer(0);
+    QVERIFY(!w->close());
+    QVERIFY(w->dialog().lastQuestion().startsWith(why));
+    w->dialog().setScriptedAnswer(1);
+    QVERIFY(w->close());
   }
 };
 
