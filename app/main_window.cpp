@@ -718,7 +718,11 @@ void MainWindow::onDumpGrid() {
   const ListedBlock& b = s.errorList[index];
   const auto len = static_cast<std::uint64_t>(std::max<std::int64_t>(b.declSize, static_cast<std::int64_t>(b.realSize)));
   Bytes bytes;
-  if (!ReadSourceBytes(s, b.offset, std::min(len, kMaxDump), true, bytes)) return;
+  Message why;
+  if (!ReadSourceBytes(s, b.offset, std::min(len, kMaxDump), true, bytes, why)) {
+    log(controller_.text(why));
+    return;
+  }
   dump_->showBytes(std::move(bytes), b.offset);
   dump_->show();
   dump_->raise();
@@ -737,7 +741,11 @@ void MainWindow::onDumpTree() {
         dialog_->askYesNo(controller_.text(Message(MessageId::LargeBlockQuestion)).replace("\r\n", "\n"), this) != 1)
       return;
     Bytes bytes;
-    if (!ReadSourceBytes(s, static_cast<std::uint64_t>(e.offset), std::min(size, kMaxDump), false, bytes)) return;
+    Message why;
+    if (!ReadSourceBytes(s, static_cast<std::uint64_t>(e.offset), std::min(size, kMaxDump), false, bytes, why)) {
+      log(controller_.text(why));
+      return;
+    }
     dump_->showBytes(std::move(bytes), static_cast<std::uint64_t>(e.offset));
     dump_->show();
     dump_->raise();

@@ -301,11 +301,21 @@ bool LoadErrors(Session& s, const std::string& path) {
   return true;
 }
 
-bool ReadSourceBytes(const Session& s, std::uint64_t offset, std::uint64_t len, bool throughCuts, Bytes& out) {
+bool ReadSourceBytes(const Session& s, std::uint64_t offset, std::uint64_t len, bool throughCuts, Bytes& out, Message& why) {
+  const SourceRef ref = sourceOf(s);
+  if (ref.changed()) {
+    why = Message("• ", MessageId::FileChanged, ": " + ref.path);
+    return false;
+  }
   SourceFile f;
-  if (!f.Open(sourceOf(s), throughCuts ? s.file.cuts : CutList())) return false;
+  if (!f.Open(ref, throughCuts ? s.file.cuts : CutList())) {
+    why = Message("• ", MessageId::SourceOpenError, ": " + ref.path + ": " + f.lastError);
+    return false;
+  }
   // In cache-sized pieces: a block of any size reads whole.
-  return f.ReadLarge(offset, len, out);
+  if (f.ReadLarge(offset, len, out)) return true;
+  why = Message("• ", MessageId::SourceReadError, ": " + ref.path + (f.lastError.empty() ? "" : ": " + f.lastError));
+  return false;
 }
 
 bool SaveErrors(const Session& s, const std::string& path, std::string& error, WriteCalls* calls) {

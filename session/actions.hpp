@@ -90,8 +90,9 @@ bool Reconstruct(Session& s, std::stop_token stop = {}, JobEvents* events = null
 // whole number of records changes nothing and gives false.
 bool LoadErrors(Session& s, const std::string& path = {});
 // Reads `len` bytes of the open file at `offset`: of the logical file (through
-// the cuts) or of the file as it is on disk. False when it cannot be read.
-bool ReadSourceBytes(const Session& s, std::uint64_t offset, std::uint64_t len, bool throughCuts, Bytes& out);
+// the cuts) or of the file as it is on disk. False, and `why`, when it cannot
+// be read (also when the file changed on disk since it was opened).
+bool ReadSourceBytes(const Session& s, std::uint64_t offset, std::uint64_t len, bool throughCuts, Bytes& out, Message& why);
 
 // Saves the error list beside the input (or to `path`); on failure `error`
 // is the system's reason, and a list there before is kept.

@@ -438,6 +438,14 @@ TEST(SourceChanged, EveryJobOnTheSessionRefuses) {
       {"scan", [](Session& s, const std::string&) { return Scan(s); }},
       {"save", [](Session& s, const std::string& out) { return Save(s, out); }},
       {"repair", [](Session& s, const std::string&) { return Repair(s, RepairMode::cutByStructure, {}); }},
+      {"bytes for the dump window",
+       [](Session& s, const std::string&) {
+         Bytes b;
+         Message why;
+         const bool ok = ReadSourceBytes(s, 0, 100, false, b, why);
+         s.setStatus(Message(why.id));
+         return ok;
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.job);
