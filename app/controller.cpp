@@ -113,33 +113,6 @@ bool Controller::startRepair(RepairMode mode, const RepairOptions& o) {
 
 bool Controller::startReconstruct() { return start(JobKind::reconstruct, PrepareReconstruct(session_), ApplyReconstruct); }
 
-namespace {
-
-// Jobs of their own inputs, run on the worker like the session's.
-struct JoinJob {
-  std::vector<std::string> inputs;
-  std::string output;
-  JoinOptions options;
-  JobResult<JoinData> run(JobContext& ctx) const { return JoinFiles(inputs, output, options, ctx); }
-};
-
-struct AviJob {
-  std::string source;
-  HeaderRecords rec;
-  std::string output;
-  StreamChoice choice;
-  JobResult<ExportData> run(JobContext& ctx) const { return ExportAvi(source, rec, output, choice, ctx); }
-};
-
-struct FramesJob {
-  std::string source;
-  long count;
-  StreamChoice choice;
-  std::string dir;
-  JobResult<ExportData> run(JobContext& ctx) const { return ExportFrames(source, count, choice, dir, ctx); }
-};
-
-}  // namespace
 
 bool Controller::startJoin(const std::vector<std::string>& inputs, const std::string& output, const JoinOptions& o) {
   return start(JobKind::join, JoinJob{inputs, output, o}, [this](Session&, JobResult<JoinData> r) {
@@ -159,7 +132,7 @@ bool Controller::sourceChanged() {
 bool Controller::startAvi(const std::string& output, StreamChoice choice) {
   lastMessage_ = {};
   if (sourceChanged()) return false;
-  return start(JobKind::avi, AviJob{session_.fileName, session_.structure.rec, output, choice},
+  return start(JobKind::avi, PrepareAvi(session_, output, choice),
                [this](Session&, JobResult<ExportData> r) {
                  lastMessage_ = r.message;
                  lastExport_ = r.data;
@@ -170,7 +143,7 @@ bool Controller::startAvi(const std::string& output, StreamChoice choice) {
 bool Controller::startFrames(long count, StreamChoice choice, const std::string& dir) {
   lastMessage_ = {};
   if (sourceChanged()) return false;
-  return start(JobKind::frames, FramesJob{session_.fileName, count, choice, dir}, [this](Session&, JobResult<ExportData> r) {
+  return start(JobKind::frames, PrepareFrames(session_, count, choice, dir), [this](Session&, JobResult<ExportData> r) {
     lastMessage_ = r.message;
     lastExport_ = r.data;
     return r.ok();

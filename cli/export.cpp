@@ -5,7 +5,7 @@
 #include "asf/output_file.hpp"
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
-#include "export/avi.hpp"
+#include "session/actions.hpp"
 #include "session/worker.hpp"
 
 namespace corvel::cli {
@@ -15,22 +15,6 @@ namespace {
 StreamChoice choiceOf(const ExportCliOptions& o) {
   return o.videoOnly ? StreamChoice::VideoOnly : o.audioOnly ? StreamChoice::AudioOnly : StreamChoice::VideoAndAudio;
 }
-
-struct AviJob {
-  const std::string& source;
-  const HeaderRecords& rec;
-  const std::string& output;
-  StreamChoice choice;
-  JobResult<ExportData> run(JobContext& ctx) const { return ExportAvi(source, rec, output, choice, ctx); }
-};
-
-struct FramesJob {
-  const std::string& source;
-  long count;
-  StreamChoice choice;
-  const std::string& dir;
-  JobResult<ExportData> run(JobContext& ctx) const { return ExportFrames(source, count, choice, dir, ctx); }
-};
 
 int report(const CliRun& run, const JobResult<ExportData>& r, const CommonOptions& common, const std::string& file,
            nlohmann::json j) {
@@ -62,7 +46,7 @@ int runAvi(const ExportCliOptions& o, const CommonOptions& common) {
   if (!OpenForCommand(run, o.file)) return 1;
   const std::string out = o.output.empty() ? OutputName(o.file, OutputNaming::avi) : o.output;
   if (RefuseExisting(out, o.force, common.lang)) return 1;
-  const auto r = RunOnWorker(AviJob{o.file, run.s.structure.rec, out, choiceOf(o)}, &run.listener, &CliListener::interrupted());
+  const auto r = RunOnWorker(PrepareAvi(run.s, out, choiceOf(o)), &run.listener, &CliListener::interrupted());
   return report(run, r, common, o.file,
                 {{"file", o.file}, {"output", out}, {"video_chunks", r.data.videoChunks}, {"audio_chunks", r.data.audioChunks},
                  {"frame_rate", {{"rate", r.data.rate}, {"scale", r.data.scale}}}});
@@ -71,7 +55,7 @@ int runAvi(const ExportCliOptions& o, const CommonOptions& common) {
 int runFrames(const ExportCliOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
   if (!OpenForCommand(run, o.file)) return 1;
-  const auto r = RunOnWorker(FramesJob{o.file, o.count, choiceOf(o), o.dir}, &run.listener, &CliListener::interrupted());
+  const auto r = RunOnWorker(PrepareFrames(run.s, o.count, choiceOf(o), o.dir), &run.listener, &CliListener::interrupted());
   nlohmann::json files = nlohmann::json::array();
   for (const FrameFile& f : r.data.files) files.push_back({{"file", f.file}, {"stream", f.stream}, {"media_object", f.mediaObject}});
   return report(run, r, common, o.file,

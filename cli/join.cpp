@@ -4,20 +4,12 @@
 
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
-#include "join/join.hpp"
+#include "session/actions.hpp"
 #include "session/worker.hpp"
 
 namespace corvel::cli {
 
 namespace {
-
-// Runs the join as a job of its own (it needs no open file).
-struct JoinJob {
-  const std::vector<std::string>& inputs;
-  const std::string& output;
-  JoinOptions options;
-  JobResult<JoinData> run(JobContext& ctx) const { return JoinFiles(inputs, output, options, ctx); }
-};
 
 std::uint32_t Milliseconds(const std::string& text) {
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(text, 5000), UINT32_MAX));

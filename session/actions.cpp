@@ -26,18 +26,24 @@ void Session::showGrid() {
 
 namespace {
 
+// What the session knows of the file (its packets, cuts, records) holds
+// only for the file it opened: a job on it is refused, with the reason,
+// when the file changed on disk since.
+template <typename Data>
+bool refuseChanged(const SourceRef& ref, JobContext& ctx, JobResult<Data>& r) {
+  if (!ref.changed()) return false;
+  r.outcome = Outcome::failed;
+  r.message = Message(MessageId::FileChanged);
+  ctx.log(Message("• ", MessageId::FileChanged, ": " + ref.path));
+  r.log = ctx.takeLog();
+  return true;
+}
+
 // A job's own reader of the session's source; the failure, when it cannot
 // be opened, as the job's result.
 template <typename Data>
 bool openSource(const SourceRef& ref, const CutList& cuts, SourceFile& file, JobContext& ctx, JobResult<Data>& failed) {
-  // What the session knows of the file (its packets, cuts, records) holds
-  // only for the file it opened.
-  if (ref.changed()) {
-    failed.message = Message(MessageId::FileChanged);
-    ctx.log(Message("• ", MessageId::FileChanged, ": " + ref.path));
-    failed.log = ctx.takeLog();
-    return false;
-  }
+  if (refuseChanged(ref, ctx, failed)) return false;
   if (file.Open(ref, cuts)) return true;
   ctx.log(Message("• ", MessageId::SourceOpenError, ": " + ref.path + ": " + file.lastError));
   failed.message = Message(MessageId::FileOpenError);
@@ -268,6 +274,28 @@ JobResult<FileStructure> ReconstructJob::run(JobContext& ctx) const {
 }
 
 ReconstructJob PrepareReconstruct(const Session& s) { return ReconstructJob{sourceOf(s), s.options.walk}; }
+
+JobResult<JoinData> JoinJob::run(JobContext& ctx) const { return JoinFiles(inputs, output, options, ctx); }
+
+JobResult<ExportData> AviJob::run(JobContext& ctx) const {
+  JobResult<ExportData> r;
+  if (refuseChanged(source, ctx, r)) return r;
+  return ExportAvi(source.path, rec, output, choice, ctx);
+}
+
+AviJob PrepareAvi(const Session& s, const std::string& output, StreamChoice choice) {
+  return AviJob{sourceOf(s), s.structure.rec, output, choice};
+}
+
+JobResult<ExportData> FramesJob::run(JobContext& ctx) const {
+  JobResult<ExportData> r;
+  if (refuseChanged(source, ctx, r)) return r;
+  return ExportFrames(source.path, count, choice, dir, ctx);
+}
+
+FramesJob PrepareFrames(const Session& s, long count, StreamChoice choice, const std::string& dir) {
+  return FramesJob{sourceOf(s), count, choice, dir};
+}
 
 bool ApplyReconstruct(Session& s, JobResult<FileStructure> r) {
   if (r.outcome == Outcome::failed) {

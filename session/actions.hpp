@@ -79,6 +79,34 @@ struct ReconstructJob {
 ReconstructJob PrepareReconstruct(const Session& s);
 bool ApplyReconstruct(Session& s, JobResult<FileStructure> r);
 
+// Jobs that leave the open file as it is: the join of files of its own,
+// and the exports of the open file (refused, as every job on it, when the
+// file changed on disk since it was opened).
+struct JoinJob {
+  std::vector<std::string> inputs;
+  std::string output;
+  JoinOptions options;
+  JobResult<JoinData> run(JobContext& ctx) const;
+};
+
+struct AviJob {
+  SourceRef source;
+  HeaderRecords rec;
+  std::string output;
+  StreamChoice choice = StreamChoice::VideoAndAudio;
+  JobResult<ExportData> run(JobContext& ctx) const;
+};
+AviJob PrepareAvi(const Session& s, const std::string& output, StreamChoice choice);
+
+struct FramesJob {
+  SourceRef source;
+  long count = 10;  // after the first object
+  StreamChoice choice = StreamChoice::VideoAndAudio;
+  std::string dir;  // empty: the current folder
+  JobResult<ExportData> run(JobContext& ctx) const;
+};
+FramesJob PrepareFrames(const Session& s, long count, StreamChoice choice, const std::string& dir);
+
 // The one-call forms.
 bool Scan(Session& s, std::stop_token stop = {}, JobEvents* events = nullptr);
 bool Repair(Session& s, RepairMode mode, const RepairOptions& o, std::stop_token stop = {}, JobEvents* events = nullptr);

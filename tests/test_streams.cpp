@@ -438,6 +438,20 @@ TEST(SourceChanged, EveryJobOnTheSessionRefuses) {
       {"scan", [](Session& s, const std::string&) { return Scan(s); }},
       {"save", [](Session& s, const std::string& out) { return Save(s, out); }},
       {"repair", [](Session& s, const std::string&) { return Repair(s, RepairMode::cutByStructure, {}); }},
+      {"avi",
+       [](Session& s, const std::string& out) {
+         JobContext ctx;
+         const auto r = PrepareAvi(s, out, StreamChoice::VideoAndAudio).run(ctx);
+         s.setStatus(r.message);
+         return r.ok();
+       }},
+      {"frames",
+       [](Session& s, const std::string& out) {
+         JobContext ctx;
+         const auto r = PrepareFrames(s, 5, StreamChoice::VideoAndAudio, out).run(ctx);  // into a folder that is not there
+         s.setStatus(r.message);
+         return r.ok();
+       }},
       {"bytes for the dump window",
        [](Session& s, const std::string&) {
          Bytes b;
