@@ -82,13 +82,6 @@ QString ClassKey(const QObject* o) {
 
 }  // namespace
 
-QString SettingValue(const QString& text, const QString& key) {
-  const qsizetype at = text.indexOf(key);
-  if (at < 0) return {};
-  qsizetype end = at + key.size();
-  while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-  return text.mid(at + key.size(), end - at - key.size()).trimmed();
-}
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this) {
   setObjectName("FormMain");
@@ -148,11 +141,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this)
   wire();
   resize(900, 700);
 
-  // Beside the program when that folder is writable, else the user's
-  // configuration folder; read from wherever it exists.
-  const QString beside = QCoreApplication::applicationDirPath() + "/corvel.cfg.ini";
-  const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/corvel.cfg.ini";
-  settingsPath_ = QFileInfo(QCoreApplication::applicationDirPath()).isWritable() || QFile::exists(beside) ? beside : user;
+  settingsPath_ = QString::fromStdString(SettingsPath(QCoreApplication::applicationDirPath().toStdString(),
+                                                     QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString()));
+  // A first start speaks the system's language, until a settings file says otherwise.
+  settings_.setLanguage(LanguageOfLocale(QLocale::system().name().toStdString()));
+  showSettings();
 }
 
 MainWindow::~MainWindow() {
@@ -449,12 +442,27 @@ void MainWindow::wire() {
   connect(imageSA_, &QToolButton::clicked, this, &MainWindow::onSave);
   connect(actSaveErrors_, &QAction::triggered, this, &MainWindow::onSaveErrors);
   connect(actLoadErrors_, &QAction::triggered, this, &MainWindow::onLoadErrors);
-  connect(checkPR_, &QCheckBox::clicked, this, &MainWindow::onCheckPR);
-  connect(checkPR1_, &QCheckBox::clicked, this, &MainWindow::onCheckPR1);
-  connect(checkAST_, &QCheckBox::clicked, this, &MainWindow::onCheckAST);
-  connect(checkPTP_, &QCheckBox::clicked, this, &MainWindow::onCheckPTP);
-  connect(radioOP1_, &QRadioButton::clicked, this, &MainWindow::onRadioOP1);
-  connect(radioOP2_, &QRadioButton::clicked, this, &MainWindow::onRadioOP2);
+  // Each option box is a command of the settings; the tab then shows them.
+  const auto bind = [this](QAbstractButton* b, void (Settings::*set)(bool)) {
+    connect(b, &QAbstractButton::clicked, this, [this, b, set] {
+      (settings_.*set)(b->isChecked());
+      showSettings();
+    });
+  };
+  bind(checkHP_, &Settings::setHighPriority);
+  bind(checkUN_, &Settings::setListUnknownObjects);
+  bind(checkSIO_, &Settings::setShowIndexEntries);
+  bind(checkPR_, &Settings::setPrerollFixed);
+  bind(checkPR1_, &Settings::setPrerollFromFirst);
+  bind(checkAST_, &Settings::setApproximateSendTime);
+  bind(checkPTP_, &Settings::setSendTimeFromVideo);
+  bind(radioOP1_, &Settings::setLeadIsPreroll);
+  connect(radioOP2_, &QRadioButton::clicked, this, [this] {
+    settings_.setLeadIsPreroll(false);
+    showSettings();
+  });
+  connect(editPR_, &QLineEdit::textEdited, this, [this](const QString& t) { settings_.setPreroll(t.toStdString()); });
+  connect(editOP2_, &QLineEdit::textEdited, this, [this](const QString& t) { settings_.setLead(t.toStdString()); });
   // The preroll field takes digits only (and control keys).
   editPR_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), editPR_));
   new QShortcut(QKeySequence::Open, this, [this] { onChooseFile(); });
@@ -515,6 +523,7 @@ void MainWindow::showProgress(bool on) {
 
 void MainWindow::setLanguage(Language lang) {
   controller_.session().lang = lang;
+  settings_.setLanguage(lang);
   dialog_->setLanguage(lang == Language::eng ? 'e' : 'r');
   labelRUS_->setStyleSheet(lang == Language::rus ? "color: blue" : "color: grey");
   labelENG_->setStyleSheet(lang == Language::eng ? "color: blue" : "color: grey");
@@ -565,9 +574,9 @@ void MainWindow::openFile(const QString& path) {
 
 void MainWindow::takeOptions() {
   SessionOptions& o = controller_.session().options;
-  o.walk.listUnknownObjects = checkUN_->isChecked();
-  o.walk.showIndexEntries = checkSIO_->isChecked();
-  o.highPriority = checkHP_->isChecked();
+  o.walk.listUnknownObjects = settings_.state().listUnknownObjects;
+  o.walk.showIndexEntries = settings_.state().showIndexEntries;
+  o.highPriority = settings_.state().highPriority;
   o.writeDump = checkDump_->isChecked();
   o.save.header = radioZM_->isChecked() ? HeaderMode::minimal : HeaderMode::fromSource;
   o.save.writeIndex = !checkNOsio_->isChecked();
@@ -851,13 +860,7 @@ void MainWindow::onJoin() {
     }
   if (QFile::exists(editSUM_->text()) && dialog_->askYesNo(controller_.text(Message(MessageId::OverwriteQuestion)), this) != 1)
     return;
-  JoinOptions o;
-  o.preroll = checkPR1_->isChecked() ? PrerollSource::firstFile : checkPR_->isChecked() ? PrerollSource::fixed : PrerollSource::none;
-  o.prerollMs = static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(editPR_->text().toStdString(), 5000), UINT32_MAX));
-  o.sendTime = checkAST_->isChecked() ? SendTimeMode::approximate : checkPTP_->isChecked() ? SendTimeMode::videoTime : SendTimeMode::evenSpread;
-  o.leadIsPreroll = radioOP1_->isChecked();
-  o.lead = static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(editOP2_->text().toStdString(), 5000), UINT32_MAX));
-  o.highPriority = checkHP_->isChecked();
+  const JoinOptions o = settings_.joinOptions();
   std::vector<std::string> inputs;
   for (const QString& f : joinFiles()) inputs.push_back(f.toStdString());
   if (!controller_.startJoin(inputs, editSUM_->text().toStdString(), o)) return;
@@ -952,129 +955,53 @@ void MainWindow::onJoinOrExportEnded(JobKind kind, bool ok) {
   labelREZ_->setText(message + (kind == JobKind::avi ? folderLink(editAVI_->text()) : folderLink(QString::fromStdString(controller_.session().fileName))));
 }
 
-void MainWindow::setSilently(QCheckBox* box, bool on) {
-  const QSignalBlocker block(box);
-  box->setChecked(on);
+void MainWindow::showSettings() {
+  const SettingsState& st = settings_.state();
+  const auto check = [](QAbstractButton* b, bool on) {
+    const QSignalBlocker block(b);
+    b->setChecked(on);
+  };
+  check(checkHP_, st.highPriority);
+  check(checkUN_, st.listUnknownObjects);
+  check(checkSIO_, st.showIndexEntries);
+  check(checkPR_, st.prerollFixed);
+  check(checkPR1_, st.prerollFromFirst);
+  check(checkAST_, st.approximateSendTime);
+  check(checkPTP_, st.sendTimeFromVideo);
+  check(st.leadIsPreroll ? static_cast<QAbstractButton*>(radioOP1_) : radioOP2_, true);
+  editPR_->setText(QString::fromStdString(st.preroll));
+  editPR_->setEnabled(st.prerollFixed);
+  editOP2_->setText(QString::fromStdString(st.lead));
+  editOP2_->setEnabled(!st.leadIsPreroll);
+  panelOP_->setVisible(st.approximateSendTime);
 }
-
-void MainWindow::onCheckPR() {
-  if (!checkPR_->isChecked()) {
-    editPR_->setEnabled(false);
-    editPR_->setText("0");
-    return;
-  }
-  editPR_->setEnabled(true);
-  editPR_->setText("5000");
-  setSilently(checkPR1_, false);
-}
-
-void MainWindow::onCheckPR1() {
-  if (!checkPR1_->isChecked()) return;
-  editPR_->setEnabled(false);
-  editPR_->setText("0");
-  setSilently(checkPR_, false);
-}
-
-void MainWindow::onCheckAST() {
-  if (!checkAST_->isChecked()) {
-    panelOP_->hide();
-    return;
-  }
-  setSilently(checkPTP_, false);
-  panelOP_->show();
-}
-
-void MainWindow::onCheckPTP() {
-  if (!checkPTP_->isChecked()) return;
-  setSilently(checkAST_, false);
-  panelOP_->hide();
-}
-
-void MainWindow::onRadioOP1() {
-  if (!radioOP1_->isChecked()) return;
-  editOP2_->setEnabled(false);
-  editOP2_->clear();
-}
-
-void MainWindow::onRadioOP2() {
-  if (!radioOP2_->isChecked()) return;
-  editOP2_->setEnabled(true);
-  editOP2_->setText("5000");
-}
-
-// Checking a box from the settings runs its click handler, as a user's
-// click would: the order of the lines decides the final state.
-namespace {
-void ClickTo(QAbstractButton* b, bool on) {
-  if (b->isChecked() != on) b->click();
-}
-bool IsSettingNumber(const QString& v) { return IsNumber(v.toStdString()); }
-}  // namespace
 
 bool MainWindow::applySettingsText(const QString& text) {
-  setLanguage(SettingValue(text, "lang:") == "eng" ? Language::eng : Language::rus);
-  ClickTo(checkHP_, SettingValue(text, "cfg.hp:") == "y");
-  ClickTo(checkUN_, SettingValue(text, "cfg.un:") == "y");
-  ClickTo(checkSIO_, SettingValue(text, "cfg.sio:") == "y");
-  ClickTo(checkPR_, SettingValue(text, "cfg.pr:") == "y");
-  const QString epr = SettingValue(text, "cfg.epr:");
-  editPR_->setText(IsSettingNumber(epr) ? epr : "5000");
-  ClickTo(checkPR1_, SettingValue(text, "cfg.pr1:") == "y");
-  ClickTo(checkPTP_, SettingValue(text, "cfg.ptp:") == "y");
-  ClickTo(checkAST_, SettingValue(text, "cfg.ast:") == "y");
-  const QString op = SettingValue(text, "cfg.op:");
-  if (op == "1") {
-    radioOP1_->click();
-  } else {
-    radioOP2_->click();
-    editOP2_->setText("5000");
-    if (op == "2") {
-      const QString eop2 = SettingValue(text, "cfg.eop2:");
-      editOP2_->setText(IsSettingNumber(eop2) ? eop2 : "5000");
-    }
-  }
-  // Beyond the eleven lines: the window's size and the splitter.
-  const QString w = SettingValue(text, "win.w:"), h = SettingValue(text, "win.h:"), split = SettingValue(text, "win.split:");
-  if (w.toInt() > 200 && h.toInt() > 200) resize(w.toInt(), h.toInt());
-  if (split.toInt() > 0) splitter_->setSizes({split.toInt(), std::max(1, splitter_->height() - split.toInt())});
+  settings_.apply(text.toStdString());
+  showSettings();
+  setLanguage(settings_.state().lang);
+  const SettingsState& st = settings_.state();
+  if (st.width > 0) resize(st.width, st.height);
+  if (st.split > 0) splitter_->setSizes({st.split, std::max(1, splitter_->height() - st.split)});
   return true;
 }
 
 bool MainWindow::loadSettings() {
   QFile f(settingsPath_);
   if (!f.open(QIODevice::ReadOnly)) return false;
-  return applySettingsText(QString::fromUtf8(f.readAll()));
+  return applySettingsText(QString::fromUtf8(f.read(64 << 10)));
 }
 
-QString MainWindow::settingsText() const {
-  const auto yn = [](const QAbstractButton* b) { return b->isChecked() ? "y" : "n"; };
-  QString t;
-  t += QString("lang: %1\r\n").arg(language() == Language::eng ? "eng" : "rus");
-  t += QString("cfg.hp: %1\r\n").arg(yn(checkHP_));
-  t += QString("cfg.un: %1\r\n").arg(yn(checkUN_));
-  t += QString("cfg.sio: %1\r\n").arg(yn(checkSIO_));
-  t += QString("cfg.pr: %1\r\n").arg(yn(checkPR_));
-  t += QString("cfg.epr: %1\r\n").arg(editPR_->text());
-  t += QString("cfg.pr1: %1\r\n").arg(yn(checkPR1_));
-  t += QString("cfg.ptp: %1\r\n").arg(yn(checkPTP_));
-  t += QString("cfg.ast: %1\r\n").arg(yn(checkAST_));
-  t += QString("cfg.op: %1\r\n").arg(radioOP1_->isChecked() ? "1" : "2");
-  t += QString("cfg.eop2: %1\r\n").arg(editOP2_->text());
-  t += QString("win.w: %1\r\nwin.h: %2\r\nwin.split: %3\r\n")
-           .arg(width())
-           .arg(height())
-           .arg(splitter_->sizes().value(0));
-  return t;
+QString MainWindow::settingsText() {
+  settings_.setWindow(width(), height(), splitter_->sizes().value(0));
+  return QString::fromStdString(settings_.text());
 }
 
-bool MainWindow::saveSettings(QString* why) const {
-  QDir().mkpath(QFileInfo(settingsPath_).path());
-  const QByteArray text = settingsText().toUtf8();
-  std::string error;
-  const std::string path = settingsPath_.toStdString();
-  if (WriteWholeFile(path, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<std::size_t>(text.size())), error))
-    return true;
-  if (why) *why = controller_.text(Message(MessageId::FileSaveError, ": " + path + ": " + error));
+bool MainWindow::saveSettings(QString* why) {
+  settings_.setWindow(width(), height(), splitter_->sizes().value(0));
+  Message failure;
+  if (SaveSettings(settings_, settingsPath_.toStdString(), failure)) return true;
+  if (why) *why = controller_.text(failure);
   return false;
 }
 

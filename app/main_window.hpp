@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "app/confirm_dialog.hpp"
+#include "presenter/settings.hpp"
 #include "app/controller.hpp"
 #include "app/gauge.hpp"
 #include "app/models.hpp"
@@ -42,9 +43,9 @@ class MainWindow : public QMainWindow {
   QString settingsPath() const { return settingsPath_; }
   bool loadSettings();
   // False, with the reason in `why` when given, when they could not be written.
-  bool saveSettings(QString* why = nullptr) const;
+  bool saveSettings(QString* why = nullptr);
   // The settings text the window would write.
-  QString settingsText() const;
+  QString settingsText();
   bool applySettingsText(const QString& text);
 
   // Opens a file (the command line, a drop, the open button).
@@ -98,19 +99,15 @@ class MainWindow : public QMainWindow {
   void onExportMode();
   void onTabShown(int index);
   void onJoinOrExportEnded(JobKind kind, bool ok);
-  void onCheckPR();
-  void onCheckPR1();
-  void onCheckAST();
-  void onCheckPTP();
-  void onRadioOP1();
-  void onRadioOP2();
   // Sets a box without running its click handler.
-  static void setSilently(QCheckBox* box, bool on);
+  // Shows the settings' state on the settings tab.
+  void showSettings();
 
   Controller controller_;
   ConfirmDialog* dialog_;
   ErrorGridModel* gridModel_;
   TreeModel* treeModel_;
+  Settings settings_;
   QString settingsPath_;
   bool settingsLoaded_ = false;
 
@@ -151,8 +148,5 @@ class MainWindow : public QMainWindow {
   void appendJoinFile(const QString& path);
 };
 
-// The key lookup of the settings file: the text after the first occurrence
-// of `key` up to the end of its line, blanks trimmed; empty when absent.
-QString SettingValue(const QString& text, const QString& key);
 
 }  // namespace corvel::app

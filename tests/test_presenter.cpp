@@ -1,0 +1,207 @@
+// The settings as the window keeps them, without a window: the rules that
+// tie the boxes together, the file's text both ways, where the file lives
+// and the language of a first start.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "presenter/settings.hpp"
+#include "support/clips.hpp"
+
+namespace corvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RuleCase {
+  const char* what;
+  std::function<void(Settings&)> clicks;
+  std::function<void(SettingsState&)> expected;  // applied to the defaults
+};
+
+class SettingsRules : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(SettingsRules, ClicksLeaveTheBoxesAsTheRulesSay) {
+  Settings s;
+  GetParam().clicks(s);
+  SettingsState want;
+  GetParam().expected(want);
+  EXPECT_EQ(s.state(), want) << s.text();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, SettingsRules,
+    ::testing::Values(
+        RuleCase{"preroll off: value 0",
+                 [](Settings& s) { s.setPrerollFixed(false); },
+                 [](SettingsState& w) { w.prerollFixed = false, w.preroll = "0"; }},
+        RuleCase{"preroll on again: value 5000",
+                 [](Settings& s) {
+                   s.setPrerollFixed(false);
+                   s.setPreroll("123");
+                   s.setPrerollFixed(true);
+                 },
+                 [](SettingsState&) {}},
+        RuleCase{"from the first file: the fixed preroll off",
+                 [](Settings& s) { s.setPrerollFromFirst(true); },
+                 [](SettingsState& w) { w.prerollFromFirst = true, w.prerollFixed = false, w.preroll = "0"; }},
+        RuleCase{"fixed again: from the first file off",
+                 [](Settings& s) {
+                   s.setPrerollFromFirst(true);
+                   s.setPrerollFixed(true);
+                 },
+                 [](SettingsState&) {}},
+        RuleCase{"from the first file off: nothing else moves",
+                 [](Settings& s) {
+                   s.setPrerollFromFirst(true);
+                   s.setPrerollFromFirst(false);
+                 },
+                 [](SettingsState& w) { w.prerollFixed = false, w.preroll = "0"; }},
+        RuleCase{"approximation and video times exclude each other",
+                 [](Settings& s) {
+                   s.setSendTimeFromVideo(true);
+                   s.setApproximateSendTime(true);
+                 },
+                 [](SettingsState& w) { w.approximateSendTime = true; }},
+        RuleCase{"video times after approximation",
+                 [](Settings& s) {
+                   s.setApproximateSendTime(true);
+                   s.setSendTimeFromVideo(true);
+                 },
+                 [](SettingsState& w) { w.sendTimeFromVideo = true; }},
+        RuleCase{"lead by the preroll: no value; by a value: 5000",
+                 [](Settings& s) { s.setLeadIsPreroll(true); },
+                 [](SettingsState& w) { w.leadIsPreroll = true, w.lead = ""; }},
+        RuleCase{"lead by a value again", [](Settings& s) {
+                   s.setLeadIsPreroll(true);
+                   s.setLead("9");
+                   s.setLeadIsPreroll(false);
+                 },
+                 [](SettingsState&) {}}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+// Files as the window has always written them read back to these states.
+struct FileCase {
+  const char* text;
+  std::function<void(SettingsState&)> expected;
+};
+
+class SettingsFile : public ::testing::TestWithParam<FileCase> {};
+
+TEST_P(SettingsFile, ReadsAsTheClicksItRecords) {
+  Settings s;
+  s.apply(GetParam().text);
+  SettingsState want;
+  GetParam().expected(want);
+  EXPECT_EQ(s.state(), want) << s.text();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, SettingsFile,
+    ::testing::Values(
+        // Every line as written, all boxes off but op 2 with its value.
+        FileCase{"lang: eng\r\ncfg.hp: n\r\ncfg.un: y\r\ncfg.sio: y\r\ncfg.pr: n\r\ncfg.epr: 0\r\ncfg.pr1: n\r\ncfg.ptp: n\r\n"
+                 "cfg.ast: y\r\ncfg.op: 2\r\ncfg.eop2: 7000\r\nwin.w: 1000\r\nwin.h: 800\r\nwin.split: 300\r\n",
+                 [](SettingsState& w) {
+                   w.lang = Language::eng, w.highPriority = false, w.listUnknownObjects = w.showIndexEntries = true;
+                   w.prerollFixed = false, w.preroll = "0", w.approximateSendTime = true, w.lead = "7000";
+                   w.width = 1000, w.height = 800, w.split = 300;
+                 }},
+        // Missing lines: boxes off, the values their fallbacks, Russian.
+        FileCase{"", [](SettingsState& w) { w.highPriority = false, w.prerollFixed = false; }},
+        // A value that is no number falls back; a minus sign is a number.
+        FileCase{"cfg.pr: y\r\ncfg.epr: abc\r\ncfg.op: 2\r\ncfg.eop2: x\r\n", [](SettingsState& w) { w.highPriority = false; }},
+        FileCase{"cfg.pr: y\r\ncfg.epr: -5\r\n", [](SettingsState& w) { w.highPriority = false, w.preroll = "-5"; }},
+        // op 1: lead by the preroll, no value; op 3 is op 2 without reading its value.
+        FileCase{"cfg.op: 1\r\ncfg.eop2: 7000\r\n",
+                 [](SettingsState& w) { w.highPriority = false, w.prerollFixed = false, w.leadIsPreroll = true, w.lead = ""; }},
+        FileCase{"cfg.op: 3\r\ncfg.eop2: 7000\r\n", [](SettingsState& w) { w.highPriority = false, w.prerollFixed = false; }},
+        // "cfg.pr: y" then "cfg.pr1: y": the later click wins, the value 0.
+        FileCase{"cfg.pr: y\r\ncfg.epr: 4000\r\ncfg.pr1: y\r\n",
+                 [](SettingsState& w) { w.highPriority = false, w.prerollFixed = false, w.prerollFromFirst = true, w.preroll = "0"; }},
+        // Both send time boxes: approximation is read last and wins.
+        FileCase{"cfg.ptp: y\r\ncfg.ast: y\r\n", [](SettingsState& w) {
+                   w.highPriority = false, w.prerollFixed = false, w.approximateSendTime = true;
+                 }},
+        // A window too small to be one is not taken; keys found anywhere on a line, blanks trimmed.
+        FileCase{"win.w: 100\r\nwin.h: 900\r\n  cfg.hp:   y  \n", [](SettingsState& w) { w.prerollFixed = false; }}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(SettingsFile, WrittenTextReadsBackTheSameState) {
+  Settings s;
+  s.setLanguage(Language::eng);
+  s.setPrerollFromFirst(true);
+  s.setApproximateSendTime(true);
+  s.setLead("1234");
+  s.setListUnknownObjects(true);
+  s.setWindow(1024, 700, 250);
+  const std::string text = s.text();
+  EXPECT_EQ(text.substr(0, text.find("win.")),
+            "lang: eng\r\ncfg.hp: y\r\ncfg.un: y\r\ncfg.sio: n\r\ncfg.pr: n\r\ncfg.epr: 0\r\ncfg.pr1: y\r\ncfg.ptp: n\r\n"
+            "cfg.ast: y\r\ncfg.op: 2\r\ncfg.eop2: 1234\r\n");
+  Settings again;
+  again.apply(text);
+  EXPECT_EQ(again.state(), s.state());
+}
+
+TEST(SettingsFile, JoinOptionsFollowTheBoxes) {
+  Settings s;
+  JoinOptions o = s.joinOptions();
+  EXPECT_EQ(o.preroll, PrerollSource::fixed);
+  EXPECT_EQ(o.prerollMs, 5000u);
+  EXPECT_EQ(o.sendTime, SendTimeMode::evenSpread);
+  s.setPrerollFromFirst(true);
+  s.setSendTimeFromVideo(true);
+  EXPECT_EQ(s.joinOptions().preroll, PrerollSource::firstFile);
+  EXPECT_EQ(s.joinOptions().sendTime, SendTimeMode::videoTime);
+  s.setPrerollFromFirst(false);
+  EXPECT_EQ(s.joinOptions().preroll, PrerollSource::none);
+  s.setApproximateSendTime(true);
+  s.setLead("250");
+  s.setHighPriority(false);
+  o = s.joinOptions();
+  EXPECT_EQ(o.sendTime, SendTimeMode::approximate);
+  EXPECT_EQ(o.lead, 250u);
+  EXPECT_FALSE(o.leadIsPreroll);
+  EXPECT_FALSE(o.highPriority);
+  s.setLead("99999999999999");  // more than 32 bits: the largest
+  EXPECT_EQ(s.joinOptions().lead, UINT32_MAX);
+}
+
+TEST(SettingsFile, LanguageOfAFirstStartFollowsTheLocale) {
+  for (const char* ru : {"ru_RU", "ru", "ru_UA.UTF-8"}) EXPECT_EQ(LanguageOfLocale(ru), Language::rus) << ru;
+  for (const char* en : {"en_US", "de_DE", "C", "", "r"}) EXPECT_EQ(LanguageOfLocale(en), Language::eng) << en;
+}
+
+TEST(SettingsFile, BesideTheProgramOnlyWhenOneIsThere) {
+  const std::string program = TempPath("settings-program"), config = TempPath("settings-config");
+  fs::create_directories(program);
+  EXPECT_EQ(SettingsPath(program, config), config + "/corvel.cfg.ini");
+  WriteFile(program + "/corvel.cfg.ini", Bytes{'x'});
+  EXPECT_EQ(SettingsPath(program, config), program + "/corvel.cfg.ini");
+  fs::remove(program + "/corvel.cfg.ini");
+  fs::create_directories(program + "/corvel.cfg.ini");  // a folder of that name is no settings file
+  EXPECT_EQ(SettingsPath(program, config), config + "/corvel.cfg.ini");
+}
+
+TEST(SettingsFile, SavedInAFolderMadeForItAndLoadedBack) {
+  const std::string path = TempPath("settings-new/deeper/corvel.cfg.ini");
+  Settings s;
+  EXPECT_FALSE(LoadSettings(s, path));  // none yet: the defaults stay
+  EXPECT_EQ(s.state(), SettingsState{});
+  s.setLanguage(Language::eng);
+  s.setShowIndexEntries(true);
+  Message why;
+  ASSERT_TRUE(SaveSettings(s, path, why)) << Render(why, Language::eng);
+  Settings again;
+  ASSERT_TRUE(LoadSettings(again, path));
+  EXPECT_EQ(again.state(), s.state());
+  // Where no file can be made the reason is given and nothing changes.
+  const std::string bad = path + "/under-a-file.ini";
+  EXPECT_FALSE(SaveSettings(s, bad, why));
+  EXPECT_NE(Render(why, Language::eng).find(bad + ": Not a directory"), std::string::npos) << Render(why, Language::eng);
+}
+
+}  // namespace
+}  // namespace corvel::test
