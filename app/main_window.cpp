@@ -553,7 +553,7 @@ void MainWindow::applyLanguage() {
     }
   }
   // Texts the window sets itself.
-  btnGO_->setText(controller_.text(Message(controller_.running() == JobKind::scan ? MessageId::Stop : MessageId::ExploreStream)));
+  btnGO_->setText(controller_.text(Message(stoppable(controller_.running()) ? MessageId::Stop : MessageId::ExploreStream)));
   gridModel_->refresh();
 }
 
@@ -595,7 +595,8 @@ void MainWindow::onScan() {
     editIN_->setText(controller_.text(Message(MessageId::PutFileNameHere)));
     return;
   }
-  if (controller_.running() == JobKind::scan) {
+  // While a job of the open file runs the button stops it.
+  if (stoppable(controller_.running())) {
     if (dialog_->askYesNo(controller_.text(Message(MessageId::StopQuestion)), this) == 1) controller_.requestStop();
     return;
   }
@@ -615,7 +616,14 @@ void MainWindow::onScan() {
     }
   }
   takeOptions();
-  if (!controller_.startScan()) return;
+  if (controller_.startScan()) jobStarted();
+}
+
+bool MainWindow::stoppable(JobKind kind) {
+  return kind == JobKind::scan || kind == JobKind::save || kind == JobKind::reconstruct;
+}
+
+void MainWindow::jobStarted() {
   btnGO_->setText(controller_.text(Message(MessageId::Stop)));
   gauge_->setValue(0);
   showProgress(true);
@@ -644,10 +652,7 @@ void MainWindow::onSave() {
       dialog_->askYesNo(controller_.text(Message(MessageId::OverwriteQuestion)), this) != 1)
     return;
   takeOptions();
-  if (controller_.startSave(out)) {
-    gauge_->setValue(0);
-    showProgress(true);
-  }
+  if (controller_.startSave(out)) jobStarted();
 }
 
 void MainWindow::onReconstruct() {
@@ -657,7 +662,8 @@ void MainWindow::onReconstruct() {
     controller_.session().source = SourceRef{controller_.session().fileName, nullptr, StampOf(controller_.session().fileName)};
   }
   takeOptions();
-  controller_.startReconstruct();
+  memo_->clear();
+  if (controller_.startReconstruct()) jobStarted();
 }
 
 void MainWindow::onSaveErrors() {

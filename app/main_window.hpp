@@ -102,6 +102,9 @@ class MainWindow : public QMainWindow {
   // Sets a box without running its click handler.
   // Shows the settings' state on the settings tab.
   void showSettings();
+  // The jobs the scan button stops while they run, and what it shows then.
+  static bool stoppable(JobKind kind);
+  void jobStarted();
 
   Controller controller_;
   ConfirmDialog* dialog_;

@@ -82,6 +82,7 @@ std::uint64_t FindObject(SourceFile& file, std::uint64_t from, std::uint64_t to,
     if (at < w.size()) return q + at;
     q += last + 1;
     if (ctx) {
+      ctx->step();
       ctx->progress(q, end, Phase::searching);
       if (ctx->stopRequested()) return to;
     }

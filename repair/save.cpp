@@ -129,17 +129,22 @@ class Saver {
     return finish(Outcome::failed);
   }
   JobResult<SaveData> finish(Outcome outcome) {
-    Message message(outcome == Outcome::ok ? MessageId::FileSaved : MessageId::FileSaveError);
+    Message message(outcome == Outcome::ok        ? MessageId::FileSaved
+                    : outcome == Outcome::stopped ? MessageId::Interrupted
+                                                  : MessageId::FileSaveError);
     const SaveData data{out_ ? out_->size() : 0, written_, plan_.leftOut, plan_.rescuedPayloads,
                         scanned().size() + in_.packetsInErrorBlocks, in_.packetsInErrorBlocks};
     if (outcome == Outcome::ok && data.leftOut.total()) {
       message.tail = MessageId::IncompleteLeftOut;
       message.end = std::to_string(data.leftOut.video) + ", " + std::to_string(data.leftOut.audio + data.leftOut.other);
     }
-    // Fewer packets than the source holds: how many of how many.
     // Fewer packets than the source holds: how many of how many, and why
     // the others are not there (damage, or nothing whole left in them).
-    if (outcome == Outcome::ok && data.packets < data.sourcePackets) {
+    if (outcome == Outcome::stopped) {
+      // A stopped save keeps what it wrote: how much of it.
+      message.more.emplace_back(MessageId::PacketsWritten, std::to_string(data.packets));
+      message.more.emplace_back(MessageId::Of, std::to_string(plan_.packets.size()));
+    } else if (outcome == Outcome::ok && data.packets < data.sourcePackets) {
       message.more.emplace_back(MessageId::PacketsWritten, std::to_string(data.packets));
       message.more.emplace_back(MessageId::Of, std::to_string(data.sourcePackets));
       if (data.packetsInErrorBlocks)
@@ -221,6 +226,7 @@ void Saver::writePackets() {
   // Runs are kept short enough for the progress and a stop to stay prompt.
   constexpr std::size_t kRunPackets = 128;
   for (std::size_t i = 0; i < count && !out_->failed() && !stopped_ && !readFailed_;) {
+    ctx_.step();
     std::size_t j = i + 1;
     if (!PacketPlan::verbatim(planned[i])) {
       if (!writeRebuilt(planned[i], ren)) break;

@@ -449,6 +449,51 @@ class WindowTest : public QObject {
     QVERIFY(Find<QTreeView>(*w, "TreeWMV")->model()->rowCount() > 0);
   }
 
+  // The scan button stops a save and a reconstruction as it stops a scan:
+  // the job ends at once, and the window is ready for the next.
+  void saveAndReconstructionStopFromTheButton() {
+    auto w = fresh();
+    w->openFile(Q(Clip("long")));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    // A pause at each step (a run of packets, a block searched): both jobs
+    // take seconds, and a stop must end them at the next step.
+    w->controller().setStepPause(std::chrono::milliseconds(300));
+    const QString out = Q(TempPath("window-stopped-save.wmv"));
+    Find<QLineEdit>(*w, "EditOUT")->setText(out);
+    QFile::remove(out);
+    QTest::mouseClick(Find<QToolButton>(*w, "ImageSA"), Qt::LeftButton);
+    QVERIFY(w->controller().busy());
+    QCOMPARE(Find<QPushButton>(*w, "BitBtnGO")->text(), QString("stop"));
+    QTest::qWait(100);
+    w->dialog().setScriptedAnswer(1);
+    QElapsedTimer t;
+    t.start();
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QVERIFY2(t.elapsed() < 1000, qPrintable(QString("the save took %1 ms to stop").arg(t.elapsed())));
+    QVERIFY2(Find<QLabel>(*w, "LabelST")->text().contains("interrupted"), qPrintable(Find<QLabel>(*w, "LabelST")->text()));
+    QCOMPARE(Find<QPushButton>(*w, "BitBtnGO")->text(), QString("explore the stream"));
+    QVERIFY(QFile::exists(out));  // a stopped save keeps what it wrote
+
+    // A header wiped in front of 40 MB: the search runs through it all.
+    Bytes b(40 << 20, 0);
+    const Bytes clip = ReadFile(Clip("av"));
+    std::copy(clip.begin() + 16, clip.end(), b.end() - static_cast<std::ptrdiff_t>(clip.size() - 16));
+    const std::string path = TempPath("window-long-search.wmv");
+    WriteFile(path, b);
+    Find<QLineEdit>(*w, "EditIN")->setText(Q(path));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnRE"), Qt::LeftButton);
+    QVERIFY(w->controller().busy());
+    QCOMPARE(Find<QPushButton>(*w, "BitBtnGO")->text(), QString("stop"));
+    QTest::qWait(100);
+    t.restart();
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QVERIFY2(t.elapsed() < 1000, qPrintable(QString("the search took %1 ms to stop").arg(t.elapsed())));
+    QCOMPARE(Find<QPushButton>(*w, "BitBtnGO")->text(), QString("explore the stream"));
+  }
+
   void languageSwitchAppliesTheCaptionTable() {
     auto w = fresh();
     auto check = [&](Language lang) {
