@@ -74,6 +74,7 @@ QString ClassKey(const QObject* o) {
   if (qobject_cast<const QRadioButton*>(o)) return "TRadioButton";
   if (qobject_cast<const QCheckBox*>(o)) return "TCheckBox";
   if (qobject_cast<const QPushButton*>(o)) return "TBitBtn";
+  if (qobject_cast<const QToolButton*>(o)) return "TImage";
   if (qobject_cast<const QLabel*>(o)) return "TLabel";
   if (qobject_cast<const QLineEdit*>(o)) return "TEdit";
   if (qobject_cast<const QAction*>(o)) return "TMenuItem";
@@ -552,6 +553,14 @@ void MainWindow::applyLanguage() {
       if (auto* a = qobject_cast<QAction*>(o)) a->setText(text);
     }
   }
+  // The log and the status line, said again in the new language (a running
+  // job's lines join the session's log only when it ends: they stay).
+  if (!controller_.busy()) {
+    const Session& s = controller_.session();
+    memo_->clear();
+    for (const Message& line : s.memo.lines()) memo_->appendPlainText(controller_.text(line));
+    setStatus(controller_.text(s.status));
+  }
   // Texts the window sets itself.
   btnGO_->setText(controller_.text(Message(stoppable(controller_.running()) ? MessageId::Stop : MessageId::ExploreStream)));
   gridModel_->refresh();
@@ -672,7 +681,7 @@ void MainWindow::onSaveErrors() {
   if (QFile::exists(path) && dialog_->askYesNo(controller_.text(Message(MessageId::OverwriteQuestion)), this) != 1) return;
   QString error;
   if (!controller_.saveErrors(path, error))
-    log(controller_.text(Message("• ", MessageId::FileSaveError, ": " + path.toStdString() + ": " + error.toStdString())));
+    controller_.session().log(Message("• ", MessageId::FileSaveError, ": " + path.toStdString() + ": " + error.toStdString()));
 }
 
 void MainWindow::onLoadErrors() {
@@ -710,7 +719,7 @@ void MainWindow::refreshViewers() {
 void MainWindow::onTimeline() {
   if (controller_.busy()) return;
   if (controller_.session().packets.empty()) {
-    log(controller_.text(Message(MessageId::ScanFirst)));
+    controller_.session().log(Message(MessageId::ScanFirst));
     return;
   }
   refreshViewers();
@@ -735,7 +744,7 @@ void MainWindow::onDumpGrid() {
   Bytes bytes;
   Message why;
   if (!ReadSourceBytes(s, b.offset, std::min(len, kMaxDump), true, bytes, why)) {
-    log(controller_.text(why));
+    controller_.session().log(why);
     return;
   }
   dump_->showBytes(std::move(bytes), b.offset);
@@ -758,7 +767,7 @@ void MainWindow::onDumpTree() {
     Bytes bytes;
     Message why;
     if (!ReadSourceBytes(s, static_cast<std::uint64_t>(e.offset), std::min(size, kMaxDump), false, bytes, why)) {
-      log(controller_.text(why));
+      controller_.session().log(why);
       return;
     }
     dump_->showBytes(std::move(bytes), static_cast<std::uint64_t>(e.offset));
@@ -937,7 +946,7 @@ void MainWindow::onTabShown(int index) {
   if (pages_->widget(index) == tabJoin_) {
     if (!controller_.busy()) labelME_->clear();
     labelJINFO_->setText(language() == Language::eng
-                             ? QString("before join start be shure that\nall files are good and are\nparts of one movie\n")
+                             ? QString("before join start be sure that\nall files are good and are\nparts of one movie\n")
                              : Ru("перед запуском процесса сборки убедитесь,\nчто все файлы исправны и являются кусками\nодного фильма.\n"));
   }
 }

@@ -4,7 +4,7 @@
 
 namespace corvel {
 
-const std::array<CaptionRow, 38> kCaptionTable{{
+const std::array<CaptionRow, 50> kCaptionTable{{
     {"TabSheetREM", "TTabSheet", "ремонт", "repair"},
     {"TabSheetAD", "TTabSheet", "сборка", "join"},
     {"TabSheetCFG", "TTabSheet", "настройки", "config"},
@@ -47,6 +47,21 @@ const std::array<CaptionRow, 38> kCaptionTable{{
     // Beyond the original table: the repair that finds inserted bytes.
     {"RadioST", "TRadioButton", "убрать повторы и вставленные байты, найденные по структуре пакета",
      "cut repeats and inserted bytes found by the packet structure"},
+    // Rows the original table gave in Russian only (the controls' own
+    // captions), with their English.
+    {"TabSheet2AVI", "TTabSheet", "=> avi", "=> avi"},
+    {"BitBtnOP", "TBitBtn", "открыть", "open"},
+    {"BitBtnTL", "TBitBtn", "тайм-лайн", "timeline"},
+    {"RadioEQ", "TRadioButton", "убрать области повторов, там где их размеры равны дельте",
+     "cut repeated areas where their size equals the delta"},
+    {"CheckDP", "TCheckBox", "если дельта положительна", "if the delta is positive"},
+    {"CheckZR", "TCheckBox", "только повторы нулей", "repeats of zeros only"},
+    {"LabelMS", "TLabel", "размеры повторов не менее               байт", "repeats of at least                          bytes"},
+    {"RadioRERE", "TRadioButton", "убрать области повторов и пересканировать pack-и", "cut repeated areas and rescan the packets"},
+    {"RadioISALL", "TRadioButton", "исправить размеры кривых блоков", "fix the sizes of broken blocks"},
+    {"ImageHAMMER", "TImage", "ремонт", "repair"},
+    {"ImageSA", "TImage", "сохранить", "save"},
+    {"ImageSUM", "TImage", "сгенерить имя выходного файла", "make up the output file name"},
     // ... and the save that keeps damaged payloads and incomplete frames.
     {"CheckKI", "TCheckBox", "сохранить неполные медиаобъекты и повреждённые нагрузки как есть",
      "keep incomplete media objects and damaged payloads as found"},
@@ -68,7 +83,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"размер реальный", "actual size"},
     {"дельта", "delta"},
     {"max повтор", "max repeat"},
-    {"остановить процесс?", "brake the current process?"},
+    {"остановить процесс?", "stop the current process?"},
     {"стоп", "stop"},
     {"продолжить проверку\r\nили начать сначала?", "continue checking\r\nor start from the beginning?"},
     {"продолжить", "continue"},
@@ -85,7 +100,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"к-во", "amount of"},
     {". индекс не может быть создан", ". unable to create index"},
     {"создаю индекс", "index creating..."},
-    {"файл с таким именем уже существует. перезаписать?", "file already exists. override?"},
+    {"файл с таким именем уже существует. перезаписать?", "file already exists. overwrite?"},
     {"• проведите проверку потока", "• check the stream first"},
     {"идёт сохранение", "saving..."},
     {"сохраняю заголовок", "saving the header"},
@@ -108,11 +123,11 @@ const std::array<MessageRow, 61> kMessageTable{{
      "• next block ID expected but not found. probably errors in the file structure"},
     {"• не стандартный размер блока ASF_File_Properties_Object", "• unknown size of ASF_File_Properties_Object"},
     {"читаю индекс", "index reading"},
-    {"а может не надо?\r\nразмер блока больше 100кБ.\r\nпродолжить?", "or maybe not?\r\nblock size more then 100kB.\r\ncontinue?"},
+    {"а может не надо?\r\nразмер блока больше 100кБ.\r\nпродолжить?", "or maybe not?\r\nblock size more than 100kB.\r\ncontinue?"},
     {"файл надо открыть", "open file first"},
     {"ошибка создания выходного файла", "unable to create destination file"},
     {"сохранено кадров: ", "saved frames: "},
-    {"• реконструкция заголовка", "• recontructing header"},
+    {"• реконструкция заголовка", "• reconstructing header"},
     {"• отключено", "• still under construction"},
     {"", ""},
 }};

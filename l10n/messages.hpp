@@ -27,7 +27,7 @@ struct MessageRow {
   std::string_view eng;
 };
 
-extern const std::array<CaptionRow, 38> kCaptionTable;
+extern const std::array<CaptionRow, 50> kCaptionTable;
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.

@@ -19,7 +19,7 @@ TEST(Localization, Translate) {
 }
 
 TEST(Localization, Tables) {
-  EXPECT_EQ(kCaptionTable.size(), 38u);
+  EXPECT_EQ(kCaptionTable.size(), 50u);
   EXPECT_EQ(kMessageTable.size(), 61u);
   EXPECT_EQ(kMessageTable[60].rus, "");
   EXPECT_EQ(kMessageTable[21].eng, kMessageTable[1].eng);
@@ -60,4 +60,20 @@ TEST(Localization, WalkMessagesAreTranslated) {
       }
     }
   }
+}
+
+// An English text holds no Cyrillic letter (a caption or message left
+// untranslated shows as Russian in the English window).
+TEST(Localization, EnglishTextsHaveNoCyrillic) {
+  const auto cyrillic = [](std::string_view t) {
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+      const auto c = static_cast<unsigned char>(t[i]);
+      if (c == 0xD0 || c == 0xD1) return true;  // the lead bytes of U+0400..U+047F in UTF-8
+    }
+    return false;
+  };
+  for (const auto& r : kCaptionTable) EXPECT_FALSE(cyrillic(r.eng)) << r.control << ": " << r.eng;
+  for (const auto& r : kMessageTable) EXPECT_FALSE(cyrillic(r.eng)) << r.eng;
+  for (const auto& r : kExtraMessages) EXPECT_FALSE(cyrillic(r.eng)) << r.eng;
+  for (const auto& r : kCaptionTable) EXPECT_FALSE(r.rus.empty() || r.eng.empty()) << r.control;
 }

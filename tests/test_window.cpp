@@ -171,7 +171,7 @@ class WindowTest : public QObject {
     QTest::qWait(150);
     w->dialog().setScriptedAnswer(0);
     QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
-    QCOMPARE(w->dialog().lastQuestion(), QString("brake the current process?"));
+    QCOMPARE(w->dialog().lastQuestion(), QString("stop the current process?"));
     QTest::qWait(100);
     QVERIFY(w->controller().busy());  // "no" leaves it running
     w->dialog().setScriptedAnswer(1);
@@ -206,7 +206,7 @@ class WindowTest : public QObject {
     QFile::resize(list, 0);
     w->dialog().setScriptedAnswer(0);
     save->trigger();
-    QCOMPARE(w->dialog().lastQuestion(), QString("file already exists. override?"));
+    QCOMPARE(w->dialog().lastQuestion(), QString("file already exists. overwrite?"));
     QCOMPARE(QFileInfo(list).size(), qint64{0});
     w->dialog().setScriptedAnswer(1);
     save->trigger();
@@ -234,7 +234,7 @@ class WindowTest : public QObject {
     w->openFile(Q(Clip("av")));
     QTest::mouseClick(Find<QPushButton>(*w, "BitBtnTL"), Qt::LeftButton);
     QVERIFY(!w->timeline().isVisible());  // no scan yet: the log says so
-    QVERIFY(Find<QPlainTextEdit>(*w, "MemoST")->toPlainText().contains("• check the stream first"));
+    QTRY_VERIFY(Find<QPlainTextEdit>(*w, "MemoST")->toPlainText().contains("• check the stream first"));
     QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
     QVERIFY(WaitForJob(*w));
     QTest::mouseClick(Find<QPushButton>(*w, "BitBtnTL"), Qt::LeftButton);
