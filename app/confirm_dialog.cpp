@@ -43,10 +43,20 @@ int ConfirmDialog::run(const QString& text, QWidget* owner, bool yesFocused) {
     const QRect o = owner->frameGeometry();
     move(o.left() + (o.width() - width()) / 2, o.top() + (o.height() - height()) / 2);
   }
+  no_->setVisible(!inform_);
+  label_->setTextFormat(inform_ ? Qt::RichText : Qt::PlainText);
+  label_->setOpenExternalLinks(inform_);
   (yesFocused ? yes_ : no_)->setFocus();
   (yesFocused ? yes_ : no_)->setDefault(true);
   // Any close other than the two buttons answers no.
   return exec() == 1 ? 1 : 0;
+}
+
+void ConfirmDialog::inform(const QString& richText, QWidget* owner) {
+  yes_->setText("OK");
+  inform_ = true;
+  run(richText, owner, true);
+  inform_ = false;
 }
 
 int ConfirmDialog::askYesNo(const QString& text, QWidget* owner) {

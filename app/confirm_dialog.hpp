@@ -21,6 +21,8 @@ class ConfirmDialog : public QDialog {
   int askYesNo(const QString& text, QWidget* owner);
   // As above with the buttons' own captions; `defaultKey` 'y' focuses yes.
   int askChoice(const QString& text, const QString& yes, const QString& no, QWidget* owner, char defaultKey);
+  // A note with one "OK" button (rich text: links open in the browser).
+  void inform(const QString& richText, QWidget* owner);
   // The quit question ("Do you really want to quit?"), after `first` when given.
   int askQuit(QWidget* owner, const QString& first = {});
 
@@ -33,6 +35,7 @@ class ConfirmDialog : public QDialog {
   int run(const QString& text, QWidget* owner, bool yesFocused);
   char lang_ = 'r';
   int scripted_ = -1;
+  bool inform_ = false;
   QString lastQuestion_;
   QLabel* label_;
   QPushButton* yes_;

@@ -115,8 +115,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this)
   badge->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   badge->setIconSize(QSize(16, 16));
   connect(badge, &QToolButton::clicked, this, [this] {
-    dialog_->askChoice(QString("Corvel %1\nASF inspect, repair, join and remux\nLicence: MIT").arg(CORVEL_VERSION), "OK", "OK",
-                       this, 'y');
+    const bool en = language() == Language::eng;
+    dialog_->inform(QString("<b>Corvel %1</b><br>%2<br>%3: MIT<br><a href=\"%4\">README</a>")
+                        .arg(CORVEL_VERSION,
+                             en ? QString("inspect, repair, join and remux ASF files") : Ru("проверка, ремонт, склейка и перепаковка файлов ASF"),
+                             en ? QString("licence") : Ru("лицензия"),
+                             QUrl::fromLocalFile(CORVEL_README).toString()),
+                    this);
   });
   langRow->addWidget(panelLang);
   langRow->addStretch();
@@ -567,7 +572,11 @@ void MainWindow::applyLanguage() {
 }
 
 void MainWindow::openFile(const QString& path) {
-  if (controller_.busy() || path.isEmpty()) return;
+  if (controller_.busy()) return;
+  if (path.isEmpty()) {
+    askForName();
+    return;
+  }
   editIN_->setText(path);
   takeOptions();
   memo_->clear();
@@ -593,17 +602,30 @@ void MainWindow::takeOptions() {
   o.save.keepIncompleteObjects = checkKI_->isChecked();
 }
 
+// The chosen file goes into the name field (it is opened by "open" or a
+// scan); the folder and the filter are remembered while the program runs.
 void MainWindow::onChooseFile() {
-  const QString path = QFileDialog::getOpenFileName(this, QString(), QFileInfo(editIN_->text()).path(),
-                                                    "ASF (*.asf *.wmv *.wma);;* (*)");
-  if (!path.isEmpty()) openFile(path);
+  if (controller_.busy()) return;
+  const QStringList filters{"ASF (*.asf *.wmv *.wma)", "* (*)"};
+  if (chooseDir_.isEmpty()) chooseDir_ = QCoreApplication::applicationDirPath();
+  QString chosen = filters.value(chooseFilter_);
+  const QString path = QFileDialog::getOpenFileName(this, QString(), chooseDir_, filters.join(";;"), &chosen);
+  if (path.isEmpty()) return;
+  chooseDir_ = QFileInfo(path).path();
+  chooseFilter_ = std::max<int>(0, static_cast<int>(filters.indexOf(chosen)));
+  editIN_->setText(path);
+  editOUT_->setText(QString::fromStdString(OutputName(path.toStdString(), OutputNaming::nextFree)));
+}
+
+// An empty name field asks for a name rather than doing nothing.
+bool MainWindow::askForName() {
+  if (!editIN_->text().isEmpty()) return false;
+  editIN_->setText(controller_.text(Message(MessageId::PutFileNameHere)));
+  return true;
 }
 
 void MainWindow::onScan() {
-  if (editIN_->text().isEmpty()) {
-    editIN_->setText(controller_.text(Message(MessageId::PutFileNameHere)));
-    return;
-  }
+  if (askForName()) return;
   // While a job of the open file runs the button stops it.
   if (stoppable(controller_.running())) {
     if (dialog_->askYesNo(controller_.text(Message(MessageId::StopQuestion)), this) == 1) controller_.requestStop();
@@ -665,7 +687,7 @@ void MainWindow::onSave() {
 }
 
 void MainWindow::onReconstruct() {
-  if (controller_.busy() || editIN_->text().isEmpty()) return;
+  if (controller_.busy() || askForName()) return;
   if (editIN_->text().toStdString() != controller_.session().fileName) {
     controller_.session().fileName = editIN_->text().toStdString();
     controller_.session().source = SourceRef{controller_.session().fileName, nullptr, StampOf(controller_.session().fileName)};

@@ -105,6 +105,8 @@ class MainWindow : public QMainWindow {
   // The jobs the scan button stops while they run, and what it shows then.
   static bool stoppable(JobKind kind);
   void jobStarted();
+  // True (and the field says so) when the input name field is empty.
+  bool askForName();
 
   Controller controller_;
   ConfirmDialog* dialog_;
@@ -137,6 +139,8 @@ class MainWindow : public QMainWindow {
   QLabel *labelAVI_, *label2FI_;
   QString addDir_;
   int addFilter_ = 0;
+  QString chooseDir_;  // of the input file's chooser
+  int chooseFilter_ = 0;
   int dragSource_ = -1;
   viewers::TimelineWindow* timeline_;
   viewers::DumpWindow* dump_;

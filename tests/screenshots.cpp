@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 
 #include "app/main_window.hpp"
 #include "support/clips.hpp"
@@ -63,6 +64,12 @@ int main(int argc, char** argv) {
       d.reject();
     });
     d.askYesNo(w.controller().text(Message(MessageId::StopQuestion)), &w);
+    // The About box, from the badge.
+    QTimer::singleShot(200, [&] {
+      d.grab().save(QDir(out).filePath(QString("about-%1.png").arg(tag)));
+      d.reject();
+    });
+    w.findChild<QToolButton*>("ImageBadge")->click();
   }
   pages->setCurrentIndex(0);
   // The viewers: the timeline of the damaged sample and a dump of its block.

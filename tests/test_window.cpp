@@ -435,6 +435,16 @@ class WindowTest : public QObject {
     QVERIFY(QFileInfo(audio).size() > 0);
   }
 
+  // With no file name, open and reconstruction ask for one in the field.
+  void emptyNameAsksForOne() {
+    for (const char* button : {"BitBtnOP", "BitBtnRE", "BitBtnGO"}) {
+      auto w = fresh();
+      QTest::mouseClick(Find<QPushButton>(*w, button), Qt::LeftButton);
+      QCOMPARE(Find<QLineEdit>(*w, "EditIN")->text(), QString("put filename here"));
+      QVERIFY(!w->controller().busy());
+    }
+  }
+
   void reconstructionSelectsTheMinimalHeader() {
     Bytes b = ReadFile(Clip("av"));
     b[0] ^= 0xFF;  // the Header Object's GUID wiped
