@@ -202,8 +202,12 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   tt->addWidget(labelST_, 3, 0, 1, 2);
   tt->addWidget(labelPTR_, 3, 2, 1, 2);
   tt->addWidget(gauge_, 3, 4);
-  auto* imageEX = Named(new QLabel(panelTT), "ImageEX");  // the marker picture: hidden, as the Parts leave it
-  imageEX->hide();
+  // The marker that cuts are pending: a repair made them, the next scan and
+  // save read the file through them.
+  imageEX_ = Named(new QLabel(panelTT), "ImageEX");
+  imageEX_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+  tt->addWidget(imageEX_, 3, 5);
+  imageEX_->hide();
   showProgress(false);
 
   grid_ = Named(new QTableView(tab), "StringER");
@@ -588,6 +592,7 @@ void MainWindow::openFile(const QString& path) {
     editOUT_->setText(QString::fromStdString(OutputName(path.toStdString(), OutputNaming::nextFree)));
     setWindowTitle(QString("Corvel    %1 — %2").arg(CORVEL_VERSION, QFileInfo(path).fileName()));
   }
+  showCutsMarker();
 }
 
 void MainWindow::takeOptions() {
@@ -709,6 +714,7 @@ void MainWindow::onSaveErrors() {
 void MainWindow::onLoadErrors() {
   if (controller_.busy() || controller_.session().fileName.empty()) return;
   controller_.loadErrors(QString());
+  showCutsMarker();
 }
 
 void MainWindow::onJobEnded(JobKind kind, bool ok) {
@@ -725,6 +731,16 @@ void MainWindow::onJobEnded(JobKind kind, bool ok) {
     btnRE_->setText(QString::fromStdString(CaptionOf("BitBtnRE", controller_.session().lang)));
   }
   if (kind == JobKind::save) editOUT_->setText(QString::fromStdString(OutputName(controller_.session().fileName, OutputNaming::nextFree)));
+  // The error list holds offsets of the repaired file now: it is not saved.
+  if (kind == JobKind::repair) actSaveErrors_->setEnabled(false);
+  showCutsMarker();
+}
+
+void MainWindow::showCutsMarker() {
+  const std::size_t cuts = controller_.session().file.cuts.ranges().size();
+  imageEX_->setVisible(cuts > 0);
+  imageEX_->setToolTip(language() == Language::eng ? QString("cuts made by the repair, applied on saving: %1").arg(cuts)
+                                                   : Ru("вырезки ремонта, применятся при сохранении: %1").arg(cuts));
 }
 
 // The timeline reads the session's packets: never while a job may replace them.

@@ -107,6 +107,8 @@ class MainWindow : public QMainWindow {
   void jobStarted();
   // True (and the field says so) when the input name field is empty.
   bool askForName();
+  // Shows the marker while cuts are pending.
+  void showCutsMarker();
 
   Controller controller_;
   ConfirmDialog* dialog_;
@@ -139,6 +141,7 @@ class MainWindow : public QMainWindow {
   QLabel *labelAVI_, *label2FI_;
   QString addDir_;
   int addFilter_ = 0;
+  QLabel* imageEX_ = nullptr;
   QString chooseDir_;  // of the input file's chooser
   int chooseFilter_ = 0;
   int dragSource_ = -1;

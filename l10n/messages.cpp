@@ -132,7 +132,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 30> kExtraMessages{{
+const std::array<MessageRow, 33> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -165,6 +165,9 @@ const std::array<MessageRow, 30> kExtraMessages{{
     {"\nданные обрываются внутри пакета, пропущено байт: ", "\nthe data ends inside a packet, bytes left out: "},
     {"\nпропущено повреждённых данных, байт: ", "\ndamaged data passed over, bytes: "},
     {"файл на диске изменился после открытия: откройте его заново", "the file changed on disk since it was opened: open it again"},
+    {"• вырезано байт: ", "• bytes cut: "},
+    {" по адресу ", " at "},
+    {"• блоков оставлено как было (ремонт не нашёл, что вырезать): ", "• blocks left as they were (the repair found nothing to cut): "},
 }};
 
 namespace {
@@ -266,6 +269,9 @@ constexpr IdRow kIdRows[] = {
     {MessageId::DataEndsInPacket, "\nданные обрываются внутри пакета, пропущено байт: "},
     {MessageId::DamagedSkipped, "\nпропущено повреждённых данных, байт: "},
     {MessageId::FileChanged, "файл на диске изменился после открытия: откройте его заново"},
+    {MessageId::CutBytes, "• вырезано байт: "},
+    {MessageId::AtOffset, " по адресу "},
+    {MessageId::BlocksLeft, "• блоков оставлено как было (ремонт не нашёл, что вырезать): "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

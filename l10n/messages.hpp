@@ -31,7 +31,7 @@ extern const std::array<CaptionRow, 50> kCaptionTable;
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
-extern const std::array<MessageRow, 30> kExtraMessages;
+extern const std::array<MessageRow, 33> kExtraMessages;
 
 // Every message the program shows. The order is that of the id table in
 // messages.cpp.
@@ -126,6 +126,9 @@ enum class MessageId : std::uint8_t {
   DataEndsInPacket,
   DamagedSkipped,
   FileChanged,
+  CutBytes,
+  AtOffset,
+  BlocksLeft,
   Count
 };
 

@@ -197,6 +197,7 @@ std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packe
 
 JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> list, RepairMode mode,
                                    const RepairOptions& o, JobContext& ctx) {
+  const std::vector<TCutRange> before = file.cuts.ranges();
   switch (mode) {
     case RepairMode::cutEqualRepeats: cutEqualRepeats(file, list, o); break;
     case RepairMode::cutAndRemeasure: cutAndRemeasure(file, list, o); break;
@@ -207,6 +208,18 @@ JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> li
       break;
   }
   file.CacheReset();
+  // What the repair did, cut by cut, and what it left.
+  for (const TCutRange& c : file.cuts.ranges())
+    if (std::find(before.begin(), before.end(), c) == before.end()) {
+      Message line("", MessageId::CutBytes, std::to_string(c.length));
+      line.tail = MessageId::AtOffset;
+      line.end = std::to_string(c.offset);
+      ctx.log(std::move(line));
+    }
+  if (mode != RepairMode::acceptSizes) {
+    const auto left = std::count_if(list.begin(), list.end(), [](const ListedBlock& p) { return p.listed(); });
+    if (left > 0) ctx.log(Message(MessageId::BlocksLeft, std::to_string(left)));
+  }
   return Finish(ctx, Outcome::ok, Message(MessageId::OperationComplete), RepairData{file.cuts, std::move(list)});
 }
 
