@@ -156,6 +156,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), controller_(this)
 
 MainWindow::~MainWindow() {
   controller_.stopAndWait();
+  probes_.waitForDone();  // a part's reading posts back to this window
   timeline_->setData({}, nullptr, {});
   // The views outlive the controller the models read (children go last).
   grid_->setModel(nullptr);
@@ -819,54 +820,40 @@ void MainWindow::onDumpTree() {
 
 QStringList MainWindow::joinFiles() const {
   QStringList files;
-  for (int i = 0; i < joinList_->count(); ++i) files << joinList_->item(i)->data(Qt::UserRole).toString();
+  for (const std::string& p : joinParts_.paths()) files << QString::fromStdString(p);
   return files;
 }
 
-// Each line names the file and what the join's checks will look at.
+// A part is listed at once and read on a worker thread (it may lie on a
+// slow disk); its line fills in when the reading comes back.
 void MainWindow::appendJoinFile(const QString& path) {
-  auto* item = new QListWidgetItem(joinList_);
-  item->setData(Qt::UserRole, path);
-  std::string error;
-  const auto src = FileSource::open(path.toStdString(), &error);
-  QString info = "?";
-  if (src) {
-    const std::uint32_t size = ReadPacketSize(*src);
-    // The play duration less the preroll: the length a player shows.
-    const std::int64_t ms = ReadPlayDuration(*src) / 10000 - std::max<std::int64_t>(ReadPreroll(*src), 0);
-    info = QString("%1 B, %2 s").arg(size).arg(ms > 0 ? ms / 1000.0 : 0.0, 0, 'f', 1);
-    item->setData(Qt::UserRole + 1, size);
-  }
-  item->setText(path + "    [" + info + "]");
-  markJoinLines();
+  const std::uint64_t id = joinParts_.append(path.toStdString());
+  probes_.start([this, id, file = path.toStdString()] {
+    const JoinPart part = ProbeJoinPart(file);
+    QMetaObject::invokeMethod(this, [this, id, part] {
+      joinParts_.probed(id, part);
+      showJoinList();
+    }, Qt::QueuedConnection);
+  });
+  showJoinList();
 }
 
-// Lines whose packet size differs from the first line's are marked red.
-void MainWindow::markJoinLines() {
-  const QVariant first = joinList_->count() ? joinList_->item(0)->data(Qt::UserRole + 1) : QVariant();
-  for (int i = 0; i < joinList_->count(); ++i) {
-    QListWidgetItem* item = joinList_->item(i);
-    const bool differs = i > 0 && item->data(Qt::UserRole + 1) != first;
-    item->setForeground(differs ? QColor(200, 0, 0) : QColor(Qt::black));
+// The lines as the list holds them; a part whose packet size differs from
+// the first part's is red.
+void MainWindow::showJoinList() {
+  const int current = joinList_->currentRow();
+  joinList_->clear();
+  for (std::size_t i = 0; i < joinParts_.size(); ++i) {
+    auto* item = new QListWidgetItem(QString::fromStdString(joinParts_.line(i)), joinList_);
+    item->setForeground(joinParts_.differs(i) ? QColor(200, 0, 0) : QColor(Qt::black));
   }
+  joinList_->setCurrentRow(std::min(current, joinList_->count() - 1));
 }
 
 void MainWindow::moveJoinLine(int from, int to) {
-  if (from < 0 || to < 0 || from == to || from >= joinList_->count() || to >= joinList_->count()) return;
-  std::vector<std::string> order;
-  for (const QString& f : joinFiles()) order.push_back(f.toStdString());
-  std::vector<QListWidgetItem*> items;
-  for (int i = 0; i < joinList_->count(); ++i) items.push_back(joinList_->item(i)->clone());
-  std::vector<std::size_t> index(items.size());
-  for (std::size_t i = 0; i < index.size(); ++i) index[i] = i;
-  // The core's move rule, applied to the lines' positions.
-  std::vector<std::string> positions;
-  for (std::size_t i = 0; i < index.size(); ++i) positions.push_back(std::to_string(i));
-  MoveLine(positions, static_cast<std::size_t>(from), static_cast<std::size_t>(to));
-  joinList_->clear();
-  for (const std::string& p : positions) joinList_->addItem(items[std::stoul(p)]);
+  if (from < 0 || to < 0 || !joinParts_.move(static_cast<std::size_t>(from), static_cast<std::size_t>(to))) return;
+  showJoinList();
   joinList_->setCurrentRow(to);
-  markJoinLines();
 }
 
 void MainWindow::onJoinAdd() {
@@ -881,15 +868,20 @@ void MainWindow::onJoinAdd() {
 }
 
 void MainWindow::onJoinDelete() {
-  for (int i = joinList_->count() - 1; i >= 0; --i)
-    if (joinList_->item(i)->isSelected()) delete joinList_->takeItem(i);
-  markJoinLines();
+  std::vector<std::size_t> rows;
+  for (int i = 0; i < joinList_->count(); ++i)
+    if (joinList_->item(i)->isSelected()) rows.push_back(static_cast<std::size_t>(i));
+  joinParts_.remove(rows);
+  showJoinList();
 }
 
-void MainWindow::onJoinClear() { joinList_->clear(); }
+void MainWindow::onJoinClear() {
+  joinParts_.clear();
+  showJoinList();
+}
 
 void MainWindow::onJoinProposeName() {
-  if (joinList_->count() == 0) {
+  if (joinParts_.size() == 0) {
     labelME_->setText(controller_.text(Message(MessageId::RightClickMenu)).replace("\r\n", "<br>"));
     return;
   }
@@ -898,25 +890,17 @@ void MainWindow::onJoinProposeName() {
 
 void MainWindow::onJoin() {
   if (controller_.busy()) return;
-  if (joinList_->count() == 0) {
-    labelME_->setText(controller_.text(Message(MessageId::NothingToJoin)));
+  // Nothing to join, then where to put it, then the parts' packet sizes.
+  const MessageId refusal = joinParts_.refusal();
+  const MessageId why = refusal == MessageId::NothingToJoin ? refusal : editSUM_->text().isEmpty() ? MessageId::WhereToPut : refusal;
+  if (why != MessageId::None) {
+    labelME_->setText(controller_.text(Message(why)));
     return;
   }
-  if (editSUM_->text().isEmpty()) {
-    labelME_->setText(controller_.text(Message(MessageId::WhereToPut)));
-    return;
-  }
-  for (int i = 1; i < joinList_->count(); ++i)
-    if (joinList_->item(i)->data(Qt::UserRole + 1) != joinList_->item(0)->data(Qt::UserRole + 1)) {
-      labelME_->setText(controller_.text(Message(MessageId::PacketSizesDiffer)));
-      return;
-    }
   if (QFile::exists(editSUM_->text()) && dialog_->askYesNo(controller_.text(Message(MessageId::OverwriteQuestion)), this) != 1)
     return;
   const JoinOptions o = settings_.joinOptions();
-  std::vector<std::string> inputs;
-  for (const QString& f : joinFiles()) inputs.push_back(f.toStdString());
-  if (!controller_.startJoin(inputs, editSUM_->text().toStdString(), o)) return;
+  if (!controller_.startJoin(joinParts_.paths(), editSUM_->text().toStdString(), o)) return;
   gaugeZ_->setValue(0);
   gaugeZ_->show();
   imageZ_->show();

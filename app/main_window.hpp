@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QThreadPool>
 #include <QString>
 
 #include "app/confirm_dialog.hpp"
+#include "presenter/join_list.hpp"
 #include "presenter/settings.hpp"
 #include "app/controller.hpp"
 #include "app/gauge.hpp"
@@ -93,7 +95,7 @@ class MainWindow : public QMainWindow {
   void onJoin();
   void onJoinStop();
 
-  void markJoinLines();
+  void showJoinList();
   // The "=> avi" tab.
   void onExport();
   void onExportMode();
@@ -139,6 +141,8 @@ class MainWindow : public QMainWindow {
   QToolButton* imageZ_;
   QRadioButton *radio2AVI_, *radio2FI_, *radioVA_, *radioVI_, *radioAU_;
   QLabel *labelAVI_, *label2FI_;
+  JoinList joinParts_;
+  QThreadPool probes_;  // reads the parts' headers
   QString addDir_;
   int addFilter_ = 0;
   QLabel* imageEX_ = nullptr;

@@ -93,19 +93,6 @@ void WriteBack(const TAsfDataPacket& rec, std::span<std::uint8_t> bytes) {
   }
 }
 
-bool MoveLine(std::vector<std::string>& list, std::size_t from, std::size_t to) {
-  if (from >= list.size() || to >= list.size() || from == to) return false;
-  std::string t = std::move(list[from]);
-  if (from < to)
-    std::move(list.begin() + static_cast<std::ptrdiff_t>(from) + 1, list.begin() + static_cast<std::ptrdiff_t>(to) + 1,
-              list.begin() + static_cast<std::ptrdiff_t>(from));
-  else
-    std::move_backward(list.begin() + static_cast<std::ptrdiff_t>(to), list.begin() + static_cast<std::ptrdiff_t>(from),
-                       list.begin() + static_cast<std::ptrdiff_t>(from) + 1);
-  list[to] = std::move(t);
-  return true;
-}
-
 namespace {
 
 // Reads the packets of one file a large block at a time.

@@ -57,8 +57,5 @@ std::uint32_t VideoTime(std::span<TAsfDataPacket> packets, std::uint8_t video, s
 // payload carries one), send time and duration into the packet's bytes.
 void WriteBack(const TAsfDataPacket& rec, std::span<std::uint8_t> bytes);
 
-// Moves line `from` to `to` as a drop in the join list does; false when
-// nothing changes.
-bool MoveLine(std::vector<std::string>& list, std::size_t from, std::size_t to);
 
 }  // namespace corvel

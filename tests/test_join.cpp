@@ -98,18 +98,10 @@ TEST(SendTimes, VideoTime) {
   EXPECT_EQ(t, 5001u);
 }
 
-TEST(JoinList, NamesAndMoves) {
+TEST(JoinList, Names) {
   EXPECT_EQ(OutputName("/v/part1.wmv", OutputNaming::joined), "/v/part1.joined.wmv");
   EXPECT_EQ(OutputName("/v/.wmv", OutputNaming::joined), "/v/.wmv.joined.wmv");
   EXPECT_EQ(OutputName("clip", OutputNaming::joined), "clip.joined");
-  std::vector<std::string> l{"a", "b", "c", "d"};
-  EXPECT_TRUE(MoveLine(l, 0, 2));
-  EXPECT_EQ(l, (std::vector<std::string>{"b", "c", "a", "d"}));
-  l = {"a", "b", "c", "d"};
-  EXPECT_TRUE(MoveLine(l, 3, 1));
-  EXPECT_EQ(l, (std::vector<std::string>{"a", "d", "b", "c"}));
-  EXPECT_FALSE(MoveLine(l, 1, 1));
-  EXPECT_FALSE(MoveLine(l, 1, 4));
 }
 
 class JoinParts : public ::testing::Test {

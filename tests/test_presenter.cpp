@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <functional>
 
+#include "presenter/join_list.hpp"
 #include "presenter/settings.hpp"
+#include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 
 namespace corvel::test {
@@ -201,6 +203,90 @@ TEST(SettingsFile, SavedInAFolderMadeForItAndLoadedBack) {
   const std::string bad = path + "/under-a-file.ini";
   EXPECT_FALSE(SaveSettings(s, bad, why));
   EXPECT_NE(Render(why, Language::eng).find(bad + ": Not a directory"), std::string::npos) << Render(why, Language::eng);
+}
+
+// The join list: moves as a drop does, removals of a multi-selection, the
+// red lines and the refusals, and the parts' reading.
+std::vector<std::string> Names(const JoinList& l) {
+  std::vector<std::string> out;
+  for (const std::string& p : l.paths()) out.push_back(p.substr(p.rfind('/') + 1, 1));
+  return out;
+}
+
+JoinList Abcd() {
+  JoinList l;
+  for (const char* n : {"/v/a.wmv", "/v/b.wmv", "/v/c.wmv", "/v/d.wmv"}) l.append(n);
+  return l;
+}
+
+TEST(JoinList, MovesAsADropDoes) {
+  struct Case {
+    std::size_t from, to;
+    bool moved;
+    std::vector<std::string> order;
+  };
+  for (const Case& c : std::vector<Case>{{0, 2, true, {"b", "c", "a", "d"}},
+                                         {3, 1, true, {"a", "d", "b", "c"}},
+                                         {0, 3, true, {"b", "c", "d", "a"}},
+                                         {3, 0, true, {"d", "a", "b", "c"}},
+                                         {1, 1, false, {"a", "b", "c", "d"}},
+                                         {1, 4, false, {"a", "b", "c", "d"}},
+                                         {4, 0, false, {"a", "b", "c", "d"}}}) {
+    JoinList l = Abcd();
+    EXPECT_EQ(l.move(c.from, c.to), c.moved) << c.from << " -> " << c.to;
+    EXPECT_EQ(Names(l), c.order) << c.from << " -> " << c.to;
+  }
+}
+
+TEST(JoinList, RemovesTheRowsChosen) {
+  JoinList l = Abcd();
+  l.remove({3, 1, 9});  // any order; a row past the end is none
+  EXPECT_EQ(Names(l), (std::vector<std::string>{"a", "c"}));
+  l.clear();
+  EXPECT_EQ(l.size(), 0u);
+  EXPECT_EQ(l.refusal(), MessageId::NothingToJoin);
+}
+
+TEST(JoinList, PartsReadLateFillTheirLinesAndMarkOtherPacketSizes) {
+  JoinList l;
+  const std::uint64_t a = l.append("/v/a.wmv"), b = l.append("/v/b.wmv"), c = l.append("/v/c.wmv");
+  EXPECT_EQ(l.line(0), "/v/a.wmv    […]");
+  EXPECT_EQ(l.refusal(), MessageId::None);  // unread parts do not stop a join: it checks them itself
+  l.probed(b, {"/v/b.wmv", true, true, 3200, 4000});
+  l.probed(a, {"/v/a.wmv", true, true, 3200, 12345});
+  l.probed(c, {"/v/c.wmv", true, false, 0, 0});  // could not be read
+  l.probed(99, {"/v/x.wmv", true, true, 1, 1});   // a part removed meanwhile: nothing
+  EXPECT_EQ(l.line(0), "/v/a.wmv    [3200 B, 12.3 s]");
+  EXPECT_EQ(l.line(2), "/v/c.wmv    [?]");
+  EXPECT_FALSE(l.differs(0));
+  EXPECT_FALSE(l.differs(1));
+  EXPECT_TRUE(l.differs(2));
+  EXPECT_EQ(l.refusal(), MessageId::PacketSizesDiffer);
+  // Moved to the top, the odd part makes every other line the odd one.
+  l.move(2, 0);
+  EXPECT_TRUE(l.differs(1) && l.differs(2));
+  l.remove({0});
+  EXPECT_EQ(l.refusal(), MessageId::None);
+}
+
+TEST(JoinList, ProbeReadsPacketSizeAndPlayLength) {
+  const std::string path = TempPath("probe.wmv");
+  FpoFields f;
+  f.packets = 3;
+  f.playDuration = 40'000'000;  // 4 s, of which the preroll's 500 ms are no play
+  f.preroll = 500;
+  f.minPacket = f.maxPacket = 512;
+  WriteFile(path, AsfFile({FileProperties(f)}, {DataObject(3, 512)}));
+  const JoinPart p = ProbeJoinPart(path);
+  EXPECT_TRUE(p.probed && p.readable);
+  EXPECT_EQ(p.packetSize, 512u);
+  EXPECT_EQ(p.playMs, 3500);
+  // A preroll longer than the play is no negative length.
+  WriteFile(path, MinimalFile(3));
+  EXPECT_EQ(ProbeJoinPart(path).playMs, 0);
+  const JoinPart none = ProbeJoinPart(TempPath("no-such-part.wmv"));
+  EXPECT_TRUE(none.probed);
+  EXPECT_FALSE(none.readable);
 }
 
 }  // namespace
