@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include "presenter/join_list.hpp"
+
 namespace corvel::app {
 
 // Hears the session (on the window's thread) and the running job (on the
@@ -16,11 +18,16 @@ class Controller::Events : public SessionEvents, public ScanEvents {
     const QString text = p.total ? QString("%1 >> %2").arg(p.done).arg(p.total) : QString::number(p.done);
     const int percent = p.percent();
     const Phase phase = p.phase;
+    const Step step = p.step;
     QMetaObject::invokeMethod(
         &c_,
-        [this, percent, text, phase] {
+        [this, percent, text, phase, step] {
           emit c_.progress(percent, text);
-          if (phase == Phase::savingHeader || phase == Phase::savingStream || phase == Phase::buildingIndex)
+          // A join speaks on its own tab; the repair tab's status line is
+          // the open file's.
+          if (c_.running() == JobKind::join)
+            emit c_.joinStatus(c_.text(JoinProgressMessage(phase, step)));
+          else if (phase == Phase::savingHeader || phase == Phase::savingStream || phase == Phase::buildingIndex)
             emit c_.statusChanged(c_.text(Message(PhaseMessage(phase))));
         },
         Qt::QueuedConnection);

@@ -57,6 +57,8 @@ class Controller : public QObject {
  signals:
   void logLine(const QString& line);
   void statusChanged(const QString& text);
+  // What a running join is doing, for the join tab.
+  void joinStatus(const QString& text);
   void progress(int percent, const QString& text);
   void blockFound();
   void structureChanged();

@@ -418,6 +418,9 @@ void MainWindow::buildConfigTab(QWidget* tab) {
 void MainWindow::wire() {
   connect(&controller_, &Controller::logLine, this, &MainWindow::log);
   connect(&controller_, &Controller::statusChanged, this, &MainWindow::setStatus);
+  connect(&controller_, &Controller::joinStatus, this, [this](const QString& text) {
+    if (controller_.busy()) labelME_->setText(text);
+  });
   connect(&controller_, &Controller::progress, this, [this](int percent, const QString& text) {
     switch (controller_.running()) {
       case JobKind::join: gaugeZ_->setValue(percent); break;
@@ -454,9 +457,11 @@ void MainWindow::wire() {
   connect(actSaveErrors_, &QAction::triggered, this, &MainWindow::onSaveErrors);
   connect(actLoadErrors_, &QAction::triggered, this, &MainWindow::onLoadErrors);
   // Each option box is a command of the settings; the tab then shows them.
+  // (A box set from code counts as a click: the tab shows the settings with
+  // its signals blocked.)
   const auto bind = [this](QAbstractButton* b, void (Settings::*set)(bool)) {
-    connect(b, &QAbstractButton::clicked, this, [this, b, set] {
-      (settings_.*set)(b->isChecked());
+    connect(b, &QAbstractButton::toggled, this, [this, set](bool on) {
+      (settings_.*set)(on);
       showSettings();
     });
   };
@@ -467,11 +472,7 @@ void MainWindow::wire() {
   bind(checkPR1_, &Settings::setPrerollFromFirst);
   bind(checkAST_, &Settings::setApproximateSendTime);
   bind(checkPTP_, &Settings::setSendTimeFromVideo);
-  bind(radioOP1_, &Settings::setLeadIsPreroll);
-  connect(radioOP2_, &QRadioButton::clicked, this, [this] {
-    settings_.setLeadIsPreroll(false);
-    showSettings();
-  });
+  bind(radioOP1_, &Settings::setLeadIsPreroll);  // the other radio button unchecks it
   connect(editPR_, &QLineEdit::textEdited, this, [this](const QString& t) { settings_.setPreroll(t.toStdString()); });
   connect(editOP2_, &QLineEdit::textEdited, this, [this](const QString& t) { settings_.setLead(t.toStdString()); });
   // The preroll field takes digits only (and control keys).
@@ -1005,7 +1006,11 @@ void MainWindow::showSettings() {
   check(checkPR1_, st.prerollFromFirst);
   check(checkAST_, st.approximateSendTime);
   check(checkPTP_, st.sendTimeFromVideo);
-  check(st.leadIsPreroll ? static_cast<QAbstractButton*>(radioOP1_) : radioOP2_, true);
+  {
+    // Checking one radio button unchecks the other: neither may speak.
+    const QSignalBlocker one(radioOP1_), two(radioOP2_);
+    (st.leadIsPreroll ? radioOP1_ : radioOP2_)->setChecked(true);
+  }
   editPR_->setText(QString::fromStdString(st.preroll));
   editPR_->setEnabled(st.prerollFixed);
   editOP2_->setText(QString::fromStdString(st.lead));

@@ -82,4 +82,11 @@ MessageId JoinList::refusal() const {
   return MessageId::None;
 }
 
+Message JoinProgressMessage(Phase phase, Step step) {
+  Message m(PhaseMessage(phase));
+  if (phase == Phase::joining && step.count > 0)
+    m.after = "    [ " + std::to_string(step.item) + "  >>  " + std::to_string(step.count) + " ]";
+  return m;
+}
+
 }  // namespace corvel

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "asf/job.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel {
@@ -56,5 +57,9 @@ class JoinList {
   std::vector<Entry> parts_;
   std::uint64_t nextId_ = 1;
 };
+
+// What the join tab says of a running join: "in progress    [ 2  >>  3 ]"
+// while it copies the parts, then the phase it is in.
+Message JoinProgressMessage(Phase phase, Step step);
 
 }  // namespace corvel

@@ -289,5 +289,13 @@ TEST(JoinList, ProbeReadsPacketSizeAndPlayLength) {
   EXPECT_FALSE(none.readable);
 }
 
+TEST(JoinList, ProgressSaysThePartThenThePhase) {
+  EXPECT_EQ(Render(JoinProgressMessage(Phase::joining, {2, 3}), Language::eng), "in progress    [ 2  >>  3 ]");
+  EXPECT_EQ(Render(JoinProgressMessage(Phase::joining, {1, 3}), Language::rus), "идёт работа    [ 1  >>  3 ]");
+  EXPECT_EQ(Render(JoinProgressMessage(Phase::sendTimes, {}), Language::rus), "пересчёт SendTime");
+  EXPECT_EQ(Render(JoinProgressMessage(Phase::buildingIndex, {}), Language::rus), "создаю индекс");
+  EXPECT_EQ(Render(JoinProgressMessage(Phase::writingIndex, {}), Language::rus), "сохраняю индекс");
+}
+
 }  // namespace
 }  // namespace corvel::test

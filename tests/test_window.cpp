@@ -375,8 +375,15 @@ class WindowTest : public QObject {
     QVERIFY(WaitForJob(*w));
     Find<QCheckBox>(*w, "CheckHP")->setChecked(true);
     w->controller().setStepPause({});
+    w->controller().setStepPause(std::chrono::milliseconds(2));
+    const QString status = Find<QLabel>(*w, "LabelST")->text();
     QTest::mouseClick(Find<QPushButton>(*w, "BitBtnSUM"), Qt::LeftButton);
+    // The join says on its own tab which part it copies, and leaves the
+    // repair tab's status line alone.
+    QTRY_COMPARE(Find<QLabel>(*w, "LabelME")->text(), QString("in progress    [ 2  >>  2 ]"));
     QVERIFY(WaitForJob(*w));
+    w->controller().setStepPause({});
+    QCOMPARE(Find<QLabel>(*w, "LabelST")->text(), status);
     QVERIFY(Find<QLabel>(*w, "LabelME")->text().startsWith("operation complete"));
     QFile::remove(cli);
     QCOMPARE(RunCommand(std::string(CORVEL_CLI) + " join -o " + Quote(cli.toStdString()) + " " + Quote(a) + " " + Quote(b)).exitCode, 0);
