@@ -7,6 +7,9 @@ namespace corvel {
 
 namespace {
 
+// A day of entries a second is always allowed, whatever the frame count.
+constexpr std::int64_t kIndexEntriesAlways = 86400;
+
 template <typename Packets>
 bool createIndex(const Packets& packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream) {
   std::vector<TFrameRec> frames;
@@ -35,7 +38,14 @@ bool createIndex(const Packets& packets, TAsfSimpleIndexObject& sio, std::uint8_
 
   std::int64_t T = frames.back().presentationTime;
   if (frames.size() >= 2) T += frames.back().presentationTime - frames[frames.size() - 2].presentationTime;
-  const std::int64_t n = std::max<std::int64_t>(T, 0) / 1000 + 1;
+  // An entry a second, unless the frames' times span far more seconds than
+  // there are frames to point at (a clock that jumps by days, damaged
+  // times): then an entry every few seconds, so that the index stays in
+  // proportion to the file.
+  const std::int64_t seconds = std::max<std::int64_t>(T, 0) / 1000 + 1;
+  const std::int64_t most = std::max<std::int64_t>(kIndexEntriesAlways, static_cast<std::int64_t>(frames.size()) * 8);
+  const std::int64_t unit = 1000 * ((seconds + most - 1) / most);  // milliseconds an entry
+  const std::int64_t n = std::max<std::int64_t>(T, 0) / unit + 1;
   auto entryOf = [](const TFrameRec& f) {
     return TSimpleIndexEntry{f.startPacket, static_cast<std::uint16_t>(f.packetCount)};
   };
@@ -47,7 +57,7 @@ bool createIndex(const Packets& packets, TAsfSimpleIndexObject& sio, std::uint8_
     std::int64_t second = -1;
     for (; cursor < frames.size(); ++cursor) {
       if (frames[cursor].keyFrame) lastKey = cursor;
-      const std::int64_t sec = frames[cursor].presentationTime / 1000;
+      const std::int64_t sec = frames[cursor].presentationTime / unit;
       if (sec >= e) {
         second = sec;
         break;
@@ -59,7 +69,7 @@ bool createIndex(const Packets& packets, TAsfSimpleIndexObject& sio, std::uint8_
   }
   sio.IndexEntriesCount = static_cast<std::uint32_t>(n);
   sio.IndexEntries = std::move(entries);
-  sio.IndexEntryTimeInterval = 10000000;
+  sio.IndexEntryTimeInterval = unit * 10000;
   sio.MaximumPacketCount = 0;
   for (const auto& en : sio.IndexEntries) sio.MaximumPacketCount = std::max<std::uint32_t>(sio.MaximumPacketCount, en.PacketCount);
   sio.ObjectSize = 56 + 6 * n;

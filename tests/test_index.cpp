@@ -35,6 +35,33 @@ TEST(SimpleIndex, OneEntryPerSecondAtKeyFrames) {
   EXPECT_EQ(sio.ObjectSize, 56 + 6 * 5);
 }
 
+// Times that span far more seconds than the frames could fill (a clock that
+// jumps by weeks) give an entry every few seconds: the index stays in
+// proportion to the file, and still points every entry at a key frame.
+TEST(SimpleIndex, ClockJumpsWidenTheIntervalNotTheIndex) {
+  struct Case {
+    std::uint32_t lastMs;
+    std::uint32_t entries;
+    std::int64_t interval;
+  };
+  // Two frames listed: the index runs to the last one's time and one frame length
+  // more (as long again as the gap), so T is twice the last frame's time.
+  for (const Case& c : {Case{43'000'000, 86'001, 10'000'000},    // within a day of seconds: one a second
+                        Case{43'200'000, 43'201, 20'000'000},    // a second past it: one every 2 s
+                        Case{4'000'000'000u, 86'022, 930'000'000}}) {  // 93 days: one every 93 s
+    // (the frame after closes the last one listed)
+    std::vector<TAsfDataPacket> packets{Single(1, 0, 0, true), Single(1, 1, c.lastMs, true), Single(1, 2, c.lastMs + 40, false)};
+    TAsfSimpleIndexObject sio;
+    ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
+    EXPECT_LE(sio.IndexEntriesCount, 86'400u) << c.lastMs;
+    EXPECT_EQ(sio.IndexEntries.size(), sio.IndexEntriesCount);
+    EXPECT_EQ(sio.IndexEntryTimeInterval, c.interval) << c.lastMs;
+    EXPECT_EQ(sio.IndexEntriesCount, c.entries) << c.lastMs;
+    EXPECT_EQ(sio.IndexEntries.front(), (TSimpleIndexEntry{0, 1}));
+    EXPECT_EQ(sio.IndexEntries.back(), (TSimpleIndexEntry{1, 1}));
+  }
+}
+
 TEST(SimpleIndex, PrerollRepeatsTheFirstEntry) {
   std::vector<TAsfDataPacket> packets;
   for (std::uint32_t f = 0; f < 60; ++f) packets.push_back(Single(1, f, 3000 + f * 40, f % 25 == 0));

@@ -426,6 +426,20 @@ TEST(Frames, AWriteThatFailsNamesItsCauseAndTheFilesKept) {
   EXPECT_TRUE(std::filesystem::is_symlink(dir + "/frame2.txt"));
 }
 
+// A Data Object the data fuzz target found: its presentation times jump by
+// weeks, and the scan's new Simple Index once held an entry for every second
+// of them (millions, copied with every job). It is in proportion now.
+TEST(SimpleIndex, AFuzzedClockJumpKeepsTheIndexSmall) {
+  const Bytes data = ReadFile(std::string(CORVEL_TEST_DATA) + "/simple-index-clock-jump.bin");
+  Bytes file = FileWithPackets({}, 3200);
+  file.insert(file.end(), data.begin(), data.end());
+  Session s;
+  ASSERT_EQ(OpenBytes(s, file), 0);
+  ASSERT_TRUE(Scan(s));
+  EXPECT_LE(s.structure.rec.ASFSIO.IndexEntriesCount, 86'400u);
+  EXPECT_EQ(s.structure.rec.ASFSIO.IndexEntries.size(), s.structure.rec.ASFSIO.IndexEntriesCount);
+}
+
 // The session's packets, cuts and records hold for the file it opened: a
 // job on a file changed on disk since is refused with the reason, and
 // writes nothing.
