@@ -56,10 +56,12 @@ void verticalAxis(TimelineLayout& l) {
 
 void packetAxis(TimelineLayout& l, std::size_t count) {
   const int b = l.baseline;
-  for (std::size_t k = 0; k < count; ++k) {
-    const int x = static_cast<int>(40 + static_cast<std::int64_t>(k) / l.packetsPerPixel);
-    l.axis.push_back({x, b + 5});
-    if (k % 100 == 0) {
+  // The axis line under every packet's column, then a tick every hundred
+  // packets and a longer one every thousand.
+  for (int x = 40; count > 0 && x <= l.xOf(count - 1); ++x) l.axis.push_back({x, b + 5});
+  for (std::size_t k = 0; k < count; k += 100) {
+    const int x = l.xOf(k);
+    {
       l.axis.push_back({x, b + 4});
       l.axis.push_back({x, b + 6});
       if (count / 100 < 20) l.texts.push_back({x, b + 11, std::to_string(k), false, 5, TimelineColour::axis});
@@ -85,7 +87,8 @@ TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& r
   const int plotWidth = width - 40, plotHeight = height - 60;
   l.baseline = height - 40;
   l.duration = std::max(rec.ASFFPO.PlayDuration, rec.ASFFPO.SendDuration) / 10000;
-  l.packetsPerPixel = static_cast<std::int64_t>(packets.size()) / plotWidth + 1;
+  l.packets = static_cast<std::int64_t>(packets.size());
+  l.plotWidth = plotWidth;
   l.msPerPixel = std::max<std::int64_t>(1, l.duration / plotHeight);
   l.texts.push_back({60, 15, "Send Time", false, 7, TimelineColour::text});
   l.texts.push_back({60, 25, "Presentation Time for Video", false, 7, TimelineColour::text});
@@ -94,21 +97,19 @@ TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& r
                    {30, static_cast<int>(TimelineColour::video)},
                    {40, static_cast<int>(TimelineColour::audio)}};
   verticalAxis(l);
-  l.texts.push_back({static_cast<int>(static_cast<std::int64_t>(packets.size()) / l.packetsPerPixel + 13), l.baseline + 20,
-                     "(frames)", false, 5, TimelineColour::axis});
+  l.texts.push_back({std::min(l.xOf(packets.size()), width - 40) - 27, l.baseline + 20, "(packets)", false, 5, TimelineColour::axis});
   packetAxis(l, packets.size());
   // Each error block of the scan under the packets it lies among.
   for (const ErrorBlock& e : blocks) {
-    const int from = static_cast<int>(40 + static_cast<std::int64_t>(e.packet) / l.packetsPerPixel);
     const std::int64_t span = e.declaredSize ? static_cast<std::int64_t>((e.actualSize + e.declaredSize - 1) / e.declaredSize) : 1;
-    l.errorBands.emplace_back(from, static_cast<int>(from + std::max<std::int64_t>(0, span / l.packetsPerPixel)));
+    l.errorBands.emplace_back(l.xOf(e.packet), std::max(l.xOf(e.packet), l.xOf(e.packet + static_cast<std::uint64_t>(span)) - 1));
   }
   return l;
 }
 
 std::int64_t TimelinePacketAt(const TimelineLayout& l, int x, std::size_t packets) {
   if (!l.valid || x < 40) return -1;
-  const std::int64_t k = static_cast<std::int64_t>(x - 40) * l.packetsPerPixel;
+  const std::int64_t k = static_cast<std::int64_t>(x - 40) * std::max<std::int64_t>(l.packets, 1) / l.plotWidth;
   return k < static_cast<std::int64_t>(packets) ? k : -1;
 }
 

@@ -3,6 +3,7 @@
 // the axes, ticks and labels around them. A window draws exactly this.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -42,10 +43,15 @@ struct TimelineLayout {
   int baseline = 0;               // y of the packet axis
   std::int64_t duration = 0;      // milliseconds
   std::int64_t msPerPixel = 1;
-  std::int64_t packetsPerPixel = 1;
+  // The packet axis spans the plot's width: packet k lies at column xOf(k).
+  std::int64_t packets = 0;
+  int plotWidth = 1;
+  int xOf(std::uint64_t k) const {
+    return static_cast<int>(40 + static_cast<std::int64_t>(k) * plotWidth / std::max<std::int64_t>(packets, 1));
+  }
   std::string unitCaption;        // "1 sec", "10 sec" or "1 min", drawn bottom to top
   int unitX = 5, unitY = 0;       // where the rotated caption's top-left lies
-  std::vector<TimelineText> texts;    // legend, axis labels, "(frames)"
+  std::vector<TimelineText> texts;    // legend, axis labels, "(packets)"
   std::vector<TimelinePixel> axis;    // ticks and axis pixels
   std::vector<std::pair<int, int>> legendLines;  // y and colour index of the legend's short lines
   std::vector<std::pair<int, int>> errorBands;   // x from, x to of each error block on the packet axis
@@ -69,7 +75,7 @@ void ForEachTimelinePoint(const PacketTable& packets, const TimelineLayout& l, c
   const std::int64_t m = l.msPerPixel, b = l.baseline;
   for (std::size_t k = 0; k < packets.size(); ++k) {
     const PacketRef p = packets[k];
-    const int x = static_cast<int>(40 + static_cast<std::int64_t>(k) / l.packetsPerPixel);
+    const int x = l.xOf(k);
     point(x, static_cast<int>(b - p.sendTime / m), TimelineColour::send);
     for (std::size_t i = 0; i < p.payloadCount(); ++i) {
       const TPayload pl = p.payload(i);

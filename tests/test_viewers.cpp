@@ -70,7 +70,14 @@ TEST(TimelineLayout, TheUnitFollowsTheScale) {
 TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   PacketTable packets = TableOf(2500);
   const TimelineLayout many = LayoutTimeline(packets, WithDuration(60000), 640, 460);
-  EXPECT_EQ(many.packetsPerPixel, 2500 / 600 + 1);
+  // The packets span the plot's width (600 columns after the 40 of the time axis).
+  EXPECT_EQ(many.xOf(0), 40);
+  EXPECT_EQ(many.xOf(1250), 40 + 300);
+  EXPECT_EQ(TimelinePacketAt(many, 40 + 300, 2500), 1250);
+  const TimelineLayout few = LayoutTimeline(TableOf(60), WithDuration(60000), 640, 460);
+  EXPECT_EQ(few.xOf(30), 40 + 300);  // few packets still fill the width
+  EXPECT_EQ(TimelinePacketAt(few, 40 + 300, 60), 30);
+  EXPECT_EQ(TimelinePacketAt(few, 40 + 600, 60), -1);  // past the last packet
   EXPECT_EQ(TextsBelow(many, many.baseline + 11), (std::vector<std::string>{"0", "1000", "2000"}));
   packets = TableOf(1500);
   const TimelineLayout fewer = LayoutTimeline(packets, WithDuration(60000), 640, 460);
@@ -92,9 +99,10 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   ASSERT_EQ(pts.size(), 4u);
   EXPECT_EQ(pts[0], std::make_tuple(40, 420 - 20, TimelineColour::send));
   EXPECT_EQ(pts[1], std::make_tuple(40, 420 - 40, TimelineColour::video));
-  EXPECT_EQ(pts[3], std::make_tuple(41, 420 - 600, TimelineColour::audio));
+  EXPECT_EQ(pts[3], std::make_tuple(340, 420 - 600, TimelineColour::audio));  // the second half of the width
   EXPECT_LT(std::get<1>(pts[3]), 420 - 400);  // above the plot area
-  EXPECT_EQ(TimelinePacketAt(l, 41, two.size()), 1);
+  EXPECT_EQ(TimelinePacketAt(l, 339, two.size()), 0);
+  EXPECT_EQ(TimelinePacketAt(l, 340, two.size()), 1);
   EXPECT_EQ(TimelinePacketAt(l, 39, two.size()), -1);
 }
 
