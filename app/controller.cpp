@@ -32,8 +32,15 @@ class Controller::Events : public SessionEvents, public ScanEvents {
         },
         Qt::QueuedConnection);
   }
-  void block(const ErrorBlock&) override {
-    QMetaObject::invokeMethod(&c_, [this] { emit c_.blockFound(); }, Qt::QueuedConnection);
+  // A block the scan found (or closed) joins the grid at once.
+  void block(const ErrorBlock& b) override {
+    QMetaObject::invokeMethod(
+        &c_,
+        [this, b] {
+          c_.liveGrid_.showBlock(b);
+          emit c_.gridChanged();
+        },
+        Qt::QueuedConnection);
   }
   void status(const Message& text) override { emit c_.statusChanged(c_.text(text)); }
   void gridChanged() override { emit c_.gridChanged(); }
@@ -73,9 +80,12 @@ template <typename Job, typename Apply>
 bool Controller::start(JobKind kind, Job job, Apply apply) {
   if (busy()) return false;
   running_ = kind;
-  // The views show nothing of the session while the job runs.
-  emit structureChanged();
-  emit gridChanged();
+  // The session changes only when a result is applied, here: the views keep
+  // showing it while a job runs; a scan's grid fills as it finds blocks.
+  if (kind == JobKind::scan) {
+    liveGrid_.reset(session_.lang);
+    emit gridChanged();
+  }
   auto shared = std::make_shared<Job>(std::move(job));
   const bool started = worker_.start([this, shared, kind, apply, stepPause = stepPause_](std::stop_token stop) {
     JobContext ctx(std::move(stop), events_.get());

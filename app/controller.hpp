@@ -53,6 +53,8 @@ class Controller : public QObject {
   void stopAndWait();
 
   QString text(const Message& m) const;
+  // The error rows to show: a running scan's as it finds them, else the session's.
+  const ErrorGrid& grid() const { return running_ == JobKind::scan ? liveGrid_ : session_.errGrid; }
 
  signals:
   void logLine(const QString& line);
@@ -60,7 +62,6 @@ class Controller : public QObject {
   // What a running join is doing, for the join tab.
   void joinStatus(const QString& text);
   void progress(int percent, const QString& text);
-  void blockFound();
   void structureChanged();
   void gridChanged();
   void jobEnded(corvel::app::JobKind kind, bool ok);
@@ -81,6 +82,7 @@ class Controller : public QObject {
   Message lastMessage_;
   ExportData lastExport_;
   JoinData lastJoin_;
+  ErrorGrid liveGrid_;
 };
 
 }  // namespace corvel::app

@@ -5,15 +5,15 @@ namespace corvel::app {
 // The grid's row 0 is its header: the model shows the filled rows after it
 // (an empty grid keeps one blank row, which is not shown).
 int ErrorGridModel::rowCount(const QModelIndex& parent) const {
-  if (parent.isValid() || c_.busy()) return 0;
-  return static_cast<int>(c_.session().errGrid.filledRows());
+  if (parent.isValid()) return 0;
+  return static_cast<int>(c_.grid().filledRows());
 }
 
 int ErrorGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 8; }
 
 QVariant ErrorGridModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || c_.busy()) return {};
-  const auto& rows = c_.session().errGrid.rows();
+  if (role != Qt::DisplayRole || !index.isValid()) return {};
+  const auto& rows = c_.grid().rows();
   const auto r = static_cast<std::size_t>(index.row()) + 1;
   if (r >= rows.size()) return {};
   return QString::fromStdString(rows[r][static_cast<std::size_t>(index.column())]);
@@ -41,7 +41,7 @@ const std::vector<int>& TreeModel::children(int node) const {
 }
 
 QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) const {
-  if (c_.busy() || column != 0 || row < 0) return {};
+  if (column != 0 || row < 0) return {};
   const int p = parent.isValid() ? static_cast<int>(parent.internalId()) : StructureTree::kRoot;
   const auto& kids = children(p);
   if (static_cast<std::size_t>(row) >= kids.size()) return {};
@@ -49,7 +49,7 @@ QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) con
 }
 
 QModelIndex TreeModel::parent(const QModelIndex& child) const {
-  if (!child.isValid() || c_.busy()) return {};
+  if (!child.isValid()) return {};
   const int p = tree().node(static_cast<int>(child.internalId())).parent;
   if (p == StructureTree::kRoot) return {};
   const int grand = tree().node(p).parent;
@@ -60,13 +60,13 @@ QModelIndex TreeModel::parent(const QModelIndex& child) const {
 }
 
 int TreeModel::rowCount(const QModelIndex& parent) const {
-  if (c_.busy() || parent.column() > 0) return 0;
+  if (parent.column() > 0) return 0;
   const int p = parent.isValid() ? static_cast<int>(parent.internalId()) : StructureTree::kRoot;
   return static_cast<int>(children(p).size());
 }
 
 QVariant TreeModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || c_.busy()) return {};
+  if (role != Qt::DisplayRole || !index.isValid()) return {};
   return QString::fromStdString(tree().node(static_cast<int>(index.internalId())).text);
 }
 

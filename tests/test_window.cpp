@@ -194,6 +194,24 @@ class WindowTest : public QObject {
     for (int r = 0; r < grid->rowCount(); ++r) QVERIFY(!grid->data(grid->index(r, 5)).toString().isEmpty());
   }
 
+  // A scan's blocks join the grid as it finds them; the tree stays.
+  void scanRowsAppearAsFound() {
+    Bytes sound;
+    const std::string damaged = DamagedClip(sound);
+    auto w = fresh();
+    w->openFile(Q(damaged));
+    w->controller().setStepPause(std::chrono::milliseconds(10));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QAbstractItemModel* grid = Find<QTableView>(*w, "StringER")->model();
+    QTRY_VERIFY(grid->rowCount() == 1);
+    QVERIFY(w->controller().busy());
+    QVERIFY(Find<QTreeView>(*w, "TreeWMV")->model()->rowCount() > 0);
+    w->controller().setStepPause({});
+    QVERIFY(WaitForJob(*w));
+    QCOMPARE(grid->rowCount(), 1);
+    QVERIFY(!grid->data(grid->index(0, 7)).toString().isEmpty());  // measured at the end
+  }
+
   void errorListThroughThePopup() {
     Bytes sound;
     const std::string damaged = DamagedClip(sound);
