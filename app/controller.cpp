@@ -15,14 +15,12 @@ class Controller::Events : public SessionEvents, public ScanEvents {
     QMetaObject::invokeMethod(&c_, [this, line] { emit c_.logLine(c_.text(line)); }, Qt::QueuedConnection);
   }
   void progress(const Progress& p) override {
-    const QString text = p.total ? QString("%1 >> %2").arg(p.done).arg(p.total) : QString::number(p.done);
-    const int percent = p.percent();
-    const Phase phase = p.phase;
-    const Step step = p.step;
     QMetaObject::invokeMethod(
         &c_,
-        [this, percent, text, phase, step] {
-          emit c_.progress(percent, text);
+        [this, p] {
+          const Phase phase = p.phase;
+          const Step step = p.step;
+          emit c_.progress(p);
           // A join speaks on its own tab; the repair tab's status line is
           // the open file's.
           if (c_.running() == JobKind::join)
@@ -51,6 +49,7 @@ class Controller::Events : public SessionEvents, public ScanEvents {
 
 Controller::Controller(QObject* parent) : QObject(parent), events_(std::make_unique<Events>(*this)) {
   qRegisterMetaType<corvel::app::JobKind>("corvel::app::JobKind");
+  qRegisterMetaType<corvel::Progress>("corvel::Progress");
   session_.events = events_.get();
 }
 

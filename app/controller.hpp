@@ -61,7 +61,8 @@ class Controller : public QObject {
   void statusChanged(const QString& text);
   // What a running join is doing, for the join tab.
   void joinStatus(const QString& text);
-  void progress(int percent, const QString& text);
+  // A running job's progress, as it reported it.
+  void progress(const corvel::Progress& p);
   void structureChanged();
   void gridChanged();
   void jobEnded(corvel::app::JobKind kind, bool ok);

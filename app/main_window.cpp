@@ -421,19 +421,19 @@ void MainWindow::wire() {
   connect(&controller_, &Controller::joinStatus, this, [this](const QString& text) {
     if (controller_.busy()) labelME_->setText(text);
   });
-  connect(&controller_, &Controller::progress, this, [this](int percent, const QString& text) {
+  connect(&controller_, &Controller::progress, this, [this](const Progress& p) {
+    const QString count = p.total ? QString("%1 >> %2").arg(p.done).arg(p.total) : QString::number(p.done);
     switch (controller_.running()) {
-      case JobKind::join: gaugeZ_->setValue(percent); break;
+      case JobKind::join: gaugeZ_->setValue(p.percent()); break;
       case JobKind::avi:
-        labelREZ_->setText(controller_.text(Message(MessageId::FramesSaved)) + text);
-        break;
       case JobKind::frames:
-        gauge2avi_->setValue(percent);
-        labelREZ_->setText(controller_.text(Message(MessageId::FramesSaved)) + text.section(' ', 0, 0));
+        // The frames (AVI chunks or files) saved so far.
+        if (controller_.running() == JobKind::frames) gauge2avi_->setValue(p.percent());
+        labelREZ_->setText(controller_.text(Message(MessageId::FramesSaved, std::to_string(p.done))));
         break;
       default:
-        gauge_->setValue(percent);
-        labelPTR_->setText(text);
+        gauge_->setValue(p.percent());
+        labelPTR_->setText(count);
     }
   });
   connect(&controller_, &Controller::structureChanged, treeModel_, &TreeModel::refresh);
