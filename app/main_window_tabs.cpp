@@ -1,0 +1,315 @@
+// The window's widgets, tab by tab, with their names and first captions.
+#include "app/main_window.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStyle>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "asf/bytes.hpp"
+#include "analysis/dump_text.hpp"
+#include "asf/locators.hpp"
+#include "asf/output_file.hpp"
+#include "app/widgets.hpp"
+#include "l10n/messages.hpp"
+
+namespace corvel::app {
+
+QToolButton* ActionImage(const char* name, const char* icon, QStyle::StandardPixmap fallback, const QString& hint,
+                         QWidget* parent) {
+  auto* b = Named(new QToolButton(parent), name);
+  // The theme's icon, or the style's own where there is no icon theme.
+  b->setIcon(QIcon::fromTheme(icon, parent->style()->standardIcon(fallback)));
+  b->setAutoRaise(true);  // a raised frame on hover
+  b->setIconSize(QSize(32, 32));
+  b->setToolTip(hint);
+  b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  b->setText(hint);
+  return b;
+}
+
+void MainWindow::buildRepairTab(QWidget* tab) {
+  auto* layout = new QVBoxLayout(tab);
+  auto* panelTT = Named(new QWidget(tab), "PanelTT");
+  auto* tt = new QGridLayout(panelTT);
+  editIN_ = Named(new QLineEdit(panelTT), "EditIN");
+  btnOP_ = Named(new QPushButton("open", panelTT), "BitBtnOP");
+  imageFI_ = ActionImage("ImageFI", "document-open", QStyle::SP_DirOpenIcon, Ru("выбрать файл"), panelTT);
+  imageFI_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  imageFI_->setIconSize(QSize(20, 20));
+  btnGO_ = Named(new QPushButton(Ru("проверка потока"), panelTT), "BitBtnGO");
+  btnRE_ = Named(new QPushButton(Ru("реконструкция заголовка"), panelTT), "BitBtnRE");
+  btnTL_ = Named(new QPushButton(Ru("тайм-лайн"), panelTT), "BitBtnTL");
+  btnTL_->setEnabled(false);
+  tt->addWidget(editIN_, 0, 0, 1, 3);
+  tt->addWidget(imageFI_, 0, 3);
+  tt->addWidget(btnOP_, 0, 4);
+  tt->addWidget(btnGO_, 1, 0);
+  tt->addWidget(btnRE_, 1, 1);
+  tt->addWidget(btnTL_, 1, 2);
+  tree_ = Named(new QTreeView(panelTT), "TreeWMV");
+  tree_->setModel(treeModel_);
+  tree_->setHeaderHidden(true);
+  tree_->setUniformRowHeights(true);
+  memo_ = Named(new QPlainTextEdit(panelTT), "MemoST");
+  memo_->setReadOnly(true);
+
+  auto* inner = new QSplitter(Qt::Horizontal, panelTT);
+  inner->addWidget(tree_);
+  inner->addWidget(memo_);
+  tt->addWidget(inner, 2, 0, 1, 5);
+  tt->setRowStretch(2, 1);
+  tt->setColumnStretch(0, 1);
+  tt->setColumnStretch(1, 1);
+  tt->setColumnStretch(2, 1);
+  labelST_ = Named(new QLabel(panelTT), "LabelST");
+  labelPTR_ = Named(new QLabel(panelTT), "LabelPTR");
+  gauge_ = Named(new Gauge(panelTT), "GaugeZZ");
+  tt->addWidget(labelST_, 3, 0, 1, 2);
+  tt->addWidget(labelPTR_, 3, 2, 1, 2);
+  tt->addWidget(gauge_, 3, 4);
+  // The marker that cuts are pending: a repair made them, the next scan and
+  // save read the file through them.
+  imageEX_ = Named(new QLabel(panelTT), "ImageEX");
+  imageEX_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+  tt->addWidget(imageEX_, 3, 5);
+  imageEX_->hide();
+  showProgress(false);
+
+  grid_ = Named(new QTableView(tab), "StringER");
+  grid_->setModel(gridModel_);
+  grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grid_->verticalHeader()->hide();
+  const int widths[] = {31, 47, 84, 76, 102, 96, 67, 70};
+  for (int c = 0; c < 8; ++c) grid_->setColumnWidth(c, widths[c] + 30);
+  grid_->horizontalHeader()->setStretchLastSection(true);
+  grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  actDumpGrid_ = Named(new QAction(Ru("посмотреть dump"), grid_), "MIdump");
+  actSaveErrors_ = Named(new QAction(Ru("сохранить ошибки"), grid_), "MIsoer");
+  actLoadErrors_ = Named(new QAction(Ru("загрузить ошибки"), grid_), "MIzaer");
+  actSaveErrors_->setEnabled(false);
+  grid_->addActions({actDumpGrid_, actSaveErrors_, actLoadErrors_});
+  tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  actDumpTree_ = Named(new QAction(Ru("посмотреть dump"), tree_), "MIdumpp");
+  tree_->addAction(actDumpTree_);
+
+  splitter_ = Named(new QSplitter(Qt::Vertical, tab), "Splitter1");
+  splitter_->addWidget(panelTT);
+  splitter_->addWidget(grid_);
+  splitter_->setStretchFactor(0, 3);
+  splitter_->setStretchFactor(1, 2);
+  layout->addWidget(splitter_, 1);
+
+  auto* panelBB = Named(new QWidget(tab), "PanelBB");
+  auto* bb = new QGridLayout(panelBB);
+  radioEQ_ = Named(new QRadioButton(Ru("убрать области повторов, там где их размеры равны дельте"), panelBB), "RadioEQ");
+  radioEQ_->setToolTip(Ru("исправлять ничего не надо, ибо заявленный размер станет равен реальному."));
+  radioST_ = Named(new QRadioButton(Ru("убрать повторы и вставленные байты, найденные по структуре пакета"), panelBB),
+                   "RadioST");
+  radioST_->setChecked(true);
+  checkDP_ = Named(new QCheckBox(Ru("если дельта положительна"), panelBB), "CheckDP");
+  checkDP_->setChecked(true);
+  checkZR_ = Named(new QCheckBox(Ru("только повторы нулей"), panelBB), "CheckZR");
+  checkZR_->setChecked(true);
+  editMS_ = Named(new QLineEdit("100", panelBB), "EditMS");
+  editMS_->setMaxLength(4);
+  editMS_->setMaximumWidth(60);
+  auto* labelMS = Named(new QLabel(Ru("размеры повторов не менее               байт"), panelBB), "LabelMS");
+  radioRERE_ = Named(new QRadioButton(Ru("убрать области повторов и пересканировать pack-и"), panelBB), "RadioRERE");
+  radioISALL_ = Named(new QRadioButton(Ru("исправить размеры кривых блоков"), panelBB), "RadioISALL");
+  imageHAMMER_ = ActionImage("ImageHAMMER", "tools-check-spelling", QStyle::SP_BrowserReload, Ru("ремонт"), panelBB);
+  auto* repairBox = new QWidget(panelBB);
+  auto* rb = new QGridLayout(repairBox);
+  rb->setContentsMargins(0, 0, 0, 0);
+  rb->addWidget(radioEQ_, 0, 0, 1, 3);
+  rb->addWidget(checkDP_, 1, 0);
+  rb->addWidget(checkZR_, 1, 1);
+  rb->addWidget(labelMS, 2, 0);
+  rb->addWidget(editMS_, 2, 1);
+  rb->addWidget(radioRERE_, 3, 0, 1, 3);
+  rb->addWidget(radioISALL_, 4, 0, 1, 3);
+  rb->addWidget(radioST_, 5, 0, 1, 3);
+  bb->addWidget(repairBox, 0, 0, 3, 1);
+  bb->addWidget(imageHAMMER_, 0, 1, 3, 1);
+  auto* saveBox = new QWidget(panelBB);
+  auto* sb = new QVBoxLayout(saveBox);
+  sb->setContentsMargins(0, 0, 0, 0);
+  radioZM_ = Named(new QRadioButton(Ru("создать заголовок с минимально необходимым количеством данных"), saveBox), "RadioZM");
+  radioZI_ = Named(new QRadioButton(Ru("заголовок собирается из блоков исходного файла"), saveBox), "RadioZI");
+  radioZI_->setChecked(true);
+  checkNOsio_ = Named(new QCheckBox(Ru("сохранить без индекса"), saveBox), "CheckNOsio");
+  checkPere_ = Named(new QCheckBox(Ru("перенумеровать Media Objects"), saveBox), "CheckPere");
+  checkKI_ = Named(new QCheckBox(Ru("сохранить неполные медиаобъекты и повреждённые нагрузки как есть"), saveBox), "CheckKI");
+  editOUT_ = Named(new QLineEdit(saveBox), "EditOUT");
+  for (QWidget* w : std::initializer_list<QWidget*>{radioZM_, radioZI_, checkNOsio_, checkPere_, checkKI_, editOUT_}) sb->addWidget(w);
+  imageSA_ = ActionImage("ImageSA", "document-save", QStyle::SP_DialogSaveButton, Ru("сохранить"), panelBB);
+  bb->addWidget(saveBox, 0, 2, 3, 1);
+  bb->addWidget(imageSA_, 0, 3, 3, 1);
+  bb->setColumnStretch(0, 1);
+  bb->setColumnStretch(2, 1);
+  layout->addWidget(panelBB);
+}
+
+void MainWindow::buildAviTab(QWidget* tab) {
+  auto* l = new QGridLayout(tab);
+  radio2AVI_ = Named(new QRadioButton(Ru("переложить в контейнер AVI без перекодирования"), tab), "Radio2AVI");
+  radio2AVI_->setChecked(true);
+  // The frames export and the audio choice work: they are enabled.
+  radio2FI_ = Named(new QRadioButton(Ru("блоки в отдельные файлы"), tab), "Radio2FI");
+  edit2FI_ = Named(new QLineEdit("10", tab), "Edit2FI");
+  edit2FI_->setMaxLength(3);
+  edit2FI_->setMaximumWidth(60);
+  label2FI_ = Named(new QLabel(Ru("первые              шт."), tab), "Label2FI");
+  auto* streams = new QWidget(tab);  // the stream choice is a group of its own
+  auto* sl = new QVBoxLayout(streams);
+  sl->setContentsMargins(0, 0, 0, 0);
+  radioVA_ = Named(new QRadioButton(Ru("видео и звук"), streams), "RadioVA");
+  radioVA_->setChecked(true);
+  radioVI_ = Named(new QRadioButton(Ru("только видео"), streams), "RadioVI");
+  radioAU_ = Named(new QRadioButton(Ru("только звук"), streams), "RadioAU");
+  for (QWidget* w : std::initializer_list<QWidget*>{radioVA_, radioVI_, radioAU_}) sl->addWidget(w);
+  labelAVI_ = Named(new QLabel(Ru("выходной файл:"), tab), "LabelAVI");
+  editAVI_ = Named(new QLineEdit(tab), "EditAVI");
+  btn2AVI_ = Named(new QPushButton(Ru("выполнить"), tab), "BitBtn2AVI");
+  labelREZ_ = Named(new QLabel(tab), "LabelREZ");
+  labelREZ_->setTextFormat(Qt::RichText);
+  labelREZ_->setWordWrap(true);  // the result names what was left out, a line each
+  labelREZ_->setOpenExternalLinks(true);
+  gauge2avi_ = Named(new Gauge(tab), "Gauge2avi");
+  gauge2avi_->hide();
+  l->addWidget(radio2AVI_, 0, 0, 1, 3);
+  l->addWidget(labelAVI_, 1, 0);
+  l->addWidget(editAVI_, 1, 1, 1, 2);
+  l->addWidget(radio2FI_, 2, 0);
+  l->addWidget(label2FI_, 2, 1);
+  l->addWidget(edit2FI_, 2, 2);
+  l->addWidget(streams, 3, 0, 1, 3);
+  l->addWidget(btn2AVI_, 4, 0);
+  l->addWidget(gauge2avi_, 4, 1);
+  l->addWidget(labelREZ_, 5, 0, 1, 3);
+  l->setRowStretch(6, 1);
+  l->setColumnStretch(2, 1);
+}
+
+void MainWindow::buildJoinTab(QWidget* tab) {
+  auto* l = new QHBoxLayout(tab);
+  joinList_ = Named(new QListWidget(tab), "JList");
+  joinList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  joinList_->setDragDropMode(QAbstractItemView::DragDrop);
+  joinList_->setDragEnabled(true);
+  joinList_->setAcceptDrops(true);
+  joinList_->viewport()->setAcceptDrops(true);
+  joinList_->viewport()->installEventFilter(this);
+  // Selected lines on light green, text black.
+  joinList_->setStyleSheet("QListWidget::item:selected { background: rgb(192,255,176); color: black; }");
+  joinList_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  auto* clear = Named(new QAction(Ru("очистить список"), joinList_), "MIclear");
+  auto* add = Named(new QAction(Ru("добавить в список"), joinList_), "MIadd");
+  auto* del = Named(new QAction(Ru("удалить"), joinList_), "MIdel");
+  joinList_->addActions({clear, add, del});
+  connect(clear, &QAction::triggered, this, &MainWindow::onJoinClear);
+  connect(add, &QAction::triggered, this, &MainWindow::onJoinAdd);
+  connect(del, &QAction::triggered, this, &MainWindow::onJoinDelete);
+  l->addWidget(joinList_, 1);
+  auto* panelSR = Named(new QWidget(tab), "PanelSR");
+  auto* sr = new QVBoxLayout(panelSR);
+  editSUM_ = Named(new QLineEdit(panelSR), "EditSUM");
+  imageSUM_ = ActionImage("ImageSUM", "document-new", QStyle::SP_FileIcon, Ru("сгенерить имя выходного файла"), panelSR);
+  btnSUM_ = Named(new QPushButton(Ru("склеить"), panelSR), "BitBtnSUM");
+  labelJINFO_ = Named(new QLabel(panelSR), "LabelJINFO");
+  labelME_ = Named(new QLabel(panelSR), "LabelME");
+  labelME_->setTextFormat(Qt::RichText);
+  labelME_->setOpenExternalLinks(true);
+  labelME_->setWordWrap(true);
+  gaugeZ_ = Named(new Gauge(panelSR), "GaugeZ");
+  gaugeZ_->hide();
+  imageZ_ = ActionImage("ImageZ", "process-stop", QStyle::SP_BrowserStop, Ru("стоп"), panelSR);
+  imageZ_->hide();
+  for (QWidget* w : std::initializer_list<QWidget*>{editSUM_, imageSUM_, btnSUM_, labelJINFO_, labelME_, gaugeZ_, imageZ_})
+    sr->addWidget(w);
+  sr->addStretch();
+  panelSR->setMinimumWidth(320);
+  l->addWidget(panelSR);
+  connect(imageSUM_, &QToolButton::clicked, this, &MainWindow::onJoinProposeName);
+  connect(btnSUM_, &QPushButton::clicked, this, &MainWindow::onJoin);
+  connect(imageZ_, &QToolButton::clicked, this, &MainWindow::onJoinStop);
+}
+
+void MainWindow::buildConfigTab(QWidget* tab) {
+  auto* l = new QVBoxLayout(tab);
+  checkHP_ = Named(new QCheckBox(Ru("высокий приоритет задачи"), tab), "CheckHP");
+  checkHP_->setChecked(true);
+  checkSION_ = Named(new QCheckBox(Ru("в процессе проверки создавать новый ASF_Simple_Index_Object"), tab), "CheckSION");
+  checkSION_->setChecked(true);
+  checkSION_->setEnabled(false);
+  checkDump_ = Named(new QCheckBox(Ru("сделать dump во время сканирования потока"), tab), "CheckDump");
+  checkUN_ = Named(new QCheckBox(Ru("отображать неизвестные юниты"), tab), "CheckUN");
+  checkSIO_ = Named(new QCheckBox(Ru("отображать Index Entries в ASF_Simple_Index_Object (в TreeView)"), tab), "CheckSIO");
+  for (QWidget* w : std::initializer_list<QWidget*>{checkHP_, checkSION_, checkDump_, checkUN_, checkSIO_}) l->addWidget(w);
+  auto* labelJO = Named(new QLabel(Ru("при склеивании"), tab), "LabelJO");
+  l->addWidget(labelJO);
+  auto* prRow = new QHBoxLayout;
+  checkPR_ = Named(new QCheckBox(Ru("сделать Preroll = "), tab), "CheckPR");
+  checkPR_->setChecked(true);
+  editPR_ = Named(new QLineEdit("5000", tab), "EditPR");
+  editPR_->setMaximumWidth(80);
+  editPR_->setValidator(nullptr);
+  prRow->addWidget(checkPR_);
+  prRow->addWidget(editPR_);
+  prRow->addStretch();
+  l->addLayout(prRow);
+  checkPR1_ = Named(new QCheckBox(Ru("взять значение из первого файла"), tab), "CheckPR1");
+  checkAST_ = Named(new QCheckBox(Ru("апроксимировать SendTime "), tab), "CheckAST");
+  l->addWidget(checkPR1_);
+  l->addWidget(checkAST_);
+  panelOP_ = Named(new QWidget(tab), "PanelOP");
+  auto* op = new QHBoxLayout(panelOP_);
+  radioOP1_ = Named(new QRadioButton(Ru("опережение = Preroll"), panelOP_), "RadioOP1");
+  radioOP2_ = Named(new QRadioButton(Ru("опережение = "), panelOP_), "RadioOP2");
+  radioOP2_->setChecked(true);
+  editOP2_ = Named(new QLineEdit("5000", panelOP_), "EditOP2");
+  editOP2_->setMaximumWidth(80);
+  op->addWidget(radioOP1_);
+  op->addWidget(radioOP2_);
+  op->addWidget(editOP2_);
+  op->addStretch();
+  panelOP_->hide();
+  l->addWidget(panelOP_);
+  checkPTP_ = Named(new QCheckBox("SendTime = Presentation Time of Video Stream - Preroll", tab), "CheckPTP");
+  l->addWidget(checkPTP_);
+  l->addStretch();
+}
+
+}  // namespace corvel::app
