@@ -300,6 +300,7 @@ void MainWindow::applyLanguage() {
     setStatus(controller_.text(s.status));
   }
   // Texts the window sets itself.
+  if (joinList_) showJoinList();
   btnGO_->setText(controller_.text(Message(stoppable(controller_.running()) ? MessageId::Stop : MessageId::ExploreStream)));
   gridModel_->refresh();
 }
@@ -572,7 +573,7 @@ void MainWindow::showJoinList() {
   const int current = joinList_->currentRow();
   joinList_->clear();
   for (std::size_t i = 0; i < joinParts_.size(); ++i) {
-    auto* item = new QListWidgetItem(QString::fromStdString(joinParts_.line(i)), joinList_);
+    auto* item = new QListWidgetItem(QString::fromStdString(joinParts_.line(i, language())), joinList_);
     item->setForeground(joinParts_.differs(i) ? QColor(200, 0, 0) : QColor(Qt::black));
   }
   joinList_->setCurrentRow(std::min(current, joinList_->count() - 1));

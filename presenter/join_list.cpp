@@ -62,7 +62,7 @@ bool JoinList::differs(std::size_t row) const {
   return first.probed && p.probed && p.packetSize != first.packetSize;
 }
 
-std::string JoinList::line(std::size_t row) const {
+std::string JoinList::line(std::size_t row, Language lang) const {
   const JoinPart& p = parts_.at(row).part;
   std::string info = "?";
   if (!p.probed) {
@@ -70,7 +70,8 @@ std::string JoinList::line(std::size_t row) const {
   } else if (p.readable) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(p.playMs) / 1000.0);
-    info = std::to_string(p.packetSize) + " B, " + seconds + " s";
+    const bool ru = lang == Language::rus;
+    info = std::to_string(p.packetSize) + (ru ? " байт, " : " B, ") + seconds + (ru ? " с" : " s");
   }
   return p.path + "    [" + info + "]";
 }

@@ -42,9 +42,10 @@ class JoinList {
   std::vector<std::string> paths() const;
   // A part whose packet size differs from the first part's.
   bool differs(std::size_t row) const;
-  // The line shown for a part: "path    [3200 B, 4.0 s]" ("?" when it
-  // could not be read, "…" while it is being read).
-  std::string line(std::size_t row) const;
+  // The line shown for a part: "path    [3200 B, 4.0 s]" ("[3200 байт,
+  // 4.0 с]" in Russian; "?" when it could not be read, "…" while it is
+  // being read).
+  std::string line(std::size_t row, Language lang = Language::eng) const;
   // Why a join of the list cannot start (an empty list, parts of different
   // packet sizes); None when it can.
   MessageId refusal() const;

@@ -257,6 +257,7 @@ TEST(JoinList, PartsReadLateFillTheirLinesAndMarkOtherPacketSizes) {
   l.probed(c, {"/v/c.wmv", true, false, 0, 0});  // could not be read
   l.probed(99, {"/v/x.wmv", true, true, 1, 1});   // a part removed meanwhile: nothing
   EXPECT_EQ(l.line(0), "/v/a.wmv    [3200 B, 12.3 s]");
+  EXPECT_EQ(l.line(0, Language::rus), "/v/a.wmv    [3200 байт, 12.3 с]");
   EXPECT_EQ(l.line(2), "/v/c.wmv    [?]");
   EXPECT_FALSE(l.differs(0));
   EXPECT_FALSE(l.differs(1));
