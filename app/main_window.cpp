@@ -503,10 +503,10 @@ void MainWindow::onDumpGrid() {
   if (controller_.busy()) return;
   const QModelIndex row = grid_->currentIndex();
   if (!row.isValid()) return;
-  bool ok = false;
-  const auto index = gridModel_->data(gridModel_->index(row.row(), 1), Qt::DisplayRole).toString().toULongLong(&ok);
+  const QVariant block = gridModel_->data(gridModel_->index(row.row(), 0), ErrorGridModel::kBlockRole);
   const Session& s = controller_.session();
-  if (!ok || index >= s.errorList.size()) return;
+  if (!block.isValid() || block.toULongLong() >= s.errorList.size()) return;
+  const auto index = static_cast<std::size_t>(block.toULongLong());
   const ListedBlock& b = s.errorList[index];
   const auto len = static_cast<std::uint64_t>(std::max<std::int64_t>(b.declSize, static_cast<std::int64_t>(b.realSize)));
   Bytes bytes;

@@ -12,9 +12,15 @@ int ErrorGridModel::rowCount(const QModelIndex& parent) const {
 int ErrorGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 8; }
 
 QVariant ErrorGridModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return {};
-  const auto& rows = c_.grid().rows();
+  if (!index.isValid()) return {};
   const auto r = static_cast<std::size_t>(index.row()) + 1;
+  // The error list entry a row shows, for what acts on it.
+  if (role == kBlockRole) {
+    const auto block = c_.grid().blockOf(r);
+    return block ? QVariant::fromValue(static_cast<qulonglong>(*block)) : QVariant();
+  }
+  if (role != Qt::DisplayRole) return {};
+  const auto& rows = c_.grid().rows();
   if (r >= rows.size()) return {};
   return QString::fromStdString(rows[r][static_cast<std::size_t>(index.column())]);
 }

@@ -13,6 +13,8 @@ namespace corvel::app {
 class ErrorGridModel : public QAbstractTableModel {
   Q_OBJECT
  public:
+  // The role under which a row gives the index of the error list entry it shows.
+  static constexpr int kBlockRole = Qt::UserRole;
   explicit ErrorGridModel(const Controller& c, QObject* parent = nullptr) : QAbstractTableModel(parent), c_(c) {}
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

@@ -6,6 +6,7 @@ namespace corvel {
 
 void ErrorGrid::reset(Language lang) {
   rows_.assign(2, Row{});
+  blocks_.assign(2, std::nullopt);
   rows_[0] = Row{"",
                  "#",
                  "id",
@@ -22,28 +23,37 @@ std::size_t ErrorGrid::showBlock(const ErrorBlock& b) {
   const bool sameBlock = IsNumber(col1) && col1 != "-" && col1 == std::to_string(b.packet);
   if (!sameBlock && !(rows_.size() < 3 && rows_[r][0].empty())) {
     rows_.emplace_back();
+    blocks_.emplace_back();
     r = rows_.size() - 1;
   }
+  blocks_[r] = std::nullopt;
   Row& row = rows_[r];
   row = Row{std::to_string(r), std::to_string(b.packet), b.id, std::to_string(b.offset), std::to_string(b.declaredSize), "", "", ""};
   if (b.isClosed()) row[5] = std::to_string(b.actualSize);
   return r;
 }
 
-std::size_t ErrorGrid::addRow(Row row) {
-  if (!rows_.back()[0].empty()) rows_.emplace_back();
+std::size_t ErrorGrid::addRow(Row row, std::optional<std::size_t> block) {
+  if (!rows_.back()[0].empty()) {
+    rows_.emplace_back();
+    blocks_.emplace_back();
+  }
   const std::size_t r = rows_.size() - 1;
   row[0] = std::to_string(r);
   rows_[r] = std::move(row);
+  blocks_[r] = block;
   return r;
 }
 
 void ErrorGrid::dropOpenRow() {
   if (rows_.size() < 2 || !rows_.back()[5].empty() || rows_.back()[0].empty()) return;
-  if (rows_.size() < 3)
+  if (rows_.size() < 3) {
     rows_[1] = Row{};
-  else
+    blocks_[1] = std::nullopt;
+  } else {
     rows_.pop_back();
+    blocks_.pop_back();
+  }
 }
 
 void ErrorGrid::showList(const std::vector<ListedBlock>& list, Language lang) {
@@ -53,7 +63,8 @@ void ErrorGrid::showList(const std::vector<ListedBlock>& list, Language lang) {
     if (!p.listed()) continue;
     addRow({"", std::to_string(i), HexDigits(p.id, 8), std::to_string(p.offset), std::to_string(p.declSize),
             std::to_string(p.realSize), std::to_string(p.delta()),
-            std::to_string(p.repLen) + "(" + HexDigits(p.repByte, 2) + ") at " + std::to_string(p.repOffset)});
+            std::to_string(p.repLen) + "(" + HexDigits(p.repByte, 2) + ") at " + std::to_string(p.repOffset)},
+           i);
   }
 }
 

@@ -52,6 +52,16 @@ TEST(ErrorList, GridRows) {
   EXPECT_EQ(g.rows()[2][1], "3");
   EXPECT_EQ(g.rows()[2][2], "0000001F");
   EXPECT_EQ(g.rows()[2][7], "100(AB) at 8");
+  // Each row keeps the list entry it shows (the skipped entries move the rows on).
+  EXPECT_EQ(g.blockOf(1), std::optional<std::size_t>(0));
+  EXPECT_EQ(g.blockOf(2), std::optional<std::size_t>(3));
+  EXPECT_EQ(g.blockOf(0), std::nullopt);  // the header
+  EXPECT_EQ(g.blockOf(9), std::nullopt);
+  // A scan's block rows show no list entry.
+  ErrorBlock b;
+  b.packet = 7;
+  g.showBlock(b);
+  EXPECT_EQ(g.blockOf(3), std::nullopt);
   g.showList({}, Language::eng);
   EXPECT_EQ(g.rows().size(), 2u);
   EXPECT_EQ(g.filledRows(), 0u);
