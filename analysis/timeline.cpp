@@ -77,7 +77,7 @@ void packetAxis(TimelineLayout& l, std::size_t count) {
 }  // namespace
 
 TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& rec, int width, int height,
-                              std::span<const ErrorBlock> blocks) {
+                              std::span<const ErrorBlock> blocks, const std::string& axisCaption) {
   TimelineLayout l;
   l.width = width;
   l.height = height;
@@ -97,7 +97,7 @@ TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& r
                    {30, static_cast<int>(TimelineColour::video)},
                    {40, static_cast<int>(TimelineColour::audio)}};
   verticalAxis(l);
-  l.texts.push_back({std::min(l.xOf(packets.size()), width - 40) - 27, l.baseline + 20, "(packets)", false, 5, TimelineColour::axis});
+  l.texts.push_back({std::min(l.xOf(packets.size()), width - 40) - 27, l.baseline + 20, axisCaption, false, 5, TimelineColour::axis});
   packetAxis(l, packets.size());
   // Each error block of the scan under the packets it lies among.
   for (const ErrorBlock& e : blocks) {

@@ -60,8 +60,9 @@ struct TimelineLayout {
 // The smallest client area the layout draws into.
 inline constexpr int kTimelineMinWidth = 120, kTimelineMinHeight = 120;
 
+// `axisCaption` names the packet axis, in the reader's language.
 TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& rec, int width, int height,
-                              std::span<const ErrorBlock> blocks = {});
+                              std::span<const ErrorBlock> blocks = {}, const std::string& axisCaption = "(packets)");
 
 // Calls `point(x, y, colour)` for every send and presentation time point,
 // in packet order (later points overwrite earlier ones on the same pixel).

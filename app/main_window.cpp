@@ -491,7 +491,8 @@ void MainWindow::onTimeline() {
     return;
   }
   refreshViewers();
-  timeline_->setCaption(language() == Language::eng ? QString("timeline") : Ru("тайм-лайн"));
+  const bool en = language() == Language::eng;
+  timeline_->setCaption(en ? QString("timeline") : Ru("тайм-лайн"), en ? QString("(packets)") : Ru("(пакеты)"));
   timeline_->show();
   timeline_->raise();
 }

@@ -74,7 +74,8 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   EXPECT_EQ(many.xOf(0), 40);
   EXPECT_EQ(many.xOf(1250), 40 + 300);
   EXPECT_EQ(TimelinePacketAt(many, 40 + 300, 2500), 1250);
-  const TimelineLayout few = LayoutTimeline(TableOf(60), WithDuration(60000), 640, 460);
+  const TimelineLayout few = LayoutTimeline(TableOf(60), WithDuration(60000), 640, 460, {}, "(пакеты)");
+  EXPECT_EQ(TextsBelow(few, few.baseline + 20), (std::vector<std::string>{"(пакеты)"}));  // the caller's language
   EXPECT_EQ(few.xOf(30), 40 + 300);  // few packets still fill the width
   EXPECT_EQ(TimelinePacketAt(few, 40 + 300, 60), 30);
   EXPECT_EQ(TimelinePacketAt(few, 40 + 600, 60), -1);  // past the last packet

@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <string>
 #include <functional>
 
 #include "analysis/timeline.hpp"
@@ -11,7 +12,7 @@ namespace corvel::viewers {
 
 // Draws the timeline of `packets` into an image of the given size.
 QImage RenderTimeline(const PacketTable& packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
-                      int width, int height);
+                      int width, int height, const std::string& axisCaption = "(packets)");
 
 class TimelineWindow : public QWidget {
   Q_OBJECT
@@ -20,7 +21,11 @@ class TimelineWindow : public QWidget {
   // The packets, records and blocks it draws; they must outlive the window's
   // use of them (the window reads them only on its own thread).
   void setData(const PacketTable* packets, const HeaderRecords* rec, std::span<const ErrorBlock> blocks);
-  void setCaption(const QString& caption) { setWindowTitle(caption); }
+  // The window's title and the packet axis's caption, in the reader's language.
+  void setCaption(const QString& caption, const QString& axis) {
+    setWindowTitle(caption);
+    axis_ = axis.toStdString();
+  }
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -31,6 +36,7 @@ class TimelineWindow : public QWidget {
   const PacketTable* packets_ = nullptr;
   const HeaderRecords* rec_ = nullptr;
   std::span<const ErrorBlock> blocks_;
+  std::string axis_ = "(packets)";
 };
 
 }  // namespace corvel::viewers
