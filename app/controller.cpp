@@ -18,15 +18,13 @@ class Controller::Events : public SessionEvents, public ScanEvents {
     QMetaObject::invokeMethod(
         &c_,
         [this, p] {
-          const Phase phase = p.phase;
-          const Step step = p.step;
           emit c_.progress(p);
           // A join speaks on its own tab; the repair tab's status line is
           // the open file's.
           if (c_.running() == JobKind::join)
-            emit c_.joinStatus(c_.text(JoinProgressMessage(phase, step)));
-          else if (phase == Phase::savingHeader || phase == Phase::savingStream || phase == Phase::buildingIndex)
-            emit c_.statusChanged(c_.text(Message(PhaseMessage(phase))));
+            emit c_.joinStatus(c_.text(JoinProgressMessage(p.phase, p.step)));
+          else if (p.phase == Phase::savingHeader || p.phase == Phase::savingStream || p.phase == Phase::buildingIndex)
+            emit c_.statusChanged(c_.text(Message(PhaseMessage(p.phase))));
         },
         Qt::QueuedConnection);
   }

@@ -764,12 +764,14 @@ bool MainWindow::loadSettings() {
 }
 
 QString MainWindow::settingsText() {
-  settings_.setWindow(width(), height(), splitter_->sizes().value(0));
+  keepWindowSize();
   return QString::fromStdString(settings_.text());
 }
 
+void MainWindow::keepWindowSize() { settings_.setWindow(width(), height(), splitter_->sizes().value(0)); }
+
 bool MainWindow::saveSettings(QString* why) {
-  settings_.setWindow(width(), height(), splitter_->sizes().value(0));
+  keepWindowSize();
   Message failure;
   if (SaveSettings(settings_, settingsPath_.toStdString(), failure)) return true;
   if (why) *why = controller_.text(failure);

@@ -104,6 +104,8 @@ class MainWindow : public QMainWindow {
   // Sets a box without running its click handler.
   // Shows the settings' state on the settings tab.
   void showSettings();
+  // The window's size and splitter into the settings.
+  void keepWindowSize();
   // The jobs the scan button stops while they run, and what it shows then.
   static bool stoppable(JobKind kind);
   void jobStarted();

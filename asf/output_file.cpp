@@ -12,8 +12,6 @@ namespace corvel {
 
 namespace {
 
-WriteCalls systemCalls;
-
 bool writeAll(WriteCalls& calls, int fd, const std::uint8_t* p, std::size_t n, std::int64_t at = -1) {
   while (n > 0) {
     const long w = calls.write(fd, p, n, at);
@@ -56,7 +54,7 @@ std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::str
     error = std::strerror(errno);
     return nullptr;
   }
-  auto out = std::make_unique<OutputFile>(Key{}, fd, calls ? calls : &systemCalls);
+  auto out = std::make_unique<OutputFile>(Key{}, fd, calls);
   if (anew) out->path_ = path;
   return out;
 }
@@ -70,7 +68,7 @@ std::unique_ptr<OutputFile> OutputFile::createBeside(const std::string& near, st
   }
   // mkostemp makes it for its owner alone: it gets the mode of the others.
   ::fchmod(fd, 0644);
-  auto out = std::make_unique<OutputFile>(Key{}, fd, calls ? calls : &systemCalls);
+  auto out = std::make_unique<OutputFile>(Key{}, fd, calls);
   out->path_ = name;
   return out;
 }
@@ -87,7 +85,8 @@ void OutputFile::discard() {
   path_.clear();
 }
 
-OutputFile::OutputFile(Key, int fd, WriteCalls* calls) : fd_(fd), calls_(calls), buf_(calls->bufferBytes()) {}
+OutputFile::OutputFile(Key, int fd, WriteCalls* calls)
+    : fd_(fd), calls_(calls ? calls : &systemCalls_), buf_(calls_->bufferBytes()) {}
 
 OutputFile::~OutputFile() {
   if (fd_ >= 0) {

@@ -41,7 +41,7 @@ class OutputFile {
     Key() = default;
     friend class OutputFile;
   };
-  OutputFile(Key, int fd, WriteCalls* calls);
+  OutputFile(Key, int fd, WriteCalls* calls);  // calls: null for the system's
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -82,6 +82,7 @@ class OutputFile {
   bool fail();
   bool seekEnd();
   int fd_;
+  WriteCalls systemCalls_;  // used when no stand-in is given
   WriteCalls* calls_;
   Bytes buf_;
   std::size_t used_ = 0;

@@ -489,8 +489,10 @@ JobResult<ExportData> AviWriter::run() {
   if (!out_) return failed(std::move(why));
   out_->preallocate(src_->size());
   writeHeaders();
-  if (!writeChunks() && !out_->failed()) return failed(Message(MessageId::AviTooLarge, output_));
+  const bool fits = writeChunks();
+  // A write that failed is the cause, whatever else stopped the chunks.
   if (out_->failed()) return failed(Message(MessageId::FileSaveError, ": " + output_ + ": " + out_->error()));
+  if (!fits) return failed(Message(MessageId::AviTooLarge, output_));
   if (ctx_.stopRequested()) {
     out_->discard();  // an AVI cut short is no file to keep
     return Finish(ctx_, Outcome::stopped, Message(MessageId::Interrupted), res_);

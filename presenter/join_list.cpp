@@ -46,8 +46,10 @@ void JoinList::remove(const std::vector<std::size_t>& rows) {
   std::vector<bool> gone(parts_.size());
   for (std::size_t r : rows)
     if (r < gone.size()) gone[r] = true;
-  std::size_t k = 0;
-  std::erase_if(parts_, [&](const Entry&) { return gone[k++]; });
+  std::vector<Entry> kept;
+  for (std::size_t i = 0; i < parts_.size(); ++i)
+    if (!gone[i]) kept.push_back(std::move(parts_[i]));
+  parts_ = std::move(kept);
 }
 
 std::vector<std::string> JoinList::paths() const {
