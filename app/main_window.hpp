@@ -1,5 +1,6 @@
-// The main window: four tabs of named controls mapped onto the controller's
-// actions and the session's options. No file format logic lives here.
+// The main window: four tabs of named controls bound to the presenter's
+// state and commands. It builds and shows; what the commands do, and when
+// they may, is the presenter's.
 #pragma once
 
 #include <QMainWindow>
@@ -7,11 +8,9 @@
 #include <QString>
 
 #include "app/confirm_dialog.hpp"
-#include "presenter/join_list.hpp"
-#include "presenter/settings.hpp"
-#include "app/controller.hpp"
 #include "app/gauge.hpp"
 #include "app/models.hpp"
+#include "presenter/presenter.hpp"
 #include "viewers/dump_window.hpp"
 #include "viewers/timeline_window.hpp"
 
@@ -31,15 +30,17 @@ class QListWidget;
 
 namespace corvel::app {
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private Dispatcher, private Questions, private PresenterView {
   Q_OBJECT
 
  public:
   explicit MainWindow(QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  Controller& controller() { return controller_; }
+  Presenter& presenter() { return presenter_; }
   ConfirmDialog& dialog() { return *dialog_; }
+  viewers::TimelineWindow& timeline() { return *timeline_; }
+  viewers::DumpWindow& dumpWindow() { return *dump_; }
   // Where the settings file is read from and written to.
   void setSettingsPath(const QString& path) { settingsPath_ = path; }
   QString settingsPath() const { return settingsPath_; }
@@ -48,12 +49,16 @@ class MainWindow : public QMainWindow {
   bool saveSettings(QString* why = nullptr);
   // The settings text the window would write.
   QString settingsText();
-  bool applySettingsText(const QString& text);
+  void applySettingsText(const QString& text);
 
   // Opens a file (the command line, a drop, the open button).
   void openFile(const QString& path);
   void setLanguage(Language lang);
-  Language language() const { return controller_.session().lang; }
+  Language language() const { return presenter_.language(); }
+  // Appends files to the join list (the add dialog, drops from the file manager).
+  void appendJoinFile(const QString& path);
+  // The join list's move, as a drop makes it.
+  void moveJoinLine(int from, int to);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -63,62 +68,49 @@ class MainWindow : public QMainWindow {
   void dropEvent(QDropEvent* e) override;
 
  private:
+  // Dispatcher, Questions, PresenterView: what the presenter asks of the window.
+  void post(std::function<void()> f) override;
+  bool ask(MessageId question) override;
+  void logged(const Message& line) override;
+  void logReplaced() override;
+  void statusChanged() override;
+  void progressed(const JobProgress& p) override;
+  void errorRowsChanged() override;
+  void structureChanged() override;
+  void stateChanged() override;
+  void jobEnded(JobKind kind, Outcome outcome) override;
+
+  void buildTop(QWidget* central);
   void buildRepairTab(QWidget* tab);
   void buildAviTab(QWidget* tab);
   void buildJoinTab(QWidget* tab);
   void buildConfigTab(QWidget* tab);
   void wire();
-  void applyLanguage();
-  void log(const QString& line);
-  void setStatus(const QString& text);
-  void showProgress(bool on);
-  // The session's options from the controls, before a job starts.
-  void takeOptions();
+  void bindSettings();
+  void applyCaptions();
+  QString text(const Message& m) const { return QString::fromStdString(presenter_.text(m)); }
+  FormOptions formOptions() const;
 
-  void onScan();
   void onRepair();
-  void onSave();
-  void onReconstruct();
   void onChooseFile();
-  void onSaveErrors();
-  void onLoadErrors();
-  void onJobEnded(JobKind kind, bool ok);
   void onTimeline();
-  void onDumpGrid();
-  void onDumpTree();
-  void refreshViewers();
-  // The join tab.
+  void onDumpRow();
+  void onDumpNode();
   void onJoinAdd();
   void onJoinDelete();
-  void onJoinClear();
-  void onJoinProposeName();
-  void onJoin();
-  void onJoinStop();
-
-  void showJoinList();
-  // The "=> avi" tab.
   void onExport();
-  void onExportMode();
   void onTabShown(int index);
-  void onJoinOrExportEnded(JobKind kind, bool ok);
-  // Sets a box without running its click handler.
-  // Shows the settings' state on the settings tab.
+  void showDump(const std::optional<DumpBytes>& d);
+  void showJoinList();
   void showSettings();
+  void showAbout();
   // The window's size and splitter into the settings.
   void keepWindowSize();
-  // The jobs the scan button stops while they run, and what it shows then.
-  static bool stoppable(JobKind kind);
-  void jobStarted();
-  // True (and the field says so) when the input name field is empty.
-  bool askForName();
-  // Shows the marker while cuts are pending.
-  void showCutsMarker();
 
-  Controller controller_;
   ConfirmDialog* dialog_;
-  ErrorGridModel* gridModel_;
+  Presenter presenter_;
+  ErrorRowsModel* rowsModel_;
   TreeModel* treeModel_;
-  Settings settings_;
   QString settingsPath_;
   bool settingsLoaded_ = false;
 
@@ -143,26 +135,14 @@ class MainWindow : public QMainWindow {
   QToolButton* imageZ_;
   QRadioButton *radio2AVI_, *radio2FI_, *radioVA_, *radioVI_, *radioAU_;
   QLabel *labelAVI_, *label2FI_;
-  JoinList joinParts_;
-  QThreadPool probes_;  // reads the parts' headers
-  QString addDir_;
-  int addFilter_ = 0;
   QLabel* imageEX_ = nullptr;
-  QString chooseDir_;  // of the input file's chooser
-  int chooseFilter_ = 0;
+  QThreadPool probes_;  // reads the join parts' headers
+  QString addDir_, chooseDir_;  // of the join's and the input's file choosers
+  int addFilter_ = 0, chooseFilter_ = 0;
   int dragSource_ = -1;
+  bool wasMinimal_ = false;
   viewers::TimelineWindow* timeline_;
   viewers::DumpWindow* dump_;
-
- public:
-  viewers::TimelineWindow& timeline() { return *timeline_; }
-  viewers::DumpWindow& dumpWindow() { return *dump_; }
-  // The join list's move rule, as a drop applies it.
-  void moveJoinLine(int from, int to);
-  QStringList joinFiles() const;
-  // Appends files to the join list (the add dialog, drops from the file manager).
-  void appendJoinFile(const QString& path);
 };
-
 
 }  // namespace corvel::app

@@ -60,6 +60,44 @@ QToolButton* ActionImage(const char* name, const char* icon, QStyle::StandardPix
   return b;
 }
 
+// The language switch and the badge above the tabs.
+void MainWindow::buildTop(QWidget* central) {
+  auto* top = new QVBoxLayout(central);
+  auto* langRow = new QHBoxLayout;
+  auto* panelLang = Named(new QWidget(central), "PanelLANG");
+  auto* langLayout = new QHBoxLayout(panelLang);
+  langLayout->setContentsMargins(0, 0, 0, 0);
+  labelRUS_ = Named(new QLabel(Ru("русский"), panelLang), "LabelRUS");
+  labelENG_ = Named(new QLabel("english", panelLang), "LabelENG");
+  for (QLabel* l : {labelRUS_, labelENG_}) {
+    l->setCursor(Qt::PointingHandCursor);
+    l->installEventFilter(this);
+    langLayout->addWidget(l);
+  }
+  auto* panelBadge = Named(new QWidget(central), "PanelBadge");
+  auto* badgeLayout = new QHBoxLayout(panelBadge);
+  badgeLayout->setContentsMargins(0, 0, 0, 0);
+  auto* badge = ActionImage("ImageBadge", "help-about", QStyle::SP_MessageBoxInformation, "Corvel", panelBadge);
+  badgeLayout->addWidget(badge);
+  badge->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  badge->setIconSize(QSize(16, 16));
+  connect(badge, &QToolButton::clicked, this, &MainWindow::showAbout);
+  langRow->addWidget(panelLang);
+  langRow->addStretch();
+  langRow->addWidget(panelBadge);
+  top->addLayout(langRow);
+  pages_ = Named(new QTabWidget(central), "PageControl1");
+  tabRepair_ = Named(new QWidget, "TabSheetREM");
+  tabAvi_ = Named(new QWidget, "TabSheet2AVI");
+  tabJoin_ = Named(new QWidget, "TabSheetAD");
+  tabConfig_ = Named(new QWidget, "TabSheetCFG");
+  pages_->addTab(tabRepair_, Ru("ремонт"));
+  pages_->addTab(tabAvi_, "=> avi");
+  pages_->addTab(tabJoin_, Ru("сборка"));
+  pages_->addTab(tabConfig_, Ru("настройки"));
+  top->addWidget(pages_);
+}
+
 void MainWindow::buildRepairTab(QWidget* tab) {
   auto* layout = new QVBoxLayout(tab);
   auto* panelTT = Named(new QWidget(tab), "PanelTT");
@@ -106,10 +144,11 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   imageEX_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
   tt->addWidget(imageEX_, 3, 5);
   imageEX_->hide();
-  showProgress(false);
+  gauge_->hide();
+  labelPTR_->hide();
 
   grid_ = Named(new QTableView(tab), "StringER");
-  grid_->setModel(gridModel_);
+  grid_->setModel(rowsModel_);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->verticalHeader()->hide();
   const int widths[] = {31, 47, 84, 76, 102, 96, 67, 70};
@@ -239,7 +278,10 @@ void MainWindow::buildJoinTab(QWidget* tab) {
   auto* add = Named(new QAction(Ru("добавить в список"), joinList_), "MIadd");
   auto* del = Named(new QAction(Ru("удалить"), joinList_), "MIdel");
   joinList_->addActions({clear, add, del});
-  connect(clear, &QAction::triggered, this, &MainWindow::onJoinClear);
+  connect(clear, &QAction::triggered, this, [this] {
+    presenter_.joinList().clear();
+    showJoinList();
+  });
   connect(add, &QAction::triggered, this, &MainWindow::onJoinAdd);
   connect(del, &QAction::triggered, this, &MainWindow::onJoinDelete);
   l->addWidget(joinList_, 1);
@@ -262,9 +304,13 @@ void MainWindow::buildJoinTab(QWidget* tab) {
   sr->addStretch();
   panelSR->setMinimumWidth(320);
   l->addWidget(panelSR);
-  connect(imageSUM_, &QToolButton::clicked, this, &MainWindow::onJoinProposeName);
-  connect(btnSUM_, &QPushButton::clicked, this, &MainWindow::onJoin);
-  connect(imageZ_, &QToolButton::clicked, this, &MainWindow::onJoinStop);
+  connect(imageSUM_, &QToolButton::clicked, this, [this] {
+    std::string name = editSUM_->text().toStdString();
+    presenter_.proposeJoinName(name);
+    editSUM_->setText(QString::fromStdString(name));
+  });
+  connect(btnSUM_, &QPushButton::clicked, this, [this] { presenter_.join(editSUM_->text().toStdString()); });
+  connect(imageZ_, &QToolButton::clicked, this, [this] { presenter_.stopJoin(); });
 }
 
 void MainWindow::buildConfigTab(QWidget* tab) {

@@ -2,44 +2,32 @@
 
 namespace corvel::app {
 
-// The grid's row 0 is its header: the model shows the filled rows after it
-// (an empty grid keeps one blank row, which is not shown).
-int ErrorGridModel::rowCount(const QModelIndex& parent) const {
-  if (parent.isValid()) return 0;
-  return static_cast<int>(c_.grid().filledRows());
+int ErrorRowsModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(p_.errorRows().size());
 }
 
-int ErrorGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 8; }
+int ErrorRowsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(kErrorColumns); }
 
-QVariant ErrorGridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid()) return {};
-  const auto r = static_cast<std::size_t>(index.row()) + 1;
+QVariant ErrorRowsModel::data(const QModelIndex& index, int role) const {
+  const auto r = static_cast<std::size_t>(index.row());
+  if (!index.isValid() || r >= p_.errorRows().size()) return {};
+  const ErrorRow& row = p_.errorRows().rows()[r];
   // The error list entry a row shows, for what acts on it.
-  if (role == kBlockRole) {
-    const auto block = c_.grid().blockOf(r);
-    return block ? QVariant::fromValue(static_cast<qulonglong>(*block)) : QVariant();
-  }
+  if (role == kEntryRole) return row.entry ? QVariant::fromValue(static_cast<qulonglong>(*row.entry)) : QVariant();
   if (role != Qt::DisplayRole) return {};
-  const auto& rows = c_.grid().rows();
-  if (r >= rows.size()) return {};
-  return QString::fromStdString(rows[r][static_cast<std::size_t>(index.column())]);
+  return QString::fromStdString(CellsOf(row, r + 1)[static_cast<std::size_t>(index.column())]);
 }
 
 // The titles follow the language in use whenever they are drawn.
-QVariant ErrorGridModel::headerData(int section, Qt::Orientation o, int role) const {
-  if (role != Qt::DisplayRole || o != Qt::Horizontal) return {};
-  static constexpr MessageId kTitles[] = {MessageId::GridOffset, MessageId::GridDeclaredSize, MessageId::GridActualSize,
-                                          MessageId::GridDelta, MessageId::GridMaxRepeat};
-  if (section == 1) return QString("#");
-  if (section == 2) return QString("id");
-  if (section >= 3 && section <= 7) return c_.text(Message(kTitles[section - 3]));
-  return QString();
+QVariant ErrorRowsModel::headerData(int section, Qt::Orientation o, int role) const {
+  if (role != Qt::DisplayRole || o != Qt::Horizontal || section < 0 || section >= static_cast<int>(kErrorColumns)) return {};
+  return QString::fromStdString(ErrorColumnTitles(p_.language())[static_cast<std::size_t>(section)]);
 }
 
-void ErrorGridModel::refresh() {
+void ErrorRowsModel::refresh() {
   beginResetModel();
   endResetModel();
-  emit headerDataChanged(Qt::Horizontal, 0, 7);
+  emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(kErrorColumns) - 1);
 }
 
 const std::vector<int>& TreeModel::children(int node) const {

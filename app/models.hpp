@@ -1,21 +1,21 @@
-// Item models over what the session holds: the error grid and the
-// structure tree. Both read the session only on the window's thread, when
-// no job runs, and are reset when the controller says the data changed.
+// Item models over what the presenter shows: the error rows and the
+// structure tree. Both read it on the window's thread and are reset when
+// the presenter says the data changed.
 #pragma once
 
 #include <QAbstractItemModel>
 #include <QAbstractTableModel>
 
-#include "app/controller.hpp"
+#include "presenter/presenter.hpp"
 
 namespace corvel::app {
 
-class ErrorGridModel : public QAbstractTableModel {
+class ErrorRowsModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   // The role under which a row gives the index of the error list entry it shows.
-  static constexpr int kBlockRole = Qt::UserRole;
-  explicit ErrorGridModel(const Controller& c, QObject* parent = nullptr) : QAbstractTableModel(parent), c_(c) {}
+  static constexpr int kEntryRole = Qt::UserRole;
+  explicit ErrorRowsModel(const Presenter& p, QObject* parent = nullptr) : QAbstractTableModel(parent), p_(p) {}
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -23,13 +23,13 @@ class ErrorGridModel : public QAbstractTableModel {
   void refresh();
 
  private:
-  const Controller& c_;
+  const Presenter& p_;
 };
 
 class TreeModel : public QAbstractItemModel {
   Q_OBJECT
  public:
-  explicit TreeModel(const Controller& c, QObject* parent = nullptr) : QAbstractItemModel(parent), c_(c) {}
+  explicit TreeModel(const Presenter& p, QObject* parent = nullptr) : QAbstractItemModel(parent), p_(p) {}
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -39,8 +39,8 @@ class TreeModel : public QAbstractItemModel {
 
  private:
   const std::vector<int>& children(int node) const;
-  const StructureTree& tree() const { return c_.session().structure.tree; }
-  const Controller& c_;
+  const StructureTree& tree() const { return p_.session().structure.tree; }
+  const Presenter& p_;
 };
 
 }  // namespace corvel::app

@@ -55,7 +55,7 @@ void JobContext::forceProgress(std::uint64_t done, std::uint64_t total, Phase ph
   if (events_) events_->progress(p);
 }
 
-std::uint64_t OptionNumber(std::string_view text, std::uint64_t fallback) {
+std::uint64_t NumberOr(std::string_view text, std::uint64_t fallback) {
   std::uint64_t v = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
   if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return fallback;

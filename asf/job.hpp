@@ -145,6 +145,6 @@ JobResult<Data> Finish(JobContext& ctx, Outcome outcome, Message message, Data d
 
 // The parsed number of an option's text field; `fallback` for anything
 // that is not a whole non-negative number that fits.
-std::uint64_t OptionNumber(std::string_view text, std::uint64_t fallback);
+std::uint64_t NumberOr(std::string_view text, std::uint64_t fallback);
 
 }  // namespace corvel

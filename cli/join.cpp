@@ -12,7 +12,7 @@ namespace corvel::cli {
 namespace {
 
 std::uint32_t Milliseconds(const std::string& text) {
-  return static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(text, 5000), UINT32_MAX));
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(NumberOr(text, 5000), UINT32_MAX));
 }
 
 }  // namespace

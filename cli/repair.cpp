@@ -36,12 +36,12 @@ void printScan(const char* what, const Session& s) {
   std::size_t listed = 0;
   for (const auto& p : s.errorList) listed += p.listed();
   std::cout << what << ": " << s.packets.size() << " packets, " << listed << " error blocks\n";
-  for (const auto& row : s.errGrid.rows())
-    if (!row[0].empty()) {
-      std::cout << "  ";
-      for (std::size_t c = 1; c < row.size(); ++c) std::cout << (c > 1 ? "  " : "") << row[c];
-      std::cout << '\n';
-    }
+  for (std::size_t r = 0; r < s.errorRows.size(); ++r) {
+    const ErrorCells cells = CellsOf(s.errorRows.rows()[r], r + 1);
+    std::cout << "  ";
+    for (std::size_t c = 1; c < cells.size(); ++c) std::cout << (c > 1 ? "  " : "") << cells[c];
+    std::cout << '\n';
+  }
 }
 
 // The output path to use, or an empty string (and a message) when refused.
@@ -134,7 +134,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   RepairOptions ro;
   ro.onlyLongerBlocks = !o.anyDelta;
   ro.onlyZeroRepeats = !o.anyByte;
-  ro.minRepeat = static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(o.minRepeat, 100), UINT32_MAX));
+  ro.minRepeat = static_cast<std::uint32_t>(std::min<std::uint64_t>(NumberOr(o.minRepeat, 100), UINT32_MAX));
   if (!run.repair(mode, ro)) return ErrorLine(o.save.file, s.file.lastError);
   json cuts = json::array();
   for (const auto& c : s.file.cuts.ranges()) {

@@ -35,14 +35,15 @@ json scanJson(const Session& s, const std::vector<std::string>& log) {
   return j;
 }
 
-void printGrid(const ErrorGrid& g) {
-  if (g.filledRows() == 0) return;
-  std::cout << '\n';
-  for (const auto& row : g.rows()) {
-    if (row[0].empty() && &row != &g.rows()[0]) continue;
-    for (std::size_t c = 0; c < row.size(); ++c) std::cout << (c ? "  " : "") << std::setw(c < 3 ? 4 : 14) << row[c];
+void printRows(const ErrorRows& rows, Language lang) {
+  if (rows.size() == 0) return;
+  const auto print = [](const ErrorCells& cells) {
+    for (std::size_t c = 0; c < cells.size(); ++c) std::cout << (c ? "  " : "") << std::setw(c < 3 ? 4 : 14) << cells[c];
     std::cout << '\n';
-  }
+  };
+  std::cout << '\n';
+  print(ErrorColumnTitles(lang));
+  for (std::size_t r = 0; r < rows.size(); ++r) print(CellsOf(rows.rows()[r], r + 1));
 }
 
 }  // namespace
@@ -64,7 +65,7 @@ int runScan(const ScanCliOptions& o, const CommonOptions& common) {
     return 0;
   }
   std::cout << s.statusText() << '\n';
-  printGrid(s.errGrid);
+  printRows(s.errorRows, s.lang);
   std::cout << "\npackets parsed: " << s.packets.size() << "\nkey-frame packets: " << s.keyframePackets
             << "\nerror blocks: " << s.errBlocks.size()
             << "\nindex entries built: " << (s.indexBuilt ? s.structure.rec.ASFSIO.IndexEntriesCount : 0) << '\n';

@@ -1,5 +1,5 @@
-// Russian is the interface's own language; English comes from two fixed
-// tables: captions of named controls and messages built at run time. The
+// Russian is the interface's own language; English comes from the message
+// tables (the window's captions are the window's own table). The
 // core speaks in message ids; the front ends and the session turn them into
 // text in the language the user chose.
 #pragma once
@@ -15,19 +15,11 @@ namespace corvel {
 
 enum class Language { rus, eng };
 
-struct CaptionRow {
-  std::string_view control;
-  std::string_view cls;
-  std::string_view rus;
-  std::string_view eng;
-};
-
 struct MessageRow {
   std::string_view rus;
   std::string_view eng;
 };
 
-extern const std::array<CaptionRow, 50> kCaptionTable;
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
@@ -155,8 +147,6 @@ struct Message {
 // The text of a Russian message in the given language; a text with no row
 // comes back unchanged.
 std::string Translate(std::string_view rus, Language lang);
-// The caption of a named control in the given language; empty with no row.
-std::string CaptionOf(std::string_view control, Language lang);
 
 // The Russian text of an id; TextOf is it in the given language.
 std::string_view RussianText(MessageId id);

@@ -98,7 +98,7 @@ void Settings::apply(std::string_view text) {
 
 JoinOptions Settings::joinOptions() const {
   const auto ms = [](const std::string& t) {
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(OptionNumber(t, 5000), UINT32_MAX));
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(NumberOr(t, 5000), UINT32_MAX));
   };
   JoinOptions o;
   o.preroll = s_.prerollFromFirst ? PrerollSource::firstFile : s_.prerollFixed ? PrerollSource::fixed : PrerollSource::none;

@@ -7,11 +7,11 @@ namespace corvel {
 
 void Session::log(Message line) {
   if (events) events->log(line);
-  memo.append(std::move(line));
+  logLines.append(std::move(line));
 }
 
 void Session::keepLog(std::vector<Message> lines) {
-  for (Message& m : lines) memo.append(std::move(m));
+  for (Message& m : lines) logLines.append(std::move(m));
 }
 
 void Session::setStatus(Message text) {
@@ -19,9 +19,9 @@ void Session::setStatus(Message text) {
   if (events) events->status(status);
 }
 
-void Session::showGrid() {
-  errGrid.showList(errorList, lang);
-  if (events) events->gridChanged();
+void Session::showErrorRows() {
+  errorRows.showList(errorList);
+  if (events) events->errorRowsChanged();
 }
 
 namespace {
@@ -71,8 +71,8 @@ bool openSession(Session& s) {
   s.options.sourceHeaderUsable = true;
   s.options.save.header = HeaderMode::fromSource;  // a reconstruction's minimal header ends with it
   s.indexBuilt = false;
-  s.errGrid.reset(s.lang);
-  s.memo.clear();
+  s.errorRows.clear();
+  s.logLines.clear();
   s.setStatus(Message(MessageId::ReadingHeader));
   JobContext ctx;
   const bool walked = WalkObjects(s.file, s.options.walk, s.structure, ctx);
@@ -147,10 +147,9 @@ bool ApplyScan(Session& s, JobResult<ScanData> r) {
       rec.ASFSIO.present = false;
       s.indexBuilt = false;
     }
-    s.showGrid();
+    s.showErrorRows();
   }
   if (r.outcome == Outcome::stopped) {
-    s.errGrid.dropOpenRow();
     s.setStatus(Message(MessageId::Interrupted));
   } else {
     s.setStatus(Message(MessageId::SearchFinished));
@@ -185,7 +184,7 @@ bool ApplyRepair(Session& s, JobResult<RepairData> r) {
   s.file.cuts = std::move(r.data.cuts);
   s.file.CacheReset();
   s.errorList = std::move(r.data.list);
-  s.showGrid();
+  s.showErrorRows();
   return true;
 }
 
@@ -306,8 +305,8 @@ bool ApplyReconstruct(Session& s, JobResult<FileStructure> r) {
   s.file.CacheReset();
   s.file.cuts.CutsClear();
   s.errorList.clear();
-  s.errGrid.reset(s.lang);
-  s.memo.clear();
+  s.errorRows.clear();
+  s.logLines.clear();
   s.keepLog(std::move(r.log));
   s.structure = std::move(r.data);
   s.options.sourceHeaderUsable = false;
@@ -325,7 +324,7 @@ bool LoadErrors(Session& s, const std::string& path) {
   if (!LoadErrorList(s.errorList, path.empty() ? OutputName(s.fileName, OutputNaming::errorList) : path)) return false;
   s.file.CacheReset();
   s.file.cuts.CutsClear();
-  s.showGrid();
+  s.showErrorRows();
   return true;
 }
 

@@ -1,5 +1,5 @@
 // Everything about the open file: where it comes from, its cut list, its
-// structure, the results of the last scan, the error list and grid, the log
+// structure, the results of the last scan, the error list and its rows, the log
 // and the options. It lives on one thread (the window's, or the command
 // line's): jobs run elsewhere on copies of what they need and hand back
 // results, which the session applies on its own thread.
@@ -17,7 +17,7 @@
 #include "asf/structure.hpp"
 #include "l10n/messages.hpp"
 #include "repair/save.hpp"
-#include "session/error_grid.hpp"
+#include "session/error_rows.hpp"
 
 namespace corvel {
 
@@ -32,9 +32,9 @@ struct SessionOptions {
   bool sourceHeaderUsable = true;
 };
 
-// The log memo: lines appended one per event; emptied first once it holds
+// The log: lines appended one per event; emptied first once it holds
 // MaxLines lines.
-class MemoLog {
+class LogLines {
  public:
   static constexpr std::size_t MaxLines = 500;
   void clear() { lines_.clear(); }
@@ -54,8 +54,8 @@ class SessionEvents {
   virtual ~SessionEvents() = default;
   virtual void log(const Message& /*line*/) {}
   virtual void status(const Message& /*text*/) {}
-  // The error grid was refilled.
-  virtual void gridChanged() {}
+  // The error rows were refilled.
+  virtual void errorRowsChanged() {}
 };
 
 struct Session {
@@ -82,18 +82,19 @@ struct Session {
   // What the last save wrote.
   SaveData lastSave;
 
-  ErrorGrid errGrid;
-  MemoLog memo;
+  ErrorRows errorRows;  // of the last scan, or the error list
+  LogLines logLines;
   Message status;
 
-  // Appends a line to the log memo and passes it on.
+  // Appends a line to the log and passes it on.
   void log(Message line);
   // Appends lines a job logged (its listeners heard them as they came).
   void keepLog(std::vector<Message> lines);
   void setStatus(Message text);
   std::string statusText() const { return Render(status, lang); }
   std::string text(const Message& m) const { return Render(m, lang); }
-  void showGrid();
+  // The error rows show the error list.
+  void showErrorRows();
 };
 
 }  // namespace corvel

@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
   w.resize(1000, 760);
   w.show();
   w.openFile(QString::fromStdString(sample));
-  w.controller().startScan();
-  while (w.controller().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  w.presenter().scanOrStop();
+  while (w.presenter().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   QCoreApplication::processEvents();
   // A filled join list, and an AVI exported, for their tabs.
   for (const char* part : {"part1", "part2"}) w.appendJoinFile(QString::fromStdString(test::Clip(part)));
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         w.dialog().setScriptedAnswer(1);  // overwrite the first language's AVI
         w.findChild<QPushButton*>("BitBtn2AVI")->click();
         w.dialog().setScriptedAnswer(-1);
-        while (w.controller().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        while (w.presenter().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QCoreApplication::processEvents();
       }
       w.grab().save(QDir(out).filePath(QString("tab%1-%2.png").arg(i).arg(tag)));
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
       d.grab().save(QDir(out).filePath(QString("dialog-%1.png").arg(tag)));
       d.reject();
     });
-    d.askYesNo(w.controller().text(Message(MessageId::StopQuestion)), &w);
+    d.askYesNo(QString::fromStdString(w.presenter().text(Message(MessageId::StopQuestion))), &w);
     // The About box, from the badge.
     QTimer::singleShot(200, [&] {
       d.grab().save(QDir(out).filePath(QString("about-%1.png").arg(tag)));

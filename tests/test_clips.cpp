@@ -66,7 +66,7 @@ TEST_P(ClipWalk, AgreesWithFfprobeAndLayout) {
   const std::string path = Clip(GetParam());
   Session s;
   ASSERT_TRUE(OpenFile(s, path)) << MemoText(s);
-  EXPECT_TRUE(s.memo.lines().empty()) << MemoText(s);
+  EXPECT_TRUE(s.logLines.lines().empty()) << MemoText(s);
   ExpectMatchesIndependentReading(s, ReadFile(path));
   ExpectMatchesProbe(s, path);
   ASSERT_GE(s.structure.dataObjectIndex, 0);

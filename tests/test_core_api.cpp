@@ -225,7 +225,7 @@ TEST(SessionJobs, ResultsAreAppliedOnlyWhenTheSessionTakesThem) {
   // Saving before a scan is refused with its message.
   SaveJob save;
   EXPECT_FALSE(PrepareSave(s, "/nonexistent/out.wmv", save));
-  EXPECT_EQ(s.memo.lines().back().id, MessageId::ScanFirst);
+  EXPECT_EQ(s.logLines.lines().back().id, MessageId::ScanFirst);
   // A scan job works on its own copy: the session sees nothing until applied.
   const ScanJob job = PrepareScan(s);
   JobContext ctx;

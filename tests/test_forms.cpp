@@ -190,7 +190,7 @@ TEST(HeaderCopies, ObjectsWithoutAWriterAreKept) {
     ASSERT_TRUE(Save(s, out));
     Session o;
     ASSERT_EQ(OpenBytes(o, ReadFile(out)), 0);
-    EXPECT_TRUE(o.memo.lines().empty()) << MemoText(o);
+    EXPECT_TRUE(o.logLines.lines().empty()) << MemoText(o);
     const Bytes saved = ReadFile(out);
     std::vector<Bytes> kept;
     for (const ObjectEntry& e : o.structure.objects)
@@ -246,7 +246,7 @@ TEST(HardCases, DamageAtTheEndIsListed) {
   EXPECT_EQ(s.errorList[0].offset, l.at(26));
   EXPECT_EQ(s.errorList[0].realSize, 4u * P);
   EXPECT_GE(s.errorList[0].repLen, 3u * P);  // the zeros (and the padding before them), measured
-  EXPECT_EQ(s.errGrid.filledRows(), 1u);
+  EXPECT_EQ(s.errorRows.size(), 1u);
 }
 
 // File Properties lost: the packet size comes from the Data Object, or from

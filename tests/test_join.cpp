@@ -244,10 +244,10 @@ TEST_F(JoinParts, RefusalsAndFailures) {
   EXPECT_EQ(r.outcome, Outcome::failed);
   EXPECT_EQ(r.message.id, MessageId::NoDataPackets);
   // Option text that is not a number: the default.
-  EXPECT_EQ(OptionNumber("x", 5000), 5000u);
-  EXPECT_EQ(OptionNumber("99999999999999999999999", 5000), 5000u);
-  EXPECT_EQ(OptionNumber("-5", 100), 100u);
-  EXPECT_EQ(OptionNumber("250", 100), 250u);
+  EXPECT_EQ(NumberOr("x", 5000), 5000u);
+  EXPECT_EQ(NumberOr("99999999999999999999999", 5000), 5000u);
+  EXPECT_EQ(NumberOr("-5", 100), 100u);
+  EXPECT_EQ(NumberOr("250", 100), 250u);
   // A stop.
   std::stop_source stop;
   stop.request_stop();

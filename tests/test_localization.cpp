@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "l10n/messages.hpp"
 #include "support/asf_builder.hpp"
 #include "support/open.hpp"
@@ -19,18 +17,9 @@ TEST(Localization, Translate) {
 }
 
 TEST(Localization, Tables) {
-  EXPECT_EQ(kCaptionTable.size(), 50u);
   EXPECT_EQ(kMessageTable.size(), 61u);
   EXPECT_EQ(kMessageTable[60].rus, "");
   EXPECT_EQ(kMessageTable[21].eng, kMessageTable[1].eng);
-  EXPECT_EQ(CaptionOf("BitBtnRE", Language::eng), "header reconstruction");
-  EXPECT_EQ(CaptionOf("BitBtnRE", Language::rus), "реконструкция заголовка");
-  EXPECT_EQ(CaptionOf("CheckAST", Language::rus), "апроксимировать SendTime");
-  EXPECT_EQ(CaptionOf("CheckKI", Language::eng), "keep incomplete media objects and damaged payloads as found");
-  EXPECT_EQ(CaptionOf("NoSuchControl", Language::eng), "");
-  std::set<std::string_view> names;
-  for (const auto& r : kCaptionTable) names.insert(r.control);
-  EXPECT_EQ(names.size(), kCaptionTable.size());  // one row per control
   Language l;
   EXPECT_TRUE(ParseLanguage("ru", l));
   EXPECT_EQ(l, Language::rus);
@@ -72,8 +61,6 @@ TEST(Localization, EnglishTextsHaveNoCyrillic) {
     }
     return false;
   };
-  for (const auto& r : kCaptionTable) EXPECT_FALSE(cyrillic(r.eng)) << r.control << ": " << r.eng;
   for (const auto& r : kMessageTable) EXPECT_FALSE(cyrillic(r.eng)) << r.eng;
   for (const auto& r : kExtraMessages) EXPECT_FALSE(cyrillic(r.eng)) << r.eng;
-  for (const auto& r : kCaptionTable) EXPECT_FALSE(r.rus.empty() || r.eng.empty()) << r.control;
 }

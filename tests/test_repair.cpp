@@ -42,29 +42,27 @@ TEST(ErrorList, FileRoundTripAndRejects) {
   EXPECT_EQ(OutputName("/v/movie.wmv", OutputNaming::errorList), "/v/movie.wmv.index");
 }
 
-TEST(ErrorList, GridRows) {
+TEST(ErrorList, Rows) {
   std::vector<ListedBlock> packs{{0, 1000, 3200, BlockMark::listed, 2900, 0, 4096, 12}, {0, 2000, 3200, BlockMark::sizesFixed, 1, 1, 1, 1},
                               {0, 3000, 3200, BlockMark::none, 0, 0, 0, 0}, {0x1F, 4000, 3200, BlockMark::listed, 3300, 0xAB, 100, 8}};
-  ErrorGrid g;
-  g.showList(packs, Language::eng);
-  ASSERT_EQ(g.rows().size(), 3u);
-  EXPECT_EQ(g.rows()[1], (ErrorGrid::Row{"1", "0", "00000000", "1000", "3200", "2900", "-300", "4096(00) at 12"}));
-  EXPECT_EQ(g.rows()[2][1], "3");
-  EXPECT_EQ(g.rows()[2][2], "0000001F");
-  EXPECT_EQ(g.rows()[2][7], "100(AB) at 8");
+  ErrorRows g;
+  g.showList(packs);
+  ASSERT_EQ(g.size(), 2u);
+  EXPECT_EQ(CellsOf(g.rows()[0], 1), (ErrorCells{"1", "0", "00000000", "1000", "3200", "2900", "-300", "4096(00) at 12"}));
+  const ErrorCells second = CellsOf(g.rows()[1], 2);
+  EXPECT_EQ(second[1], "3");
+  EXPECT_EQ(second[2], "0000001F");
+  EXPECT_EQ(second[7], "100(AB) at 8");
   // Each row keeps the list entry it shows (the skipped entries move the rows on).
-  EXPECT_EQ(g.blockOf(1), std::optional<std::size_t>(0));
-  EXPECT_EQ(g.blockOf(2), std::optional<std::size_t>(3));
-  EXPECT_EQ(g.blockOf(0), std::nullopt);  // the header
-  EXPECT_EQ(g.blockOf(9), std::nullopt);
+  EXPECT_EQ(g.rows()[0].entry, std::optional<std::size_t>(0));
+  EXPECT_EQ(g.rows()[1].entry, std::optional<std::size_t>(3));
   // A scan's block rows show no list entry.
   ErrorBlock b;
-  b.packet = 7;
-  g.showBlock(b);
-  EXPECT_EQ(g.blockOf(3), std::nullopt);
-  g.showList({}, Language::eng);
-  EXPECT_EQ(g.rows().size(), 2u);
-  EXPECT_EQ(g.filledRows(), 0u);
+  b.packet = 3;
+  EXPECT_EQ(g.showBlock(b), 2u);
+  EXPECT_EQ(g.rows()[2].entry, std::nullopt);
+  g.showList({});
+  EXPECT_EQ(g.size(), 0u);
 }
 
 namespace {
@@ -126,7 +124,7 @@ TEST(RepairModes, EqualDeltaCutsBothBlocksAtTheirPhysicalPlaces) {
   EXPECT_EQ(s.errorList[0].mark, BlockMark::none);
   EXPECT_EQ(s.errorList[1].mark, BlockMark::none);
   EXPECT_EQ(s.errorList[1].offset, 9000u - 300);
-  EXPECT_EQ(s.errGrid.filledRows(), 0u);
+  EXPECT_EQ(s.errorRows.size(), 0u);
 }
 
 TEST(RepairModes, ZeroOnlyAndDeltaOptions) {
@@ -148,7 +146,7 @@ TEST(RepairModes, ZeroOnlyAndDeltaOptions) {
   EXPECT_EQ(s.errorList[0].mark, BlockMark::listed);
   EXPECT_EQ(s.errorList[0].realSize, 3200u);
   EXPECT_EQ(s.errorList[1].realSize, 2850u);
-  EXPECT_EQ(s.errGrid.filledRows(), 3u);
+  EXPECT_EQ(s.errorRows.size(), 3u);
 }
 
 TEST(RepairModes, FixSizesOnlyMarks) {
@@ -158,7 +156,7 @@ TEST(RepairModes, FixSizesOnlyMarks) {
   RepairOptions o;
   ASSERT_TRUE(Repair(s, RepairMode::acceptSizes, o));
   EXPECT_EQ(s.errorList[0].mark, BlockMark::sizesFixed);
-  EXPECT_EQ(s.errGrid.filledRows(), 0u);
+  EXPECT_EQ(s.errorRows.size(), 0u);
   EXPECT_EQ(s.file.cuts.ranges().size(), 1u);
 }
 

@@ -273,7 +273,7 @@ TEST_F(RepairClip, UnfinishedRecordingGetsValidHeaderFields) {
   ASSERT_TRUE(Save(s, out));
   Session o;
   ASSERT_TRUE(OpenFile(o, out));
-  EXPECT_TRUE(o.memo.lines().empty()) << MemoText(o);
+  EXPECT_TRUE(o.logLines.lines().empty()) << MemoText(o);
   EXPECT_EQ(o.structure.rec.ASFFPO.FileSize, o.file.fsize);
   EXPECT_EQ(o.structure.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
   EXPECT_EQ(o.structure.rec.ASFFPO.Flags & 3u, 2u);
@@ -294,7 +294,7 @@ TEST_F(RepairClip, MinimalHeaderNoIndexAndFileSize) {
   ASSERT_TRUE(Save(s, out));
   Session o;
   ASSERT_TRUE(OpenFile(o, out));
-  EXPECT_TRUE(o.memo.lines().empty()) << MemoText(o);
+  EXPECT_TRUE(o.logLines.lines().empty()) << MemoText(o);
   EXPECT_FALSE(o.structure.rec.ASFCDO.present);
   EXPECT_FALSE(o.structure.rec.ASFECD.present);
   EXPECT_FALSE(o.structure.rec.ASFSIO.present);

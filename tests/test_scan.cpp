@@ -63,7 +63,7 @@ TEST_F(LongClip, SoundFileHasNoDamage) {
   s.lang = Language::eng;
   ASSERT_TRUE(ScanBytes(s, bytes_));
   EXPECT_TRUE(s.errBlocks.empty());
-  EXPECT_TRUE(s.memo.lines().empty()) << MemoText(s);
+  EXPECT_TRUE(s.logLines.lines().empty()) << MemoText(s);
   EXPECT_EQ(Offsets(s), Expected(layout_, {}));
   EXPECT_GT(s.keyframePackets, 1u);
   ASSERT_TRUE(s.indexBuilt);
@@ -195,7 +195,7 @@ TEST_F(LongClip, TruncatedMidPacket) {
   EXPECT_EQ(s.errBlocks[0].offset, l.at(59));
   EXPECT_EQ(s.errBlocks[0].actualSize, l.P + 999u);
   ASSERT_EQ(s.errorList.size(), 1u);
-  EXPECT_EQ(s.errGrid.filledRows(), 1u);
+  EXPECT_EQ(s.errorRows.size(), 1u);
 }
 
 TEST_F(LongClip, DamagedFirstPacket) {
@@ -289,7 +289,7 @@ TEST_F(LongClip, StopRequestEndsTheScan) {
   EXPECT_NE(MemoText(s).find("• interrupted by user"), std::string::npos);
   EXPECT_EQ(s.statusText(), "interrupted by user");
   EXPECT_LT(s.packets.size(), layout_.count);
-  EXPECT_EQ(s.errGrid.filledRows(), 0u);  // the open block's row is dropped
+  EXPECT_EQ(s.errorRows.size(), 0u);  // the open block's row is dropped
 }
 
 TEST(ScanStart, RefusesWhatItCannotScan) {
@@ -397,21 +397,20 @@ TEST(ScanDump, LinesAsSpecified) {
   EXPECT_EQ(OutputName("C:\\v\\m.wmv", OutputNaming::dump), "m.wmv.dump.txt");
 }
 
-TEST(ErrorGridRows, OpenThenClosedAndDropped) {
-  ErrorGrid g;
-  g.reset(Language::eng);
-  EXPECT_EQ(g.rows().size(), 2u);
-  EXPECT_EQ(g.rows()[0][3], "offset in file");
+TEST(ErrorRows, OpenThenClosedAndDropped) {
+  ErrorRows g;
+  EXPECT_EQ(ErrorColumnTitles(Language::eng)[3], "offset in file");
   ErrorBlock b{4, "", 1000, 3200, 0, false};
-  EXPECT_EQ(g.showBlock(b), 1u);
+  EXPECT_EQ(g.showBlock(b), 0u);
+  EXPECT_EQ(CellsOf(g.rows()[0], 1)[5], "");  // open: no actual size yet
   b.actualSize = 6400;
   b.closed = true;
-  EXPECT_EQ(g.showBlock(b), 1u);
-  EXPECT_EQ(g.rows()[1][5], "6400");
+  EXPECT_EQ(g.showBlock(b), 0u);
+  EXPECT_EQ(CellsOf(g.rows()[0], 1)[5], "6400");
   ErrorBlock c{9, "", 9000, 3200, 0, false};
-  EXPECT_EQ(g.showBlock(c), 2u);
+  EXPECT_EQ(g.showBlock(c), 1u);
   g.dropOpenRow();
-  EXPECT_EQ(g.rows().size(), 2u);
+  EXPECT_EQ(g.size(), 1u);
   g.dropOpenRow();  // a closed row stays
-  EXPECT_EQ(g.filledRows(), 1u);
+  EXPECT_EQ(g.size(), 1u);
 }

@@ -26,7 +26,7 @@ TEST(Walk, MinimalFileListsEveryObject) {
   Session s;
   const Bytes file = MinimalFile();
   ASSERT_EQ(OpenBytes(s, file), 0);
-  EXPECT_TRUE(s.memo.lines().empty()) << MemoText(s);  // ends exactly at the end of the last object
+  EXPECT_TRUE(s.logLines.lines().empty()) << MemoText(s);  // ends exactly at the end of the last object
   ASSERT_EQ(s.structure.objects.size(), 6u);
   const auto plain = IndependentObjects(file);
   ASSERT_EQ(plain.size(), s.structure.objects.size());
@@ -60,7 +60,7 @@ TEST(Walk, ObjectsOutsideTheCatalogueAreSteppedOver) {
     s.lang = Language::eng;
     s.options.walk.listUnknownObjects = showUnknown;
     ASSERT_EQ(OpenBytes(s, file), 0);
-    EXPECT_TRUE(s.memo.lines().empty()) << MemoText(s);
+    EXPECT_TRUE(s.logLines.lines().empty()) << MemoText(s);
     ASSERT_EQ(s.structure.objects.size(), 8u);
     EXPECT_EQ(s.structure.objects[2].guid, guid::Padding);
     EXPECT_EQ(s.structure.objects[2].parent, 0);

@@ -16,14 +16,14 @@ inline int OpenBytes(Session& s, Bytes bytes) { return corvel::OpenBytes(s, "mem
 // A message as an English-speaking user reads it.
 inline std::string Text(const Message& m) { return Render(m, Language::eng); }
 
-// The log memo's lines in the session's language.
+// The log's lines in the session's language.
 inline std::vector<std::string> MemoLines(const Session& s) {
   std::vector<std::string> lines;
-  for (const auto& l : s.memo.lines()) lines.push_back(s.text(l));
+  for (const auto& l : s.logLines.lines()) lines.push_back(s.text(l));
   return lines;
 }
 
-// The log memo as one text, for substring checks.
+// The log as one text, for substring checks.
 inline std::string MemoText(const Session& s) {
   std::string all;
   for (const auto& l : MemoLines(s)) all += l + "\n";

@@ -1,0 +1,164 @@
+// The window's settings and the join tab's list: shown from the presenter's
+// state, changed through its commands.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QUrl>
+
+#include "app/main_window.hpp"
+#include "app/widgets.hpp"
+
+namespace corvel::app {
+
+// Each option box is a command of the settings; the tab then shows them.
+// (A box set from code counts as a click: the tab shows the settings with
+// its signals blocked.)
+void MainWindow::bindSettings() {
+  Settings& settings = presenter_.settings();
+  const auto bind = [this, &settings](QAbstractButton* b, void (Settings::*set)(bool)) {
+    connect(b, &QAbstractButton::toggled, this, [this, &settings, set](bool on) {
+      (settings.*set)(on);
+      showSettings();
+    });
+  };
+  bind(checkHP_, &Settings::setHighPriority);
+  bind(checkUN_, &Settings::setListUnknownObjects);
+  bind(checkSIO_, &Settings::setShowIndexEntries);
+  bind(checkPR_, &Settings::setPrerollFixed);
+  bind(checkPR1_, &Settings::setPrerollFromFirst);
+  bind(checkAST_, &Settings::setApproximateSendTime);
+  bind(checkPTP_, &Settings::setSendTimeFromVideo);
+  bind(radioOP1_, &Settings::setLeadIsPreroll);  // the other radio button unchecks it
+  connect(editPR_, &QLineEdit::textEdited, this, [&settings](const QString& t) { settings.setPreroll(t.toStdString()); });
+  connect(editOP2_, &QLineEdit::textEdited, this, [&settings](const QString& t) { settings.setLead(t.toStdString()); });
+  // The preroll field takes digits only (and control keys).
+  editPR_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), editPR_));
+}
+
+void MainWindow::showSettings() {
+  const SettingsState& st = presenter_.settings().state();
+  const auto check = [](QAbstractButton* b, bool on) {
+    const QSignalBlocker block(b);
+    b->setChecked(on);
+  };
+  check(checkHP_, st.highPriority);
+  check(checkUN_, st.listUnknownObjects);
+  check(checkSIO_, st.showIndexEntries);
+  check(checkPR_, st.prerollFixed);
+  check(checkPR1_, st.prerollFromFirst);
+  check(checkAST_, st.approximateSendTime);
+  check(checkPTP_, st.sendTimeFromVideo);
+  {
+    // Checking one radio button unchecks the other: neither may speak.
+    const QSignalBlocker one(radioOP1_), two(radioOP2_);
+    (st.leadIsPreroll ? radioOP1_ : radioOP2_)->setChecked(true);
+  }
+  editPR_->setText(QString::fromStdString(st.preroll));
+  editPR_->setEnabled(st.prerollFixed);
+  editOP2_->setText(QString::fromStdString(st.lead));
+  editOP2_->setEnabled(!st.leadIsPreroll);
+  panelOP_->setVisible(st.approximateSendTime);
+}
+
+void MainWindow::applySettingsText(const QString& text) {
+  presenter_.settings().apply(text.toStdString());
+  showSettings();
+  const SettingsState& st = presenter_.settings().state();
+  setLanguage(st.lang);
+  if (st.width > 0) resize(st.width, st.height);
+  if (st.split > 0) splitter_->setSizes({st.split, std::max(1, splitter_->height() - st.split)});
+}
+
+bool MainWindow::loadSettings() {
+  QFile f(settingsPath_);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  applySettingsText(QString::fromUtf8(f.read(64 << 10)));
+  return true;
+}
+
+QString MainWindow::settingsText() {
+  keepWindowSize();
+  return QString::fromStdString(presenter_.settings().text());
+}
+
+void MainWindow::keepWindowSize() { presenter_.settings().setWindow(width(), height(), splitter_->sizes().value(0)); }
+
+bool MainWindow::saveSettings(QString* why) {
+  keepWindowSize();
+  Message failure;
+  if (SaveSettings(presenter_.settings(), settingsPath_.toStdString(), failure)) return true;
+  if (why) *why = text(failure);
+  return false;
+}
+
+// A part is listed at once and read on a worker thread (it may lie on a
+// slow disk); its line fills in when the reading comes back.
+void MainWindow::appendJoinFile(const QString& path) {
+  const std::uint64_t id = presenter_.joinList().append(path.toStdString());
+  probes_.start([this, id, file = path.toStdString()] {
+    const JoinPart part = ProbeJoinPart(file);
+    QMetaObject::invokeMethod(this, [this, id, part] {
+      presenter_.joinList().probed(id, part);
+      showJoinList();
+    }, Qt::QueuedConnection);
+  });
+  showJoinList();
+}
+
+// The lines as the list holds them; a part whose packet size differs from
+// the first part's is red.
+void MainWindow::showJoinList() {
+  const JoinList& parts = presenter_.joinList();
+  const int current = joinList_->currentRow();
+  joinList_->clear();
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    auto* item = new QListWidgetItem(QString::fromStdString(parts.line(i, language())), joinList_);
+    item->setForeground(parts.differs(i) ? QColor(200, 0, 0) : QColor(Qt::black));
+  }
+  joinList_->setCurrentRow(std::min(current, joinList_->count() - 1));
+}
+
+void MainWindow::moveJoinLine(int from, int to) {
+  if (from < 0 || to < 0 || !presenter_.joinList().move(static_cast<std::size_t>(from), static_cast<std::size_t>(to))) return;
+  showJoinList();
+  joinList_->setCurrentRow(to);
+}
+
+void MainWindow::onJoinAdd() {
+  if (addDir_.isEmpty()) addDir_ = QCoreApplication::applicationDirPath();
+  const QStringList filters{"*.asf *.wmv (*.asf *.wmv)", language() == Language::eng ? "* (all files) (*)" : Ru("* (все файлы) (*)")};
+  QString chosen = filters.value(addFilter_);
+  const QStringList files = QFileDialog::getOpenFileNames(this, QString(), addDir_, filters.join(";;"), &chosen);
+  if (files.isEmpty()) return;
+  for (const QString& f : files) appendJoinFile(f);
+  addDir_ = QFileInfo(files.first()).path();
+  addFilter_ = std::max<int>(0, static_cast<int>(filters.indexOf(chosen)));
+}
+
+void MainWindow::onJoinDelete() {
+  std::vector<std::size_t> rows;
+  for (int i = 0; i < joinList_->count(); ++i)
+    if (joinList_->item(i)->isSelected()) rows.push_back(static_cast<std::size_t>(i));
+  presenter_.joinList().remove(rows);
+  showJoinList();
+}
+
+void MainWindow::showAbout() {
+  const bool en = language() == Language::eng;
+  dialog_->inform(QString("<b>Corvel %1</b><br>%2<br>%3: MIT<br><a href=\"%4\">README</a>")
+                      .arg(CORVEL_VERSION,
+                           en ? QString("inspect, repair, join and remux ASF files") : Ru("проверка, ремонт, склейка и перепаковка файлов ASF"),
+                           en ? QString("licence") : Ru("лицензия"), QUrl::fromLocalFile(CORVEL_README).toString()),
+                  this);
+}
+
+}  // namespace corvel::app

@@ -1,0 +1,416 @@
+#include "presenter/presenter.hpp"
+
+#include <filesystem>
+
+#include "analysis/dump_text.hpp"
+#include "asf/bytes.hpp"
+#include "asf/output_file.hpp"
+
+namespace corvel {
+
+namespace {
+
+bool stoppable(JobKind kind) { return kind == JobKind::scan || kind == JobKind::save || kind == JobKind::reconstruct; }
+
+std::string folderOf(const std::string& path) {
+  const std::filesystem::path p = std::filesystem::absolute(path).parent_path();
+  return p.string();
+}
+
+// Dumps are capped: a Data Object of gigabytes is no text to hold.
+constexpr std::uint64_t kMaxDump = 4 << 20;
+
+}  // namespace
+
+// Hears the session, on the presenter's thread, and one run of a job, on
+// the worker's: what comes from the worker is posted to the presenter,
+// tagged with the run it belongs to.
+class Presenter::Events : public SessionEvents {
+ public:
+  explicit Events(Presenter& p) : p_(p) {}
+  void log(const Message& line) override { p_.append(line); }
+  void status(const Message& /*text*/) override { p_.view_.statusChanged(); }
+  void errorRowsChanged() override { p_.view_.errorRowsChanged(); }
+
+ private:
+  Presenter& p_;
+};
+
+namespace {
+
+class JobListener : public ScanEvents {
+ public:
+  explicit JobListener(std::function<void(std::function<void()>)> onPresenter) : post_(std::move(onPresenter)) {}
+  std::function<void(const Message&)> onLog;
+  std::function<void(const Progress&)> onProgress;
+  std::function<void(const ErrorBlock&)> onBlock;
+  void log(const Message& line) override {
+    post_([f = onLog, line] { f(line); });
+  }
+  void progress(const Progress& p) override {
+    post_([f = onProgress, p] { f(p); });
+  }
+  void block(const ErrorBlock& b) override {
+    post_([f = onBlock, b] { f(b); });
+  }
+
+ private:
+  std::function<void(std::function<void()>)> post_;
+};
+
+}  // namespace
+
+Presenter::Presenter(Dispatcher& dispatcher, Questions& questions, PresenterView& view)
+    : dispatcher_(dispatcher), questions_(questions), view_(view), events_(std::make_unique<Events>(*this)) {
+  session_.events = events_.get();
+}
+
+Presenter::~Presenter() { stopAndWait(); }
+
+void Presenter::stopAndWait() {
+  worker_.requestStop();
+  worker_.wait();
+}
+
+Commands Presenter::commands() const {
+  const bool idle = !busy();
+  const bool open = !session_.fileName.empty();
+  Commands c;
+  c.scan = idle;
+  c.stop = stoppable(running_);
+  c.saveErrors = idle && open && listSaveable_;
+  c.loadErrors = idle && open;
+  c.timeline = idle && open;
+  c.dump = idle && open;
+  c.join = idle;
+  c.stopJoin = running_ == JobKind::join;
+  c.exportFile = idle;
+  c.stopExport = running_ == JobKind::avi || running_ == JobKind::frames;
+  c.minimalHeaderOnly = !session_.options.sourceHeaderUsable;
+  return c;
+}
+
+std::string Presenter::aviName() const {
+  return session_.fileName.empty() ? std::string() : OutputName(session_.fileName, OutputNaming::avi);
+}
+
+void Presenter::append(const Message& line) {
+  const bool full = log_.lines().size() >= LogLines::MaxLines;
+  log_.append(line);
+  if (full)
+    view_.logReplaced();
+  else
+    view_.logged(line);
+}
+
+void Presenter::clearLog() {
+  log_.clear();
+  view_.logReplaced();
+}
+
+void Presenter::setLanguage(Language lang) {
+  session_.lang = lang;
+  settings_.setLanguage(lang);
+  // Everything shown is said again in the new language.
+  view_.logReplaced();
+  view_.statusChanged();
+  view_.errorRowsChanged();
+  view_.stateChanged();
+}
+
+bool Presenter::exists(const std::string& path) const {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+// An empty name field asks for a name rather than doing nothing.
+bool Presenter::askForName() {
+  if (!input_.empty()) return false;
+  input_ = text(Message(MessageId::PutFileNameHere));
+  view_.stateChanged();
+  return true;
+}
+
+void Presenter::takeOptions() {
+  SessionOptions& o = session_.options;
+  const SettingsState& st = settings_.state();
+  o.walk.listUnknownObjects = st.listUnknownObjects;
+  o.walk.showIndexEntries = st.showIndexEntries;
+  o.highPriority = st.highPriority;
+  o.writeDump = form_.writeDump;
+  o.save.header = form_.header;
+  o.save.writeIndex = form_.writeIndex;
+  o.save.renumberMediaObjects = form_.renumberMediaObjects;
+  o.save.keepIncompleteObjects = form_.keepIncompleteObjects;
+}
+
+bool Presenter::open(const std::string& path) {
+  if (busy()) return false;
+  if (!path.empty()) input_ = path;
+  if (askForName()) return false;
+  takeOptions();
+  clearLog();
+  const bool ok = OpenFile(session_, input_);
+  if (ok) {
+    listSaveable_ = true;
+    output_ = OutputName(input_, OutputNaming::nextFree);
+  }
+  view_.structureChanged();
+  view_.errorRowsChanged();
+  view_.stateChanged();
+  return ok;
+}
+
+void Presenter::choose(const std::string& path) {
+  if (busy() || path.empty()) return;
+  input_ = path;
+  output_ = OutputName(path, OutputNaming::nextFree);
+  view_.stateChanged();
+}
+
+bool Presenter::stopAsked() {
+  if (questions_.ask(MessageId::StopQuestion)) worker_.requestStop();
+  return true;
+}
+
+void Presenter::scanOrStop() {
+  // While a job of the open file runs the button stops it.
+  if (stoppable(running_)) {
+    stopAsked();
+    return;
+  }
+  if (busy() || askForName()) return;
+  // The file in the name field, opened anew when it is not the open one.
+  if (input_ != session_.fileName && !open()) return;
+  if (!session_.errorList.empty() || !session_.file.cuts.empty()) {
+    // "continue" scans the repaired file (the cuts and the list are kept);
+    // "new start" scans the file as it is on disk.
+    if (!questions_.ask(MessageId::ContinueQuestion)) {
+      session_.file.cuts.CutsClear();
+      session_.errorList.clear();
+    }
+  }
+  takeOptions();
+  session_.setStatus(Message(MessageId::ScanInProgress));
+  start(JobKind::scan, PrepareScan(session_), ApplyScan);
+}
+
+void Presenter::repair(RepairMode mode, const RepairOptions& o) {
+  if (busy()) return;
+  start(JobKind::repair, PrepareRepair(session_, mode, o), ApplyRepair);
+}
+
+void Presenter::save() {
+  if (busy() || output_.empty()) return;
+  if (exists(output_) && !questions_.ask(MessageId::OverwriteQuestion)) return;
+  takeOptions();
+  SaveJob job;
+  if (!PrepareSave(session_, output_, job)) return;
+  start(JobKind::save, std::move(job), ApplySave);
+}
+
+void Presenter::reconstruct() {
+  if (busy() || askForName()) return;
+  if (input_ != session_.fileName) {
+    session_.fileName = input_;
+    session_.source = SourceRef{input_, nullptr, StampOf(input_)};
+  }
+  takeOptions();
+  clearLog();
+  start(JobKind::reconstruct, PrepareReconstruct(session_), ApplyReconstruct);
+}
+
+void Presenter::saveErrors() {
+  if (!commands().saveErrors) return;
+  const std::string path = OutputName(session_.fileName, OutputNaming::errorList);
+  if (exists(path) && !questions_.ask(MessageId::OverwriteQuestion)) return;
+  std::string error;
+  if (!SaveErrors(session_, path, error)) session_.log(Message("• ", MessageId::FileSaveError, ": " + path + ": " + error));
+}
+
+void Presenter::loadErrors() {
+  if (!commands().loadErrors) return;
+  // The list's offsets are of the file on disk: the cuts go with it.
+  if (LoadErrors(session_)) listSaveable_ = true;
+  view_.stateChanged();
+}
+
+bool Presenter::timeline() {
+  if (busy()) return false;
+  if (session_.packets.empty()) {
+    session_.log(Message(MessageId::ScanFirst));
+    return false;
+  }
+  return true;
+}
+
+std::optional<DumpBytes> Presenter::dumpEntry(std::size_t entry) {
+  if (busy() || entry >= session_.errorList.size()) return std::nullopt;
+  const ListedBlock& b = session_.errorList[entry];
+  const auto len = static_cast<std::uint64_t>(std::max<std::int64_t>(b.declSize, static_cast<std::int64_t>(b.realSize)));
+  DumpBytes d{{}, b.offset};
+  Message why;
+  if (!ReadSourceBytes(session_, b.offset, std::min(len, kMaxDump), true, d.bytes, why)) {
+    session_.log(why);
+    return std::nullopt;
+  }
+  return d;
+}
+
+std::optional<DumpBytes> Presenter::dumpNode(int node) {
+  if (busy()) return std::nullopt;
+  for (const ObjectEntry& e : session_.structure.objects) {
+    if (e.node != node) continue;
+    const auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(e.size, 0));
+    if (size > kDumpAskAbove && !questions_.ask(MessageId::LargeBlockQuestion)) return std::nullopt;
+    DumpBytes d{{}, static_cast<std::uint64_t>(std::max<std::int64_t>(e.offset, 0))};
+    Message why;
+    if (!ReadSourceBytes(session_, d.offset, std::min(size, kMaxDump), false, d.bytes, why)) {
+      session_.log(why);
+      return std::nullopt;
+    }
+    return d;
+  }
+  return std::nullopt;
+}
+
+void Presenter::join(const std::string& output) {
+  if (busy()) return;
+  // Nothing to join, then where to put it, then the parts' packet sizes.
+  const MessageId refusal = joinList_.refusal();
+  const MessageId why = refusal == MessageId::NothingToJoin ? refusal : output.empty() ? MessageId::WhereToPut : refusal;
+  if (why != MessageId::None) {
+    joinMessage_ = Message(why);
+    view_.stateChanged();
+    return;
+  }
+  if (exists(output) && !questions_.ask(MessageId::OverwriteQuestion)) return;
+  outputFolder_.clear();
+  joinMessage_ = Message(MessageId::InProgress);
+  start(JobKind::join, JoinJob{joinList_.paths(), output, settings_.joinOptions()}, [this, output](Session&, JobResult<JoinData> r) {
+    joinMessage_ = r.message;
+    if (r.ok()) outputFolder_ = folderOf(output);
+    return r.ok();
+  });
+}
+
+void Presenter::proposeJoinName(std::string& output) {
+  if (joinList_.size() == 0) {
+    joinMessage_ = Message(MessageId::RightClickMenu);
+    view_.stateChanged();
+    return;
+  }
+  output = OutputName(joinList_.at(0).path, OutputNaming::joined);
+}
+
+void Presenter::stopJoin() {
+  if (running_ == JobKind::join) stopAsked();
+}
+
+void Presenter::exportOrStop(const ExportRequest& req) {
+  if (commands().stopExport) {
+    stopAsked();
+    return;
+  }
+  if (busy()) return;
+  const auto refuse = [this](MessageId why) {
+    exportMessage_ = Message(why);
+    view_.stateChanged();
+  };
+  if (!session_.structure.rec.ASFFPO.present || session_.fileName.empty()) return refuse(MessageId::OpenFileFirst);
+  if (req.avi && req.output.empty()) return;
+  if (!req.avi && !IsNumber(req.frameCount)) return;
+  if (req.avi && exists(req.output) && !questions_.ask(MessageId::OverwriteQuestion)) return;
+  if (session_.source.changed()) {
+    session_.setStatus(Message(MessageId::FileChanged));
+    return refuse(MessageId::FileChanged);
+  }
+  outputFolder_.clear();
+  exportMessage_ = Message(MessageId::FramesSaved);
+  const auto apply = [this, folder = folderOf(req.avi ? req.output : session_.fileName)](Session&, JobResult<ExportData> r) {
+    exportMessage_ = r.message;
+    if (r.ok()) outputFolder_ = folder;
+    return r.ok();
+  };
+  if (req.avi) {
+    start(JobKind::avi, PrepareAvi(session_, req.output, req.choice), apply);
+  } else {
+    // The frame files go beside the open file.
+    const long count = static_cast<long>(std::min<std::uint64_t>(NumberOr(req.frameCount, 0), 1u << 30));
+    start(JobKind::frames, PrepareFrames(session_, count, req.choice, folderOf(session_.fileName)), apply);
+  }
+}
+
+void Presenter::clearTabMessages() {
+  if (busy()) return;
+  joinMessage_ = {};
+  exportMessage_ = {};
+  outputFolder_.clear();
+  view_.stateChanged();
+}
+
+template <typename Job, typename Apply>
+bool Presenter::start(JobKind kind, Job job, Apply apply) {
+  if (busy()) return false;
+  const std::uint64_t id = ++jobs_;
+  running_ = kind;
+  progress_ = JobProgress{id, kind, {}};
+  // The session changes only when a result is applied: the views keep
+  // showing it while a job runs; a scan's rows fill as it finds blocks.
+  if (kind == JobKind::scan) {
+    liveRows_.clear();
+    view_.errorRowsChanged();
+  }
+  auto listener = std::make_shared<JobListener>([this](std::function<void()> f) { dispatcher_.post(std::move(f)); });
+  listener->onLog = [this](const Message& line) { append(line); };
+  listener->onBlock = [this](const ErrorBlock& b) {
+    liveRows_.showBlock(b);
+    view_.errorRowsChanged();
+  };
+  listener->onProgress = [this, id, kind](const Progress& p) {
+    if (id != jobs_ || running_ == JobKind::none) return;
+    progress_ = JobProgress{id, kind, p};
+    // A join and an export speak on their own tabs; the repair tab's status
+    // line is the open file's.
+    if (kind == JobKind::join) {
+      joinMessage_ = JoinProgressMessage(p.phase, p.step);
+      view_.stateChanged();
+    } else if (kind == JobKind::avi || kind == JobKind::frames) {
+      exportMessage_ = Message(MessageId::FramesSaved, std::to_string(p.done));
+      view_.stateChanged();
+    } else if (p.phase == Phase::savingHeader || p.phase == Phase::savingStream || p.phase == Phase::buildingIndex) {
+      session_.setStatus(Message(PhaseMessage(p.phase)));
+    }
+    view_.progressed(progress_);
+  };
+  auto shared = std::make_shared<Job>(std::move(job));
+  const bool started = worker_.start([this, shared, listener, kind, apply, pause = stepPause_](std::stop_token stop) {
+    JobContext ctx(std::move(stop), listener.get());
+    ctx.setStepPause(pause);
+    auto result = std::make_shared<decltype(shared->run(ctx))>(shared->run(ctx));
+    // The result is applied on the presenter's thread, where the session lives.
+    dispatcher_.post([this, result, kind, apply] {
+      const Outcome outcome = result->outcome;
+      apply(session_, std::move(*result));
+      finished(kind, outcome);
+    });
+  });
+  if (!started) running_ = JobKind::none;
+  view_.stateChanged();
+  return started;
+}
+
+void Presenter::finished(JobKind kind, Outcome outcome) {
+  worker_.wait();
+  running_ = JobKind::none;
+  // A repair's cuts move the offsets after them: the list no longer
+  // speaks of the file on disk.
+  if (kind == JobKind::repair && outcome != Outcome::failed) listSaveable_ = false;
+  if (kind == JobKind::save) output_ = OutputName(session_.fileName, OutputNaming::nextFree);
+  view_.structureChanged();
+  view_.errorRowsChanged();
+  view_.stateChanged();
+  view_.jobEnded(kind, outcome);
+}
+
+}  // namespace corvel

@@ -1,0 +1,56 @@
+#include "session/error_rows.hpp"
+
+#include "asf/bytes.hpp"
+
+namespace corvel {
+
+ErrorCells CellsOf(const ErrorRow& row, std::size_t place) {
+  return {std::to_string(place),
+          std::to_string(row.number),
+          row.id,
+          std::to_string(row.offset),
+          std::to_string(row.declaredSize),
+          row.actualSize ? std::to_string(*row.actualSize) : std::string(),
+          row.delta ? std::to_string(*row.delta) : std::string(),
+          row.repeat};
+}
+
+ErrorCells ErrorColumnTitles(Language lang) {
+  return {"",
+          "#",
+          "id",
+          TextOf(MessageId::GridOffset, lang),
+          TextOf(MessageId::GridDeclaredSize, lang),
+          TextOf(MessageId::GridActualSize, lang),
+          TextOf(MessageId::GridDelta, lang),
+          TextOf(MessageId::GridMaxRepeat, lang)};
+}
+
+std::size_t ErrorRows::showBlock(const ErrorBlock& b) {
+  ErrorRow row;
+  row.number = b.packet;
+  row.id = b.id;
+  row.offset = b.offset;
+  row.declaredSize = b.declaredSize;
+  if (b.isClosed()) row.actualSize = b.actualSize;
+  const bool sameBlock = !rows_.empty() && !rows_.back().entry && rows_.back().number == b.packet;
+  if (!sameBlock) rows_.emplace_back();
+  rows_.back() = std::move(row);
+  return rows_.size() - 1;
+}
+
+void ErrorRows::dropOpenRow() {
+  if (!rows_.empty() && !rows_.back().actualSize) rows_.pop_back();
+}
+
+void ErrorRows::showList(const std::vector<ListedBlock>& list) {
+  rows_.clear();
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const ListedBlock& p = list[i];
+    if (!p.listed()) continue;
+    rows_.push_back(ErrorRow{i, i, HexDigits(p.id, 8), p.offset, p.declSize, p.realSize, p.delta(),
+                             std::to_string(p.repLen) + "(" + HexDigits(p.repByte, 2) + ") at " + std::to_string(p.repOffset)});
+  }
+}
+
+}  // namespace corvel

@@ -1,0 +1,52 @@
+// The error rows the window's grid and the command line show: a scan's
+// blocks as it finds them, or the listed entries of the error list.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/error_blocks.hpp"
+#include "l10n/messages.hpp"
+
+namespace corvel {
+
+struct ErrorRow {
+  std::uint64_t number = 0;          // the block's first packet (a scan's row) or its error list entry
+  std::optional<std::size_t> entry;  // the error list entry the row shows (a scan's rows show none)
+  std::string id;
+  std::uint64_t offset = 0;
+  std::int64_t declaredSize = 0;
+  std::optional<std::uint64_t> actualSize;  // none while the block is open
+  std::optional<std::int64_t> delta;
+  std::string repeat;  // the longest repeat: "4096(00) at 12"
+  bool operator==(const ErrorRow&) const = default;
+};
+
+// The columns: the row's place (from 1), then the row's fields as text.
+constexpr std::size_t kErrorColumns = 8;
+using ErrorCells = std::array<std::string, kErrorColumns>;
+ErrorCells CellsOf(const ErrorRow& row, std::size_t place);
+ErrorCells ErrorColumnTitles(Language lang);
+
+class ErrorRows {
+ public:
+  void clear() { rows_.clear(); }
+  // Shows a scan's block: in the last row when it is the same block (now
+  // closed), else in a new row. Returns the row used.
+  std::size_t showBlock(const ErrorBlock& b);
+  // Removes the last row when it holds a block still open.
+  void dropOpenRow();
+  // The listed entries of an error list, each row keeping its entry.
+  void showList(const std::vector<ListedBlock>& list);
+
+  const std::vector<ErrorRow>& rows() const { return rows_; }
+  std::size_t size() const { return rows_.size(); }
+
+ private:
+  std::vector<ErrorRow> rows_;
+};
+
+}  // namespace corvel
