@@ -2,7 +2,7 @@
 
 namespace corvel::app {
 
-const std::array<CaptionRow, 50> kCaptionTable{{
+const std::array<CaptionRow, 52> kCaptionTable{{
     {"TabSheetREM", "TTabSheet", "ремонт", "repair"},
     {"TabSheetAD", "TTabSheet", "сборка", "join"},
     {"TabSheetCFG", "TTabSheet", "настройки", "config"},
@@ -60,6 +60,8 @@ const std::array<CaptionRow, 50> kCaptionTable{{
     {"ImageHAMMER", "TImage", "ремонт", "repair"},
     {"ImageSA", "TImage", "сохранить", "save"},
     {"ImageSUM", "TImage", "сгенерить имя выходного файла", "make up the output file name"},
+    {"ImageFI", "TImage", "выбрать файл", "choose file"},
+    {"ImageZ", "TImage", "стоп", "stop"},
     // ... and the save that keeps damaged payloads and incomplete frames.
     {"CheckKI", "TCheckBox", "сохранить неполные медиаобъекты и повреждённые нагрузки как есть",
      "keep incomplete media objects and damaged payloads as found"},

@@ -263,6 +263,8 @@ void MainWindow::setLanguage(Language lang) {
 // Every named control with a row of the caption table for its kind.
 void MainWindow::applyCaptions() {
   const Language lang = presenter_.language();
+  radioEQ_->setToolTip(lang == Language::eng ? QString("nothing needs fixing: the declared size becomes the real one.")
+                                             : Ru("исправлять ничего не надо, ибо заявленный размер станет равен реальному."));
   for (const CaptionRow& row : kCaptionTable) {
     QObject* o = findChild<QObject*>(QString::fromUtf8(row.control.data(), static_cast<qsizetype>(row.control.size())));
     if (!o) continue;
@@ -272,6 +274,7 @@ void MainWindow::applyCaptions() {
       if (auto* w = qobject_cast<QWidget*>(o); w && pages_->indexOf(w) >= 0) pages_->setTabText(pages_->indexOf(w), t);
     } else if (auto* b = qobject_cast<QAbstractButton*>(o)) {
       b->setText(t);
+      if (qobject_cast<QToolButton*>(b)) b->setToolTip(t);  // an image's hint is its caption
     } else if (auto* l = qobject_cast<QLabel*>(o)) {
       l->setText(t);
     } else if (auto* a = qobject_cast<QAction*>(o)) {

@@ -174,7 +174,6 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   auto* panelBB = Named(new QWidget(tab), "PanelBB");
   auto* bb = new QGridLayout(panelBB);
   radioEQ_ = Named(new QRadioButton(Ru("убрать области повторов, там где их размеры равны дельте"), panelBB), "RadioEQ");
-  radioEQ_->setToolTip(Ru("исправлять ничего не надо, ибо заявленный размер станет равен реальному."));
   radioST_ = Named(new QRadioButton(Ru("убрать повторы и вставленные байты, найденные по структуре пакета"), panelBB),
                    "RadioST");
   radioST_->setChecked(true);

@@ -340,6 +340,7 @@ bool AviWriter::writeChunks() {
       if (out_->failed()) break;
     }
     ctx_.progress(index_.size(), 0, Phase::exporting);
+    ctx_.step();
     if (ctx_.stopRequested()) break;
   }
   out_->write(staging);
@@ -562,6 +563,7 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
     if (beep && k > 0 && (it.object().number & 0xFF) == 0) beep();
     write(k);
     if (k > 0) ctx.progress(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(n), Phase::exporting);
+    ctx.step();
     if (ctx.stopRequested()) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), res);
   }
   KeepCounts(it, res);

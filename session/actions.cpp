@@ -311,6 +311,8 @@ bool ApplyReconstruct(Session& s, JobResult<FileStructure> r) {
   s.structure = std::move(r.data);
   s.options.sourceHeaderUsable = false;
   s.options.save.header = HeaderMode::minimal;
+  // Stopped, it shows the objects found up to the stop, and says so.
+  s.setStatus(r.message);
   return true;
 }
 

@@ -1,0 +1,318 @@
+// The presenter driven as the window drives it, without Qt: its jobs run on
+// the worker and come back through a queue the test turns; questions are
+// answered by script, and what the view hears is recorded.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+
+#include "presenter/presenter.hpp"
+#include "support/avi_read.hpp"
+#include "support/clips.hpp"
+#include "support/damage.hpp"
+
+namespace corvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class QueueDispatcher : public Dispatcher {
+ public:
+  void post(std::function<void()> f) override {
+    const std::lock_guard lock(m_);
+    q_.push_back(std::move(f));
+    cv_.notify_one();
+  }
+  // Runs what was posted until `done` holds (false after a minute).
+  bool runUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (!done()) {
+      std::unique_lock lock(m_);
+      if (!cv_.wait_until(lock, end, [&] { return !q_.empty(); })) return false;
+      auto f = std::move(q_.front());
+      q_.pop_front();
+      lock.unlock();
+      f();
+    }
+    return true;
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::deque<std::function<void()>> q_;
+};
+
+class ScriptedQuestions : public Questions {
+ public:
+  bool answer = true;
+  std::vector<MessageId> asked;
+  bool ask(MessageId q) override {
+    asked.push_back(q);
+    return answer;
+  }
+};
+
+class RecordingView : public PresenterView {
+ public:
+  std::vector<JobProgress> progress;
+  std::vector<std::pair<JobKind, Outcome>> ended;
+  int logReplacedCount = 0;
+  std::vector<Message> lines;
+  void progressed(const JobProgress& p) override { progress.push_back(p); }
+  void jobEnded(JobKind k, Outcome o) override { ended.emplace_back(k, o); }
+  void logReplaced() override { ++logReplacedCount; }
+  void logged(const Message& m) override { lines.push_back(m); }
+};
+
+struct Harness {
+  QueueDispatcher d;
+  ScriptedQuestions q;
+  RecordingView v;
+  Presenter p{d, q, v};
+  Harness() { p.setLanguage(Language::eng); }
+  bool wait() { return d.runUntil([&] { return !p.busy(); }); }
+  // Waits for the running job's first progress, then asks it to stop.
+  bool stopMidway() {
+    const std::size_t before = v.progress.size();
+    if (!d.runUntil([&] { return v.progress.size() > before || !p.busy(); })) return false;
+    p.requestStop();
+    return wait();
+  }
+  std::string status() const { return p.text(p.status()); }
+};
+
+// A damaged copy of the long clip: 500 zero bytes pushed into packet 20.
+std::string Damaged() {
+  static const std::string path = [] {
+    Bytes b = ReadFile(Clip("long"));
+    InsertBytes(b, DataArea(b, LayoutOf(b), 20), 500, 0);
+    const std::string p = TempPath("presenter-damaged.wmv");
+    WriteFile(p, b);
+    return p;
+  }();
+  return path;
+}
+
+bool Scanned(Harness& h, const std::string& file) {
+  if (!h.p.open(file)) return false;
+  h.p.scanOrStop();
+  return h.wait();
+}
+
+TEST(PresenterCommands, FollowTheState) {
+  Harness h;
+  Commands c = h.p.commands();
+  EXPECT_TRUE(c.scan && c.join && c.exportFile);
+  EXPECT_FALSE(c.stop || c.saveErrors || c.loadErrors || c.timeline || c.dump || c.stopJoin || c.stopExport);
+  ASSERT_TRUE(h.p.open(Damaged()));
+  c = h.p.commands();
+  EXPECT_TRUE(c.saveErrors && c.loadErrors && c.timeline && c.dump);
+  // While a scan runs: only its stop (and nothing that reads the session).
+  h.p.setStepPause(2ms);
+  h.p.scanOrStop();
+  c = h.p.commands();
+  EXPECT_TRUE(c.stop);
+  EXPECT_FALSE(c.scan || c.saveErrors || c.loadErrors || c.timeline || c.dump || c.join || c.exportFile);
+  h.p.setStepPause({});
+  h.p.requestStop();
+  ASSERT_TRUE(h.wait());
+  ASSERT_TRUE(h.p.open(Damaged()));
+  h.p.scanOrStop();
+  ASSERT_TRUE(h.wait());
+  ASSERT_EQ(h.p.errorRows().size(), 1u);
+  EXPECT_TRUE(h.p.commands().saveErrors);
+  // A repair moves the offsets after its cuts: the list is not saved then.
+  h.p.repair(RepairMode::cutEqualRepeats, {});
+  ASSERT_TRUE(h.wait());
+  EXPECT_EQ(h.p.pendingCuts(), 1u);
+  EXPECT_FALSE(h.p.commands().saveErrors);
+  EXPECT_TRUE(h.p.commands().loadErrors);
+}
+
+// Each job stopped midway ends "stopped", says so, and leaves on disk what
+// its result says: the packets a save wrote, the frames written, no
+// half-made AVI or joined file.
+struct StopCase {
+  const char* name;
+  JobKind kind;
+  std::function<void(Harness&, const std::string& out)> start;
+  std::function<void(Harness&, const std::string& out)> check;
+};
+
+class PresenterStop : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(PresenterStop, LeavesWhatTheResultSays) {
+  const StopCase& c = GetParam();
+  Harness h;
+  ASSERT_TRUE(Scanned(h, Clip("long")));
+  const std::string out = TempPath(std::string("presenter-stopped-") + c.name);
+  fs::remove_all(out);
+  h.p.setStepPause(3ms);
+  h.v.progress.clear();
+  c.start(h, out);
+  ASSERT_EQ(h.p.running(), c.kind);
+  ASSERT_TRUE(h.stopMidway());
+  ASSERT_FALSE(h.v.ended.empty());
+  EXPECT_EQ(h.v.ended.back(), std::make_pair(c.kind, Outcome::stopped));
+  // Every progress event named this run and its kind.
+  ASSERT_FALSE(h.v.progress.empty());
+  for (const JobProgress& p : h.v.progress) {
+    EXPECT_EQ(p.kind, c.kind);
+    EXPECT_EQ(p.job, h.v.progress.front().job);
+  }
+  EXPECT_FALSE(h.p.busy());
+  EXPECT_TRUE(h.p.commands().scan);
+  c.check(h, out);
+}
+
+const StopCase kStops[] = {
+    {"scan", JobKind::scan, [](Harness& h, const std::string&) { h.p.scanOrStop(); },
+     [](Harness& h, const std::string&) {
+       EXPECT_EQ(h.status(), "interrupted by user");
+       // The packets found up to the stop, fewer than the file holds.
+       EXPECT_GT(h.p.session().packets.size(), 0u);
+       EXPECT_LT(h.p.session().packets.size(), LayoutOf(ReadFile(Clip("long"))).count);
+     }},
+    {"save", JobKind::save,
+     [](Harness& h, const std::string& out) {
+       h.p.setOutputName(out);
+       h.p.save();
+     },
+     [](Harness& h, const std::string& out) {
+       // "packets written: W of N", and the file holds W whole packets.
+       const std::string said = h.status();
+       ASSERT_EQ(said.rfind("interrupted by user\npackets written: ", 0), 0u) << said;
+       const std::uint64_t written = std::stoull(said.substr(said.find(": ") + 2));
+       Session back;
+       ASSERT_TRUE(OpenFile(back, out));
+       ASSERT_TRUE(Scan(back));
+       EXPECT_EQ(back.packets.size(), written);
+       EXPECT_TRUE(back.errorList.empty());
+     }},
+    {"reconstruct", JobKind::reconstruct,
+     [](Harness& h, const std::string& out) {
+       // A header wiped in front of 40 MB: the search runs through it all.
+       Bytes b(40 << 20, 0);
+       const Bytes clip = ReadFile(Clip("av"));
+       std::copy(clip.begin() + 16, clip.end(), b.end() - static_cast<std::ptrdiff_t>(clip.size() - 16));
+       WriteFile(out, b);
+       h.p.setInputName(out);
+       h.p.reconstruct();
+     },
+     [](Harness& h, const std::string&) {
+       // The objects found up to the stop (none, in the zeros), and the status says it stopped.
+       EXPECT_EQ(h.status(), "interrupted by user");
+       EXPECT_TRUE(h.p.session().structure.objects.empty());
+     }},
+    {"avi", JobKind::avi,
+     [](Harness& h, const std::string& out) { h.p.exportOrStop({true, out + ".avi", "", StreamChoice::VideoAndAudio}); },
+     [](Harness& h, const std::string& out) {
+       EXPECT_EQ(h.p.text(h.p.exportMessage()), "interrupted by user");
+       EXPECT_FALSE(fs::exists(out + ".avi"));
+     }},
+    {"join", JobKind::join,
+     [](Harness& h, const std::string& out) {
+       for (const char* part : {"part1", "part2"}) h.p.joinList().append(Clip(part));
+       h.p.join(out);
+     },
+     [](Harness& h, const std::string& out) {
+       EXPECT_EQ(h.p.text(h.p.joinMessage()), "interrupted by user");
+       EXPECT_FALSE(fs::exists(out));
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(EachJob, PresenterStop, ::testing::ValuesIn(kStops),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A stop is asked first: "no" leaves the job running.
+TEST(PresenterStopQuestion, NoLeavesTheJobRunning) {
+  Harness h;
+  ASSERT_TRUE(h.p.open(Clip("long")));
+  h.p.setStepPause(3ms);
+  h.p.scanOrStop();
+  h.q.answer = false;
+  h.p.scanOrStop();
+  EXPECT_EQ(h.q.asked.back(), MessageId::StopQuestion);
+  EXPECT_TRUE(h.p.busy());
+  h.q.answer = true;
+  h.p.scanOrStop();
+  ASSERT_TRUE(h.wait());
+  EXPECT_EQ(h.v.ended.back().second, Outcome::stopped);
+}
+
+TEST(PresenterQuestions, OverwriteAnsweredNoKeepsTheFile) {
+  Harness h;
+  ASSERT_TRUE(Scanned(h, Clip("av")));
+  const std::string out = TempPath("presenter-kept.wmv");
+  WriteFile(out, Bytes{1, 2, 3});
+  h.q.answer = false;
+  h.p.setOutputName(out);
+  h.p.save();
+  EXPECT_EQ(h.q.asked.back(), MessageId::OverwriteQuestion);
+  EXPECT_FALSE(h.p.busy());
+  EXPECT_EQ(ReadFile(out), (Bytes{1, 2, 3}));
+  h.q.answer = true;
+  h.p.save();
+  ASSERT_TRUE(h.wait());
+  EXPECT_GT(ReadFile(out).size(), 3u);
+}
+
+// An empty name asks for one in the field, and starts nothing.
+TEST(PresenterNames, EmptyNameAsksForOne) {
+  for (const auto command : {&Presenter::scanOrStop, &Presenter::reconstruct}) {
+    Harness h;
+    (h.p.*command)();
+    EXPECT_EQ(h.p.inputName(), "put filename here");
+    EXPECT_FALSE(h.p.busy());
+  }
+  Harness h;
+  EXPECT_FALSE(h.p.open());
+  EXPECT_EQ(h.p.inputName(), "put filename here");
+}
+
+// The log keeps messages: a language switch says every line again.
+TEST(PresenterLog, SaidAgainInTheOtherLanguage) {
+  Harness h;
+  ASSERT_TRUE(Scanned(h, Damaged()));
+  ASSERT_FALSE(h.p.log().lines().empty());
+  const int replaced = h.v.logReplacedCount;
+  h.p.setLanguage(Language::rus);
+  EXPECT_EQ(h.v.logReplacedCount, replaced + 1);
+  std::string rus, eng;
+  for (const Message& m : h.p.log().lines()) {
+    rus += Render(m, Language::rus) + "\n";
+    eng += Render(m, Language::eng) + "\n";
+  }
+  EXPECT_NE(rus, eng);
+  EXPECT_EQ(h.status(), "поиск завершен");
+  // The scan's lines came as it ran, and the session keeps the same lines.
+  EXPECT_EQ(h.p.log().lines().size(), h.p.session().logLines.lines().size());
+}
+
+// The scan's rows come as it finds the blocks, each row's entry (once the
+// scan ends) the error list entry it shows, and its dump the entry's bytes.
+TEST(PresenterRows, ComeAsFoundAndDumpTheirEntry) {
+  Harness h;
+  ASSERT_TRUE(h.p.open(Damaged()));
+  h.p.scanOrStop();
+  ASSERT_TRUE(h.d.runUntil([&] { return h.p.errorRows().size() == 1 || !h.p.busy(); }));
+  EXPECT_TRUE(h.p.busy());
+  EXPECT_EQ(h.p.errorRows().rows()[0].entry, std::nullopt);  // found, not listed yet
+  ASSERT_TRUE(h.wait());
+  ASSERT_EQ(h.p.errorRows().size(), 1u);
+  const auto entry = h.p.errorRows().rows()[0].entry;
+  ASSERT_TRUE(entry);
+  const auto dump = h.p.dumpEntry(*entry);
+  ASSERT_TRUE(dump);
+  const Bytes file = ReadFile(Damaged());
+  EXPECT_EQ(dump->offset, h.p.session().errorList[*entry].offset);
+  ASSERT_LE(dump->offset + dump->bytes.size(), file.size());
+  EXPECT_TRUE(std::equal(dump->bytes.begin(), dump->bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(dump->offset)));
+}
+
+}  // namespace
+}  // namespace corvel::test
