@@ -6,7 +6,6 @@
 #include <iomanip>
 #include <iostream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "cli/output.hpp"
 
@@ -21,40 +20,6 @@ std::string canonical(const std::string& path) {
   std::error_code ec;
   const fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
   return ec ? path : p.string();
-}
-
-// Standard output and error of a one-file run, caught.
-struct Caught {
-  int status = 1;
-  std::string out, err;
-};
-
-template <typename Run>
-Caught catchOutput(Run run) {
-  std::ostringstream out, err;
-  std::streambuf* oldOut = std::cout.rdbuf(out.rdbuf());
-  std::streambuf* oldErr = std::cerr.rdbuf(err.rdbuf());
-  Caught c;
-  try {
-    c.status = run();
-  } catch (...) {
-    c.status = 1;
-  }
-  std::cout.rdbuf(oldOut);
-  std::cerr.rdbuf(oldErr);
-  c.out = out.str();
-  c.err = err.str();
-  return c;
-}
-
-// "corvel-cli: FILE: why" -> "why" (the last such line).
-std::string reasonOf(const std::string& err, const std::string& file) {
-  std::string last;
-  std::istringstream in(err);
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty()) last = line;
-  const std::string prefix = "corvel-cli: " + file + ": ";
-  return last.rfind(prefix, 0) == 0 ? last.substr(prefix.size()) : last;
 }
 
 // What the summary shows of a report: packets, error blocks, cut bytes.
@@ -110,8 +75,6 @@ int RunBatch(const BatchCommand& b, const CommonOptions& common) {
   std::vector<std::string> inputs, written;
   for (const std::string& f : files) inputs.push_back(canonical(f));
   const bool tty = ::isatty(STDERR_FILENO) != 0;
-  CommonOptions asJson = common;
-  asJson.json = true;
   std::vector<json> reports;
   bool anyFailed = false;
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -125,15 +88,24 @@ int RunBatch(const BatchCommand& b, const CommonOptions& common) {
     if (std::find(inputs.begin(), inputs.end(), c) != inputs.end()) refusal = "the output would be one of the inputs: " + out;
     if (std::find(written.begin(), written.end(), c) != written.end()) refusal = "the output was written for another input: " + out;
     if (refusal.empty()) {
-      const Caught caught = catchOutput([&] { return b.runOne(file, out, asJson); });
-      r = json::parse(caught.out, nullptr, false);
-      if (r.is_discarded() || !r.is_object()) r = json::object();
-      if (caught.status == 0) {
+      // The command reports into `gathered`: nothing of it is printed.
+      FileReport gathered;
+      CommonOptions quiet = common;
+      quiet.json = true;
+      quiet.gather = &gathered;
+      int status = 1;
+      try {
+        status = b.runOne(file, out, quiet);
+      } catch (const std::exception& e) {
+        gathered.reason = e.what();
+      }
+      r = gathered.report.is_object() ? gathered.report : json::object();
+      if (status == 0) {
         written.push_back(c);
         r["result"] = "saved";
       } else {
         r["result"] = "failed";
-        std::string why = reasonOf(caught.err, file);
+        std::string why = gathered.reason;
         if (why.empty()) why = r.value("status", r.value("message", std::string("failed")));
         r["reason"] = why;
       }

@@ -16,9 +16,9 @@ struct BatchCommand {
   std::vector<std::string> files;
   std::string folder;  // -o: where the outputs go; empty for beside each input
   OutputNaming naming = OutputNaming::nextFree;
-  // Runs the command on one file with this output, printing its JSON report
-  // on standard output; returns its exit status.
-  std::function<int(const std::string& file, const std::string& output, const CommonOptions& json)> runOne;
+  // Runs the command on one file with this output; its report and its
+  // failure go to the options' `gather`. Returns its exit status.
+  std::function<int(const std::string& file, const std::string& output, const CommonOptions& common)> runOne;
 };
 
 // The inputs without repeats (the same file named twice is processed once).

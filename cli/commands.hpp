@@ -1,6 +1,7 @@
 // The commands of corvel-cli. Each returns the process exit status.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -8,9 +9,17 @@
 
 namespace corvel::cli {
 
+// What one file's command came to, kept for a batch's summary in place of
+// being printed: the report --json prints, and why it failed.
+struct FileReport {
+  nlohmann::json report;
+  std::string reason;  // empty when nothing failed
+};
+
 struct CommonOptions {
   Language lang = Language::eng;
   bool json = false;
+  FileReport* gather = nullptr;  // set by a batch: the command reports here, prints nothing
 };
 
 struct InfoOptions {

@@ -33,10 +33,10 @@ int report(const CliRun& run, const JobResult<ExportData>& r, const CommonOption
             {"tail_bytes_left_out", r.data.tailBytesLeftOut},
             {"incomplete", {{"video", r.data.incompleteVideo}, {"audio", r.data.incompleteAudio}, {"other", r.data.incompleteOther}}}});
   if (common.json)
-    printJson(j);
+    run.report(j);
   else
     std::cout << message << '\n';
-  return r.ok() ? 0 : ErrorLine(file, message);
+  return r.ok() ? 0 : run.fail(file, message);
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ int runAvi(const ExportCliOptions& o, const CommonOptions& common) {
   CliRun run(common, false);
   if (!OpenForCommand(run, o.file)) return 1;
   const std::string out = o.output.empty() ? OutputName(o.file, OutputNaming::avi) : o.output;
-  if (RefuseExisting(out, o.force, common.lang)) return 1;
+  if (RefuseExisting(run, out, o.force)) return 1;
   const auto r = RunOnWorker(PrepareAvi(run.s, out, choiceOf(o)), &run.listener, &CliListener::interrupted());
   return report(run, r, common, o.file,
                 {{"file", o.file}, {"output", out}, {"video_chunks", r.data.videoChunks}, {"audio_chunks", r.data.audioChunks},

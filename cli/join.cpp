@@ -27,9 +27,9 @@ int runJoin(const JoinCliOptions& o, const CommonOptions& common) {
   jo.leadIsPreroll = o.leadPreroll;
   if (!o.lead.empty()) jo.lead = Milliseconds(o.lead);
   jo.highPriority = !o.lowPriority;
-  if (RefuseExisting(o.output, o.force, common.lang)) return 1;
-  CliListener listener(common.lang, false);
-  const auto r = RunOnWorker(JoinJob{o.inputs, o.output, jo}, &listener, &CliListener::interrupted());
+  CliRun run(common, false);
+  if (RefuseExisting(run, o.output, o.force)) return 1;
+  const auto r = RunOnWorker(JoinJob{o.inputs, o.output, jo}, &run.listener, &CliListener::interrupted());
   const std::string message = Render(r.message, common.lang);
   const int code = r.ok() ? 0 : r.outcome == Outcome::stopped ? -2 : -1;
   if (common.json) {

@@ -93,16 +93,29 @@ int ErrorLine(const std::string& file, const std::string& why) {
   return 1;
 }
 
-bool RefuseExisting(const std::string& path, bool force, Language lang) {
+void CliRun::report(const nlohmann::json& j) const {
+  if (gather)
+    gather->report = j;
+  else
+    printJson(j);
+}
+
+int CliRun::fail(const std::string& file, const std::string& why) const {
+  if (!gather) return ErrorLine(file, why);
+  gather->reason = why;
+  return 1;
+}
+
+bool RefuseExisting(const CliRun& run, const std::string& path, bool force) {
   std::error_code ec;
   if (force || !std::filesystem::exists(path, ec)) return false;
-  ErrorLine(path, TextOf(MessageId::OutputExists, lang));
+  run.fail(path, run.text(Message(MessageId::OutputExists)));
   return true;
 }
 
 bool OpenForCommand(CliRun& run, const std::string& file) {
   if (OpenFile(run.s, file)) return true;
-  failLine(run.s, file,
+  failLine(run, file,
            run.s.file.lastError.empty() ? withoutBullet(run.text(Message(MessageId::NoSignature))) : run.s.file.lastError);
   return false;
 }

@@ -52,10 +52,15 @@ inline std::string withoutBullet(const std::string& text) {
 struct CliRun {
   CliListener listener;
   Session s;
-  CliRun(const CommonOptions& common, bool echo) : listener(common.lang, echo) {
+  CliRun(const CommonOptions& common, bool echo) : listener(common.lang, common.gather ? false : echo), gather(common.gather) {
     s.lang = common.lang;
     s.events = &listener;
   }
+  // Where the command's report and failure go: printed (JSON on stdout,
+  // "corvel-cli: FILE: why" on stderr), or kept for a batch.
+  FileReport* gather = nullptr;
+  void report(const nlohmann::json& j) const;
+  int fail(const std::string& file, const std::string& why) const;
   std::string text(const Message& m) const { return s.text(m); }
   // The closing word of the last job run here: why it failed, when it did.
   Message lastMessage;
@@ -78,11 +83,15 @@ nlohmann::json ObjectsJson(const Session& s);
 int ErrorLine(const std::string& file, const std::string& why);
 
 // True (with the error line) when `path` exists and may not be overwritten.
-bool RefuseExisting(const std::string& path, bool force, Language lang);
+bool RefuseExisting(const CliRun& run, const std::string& path, bool force);
 
-// One line on stderr naming the file and what went wrong.
-inline void failLine(const Session& s, const std::string& file, const std::string& why) {
-  ErrorLine(s.statusText().empty() ? file : s.statusText() + ": " + file, why);
+// One line on stderr naming the file, the status and what went wrong.
+inline void failLine(const CliRun& run, const std::string& file, const std::string& why) {
+  if (run.gather) {
+    run.fail(file, why);
+    return;
+  }
+  ErrorLine(run.s.statusText().empty() ? file : run.s.statusText() + ": " + file, why);
 }
 
 

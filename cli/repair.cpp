@@ -45,15 +45,15 @@ void printScan(const char* what, const Session& s) {
 }
 
 // The output path to use, or an empty string (and a message) when refused.
-std::string chooseOutput(const std::string& input, const std::string& requested, bool force, Language lang) {
+std::string chooseOutput(const CliRun& run, const std::string& input, const std::string& requested, bool force) {
   const std::string out = requested.empty() ? OutputName(input, OutputNaming::nextFree) : requested;
-  return RefuseExisting(out, force, lang) ? std::string() : out;
+  return RefuseExisting(run, out, force) ? std::string() : out;
 }
 
 bool openAndScan(CliRun& run, const std::string& file) {
   if (!OpenForCommand(run, file)) return false;
   if (!run.scan()) {
-    ErrorLine(file, run.reason());
+    run.fail(file, run.reason());
     return false;
   }
   return true;
@@ -81,7 +81,7 @@ int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
             {"payloads_rescued", d.rescuedPayloads},
             {"log", run.listener.lines()}});
   if (asJson) {
-    printJson(j);
+    run.report(j);
   } else {
     std::cout << (saved ? run.text(Message(MessageId::FileSaved)) + ": " + out : run.text(Message(MessageId::FileSaveError))) << '\n';
     // The status's further lines: what was left out.
@@ -97,7 +97,7 @@ int runSave(const SaveCliOptions& o, const CommonOptions& common) {
   CliRun run(common, !common.json);
   Session& s = run.s;
   if (!openAndScan(run, o.file)) return 1;
-  const std::string out = chooseOutput(o.file, o.output, o.force, common.lang);
+  const std::string out = chooseOutput(run, o.file, o.output, o.force);
   if (out.empty()) return 1;
   applySaveOptions(s, o);
   json j = scanSummary(s);
@@ -114,7 +114,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (o.mode == "sizes") mode = RepairMode::acceptSizes;
   if (!o.errors.empty()) {
     if (!OpenForCommand(run, o.save.file)) return 1;
-    if (!LoadErrors(s, o.errors)) return ErrorLine(o.errors, run.text(Message(MessageId::NotAnErrorList)));
+    if (!LoadErrors(s, o.errors)) return run.fail(o.errors, run.text(Message(MessageId::NotAnErrorList)));
   } else if (!openAndScan(run, o.save.file)) {
     return 1;
   }
@@ -125,17 +125,17 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (o.saveErrors) {
     std::string error;
     const std::string list = OutputName(o.save.file, OutputNaming::errorList);
-    if (!SaveErrors(s, list, error)) return ErrorLine(list, error);
+    if (!SaveErrors(s, list, error)) return run.fail(list, error);
     j["error_list"] = list;
   }
-  const std::string out = chooseOutput(o.save.file, o.save.output, o.save.force, common.lang);
+  const std::string out = chooseOutput(run, o.save.file, o.save.output, o.save.force);
   if (out.empty()) return 1;
 
   RepairOptions ro;
   ro.onlyLongerBlocks = !o.anyDelta;
   ro.onlyZeroRepeats = !o.anyByte;
   ro.minRepeat = static_cast<std::uint32_t>(std::min<std::uint64_t>(NumberOr(o.minRepeat, 100), UINT32_MAX));
-  if (!run.repair(mode, ro)) return ErrorLine(o.save.file, s.file.lastError);
+  if (!run.repair(mode, ro)) return run.fail(o.save.file, s.file.lastError);
   json cuts = json::array();
   for (const auto& c : s.file.cuts.ranges()) {
     cuts.push_back({{"offset", c.offset}, {"length", c.length}});
@@ -145,7 +145,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   j["cuts"] = std::move(cuts);
 
   // The logical file, with the cuts left out, is scanned again and saved.
-  if (!run.scan()) return ErrorLine(o.save.file, run.reason());
+  if (!run.scan()) return run.fail(o.save.file, run.reason());
   j["second_scan"] = scanSummary(s);
   if (!common.json) printScan("second scan", s);
   applySaveOptions(s, o.save);
@@ -157,21 +157,21 @@ int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) 
   Session& s = run.s;
   s.fileName = o.file;
   s.source = SourceRef{o.file, nullptr, StampOf(o.file)};
-  if (!s.file.Open(s.source, CutList())) return ErrorLine(o.file, s.file.lastError);
+  if (!s.file.Open(s.source, CutList())) return run.fail(o.file, s.file.lastError);
   s.file.Close();
-  if (!run.reconstruct()) return ErrorLine(o.file, run.reason());
+  if (!run.reconstruct()) return run.fail(o.file, run.reason());
   json j;
   j["file"] = o.file;
   j["objects"] = ObjectsJson(s);
   if (!common.json) std::cout << s.structure.tree.render();
   if (o.output.empty()) {
     j["log"] = run.listener.lines();
-    if (common.json) printJson(j);
+    if (common.json) run.report(j);
     return 0;
   }
-  const std::string out = chooseOutput(o.file, o.output, o.force, common.lang);
+  const std::string out = chooseOutput(run, o.file, o.output, o.force);
   if (out.empty()) return 1;
-  if (!run.scan()) return ErrorLine(o.file, run.reason());
+  if (!run.scan()) return run.fail(o.file, run.reason());
   j["scan"] = scanSummary(s);
   return saveAndReport(run, out, std::move(j), common.json);
 }
