@@ -49,13 +49,15 @@ test-sanitize: deps $(ASAN)/CMakeCache.txt
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
-# The unit tests, the job and worker tests among them, under ThreadSanitizer.
+# The unit tests, the job and worker tests among them, and the presenter's
+# jobs (its worker, queue and stops) under ThreadSanitizer.
 $(TSAN)/CMakeCache.txt:
-	CC=clang CXX=clang++ cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_THREAD_SANITIZE=ON -DCORVEL_E2E_TESTS=OFF -DCORVEL_WINDOW=OFF
+	CC=clang CXX=clang++ cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_THREAD_SANITIZE=ON -DCORVEL_WINDOW=OFF
 
 test-thread: deps $(TSAN)/CMakeCache.txt
-	cmake --build $(TSAN) -j$(JOBS) --target corvel_unit_tests
+	cmake --build $(TSAN) -j$(JOBS) --target corvel_unit_tests corvel_e2e_tests
 	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -L unit
+	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -R '^(Presenter|EachJob/PresenterStop)' 
 
 # Each libFuzzer target for its share of FUZZ_SECONDS, from fresh seeds (ffmpeg
 # clips and the builder's shapes); the length limit is not grown slowly (the
@@ -93,6 +95,7 @@ bench: build
 	bench/join
 	bench/avi
 	bench/timeline
+	bench/stop
 
 # The window's tabs and the dialog, rendered offscreen in both languages.
 screenshots: build
