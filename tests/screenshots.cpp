@@ -42,6 +42,9 @@ int main(int argc, char** argv) {
   auto* pages = w.findChild<QTabWidget*>("PageControl1");
   for (const Language lang : {Language::rus, Language::eng}) {
     w.setLanguage(lang);
+    // As a window manager would: never smaller than the captions need.
+    QCoreApplication::processEvents();
+    w.resize(w.size().expandedTo(w.minimumSizeHint()));
     const QString tag = lang == Language::eng ? "en" : "ru";
     for (int i = 0; i < pages->count(); ++i) {
       pages->setCurrentIndex(i);
@@ -75,6 +78,9 @@ int main(int argc, char** argv) {
   // The viewers: the timeline of the damaged sample and a dump of its block.
   for (const Language lang : {Language::rus, Language::eng}) {
     w.setLanguage(lang);
+    // As a window manager would: never smaller than the captions need.
+    QCoreApplication::processEvents();
+    w.resize(w.size().expandedTo(w.minimumSizeHint()));
     const QString tag = lang == Language::eng ? "en" : "ru";
     w.findChild<QPushButton*>("BitBtnTL")->click();
     QCoreApplication::processEvents();
