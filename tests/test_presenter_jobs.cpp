@@ -8,8 +8,9 @@
 #include <filesystem>
 #include <mutex>
 
+#include "asf/catalogue.hpp"
 #include "presenter/presenter.hpp"
-#include "support/avi_read.hpp"
+#include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
 
@@ -272,6 +273,45 @@ TEST(PresenterNames, EmptyNameAsksForOne) {
   Harness h;
   EXPECT_FALSE(h.p.open());
   EXPECT_EQ(h.p.inputName(), "put filename here");
+}
+
+// A join is refused with the reason, in order: nothing to join, no output
+// name, parts of different packet sizes.
+TEST(PresenterJoin, RefusalsInOrder) {
+  Harness h;
+  h.p.join("");
+  EXPECT_EQ(h.p.text(h.p.joinMessage()), "nothing to join. add files to list");
+  std::string name;
+  h.p.proposeJoinName(name);
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(h.p.text(h.p.joinMessage()).rfind("click right mouse button", 0), 0u);
+  h.p.joinList().append("/v/a.wmv");
+  h.p.proposeJoinName(name);
+  EXPECT_EQ(name, "/v/a.joined.wmv");
+  h.p.join("");
+  EXPECT_EQ(h.p.text(h.p.joinMessage()), "where to put?");
+  EXPECT_FALSE(h.p.busy());
+}
+
+// A tree node's dump over 100000 bytes asks first; "no" dumps nothing.
+TEST(PresenterDump, LargeObjectsAskFirst) {
+  for (const std::size_t size : {std::size_t{100000}, std::size_t{100001}}) {
+    const std::string path = TempPath("presenter-big-" + std::to_string(size) + ".wmv");
+    WriteFile(path, AsfFile({FileProperties({}), Padding(size - 24)}, {DataObject(1, 256)}));
+    Harness h;
+    ASSERT_TRUE(h.p.open(path));
+    int node = -1;
+    for (const ObjectEntry& e : h.p.session().structure.objects)
+      if (e.guid == guid::Padding) node = e.node;
+    ASSERT_GE(node, 0);
+    h.q.answer = false;
+    const auto dump = h.p.dumpNode(node);
+    EXPECT_EQ(!h.q.asked.empty(), size > 100000);
+    EXPECT_EQ(dump.has_value(), size <= 100000);
+    if (dump) {
+      EXPECT_EQ(dump->bytes.size(), size);
+    }
+  }
 }
 
 // The log keeps messages: a language switch says every line again.
