@@ -325,7 +325,7 @@ bool usablePacketSize(std::uint64_t p) { return p >= 8 && p <= SourceFile::Cache
 // from the Data Object (its size over its packet count), else from the
 // spacing of packet starts that parse, four in a row.
 Message Scanner::choosePacketSize() {
-  const TAsfFilePropertiesObject& fpo = fs_.rec.ASFFPO;
+  const FileProperties& fpo = fs_.rec.fileProperties;
   const std::uint32_t stated = fpo.MinimumDataPacketSize;
   if (fpo.present && stated == fpo.MaximumDataPacketSize && usablePacketSize(stated)) {
     P_ = stated;
@@ -334,7 +334,7 @@ Message Scanner::choosePacketSize() {
   const Message refusal = fpo.present && stated != fpo.MaximumDataPacketSize
                               ? Message::Plain("• DataPacketSize: min <> max")
                               : Message(MessageId::InvalidPacketSize, num(stated));
-  const std::int64_t daoSize = fs_.rec.ASFDAO.ObjectSize, count = fs_.rec.ASFDAO.TotalDataPackets;
+  const std::int64_t daoSize = fs_.rec.data.ObjectSize, count = fs_.rec.data.TotalDataPackets;
   const std::uint64_t start = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
   std::uint64_t inferred = 0;
   if (daoSize > 50 && count > 0 && (daoSize - 50) % count == 0 && daoSize <= file_.fsize - fs_.dataObjectOffset) {
@@ -390,7 +390,7 @@ std::uint64_t Scanner::packetSpacing(std::uint64_t start) {
 
 void Scanner::setup() {
   const HeaderRecords& rec = fs_.rec;
-  const TAsfFilePropertiesObject& fpo = rec.ASFFPO;
+  const FileProperties& fpo = rec.fileProperties;
   // An interrupted recording leaves these fields unset: then the scan runs to
   // the real end of the file.
   const bool unfinished = (fpo.Flags & 1) || fpo.FileSize <= 0 || fs_.declaredPackets <= 0;
@@ -404,7 +404,7 @@ void Scanner::setup() {
   // it bounds the scan only when the Data Object's size cannot. An
   // unfinished recording's sizes are stale (from an earlier flush): its
   // data runs to the end.
-  const std::int64_t daoSize = rec.ASFDAO.ObjectSize;
+  const std::int64_t daoSize = rec.data.ObjectSize;
   if (unfinished)
     end_ = logicalEnd_;
   else if (daoSize >= 50 && daoSize <= file_.fsize - fs_.dataObjectOffset)
@@ -418,7 +418,7 @@ void Scanner::setup() {
   for (const StreamEntry& e : streams) st_[e.number & 127] = {.known = true, .kind = e.kind};
   // A stream number the table lacks but a Stream Properties Object names
   // (a stream of number 0, say) is still the file's.
-  for (const auto& spo : rec.ASFSPO) st_[spo.Flags & 127].known = true;
+  for (const auto& spo : rec.streams) st_[spo.Flags & 127].known = true;
   video_ = FirstOfKind(streams, StreamKind::video);
 
   const std::uint64_t room = start_ < logicalEnd_ ? (logicalEnd_ - start_) / P_ + 1 : 1;
@@ -563,7 +563,7 @@ void Scanner::finish() {
   }
   ctx_.forceProgress(0, 0, Phase::buildingIndex);
   d_.indexAttempted = true;
-  d_.index = fs_.rec.ASFSIO;
+  d_.index = fs_.rec.simpleIndex;
   d_.indexBuilt = CreateSimpleIndex(d_.packets, d_.index, video_);
 }
 

@@ -33,7 +33,7 @@ struct ScanData {
   bool sourceUnfinished = false;  // the header lacked count, size or durations
   bool indexAttempted = false;    // there were key frames enough to try
   bool indexBuilt = false;
-  TAsfSimpleIndexObject index;    // the new index, when built
+  SimpleIndex index;    // the new index, when built
   CutList cuts;                   // the cuts of the logical file scanned
 };
 

@@ -11,7 +11,7 @@ namespace {
 constexpr std::int64_t kIndexEntriesAlways = 86400;
 
 template <typename Packets>
-bool createIndex(const Packets& packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream) {
+bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStream) {
   std::vector<TFrameRec> frames;
   TFrameRec cur;
   std::uint32_t curNumber = 0;  // media object number of the open frame
@@ -47,9 +47,9 @@ bool createIndex(const Packets& packets, TAsfSimpleIndexObject& sio, std::uint8_
   const std::int64_t unit = 1000 * ((seconds + most - 1) / most);  // milliseconds an entry
   const std::int64_t n = std::max<std::int64_t>(T, 0) / unit + 1;
   auto entryOf = [](const TFrameRec& f) {
-    return TSimpleIndexEntry{f.startPacket, static_cast<std::uint16_t>(f.packetCount)};
+    return IndexEntry{f.startPacket, static_cast<std::uint16_t>(f.packetCount)};
   };
-  std::vector<TSimpleIndexEntry> entries(static_cast<std::size_t>(n));
+  std::vector<IndexEntry> entries(static_cast<std::size_t>(n));
   entries[0] = entryOf(frames[0]);
   std::size_t cursor = 1, lastKey = 0;
   std::int64_t e = 1;
@@ -78,11 +78,11 @@ bool createIndex(const Packets& packets, TAsfSimpleIndexObject& sio, std::uint8_
 
 }  // namespace
 
-bool CreateSimpleIndex(const PacketTable& packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream) {
+bool CreateSimpleIndex(const PacketTable& packets, SimpleIndex& sio, std::uint8_t videoStream) {
   return createIndex(packets, sio, videoStream);
 }
 
-bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream) {
+bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, SimpleIndex& sio, std::uint8_t videoStream) {
   return createIndex(packets, sio, videoStream);
 }
 

@@ -23,7 +23,7 @@ struct TFrameRec {
 // Fills the index fields of `sio` (not its ObjectID, FileID or presence);
 // leaves it unchanged, and returns false, when the video stream has no
 // complete media object.
-bool CreateSimpleIndex(const PacketTable& packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream);
-bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, TAsfSimpleIndexObject& sio, std::uint8_t videoStream);
+bool CreateSimpleIndex(const PacketTable& packets, SimpleIndex& sio, std::uint8_t videoStream);
+bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, SimpleIndex& sio, std::uint8_t videoStream);
 
 }  // namespace corvel

@@ -11,10 +11,10 @@
 namespace corvel {
 
 void HeaderRecords::clearPresence() {
-  ASFFPO.present = ASFHEO.present = ASFCLO.present = ASFSBO.present = false;
-  ASFCDO.present = ASFECD.present = ASFMAO.present = ASFMEO.present = false;
-  ASFCBO.present = ASFSIO.present = false;
-  ASFSPO.clear();
+  fileProperties.present = headerExtension.present = codecList.present = streamBitrates.present = false;
+  contentDescription.present = extendedContentDescription.present = markers.present = mutualExclusion.present = false;
+  contentBranding.present = simpleIndex.present = false;
+  streams.clear();
 }
 
 namespace {
@@ -115,7 +115,7 @@ void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, Job
     if (b.guid == guid::FileProperties && b.size != FPOStdSize) ctx.log(Message(MessageId::OddFilePropertiesSize));
     if (b.guid == guid::SimpleIndex) ctx.forceProgress(0, 0, Phase::readingHeader);
     // A Stream Properties record is listed even when its bytes cannot be read.
-    if (b.guid == guid::StreamProperties) r.ASFSPO.emplace_back();
+    if (b.guid == guid::StreamProperties) r.streams.emplace_back();
     // The object's bytes, clipped to the file, unless they cannot be held.
     const std::int64_t room = std::max<std::int64_t>(0, file.fsize - b.offset);
     const std::int64_t n = std::clamp<std::int64_t>(kind->readBytes ? kind->readBytes : b.size, 0, room);
@@ -125,13 +125,13 @@ void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, Job
     } else if (!file.ReadLarge(static_cast<std::uint64_t>(b.offset), static_cast<std::uint64_t>(n), buf)) {
       if (b.guid != guid::Header) continue;
     } else {
-      if (b.guid == guid::StreamProperties) r.ASFSPO.pop_back();
+      if (b.guid == guid::StreamProperties) r.streams.pop_back();
       kind->read(buf, r);
     }
     kind->show(fs.tree, b.node, r, o.showIndexEntries);
     if (b.guid == guid::FileProperties) {
-      fs.declaredPackets = r.ASFFPO.DataPacketsCount;
-      if (r.ASFFPO.MinimumDataPacketSize != r.ASFFPO.MaximumDataPacketSize) ctx.log(Message::Plain("• DataPacketSize: min <> max"));
+      fs.declaredPackets = r.fileProperties.DataPacketsCount;
+      if (r.fileProperties.MinimumDataPacketSize != r.fileProperties.MaximumDataPacketSize) ctx.log(Message::Plain("• DataPacketSize: min <> max"));
     }
     if (b.guid == guid::Data) {
       fs.dataObjectOffset = b.offset;

@@ -71,7 +71,7 @@ std::int64_t ReadPlayDuration(const ByteSource& f) { return fpoField<std::int64_
 std::int64_t ReadPreroll(const ByteSource& f) { return fpoField<std::int64_t>(f, 80, -1); }
 
 std::uint8_t StreamNumberOf(const HeaderRecords& rec, std::string_view streamType) {
-  for (const auto& spo : rec.ASFSPO)
+  for (const auto& spo : rec.streams)
     if (spo.StreamType == streamType) return static_cast<std::uint8_t>(spo.Flags & 127);
   return 0;
 }

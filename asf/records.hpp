@@ -11,7 +11,7 @@
 
 namespace corvel {
 
-struct TAsfHeaderObject {
+struct HeaderObject {
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
   std::uint32_t NumberOfHeaderObjects = 0;
@@ -21,7 +21,7 @@ struct TAsfHeaderObject {
 
 inline constexpr std::int64_t FPOStdSize = 104;
 
-struct TAsfFilePropertiesObject {
+struct FileProperties {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
@@ -38,7 +38,7 @@ struct TAsfFilePropertiesObject {
   std::uint32_t MaximumBitrate = 0;
 };
 
-struct TAsfHeaderExtensionObject {
+struct HeaderExtension {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
@@ -48,7 +48,7 @@ struct TAsfHeaderExtensionObject {
   Bytes HeaderExtensionData;
 };
 
-struct TAsfStreamPropertiesObject {
+struct StreamProperties {
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
   std::string StreamType;
@@ -63,7 +63,7 @@ struct TAsfStreamPropertiesObject {
   int streamNumber() const { return Flags & 127; }
 };
 
-struct TBitmapInfoHeader {
+struct BitmapInfoHeader {
   std::uint32_t FormatDataSize = 0;
   std::uint32_t ImageWidth = 0;
   std::uint32_t ImageHeight = 0;
@@ -78,15 +78,15 @@ struct TBitmapInfoHeader {
   Bytes CodecSpecificData;
 };
 
-struct TASFVideoMedia {
+struct VideoMedia {
   std::uint32_t EncodedImageWidth = 0;
   std::uint32_t EncodedImageHeight = 0;
   std::uint8_t ReservedFlags = 0;
   std::uint16_t FormatDataSize = 0;
-  TBitmapInfoHeader FormatData;
+  BitmapInfoHeader FormatData;
 };
 
-struct TASFAudioMedia {
+struct AudioMedia {
   std::uint16_t CodecID_FormatTag = 0;
   std::uint16_t NumberOfChannels = 0;
   std::uint32_t SamplesPerSecond = 0;
@@ -97,7 +97,7 @@ struct TASFAudioMedia {
   Bytes CodecSpecificData;
 };
 
-struct TAsfDataObject {
+struct DataObjectHeader {
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
   std::string FileID;
@@ -105,13 +105,13 @@ struct TAsfDataObject {
   std::uint16_t Reserved = 0;
 };
 
-struct TSimpleIndexEntry {
+struct IndexEntry {
   std::uint32_t PacketNumber = 0;
   std::uint16_t PacketCount = 0;
-  bool operator==(const TSimpleIndexEntry&) const = default;
+  bool operator==(const IndexEntry&) const = default;
 };
 
-struct TAsfSimpleIndexObject {
+struct SimpleIndex {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
@@ -119,10 +119,10 @@ struct TAsfSimpleIndexObject {
   std::int64_t IndexEntryTimeInterval = 0;
   std::uint32_t MaximumPacketCount = 0;
   std::uint32_t IndexEntriesCount = 0;
-  std::vector<TSimpleIndexEntry> IndexEntries;  // the entries the object holds
+  std::vector<IndexEntry> IndexEntries;  // the entries the object holds
 };
 
-struct TCodecEntry {
+struct CodecEntry {
   std::uint16_t Type = 0;
   std::uint16_t CodecNameLength = 0;
   std::u16string CodecName;
@@ -132,29 +132,29 @@ struct TCodecEntry {
   Bytes CodecInformation;
 };
 
-struct TAsfCodecListObject {
+struct CodecList {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
   std::string Reserved;
   std::uint32_t CodecEntriesCount = 0;
-  std::vector<TCodecEntry> CodecEntries;
+  std::vector<CodecEntry> CodecEntries;
 };
 
-struct TBitrateRecord {
+struct BitrateRecord {
   std::uint16_t Flags = 0;
   std::uint32_t AverageBitrate = 0;
 };
 
-struct TStreamBitratePropertiesObject {
+struct StreamBitrates {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
   std::uint16_t BitrateRecordsCount = 0;
-  std::vector<TBitrateRecord> BitrateRecords;
+  std::vector<BitrateRecord> BitrateRecords;
 };
 
-struct TAsfContentDescriptionObject {
+struct ContentDescription {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
@@ -170,7 +170,7 @@ struct TAsfContentDescriptionObject {
   std::u16string Rating;
 };
 
-struct TContentDescriptor {
+struct ContentDescriptor {
   std::uint16_t DescriptorNameLength = 0;
   std::u16string DescriptorName;
   std::uint16_t DescriptorValueDataType = 0;
@@ -179,15 +179,15 @@ struct TContentDescriptor {
   Bytes DescriptorValueBytes;      // raw value, every data type
 };
 
-struct TAsfExtendedContentDescriptionObject {
+struct ExtendedContentDescription {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
   std::uint16_t ContentDescriptorsCount = 0;
-  std::vector<TContentDescriptor> ContentDescriptors;
+  std::vector<ContentDescriptor> ContentDescriptors;
 };
 
-struct TMarkerEntry {
+struct Marker {
   std::int64_t Offset = 0;
   std::int64_t PresentationTime = 0;
   std::uint16_t EntryLength = 0;
@@ -197,7 +197,7 @@ struct TMarkerEntry {
   std::u16string MarkerDescription;
 };
 
-struct TAsfMarkerObject {
+struct MarkerList {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
@@ -206,10 +206,10 @@ struct TAsfMarkerObject {
   std::uint16_t Reserved2 = 0;
   std::uint16_t NameLength = 0;
   std::u16string Name;
-  std::vector<TMarkerEntry> Markers;
+  std::vector<Marker> Markers;
 };
 
-struct TAsfBitrateMutualExclusionObject {
+struct MutualExclusion {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
@@ -218,7 +218,7 @@ struct TAsfBitrateMutualExclusionObject {
   std::vector<std::uint16_t> StreamNumbers;
 };
 
-struct TAsfContentBrandingObject {
+struct ContentBranding {
   bool present = false;
   std::string ObjectID;
   std::int64_t ObjectSize = 0;
@@ -231,19 +231,19 @@ struct TAsfContentBrandingObject {
 
 // Every header record of the open file.
 struct HeaderRecords {
-  TAsfHeaderObject ASFHDR;
-  TAsfFilePropertiesObject ASFFPO;
-  TAsfHeaderExtensionObject ASFHEO;
-  std::vector<TAsfStreamPropertiesObject> ASFSPO;
-  TAsfCodecListObject ASFCLO;
-  TStreamBitratePropertiesObject ASFSBO;
-  TAsfContentDescriptionObject ASFCDO;
-  TAsfExtendedContentDescriptionObject ASFECD;
-  TAsfMarkerObject ASFMAO;
-  TAsfBitrateMutualExclusionObject ASFMEO;
-  TAsfContentBrandingObject ASFCBO;
-  TAsfDataObject ASFDAO;
-  TAsfSimpleIndexObject ASFSIO;
+  HeaderObject header;
+  FileProperties fileProperties;
+  HeaderExtension headerExtension;
+  std::vector<StreamProperties> streams;
+  CodecList codecList;
+  StreamBitrates streamBitrates;
+  ContentDescription contentDescription;
+  ExtendedContentDescription extendedContentDescription;
+  MarkerList markers;
+  MutualExclusion mutualExclusion;
+  ContentBranding contentBranding;
+  DataObjectHeader data;
+  SimpleIndex simpleIndex;
 
   // Clears every presence flag and the stream list, as a new parse begins.
   void clearPresence();

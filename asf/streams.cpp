@@ -4,7 +4,7 @@
 
 #include "asf/catalogue.hpp"
 #include "asf/chain.hpp"
-#include "asf/readers.hpp"
+#include "asf/field_visitors.hpp"
 
 namespace corvel {
 
@@ -32,8 +32,8 @@ void addExtended(ByteView esp, StreamTable& t) {
   for (std::uint16_t i = 0; i < systems && at + 22 <= esp.size(); ++i) at += 22 + std::uint64_t{DWordOr0(esp, at + 18)};
   if (at + 24 > esp.size() || GUIDToStr(esp, at) != guid::StreamProperties) return;
   const std::uint64_t size = QWordOr0(esp, at + 16);
-  TAsfStreamPropertiesObject spo;
-  readSPO(SubView(esp, at, std::min<std::uint64_t>(size, esp.size() - at)), spo);
+  StreamProperties spo;
+  ReadFields(SubView(esp, at, std::min<std::uint64_t>(size, esp.size() - at)), spo);
   StreamEntry e = DescribeStream(spo);
   e.extended = true;
   add(t, std::move(e));
@@ -49,72 +49,36 @@ void addFromExtension(ByteView data, StreamTable& t) {
   }
 }
 
-std::string audioFormat(const TASFAudioMedia& a) {
+std::string audioFormat(const AudioMedia& a) {
   return "format " + std::to_string(a.CodecID_FormatTag) + ", " + std::to_string(a.NumberOfChannels) + " ch, " +
          std::to_string(a.SamplesPerSecond) + " Hz";
 }
 
-std::string videoFormat(const TASFVideoMedia& v) {
+std::string videoFormat(const VideoMedia& v) {
   return "compression " + std::to_string(v.FormatData.CompressionID) + ", " + std::to_string(v.FormatData.ImageWidth) + "x" +
          std::to_string(v.FormatData.ImageHeight);
 }
 
 }  // namespace
 
-TASFVideoMedia ReadVideoMedia(ByteView b) {
-  TASFVideoMedia v;
-  v.EncodedImageWidth = DWordOr0(b, 0);
-  v.EncodedImageHeight = DWordOr0(b, 4);
-  v.ReservedFlags = ByteOr0(b, 8);
-  v.FormatDataSize = WordOr0(b, 9);
-  TBitmapInfoHeader& f = v.FormatData;
-  f.FormatDataSize = DWordOr0(b, 11);
-  f.ImageWidth = DWordOr0(b, 15);
-  f.ImageHeight = DWordOr0(b, 19);
-  f.Reserved = WordOr0(b, 23);
-  f.BitsPerPixelCount = WordOr0(b, 25);
-  f.CompressionID = DWordOr0(b, 27);
-  f.ImageSize = DWordOr0(b, 31);
-  f.HorizontalPixelsPerMeter = DWordOr0(b, 35);
-  f.VerticalPixelsPerMeter = DWordOr0(b, 39);
-  f.ColorsUsedCount = DWordOr0(b, 43);
-  f.ImportantColorsCount = DWordOr0(b, 47);
-  const std::int64_t extra = std::int64_t{f.FormatDataSize} - 40;
-  f.CodecSpecificData = CopyOut(b, 51, extra > 0 ? static_cast<std::uint64_t>(extra) : 0);
-  return v;
-}
-
-TASFAudioMedia ReadAudioMedia(ByteView b) {
-  TASFAudioMedia a;
-  a.CodecID_FormatTag = WordOr0(b, 0);
-  a.NumberOfChannels = WordOr0(b, 2);
-  a.SamplesPerSecond = DWordOr0(b, 4);
-  a.AverageNumberOfBytesPerSecond = DWordOr0(b, 8);
-  a.BlockAlignment = WordOr0(b, 12);
-  a.BitsPerSample = WordOr0(b, 14);
-  a.CodecSpecificDataSize = WordOr0(b, 16);
-  a.CodecSpecificData = CopyOut(b, 18, a.CodecSpecificDataSize);
-  return a;
-}
-
-StreamEntry DescribeStream(const TAsfStreamPropertiesObject& spo) {
+StreamEntry DescribeStream(const StreamProperties& spo) {
   StreamEntry e;
   e.number = static_cast<std::uint8_t>(spo.streamNumber());
   e.type = spo.StreamType;
   if (spo.StreamType == guid::VideoMedia) {
     e.kind = StreamKind::video;
-    e.video = ReadVideoMedia(spo.TypeSpecificData);
+    e.video = ReadFields<VideoMedia>(spo.TypeSpecificData);
   } else if (spo.StreamType == guid::AudioMedia) {
     e.kind = StreamKind::audio;
-    e.audio = ReadAudioMedia(spo.TypeSpecificData);
+    e.audio = ReadFields<AudioMedia>(spo.TypeSpecificData);
   }
   return e;
 }
 
 StreamTable StreamsOf(const HeaderRecords& rec) {
   StreamTable t;
-  for (const TAsfStreamPropertiesObject& spo : rec.ASFSPO) add(t, DescribeStream(spo));
-  if (rec.ASFHEO.present) addFromExtension(rec.ASFHEO.HeaderExtensionData, t);
+  for (const StreamProperties& spo : rec.streams) add(t, DescribeStream(spo));
+  if (rec.headerExtension.present) addFromExtension(rec.headerExtension.HeaderExtensionData, t);
   return t;
 }
 
@@ -128,8 +92,8 @@ StreamTable ReadStreams(const ByteSource& f) {
         if (o.guid == guid::Data) return false;
         const bool readable = o.size >= 24 && static_cast<std::uint64_t>(o.size) <= kLargestStreamObject;
         if (readable && o.guid == guid::StreamProperties) {
-          TAsfStreamPropertiesObject spo;
-          readSPO(ReadPadded(f, o.offset, static_cast<std::uint64_t>(o.size)), spo);
+          StreamProperties spo;
+          ReadFields(ReadPadded(f, o.offset, static_cast<std::uint64_t>(o.size)), spo);
           add(t, DescribeStream(spo));
         } else if (readable && o.guid == guid::HeaderExtension) {
           extensions.emplace_back(o.offset, static_cast<std::uint64_t>(o.size));

@@ -19,21 +19,16 @@ struct StreamEntry {
   std::uint8_t number = 0;  // 1 to 127
   std::string type;         // the stream type GUID
   StreamKind kind = StreamKind::other;
-  TASFVideoMedia video;     // for a video stream
-  TASFAudioMedia audio;     // for an audio stream
+  VideoMedia video;     // for a video stream
+  AudioMedia audio;     // for an audio stream
   bool extended = false;    // declared inside an Extended Stream Properties Object
 };
 
 // Ordered by stream number; a number declared twice keeps its first entry.
 using StreamTable = std::vector<StreamEntry>;
 
-// The type-specific data of a video or audio Stream Properties Object (the
-// bytes after its fixed part), read as far as they go.
-TASFVideoMedia ReadVideoMedia(ByteView typeSpecific);
-TASFAudioMedia ReadAudioMedia(ByteView typeSpecific);
-
 // One stream's entry from its Stream Properties record.
-StreamEntry DescribeStream(const TAsfStreamPropertiesObject& spo);
+StreamEntry DescribeStream(const StreamProperties& spo);
 
 // The table of the parsed records: the top-level Stream Properties Objects,
 // then those inside the Header Extension's Extended Stream Properties.

@@ -26,7 +26,7 @@ json sessionJson(const Session& s, const std::vector<std::string>& log) {
   j["status"] = s.statusText();
   j["log"] = log;
   j["objects"] = ObjectsJson(s);
-  const auto& fpo = s.structure.rec.ASFFPO;
+  const auto& fpo = s.structure.rec.fileProperties;
   if (fpo.present) {
     j["file_properties"] = {{"file_size", fpo.FileSize},
                             {"data_packets_count", fpo.DataPacketsCount},
@@ -41,12 +41,12 @@ json sessionJson(const Session& s, const std::vector<std::string>& log) {
     j["file_properties"] = nullptr;
   }
   json streams = json::array();
-  for (const auto& spo : s.structure.rec.ASFSPO)
+  for (const auto& spo : s.structure.rec.streams)
     if (!spo.ObjectID.empty())
       streams.push_back({{"number", spo.streamNumber()}, {"type", spo.StreamType}, {"type_name", StreamTypeName(spo.StreamType)}});
   j["streams"] = std::move(streams);
   if (s.structure.hasDataObject())
-    j["data_object"] = {{"offset", s.structure.dataObjectOffset}, {"total_data_packets", s.structure.rec.ASFDAO.TotalDataPackets}};
+    j["data_object"] = {{"offset", s.structure.dataObjectOffset}, {"total_data_packets", s.structure.rec.data.TotalDataPackets}};
   else
     j["data_object"] = nullptr;
   json tree = json::array();

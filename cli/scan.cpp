@@ -26,7 +26,7 @@ json scanJson(const Session& s, const std::vector<std::string>& log) {
   j["packets"] = s.packets.size();
   j["keyframe_packets"] = s.keyframePackets;
   j["error_blocks"] = std::move(blocks);
-  const auto& sio = s.structure.rec.ASFSIO;
+  const auto& sio = s.structure.rec.simpleIndex;
   j["index"] = s.indexBuilt ? json{{"entries", sio.IndexEntriesCount},
                                    {"interval", sio.IndexEntryTimeInterval},
                                    {"max_packet_count", sio.MaximumPacketCount}}
@@ -68,7 +68,7 @@ int runScan(const ScanCliOptions& o, const CommonOptions& common) {
   printRows(s.errorRows, s.lang);
   std::cout << "\npackets parsed: " << s.packets.size() << "\nkey-frame packets: " << s.keyframePackets
             << "\nerror blocks: " << s.errBlocks.size()
-            << "\nindex entries built: " << (s.indexBuilt ? s.structure.rec.ASFSIO.IndexEntriesCount : 0) << '\n';
+            << "\nindex entries built: " << (s.indexBuilt ? s.structure.rec.simpleIndex.IndexEntriesCount : 0) << '\n';
   return 0;
 }
 

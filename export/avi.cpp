@@ -66,14 +66,14 @@ bool carried(StreamChoice c, StreamKind k) { return k != StreamKind::other && pa
 
 std::string twoDigits(std::size_t n) { return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)}; }
 
-Bytes avih(std::uint32_t usecPerFrame, std::uint32_t flags, std::uint32_t frames, std::uint32_t streams, const TBitmapInfoHeader& f) {
+Bytes avih(std::uint32_t usecPerFrame, std::uint32_t flags, std::uint32_t frames, std::uint32_t streams, const BitmapInfoHeader& f) {
   Riff r;
   r.chars("avih").u32(56).u32(usecPerFrame).u32(0).u32(0).u32(flags).u32(frames).u32(0).u32(streams).u32(0);
   r.u32(f.ImageWidth).u32(f.ImageHeight).zeros(16);
   return std::move(r.data());
 }
 
-Bytes strhVideo(const TBitmapInfoHeader& f, std::uint32_t scale, std::uint32_t rate, std::uint32_t length, std::uint32_t bufSize) {
+Bytes strhVideo(const BitmapInfoHeader& f, std::uint32_t scale, std::uint32_t rate, std::uint32_t length, std::uint32_t bufSize) {
   Riff r;
   r.chars("strh").u32(56).chars("vids").u32(f.CompressionID).u32(0).u32(0).u32(0).u32(scale).u32(rate).u32(0);
   r.u32(length).u32(bufSize).u32(0xFFFFFFFF).u32(0).u16(0).u16(0);
@@ -81,14 +81,14 @@ Bytes strhVideo(const TBitmapInfoHeader& f, std::uint32_t scale, std::uint32_t r
   return std::move(r.data());
 }
 
-Bytes strhAudio(const TASFAudioMedia& a, std::uint32_t length, std::uint32_t bufSize) {
+Bytes strhAudio(const AudioMedia& a, std::uint32_t length, std::uint32_t bufSize) {
   Riff r;
   r.chars("strh").u32(56).chars("auds").u32(0).u32(0).u32(0).u32(1).u32(a.BlockAlignment).u32(a.AverageNumberOfBytesPerSecond);
   r.u32(0).u32(length).u32(bufSize).u32(0xFFFFFFFF).u32(a.BlockAlignment).u16(0).u16(0).u16(0).u16(0);
   return std::move(r.data());
 }
 
-Bytes strfVideo(const TBitmapInfoHeader& f) {
+Bytes strfVideo(const BitmapInfoHeader& f) {
   const std::uint32_t bytesPerPixel = f.BitsPerPixelCount >= 8 ? f.BitsPerPixelCount / 8u : 1u;
   Riff r;
   r.chars("strf").u32(static_cast<std::uint32_t>(40 + f.CodecSpecificData.size()));
@@ -97,7 +97,7 @@ Bytes strfVideo(const TBitmapInfoHeader& f) {
   return std::move(r.data());
 }
 
-Bytes strfAudio(const TASFAudioMedia& a) {
+Bytes strfAudio(const AudioMedia& a) {
   Riff r;
   r.chars("strf").u32(18u + a.CodecSpecificDataSize);
   r.u16(a.CodecID_FormatTag).u16(a.NumberOfChannels).u32(a.SamplesPerSecond).u32(a.AverageNumberOfBytesPerSecond);
@@ -195,8 +195,8 @@ class AviWriter {
   void patch32(std::uint64_t at, std::uint32_t value);
   // The main header's frame size: the source's first video stream's, also
   // when only audio is written (as this program always has).
-  const TBitmapInfoHeader& mainFormat() const {
-    static const TBitmapInfoHeader none;
+  const BitmapInfoHeader& mainFormat() const {
+    static const BitmapInfoHeader none;
     for (const StreamEntry& e : streams_)
       if (e.kind == StreamKind::video) return e.video.FormatData;
     return none;
@@ -435,7 +435,7 @@ void AviWriter::frameRates() {
       rate = std::uint64_t{n - 1} * 1000;
       scale = t.lastTime - t.firstTime;
     } else if (n >= 1) {
-      const std::int64_t span = rec_.ASFFPO.PlayDuration - rec_.ASFFPO.Preroll * 10000;
+      const std::int64_t span = rec_.fileProperties.PlayDuration - rec_.fileProperties.Preroll * 10000;
       rate = std::uint64_t{n} * 10000000;
       scale = span > 0 ? static_cast<std::uint64_t>(span) : rate;
     }
@@ -467,7 +467,7 @@ void AviWriter::patchHeaders() {
     if (t.video) {
       out_->writeAt(t.strhPos, strhVideo(t.stream->video.FormatData, t.scale, t.rate, t.chunks, t.maxChunk));
     } else {
-      const TASFAudioMedia& a = t.stream->audio;
+      const AudioMedia& a = t.stream->audio;
       const auto length = static_cast<std::uint32_t>(a.BlockAlignment ? t.bytes / a.BlockAlignment : t.bytes);
       out_->writeAt(t.strhPos, strhAudio(a, length, t.maxChunk));
     }
@@ -479,8 +479,8 @@ void AviWriter::patchHeaders() {
 JobResult<ExportData> AviWriter::run() {
   // A file never opened, or one whose File Properties Object is gone (no
   // packet size to read the data by).
-  if (!rec_.ASFFPO.present)
-    return failed(rec_.ASFHDR.ObjectID.empty() ? Message(MessageId::OpenFileFirst) : Message(MessageId::FilePropertiesNotFound, source_));
+  if (!rec_.fileProperties.present)
+    return failed(rec_.header.ObjectID.empty() ? Message(MessageId::OpenFileFirst) : Message(MessageId::FilePropertiesNotFound, source_));
   std::string error;
   src_ = FileSource::open(source_, &error);
   if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));

@@ -400,14 +400,14 @@ bool Joiner::patchHeader(std::uint32_t sendDuration, std::unique_ptr<FileSource>
 bool Joiner::writeIndex(const FileSource& written) {
   ctx_.forceProgress(0, 0, Phase::buildingIndex);
   if (d_.keyframePackets <= 1) return true;
-  TAsfSimpleIndexObject sio;
+  SimpleIndex sio;
   sio.present = true;
   sio.ObjectID = guid::SimpleIndex;
   sio.FileID = GUIDToStr(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
   if (!CreateSimpleIndex(records_, sio, video_)) return true;
   ctx_.forceProgress(0, 0, Phase::writingIndex);
   Bytes b;
-  writeASFSIO(sio, sio.FileID, b);
+  WriteSimpleIndex(sio, sio.FileID, b);
   d_.indexEntries = static_cast<std::uint32_t>(sio.IndexEntries.size());
   out_->write(b);  // a failed write shows at the flush
   return true;

@@ -317,7 +317,7 @@ void Presenter::exportOrStop(const ExportRequest& req) {
     exportMessage_ = Message(why);
     view_.stateChanged();
   };
-  if (!session_.structure.rec.ASFFPO.present || session_.fileName.empty()) return refuse(MessageId::OpenFileFirst);
+  if (!session_.structure.rec.fileProperties.present || session_.fileName.empty()) return refuse(MessageId::OpenFileFirst);
   if (req.avi && req.output.empty()) return;
   if (!req.avi && !IsNumber(req.frameCount)) return;
   if (req.avi && exists(req.output) && !questions_.ask(MessageId::OverwriteQuestion)) return;

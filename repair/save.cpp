@@ -43,7 +43,7 @@ namespace {
 // Durations of what is written, for a source that never had them filled in:
 // play = the latest presentation time plus one frame step, send = the latest
 // send time plus that packet's duration (milliseconds, into 100-ns units).
-void fillDurations(const PacketTable& packets, TAsfFilePropertiesObject& fpo) {
+void fillDurations(const PacketTable& packets, FileProperties& fpo) {
   std::uint32_t top = 0, below = 0, lastSend = 0, lastDur = 0;
   for (const PacketRef p : packets) {
     for (std::size_t k = 0; k < p.payloadCount(); ++k) {
@@ -99,16 +99,16 @@ Bytes BuildHeader(HeaderRecords& r, const PacketTable& packets, HeaderMode mode,
     for (const Bytes& object : copied) body.insert(body.end(), object.begin(), object.end());
     objects += static_cast<std::uint32_t>(copied.size());
   }
-  r.ASFHDR.NumberOfHeaderObjects = objects;
-  r.ASFHDR.ObjectSize = static_cast<std::int64_t>(body.size()) + 30;
-  if (r.ASFHDR.ObjectID.empty()) r.ASFHDR.Reserved1 = 1, r.ASFHDR.Reserved2 = 2;  // a rebuilt header
+  r.header.NumberOfHeaderObjects = objects;
+  r.header.ObjectSize = static_cast<std::int64_t>(body.size()) + 30;
+  if (r.header.ObjectID.empty()) r.header.Reserved1 = 1, r.header.Reserved2 = 2;  // a rebuilt header
 
   Bytes head;
-  writeASFHDR(r.ASFHDR, head);
+  WriteHeaderObject(r.header, head);
   head.insert(head.end(), body.begin(), body.end());
   const std::uint64_t count = packets.size();
   const std::uint32_t P = count ? packets.packetSize() : 0;
-  writeASFDAOHeader(r.ASFDAO, std::int64_t{P} * static_cast<std::int64_t>(count) + 50, count, head);
+  WriteDataObjectHeader(r.data, std::int64_t{P} * static_cast<std::int64_t>(count) + 50, count, head);
   return head;
 }
 
@@ -187,7 +187,7 @@ class Saver {
 
 void Saver::plan() {
   PlanStreams streams;
-  for (const auto& spo : in_.rec.ASFSPO) streams.known.set(spo.Flags & 127);
+  for (const auto& spo : in_.rec.streams) streams.known.set(spo.Flags & 127);
   for (const StreamEntry& e : streams_) {
     streams.known.set(e.number & 127);
     streams.kinds[e.number & 127] = e.kind;
@@ -279,7 +279,7 @@ std::vector<Bytes> Saver::copiedObjects() {
 
 void Saver::writeIndex() {
   Bytes sio;
-  writeASFSIO(r_.ASFSIO, r_.ASFFPO.FileID, sio);
+  WriteSimpleIndex(r_.simpleIndex, r_.fileProperties.FileID, sio);
   out_->write(sio);
 }
 
@@ -301,16 +301,16 @@ JobResult<SaveData> Saver::run() {
   r_ = in_.rec;
   bool index = in_.indexBuilt && o_.writeIndex;
   // Packets left out or added move the index's packet numbers.
-  if (index && plan_.changed) index = CreateSimpleIndex(records_, r_.ASFSIO, FirstOfKind(streams_, StreamKind::video));
-  r_.ASFFPO.DataPacketsCount = static_cast<std::int64_t>(packets().size());
-  r_.ASFFPO.FileSize = 0;
+  if (index && plan_.changed) index = CreateSimpleIndex(records_, r_.simpleIndex, FirstOfKind(streams_, StreamKind::video));
+  r_.fileProperties.DataPacketsCount = static_cast<std::int64_t>(packets().size());
+  r_.fileProperties.FileSize = 0;
   // The packet size of what is written (a lost or zeroed File Properties
   // Object gets it from the packets the scan found).
-  if (!scanned().empty()) r_.ASFFPO.MinimumDataPacketSize = r_.ASFFPO.MaximumDataPacketSize = scanned().packetSize();
+  if (!scanned().empty()) r_.fileProperties.MinimumDataPacketSize = r_.fileProperties.MaximumDataPacketSize = scanned().packetSize();
   if (in_.sourceUnfinished) {
-    fillDurations(packets(), r_.ASFFPO);
-    r_.ASFFPO.Flags &= ~1u;            // no longer a broadcast
-    if (index) r_.ASFFPO.Flags |= 2u;  // seekable
+    fillDurations(packets(), r_.fileProperties);
+    r_.fileProperties.Flags &= ~1u;            // no longer a broadcast
+    if (index) r_.fileProperties.Flags |= 2u;  // seekable
   }
   out_->write(BuildHeader(r_, packets(), o_.header, copiedObjects()));
 

@@ -37,7 +37,7 @@ struct SaveOptions {
 struct SaveInput {
   HeaderRecords rec;
   const PacketTable* packets = nullptr;
-  bool indexBuilt = false;        // rec.ASFSIO is a new index
+  bool indexBuilt = false;        // rec.simpleIndex is a new index
   bool sourceUnfinished = false;  // fill in counts, durations and flags
   std::string output;
   std::string source;             // the source's path: never written

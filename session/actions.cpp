@@ -140,11 +140,11 @@ bool ApplyScan(Session& s, JobResult<ScanData> r) {
     s.packetsInErrorBlocks = d.packetsInErrorBlocks;
     HeaderRecords& rec = s.structure.rec;
     if (d.indexAttempted) {
-      rec.ASFFPO.DataPacketsCount = static_cast<std::int64_t>(s.packets.size());
-      rec.ASFSIO = std::move(d.index);
+      rec.fileProperties.DataPacketsCount = static_cast<std::int64_t>(s.packets.size());
+      rec.simpleIndex = std::move(d.index);
       s.indexBuilt = d.indexBuilt;
     } else {
-      rec.ASFSIO.present = false;
+      rec.simpleIndex.present = false;
       s.indexBuilt = false;
     }
     s.showErrorRows();
@@ -216,7 +216,7 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
     in.sourceUnfinished = d.sourceUnfinished;
     in.indexBuilt = d.indexBuilt;
     in.packetsInErrorBlocks = d.packetsInErrorBlocks;
-    if (d.indexBuilt) in.rec.ASFSIO = d.index;
+    if (d.indexBuilt) in.rec.simpleIndex = d.index;
   }
   JobResult<SaveData> saved = SaveFile(file, in, options, ctx);
   r.outcome = saved.outcome;

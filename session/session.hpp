@@ -76,7 +76,7 @@ struct Session {
   bool sourceUnfinished = false;       // the scanned header lacked count, size or durations
   std::uint64_t keyframePackets = 0;
   std::uint64_t packetsInErrorBlocks = 0;  // of the last scan
-  bool indexBuilt = false;  // the scan built a new Simple Index into structure.rec.ASFSIO
+  bool indexBuilt = false;  // the scan built a new Simple Index into structure.rec.simpleIndex
   CutList scannedCuts;      // the cuts the packets above were found through
 
   // What the last save wrote.

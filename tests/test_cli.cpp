@@ -79,7 +79,7 @@ TEST(CliInfo, ExitStatusAndErrors) {
 TEST(CliInfo, UnknownObjectsOption) {
   const std::string path = TempPath("cli-pad.wmv");
   const std::string unknown = "A1B2C3D4-0000-1111-2222-333344445555";
-  WriteFile(path, AsfFile({FileProperties({}), Padding(8), Object(unknown, Bytes(4, 1))}, {DataObject(1, 256)}));
+  WriteFile(path, AsfFile({FilePropertiesObject({}), Padding(8), Object(unknown, Bytes(4, 1))}, {DataObject(1, 256)}));
   // The unknown object is stepped over either way; only the tree shows it
   // or not.
   for (const char* option : {"", "--unknown "}) {
@@ -136,7 +136,7 @@ TEST(CliScan, TextDumpAndExitStatus) {
   EXPECT_NE(r.out.find("unable to create index"), std::string::npos);
   // Could not run: no Data Object, not ASF, missing.
   const std::string noData = TempPath("nodata.wmv");
-  WriteFile(noData, AsfFile({FileProperties({})}, {}));
+  WriteFile(noData, AsfFile({FilePropertiesObject({})}, {}));
   r = Cli("scan " + Quote(noData));
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("stream not found"), std::string::npos);

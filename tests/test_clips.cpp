@@ -30,16 +30,16 @@ void ExpectMatchesIndependentReading(const Session& s, const Bytes& file) {
 void ExpectMatchesProbe(const Session& s, const std::string& path) {
   const auto probe = Probe(path);
   const auto& streams = probe["streams"];
-  ASSERT_EQ(s.structure.rec.ASFSPO.size(), streams.size());
+  ASSERT_EQ(s.structure.rec.streams.size(), streams.size());
   for (std::size_t i = 0; i < streams.size(); ++i) {
     const std::string type = streams[i]["codec_type"];
-    EXPECT_EQ(s.structure.rec.ASFSPO[i].StreamType, type == "video" ? guid::VideoMedia : guid::AudioMedia);
+    EXPECT_EQ(s.structure.rec.streams[i].StreamType, type == "video" ? guid::VideoMedia : guid::AudioMedia);
     // ffprobe's id of an ASF stream is its stream number.
     if (streams[i].contains("id")) {
-      EXPECT_EQ(std::stoi(streams[i]["id"].get<std::string>(), nullptr, 0), s.structure.rec.ASFSPO[i].streamNumber());
+      EXPECT_EQ(std::stoi(streams[i]["id"].get<std::string>(), nullptr, 0), s.structure.rec.streams[i].streamNumber());
     }
     const StreamTable table = StreamsOf(s.structure.rec);
-    const StreamEntry* e = FindStream(table, static_cast<std::uint8_t>(s.structure.rec.ASFSPO[i].streamNumber()));
+    const StreamEntry* e = FindStream(table, static_cast<std::uint8_t>(s.structure.rec.streams[i].streamNumber()));
     ASSERT_NE(e, nullptr);
     if (type == "video") {
       EXPECT_EQ(e->video.FormatData.ImageWidth, streams[i]["width"].get<unsigned>());
@@ -52,10 +52,10 @@ void ExpectMatchesProbe(const Session& s, const std::string& path) {
   }
   // ffprobe reports play duration less preroll.
   const double duration = std::stod(probe["format"]["duration"].get<std::string>());
-  const double ours = s.structure.rec.ASFFPO.PlayDuration / 1e7 - s.structure.rec.ASFFPO.Preroll / 1e3;
+  const double ours = s.structure.rec.fileProperties.PlayDuration / 1e7 - s.structure.rec.fileProperties.Preroll / 1e3;
   EXPECT_NEAR(ours, duration, 0.1);
-  EXPECT_EQ(s.structure.rec.ASFFPO.FileSize, s.file.fsize);
-  EXPECT_EQ(s.structure.rec.ASFFPO.MinimumDataPacketSize, s.structure.rec.ASFFPO.MaximumDataPacketSize);
+  EXPECT_EQ(s.structure.rec.fileProperties.FileSize, s.file.fsize);
+  EXPECT_EQ(s.structure.rec.fileProperties.MinimumDataPacketSize, s.structure.rec.fileProperties.MaximumDataPacketSize);
 }
 
 class ClipWalk : public ::testing::TestWithParam<std::string> {};
@@ -70,15 +70,15 @@ TEST_P(ClipWalk, AgreesWithFfprobeAndLayout) {
   ExpectMatchesIndependentReading(s, ReadFile(path));
   ExpectMatchesProbe(s, path);
   ASSERT_GE(s.structure.dataObjectIndex, 0);
-  EXPECT_EQ(s.structure.rec.ASFDAO.TotalDataPackets, s.structure.rec.ASFFPO.DataPacketsCount);
+  EXPECT_EQ(s.structure.rec.data.TotalDataPackets, s.structure.rec.fileProperties.DataPacketsCount);
   // The data object holds exactly its packets.
-  EXPECT_EQ(s.structure.rec.ASFDAO.ObjectSize, 50 + s.structure.rec.ASFDAO.TotalDataPackets * s.structure.rec.ASFFPO.MinimumDataPacketSize);
+  EXPECT_EQ(s.structure.rec.data.ObjectSize, 50 + s.structure.rec.data.TotalDataPackets * s.structure.rec.fileProperties.MinimumDataPacketSize);
   // The locators find the same things from the file itself.
   auto src = FileSource::open(path);
   ASSERT_TRUE(src);
   EXPECT_EQ(FindDataObject(*src), s.structure.dataObjectOffset);
-  EXPECT_EQ(ReadPacketSize(*src), s.structure.rec.ASFFPO.MinimumDataPacketSize);
-  EXPECT_EQ(ReadPreroll(*src), s.structure.rec.ASFFPO.Preroll);
+  EXPECT_EQ(ReadPacketSize(*src), s.structure.rec.fileProperties.MinimumDataPacketSize);
+  EXPECT_EQ(ReadPreroll(*src), s.structure.rec.fileProperties.Preroll);
   EXPECT_EQ(ReadStreamNumber(*src, guid::VideoMedia), StreamNumberOf(s.structure.rec, guid::VideoMedia));
   EXPECT_EQ(ReadStreamNumber(*src, guid::AudioMedia), StreamNumberOf(s.structure.rec, guid::AudioMedia));
 }
@@ -89,11 +89,11 @@ TEST(ClipWalk, CyrillicAndCjkMetadataKeptWhole) {
   const std::string path = Clip("cyrillic");
   Session s;
   ASSERT_TRUE(OpenFile(s, path));
-  ASSERT_TRUE(s.structure.rec.ASFCDO.present);
-  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.ASFCDO.Title), "Запись с камеры №1");
-  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.ASFCDO.Author), "Иван Петров");
+  ASSERT_TRUE(s.structure.rec.contentDescription.present);
+  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.contentDescription.Title), "Запись с камеры №1");
+  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.contentDescription.Author), "Иван Петров");
   auto descriptor = [&](const std::string& name) {
-    for (const auto& d : s.structure.rec.ASFECD.ContentDescriptors)
+    for (const auto& d : s.structure.rec.extendedContentDescription.ContentDescriptors)
       if (Utf16ToUtf8(d.DescriptorName) == name) return Utf16ToUtf8(d.DescriptorValue);
     return std::string("<missing>");
   };

@@ -93,7 +93,7 @@ TEST(Avi, LayoutAndGuards) {
   EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(TempPath("gone.wmv"), s.structure.rec, TempPath("y.avi"), StreamChoice::VideoAndAudio, ctx); }).ok());
   // Audio with a block alignment of 0 and long codec data: no division by zero, movi after the headers.
   HeaderRecords odd = s.structure.rec;
-  for (TAsfStreamPropertiesObject& spo : odd.ASFSPO) {
+  for (corvel::StreamProperties& spo : odd.streams) {
     Bytes& t = spo.TypeSpecificData;
     if (spo.StreamType == guid::AudioMedia) PutWord(0, t, 12);  // BlockAlignment
     if (spo.StreamType == guid::VideoMedia) {

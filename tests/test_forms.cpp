@@ -200,11 +200,11 @@ TEST(HeaderCopies, ObjectsWithoutAWriterAreKept) {
       EXPECT_TRUE(kept.empty());
     } else {
       EXPECT_EQ(kept, (std::vector<Bytes>{script, encryption, unknown}));
-      EXPECT_TRUE(o.structure.rec.ASFCBO.present);  // parsed, no writer: copied too
+      EXPECT_TRUE(o.structure.rec.contentBranding.present);  // parsed, no writer: copied too
     }
     // The header's count and size take the copies in.
-    EXPECT_EQ(o.structure.rec.ASFHDR.NumberOfHeaderObjects, o.structure.objects.size() - 2 - (o.structure.rec.ASFSIO.present ? 1 : 0));
-    EXPECT_EQ(o.structure.rec.ASFHDR.ObjectSize, o.structure.dataObjectOffset);
+    EXPECT_EQ(o.structure.rec.header.NumberOfHeaderObjects, o.structure.objects.size() - 2 - (o.structure.rec.simpleIndex.present ? 1 : 0));
+    EXPECT_EQ(o.structure.rec.header.ObjectSize, o.structure.dataObjectOffset);
     EXPECT_EQ(o.packets.size(), 0u);
     ASSERT_TRUE(Scan(o));
     EXPECT_EQ(o.packets.size(), 8u);
@@ -272,7 +272,7 @@ TEST(HardCases, PacketSizeIsInferredWhenFilePropertiesIsLost) {
     Session s;
     s.lang = Language::eng;
     ASSERT_EQ(OpenBytes(s, file), 0);
-    EXPECT_EQ(s.structure.rec.ASFFPO.present, variant == 2);
+    EXPECT_EQ(s.structure.rec.fileProperties.present, variant == 2);
     ASSERT_TRUE(Scan(s)) << MemoText(s);
     EXPECT_NE(MemoText(s).find("• packet size inferred from the data: 600"), std::string::npos);
     EXPECT_EQ(s.packets.size(), 20u);
@@ -281,7 +281,7 @@ TEST(HardCases, PacketSizeIsInferredWhenFilePropertiesIsLost) {
     ASSERT_TRUE(Save(s, out));
     Session o;
     ASSERT_EQ(OpenBytes(o, ReadFile(out)), 0);
-    const auto& f = o.structure.rec.ASFFPO;
+    const auto& f = o.structure.rec.fileProperties;
     ASSERT_TRUE(f.present);
     EXPECT_EQ(f.MinimumDataPacketSize, P);
     EXPECT_EQ(f.MaximumDataPacketSize, P);
@@ -331,7 +331,7 @@ TEST(HardCases, ReconstructionKeepsOneOfEachObject) {
       EXPECT_LT(e.offset, static_cast<std::int64_t>(headerSize));  // the header's own
       EXPECT_EQ(e.parent, 0);
     }
-  EXPECT_EQ(s.structure.rec.ASFSPO.size(), 2u);
+  EXPECT_EQ(s.structure.rec.streams.size(), 2u);
   ASSERT_TRUE(Scan(s));
   EXPECT_EQ(s.packets.size(), 6u);
 }

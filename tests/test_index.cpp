@@ -23,13 +23,13 @@ TEST(SimpleIndex, OneEntryPerSecondAtKeyFrames) {
   // A frame every 40 ms, a key frame every 25 frames, one packet each.
   std::vector<TAsfDataPacket> packets;
   for (std::uint32_t f = 0; f <= 124; ++f) packets.push_back(Single(1, f, f * 40, f % 25 == 0));
-  TAsfSimpleIndexObject sio;
+  corvel::SimpleIndex sio;
   sio.ObjectID = "keep";
   ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
   EXPECT_EQ(sio.ObjectID, "keep");
   // The last frame (4960 ms) is never listed: T = 4920 + 40 = 4960, N = 5.
   ASSERT_EQ(sio.IndexEntriesCount, 5u);
-  for (std::uint32_t e = 0; e < 5; ++e) EXPECT_EQ(sio.IndexEntries[e], (TSimpleIndexEntry{e * 25, 1})) << e;
+  for (std::uint32_t e = 0; e < 5; ++e) EXPECT_EQ(sio.IndexEntries[e], (corvel::IndexEntry{e * 25, 1})) << e;
   EXPECT_EQ(sio.IndexEntryTimeInterval, 10000000);
   EXPECT_EQ(sio.MaximumPacketCount, 1u);
   EXPECT_EQ(sio.ObjectSize, 56 + 6 * 5);
@@ -51,27 +51,27 @@ TEST(SimpleIndex, ClockJumpsWidenTheIntervalNotTheIndex) {
                         Case{4'000'000'000u, 86'022, 930'000'000}}) {  // 93 days: one every 93 s
     // (the frame after closes the last one listed)
     std::vector<TAsfDataPacket> packets{Single(1, 0, 0, true), Single(1, 1, c.lastMs, true), Single(1, 2, c.lastMs + 40, false)};
-    TAsfSimpleIndexObject sio;
+    corvel::SimpleIndex sio;
     ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
     EXPECT_LE(sio.IndexEntriesCount, 86'400u) << c.lastMs;
     EXPECT_EQ(sio.IndexEntries.size(), sio.IndexEntriesCount);
     EXPECT_EQ(sio.IndexEntryTimeInterval, c.interval) << c.lastMs;
     EXPECT_EQ(sio.IndexEntriesCount, c.entries) << c.lastMs;
-    EXPECT_EQ(sio.IndexEntries.front(), (TSimpleIndexEntry{0, 1}));
-    EXPECT_EQ(sio.IndexEntries.back(), (TSimpleIndexEntry{1, 1}));
+    EXPECT_EQ(sio.IndexEntries.front(), (corvel::IndexEntry{0, 1}));
+    EXPECT_EQ(sio.IndexEntries.back(), (corvel::IndexEntry{1, 1}));
   }
 }
 
 TEST(SimpleIndex, PrerollRepeatsTheFirstEntry) {
   std::vector<TAsfDataPacket> packets;
   for (std::uint32_t f = 0; f < 60; ++f) packets.push_back(Single(1, f, 3000 + f * 40, f % 25 == 0));
-  TAsfSimpleIndexObject sio;
+  corvel::SimpleIndex sio;
   ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
   ASSERT_GE(sio.IndexEntries.size(), 5u);
   EXPECT_EQ(sio.IndexEntries[1], sio.IndexEntries[0]);
   EXPECT_EQ(sio.IndexEntries[2], sio.IndexEntries[0]);
   EXPECT_EQ(sio.IndexEntries[3], sio.IndexEntries[0]);
-  EXPECT_EQ(sio.IndexEntries[4], (TSimpleIndexEntry{25, 1}));  // the key frame at 4000 ms
+  EXPECT_EQ(sio.IndexEntries[4], (corvel::IndexEntry{25, 1}));  // the key frame at 4000 ms
 }
 
 TEST(SimpleIndex, FragmentsCountAndOtherStreams) {
@@ -82,15 +82,15 @@ TEST(SimpleIndex, FragmentsCountAndOtherStreams) {
   packets.push_back(Single(1, 0, 0, true));
   packets.push_back(Single(1, 1, 1500, true));
   packets.push_back(Single(1, 2, 2500, false));
-  TAsfSimpleIndexObject sio;
+  corvel::SimpleIndex sio;
   ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
-  EXPECT_EQ(sio.IndexEntries[0], (TSimpleIndexEntry{0, 3}));
+  EXPECT_EQ(sio.IndexEntries[0], (corvel::IndexEntry{0, 3}));
   EXPECT_EQ(sio.MaximumPacketCount, 3u);
   EXPECT_EQ(sio.IndexEntries[1].PacketNumber, 4u);
 }
 
 TEST(SimpleIndex, NothingToIndex) {
-  TAsfSimpleIndexObject sio;
+  corvel::SimpleIndex sio;
   sio.IndexEntriesCount = 9;
   EXPECT_FALSE(CreateSimpleIndex(PacketTable{}, sio, 1));
   std::vector<TAsfDataPacket> one{Single(1, 0, 0, true), Single(1, 0, 40, true)};

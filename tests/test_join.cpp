@@ -150,9 +150,9 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
   Session s;
   ASSERT_TRUE(OpenFile(s, out) && Scan(s));
   EXPECT_TRUE(s.errorList.empty());
-  EXPECT_EQ(s.structure.rec.ASFFPO.Preroll, 5000);
-  EXPECT_EQ(s.structure.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(s.packets.size()));
-  EXPECT_EQ(s.structure.rec.ASFFPO.FileSize, s.file.fsize);
+  EXPECT_EQ(s.structure.rec.fileProperties.Preroll, 5000);
+  EXPECT_EQ(s.structure.rec.fileProperties.DataPacketsCount, static_cast<std::int64_t>(s.packets.size()));
+  EXPECT_EQ(s.structure.rec.fileProperties.FileSize, s.file.fsize);
   // Video media objects: numbers 1, 2, ... (low 8 bits), times 40 ms apart from the preroll on.
   std::uint32_t expectNumber = 1, lastTime = 0, count = 0;
   std::uint32_t lastNumber = 0;
@@ -176,7 +176,7 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
   EXPECT_EQ(count, 200u);
   // The index points at packets where a video key frame begins.
   ASSERT_TRUE(s.indexBuilt);
-  for (const auto& e : s.structure.rec.ASFSIO.IndexEntries) {
+  for (const auto& e : s.structure.rec.simpleIndex.IndexEntries) {
     ASSERT_LT(e.PacketNumber, s.packets.size());
     const PacketRef p = s.packets[e.PacketNumber];
     bool keyStart = false;

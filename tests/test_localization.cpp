@@ -29,7 +29,7 @@ TEST(Localization, Tables) {
 // Every log line the header walk writes in Russian has an English text.
 TEST(Localization, WalkMessagesAreTranslated) {
   using namespace corvel::test;
-  std::vector<Bytes> inputs{Bytes(10, 1), AsfFile({Padding(10)}, {}), AsfFile({FileProperties({}, 4)}, {})};
+  std::vector<Bytes> inputs{Bytes(10, 1), AsfFile({Padding(10)}, {}), AsfFile({FilePropertiesObject({}, 4)}, {})};
   Bytes zero = MinimalFile();
   Patch64(zero, 30 + 16, 0);
   inputs.push_back(zero);

@@ -41,7 +41,7 @@ TEST(Locators, NotFoundValues) {
   EXPECT_EQ(ReadHeaderSize(tiny), -1);
 
   // No File Properties before the Data Object; no audio stream.
-  const MemorySource noFpo(AsfFile({StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(8, 8, "WMV2", 40))},
+  const MemorySource noFpo(AsfFile({StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(8, 8, "WMV2", 40))},
                                    {DataObject(0, 256), Object(guid::FileProperties, Bytes(80, 0))}));
   EXPECT_EQ(FindFileProperties(noFpo), -1);
   EXPECT_EQ(ReadPacketSize(noFpo), 0u);
@@ -49,8 +49,8 @@ TEST(Locators, NotFoundValues) {
 }
 
 TEST(Locators, FirstOfTwoVideoStreamsAndReservedBit) {
-  const MemorySource src(AsfFile({StreamProperties(0x80 | 5, guid::VideoMedia, VideoTypeSpecific(8, 8, "WMV2", 40)),
-                                  StreamProperties(3, guid::VideoMedia, VideoTypeSpecific(8, 8, "WMV2", 40))},
+  const MemorySource src(AsfFile({StreamPropertiesObject(0x80 | 5, guid::VideoMedia, VideoTypeSpecific(8, 8, "WMV2", 40)),
+                                  StreamPropertiesObject(3, guid::VideoMedia, VideoTypeSpecific(8, 8, "WMV2", 40))},
                                  {DataObject(0, 256)}));
   EXPECT_EQ(ReadStreamNumber(src, guid::VideoMedia), 5);
 }

@@ -277,7 +277,7 @@ TEST(JoinList, ProbeReadsPacketSizeAndPlayLength) {
   f.playDuration = 40'000'000;  // 4 s, of which the preroll's 500 ms are no play
   f.preroll = 500;
   f.minPacket = f.maxPacket = 512;
-  WriteFile(path, AsfFile({FileProperties(f)}, {DataObject(3, 512)}));
+  WriteFile(path, AsfFile({FilePropertiesObject(f)}, {DataObject(3, 512)}));
   const JoinPart p = ProbeJoinPart(path);
   EXPECT_TRUE(p.probed && p.readable);
   EXPECT_EQ(p.packetSize, 512u);

@@ -297,7 +297,7 @@ TEST(PresenterJoin, RefusalsInOrder) {
 TEST(PresenterDump, LargeObjectsAskFirst) {
   for (const std::size_t size : {std::size_t{100000}, std::size_t{100001}}) {
     const std::string path = TempPath("presenter-big-" + std::to_string(size) + ".wmv");
-    WriteFile(path, AsfFile({FileProperties({}), Padding(size - 24)}, {DataObject(1, 256)}));
+    WriteFile(path, AsfFile({FilePropertiesObject({}), Padding(size - 24)}, {DataObject(1, 256)}));
     Harness h;
     ASSERT_TRUE(h.p.open(path));
     int node = -1;

@@ -11,7 +11,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/locators.hpp"
 #include "asf/header_writers.hpp"
-#include "asf/readers.hpp"
+#include "asf/field_visitors.hpp"
 #include "asf/object_table.hpp"
 #include "session/actions.hpp"
 #include "support/asf_builder.hpp"
@@ -38,7 +38,7 @@ std::vector<std::pair<std::string, Bytes>> Rewritten(Session& s) {
     if (!kind || !kind->write) continue;
     HeaderRecords r = s.structure.rec;
     // One stream's object at a time.
-    if (b.guid == guid::StreamProperties) r.ASFSPO = {s.structure.rec.ASFSPO.at(spo++)};
+    if (b.guid == guid::StreamProperties) r.streams = {s.structure.rec.streams.at(spo++)};
     Bytes w;
     kind->write(r, w);
     out.emplace_back(b.guid, std::move(w));
@@ -100,43 +100,43 @@ TEST_P(HeaderWriteBack, HeaderObjectsAreByteIdentical) {
 INSTANTIATE_TEST_SUITE_P(Ffmpeg, HeaderWriteBack, ::testing::Values("av", "video", "audio", "cyrillic"));
 
 TEST(HeaderWriters, EdgeCases) {
-  TAsfContentDescriptionObject cdo;
-  setObjectSizeASFCDO(cdo);
+  corvel::ContentDescription cdo;
+  SizeFields(cdo);
   EXPECT_EQ(cdo.TitleLength, 2);
   EXPECT_EQ(cdo.ObjectSize, 34 + 5 * 2);
-  TAsfCodecListObject clo;
+  corvel::CodecList clo;
   clo.CodecEntries.push_back({2, 0, u"", 0, u"desc", 0, Bytes{0x61, 0x01}});
-  setObjectSizeASFCLO(clo);
+  SizeFields(clo);
   EXPECT_EQ(clo.CodecEntries[0].CodecNameLength, 0);
   EXPECT_EQ(clo.CodecEntries[0].CodecDescriptionLength, 5);
   Bytes w;
-  writeASFCLO(clo, w);
+  WriteFields(clo, guid::CodecList, w);
   EXPECT_EQ(static_cast<std::int64_t>(w.size()), clo.ObjectSize);
-  TAsfCodecListObject back;
-  readCLO(w, back);
+  corvel::CodecList back;
+  ReadFields(w, back);
   EXPECT_EQ(back.CodecEntries[0].CodecName, u"");
   EXPECT_EQ(back.CodecEntries[0].CodecDescription, u"desc");
   // Markers read back as written (the description length counts characters).
-  TAsfMarkerObject mao;
+  corvel::MarkerList mao;
   mao.Name = u"Главы";
   mao.Markers = {{0, 10000000, 0, 1000, 0, 0, u"Начало"}, {0, 20000000, 0, 2000, 0, 0, u""}};
-  setObjectSizeASFMAO(mao);
+  SizeFields(mao);
   w.clear();
-  writeASFMAO(mao, w);
+  WriteFields(mao, guid::Marker, w);
   EXPECT_EQ(static_cast<std::int64_t>(w.size()), mao.ObjectSize);
-  TAsfMarkerObject mback;
-  readMAO(w, mback);
+  corvel::MarkerList mback;
+  ReadFields(w, mback);
   ASSERT_EQ(mback.Markers.size(), 2u);
   EXPECT_EQ(mback.Name, u"Главы");
   EXPECT_EQ(mback.Markers[0].MarkerDescription, u"Начало");
   EXPECT_EQ(mback.Markers[1].SendTime, 2000u);
   // A non-text value is copied byte for byte.
-  TAsfExtendedContentDescriptionObject ecd;
+  corvel::ExtendedContentDescription ecd;
   ecd.ContentDescriptors.push_back({0, u"WM/Track", 3, 0, u"", Bytes{5, 0, 0, 0}});
-  setObjectSizeASFECD(ecd);
+  SizeFields(ecd);
   EXPECT_EQ(ecd.ContentDescriptors[0].DescriptorValueLength, 4);
   w.clear();
-  writeASFECD(ecd, w);
+  WriteFields(ecd, guid::ExtendedContentDescription, w);
   EXPECT_EQ(Bytes(w.end() - 4, w.end()), (Bytes{5, 0, 0, 0}));
 }
 
@@ -224,8 +224,8 @@ TEST_F(RepairClip, WipedHeaderGuidIsReconstructed) {
   ASSERT_GE(ids.size(), 4u);
   EXPECT_EQ(ids.front(), guid::FileProperties);
   EXPECT_EQ(ids.back(), guid::Data);
-  EXPECT_TRUE(s.structure.rec.ASFFPO.present);
-  EXPECT_EQ(s.structure.rec.ASFSPO.size(), 2u);
+  EXPECT_TRUE(s.structure.rec.fileProperties.present);
+  EXPECT_EQ(s.structure.rec.streams.size(), 2u);
   EXPECT_GE(s.structure.dataObjectIndex, 0);
   EXPECT_EQ(s.options.save.header, HeaderMode::minimal);
   EXPECT_FALSE(s.options.sourceHeaderUsable);
@@ -274,12 +274,12 @@ TEST_F(RepairClip, UnfinishedRecordingGetsValidHeaderFields) {
   Session o;
   ASSERT_TRUE(OpenFile(o, out));
   EXPECT_TRUE(o.logLines.lines().empty()) << MemoText(o);
-  EXPECT_EQ(o.structure.rec.ASFFPO.FileSize, o.file.fsize);
-  EXPECT_EQ(o.structure.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
-  EXPECT_EQ(o.structure.rec.ASFFPO.Flags & 3u, 2u);
-  EXPECT_NEAR(o.structure.rec.ASFFPO.PlayDuration, h.structure.rec.ASFFPO.PlayDuration, 1'000'000);  // within 0.1 s
-  EXPECT_NEAR(o.structure.rec.ASFFPO.SendDuration, h.structure.rec.ASFFPO.SendDuration, 1'000'000);
-  EXPECT_TRUE(o.structure.rec.ASFSIO.present);
+  EXPECT_EQ(o.structure.rec.fileProperties.FileSize, o.file.fsize);
+  EXPECT_EQ(o.structure.rec.fileProperties.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
+  EXPECT_EQ(o.structure.rec.fileProperties.Flags & 3u, 2u);
+  EXPECT_NEAR(o.structure.rec.fileProperties.PlayDuration, h.structure.rec.fileProperties.PlayDuration, 1'000'000);  // within 0.1 s
+  EXPECT_NEAR(o.structure.rec.fileProperties.SendDuration, h.structure.rec.fileProperties.SendDuration, 1'000'000);
+  EXPECT_TRUE(o.structure.rec.simpleIndex.present);
   const double d = std::stod(Probe(out)["format"]["duration"].get<std::string>());
   EXPECT_NEAR(d, std::stod(Probe(path_)["format"]["duration"].get<std::string>()), 0.1);
 }
@@ -288,19 +288,19 @@ TEST_F(RepairClip, MinimalHeaderNoIndexAndFileSize) {
   const std::string in = Clip("cyrillic"), out = TempPath("min.out.wmv");
   Session s;
   ASSERT_TRUE(OpenAndScan(s, in));
-  ASSERT_TRUE(s.structure.rec.ASFCDO.present);
+  ASSERT_TRUE(s.structure.rec.contentDescription.present);
   s.options.save.header = HeaderMode::minimal;
   s.options.save.writeIndex = false;
   ASSERT_TRUE(Save(s, out));
   Session o;
   ASSERT_TRUE(OpenFile(o, out));
   EXPECT_TRUE(o.logLines.lines().empty()) << MemoText(o);
-  EXPECT_FALSE(o.structure.rec.ASFCDO.present);
-  EXPECT_FALSE(o.structure.rec.ASFECD.present);
-  EXPECT_FALSE(o.structure.rec.ASFSIO.present);
+  EXPECT_FALSE(o.structure.rec.contentDescription.present);
+  EXPECT_FALSE(o.structure.rec.extendedContentDescription.present);
+  EXPECT_FALSE(o.structure.rec.simpleIndex.present);
   std::uint32_t children = 0;
   for (const auto& it : o.structure.objects) children += it.parent == 0;
-  EXPECT_EQ(o.structure.rec.ASFHDR.NumberOfHeaderObjects, children);
+  EXPECT_EQ(o.structure.rec.header.NumberOfHeaderObjects, children);
   EXPECT_EQ(children, 1u + 2u + 1u);  // file properties, two streams, codec list
   EXPECT_EQ(QWordOr0(ReadFile(out), 70), o.file.fsize);
   EXPECT_EQ(DemuxErrors(out), "");
@@ -626,7 +626,7 @@ TEST_F(WholeFrames, BytesDeletedInsideAPacketKeepThePayloadsBefore) {
   EXPECT_EQ(s.lastSave.rescuedPayloads, p.payloadCount() - 1);
   EXPECT_NE(s.statusText().find("пропущено неполных медиаобъектов (видео, звук): "), std::string::npos);
   // The first payload's frame is whole: its last fragment was rescued.
-  const std::int64_t preroll = s.structure.rec.ASFFPO.Preroll;
+  const std::int64_t preroll = s.structure.rec.fileProperties.Preroll;
   if (p.payload(0).offsetIntoMediaObject + p.payload(0).payloadDataLength == p.payload(0).mediaObjectSize) {
     EXPECT_TRUE(hasFrameAt(FrameHashes(TempPath("whole.out.wmv")), ptsOf(p, 0, preroll)));
   }
@@ -656,7 +656,7 @@ TEST_F(WholeFrames, BytesDeletedInTheLastPayloadDropOnlyItsFrame) {
   EXPECT_GE(d.lost, 1u);
   EXPECT_LE(d.lost, 2u);
   const std::vector<std::string> frames = FrameHashes(TempPath("whole.out.wmv"));
-  const std::int64_t preroll = s.structure.rec.ASFFPO.Preroll;
+  const std::int64_t preroll = s.structure.rec.fileProperties.Preroll;
   EXPECT_FALSE(hasFrameAt(frames, ptsOf(p, last, preroll)));
   // The packet's other payloads were rewritten without it: their frames stay.
   for (std::size_t i = 0; i < last; ++i) {
@@ -685,7 +685,7 @@ TEST_F(WholeFrames, GarbageOverAPayloadLeavesOutItsFrameOnly) {
   EXPECT_GE(d.lost, 1u);
   EXPECT_LE(d.lost, p.payloadCount());
   EXPECT_GE(s.lastSave.leftOut.total(), 1u);
-  EXPECT_FALSE(hasFrameAt(FrameHashes(TempPath("whole.out.wmv")), ptsOf(p, 1, s.structure.rec.ASFFPO.Preroll)));
+  EXPECT_FALSE(hasFrameAt(FrameHashes(TempPath("whole.out.wmv")), ptsOf(p, 1, s.structure.rec.fileProperties.Preroll)));
 }
 
 // A sound file loses nothing and is written as it is.

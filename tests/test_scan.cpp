@@ -84,13 +84,13 @@ TEST_F(LongClip, IndexPointsAtKeyFrames) {
     std::uint64_t pos = 0;
     char flags[8] = {};
     if (std::sscanf(line.c_str(), "%lf,%lu,%7s", &t, &pos, flags) == 3 && flags[0] == 'K')
-      keys.emplace_back(t + s.structure.rec.ASFFPO.Preroll / 1000.0, (pos - layout_.first) / layout_.P);
+      keys.emplace_back(t + s.structure.rec.fileProperties.Preroll / 1000.0, (pos - layout_.first) / layout_.P);
   }
   ASSERT_GT(keys.size(), 3u);
   std::set<std::uint64_t> keyPackets;
   for (auto& k : keys) keyPackets.insert(k.second);
-  const auto& entries = s.structure.rec.ASFSIO.IndexEntries;
-  ASSERT_EQ(entries.size(), s.structure.rec.ASFSIO.IndexEntriesCount);
+  const auto& entries = s.structure.rec.simpleIndex.IndexEntries;
+  ASSERT_EQ(entries.size(), s.structure.rec.simpleIndex.IndexEntriesCount);
   ASSERT_GT(entries.size(), 8u);
   for (std::size_t e = 0; e < entries.size(); ++e) {
     EXPECT_TRUE(keyPackets.count(entries[e].PacketNumber)) << "entry " << e;
@@ -267,7 +267,7 @@ TEST_F(LongClip, UnfinishedRecordingScansToTheEnd) {
   EXPECT_EQ(s.packets.size(), layout_.count);
   EXPECT_TRUE(s.errBlocks.empty());
   EXPECT_NE(MemoText(s).find("• end of file"), std::string::npos);
-  EXPECT_EQ(s.structure.rec.ASFFPO.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
+  EXPECT_EQ(s.structure.rec.fileProperties.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
 }
 
 TEST_F(LongClip, StopRequestEndsTheScan) {
@@ -295,14 +295,14 @@ TEST_F(LongClip, StopRequestEndsTheScan) {
 TEST(ScanStart, RefusesWhatItCannotScan) {
   Session s;
   s.lang = Language::eng;
-  EXPECT_FALSE(ScanBytes(s, AsfFile({FileProperties({})}, {})));
+  EXPECT_FALSE(ScanBytes(s, AsfFile({FilePropertiesObject({})}, {})));
   EXPECT_EQ(MemoLines(s).back(), "• stream not found");
   // Packet sizes that differ or are 0, and nothing in the data to infer
   // the size from (its one packet does not parse).
   FpoFields f;
   f.minPacket = 100;
   f.maxPacket = 200;
-  Bytes noPacket = AsfFile({FileProperties(f)}, {DataObject(1, 100)});
+  Bytes noPacket = AsfFile({FilePropertiesObject(f)}, {DataObject(1, 100)});
   noPacket[noPacket.size() - 100] = 0;  // the packet's 82 gone
   EXPECT_FALSE(ScanBytes(s, noPacket));
   EXPECT_EQ(MemoLines(s).back(), "• DataPacketSize: min <> max");
@@ -367,7 +367,7 @@ TEST(ScanChecks, FirstMediaObjectNumberAndSingleKeyFrame) {
   const std::string memo = MemoText(s);
   EXPECT_NE(memo.find("sn=1 wrong order of media object: 0,7"), std::string::npos) << memo;
   EXPECT_NE(memo.find("• amount of keyframes = 1. unable to create index"), std::string::npos) << memo;
-  EXPECT_FALSE(s.structure.rec.ASFSIO.present);
+  EXPECT_FALSE(s.structure.rec.simpleIndex.present);
   EXPECT_FALSE(s.indexBuilt);
 }
 

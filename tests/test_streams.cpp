@@ -24,9 +24,9 @@ namespace {
 
 constexpr std::string_view kBinary = "3AFB65E2-47EF-40F2-AC2C-70A90D71D343";
 
-Bytes Video(int n, std::uint32_t w = 320) { return StreamProperties(n, guid::VideoMedia, VideoTypeSpecific(w, 240, "WMV2", 40)); }
-Bytes Audio(int n, std::uint16_t channels = 2) { return StreamProperties(n, guid::AudioMedia, AudioTypeSpecific(0x0161, channels, 44100)); }
-Bytes Binary(int n) { return StreamProperties(n, kBinary, {}); }
+Bytes Video(int n, std::uint32_t w = 320) { return StreamPropertiesObject(n, guid::VideoMedia, VideoTypeSpecific(w, 240, "WMV2", 40)); }
+Bytes Audio(int n, std::uint16_t channels = 2) { return StreamPropertiesObject(n, guid::AudioMedia, AudioTypeSpecific(0x0161, channels, 44100)); }
+Bytes Binary(int n) { return StreamPropertiesObject(n, kBinary, {}); }
 
 PayloadSpec Whole(int stream, std::uint32_t mo, std::uint32_t len, std::uint8_t fill, std::uint32_t time, bool key = false) {
   return {stream, key, mo, 0, len, time, len, fill};
@@ -77,13 +77,13 @@ Bytes FourStreams(std::uint32_t P = 500) {
 TEST(StreamTable, EveryStreamPropertiesObjectAlsoInsideTheHeaderExtension) {
   // Stream 3 at the top, 1 and 5 only inside Extended Stream Properties,
   // and a second declaration of 3 there that does not replace the first.
-  const Bytes heo = HeaderExtension(Writer()
+  const Bytes heo = HeaderExtensionObject(Writer()
                                         .bytes(ExtendedStreamProperties(5, Binary(5)))
                                         .bytes(Padding(10))
                                         .bytes(ExtendedStreamProperties(1, Video(1, 640)))
                                         .bytes(ExtendedStreamProperties(3, Audio(3, 6)))
                                         .take());
-  const Bytes file = AsfFile({FileProperties({}), heo, Audio(3, 1)}, {DataObject(0, 256)});
+  const Bytes file = AsfFile({FilePropertiesObject({}), heo, Audio(3, 1)}, {DataObject(0, 256)});
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
   const StreamTable fromRecords = StreamsOf(s.structure.rec);
@@ -436,8 +436,8 @@ TEST(SimpleIndex, AFuzzedClockJumpKeepsTheIndexSmall) {
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
   ASSERT_TRUE(Scan(s));
-  EXPECT_LE(s.structure.rec.ASFSIO.IndexEntriesCount, 86'400u);
-  EXPECT_EQ(s.structure.rec.ASFSIO.IndexEntries.size(), s.structure.rec.ASFSIO.IndexEntriesCount);
+  EXPECT_LE(s.structure.rec.simpleIndex.IndexEntriesCount, 86'400u);
+  EXPECT_EQ(s.structure.rec.simpleIndex.IndexEntries.size(), s.structure.rec.simpleIndex.IndexEntriesCount);
 }
 
 // The session's packets, cuts and records hold for the file it opened: a

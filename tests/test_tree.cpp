@@ -17,7 +17,7 @@ std::vector<std::string> ChildTexts(const StructureTree& t, int node) {
 }  // namespace
 
 TEST(Tree, HeaderFieldsComeFirst) {
-  Bytes file = AsfFile({FileProperties({}), Padding(5000 - 30 - 104 - 24)}, {});
+  Bytes file = AsfFile({FilePropertiesObject({}), Padding(5000 - 30 - 104 - 24)}, {});
   Session s;
   s.options.walk.listUnknownObjects = true;
   ASSERT_EQ(OpenBytes(s, file), 0);
@@ -40,7 +40,7 @@ TEST(Tree, FilePropertiesLines) {
   f.playDuration = 123456789;
   f.flags = 2;
   Session s;
-  ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties(f)}, {})), 0);
+  ASSERT_EQ(OpenBytes(s, AsfFile({FilePropertiesObject(f)}, {})), 0);
   const auto lines = ChildTexts(s.structure.tree, s.structure.objects[1].node);
   ASSERT_EQ(lines.size(), 13u);
   EXPECT_EQ(lines[4], "CreationDate = 132539328000000000 (01.01.2021 00:00:00)");
@@ -55,7 +55,7 @@ TEST(Tree, ByteRunsAndCodecNames) {
   EXPECT_EQ(BytesLine("X = ", Bytes(25, 0xAB)), "X = /bytes/");
   EXPECT_EQ(AudioCodecName(0x0160), " [Unknown]");
   Session s;
-  ASSERT_EQ(OpenBytes(s, AsfFile({HeaderExtension(Bytes(24, 1)), StreamProperties(3, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 44100))}, {})), 0);
+  ASSERT_EQ(OpenBytes(s, AsfFile({HeaderExtensionObject(Bytes(24, 1)), StreamPropertiesObject(3, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 44100))}, {})), 0);
   EXPECT_EQ(ChildTexts(s.structure.tree, s.structure.objects[1].node).back(), "HeaderExtensionData = " + BytesToHex(Bytes(24, 1), 0, 24));
   const int spo = s.structure.objects[2].node;
   const auto lines = ChildTexts(s.structure.tree, spo);
@@ -65,13 +65,13 @@ TEST(Tree, ByteRunsAndCodecNames) {
   const int ts = s.structure.tree.node(spo).children[9];
   EXPECT_EQ(ChildTexts(s.structure.tree, ts)[0], "CodecID_FormatTag = 0161h  [Windows Media Audio (7,8,9 Series)]");
   Session t;
-  ASSERT_EQ(OpenBytes(t, AsfFile({HeaderExtension(Bytes(25, 1))}, {})), 0);
+  ASSERT_EQ(OpenBytes(t, AsfFile({HeaderExtensionObject(Bytes(25, 1))}, {})), 0);
   EXPECT_EQ(ChildTexts(t.structure.tree, t.structure.objects[1].node).back(), "HeaderExtensionData = /bytes/");
 }
 
 TEST(Tree, BitrateRecordsAndIndexEntries) {
   const Bytes file = AsfFile({Object(guid::StreamBitrateProperties, Writer().u16(1).u16(0x8002).u32(5000).take())},
-                             {DataObject(0, 256), SimpleIndex(10000000, 2, {{0, 1}, {4, 2}})});
+                             {DataObject(0, 256), SimpleIndexObject(10000000, 2, {{0, 1}, {4, 2}})});
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
   const int sbo = s.structure.objects[1].node;
@@ -96,7 +96,7 @@ TEST(Tree, BitrateRecordsAndIndexEntries) {
 
 TEST(Tree, DescriptiveObjects) {
   const Bytes file = AsfFile(
-      {ContentDescription("Заголовок", "Автор"),
+      {ContentDescriptionObject("Заголовок", "Автор"),
        Object(guid::CodecList, Writer().guid(guid::Header).u32(1).u16(1).u16(4).text("WMV").u16(0).u16(4).u8('W').u8('M').u8('V').u8('2').take()),
        Object(guid::BitrateMutualExclusion, Writer().guid(guid::Header).u16(2).u16(1).u16(2).take()),
        Object(guid::ContentBranding, Writer().u32(1).u32(2).u8(0xAB).u8(0xCD).u32(3).u8('u').u8('r').u8('l').take())},

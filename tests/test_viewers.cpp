@@ -16,12 +16,12 @@ namespace {
 
 HeaderRecords WithDuration(std::int64_t ms) {
   HeaderRecords rec;
-  rec.ASFFPO.PlayDuration = ms * 10000;
-  rec.ASFFPO.SendDuration = ms * 10000 / 2;
+  rec.fileProperties.PlayDuration = ms * 10000;
+  rec.fileProperties.SendDuration = ms * 10000 / 2;
   // Stream 1 video, stream 2 audio.
-  rec.ASFSPO.resize(2);
-  rec.ASFSPO[0].StreamType = guid::VideoMedia, rec.ASFSPO[0].Flags = 1;
-  rec.ASFSPO[1].StreamType = guid::AudioMedia, rec.ASFSPO[1].Flags = 2;
+  rec.streams.resize(2);
+  rec.streams[0].StreamType = guid::VideoMedia, rec.streams[0].Flags = 1;
+  rec.streams[1].StreamType = guid::AudioMedia, rec.streams[1].Flags = 2;
   return rec;
 }
 

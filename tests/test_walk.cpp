@@ -38,12 +38,12 @@ TEST(Walk, MinimalFileListsEveryObject) {
   }
   EXPECT_EQ(s.structure.dataObjectIndex, 4);
   EXPECT_EQ(s.structure.dataObjectOffset, s.structure.objects[4].offset);
-  EXPECT_EQ(s.structure.rec.ASFDAO.TotalDataPackets, 3);
-  EXPECT_TRUE(s.structure.rec.ASFFPO.present);
-  EXPECT_EQ(s.structure.rec.ASFSPO.size(), 2u);
-  EXPECT_TRUE(s.structure.rec.ASFSIO.present);
-  EXPECT_EQ(s.structure.rec.ASFSIO.IndexEntries.size(), 2u);
-  EXPECT_EQ(s.structure.rec.ASFHDR.NumberOfHeaderObjects, 3u);
+  EXPECT_EQ(s.structure.rec.data.TotalDataPackets, 3);
+  EXPECT_TRUE(s.structure.rec.fileProperties.present);
+  EXPECT_EQ(s.structure.rec.streams.size(), 2u);
+  EXPECT_TRUE(s.structure.rec.simpleIndex.present);
+  EXPECT_EQ(s.structure.rec.simpleIndex.IndexEntries.size(), 2u);
+  EXPECT_EQ(s.structure.rec.header.NumberOfHeaderObjects, 3u);
 }
 
 // Objects the catalogue does not parse are stepped over: standard ones are
@@ -51,9 +51,9 @@ TEST(Walk, MinimalFileListsEveryObject) {
 // way the Data Object is found.
 TEST(Walk, ObjectsOutsideTheCatalogueAreSteppedOver) {
   const std::string unknown = "A1B2C3D4-0000-1111-2222-333344445555";
-  const Bytes file = AsfFile({FileProperties({}), Padding(40), Object("1EFB1A30-0B62-11D0-A39B-00A0C90348F6", Bytes(20, 7)),
+  const Bytes file = AsfFile({FilePropertiesObject({}), Padding(40), Object("1EFB1A30-0B62-11D0-A39B-00A0C90348F6", Bytes(20, 7)),
                               Object("2211B3FB-BD23-11D2-B4B7-00A0C955FC6E", Bytes(30, 8)), Object(unknown, Bytes(10, 9)),
-                              StreamProperties(1, guid::AudioMedia, AudioTypeSpecific(0x161, 1, 8000))},
+                              StreamPropertiesObject(1, guid::AudioMedia, AudioTypeSpecific(0x161, 1, 8000))},
                              {DataObject(1, 256)});
   for (const bool showUnknown : {false, true}) {
     Session s;
@@ -65,7 +65,7 @@ TEST(Walk, ObjectsOutsideTheCatalogueAreSteppedOver) {
     EXPECT_EQ(s.structure.objects[2].guid, guid::Padding);
     EXPECT_EQ(s.structure.objects[2].parent, 0);
     EXPECT_EQ(s.structure.dataObjectIndex, 7);
-    EXPECT_EQ(s.structure.rec.ASFSPO.size(), 1u);
+    EXPECT_EQ(s.structure.rec.streams.size(), 1u);
     const auto& t = s.structure.tree;
     EXPECT_EQ(t.node(s.structure.objects[2].node).text, "'ASF_Padding_Object' (64)");
     EXPECT_EQ(t.node(s.structure.objects[3].node).text, "'ASF_Script_Command_Object' (44)");
@@ -82,7 +82,7 @@ TEST(Walk, ObjectsOutsideTheCatalogueAreSteppedOver) {
 // two lines; a known or standard one with such a size with its own line.
 TEST(Walk, ImplausibleSizesStillEndTheWalk) {
   const std::string unknown = "A1B2C3D4-0000-1111-2222-333344445555";
-  Bytes file = AsfFile({FileProperties({}), Object(unknown, Bytes(10, 9))}, {DataObject(1, 256)});
+  Bytes file = AsfFile({FilePropertiesObject({}), Object(unknown, Bytes(10, 9))}, {DataObject(1, 256)});
   Patch64(file, 134 + 16, 1000);  // runs past the header's end
   Session s;
   s.lang = Language::eng;
@@ -107,7 +107,7 @@ TEST(Walk, ImplausibleSizesStillEndTheWalk) {
   ASSERT_EQ(OpenBytes(s, file), 0);
   EXPECT_EQ(MemoLines(s).size(), 3u);
   EXPECT_EQ(s.structure.dataObjectIndex, 2);
-  Bytes pad = AsfFile({FileProperties({}), Padding(10)}, {DataObject(1, 256)});
+  Bytes pad = AsfFile({FilePropertiesObject({}), Padding(10)}, {DataObject(1, 256)});
   Patch64(pad, 134 + 16, 12);
   ASSERT_EQ(OpenBytes(s, pad), 0);
   ASSERT_EQ(MemoLines(s).size(), 2u);
@@ -118,13 +118,13 @@ TEST(Walk, ImplausibleSizesStillEndTheWalk) {
 TEST(Walk, OddFilePropertiesSizeStillParsed) {
   FpoFields f;
   f.packets = 9;
-  const Bytes file = AsfFile({FileProperties(f, 8)}, {DataObject(0, 256)});
+  const Bytes file = AsfFile({FilePropertiesObject(f, 8)}, {DataObject(0, 256)});
   Session s;
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, file), 0);
   EXPECT_EQ(MemoLines(s).at(0), "• unknown size of ASF_File_Properties_Object");
-  EXPECT_EQ(s.structure.rec.ASFFPO.ObjectSize, 112);
-  EXPECT_EQ(s.structure.rec.ASFFPO.DataPacketsCount, 9);
+  EXPECT_EQ(s.structure.rec.fileProperties.ObjectSize, 112);
+  EXPECT_EQ(s.structure.rec.fileProperties.DataPacketsCount, 9);
 }
 
 TEST(Walk, PacketSizeMismatchIsLogged) {
@@ -132,7 +132,7 @@ TEST(Walk, PacketSizeMismatchIsLogged) {
   f.minPacket = 100;
   f.maxPacket = 200;
   Session s;
-  ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties(f)}, {})), 0);
+  ASSERT_EQ(OpenBytes(s, AsfFile({FilePropertiesObject(f)}, {})), 0);
   EXPECT_NE(MemoText(s).find("• DataPacketSize: min <> max"), std::string::npos);
 }
 
@@ -156,7 +156,7 @@ TEST(Walk, BadChildSizesResumeAtTheHeaderEnd) {
     EXPECT_EQ(s.structure.objects[3].guid, guid::StreamProperties);
     EXPECT_EQ(s.structure.objects[4].guid, guid::Data);
     EXPECT_EQ(s.structure.dataObjectIndex, 4);
-    EXPECT_EQ(s.structure.rec.ASFSPO.size(), 2u);
+    EXPECT_EQ(s.structure.rec.streams.size(), 2u);
     const std::string memo = MemoText(s);
     EXPECT_TRUE(memo.find("block size below 24 bytes") != std::string::npos ||
                 memo.find("block runs past the end of the file") != std::string::npos ||
@@ -186,7 +186,7 @@ TEST(Walk, TruncatedDataObjectStillFound) {
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, file), 0);
   EXPECT_EQ(s.structure.dataObjectIndex, 4);
-  EXPECT_EQ(s.structure.rec.ASFDAO.TotalDataPackets, 10);
+  EXPECT_EQ(s.structure.rec.data.TotalDataPackets, 10);
   EXPECT_NE(MemoText(s).find("• block runs past the end of the file: ASF_DATA_OBJECT"), std::string::npos);
 }
 
@@ -203,29 +203,29 @@ TEST(Walk, ObjectsLargerThanTheCacheAreParsed) {
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i);
   std::vector<std::pair<std::uint32_t, std::uint16_t>> entries;
   for (std::uint32_t i = 0; i < 400'000; ++i) entries.emplace_back(i, 1);
-  const Bytes file = AsfFile({FileProperties({}), HeaderExtension(big)}, {DataObject(1, 256), SimpleIndex(1, 1, entries)});
+  const Bytes file = AsfFile({FilePropertiesObject({}), HeaderExtensionObject(big)}, {DataObject(1, 256), SimpleIndexObject(1, 1, entries)});
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
-  ASSERT_TRUE(s.structure.rec.ASFHEO.present);
-  EXPECT_EQ(s.structure.rec.ASFHEO.HeaderExtensionData, big);
-  ASSERT_TRUE(s.structure.rec.ASFSIO.present);
-  ASSERT_EQ(s.structure.rec.ASFSIO.IndexEntries.size(), 400'000u);
-  EXPECT_EQ(s.structure.rec.ASFSIO.IndexEntries.back().PacketNumber, 399'999u);
+  ASSERT_TRUE(s.structure.rec.headerExtension.present);
+  EXPECT_EQ(s.structure.rec.headerExtension.HeaderExtensionData, big);
+  ASSERT_TRUE(s.structure.rec.simpleIndex.present);
+  ASSERT_EQ(s.structure.rec.simpleIndex.IndexEntries.size(), 400'000u);
+  EXPECT_EQ(s.structure.rec.simpleIndex.IndexEntries.back().PacketNumber, 399'999u);
 }
 
 TEST(Walk, RecordsOfThePreviousFileDoNotLeak) {
   Session s;
-  ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties({}), HeaderExtension(Bytes(10, 1)),
-                                  StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(640, 480, "WMV3", 40))},
+  ASSERT_EQ(OpenBytes(s, AsfFile({FilePropertiesObject({}), HeaderExtensionObject(Bytes(10, 1)),
+                                  StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(640, 480, "WMV3", 40))},
                                  {DataObject(0, 256)})),
             0);
-  EXPECT_TRUE(s.structure.rec.ASFHEO.present);
+  EXPECT_TRUE(s.structure.rec.headerExtension.present);
   ASSERT_EQ(StreamsOf(s.structure.rec).size(), 1u);
   EXPECT_EQ(StreamsOf(s.structure.rec)[0].video.EncodedImageWidth, 640u);
-  ASSERT_EQ(OpenBytes(s, AsfFile({FileProperties({}), StreamProperties(1, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 48000))},
+  ASSERT_EQ(OpenBytes(s, AsfFile({FilePropertiesObject({}), StreamPropertiesObject(1, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 48000))},
                                  {DataObject(0, 256)})),
             0);
-  EXPECT_FALSE(s.structure.rec.ASFHEO.present);
+  EXPECT_FALSE(s.structure.rec.headerExtension.present);
   ASSERT_EQ(StreamsOf(s.structure.rec).size(), 1u);
   EXPECT_EQ(StreamsOf(s.structure.rec)[0].kind, StreamKind::audio);
   EXPECT_EQ(StreamsOf(s.structure.rec)[0].audio.SamplesPerSecond, 48000u);
@@ -235,11 +235,11 @@ TEST(Walk, RecordsOfThePreviousFileDoNotLeak) {
 TEST(Walk, SparseFileBeyondFourGiB) {
   const std::string path = TempPath("sparse.wmv");
   const std::uint64_t dataSize = 5ull << 30;
-  Bytes head = AsfFile({FileProperties({})}, {});
+  Bytes head = AsfFile({FilePropertiesObject({})}, {});
   const std::uint64_t daoOffset = head.size();
   Bytes dao = DataObject(0, 256, dataSize);
   head.insert(head.end(), dao.begin(), dao.end());
-  const Bytes sio = SimpleIndex(10000000, 7, {{1, 2}, {3, 4}});
+  const Bytes sio = SimpleIndexObject(10000000, 7, {{1, 2}, {3, 4}});
   {
     const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
     ASSERT_GE(fd, 0);
@@ -252,9 +252,9 @@ TEST(Walk, SparseFileBeyondFourGiB) {
   ASSERT_EQ(s.structure.objects.size(), 4u);
   EXPECT_EQ(static_cast<std::uint64_t>(s.structure.objects[3].offset), daoOffset + dataSize);
   EXPECT_EQ(s.structure.objects[3].guid, guid::SimpleIndex);
-  ASSERT_TRUE(s.structure.rec.ASFSIO.present);
-  EXPECT_EQ(s.structure.rec.ASFSIO.MaximumPacketCount, 7u);
-  EXPECT_EQ(s.structure.rec.ASFSIO.IndexEntries[1].PacketCount, 4);
+  ASSERT_TRUE(s.structure.rec.simpleIndex.present);
+  EXPECT_EQ(s.structure.rec.simpleIndex.MaximumPacketCount, 7u);
+  EXPECT_EQ(s.structure.rec.simpleIndex.IndexEntries[1].PacketCount, 4);
   ::unlink(path.c_str());
 }
 

@@ -83,15 +83,15 @@ int main(int argc, char** argv) {
   int n = 0;
   auto put = [&](const Bytes& b) { WriteFile(dir + "/seed" + std::to_string(n++) + ".asf", b); };
   put(MinimalFile(2));
-  put(AsfFile({FileProperties({}, 8), Padding(4), ContentDescription("Тест", "a", "b", "c", "d")}, {DataObject(1, 64)}));
-  put(AsfFile({HeaderExtension(Bytes(30, 1)),
+  put(AsfFile({FilePropertiesObject({}, 8), Padding(4), ContentDescriptionObject("Тест", "a", "b", "c", "d")}, {DataObject(1, 64)}));
+  put(AsfFile({HeaderExtensionObject(Bytes(30, 1)),
                Object(guid::CodecList, Writer().guid(guid::Header).u32(2).u16(1).u16(4).text("WMV").u16(2).text("d").u16(4).u32(0x32564D57).u16(2).u16(0).u16(0).u16(2).u16(0x161).take()),
                Object(guid::StreamBitrateProperties, Writer().u16(2).u16(1).u32(1000).u16(2).u32(64000).take()),
                Object(guid::ExtendedContentDescription, Writer().u16(2).u16(4).text("a").u16(0).u16(4).text("b").u16(4).text("c").u16(3).u16(4).u32(5).take()),
                Object(guid::Marker, Writer().guid(guid::Header).u32(1).u16(0).u16(4).text("m").u64(1).u64(2).u16(32).u32(3).u32(0).u32(1).text("x", false).take()),
                Object(guid::BitrateMutualExclusion, Writer().guid(guid::Header).u16(2).u16(1).u16(2).take()),
                Object(guid::ContentBranding, Writer().u32(1).u32(2).u16(0xFFD8).u32(3).u8('u').u8('r').u8('l').u32(0).take())},
-              {DataObject(0, 64), SimpleIndex(1, 1, {{0, 1}})}));
+              {DataObject(0, 64), SimpleIndexObject(1, 1, {{0, 1}})}));
   PacketSpec a{3000, 40, true, {{1, true, 0, 0, 300, 3000, 150, 1}, {2, false, 0, 0, 60, 3000, 60, 2}}};
   PacketSpec b{3040, 40, false, {{1, false, 0, 150, 300, 3000, 150, 1}}};
   put(FileWithPackets({DataPacket(a, 256), DataPacket(b, 256), DataPacket(a, 256)}, 256));
@@ -105,8 +105,8 @@ int main(int argc, char** argv) {
   PacketSpec c{3000, 40, true, {{1, true, 0, 0, 40, 3000, 40, 1}, {3, false, 5, 0, 0, 3000, 0, 0, {Bytes(9, 4), Bytes(12, 5)}, 20}}};
   PacketSpec d{3040, 40, false, {{3, true, 7, 0, 0, 3040, 0, 0, {Bytes(30, 6)}, 20}}};
   put(FileWithStreams({DataPacket(c, 256), DataPacket(d, 256), DataPacket(a, 256)}, 256,
-                      {StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
-                       StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100)),
-                       HeaderExtension(ExtendedStreamProperties(3, StreamProperties(3, guid::AudioMedia, AudioTypeSpecific(0x0161, 1, 22050))))}));
+                      {StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                       StreamPropertiesObject(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100)),
+                       HeaderExtensionObject(ExtendedStreamProperties(3, StreamPropertiesObject(3, guid::AudioMedia, AudioTypeSpecific(0x0161, 1, 22050))))}));
   return 0;
 }

@@ -12,7 +12,7 @@ Bytes ObjectWithSize(std::string_view guid, std::uint64_t declaredSize, const By
 
 Bytes Object(std::string_view guid, const Bytes& body) { return ObjectWithSize(guid, 24 + body.size(), body); }
 
-Bytes FileProperties(const FpoFields& f, std::size_t extraBytes) {
+Bytes FilePropertiesObject(const FpoFields& f, std::size_t extraBytes) {
   Writer w;
   w.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(f.fileSize).u64(f.creationDate).u64(f.packets);
   w.u64(f.playDuration).u64(f.sendDuration).u64(f.preroll).u32(f.flags).u32(f.minPacket).u32(f.maxPacket);
@@ -20,7 +20,7 @@ Bytes FileProperties(const FpoFields& f, std::size_t extraBytes) {
   return Object(guid::FileProperties, w.data());
 }
 
-Bytes StreamProperties(int number, std::string_view type, const Bytes& typeSpecific, const Bytes& errorCorrection) {
+Bytes StreamPropertiesObject(int number, std::string_view type, const Bytes& typeSpecific, const Bytes& errorCorrection) {
   Writer w;
   w.guid(type).guid("20FB5700-5B55-11CF-A8FD-00805F5C442B").u64(0);
   w.u32(static_cast<std::uint32_t>(typeSpecific.size())).u32(static_cast<std::uint32_t>(errorCorrection.size()));
@@ -51,7 +51,7 @@ Bytes AudioTypeSpecific(std::uint16_t tag, std::uint16_t channels, std::uint32_t
       .take();
 }
 
-Bytes ContentDescription(std::string_view title, std::string_view author, std::string_view copyright,
+Bytes ContentDescriptionObject(std::string_view title, std::string_view author, std::string_view copyright,
                          std::string_view description, std::string_view rating) {
   Writer w;
   const std::string_view fields[] = {title, author, copyright, description, rating};
@@ -60,7 +60,7 @@ Bytes ContentDescription(std::string_view title, std::string_view author, std::s
   return Object(guid::ContentDescription, w.data());
 }
 
-Bytes HeaderExtension(const Bytes& data) {
+Bytes HeaderExtensionObject(const Bytes& data) {
   return Object(guid::HeaderExtension,
                 Writer().guid("ABD3D211-A9BA-11CF-8EE6-00C00C205365").u16(6).u32(static_cast<std::uint32_t>(data.size())).bytes(data).take());
 }
@@ -79,7 +79,7 @@ Bytes DataObject(std::uint64_t packets, std::uint32_t packetSize, std::uint64_t 
   return ObjectWithSize(guid::Data, size, w.data());
 }
 
-Bytes SimpleIndex(std::uint64_t interval, std::uint32_t maxCount, const std::vector<std::pair<std::uint32_t, std::uint16_t>>& entries,
+Bytes SimpleIndexObject(std::uint64_t interval, std::uint32_t maxCount, const std::vector<std::pair<std::uint32_t, std::uint16_t>>& entries,
                   std::int64_t declaredCount) {
   Writer w;
   w.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(interval).u32(maxCount);
@@ -103,9 +103,9 @@ Bytes MinimalFile(std::uint64_t packets) {
   f.packets = packets;
   f.playDuration = 20000000;
   f.preroll = 3000;
-  return AsfFile({FileProperties(f), StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
-                  StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))},
-                 {DataObject(packets, 256), SimpleIndex(10000000, 1, {{0, 1}, {1, 1}})});
+  return AsfFile({FilePropertiesObject(f), StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                  StreamPropertiesObject(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))},
+                 {DataObject(packets, 256), SimpleIndexObject(10000000, 1, {{0, 1}, {1, 1}})});
 }
 
 StreamTable VideoAndAudioStreams(int video, int audio) {
@@ -186,8 +186,8 @@ Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
 }
 
 Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& extraHeader) {
-  std::vector<Bytes> streams{StreamProperties(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
-                             StreamProperties(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))};
+  std::vector<Bytes> streams{StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                             StreamPropertiesObject(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))};
   streams.insert(streams.end(), extraHeader.begin(), extraHeader.end());
   return FileWithStreams(packets, packetSize, streams);
 }
@@ -207,7 +207,7 @@ Bytes FileWithStreams(const std::vector<Bytes>& packets, std::uint32_t packetSiz
   Writer data;
   data.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(packets.size()).u16(0x0101);
   for (const auto& p : packets) data.bytes(p);
-  std::vector<Bytes> children{FileProperties(f)};
+  std::vector<Bytes> children{FilePropertiesObject(f)};
   children.insert(children.end(), streams.begin(), streams.end());
   Bytes file = AsfFile(children, {Object(guid::Data, data.data())});
   Patch64(file, 30 + 40, file.size());  // File Size

@@ -30,17 +30,17 @@ struct FpoFields {
   std::uint32_t maxPacket = 256;
   std::uint32_t maxBitrate = 0;
 };
-Bytes FileProperties(const FpoFields& f, std::size_t extraBytes = 0);
-Bytes StreamProperties(int number, std::string_view type, const Bytes& typeSpecific, const Bytes& errorCorrection = {});
+Bytes FilePropertiesObject(const FpoFields& f, std::size_t extraBytes = 0);
+Bytes StreamPropertiesObject(int number, std::string_view type, const Bytes& typeSpecific, const Bytes& errorCorrection = {});
 Bytes VideoTypeSpecific(std::uint32_t w, std::uint32_t h, std::string_view fourcc, std::uint32_t bitmapSize,
                         const Bytes& codecData = {});
 Bytes AudioTypeSpecific(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, const Bytes& codecData = {});
-Bytes ContentDescription(std::string_view title, std::string_view author, std::string_view copyright = "",
+Bytes ContentDescriptionObject(std::string_view title, std::string_view author, std::string_view copyright = "",
                          std::string_view description = "", std::string_view rating = "");
-Bytes HeaderExtension(const Bytes& data);
+Bytes HeaderExtensionObject(const Bytes& data);
 Bytes Padding(std::size_t n);
 Bytes DataObject(std::uint64_t packets, std::uint32_t packetSize, std::uint64_t declaredSize = 0);
-Bytes SimpleIndex(std::uint64_t interval, std::uint32_t maxCount, const std::vector<std::pair<std::uint32_t, std::uint16_t>>& entries,
+Bytes SimpleIndexObject(std::uint64_t interval, std::uint32_t maxCount, const std::vector<std::pair<std::uint32_t, std::uint16_t>>& entries,
                   std::int64_t declaredCount = -1);
 
 // A Header Object around `children` followed by the top-level objects.

@@ -1,0 +1,293 @@
+// The four walks over an object's description (asf/descriptions.hpp): read
+// it from bytes, size it (the length and count fields from the contents),
+// write it, and show it in the structure tree.
+#pragma once
+
+#include <concepts>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "asf/bytes.hpp"
+#include "asf/descriptions.hpp"
+#include "asf/tree.hpp"
+
+namespace corvel {
+
+// Reads fields in sequence from an object's bytes. Every field, count and
+// byte run is bounded by the bytes given: what lies past them reads as zero
+// or is left out; a list stops at the first record that cannot fit.
+class FieldReader {
+ public:
+  explicit FieldReader(ByteView b, std::uint64_t at = 0) : b_(b), at_(at) {}
+  std::uint64_t at() const { return at_; }
+
+  void head(std::string& id, std::int64_t& size) {
+    guid("ObjectID", id);
+    num("ObjectSize", size);
+  }
+  // A number cut by the end of the bytes reads as zero.
+  template <std::integral T>
+  void num(std::string_view, T& x, Show = Show::dec) {
+    std::uint64_t v = 0;
+    if (at_ + sizeof(T) <= b_.size())
+      for (std::size_t i = 0; i < sizeof(T); ++i) v |= std::uint64_t{b_[at_ + i]} << (8 * i);
+    x = static_cast<T>(v);
+    at_ += sizeof(T);
+  }
+  void guid(std::string_view, std::string& x, Show = Show::dec) {
+    x = GUIDToStr(b_, at_);
+    at_ += 16;
+  }
+  template <std::integral N>
+  void bytes(std::string_view, Bytes& x, N length, Show = Show::bytes) {
+    x = CopyOut(b_, at_, length);
+    at_ += length;
+  }
+  template <std::integral N>
+  void typeSpecific(std::string_view name, Bytes& x, N length, const std::string&) {
+    bytes(name, x, length);
+  }
+  template <std::integral N>
+  void text(std::string_view, std::u16string& x, N length, TextLength rule) {
+    const std::uint64_t units = rule == TextLength::bytes ? length / 2 : length;
+    x = WideToStr(b_, at_, units);
+    at_ += rule == TextLength::bytes ? std::uint64_t{length} : 2 * std::uint64_t{length};
+  }
+  void value(std::string_view, ContentDescriptor& d) {
+    if (d.DescriptorValueDataType == 0) d.DescriptorValue = WideToStr(b_, at_, d.DescriptorValueLength / 2);
+    d.DescriptorValueBytes = CopyOut(b_, at_, d.DescriptorValueLength);
+    at_ += d.DescriptorValueLength;
+  }
+  template <typename E, std::integral N, typename Caption>
+  void list(std::string_view, std::vector<E>& items, N count, std::uint64_t minBytes, Caption, ListShow = ListShow::nodes) {
+    items.clear();
+    for (N i = 0; i < count && at_ + minBytes <= b_.size(); ++i) Describe(*this, items.emplace_back());
+  }
+  template <std::integral N>
+  void numbers(std::string_view name, std::vector<std::uint16_t>& items, N count) {
+    items.clear();
+    for (N i = 0; i < count && at_ + 2 <= b_.size(); ++i) num(name, items.emplace_back());
+  }
+  template <typename R>
+  void group(std::string_view, R& r) {
+    Describe(*this, r);
+  }
+  void note(std::string_view) {}
+
+ private:
+  ByteView b_;
+  std::uint64_t at_;
+};
+
+// Sets every length and count field from what it counts, and the object's
+// size from the total.
+class FieldSizer {
+ public:
+  std::int64_t total() const { return total_; }
+
+  void head(std::string&, std::int64_t& size) {
+    total_ += 24;
+    size_ = &size;
+  }
+  template <std::integral T>
+  void num(std::string_view, T&, Show = Show::dec) {
+    total_ += sizeof(T);
+  }
+  void guid(std::string_view, std::string&, Show = Show::dec) { total_ += 16; }
+  template <std::integral N>
+  void bytes(std::string_view, Bytes& x, N& length, Show = Show::bytes) {
+    length = static_cast<N>(x.size());
+    total_ += static_cast<std::int64_t>(length);
+  }
+  template <std::integral N>
+  void typeSpecific(std::string_view name, Bytes& x, N& length, const std::string&) {
+    bytes(name, x, length);
+  }
+  template <std::integral N>
+  void text(std::string_view, std::u16string& x, N& length, TextLength rule) {
+    const std::uint64_t units = rule == TextLength::unitsOrNone && x.empty() ? 0 : x.size() + 1;
+    length = static_cast<N>(rule == TextLength::bytes ? 2 * units : units);
+    total_ += static_cast<std::int64_t>(2 * units);
+  }
+  void value(std::string_view, ContentDescriptor& d) {
+    d.DescriptorValueLength = static_cast<std::uint16_t>(
+        d.DescriptorValueDataType == 0 ? 2 * d.DescriptorValue.size() + 2 : d.DescriptorValueBytes.size());
+    total_ += d.DescriptorValueLength;
+  }
+  template <typename E, std::integral N, typename Caption>
+  void list(std::string_view, std::vector<E>& items, N& count, std::uint64_t, Caption, ListShow = ListShow::nodes) {
+    count = static_cast<N>(items.size());
+    for (E& e : items) Describe(*this, e);
+  }
+  template <std::integral N>
+  void numbers(std::string_view, std::vector<std::uint16_t>& items, N& count) {
+    count = static_cast<N>(items.size());
+    total_ += 2 * static_cast<std::int64_t>(items.size());
+  }
+  template <typename R>
+  void group(std::string_view, R& r) {
+    Describe(*this, r);
+  }
+  void note(std::string_view) {}
+  // The object's size, once every field was visited.
+  void finish() {
+    if (size_) *size_ = total_;
+  }
+
+ private:
+  std::int64_t total_ = 0;
+  std::int64_t* size_ = nullptr;
+};
+
+// Appends the fields in the published layout; the object's GUID is the
+// catalogue's, whatever the record holds.
+class FieldWriter {
+ public:
+  FieldWriter(Bytes& out, std::string_view id) : o_(out), id_(id) {}
+
+  void head(const std::string&, std::int64_t size) { o_.guid(id_).u64(static_cast<std::uint64_t>(size)); }
+  template <std::integral T>
+  void num(std::string_view, T x, Show = Show::dec) {
+    for (std::size_t i = 0; i < sizeof(T); ++i) o_.u8(static_cast<std::uint8_t>(static_cast<std::uint64_t>(x) >> (8 * i)));
+  }
+  void guid(std::string_view, const std::string& x, Show = Show::dec) { o_.guid(x); }
+  template <std::integral N>
+  void bytes(std::string_view, const Bytes& x, N, Show = Show::bytes) {
+    o_.bytes(x);
+  }
+  template <std::integral N>
+  void typeSpecific(std::string_view, const Bytes& x, N, const std::string&) {
+    o_.bytes(x);
+  }
+  template <std::integral N>
+  void text(std::string_view, const std::u16string& x, N length, TextLength) {
+    if (length) o_.wide(x);
+  }
+  void value(std::string_view, const ContentDescriptor& d) {
+    if (d.DescriptorValueDataType == 0)
+      o_.wide(d.DescriptorValue);
+    else
+      o_.bytes(d.DescriptorValueBytes);
+  }
+  template <typename E, std::integral N, typename Caption>
+  void list(std::string_view, const std::vector<E>& items, N, std::uint64_t, Caption, ListShow = ListShow::nodes) {
+    for (const E& e : items) Describe(*this, e);
+  }
+  template <std::integral N>
+  void numbers(std::string_view, const std::vector<std::uint16_t>& items, N) {
+    for (std::uint16_t x : items) o_.u16(x);
+  }
+  template <typename R>
+  void group(std::string_view, const R& r) {
+    Describe(*this, r);
+  }
+  void note(std::string_view) {}
+
+ private:
+  ByteWriter o_;
+  std::string_view id_;
+};
+
+// Shows each field as a "Name = value" line under the object's node.
+class FieldPresenter {
+ public:
+  // `onTop`: the lines go before the node's children (the Header Object's
+  // fields above the objects it holds). `entries`: a Simple Index shows its
+  // entries.
+  FieldPresenter(StructureTree& t, int node, bool onTop = false, bool entries = false)
+      : t_(t), node_(node), onTop_(onTop), entries_(entries) {}
+
+  void head(const std::string& id, std::int64_t size);
+  template <std::integral T>
+  void num(std::string_view name, T x, Show show = Show::dec) {
+    line(name, number(static_cast<std::int64_t>(x), show));
+  }
+  void guid(std::string_view name, const std::string& x, Show show = Show::dec);
+  template <std::integral N>
+  void bytes(std::string_view name, const Bytes& x, N, Show show = Show::bytes) {
+    line(name, byteText(x, show));
+  }
+  template <std::integral N>
+  void typeSpecific(std::string_view name, const Bytes& x, N, const std::string& streamType) {
+    format(name, x, streamType);
+  }
+  template <std::integral N>
+  void text(std::string_view name, const std::u16string& x, N, TextLength) {
+    line(name, Utf16ToUtf8(x));
+  }
+  void value(std::string_view name, const ContentDescriptor& d) {
+    line(name, d.DescriptorValueDataType == 0 ? Utf16ToUtf8(d.DescriptorValue) : byteText(d.DescriptorValueBytes, Show::bytes));
+  }
+  template <typename E, std::integral N, typename Caption>
+  void list(std::string_view name, const std::vector<E>& items, N, std::uint64_t, Caption caption, ListShow show = ListShow::nodes) {
+    int parent = node_;
+    if (show == ListShow::array) {
+      parent = add(std::string(name) + " = /array/");
+      if (!entries_) return;
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      FieldPresenter child(t_, t_.add(parent, caption(items[i], i)));
+      Describe(child, items[i]);
+    }
+  }
+  template <std::integral N>
+  void numbers(std::string_view name, const std::vector<std::uint16_t>& items, N) {
+    std::string all;
+    for (std::size_t i = 0; i < items.size(); ++i) all += (i ? "," : "") + std::to_string(items[i]);
+    line(name, all);
+  }
+  template <typename R>
+  void group(std::string_view name, const R& r) {
+    FieldPresenter child(t_, add(std::string(name)));
+    Describe(child, r);
+  }
+  void note(std::string_view text) { add(std::string(text)); }
+
+ private:
+  int add(const std::string& text) { return onTop_ ? t_.insert(node_, placed_++, text) : t_.add(node_, text); }
+  void line(std::string_view name, const std::string& value) { add(std::string(name) + " = " + value); }
+  static std::string number(std::int64_t v, Show show);
+  static std::string byteText(const Bytes& x, Show show);
+  // A stream's type-specific data: the video or audio format under a node
+  // of its own, other types as bytes.
+  void format(std::string_view name, const Bytes& x, const std::string& streamType);
+
+  StructureTree& t_;
+  int node_;
+  bool onTop_;
+  bool entries_;
+  std::size_t placed_ = 0;
+};
+
+// The walks for one record.
+template <typename R>
+void ReadFields(ByteView b, R& r) {
+  FieldReader v(b);
+  Describe(v, r);
+}
+template <typename R>
+R ReadFields(ByteView b) {
+  R r;
+  ReadFields(b, r);
+  return r;
+}
+template <typename R>
+void SizeFields(R& r) {
+  FieldSizer v;
+  Describe(v, r);
+  v.finish();
+}
+template <typename R>
+void WriteFields(const R& r, std::string_view id, Bytes& out) {
+  FieldWriter v(out, id);
+  Describe(v, r);
+}
+template <typename R>
+void ShowFields(StructureTree& t, int node, const R& r, bool onTop = false, bool entries = false) {
+  if (node < 0) return;
+  FieldPresenter v(t, node, onTop, entries);
+  Describe(v, r);
+}
+
+}  // namespace corvel
