@@ -6,7 +6,7 @@ namespace corvel {
 
 void Unlist(ListedBlock& p) {
   p.mark = BlockMark::none;
-  p.realSize = 0;
+  p.actualSize = 0;
   p.repByte = 0;
   p.repLen = 0;
   p.repOffset = 0;
@@ -52,10 +52,10 @@ std::vector<ListedBlock> ListClosedBlocks(SourceFile& f, std::span<const ErrorBl
     if (!b.isClosed()) continue;
     ListedBlock p;
     p.offset = b.offset;
-    p.declSize = static_cast<std::int32_t>(b.declaredSize);
+    p.declaredSize = static_cast<std::int32_t>(b.declaredSize);
     p.mark = BlockMark::listed;
-    p.realSize = b.actualSize;
-    MeasureLongestRepeat(f, p.offset, p.realSize, p);
+    p.actualSize = b.actualSize;
+    MeasureLongestRepeat(f, p.offset, p.actualSize, p);
     list.push_back(p);
   }
   return list;

@@ -18,6 +18,7 @@ struct ErrorBlock {
   std::uint32_t declaredSize = 0;
   std::uint64_t actualSize = 0;  // from offset to the next packet start, once closed
   bool closed = false;           // the actual size is known
+  std::string rejection;         // why the packet where it begins was not taken
   bool isClosed() const { return closed; }
 };
 
@@ -31,13 +32,13 @@ enum class BlockMark : std::uint8_t {
 struct ListedBlock {
   std::uint32_t id = 0;
   std::uint64_t offset = 0;  // logical offset of the block; 32 bits in the file
-  std::int32_t declSize = 0;
+  std::int32_t declaredSize = 0;
   BlockMark mark = BlockMark::none;
-  std::uint64_t realSize = 0;  // 32 bits in the file
+  std::uint64_t actualSize = 0;  // 32 bits in the file
   std::uint8_t repByte = 0;
   std::uint32_t repLen = 0;
   std::uint32_t repOffset = 0;
-  std::int64_t delta() const { return static_cast<std::int64_t>(realSize) - declSize; }
+  std::int64_t delta() const { return static_cast<std::int64_t>(actualSize) - declaredSize; }
   bool listed() const { return mark == BlockMark::listed; }
   bool operator==(const ListedBlock&) const = default;
 };

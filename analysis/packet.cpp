@@ -55,6 +55,12 @@ void readPayloadHeader(Cursor& c, ByteView buf, const TAsfDataPacket& p, TPayloa
   c.skip(out.replicatedDataLength);
 }
 
+// Notes why the packet failed and gives the parse's result code.
+int reject(TAsfDataPacket& p, std::string_view field, std::uint64_t value, std::uint64_t at, int code) {
+  p.rejection = {field, value, at};
+  return code;
+}
+
 std::uint32_t propertyBytes(const TAsfDataPacket& p) {
   return static_cast<std::uint32_t>(1 + LengthTypeSize(p.mediaObjectNumberLengthType) +
                                     LengthTypeSize(p.offsetIntoMediaObjectLengthType) +
@@ -83,9 +89,10 @@ void WriteLengthField(std::uint32_t value, LengthType letter, std::uint64_t offs
   }
 }
 
-void fillECD(ByteView buf, TAsfDataPacket& p) {
+void ReadErrorCorrection(ByteView buf, TAsfDataPacket& p) {
   TErrorCorrectionData& e = p.ecd;
   const std::uint8_t b = ByteOr0(buf, 0);
+  p.rejection = {};
   e = TErrorCorrectionData{};
   if (!(b & 0x80)) return;
   e.present = 1;
@@ -98,7 +105,7 @@ void fillECD(ByteView buf, TAsfDataPacket& p) {
   e.size = e.dataLength + 1u;
 }
 
-int fillPPI(ByteView buf, TAsfDataPacket& p) {
+int ReadParsingInfo(ByteView buf, TAsfDataPacket& p) {
   p.packetLength = static_cast<std::int64_t>(buf.size());
   Cursor c(buf, p.ecd.size);
   p.lengthTypeFlags = c.u8();
@@ -122,17 +129,18 @@ int fillPPI(ByteView buf, TAsfDataPacket& p) {
   p.ppiSize = static_cast<std::uint32_t>(2 + LengthTypeSize(p.packetLengthType) + LengthTypeSize(p.sequenceType) +
                                          LengthTypeSize(p.paddingLengthType) + 6);
   p.payloadStart = p.ecd.size + p.ppiSize;
-  return c.ok() ? 0 : -1;
+  if (c.ok()) return 0;
+  return reject(p, "payload parsing information length", p.ppiSize, p.ecd.size, -1);
 }
 
 int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
   const std::uint64_t s = p.payloadStart;
-  if (s >= buf.size()) return -2;
+  if (s >= buf.size()) return reject(p, "payload start", s, s, -2);
   Cursor c(buf, s);
   if (!p.isMultiple()) {
     TPayload one;
     readPayloadHeader(c, buf, p, one);
-    if (!c.ok()) return -1;
+    if (!c.ok()) return reject(p, "payload header length", c.pos() - s, s, -1);
     p.singleKeyFrame = one.keyFrame;
     p.singleStream = one.streamNumber;
     p.singleMediaObjectNumber = one.mediaObjectNumber;
@@ -142,7 +150,8 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
     p.singlePresentationTime = one.presentationTime;
     p.singleHeaderLength = propertyBytes(p) + one.replicatedDataLength;
     const std::int64_t total = static_cast<std::int64_t>(UsedLength(p, buf.size())) - p.ecd.size - p.ppiSize - p.paddingLength;
-    if (total < 0 || p.singleHeaderLength > total) return -1;
+    if (total < 0) return reject(p, "padding length", p.paddingLength, p.ecd.size + 2, -1);
+    if (p.singleHeaderLength > total) return reject(p, "replicated data length", one.replicatedDataLength, s, -1);
     p.singleTotalLength = static_cast<std::uint32_t>(total);
     p.firstKeyFrame = one.keyFrame;
     p.firstStream = one.streamNumber;
@@ -154,18 +163,18 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
   m.payloadFlags = c.u8();
   m.numberOfPayloads = m.payloadFlags & 0x3F;
   m.payloadLengthType = LengthTypeOf(m.payloadFlags >> 6);
-  if (m.numberOfPayloads == 0) return -1;
+  if (m.numberOfPayloads == 0) return reject(p, "number of payloads", 0, s, -1);
   m.payloads.resize(m.numberOfPayloads);
   std::uint64_t at = s + 1;
   for (TPayload& pl : m.payloads) {
     Cursor pc(buf, at);
     readPayloadHeader(pc, buf, p, pl);
     pl.payloadDataLength = pc.field(m.payloadLengthType);
-    if (!pc.ok()) return -1;
+    if (!pc.ok()) return reject(p, "payload header length", pc.pos() - at, at, -1);
     pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LengthTypeSize(m.payloadLengthType));
     const std::uint64_t total = std::uint64_t{pl.headerLength} + pl.payloadDataLength;
     // Each payload must fit in what the payloads before it left of the packet.
-    if (at > buf.size() || total > buf.size() - at) return -1;
+    if (at > buf.size() || total > buf.size() - at) return reject(p, "payload length", pl.payloadDataLength, at, -1);
     pl.totalLength = static_cast<std::uint32_t>(total);
     at += total;
   }
@@ -202,11 +211,15 @@ void countCompressed(ByteView buf, TAsfDataPacket& p) {
 }  // namespace
 
 int ParsePacket(ByteView buf, TAsfDataPacket& p) {
-  fillECD(buf, p);
-  if (fillPPI(buf, p) != 0) return -1;
+  ReadErrorCorrection(buf, p);
+  if (ReadParsingInfo(buf, p) != 0) return -1;
   const int rc = ParseDataPacket(buf, p);
   if (rc == 0 && (p.compressed || p.isMultiple())) countCompressed(buf, p);
   return rc;
+}
+
+std::string PacketRejection::text() const {
+  return std::string(field) + " " + std::to_string(value) + " at byte " + std::to_string(at);
 }
 
 TPayload TAsfDataPacket::payload(std::size_t i) const {
@@ -242,7 +255,7 @@ std::uint32_t MinPresentationTime(const TAsfDataPacket& p) {
   return p.mp.payloads.empty() ? 0 : m;
 }
 
-std::uint64_t multiplePayloadFact(const TAsfDataPacket& p) {
+std::uint64_t PayloadBytesUsed(const TAsfDataPacket& p) {
   std::uint64_t sum = 0;
   for (const TPayload& pl : p.mp.payloads) sum += pl.totalLength;
   return std::uint64_t{p.ecd.size} + p.ppiSize + 1 + sum + p.paddingLength;
@@ -260,7 +273,7 @@ bool LooksLikePacketStart(ByteView v, PacketForm form) {
 }
 
 bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize) {
-  if (p.isMultiple()) return multiplePayloadFact(p) == UsedLength(p, packetSize);
+  if (p.isMultiple()) return PayloadBytesUsed(p) == UsedLength(p, packetSize);
   return true;  // the parse already checked that the single payload's header fits
 }
 
@@ -371,8 +384,8 @@ bool readChain(ByteView buf, const TAsfDataPacket& p, std::uint64_t at, std::siz
 LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAsfDataPacket& p) {
   p = TAsfDataPacket{};
   buf = buf.first(std::min<std::size_t>(buf.size(), packetSize));
-  fillECD(buf, p);
-  if (fillPPI(buf, p) != 0 || p.payloadStart >= buf.size()) return {};
+  ReadErrorCorrection(buf, p);
+  if (ReadParsingInfo(buf, p) != 0 || p.payloadStart >= buf.size()) return {};
   p.packetLength = packetSize;
   if (!p.isMultiple()) return leadingSingle(buf, packetSize, p);
   LeadingPayloads r{.parsed = true};

@@ -7,6 +7,8 @@
 #include <bitset>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "asf/bytes.hpp"
@@ -48,6 +50,17 @@ struct TMultiplePayload {
 
 enum class PacketKind : std::uint8_t { single, multiple };
 
+// Why a packet was not taken: the field that failed, its value, and where
+// it lies in the packet.
+struct PacketRejection {
+  std::string_view field;  // empty when the packet parsed
+  std::uint64_t value = 0;
+  std::uint64_t at = 0;  // byte offset in the packet
+  bool rejected() const { return !field.empty(); }
+  // "payload length 9000 at byte 120"
+  std::string text() const;
+};
+
 struct TAsfDataPacket {
   std::int64_t fileOffset = 0;
   std::int64_t packetLength = 0;  // bytes of the packet buffer
@@ -88,6 +101,7 @@ struct TAsfDataPacket {
   bool singleCompressedWhole = true;
   // Multiple payloads only.
   TMultiplePayload mp;
+  PacketRejection rejection;  // set when the parse fails
 
   bool isMultiple() const { return kind == PacketKind::multiple; }
   // Number of payloads (1 for a single-payload packet).
@@ -109,11 +123,12 @@ enum class PacketForm : std::uint8_t { errorCorrection, plain };
 // whose stream number field is a byte, as the format requires.
 bool LooksLikePacketStart(ByteView v, PacketForm form);
 
-// Decoding steps. fillPPI and ParseDataPacket must run after fillECD on the
-// same record. Results: 0 parsed; -1 a field lies outside the buffer or the
-// packet cannot hold what it declares; -2 the payload start is not inside it.
-void fillECD(ByteView buf, TAsfDataPacket& p);
-int fillPPI(ByteView buf, TAsfDataPacket& p);
+// Decoding steps. ReadParsingInfo and ParseDataPacket must run after
+// ReadErrorCorrection on the same record. Results: 0 parsed; -1 a field lies
+// outside the buffer or the packet cannot hold what it declares; -2 the
+// payload start is not inside it. A failure says which field in `rejection`.
+void ReadErrorCorrection(ByteView buf, TAsfDataPacket& p);
+int ReadParsingInfo(ByteView buf, TAsfDataPacket& p);
 int ParseDataPacket(ByteView buf, TAsfDataPacket& p);
 // All three in order.
 int ParsePacket(ByteView buf, TAsfDataPacket& p);
@@ -141,7 +156,7 @@ std::uint32_t MinPresentationTime(const TAsfDataPacket& p);
 // their sizes with the headers and padding equals the packet size, for a
 // single payload its header fits in what the packet holds. A packet length
 // field shorter than the packet counts: the bytes past it are padding.
-std::uint64_t multiplePayloadFact(const TAsfDataPacket& p);
+std::uint64_t PayloadBytesUsed(const TAsfDataPacket& p);
 bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize);
 // The first `packetSize` bytes of `v` parse as a packet whose payloads fill
 // it; false when `v` is shorter.

@@ -61,6 +61,8 @@ class Scanner {
   void timeChecks(const TAsfDataPacket& p);
   void checks(const TAsfDataPacket& p, ByteView v);
   void dumpLine(const TAsfDataPacket& p);
+  // The line of a packet expected and not taken: where, and why.
+  void dumpRejected(const TAsfDataPacket& p, std::uint64_t pos);
   // A parsed packet's payloads fill it, and every one is of a declared stream.
   bool knownStreamsFill(const TAsfDataPacket& p) const;
   bool acceptable(ByteView v) const;
@@ -174,7 +176,7 @@ void Scanner::checks(const TAsfDataPacket& p, ByteView v) {
   } else {
     for (std::size_t k = 0; k < p.mp.payloads.size(); ++k)
       mediaObjectCheck(p.mp.payloads[k], p.mp.payloads[k].payloadDataLength, " wrong offset into media", data(k));
-    const std::uint64_t fact = multiplePayloadFact(p);
+    const std::uint64_t fact = PayloadBytesUsed(p);
     if (fact != UsedLength(p, P_)) finding(Message::Plain("payload (" + num(n_) + "). expected size = " + num(P_) + ", fact = " + num(fact)));
   }
   timeChecks(p);
@@ -198,6 +200,11 @@ void Scanner::dumpLine(const TAsfDataPacket& p) {
   line += "," + num(p.sendTime) + "," + num(p.duration);
   if (!note_.empty()) line += "   <- " + note_;
   line += "\r\n";
+  if (!dump_->write(ByteView(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()))) dumpFailed();
+}
+
+void Scanner::dumpRejected(const TAsfDataPacket& p, std::uint64_t pos) {
+  const std::string line = "x,rejected at " + num(pos) + ": " + p.rejection.text() + "\r\n";
   if (!dump_->write(ByteView(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()))) dumpFailed();
 }
 
@@ -295,13 +302,18 @@ void Scanner::decideForm() {
 // payloads are judged by the checks); a plain one also needs the file's
 // property flags and a near send time, its signature being weak.
 int Scanner::parseAt(ByteView v, TAsfDataPacket& p) const {
-  if (!LooksLikePacketStart(v, form_)) return 1;
+  if (!LooksLikePacketStart(v, form_)) {
+    p.rejection = {form_ == PacketForm::errorCorrection ? "error correction flags" : "length type flags", ByteOr0(v, 0), 0};
+    return 1;
+  }
   const int rc = ParsePacket(v, p);
   if (rc != 0 || form_ == PacketForm::errorCorrection) return rc;
   if (plausiblePlain(p, false)) return 0;
   // Its send time is far from the last packet's: a clock that jumped, when
   // everything else about it is a packet of this file's.
-  return knownStreamsFill(p) && plainFlags_.test(p.propertyFlags) ? 0 : 1;
+  if (knownStreamsFill(p) && plainFlags_.test(p.propertyFlags)) return 0;
+  p.rejection = {"send time", p.sendTime, p.ecd.size + p.ppiSize - 6};
+  return 1;
 }
 
 void Scanner::progress(std::uint64_t pos) {
@@ -503,6 +515,7 @@ JobResult<ScanData> Scanner::run() {
     TAsfDataPacket p;
     const int rc = parseAt(v, p);
     if (rc < 0) log(Message(MessageId::PacketFailed, num(n_)));
+    if (rc != 0 && dump_) dumpRejected(p, pos);
     if (rc == 0) {
       if (inDamage) closeBlock(pos);
       inDamage = false;
@@ -516,7 +529,10 @@ JobResult<ScanData> Scanner::run() {
       ++n_;
       if (limit_ && n_ >= limit_) break;
     } else {
-      if (!inDamage) openBlock();
+      if (!inDamage) {
+        openBlock();
+        d_.blocks.back().rejection = p.rejection.text();
+      }
       inDamage = true;
       // The next sound packet is searched for from the stretch's start on.
       pos = resync(d_.blocks.back().offset + 1);

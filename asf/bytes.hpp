@@ -32,12 +32,6 @@ void PutWord(std::uint16_t v, std::span<std::uint8_t> buf, std::uint64_t offset)
 void PutDWord(std::uint32_t v, std::span<std::uint8_t> buf, std::uint64_t offset);
 void PutQWord(std::uint64_t v, std::span<std::uint8_t> buf, std::uint64_t offset);
 
-// Bits numbered from 1 at the least significant bit.
-constexpr unsigned GetBit(std::uint8_t b, unsigned n) { return (b >> (n - 1)) & 1u; }
-constexpr unsigned GetBits(std::uint8_t b, unsigned n, unsigned w) {
-  return (b >> (n - 1)) & (255u >> (8 - w));
-}
-
 // The 2-bit length fields of data packets: no field, or a field of 1, 2 or 4 bytes.
 enum class LengthType : std::uint8_t { none = 0, byte = 1, word = 2, dword = 3 };
 int LengthTypeSize(LengthType t);

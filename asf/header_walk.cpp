@@ -112,7 +112,7 @@ void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, Job
     const ObjectEntry& b = fs.objects[i];
     const ObjectKind* kind = FindObjectKind(b.guid);
     if (!kind) continue;
-    if (b.guid == guid::FileProperties && b.size != FPOStdSize) ctx.log(Message(MessageId::OddFilePropertiesSize));
+    if (b.guid == guid::FileProperties && b.size != kFilePropertiesSize) ctx.log(Message(MessageId::OddFilePropertiesSize));
     if (b.guid == guid::SimpleIndex) ctx.forceProgress(0, 0, Phase::readingHeader);
     // A Stream Properties record is listed even when its bytes cannot be read.
     if (b.guid == guid::StreamProperties) r.streams.emplace_back();

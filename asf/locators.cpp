@@ -60,7 +60,7 @@ template <typename T>
 T fpoField(const ByteSource& f, std::uint64_t at, T notFound) {
   const std::int64_t p = FindFileProperties(f);
   if (p < 0) return notFound;
-  const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(FPOStdSize));
+  const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(kFilePropertiesSize));
   if constexpr (sizeof(T) == 4) return DWordOr0(b, at);
   else return QWordOr0(b, at);
 }

@@ -19,7 +19,7 @@ struct HeaderObject {
   std::uint8_t Reserved2 = 0;
 };
 
-inline constexpr std::int64_t FPOStdSize = 104;
+inline constexpr std::int64_t kFilePropertiesSize = 104;
 
 struct FileProperties {
   bool present = false;

@@ -20,8 +20,8 @@ json packsJson(const std::vector<ListedBlock>& packs) {
     if (!p.listed()) continue;
     a.push_back({{"index", i},
                  {"offset", p.offset},
-                 {"declared_size", p.declSize},
-                 {"actual_size", p.realSize},
+                 {"declared_size", p.declaredSize},
+                 {"actual_size", p.actualSize},
                  {"delta", p.delta()},
                  {"max_repeat", {{"byte", p.repByte}, {"length", p.repLen}, {"offset", p.repOffset}}}});
   }

@@ -18,7 +18,8 @@ json scanJson(const Session& s, const std::vector<std::string>& log) {
     blocks.push_back({{"packet", b.packet},
                       {"offset", b.offset},
                       {"declared_size", b.declaredSize},
-                      {"actual_size", b.isClosed() ? json(b.actualSize) : json(nullptr)}});
+                      {"actual_size", b.isClosed() ? json(b.actualSize) : json(nullptr)},
+                      {"rejected", b.rejection.empty() ? json(nullptr) : json(b.rejection)}});
   }
   json j;
   j["file"] = s.fileName;

@@ -247,7 +247,7 @@ bool Presenter::timeline() {
 std::optional<DumpBytes> Presenter::dumpEntry(std::size_t entry) {
   if (busy() || entry >= session_.errorList.size()) return std::nullopt;
   const ListedBlock& b = session_.errorList[entry];
-  const auto len = static_cast<std::uint64_t>(std::max<std::int64_t>(b.declSize, static_cast<std::int64_t>(b.realSize)));
+  const auto len = static_cast<std::uint64_t>(std::max<std::int64_t>(b.declaredSize, static_cast<std::int64_t>(b.actualSize)));
   DumpBytes d{{}, b.offset};
   Message why;
   if (!ReadSourceBytes(session_, b.offset, std::min(len, kMaxDump), true, d.bytes, why)) {

@@ -27,13 +27,13 @@ bool EncodeErrorList(const std::vector<ListedBlock>& packs, Bytes& out) {
   Bytes b(packs.size() * kErrorListRecordBytes, 0);
   for (std::size_t i = 0; i < packs.size(); ++i) {
     const ListedBlock& p = packs[i];
-    if (p.offset > kMax || p.realSize > kMax) return false;
+    if (p.offset > kMax || p.actualSize > kMax) return false;
     const std::size_t at = i * kErrorListRecordBytes;
     PutDWord(p.id, b, at);
     PutDWord(static_cast<std::uint32_t>(p.offset), b, at + 4);
-    PutDWord(static_cast<std::uint32_t>(p.declSize), b, at + 8);
+    PutDWord(static_cast<std::uint32_t>(p.declaredSize), b, at + 8);
     b[at + 12] = kMarkBytes[static_cast<std::size_t>(p.mark)];
-    PutDWord(static_cast<std::uint32_t>(p.realSize), b, at + 13);
+    PutDWord(static_cast<std::uint32_t>(p.actualSize), b, at + 13);
     b[at + 17] = p.repByte;
     PutDWord(p.repLen, b, at + 18);
     PutDWord(p.repOffset, b, at + 22);
@@ -50,9 +50,9 @@ bool DecodeErrorList(ByteView in, std::vector<ListedBlock>& packs) {
     ListedBlock& p = out[i];
     p.id = DWordOr0(in, at);
     p.offset = DWordOr0(in, at + 4);
-    p.declSize = static_cast<std::int32_t>(DWordOr0(in, at + 8));
+    p.declaredSize = static_cast<std::int32_t>(DWordOr0(in, at + 8));
     p.mark = markOf(in[at + 12]);
-    p.realSize = DWordOr0(in, at + 13);
+    p.actualSize = DWordOr0(in, at + 13);
     p.repByte = in[at + 17];
     p.repLen = DWordOr0(in, at + 18);
     p.repOffset = DWordOr0(in, at + 22);

@@ -37,8 +37,8 @@ void cutAndRemeasure(SourceFile& file, std::vector<ListedBlock>& list, const Rep
     if (p.repLen < o.minRepeat) continue;
     if (o.onlyZeroRepeats && p.repByte != 0) continue;
     cutRepeat(file.cuts, list, i);
-    p.realSize = p.realSize >= p.repLen ? p.realSize - p.repLen : 0;
-    MeasureLongestRepeat(file, p.offset, p.realSize, p);
+    p.actualSize = p.actualSize >= p.repLen ? p.actualSize - p.repLen : 0;
+    MeasureLongestRepeat(file, p.offset, p.actualSize, p);
   }
 }
 
@@ -83,15 +83,15 @@ void cutByStructure(SourceFile& file, std::vector<ListedBlock>& list, const Repa
   Bytes block;
   for (std::size_t i = 0; i < list.size() && !ctx.stopRequested(); ++i) {
     ListedBlock& p = list[i];
-    if (!p.listed() || p.declSize <= 0 || p.declSize > kLargestPacket || p.delta() < 1 ||
-        p.realSize > (kLargestBlock + 1) * static_cast<std::uint64_t>(p.declSize))
+    if (!p.listed() || p.declaredSize <= 0 || p.declaredSize > kLargestPacket || p.delta() < 1 ||
+        p.actualSize > (kLargestBlock + 1) * static_cast<std::uint64_t>(p.declaredSize))
       continue;
-    if (!file.ReadAt(p.offset, p.realSize, block)) continue;
-    const auto size = static_cast<std::uint32_t>(p.declSize);
-    const auto at = FindInsertedBytes(block, size, ReadStreamsAround(file, p.offset, p.realSize, size));
+    if (!file.ReadAt(p.offset, p.actualSize, block)) continue;
+    const auto size = static_cast<std::uint32_t>(p.declaredSize);
+    const auto at = FindInsertedBytes(block, size, ReadStreamsAround(file, p.offset, p.actualSize, size));
     if (!at) continue;
     p.repOffset = static_cast<std::uint32_t>(*at);
-    p.repLen = static_cast<std::uint32_t>(p.realSize % static_cast<std::uint64_t>(p.declSize));
+    p.repLen = static_cast<std::uint32_t>(p.actualSize % static_cast<std::uint64_t>(p.declaredSize));
     cutRepeat(file.cuts, list, i);
     Unlist(p);
     file.CacheReset();

@@ -48,7 +48,7 @@ void ErrorRows::showList(const std::vector<ListedBlock>& list) {
   for (std::size_t i = 0; i < list.size(); ++i) {
     const ListedBlock& p = list[i];
     if (!p.listed()) continue;
-    rows_.push_back(ErrorRow{i, i, HexDigits(p.id, 8), p.offset, p.declSize, p.realSize, p.delta(),
+    rows_.push_back(ErrorRow{i, i, HexDigits(p.id, 8), p.offset, p.declaredSize, p.actualSize, p.delta(),
                              std::to_string(p.repLen) + "(" + HexDigits(p.repByte, 2) + ") at " + std::to_string(p.repOffset)});
   }
 }

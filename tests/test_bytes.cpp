@@ -47,11 +47,7 @@ TEST(FieldReaders, LittleEndianAndBounds) {
   EXPECT_EQ(WordOr0(out, 6), 0xBEEF);
 }
 
-TEST(FieldReaders, BitsAndLengthTypes) {
-  EXPECT_EQ(GetBit(0x82, 8), 1u);
-  EXPECT_EQ(GetBit(0x82, 1), 0u);
-  EXPECT_EQ(GetBits(0x5D, 2, 2), 2u);  // 0101 1101 -> bits 2..3 = 10b
-  EXPECT_EQ(GetBits(0xFF, 1, 8), 255u);
+TEST(FieldReaders, LengthTypes) {
   EXPECT_EQ(LengthTypeSize(LengthType::byte), 1);
   EXPECT_EQ(LengthTypeSize(LengthType::word), 2);
   EXPECT_EQ(LengthTypeSize(LengthType::dword), 4);

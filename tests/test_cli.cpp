@@ -113,6 +113,14 @@ TEST(CliScan, JsonReportOfADamagedClip) {
   EXPECT_EQ(j["error_blocks"][0]["offset"], first + 3200 * 4);
   EXPECT_EQ(j["error_blocks"][0]["declared_size"], 3200);
   EXPECT_EQ(j["error_blocks"][0]["actual_size"], 6400);
+  // Why packet 5 was not taken, in the report and on the dump's line for it.
+  EXPECT_EQ(j["error_blocks"][0]["rejected"], "error correction flags 0 at byte 0");
+  const std::string dir = TempPath("rejected-dump");
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(RunCommand("cd " + Quote(dir) + " && " + CORVEL_CLI + " scan --dump " + Quote(path)).exitCode, 0);
+  const Bytes dump = ReadFile(dir + "/cli-damaged.wmv.dump.txt");
+  const std::string line = "x,rejected at " + std::to_string(first + 3200 * 5) + ": error correction flags 0 at byte 0\r\n";
+  EXPECT_NE(std::string(dump.begin(), dump.end()).find(line), std::string::npos);
   EXPECT_GT(j["packets"].get<int>(), 10);
   EXPECT_GT(j["keyframe_packets"].get<int>(), 1);
   EXPECT_EQ(j["index"]["interval"], 10000000);

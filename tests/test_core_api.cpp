@@ -136,12 +136,12 @@ TEST(CutSpan, RepairCutsTheMeasuredBytesNextToAnEarlierCut) {
   s.file.cuts.CutsAdd(1000, 99);
   ListedBlock b;
   b.offset = 900;  // logical
-  b.declSize = 100;
-  b.realSize = 401;
+  b.declaredSize = 100;
+  b.actualSize = 401;
   b.mark = BlockMark::listed;
   SourceFile f;
   ASSERT_TRUE(f.Open(s.source, s.file.cuts));
-  ASSERT_TRUE(MeasureLongestRepeat(f, b.offset, b.realSize, b));
+  ASSERT_TRUE(MeasureLongestRepeat(f, b.offset, b.actualSize, b));
   EXPECT_EQ(b.repLen, 300u);
   EXPECT_EQ(b.offset + b.repOffset, 1100u - 99);  // the logical place of physical 1100
   RepairOptions o;

@@ -244,7 +244,7 @@ TEST(HardCases, DamageAtTheEndIsListed) {
   EXPECT_EQ(s.packets.size(), 27u);
   ASSERT_EQ(s.errorList.size(), 1u);
   EXPECT_EQ(s.errorList[0].offset, l.at(26));
-  EXPECT_EQ(s.errorList[0].realSize, 4u * P);
+  EXPECT_EQ(s.errorList[0].actualSize, 4u * P);
   EXPECT_GE(s.errorList[0].repLen, 3u * P);  // the zeros (and the padding before them), measured
   EXPECT_EQ(s.errorRows.size(), 1u);
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <functional>
+
 #include "analysis/packet.hpp"
 #include "support/asf_builder.hpp"
 
@@ -8,17 +11,17 @@ using namespace corvel::test;
 
 TEST(PacketParser, ErrorCorrectionPart) {
   TAsfDataPacket p;
-  fillECD(Bytes{0x82, 0x00, 0x00, 0x11}, p);
+  ReadErrorCorrection(Bytes{0x82, 0x00, 0x00, 0x11}, p);
   EXPECT_EQ(p.ecd.present, 1);
   EXPECT_EQ(p.ecd.size, 3u);
   EXPECT_EQ(p.ecd.bytes().size(), 2u);
-  fillECD(Bytes{0xA2, 0x00}, p);  // non-zero length type: present, no data
+  ReadErrorCorrection(Bytes{0xA2, 0x00}, p);  // non-zero length type: present, no data
   EXPECT_EQ(p.ecd.present, 1);
   EXPECT_EQ(p.ecd.size, 1u);
-  fillECD(Bytes{0x11, 0x5D}, p);  // no error correction: parsing info at 0
+  ReadErrorCorrection(Bytes{0x11, 0x5D}, p);  // no error correction: parsing info at 0
   EXPECT_EQ(p.ecd.present, 0);
   EXPECT_EQ(p.ecd.size, 0u);
-  fillECD(Bytes{0x8F}, p);  // 15 bytes declared, none there
+  ReadErrorCorrection(Bytes{0x8F}, p);  // 15 bytes declared, none there
   EXPECT_EQ(p.ecd.size, 16u);
   EXPECT_EQ(p.ecd.bytes().size(), 15u);
 }
@@ -27,8 +30,8 @@ TEST(PacketParser, ParsingInformationSizes) {
   TAsfDataPacket p;
   Bytes b{0x82, 0, 0, 0x5D, 0x5D};
   b.resize(64, 0);
-  fillECD(b, p);
-  ASSERT_EQ(fillPPI(b, p), 0);
+  ReadErrorCorrection(b, p);
+  ASSERT_EQ(ReadParsingInfo(b, p), 0);
   EXPECT_EQ(p.ppiSize, 16u);  // 2 + packet length w + sequence w + padding d + 6
   EXPECT_EQ(p.packetLengthType, LengthType::word);
   EXPECT_EQ(p.sequenceType, LengthType::word);
@@ -36,7 +39,7 @@ TEST(PacketParser, ParsingInformationSizes) {
   EXPECT_EQ(p.kind, PacketKind::multiple);
   EXPECT_EQ(p.payloadStart, 19u);
   // Cut short inside the parsing information: a failure, never a read outside.
-  EXPECT_EQ(fillPPI(ByteView(b).first(8), p), -1);
+  EXPECT_EQ(ReadParsingInfo(ByteView(b).first(8), p), -1);
 }
 
 TEST(PacketParser, SinglePayloadLengths) {
@@ -88,7 +91,7 @@ TEST(PacketParser, MultiplePayloads) {
   EXPECT_EQ(p.firstStream, 2);
   EXPECT_EQ(p.mp.payloads[1].offsetIntoMediaObject, 5957u);
   EXPECT_EQ(p.mp.payloads[1].totalLength, 17u + 2421);
-  EXPECT_EQ(multiplePayloadFact(p), 3200u);
+  EXPECT_EQ(PayloadBytesUsed(p), 3200u);
   EXPECT_TRUE(payloadsFillPacket(p, 3200));
   EXPECT_EQ(MinPresentationTime(p), 3100u);
   const auto [at, len] = p.payloadData(1);
@@ -234,3 +237,70 @@ TEST(DamagedPacket, LeadingPayloadsTailAndRebuild) {
   EXPECT_EQ(w2.paddingLengthType, LengthType::word);
   EXPECT_EQ(data(w2, padded, 2), data(p, good, 3));
 }
+
+// A packet that does not parse says which field failed, its value, and
+// where it lies in the packet.
+struct RejectionCase {
+  const char* what;
+  std::function<Bytes()> bytes;
+  const char* field;
+  std::uint64_t value, at;
+};
+
+class PacketRejections : public ::testing::TestWithParam<RejectionCase> {};
+
+TEST_P(PacketRejections, NameTheField) {
+  const RejectionCase& c = GetParam();
+  TAsfDataPacket p;
+  ASSERT_NE(ParsePacket(c.bytes(), p), 0);
+  EXPECT_EQ(p.rejection.field, c.field);
+  EXPECT_EQ(p.rejection.value, c.value);
+  EXPECT_EQ(p.rejection.at, c.at);
+  EXPECT_EQ(p.rejection.text(), std::string(c.field) + " " + std::to_string(c.value) + " at byte " + std::to_string(c.at));
+  // A packet that parses carries none.
+  PacketSpec sound;
+  sound.payloads = {{1, true, 7, 0, 5000, 3100, 1000}};
+  ASSERT_EQ(ParsePacket(DataPacket(sound, 3200), p), 0);
+  EXPECT_FALSE(p.rejection.rejected());
+}
+
+PacketSpec Multiple(std::uint32_t dataLength) {
+  PacketSpec s;
+  s.payloads = {{1, true, 7, 0, 5000, 3100, dataLength}};
+  return s;
+}
+
+const RejectionCase kRejections[] = {
+    {"cut in the parsing information", [] { return Bytes{0x82, 0, 0, 0x5D, 0x5D, 0, 0}; }, "payload parsing information length", 16, 3},
+    {"payload longer than the packet",
+     [] {
+       Bytes b = DataPacket(Multiple(1000), 3200);
+       PutWord(9000, b, 3 + 10 + 1 + 1 + 1 + 4 + 1 + 8);  // the payload's length field
+       return b;
+     },
+     "payload length", 9000, 14},
+    {"no payloads",
+     [] {
+       Bytes b = DataPacket(Multiple(1000), 3200);
+       b[13] &= 0xC0;  // the payload flags' count
+       return b;
+     },
+     "number of payloads", 0, 13},
+    {"padding past the single payload",
+     [] {
+       PacketSpec s;
+       s.multiple = false;
+       s.payloads = {{1, true, 7, 0, 5000, 3100, 3000}};
+       s.extraPadding = 4000;
+       return DataPacket(s, 3200);
+     },
+     "padding length", 4172, 5},
+};
+
+INSTANTIATE_TEST_SUITE_P(Packets, PacketRejections, ::testing::ValuesIn(kRejections),
+                         [](const auto& info) {
+                           std::string n = info.param.what;
+                           for (char& ch : n)
+                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return n;
+                         });

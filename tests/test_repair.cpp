@@ -144,8 +144,8 @@ TEST(RepairModes, ZeroOnlyAndDeltaOptions) {
   EXPECT_EQ(s.file.cuts.ranges(), (std::vector<TCutRange>{{1010, 100}, {5010 - 100 + 100, 150}}));
   // A row keeps its place and shows its next longest run.
   EXPECT_EQ(s.errorList[0].mark, BlockMark::listed);
-  EXPECT_EQ(s.errorList[0].realSize, 3200u);
-  EXPECT_EQ(s.errorList[1].realSize, 2850u);
+  EXPECT_EQ(s.errorList[0].actualSize, 3200u);
+  EXPECT_EQ(s.errorList[1].actualSize, 2850u);
   EXPECT_EQ(s.errorRows.size(), 3u);
 }
 

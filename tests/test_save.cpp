@@ -507,7 +507,7 @@ TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
     Session s;
     ASSERT_TRUE(OpenAndScan(s, in));
     ASSERT_EQ(s.errorList.size(), 1u);
-    EXPECT_EQ(s.errorList[0].realSize % layout_.P, 37u);  // the block may hold a neighbour that failed a check
+    EXPECT_EQ(s.errorList[0].actualSize % layout_.P, 37u);  // the block may hold a neighbour that failed a check
     ASSERT_TRUE(Repair(s, RepairMode::cutEqualRepeats, RepairOptions{}));
     EXPECT_TRUE(s.file.cuts.empty());
     ASSERT_TRUE(Repair(s, RepairMode::cutByStructure, RepairOptions{}));

@@ -400,14 +400,14 @@ TEST(ScanDump, LinesAsSpecified) {
 TEST(ErrorRows, OpenThenClosedAndDropped) {
   ErrorRows g;
   EXPECT_EQ(ErrorColumnTitles(Language::eng)[3], "offset in file");
-  ErrorBlock b{4, "", 1000, 3200, 0, false};
+  ErrorBlock b{4, "", 1000, 3200, 0, false, {}};
   EXPECT_EQ(g.showBlock(b), 0u);
   EXPECT_EQ(CellsOf(g.rows()[0], 1)[5], "");  // open: no actual size yet
   b.actualSize = 6400;
   b.closed = true;
   EXPECT_EQ(g.showBlock(b), 0u);
   EXPECT_EQ(CellsOf(g.rows()[0], 1)[5], "6400");
-  ErrorBlock c{9, "", 9000, 3200, 0, false};
+  ErrorBlock c{9, "", 9000, 3200, 0, false, {}};
   EXPECT_EQ(g.showBlock(c), 1u);
   g.dropOpenRow();
   EXPECT_EQ(g.size(), 1u);
