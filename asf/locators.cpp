@@ -1,7 +1,10 @@
 #include "asf/locators.hpp"
 
+#include <optional>
+
 #include "asf/catalogue.hpp"
 #include "asf/chain.hpp"
+#include "asf/field_visitors.hpp"
 
 namespace corvel {
 
@@ -56,19 +59,26 @@ std::uint8_t ReadStreamNumber(const ByteSource& f, std::string_view streamType) 
 }
 
 namespace {
-template <typename T>
-T fpoField(const ByteSource& f, std::uint64_t at, T notFound) {
+// The file's File Properties Object, read through its description.
+std::optional<FileProperties> fileProperties(const ByteSource& f) {
   const std::int64_t p = FindFileProperties(f);
-  if (p < 0) return notFound;
-  const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(kFilePropertiesSize));
-  if constexpr (sizeof(T) == 4) return DWordOr0(b, at);
-  else return QWordOr0(b, at);
+  if (p < 0) return std::nullopt;
+  return ReadFields<FileProperties>(ReadPadded(f, static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(kFilePropertiesSize)));
 }
 }  // namespace
 
-std::uint32_t ReadPacketSize(const ByteSource& f) { return fpoField<std::uint32_t>(f, 92, 0); }
-std::int64_t ReadPlayDuration(const ByteSource& f) { return fpoField<std::int64_t>(f, 64, -1); }
-std::int64_t ReadPreroll(const ByteSource& f) { return fpoField<std::int64_t>(f, 80, -1); }
+std::uint32_t ReadPacketSize(const ByteSource& f) {
+  const auto r = fileProperties(f);
+  return r ? r->MinimumDataPacketSize : 0;
+}
+std::int64_t ReadPlayDuration(const ByteSource& f) {
+  const auto r = fileProperties(f);
+  return r ? r->PlayDuration : -1;
+}
+std::int64_t ReadPreroll(const ByteSource& f) {
+  const auto r = fileProperties(f);
+  return r ? r->Preroll : -1;
+}
 
 std::uint8_t StreamNumberOf(const HeaderRecords& rec, std::string_view streamType) {
   for (const auto& spo : rec.streams)
