@@ -508,7 +508,10 @@ JobResult<ScanData> Scanner::run() {
     if (v.size() < P_) {
       log(Message(MessageId::UnexpectedEnd));
       // A packet cut off by the end of the file is damage too.
-      if (!inDamage && pos < end_) openBlock();
+      if (!inDamage && pos < end_) {
+        openBlock();
+        d_.blocks.back().rejection = "packet cut off by the end of the file at byte " + num(v.size());
+      }
       inDamage = inDamage || pos < end_;
       break;
     }

@@ -42,17 +42,6 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 
-// Byte positions of the GUID text's digit pairs, in text order.
-constexpr std::array<int, 16> kGuidByteOrder{3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-constexpr std::array<int, 16> kGuidTextPos{0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34};
-
-int hexValue(char c) {
-  c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 0;
-}
-
 }  // namespace
 
 bool GetWord(ByteView buf, std::uint64_t offset, std::uint16_t& out) { return getLE(buf, offset, out); }
@@ -181,25 +170,6 @@ std::string BytesToHex(ByteView src, std::uint64_t offset, std::uint64_t n) {
   return out;
 }
 
-std::string GUIDToStr(ByteView src, std::uint64_t offset) {
-  std::string out(36, '-');
-  for (int k = 0; k < 16; ++k) {
-    const std::uint8_t b = ByteOr0(src, offset + kGuidByteOrder[k]);
-    out[kGuidTextPos[k]] = kHex[b >> 4];
-    out[kGuidTextPos[k] + 1] = kHex[b & 15];
-  }
-  return out;
-}
-
-void StrToGUID(std::string_view text, std::span<std::uint8_t> dst, std::uint64_t offset) {
-  if (offset > dst.size() || dst.size() - offset < 16) return;
-  auto digit = [&](std::size_t pos) { return pos < text.size() ? hexValue(text[pos]) : 0; };
-  for (int k = 0; k < 16; ++k) {
-    const std::size_t p = kGuidTextPos[k];
-    dst[offset + kGuidByteOrder[k]] = static_cast<std::uint8_t>(digit(p) * 16 + digit(p + 1));
-  }
-}
-
 bool IsNumber(std::string_view text) {
   if (text.empty()) return false;
   std::size_t i = text[0] == '-' ? 1 : 0;
@@ -227,10 +197,8 @@ ByteWriter& ByteWriter::u8(std::uint8_t v) {
 ByteWriter& ByteWriter::u16(std::uint16_t v) { return u8(static_cast<std::uint8_t>(v)).u8(static_cast<std::uint8_t>(v >> 8)); }
 ByteWriter& ByteWriter::u32(std::uint32_t v) { return u16(static_cast<std::uint16_t>(v)).u16(static_cast<std::uint16_t>(v >> 16)); }
 ByteWriter& ByteWriter::u64(std::uint64_t v) { return u32(static_cast<std::uint32_t>(v)).u32(static_cast<std::uint32_t>(v >> 32)); }
-ByteWriter& ByteWriter::guid(std::string_view text) {
-  std::uint8_t g[16];
-  StrToGUID(text, g, 0);
-  b_.insert(b_.end(), g, g + 16);
+ByteWriter& ByteWriter::guid(const Guid& g) {
+  b_.insert(b_.end(), g.bytes().begin(), g.bytes().end());
   return *this;
 }
 ByteWriter& ByteWriter::bytes(ByteView v) {

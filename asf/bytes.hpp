@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "asf/guid.hpp"
+
 namespace corvel {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -54,11 +56,6 @@ std::u16string Utf8ToUtf16(std::string_view s);
 // Each byte as two upper-case hex digits, joined by ",".
 std::string BytesToHex(ByteView src, std::uint64_t offset, std::uint64_t n);
 
-// GUID text: upper-case 8-4-4-4-12 with the first three groups little-endian.
-// Bytes past the end of the view read as zero.
-std::string GUIDToStr(ByteView src, std::uint64_t offset);
-void StrToGUID(std::string_view text, std::span<std::uint8_t> dst, std::uint64_t offset);
-
 bool IsNumber(std::string_view text);
 std::string Spaces(long n);
 void ReduceRatio(std::int64_t& a, std::int64_t& b);
@@ -76,7 +73,7 @@ class ByteWriter {
   ByteWriter& u16(std::uint16_t v);
   ByteWriter& u32(std::uint32_t v);
   ByteWriter& u64(std::uint64_t v);
-  ByteWriter& guid(std::string_view text);
+  ByteWriter& guid(const Guid& g);
   ByteWriter& bytes(ByteView v);
   ByteWriter& chars(std::string_view c);
   ByteWriter& zeros(std::size_t n);

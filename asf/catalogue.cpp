@@ -2,19 +2,19 @@
 
 namespace corvel {
 
-bool IsKnownObject(std::string_view id) {
+bool IsKnownObject(const Guid& id) {
   for (const auto& e : GUIDTable)
     if (e.guid == id) return true;
   return false;
 }
 
-bool IsStandardObject(std::string_view id) {
+bool IsStandardObject(const Guid& id) {
   for (const auto& e : StandardObjectTable)
     if (e.guid == id) return true;
   return false;
 }
 
-std::string ObjectName(std::string_view id) {
+std::string ObjectName(const Guid& id) {
   for (const auto& e : GUIDTable)
     if (e.guid == id) return std::string(e.name);
   for (const auto& e : StandardObjectTable)
@@ -22,12 +22,12 @@ std::string ObjectName(std::string_view id) {
   return {};
 }
 
-std::string ObjectDisplayName(std::string_view id) {
+std::string ObjectDisplayName(const Guid& id) {
   std::string n = ObjectName(id);
-  return n.empty() ? std::string(id) : n;
+  return n.empty() ? id.text() : n;
 }
 
-std::string StreamTypeName(std::string_view id) {
+std::string StreamTypeName(const Guid& id) {
   for (const auto& e : StreamTypeTable)
     if (e.guid == id) return std::string(e.name);
   return "ASF_Unknown_Media";

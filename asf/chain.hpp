@@ -18,7 +18,7 @@ enum class ChainEnd {
 
 struct ChainObject {
   std::uint64_t offset = 0;
-  std::string guid;
+  Guid guid;
   std::int64_t size = 0;
   ByteView head;  // the first bytes of the object, as many as asked for
 };
@@ -35,7 +35,7 @@ ChainEnd WalkChain(std::uint64_t from, std::uint64_t end, std::uint64_t headByte
     const auto bytes = read(at, headBytes);
     o.offset = at;
     o.head = ByteView(bytes);
-    o.guid = GUIDToStr(o.head, 0);
+    o.guid = Guid::read(o.head, 0);
     o.size = QWordOr0(o.head, 16);
     if (last) *last = o;
     if (!visit(o)) return ChainEnd::stopped;

@@ -22,7 +22,7 @@ class FieldReader {
   explicit FieldReader(ByteView b, std::uint64_t at = 0) : b_(b), at_(at) {}
   std::uint64_t at() const { return at_; }
 
-  void head(std::string& id, std::int64_t& size) {
+  void head(Guid& id, std::int64_t& size) {
     guid("ObjectID", id);
     num("ObjectSize", size);
   }
@@ -35,8 +35,8 @@ class FieldReader {
     x = static_cast<T>(v);
     at_ += sizeof(T);
   }
-  void guid(std::string_view, std::string& x, Show = Show::dec) {
-    x = GUIDToStr(b_, at_);
+  void guid(std::string_view, Guid& x, Show = Show::dec) {
+    x = Guid::read(b_, at_);
     at_ += 16;
   }
   template <std::integral N>
@@ -45,7 +45,7 @@ class FieldReader {
     at_ += length;
   }
   template <std::integral N>
-  void typeSpecific(std::string_view name, Bytes& x, N length, const std::string&) {
+  void typeSpecific(std::string_view name, Bytes& x, N length, const Guid&) {
     bytes(name, x, length);
   }
   template <std::integral N>
@@ -86,7 +86,7 @@ class FieldSizer {
  public:
   std::int64_t total() const { return total_; }
 
-  void head(std::string&, std::int64_t& size) {
+  void head(Guid&, std::int64_t& size) {
     total_ += 24;
     size_ = &size;
   }
@@ -94,14 +94,14 @@ class FieldSizer {
   void num(std::string_view, T&, Show = Show::dec) {
     total_ += sizeof(T);
   }
-  void guid(std::string_view, std::string&, Show = Show::dec) { total_ += 16; }
+  void guid(std::string_view, Guid&, Show = Show::dec) { total_ += 16; }
   template <std::integral N>
   void bytes(std::string_view, Bytes& x, N& length, Show = Show::bytes) {
     length = static_cast<N>(x.size());
     total_ += static_cast<std::int64_t>(length);
   }
   template <std::integral N>
-  void typeSpecific(std::string_view name, Bytes& x, N& length, const std::string&) {
+  void typeSpecific(std::string_view name, Bytes& x, N& length, const Guid&) {
     bytes(name, x, length);
   }
   template <std::integral N>
@@ -144,20 +144,20 @@ class FieldSizer {
 // catalogue's, whatever the record holds.
 class FieldWriter {
  public:
-  FieldWriter(Bytes& out, std::string_view id) : o_(out), id_(id) {}
+  FieldWriter(Bytes& out, const Guid& id) : o_(out), id_(id) {}
 
-  void head(const std::string&, std::int64_t size) { o_.guid(id_).u64(static_cast<std::uint64_t>(size)); }
+  void head(const Guid&, std::int64_t size) { o_.guid(id_).u64(static_cast<std::uint64_t>(size)); }
   template <std::integral T>
   void num(std::string_view, T x, Show = Show::dec) {
     for (std::size_t i = 0; i < sizeof(T); ++i) o_.u8(static_cast<std::uint8_t>(static_cast<std::uint64_t>(x) >> (8 * i)));
   }
-  void guid(std::string_view, const std::string& x, Show = Show::dec) { o_.guid(x); }
+  void guid(std::string_view, const Guid& x, Show = Show::dec) { o_.guid(x); }
   template <std::integral N>
   void bytes(std::string_view, const Bytes& x, N, Show = Show::bytes) {
     o_.bytes(x);
   }
   template <std::integral N>
-  void typeSpecific(std::string_view, const Bytes& x, N, const std::string&) {
+  void typeSpecific(std::string_view, const Bytes& x, N, const Guid&) {
     o_.bytes(x);
   }
   template <std::integral N>
@@ -186,7 +186,7 @@ class FieldWriter {
 
  private:
   ByteWriter o_;
-  std::string_view id_;
+  Guid id_;
 };
 
 // Shows each field as a "Name = value" line under the object's node.
@@ -198,18 +198,18 @@ class FieldPresenter {
   FieldPresenter(StructureTree& t, int node, bool onTop = false, bool entries = false)
       : t_(t), node_(node), onTop_(onTop), entries_(entries) {}
 
-  void head(const std::string& id, std::int64_t size);
+  void head(const Guid& id, std::int64_t size);
   template <std::integral T>
   void num(std::string_view name, T x, Show show = Show::dec) {
     line(name, number(static_cast<std::int64_t>(x), show));
   }
-  void guid(std::string_view name, const std::string& x, Show show = Show::dec);
+  void guid(std::string_view name, const Guid& x, Show show = Show::dec);
   template <std::integral N>
   void bytes(std::string_view name, const Bytes& x, N, Show show = Show::bytes) {
     line(name, byteText(x, show));
   }
   template <std::integral N>
-  void typeSpecific(std::string_view name, const Bytes& x, N, const std::string& streamType) {
+  void typeSpecific(std::string_view name, const Bytes& x, N, const Guid& streamType) {
     format(name, x, streamType);
   }
   template <std::integral N>
@@ -251,12 +251,13 @@ class FieldPresenter {
   static std::string byteText(const Bytes& x, Show show);
   // A stream's type-specific data: the video or audio format under a node
   // of its own, other types as bytes.
-  void format(std::string_view name, const Bytes& x, const std::string& streamType);
+  void format(std::string_view name, const Bytes& x, const Guid& streamType);
 
   StructureTree& t_;
   int node_;
   bool onTop_;
   bool entries_;
+  bool unread_ = false;  // the record's bytes were never read
   std::size_t placed_ = 0;
 };
 
@@ -279,7 +280,7 @@ void SizeFields(R& r) {
   v.finish();
 }
 template <typename R>
-void WriteFields(const R& r, std::string_view id, Bytes& out) {
+void WriteFields(const R& r, const Guid& id, Bytes& out) {
   FieldWriter v(out, id);
   Describe(v, r);
 }

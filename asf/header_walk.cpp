@@ -19,7 +19,7 @@ void HeaderRecords::clearPresence() {
 
 namespace {
 
-std::string where(const std::string& id, std::int64_t offset, std::int64_t size) {
+std::string where(const Guid& id, std::int64_t offset, std::int64_t size) {
   return ObjectDisplayName(id) + " offset=" + std::to_string(offset) + " size=" + std::to_string(size);
 }
 
@@ -29,12 +29,12 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
   fs.objects.clear();
   fs.tree.clear();
   Bytes buf;
-  if (!file.ReadAt(0, 30, buf) || GUIDToStr(buf, 0) != guid::Header) {
+  if (!file.ReadAt(0, 30, buf) || Guid::read(buf, 0) != guid::Header) {
     ctx.log(Message(MessageId::NoSignature));
     return false;
   }
   ctx.forceProgress(0, 0, Phase::readingHeader);
-  fs.objects.push_back({std::string(guid::Header), -1, 0, QWordOr0(buf, 16), -1});
+  fs.objects.push_back({guid::Header, -1, 0, QWordOr0(buf, 16), -1});
 
   const auto fsize = static_cast<std::uint64_t>(std::max<std::int64_t>(file.fsize, 0));
   // The header's children lie within it, when its own size is one a file can have.
@@ -90,7 +90,7 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
       from = found;
       continue;
     }
-    if (from < headerEnd && headerEnd + 24 <= fsize && IsKnownObject(GUIDToStr(read(headerEnd, 16), 0))) {
+    if (from < headerEnd && headerEnd + 24 <= fsize && IsKnownObject(Guid::read(read(headerEnd, 16), 0))) {
       ctx.log(Message(MessageId::WalkResumed, std::to_string(headerEnd)));
       from = headerEnd;
       continue;

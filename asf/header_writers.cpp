@@ -14,9 +14,9 @@ void WriteDataObjectHeader(const DataObjectHeader& r, std::int64_t objectSize, s
   WriteFields(d, guid::Data, out);
 }
 
-void WriteSimpleIndex(const SimpleIndex& r, const std::string& fileId, Bytes& out) {
+void WriteSimpleIndex(const SimpleIndex& r, const Guid& fileId, Bytes& out) {
   SimpleIndex s = r;
-  if (s.FileID.empty()) s.FileID = fileId;
+  if (!s.present) s.FileID = fileId;  // built, not read: the file's
   SizeFields(s);
   WriteFields(s, guid::SimpleIndex, out);
 }

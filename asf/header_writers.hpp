@@ -10,7 +10,7 @@ namespace corvel {
 
 void WriteHeaderObject(const HeaderObject& r, Bytes& out);
 void WriteDataObjectHeader(const DataObjectHeader& r, std::int64_t objectSize, std::uint64_t packets, Bytes& out);
-// The index's File ID is the file's when the record holds none.
-void WriteSimpleIndex(const SimpleIndex& r, const std::string& fileId, Bytes& out);
+// The index's File ID is the file's when the record was not read from one.
+void WriteSimpleIndex(const SimpleIndex& r, const Guid& fileId, Bytes& out);
 
 }  // namespace corvel

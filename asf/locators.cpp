@@ -10,7 +10,7 @@ namespace corvel {
 
 namespace {
 
-bool startsWithHeader(const ByteSource& f) { return GUIDToStr(ReadPadded(f, 0, 16), 0) == guid::Header; }
+bool startsWithHeader(const ByteSource& f) { return Guid::read(ReadPadded(f, 0, 16), 0) == guid::Header; }
 
 // Walks the objects from the first child of the header until the Data
 // Object or the end of the file; returns the offset of the first object for
@@ -32,27 +32,27 @@ std::int64_t walkHeader(const ByteSource& f, std::uint64_t readLen, Match match)
 
 std::int64_t ReadHeaderSize(const ByteSource& f) {
   const Bytes b = ReadPadded(f, 0, 24);
-  return GUIDToStr(b, 0) == guid::Header ? QWordOr0(b, 16) : -1;
+  return Guid::read(b, 0) == guid::Header ? QWordOr0(b, 16) : -1;
 }
 
 std::int64_t FindDataObject(const ByteSource& f) {
   const std::int64_t size = ReadHeaderSize(f);
   if (size < 0) return -1;
   const Bytes b = ReadPadded(f, static_cast<std::uint64_t>(size), 50);
-  return GUIDToStr(b, 0) == guid::Data ? size : -1;
+  return Guid::read(b, 0) == guid::Data ? size : -1;
 }
 
 std::int64_t FindFileProperties(const ByteSource& f) {
-  return walkHeader(f, 24, [](const std::string& id, ByteView) { return id == guid::FileProperties; });
+  return walkHeader(f, 24, [](const Guid& id, ByteView) { return id == guid::FileProperties; });
 }
 
-std::int64_t FindStreamProperties(const ByteSource& f, std::string_view streamType) {
-  return walkHeader(f, 40, [&](const std::string& id, ByteView b) {
-    return id == guid::StreamProperties && GUIDToStr(b, 24) == streamType;
+std::int64_t FindStreamProperties(const ByteSource& f, const Guid& streamType) {
+  return walkHeader(f, 40, [&](const Guid& id, ByteView b) {
+    return id == guid::StreamProperties && Guid::read(b, 24) == streamType;
   });
 }
 
-std::uint8_t ReadStreamNumber(const ByteSource& f, std::string_view streamType) {
+std::uint8_t ReadStreamNumber(const ByteSource& f, const Guid& streamType) {
   const std::int64_t p = FindStreamProperties(f, streamType);
   if (p < 0) return 0;
   return ReadPadded(f, static_cast<std::uint64_t>(p) + 72, 2)[0] & 127;
@@ -80,7 +80,7 @@ std::int64_t ReadPreroll(const ByteSource& f) {
   return r ? r->Preroll : -1;
 }
 
-std::uint8_t StreamNumberOf(const HeaderRecords& rec, std::string_view streamType) {
+std::uint8_t StreamNumberOf(const HeaderRecords& rec, const Guid& streamType) {
   for (const auto& spo : rec.streams)
     if (spo.StreamType == streamType) return static_cast<std::uint8_t>(spo.Flags & 127);
   return 0;

@@ -12,10 +12,9 @@ constexpr std::size_t kLen = 16;
 std::size_t blockAt(const std::uint8_t* p) { return p[0] | (std::size_t{p[1]} << 8); }
 }  // namespace
 
-GuidSet::GuidSet(std::span<const std::string_view> guids) : shift_(65536, kLen - 1) {
-  for (const std::string_view g : guids) {
-    std::array<std::uint8_t, kLen> b{};
-    StrToGUID(g, b, 0);
+GuidSet::GuidSet(std::span<const Guid> guids) : shift_(65536, kLen - 1) {
+  for (const Guid& g : guids) {
+    const std::array<std::uint8_t, kLen>& b = g.bytes();
     firstTwo_.set(blockAt(b.data()));
     bytes_.push_back(b);
     // A pair of bytes that ends at position j of the GUID: the GUID may
@@ -58,7 +57,7 @@ bool GuidSet::match(const std::uint8_t* p) const {
 
 const GuidSet& CatalogueGuids() {
   static const GuidSet set = [] {
-    std::vector<std::string_view> ids;
+    std::vector<Guid> ids;
     for (const auto& e : GUIDTable) ids.push_back(e.guid);
     return GuidSet(ids);
   }();
@@ -66,7 +65,7 @@ const GuidSet& CatalogueGuids() {
 }
 
 const GuidSet& IndexGuids() {
-  static constexpr std::string_view kIds[] = {guid::SimpleIndex, guid::Index, guid::MediaObjectIndex, guid::TimecodeIndex};
+  static constexpr Guid kIds[] = {guid::SimpleIndex, guid::Index, guid::MediaObjectIndex, guid::TimecodeIndex};
   static const GuidSet set{std::span(kIds)};
   return set;
 }

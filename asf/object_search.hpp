@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "asf/guid.hpp"
 #include "asf/job.hpp"
 #include "asf/source_file.hpp"
 
@@ -19,7 +20,7 @@ namespace corvel {
 // bytes (none of the GUIDs can begin in between).
 class GuidSet {
  public:
-  explicit GuidSet(std::span<const std::string_view> guids);
+  explicit GuidSet(std::span<const Guid> guids);
   // Whether the 16 bytes at p are one of the set.
   bool match(const std::uint8_t* p) const;
   // The first place in `w` where one of the GUIDs begins; w.size() when none does.

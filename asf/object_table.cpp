@@ -10,10 +10,10 @@ namespace corvel {
 namespace {
 
 // The walks of an object held once in the records, under its GUID `Id`.
-template <auto Member, const std::string_view& Id>
+template <auto Member, const Guid& Id>
 struct One {
   static void read(ByteView b, HeaderRecords& r) {
-    if (b.size() < 16 || GUIDToStr(b, 0) != Id) return;
+    if (b.size() < 16 || Guid::read(b, 0) != Id) return;
     auto& rec = r.*Member;
     ReadFields(b, rec);
     if constexpr (requires { rec.present; }) rec.present = true;
@@ -33,7 +33,7 @@ struct One {
 // a Stream Properties Object's.
 void readStream(ByteView b, HeaderRecords& r) {
   StreamProperties& s = r.streams.emplace_back();
-  if (b.size() >= 16 && GUIDToStr(b, 0) == guid::StreamProperties) ReadFields(b, s);
+  if (b.size() >= 16 && Guid::read(b, 0) == guid::StreamProperties) ReadFields(b, s);
 }
 
 void showStream(StructureTree& t, int node, const HeaderRecords& r, bool) {
@@ -50,13 +50,13 @@ std::uint32_t writeStreams(HeaderRecords& r, Bytes& out) {
 
 bool always(const HeaderRecords&) { return true; }
 
-template <auto Member, const std::string_view& Id>
+template <auto Member, const Guid& Id>
 constexpr ObjectKind written(bool fullHeaderOnly) {
   using W = One<Member, Id>;
   return {Id, 0, W::read, W::show, W::present, W::write, fullHeaderOnly};
 }
 
-template <auto Member, const std::string_view& Id>
+template <auto Member, const Guid& Id>
 constexpr ObjectKind shown(std::int64_t readBytes = 0) {
   using W = One<Member, Id>;
   return {Id, readBytes, W::read, W::show, nullptr, nullptr, false};
@@ -86,7 +86,7 @@ const std::array<ObjectKind, 13> kKinds{{
 
 std::span<const ObjectKind> ObjectKinds() { return kKinds; }
 
-const ObjectKind* FindObjectKind(std::string_view guid) {
+const ObjectKind* FindObjectKind(const Guid& guid) {
   for (const ObjectKind& k : kKinds)
     if (k.guid == guid) return &k;
   return nullptr;

@@ -15,7 +15,7 @@
 namespace corvel {
 
 struct ObjectKind {
-  std::string_view guid;
+  Guid guid;
   // Bytes to read for parsing; 0 for the whole object.
   std::int64_t readBytes = 0;
   void (*read)(ByteView bytes, HeaderRecords& rec) = nullptr;
@@ -33,6 +33,6 @@ struct ObjectKind {
 // does not write last).
 std::span<const ObjectKind> ObjectKinds();
 // The entry of a GUID, or null for one this program does not parse.
-const ObjectKind* FindObjectKind(std::string_view guid);
+const ObjectKind* FindObjectKind(const Guid& guid);
 
 }  // namespace corvel

@@ -86,13 +86,17 @@ void AddObjectNodes(FileStructure& fs, bool showUnnamed) {
   }
 }
 
-void FieldPresenter::head(const std::string& id, std::int64_t size) {
-  line("ObjectID", id);
+// An object read always has its kind's GUID: a null one is a record whose
+// bytes could not be read, and its GUIDs show as unknown (empty).
+void FieldPresenter::head(const Guid& id, std::int64_t size) {
+  unread_ = id == Guid{};
+  guid("ObjectID", id);
   line("ObjectSize", dec(size));
 }
 
-void FieldPresenter::guid(std::string_view name, const std::string& x, Show show) {
-  line(name, show == Show::streamType ? x + " (" + StreamTypeName(x) + ")" : x);
+void FieldPresenter::guid(std::string_view name, const Guid& x, Show show) {
+  const std::string text = unread_ && x == Guid{} ? std::string() : x.text();
+  line(name, show == Show::streamType ? text + " (" + StreamTypeName(x) + ")" : text);
 }
 
 std::string FieldPresenter::number(std::int64_t v, Show show) {
@@ -120,7 +124,7 @@ std::string FieldPresenter::byteText(const Bytes& x, Show show) {
   }
 }
 
-void FieldPresenter::format(std::string_view name, const Bytes& x, const std::string& streamType) {
+void FieldPresenter::format(std::string_view name, const Bytes& x, const Guid& streamType) {
   if (streamType == guid::VideoMedia) {
     group(std::string(name) + " (video)", ReadFields<VideoMedia>(x));
   } else if (streamType == guid::AudioMedia) {

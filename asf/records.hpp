@@ -1,6 +1,6 @@
 // In-memory records of the ASF header objects, one per known object, filled
 // by the readers in asf/readers.cpp. Fields keep the ASF names and file order.
-// GUID fields hold GUID text; strings hold their UTF-16 units unchanged.
+// Texts hold their UTF-16 units unchanged.
 #pragma once
 
 #include <cstdint>
@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "asf/bytes.hpp"
+#include "asf/guid.hpp"
 
 namespace corvel {
 
 struct HeaderObject {
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
   std::uint32_t NumberOfHeaderObjects = 0;
   std::uint8_t Reserved1 = 0;
@@ -23,9 +24,9 @@ inline constexpr std::int64_t kFilePropertiesSize = 104;
 
 struct FileProperties {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
-  std::string FileID;
+  Guid FileID;
   std::int64_t FileSize = 0;
   std::int64_t CreationDate = 0;
   std::int64_t DataPacketsCount = 0;
@@ -40,19 +41,19 @@ struct FileProperties {
 
 struct HeaderExtension {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
-  std::string ReservedField1;
+  Guid ReservedField1;
   std::uint16_t ReservedField2 = 0;
   std::uint32_t HeaderExtensionDataSize = 0;
   Bytes HeaderExtensionData;
 };
 
 struct StreamProperties {
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
-  std::string StreamType;
-  std::string ErrorCorrectionType;
+  Guid StreamType;
+  Guid ErrorCorrectionType;
   std::int64_t TimeOffset = 0;
   std::uint32_t TypeSpecificDataLength = 0;
   std::uint32_t ErrorCorrectionDataLength = 0;
@@ -98,9 +99,9 @@ struct AudioMedia {
 };
 
 struct DataObjectHeader {
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
-  std::string FileID;
+  Guid FileID;
   std::int64_t TotalDataPackets = 0;
   std::uint16_t Reserved = 0;
 };
@@ -113,9 +114,9 @@ struct IndexEntry {
 
 struct SimpleIndex {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
-  std::string FileID;
+  Guid FileID;
   std::int64_t IndexEntryTimeInterval = 0;
   std::uint32_t MaximumPacketCount = 0;
   std::uint32_t IndexEntriesCount = 0;
@@ -134,9 +135,9 @@ struct CodecEntry {
 
 struct CodecList {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
-  std::string Reserved;
+  Guid Reserved;
   std::uint32_t CodecEntriesCount = 0;
   std::vector<CodecEntry> CodecEntries;
 };
@@ -148,7 +149,7 @@ struct BitrateRecord {
 
 struct StreamBitrates {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
   std::uint16_t BitrateRecordsCount = 0;
   std::vector<BitrateRecord> BitrateRecords;
@@ -156,7 +157,7 @@ struct StreamBitrates {
 
 struct ContentDescription {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
   std::uint16_t TitleLength = 0;
   std::uint16_t AuthorLength = 0;
@@ -181,7 +182,7 @@ struct ContentDescriptor {
 
 struct ExtendedContentDescription {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
   std::uint16_t ContentDescriptorsCount = 0;
   std::vector<ContentDescriptor> ContentDescriptors;
@@ -199,9 +200,9 @@ struct Marker {
 
 struct MarkerList {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
-  std::string Reserved;
+  Guid Reserved;
   std::uint32_t MarkersCount = 0;
   std::uint16_t Reserved2 = 0;
   std::uint16_t NameLength = 0;
@@ -211,16 +212,16 @@ struct MarkerList {
 
 struct MutualExclusion {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
-  std::string ExclusionType;
+  Guid ExclusionType;
   std::uint16_t StreamNumbersCount = 0;
   std::vector<std::uint16_t> StreamNumbers;
 };
 
 struct ContentBranding {
   bool present = false;
-  std::string ObjectID;
+  Guid ObjectID;
   std::int64_t ObjectSize = 0;
   std::uint32_t BannerImageType = 0;
   std::uint32_t BannerImageDataSize = 0;

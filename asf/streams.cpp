@@ -10,7 +10,6 @@ namespace corvel {
 
 namespace {
 
-constexpr std::string_view kExtendedStreamProperties = "14E6A5CB-C672-4332-8399-A96952065B5A";
 // The fixed part of an Extended Stream Properties Object, up to its counts.
 constexpr std::uint64_t kEspFixed = 88;
 // Largest header object read for its streams.
@@ -30,7 +29,7 @@ void addExtended(ByteView esp, StreamTable& t) {
   std::uint64_t at = kEspFixed;
   for (std::uint16_t i = 0; i < names && at + 4 <= esp.size(); ++i) at += 4 + std::uint64_t{WordOr0(esp, at + 2)};
   for (std::uint16_t i = 0; i < systems && at + 22 <= esp.size(); ++i) at += 22 + std::uint64_t{DWordOr0(esp, at + 18)};
-  if (at + 24 > esp.size() || GUIDToStr(esp, at) != guid::StreamProperties) return;
+  if (at + 24 > esp.size() || Guid::read(esp, at) != guid::StreamProperties) return;
   const std::uint64_t size = QWordOr0(esp, at + 16);
   StreamProperties spo;
   ReadFields(SubView(esp, at, std::min<std::uint64_t>(size, esp.size() - at)), spo);
@@ -44,7 +43,7 @@ void addFromExtension(ByteView data, StreamTable& t) {
   for (std::uint64_t at = 0; at + 24 <= data.size();) {
     const std::uint64_t size = QWordOr0(data, at + 16);
     if (size < 24 || size > data.size() - at) break;
-    if (GUIDToStr(data, at) == kExtendedStreamProperties) addExtended(SubView(data, at, size), t);
+    if (Guid::read(data, at) == guid::ExtendedStreamProperties) addExtended(SubView(data, at, size), t);
     at += size;
   }
 }
@@ -84,7 +83,7 @@ StreamTable StreamsOf(const HeaderRecords& rec) {
 
 StreamTable ReadStreams(const ByteSource& f) {
   StreamTable t;
-  if (GUIDToStr(ReadPadded(f, 0, 16), 0) != guid::Header) return t;
+  if (Guid::read(ReadPadded(f, 0, 16), 0) != guid::Header) return t;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> extensions;
   WalkChain(
       30, f.size(), 24, [&](std::uint64_t at, std::uint64_t n) { return ReadPadded(f, at, n); },

@@ -17,7 +17,7 @@ enum class StreamKind : std::uint8_t { video, audio, other };
 
 struct StreamEntry {
   std::uint8_t number = 0;  // 1 to 127
-  std::string type;         // the stream type GUID
+  Guid type;                // the stream type
   StreamKind kind = StreamKind::other;
   VideoMedia video;     // for a video stream
   AudioMedia audio;     // for an audio stream

@@ -13,7 +13,7 @@
 namespace corvel {
 
 struct ObjectEntry {
-  std::string guid;  // GUID text as read
+  Guid guid;
   std::int32_t parent = -1;
   std::int64_t offset = 0;
   std::int64_t size = 0;

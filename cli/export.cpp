@@ -22,7 +22,7 @@ int report(const CliRun& run, const JobResult<ExportData>& r, const CommonOption
   nlohmann::json streams = nlohmann::json::array(), leftOut = nlohmann::json::array();
   for (const StreamExport& e : r.data.streams)
     streams.push_back({{"stream", e.number}, {"kind", KindName(e.kind)}, {"chunks", e.chunks}, {"bytes", e.bytes}});
-  for (const StreamEntry& e : r.data.streamsLeftOut) leftOut.push_back({{"stream", e.number}, {"type", e.type}});
+  for (const StreamEntry& e : r.data.streamsLeftOut) leftOut.push_back({{"stream", e.number}, {"type", e.type.text()}});
   j.update({{"ok", r.ok()},
             {"message", message},
             {"chunks", r.data.chunks},

@@ -42,8 +42,8 @@ json sessionJson(const Session& s, const std::vector<std::string>& log) {
   }
   json streams = json::array();
   for (const auto& spo : s.structure.rec.streams)
-    if (!spo.ObjectID.empty())
-      streams.push_back({{"number", spo.streamNumber()}, {"type", spo.StreamType}, {"type_name", StreamTypeName(spo.StreamType)}});
+    if (spo.ObjectID == guid::StreamProperties)  // its bytes were read
+      streams.push_back({{"number", spo.streamNumber()}, {"type", spo.StreamType.text()}, {"type_name", StreamTypeName(spo.StreamType)}});
   j["streams"] = std::move(streams);
   if (s.structure.hasDataObject())
     j["data_object"] = {{"offset", s.structure.dataObjectOffset}, {"total_data_packets", s.structure.rec.data.TotalDataPackets}};

@@ -123,7 +123,7 @@ bool OpenForCommand(CliRun& run, const std::string& file) {
 nlohmann::json ObjectsJson(const Session& s) {
   nlohmann::json objects = nlohmann::json::array();
   for (const ObjectEntry& b : s.structure.objects)
-    objects.push_back({{"name", ObjectName(b.guid)}, {"guid", b.guid}, {"offset", b.offset}, {"size", b.size}, {"parent", b.parent}});
+    objects.push_back({{"name", ObjectName(b.guid)}, {"guid", b.guid.text()}, {"offset", b.offset}, {"size", b.size}, {"parent", b.parent}});
   return objects;
 }
 

@@ -480,7 +480,7 @@ JobResult<ExportData> AviWriter::run() {
   // A file never opened, or one whose File Properties Object is gone (no
   // packet size to read the data by).
   if (!rec_.fileProperties.present)
-    return failed(rec_.header.ObjectID.empty() ? Message(MessageId::OpenFileFirst) : Message(MessageId::FilePropertiesNotFound, source_));
+    return failed(rec_.header.ObjectID != guid::Header ? Message(MessageId::OpenFileFirst) : Message(MessageId::FilePropertiesNotFound, source_));
   std::string error;
   src_ = FileSource::open(source_, &error);
   if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));

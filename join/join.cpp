@@ -273,7 +273,7 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
   if (ReadPreroll(*f) < 0) return refuse(Message(MessageId::PrerollNotFound, name));
   const std::int64_t h = ReadHeaderSize(*f);
   const Bytes dao = h >= 0 ? ReadPadded(*f, static_cast<std::uint64_t>(h), 50) : Bytes(50, 0);
-  if (h < 0 || GUIDToStr(dao, 0) != guid::Data) return refuse(Message(MessageId::StructureError, name));
+  if (h < 0 || Guid::read(dao, 0) != guid::Data) return refuse(Message(MessageId::StructureError, name));
   start = static_cast<std::uint64_t>(h) + 50;
   const auto declared = static_cast<std::uint64_t>(QWordOr0(dao, 40));
   // More packets than the file can hold is a structure error, found when
@@ -403,7 +403,7 @@ bool Joiner::writeIndex(const FileSource& written) {
   SimpleIndex sio;
   sio.present = true;
   sio.ObjectID = guid::SimpleIndex;
-  sio.FileID = GUIDToStr(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
+  sio.FileID = Guid::read(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
   if (!CreateSimpleIndex(records_, sio, video_)) return true;
   ctx_.forceProgress(0, 0, Phase::writingIndex);
   Bytes b;

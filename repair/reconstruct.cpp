@@ -27,7 +27,7 @@ void pass(SourceFile& file, std::vector<ObjectEntry>& objects, std::uint64_t fpt
     fptr = FindKnownObject(file, fptr, fsize, ctx);
     if (fptr >= fsize) break;
     file.ReadAt(fptr, 30, buf);
-    const std::string id = GUIDToStr(buf, 0);
+    const Guid id = Guid::read(buf, 0);
     const std::int64_t size = QWordOr0(buf, 16);
     if (id == guid::Data && !listData) break;
     objects.push_back({id, parent, static_cast<std::int64_t>(fptr), size, -1});
@@ -46,9 +46,9 @@ void pass(SourceFile& file, std::vector<ObjectEntry>& objects, std::uint64_t fpt
 void keepOneOfEach(SourceFile& file, std::vector<ObjectEntry>& objects, std::int32_t header) {
   Bytes buf;
   auto key = [&](const ObjectEntry& e) {
-    if (e.guid != guid::StreamProperties) return e.guid;
+    if (e.guid != guid::StreamProperties) return e.guid.text();
     file.ReadAt(static_cast<std::uint64_t>(e.offset) + 72, 2, buf);
-    return e.guid + "#" + std::to_string(ByteOr0(buf, 0) & 127);
+    return e.guid.text() + "#" + std::to_string(ByteOr0(buf, 0) & 127);
   };
   std::map<std::string, std::size_t> chosen;
   for (std::size_t i = 0; i < objects.size(); ++i) {

@@ -68,7 +68,7 @@ void fillDurations(const PacketTable& packets, FileProperties& fpo) {
 }  // namespace
 
 std::vector<ObjectEntry> CopiedHeaderObjects(const FileStructure& fs) {
-  static constexpr std::string_view kLeftOut[] = {
+  static constexpr Guid kLeftOut[] = {
       guid::Padding,       guid::DigitalSignature, guid::SimpleIndex,     guid::Index,
       guid::MediaObjectIndex, guid::TimecodeIndex, guid::IndexParameters, guid::MediaObjectIndexParameters,
       guid::TimecodeIndexParameters, guid::Header, guid::Data};
@@ -101,7 +101,7 @@ Bytes BuildHeader(HeaderRecords& r, const PacketTable& packets, HeaderMode mode,
   }
   r.header.NumberOfHeaderObjects = objects;
   r.header.ObjectSize = static_cast<std::int64_t>(body.size()) + 30;
-  if (r.header.ObjectID.empty()) r.header.Reserved1 = 1, r.header.Reserved2 = 2;  // a rebuilt header
+  if (r.header.ObjectID != guid::Header) r.header.Reserved1 = 1, r.header.Reserved2 = 2;  // a rebuilt header
 
   Bytes head;
   WriteHeaderObject(r.header, head);

@@ -6,18 +6,14 @@ using namespace corvel;
 
 TEST(Guid, TextRoundTripAndCase) {
   const Bytes raw{0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-  EXPECT_EQ(GUIDToStr(raw, 0), "75B22630-668E-11CF-A6D9-00AA0062CE6C");
-  Bytes back(16);
-  StrToGUID("75B22630-668E-11CF-A6D9-00AA0062CE6C", back, 0);
-  EXPECT_EQ(back, raw);
-  Bytes lower(16);
-  StrToGUID("75b22630-668e-11cf-a6d9-00aa0062ce6c", lower, 0);
-  EXPECT_EQ(lower, raw);
+  EXPECT_EQ(Guid::read(raw, 0).text(), "75B22630-668E-11CF-A6D9-00AA0062CE6C");
+  const Guid header = Guid::parse("75B22630-668E-11CF-A6D9-00AA0062CE6C");
+  EXPECT_EQ(Bytes(header.bytes().begin(), header.bytes().end()), raw);
+  EXPECT_EQ(Guid::parse("75b22630-668e-11cf-a6d9-00aa0062ce6c"), Guid::read(raw, 0));
   // Non-hex characters count as 0; a short view reads as zeros.
-  Bytes odd(16);
-  StrToGUID("ZZ", odd, 0);
-  EXPECT_EQ(odd, Bytes(16, 0));
-  EXPECT_EQ(GUIDToStr(Bytes{0x01}, 0), "00000001-0000-0000-0000-000000000000");
+  EXPECT_EQ(Guid::parse("ZZ"), Guid{});
+  EXPECT_EQ(Guid::read(Bytes{0x01}, 0).text(), "00000001-0000-0000-0000-000000000000");
+  static_assert(Guid::parse("75B22630-668E-11CF-A6D9-00AA0062CE6C") != Guid::parse("75B22636-668E-11CF-A6D9-00AA0062CE6C"));
 }
 
 TEST(FieldReaders, LittleEndianAndBounds) {

@@ -28,7 +28,7 @@ TEST(CliInfo, JsonDescribesTheFile) {
   const auto plain = IndependentObjects(bytes);
   ASSERT_EQ(j["objects"].size(), plain.size());
   for (std::size_t i = 0; i < plain.size(); ++i) {
-    EXPECT_EQ(j["objects"][i]["guid"], plain[i].guid);
+    EXPECT_EQ(j["objects"][i]["guid"], plain[i].guid.text());
     EXPECT_EQ(j["objects"][i]["offset"], plain[i].offset);
     EXPECT_EQ(j["objects"][i]["size"], plain[i].size);
     EXPECT_EQ(j["objects"][i]["parent"], plain[i].parent);
@@ -78,7 +78,7 @@ TEST(CliInfo, ExitStatusAndErrors) {
 
 TEST(CliInfo, UnknownObjectsOption) {
   const std::string path = TempPath("cli-pad.wmv");
-  const std::string unknown = "A1B2C3D4-0000-1111-2222-333344445555";
+  const Guid unknown = Guid::parse("A1B2C3D4-0000-1111-2222-333344445555");
   WriteFile(path, AsfFile({FilePropertiesObject({}), Padding(8), Object(unknown, Bytes(4, 1))}, {DataObject(1, 256)}));
   // The unknown object is stepped over either way; only the tree shows it
   // or not.
@@ -90,7 +90,7 @@ TEST(CliInfo, UnknownObjectsOption) {
     EXPECT_EQ(j["log"].size(), 0u);
     EXPECT_FALSE(j["data_object"].is_null());
     const std::string tree = j["tree"].dump();
-    EXPECT_EQ(tree.find(unknown) != std::string::npos, std::string(option) == "--unknown ");
+    EXPECT_EQ(tree.find(unknown.text()) != std::string::npos, std::string(option) == "--unknown ");
   }
 }
 

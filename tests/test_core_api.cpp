@@ -207,7 +207,7 @@ TEST(Messages, EveryIdHasBothLanguages) {
 
 TEST(ObjectTable, EveryParsedObjectReadsAndShowsTheSaveWritesItsOwn) {
   for (const ObjectKind& k : ObjectKinds()) {
-    EXPECT_TRUE(IsKnownObject(k.guid)) << k.guid;
+    EXPECT_TRUE(IsKnownObject(k.guid)) << k.guid.text();
     EXPECT_NE(k.read, nullptr);
     EXPECT_NE(k.show, nullptr);
     EXPECT_EQ(k.write == nullptr, k.present == nullptr) << k.guid;

@@ -174,9 +174,9 @@ TEST(PlainPackets, SaveKeepsThemAsTheyAre) {
 // in their order, and leaves out those that belong to the old data.
 TEST(HeaderCopies, ObjectsWithoutAWriterAreKept) {
   const std::uint32_t P = 600;
-  const Bytes script = Object("1EFB1A30-0B62-11D0-A39B-00A0C90348F6", Bytes(40, 0x31));
-  const Bytes encryption = Object("2211B3FB-BD23-11D2-B4B7-00A0C955FC6E", Bytes(60, 0x32));
-  const Bytes unknown = Object("A1B2C3D4-0000-1111-2222-333344445555", Bytes(12, 0x33));
+  const Bytes script = Object(Guid::parse("1EFB1A30-0B62-11D0-A39B-00A0C90348F6"), Bytes(40, 0x31));
+  const Bytes encryption = Object(Guid::parse("2211B3FB-BD23-11D2-B4B7-00A0C955FC6E"), Bytes(60, 0x32));
+  const Bytes unknown = Object(Guid::parse("A1B2C3D4-0000-1111-2222-333344445555"), Bytes(12, 0x33));
   const Bytes branding = Object(guid::ContentBranding, Writer().u32(0).u32(0).u32(4).chars("http").take());
   const Bytes signature = Object(guid::DigitalSignature, Bytes(20, 0x34));
   const Bytes file =
@@ -322,10 +322,10 @@ TEST(HardCases, ReconstructionKeepsOneOfEachObject) {
   EXPECT_EQ(s.structure.dataObjectIndex, -1);  // the walk stops in the stale bytes
   ASSERT_TRUE(Reconstruct(s));
   std::map<std::string, int> count;
-  for (const ObjectEntry& e : s.structure.objects) ++count[e.guid];
-  EXPECT_EQ(count[std::string(guid::StreamProperties)], 2);  // streams 1 and 2
-  EXPECT_EQ(count[std::string(guid::FileProperties)], 1);
-  EXPECT_EQ(count[std::string(guid::Data)], 1);
+  for (const ObjectEntry& e : s.structure.objects) ++count[e.guid.text()];
+  EXPECT_EQ(count[guid::StreamProperties.text()], 2);  // streams 1 and 2
+  EXPECT_EQ(count[guid::FileProperties.text()], 1);
+  EXPECT_EQ(count[guid::Data.text()], 1);
   for (const ObjectEntry& e : s.structure.objects)
     if (e.guid == guid::StreamProperties || e.guid == guid::FileProperties) {
       EXPECT_LT(e.offset, static_cast<std::int64_t>(headerSize));  // the header's own

@@ -24,9 +24,9 @@ TEST(SimpleIndex, OneEntryPerSecondAtKeyFrames) {
   std::vector<TAsfDataPacket> packets;
   for (std::uint32_t f = 0; f <= 124; ++f) packets.push_back(Single(1, f, f * 40, f % 25 == 0));
   corvel::SimpleIndex sio;
-  sio.ObjectID = "keep";
+  sio.ObjectID = Guid::parse("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB");
   ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
-  EXPECT_EQ(sio.ObjectID, "keep");
+  EXPECT_EQ(sio.ObjectID, Guid::parse("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB"));
   // The last frame (4960 ms) is never listed: T = 4920 + 40 = 4960, N = 5.
   ASSERT_EQ(sio.IndexEntriesCount, 5u);
   for (std::uint32_t e = 0; e < 5; ++e) EXPECT_EQ(sio.IndexEntries[e], (corvel::IndexEntry{e * 25, 1})) << e;

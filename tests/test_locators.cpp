@@ -68,7 +68,7 @@ TEST(Locators, StreamNumberFromRecords) {
   ASSERT_EQ(OpenBytes(s, MinimalFile()), 0);
   EXPECT_EQ(StreamNumberOf(s.structure.rec, guid::VideoMedia), 1);
   EXPECT_EQ(StreamNumberOf(s.structure.rec, guid::AudioMedia), 2);
-  EXPECT_EQ(StreamNumberOf(s.structure.rec, "00000000-0000-0000-0000-000000000000"), 0);
+  EXPECT_EQ(StreamNumberOf(s.structure.rec, Guid{}), 0);
 }
 
 // The GUID search skips ahead by the window's last two bytes: it must still
@@ -78,9 +78,7 @@ TEST(GuidSearch, FindsTheFirstGuidAsAByteByByteSearch) {
   const GuidSet& set = CatalogueGuids();
   std::vector<std::array<std::uint8_t, 16>> guids;
   for (const auto& e : GUIDTable) {
-    std::array<std::uint8_t, 16> b{};
-    StrToGUID(e.guid, b, 0);
-    guids.push_back(b);
+    guids.push_back(e.guid.bytes());
   }
   auto naive = [&](ByteView w) {
     for (std::size_t i = 0; i + 16 <= w.size(); ++i)

@@ -44,7 +44,7 @@ std::vector<Sample> Samples() {
   Writer codecs;
   codecs.guid(guid::Header).u32(2).u16(1).u16(5).text("WMV2").u16(0).u16(4).chars("WMV2");
   codecs.u16(2).u16(0).u16(5).text("desc").u16(2).u16(0x161);
-  const std::pair<std::string_view, Bytes> shapes[] = {
+  const std::pair<Guid, Bytes> shapes[] = {
       {guid::Marker, markers.take()},
       {guid::ExtendedContentDescription, ecd.take()},
       {guid::CodecList, codecs.take()},
@@ -64,7 +64,7 @@ struct Read {
   std::string lines;
 };
 
-Read ReadObject(ByteView b, std::string_view id) {
+Read ReadObject(ByteView b, const Guid& id) {
   Read r;
   const ObjectKind* k = FindObjectKind(id);
   k->read(b, r.rec);
@@ -86,7 +86,7 @@ std::vector<Sample> Objects::samples_;
 TEST_F(Objects, RoundTrip) {
   ASSERT_GT(samples_.size(), 30u);
   for (const Sample& s : samples_) {
-    const std::string id = GUIDToStr(s.bytes, 0);
+    const Guid id = Guid::read(s.bytes, 0);
     const ObjectKind* k = FindObjectKind(id);
     const Read first = ReadObject(s.bytes, id);
     if (!k->write) continue;
@@ -113,12 +113,12 @@ TEST_F(Objects, RoundTrip) {
 class FixedFields {
  public:
   std::vector<std::uint64_t> ends;
-  void head(const std::string&, std::int64_t) { add(16), add(8); }
+  void head(const Guid&, std::int64_t) { add(16), add(8); }
   template <typename T>
   void num(std::string_view, const T&, Show = Show::dec) {
     add(sizeof(T));
   }
-  void guid(std::string_view, const std::string&, Show = Show::dec) { add(16); }
+  void guid(std::string_view, const Guid&, Show = Show::dec) { add(16); }
   template <typename... A>
   void bytes(A&&...) { open_ = false; }
   template <typename... A>
@@ -172,7 +172,7 @@ std::vector<std::string> Lines(const Read& r) {
 // as in the whole object, and lists hold only records that began inside it.
 TEST_F(Objects, CutAtEveryLength) {
   for (const Sample& s : samples_) {
-    const std::string id = GUIDToStr(s.bytes, 0);
+    const Guid id = Guid::read(s.bytes, 0);
     const Read whole = ReadObject(s.bytes, id);
     const std::vector<std::string> wholeLines = Lines(whole);
     std::vector<std::uint64_t> ends;

@@ -16,7 +16,7 @@ namespace {
 // An object read through the object table, as the header walk reads it.
 HeaderRecords Table(ByteView b) {
   HeaderRecords rec;
-  if (const ObjectKind* k = b.size() >= 16 ? FindObjectKind(GUIDToStr(b, 0)) : nullptr) k->read(b, rec);
+  if (const ObjectKind* k = b.size() >= 16 ? FindObjectKind(Guid::read(b, 0)) : nullptr) k->read(b, rec);
   return rec;
 }
 
@@ -65,7 +65,7 @@ TEST(Readers, ExtendedDescriptorsKeepRawValues) {
 
 TEST(Readers, MarkersWalkByDescriptionLength) {
   Writer w;
-  w.guid("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB").u32(2).u16(0).u16(6).text("mk");
+  w.guid(Guid::parse("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB")).u32(2).u16(0).u16(6).text("mk");
   w.u64(1).u64(2).u16(30).u32(3).u32(0).u32(0);               // empty description
   w.u64(9).u64(8).u16(36).u32(7).u32(0).u32(3).text("Пёс", false);  // 3 characters
   corvel::MarkerList r;

@@ -30,8 +30,8 @@ Bytes ObjectBytes(const Bytes& file, const ObjectEntry& b) {
 
 // Header objects written back from their records, each through the object
 // table's writer as the save writes it.
-std::vector<std::pair<std::string, Bytes>> Rewritten(Session& s) {
-  std::vector<std::pair<std::string, Bytes>> out;
+std::vector<std::pair<Guid, Bytes>> Rewritten(Session& s) {
+  std::vector<std::pair<Guid, Bytes>> out;
   std::size_t spo = 0;
   for (const ObjectEntry& b : s.structure.objects) {
     const ObjectKind* kind = FindObjectKind(b.guid);
@@ -220,10 +220,10 @@ TEST_F(RepairClip, WipedHeaderGuidIsReconstructed) {
   s.fileName = in;
   ASSERT_TRUE(Reconstruct(s));
   std::vector<std::string> ids;
-  for (const auto& it : s.structure.objects) ids.push_back(it.guid);
+  for (const auto& it : s.structure.objects) ids.push_back(it.guid.text());
   ASSERT_GE(ids.size(), 4u);
-  EXPECT_EQ(ids.front(), guid::FileProperties);
-  EXPECT_EQ(ids.back(), guid::Data);
+  EXPECT_EQ(ids.front(), guid::FileProperties.text());
+  EXPECT_EQ(ids.back(), guid::Data.text());
   EXPECT_TRUE(s.structure.rec.fileProperties.present);
   EXPECT_EQ(s.structure.rec.streams.size(), 2u);
   EXPECT_GE(s.structure.dataObjectIndex, 0);
@@ -249,9 +249,9 @@ TEST_F(RepairClip, IntactHeaderReconstructsAsTheWalk) {
   EXPECT_EQ(recon.structure.objects[1].guid, guid::Data);
   std::vector<std::pair<std::string, std::int64_t>> a, b;
   for (const auto& it : walk.structure.objects)
-    if (it.parent == 0) a.emplace_back(it.guid, it.offset);
+    if (it.parent == 0) a.emplace_back(it.guid.text(), it.offset);
   for (const auto& it : recon.structure.objects)
-    if (it.parent == 0) b.emplace_back(it.guid, it.offset);
+    if (it.parent == 0) b.emplace_back(it.guid.text(), it.offset);
   EXPECT_EQ(a, b);
 }
 

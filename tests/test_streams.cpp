@@ -22,7 +22,7 @@ using namespace corvel::test;
 
 namespace {
 
-constexpr std::string_view kBinary = "3AFB65E2-47EF-40F2-AC2C-70A90D71D343";
+constexpr Guid kBinary = Guid::parse("3AFB65E2-47EF-40F2-AC2C-70A90D71D343");
 
 Bytes Video(int n, std::uint32_t w = 320) { return StreamPropertiesObject(n, guid::VideoMedia, VideoTypeSpecific(w, 240, "WMV2", 40)); }
 Bytes Audio(int n, std::uint16_t channels = 2) { return StreamPropertiesObject(n, guid::AudioMedia, AudioTypeSpecific(0x0161, channels, 44100)); }

@@ -50,9 +50,9 @@ TEST(Walk, MinimalFileListsEveryObject) {
 // named in the tree, others show only with "show unknown units"; either
 // way the Data Object is found.
 TEST(Walk, ObjectsOutsideTheCatalogueAreSteppedOver) {
-  const std::string unknown = "A1B2C3D4-0000-1111-2222-333344445555";
-  const Bytes file = AsfFile({FilePropertiesObject({}), Padding(40), Object("1EFB1A30-0B62-11D0-A39B-00A0C90348F6", Bytes(20, 7)),
-                              Object("2211B3FB-BD23-11D2-B4B7-00A0C955FC6E", Bytes(30, 8)), Object(unknown, Bytes(10, 9)),
+  const Guid unknown = Guid::parse("A1B2C3D4-0000-1111-2222-333344445555");
+  const Bytes file = AsfFile({FilePropertiesObject({}), Padding(40), Object(Guid::parse("1EFB1A30-0B62-11D0-A39B-00A0C90348F6"), Bytes(20, 7)),
+                              Object(Guid::parse("2211B3FB-BD23-11D2-B4B7-00A0C955FC6E"), Bytes(30, 8)), Object(unknown, Bytes(10, 9)),
                               StreamPropertiesObject(1, guid::AudioMedia, AudioTypeSpecific(0x161, 1, 8000))},
                              {DataObject(1, 256)});
   for (const bool showUnknown : {false, true}) {
@@ -71,7 +71,7 @@ TEST(Walk, ObjectsOutsideTheCatalogueAreSteppedOver) {
     EXPECT_EQ(t.node(s.structure.objects[3].node).text, "'ASF_Script_Command_Object' (44)");
     EXPECT_EQ(t.node(s.structure.objects[4].node).text, "'ASF_Content_Encryption_Object' (54)");
     if (showUnknown) {
-      EXPECT_EQ(t.node(s.structure.objects[5].node).text, "'" + unknown + "' (34)");
+      EXPECT_EQ(t.node(s.structure.objects[5].node).text, "'" + unknown.text() + "' (34)");
     } else {
       EXPECT_EQ(s.structure.objects[5].node, -1);  // listed, not shown
     }
@@ -81,7 +81,7 @@ TEST(Walk, ObjectsOutsideTheCatalogueAreSteppedOver) {
 // An unknown object whose size cannot be right still ends the walk with the
 // two lines; a known or standard one with such a size with its own line.
 TEST(Walk, ImplausibleSizesStillEndTheWalk) {
-  const std::string unknown = "A1B2C3D4-0000-1111-2222-333344445555";
+  const Guid unknown = Guid::parse("A1B2C3D4-0000-1111-2222-333344445555");
   Bytes file = AsfFile({FilePropertiesObject({}), Object(unknown, Bytes(10, 9))}, {DataObject(1, 256)});
   Patch64(file, 134 + 16, 1000);  // runs past the header's end
   Session s;

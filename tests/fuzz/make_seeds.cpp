@@ -32,7 +32,7 @@ void packetAndDataSeeds(const std::string& dir) {
   const Bytes clip = ReadFile(Clip("av"));
   std::uint64_t first = 0;
   for (std::size_t i = 0; i + 16 <= clip.size(); ++i)
-    if (GUIDToStr(clip, i) == guid::Data) {
+    if (Guid::read(clip, i) == guid::Data) {
       first = i + 50;
       break;
     }
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
   // objects outside the catalogue.
   put(WithoutErrorCorrection(FileWithPackets({DataPacket(a, 256), DataPacket(b, 256), DataPacket(a, 256)}, 256)));
   put(FileWithPackets({DataPacket(a, 256), DataPacket(b, 256)}, 256,
-                      {Padding(8), Object("1EFB1A30-0B62-11D0-A39B-00A0C90348F6", Bytes(12, 3))}));
+                      {Padding(8), Object(Guid::parse("1EFB1A30-0B62-11D0-A39B-00A0C90348F6"), Bytes(12, 3))}));
   // Several streams, one declared inside the Header Extension, and
   // compressed payloads.
   PacketSpec c{3000, 40, true, {{1, true, 0, 0, 40, 3000, 40, 1}, {3, false, 5, 0, 0, 3000, 0, 0, {Bytes(9, 4), Bytes(12, 5)}, 20}}};

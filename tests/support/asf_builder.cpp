@@ -6,23 +6,23 @@
 
 namespace corvel::test {
 
-Bytes ObjectWithSize(std::string_view guid, std::uint64_t declaredSize, const Bytes& body) {
+Bytes ObjectWithSize(const Guid& guid, std::uint64_t declaredSize, const Bytes& body) {
   return Writer().guid(guid).u64(declaredSize).bytes(body).take();
 }
 
-Bytes Object(std::string_view guid, const Bytes& body) { return ObjectWithSize(guid, 24 + body.size(), body); }
+Bytes Object(const Guid& guid, const Bytes& body) { return ObjectWithSize(guid, 24 + body.size(), body); }
 
 Bytes FilePropertiesObject(const FpoFields& f, std::size_t extraBytes) {
   Writer w;
-  w.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(f.fileSize).u64(f.creationDate).u64(f.packets);
+  w.guid(Guid::parse("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(f.fileSize).u64(f.creationDate).u64(f.packets);
   w.u64(f.playDuration).u64(f.sendDuration).u64(f.preroll).u32(f.flags).u32(f.minPacket).u32(f.maxPacket);
   w.u32(f.maxBitrate).zeros(extraBytes);
   return Object(guid::FileProperties, w.data());
 }
 
-Bytes StreamPropertiesObject(int number, std::string_view type, const Bytes& typeSpecific, const Bytes& errorCorrection) {
+Bytes StreamPropertiesObject(int number, const Guid& type, const Bytes& typeSpecific, const Bytes& errorCorrection) {
   Writer w;
-  w.guid(type).guid("20FB5700-5B55-11CF-A8FD-00805F5C442B").u64(0);
+  w.guid(type).guid(Guid::parse("20FB5700-5B55-11CF-A8FD-00805F5C442B")).u64(0);
   w.u32(static_cast<std::uint32_t>(typeSpecific.size())).u32(static_cast<std::uint32_t>(errorCorrection.size()));
   w.u16(static_cast<std::uint16_t>(number)).u32(0).bytes(typeSpecific).bytes(errorCorrection);
   return Object(guid::StreamProperties, w.data());
@@ -62,14 +62,14 @@ Bytes ContentDescriptionObject(std::string_view title, std::string_view author, 
 
 Bytes HeaderExtensionObject(const Bytes& data) {
   return Object(guid::HeaderExtension,
-                Writer().guid("ABD3D211-A9BA-11CF-8EE6-00C00C205365").u16(6).u32(static_cast<std::uint32_t>(data.size())).bytes(data).take());
+                Writer().guid(Guid::parse("ABD3D211-A9BA-11CF-8EE6-00C00C205365")).u16(6).u32(static_cast<std::uint32_t>(data.size())).bytes(data).take());
 }
 
-Bytes Padding(std::size_t n) { return Object("1806D474-CADF-4509-A4BA-9AABCB96AAE8", Bytes(n, 0)); }
+Bytes Padding(std::size_t n) { return Object(Guid::parse("1806D474-CADF-4509-A4BA-9AABCB96AAE8"), Bytes(n, 0)); }
 
 Bytes DataObject(std::uint64_t packets, std::uint32_t packetSize, std::uint64_t declaredSize) {
   Writer w;
-  w.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(packets).u16(0x0101);
+  w.guid(Guid::parse("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(packets).u16(0x0101);
   for (std::uint64_t i = 0; i < packets; ++i) {
     Bytes p(packetSize, 0);
     p[0] = 0x82;  // error correction present, 2 bytes of it
@@ -82,7 +82,7 @@ Bytes DataObject(std::uint64_t packets, std::uint32_t packetSize, std::uint64_t 
 Bytes SimpleIndexObject(std::uint64_t interval, std::uint32_t maxCount, const std::vector<std::pair<std::uint32_t, std::uint16_t>>& entries,
                   std::int64_t declaredCount) {
   Writer w;
-  w.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(interval).u32(maxCount);
+  w.guid(Guid::parse("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(interval).u32(maxCount);
   w.u32(declaredCount >= 0 ? static_cast<std::uint32_t>(declaredCount) : static_cast<std::uint32_t>(entries.size()));
   for (auto [n, c] : entries) w.u32(n).u16(c);
   return Object(guid::SimpleIndex, w.data());
@@ -197,7 +197,7 @@ Bytes ExtendedStreamProperties(int number, const Bytes& streamProperties) {
   w.u64(0).u64(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
   w.u16(static_cast<std::uint16_t>(number)).u16(0).u64(0).u16(0).u16(0);
   w.bytes(streamProperties);
-  return Object("14E6A5CB-C672-4332-8399-A96952065B5A", w.data());
+  return Object(Guid::parse("14E6A5CB-C672-4332-8399-A96952065B5A"), w.data());
 }
 
 Bytes FileWithStreams(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& streams) {
@@ -205,7 +205,7 @@ Bytes FileWithStreams(const std::vector<Bytes>& packets, std::uint32_t packetSiz
   f.packets = packets.size();
   f.minPacket = f.maxPacket = packetSize;
   Writer data;
-  data.guid("01020304-0506-0708-090A-0B0C0D0E0F10").u64(packets.size()).u16(0x0101);
+  data.guid(Guid::parse("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(packets.size()).u16(0x0101);
   for (const auto& p : packets) data.bytes(p);
   std::vector<Bytes> children{FilePropertiesObject(f)};
   children.insert(children.end(), streams.begin(), streams.end());
@@ -221,7 +221,7 @@ Bytes WithoutErrorCorrection(const Bytes& file) {
   std::uint32_t P = 0;
   for (std::uint64_t at = 30; at + 24 <= headerSize;) {
     const std::int64_t size = QWordOr0(file, at + 16);
-    if (GUIDToStr(file, at) == guid::FileProperties) P = DWordOr0(file, at + 92);
+    if (Guid::read(file, at) == guid::FileProperties) P = DWordOr0(file, at + 92);
     if (size < 24) break;
     at += static_cast<std::uint64_t>(size);
   }

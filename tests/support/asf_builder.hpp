@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,13 +11,18 @@
 #include "asf/bytes.hpp"
 #include "asf/streams.hpp"
 
+namespace corvel {
+// A GUID in a test's failure message: its text.
+inline std::ostream& operator<<(std::ostream& o, const Guid& g) { return o << g.text(); }
+}  // namespace corvel
+
 namespace corvel::test {
 
 using Writer = ByteWriter;
 
 // An object: GUID, size (the real one unless given), body.
-Bytes Object(std::string_view guid, const Bytes& body);
-Bytes ObjectWithSize(std::string_view guid, std::uint64_t declaredSize, const Bytes& body);
+Bytes Object(const Guid& guid, const Bytes& body);
+Bytes ObjectWithSize(const Guid& guid, std::uint64_t declaredSize, const Bytes& body);
 
 struct FpoFields {
   std::uint64_t fileSize = 0;
@@ -31,7 +37,7 @@ struct FpoFields {
   std::uint32_t maxBitrate = 0;
 };
 Bytes FilePropertiesObject(const FpoFields& f, std::size_t extraBytes = 0);
-Bytes StreamPropertiesObject(int number, std::string_view type, const Bytes& typeSpecific, const Bytes& errorCorrection = {});
+Bytes StreamPropertiesObject(int number, const Guid& type, const Bytes& typeSpecific, const Bytes& errorCorrection = {});
 Bytes VideoTypeSpecific(std::uint32_t w, std::uint32_t h, std::string_view fourcc, std::uint32_t bitmapSize,
                         const Bytes& codecData = {});
 Bytes AudioTypeSpecific(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, const Bytes& codecData = {});

@@ -37,7 +37,7 @@ nlohmann::json Probe(const std::string& path);
 // Objects as the published layout places them: the header's children by
 // its own count and size, then the objects after the header by their sizes.
 struct PlainObject {
-  std::string guid;
+  Guid guid;
   std::uint64_t offset = 0;
   std::uint64_t size = 0;
   int parent = -1;

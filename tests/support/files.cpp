@@ -81,18 +81,18 @@ std::vector<PlainObject> IndependentObjects(const Bytes& file) {
   auto le32 = [&](std::size_t at) { return static_cast<std::uint32_t>(le64(at)); };
   if (file.size() < 30) return out;
   const std::uint64_t headerSize = le64(16);
-  out.push_back({GUIDToStr(file, 0), 0, headerSize, -1});
+  out.push_back({Guid::read(file, 0), 0, headerSize, -1});
   std::uint64_t pos = 30;
   for (std::uint32_t i = 0; i < le32(24) && pos + 24 <= headerSize; ++i) {
     const std::uint64_t size = le64(pos + 16);
-    out.push_back({GUIDToStr(file, pos), pos, size, 0});
+    out.push_back({Guid::read(file, pos), pos, size, 0});
     if (size < 24) return out;
     pos += size;
   }
   pos = headerSize;
   while (pos + 24 <= file.size()) {
     const std::uint64_t size = le64(pos + 16);
-    out.push_back({GUIDToStr(file, pos), pos, size, -1});
+    out.push_back({Guid::read(file, pos), pos, size, -1});
     if (size < 24) break;
     pos += size;
   }
