@@ -203,5 +203,33 @@ TEST_F(Objects, CutAtEveryLength) {
   }
 }
 
+// Every kind of header object in one file of distinct field values, its
+// tree as the command line prints it (names, order and formats of every
+// field) against the text recorded before the objects were described in one
+// place: what a read and a write sharing one wrong description would keep.
+TEST(ObjectTree, AsRecorded) {
+  FpoFields f;
+  f.fileSize = 123456;
+  f.creationDate = 132000000000000000;
+  f.packets = 7;
+  f.playDuration = 123450000;
+  f.sendDuration = 54321;
+  f.preroll = 3000;
+  f.flags = 0x0B;
+  f.minPacket = f.maxPacket = 256;
+  f.maxBitrate = 999;
+  std::vector<Bytes> header{FilePropertiesObject(f),
+                            StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 44, Bytes{1, 2, 3, 4}), Bytes{9}),
+                            StreamPropertiesObject(2, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 44100, Bytes{7, 7}))};
+  for (const Sample& s : Samples())
+    if (s.where.rfind("shape ", 0) == 0) header.push_back(s.bytes);
+  header.push_back(ContentDescriptionObject("Заголовок", "Автор", "©", "", "PG"));
+  const std::string path = TempPath("all-objects.wmv");
+  WriteFile(path, AsfFile(header, {DataObject(1, 256), SimpleIndexObject(10000000, 1, {{0, 1}, {0, 1}})}));
+  const auto r = RunCommand(std::string(CORVEL_CLI) + " info --unknown --index-entries " + Quote(path));
+  const Bytes want = ReadFile(std::string(CORVEL_TEST_DATA) + "/all-objects.tree.txt");
+  EXPECT_EQ(r.out, std::string(want.begin(), want.end()));
+}
+
 }  // namespace
 }  // namespace corvel::test
