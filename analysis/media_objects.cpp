@@ -20,8 +20,8 @@ ByteView PayloadWalker::bytesAt(std::uint64_t offset) {
   return ByteView(window_).subspan(static_cast<std::size_t>(offset - windowStart_), iterPacketSize);
 }
 
-bool PayloadWalker::sound(ByteView v, TAsfDataPacket& p) const {
-  p = TAsfDataPacket{};
+bool PayloadWalker::sound(ByteView v, ParsedPacket& p) const {
+  p = ParsedPacket{};
   return LooksLikePacketStart(v, form_) && ParsesAndFills(v, iterPacketSize, p);
 }
 
@@ -88,7 +88,7 @@ bool PayloadWalker::getNextPayload() {
   return readPacket(static_cast<std::uint64_t>(curPacket.fileOffset) + iterPacketSize);
 }
 
-TPayload CurrentPayload(const TAsfDataPacket& p, std::int32_t curPayload) {
+Payload CurrentPayload(const ParsedPacket& p, std::int32_t curPayload) {
   return p.payload(curPayload < 0 ? 0 : static_cast<std::size_t>(curPayload));
 }
 
@@ -113,7 +113,7 @@ Bytes MediaObjectReader::buffer() {
   return b;
 }
 
-MediaObjectReader::Pending& MediaObjectReader::push(std::uint8_t s, const TPayload& pl) {
+MediaObjectReader::Pending& MediaObjectReader::push(std::uint8_t s, const Payload& pl) {
   Pending& q = queue_.emplace_back();
   q.data = buffer();
   q.obj.stream = s;
@@ -124,7 +124,7 @@ MediaObjectReader::Pending& MediaObjectReader::push(std::uint8_t s, const TPaylo
   return q;
 }
 
-void MediaObjectReader::pushWhole(std::uint8_t s, const TPayload& pl, ByteView bytes) {
+void MediaObjectReader::pushWhole(std::uint8_t s, const Payload& pl, ByteView bytes) {
   Pending& q = push(s, pl);
   q.done = true;
   if (unfinished_ == 0) {
@@ -152,7 +152,7 @@ void MediaObjectReader::breakOpen(std::uint8_t s) {
   o.lostNumber = q.obj.number;
 }
 
-void MediaObjectReader::takeCompressed(std::uint8_t s, const TPayload& pl, ByteView data) {
+void MediaObjectReader::takeCompressed(std::uint8_t s, const Payload& pl, ByteView data) {
   breakOpen(s);
   open_[s].lost = false;
   // Sub-payloads: a byte of size, then the object's bytes; the presentation
@@ -165,7 +165,7 @@ void MediaObjectReader::takeCompressed(std::uint8_t s, const TPayload& pl, ByteV
       countIncomplete(s);  // the sizes do not add up: what is left is no object
       return;
     }
-    TPayload sub = pl;
+    Payload sub = pl;
     sub.mediaObjectNumber = pl.mediaObjectNumber + k;
     sub.presentationTime = pl.offsetIntoMediaObject + k * delta;
     sub.mediaObjectSize = static_cast<std::uint32_t>(len);
@@ -174,7 +174,7 @@ void MediaObjectReader::takeCompressed(std::uint8_t s, const TPayload& pl, ByteV
   }
 }
 
-void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteView data) {
+void MediaObjectReader::takeFragment(std::uint8_t s, const Payload& pl, ByteView data) {
   Open& o = open_[s];
   if (pl.replicatedDataLength < 8) {
     // No size to assemble to: the payload is the object (an empty one is
@@ -233,7 +233,7 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const TPayload& pl, ByteVie
 }
 
 void MediaObjectReader::take() {
-  const TPayload pl = CurrentPayload(w_.curPacket, w_.curPayload);
+  const Payload pl = CurrentPayload(w_.curPacket, w_.curPayload);
   const std::uint8_t s = pl.streamNumber & 127;
   if (!known_[s]) return;  // no stream of the file's
   if (pl.replicatedDataLength == 1)

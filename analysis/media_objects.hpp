@@ -24,7 +24,7 @@ class PayloadWalker {
   // The next payload, reading the next packet when this one is used up.
   bool getNextPayload();
 
-  TAsfDataPacket curPacket;
+  ParsedPacket curPacket;
   // Views into the walker's read window, valid until the next packet is read.
   ByteView blockBuf;             // raw bytes of the current packet
   std::int32_t curPayload = -1;  // -1 for a single-payload packet
@@ -41,7 +41,7 @@ class PayloadWalker {
   // The packet's bytes at `offset`, through the read window; empty past the file.
   ByteView bytesAt(std::uint64_t offset);
   // A packet of the file's form that parses and whose payloads fill it.
-  bool sound(ByteView v, TAsfDataPacket& p) const;
+  bool sound(ByteView v, ParsedPacket& p) const;
   const ByteSource& f_;
   PacketForm form_ = PacketForm::errorCorrection;
   // Packets are read a window at a time.
@@ -50,7 +50,7 @@ class PayloadWalker {
 };
 
 // Of the current payload of a packet.
-TPayload CurrentPayload(const TAsfDataPacket& p, std::int32_t curPayload);
+Payload CurrentPayload(const ParsedPacket& p, std::int32_t curPayload);
 
 struct MediaObject {
   std::uint8_t stream = 0;
@@ -117,12 +117,12 @@ class MediaObjectReader {
   };
 
   void take();  // the walker's current payload
-  void takeCompressed(std::uint8_t s, const TPayload& pl, ByteView data);
-  void takeFragment(std::uint8_t s, const TPayload& pl, ByteView data);
-  Pending& push(std::uint8_t s, const TPayload& pl);
+  void takeCompressed(std::uint8_t s, const Payload& pl, ByteView data);
+  void takeFragment(std::uint8_t s, const Payload& pl, ByteView data);
+  Pending& push(std::uint8_t s, const Payload& pl);
   // A whole object from one payload's bytes: a view when nothing before it
   // is unfinished, else a copy.
-  void pushWhole(std::uint8_t s, const TPayload& pl, ByteView bytes);
+  void pushWhole(std::uint8_t s, const Payload& pl, ByteView bytes);
   Pending& at(std::uint64_t seq) { return queue_[static_cast<std::size_t>(seq - base_)]; }
   void breakOpen(std::uint8_t s);
   void countIncomplete(std::uint8_t s);

@@ -37,7 +37,7 @@ class Cursor {
 };
 
 // Stream byte, the three property fields, and the replicated data.
-void readPayloadHeader(Cursor& c, ByteView buf, const TAsfDataPacket& p, TPayload& out) {
+void readPayloadHeader(Cursor& c, ByteView buf, const ParsedPacket& p, Payload& out) {
   const std::uint8_t sb = c.u8();
   out.keyFrame = sb >> 7;
   out.streamNumber = sb & 0x7F;
@@ -56,12 +56,12 @@ void readPayloadHeader(Cursor& c, ByteView buf, const TAsfDataPacket& p, TPayloa
 }
 
 // Notes why the packet failed and gives the parse's result code.
-int reject(TAsfDataPacket& p, std::string_view field, std::uint64_t value, std::uint64_t at, int code) {
+int reject(ParsedPacket& p, std::string_view field, std::uint64_t value, std::uint64_t at, int code) {
   p.rejection = {field, value, at};
   return code;
 }
 
-std::uint32_t propertyBytes(const TAsfDataPacket& p) {
+std::uint32_t propertyBytes(const ParsedPacket& p) {
   return static_cast<std::uint32_t>(1 + LengthTypeSize(p.mediaObjectNumberLengthType) +
                                     LengthTypeSize(p.offsetIntoMediaObjectLengthType) +
                                     LengthTypeSize(p.replicatedDataLengthType));
@@ -89,11 +89,11 @@ void WriteLengthField(std::uint32_t value, LengthType letter, std::uint64_t offs
   }
 }
 
-void ReadErrorCorrection(ByteView buf, TAsfDataPacket& p) {
-  TErrorCorrectionData& e = p.ecd;
+void ReadErrorCorrection(ByteView buf, ParsedPacket& p) {
+  ErrorCorrection& e = p.ecd;
   const std::uint8_t b = ByteOr0(buf, 0);
   p.rejection = {};
-  e = TErrorCorrectionData{};
+  e = ErrorCorrection{};
   if (!(b & 0x80)) return;
   e.present = 1;
   e.flags = b;
@@ -105,7 +105,7 @@ void ReadErrorCorrection(ByteView buf, TAsfDataPacket& p) {
   e.size = e.dataLength + 1u;
 }
 
-int ReadParsingInfo(ByteView buf, TAsfDataPacket& p) {
+int ReadParsingInfo(ByteView buf, ParsedPacket& p) {
   p.packetLength = static_cast<std::int64_t>(buf.size());
   Cursor c(buf, p.ecd.size);
   p.lengthTypeFlags = c.u8();
@@ -133,12 +133,12 @@ int ReadParsingInfo(ByteView buf, TAsfDataPacket& p) {
   return reject(p, "payload parsing information length", p.ppiSize, p.ecd.size, -1);
 }
 
-int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
+int ParseDataPacket(ByteView buf, ParsedPacket& p) {
   const std::uint64_t s = p.payloadStart;
   if (s >= buf.size()) return reject(p, "payload start", s, s, -2);
   Cursor c(buf, s);
   if (!p.isMultiple()) {
-    TPayload one;
+    Payload one;
     readPayloadHeader(c, buf, p, one);
     if (!c.ok()) return reject(p, "payload header length", c.pos() - s, s, -1);
     p.singleKeyFrame = one.keyFrame;
@@ -159,14 +159,14 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
     p.mp.payloads.clear();
     return 0;
   }
-  TMultiplePayload& m = p.mp;
+  MultiplePayloads& m = p.mp;
   m.payloadFlags = c.u8();
   m.numberOfPayloads = m.payloadFlags & 0x3F;
   m.payloadLengthType = LengthTypeOf(m.payloadFlags >> 6);
   if (m.numberOfPayloads == 0) return reject(p, "number of payloads", 0, s, -1);
   m.payloads.resize(m.numberOfPayloads);
   std::uint64_t at = s + 1;
-  for (TPayload& pl : m.payloads) {
+  for (Payload& pl : m.payloads) {
     Cursor pc(buf, at);
     readPayloadHeader(pc, buf, p, pl);
     pl.payloadDataLength = pc.field(m.payloadLengthType);
@@ -187,7 +187,7 @@ int ParseDataPacket(ByteView buf, TAsfDataPacket& p) {
 namespace {
 
 // The media objects of every compressed payload of a parsed packet.
-void countCompressed(ByteView buf, TAsfDataPacket& p) {
+void countCompressed(ByteView buf, ParsedPacket& p) {
   auto chain = [&](std::size_t k) {
     const auto [at, len] = p.payloadData(k);
     return CompressedObjects(SubView(buf, at, len));
@@ -200,7 +200,7 @@ void countCompressed(ByteView buf, TAsfDataPacket& p) {
     return;
   }
   for (std::size_t k = 0; k < p.mp.payloads.size(); ++k) {
-    TPayload& pl = p.mp.payloads[k];
+    Payload& pl = p.mp.payloads[k];
     if (pl.replicatedDataLength != 1) continue;
     const CompressedChain c = chain(k);
     pl.compressedObjects = static_cast<std::uint32_t>(c.count);
@@ -210,7 +210,7 @@ void countCompressed(ByteView buf, TAsfDataPacket& p) {
 
 }  // namespace
 
-int ParsePacket(ByteView buf, TAsfDataPacket& p) {
+int ParsePacket(ByteView buf, ParsedPacket& p) {
   ReadErrorCorrection(buf, p);
   if (ReadParsingInfo(buf, p) != 0) return -1;
   const int rc = ParseDataPacket(buf, p);
@@ -222,9 +222,9 @@ std::string PacketRejection::text() const {
   return std::string(field) + " " + std::to_string(value) + " at byte " + std::to_string(at);
 }
 
-TPayload TAsfDataPacket::payload(std::size_t i) const {
-  if (isMultiple()) return i < mp.payloads.size() ? mp.payloads[i] : TPayload{};
-  TPayload one;
+Payload ParsedPacket::payload(std::size_t i) const {
+  if (isMultiple()) return i < mp.payloads.size() ? mp.payloads[i] : Payload{};
+  Payload one;
   one.totalLength = singleTotalLength;
   one.headerLength = singleHeaderLength;
   one.keyFrame = singleKeyFrame;
@@ -240,7 +240,7 @@ TPayload TAsfDataPacket::payload(std::size_t i) const {
   return one;
 }
 
-std::pair<std::uint32_t, std::uint32_t> TAsfDataPacket::payloadData(std::size_t i) const {
+std::pair<std::uint32_t, std::uint32_t> ParsedPacket::payloadData(std::size_t i) const {
   if (!isMultiple()) return {payloadStart + singleHeaderLength, singleTotalLength - singleHeaderLength};
   std::uint64_t at = payloadStart + 1u;
   for (std::size_t k = 0; k < i && k < mp.payloads.size(); ++k) at += mp.payloads[k].totalLength;
@@ -248,20 +248,20 @@ std::pair<std::uint32_t, std::uint32_t> TAsfDataPacket::payloadData(std::size_t 
   return {static_cast<std::uint32_t>(at + mp.payloads[i].headerLength), mp.payloads[i].payloadDataLength};
 }
 
-std::uint32_t MinPresentationTime(const TAsfDataPacket& p) {
+std::uint32_t MinPresentationTime(const ParsedPacket& p) {
   if (!p.isMultiple()) return p.singlePresentationTime;
   std::uint32_t m = UINT32_MAX;
-  for (const TPayload& pl : p.mp.payloads) m = std::min(m, pl.presentationTime);
+  for (const Payload& pl : p.mp.payloads) m = std::min(m, pl.presentationTime);
   return p.mp.payloads.empty() ? 0 : m;
 }
 
-std::uint64_t PayloadBytesUsed(const TAsfDataPacket& p) {
+std::uint64_t PayloadBytesUsed(const ParsedPacket& p) {
   std::uint64_t sum = 0;
-  for (const TPayload& pl : p.mp.payloads) sum += pl.totalLength;
+  for (const Payload& pl : p.mp.payloads) sum += pl.totalLength;
   return std::uint64_t{p.ecd.size} + p.ppiSize + 1 + sum + p.paddingLength;
 }
 
-std::uint64_t UsedLength(const TAsfDataPacket& p, std::uint64_t size) {
+std::uint64_t UsedLength(const ParsedPacket& p, std::uint64_t size) {
   const bool stated = p.packetLengthType != LengthType::none && p.packetLengthField >= p.payloadStart;
   return stated && p.packetLengthField < size ? p.packetLengthField : size;
 }
@@ -272,27 +272,27 @@ bool LooksLikePacketStart(ByteView v, PacketForm form) {
   return (v[0] & 0x80) == 0 && (v[1] & 0xC0) == 0x40;
 }
 
-bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize) {
+bool payloadsFillPacket(const ParsedPacket& p, std::uint32_t packetSize) {
   if (p.isMultiple()) return PayloadBytesUsed(p) == UsedLength(p, packetSize);
   return true;  // the parse already checked that the single payload's header fits
 }
 
-bool ParsesAndFills(ByteView v, std::uint32_t packetSize, TAsfDataPacket& p) {
+bool ParsesAndFills(ByteView v, std::uint32_t packetSize, ParsedPacket& p) {
   return v.size() >= packetSize && ParsePacket(v.first(packetSize), p) == 0 && payloadsFillPacket(p, packetSize);
 }
 
-std::uint64_t TAsfDataPacket::payloadHeader(std::size_t i) const {
+std::uint64_t ParsedPacket::payloadHeader(std::size_t i) const {
   if (!isMultiple()) return payloadStart;
   std::uint64_t at = payloadStart + 1u;
   for (std::size_t k = 0; k < i && k < mp.payloads.size(); ++k) at += mp.payloads[k].totalLength;
   return at;
 }
 
-void WriteMediaObjectNumber(const TAsfDataPacket& p, std::size_t i, std::uint32_t number, std::span<std::uint8_t> bytes) {
+void WriteMediaObjectNumber(const ParsedPacket& p, std::size_t i, std::uint32_t number, std::span<std::uint8_t> bytes) {
   WriteLengthField(number, p.mediaObjectNumberLengthType, p.payloadHeader(i) + 1, bytes);
 }
 
-void WritePresentationTime(const TAsfDataPacket& p, std::size_t i, std::uint32_t time, std::span<std::uint8_t> bytes) {
+void WritePresentationTime(const ParsedPacket& p, std::size_t i, std::uint32_t time, std::span<std::uint8_t> bytes) {
   // Compressed payloads carry no presentation time field.
   if (p.payload(i).replicatedDataLength < 8) return;
   PutDWord(time, bytes, p.payloadHeader(i) + propertyBytes(p) + 4);
@@ -306,14 +306,14 @@ CompressedChain CompressedObjects(ByteView data) {
   return c;
 }
 
-std::uint8_t CompressedTimeDelta(const TAsfDataPacket& p, std::size_t i, ByteView buf) {
+std::uint8_t CompressedTimeDelta(const ParsedPacket& p, std::size_t i, ByteView buf) {
   return ByteOr0(buf, p.payloadHeader(i) + propertyBytes(p));
 }
 
-bool MinStreamTime(const TAsfDataPacket& p, std::uint8_t stream, std::uint32_t& pt) {
+bool MinStreamTime(const ParsedPacket& p, std::uint8_t stream, std::uint32_t& pt) {
   bool found = false;
   for (std::size_t k = 0; k < p.payloadCount(); ++k) {
-    const TPayload pl = p.payload(k);
+    const Payload pl = p.payload(k);
     if (pl.streamNumber != stream) continue;
     if (!found || pl.presentationTime < pt) pt = pl.presentationTime;
     found = true;
@@ -323,7 +323,7 @@ bool MinStreamTime(const TAsfDataPacket& p, std::uint8_t stream, std::uint32_t& 
 
 namespace {
 
-LeadingPayloads leadingSingle(ByteView buf, std::uint32_t packetSize, TAsfDataPacket& p) {
+LeadingPayloads leadingSingle(ByteView buf, std::uint32_t packetSize, ParsedPacket& p) {
   LeadingPayloads r{.parsed = true};
   // The single payload's length follows from the packet size: the bytes
   // that are missing are read as zeros, and the data must end before them.
@@ -350,8 +350,8 @@ namespace {
 // One payload of a multiple payload packet, its header at `at`: `none` when
 // it parses and ends by `limit`, `header` when it does not parse or ends
 // past `bound`, else `data`.
-PayloadStop readMultiPayload(ByteView buf, const TAsfDataPacket& p, std::uint64_t at, std::uint64_t limit,
-                             std::uint64_t bound, TPayload& pl) {
+PayloadStop readMultiPayload(ByteView buf, const ParsedPacket& p, std::uint64_t at, std::uint64_t limit,
+                             std::uint64_t bound, Payload& pl) {
   Cursor c(buf, at);
   readPayloadHeader(c, buf, p, pl);
   pl.payloadDataLength = c.field(p.mp.payloadLengthType);
@@ -366,11 +366,11 @@ PayloadStop readMultiPayload(ByteView buf, const TAsfDataPacket& p, std::uint64_
 // `count` payloads from `at` on, each in a declared stream, compressed or
 // with the replicated data that places it within its media object, ending
 // exactly at `end`.
-bool readChain(ByteView buf, const TAsfDataPacket& p, std::uint64_t at, std::size_t count, std::uint64_t end,
-               const std::bitset<128>& streams, std::vector<TPayload>& out) {
+bool readChain(ByteView buf, const ParsedPacket& p, std::uint64_t at, std::size_t count, std::uint64_t end,
+               const std::bitset<128>& streams, std::vector<Payload>& out) {
   out.clear();
   for (std::size_t i = 0; i < count; ++i) {
-    TPayload pl;
+    Payload pl;
     if (readMultiPayload(buf, p, at, end, end, pl) != PayloadStop::none || !streams.test(pl.streamNumber & 127)) return false;
     if (!PlacedInMediaObject(pl) && pl.replicatedDataLength != 1) return false;
     out.push_back(pl);
@@ -381,22 +381,22 @@ bool readChain(ByteView buf, const TAsfDataPacket& p, std::uint64_t at, std::siz
 
 }  // namespace
 
-LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAsfDataPacket& p) {
-  p = TAsfDataPacket{};
+LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, ParsedPacket& p) {
+  p = ParsedPacket{};
   buf = buf.first(std::min<std::size_t>(buf.size(), packetSize));
   ReadErrorCorrection(buf, p);
   if (ReadParsingInfo(buf, p) != 0 || p.payloadStart >= buf.size()) return {};
   p.packetLength = packetSize;
   if (!p.isMultiple()) return leadingSingle(buf, packetSize, p);
   LeadingPayloads r{.parsed = true};
-  TMultiplePayload& m = p.mp;
+  MultiplePayloads& m = p.mp;
   m.payloadFlags = buf[p.payloadStart];
   m.numberOfPayloads = m.payloadFlags & 0x3F;
   m.payloadLengthType = LengthTypeOf(m.payloadFlags >> 6);
   std::uint64_t at = p.payloadStart + 1u;
   r.end = at;
   for (std::size_t i = 0; i < m.numberOfPayloads; ++i) {
-    TPayload pl;
+    Payload pl;
     r.stop = readMultiPayload(buf, p, at, buf.size(), packetSize, pl);
     if (r.stop != PayloadStop::none) break;
     m.payloads.push_back(pl);
@@ -412,7 +412,7 @@ LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAs
   return r;
 }
 
-bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPacket& p) {
+bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, ParsedPacket& p) {
   // The search reads a chain of headers from every byte: larger packets
   // are not searched.
   constexpr std::size_t kLargestSearch = 1 << 17;
@@ -426,7 +426,7 @@ bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPack
   const std::uint64_t head = p.payloadHeader(damaged);
   const std::uint64_t data = head + p.mp.payloads[damaged].headerLength;
   std::optional<std::uint64_t> found;
-  std::vector<TPayload> chain, tail;
+  std::vector<Payload> chain, tail;
   for (std::uint64_t x = data + 1; x < end; ++x) {
     if (!readChain(buf, p, x, count, end, streams, chain)) continue;
     if (found) return false;  // two places: neither is known to be the one
@@ -436,14 +436,14 @@ bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPack
   if (!found) return false;
   // The damaged payload spans up to the first of them, so that their places
   // follow from the lengths.
-  TPayload& d = p.mp.payloads[damaged];
+  Payload& d = p.mp.payloads[damaged];
   d.totalLength = static_cast<std::uint32_t>(*found - head);
   d.payloadDataLength = d.totalLength - d.headerLength;
   p.mp.payloads.insert(p.mp.payloads.end(), tail.begin(), tail.end());
   return true;
 }
 
-Bytes RebuildPacket(ByteView src, const TAsfDataPacket& p, std::uint64_t keep, std::uint32_t packetSize) {
+Bytes RebuildPacket(ByteView src, const ParsedPacket& p, std::uint64_t keep, std::uint32_t packetSize) {
   if (!p.isMultiple()) return {};
   std::uint64_t sum = 0;
   std::uint8_t count = 0;

@@ -15,7 +15,7 @@
 
 namespace corvel {
 
-struct TErrorCorrectionData {
+struct ErrorCorrection {
   std::uint8_t present = 0;
   std::uint32_t size = 0;  // bytes of the error correction part, flags byte included
   std::uint8_t flags = 0;
@@ -24,7 +24,7 @@ struct TErrorCorrectionData {
   ByteView bytes() const { return ByteView(data).first(dataLength); }
 };
 
-struct TPayload {
+struct Payload {
   std::uint32_t totalLength = 0;  // header + data
   std::uint32_t headerLength = 0;
   std::uint8_t keyFrame = 0;
@@ -41,11 +41,11 @@ struct TPayload {
   bool compressedWhole = true;
 };
 
-struct TMultiplePayload {
+struct MultiplePayloads {
   std::uint8_t payloadFlags = 0;
   std::uint8_t numberOfPayloads = 0;
   LengthType payloadLengthType = LengthType::none;
-  std::vector<TPayload> payloads;
+  std::vector<Payload> payloads;
 };
 
 enum class PacketKind : std::uint8_t { single, multiple };
@@ -61,10 +61,10 @@ struct PacketRejection {
   std::string text() const;
 };
 
-struct TAsfDataPacket {
+struct ParsedPacket {
   std::int64_t fileOffset = 0;
   std::int64_t packetLength = 0;  // bytes of the packet buffer
-  TErrorCorrectionData ecd;
+  ErrorCorrection ecd;
   std::uint8_t ppiPresent = 0;
   std::uint32_t ppiSize = 0;
   std::uint8_t lengthTypeFlags = 0;
@@ -100,14 +100,14 @@ struct TAsfDataPacket {
   std::uint32_t singleCompressedObjects = 0;
   bool singleCompressedWhole = true;
   // Multiple payloads only.
-  TMultiplePayload mp;
+  MultiplePayloads mp;
   PacketRejection rejection;  // set when the parse fails
 
   bool isMultiple() const { return kind == PacketKind::multiple; }
   // Number of payloads (1 for a single-payload packet).
   std::size_t payloadCount() const { return isMultiple() ? mp.payloads.size() : 1; }
   // Payload i as a record; a single payload is returned as payload 0.
-  TPayload payload(std::size_t i) const;
+  Payload payload(std::size_t i) const;
   // Where payload i's data lies in the packet: offset and length.
   std::pair<std::uint32_t, std::uint32_t> payloadData(std::size_t i) const;
   // Where payload i's header (its stream number byte) lies in the packet.
@@ -127,11 +127,11 @@ bool LooksLikePacketStart(ByteView v, PacketForm form);
 // ReadErrorCorrection on the same record. Results: 0 parsed; -1 a field lies
 // outside the buffer or the packet cannot hold what it declares; -2 the
 // payload start is not inside it. A failure says which field in `rejection`.
-void ReadErrorCorrection(ByteView buf, TAsfDataPacket& p);
-int ReadParsingInfo(ByteView buf, TAsfDataPacket& p);
-int ParseDataPacket(ByteView buf, TAsfDataPacket& p);
+void ReadErrorCorrection(ByteView buf, ParsedPacket& p);
+int ReadParsingInfo(ByteView buf, ParsedPacket& p);
+int ParseDataPacket(ByteView buf, ParsedPacket& p);
 // All three in order.
-int ParsePacket(ByteView buf, TAsfDataPacket& p);
+int ParsePacket(ByteView buf, ParsedPacket& p);
 
 // A field of the given length type; 0 for none or outside the buffer.
 std::uint32_t ReadLengthField(LengthType letter, ByteView buf, std::uint64_t offset);
@@ -139,28 +139,28 @@ void WriteLengthField(std::uint32_t value, LengthType letter, std::uint64_t offs
 
 // Writes payload i's media object number into the packet's bytes at the
 // width of the packet's number field (nothing when it has none).
-void WriteMediaObjectNumber(const TAsfDataPacket& p, std::size_t i, std::uint32_t number, std::span<std::uint8_t> bytes);
+void WriteMediaObjectNumber(const ParsedPacket& p, std::size_t i, std::uint32_t number, std::span<std::uint8_t> bytes);
 // Writes payload i's presentation time, where its replicated data carries one.
-void WritePresentationTime(const TAsfDataPacket& p, std::size_t i, std::uint32_t time, std::span<std::uint8_t> bytes);
+void WritePresentationTime(const ParsedPacket& p, std::size_t i, std::uint32_t time, std::span<std::uint8_t> bytes);
 
 // True when the packet holds a payload of `stream`; `pt` gets the smallest
 // presentation time among them.
-bool MinStreamTime(const TAsfDataPacket& p, std::uint8_t stream, std::uint32_t& pt);
+bool MinStreamTime(const ParsedPacket& p, std::uint8_t stream, std::uint32_t& pt);
 // The bytes a packet uses of the `size` it is given: the length its packet
 // length field states when that is shorter (the rest is padding), else all.
-std::uint64_t UsedLength(const TAsfDataPacket& p, std::uint64_t size);
+std::uint64_t UsedLength(const ParsedPacket& p, std::uint64_t size);
 
 // The smallest presentation time among a packet's payloads.
-std::uint32_t MinPresentationTime(const TAsfDataPacket& p);
+std::uint32_t MinPresentationTime(const ParsedPacket& p);
 // The payloads fill the packet exactly: for multiple payloads the sum of
 // their sizes with the headers and padding equals the packet size, for a
 // single payload its header fits in what the packet holds. A packet length
 // field shorter than the packet counts: the bytes past it are padding.
-std::uint64_t PayloadBytesUsed(const TAsfDataPacket& p);
-bool payloadsFillPacket(const TAsfDataPacket& p, std::uint32_t packetSize);
+std::uint64_t PayloadBytesUsed(const ParsedPacket& p);
+bool payloadsFillPacket(const ParsedPacket& p, std::uint32_t packetSize);
 // The first `packetSize` bytes of `v` parse as a packet whose payloads fill
 // it; false when `v` is shorter.
-bool ParsesAndFills(ByteView v, std::uint32_t packetSize, TAsfDataPacket& p);
+bool ParsesAndFills(ByteView v, std::uint32_t packetSize, ParsedPacket& p);
 
 // Of a packet whose bytes are damaged or cut short (`buf` may hold fewer
 // than `packetSize` bytes): the payloads from the first on that parse and
@@ -176,7 +176,7 @@ struct LeadingPayloads {
   std::size_t count = 0;  // payloads parsed, in p's payload list
   std::uint64_t end = 0;  // the byte after the last of them
 };
-LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAsfDataPacket& p);
+LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, ParsedPacket& p);
 // After ParseLeadingPayloads stopped at a payload header: damage in the data
 // of the last payload parsed moved what follows it (bytes deleted or
 // inserted there). `buf` being the packet's bytes as they are now, its
@@ -185,7 +185,7 @@ LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, TAs
 // place gives one, they join p's list (the damaged payload then spans up to
 // them, so that payload positions follow from the lengths) and the result is
 // true. Packets of more than 128 KiB are not searched.
-bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, TAsfDataPacket& p);
+bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, ParsedPacket& p);
 
 // The media objects of a compressed payload's data: a byte of size, then
 // that many bytes, one after another; whole when they end exactly with it.
@@ -197,11 +197,11 @@ CompressedChain CompressedObjects(ByteView data);
 
 // The presentation time step of compressed payload i (its one byte of
 // replicated data), read from the packet's bytes.
-std::uint8_t CompressedTimeDelta(const TAsfDataPacket& p, std::size_t i, ByteView buf);
+std::uint8_t CompressedTimeDelta(const ParsedPacket& p, std::size_t i, ByteView buf);
 
 // The payload's replicated data places it within a media object of some
 // size (offset and length inside it).
-inline bool PlacedInMediaObject(const TPayload& pl) {
+inline bool PlacedInMediaObject(const Payload& pl) {
   return pl.replicatedDataLength >= 8 && pl.mediaObjectSize > 0 &&
          std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength <= pl.mediaObjectSize;
 }
@@ -209,6 +209,6 @@ inline bool PlacedInMediaObject(const TPayload& pl) {
 // A well-formed packet of `packetSize` bytes holding the payloads of `p`
 // (a multiple payload packet read from `src`) whose bits are set in `keep`,
 // with its own padding; empty when none is kept or they cannot be written.
-Bytes RebuildPacket(ByteView src, const TAsfDataPacket& p, std::uint64_t keep, std::uint32_t packetSize);
+Bytes RebuildPacket(ByteView src, const ParsedPacket& p, std::uint64_t keep, std::uint32_t packetSize);
 
 }  // namespace corvel

@@ -6,7 +6,7 @@ namespace corvel {
 
 namespace {
 
-PayloadEntry entryOf(const TPayload& pl) {
+PayloadEntry entryOf(const Payload& pl) {
   PayloadEntry e{};
   e.mediaObjectNumber = pl.mediaObjectNumber;
   e.offsetIntoMediaObject = pl.offsetIntoMediaObject;
@@ -23,8 +23,8 @@ PayloadEntry entryOf(const TPayload& pl) {
 
 }  // namespace
 
-TPayload PacketRef::payload(std::size_t k) const {
-  TPayload pl;
+Payload PacketRef::payload(std::size_t k) const {
+  Payload pl;
   if (!table_ || k >= count_) return pl;
   const PayloadEntry& e = table_->payloadEntry(first_ + k);
   pl.streamNumber = e.stream & 0x7F;
@@ -49,7 +49,7 @@ void PacketTable::addPayload(const PayloadEntry& e) {
   ++payloads_;
 }
 
-void PacketTable::push_back(const TAsfDataPacket& p) {
+void PacketTable::push_back(const ParsedPacket& p) {
   PacketEntry r;
   r.fileOffset = p.fileOffset;
   r.sendTime = p.sendTime;

@@ -48,7 +48,7 @@ struct PacketRef {
   std::uint16_t duration = 0;
   std::uint8_t firstKeyFrame = 0;
   std::size_t payloadCount() const { return count_; }
-  TPayload payload(std::size_t k) const;
+  Payload payload(std::size_t k) const;
 
  private:
   friend class PacketTable;
@@ -63,7 +63,7 @@ class PacketTable {
   void setPacketSize(std::uint32_t size) { packetSize_ = size; }
   std::uint32_t packetSize() const { return packetSize_; }
   // Appends a parsed packet (its payloads' records with it).
-  void push_back(const TAsfDataPacket& p);
+  void push_back(const ParsedPacket& p);
   // Appends packet i of another table.
   void append(const PacketTable& other, std::size_t i);
   void clear();

@@ -57,14 +57,14 @@ class Scanner {
   }
   void dumpFailed();
   void orderCheck(std::uint8_t sn, std::uint32_t prev, std::uint32_t cur);
-  void mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const char* text, ByteView data);
-  void timeChecks(const TAsfDataPacket& p);
-  void checks(const TAsfDataPacket& p, ByteView v);
-  void dumpLine(const TAsfDataPacket& p);
+  void mediaObjectCheck(const Payload& pl, std::uint64_t advance, const char* text, ByteView data);
+  void timeChecks(const ParsedPacket& p);
+  void checks(const ParsedPacket& p, ByteView v);
+  void dumpLine(const ParsedPacket& p);
   // The line of a packet expected and not taken: where, and why.
-  void dumpRejected(const TAsfDataPacket& p, std::uint64_t pos);
+  void dumpRejected(const ParsedPacket& p, std::uint64_t pos);
   // A parsed packet's payloads fill it, and every one is of a declared stream.
-  bool knownStreamsFill(const TAsfDataPacket& p) const;
+  bool knownStreamsFill(const ParsedPacket& p) const;
   bool acceptable(ByteView v) const;
   // Next position at or after `from` where a sound packet starts, or `end_`.
   std::uint64_t resync(std::uint64_t from);
@@ -72,8 +72,8 @@ class Scanner {
   // packet of the file's form could start; limit when there is none.
   std::size_t nextCandidate(ByteView w, std::size_t i, std::size_t limit) const;
   void decideForm();
-  int parseAt(ByteView v, TAsfDataPacket& p) const;
-  bool plausiblePlain(const TAsfDataPacket& p, bool searching) const;
+  int parseAt(ByteView v, ParsedPacket& p) const;
+  bool plausiblePlain(const ParsedPacket& p, bool searching) const;
   void showBlock(const ErrorBlock& b) {
     if (events_) events_->block(b);
   }
@@ -117,7 +117,7 @@ void Scanner::orderCheck(std::uint8_t sn, std::uint32_t prev, std::uint32_t cur)
   log(Message::Plain("sn=" + num(sn) + " wrong order of media object: " + num(prev) + "," + num(cur)));
 }
 
-void Scanner::mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const char* text, ByteView data) {
+void Scanner::mediaObjectCheck(const Payload& pl, std::uint64_t advance, const char* text, ByteView data) {
   const std::uint8_t sn = pl.streamNumber & 127;
   StreamState& ss = st_[sn];
   if (!ss.known) return;
@@ -140,7 +140,7 @@ void Scanner::mediaObjectCheck(const TPayload& pl, std::uint64_t advance, const 
 // Send and presentation times. A jump of the send time beyond the usual
 // window is a finding of its own, once, instead of the smaller ones it
 // would bring.
-void Scanner::timeChecks(const TAsfDataPacket& p) {
+void Scanner::timeChecks(const ParsedPacket& p) {
   if (MinPresentationTime(p) < p.sendTime) finding(Message::Plain("packet nn=" + num(n_) + ". Presentation Time < Send Time"));
   const bool jump = n_ > 0 && !d_.packets.empty() && SendTimeJumps(d_.packets.back().sendTime, p.sendTime);
   if (jump) {
@@ -152,7 +152,7 @@ void Scanner::timeChecks(const TAsfDataPacket& p) {
     finding(Message("packet nn=" + num(n_), MessageId::SendTimeBack));
   }
   for (std::size_t k = 0; k < p.payloadCount(); ++k) {
-    const TPayload pl = p.payload(k);
+    const Payload pl = p.payload(k);
     StreamState& ss = st_[pl.streamNumber & 127];
     if (!ss.known || ss.kind == StreamKind::other) continue;
     if (pl.presentationTime < ss.lastPTime && !jump) {
@@ -164,7 +164,7 @@ void Scanner::timeChecks(const TAsfDataPacket& p) {
   }
 }
 
-void Scanner::checks(const TAsfDataPacket& p, ByteView v) {
+void Scanner::checks(const ParsedPacket& p, ByteView v) {
   note_.clear();
   auto data = [&](std::size_t k) {
     const auto [at, len] = p.payloadData(k);
@@ -182,10 +182,10 @@ void Scanner::checks(const TAsfDataPacket& p, ByteView v) {
   timeChecks(p);
 }
 
-void Scanner::dumpLine(const TAsfDataPacket& p) {
+void Scanner::dumpLine(const ParsedPacket& p) {
   std::string line;
   line += p.firstKeyFrame ? '+' : '-';
-  auto moPart = [](const TPayload& pl) {
+  auto moPart = [](const Payload& pl) {
     return num(pl.streamNumber) + "," + num(pl.mediaObjectNumber) + "," + num(pl.offsetIntoMediaObject) + " [" +
            num(pl.mediaObjectSize) + "," + num(pl.presentationTime) + "]";
   };
@@ -193,7 +193,7 @@ void Scanner::dumpLine(const TAsfDataPacket& p) {
     line += std::string(",s") + (p.compressed ? 'c' : 'u') + ",  " + moPart(p.payload(0));
   } else {
     line += std::string(",m") + (p.compressed ? 'c' : 'u') + "," + num(p.mp.numberOfPayloads);
-    for (const TPayload& pl : p.mp.payloads) line += ",(" + num(pl.payloadDataLength) + "," + moPart(pl) + ")";
+    for (const Payload& pl : p.mp.payloads) line += ",(" + num(pl.payloadDataLength) + "," + moPart(pl) + ")";
   }
   line += "," + num(p.paddingLength);
   if (line.size() < 100) line.append(100 - line.size(), ' ');
@@ -203,7 +203,7 @@ void Scanner::dumpLine(const TAsfDataPacket& p) {
   if (!dump_->write(ByteView(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()))) dumpFailed();
 }
 
-void Scanner::dumpRejected(const TAsfDataPacket& p, std::uint64_t pos) {
+void Scanner::dumpRejected(const ParsedPacket& p, std::uint64_t pos) {
   const std::string line = "x,rejected at " + num(pos) + ": " + p.rejection.text() + "\r\n";
   if (!dump_->write(ByteView(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()))) dumpFailed();
 }
@@ -217,7 +217,7 @@ void Scanner::dumpFailed() {
   dumpFailed_ = true;
 }
 
-bool Scanner::knownStreamsFill(const TAsfDataPacket& p) const {
+bool Scanner::knownStreamsFill(const ParsedPacket& p) const {
   if (!payloadsFillPacket(p, P_)) return false;
   for (std::size_t k = 0; k < p.payloadCount(); ++k)
     if (!st_[p.payload(k).streamNumber & 127].known) return false;
@@ -225,14 +225,14 @@ bool Scanner::knownStreamsFill(const TAsfDataPacket& p) const {
 }
 
 bool Scanner::acceptable(ByteView v) const {
-  TAsfDataPacket p;
+  ParsedPacket p;
   return ParsesAndFills(v, P_, p) && knownStreamsFill(p) && (form_ == PacketForm::errorCorrection || plausiblePlain(p, true));
 }
 
 // A plain packet start is a weak signature: within media data many places
 // parse. One is taken only with a send time near the last sound packet's;
 // one found by searching also needs property flags the file's packets have.
-bool Scanner::plausiblePlain(const TAsfDataPacket& p, bool searching) const {
+bool Scanner::plausiblePlain(const ParsedPacket& p, bool searching) const {
   if (searching && plainFlags_.any() && !plainFlags_.test(p.propertyFlags)) return false;
   return d_.packets.empty() || !SendTimeJumps(d_.packets.back().sendTime, p.sendTime);
 }
@@ -284,7 +284,7 @@ void Scanner::decideForm() {
     const std::uint64_t at = start_ + k * P_;
     if (at + P_ > end_) break;
     const ByteView v = file_.View(at, P_);
-    TAsfDataPacket p;
+    ParsedPacket p;
     if (LooksLikePacketStart(v, PacketForm::errorCorrection) && ParsePacket(v, p) == 0) ++withCorrection;
     if (LooksLikePacketStart(v, PacketForm::plain) && acceptable(v) && ParsePacket(v, p) == 0) {
       ++plain;
@@ -301,7 +301,7 @@ void Scanner::decideForm() {
 // Where a packet is expected, it is taken as it parses, in either form (its
 // payloads are judged by the checks); a plain one also needs the file's
 // property flags and a near send time, its signature being weak.
-int Scanner::parseAt(ByteView v, TAsfDataPacket& p) const {
+int Scanner::parseAt(ByteView v, ParsedPacket& p) const {
   if (!LooksLikePacketStart(v, form_)) {
     p.rejection = {form_ == PacketForm::errorCorrection ? "error correction flags" : "length type flags", ByteOr0(v, 0), 0};
     return 1;
@@ -367,7 +367,7 @@ bool Scanner::packetsRepeatEvery(std::uint64_t at, std::uint64_t size) {
     const std::uint64_t q = at + k * size;
     if (q + size > file_.logicalSize()) return k > 0 && q >= file_.logicalSize();
     const ByteView v = file_.View(q, size);
-    TAsfDataPacket p;
+    ParsedPacket p;
     if (!LooksLikePacketStart(v, PacketForm::errorCorrection) || !ParsesAndFills(v, static_cast<std::uint32_t>(size), p))
       return false;
   }
@@ -515,7 +515,7 @@ JobResult<ScanData> Scanner::run() {
       inDamage = inDamage || pos < end_;
       break;
     }
-    TAsfDataPacket p;
+    ParsedPacket p;
     const int rc = parseAt(v, p);
     if (rc < 0) log(Message(MessageId::PacketFailed, num(n_)));
     if (rc != 0 && dump_) dumpRejected(p, pos);

@@ -12,11 +12,11 @@ constexpr std::int64_t kIndexEntriesAlways = 86400;
 
 template <typename Packets>
 bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStream) {
-  std::vector<TFrameRec> frames;
-  TFrameRec cur;
+  std::vector<FrameRecord> frames;
+  FrameRecord cur;
   std::uint32_t curNumber = 0;  // media object number of the open frame
   bool open = false;
-  auto take = [&](const TPayload& pl, std::uint32_t packetNo) {
+  auto take = [&](const Payload& pl, std::uint32_t packetNo) {
     if (pl.streamNumber != videoStream) return;
     if (open && pl.mediaObjectNumber == curNumber) {
       ++cur.packetCount;
@@ -26,7 +26,7 @@ bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStr
       cur.sequence = static_cast<std::uint32_t>(frames.size() + 1);
       frames.push_back(cur);
     }
-    cur = TFrameRec{0, 1, packetNo, pl.keyFrame, pl.presentationTime};
+    cur = FrameRecord{0, 1, packetNo, pl.keyFrame, pl.presentationTime};
     curNumber = pl.mediaObjectNumber;
     open = true;
   };
@@ -46,7 +46,7 @@ bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStr
   const std::int64_t most = std::max<std::int64_t>(kIndexEntriesAlways, static_cast<std::int64_t>(frames.size()) * 8);
   const std::int64_t unit = 1000 * ((seconds + most - 1) / most);  // milliseconds an entry
   const std::int64_t n = std::max<std::int64_t>(T, 0) / unit + 1;
-  auto entryOf = [](const TFrameRec& f) {
+  auto entryOf = [](const FrameRecord& f) {
     return IndexEntry{f.startPacket, static_cast<std::uint16_t>(f.packetCount)};
   };
   std::vector<IndexEntry> entries(static_cast<std::size_t>(n));
@@ -82,7 +82,7 @@ bool CreateSimpleIndex(const PacketTable& packets, SimpleIndex& sio, std::uint8_
   return createIndex(packets, sio, videoStream);
 }
 
-bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, SimpleIndex& sio, std::uint8_t videoStream) {
+bool CreateSimpleIndex(std::span<const ParsedPacket> packets, SimpleIndex& sio, std::uint8_t videoStream) {
   return createIndex(packets, sio, videoStream);
 }
 

@@ -12,7 +12,7 @@
 
 namespace corvel {
 
-struct TFrameRec {
+struct FrameRecord {
   std::uint32_t sequence = 0;
   std::uint32_t packetCount = 0;
   std::uint32_t startPacket = 0;
@@ -24,6 +24,6 @@ struct TFrameRec {
 // leaves it unchanged, and returns false, when the video stream has no
 // complete media object.
 bool CreateSimpleIndex(const PacketTable& packets, SimpleIndex& sio, std::uint8_t videoStream);
-bool CreateSimpleIndex(std::span<const TAsfDataPacket> packets, SimpleIndex& sio, std::uint8_t videoStream);
+bool CreateSimpleIndex(std::span<const ParsedPacket> packets, SimpleIndex& sio, std::uint8_t videoStream);
 
 }  // namespace corvel

@@ -79,7 +79,7 @@ void ForEachTimelinePoint(const PacketTable& packets, const TimelineLayout& l, c
     const int x = l.xOf(k);
     point(x, static_cast<int>(b - p.sendTime / m), TimelineColour::send);
     for (std::size_t i = 0; i < p.payloadCount(); ++i) {
-      const TPayload pl = p.payload(i);
+      const Payload pl = p.payload(i);
       point(x, static_cast<int>(b - static_cast<std::int64_t>(pl.presentationTime) / m), colours[pl.streamNumber & 127]);
     }
   }

@@ -12,12 +12,12 @@ void CutList::CutsAdd(std::uint64_t off, std::uint64_t len) {
   if (len == 0) return;
   len = std::min(len, std::numeric_limits<std::uint64_t>::max() - off);
   const auto at = std::upper_bound(cuts_.begin(), cuts_.end(), off,
-                                   [](std::uint64_t o, const TCutRange& c) { return o < c.offset; });
-  cuts_.insert(at, TCutRange{off, len});
+                                   [](std::uint64_t o, const CutRange& c) { return o < c.offset; });
+  cuts_.insert(at, CutRange{off, len});
   // Coalesce neighbours that touch or overlap; the list stays sorted.
   for (std::size_t i = 0; i + 1 < cuts_.size();) {
-    TCutRange& a = cuts_[i];
-    const TCutRange& b = cuts_[i + 1];
+    CutRange& a = cuts_[i];
+    const CutRange& b = cuts_[i + 1];
     if (a.end() < b.offset) {
       ++i;
       continue;
@@ -29,13 +29,13 @@ void CutList::CutsAdd(std::uint64_t off, std::uint64_t len) {
 
 std::uint64_t CutList::CutsSpan(std::uint64_t off, std::uint64_t len) const {
   std::uint64_t r = len;
-  for (const TCutRange& c : cuts_)
+  for (const CutRange& c : cuts_)
     if (off < c.offset && c.offset <= off + r) r += c.length;
   return r;
 }
 
 std::uint64_t CutList::LogicalToPhysical(std::uint64_t p) const {
-  for (const TCutRange& c : cuts_) {
+  for (const CutRange& c : cuts_) {
     if (p < c.offset) break;
     p += c.length;
   }
@@ -44,7 +44,7 @@ std::uint64_t CutList::LogicalToPhysical(std::uint64_t p) const {
 
 std::uint64_t CutList::bytesBelow(std::uint64_t limit) const {
   std::uint64_t n = 0;
-  for (const TCutRange& c : cuts_) {
+  for (const CutRange& c : cuts_) {
     if (c.offset >= limit) break;
     n += std::min(c.end(), limit) - c.offset;
   }

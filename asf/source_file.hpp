@@ -14,11 +14,11 @@
 
 namespace corvel {
 
-struct TCutRange {
+struct CutRange {
   std::uint64_t offset = 0;  // physical offset in the source file
   std::uint64_t length = 0;
   std::uint64_t end() const { return offset + length; }
-  bool operator==(const TCutRange&) const = default;
+  bool operator==(const CutRange&) const = default;
 };
 
 // Sorted, non-touching, non-overlapping physical regions that reads skip.
@@ -31,7 +31,7 @@ class CutList {
   std::uint64_t LogicalToPhysical(std::uint64_t p) const;
   // Bytes of the cuts that lie below the physical offset `limit`.
   std::uint64_t bytesBelow(std::uint64_t limit) const;
-  const std::vector<TCutRange>& ranges() const { return cuts_; }
+  const std::vector<CutRange>& ranges() const { return cuts_; }
   // Calls `piece(physical, n)` for each stretch of the physical file that the
   // logical bytes [offset, offset + len) lie in, in order, until it returns
   // false.
@@ -41,7 +41,7 @@ class CutList {
   bool operator==(const CutList&) const = default;
 
  private:
-  std::vector<TCutRange> cuts_;
+  std::vector<CutRange> cuts_;
 };
 
 template <typename Piece>

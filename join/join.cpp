@@ -18,12 +18,12 @@
 
 namespace corvel {
 
-std::uint32_t EvenSpread(std::span<TAsfDataPacket> packets, std::uint32_t end) {
+std::uint32_t EvenSpread(std::span<ParsedPacket> packets, std::uint32_t end) {
   const std::uint32_t T = end > 10000 ? end - 6000 : end / 2;
   if (packets.empty()) return T;
   const auto step = static_cast<std::uint16_t>(T / packets.size());
   std::uint32_t S = 0;
-  for (TAsfDataPacket& p : packets) {
+  for (ParsedPacket& p : packets) {
     p.sendTime = S;
     p.duration = step;
     S += step;
@@ -31,7 +31,7 @@ std::uint32_t EvenSpread(std::span<TAsfDataPacket> packets, std::uint32_t end) {
   return T;
 }
 
-std::uint32_t Approximate(std::span<TAsfDataPacket> packets, std::uint32_t lead) {
+std::uint32_t Approximate(std::span<ParsedPacket> packets, std::uint32_t lead) {
   const std::size_t n = packets.size();
   if (n == 0) return 0;
   // Anchors whose times increase: an earlier anchor not below a later one goes.
@@ -62,7 +62,7 @@ std::uint32_t Approximate(std::span<TAsfDataPacket> packets, std::uint32_t lead)
   return S;
 }
 
-std::uint32_t VideoTime(std::span<TAsfDataPacket> packets, std::uint8_t video, std::uint32_t preroll) {
+std::uint32_t VideoTime(std::span<ParsedPacket> packets, std::uint8_t video, std::uint32_t preroll) {
   if (packets.empty()) return 0;
   packets[0].sendTime = 0;
   for (std::size_t k = 1; k < packets.size(); ++k) {
@@ -80,9 +80,9 @@ std::uint32_t VideoTime(std::span<TAsfDataPacket> packets, std::uint8_t video, s
   return packets.back().sendTime + packets.back().duration;
 }
 
-void WriteBack(const TAsfDataPacket& rec, std::span<std::uint8_t> bytes) {
+void WriteBack(const ParsedPacket& rec, std::span<std::uint8_t> bytes) {
   for (std::size_t k = 0; k < rec.payloadCount(); ++k) {
-    const TPayload pl = rec.payload(k);
+    const Payload pl = rec.payload(k);
     WriteMediaObjectNumber(rec, k, pl.mediaObjectNumber, bytes);
     WritePresentationTime(rec, k, pl.presentationTime, bytes);
   }
@@ -232,7 +232,7 @@ class Joiner {
     for (StreamState& st : streams_)
       if (st.renumbered) f(st);
   }
-  std::vector<TAsfDataPacket> records_;
+  std::vector<ParsedPacket> records_;
   std::vector<bool> parsed_;  // per record: the packet parsed, and is written back
   std::uint64_t dataStart_ = 0;  // output offset of the first packet
   std::int64_t fpo_ = -1;        // output offset of the File Properties Object
@@ -311,12 +311,12 @@ bool Joiner::readPackets(std::size_t i) {
   for (std::uint64_t n = 0; n < count; ++n) {
     const ByteView v = reader.next();
     if (v.empty()) return refuse(Message(MessageId::StructureError, in_[i]));
-    TAsfDataPacket p;
+    ParsedPacket p;
     // A packet that does not parse is copied as it is: nothing is written
     // into it at places its own fields cannot vouch for.
     const bool parsed = ParsePacket(v, p) == 0;
     parsed_.push_back(parsed);
-    if (!parsed) p = TAsfDataPacket{};
+    if (!parsed) p = ParsedPacket{};
     d_.keyframePackets += p.firstKeyFrame;
     auto step = [&](std::uint8_t s, std::uint32_t& mon, std::uint32_t& pt, std::uint32_t replicated, std::uint32_t objects) {
       StreamState& st = streams_[s & 127];
@@ -325,7 +325,7 @@ bool Joiner::readPackets(std::size_t i) {
       st.renumber(mon, pt, replicated >= 8 || replicated == 1, replicated == 1 ? objects : 1);
     };
     if (p.isMultiple()) {
-      for (TPayload& pl : p.mp.payloads)
+      for (Payload& pl : p.mp.payloads)
         step(pl.streamNumber, pl.mediaObjectNumber, pl.presentationTime, pl.replicatedDataLength, pl.compressedObjects);
     } else {
       step(p.singleStream, p.singleMediaObjectNumber, p.singlePresentationTime, p.singleReplicatedDataLength,

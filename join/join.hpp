@@ -49,13 +49,13 @@ JobResult<JoinData> JoinFiles(const std::vector<std::string>& inputs, const std:
 
 // The send time modes: each fills sendTime and duration of every record and
 // returns the send duration in milliseconds.
-std::uint32_t EvenSpread(std::span<TAsfDataPacket> packets, std::uint32_t end);
-std::uint32_t Approximate(std::span<TAsfDataPacket> packets, std::uint32_t lead);
-std::uint32_t VideoTime(std::span<TAsfDataPacket> packets, std::uint8_t video, std::uint32_t preroll);
+std::uint32_t EvenSpread(std::span<ParsedPacket> packets, std::uint32_t end);
+std::uint32_t Approximate(std::span<ParsedPacket> packets, std::uint32_t lead);
+std::uint32_t VideoTime(std::span<ParsedPacket> packets, std::uint8_t video, std::uint32_t preroll);
 
 // Writes a record's media object numbers, presentation times (where the
 // payload carries one), send time and duration into the packet's bytes.
-void WriteBack(const TAsfDataPacket& rec, std::span<std::uint8_t> bytes);
+void WriteBack(const ParsedPacket& rec, std::span<std::uint8_t> bytes);
 
 
 }  // namespace corvel

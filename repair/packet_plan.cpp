@@ -24,7 +24,7 @@ bool allZero(ByteView v) {
 // inserted in it).
 // `damaged` gets the payloads of a declared stream that parsed but are not
 // intact.
-std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const PlanStreams& streams, TAsfDataPacket& p,
+std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const PlanStreams& streams, ParsedPacket& p,
                              std::uint64_t& damaged) {
   damaged = 0;
   const LeadingPayloads r = ParseLeadingPayloads(bytes, packetSize, p);
@@ -39,7 +39,7 @@ std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const Pla
       !allZero(inPacket.subspan(static_cast<std::size_t>(r.end))))
     keep = allOf(r.count - 1);
   for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k) {
-    const TPayload pl = p.payload(k);
+    const Payload pl = p.payload(k);
     const bool fits = pl.replicatedDataLength < 8 || PlacedInMediaObject(pl);
     if (!streams.known.test(pl.streamNumber & 127)) {
       keep &= ~(1ull << k);
@@ -55,7 +55,7 @@ std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const Pla
 // payloads.
 void reparse(SourceFile& file, PacketPlan& plan, PlannedPacket& q, std::uint32_t packetSize, const PlanStreams& streams) {
   Bytes b;
-  TAsfDataPacket p;
+  ParsedPacket p;
   q.keep = file.ReadAt(q.offset, q.size, b) ? intactPayloads(b, packetSize, streams, p, q.damaged) : 0;
   q.record = plan.records.size();
   plan.records.push_back(std::move(p));
@@ -94,7 +94,7 @@ class WholeObjects {
   };
 
   // A damaged payload breaks the media object it belongs to.
-  void take(std::size_t i, std::size_t k, const TPayload& pl, bool damaged) {
+  void take(std::size_t i, std::size_t k, const Payload& pl, bool damaged) {
     const std::uint8_t s = pl.streamNumber & 127;
     Open& o = open_[s];
     if (pl.replicatedDataLength == 1) {
@@ -185,7 +185,7 @@ PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanS
   for (PlannedPacket& q : plan.packets) {
     const bool whole = q.scanned != PlannedPacket::kNone && q.size == P && q.keep == allOf(packets[q.scanned].payloadCount());
     if (whole || q.keep == 0) continue;
-    TAsfDataPacket rebuilt;
+    ParsedPacket rebuilt;
     const Bytes b = RebuiltBytes(file, plan, q);
     if (b.empty() || ParsePacket(b, rebuilt) != 0) {
       q.keep = 0;
@@ -206,9 +206,9 @@ Bytes RebuiltBytes(SourceFile& file, const PacketPlan& plan, const PlannedPacket
   Bytes src;
   if (!file.ReadAt(q.offset, q.size, src) || src.size() != q.size) return {};
   // A packet of the scan's table is parsed again from its bytes.
-  TAsfDataPacket parsed;
+  ParsedPacket parsed;
   if (q.record == PlannedPacket::kNone && ParsePacket(src, parsed) != 0) return {};
-  const TAsfDataPacket& p = q.record != PlannedPacket::kNone ? plan.records[q.record] : parsed;
+  const ParsedPacket& p = q.record != PlannedPacket::kNone ? plan.records[q.record] : parsed;
   const auto P = static_cast<std::uint32_t>(p.packetLength);
   if (p.isMultiple()) return RebuildPacket(src, p, q.keep, P);
   // A single payload that ends within the bytes there are: the rest of

@@ -38,8 +38,8 @@ struct PlannedPacket {
 
 struct PacketPlan {
   std::vector<PlannedPacket> packets;
-  std::vector<TAsfDataPacket> records;  // of the packets reparsed from damaged bytes
-  std::vector<TAsfDataPacket> rebuilt;  // of the packets as rebuilt
+  std::vector<ParsedPacket> records;  // of the packets reparsed from damaged bytes
+  std::vector<ParsedPacket> rebuilt;  // of the packets as rebuilt
   ObjectCounts leftOut;                 // media objects left out as incomplete
   std::uint64_t rescuedPayloads = 0;    // payloads written from packets the scan passed over
   bool changed = false;                 // anything is written other than the scan's packets as they are

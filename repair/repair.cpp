@@ -48,7 +48,7 @@ std::uint32_t numberMask(LengthType t) {
   return bytes == 1 || bytes == 2 ? (1u << (8 * bytes)) - 1 : 0xFFFFFFFF;
 }
 
-bool parsesAndFills(ByteView v, std::uint32_t packetSize, TAsfDataPacket& p) {
+bool parsesAndFills(ByteView v, std::uint32_t packetSize, ParsedPacket& p) {
   const bool start = LooksLikePacketStart(v, PacketForm::errorCorrection) || LooksLikePacketStart(v, PacketForm::plain);
   return start && ParsesAndFills(v, packetSize, p);
 }
@@ -58,12 +58,12 @@ bool parsesAndFills(ByteView v, std::uint32_t packetSize, TAsfDataPacket& p) {
 // its padding is zero, and it is sent no earlier than `sent` (the packet
 // before it), which it then updates.
 bool wellFormed(ByteView v, std::uint32_t packetSize, const StreamsAround& around, std::uint32_t& sent) {
-  TAsfDataPacket p;
+  ParsedPacket p;
   if (!parsesAndFills(v, packetSize, p) || !around.allowsSendTime(p.sendTime) || p.sendTime < sent) return false;
   sent = p.sendTime;
   const std::uint32_t mask = numberMask(p.mediaObjectNumberLengthType);
   for (std::size_t k = 0; k < p.payloadCount(); ++k) {
-    const TPayload pl = p.payload(k);
+    const Payload pl = p.payload(k);
     if (!around.allows(pl.streamNumber & 127, pl.mediaObjectNumber, mask)) return false;
     if (p.compressed || pl.replicatedDataLength < 8) continue;
     if (std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength > pl.mediaObjectSize) return false;
@@ -131,7 +131,7 @@ StreamsAround ReadStreamsAround(SourceFile& file, std::uint64_t offset, std::uin
   constexpr std::uint64_t kLook = 8;  // packets each side
   StreamsAround a;
   Bytes buf;
-  TAsfDataPacket p;
+  ParsedPacket p;
   auto read = [&](std::uint64_t at) {
     return file.ReadAt(at, packetSize, buf) && parsesAndFills(buf, packetSize, p);
   };
@@ -139,7 +139,7 @@ StreamsAround ReadStreamsAround(SourceFile& file, std::uint64_t offset, std::uin
     if (!read(offset - k * packetSize)) break;
     if (!a.sentBefore) a.sentBefore = p.sendTime;
     for (std::size_t i = p.payloadCount(); i-- > 0;) {
-      const TPayload pl = p.payload(i);
+      const Payload pl = p.payload(i);
       const std::uint8_t s = pl.streamNumber & 127;
       a.streams.set(s);
       if (!a.lastBefore[s]) a.lastBefore[s] = pl.mediaObjectNumber;
@@ -149,7 +149,7 @@ StreamsAround ReadStreamsAround(SourceFile& file, std::uint64_t offset, std::uin
     if (!read(offset + size + k * packetSize)) break;
     if (!a.sentAfter) a.sentAfter = p.sendTime;
     for (std::size_t i = 0; i < p.payloadCount(); ++i) {
-      const TPayload pl = p.payload(i);
+      const Payload pl = p.payload(i);
       const std::uint8_t s = pl.streamNumber & 127;
       a.streams.set(s);
       if (!a.firstAfter[s]) a.firstAfter[s] = pl.mediaObjectNumber;
@@ -197,7 +197,7 @@ std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packe
 
 JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> list, RepairMode mode,
                                    const RepairOptions& o, JobContext& ctx) {
-  const std::vector<TCutRange> before = file.cuts.ranges();
+  const std::vector<CutRange> before = file.cuts.ranges();
   switch (mode) {
     case RepairMode::cutEqualRepeats: cutEqualRepeats(file, list, o); break;
     case RepairMode::cutAndRemeasure: cutAndRemeasure(file, list, o); break;
@@ -209,7 +209,7 @@ JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> li
   }
   file.CacheReset();
   // What the repair did, cut by cut, and what it left.
-  for (const TCutRange& c : file.cuts.ranges())
+  for (const CutRange& c : file.cuts.ranges())
     if (std::find(before.begin(), before.end(), c) == before.end()) {
       Message line("", MessageId::CutBytes, std::to_string(c.length));
       line.tail = MessageId::AtOffset;

@@ -15,9 +15,9 @@ Renumbering::Renumbering(const StreamTable& streams) {
   for (const StreamEntry& e : streams) renumbered[e.number & 127] = e.kind != StreamKind::other;
 }
 
-void Renumbering::apply(const TAsfDataPacket& p, std::span<std::uint8_t> buf) {
+void Renumbering::apply(const ParsedPacket& p, std::span<std::uint8_t> buf) {
   for (std::size_t k = 0; k < p.payloadCount(); ++k) {
-    const TPayload pl = p.payload(k);
+    const Payload pl = p.payload(k);
     const std::uint8_t s = pl.streamNumber & 127;
     if (!renumbered[s]) continue;
     if (pl.mediaObjectNumber != last[s]) {
@@ -34,7 +34,7 @@ void Renumbering::apply(const TAsfDataPacket& p, std::span<std::uint8_t> buf) {
 }
 
 void Renumbering::apply(std::span<std::uint8_t> buf) {
-  TAsfDataPacket p;
+  ParsedPacket p;
   if (ParsePacket(buf, p) == 0) apply(p, buf);
 }
 

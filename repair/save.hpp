@@ -65,7 +65,7 @@ struct Renumbering {
   std::array<bool, 128> renumbered{};  // per stream number
   std::array<std::uint8_t, 128> counter{};
   std::array<std::uint32_t, 128> last{};
-  void apply(const TAsfDataPacket& p, std::span<std::uint8_t> buf);
+  void apply(const ParsedPacket& p, std::span<std::uint8_t> buf);
   // The same for the bytes of a packet (parsed here).
   void apply(std::span<std::uint8_t> buf);
 };

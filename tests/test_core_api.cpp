@@ -53,12 +53,12 @@ TEST_P(NumberWidth, RenumberingWritesTheWholeFieldAndNothingElse) {
     if (!multiple) spec.payloads.pop_back();
     spec.numberWidth = width;
     const Bytes before = DataPacket(spec, P);
-    TAsfDataPacket p;
+    ParsedPacket p;
     ASSERT_EQ(ParsePacket(before, p), 0);
     Bytes after = before;
     Renumbering ren(VideoAndAudioStreams());
     ren.apply(p, after);
-    TAsfDataPacket q;
+    ParsedPacket q;
     ASSERT_EQ(ParsePacket(after, q), 0);
     ASSERT_EQ(q.payloadCount(), p.payloadCount());
     for (std::size_t k = 0; k < q.payloadCount(); ++k) {
@@ -87,13 +87,13 @@ TEST_P(NumberWidth, JoinWriteBackKeepsTheOtherFields) {
   PacketSpec spec{40, 7, true, {Pay(1, 5), Pay(2, 9)}};
   spec.numberWidth = GetParam();
   const Bytes before = DataPacket(spec, P);
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(before, p), 0);
   p.mp.payloads[0].mediaObjectNumber = GetParam() ? 3 : 0;
   p.mp.payloads[1].presentationTime = 12345;
   Bytes after = before;
   WriteBack(p, after);
-  TAsfDataPacket q;
+  ParsedPacket q;
   ASSERT_EQ(ParsePacket(after, q), 0);
   EXPECT_EQ(q.mp.payloads[0].mediaObjectNumber, p.mp.payloads[0].mediaObjectNumber);
   EXPECT_EQ(q.mp.payloads[1].mediaObjectNumber, GetParam() ? 9u : 0u);
@@ -149,7 +149,7 @@ TEST(CutSpan, RepairCutsTheMeasuredBytesNextToAnEarlierCut) {
   JobContext ctx;
   const auto r = RepairBlocks(f, {b}, RepairMode::cutAndRemeasure, o, ctx);
   ASSERT_TRUE(r.ok());
-  EXPECT_EQ(r.data.cuts.ranges(), (std::vector<TCutRange>{{1000, 99}, {1100, 300}}));
+  EXPECT_EQ(r.data.cuts.ranges(), (std::vector<CutRange>{{1000, 99}, {1100, 300}}));
 }
 
 // A payload that claims more bytes than are left after the ones before it
@@ -158,7 +158,7 @@ TEST(PayloadBound, ALengthPastThePacketEndIsRejected) {
   const std::uint32_t P = 300;
   PacketSpec spec{0, 0, true, {Pay(1, 1, 100), Pay(2, 1, 100)}};
   Bytes b = DataPacket(spec, P);
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
   // The second payload's length field: 200 bytes where 100 are left.
   const std::uint64_t lengthAt = p.payloadHeader(1) + 15;

@@ -248,9 +248,9 @@ Bytes Damaged(const Bytes& clip, bool drop) {
   // the next packet: losing the packet leaves that object incomplete.
   std::uint64_t at = 0;
   for (std::uint64_t k = 20; at == 0 && first + (k + 2) * 3200 <= clip.size(); ++k) {
-    TAsfDataPacket p;
+    ParsedPacket p;
     if (ParsePacket(ByteView(clip).subspan(first + k * 3200, 3200), p) != 0) continue;
-    const TPayload last = p.payload(p.payloadCount() - 1);
+    const Payload last = p.payload(p.payloadCount() - 1);
     if (last.offsetIntoMediaObject + last.payloadDataLength < last.mediaObjectSize) at = first + k * 3200;
   }
   EXPECT_NE(at, 0u);

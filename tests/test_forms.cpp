@@ -87,7 +87,7 @@ TEST(PlainPackets, ParseEveryShapeTheFormAllows) {
         const Bytes b = DataPacket(spec, P);
         ASSERT_TRUE(LooksLikePacketStart(b, PacketForm::plain));
         ASSERT_FALSE(LooksLikePacketStart(b, PacketForm::errorCorrection));
-        TAsfDataPacket p;
+        ParsedPacket p;
         ASSERT_EQ(ParsePacket(b, p), 0) << multiple << width << length;
         EXPECT_EQ(p.ecd.size, 0u);
         EXPECT_EQ(p.sendTime, 1000u);

@@ -8,8 +8,8 @@ using corvel::test::DataPacket;
 using corvel::test::PacketSpec;
 
 namespace {
-TAsfDataPacket Single(int stream, std::uint32_t mo, std::uint32_t pt, bool key) {
-  TAsfDataPacket p;
+ParsedPacket Single(int stream, std::uint32_t mo, std::uint32_t pt, bool key) {
+  ParsedPacket p;
   p.kind = PacketKind::single;
   p.singleStream = static_cast<std::uint8_t>(stream);
   p.singleMediaObjectNumber = mo;
@@ -21,7 +21,7 @@ TAsfDataPacket Single(int stream, std::uint32_t mo, std::uint32_t pt, bool key) 
 
 TEST(SimpleIndex, OneEntryPerSecondAtKeyFrames) {
   // A frame every 40 ms, a key frame every 25 frames, one packet each.
-  std::vector<TAsfDataPacket> packets;
+  std::vector<ParsedPacket> packets;
   for (std::uint32_t f = 0; f <= 124; ++f) packets.push_back(Single(1, f, f * 40, f % 25 == 0));
   corvel::SimpleIndex sio;
   sio.ObjectID = Guid::parse("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB");
@@ -50,7 +50,7 @@ TEST(SimpleIndex, ClockJumpsWidenTheIntervalNotTheIndex) {
                         Case{43'200'000, 43'201, 20'000'000},    // a second past it: one every 2 s
                         Case{4'000'000'000u, 86'022, 930'000'000}}) {  // 93 days: one every 93 s
     // (the frame after closes the last one listed)
-    std::vector<TAsfDataPacket> packets{Single(1, 0, 0, true), Single(1, 1, c.lastMs, true), Single(1, 2, c.lastMs + 40, false)};
+    std::vector<ParsedPacket> packets{Single(1, 0, 0, true), Single(1, 1, c.lastMs, true), Single(1, 2, c.lastMs + 40, false)};
     corvel::SimpleIndex sio;
     ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
     EXPECT_LE(sio.IndexEntriesCount, 86'400u) << c.lastMs;
@@ -63,7 +63,7 @@ TEST(SimpleIndex, ClockJumpsWidenTheIntervalNotTheIndex) {
 }
 
 TEST(SimpleIndex, PrerollRepeatsTheFirstEntry) {
-  std::vector<TAsfDataPacket> packets;
+  std::vector<ParsedPacket> packets;
   for (std::uint32_t f = 0; f < 60; ++f) packets.push_back(Single(1, f, 3000 + f * 40, f % 25 == 0));
   corvel::SimpleIndex sio;
   ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
@@ -75,7 +75,7 @@ TEST(SimpleIndex, PrerollRepeatsTheFirstEntry) {
 }
 
 TEST(SimpleIndex, FragmentsCountAndOtherStreams) {
-  std::vector<TAsfDataPacket> packets;
+  std::vector<ParsedPacket> packets;
   packets.push_back(Single(1, 0, 0, true));
   packets.push_back(Single(2, 0, 0, true));  // audio: ignored
   packets.push_back(Single(1, 0, 0, true));
@@ -93,10 +93,10 @@ TEST(SimpleIndex, NothingToIndex) {
   corvel::SimpleIndex sio;
   sio.IndexEntriesCount = 9;
   EXPECT_FALSE(CreateSimpleIndex(PacketTable{}, sio, 1));
-  std::vector<TAsfDataPacket> one{Single(1, 0, 0, true), Single(1, 0, 40, true)};
+  std::vector<ParsedPacket> one{Single(1, 0, 0, true), Single(1, 0, 40, true)};
   EXPECT_FALSE(CreateSimpleIndex(one, sio, 1));  // a single media object is never closed
   EXPECT_EQ(sio.IndexEntriesCount, 9u);
-  std::vector<TAsfDataPacket> audio{Single(2, 0, 0, true), Single(2, 1, 40, true)};
+  std::vector<ParsedPacket> audio{Single(2, 0, 0, true), Single(2, 1, 40, true)};
   EXPECT_FALSE(CreateSimpleIndex(audio, sio, 1));
 }
 
@@ -109,7 +109,7 @@ TEST(PacketTable, KeepsWhatItsUsersReadAcrossChunks) {
   spec.duration = 40;
   spec.payloads = {{2, false, 3, 0, 371, 3100, 371}, {1, true, 9, 5957, 8378, 3146, 1000}, {1, false, 10, 0, 2318, 3186, 100}};
   const Bytes b = DataPacket(spec, 3200);
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
   PacketTable t;
   t.setPacketSize(3200);
@@ -130,7 +130,7 @@ TEST(PacketTable, KeepsWhatItsUsersReadAcrossChunks) {
     EXPECT_EQ(r.firstKeyFrame, p.firstKeyFrame);
     ASSERT_EQ(r.payloadCount(), 3u);
     for (std::size_t k = 0; k < 3; ++k) {
-      const TPayload a = r.payload(k), e = p.payload(k);
+      const Payload a = r.payload(k), e = p.payload(k);
       EXPECT_EQ(a.streamNumber, e.streamNumber);
       EXPECT_EQ(a.keyFrame, e.keyFrame);
       EXPECT_EQ(a.mediaObjectNumber, e.mediaObjectNumber);

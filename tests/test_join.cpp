@@ -19,11 +19,11 @@ using namespace corvel::test;
 
 namespace {
 
-TAsfDataPacket Packet(std::vector<std::pair<int, std::uint32_t>> payloads) {
-  TAsfDataPacket p;
+ParsedPacket Packet(std::vector<std::pair<int, std::uint32_t>> payloads) {
+  ParsedPacket p;
   p.kind = PacketKind::multiple;
   for (auto [stream, pt] : payloads) {
-    TPayload pl;
+    Payload pl;
     pl.streamNumber = static_cast<std::uint8_t>(stream);
     pl.presentationTime = pt;
     p.mp.payloads.push_back(pl);
@@ -56,7 +56,7 @@ Probe2 ProbeFile(const std::string& path) {
 }  // namespace
 
 TEST(SendTimes, EvenSpread) {
-  std::vector<TAsfDataPacket> p(4);
+  std::vector<ParsedPacket> p(4);
   EXPECT_EQ(EvenSpread(p, 8000), 4000u);
   EXPECT_EQ(p[1].sendTime, 1000u);
   EXPECT_EQ(p[3].duration, 1000);
@@ -67,7 +67,7 @@ TEST(SendTimes, EvenSpread) {
 
 TEST(SendTimes, ApproximateAnchors) {
   // Times below 2 x lead are halved; later ones lead by the lead.
-  std::vector<TAsfDataPacket> p{Packet({{1, 100}}), Packet({{1, 1000}}), Packet({{1, 900}}), Packet({{1, 3000}}), Packet({{1, 20000}})};
+  std::vector<ParsedPacket> p{Packet({{1, 100}}), Packet({{1, 1000}}), Packet({{1, 900}}), Packet({{1, 3000}}), Packet({{1, 20000}})};
   const std::uint32_t sd = Approximate(p, 5000);
   // Anchors after dropping 1000 (not below 900): 0:100, 2:900, 3:3000, 4:20000; the first is packet 0.
   EXPECT_EQ(p[0].sendTime, 0u);
@@ -81,7 +81,7 @@ TEST(SendTimes, ApproximateAnchors) {
 }
 
 TEST(SendTimes, VideoTime) {
-  std::vector<TAsfDataPacket> p{Packet({{1, 5000}}), Packet({{1, 5040}, {2, 5001}}), Packet({{2, 5100}}), Packet({{1, 5120}})};
+  std::vector<ParsedPacket> p{Packet({{1, 5000}}), Packet({{1, 5040}, {2, 5001}}), Packet({{2, 5100}}), Packet({{1, 5120}})};
   const std::uint32_t sd = VideoTime(p, 1, 5000);
   EXPECT_EQ(p[0].sendTime, 0u);
   EXPECT_EQ(p[1].sendTime, 40u);
@@ -159,7 +159,7 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
   bool first = true;
   for (const auto& p : s.packets)
     for (std::size_t k = 0; k < p.payloadCount(); ++k) {
-      const TPayload pl = p.payload(k);
+      const Payload pl = p.payload(k);
       if (pl.streamNumber != 1 || (!first && pl.mediaObjectNumber == lastNumber)) continue;
       EXPECT_EQ(pl.mediaObjectNumber, expectNumber & 255);
       if (first) {
@@ -181,7 +181,7 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
     const PacketRef p = s.packets[e.PacketNumber];
     bool keyStart = false;
     for (std::size_t k = 0; k < p.payloadCount(); ++k) {
-      const TPayload pl = p.payload(k);
+      const Payload pl = p.payload(k);
       keyStart |= pl.streamNumber == 1 && pl.keyFrame && pl.offsetIntoMediaObject == 0;
     }
     EXPECT_TRUE(keyStart) << e.PacketNumber;
@@ -260,7 +260,7 @@ TEST_F(JoinParts, RefusalsAndFailures) {
 TEST_F(JoinParts, WriteBackTouchesOnlyItsFields) {
   Bytes b = ReadFile(a_);
   const Layout l = LayoutOf(b);
-  TAsfDataPacket p;
+  ParsedPacket p;
   const std::span<std::uint8_t> packet(b.data() + l.at(3), l.P);
   ASSERT_EQ(ParsePacket(packet, p), 0);
   const Bytes before(packet.begin(), packet.end());
@@ -269,7 +269,7 @@ TEST_F(JoinParts, WriteBackTouchesOnlyItsFields) {
   for (auto& pl : p.mp.payloads) pl.mediaObjectNumber += 1, pl.presentationTime += 7;
   p.sendTime = 123456;
   WriteBack(p, packet);
-  TAsfDataPacket q;
+  ParsedPacket q;
   ASSERT_EQ(ParsePacket(packet, q), 0);
   for (std::size_t k = 0; k < q.payloadCount(); ++k) {
     EXPECT_EQ(q.mp.payloads[k].mediaObjectNumber, p.mp.payloads[k].mediaObjectNumber & 255);
@@ -286,7 +286,7 @@ TEST_F(JoinParts, APacketThatDoesNotParseIsCopiedAsItIs) {
   const Layout l = LayoutOf(b);
   std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(l.at(3)), l.P, 0xFF);
   b[l.at(3)] = 0x82, b[l.at(3) + 1] = 0, b[l.at(3) + 2] = 0;
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_NE(ParsePacket(ByteView(b).subspan(l.at(3), l.P), p), 0);
   const std::string part = TempPath("unparsed-part.wmv"), out = TempPath("unparsed-joined.wmv");
   WriteFile(part, b);

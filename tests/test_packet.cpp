@@ -10,7 +10,7 @@ using namespace corvel;
 using namespace corvel::test;
 
 TEST(PacketParser, ErrorCorrectionPart) {
-  TAsfDataPacket p;
+  ParsedPacket p;
   ReadErrorCorrection(Bytes{0x82, 0x00, 0x00, 0x11}, p);
   EXPECT_EQ(p.ecd.present, 1);
   EXPECT_EQ(p.ecd.size, 3u);
@@ -27,7 +27,7 @@ TEST(PacketParser, ErrorCorrectionPart) {
 }
 
 TEST(PacketParser, ParsingInformationSizes) {
-  TAsfDataPacket p;
+  ParsedPacket p;
   Bytes b{0x82, 0, 0, 0x5D, 0x5D};
   b.resize(64, 0);
   ReadErrorCorrection(b, p);
@@ -47,7 +47,7 @@ TEST(PacketParser, SinglePayloadLengths) {
   spec.multiple = false;
   spec.payloads = {{1, true, 7, 0, 5000, 3100, 3000}};
   Bytes b = DataPacket(spec, 3200);
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
   EXPECT_EQ(p.ecd.size, 3u);
   EXPECT_EQ(p.ppiSize, 10u);
@@ -71,7 +71,7 @@ TEST(PacketParser, SpecExampleTotalLength) {
   b[3] = 0x08;  // single payload, padding length as a byte
   b[4] = 0x5D;
   b[5] = 100;
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
   EXPECT_EQ(p.ppiSize, 9u);
   b[3] = 0x00;  // no padding field: parsing info 8
@@ -84,7 +84,7 @@ TEST(PacketParser, MultiplePayloads) {
   PacketSpec spec;
   spec.payloads = {{2, false, 3, 0, 371, 3100, 371}, {1, true, 1, 5957, 8378, 3146, 2421}, {1, false, 2, 0, 2318, 3186, 100}};
   const Bytes b = DataPacket(spec, 3200);
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
   ASSERT_EQ(p.mp.payloads.size(), 3u);
   EXPECT_EQ(p.mp.payloadLengthType, LengthType::word);
@@ -115,7 +115,7 @@ TEST(PacketParser, CompressionAndShortReplicatedData) {
   b[11] = 0x81;  // stream 1, key
   b[12] = 4;     // media object
   b[17] = 1;     // replicated data length 1: compressed
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
   EXPECT_TRUE(p.compressed);
   b[17] = 4;
@@ -147,7 +147,7 @@ TEST(PacketParser, CorruptionsNeverReadOutside) {
   PacketSpec spec;
   spec.payloads = {{2, false, 3, 0, 371, 3100, 50}, {1, true, 1, 0, 80, 3146, 60}};
   const Bytes good = DataPacket(spec, 400);
-  TAsfDataPacket p;
+  ParsedPacket p;
   for (std::size_t n = 0; n <= good.size(); ++n) ParsePacket(ByteView(good).first(n), p);
   for (std::size_t i = 0; i < 60; ++i)
     for (int v : {0x00, 0x3F, 0x80, 0xFF}) {
@@ -167,15 +167,15 @@ TEST(DamagedPacket, LeadingPayloadsTailAndRebuild) {
   spec.payloads = {{2, false, 3, 0, 371, 3100, 371, 0x11}, {1, true, 1, 0, 900, 3146, 900, 0x22},
                    {2, false, 4, 0, 371, 3186, 371, 0x33}, {1, false, 2, 0, 700, 3190, 600, 0x44}};
   const Bytes good = DataPacket(spec, 3200);
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(good, p), 0);
-  const auto data = [&](const TAsfDataPacket& q, const Bytes& b, std::size_t k) {
+  const auto data = [&](const ParsedPacket& q, const Bytes& b, std::size_t k) {
     const auto [at, len] = q.payloadData(k);
     return Bytes(b.begin() + at, b.begin() + at + len);
   };
 
   // Cut short inside the third payload's data: two parse, the third's data is missing.
-  TAsfDataPacket q;
+  ParsedPacket q;
   LeadingPayloads r = ParseLeadingPayloads(ByteView(good).first(p.payloadData(2).first + 10), 3200, q);
   EXPECT_TRUE(r.parsed);
   EXPECT_EQ(r.stop, PayloadStop::data);
@@ -201,14 +201,14 @@ TEST(DamagedPacket, LeadingPayloadsTailAndRebuild) {
   EXPECT_EQ(data(q, cut, 2), data(p, good, 2));
   EXPECT_EQ(data(q, cut, 3), data(p, good, 3));
   // An undeclared stream is no payload: no tail.
-  TAsfDataPacket none;
+  ParsedPacket none;
   ParseLeadingPayloads(cut, 3200, none);
   EXPECT_FALSE(FindPayloadTail(cut, std::bitset<128>().set(1), none));
 
   // Rebuilt without the damaged second payload.
   const Bytes rebuilt = RebuildPacket(cut, q, 0b1101, 3200);
   ASSERT_EQ(rebuilt.size(), 3200u);
-  TAsfDataPacket w;
+  ParsedPacket w;
   ASSERT_TRUE(ParsesAndFills(rebuilt, 3200, w));
   ASSERT_EQ(w.payloadCount(), 3u);
   EXPECT_EQ(data(w, rebuilt, 0), data(p, good, 0));
@@ -228,11 +228,11 @@ TEST(DamagedPacket, LeadingPayloadsTailAndRebuild) {
   bare.erase(bare.begin() + 5, bare.begin() + 7);
   bare.push_back(0);
   bare.push_back(0);
-  TAsfDataPacket b;
+  ParsedPacket b;
   ASSERT_EQ(ParsePacket(bare, b), 0);
   ASSERT_EQ(b.paddingLengthType, LengthType::none);
   const Bytes padded = RebuildPacket(bare, b, 0b1011, 3200);
-  TAsfDataPacket w2;
+  ParsedPacket w2;
   ASSERT_TRUE(ParsesAndFills(padded, 3200, w2));
   EXPECT_EQ(w2.paddingLengthType, LengthType::word);
   EXPECT_EQ(data(w2, padded, 2), data(p, good, 3));
@@ -251,7 +251,7 @@ class PacketRejections : public ::testing::TestWithParam<RejectionCase> {};
 
 TEST_P(PacketRejections, NameTheField) {
   const RejectionCase& c = GetParam();
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_NE(ParsePacket(c.bytes(), p), 0);
   EXPECT_EQ(p.rejection.field, c.field);
   EXPECT_EQ(p.rejection.value, c.value);

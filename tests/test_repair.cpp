@@ -120,7 +120,7 @@ TEST(RepairModes, EqualDeltaCutsBothBlocksAtTheirPhysicalPlaces) {
   Session s = SessionFor(src, {{0, 1000, 3200, BlockMark::listed, 3500, 0, 300, 200}, {0, 9000, 3200, BlockMark::listed, 3600, 0, 400, 100}});
   RepairOptions o;
   ASSERT_TRUE(Repair(s, RepairMode::cutEqualRepeats, o));
-  EXPECT_EQ(s.file.cuts.ranges(), (std::vector<TCutRange>{{1200, 300}, {9100, 400}}));
+  EXPECT_EQ(s.file.cuts.ranges(), (std::vector<CutRange>{{1200, 300}, {9100, 400}}));
   EXPECT_EQ(s.errorList[0].mark, BlockMark::none);
   EXPECT_EQ(s.errorList[1].mark, BlockMark::none);
   EXPECT_EQ(s.errorList[1].offset, 9000u - 300);
@@ -141,7 +141,7 @@ TEST(RepairModes, ZeroOnlyAndDeltaOptions) {
   o.onlyLongerBlocks = false;
   o.onlyZeroRepeats = false;
   ASSERT_TRUE(Repair(s, RepairMode::cutAndRemeasure, o));
-  EXPECT_EQ(s.file.cuts.ranges(), (std::vector<TCutRange>{{1010, 100}, {5010 - 100 + 100, 150}}));
+  EXPECT_EQ(s.file.cuts.ranges(), (std::vector<CutRange>{{1010, 100}, {5010 - 100 + 100, 150}}));
   // A row keeps its place and shows its next longest run.
   EXPECT_EQ(s.errorList[0].mark, BlockMark::listed);
   EXPECT_EQ(s.errorList[0].actualSize, 3200u);
@@ -183,7 +183,7 @@ TEST(Renumbering, AudioCountersFollowChanges) {
   for (std::uint32_t n : numbers) {
     PacketSpec spec{0, 0, true, {{2, false, n, 0, 100, 0, 50, 1}, {1, false, 0, 0, 10, 0, 10, 1}}};
     Bytes b = DataPacket(spec, P);
-    TAsfDataPacket p;
+    ParsedPacket p;
     ASSERT_EQ(ParsePacket(b, p), 0);
     r.apply(p, b);
     ASSERT_EQ(ParsePacket(b, p), 0);
@@ -193,7 +193,7 @@ TEST(Renumbering, AudioCountersFollowChanges) {
   EXPECT_EQ(got, (std::vector<int>{1, 1, 2, 2, 3}));
   PacketSpec single{0, 0, false, {{2, false, 42, 0, 100, 0, 50, 1}}};
   Bytes b = DataPacket(single, P);
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
   r.apply(p, b);
   ASSERT_EQ(ParsePacket(b, p), 0);

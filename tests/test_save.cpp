@@ -175,7 +175,7 @@ TEST_F(RepairClip, InsertedZerosAreCutAndThePacketsRestored) {
     EXPECT_EQ(p.offset + p.repOffset, at);
     RepairOptions o;
     ASSERT_TRUE(Repair(s, mode, o));
-    EXPECT_EQ(s.file.cuts.ranges(), (std::vector<TCutRange>{{at, 500}}));
+    EXPECT_EQ(s.file.cuts.ranges(), (std::vector<CutRange>{{at, 500}}));
     ASSERT_TRUE(Scan(s));
     EXPECT_TRUE(s.errorList.empty());
     EXPECT_EQ(s.packets.size(), layout_.count);
@@ -464,7 +464,7 @@ TEST_F(RepairClip, BothPacketFormsSeeTheSameDamage) {
 TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
   // A packet with two payloads or more and some padding, so every place exists.
   std::uint64_t k = 10;
-  TAsfDataPacket p;
+  ParsedPacket p;
   for (; k + 10 < layout_.count; ++k)
     if (ParsePacket(ByteView(bytes_).subspan(layout_.at(k), layout_.P), p) == 0 && p.isMultiple() &&
         p.payloadCount() >= 2 && p.paddingLength >= 8)
@@ -474,7 +474,7 @@ TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
   // A packet without padding: stretches cut anywhere in its data parse, so
   // bytes inserted after it are found only as the cut after the block's packets.
   std::uint64_t full = 10;
-  TAsfDataPacket q;
+  ParsedPacket q;
   while (full + 10 < layout_.count &&
          (ParsePacket(ByteView(bytes_).subspan(layout_.at(full), layout_.P), q) != 0 || q.paddingLength != 0))
     ++full;
@@ -576,7 +576,7 @@ class WholeFrames : public RepairClip {
     sound_ = FrameHashes(path_);
   }
   // A packet of three payloads or more, the second a fragment of a video frame.
-  std::uint64_t multiPayloadPacket(TAsfDataPacket& p, std::uint64_t from = 10) const {
+  std::uint64_t multiPayloadPacket(ParsedPacket& p, std::uint64_t from = 10) const {
     for (std::uint64_t k = from; k + 10 < layout_.count; ++k)
       if (ParsePacket(ByteView(bytes_).subspan(layout_.at(k), layout_.P), p) == 0 && p.isMultiple() &&
           p.payloadCount() >= 3 && p.payload(1).payloadDataLength >= 200)
@@ -597,7 +597,7 @@ class WholeFrames : public RepairClip {
     return CompareFrames(sound_, out);
   }
   // The presentation time ffprobe gives the media object of payload k.
-  static std::string ptsOf(const TAsfDataPacket& p, std::size_t k, std::int64_t prerollMs) {
+  static std::string ptsOf(const ParsedPacket& p, std::size_t k, std::int64_t prerollMs) {
     return "," + std::to_string(std::int64_t{p.payload(k).presentationTime} - prerollMs) + ",";
   }
   static bool hasFrameAt(const std::vector<std::string>& frames, const std::string& pts) {
@@ -612,7 +612,7 @@ std::vector<std::string> WholeFrames::sound_;
 // payload and those after the damage (found where their headers moved) are
 // rescued, and every frame written is byte for byte the clip's.
 TEST_F(WholeFrames, BytesDeletedInsideAPacketKeepThePayloadsBefore) {
-  TAsfDataPacket p;
+  ParsedPacket p;
   const std::uint64_t k = multiPayloadPacket(p);
   ASSERT_NE(k, 0u) << "no packet of three payloads";
   Bytes b = bytes_;
@@ -643,7 +643,7 @@ TEST_F(WholeFrames, BytesDeletedInsideAPacketKeepThePayloadsBefore) {
 // Bytes deleted inside a packet's last payload: the packet parses, the next
 // one begins inside it; its last payload goes, the rest stays as it was.
 TEST_F(WholeFrames, BytesDeletedInTheLastPayloadDropOnlyItsFrame) {
-  TAsfDataPacket p;
+  ParsedPacket p;
   const std::uint64_t k = multiPayloadPacket(p);
   ASSERT_NE(k, 0u);
   const std::size_t last = p.payloadCount() - 1;
@@ -660,7 +660,7 @@ TEST_F(WholeFrames, BytesDeletedInTheLastPayloadDropOnlyItsFrame) {
   EXPECT_FALSE(hasFrameAt(frames, ptsOf(p, last, preroll)));
   // The packet's other payloads were rewritten without it: their frames stay.
   for (std::size_t i = 0; i < last; ++i) {
-    const TPayload pl = p.payload(i);
+    const Payload pl = p.payload(i);
     if (pl.offsetIntoMediaObject + pl.payloadDataLength == pl.mediaObjectSize) {
       EXPECT_TRUE(hasFrameAt(frames, ptsOf(p, i, preroll))) << "payload " << i;
     }
@@ -670,7 +670,7 @@ TEST_F(WholeFrames, BytesDeletedInTheLastPayloadDropOnlyItsFrame) {
 // Random bytes over a payload's header and data: that frame is left out,
 // the frames of the packets around are kept, nothing damaged is written.
 TEST_F(WholeFrames, GarbageOverAPayloadLeavesOutItsFrameOnly) {
-  TAsfDataPacket p;
+  ParsedPacket p;
   const std::uint64_t k = multiPayloadPacket(p);
   ASSERT_NE(k, 0u);
   Bytes b = bytes_;

@@ -21,7 +21,7 @@ namespace {
 // The first packet from k on that holds several payloads.
 std::uint64_t MultiplePacketFrom(const Bytes& file, const Layout& l, std::uint64_t k) {
   for (;; ++k) {
-    TAsfDataPacket p;
+    ParsedPacket p;
     if (ParsePacket(ByteView(file).subspan(l.at(k), l.P), p) == 0 && p.isMultiple()) return k;
   }
 }
@@ -216,7 +216,7 @@ TEST_F(LongClip, UnparsablePacketIsDamageNotTheEnd) {
   Bytes b = bytes_;
   // A packet keeps its 82 00 00 but declares zero payloads.
   const std::uint64_t k = MultiplePacketFrom(b, l, 15);
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(ByteView(b).subspan(l.at(k), l.P), p), 0);
   b[l.at(k) + p.payloadStart] = 0x80;
   Session s;
@@ -233,7 +233,7 @@ TEST_F(LongClip, UnparsablePacketIsDamageNotTheEnd) {
 TEST_F(LongClip, FalseStartsInsideDamage) {
   const Layout& l = layout_;
   Bytes b = bytes_;
-  TAsfDataPacket p;
+  ParsedPacket p;
   ASSERT_EQ(ParsePacket(ByteView(b).subspan(l.at(24), l.P), p), 0);
   const auto [at, len] = p.payloadData(0);
   ASSERT_GT(len, 40u);

@@ -40,17 +40,17 @@ TEST(Cuts, MergeRules) {
   CutList c;
   c.CutsAdd(100, 10);
   c.CutsAdd(105, 10);
-  EXPECT_EQ(c.ranges(), (std::vector<TCutRange>{{100, 15}}));
+  EXPECT_EQ(c.ranges(), (std::vector<CutRange>{{100, 15}}));
   CutList d;
   d.CutsAdd(90, 5);
   d.CutsAdd(95, 5);
-  EXPECT_EQ(d.ranges(), (std::vector<TCutRange>{{90, 10}}));
+  EXPECT_EQ(d.ranges(), (std::vector<CutRange>{{90, 10}}));
   d.CutsAdd(92, 3);  // covered
   d.CutsAdd(200, 5);
   d.CutsAdd(50, 10);
-  EXPECT_EQ(d.ranges(), (std::vector<TCutRange>{{50, 10}, {90, 10}, {200, 5}}));
+  EXPECT_EQ(d.ranges(), (std::vector<CutRange>{{50, 10}, {90, 10}, {200, 5}}));
   d.CutsAdd(40, 200);  // swallows everything
-  EXPECT_EQ(d.ranges(), (std::vector<TCutRange>{{40, 200}}));
+  EXPECT_EQ(d.ranges(), (std::vector<CutRange>{{40, 200}}));
   d.CutsAdd(5, 0);
   EXPECT_EQ(d.ranges().size(), 1u);
 }

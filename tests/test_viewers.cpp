@@ -33,12 +33,12 @@ std::vector<std::string> TextsBelow(const TimelineLayout& l, int y) {
 }
 
 // A table of `n` packets, or of the given ones.
-PacketTable TableOf(const std::vector<TAsfDataPacket>& packets) {
+PacketTable TableOf(const std::vector<ParsedPacket>& packets) {
   PacketTable t;
-  for (const TAsfDataPacket& p : packets) t.push_back(p);
+  for (const ParsedPacket& p : packets) t.push_back(p);
   return t;
 }
-PacketTable TableOf(std::size_t n) { return TableOf(std::vector<TAsfDataPacket>(n)); }
+PacketTable TableOf(std::size_t n) { return TableOf(std::vector<ParsedPacket>(n)); }
 
 }  // namespace
 
@@ -84,7 +84,7 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   const TimelineLayout fewer = LayoutTimeline(packets, WithDuration(60000), 640, 460);
   EXPECT_EQ(TextsBelow(fewer, fewer.baseline + 11).size(), 15u);  // every hundred, 1000 once
   // Points: the send time in red, presentation times by stream; one above the plot.
-  std::vector<TAsfDataPacket> two(2);
+  std::vector<ParsedPacket> two(2);
   two[0].sendTime = 3000;
   two[0].kind = PacketKind::single;
   two[0].singleStream = 1;

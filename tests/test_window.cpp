@@ -122,7 +122,7 @@ class WindowTest : public QObject {
     QCOMPARE(w->presenter().session().file.cuts.ranges().size(), std::size_t{1});
     // What was cut is logged, the marker shows cuts pending, and the error
     // list (offsets of the repaired file now) cannot be saved.
-    const TCutRange cut = w->presenter().session().file.cuts.ranges()[0];
+    const CutRange cut = w->presenter().session().file.cuts.ranges()[0];
     QVERIFY(Find<QPlainTextEdit>(*w, "MemoST")->toPlainText().contains(QString("• bytes cut: %1 at %2").arg(cut.length).arg(cut.offset)));
     QVERIFY(!Find<QLabel>(*w, "ImageEX")->isHidden());
     QVERIFY(!w->findChild<QAction*>("MIsoer")->isEnabled());

@@ -113,7 +113,7 @@ void TimelineWindow::mouseMoveEvent(QMouseEvent* e) {
   const PacketRef pk = (*packets_)[static_cast<std::size_t>(k)];
   QString text = QString("packet %1\nsend time %2 ms").arg(k).arg(pk.sendTime);
   for (std::size_t i = 0; i < pk.payloadCount(); ++i) {
-    const TPayload pl = pk.payload(i);
+    const Payload pl = pk.payload(i);
     text += QString("\nstream %1: %2 ms").arg(pl.streamNumber).arg(pl.presentationTime);
   }
   QToolTip::showText(e->globalPosition().toPoint(), text, this);

@@ -30,10 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Scan(s);
       // The join's write-back on every packet found (parsed again from its
       // bytes), with shifted values.
-      std::vector<TAsfDataPacket> copy;
+      std::vector<ParsedPacket> copy;
       for (const PacketRef ref : s.packets) {
         Bytes b = ReadPadded(src(bytes), static_cast<std::uint64_t>(ref.fileOffset), static_cast<std::uint64_t>(ref.packetLength));
-        TAsfDataPacket p;
+        ParsedPacket p;
         if (ParsePacket(b, p) != 0) continue;
         p.fileOffset = ref.fileOffset;
         copy.push_back(p);
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t packetSize = 8u + data[0] % 120u;
     (void)FindInsertedBytes(ByteView(bytes).subspan(1), packetSize, StreamsAround{});
     // A damaged packet's payloads, the tail after the damage, a rebuild.
-    TAsfDataPacket p;
+    ParsedPacket p;
     const ByteView v = ByteView(bytes).subspan(1);
     const LeadingPayloads r = ParseLeadingPayloads(v, packetSize, p);
     if (r.stop == PayloadStop::header) FindPayloadTail(v, std::bitset<128>().set(), p);

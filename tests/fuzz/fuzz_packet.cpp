@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto P = static_cast<std::uint32_t>(size);
   (void)LooksLikePacketStart(v, PacketForm::errorCorrection);
   (void)LooksLikePacketStart(v, PacketForm::plain);
-  TAsfDataPacket p;
+  ParsedPacket p;
   if (ParsePacket(v, p) == 0) {
     (void)payloadsFillPacket(p, P);
     (void)MinPresentationTime(p);
@@ -42,11 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)copyTable.bytes();
     copyTable.clear();
   }
-  TAsfDataPacket q;
+  ParsedPacket q;
   (void)ParsesAndFills(v, P, q);
   // As a damaged packet: cut short by a quarter, and whole.
   for (const std::size_t have : {size - size / 4, size}) {
-    TAsfDataPacket d;
+    ParsedPacket d;
     const LeadingPayloads r = ParseLeadingPayloads(v.first(have), P, d);
     if (r.stop == PayloadStop::header) FindPayloadTail(v.first(have), std::bitset<128>().set(), d);
     if (r.parsed) (void)RebuildPacket(v.first(have), d, 0x5555555555555555ull, P);

@@ -229,7 +229,7 @@ Bytes WithoutErrorCorrection(const Bytes& file) {
   Bytes out = file;
   for (std::uint64_t k = 0; k < count && P && first + (k + 1) * P <= file.size(); ++k) {
     const ByteView packet = ByteView(file).subspan(first + k * P, P);
-    TAsfDataPacket p;
+    ParsedPacket p;
     if (ParsePacket(packet, p) != 0 || p.ecd.size == 0) continue;
     Writer w;
     // The padding length becomes a word, whatever it was.

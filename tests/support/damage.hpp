@@ -50,7 +50,7 @@ inline Bytes DataPackets(const Bytes& file) {
 // header and between two non-zero bytes: damage there leaves packet k itself
 // parsable, and a run of zeros put there is measured exactly.
 inline std::uint64_t DataArea(const Bytes& file, const Layout& l, std::uint64_t k) {
-  TAsfDataPacket p;
+  ParsedPacket p;
   if (ParsePacket(ByteView(file).subspan(l.at(k), l.P), p) != 0) return l.at(k) + l.P / 2;
   std::uint64_t at = l.at(k) + p.payloadData(p.payloadCount() - 1).first + 10;
   while (file[at - 1] == 0 || file[at] == 0) ++at;
