@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 
-.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz fuzz-long bench screenshots clean install package
+.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz fuzz-long bench screenshots clean install package mutants
 
 all: build
 
@@ -87,6 +87,11 @@ fuzz-long: test-sanitize
 	  $(ASAN)/bin/fuzz_$$t -timeout=10 -rss_limit_mb=2048 -artifact_prefix=$(ASAN)/fuzz-findings/ $$(find ../shared/corpus/fuzz -type f ! -name '*.md') 2>&1 | tail -n 2 || exit 1; \
 	done; fi
 	scripts/fuzz-coverage $(ASAN)/fuzz-corpus build-cov
+
+# Each fault of tests/mutants.txt planted in turn in a copy of the tree
+# (build-mutants/): which ones the unit and end-to-end tests miss.
+mutants: deps
+	scripts/mutants
 
 # Scan, save, reconstruction, join and AVI against cat, cp and ffmpeg (files in build/bench).
 bench: build
