@@ -4,9 +4,12 @@
 // the cut and nothing past it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "asf/catalogue.hpp"
 #include "asf/field_visitors.hpp"
 #include "asf/object_table.hpp"
+#include "session/actions.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/open.hpp"
@@ -229,6 +232,32 @@ TEST(ObjectTree, AsRecorded) {
   const auto r = RunCommand(std::string(CORVEL_CLI) + " info --unknown --index-entries " + Quote(path));
   const Bytes want = ReadFile(std::string(CORVEL_TEST_DATA) + "/all-objects.tree.txt");
   EXPECT_EQ(r.out, std::string(want.begin(), want.end()));
+}
+
+// A Simple Index the scan built (the source had none) carries the saved
+// file's File ID, read back from the saved file.
+TEST(ObjectTree, BuiltIndexCarriesTheFileId) {
+  std::vector<Bytes> packets;
+  for (std::uint32_t i = 0; i < 12; ++i) {
+    PacketSpec spec;
+    spec.sendTime = i * 500;
+    spec.payloads = {{1, i % 4 == 0, i, 0, 1000, 3000 + i * 500, 1000}};
+    packets.push_back(DataPacket(spec, 3200));
+  }
+  const std::string in = TempPath("no-index.wmv"), out = TempPath("no-index-saved.wmv");
+  WriteFile(in, FileWithPackets(packets, 3200));
+  Session s;
+  ASSERT_TRUE(OpenFile(s, in));
+  ASSERT_FALSE(s.structure.rec.simpleIndex.present);
+  ASSERT_TRUE(Scan(s));
+  ASSERT_TRUE(s.indexBuilt);
+  std::filesystem::remove(out);
+  ASSERT_TRUE(Save(s, out));
+  Session back;
+  ASSERT_TRUE(OpenFile(back, out));
+  ASSERT_TRUE(back.structure.rec.simpleIndex.present);
+  EXPECT_EQ(back.structure.rec.simpleIndex.FileID, back.structure.rec.fileProperties.FileID);
+  EXPECT_NE(back.structure.rec.simpleIndex.FileID, Guid{});
 }
 
 }  // namespace

@@ -279,6 +279,13 @@ const RejectionCase kRejections[] = {
        return b;
      },
      "payload length", 9000, 14},
+    {"payload one byte past the packet",
+     [] {
+       Bytes b = DataPacket(Multiple(1000), 3200);
+       PutWord(3200 - 14 - 17 + 1, b, 29);  // the longest that fits, plus one
+       return b;
+     },
+     "payload length", 3200 - 14 - 17 + 1, 14},
     {"no payloads",
      [] {
        Bytes b = DataPacket(Multiple(1000), 3200);
@@ -304,3 +311,22 @@ INSTANTIATE_TEST_SUITE_P(Packets, PacketRejections, ::testing::ValuesIn(kRejecti
                              if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                            return n;
                          });
+
+// The longest payload that fits parses; a compressed payload's time is its
+// offset field; stream numbers use all seven bits.
+TEST(PacketParser, BoundsTimesAndStreamNumbers) {
+  Bytes b = DataPacket(Multiple(1000), 3200);
+  PutWord(3200 - 14 - 17, b, 29);
+  ParsedPacket p;
+  ASSERT_EQ(ParsePacket(b, p), 0);
+  EXPECT_EQ(p.payload(0).payloadDataLength, 3200u - 14 - 17);
+  PacketSpec s;
+  PayloadSpec compressed{100, true, 7, 0, 0, 4321};
+  compressed.objects = {Bytes(10, 1), Bytes(20, 2)};
+  s.payloads = {compressed};
+  ASSERT_EQ(ParsePacket(DataPacket(s, 3200), p), 0);
+  EXPECT_EQ(p.payload(0).streamNumber, 100);
+  EXPECT_TRUE(p.compressed);
+  EXPECT_EQ(p.payload(0).presentationTime, 4321u);
+  EXPECT_EQ(p.payload(0).compressedObjects, 2u);
+}
