@@ -12,9 +12,11 @@ namespace {
 
 bool stoppable(JobKind kind) { return kind == JobKind::scan || kind == JobKind::save || kind == JobKind::reconstruct; }
 
+// The folder of a path, made absolute when it can be (never throws).
 std::string folderOf(const std::string& path) {
-  const std::filesystem::path p = std::filesystem::absolute(path).parent_path();
-  return p.string();
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::absolute(path, ec);
+  return (ec ? std::filesystem::path(path) : p).parent_path().string();
 }
 
 // Dumps are capped: a Data Object of gigabytes is no text to hold.
