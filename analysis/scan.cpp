@@ -338,15 +338,15 @@ bool usablePacketSize(std::uint64_t p) { return p >= 8 && p <= SourceFile::Cache
 // spacing of packet starts that parse, four in a row.
 Message Scanner::choosePacketSize() {
   const FileProperties& fpo = fs_.rec.fileProperties;
-  const std::uint32_t stated = fpo.MinimumDataPacketSize;
-  if (fpo.present && stated == fpo.MaximumDataPacketSize && usablePacketSize(stated)) {
+  const std::uint32_t stated = fpo.minimumPacketSize;
+  if (fpo.present && stated == fpo.maximumPacketSize && usablePacketSize(stated)) {
     P_ = stated;
     return {};
   }
-  const Message refusal = fpo.present && stated != fpo.MaximumDataPacketSize
+  const Message refusal = fpo.present && stated != fpo.maximumPacketSize
                               ? Message::Plain("• DataPacketSize: min <> max")
                               : Message(MessageId::InvalidPacketSize, num(stated));
-  const std::int64_t daoSize = fs_.rec.data.ObjectSize, count = fs_.rec.data.TotalDataPackets;
+  const std::int64_t daoSize = fs_.rec.data.objectSize, count = fs_.rec.data.packetCount;
   const std::uint64_t start = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
   std::uint64_t inferred = 0;
   if (daoSize > 50 && count > 0 && (daoSize - 50) % count == 0 && daoSize <= file_.fsize - fs_.dataObjectOffset) {
@@ -405,8 +405,8 @@ void Scanner::setup() {
   const FileProperties& fpo = rec.fileProperties;
   // An interrupted recording leaves these fields unset: then the scan runs to
   // the real end of the file.
-  const bool unfinished = (fpo.Flags & 1) || fpo.FileSize <= 0 || fs_.declaredPackets <= 0;
-  d_.sourceUnfinished = unfinished || fpo.PlayDuration <= 0 || fpo.SendDuration <= 0;
+  const bool unfinished = (fpo.flags & 1) || fpo.fileSize <= 0 || fs_.declaredPackets <= 0;
+  d_.sourceUnfinished = unfinished || fpo.playDuration <= 0 || fpo.sendDuration <= 0;
   logicalEnd_ = file_.logicalSize();
   // Objects after a Data Object of sound size (the index) are no packets:
   // the scan ends where the data ends rather than reporting them as damage.
@@ -416,13 +416,13 @@ void Scanner::setup() {
   // it bounds the scan only when the Data Object's size cannot. An
   // unfinished recording's sizes are stale (from an earlier flush): its
   // data runs to the end.
-  const std::int64_t daoSize = rec.data.ObjectSize;
+  const std::int64_t daoSize = rec.data.objectSize;
   if (unfinished)
     end_ = logicalEnd_;
   else if (daoSize >= 50 && daoSize <= file_.fsize - fs_.dataObjectOffset)
     end_ = std::min(logicalEnd_, static_cast<std::uint64_t>(fs_.dataObjectOffset + daoSize));
   else
-    end_ = std::min<std::uint64_t>(static_cast<std::uint64_t>(fpo.FileSize), logicalEnd_);
+    end_ = std::min<std::uint64_t>(static_cast<std::uint64_t>(fpo.fileSize), logicalEnd_);
   limit_ = unfinished ? 0 : static_cast<std::uint64_t>(fs_.declaredPackets);
   start_ = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
 
@@ -430,7 +430,7 @@ void Scanner::setup() {
   for (const StreamEntry& e : streams) st_[e.number & 127] = {.known = true, .kind = e.kind};
   // A stream number the table lacks but a Stream Properties Object names
   // (a stream of number 0, say) is still the file's.
-  for (const auto& spo : rec.streams) st_[spo.Flags & 127].known = true;
+  for (const auto& spo : rec.streams) st_[spo.flags & 127].known = true;
   video_ = FirstOfKind(streams, StreamKind::video);
 
   const std::uint64_t room = start_ < logicalEnd_ ? (logicalEnd_ - start_) / P_ + 1 : 1;

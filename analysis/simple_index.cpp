@@ -67,12 +67,12 @@ bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStr
     for (; e < std::min(second, n); ++e) entries[static_cast<std::size_t>(e)] = entries[static_cast<std::size_t>(e - 1)];
     if (e < n) entries[static_cast<std::size_t>(e++)] = entryOf(frames[lastKey]);
   }
-  sio.IndexEntriesCount = static_cast<std::uint32_t>(n);
-  sio.IndexEntries = std::move(entries);
-  sio.IndexEntryTimeInterval = unit * 10000;
-  sio.MaximumPacketCount = 0;
-  for (const auto& en : sio.IndexEntries) sio.MaximumPacketCount = std::max<std::uint32_t>(sio.MaximumPacketCount, en.PacketCount);
-  sio.ObjectSize = 56 + 6 * n;
+  sio.entryCount = static_cast<std::uint32_t>(n);
+  sio.entries = std::move(entries);
+  sio.entryTimeInterval = unit * 10000;
+  sio.maximumPacketCount = 0;
+  for (const auto& en : sio.entries) sio.maximumPacketCount = std::max<std::uint32_t>(sio.maximumPacketCount, en.packetCount);
+  sio.objectSize = 56 + 6 * n;
   return true;
 }
 

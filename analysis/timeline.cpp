@@ -86,7 +86,7 @@ TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& r
   l.valid = true;
   const int plotWidth = width - 40, plotHeight = height - 60;
   l.baseline = height - 40;
-  l.duration = std::max(rec.fileProperties.PlayDuration, rec.fileProperties.SendDuration) / 10000;
+  l.duration = std::max(rec.fileProperties.playDuration, rec.fileProperties.sendDuration) / 10000;
   l.packets = static_cast<std::int64_t>(packets.size());
   l.plotWidth = plotWidth;
   l.msPerPixel = std::max<std::int64_t>(1, l.duration / plotHeight);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "asf/bytes.hpp"
-#include "asf/descriptions.hpp"
+#include "asf/records.hpp"
 #include "asf/tree.hpp"
 
 namespace corvel {
@@ -54,10 +54,10 @@ class FieldReader {
     x = WideToStr(b_, at_, units);
     at_ += rule == TextLength::bytes ? std::uint64_t{length} : 2 * std::uint64_t{length};
   }
-  void value(std::string_view, ContentDescriptor& d) {
-    if (d.DescriptorValueDataType == 0) d.DescriptorValue = WideToStr(b_, at_, d.DescriptorValueLength / 2);
-    d.DescriptorValueBytes = CopyOut(b_, at_, d.DescriptorValueLength);
-    at_ += d.DescriptorValueLength;
+  void value(std::string_view, DescriptorValue& x, std::uint16_t type, std::uint16_t length) {
+    if (type == 0) x.text = WideToStr(b_, at_, length / 2);
+    x.bytes = CopyOut(b_, at_, length);
+    at_ += length;
   }
   template <typename E, std::integral N, typename Caption>
   void list(std::string_view, std::vector<E>& items, N count, std::uint64_t minBytes, Caption, ListShow = ListShow::nodes) {
@@ -95,10 +95,11 @@ class FieldSizer {
     total_ += sizeof(T);
   }
   void guid(std::string_view, Guid&, Show = Show::dec) { total_ += 16; }
-  template <std::integral N>
-  void bytes(std::string_view, Bytes& x, N& length, Show = Show::bytes) {
-    length = static_cast<N>(x.size());
-    total_ += static_cast<std::int64_t>(length);
+  // `length` may be a value the record computes (a temporary).
+  template <typename N>
+  void bytes(std::string_view, Bytes& x, N&& length, Show = Show::bytes) {
+    length = static_cast<std::remove_cvref_t<N>>(x.size());
+    total_ += static_cast<std::int64_t>(x.size());
   }
   template <std::integral N>
   void typeSpecific(std::string_view name, Bytes& x, N& length, const Guid&) {
@@ -110,10 +111,9 @@ class FieldSizer {
     length = static_cast<N>(rule == TextLength::bytes ? 2 * units : units);
     total_ += static_cast<std::int64_t>(2 * units);
   }
-  void value(std::string_view, ContentDescriptor& d) {
-    d.DescriptorValueLength = static_cast<std::uint16_t>(
-        d.DescriptorValueDataType == 0 ? 2 * d.DescriptorValue.size() + 2 : d.DescriptorValueBytes.size());
-    total_ += d.DescriptorValueLength;
+  void value(std::string_view, DescriptorValue& x, std::uint16_t type, std::uint16_t& length) {
+    length = static_cast<std::uint16_t>(type == 0 ? 2 * x.text.size() + 2 : x.bytes.size());
+    total_ += length;
   }
   template <typename E, std::integral N, typename Caption>
   void list(std::string_view, std::vector<E>& items, N& count, std::uint64_t, Caption, ListShow = ListShow::nodes) {
@@ -164,11 +164,11 @@ class FieldWriter {
   void text(std::string_view, const std::u16string& x, N length, TextLength) {
     if (length) o_.wide(x);
   }
-  void value(std::string_view, const ContentDescriptor& d) {
-    if (d.DescriptorValueDataType == 0)
-      o_.wide(d.DescriptorValue);
+  void value(std::string_view, const DescriptorValue& x, std::uint16_t type, std::uint16_t) {
+    if (type == 0)
+      o_.wide(x.text);
     else
-      o_.bytes(d.DescriptorValueBytes);
+      o_.bytes(x.bytes);
   }
   template <typename E, std::integral N, typename Caption>
   void list(std::string_view, const std::vector<E>& items, N, std::uint64_t, Caption, ListShow = ListShow::nodes) {
@@ -216,8 +216,8 @@ class FieldPresenter {
   void text(std::string_view name, const std::u16string& x, N, TextLength) {
     line(name, Utf16ToUtf8(x));
   }
-  void value(std::string_view name, const ContentDescriptor& d) {
-    line(name, d.DescriptorValueDataType == 0 ? Utf16ToUtf8(d.DescriptorValue) : byteText(d.DescriptorValueBytes, Show::bytes));
+  void value(std::string_view name, const DescriptorValue& x, std::uint16_t type, std::uint16_t) {
+    line(name, type == 0 ? Utf16ToUtf8(x.text) : byteText(x.bytes, Show::bytes));
   }
   template <typename E, std::integral N, typename Caption>
   void list(std::string_view name, const std::vector<E>& items, N, std::uint64_t, Caption caption, ListShow show = ListShow::nodes) {

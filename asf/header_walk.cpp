@@ -130,8 +130,8 @@ void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, Job
     }
     kind->show(fs.tree, b.node, r, o.showIndexEntries);
     if (b.guid == guid::FileProperties) {
-      fs.declaredPackets = r.fileProperties.DataPacketsCount;
-      if (r.fileProperties.MinimumDataPacketSize != r.fileProperties.MaximumDataPacketSize) ctx.log(Message::Plain("• DataPacketSize: min <> max"));
+      fs.declaredPackets = r.fileProperties.packetCount;
+      if (r.fileProperties.minimumPacketSize != r.fileProperties.maximumPacketSize) ctx.log(Message::Plain("• DataPacketSize: min <> max"));
     }
     if (b.guid == guid::Data) {
       fs.dataObjectOffset = b.offset;

@@ -9,14 +9,14 @@ void WriteHeaderObject(const HeaderObject& r, Bytes& out) { WriteFields(r, guid:
 
 void WriteDataObjectHeader(const DataObjectHeader& r, std::int64_t objectSize, std::uint64_t packets, Bytes& out) {
   DataObjectHeader d = r;
-  d.ObjectSize = objectSize;
-  d.TotalDataPackets = static_cast<std::int64_t>(packets);
+  d.objectSize = objectSize;
+  d.packetCount = static_cast<std::int64_t>(packets);
   WriteFields(d, guid::Data, out);
 }
 
 void WriteSimpleIndex(const SimpleIndex& r, const Guid& fileId, Bytes& out) {
   SimpleIndex s = r;
-  if (!s.present) s.FileID = fileId;  // built, not read: the file's
+  if (!s.present) s.fileId = fileId;  // built, not read: the file's
   SizeFields(s);
   WriteFields(s, guid::SimpleIndex, out);
 }

@@ -69,20 +69,20 @@ std::optional<FileProperties> fileProperties(const ByteSource& f) {
 
 std::uint32_t ReadPacketSize(const ByteSource& f) {
   const auto r = fileProperties(f);
-  return r ? r->MinimumDataPacketSize : 0;
+  return r ? r->minimumPacketSize : 0;
 }
 std::int64_t ReadPlayDuration(const ByteSource& f) {
   const auto r = fileProperties(f);
-  return r ? r->PlayDuration : -1;
+  return r ? r->playDuration : -1;
 }
 std::int64_t ReadPreroll(const ByteSource& f) {
   const auto r = fileProperties(f);
-  return r ? r->Preroll : -1;
+  return r ? r->preroll : -1;
 }
 
 std::uint8_t StreamNumberOf(const HeaderRecords& rec, const Guid& streamType) {
   for (const auto& spo : rec.streams)
-    if (spo.StreamType == streamType) return static_cast<std::uint8_t>(spo.Flags & 127);
+    if (spo.streamType == streamType) return static_cast<std::uint8_t>(spo.flags & 127);
   return 0;
 }
 

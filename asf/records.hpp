@@ -1,234 +1,287 @@
-// In-memory records of the ASF header objects, one per known object, filled
-// by the readers in asf/readers.cpp. Fields keep the ASF names and file order.
-// Texts hold their UTF-16 units unchanged.
+// The ASF header objects as records, each described once by its field list
+// (asf/descriptions.hpp): fields in file order, named as the tree shows
+// them. Texts hold their UTF-16 units unchanged.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "asf/bytes.hpp"
-#include "asf/guid.hpp"
+#include "asf/descriptions.hpp"
 
 namespace corvel {
 
-struct HeaderObject {
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  std::uint32_t NumberOfHeaderObjects = 0;
-  std::uint8_t Reserved1 = 0;
-  std::uint8_t Reserved2 = 0;
+#define CORVEL_HEADER_OBJECT(F)                              \
+  F(num, std::uint32_t, objectCount, "NumberOfHeaderObjects") \
+  F(num, std::uint8_t, reserved1, "Reserved1")               \
+  F(num, std::uint8_t, reserved2, "Reserved2")
+struct HeaderObject : ObjectHead {
+  CORVEL_HEADER_OBJECT(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_OBJECT(HeaderObject, CORVEL_HEADER_OBJECT)
 
 inline constexpr std::int64_t kFilePropertiesSize = 104;
 
-struct FileProperties {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  Guid FileID;
-  std::int64_t FileSize = 0;
-  std::int64_t CreationDate = 0;
-  std::int64_t DataPacketsCount = 0;
-  std::int64_t PlayDuration = 0;
-  std::int64_t SendDuration = 0;
-  std::int64_t Preroll = 0;
-  std::uint32_t Flags = 0;
-  std::uint32_t MinimumDataPacketSize = 0;
-  std::uint32_t MaximumDataPacketSize = 0;
-  std::uint32_t MaximumBitrate = 0;
+#define CORVEL_FILE_PROPERTIES(F)                                      \
+  F(guid, Guid, fileId, "FileID")                                      \
+  F(num, std::int64_t, fileSize, "FileSize")                           \
+  F(num, std::int64_t, creationDate, "CreationDate", Show::date)       \
+  F(num, std::int64_t, packetCount, "DataPacketsCount")                \
+  F(num, std::int64_t, playDuration, "PlayDuration", Show::seconds)    \
+  F(num, std::int64_t, sendDuration, "SendDuration")                   \
+  F(num, std::int64_t, preroll, "Preroll")                             \
+  F(num, std::uint32_t, flags, "Flags", Show::hex)                     \
+  F(num, std::uint32_t, minimumPacketSize, "MinimumDataPackedSize")    \
+  F(num, std::uint32_t, maximumPacketSize, "MaximumDataPackedSize")    \
+  F(num, std::uint32_t, maximumBitrate, "MaximumBitrate")
+struct FileProperties : ObjectHead {
+  CORVEL_FILE_PROPERTIES(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_OBJECT(FileProperties, CORVEL_FILE_PROPERTIES)
 
-struct HeaderExtension {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  Guid ReservedField1;
-  std::uint16_t ReservedField2 = 0;
-  std::uint32_t HeaderExtensionDataSize = 0;
-  Bytes HeaderExtensionData;
+#define CORVEL_HEADER_EXTENSION(F)                          \
+  F(guid, Guid, reserved1, "ReservedField1")                \
+  F(num, std::uint16_t, reserved2, "ReservedField2")        \
+  F(num, std::uint32_t, dataSize, "HeaderExtensionDataSize") \
+  F(bytes, Bytes, data, "HeaderExtensionData", r.dataSize)
+struct HeaderExtension : ObjectHead {
+  CORVEL_HEADER_EXTENSION(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_OBJECT(HeaderExtension, CORVEL_HEADER_EXTENSION)
 
-struct StreamProperties {
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  Guid StreamType;
-  Guid ErrorCorrectionType;
-  std::int64_t TimeOffset = 0;
-  std::uint32_t TypeSpecificDataLength = 0;
-  std::uint32_t ErrorCorrectionDataLength = 0;
-  std::uint16_t Flags = 0;
-  std::uint32_t Reserved = 0;
-  Bytes TypeSpecificData;
-  Bytes ErrorCorrectionData;
-  int streamNumber() const { return Flags & 127; }
+#define CORVEL_STREAM_PROPERTIES(F)                                                                  \
+  F(guid, Guid, streamType, "StreamType", Show::streamType)                                          \
+  F(guid, Guid, errorCorrectionType, "ErrorCorrectionType")                                          \
+  F(num, std::int64_t, timeOffset, "TimeOffset")                                                     \
+  F(num, std::uint32_t, typeSpecificDataLength, "TypeSpecificDataLength")                            \
+  F(num, std::uint32_t, errorCorrectionDataLength, "ErrorCorrectionDataLength")                      \
+  F(num, std::uint16_t, flags, "Flags")                                                              \
+  F(num, std::uint32_t, reserved, "Reserved")                                                        \
+  F(typeSpecific, Bytes, typeSpecificData, "TypeSpecificData", r.typeSpecificDataLength, r.streamType) \
+  F(bytes, Bytes, errorCorrectionData, "ErrorCorrectionData", r.errorCorrectionDataLength)
+struct StreamProperties : ObjectHead {
+  CORVEL_STREAM_PROPERTIES(CORVEL_MEMBER)
+  int streamNumber() const { return flags & 127; }
 };
+CORVEL_DESCRIBE_OBJECT(StreamProperties, CORVEL_STREAM_PROPERTIES)
 
+// A video stream's format. The codec's own data is what the format size
+// counts beyond its 40 bytes.
+#define CORVEL_BITMAP_INFO_HEADER(F)                                              \
+  F(num, std::uint32_t, formatDataSize, "FormatDataSize")                         \
+  F(num, std::uint32_t, width, "ImageWidth")                                      \
+  F(num, std::uint32_t, height, "ImageHeight")                                    \
+  F(num, std::uint16_t, reserved, "Reserved")                                     \
+  F(num, std::uint16_t, bitsPerPixel, "BitsPerPixelCount")                        \
+  F(num, std::uint32_t, compressionId, "CompressionID", Show::fourcc)             \
+  F(num, std::uint32_t, imageSize, "ImageSize")                                   \
+  F(num, std::uint32_t, horizontalPixelsPerMeter, "HorizontalPixelsPerMeter")     \
+  F(num, std::uint32_t, verticalPixelsPerMeter, "VerticalPixelsPerMeter")         \
+  F(num, std::uint32_t, colorsUsed, "ColorsUsedCount")                            \
+  F(num, std::uint32_t, importantColors, "ImportantColorsCount")                  \
+  F(bytes, Bytes, codecData, "CodecSpecificData", std::uint32_t{r.formatDataSize > 40 ? r.formatDataSize - 40 : 0})
 struct BitmapInfoHeader {
-  std::uint32_t FormatDataSize = 0;
-  std::uint32_t ImageWidth = 0;
-  std::uint32_t ImageHeight = 0;
-  std::uint16_t Reserved = 0;
-  std::uint16_t BitsPerPixelCount = 0;
-  std::uint32_t CompressionID = 0;
-  std::uint32_t ImageSize = 0;
-  std::uint32_t HorizontalPixelsPerMeter = 0;
-  std::uint32_t VerticalPixelsPerMeter = 0;
-  std::uint32_t ColorsUsedCount = 0;
-  std::uint32_t ImportantColorsCount = 0;
-  Bytes CodecSpecificData;
+  CORVEL_BITMAP_INFO_HEADER(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_RECORD(BitmapInfoHeader, CORVEL_BITMAP_INFO_HEADER)
 
+#define CORVEL_VIDEO_MEDIA(F)                                     \
+  F(num, std::uint32_t, encodedWidth, "EncodedImageWidth")        \
+  F(num, std::uint32_t, encodedHeight, "EncodedImageHeight")      \
+  F(num, std::uint8_t, reservedFlags, "ReservedFlags")            \
+  F(num, std::uint16_t, formatDataSize, "FormatDataSize")         \
+  F(group, BitmapInfoHeader, format, "FormatData")
 struct VideoMedia {
-  std::uint32_t EncodedImageWidth = 0;
-  std::uint32_t EncodedImageHeight = 0;
-  std::uint8_t ReservedFlags = 0;
-  std::uint16_t FormatDataSize = 0;
-  BitmapInfoHeader FormatData;
+  CORVEL_VIDEO_MEDIA(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_RECORD(VideoMedia, CORVEL_VIDEO_MEDIA)
 
+#define CORVEL_AUDIO_MEDIA(F)                                               \
+  F(num, std::uint16_t, formatTag, "CodecID_FormatTag", Show::codecTag)     \
+  F(num, std::uint16_t, channels, "NumberofChannels")                       \
+  F(num, std::uint32_t, samplesPerSecond, "SamplesPerSecond")               \
+  F(num, std::uint32_t, bytesPerSecond, "AverageNumberOfBytesPerSecond")    \
+  F(num, std::uint16_t, blockAlignment, "BlockAlignment")                   \
+  F(num, std::uint16_t, bitsPerSample, "BitsPerSample")                     \
+  F(num, std::uint16_t, codecDataSize, "CodecSpecificDataSize")             \
+  F(bytes, Bytes, codecData, "CodecSpecificData", r.codecDataSize)
 struct AudioMedia {
-  std::uint16_t CodecID_FormatTag = 0;
-  std::uint16_t NumberOfChannels = 0;
-  std::uint32_t SamplesPerSecond = 0;
-  std::uint32_t AverageNumberOfBytesPerSecond = 0;
-  std::uint16_t BlockAlignment = 0;
-  std::uint16_t BitsPerSample = 0;
-  std::uint16_t CodecSpecificDataSize = 0;
-  Bytes CodecSpecificData;
+  CORVEL_AUDIO_MEDIA(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_RECORD(AudioMedia, CORVEL_AUDIO_MEDIA)
 
-struct DataObjectHeader {
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  Guid FileID;
-  std::int64_t TotalDataPackets = 0;
-  std::uint16_t Reserved = 0;
+#define CORVEL_DATA_OBJECT(F)                             \
+  F(guid, Guid, fileId, "FileID")                         \
+  F(num, std::int64_t, packetCount, "TotalDataPackets")   \
+  F(num, std::uint16_t, reserved, "Reserved")
+struct DataObjectHeader : ObjectHead {
+  CORVEL_DATA_OBJECT(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_OBJECT(DataObjectHeader, CORVEL_DATA_OBJECT, v.note("DataPackets = /stream found/");)
 
+#define CORVEL_INDEX_ENTRY(F)                             \
+  F(num, std::uint32_t, packetNumber, "PacketNumber")     \
+  F(num, std::uint16_t, packetCount, "PacketCount")
 struct IndexEntry {
-  std::uint32_t PacketNumber = 0;
-  std::uint16_t PacketCount = 0;
+  CORVEL_INDEX_ENTRY(CORVEL_MEMBER)
   bool operator==(const IndexEntry&) const = default;
 };
+CORVEL_DESCRIBE_RECORD(IndexEntry, CORVEL_INDEX_ENTRY)
 
-struct SimpleIndex {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  Guid FileID;
-  std::int64_t IndexEntryTimeInterval = 0;
-  std::uint32_t MaximumPacketCount = 0;
-  std::uint32_t IndexEntriesCount = 0;
-  std::vector<IndexEntry> IndexEntries;  // the entries the object holds
+inline std::string IndexEntryCaption(const IndexEntry&, std::size_t i) {
+  return "IndexEntry (" + std::to_string(i) + ")";
+}
+
+#define CORVEL_SIMPLE_INDEX(F)                                                                          \
+  F(guid, Guid, fileId, "FileID")                                                                       \
+  F(num, std::int64_t, entryTimeInterval, "IndexEntryTimeInterval")                                     \
+  F(num, std::uint32_t, maximumPacketCount, "MaximumPacketCount")                                       \
+  F(num, std::uint32_t, entryCount, "IndexEntriesCount")                                                \
+  F(list, std::vector<IndexEntry>, entries, "IndexEntries", r.entryCount, 6, IndexEntryCaption, ListShow::array)
+struct SimpleIndex : ObjectHead {
+  CORVEL_SIMPLE_INDEX(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_OBJECT(SimpleIndex, CORVEL_SIMPLE_INDEX)
 
+// A codec entry's name and description count UTF-16 units; the video
+// codec's information shows its first four bytes as characters too.
+#define CORVEL_CODEC_ENTRY(F)                                                                    \
+  F(num, std::uint16_t, type, "CodecType", Show::codecType)                                      \
+  F(num, std::uint16_t, nameLength, "CodecNameLength")                                           \
+  F(text, std::u16string, name, "CodecName", r.nameLength, TextLength::unitsOrNone)              \
+  F(num, std::uint16_t, descriptionLength, "CodecDescriptionLength")                             \
+  F(text, std::u16string, description, "CodecDescription", r.descriptionLength, TextLength::unitsOrNone) \
+  F(num, std::uint16_t, informationLength, "CodecInformationLength")                             \
+  F(bytes, Bytes, information, "CodecInformation", r.informationLength, r.type == 1 ? Show::codecInfo : Show::bytes)
 struct CodecEntry {
-  std::uint16_t Type = 0;
-  std::uint16_t CodecNameLength = 0;
-  std::u16string CodecName;
-  std::uint16_t CodecDescriptionLength = 0;
-  std::u16string CodecDescription;
-  std::uint16_t CodecInformationLength = 0;
-  Bytes CodecInformation;
+  CORVEL_CODEC_ENTRY(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_RECORD(CodecEntry, CORVEL_CODEC_ENTRY)
 
-struct CodecList {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  Guid Reserved;
-  std::uint32_t CodecEntriesCount = 0;
-  std::vector<CodecEntry> CodecEntries;
+inline std::string CodecTypeName(std::uint16_t type) {
+  return type == 1 ? " (video)" : type == 2 ? " (audio)" : " (unknown)";
+}
+inline std::string CodecEntryCaption(const CodecEntry& e, std::size_t) { return "CodecEntry" + CodecTypeName(e.type); }
+
+#define CORVEL_CODEC_LIST(F)                            \
+  F(guid, Guid, reserved, "Reserved")                   \
+  F(num, std::uint32_t, entryCount, "CodecEntriesCount") \
+  F(list, std::vector<CodecEntry>, entries, "CodecEntries", r.entryCount, 8, CodecEntryCaption)
+struct CodecList : ObjectHead {
+  CORVEL_CODEC_LIST(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_OBJECT(CodecList, CORVEL_CODEC_LIST)
 
+#define CORVEL_BITRATE_RECORD(F)                   \
+  F(num, std::uint16_t, flags, "Flags")            \
+  F(num, std::uint32_t, averageBitrate, "AverageBitrate")
 struct BitrateRecord {
-  std::uint16_t Flags = 0;
-  std::uint32_t AverageBitrate = 0;
+  CORVEL_BITRATE_RECORD(CORVEL_MEMBER)
+};
+CORVEL_DESCRIBE_RECORD(BitrateRecord, CORVEL_BITRATE_RECORD)
+
+inline std::string BitrateRecordCaption(const BitrateRecord& b, std::size_t) {
+  return "BitrateRecord (" + std::to_string(b.flags & 127) + ")";
+}
+
+#define CORVEL_STREAM_BITRATES(F)                         \
+  F(num, std::uint16_t, recordCount, "BitrateRecordsCount") \
+  F(list, std::vector<BitrateRecord>, records, "BitrateRecords", r.recordCount, 6, BitrateRecordCaption)
+struct StreamBitrates : ObjectHead {
+  CORVEL_STREAM_BITRATES(CORVEL_MEMBER)
+};
+CORVEL_DESCRIBE_OBJECT(StreamBitrates, CORVEL_STREAM_BITRATES)
+
+#define CORVEL_CONTENT_DESCRIPTION(F)                                                       \
+  F(num, std::uint16_t, titleLength, "TitleLength")                                         \
+  F(num, std::uint16_t, authorLength, "AutorLength")                                        \
+  F(num, std::uint16_t, copyrightLength, "CopyrightLength")                                 \
+  F(num, std::uint16_t, descriptionLength, "DescriptionLength")                             \
+  F(num, std::uint16_t, ratingLength, "RatingLength")                                       \
+  F(text, std::u16string, title, "Title", r.titleLength, TextLength::bytes)                 \
+  F(text, std::u16string, author, "Autor", r.authorLength, TextLength::bytes)               \
+  F(text, std::u16string, copyright, "Copyright", r.copyrightLength, TextLength::bytes)     \
+  F(text, std::u16string, description, "Description", r.descriptionLength, TextLength::bytes) \
+  F(text, std::u16string, rating, "Rating", r.ratingLength, TextLength::bytes)
+struct ContentDescription : ObjectHead {
+  CORVEL_CONTENT_DESCRIPTION(CORVEL_MEMBER)
+};
+CORVEL_DESCRIBE_OBJECT(ContentDescription, CORVEL_CONTENT_DESCRIPTION)
+
+// A descriptor's value: its bytes as stored (every data type) and, for
+// data type 0, the text they hold.
+struct DescriptorValue {
+  std::u16string text;
+  Bytes bytes;
 };
 
-struct StreamBitrates {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  std::uint16_t BitrateRecordsCount = 0;
-  std::vector<BitrateRecord> BitrateRecords;
-};
-
-struct ContentDescription {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  std::uint16_t TitleLength = 0;
-  std::uint16_t AuthorLength = 0;
-  std::uint16_t CopyrightLength = 0;
-  std::uint16_t DescriptionLength = 0;
-  std::uint16_t RatingLength = 0;
-  std::u16string Title;
-  std::u16string Author;
-  std::u16string Copyright;
-  std::u16string Description;
-  std::u16string Rating;
-};
-
+#define CORVEL_CONTENT_DESCRIPTOR(F)                                              \
+  F(num, std::uint16_t, nameLength, "DescriptorNameLength")                       \
+  F(text, std::u16string, name, "DescriptorName", r.nameLength, TextLength::bytes) \
+  F(num, std::uint16_t, valueDataType, "DescriptorValueDataType")                 \
+  F(num, std::uint16_t, valueLength, "DescriptorValueLength")                     \
+  F(value, DescriptorValue, value, "DescriptorValue", r.valueDataType, r.valueLength)
 struct ContentDescriptor {
-  std::uint16_t DescriptorNameLength = 0;
-  std::u16string DescriptorName;
-  std::uint16_t DescriptorValueDataType = 0;
-  std::uint16_t DescriptorValueLength = 0;
-  std::u16string DescriptorValue;  // text, for data type 0
-  Bytes DescriptorValueBytes;      // raw value, every data type
+  CORVEL_CONTENT_DESCRIPTOR(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_RECORD(ContentDescriptor, CORVEL_CONTENT_DESCRIPTOR)
 
-struct ExtendedContentDescription {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  std::uint16_t ContentDescriptorsCount = 0;
-  std::vector<ContentDescriptor> ContentDescriptors;
+inline std::string ContentDescriptorCaption(const ContentDescriptor&, std::size_t) { return "ContentDescriptor"; }
+
+#define CORVEL_EXTENDED_CONTENT_DESCRIPTION(F)                  \
+  F(num, std::uint16_t, descriptorCount, "ContentDescriptorsCount") \
+  F(list, std::vector<ContentDescriptor>, descriptors, "ContentDescriptors", r.descriptorCount, 6, ContentDescriptorCaption)
+struct ExtendedContentDescription : ObjectHead {
+  CORVEL_EXTENDED_CONTENT_DESCRIPTION(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_OBJECT(ExtendedContentDescription, CORVEL_EXTENDED_CONTENT_DESCRIPTION)
 
+#define CORVEL_MARKER(F)                                                                     \
+  F(num, std::int64_t, offset, "Offset")                                                     \
+  F(num, std::int64_t, presentationTime, "PresentationTime")                                 \
+  F(num, std::uint16_t, entryLength, "EntryLength")                                          \
+  F(num, std::uint32_t, sendTime, "SendTime")                                                \
+  F(num, std::uint32_t, flags, "Flags")                                                      \
+  F(num, std::uint32_t, descriptionLength, "MarkerDescriptionLength")                        \
+  F(text, std::u16string, description, "MarkerDescription", r.descriptionLength, TextLength::units)
 struct Marker {
-  std::int64_t Offset = 0;
-  std::int64_t PresentationTime = 0;
-  std::uint16_t EntryLength = 0;
-  std::uint32_t SendTime = 0;
-  std::uint32_t Flags = 0;
-  std::uint32_t MarkerDescriptionLength = 0;
-  std::u16string MarkerDescription;
+  CORVEL_MARKER(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_RECORD(Marker, CORVEL_MARKER)
 
-struct MarkerList {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  Guid Reserved;
-  std::uint32_t MarkersCount = 0;
-  std::uint16_t Reserved2 = 0;
-  std::uint16_t NameLength = 0;
-  std::u16string Name;
-  std::vector<Marker> Markers;
-};
+inline std::string MarkerCaption(const Marker&, std::size_t i) { return "Marker (" + std::to_string(i + 1) + ")"; }
 
-struct MutualExclusion {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  Guid ExclusionType;
-  std::uint16_t StreamNumbersCount = 0;
-  std::vector<std::uint16_t> StreamNumbers;
+#define CORVEL_MARKER_LIST(F)                                           \
+  F(guid, Guid, reserved1, "Reserved")                                  \
+  F(num, std::uint32_t, markerCount, "MarkersCount")                    \
+  F(num, std::uint16_t, reserved2, "Reserved")                          \
+  F(num, std::uint16_t, nameLength, "NameLength")                       \
+  F(text, std::u16string, name, "Name", r.nameLength, TextLength::bytes) \
+  F(list, std::vector<Marker>, markers, "Markers", r.markerCount, 30, MarkerCaption)
+struct MarkerList : ObjectHead {
+  CORVEL_MARKER_LIST(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_OBJECT(MarkerList, CORVEL_MARKER_LIST)
 
-struct ContentBranding {
-  bool present = false;
-  Guid ObjectID;
-  std::int64_t ObjectSize = 0;
-  std::uint32_t BannerImageType = 0;
-  std::uint32_t BannerImageDataSize = 0;
-  Bytes BannerImageData;
-  std::uint32_t BannerImageURLLength = 0;
-  Bytes BannerImageURL;
+#define CORVEL_MUTUAL_EXCLUSION(F)                                 \
+  F(guid, Guid, exclusionType, "ExclusionType")                    \
+  F(num, std::uint16_t, streamCount, "StreamNumbersCount")         \
+  F(numbers, std::vector<std::uint16_t>, streams, "StreamNumbers", r.streamCount)
+struct MutualExclusion : ObjectHead {
+  CORVEL_MUTUAL_EXCLUSION(CORVEL_MEMBER)
 };
+CORVEL_DESCRIBE_OBJECT(MutualExclusion, CORVEL_MUTUAL_EXCLUSION)
+
+#define CORVEL_CONTENT_BRANDING(F)                                                  \
+  F(num, std::uint32_t, imageType, "BannerImageType")                               \
+  F(num, std::uint32_t, imageSize, "BannerImageDataSize")                           \
+  F(bytes, Bytes, image, "BannerImageData", r.imageSize, Show::hexAll)              \
+  F(num, std::uint32_t, urlLength, "BannerImageURLLength")                          \
+  F(bytes, Bytes, url, "BannerImageURL", r.urlLength, Show::chars)
+struct ContentBranding : ObjectHead {
+  CORVEL_CONTENT_BRANDING(CORVEL_MEMBER)
+};
+CORVEL_DESCRIBE_OBJECT(ContentBranding, CORVEL_CONTENT_BRANDING)
 
 // Every header record of the open file.
 struct HeaderRecords {

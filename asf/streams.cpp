@@ -49,13 +49,13 @@ void addFromExtension(ByteView data, StreamTable& t) {
 }
 
 std::string audioFormat(const AudioMedia& a) {
-  return "format " + std::to_string(a.CodecID_FormatTag) + ", " + std::to_string(a.NumberOfChannels) + " ch, " +
-         std::to_string(a.SamplesPerSecond) + " Hz";
+  return "format " + std::to_string(a.formatTag) + ", " + std::to_string(a.channels) + " ch, " +
+         std::to_string(a.samplesPerSecond) + " Hz";
 }
 
 std::string videoFormat(const VideoMedia& v) {
-  return "compression " + std::to_string(v.FormatData.CompressionID) + ", " + std::to_string(v.FormatData.ImageWidth) + "x" +
-         std::to_string(v.FormatData.ImageHeight);
+  return "compression " + std::to_string(v.format.compressionId) + ", " + std::to_string(v.format.width) + "x" +
+         std::to_string(v.format.height);
 }
 
 }  // namespace
@@ -63,13 +63,13 @@ std::string videoFormat(const VideoMedia& v) {
 StreamEntry DescribeStream(const StreamProperties& spo) {
   StreamEntry e;
   e.number = static_cast<std::uint8_t>(spo.streamNumber());
-  e.type = spo.StreamType;
-  if (spo.StreamType == guid::VideoMedia) {
+  e.type = spo.streamType;
+  if (spo.streamType == guid::VideoMedia) {
     e.kind = StreamKind::video;
-    e.video = ReadFields<VideoMedia>(spo.TypeSpecificData);
-  } else if (spo.StreamType == guid::AudioMedia) {
+    e.video = ReadFields<VideoMedia>(spo.typeSpecificData);
+  } else if (spo.streamType == guid::AudioMedia) {
     e.kind = StreamKind::audio;
-    e.audio = ReadFields<AudioMedia>(spo.TypeSpecificData);
+    e.audio = ReadFields<AudioMedia>(spo.typeSpecificData);
   }
   return e;
 }
@@ -77,7 +77,7 @@ StreamEntry DescribeStream(const StreamProperties& spo) {
 StreamTable StreamsOf(const HeaderRecords& rec) {
   StreamTable t;
   for (const StreamProperties& spo : rec.streams) add(t, DescribeStream(spo));
-  if (rec.headerExtension.present) addFromExtension(rec.headerExtension.HeaderExtensionData, t);
+  if (rec.headerExtension.present) addFromExtension(rec.headerExtension.data, t);
   return t;
 }
 

@@ -28,25 +28,25 @@ json sessionJson(const Session& s, const std::vector<std::string>& log) {
   j["objects"] = ObjectsJson(s);
   const auto& fpo = s.structure.rec.fileProperties;
   if (fpo.present) {
-    j["file_properties"] = {{"file_size", fpo.FileSize},
-                            {"data_packets_count", fpo.DataPacketsCount},
-                            {"play_duration", fpo.PlayDuration},
-                            {"send_duration", fpo.SendDuration},
-                            {"preroll", fpo.Preroll},
-                            {"flags", fpo.Flags},
-                            {"min_packet_size", fpo.MinimumDataPacketSize},
-                            {"max_packet_size", fpo.MaximumDataPacketSize},
-                            {"max_bitrate", fpo.MaximumBitrate}};
+    j["file_properties"] = {{"file_size", fpo.fileSize},
+                            {"data_packets_count", fpo.packetCount},
+                            {"play_duration", fpo.playDuration},
+                            {"send_duration", fpo.sendDuration},
+                            {"preroll", fpo.preroll},
+                            {"flags", fpo.flags},
+                            {"min_packet_size", fpo.minimumPacketSize},
+                            {"max_packet_size", fpo.maximumPacketSize},
+                            {"max_bitrate", fpo.maximumBitrate}};
   } else {
     j["file_properties"] = nullptr;
   }
   json streams = json::array();
   for (const auto& spo : s.structure.rec.streams)
-    if (spo.ObjectID == guid::StreamProperties)  // its bytes were read
-      streams.push_back({{"number", spo.streamNumber()}, {"type", spo.StreamType.text()}, {"type_name", StreamTypeName(spo.StreamType)}});
+    if (spo.objectId == guid::StreamProperties)  // its bytes were read
+      streams.push_back({{"number", spo.streamNumber()}, {"type", spo.streamType.text()}, {"type_name", StreamTypeName(spo.streamType)}});
   j["streams"] = std::move(streams);
   if (s.structure.hasDataObject())
-    j["data_object"] = {{"offset", s.structure.dataObjectOffset}, {"total_data_packets", s.structure.rec.data.TotalDataPackets}};
+    j["data_object"] = {{"offset", s.structure.dataObjectOffset}, {"total_data_packets", s.structure.rec.data.packetCount}};
   else
     j["data_object"] = nullptr;
   json tree = json::array();

@@ -28,9 +28,9 @@ json scanJson(const Session& s, const std::vector<std::string>& log) {
   j["keyframe_packets"] = s.keyframePackets;
   j["error_blocks"] = std::move(blocks);
   const auto& sio = s.structure.rec.simpleIndex;
-  j["index"] = s.indexBuilt ? json{{"entries", sio.IndexEntriesCount},
-                                   {"interval", sio.IndexEntryTimeInterval},
-                                   {"max_packet_count", sio.MaximumPacketCount}}
+  j["index"] = s.indexBuilt ? json{{"entries", sio.entryCount},
+                                   {"interval", sio.entryTimeInterval},
+                                   {"max_packet_count", sio.maximumPacketCount}}
                             : json(nullptr);
   j["log"] = log;
   return j;
@@ -69,7 +69,7 @@ int runScan(const ScanCliOptions& o, const CommonOptions& common) {
   printRows(s.errorRows, s.lang);
   std::cout << "\npackets parsed: " << s.packets.size() << "\nkey-frame packets: " << s.keyframePackets
             << "\nerror blocks: " << s.errBlocks.size()
-            << "\nindex entries built: " << (s.indexBuilt ? s.structure.rec.simpleIndex.IndexEntriesCount : 0) << '\n';
+            << "\nindex entries built: " << (s.indexBuilt ? s.structure.rec.simpleIndex.entryCount : 0) << '\n';
   return 0;
 }
 

@@ -69,40 +69,40 @@ std::string twoDigits(std::size_t n) { return {static_cast<char>('0' + n / 10 % 
 Bytes avih(std::uint32_t usecPerFrame, std::uint32_t flags, std::uint32_t frames, std::uint32_t streams, const BitmapInfoHeader& f) {
   Riff r;
   r.chars("avih").u32(56).u32(usecPerFrame).u32(0).u32(0).u32(flags).u32(frames).u32(0).u32(streams).u32(0);
-  r.u32(f.ImageWidth).u32(f.ImageHeight).zeros(16);
+  r.u32(f.width).u32(f.height).zeros(16);
   return std::move(r.data());
 }
 
 Bytes strhVideo(const BitmapInfoHeader& f, std::uint32_t scale, std::uint32_t rate, std::uint32_t length, std::uint32_t bufSize) {
   Riff r;
-  r.chars("strh").u32(56).chars("vids").u32(f.CompressionID).u32(0).u32(0).u32(0).u32(scale).u32(rate).u32(0);
+  r.chars("strh").u32(56).chars("vids").u32(f.compressionId).u32(0).u32(0).u32(0).u32(scale).u32(rate).u32(0);
   r.u32(length).u32(bufSize).u32(0xFFFFFFFF).u32(0).u16(0).u16(0);
-  r.u16(static_cast<std::uint16_t>(f.ImageWidth)).u16(static_cast<std::uint16_t>(f.ImageHeight));
+  r.u16(static_cast<std::uint16_t>(f.width)).u16(static_cast<std::uint16_t>(f.height));
   return std::move(r.data());
 }
 
 Bytes strhAudio(const AudioMedia& a, std::uint32_t length, std::uint32_t bufSize) {
   Riff r;
-  r.chars("strh").u32(56).chars("auds").u32(0).u32(0).u32(0).u32(1).u32(a.BlockAlignment).u32(a.AverageNumberOfBytesPerSecond);
-  r.u32(0).u32(length).u32(bufSize).u32(0xFFFFFFFF).u32(a.BlockAlignment).u16(0).u16(0).u16(0).u16(0);
+  r.chars("strh").u32(56).chars("auds").u32(0).u32(0).u32(0).u32(1).u32(a.blockAlignment).u32(a.bytesPerSecond);
+  r.u32(0).u32(length).u32(bufSize).u32(0xFFFFFFFF).u32(a.blockAlignment).u16(0).u16(0).u16(0).u16(0);
   return std::move(r.data());
 }
 
 Bytes strfVideo(const BitmapInfoHeader& f) {
-  const std::uint32_t bytesPerPixel = f.BitsPerPixelCount >= 8 ? f.BitsPerPixelCount / 8u : 1u;
+  const std::uint32_t bytesPerPixel = f.bitsPerPixel >= 8 ? f.bitsPerPixel / 8u : 1u;
   Riff r;
-  r.chars("strf").u32(static_cast<std::uint32_t>(40 + f.CodecSpecificData.size()));
-  r.u32(40).u32(f.ImageWidth).u32(f.ImageHeight).u16(1).u16(f.BitsPerPixelCount).u32(f.CompressionID);
-  r.u32(f.ImageWidth * f.ImageHeight * bytesPerPixel).zeros(16).bytes(f.CodecSpecificData);
+  r.chars("strf").u32(static_cast<std::uint32_t>(40 + f.codecData.size()));
+  r.u32(40).u32(f.width).u32(f.height).u16(1).u16(f.bitsPerPixel).u32(f.compressionId);
+  r.u32(f.width * f.height * bytesPerPixel).zeros(16).bytes(f.codecData);
   return std::move(r.data());
 }
 
 Bytes strfAudio(const AudioMedia& a) {
   Riff r;
-  r.chars("strf").u32(18u + a.CodecSpecificDataSize);
-  r.u16(a.CodecID_FormatTag).u16(a.NumberOfChannels).u32(a.SamplesPerSecond).u32(a.AverageNumberOfBytesPerSecond);
-  r.u16(a.BlockAlignment).u16(a.BitsPerSample).u16(a.CodecSpecificDataSize).bytes(a.CodecSpecificData);
-  r.data().resize(26 + std::size_t{a.CodecSpecificDataSize}, 0);
+  r.chars("strf").u32(18u + a.codecDataSize);
+  r.u16(a.formatTag).u16(a.channels).u32(a.samplesPerSecond).u32(a.bytesPerSecond);
+  r.u16(a.blockAlignment).u16(a.bitsPerSample).u16(a.codecDataSize).bytes(a.codecData);
+  r.data().resize(26 + std::size_t{a.codecDataSize}, 0);
   return std::move(r.data());
 }
 
@@ -198,7 +198,7 @@ class AviWriter {
   const BitmapInfoHeader& mainFormat() const {
     static const BitmapInfoHeader none;
     for (const StreamEntry& e : streams_)
-      if (e.kind == StreamKind::video) return e.video.FormatData;
+      if (e.kind == StreamKind::video) return e.video.format;
     return none;
   }
 
@@ -252,7 +252,7 @@ bool AviWriter::chooseStreams() {
 
 void AviWriter::writeHeaders() {
   std::vector<Bytes> strf;
-  for (const Track& t : tracks_) strf.push_back(t.video ? strfVideo(t.stream->video.FormatData) : strfAudio(t.stream->audio));
+  for (const Track& t : tracks_) strf.push_back(t.video ? strfVideo(t.stream->video.format) : strfAudio(t.stream->audio));
   Riff h;
   h.chars("RIFF").u32(0).chars("AVI ");
   // OpenDML adds a super index to each stream's list and the extended header.
@@ -267,7 +267,7 @@ void AviWriter::writeHeaders() {
     Track& t = tracks_[i];
     h.chars("LIST").u32(68 + static_cast<std::uint32_t>(strf[i].size()) + indxBytes).chars("strl");
     t.strhPos = h.size();
-    h.bytes(t.video ? strhVideo(t.stream->video.FormatData, 0, 0, 0, 0) : strhAudio(t.stream->audio, 0, 0)).bytes(strf[i]);
+    h.bytes(t.video ? strhVideo(t.stream->video.format, 0, 0, 0, 0) : strhAudio(t.stream->audio, 0, 0)).bytes(strf[i]);
     t.indxPos = h.size();
     if (odml_) h.bytes(indx(t.code.c_str(), {}));
   }
@@ -435,7 +435,7 @@ void AviWriter::frameRates() {
       rate = std::uint64_t{n - 1} * 1000;
       scale = t.lastTime - t.firstTime;
     } else if (n >= 1) {
-      const std::int64_t span = rec_.fileProperties.PlayDuration - rec_.fileProperties.Preroll * 10000;
+      const std::int64_t span = rec_.fileProperties.playDuration - rec_.fileProperties.preroll * 10000;
       rate = std::uint64_t{n} * 10000000;
       scale = span > 0 ? static_cast<std::uint64_t>(span) : rate;
     }
@@ -465,10 +465,10 @@ void AviWriter::patchHeaders() {
   out_->writeAt(avihPos_, avih(usec, 16, odml_ ? firstFrames : n, static_cast<std::uint32_t>(tracks_.size()), mainFormat()));
   for (const Track& t : tracks_) {
     if (t.video) {
-      out_->writeAt(t.strhPos, strhVideo(t.stream->video.FormatData, t.scale, t.rate, t.chunks, t.maxChunk));
+      out_->writeAt(t.strhPos, strhVideo(t.stream->video.format, t.scale, t.rate, t.chunks, t.maxChunk));
     } else {
       const AudioMedia& a = t.stream->audio;
-      const auto length = static_cast<std::uint32_t>(a.BlockAlignment ? t.bytes / a.BlockAlignment : t.bytes);
+      const auto length = static_cast<std::uint32_t>(a.blockAlignment ? t.bytes / a.blockAlignment : t.bytes);
       out_->writeAt(t.strhPos, strhAudio(a, length, t.maxChunk));
     }
     if (odml_) out_->writeAt(t.indxPos, indx(t.code.c_str(), t.super));
@@ -480,7 +480,7 @@ JobResult<ExportData> AviWriter::run() {
   // A file never opened, or one whose File Properties Object is gone (no
   // packet size to read the data by).
   if (!rec_.fileProperties.present)
-    return failed(rec_.header.ObjectID != guid::Header ? Message(MessageId::OpenFileFirst) : Message(MessageId::FilePropertiesNotFound, source_));
+    return failed(rec_.header.objectId != guid::Header ? Message(MessageId::OpenFileFirst) : Message(MessageId::FilePropertiesNotFound, source_));
   std::string error;
   src_ = FileSource::open(source_, &error);
   if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));

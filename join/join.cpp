@@ -402,13 +402,13 @@ bool Joiner::writeIndex(const FileSource& written) {
   if (d_.keyframePackets <= 1) return true;
   SimpleIndex sio;
   sio.present = true;
-  sio.ObjectID = guid::SimpleIndex;
-  sio.FileID = Guid::read(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
+  sio.objectId = guid::SimpleIndex;
+  sio.fileId = Guid::read(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
   if (!CreateSimpleIndex(records_, sio, video_)) return true;
   ctx_.forceProgress(0, 0, Phase::writingIndex);
   Bytes b;
-  WriteSimpleIndex(sio, sio.FileID, b);
-  d_.indexEntries = static_cast<std::uint32_t>(sio.IndexEntries.size());
+  WriteSimpleIndex(sio, sio.fileId, b);
+  d_.indexEntries = static_cast<std::uint32_t>(sio.entries.size());
   out_->write(b);  // a failed write shows at the flush
   return true;
 }

@@ -61,8 +61,8 @@ void fillDurations(const PacketTable& packets, FileProperties& fpo) {
     }
   }
   const std::uint32_t step = below ? top - below : 0;
-  fpo.PlayDuration = (std::int64_t{top} + step) * 10000;
-  fpo.SendDuration = (std::int64_t{lastSend} + lastDur) * 10000;
+  fpo.playDuration = (std::int64_t{top} + step) * 10000;
+  fpo.sendDuration = (std::int64_t{lastSend} + lastDur) * 10000;
 }
 
 }  // namespace
@@ -99,9 +99,9 @@ Bytes BuildHeader(HeaderRecords& r, const PacketTable& packets, HeaderMode mode,
     for (const Bytes& object : copied) body.insert(body.end(), object.begin(), object.end());
     objects += static_cast<std::uint32_t>(copied.size());
   }
-  r.header.NumberOfHeaderObjects = objects;
-  r.header.ObjectSize = static_cast<std::int64_t>(body.size()) + 30;
-  if (r.header.ObjectID != guid::Header) r.header.Reserved1 = 1, r.header.Reserved2 = 2;  // a rebuilt header
+  r.header.objectCount = objects;
+  r.header.objectSize = static_cast<std::int64_t>(body.size()) + 30;
+  if (r.header.objectId != guid::Header) r.header.reserved1 = 1, r.header.reserved2 = 2;  // a rebuilt header
 
   Bytes head;
   WriteHeaderObject(r.header, head);
@@ -187,7 +187,7 @@ class Saver {
 
 void Saver::plan() {
   PlanStreams streams;
-  for (const auto& spo : in_.rec.streams) streams.known.set(spo.Flags & 127);
+  for (const auto& spo : in_.rec.streams) streams.known.set(spo.flags & 127);
   for (const StreamEntry& e : streams_) {
     streams.known.set(e.number & 127);
     streams.kinds[e.number & 127] = e.kind;
@@ -279,7 +279,7 @@ std::vector<Bytes> Saver::copiedObjects() {
 
 void Saver::writeIndex() {
   Bytes sio;
-  WriteSimpleIndex(r_.simpleIndex, r_.fileProperties.FileID, sio);
+  WriteSimpleIndex(r_.simpleIndex, r_.fileProperties.fileId, sio);
   out_->write(sio);
 }
 
@@ -302,15 +302,15 @@ JobResult<SaveData> Saver::run() {
   bool index = in_.indexBuilt && o_.writeIndex;
   // Packets left out or added move the index's packet numbers.
   if (index && plan_.changed) index = CreateSimpleIndex(records_, r_.simpleIndex, FirstOfKind(streams_, StreamKind::video));
-  r_.fileProperties.DataPacketsCount = static_cast<std::int64_t>(packets().size());
-  r_.fileProperties.FileSize = 0;
+  r_.fileProperties.packetCount = static_cast<std::int64_t>(packets().size());
+  r_.fileProperties.fileSize = 0;
   // The packet size of what is written (a lost or zeroed File Properties
   // Object gets it from the packets the scan found).
-  if (!scanned().empty()) r_.fileProperties.MinimumDataPacketSize = r_.fileProperties.MaximumDataPacketSize = scanned().packetSize();
+  if (!scanned().empty()) r_.fileProperties.minimumPacketSize = r_.fileProperties.maximumPacketSize = scanned().packetSize();
   if (in_.sourceUnfinished) {
     fillDurations(packets(), r_.fileProperties);
-    r_.fileProperties.Flags &= ~1u;            // no longer a broadcast
-    if (index) r_.fileProperties.Flags |= 2u;  // seekable
+    r_.fileProperties.flags &= ~1u;            // no longer a broadcast
+    if (index) r_.fileProperties.flags |= 2u;  // seekable
   }
   out_->write(BuildHeader(r_, packets(), o_.header, copiedObjects()));
 

@@ -140,7 +140,7 @@ bool ApplyScan(Session& s, JobResult<ScanData> r) {
     s.packetsInErrorBlocks = d.packetsInErrorBlocks;
     HeaderRecords& rec = s.structure.rec;
     if (d.indexAttempted) {
-      rec.fileProperties.DataPacketsCount = static_cast<std::int64_t>(s.packets.size());
+      rec.fileProperties.packetCount = static_cast<std::int64_t>(s.packets.size());
       rec.simpleIndex = std::move(d.index);
       s.indexBuilt = d.indexBuilt;
     } else {

@@ -33,7 +33,7 @@ void ExpectMatchesProbe(const Session& s, const std::string& path) {
   ASSERT_EQ(s.structure.rec.streams.size(), streams.size());
   for (std::size_t i = 0; i < streams.size(); ++i) {
     const std::string type = streams[i]["codec_type"];
-    EXPECT_EQ(s.structure.rec.streams[i].StreamType, type == "video" ? guid::VideoMedia : guid::AudioMedia);
+    EXPECT_EQ(s.structure.rec.streams[i].streamType, type == "video" ? guid::VideoMedia : guid::AudioMedia);
     // ffprobe's id of an ASF stream is its stream number.
     if (streams[i].contains("id")) {
       EXPECT_EQ(std::stoi(streams[i]["id"].get<std::string>(), nullptr, 0), s.structure.rec.streams[i].streamNumber());
@@ -42,20 +42,20 @@ void ExpectMatchesProbe(const Session& s, const std::string& path) {
     const StreamEntry* e = FindStream(table, static_cast<std::uint8_t>(s.structure.rec.streams[i].streamNumber()));
     ASSERT_NE(e, nullptr);
     if (type == "video") {
-      EXPECT_EQ(e->video.FormatData.ImageWidth, streams[i]["width"].get<unsigned>());
-      EXPECT_EQ(e->video.FormatData.ImageHeight, streams[i]["height"].get<unsigned>());
+      EXPECT_EQ(e->video.format.width, streams[i]["width"].get<unsigned>());
+      EXPECT_EQ(e->video.format.height, streams[i]["height"].get<unsigned>());
     } else {
-      EXPECT_EQ(e->audio.SamplesPerSecond, std::stoul(streams[i]["sample_rate"].get<std::string>()));
-      EXPECT_EQ(e->audio.NumberOfChannels, streams[i]["channels"].get<unsigned>());
-      EXPECT_EQ(e->audio.CodecID_FormatTag, 0x0161);
+      EXPECT_EQ(e->audio.samplesPerSecond, std::stoul(streams[i]["sample_rate"].get<std::string>()));
+      EXPECT_EQ(e->audio.channels, streams[i]["channels"].get<unsigned>());
+      EXPECT_EQ(e->audio.formatTag, 0x0161);
     }
   }
   // ffprobe reports play duration less preroll.
   const double duration = std::stod(probe["format"]["duration"].get<std::string>());
-  const double ours = s.structure.rec.fileProperties.PlayDuration / 1e7 - s.structure.rec.fileProperties.Preroll / 1e3;
+  const double ours = s.structure.rec.fileProperties.playDuration / 1e7 - s.structure.rec.fileProperties.preroll / 1e3;
   EXPECT_NEAR(ours, duration, 0.1);
-  EXPECT_EQ(s.structure.rec.fileProperties.FileSize, s.file.fsize);
-  EXPECT_EQ(s.structure.rec.fileProperties.MinimumDataPacketSize, s.structure.rec.fileProperties.MaximumDataPacketSize);
+  EXPECT_EQ(s.structure.rec.fileProperties.fileSize, s.file.fsize);
+  EXPECT_EQ(s.structure.rec.fileProperties.minimumPacketSize, s.structure.rec.fileProperties.maximumPacketSize);
 }
 
 class ClipWalk : public ::testing::TestWithParam<std::string> {};
@@ -70,15 +70,15 @@ TEST_P(ClipWalk, AgreesWithFfprobeAndLayout) {
   ExpectMatchesIndependentReading(s, ReadFile(path));
   ExpectMatchesProbe(s, path);
   ASSERT_GE(s.structure.dataObjectIndex, 0);
-  EXPECT_EQ(s.structure.rec.data.TotalDataPackets, s.structure.rec.fileProperties.DataPacketsCount);
+  EXPECT_EQ(s.structure.rec.data.packetCount, s.structure.rec.fileProperties.packetCount);
   // The data object holds exactly its packets.
-  EXPECT_EQ(s.structure.rec.data.ObjectSize, 50 + s.structure.rec.data.TotalDataPackets * s.structure.rec.fileProperties.MinimumDataPacketSize);
+  EXPECT_EQ(s.structure.rec.data.objectSize, 50 + s.structure.rec.data.packetCount * s.structure.rec.fileProperties.minimumPacketSize);
   // The locators find the same things from the file itself.
   auto src = FileSource::open(path);
   ASSERT_TRUE(src);
   EXPECT_EQ(FindDataObject(*src), s.structure.dataObjectOffset);
-  EXPECT_EQ(ReadPacketSize(*src), s.structure.rec.fileProperties.MinimumDataPacketSize);
-  EXPECT_EQ(ReadPreroll(*src), s.structure.rec.fileProperties.Preroll);
+  EXPECT_EQ(ReadPacketSize(*src), s.structure.rec.fileProperties.minimumPacketSize);
+  EXPECT_EQ(ReadPreroll(*src), s.structure.rec.fileProperties.preroll);
   EXPECT_EQ(ReadStreamNumber(*src, guid::VideoMedia), StreamNumberOf(s.structure.rec, guid::VideoMedia));
   EXPECT_EQ(ReadStreamNumber(*src, guid::AudioMedia), StreamNumberOf(s.structure.rec, guid::AudioMedia));
 }
@@ -90,11 +90,11 @@ TEST(ClipWalk, CyrillicAndCjkMetadataKeptWhole) {
   Session s;
   ASSERT_TRUE(OpenFile(s, path));
   ASSERT_TRUE(s.structure.rec.contentDescription.present);
-  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.contentDescription.Title), "Запись с камеры №1");
-  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.contentDescription.Author), "Иван Петров");
+  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.contentDescription.title), "Запись с камеры №1");
+  EXPECT_EQ(Utf16ToUtf8(s.structure.rec.contentDescription.author), "Иван Петров");
   auto descriptor = [&](const std::string& name) {
-    for (const auto& d : s.structure.rec.extendedContentDescription.ContentDescriptors)
-      if (Utf16ToUtf8(d.DescriptorName) == name) return Utf16ToUtf8(d.DescriptorValue);
+    for (const auto& d : s.structure.rec.extendedContentDescription.descriptors)
+      if (Utf16ToUtf8(d.name) == name) return Utf16ToUtf8(d.value.text);
     return std::string("<missing>");
   };
   // ffmpeg writes the comment and the genre as extended descriptors.

@@ -94,9 +94,9 @@ TEST(Avi, LayoutAndGuards) {
   // Audio with a block alignment of 0 and long codec data: no division by zero, movi after the headers.
   HeaderRecords odd = s.structure.rec;
   for (corvel::StreamProperties& spo : odd.streams) {
-    Bytes& t = spo.TypeSpecificData;
-    if (spo.StreamType == guid::AudioMedia) PutWord(0, t, 12);  // BlockAlignment
-    if (spo.StreamType == guid::VideoMedia) {
+    Bytes& t = spo.typeSpecificData;
+    if (spo.streamType == guid::AudioMedia) PutWord(0, t, 12);  // BlockAlignment
+    if (spo.streamType == guid::VideoMedia) {
       PutDWord(40 + 3000, t, 11);  // the bitmap header's size: codec data follows
       t.resize(51 + 3000, 7);
     }

@@ -203,8 +203,8 @@ TEST(HeaderCopies, ObjectsWithoutAWriterAreKept) {
       EXPECT_TRUE(o.structure.rec.contentBranding.present);  // parsed, no writer: copied too
     }
     // The header's count and size take the copies in.
-    EXPECT_EQ(o.structure.rec.header.NumberOfHeaderObjects, o.structure.objects.size() - 2 - (o.structure.rec.simpleIndex.present ? 1 : 0));
-    EXPECT_EQ(o.structure.rec.header.ObjectSize, o.structure.dataObjectOffset);
+    EXPECT_EQ(o.structure.rec.header.objectCount, o.structure.objects.size() - 2 - (o.structure.rec.simpleIndex.present ? 1 : 0));
+    EXPECT_EQ(o.structure.rec.header.objectSize, o.structure.dataObjectOffset);
     EXPECT_EQ(o.packets.size(), 0u);
     ASSERT_TRUE(Scan(o));
     EXPECT_EQ(o.packets.size(), 8u);
@@ -283,12 +283,12 @@ TEST(HardCases, PacketSizeIsInferredWhenFilePropertiesIsLost) {
     ASSERT_EQ(OpenBytes(o, ReadFile(out)), 0);
     const auto& f = o.structure.rec.fileProperties;
     ASSERT_TRUE(f.present);
-    EXPECT_EQ(f.MinimumDataPacketSize, P);
-    EXPECT_EQ(f.MaximumDataPacketSize, P);
-    EXPECT_EQ(f.DataPacketsCount, 20);
-    EXPECT_EQ(f.FileSize, static_cast<std::int64_t>(ReadFile(out).size()));
-    EXPECT_GT(f.PlayDuration, 0);
-    EXPECT_EQ(f.Flags & 1u, 0u);
+    EXPECT_EQ(f.minimumPacketSize, P);
+    EXPECT_EQ(f.maximumPacketSize, P);
+    EXPECT_EQ(f.packetCount, 20);
+    EXPECT_EQ(f.fileSize, static_cast<std::int64_t>(ReadFile(out).size()));
+    EXPECT_GT(f.playDuration, 0);
+    EXPECT_EQ(f.flags & 1u, 0u);
     ASSERT_TRUE(Scan(o));
     EXPECT_EQ(o.packets.size(), 20u);
     EXPECT_TRUE(MemoText(o).find("inferred") == std::string::npos);

@@ -24,15 +24,15 @@ TEST(SimpleIndex, OneEntryPerSecondAtKeyFrames) {
   std::vector<ParsedPacket> packets;
   for (std::uint32_t f = 0; f <= 124; ++f) packets.push_back(Single(1, f, f * 40, f % 25 == 0));
   corvel::SimpleIndex sio;
-  sio.ObjectID = Guid::parse("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB");
+  sio.objectId = Guid::parse("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB");
   ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
-  EXPECT_EQ(sio.ObjectID, Guid::parse("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB"));
+  EXPECT_EQ(sio.objectId, Guid::parse("4CFEDB20-75F6-11CF-9C0F-00A0C90349CB"));
   // The last frame (4960 ms) is never listed: T = 4920 + 40 = 4960, N = 5.
-  ASSERT_EQ(sio.IndexEntriesCount, 5u);
-  for (std::uint32_t e = 0; e < 5; ++e) EXPECT_EQ(sio.IndexEntries[e], (corvel::IndexEntry{e * 25, 1})) << e;
-  EXPECT_EQ(sio.IndexEntryTimeInterval, 10000000);
-  EXPECT_EQ(sio.MaximumPacketCount, 1u);
-  EXPECT_EQ(sio.ObjectSize, 56 + 6 * 5);
+  ASSERT_EQ(sio.entryCount, 5u);
+  for (std::uint32_t e = 0; e < 5; ++e) EXPECT_EQ(sio.entries[e], (corvel::IndexEntry{e * 25, 1})) << e;
+  EXPECT_EQ(sio.entryTimeInterval, 10000000);
+  EXPECT_EQ(sio.maximumPacketCount, 1u);
+  EXPECT_EQ(sio.objectSize, 56 + 6 * 5);
 }
 
 // Times that span far more seconds than the frames could fill (a clock that
@@ -53,12 +53,12 @@ TEST(SimpleIndex, ClockJumpsWidenTheIntervalNotTheIndex) {
     std::vector<ParsedPacket> packets{Single(1, 0, 0, true), Single(1, 1, c.lastMs, true), Single(1, 2, c.lastMs + 40, false)};
     corvel::SimpleIndex sio;
     ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
-    EXPECT_LE(sio.IndexEntriesCount, 86'400u) << c.lastMs;
-    EXPECT_EQ(sio.IndexEntries.size(), sio.IndexEntriesCount);
-    EXPECT_EQ(sio.IndexEntryTimeInterval, c.interval) << c.lastMs;
-    EXPECT_EQ(sio.IndexEntriesCount, c.entries) << c.lastMs;
-    EXPECT_EQ(sio.IndexEntries.front(), (corvel::IndexEntry{0, 1}));
-    EXPECT_EQ(sio.IndexEntries.back(), (corvel::IndexEntry{1, 1}));
+    EXPECT_LE(sio.entryCount, 86'400u) << c.lastMs;
+    EXPECT_EQ(sio.entries.size(), sio.entryCount);
+    EXPECT_EQ(sio.entryTimeInterval, c.interval) << c.lastMs;
+    EXPECT_EQ(sio.entryCount, c.entries) << c.lastMs;
+    EXPECT_EQ(sio.entries.front(), (corvel::IndexEntry{0, 1}));
+    EXPECT_EQ(sio.entries.back(), (corvel::IndexEntry{1, 1}));
   }
 }
 
@@ -67,11 +67,11 @@ TEST(SimpleIndex, PrerollRepeatsTheFirstEntry) {
   for (std::uint32_t f = 0; f < 60; ++f) packets.push_back(Single(1, f, 3000 + f * 40, f % 25 == 0));
   corvel::SimpleIndex sio;
   ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
-  ASSERT_GE(sio.IndexEntries.size(), 5u);
-  EXPECT_EQ(sio.IndexEntries[1], sio.IndexEntries[0]);
-  EXPECT_EQ(sio.IndexEntries[2], sio.IndexEntries[0]);
-  EXPECT_EQ(sio.IndexEntries[3], sio.IndexEntries[0]);
-  EXPECT_EQ(sio.IndexEntries[4], (corvel::IndexEntry{25, 1}));  // the key frame at 4000 ms
+  ASSERT_GE(sio.entries.size(), 5u);
+  EXPECT_EQ(sio.entries[1], sio.entries[0]);
+  EXPECT_EQ(sio.entries[2], sio.entries[0]);
+  EXPECT_EQ(sio.entries[3], sio.entries[0]);
+  EXPECT_EQ(sio.entries[4], (corvel::IndexEntry{25, 1}));  // the key frame at 4000 ms
 }
 
 TEST(SimpleIndex, FragmentsCountAndOtherStreams) {
@@ -84,18 +84,18 @@ TEST(SimpleIndex, FragmentsCountAndOtherStreams) {
   packets.push_back(Single(1, 2, 2500, false));
   corvel::SimpleIndex sio;
   ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
-  EXPECT_EQ(sio.IndexEntries[0], (corvel::IndexEntry{0, 3}));
-  EXPECT_EQ(sio.MaximumPacketCount, 3u);
-  EXPECT_EQ(sio.IndexEntries[1].PacketNumber, 4u);
+  EXPECT_EQ(sio.entries[0], (corvel::IndexEntry{0, 3}));
+  EXPECT_EQ(sio.maximumPacketCount, 3u);
+  EXPECT_EQ(sio.entries[1].packetNumber, 4u);
 }
 
 TEST(SimpleIndex, NothingToIndex) {
   corvel::SimpleIndex sio;
-  sio.IndexEntriesCount = 9;
+  sio.entryCount = 9;
   EXPECT_FALSE(CreateSimpleIndex(PacketTable{}, sio, 1));
   std::vector<ParsedPacket> one{Single(1, 0, 0, true), Single(1, 0, 40, true)};
   EXPECT_FALSE(CreateSimpleIndex(one, sio, 1));  // a single media object is never closed
-  EXPECT_EQ(sio.IndexEntriesCount, 9u);
+  EXPECT_EQ(sio.entryCount, 9u);
   std::vector<ParsedPacket> audio{Single(2, 0, 0, true), Single(2, 1, 40, true)};
   EXPECT_FALSE(CreateSimpleIndex(audio, sio, 1));
 }

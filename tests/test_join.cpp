@@ -150,9 +150,9 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
   Session s;
   ASSERT_TRUE(OpenFile(s, out) && Scan(s));
   EXPECT_TRUE(s.errorList.empty());
-  EXPECT_EQ(s.structure.rec.fileProperties.Preroll, 5000);
-  EXPECT_EQ(s.structure.rec.fileProperties.DataPacketsCount, static_cast<std::int64_t>(s.packets.size()));
-  EXPECT_EQ(s.structure.rec.fileProperties.FileSize, s.file.fsize);
+  EXPECT_EQ(s.structure.rec.fileProperties.preroll, 5000);
+  EXPECT_EQ(s.structure.rec.fileProperties.packetCount, static_cast<std::int64_t>(s.packets.size()));
+  EXPECT_EQ(s.structure.rec.fileProperties.fileSize, s.file.fsize);
   // Video media objects: numbers 1, 2, ... (low 8 bits), times 40 ms apart from the preroll on.
   std::uint32_t expectNumber = 1, lastTime = 0, count = 0;
   std::uint32_t lastNumber = 0;
@@ -176,15 +176,15 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
   EXPECT_EQ(count, 200u);
   // The index points at packets where a video key frame begins.
   ASSERT_TRUE(s.indexBuilt);
-  for (const auto& e : s.structure.rec.simpleIndex.IndexEntries) {
-    ASSERT_LT(e.PacketNumber, s.packets.size());
-    const PacketRef p = s.packets[e.PacketNumber];
+  for (const auto& e : s.structure.rec.simpleIndex.entries) {
+    ASSERT_LT(e.packetNumber, s.packets.size());
+    const PacketRef p = s.packets[e.packetNumber];
     bool keyStart = false;
     for (std::size_t k = 0; k < p.payloadCount(); ++k) {
       const Payload pl = p.payload(k);
       keyStart |= pl.streamNumber == 1 && pl.keyFrame && pl.offsetIntoMediaObject == 0;
     }
-    EXPECT_TRUE(keyStart) << e.PacketNumber;
+    EXPECT_TRUE(keyStart) << e.packetNumber;
   }
 }
 

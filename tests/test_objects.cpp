@@ -199,9 +199,9 @@ TEST_F(Objects, CutAtEveryLength) {
         EXPECT_EQ(part.lines, whole.lines) << s.where;
       }
       const SimpleIndex& sio = part.rec.simpleIndex;
-      EXPECT_LE(56 + 6 * sio.IndexEntries.size(), std::max<std::size_t>(n, 56)) << s.where;
+      EXPECT_LE(56 + 6 * sio.entries.size(), std::max<std::size_t>(n, 56)) << s.where;
       const ContentBranding& cbo = part.rec.contentBranding;
-      EXPECT_LE(cbo.BannerImageData.size() + cbo.BannerImageURL.size(), n) << s.where;
+      EXPECT_LE(cbo.image.size() + cbo.url.size(), n) << s.where;
     }
   }
 }
@@ -256,8 +256,8 @@ TEST(ObjectTree, BuiltIndexCarriesTheFileId) {
   Session back;
   ASSERT_TRUE(OpenFile(back, out));
   ASSERT_TRUE(back.structure.rec.simpleIndex.present);
-  EXPECT_EQ(back.structure.rec.simpleIndex.FileID, back.structure.rec.fileProperties.FileID);
-  EXPECT_NE(back.structure.rec.simpleIndex.FileID, Guid{});
+  EXPECT_EQ(back.structure.rec.simpleIndex.fileId, back.structure.rec.fileProperties.fileId);
+  EXPECT_NE(back.structure.rec.simpleIndex.fileId, Guid{});
 }
 
 }  // namespace

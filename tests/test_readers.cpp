@@ -24,13 +24,13 @@ HeaderRecords Table(ByteView b) {
 
 TEST(Readers, WrongGuidLeavesRecord) {
   HeaderRecords rec;
-  rec.fileProperties.FileSize = 5;
+  rec.fileProperties.fileSize = 5;
   const ObjectKind* fpo = FindObjectKind(guid::FileProperties);
   fpo->read(Padding(200), rec);
   EXPECT_FALSE(rec.fileProperties.present);
-  EXPECT_EQ(rec.fileProperties.FileSize, 5);
+  EXPECT_EQ(rec.fileProperties.fileSize, 5);
   fpo->read(Bytes{}, rec);
-  EXPECT_EQ(rec.fileProperties.FileSize, 5);
+  EXPECT_EQ(rec.fileProperties.fileSize, 5);
 }
 
 TEST(Readers, ContentDescriptionLengthsInBytes) {
@@ -39,14 +39,14 @@ TEST(Readers, ContentDescriptionLengthsInBytes) {
   w.u16(4).u16(6).u16(0).u16(0).u16(0).u16('A').u16(0).text("Ян");
   corvel::ContentDescription r;
   r = Table(Object(guid::ContentDescription, w.data())).contentDescription;
-  EXPECT_EQ(r.Title, u"A");
-  EXPECT_EQ(r.Author, u"Ян");
+  EXPECT_EQ(r.title, u"A");
+  EXPECT_EQ(r.author, u"Ян");
   // Lengths past the object read what is there and stop.
   Writer big;
   big.u16(60000).u16(60000).u16(60000).u16(60000).u16(60000).text("x");
   r = Table(Object(guid::ContentDescription, big.data())).contentDescription;
-  EXPECT_EQ(r.Title, u"x");
-  EXPECT_EQ(r.Author, u"");
+  EXPECT_EQ(r.title, u"x");
+  EXPECT_EQ(r.author, u"");
 }
 
 TEST(Readers, ExtendedDescriptorsKeepRawValues) {
@@ -56,11 +56,11 @@ TEST(Readers, ExtendedDescriptorsKeepRawValues) {
   w.u16(8).text("Num").u16(3).u16(4).u32(0xDEADBEEF);
   corvel::ExtendedContentDescription r;
   r = Table(Object(guid::ExtendedContentDescription, w.data())).extendedContentDescription;
-  ASSERT_EQ(r.ContentDescriptors.size(), 2u);
-  EXPECT_EQ(r.ContentDescriptors[0].DescriptorName, u"Title");
-  EXPECT_EQ(r.ContentDescriptors[0].DescriptorValue, u"Ёлка");
-  EXPECT_EQ(r.ContentDescriptors[1].DescriptorValue, u"");
-  EXPECT_EQ(r.ContentDescriptors[1].DescriptorValueBytes, (Bytes{0xEF, 0xBE, 0xAD, 0xDE}));
+  ASSERT_EQ(r.descriptors.size(), 2u);
+  EXPECT_EQ(r.descriptors[0].name, u"Title");
+  EXPECT_EQ(r.descriptors[0].value.text, u"Ёлка");
+  EXPECT_EQ(r.descriptors[1].value.text, u"");
+  EXPECT_EQ(r.descriptors[1].value.bytes, (Bytes{0xEF, 0xBE, 0xAD, 0xDE}));
 }
 
 TEST(Readers, MarkersWalkByDescriptionLength) {
@@ -70,43 +70,43 @@ TEST(Readers, MarkersWalkByDescriptionLength) {
   w.u64(9).u64(8).u16(36).u32(7).u32(0).u32(3).text("Пёс", false);  // 3 characters
   corvel::MarkerList r;
   r = Table(Object(guid::Marker, w.data())).markers;
-  EXPECT_EQ(r.Name, u"mk");
-  ASSERT_EQ(r.Markers.size(), 2u);
-  EXPECT_EQ(r.Markers[0].MarkerDescription, u"");
-  EXPECT_EQ(r.Markers[1].Offset, 9);
-  EXPECT_EQ(r.Markers[1].SendTime, 7u);
-  EXPECT_EQ(r.Markers[1].MarkerDescription, u"Пёс");
+  EXPECT_EQ(r.name, u"mk");
+  ASSERT_EQ(r.markers.size(), 2u);
+  EXPECT_EQ(r.markers[0].description, u"");
+  EXPECT_EQ(r.markers[1].offset, 9);
+  EXPECT_EQ(r.markers[1].sendTime, 7u);
+  EXPECT_EQ(r.markers[1].description, u"Пёс");
 }
 
 TEST(Readers, HugeCountsAreBoundedByTheObject) {
   corvel::CodecList clo;
   clo = Table(Object(guid::CodecList, Writer().guid(guid::Header).u32(0xFFFFFFFF).u16(1).u16(3).text("Вид").u16(0).u16(0).take())).codecList;
-  EXPECT_EQ(clo.CodecEntriesCount, 0xFFFFFFFFu);
-  ASSERT_EQ(clo.CodecEntries.size(), 1u);
-  EXPECT_EQ(clo.CodecEntries[0].CodecName, u"Вид");
+  EXPECT_EQ(clo.entryCount, 0xFFFFFFFFu);
+  ASSERT_EQ(clo.entries.size(), 1u);
+  EXPECT_EQ(clo.entries[0].name, u"Вид");
 
   corvel::SimpleIndex sio;
   sio = Table(SimpleIndexObject(1, 1, {{5, 1}}, 0xFFFFFFFF)).simpleIndex;
-  EXPECT_EQ(sio.IndexEntriesCount, 0xFFFFFFFFu);
-  EXPECT_EQ(sio.IndexEntries.size(), 1u);
+  EXPECT_EQ(sio.entryCount, 0xFFFFFFFFu);
+  EXPECT_EQ(sio.entries.size(), 1u);
 
   corvel::StreamBitrates sbo;
   sbo = Table(Object(guid::StreamBitrateProperties, Writer().u16(0xFFFF).u16(0x8002).u32(128000).take())).streamBitrates;
-  ASSERT_EQ(sbo.BitrateRecords.size(), 1u);
-  EXPECT_EQ(sbo.BitrateRecords[0].AverageBitrate, 128000u);
+  ASSERT_EQ(sbo.records.size(), 1u);
+  EXPECT_EQ(sbo.records[0].averageBitrate, 128000u);
 
   corvel::MutualExclusion meo;
   meo = Table(Object(guid::BitrateMutualExclusion, Writer().guid(guid::Header).u16(0xFFFF).u16(1).u16(2).take())).mutualExclusion;
-  EXPECT_EQ(meo.StreamNumbers, (std::vector<std::uint16_t>{1, 2}));
+  EXPECT_EQ(meo.streams, (std::vector<std::uint16_t>{1, 2}));
 
   corvel::MarkerList mao;
   mao = Table(Object(guid::Marker, Writer().guid(guid::Header).u32(0xFFFFFFFF).u16(0).u16(0xFFFF).take())).markers;
-  EXPECT_TRUE(mao.Markers.empty());
+  EXPECT_TRUE(mao.markers.empty());
 
   corvel::ContentBranding cbo;
   cbo = Table(Object(guid::ContentBranding, Writer().u32(1).u32(0xFFFFFFFF).u8(1).take())).contentBranding;
-  EXPECT_EQ(cbo.BannerImageData, Bytes{1});
-  EXPECT_TRUE(cbo.BannerImageURL.empty());
+  EXPECT_EQ(cbo.image, Bytes{1});
+  EXPECT_TRUE(cbo.url.empty());
 }
 
 TEST(Readers, VideoCodecDataFollowsInnerSize) {
@@ -114,20 +114,20 @@ TEST(Readers, VideoCodecDataFollowsInnerSize) {
   corvel::StreamProperties spo;
   auto readSPO = [&](const Bytes& b, corvel::StreamProperties& r, corvel::VideoMedia& video, auto&) {
     r = Table(b).streams.at(0);
-    video = ReadFields<corvel::VideoMedia>(r.TypeSpecificData);
+    video = ReadFields<corvel::VideoMedia>(r.typeSpecificData);
   };
   int a = 0;
   readSPO(StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40, Bytes{1, 2, 3, 4})), spo, v, a);
-  EXPECT_TRUE(v.FormatData.CodecSpecificData.empty());
-  EXPECT_EQ(v.FormatData.ImageWidth, 320u);
-  EXPECT_EQ(v.FormatDataSize, 44);
+  EXPECT_TRUE(v.format.codecData.empty());
+  EXPECT_EQ(v.format.width, 320u);
+  EXPECT_EQ(v.formatDataSize, 44);
   readSPO(StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 12)), spo, v, a);
-  EXPECT_TRUE(v.FormatData.CodecSpecificData.empty());
+  EXPECT_TRUE(v.format.codecData.empty());
   readSPO(StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 44, Bytes{1, 2, 3, 4})), spo, v, a);
-  EXPECT_EQ(v.FormatData.CodecSpecificData, (Bytes{1, 2, 3, 4}));
+  EXPECT_EQ(v.format.codecData, (Bytes{1, 2, 3, 4}));
   readSPO(StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 0xFFFFFFFF)), spo, v, a);
-  EXPECT_TRUE(v.FormatData.CodecSpecificData.empty());
-  EXPECT_EQ(spo.TypeSpecificData.size(), spo.TypeSpecificDataLength);
+  EXPECT_TRUE(v.format.codecData.empty());
+  EXPECT_EQ(spo.typeSpecificData.size(), spo.typeSpecificDataLength);
 }
 
 TEST(Readers, TwoAudioStreamsEachInTheTable) {
@@ -139,19 +139,19 @@ TEST(Readers, TwoAudioStreamsEachInTheTable) {
   ASSERT_EQ(s.structure.rec.streams.size(), 2u);
   const StreamTable t = StreamsOf(s.structure.rec);
   ASSERT_EQ(t.size(), 2u);
-  EXPECT_EQ(t[0].audio.SamplesPerSecond, 22050u);
-  EXPECT_EQ(t[0].audio.CodecSpecificData, (Bytes{9, 9}));
-  EXPECT_EQ(t[1].audio.SamplesPerSecond, 44100u);
-  EXPECT_EQ(t[1].audio.CodecID_FormatTag, 0x162);
+  EXPECT_EQ(t[0].audio.samplesPerSecond, 22050u);
+  EXPECT_EQ(t[0].audio.codecData, (Bytes{9, 9}));
+  EXPECT_EQ(t[1].audio.samplesPerSecond, 44100u);
+  EXPECT_EQ(t[1].audio.formatTag, 0x162);
   EXPECT_EQ(s.structure.rec.streams[0].streamNumber(), 1);
-  EXPECT_EQ(s.structure.rec.streams[1].TypeSpecificData, AudioTypeSpecific(0x162, 2, 44100));
+  EXPECT_EQ(s.structure.rec.streams[1].typeSpecificData, AudioTypeSpecific(0x162, 2, 44100));
 }
 
 TEST(Readers, EmptySimpleIndexIsPresent) {
   corvel::SimpleIndex r;
   r = Table(SimpleIndexObject(10000000, 0, {})).simpleIndex;
   EXPECT_TRUE(r.present);
-  EXPECT_TRUE(r.IndexEntries.empty());
+  EXPECT_TRUE(r.entries.empty());
 }
 
 TEST(Readers, TruncatedObjectsReadAsZero) {

@@ -102,39 +102,39 @@ INSTANTIATE_TEST_SUITE_P(Ffmpeg, HeaderWriteBack, ::testing::Values("av", "video
 TEST(HeaderWriters, EdgeCases) {
   corvel::ContentDescription cdo;
   SizeFields(cdo);
-  EXPECT_EQ(cdo.TitleLength, 2);
-  EXPECT_EQ(cdo.ObjectSize, 34 + 5 * 2);
+  EXPECT_EQ(cdo.titleLength, 2);
+  EXPECT_EQ(cdo.objectSize, 34 + 5 * 2);
   corvel::CodecList clo;
-  clo.CodecEntries.push_back({2, 0, u"", 0, u"desc", 0, Bytes{0x61, 0x01}});
+  clo.entries.push_back({2, 0, u"", 0, u"desc", 0, Bytes{0x61, 0x01}});
   SizeFields(clo);
-  EXPECT_EQ(clo.CodecEntries[0].CodecNameLength, 0);
-  EXPECT_EQ(clo.CodecEntries[0].CodecDescriptionLength, 5);
+  EXPECT_EQ(clo.entries[0].nameLength, 0);
+  EXPECT_EQ(clo.entries[0].descriptionLength, 5);
   Bytes w;
   WriteFields(clo, guid::CodecList, w);
-  EXPECT_EQ(static_cast<std::int64_t>(w.size()), clo.ObjectSize);
+  EXPECT_EQ(static_cast<std::int64_t>(w.size()), clo.objectSize);
   corvel::CodecList back;
   ReadFields(w, back);
-  EXPECT_EQ(back.CodecEntries[0].CodecName, u"");
-  EXPECT_EQ(back.CodecEntries[0].CodecDescription, u"desc");
+  EXPECT_EQ(back.entries[0].name, u"");
+  EXPECT_EQ(back.entries[0].description, u"desc");
   // Markers read back as written (the description length counts characters).
   corvel::MarkerList mao;
-  mao.Name = u"Главы";
-  mao.Markers = {{0, 10000000, 0, 1000, 0, 0, u"Начало"}, {0, 20000000, 0, 2000, 0, 0, u""}};
+  mao.name = u"Главы";
+  mao.markers = {{0, 10000000, 0, 1000, 0, 0, u"Начало"}, {0, 20000000, 0, 2000, 0, 0, u""}};
   SizeFields(mao);
   w.clear();
   WriteFields(mao, guid::Marker, w);
-  EXPECT_EQ(static_cast<std::int64_t>(w.size()), mao.ObjectSize);
+  EXPECT_EQ(static_cast<std::int64_t>(w.size()), mao.objectSize);
   corvel::MarkerList mback;
   ReadFields(w, mback);
-  ASSERT_EQ(mback.Markers.size(), 2u);
-  EXPECT_EQ(mback.Name, u"Главы");
-  EXPECT_EQ(mback.Markers[0].MarkerDescription, u"Начало");
-  EXPECT_EQ(mback.Markers[1].SendTime, 2000u);
+  ASSERT_EQ(mback.markers.size(), 2u);
+  EXPECT_EQ(mback.name, u"Главы");
+  EXPECT_EQ(mback.markers[0].description, u"Начало");
+  EXPECT_EQ(mback.markers[1].sendTime, 2000u);
   // A non-text value is copied byte for byte.
   corvel::ExtendedContentDescription ecd;
-  ecd.ContentDescriptors.push_back({0, u"WM/Track", 3, 0, u"", Bytes{5, 0, 0, 0}});
+  ecd.descriptors.push_back({0, u"WM/Track", 3, 0, u"", Bytes{5, 0, 0, 0}});
   SizeFields(ecd);
-  EXPECT_EQ(ecd.ContentDescriptors[0].DescriptorValueLength, 4);
+  EXPECT_EQ(ecd.descriptors[0].valueLength, 4);
   w.clear();
   WriteFields(ecd, guid::ExtendedContentDescription, w);
   EXPECT_EQ(Bytes(w.end() - 4, w.end()), (Bytes{5, 0, 0, 0}));
@@ -274,11 +274,11 @@ TEST_F(RepairClip, UnfinishedRecordingGetsValidHeaderFields) {
   Session o;
   ASSERT_TRUE(OpenFile(o, out));
   EXPECT_TRUE(o.logLines.lines().empty()) << MemoText(o);
-  EXPECT_EQ(o.structure.rec.fileProperties.FileSize, o.file.fsize);
-  EXPECT_EQ(o.structure.rec.fileProperties.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
-  EXPECT_EQ(o.structure.rec.fileProperties.Flags & 3u, 2u);
-  EXPECT_NEAR(o.structure.rec.fileProperties.PlayDuration, h.structure.rec.fileProperties.PlayDuration, 1'000'000);  // within 0.1 s
-  EXPECT_NEAR(o.structure.rec.fileProperties.SendDuration, h.structure.rec.fileProperties.SendDuration, 1'000'000);
+  EXPECT_EQ(o.structure.rec.fileProperties.fileSize, o.file.fsize);
+  EXPECT_EQ(o.structure.rec.fileProperties.packetCount, static_cast<std::int64_t>(layout_.count));
+  EXPECT_EQ(o.structure.rec.fileProperties.flags & 3u, 2u);
+  EXPECT_NEAR(o.structure.rec.fileProperties.playDuration, h.structure.rec.fileProperties.playDuration, 1'000'000);  // within 0.1 s
+  EXPECT_NEAR(o.structure.rec.fileProperties.sendDuration, h.structure.rec.fileProperties.sendDuration, 1'000'000);
   EXPECT_TRUE(o.structure.rec.simpleIndex.present);
   const double d = std::stod(Probe(out)["format"]["duration"].get<std::string>());
   EXPECT_NEAR(d, std::stod(Probe(path_)["format"]["duration"].get<std::string>()), 0.1);
@@ -300,7 +300,7 @@ TEST_F(RepairClip, MinimalHeaderNoIndexAndFileSize) {
   EXPECT_FALSE(o.structure.rec.simpleIndex.present);
   std::uint32_t children = 0;
   for (const auto& it : o.structure.objects) children += it.parent == 0;
-  EXPECT_EQ(o.structure.rec.header.NumberOfHeaderObjects, children);
+  EXPECT_EQ(o.structure.rec.header.objectCount, children);
   EXPECT_EQ(children, 1u + 2u + 1u);  // file properties, two streams, codec list
   EXPECT_EQ(QWordOr0(ReadFile(out), 70), o.file.fsize);
   EXPECT_EQ(DemuxErrors(out), "");
@@ -626,7 +626,7 @@ TEST_F(WholeFrames, BytesDeletedInsideAPacketKeepThePayloadsBefore) {
   EXPECT_EQ(s.lastSave.rescuedPayloads, p.payloadCount() - 1);
   EXPECT_NE(s.statusText().find("пропущено неполных медиаобъектов (видео, звук): "), std::string::npos);
   // The first payload's frame is whole: its last fragment was rescued.
-  const std::int64_t preroll = s.structure.rec.fileProperties.Preroll;
+  const std::int64_t preroll = s.structure.rec.fileProperties.preroll;
   if (p.payload(0).offsetIntoMediaObject + p.payload(0).payloadDataLength == p.payload(0).mediaObjectSize) {
     EXPECT_TRUE(hasFrameAt(FrameHashes(TempPath("whole.out.wmv")), ptsOf(p, 0, preroll)));
   }
@@ -656,7 +656,7 @@ TEST_F(WholeFrames, BytesDeletedInTheLastPayloadDropOnlyItsFrame) {
   EXPECT_GE(d.lost, 1u);
   EXPECT_LE(d.lost, 2u);
   const std::vector<std::string> frames = FrameHashes(TempPath("whole.out.wmv"));
-  const std::int64_t preroll = s.structure.rec.fileProperties.Preroll;
+  const std::int64_t preroll = s.structure.rec.fileProperties.preroll;
   EXPECT_FALSE(hasFrameAt(frames, ptsOf(p, last, preroll)));
   // The packet's other payloads were rewritten without it: their frames stay.
   for (std::size_t i = 0; i < last; ++i) {
@@ -685,7 +685,7 @@ TEST_F(WholeFrames, GarbageOverAPayloadLeavesOutItsFrameOnly) {
   EXPECT_GE(d.lost, 1u);
   EXPECT_LE(d.lost, p.payloadCount());
   EXPECT_GE(s.lastSave.leftOut.total(), 1u);
-  EXPECT_FALSE(hasFrameAt(FrameHashes(TempPath("whole.out.wmv")), ptsOf(p, 1, s.structure.rec.fileProperties.Preroll)));
+  EXPECT_FALSE(hasFrameAt(FrameHashes(TempPath("whole.out.wmv")), ptsOf(p, 1, s.structure.rec.fileProperties.preroll)));
 }
 
 // A sound file loses nothing and is written as it is.

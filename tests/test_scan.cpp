@@ -84,26 +84,26 @@ TEST_F(LongClip, IndexPointsAtKeyFrames) {
     std::uint64_t pos = 0;
     char flags[8] = {};
     if (std::sscanf(line.c_str(), "%lf,%lu,%7s", &t, &pos, flags) == 3 && flags[0] == 'K')
-      keys.emplace_back(t + s.structure.rec.fileProperties.Preroll / 1000.0, (pos - layout_.first) / layout_.P);
+      keys.emplace_back(t + s.structure.rec.fileProperties.preroll / 1000.0, (pos - layout_.first) / layout_.P);
   }
   ASSERT_GT(keys.size(), 3u);
   std::set<std::uint64_t> keyPackets;
   for (auto& k : keys) keyPackets.insert(k.second);
-  const auto& entries = s.structure.rec.simpleIndex.IndexEntries;
-  ASSERT_EQ(entries.size(), s.structure.rec.simpleIndex.IndexEntriesCount);
+  const auto& entries = s.structure.rec.simpleIndex.entries;
+  ASSERT_EQ(entries.size(), s.structure.rec.simpleIndex.entryCount);
   ASSERT_GT(entries.size(), 8u);
   for (std::size_t e = 0; e < entries.size(); ++e) {
-    EXPECT_TRUE(keyPackets.count(entries[e].PacketNumber)) << "entry " << e;
+    EXPECT_TRUE(keyPackets.count(entries[e].packetNumber)) << "entry " << e;
     if (e) {
-      EXPECT_GE(entries[e].PacketNumber, entries[e - 1].PacketNumber);
+      EXPECT_GE(entries[e].packetNumber, entries[e - 1].packetNumber);
     }
     std::uint64_t lower = keys[0].second, upper = keys[0].second;
     for (auto& [t, pk] : keys) {
       if (t < static_cast<double>(e)) lower = pk;
       if (t < static_cast<double>(e + 1)) upper = pk;
     }
-    EXPECT_GE(entries[e].PacketNumber, lower) << "entry " << e;
-    EXPECT_LE(entries[e].PacketNumber, upper) << "entry " << e;
+    EXPECT_GE(entries[e].packetNumber, lower) << "entry " << e;
+    EXPECT_LE(entries[e].packetNumber, upper) << "entry " << e;
   }
 }
 
@@ -267,7 +267,7 @@ TEST_F(LongClip, UnfinishedRecordingScansToTheEnd) {
   EXPECT_EQ(s.packets.size(), layout_.count);
   EXPECT_TRUE(s.errBlocks.empty());
   EXPECT_NE(MemoText(s).find("• end of file"), std::string::npos);
-  EXPECT_EQ(s.structure.rec.fileProperties.DataPacketsCount, static_cast<std::int64_t>(layout_.count));
+  EXPECT_EQ(s.structure.rec.fileProperties.packetCount, static_cast<std::int64_t>(layout_.count));
 }
 
 TEST_F(LongClip, StopRequestEndsTheScan) {

@@ -93,10 +93,10 @@ TEST(StreamTable, EveryStreamPropertiesObjectAlsoInsideTheHeaderExtension) {
     EXPECT_EQ((*t)[0].number, 1);
     EXPECT_EQ((*t)[0].kind, StreamKind::video);
     EXPECT_TRUE((*t)[0].extended);
-    EXPECT_EQ((*t)[0].video.FormatData.ImageWidth, 640u);
+    EXPECT_EQ((*t)[0].video.format.width, 640u);
     EXPECT_EQ((*t)[1].number, 3);
     EXPECT_FALSE((*t)[1].extended);
-    EXPECT_EQ((*t)[1].audio.NumberOfChannels, 1);
+    EXPECT_EQ((*t)[1].audio.channels, 1);
     EXPECT_EQ((*t)[2].number, 5);
     EXPECT_EQ((*t)[2].kind, StreamKind::other);
   }
@@ -436,8 +436,8 @@ TEST(SimpleIndex, AFuzzedClockJumpKeepsTheIndexSmall) {
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
   ASSERT_TRUE(Scan(s));
-  EXPECT_LE(s.structure.rec.simpleIndex.IndexEntriesCount, 86'400u);
-  EXPECT_EQ(s.structure.rec.simpleIndex.IndexEntries.size(), s.structure.rec.simpleIndex.IndexEntriesCount);
+  EXPECT_LE(s.structure.rec.simpleIndex.entryCount, 86'400u);
+  EXPECT_EQ(s.structure.rec.simpleIndex.entries.size(), s.structure.rec.simpleIndex.entryCount);
 }
 
 // The session's packets, cuts and records hold for the file it opened: a

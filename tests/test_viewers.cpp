@@ -16,12 +16,12 @@ namespace {
 
 HeaderRecords WithDuration(std::int64_t ms) {
   HeaderRecords rec;
-  rec.fileProperties.PlayDuration = ms * 10000;
-  rec.fileProperties.SendDuration = ms * 10000 / 2;
+  rec.fileProperties.playDuration = ms * 10000;
+  rec.fileProperties.sendDuration = ms * 10000 / 2;
   // Stream 1 video, stream 2 audio.
   rec.streams.resize(2);
-  rec.streams[0].StreamType = guid::VideoMedia, rec.streams[0].Flags = 1;
-  rec.streams[1].StreamType = guid::AudioMedia, rec.streams[1].Flags = 2;
+  rec.streams[0].streamType = guid::VideoMedia, rec.streams[0].flags = 1;
+  rec.streams[1].streamType = guid::AudioMedia, rec.streams[1].flags = 2;
   return rec;
 }
 

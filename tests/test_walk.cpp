@@ -38,12 +38,12 @@ TEST(Walk, MinimalFileListsEveryObject) {
   }
   EXPECT_EQ(s.structure.dataObjectIndex, 4);
   EXPECT_EQ(s.structure.dataObjectOffset, s.structure.objects[4].offset);
-  EXPECT_EQ(s.structure.rec.data.TotalDataPackets, 3);
+  EXPECT_EQ(s.structure.rec.data.packetCount, 3);
   EXPECT_TRUE(s.structure.rec.fileProperties.present);
   EXPECT_EQ(s.structure.rec.streams.size(), 2u);
   EXPECT_TRUE(s.structure.rec.simpleIndex.present);
-  EXPECT_EQ(s.structure.rec.simpleIndex.IndexEntries.size(), 2u);
-  EXPECT_EQ(s.structure.rec.header.NumberOfHeaderObjects, 3u);
+  EXPECT_EQ(s.structure.rec.simpleIndex.entries.size(), 2u);
+  EXPECT_EQ(s.structure.rec.header.objectCount, 3u);
 }
 
 // Objects the catalogue does not parse are stepped over: standard ones are
@@ -123,8 +123,8 @@ TEST(Walk, OddFilePropertiesSizeStillParsed) {
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, file), 0);
   EXPECT_EQ(MemoLines(s).at(0), "• unknown size of ASF_File_Properties_Object");
-  EXPECT_EQ(s.structure.rec.fileProperties.ObjectSize, 112);
-  EXPECT_EQ(s.structure.rec.fileProperties.DataPacketsCount, 9);
+  EXPECT_EQ(s.structure.rec.fileProperties.objectSize, 112);
+  EXPECT_EQ(s.structure.rec.fileProperties.packetCount, 9);
 }
 
 TEST(Walk, PacketSizeMismatchIsLogged) {
@@ -186,7 +186,7 @@ TEST(Walk, TruncatedDataObjectStillFound) {
   s.lang = Language::eng;
   ASSERT_EQ(OpenBytes(s, file), 0);
   EXPECT_EQ(s.structure.dataObjectIndex, 4);
-  EXPECT_EQ(s.structure.rec.data.TotalDataPackets, 10);
+  EXPECT_EQ(s.structure.rec.data.packetCount, 10);
   EXPECT_NE(MemoText(s).find("• block runs past the end of the file: ASF_DATA_OBJECT"), std::string::npos);
 }
 
@@ -207,10 +207,10 @@ TEST(Walk, ObjectsLargerThanTheCacheAreParsed) {
   Session s;
   ASSERT_EQ(OpenBytes(s, file), 0);
   ASSERT_TRUE(s.structure.rec.headerExtension.present);
-  EXPECT_EQ(s.structure.rec.headerExtension.HeaderExtensionData, big);
+  EXPECT_EQ(s.structure.rec.headerExtension.data, big);
   ASSERT_TRUE(s.structure.rec.simpleIndex.present);
-  ASSERT_EQ(s.structure.rec.simpleIndex.IndexEntries.size(), 400'000u);
-  EXPECT_EQ(s.structure.rec.simpleIndex.IndexEntries.back().PacketNumber, 399'999u);
+  ASSERT_EQ(s.structure.rec.simpleIndex.entries.size(), 400'000u);
+  EXPECT_EQ(s.structure.rec.simpleIndex.entries.back().packetNumber, 399'999u);
 }
 
 TEST(Walk, RecordsOfThePreviousFileDoNotLeak) {
@@ -221,14 +221,14 @@ TEST(Walk, RecordsOfThePreviousFileDoNotLeak) {
             0);
   EXPECT_TRUE(s.structure.rec.headerExtension.present);
   ASSERT_EQ(StreamsOf(s.structure.rec).size(), 1u);
-  EXPECT_EQ(StreamsOf(s.structure.rec)[0].video.EncodedImageWidth, 640u);
+  EXPECT_EQ(StreamsOf(s.structure.rec)[0].video.encodedWidth, 640u);
   ASSERT_EQ(OpenBytes(s, AsfFile({FilePropertiesObject({}), StreamPropertiesObject(1, guid::AudioMedia, AudioTypeSpecific(0x161, 2, 48000))},
                                  {DataObject(0, 256)})),
             0);
   EXPECT_FALSE(s.structure.rec.headerExtension.present);
   ASSERT_EQ(StreamsOf(s.structure.rec).size(), 1u);
   EXPECT_EQ(StreamsOf(s.structure.rec)[0].kind, StreamKind::audio);
-  EXPECT_EQ(StreamsOf(s.structure.rec)[0].audio.SamplesPerSecond, 48000u);
+  EXPECT_EQ(StreamsOf(s.structure.rec)[0].audio.samplesPerSecond, 48000u);
 }
 
 // A sparse file: a Data Object of 5 GiB with a Simple Index behind it.
@@ -253,8 +253,8 @@ TEST(Walk, SparseFileBeyondFourGiB) {
   EXPECT_EQ(static_cast<std::uint64_t>(s.structure.objects[3].offset), daoOffset + dataSize);
   EXPECT_EQ(s.structure.objects[3].guid, guid::SimpleIndex);
   ASSERT_TRUE(s.structure.rec.simpleIndex.present);
-  EXPECT_EQ(s.structure.rec.simpleIndex.MaximumPacketCount, 7u);
-  EXPECT_EQ(s.structure.rec.simpleIndex.IndexEntries[1].PacketCount, 4);
+  EXPECT_EQ(s.structure.rec.simpleIndex.maximumPacketCount, 7u);
+  EXPECT_EQ(s.structure.rec.simpleIndex.entries[1].packetCount, 4);
   ::unlink(path.c_str());
 }
 

@@ -34,8 +34,8 @@ struct Layout {
 inline Layout LayoutOf(const Bytes& file) {
   Session s;
   OpenBytes(s, file);
-  return {static_cast<std::uint64_t>(s.structure.dataObjectOffset) + 50, s.structure.rec.fileProperties.MinimumDataPacketSize,
-          static_cast<std::uint64_t>(s.structure.rec.fileProperties.DataPacketsCount)};
+  return {static_cast<std::uint64_t>(s.structure.dataObjectOffset) + 50, s.structure.rec.fileProperties.minimumPacketSize,
+          static_cast<std::uint64_t>(s.structure.rec.fileProperties.packetCount)};
 }
 
 // The bytes of a file's data packets, as its header places them.
