@@ -17,6 +17,7 @@
 //   group(name, record)                a nested record under a node of its own
 //   typeSpecific(name, x, length, type)  a stream's format bytes, shown by its type
 //   value(name, x, type, length)       an Extended Content Description value
+//   note(name, x)                      a line the tree shows (the name), no bytes
 // An object's record starts with its GUID and size: v.head(id, size).
 #pragma once
 
@@ -65,6 +66,9 @@ struct ObjectHead {
   std::int64_t objectSize = 0;
 };
 
+// The member of a note: nothing.
+struct Note {};
+
 template <typename R, typename T>
 concept Is = std::same_as<std::remove_const_t<R>, T>;
 
@@ -73,16 +77,22 @@ concept Is = std::same_as<std::remove_const_t<R>, T>;
 #define CORVEL_MEMBER(kind, type, member, ...) type member{};
 #define CORVEL_VISIT(kind, type, member, name, ...) v.kind(name, r.member __VA_OPT__(, ) __VA_ARGS__);
 
-// The walk of a record (Record) or of an object (Object: its GUID and size
-// first) over its field list; `...`: visitor calls after the fields.
-#define CORVEL_DESCRIBE_RECORD(Type, FIELDS, ...) \
-  template <typename V, ::corvel::Is<Type> R>     \
-  void Describe(V& v, R& r) {                     \
-    FIELDS(CORVEL_VISIT) __VA_ARGS__              \
+// A record (Record) or an object (Object: its GUID and size first) of the
+// fields FIELDS lists, and its walk over them; `...`: further members.
+#define CORVEL_RECORD(Type, FIELDS, ...)      \
+  struct Type {                               \
+    FIELDS(CORVEL_MEMBER) __VA_ARGS__         \
+  };                                          \
+  template <typename V, ::corvel::Is<Type> R> \
+  void Describe(V& v, R& r) {                 \
+    FIELDS(CORVEL_VISIT)                      \
   }
-#define CORVEL_DESCRIBE_OBJECT(Type, FIELDS, ...) \
-  template <typename V, ::corvel::Is<Type> R>     \
-  void Describe(V& v, R& r) {                     \
-    v.head(r.objectId, r.objectSize);             \
-    FIELDS(CORVEL_VISIT) __VA_ARGS__              \
+#define CORVEL_OBJECT(Type, FIELDS, ...)      \
+  struct Type : ::corvel::ObjectHead {        \
+    FIELDS(CORVEL_MEMBER) __VA_ARGS__         \
+  };                                          \
+  template <typename V, ::corvel::Is<Type> R> \
+  void Describe(V& v, R& r) {                 \
+    v.head(r.objectId, r.objectSize);         \
+    FIELDS(CORVEL_VISIT)                      \
   }

@@ -14,10 +14,27 @@
 
 namespace corvel {
 
+// What the reader, the size computation and the writer share: a nested
+// record is walked in place, a note has no bytes, and a stream's format is
+// bytes like any other.
+template <typename Self>
+class FieldWalk {
+ public:
+  template <typename R>
+  void group(std::string_view, R& r) {
+    Describe(static_cast<Self&>(*this), r);
+  }
+  void note(std::string_view, const Note&) {}
+  template <typename X, typename N>
+  void typeSpecific(std::string_view name, X& x, N&& length, const Guid&) {
+    static_cast<Self&>(*this).bytes(name, x, length);
+  }
+};
+
 // Reads fields in sequence from an object's bytes. Every field, count and
 // byte run is bounded by the bytes given: what lies past them reads as zero
 // or is left out; a list stops at the first record that cannot fit.
-class FieldReader {
+class FieldReader : public FieldWalk<FieldReader> {
  public:
   explicit FieldReader(ByteView b, std::uint64_t at = 0) : b_(b), at_(at) {}
   std::uint64_t at() const { return at_; }
@@ -45,10 +62,6 @@ class FieldReader {
     at_ += length;
   }
   template <std::integral N>
-  void typeSpecific(std::string_view name, Bytes& x, N length, const Guid&) {
-    bytes(name, x, length);
-  }
-  template <std::integral N>
   void text(std::string_view, std::u16string& x, N length, TextLength rule) {
     const std::uint64_t units = rule == TextLength::bytes ? length / 2 : length;
     x = WideToStr(b_, at_, units);
@@ -69,11 +82,6 @@ class FieldReader {
     items.clear();
     for (N i = 0; i < count && at_ + 2 <= b_.size(); ++i) num(name, items.emplace_back());
   }
-  template <typename R>
-  void group(std::string_view, R& r) {
-    Describe(*this, r);
-  }
-  void note(std::string_view) {}
 
  private:
   ByteView b_;
@@ -82,7 +90,7 @@ class FieldReader {
 
 // Sets every length and count field from what it counts, and the object's
 // size from the total.
-class FieldSizer {
+class FieldSizer : public FieldWalk<FieldSizer> {
  public:
   std::int64_t total() const { return total_; }
 
@@ -100,10 +108,6 @@ class FieldSizer {
   void bytes(std::string_view, Bytes& x, N&& length, Show = Show::bytes) {
     length = static_cast<std::remove_cvref_t<N>>(x.size());
     total_ += static_cast<std::int64_t>(x.size());
-  }
-  template <std::integral N>
-  void typeSpecific(std::string_view name, Bytes& x, N& length, const Guid&) {
-    bytes(name, x, length);
   }
   template <std::integral N>
   void text(std::string_view, std::u16string& x, N& length, TextLength rule) {
@@ -125,11 +129,6 @@ class FieldSizer {
     count = static_cast<N>(items.size());
     total_ += 2 * static_cast<std::int64_t>(items.size());
   }
-  template <typename R>
-  void group(std::string_view, R& r) {
-    Describe(*this, r);
-  }
-  void note(std::string_view) {}
   // The object's size, once every field was visited.
   void finish() {
     if (size_) *size_ = total_;
@@ -142,7 +141,7 @@ class FieldSizer {
 
 // Appends the fields in the published layout; the object's GUID is the
 // catalogue's, whatever the record holds.
-class FieldWriter {
+class FieldWriter : public FieldWalk<FieldWriter> {
  public:
   FieldWriter(Bytes& out, const Guid& id) : o_(out), id_(id) {}
 
@@ -154,10 +153,6 @@ class FieldWriter {
   void guid(std::string_view, const Guid& x, Show = Show::dec) { o_.guid(x); }
   template <std::integral N>
   void bytes(std::string_view, const Bytes& x, N, Show = Show::bytes) {
-    o_.bytes(x);
-  }
-  template <std::integral N>
-  void typeSpecific(std::string_view, const Bytes& x, N, const Guid&) {
     o_.bytes(x);
   }
   template <std::integral N>
@@ -178,11 +173,6 @@ class FieldWriter {
   void numbers(std::string_view, const std::vector<std::uint16_t>& items, N) {
     for (std::uint16_t x : items) o_.u16(x);
   }
-  template <typename R>
-  void group(std::string_view, const R& r) {
-    Describe(*this, r);
-  }
-  void note(std::string_view) {}
 
  private:
   ByteWriter o_;
@@ -242,7 +232,7 @@ class FieldPresenter {
     FieldPresenter child(t_, add(std::string(name)));
     Describe(child, r);
   }
-  void note(std::string_view text) { add(std::string(text)); }
+  void note(std::string_view text, const Note&) { add(std::string(text)); }
 
  private:
   int add(const std::string& text) { return onTop_ ? t_.insert(node_, placed_++, text) : t_.add(node_, text); }

@@ -2,6 +2,7 @@
 
 #include "asf/field_visitors.hpp"
 
+#include <chrono>
 #include <cstdio>
 
 #include "asf/catalogue.hpp"
@@ -19,20 +20,6 @@ std::string fourCC(std::uint32_t v) {
   return BytesToStr(b, 0, 4);
 }
 
-// Civil date from days since 1970-01-01 (proleptic Gregorian).
-void civilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const auto doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  y = static_cast<std::int64_t>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  if (m <= 2) ++y;
-}
-
 }  // namespace
 
 std::string BytesLine(const std::string& label, const Bytes& data) {
@@ -41,22 +28,16 @@ std::string BytesLine(const std::string& label, const Bytes& data) {
 }
 
 std::string FileTimeToText(std::int64_t filetime) {
-  // Milliseconds from 1601-01-01; 1601-01-01 is 134774 days before 1970-01-01.
-  std::int64_t ms = filetime / 10000;
-  std::int64_t days = ms / 86400000;
-  std::int64_t rem = ms % 86400000;
-  if (rem < 0) {
-    rem += 86400000;
-    --days;
-  }
-  std::int64_t y = 0;
-  unsigned m = 0, d = 0;
-  civilFromDays(days - 134774, y, m, d);
-  const auto secs = rem / 1000;
+  // Milliseconds from 1601-01-01, which is 134774 days before 1970-01-01.
+  using namespace std::chrono;
+  const milliseconds ms{filetime / 10000};
+  const sys_days day = floor<days>(sys_time<milliseconds>(ms)) - days{134774};
+  const year_month_day ymd{day};
+  const auto secs = duration_cast<seconds>(ms - floor<days>(ms)).count();
   char out[64];
-  std::snprintf(out, sizeof out, "%02u.%02u.%04lld %02lld:%02lld:%02lld", d, m, static_cast<long long>(y),
-                static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),
-                static_cast<long long>(secs % 60));
+  std::snprintf(out, sizeof out, "%02u.%02u.%04d %02lld:%02lld:%02lld", static_cast<unsigned>(ymd.day()),
+                static_cast<unsigned>(ymd.month()), static_cast<int>(ymd.year()), static_cast<long long>(secs / 3600),
+                static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
   return out;
 }
 

@@ -15,10 +15,7 @@ namespace corvel {
   F(num, std::uint32_t, objectCount, "NumberOfHeaderObjects") \
   F(num, std::uint8_t, reserved1, "Reserved1")               \
   F(num, std::uint8_t, reserved2, "Reserved2")
-struct HeaderObject : ObjectHead {
-  CORVEL_HEADER_OBJECT(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(HeaderObject, CORVEL_HEADER_OBJECT)
+CORVEL_OBJECT(HeaderObject, CORVEL_HEADER_OBJECT)
 
 inline constexpr std::int64_t kFilePropertiesSize = 104;
 
@@ -34,20 +31,14 @@ inline constexpr std::int64_t kFilePropertiesSize = 104;
   F(num, std::uint32_t, minimumPacketSize, "MinimumDataPackedSize")    \
   F(num, std::uint32_t, maximumPacketSize, "MaximumDataPackedSize")    \
   F(num, std::uint32_t, maximumBitrate, "MaximumBitrate")
-struct FileProperties : ObjectHead {
-  CORVEL_FILE_PROPERTIES(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(FileProperties, CORVEL_FILE_PROPERTIES)
+CORVEL_OBJECT(FileProperties, CORVEL_FILE_PROPERTIES)
 
 #define CORVEL_HEADER_EXTENSION(F)                          \
   F(guid, Guid, reserved1, "ReservedField1")                \
   F(num, std::uint16_t, reserved2, "ReservedField2")        \
   F(num, std::uint32_t, dataSize, "HeaderExtensionDataSize") \
   F(bytes, Bytes, data, "HeaderExtensionData", r.dataSize)
-struct HeaderExtension : ObjectHead {
-  CORVEL_HEADER_EXTENSION(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(HeaderExtension, CORVEL_HEADER_EXTENSION)
+CORVEL_OBJECT(HeaderExtension, CORVEL_HEADER_EXTENSION)
 
 #define CORVEL_STREAM_PROPERTIES(F)                                                                  \
   F(guid, Guid, streamType, "StreamType", Show::streamType)                                          \
@@ -59,11 +50,7 @@ CORVEL_DESCRIBE_OBJECT(HeaderExtension, CORVEL_HEADER_EXTENSION)
   F(num, std::uint32_t, reserved, "Reserved")                                                        \
   F(typeSpecific, Bytes, typeSpecificData, "TypeSpecificData", r.typeSpecificDataLength, r.streamType) \
   F(bytes, Bytes, errorCorrectionData, "ErrorCorrectionData", r.errorCorrectionDataLength)
-struct StreamProperties : ObjectHead {
-  CORVEL_STREAM_PROPERTIES(CORVEL_MEMBER)
-  int streamNumber() const { return flags & 127; }
-};
-CORVEL_DESCRIBE_OBJECT(StreamProperties, CORVEL_STREAM_PROPERTIES)
+CORVEL_OBJECT(StreamProperties, CORVEL_STREAM_PROPERTIES, int streamNumber() const { return flags & 127; })
 
 // A video stream's format. The codec's own data is what the format size
 // counts beyond its 40 bytes.
@@ -80,10 +67,7 @@ CORVEL_DESCRIBE_OBJECT(StreamProperties, CORVEL_STREAM_PROPERTIES)
   F(num, std::uint32_t, colorsUsed, "ColorsUsedCount")                            \
   F(num, std::uint32_t, importantColors, "ImportantColorsCount")                  \
   F(bytes, Bytes, codecData, "CodecSpecificData", std::uint32_t{r.formatDataSize > 40 ? r.formatDataSize - 40 : 0})
-struct BitmapInfoHeader {
-  CORVEL_BITMAP_INFO_HEADER(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_RECORD(BitmapInfoHeader, CORVEL_BITMAP_INFO_HEADER)
+CORVEL_RECORD(BitmapInfoHeader, CORVEL_BITMAP_INFO_HEADER)
 
 #define CORVEL_VIDEO_MEDIA(F)                                     \
   F(num, std::uint32_t, encodedWidth, "EncodedImageWidth")        \
@@ -91,10 +75,7 @@ CORVEL_DESCRIBE_RECORD(BitmapInfoHeader, CORVEL_BITMAP_INFO_HEADER)
   F(num, std::uint8_t, reservedFlags, "ReservedFlags")            \
   F(num, std::uint16_t, formatDataSize, "FormatDataSize")         \
   F(group, BitmapInfoHeader, format, "FormatData")
-struct VideoMedia {
-  CORVEL_VIDEO_MEDIA(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_RECORD(VideoMedia, CORVEL_VIDEO_MEDIA)
+CORVEL_RECORD(VideoMedia, CORVEL_VIDEO_MEDIA)
 
 #define CORVEL_AUDIO_MEDIA(F)                                               \
   F(num, std::uint16_t, formatTag, "CodecID_FormatTag", Show::codecTag)     \
@@ -105,28 +86,19 @@ CORVEL_DESCRIBE_RECORD(VideoMedia, CORVEL_VIDEO_MEDIA)
   F(num, std::uint16_t, bitsPerSample, "BitsPerSample")                     \
   F(num, std::uint16_t, codecDataSize, "CodecSpecificDataSize")             \
   F(bytes, Bytes, codecData, "CodecSpecificData", r.codecDataSize)
-struct AudioMedia {
-  CORVEL_AUDIO_MEDIA(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_RECORD(AudioMedia, CORVEL_AUDIO_MEDIA)
+CORVEL_RECORD(AudioMedia, CORVEL_AUDIO_MEDIA)
 
 #define CORVEL_DATA_OBJECT(F)                             \
   F(guid, Guid, fileId, "FileID")                         \
   F(num, std::int64_t, packetCount, "TotalDataPackets")   \
-  F(num, std::uint16_t, reserved, "Reserved")
-struct DataObjectHeader : ObjectHead {
-  CORVEL_DATA_OBJECT(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(DataObjectHeader, CORVEL_DATA_OBJECT, v.note("DataPackets = /stream found/");)
+  F(num, std::uint16_t, reserved, "Reserved")             \
+  F(note, Note, packets, "DataPackets = /stream found/")
+CORVEL_OBJECT(DataObjectHeader, CORVEL_DATA_OBJECT)
 
 #define CORVEL_INDEX_ENTRY(F)                             \
   F(num, std::uint32_t, packetNumber, "PacketNumber")     \
   F(num, std::uint16_t, packetCount, "PacketCount")
-struct IndexEntry {
-  CORVEL_INDEX_ENTRY(CORVEL_MEMBER)
-  bool operator==(const IndexEntry&) const = default;
-};
-CORVEL_DESCRIBE_RECORD(IndexEntry, CORVEL_INDEX_ENTRY)
+CORVEL_RECORD(IndexEntry, CORVEL_INDEX_ENTRY, bool operator==(const IndexEntry&) const = default;)
 
 inline std::string IndexEntryCaption(const IndexEntry&, std::size_t i) {
   return "IndexEntry (" + std::to_string(i) + ")";
@@ -138,10 +110,7 @@ inline std::string IndexEntryCaption(const IndexEntry&, std::size_t i) {
   F(num, std::uint32_t, maximumPacketCount, "MaximumPacketCount")                                       \
   F(num, std::uint32_t, entryCount, "IndexEntriesCount")                                                \
   F(list, std::vector<IndexEntry>, entries, "IndexEntries", r.entryCount, 6, IndexEntryCaption, ListShow::array)
-struct SimpleIndex : ObjectHead {
-  CORVEL_SIMPLE_INDEX(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(SimpleIndex, CORVEL_SIMPLE_INDEX)
+CORVEL_OBJECT(SimpleIndex, CORVEL_SIMPLE_INDEX)
 
 // A codec entry's name and description count UTF-16 units; the video
 // codec's information shows its first four bytes as characters too.
@@ -153,10 +122,7 @@ CORVEL_DESCRIBE_OBJECT(SimpleIndex, CORVEL_SIMPLE_INDEX)
   F(text, std::u16string, description, "CodecDescription", r.descriptionLength, TextLength::unitsOrNone) \
   F(num, std::uint16_t, informationLength, "CodecInformationLength")                             \
   F(bytes, Bytes, information, "CodecInformation", r.informationLength, r.type == 1 ? Show::codecInfo : Show::bytes)
-struct CodecEntry {
-  CORVEL_CODEC_ENTRY(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_RECORD(CodecEntry, CORVEL_CODEC_ENTRY)
+CORVEL_RECORD(CodecEntry, CORVEL_CODEC_ENTRY)
 
 inline std::string CodecTypeName(std::uint16_t type) {
   return type == 1 ? " (video)" : type == 2 ? " (audio)" : " (unknown)";
@@ -167,18 +133,12 @@ inline std::string CodecEntryCaption(const CodecEntry& e, std::size_t) { return 
   F(guid, Guid, reserved, "Reserved")                   \
   F(num, std::uint32_t, entryCount, "CodecEntriesCount") \
   F(list, std::vector<CodecEntry>, entries, "CodecEntries", r.entryCount, 8, CodecEntryCaption)
-struct CodecList : ObjectHead {
-  CORVEL_CODEC_LIST(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(CodecList, CORVEL_CODEC_LIST)
+CORVEL_OBJECT(CodecList, CORVEL_CODEC_LIST)
 
 #define CORVEL_BITRATE_RECORD(F)                   \
   F(num, std::uint16_t, flags, "Flags")            \
   F(num, std::uint32_t, averageBitrate, "AverageBitrate")
-struct BitrateRecord {
-  CORVEL_BITRATE_RECORD(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_RECORD(BitrateRecord, CORVEL_BITRATE_RECORD)
+CORVEL_RECORD(BitrateRecord, CORVEL_BITRATE_RECORD)
 
 inline std::string BitrateRecordCaption(const BitrateRecord& b, std::size_t) {
   return "BitrateRecord (" + std::to_string(b.flags & 127) + ")";
@@ -187,10 +147,7 @@ inline std::string BitrateRecordCaption(const BitrateRecord& b, std::size_t) {
 #define CORVEL_STREAM_BITRATES(F)                         \
   F(num, std::uint16_t, recordCount, "BitrateRecordsCount") \
   F(list, std::vector<BitrateRecord>, records, "BitrateRecords", r.recordCount, 6, BitrateRecordCaption)
-struct StreamBitrates : ObjectHead {
-  CORVEL_STREAM_BITRATES(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(StreamBitrates, CORVEL_STREAM_BITRATES)
+CORVEL_OBJECT(StreamBitrates, CORVEL_STREAM_BITRATES)
 
 #define CORVEL_CONTENT_DESCRIPTION(F)                                                       \
   F(num, std::uint16_t, titleLength, "TitleLength")                                         \
@@ -203,10 +160,7 @@ CORVEL_DESCRIBE_OBJECT(StreamBitrates, CORVEL_STREAM_BITRATES)
   F(text, std::u16string, copyright, "Copyright", r.copyrightLength, TextLength::bytes)     \
   F(text, std::u16string, description, "Description", r.descriptionLength, TextLength::bytes) \
   F(text, std::u16string, rating, "Rating", r.ratingLength, TextLength::bytes)
-struct ContentDescription : ObjectHead {
-  CORVEL_CONTENT_DESCRIPTION(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(ContentDescription, CORVEL_CONTENT_DESCRIPTION)
+CORVEL_OBJECT(ContentDescription, CORVEL_CONTENT_DESCRIPTION)
 
 // A descriptor's value: its bytes as stored (every data type) and, for
 // data type 0, the text they hold.
@@ -221,20 +175,14 @@ struct DescriptorValue {
   F(num, std::uint16_t, valueDataType, "DescriptorValueDataType")                 \
   F(num, std::uint16_t, valueLength, "DescriptorValueLength")                     \
   F(value, DescriptorValue, value, "DescriptorValue", r.valueDataType, r.valueLength)
-struct ContentDescriptor {
-  CORVEL_CONTENT_DESCRIPTOR(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_RECORD(ContentDescriptor, CORVEL_CONTENT_DESCRIPTOR)
+CORVEL_RECORD(ContentDescriptor, CORVEL_CONTENT_DESCRIPTOR)
 
 inline std::string ContentDescriptorCaption(const ContentDescriptor&, std::size_t) { return "ContentDescriptor"; }
 
 #define CORVEL_EXTENDED_CONTENT_DESCRIPTION(F)                  \
   F(num, std::uint16_t, descriptorCount, "ContentDescriptorsCount") \
   F(list, std::vector<ContentDescriptor>, descriptors, "ContentDescriptors", r.descriptorCount, 6, ContentDescriptorCaption)
-struct ExtendedContentDescription : ObjectHead {
-  CORVEL_EXTENDED_CONTENT_DESCRIPTION(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(ExtendedContentDescription, CORVEL_EXTENDED_CONTENT_DESCRIPTION)
+CORVEL_OBJECT(ExtendedContentDescription, CORVEL_EXTENDED_CONTENT_DESCRIPTION)
 
 #define CORVEL_MARKER(F)                                                                     \
   F(num, std::int64_t, offset, "Offset")                                                     \
@@ -244,10 +192,7 @@ CORVEL_DESCRIBE_OBJECT(ExtendedContentDescription, CORVEL_EXTENDED_CONTENT_DESCR
   F(num, std::uint32_t, flags, "Flags")                                                      \
   F(num, std::uint32_t, descriptionLength, "MarkerDescriptionLength")                        \
   F(text, std::u16string, description, "MarkerDescription", r.descriptionLength, TextLength::units)
-struct Marker {
-  CORVEL_MARKER(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_RECORD(Marker, CORVEL_MARKER)
+CORVEL_RECORD(Marker, CORVEL_MARKER)
 
 inline std::string MarkerCaption(const Marker&, std::size_t i) { return "Marker (" + std::to_string(i + 1) + ")"; }
 
@@ -258,19 +203,13 @@ inline std::string MarkerCaption(const Marker&, std::size_t i) { return "Marker 
   F(num, std::uint16_t, nameLength, "NameLength")                       \
   F(text, std::u16string, name, "Name", r.nameLength, TextLength::bytes) \
   F(list, std::vector<Marker>, markers, "Markers", r.markerCount, 30, MarkerCaption)
-struct MarkerList : ObjectHead {
-  CORVEL_MARKER_LIST(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(MarkerList, CORVEL_MARKER_LIST)
+CORVEL_OBJECT(MarkerList, CORVEL_MARKER_LIST)
 
 #define CORVEL_MUTUAL_EXCLUSION(F)                                 \
   F(guid, Guid, exclusionType, "ExclusionType")                    \
   F(num, std::uint16_t, streamCount, "StreamNumbersCount")         \
   F(numbers, std::vector<std::uint16_t>, streams, "StreamNumbers", r.streamCount)
-struct MutualExclusion : ObjectHead {
-  CORVEL_MUTUAL_EXCLUSION(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(MutualExclusion, CORVEL_MUTUAL_EXCLUSION)
+CORVEL_OBJECT(MutualExclusion, CORVEL_MUTUAL_EXCLUSION)
 
 #define CORVEL_CONTENT_BRANDING(F)                                                  \
   F(num, std::uint32_t, imageType, "BannerImageType")                               \
@@ -278,10 +217,7 @@ CORVEL_DESCRIBE_OBJECT(MutualExclusion, CORVEL_MUTUAL_EXCLUSION)
   F(bytes, Bytes, image, "BannerImageData", r.imageSize, Show::hexAll)              \
   F(num, std::uint32_t, urlLength, "BannerImageURLLength")                          \
   F(bytes, Bytes, url, "BannerImageURL", r.urlLength, Show::chars)
-struct ContentBranding : ObjectHead {
-  CORVEL_CONTENT_BRANDING(CORVEL_MEMBER)
-};
-CORVEL_DESCRIBE_OBJECT(ContentBranding, CORVEL_CONTENT_BRANDING)
+CORVEL_OBJECT(ContentBranding, CORVEL_CONTENT_BRANDING)
 
 // Every header record of the open file.
 struct HeaderRecords {

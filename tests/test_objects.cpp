@@ -136,7 +136,7 @@ class FixedFields {
   void numbers(A&&...) { open_ = false; }
   template <typename... A>
   void group(A&&...) { open_ = false; }
-  void note(std::string_view) {}
+  void note(std::string_view, const Note&) {}
 
  private:
   void add(std::uint64_t width) {

@@ -47,7 +47,11 @@ TEST(Tree, FilePropertiesLines) {
   EXPECT_EQ(lines[6], "PlayDuration = 123456789 (12.34568 сек)");
   EXPECT_EQ(lines[9], "Flags = 00000002 (hex)");
   EXPECT_EQ(lines[10], "MinimumDataPackedSize = 256");
+  // The epoch, a second before it, a leap day and the largest time a field holds.
   EXPECT_EQ(FileTimeToText(0), "01.01.1601 00:00:00");
+  EXPECT_EQ(FileTimeToText(-10000000), "31.12.1600 23:59:59");
+  EXPECT_EQ(FileTimeToText(127225439990000000), "29.02.2004 15:59:59");
+  EXPECT_EQ(FileTimeToText(INT64_MAX), "14.09.30828 02:48:05");
 }
 
 TEST(Tree, ByteRunsAndCodecNames) {
