@@ -132,7 +132,7 @@ TEST(HeaderWriters, EdgeCases) {
   EXPECT_EQ(mback.markers[1].sendTime, 2000u);
   // A non-text value is copied byte for byte.
   corvel::ExtendedContentDescription ecd;
-  ecd.descriptors.push_back({0, u"WM/Track", 3, 0, u"", Bytes{5, 0, 0, 0}});
+  ecd.descriptors.push_back({0, u"WM/Track", 3, 0, {u"", Bytes{5, 0, 0, 0}}});
   SizeFields(ecd);
   EXPECT_EQ(ecd.descriptors[0].valueLength, 4);
   w.clear();
