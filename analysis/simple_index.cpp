@@ -54,18 +54,24 @@ bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStr
   std::size_t cursor = 1, lastKey = 0;
   std::int64_t e = 1;
   while (e < n) {
-    std::int64_t second = -1;
+    // The frames up to the first one of entry e's time or later: the
+    // entries they pass name the last key frame before it (a gap in the
+    // times, a clock that jumps), the entry of its time the last key frame
+    // up to it.
+    std::int64_t second = n;  // frames ran out: the last key frame to the end
     for (; cursor < frames.size(); ++cursor) {
-      if (frames[cursor].keyFrame) lastKey = cursor;
       const std::int64_t sec = frames[cursor].presentationTime / unit;
       if (sec >= e) {
         second = sec;
         break;
       }
+      if (frames[cursor].keyFrame) lastKey = cursor;
     }
-    if (second < 0) second = n;  // frames ran out: repeat to the end
-    for (; e < std::min(second, n); ++e) entries[static_cast<std::size_t>(e)] = entries[static_cast<std::size_t>(e - 1)];
-    if (e < n) entries[static_cast<std::size_t>(e++)] = entryOf(frames[lastKey]);
+    for (; e < std::min(second, n); ++e) entries[static_cast<std::size_t>(e)] = entryOf(frames[lastKey]);
+    if (e < n) {
+      if (frames[cursor].keyFrame) lastKey = cursor;
+      entries[static_cast<std::size_t>(e++)] = entryOf(frames[lastKey]);
+    }
   }
   sio.entryCount = static_cast<std::uint32_t>(n);
   sio.entries = std::move(entries);

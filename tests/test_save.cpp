@@ -14,6 +14,7 @@
 #include "asf/field_visitors.hpp"
 #include "asf/object_table.hpp"
 #include "session/actions.hpp"
+#include "support/asf_read.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
@@ -180,6 +181,7 @@ TEST_F(RepairClip, InsertedZerosAreCutAndThePacketsRestored) {
     EXPECT_TRUE(s.errorList.empty());
     EXPECT_EQ(s.packets.size(), layout_.count);
     ASSERT_TRUE(Save(s, out));
+  ExpectSoundAsf(out);
     EXPECT_EQ(s.statusText(), "файл сохранён");
     const Bytes saved = ReadFile(out);
     EXPECT_EQ(DataPackets(saved), DataPackets(bytes_));
@@ -201,6 +203,7 @@ TEST_F(RepairClip, GarbageAndDeletedRangeStillDecode) {
   ASSERT_TRUE(OpenAndScan(s, in));
   EXPECT_EQ(s.errorList.size(), 2u);
   ASSERT_TRUE(Save(s, out));
+    ExpectSoundAsf(out, false);  // the lost frames leave gaps in the numbers
   EXPECT_EQ(DemuxErrors(out), "");
   RunCommand(std::string(CORVEL_FFMPEG) + " -v quiet -y -err_detect ignore_err -i " + Quote(in) + " -map 0 -c copy " + Quote(ref));
   const Probed ours = ProbeFrames(out), theirs = ProbeFrames(ref);
@@ -231,6 +234,7 @@ TEST_F(RepairClip, WipedHeaderGuidIsReconstructed) {
   EXPECT_FALSE(s.options.sourceHeaderUsable);
   ASSERT_TRUE(Scan(s));
   ASSERT_TRUE(Save(s, out));
+  ExpectSoundAsf(out);
   EXPECT_EQ(ProbeFrames(out).frames, probe_.frames);
   EXPECT_EQ(DemuxErrors(out), "");
   EXPECT_EQ(DataPackets(ReadFile(out)), DataPackets(bytes_));
@@ -271,6 +275,7 @@ TEST_F(RepairClip, UnfinishedRecordingGetsValidHeaderFields) {
   Session s;
   ASSERT_TRUE(OpenAndScan(s, in));
   ASSERT_TRUE(Save(s, out));
+  ExpectSoundAsf(out);
   Session o;
   ASSERT_TRUE(OpenFile(o, out));
   EXPECT_TRUE(o.logLines.lines().empty()) << MemoText(o);
@@ -292,6 +297,7 @@ TEST_F(RepairClip, MinimalHeaderNoIndexAndFileSize) {
   s.options.save.header = HeaderMode::minimal;
   s.options.save.writeIndex = false;
   ASSERT_TRUE(Save(s, out));
+  ExpectSoundAsf(out);
   Session o;
   ASSERT_TRUE(OpenFile(o, out));
   EXPECT_TRUE(o.logLines.lines().empty()) << MemoText(o);
@@ -313,6 +319,7 @@ TEST_F(RepairClip, RenumberedSaveStillDecodes) {
   ASSERT_TRUE(OpenAndScan(s, in));
   s.options.save.renumberMediaObjects = true;
   ASSERT_TRUE(Save(s, out));
+  ExpectSoundAsf(out);
   EXPECT_EQ(ProbeFrames(out).frames, probe_.frames);
   Session again;
   again.lang = Language::eng;
@@ -382,6 +389,7 @@ TEST_F(RepairClip, PacketsWithoutErrorCorrectionScanRepairAndSave) {
   EXPECT_EQ(s.packets.size(), layout_.count);
   EXPECT_TRUE(s.errBlocks.empty());
   ASSERT_TRUE(Save(s, out));
+  ExpectSoundAsf(out);
   EXPECT_EQ(ProbeFrames(out).frames, probe_.frames);
   EXPECT_EQ(DemuxErrors(out), "");
   EXPECT_EQ(DataPackets(ReadFile(out)), DataPackets(plain));
@@ -524,6 +532,7 @@ TEST_F(RepairClip, RandomInsertedBytesAreFoundByThePacketStructure) {
     ASSERT_TRUE(Scan(s));
     EXPECT_TRUE(s.errorList.empty());
     ASSERT_TRUE(Save(s, out));
+  ExpectSoundAsf(out);
     EXPECT_EQ(DataPackets(ReadFile(out)), DataPackets(bytes_));
     EXPECT_EQ(DemuxErrors(out), "");
   }

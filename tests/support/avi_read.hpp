@@ -1,54 +1,49 @@
-// An AVI read back without the writer's code, for the tests' oracles.
+// An AVI read back without the writer's code, for the tests' oracles: the
+// RIFF tree walked with every list and chunk size checked against what
+// holds it, the stream headers, every data chunk of every movi list, and
+// both indexes (idx1, and OpenDML's super and standard indexes) resolved to
+// the chunks they point at. Whatever does not hold is listed in `problems`.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
+#include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "asf/bytes.hpp"
 
 namespace corvel::test {
 
-// An AVI read back without the writer's code: the stream headers' types in
-// order, and every idx1 entry with the bytes of the chunk it points at.
 struct AviChunk {
-  std::string code;
-  bool key;
+  std::string code;  // "00dc", "01wb"
+  bool key = false;  // as the index says
   Bytes data;
 };
-struct AviRead {
-  std::vector<std::string> types;  // fccType of each strh: "vids", "auds"
-  std::vector<AviChunk> chunks;
+
+struct AviTrack {
+  std::string type;          // strh fccType: "vids", "auds"
+  std::uint32_t length = 0;  // strh dwLength
+  std::uint32_t scale = 0, rate = 0;
+  std::vector<AviChunk> indexed;  // this track's chunks by the OpenDML indexes
 };
 
-inline AviRead ReadAvi(const Bytes& b) {
-  AviRead a;
-  auto find = [&](std::string_view what, std::size_t from) {
-    const auto it = std::search(b.begin() + static_cast<std::ptrdiff_t>(from), b.end(), what.begin(), what.end());
-    return static_cast<std::size_t>(it - b.begin());
-  };
-  const std::size_t movi = find("movi", 0);
-  for (std::size_t at = find("strh", 0); at < movi; at = find("strh", at + 4)) a.types.emplace_back(b.begin() + at + 8, b.begin() + at + 12);
-  const std::size_t idx = find("idx1", movi);
-  if (idx >= b.size()) return a;
-  const std::uint32_t n = DWordOr0(b, idx + 4) / 16;
-  for (std::uint32_t i = 0; i < n; ++i) {
-    const std::size_t e = idx + 8 + 16 * i;
-    const std::uint32_t off = DWordOr0(b, e + 8), size = DWordOr0(b, e + 12);
-    const std::size_t data = movi + off + 8;
-    AviChunk c{std::string(b.begin() + e, b.begin() + e + 4), (DWordOr0(b, e + 4) & 16) != 0, {}};
-    EXPECT_EQ(std::string(b.begin() + movi + off, b.begin() + movi + off + 4), c.code) << "idx1 entry " << i;
-    EXPECT_EQ(DWordOr0(b, movi + off + 4), size);
-    if (data + size <= b.size()) c.data.assign(b.begin() + data, b.begin() + data + size);
-    a.chunks.push_back(std::move(c));
-  }
-  return a;
-}
+struct AviRead {
+  std::vector<std::string> problems;
+  std::uint32_t mainFrames = 0;   // avih dwTotalFrames
+  std::int64_t extendedFrames = -1;  // dmlh dwTotalFrames; -1 without OpenDML
+  std::vector<std::uint64_t> riffSizes;  // each RIFF list's size field
+  std::vector<AviTrack> tracks;
+  std::vector<AviChunk> movi;  // every data chunk of every movi list, in file order (key unknown)
+  std::vector<AviChunk> chunks;  // by idx1: code, key flag and the bytes it points at
+  std::vector<std::string> types() const;
+};
+
+AviRead ReadAvi(const Bytes& b);
 
 // The track an AVI chunk code names ("01wb": 1).
-inline std::size_t TrackOf(const std::string& code) { return static_cast<std::size_t>((code[0] - '0') * 10 + (code[1] - '0')); }
+std::size_t TrackOf(const std::string& code);
+
+// Asserts what every AVI the program writes must hold: no structural problem,
+// each index agrees with the movi lists, the headers count what is there.
+void ExpectSoundAvi(const AviRead& a);
 
 }  // namespace corvel::test
