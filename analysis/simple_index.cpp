@@ -69,7 +69,7 @@ bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStr
     }
     for (; e < std::min(second, n); ++e) entries[static_cast<std::size_t>(e)] = entryOf(frames[lastKey]);
     if (e < n) {
-      if (frames[cursor].keyFrame) lastKey = cursor;
+      lastKey = frames[cursor].keyFrame ? cursor : lastKey;
       entries[static_cast<std::size_t>(e++)] = entryOf(frames[lastKey]);
     }
   }
