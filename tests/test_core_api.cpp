@@ -205,19 +205,6 @@ TEST(Messages, EveryIdHasBothLanguages) {
   EXPECT_EQ(Render(Message::Plain("as is"), Language::rus), "as is");
 }
 
-TEST(ObjectTable, EveryParsedObjectReadsAndShowsTheSaveWritesItsOwn) {
-  for (const ObjectKind& k : ObjectKinds()) {
-    EXPECT_TRUE(IsKnownObject(k.guid)) << k.guid.text();
-    EXPECT_NE(k.read, nullptr);
-    EXPECT_NE(k.show, nullptr);
-    EXPECT_EQ(k.write == nullptr, k.present == nullptr) << k.guid;
-  }
-  EXPECT_EQ(FindObjectKind(guid::MediaObjectIndex), nullptr);  // listed, not parsed
-  ASSERT_NE(FindObjectKind(guid::Marker), nullptr);
-  EXPECT_TRUE(FindObjectKind(guid::Marker)->fullHeaderOnly);
-  EXPECT_FALSE(FindObjectKind(guid::CodecList)->fullHeaderOnly);
-}
-
 TEST(SessionJobs, ResultsAreAppliedOnlyWhenTheSessionTakesThem) {
   Session s;
   s.lang = Language::eng;

@@ -47,31 +47,6 @@ std::vector<Bytes> Recording(std::uint32_t P, bool errorCorrection, int count = 
   return pk;
 }
 
-struct Scanned {
-  std::size_t packets = 0;
-  std::vector<std::pair<std::uint32_t, std::int64_t>> blocks;  // packet index, delta
-  std::size_t cuts = 0;
-  std::size_t packetsAfterRepair = 0;
-  std::size_t blocksAfterRepair = 0;
-};
-
-Scanned ScanAndRepair(const Bytes& file) {
-  Session s;
-  Scanned r;
-  if (OpenBytes(s, file) != 0 || !Scan(s)) return r;
-  r.packets = s.packets.size();
-  for (std::size_t i = s.lastScanFirstBlock; i < s.errBlocks.size(); ++i) {
-    const ErrorBlock& b = s.errBlocks[i];
-    r.blocks.emplace_back(b.packet, static_cast<std::int64_t>(b.actualSize) - b.declaredSize);
-  }
-  Repair(s, RepairMode::cutEqualRepeats, RepairOptions{});
-  r.cuts = s.file.cuts.ranges().size();
-  Scan(s);
-  r.packetsAfterRepair = s.packets.size();
-  r.blocksAfterRepair = s.errorList.size();
-  return r;
-}
-
 }  // namespace
 
 TEST(PlainPackets, ParseEveryShapeTheFormAllows) {
@@ -100,51 +75,6 @@ TEST(PlainPackets, ParseEveryShapeTheFormAllows) {
         EXPECT_EQ(len, multiple ? 100u : UsedLength(p, P) - p.payloadStart - p.singleHeaderLength - p.paddingLength);
         EXPECT_EQ(b[at], 0x13);
       }
-}
-
-// The same recording in both forms, damaged the same ways: the scan finds
-// the same blocks, the repair makes the same cuts, and a second scan finds
-// every packet in both.
-TEST(PlainPackets, DamageIsFoundAndRepairedAsInTheOtherForm) {
-  const std::uint32_t P = 600;
-  const Bytes withEcd = FileWithPackets(Recording(P, true), P);
-  const Bytes plain = FileWithPackets(Recording(P, false), P);
-  EXPECT_EQ(WithoutErrorCorrection(withEcd), plain);  // the test's converter agrees with the builder
-  const Layout l = LayoutOf(withEcd);
-  struct Damage {
-    const char* name;
-    void (*apply)(Bytes&, const Layout&);
-  };
-  const Damage damages[] = {
-      {"sound", [](Bytes&, const Layout&) {}},
-      {"zeroed packet start", [](Bytes& b, const Layout& l) { ZeroRun(b, l.at(7), 40); }},
-      {"garbage over two packets",
-       [](Bytes& b, const Layout& l) {
-         for (std::size_t i = 0; i < 900; ++i) b[l.at(12) + 50 + i] = static_cast<std::uint8_t>(i * 151 + 7);
-       }},
-      {"inserted zeros", [](Bytes& b, const Layout& l) { InsertBytes(b, l.at(20) + 300, 700, 0); }},
-      {"deleted range", [](Bytes& b, const Layout& l) { DeleteBytes(b, l.at(30) + 200, 250); }},
-  };
-  for (const Damage& d : damages) {
-    Bytes a = withEcd, b = plain;
-    d.apply(a, l);
-    d.apply(b, l);
-    const Scanned sa = ScanAndRepair(a), sb = ScanAndRepair(b);
-    EXPECT_EQ(sb.packets, sa.packets) << d.name;
-    EXPECT_EQ(sb.blocks, sa.blocks) << d.name;
-    EXPECT_EQ(sb.cuts, sa.cuts) << d.name;
-    EXPECT_EQ(sb.packetsAfterRepair, sa.packetsAfterRepair) << d.name;
-    EXPECT_EQ(sb.blocksAfterRepair, sa.blocksAfterRepair) << d.name;
-    if (std::string(d.name) == "sound") {
-      EXPECT_EQ(sb.packets, l.count);
-      EXPECT_TRUE(sb.blocks.empty());
-    }
-    if (std::string(d.name) == "inserted zeros") {
-
-      EXPECT_EQ(sb.cuts, 1u);
-      EXPECT_EQ(sb.packetsAfterRepair, l.count);
-    }
-  }
 }
 
 // Plain packets go through the save, the renumbering and the media object

@@ -16,10 +16,7 @@ TEST(Localization, Translate) {
   EXPECT_EQ(Translate("продолжить проверку\r\nили начать сначала?", Language::eng), "continue checking\r\nor start from the beginning?");
 }
 
-TEST(Localization, Tables) {
-  EXPECT_EQ(kMessageTable.size(), 61u);
-  EXPECT_EQ(kMessageTable[60].rus, "");
-  EXPECT_EQ(kMessageTable[21].eng, kMessageTable[1].eng);
+TEST(Localization, LanguageNames) {
   Language l;
   EXPECT_TRUE(ParseLanguage("ru", l));
   EXPECT_EQ(l, Language::rus);

@@ -393,22 +393,6 @@ TEST_F(RepairClip, PacketsWithoutErrorCorrectionScanRepairAndSave) {
   EXPECT_EQ(ProbeFrames(out).frames, probe_.frames);
   EXPECT_EQ(DemuxErrors(out), "");
   EXPECT_EQ(DataPackets(ReadFile(out)), DataPackets(plain));
-
-  // 500 zero bytes pushed into packet 12: found, cut, and the packets back.
-  Bytes damaged = plain;
-  InsertBytes(damaged, DataArea(plain, layout_, 12), 500, 0);
-  const std::string din = TempPath("plain-damaged.wmv"), dout = TempPath("plain-damaged.out.wmv");
-  WriteFile(din, damaged);
-  Session d;
-  ASSERT_TRUE(OpenAndScan(d, din));
-  ASSERT_EQ(d.errorList.size(), 1u);
-  EXPECT_EQ(d.errorList[0].delta(), 500);
-  ASSERT_TRUE(Repair(d, RepairMode::cutEqualRepeats, RepairOptions{}));
-  ASSERT_TRUE(Scan(d));
-  EXPECT_TRUE(d.errorList.empty());
-  ASSERT_TRUE(Save(d, dout));
-  EXPECT_EQ(DataPackets(ReadFile(dout)), DataPackets(plain));
-  EXPECT_EQ(ProbeFrames(dout).frames, probe_.frames);
 }
 
 // The clip in both packet forms, damaged the same ways at the same places:

@@ -107,77 +107,67 @@ TEST_F(LongClip, IndexPointsAtKeyFrames) {
   }
 }
 
-TEST_F(LongClip, OverwrittenPacketStart) {
-  const Layout& l = layout_;
-  Bytes b = bytes_;
-  b[l.at(10)] = 0xFF;
-  Session s;
-  ASSERT_TRUE(ScanBytes(s, b));
-  ASSERT_EQ(s.errBlocks.size(), 1u);
-  EXPECT_EQ(s.errBlocks[0].packet, 10u);
-  EXPECT_EQ(s.errBlocks[0].offset, l.at(9));
-  EXPECT_EQ(s.errBlocks[0].declaredSize, l.P);
-  EXPECT_EQ(s.errBlocks[0].actualSize, 2u * l.P);
-  EXPECT_EQ(Offsets(s), Expected(l, {10}));
-}
+// One rule, many shapes of damage: each ends up as the error blocks the
+// shape makes (from the last sound packet before it, as large as the bytes
+// up to the next sound packet) and the scan finds every other packet where
+// it is.
+struct DamageCase {
+  const char* name;
+  void (*apply)(Bytes& b, const Layout& l);  // later damage first, so that earlier offsets stay put
+  struct Block {
+    std::uint64_t from;         // the block starts at this packet's offset
+    std::int64_t packet = -1;   // the packet number it is listed under; -1: not checked
+    std::int64_t packets = -1;  // its size: packets x P + extra; -1: not checked
+    std::int64_t extra = 0;
+  };
+  std::vector<Block> blocks;
+  std::set<std::uint64_t> gone;  // packets not found
+  std::uint64_t movedFrom = ~0ull;
+  std::int64_t shift = 0;
+};
 
-TEST_F(LongClip, ZeroRunAcrossPackets) {
-  const Layout& l = layout_;
-  Bytes b = bytes_;
-  ZeroRun(b, l.at(20) + 1000, 3 * l.P);  // from inside packet 20 to inside packet 23
-  Session s;
-  ASSERT_TRUE(ScanBytes(s, b));
-  ASSERT_EQ(s.errBlocks.size(), 1u);
-  EXPECT_EQ(s.errBlocks[0].packet, 21u);
-  EXPECT_EQ(s.errBlocks[0].offset, l.at(20));
-  EXPECT_EQ(s.errBlocks[0].actualSize, 4u * l.P);
-  EXPECT_EQ(Offsets(s), Expected(l, {21, 22, 23}));
-}
+const DamageCase kDamage[] = {
+    {"overwritten packet start", [](Bytes& b, const Layout& l) { b[l.at(10)] = 0xFF; }, {{9, 10, 2}}, {10}},
+    {"zero run across packets", [](Bytes& b, const Layout& l) { ZeroRun(b, l.at(20) + 1000, 3 * l.P); }, {{20, 21, 4}}, {21, 22, 23}},
+    {"inserted bytes", [](Bytes& b, const Layout& l) { InsertBytes(b, DataArea(b, l, 30), 777, 0x82); }, {{30, 31, 1, 777}}, {}, 31, 777},
+    {"deleted bytes", [](Bytes& b, const Layout& l) { DeleteBytes(b, DataArea(b, l, 40), 1234); }, {{40, 41, 1, -1234}}, {}, 41, -1234},
+    {"damaged first packet", [](Bytes& b, const Layout& l) { b[l.at(0)] = 0; }, {{0, 0, 1}}, {0}},
+    {"several at once",
+     [](Bytes& b, const Layout& l) {
+       DeleteBytes(b, DataArea(b, l, 70), 50);
+       ZeroRun(b, l.at(50), l.P);
+       b[l.at(5) + 1] = 0x01;
+     },
+     {{4}, {49}, {70, -1, 1, -50}},
+     {5, 50},
+     71,
+     -50},
+};
 
-TEST_F(LongClip, InsertedBytes) {
+TEST_F(LongClip, EachShapeOfDamage) {
   const Layout& l = layout_;
-  Bytes b = bytes_;
-  InsertBytes(b, DataArea(b, l, 30), 777, 0x82);
-  Session s;
-  ASSERT_TRUE(ScanBytes(s, b));
-  ASSERT_EQ(s.errBlocks.size(), 1u);
-  EXPECT_EQ(s.errBlocks[0].packet, 31u);
-  EXPECT_EQ(s.errBlocks[0].offset, l.at(30));
-  EXPECT_EQ(s.errBlocks[0].actualSize, l.P + 777u);
-  EXPECT_EQ(Offsets(s), Expected(l, {}, 31, 777));
-}
-
-TEST_F(LongClip, DeletedBytes) {
-  const Layout& l = layout_;
-  Bytes b = bytes_;
-  DeleteBytes(b, DataArea(b, l, 40), 1234);
-  Session s;
-  ASSERT_TRUE(ScanBytes(s, b));
-  ASSERT_EQ(s.errBlocks.size(), 1u);
-  EXPECT_EQ(s.errBlocks[0].packet, 41u);
-  EXPECT_EQ(s.errBlocks[0].offset, l.at(40));
-  EXPECT_EQ(s.errBlocks[0].actualSize, l.P - 1234u);
-  EXPECT_EQ(Offsets(s), Expected(l, {}, 41, -1234));
-}
-
-TEST_F(LongClip, SeveralDamagesAtOnce) {
-  const Layout& l = layout_;
-  Bytes b = bytes_;
-  // Later damage first, so that earlier offsets stay put.
-  DeleteBytes(b, DataArea(b, l, 70), 50);
-  ZeroRun(b, l.at(50), l.P);
-  b[l.at(5) + 1] = 0x01;
-  Session s;
-  ASSERT_TRUE(ScanBytes(s, b));
-  ASSERT_EQ(s.errBlocks.size(), 3u);
-  EXPECT_EQ(s.errBlocks[0].offset, l.at(4));
-  EXPECT_EQ(s.errBlocks[1].offset, l.at(49));
-  EXPECT_EQ(s.errBlocks[2].offset, l.at(70));
-  EXPECT_EQ(s.errBlocks[2].actualSize, l.P - 50u);
-  // Two packets short of the declared count, the scan still ends where the
-  // data ends: the index behind it is no damage.
-  for (const auto& blk : s.errBlocks) EXPECT_TRUE(blk.isClosed());
-  EXPECT_EQ(Offsets(s), Expected(l, {5, 50}, 71, -50));
+  for (const DamageCase& c : kDamage) {
+    SCOPED_TRACE(c.name);
+    Bytes b = bytes_;
+    c.apply(b, l);
+    Session s;
+    ASSERT_TRUE(ScanBytes(s, b));
+    ASSERT_EQ(s.errBlocks.size(), c.blocks.size());
+    for (std::size_t i = 0; i < c.blocks.size(); ++i) {
+      const auto& want = c.blocks[i];
+      const auto& got = s.errBlocks[i];
+      EXPECT_TRUE(got.isClosed());
+      EXPECT_EQ(got.offset, l.at(want.from));
+      EXPECT_EQ(got.declaredSize, l.P);
+      if (want.packet >= 0) {
+        EXPECT_EQ(static_cast<std::int64_t>(got.packet), want.packet);
+      }
+      if (want.packets >= 0) {
+        EXPECT_EQ(static_cast<std::int64_t>(got.actualSize), want.packets * static_cast<std::int64_t>(l.P) + want.extra);
+      }
+    }
+    EXPECT_EQ(Offsets(s), Expected(l, c.gone, c.movedFrom, c.shift));
+  }
 }
 
 TEST_F(LongClip, TruncatedMidPacket) {
@@ -196,19 +186,6 @@ TEST_F(LongClip, TruncatedMidPacket) {
   EXPECT_EQ(s.errBlocks[0].actualSize, l.P + 999u);
   ASSERT_EQ(s.errorList.size(), 1u);
   EXPECT_EQ(s.errorRows.size(), 1u);
-}
-
-TEST_F(LongClip, DamagedFirstPacket) {
-  const Layout& l = layout_;
-  Bytes b = bytes_;
-  b[l.at(0)] = 0;
-  Session s;
-  ASSERT_TRUE(ScanBytes(s, b));
-  ASSERT_EQ(s.errBlocks.size(), 1u);
-  EXPECT_EQ(s.errBlocks[0].packet, 0u);
-  EXPECT_EQ(s.errBlocks[0].offset, l.at(0));
-  EXPECT_EQ(s.errBlocks[0].actualSize, l.P);
-  EXPECT_EQ(Offsets(s), Expected(l, {0}));
 }
 
 TEST_F(LongClip, UnparsablePacketIsDamageNotTheEnd) {
