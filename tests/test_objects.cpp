@@ -260,5 +260,18 @@ TEST(ObjectTree, BuiltIndexCarriesTheFileId) {
   EXPECT_NE(back.structure.rec.simpleIndex.fileId, Guid{});
 }
 
+// A marker of no description is 30 bytes, the least a marker takes: one
+// that ends the object exactly still reads.
+TEST(ObjectBounds, ASmallestMarkerAtTheEndReads) {
+  ByteWriter w;
+  w.guid(guid::Marker).u64(48 + 30).guid(Guid{}).u32(1).u16(0).u16(0);
+  w.u64(5).u64(10'000'000).u16(18).u32(1000).u32(7).u32(0);
+  MarkerList m;
+  ReadFields(w.data(), m);
+  ASSERT_EQ(m.markers.size(), 1u);
+  EXPECT_EQ(m.markers[0].sendTime, 1000u);
+  EXPECT_EQ(m.markers[0].flags, 7u);
+}
+
 }  // namespace
 }  // namespace corvel::test

@@ -147,6 +147,16 @@ TEST(RepairModes, ZeroOnlyAndDeltaOptions) {
   EXPECT_EQ(s.errorList[0].actualSize, 3200u);
   EXPECT_EQ(s.errorList[1].actualSize, 2850u);
   EXPECT_EQ(s.errorRows.size(), 3u);
+  // A block exactly as long as declared is no longer block: left alone
+  // unless asked, and then cut like the others.
+  for (const bool onlyLonger : {true, false}) {
+    Session z = SessionFor(src, {{0, 1000, 3200, BlockMark::listed, 3200, 0, 150, 10}});
+    RepairOptions zo;
+    zo.minRepeat = 100;
+    zo.onlyLongerBlocks = onlyLonger;
+    ASSERT_TRUE(Repair(z, RepairMode::cutAndRemeasure, zo));
+    EXPECT_EQ(z.file.cuts.empty(), onlyLonger);
+  }
 }
 
 TEST(RepairModes, FixSizesOnlyMarks) {
