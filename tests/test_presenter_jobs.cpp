@@ -275,6 +275,22 @@ TEST(PresenterNames, EmptyNameAsksForOne) {
   EXPECT_EQ(h.p.inputName(), "put filename here");
 }
 
+// After a save the output field proposes the next free name, so that a
+// second save does not ask to overwrite the first.
+TEST(PresenterNames, TheOutputNameMovesOnAfterASave) {
+  Harness h;
+  const std::string in = TempPath("presenter-names.wmv"), first = TempPath("presenter-names.001.wmv");
+  WriteFile(in, ReadFile(Clip("av")));
+  fs::remove(first);
+  fs::remove(TempPath("presenter-names.002.wmv"));
+  ASSERT_TRUE(Scanned(h, in));
+  EXPECT_EQ(h.p.outputName(), first);
+  h.p.save();
+  ASSERT_TRUE(h.wait());
+  EXPECT_TRUE(fs::exists(first));
+  EXPECT_EQ(h.p.outputName(), TempPath("presenter-names.002.wmv"));
+}
+
 // A join is refused with the reason, in order: nothing to join, no output
 // name, parts of different packet sizes.
 TEST(PresenterJoin, RefusalsInOrder) {
