@@ -74,6 +74,20 @@ TEST(SimpleIndex, PrerollRepeatsTheFirstEntry) {
   EXPECT_EQ(sio.entries[4], (corvel::IndexEntry{25, 1}));  // the key frame at 4000 ms
 }
 
+// A gap in the times (a pause in the recording): the entries inside it name
+// the last key frame before it, not an older one.
+TEST(SimpleIndex, EntriesInAGapNameTheLastKeyFrameBeforeIt) {
+  std::vector<ParsedPacket> packets;
+  for (std::uint32_t f = 0; f < 20; ++f) packets.push_back(Single(1, f, f * 40, f % 10 == 0));  // keys at 0, 400
+  for (std::uint32_t f = 20; f < 40; ++f) packets.push_back(Single(1, f, 5000 + (f - 20) * 40, f == 20));
+  corvel::SimpleIndex sio;
+  ASSERT_TRUE(CreateSimpleIndex(packets, sio, 1));
+  ASSERT_EQ(sio.entryCount, 6u);
+  EXPECT_EQ(sio.entries[0], (corvel::IndexEntry{0, 1}));
+  for (int e = 1; e <= 4; ++e) EXPECT_EQ(sio.entries[static_cast<std::size_t>(e)], (corvel::IndexEntry{10, 1})) << e;
+  EXPECT_EQ(sio.entries[5], (corvel::IndexEntry{20, 1}));  // the key frame at 5000 ms
+}
+
 TEST(SimpleIndex, FragmentsCountAndOtherStreams) {
   std::vector<ParsedPacket> packets;
   packets.push_back(Single(1, 0, 0, true));
