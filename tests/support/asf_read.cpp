@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <map>
 
+#include "support/clips.hpp"
+
 namespace corvel::test {
 
 namespace {
@@ -41,8 +43,8 @@ class PacketReader {
     const std::uint64_t padding = field(flags >> 3);
     p.sendTime = static_cast<std::uint32_t>(field(3));
     field(2);  // duration
-    const std::uint64_t used = packetLength ? packetLength : end_ - start();
-    const std::uint64_t stop = start() + used - std::min(padding, used);
+    const std::uint64_t used = packetLength ? packetLength : end_ - begin_;
+    const std::uint64_t stop = begin_ + used - std::min(padding, used);
     if (stop > end_) return fail = "packet length or padding past the packet", false;
     if (flags & 1) {
       const std::uint8_t pf = byte();
@@ -56,7 +58,6 @@ class PacketReader {
   }
 
  private:
-  std::uint64_t start() const { return end_ - (end_ - begin_); }
   std::uint8_t byte() { return static_cast<std::uint8_t>(field(1)); }
   // A field of the 2-bit length type `code` (0: none, 1: byte, 2: word, 3: dword).
   std::uint64_t field(int code) {
@@ -225,14 +226,8 @@ void ExpectSoundAsf(const AsfRead& a, bool numbersGoOn) {
 }
 
 void ExpectSoundAsf(const std::string& path, bool numbersGoOn) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(f, nullptr) << path;
-  Bytes b;
-  std::uint8_t buf[1 << 16];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) b.insert(b.end(), buf, buf + n);
-  std::fclose(f);
   SCOPED_TRACE(path);
-  ExpectSoundAsf(ReadAsf(b), numbersGoOn);
+  ExpectSoundAsf(ReadAsf(ReadFile(path)), numbersGoOn);
 }
 
 }  // namespace corvel::test

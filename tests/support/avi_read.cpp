@@ -55,7 +55,7 @@ class Walker {
       }
       at = data + size + (size & 1);
     }
-    if (at != end && !(at == end + 1)) problem("list " + list + " holds " + std::to_string(end - at) + " bytes not in a chunk", at);
+    if (at < end) problem("list " + list + " holds " + std::to_string(end - at) + " bytes not in a chunk", at);
   }
 
   void chunk(const std::string& id, std::uint64_t data, std::uint64_t size, const std::string& list) {
