@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 
-.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz fuzz-long bench screenshots clean install package mutants
+.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz fuzz-long bench screenshots clean install package mutants coverage
 
 all: build
 
@@ -92,6 +92,11 @@ fuzz-long: test-sanitize
 # (build-mutants/): which ones the unit and end-to-end tests miss.
 mutants: deps
 	scripts/mutants
+
+# What the tests reach of the code, per folder (build-cov/); PER_TEST=1 adds,
+# per test, what no other test reaches.
+coverage: deps
+	scripts/coverage $(if $(PER_TEST),--per-test)
 
 # Scan, save, reconstruction, join and AVI against cat, cp and ffmpeg (files in build/bench).
 bench: build
