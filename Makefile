@@ -9,15 +9,20 @@ FUZZ_SECONDS ?= 60
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 
-.PHONY: all deps build demo test test-plain test-sanitize test-thread fuzz fuzz-long bench screenshots clean install package mutants coverage
+.PHONY: all deps build demo test test-plain test-sanitize test-thread test-builds fuzz fuzz-long bench screenshots clean install package mutants coverage
 
 all: build
 
 deps:
 	@scripts/install-deps
 
+# Warnings are errors only in the test builds: a packager's build with a newer
+# compiler or other flags must not fail on a new warning.
+WERROR ?= OFF
+test test-plain test-sanitize test-thread fuzz test-builds: WERROR = ON
+
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVEL_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j$(JOBS)
 
 # Installs the programs, desktop entry, icon, manual pages and documentation
@@ -35,29 +40,31 @@ package: build
 demo: build
 	scripts/demo
 
-test: test-plain test-sanitize test-thread fuzz
+test: test-plain test-sanitize test-thread fuzz test-builds
 
 # Unit tests (label unit: no ffmpeg needed) and the ffmpeg end-to-end tests (label e2e).
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
 # The same tests built by clang with AddressSanitizer and UBSan, plus the fuzzer.
-$(ASAN)/CMakeCache.txt:
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_SANITIZE=ON -DCORVEL_FUZZ=ON -DCORVEL_WINDOW=OFF
-
-test-sanitize: deps $(ASAN)/CMakeCache.txt
+test-sanitize: deps
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_SANITIZE=ON -DCORVEL_FUZZ=ON -DCORVEL_WINDOW=OFF -DCORVEL_WERROR=$(WERROR)
 	cmake --build $(ASAN) -j$(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
 # The unit tests, the job and worker tests among them, and the presenter's
 # jobs (its worker, queue and stops) under ThreadSanitizer.
-$(TSAN)/CMakeCache.txt:
-	CC=clang CXX=clang++ cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_THREAD_SANITIZE=ON -DCORVEL_WINDOW=OFF
-
-test-thread: deps $(TSAN)/CMakeCache.txt
+test-thread: deps
+	CC=clang CXX=clang++ cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_THREAD_SANITIZE=ON -DCORVEL_WINDOW=OFF -DCORVEL_WERROR=$(WERROR)
 	cmake --build $(TSAN) -j$(JOBS) --target corvel_unit_tests corvel_e2e_tests
 	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -L unit
 	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -R '^(Presenter|EachJob/PresenterStop)' 
+
+# The whole project as a packager builds it: Release with GCC and
+# RelWithDebInfo with clang, warnings on and counted; then the Release
+# build's unit tests. WERROR=ON (as in make test) fails on any warning.
+test-builds: deps
+	scripts/build-variants $(WERROR)
 
 # Each libFuzzer target for its share of FUZZ_SECONDS, from fresh seeds (ffmpeg
 # clips and the builder's shapes); the length limit is not grown slowly (the
@@ -114,4 +121,4 @@ screenshots: build
 	@ls $(BUILD)/screenshots
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(TSAN)
+	rm -rf $(BUILD) $(ASAN) $(TSAN) build-release build-clang

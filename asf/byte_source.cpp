@@ -1,60 +1,32 @@
 #include "asf/byte_source.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "asf/platform.hpp"
+
 namespace corvel {
 
 std::unique_ptr<FileSource> FileSource::open(const std::string& path, std::string* error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::uint64_t size = 0;
+  std::string why;
+  const int fd = platform::OpenForReading(path, size, why);
   if (fd < 0) {
-    if (error) *error = std::strerror(errno);
+    if (error) *error = why;
     return nullptr;
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (error) *error = S_ISDIR(st.st_mode) ? "is a directory" : "not a regular file";
-    ::close(fd);
-    return nullptr;
-  }
-  return std::make_unique<FileSource>(Key{}, fd, static_cast<std::uint64_t>(st.st_size));
+  return std::make_unique<FileSource>(Key{}, fd, size);
 }
 
-FileSource::~FileSource() { ::close(fd_); }
+FileSource::~FileSource() { platform::Close(fd_); }
 
 std::int64_t FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
-  std::size_t done = 0;
-  while (done < out.size()) {
-    const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
-    if (n == 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return static_cast<std::int64_t>(done);
+  return platform::ReadAt(fd_, offset, out);
 }
 
 std::int64_t FileSource::copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) const {
-  auto in = static_cast<loff_t>(offset);
-  auto out = static_cast<loff_t>(outOffset);
-  std::uint64_t done = 0;
-  while (done < len) {
-    const ssize_t n = ::copy_file_range(fd_, &in, outFd, &out, len - done, 0);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return done ? static_cast<std::int64_t>(done) : -1;
-    }
-    if (n == 0) break;
-    done += static_cast<std::uint64_t>(n);
-  }
-  return static_cast<std::int64_t>(done);
+  return platform::CopyRange(fd_, offset, outFd, outOffset, len);
 }
 
 std::int64_t MemorySource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {

@@ -1,13 +1,6 @@
 #include "asf/job.hpp"
 
-#include <pthread.h>
-#include <sched.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <thread>
 
@@ -66,58 +59,12 @@ void JobContext::step() const {
   if (stepPause_.count() > 0) std::this_thread::sleep_for(stepPause_);
 }
 
-namespace {
-
-// The I/O priority of the calling thread (Linux: class in the top bits).
-constexpr int kIoWhoThread = 1;  // IOPRIO_WHO_PROCESS, which means a thread id
-constexpr int kIoClassIdle = 3;
-constexpr int kIoClassShift = 13;
-
-int ioPriority() {
-#ifdef SYS_ioprio_get
-  return static_cast<int>(syscall(SYS_ioprio_get, kIoWhoThread, 0));
-#else
-  return -1;
-#endif
-}
-
-void setIoPriority(int value) {
-#ifdef SYS_ioprio_set
-  (void)syscall(SYS_ioprio_set, kIoWhoThread, 0, value);
-#else
-  (void)value;
-#endif
-}
-
-// A thread's nice value is its own on Linux (the "process" a thread id names).
-int threadId() { return static_cast<int>(syscall(SYS_gettid)); }
-
-}  // namespace
-
 BackgroundPace::BackgroundPace(bool on) : on_(on), blockStart_(std::chrono::steady_clock::now()) {
-  if (!on_) return;
-  errno = 0;
-  const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(threadId()));
-  if (errno == 0) oldNice_ = nice;
-  (void)setpriority(PRIO_PROCESS, static_cast<id_t>(threadId()), 19);
-  oldIoPriority_ = ioPriority();
-  setIoPriority(kIoClassIdle << kIoClassShift);
-  sched_param param{};
-  if (pthread_getschedparam(pthread_self(), &oldPolicy_, &param) != 0) oldPolicy_ = -1;
-  param.sched_priority = 0;
-  (void)pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
+  if (on_) saved_ = platform::LowerThreadPriority();
 }
 
 BackgroundPace::~BackgroundPace() {
-  if (!on_) return;
-  // Given back where the system allows (raising a priority again may need
-  // a privilege; a job's own worker thread ends with the job anyway).
-  if (oldPolicy_ >= 0) {
-    sched_param param{};
-    (void)pthread_setschedparam(pthread_self(), oldPolicy_, &param);
-  }
-  if (oldIoPriority_ >= 0) setIoPriority(oldIoPriority_);
-  (void)setpriority(PRIO_PROCESS, static_cast<id_t>(threadId()), oldNice_);
+  if (on_) platform::RestoreThreadPriority(saved_);
 }
 
 void BackgroundPace::blockDone() {

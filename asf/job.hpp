@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "asf/platform.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel {
@@ -119,7 +120,7 @@ class BackgroundPace {
 
  private:
   bool on_;
-  int oldNice_ = 0, oldIoPriority_ = -1, oldPolicy_ = -1;
+  platform::ThreadPriority saved_;
   std::chrono::steady_clock::time_point blockStart_;
 };
 

@@ -1,12 +1,10 @@
 #include "asf/output_file.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+
+#include "asf/platform.hpp"
 
 namespace corvel {
 
@@ -31,43 +29,28 @@ bool writeAll(WriteCalls& calls, int fd, const std::uint8_t* p, std::size_t n, s
 }
 }  // namespace
 
-long WriteCalls::write(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at) {
-  return at < 0 ? ::write(fd, p, n) : ::pwrite(fd, p, n, static_cast<off_t>(at));
-}
+long WriteCalls::write(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at) { return platform::Write(fd, p, n, at); }
 
-int WriteCalls::truncate(int fd, std::uint64_t size) { return ::ftruncate(fd, static_cast<off_t>(size)); }
+int WriteCalls::truncate(int fd, std::uint64_t size) { return platform::Truncate(fd, size); }
 
-int WriteCalls::close(int fd) { return ::close(fd); }
+int WriteCalls::close(int fd) { return platform::Close(fd); }
 
 std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::string& error, WriteCalls* calls) {
   // A regular file in the way is replaced by a new one rather than truncated:
   // ext4 flushes a truncated-and-rewritten file on close, which costs as
   // much as the whole save.
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) != 0) {
-    error = std::strerror(errno);
-    return nullptr;
-  }
-  const bool anew = ::lstat(path.c_str(), &st) != 0;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return nullptr;
-  }
+  bool anew = false;
+  const int fd = platform::CreateForWriting(path, anew, error);
+  if (fd < 0) return nullptr;
   auto out = std::make_unique<OutputFile>(Key{}, fd, calls);
   if (anew) out->path_ = path;
   return out;
 }
 
 std::unique_ptr<OutputFile> OutputFile::createBeside(const std::string& near, std::string& error, WriteCalls* calls) {
-  std::string name = near + ".XXXXXX";
-  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return nullptr;
-  }
-  // mkostemp makes it for its owner alone: it gets the mode of the others.
-  ::fchmod(fd, 0644);
+  std::string name;
+  const int fd = platform::CreateBeside(near, name, error);
+  if (fd < 0) return nullptr;
   auto out = std::make_unique<OutputFile>(Key{}, fd, calls);
   out->path_ = name;
   return out;
@@ -80,8 +63,7 @@ void OutputFile::discard() {
   }
   // Only a regular file this object made: never a device or a file that
   // was there before under another name.
-  struct stat st {};
-  if (!path_.empty() && ::lstat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path_.c_str());
+  if (!path_.empty()) platform::RemoveRegularFile(path_);
   path_.clear();
 }
 
@@ -96,12 +78,12 @@ OutputFile::~OutputFile() {
 }
 
 bool OutputFile::fail() {
-  if (error_.empty()) error_ = std::strerror(errno);
+  if (error_.empty()) error_ = platform::LastError();
   return false;
 }
 
 bool OutputFile::seekEnd() {
-  if (::lseek(fd_, static_cast<off_t>(written_), SEEK_SET) < 0) return fail();
+  if (!platform::Seek(fd_, written_)) return fail();
   return true;
 }
 
@@ -136,7 +118,7 @@ bool OutputFile::write(ByteView data) {
 }
 
 void OutputFile::preallocate(std::uint64_t bytes) {
-  if (bytes > 0 && ::fallocate(fd_, 0, 0, static_cast<off_t>(bytes)) == 0) preallocated_ = true;
+  if (bytes > 0 && platform::Preallocate(fd_, bytes)) preallocated_ = true;
 }
 
 bool OutputFile::writeAt(std::uint64_t offset, ByteView data) {
@@ -154,16 +136,10 @@ bool OutputFile::close() {
   return ok && !failed();
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why,
                                          WriteCalls* calls) {
   for (const std::string& source : sources)
-    if (SameFile(path, source)) {
+    if (platform::SameFile(path, source)) {
       why = Message(MessageId::OutputIsSource, path);
       return nullptr;
     }
@@ -177,8 +153,8 @@ bool WriteWholeFile(const std::string& path, ByteView bytes, std::string& error,
   // The new file is made beside the old one (a rename stays on one disk).
   const auto out = OutputFile::createBeside(path, error, calls);
   if (!out) return false;
-  if (!out->write(bytes) || !out->close() || ::rename(out->createdPath().c_str(), path.c_str()) != 0) {
-    error = out->failed() ? out->error() : std::strerror(errno);
+  if (!out->write(bytes) || !out->close() || !platform::Rename(out->createdPath(), path)) {
+    error = out->failed() ? out->error() : platform::LastError();
     out->discard();
     return false;
   }
@@ -205,16 +181,16 @@ void bumpCounter(std::string& name) {
 }
 
 std::string folderOf(const fs::path& in) {
-  std::string folder = in.parent_path().string();
+  std::string folder = platform::NameOf(in.parent_path());
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
 }
 
 std::string nextFree(const std::string& input) {
-  const fs::path in(input);
+  const fs::path in = platform::PathOf(input);
   const std::string folder = folderOf(in);
-  std::string name = in.stem().string();
-  const std::string ext = in.extension().string();
+  std::string name = platform::NameOf(in.stem());
+  const std::string ext = platform::NameOf(in.extension());
   if (endsWithCounter(name))
     bumpCounter(name);
   else
@@ -222,13 +198,13 @@ std::string nextFree(const std::string& input) {
   std::error_code ec;
   // The counter goes on in the last three characters: past 999 they are
   // the last three of four digits ("movie.1000" -> "movie.1001").
-  while (fs::exists(folder + name + ext, ec)) bumpCounter(name);
+  while (fs::exists(platform::PathOf(folder + name + ext), ec)) bumpCounter(name);
   return folder + name + ext;
 }
 
 std::string joined(const std::string& first) {
-  const fs::path p(first);
-  std::string name = p.filename().string();
+  const fs::path p = platform::PathOf(first);
+  std::string name = platform::NameOf(p.filename());
   std::string ext;
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos) {

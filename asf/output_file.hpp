@@ -92,8 +92,6 @@ class OutputFile {
   std::string path_;  // set when this object created the file
 };
 
-// True when both paths name the same existing file (links included).
-bool SameFile(const std::string& a, const std::string& b);
 
 // Creates a job's output: refused when it names one of the job's sources
 // (which is never written), or when it cannot be created; `why` then says so.

@@ -1,3 +1,4 @@
+#include "asf/platform.hpp"
 #include "asf/source_file.hpp"
 
 #include <filesystem>
@@ -60,9 +61,9 @@ bool SourceFile::OpenSrcFile(const std::string& path) {
 
 std::optional<FileStamp> StampOf(const std::string& path) {
   std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
+  const auto size = std::filesystem::file_size(platform::PathOf(path), ec);
   if (ec) return std::nullopt;
-  const auto written = std::filesystem::last_write_time(path, ec);
+  const auto written = std::filesystem::last_write_time(platform::PathOf(path), ec);
   if (ec) return std::nullopt;
   return FileStamp{size, static_cast<std::int64_t>(written.time_since_epoch().count())};
 }

@@ -1,6 +1,6 @@
+#include "asf/platform.hpp"
 #include "cli/batch.hpp"
 
-#include <unistd.h>
 
 #include <filesystem>
 #include <iomanip>
@@ -18,8 +18,8 @@ using nlohmann::json;
 
 std::string canonical(const std::string& path) {
   std::error_code ec;
-  const fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
-  return ec ? path : p.string();
+  const fs::path p = fs::weakly_canonical(fs::absolute(platform::PathOf(path), ec), ec);
+  return ec ? path : platform::NameOf(p);
 }
 
 // What the summary shows of a report: packets, error blocks, cut bytes.
@@ -69,18 +69,18 @@ std::vector<std::string> DistinctInputs(const std::vector<std::string>& files) {
 
 int RunBatch(const BatchCommand& b, const CommonOptions& common) {
   std::error_code ec;
-  if (!b.folder.empty() && !fs::is_directory(b.folder, ec))
+  if (!b.folder.empty() && !fs::is_directory(platform::PathOf(b.folder), ec))
     return ErrorLine(b.folder, "no such folder (with several inputs, -o names the folder for the outputs)");
   const std::vector<std::string> files = DistinctInputs(b.files);
   std::vector<std::string> inputs, written;
   for (const std::string& f : files) inputs.push_back(canonical(f));
-  const bool tty = ::isatty(STDERR_FILENO) != 0;
+  const bool tty = platform::StderrIsTerminal();
   std::vector<json> reports;
   bool anyFailed = false;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string& file = files[i];
     if (tty) std::cerr << "[" << i + 1 << "/" << files.size() << "] " << file << '\n';
-    const std::string base = b.folder.empty() ? file : (fs::path(b.folder) / fs::path(file).filename()).string();
+    const std::string base = b.folder.empty() ? file : platform::NameOf(platform::PathOf(b.folder) / platform::PathOf(file).filename());
     const std::string out = OutputName(base, b.naming);
     json r;
     const std::string c = canonical(out);

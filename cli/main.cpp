@@ -1,6 +1,8 @@
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 
+#include "asf/platform.hpp"
 #include "cli/batch.hpp"
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
@@ -170,8 +172,13 @@ int main(int argc, char** argv) {
   c.addRepair(app);
   c.addJoin(app);
   c.addExport(app);
+  platform::PrepareConsole();
+  // CLI11 takes the arguments last first, without the program's name.
+  std::vector<std::string> args = platform::Arguments(argc, argv);
+  if (!args.empty()) args.erase(args.begin());
+  std::reverse(args.begin(), args.end());
   try {
-    app.parse(argc, argv);
+    app.parse(args);
   } catch (const CLI::ParseError& e) {
     const int rc = app.exit(e);
     return rc == 0 ? 0 : 2;

@@ -1,6 +1,6 @@
+#include "asf/platform.hpp"
 #include "cli/output.hpp"
 
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -17,7 +17,7 @@ std::atomic<bool> interruptedFlag{false};
 extern "C" void onInterrupt(int) { interruptedFlag = true; }
 }  // namespace
 
-CliListener::CliListener(Language lang, bool echo) : lang_(lang), echo_(echo), tty_(::isatty(STDERR_FILENO) != 0) {
+CliListener::CliListener(Language lang, bool echo) : lang_(lang), echo_(echo), tty_(platform::StderrIsTerminal()) {
   interruptedFlag = false;
   std::signal(SIGINT, onInterrupt);
 }
@@ -108,7 +108,7 @@ int CliRun::fail(const std::string& file, const std::string& why) const {
 
 bool RefuseExisting(const CliRun& run, const std::string& path, bool force) {
   std::error_code ec;
-  if (force || !std::filesystem::exists(path, ec)) return false;
+  if (force || !std::filesystem::exists(platform::PathOf(path), ec)) return false;
   run.fail(path, run.text(Message(MessageId::OutputExists)));
   return true;
 }

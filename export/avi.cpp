@@ -1,8 +1,8 @@
+#include "asf/platform.hpp"
 #include "export/avi.hpp"
 
 #include <filesystem>
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -518,7 +518,7 @@ JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& 
   // out costs writing the limit's worth); a smaller one that turns out too
   // large for a classic file is written again as OpenDML.
   std::error_code ec;
-  const std::uint64_t size = std::filesystem::file_size(source, ec);
+  const std::uint64_t size = std::filesystem::file_size(platform::PathOf(source), ec);
   const bool huge = !ec && size > limit;
   JobResult<ExportData> r = AviWriter(source, rec, output, choice, ctx, limit, huge).run();
   if (!huge && r.outcome == Outcome::failed && r.message.id == MessageId::AviTooLarge)

@@ -1,3 +1,4 @@
+#include "asf/platform.hpp"
 #include "join/join.hpp"
 
 #include <algorithm>
@@ -423,7 +424,7 @@ JobResult<JoinData> Joiner::run() {
   std::uint64_t total = 0;
   for (const std::string& name : in_) {
     std::error_code ec;
-    const auto size = std::filesystem::file_size(name, ec);
+    const auto size = std::filesystem::file_size(platform::PathOf(name), ec);
     total += ec ? 0 : size;
   }
   out_->preallocate(total);

@@ -1,3 +1,4 @@
+#include "asf/platform.hpp"
 #include "presenter/presenter.hpp"
 
 #include <filesystem>
@@ -15,8 +16,8 @@ bool stoppable(JobKind kind) { return kind == JobKind::scan || kind == JobKind::
 // The folder of a path, made absolute when it can be (never throws).
 std::string folderOf(const std::string& path) {
   std::error_code ec;
-  const std::filesystem::path p = std::filesystem::absolute(path, ec);
-  return (ec ? std::filesystem::path(path) : p).parent_path().string();
+  const std::filesystem::path p = std::filesystem::absolute(platform::PathOf(path), ec);
+  return platform::NameOf((ec ? platform::PathOf(path) : p).parent_path());
 }
 
 // Dumps are capped: a Data Object of gigabytes is no text to hold.
@@ -122,7 +123,7 @@ void Presenter::setLanguage(Language lang) {
 
 bool Presenter::exists(const std::string& path) const {
   std::error_code ec;
-  return std::filesystem::exists(path, ec);
+  return std::filesystem::exists(platform::PathOf(path), ec);
 }
 
 // An empty name field asks for a name rather than doing nothing.

@@ -1,3 +1,4 @@
+#include "asf/platform.hpp"
 #include "presenter/settings.hpp"
 
 #include <algorithm>
@@ -130,12 +131,12 @@ Language LanguageOfLocale(std::string_view locale) {
 std::string SettingsPath(const std::string& programFolder, const std::string& configFolder) {
   std::error_code ec;
   const std::string beside = programFolder + "/" + kSettingsFileName;
-  if (!programFolder.empty() && std::filesystem::is_regular_file(beside, ec)) return beside;
+  if (!programFolder.empty() && std::filesystem::is_regular_file(platform::PathOf(beside), ec)) return beside;
   return configFolder + "/" + kSettingsFileName;
 }
 
 bool LoadSettings(Settings& settings, const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
+  std::ifstream f(platform::PathOf(path), std::ios::binary);
   if (!f) return false;
   // A settings file is a few hundred bytes: anything far larger is not one.
   std::string text(64 << 10, '\0');
@@ -147,7 +148,7 @@ bool LoadSettings(Settings& settings, const std::string& path) {
 
 bool SaveSettings(const Settings& settings, const std::string& path, Message& why) {
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  std::filesystem::create_directories(platform::PathOf(path).parent_path(), ec);
   const std::string text = settings.text();
   std::string error;
   if (WriteWholeFile(path, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error)) return true;

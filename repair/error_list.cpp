@@ -1,3 +1,4 @@
+#include "asf/platform.hpp"
 #include "repair/error_list.hpp"
 
 #include "asf/output_file.hpp"
@@ -71,7 +72,7 @@ bool SaveErrorList(const std::vector<ListedBlock>& packs, const std::string& pat
 }
 
 bool LoadErrorList(std::vector<ListedBlock>& packs, const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
+  std::ifstream f(platform::PathOf(path), std::ios::binary);
   if (!f) return false;
   f.seekg(0, std::ios::end);
   const auto size = static_cast<std::uint64_t>(f.tellg());
