@@ -417,6 +417,8 @@ TEST(MediaObjects, TheWalkOverAFuzzedFileEnds) {
 
 // A frame file that cannot be written ends the export: the result names
 // the file and the system's reason, and how many files were written before.
+// (Linux: a link to its device that is always full; Windows has none.)
+#ifndef _WIN32
 TEST(Frames, AWriteThatFailsNamesItsCauseAndTheFilesKept) {
   ASSERT_TRUE(std::filesystem::exists("/dev/full"));
   const std::string src = TempPath("four-full.asf"), dir = TempPath("frames-full");
@@ -431,6 +433,7 @@ TEST(Frames, AWriteThatFailsNamesItsCauseAndTheFilesKept) {
   EXPECT_FALSE(std::filesystem::exists(dir + "/frame3.txt"));  // nothing after the failure
   EXPECT_TRUE(std::filesystem::is_symlink(dir + "/frame2.txt"));
 }
+#endif
 
 // A Data Object the data fuzz target found: its presentation times jump by
 // weeks, and the scan's new Simple Index once held an entry for every second

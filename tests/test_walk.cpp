@@ -1,8 +1,9 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "asf/streams.hpp"
-#include <unistd.h>
 
 #include "asf/catalogue.hpp"
 #include "support/asf_builder.hpp"
@@ -241,11 +242,12 @@ TEST(Walk, SparseFileBeyondFourGiB) {
   head.insert(head.end(), dao.begin(), dao.end());
   const Bytes sio = SimpleIndexObject(10000000, 7, {{1, 2}, {3, 4}});
   {
-    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::pwrite(fd, head.data(), head.size(), 0), static_cast<ssize_t>(head.size()));
-    ASSERT_EQ(::pwrite(fd, sio.data(), sio.size(), static_cast<off_t>(daoOffset + dataSize)), static_cast<ssize_t>(sio.size()));
-    ::close(fd);
+    // The 5 GiB between are a hole the system does not store.
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    f.seekp(static_cast<std::streamoff>(daoOffset + dataSize));
+    f.write(reinterpret_cast<const char*>(sio.data()), static_cast<std::streamsize>(sio.size()));
+    ASSERT_TRUE(f.good());
   }
   Session s;
   ASSERT_TRUE(OpenFile(s, path));
@@ -255,7 +257,7 @@ TEST(Walk, SparseFileBeyondFourGiB) {
   ASSERT_TRUE(s.structure.rec.simpleIndex.present);
   EXPECT_EQ(s.structure.rec.simpleIndex.maximumPacketCount, 7u);
   EXPECT_EQ(s.structure.rec.simpleIndex.entries[1].packetCount, 4);
-  ::unlink(path.c_str());
+  std::filesystem::remove(path);
 }
 
 TEST(OpenAction, StatusTexts) {

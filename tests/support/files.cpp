@@ -1,14 +1,17 @@
 #include "support/clips.hpp"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 
 namespace corvel::test {
 
@@ -18,9 +21,13 @@ namespace {
 struct TempDirHolder {
   std::string path;
   TempDirHolder() {
-    std::string tmpl = (fs::temp_directory_path() / "corvel-test-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    path = tmpl;
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
+      const fs::path p = fs::temp_directory_path() / ("corvel-test-" + std::to_string(seed()));
+      std::error_code ec;
+      if (fs::create_directory(p, ec)) path = p.generic_string();
+    }
+    if (path.empty()) std::abort();
   }
   ~TempDirHolder() {
     std::error_code ec;
@@ -42,6 +49,7 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
+#ifndef _WIN32
 CommandResult RunCommand(const std::string& commandLine) {
   static int counter = 0;
   const std::string errPath = TempPath("stderr-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
@@ -58,6 +66,7 @@ CommandResult RunCommand(const std::string& commandLine) {
   fs::remove(errPath);
   return r;
 }
+#endif
 
 void WriteFile(const std::string& path, const Bytes& data) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
