@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 
-.PHONY: all deps build demo test test-plain test-sanitize test-thread test-builds fuzz fuzz-long bench screenshots clean install package mutants coverage
+.PHONY: all deps build demo test test-plain test-sanitize test-thread test-builds windows test-windows fuzz fuzz-long bench screenshots clean install package mutants coverage
 
 all: build
 
@@ -19,7 +19,7 @@ deps:
 # Warnings are errors only in the test builds: a packager's build with a newer
 # compiler or other flags must not fail on a new warning.
 WERROR ?= OFF
-test test-plain test-sanitize test-thread fuzz test-builds: WERROR = ON
+test test-plain test-sanitize test-thread fuzz test-builds test-windows: WERROR = ON
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVEL_WERROR=$(WERROR)
@@ -40,7 +40,7 @@ package: build
 demo: build
 	scripts/demo
 
-test: test-plain test-sanitize test-thread fuzz test-builds
+test: test-plain test-sanitize test-thread fuzz test-builds test-windows
 
 # Unit tests (label unit: no ffmpeg needed) and the ffmpeg end-to-end tests (label e2e).
 test-plain: build
@@ -65,6 +65,21 @@ test-thread: deps
 # build's unit tests. WERROR=ON (as in make test) fails on any warning.
 test-builds: deps
 	scripts/build-variants $(WERROR)
+
+# corvel-cli.exe for 64-bit Windows (build-windows/), statically linked, and
+# build-windows/corvel-<version>-win64.zip with the README and the licence.
+windows:
+	scripts/install-deps windows
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DCORVEL_WINDOW=OFF -DCORVEL_TESTS=OFF
+	cmake --build build-windows -j$(JOBS) --target corvel-cli
+	cd build-windows && cpack -G ZIP
+	@ls build-windows/corvel-*-win64.zip
+
+# The Windows build under wine: its unit tests, then corvel-cli.exe beside the
+# Linux corvel-cli on the same inputs (same status, output and bytes written).
+test-windows: build
+	scripts/install-deps windows
+	scripts/test-windows $(WERROR)
 
 # Each libFuzzer target for its share of FUZZ_SECONDS, from fresh seeds (ffmpeg
 # clips and the builder's shapes); the length limit is not grown slowly (the
@@ -121,4 +136,4 @@ screenshots: build
 	@ls $(BUILD)/screenshots
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(TSAN) build-release build-clang
+	rm -rf $(BUILD) $(ASAN) $(TSAN) build-release build-clang build-windows

@@ -165,6 +165,7 @@ struct Commands {
 
 int main(int argc, char** argv) {
   CLI::App app{"corvel-cli: inspect and repair ASF files (.asf, .wmv, .wma)"};
+  app.name("corvel-cli");
   app.require_subcommand(1);
   app.set_version_flag("--version", std::string("corvel-cli ") + CORVEL_VERSION);
   Commands c;
