@@ -1,7 +1,6 @@
 #include "asf/byte_source.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "asf/platform.hpp"

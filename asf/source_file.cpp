@@ -1,4 +1,3 @@
-#include "asf/platform.hpp"
 #include "asf/source_file.hpp"
 
 #include <filesystem>
@@ -6,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+
+#include "asf/platform.hpp"
 
 namespace corvel {
 

@@ -1,12 +1,11 @@
-#include "asf/platform.hpp"
 #include "cli/batch.hpp"
-
 
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "asf/platform.hpp"
 #include "cli/output.hpp"
 
 namespace corvel::cli {

@@ -1,12 +1,11 @@
-#include "asf/platform.hpp"
 #include "cli/output.hpp"
-
 
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 
 #include "asf/catalogue.hpp"
+#include "asf/platform.hpp"
 #include "session/worker.hpp"
 
 namespace corvel::cli {

@@ -1,8 +1,6 @@
-#include "asf/platform.hpp"
 #include "export/avi.hpp"
 
 #include <filesystem>
-
 
 #include <algorithm>
 #include <array>
@@ -12,6 +10,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/locators.hpp"
 #include "asf/output_file.hpp"
+#include "asf/platform.hpp"
 
 namespace corvel {
 

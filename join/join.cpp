@@ -1,4 +1,3 @@
-#include "asf/platform.hpp"
 #include "join/join.hpp"
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include "asf/header_writers.hpp"
 #include "asf/locators.hpp"
 #include "asf/output_file.hpp"
+#include "asf/platform.hpp"
 #include "asf/source_file.hpp"
 #include "asf/streams.hpp"
 

@@ -1,4 +1,3 @@
-#include "asf/platform.hpp"
 #include "presenter/presenter.hpp"
 
 #include <filesystem>
@@ -6,6 +5,7 @@
 #include "analysis/dump_text.hpp"
 #include "asf/bytes.hpp"
 #include "asf/output_file.hpp"
+#include "asf/platform.hpp"
 
 namespace corvel {
 

@@ -1,4 +1,3 @@
-#include "asf/platform.hpp"
 #include "presenter/settings.hpp"
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include "asf/bytes.hpp"
 #include "asf/job.hpp"
 #include "asf/output_file.hpp"
+#include "asf/platform.hpp"
 
 namespace corvel {
 

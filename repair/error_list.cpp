@@ -1,7 +1,7 @@
-#include "asf/platform.hpp"
 #include "repair/error_list.hpp"
 
 #include "asf/output_file.hpp"
+#include "asf/platform.hpp"
 
 #include <cerrno>
 #include <cstring>
