@@ -96,6 +96,11 @@ MediaObjectReader::MediaObjectReader(const ByteSource& f, StreamTable streams) :
   for (const StreamEntry& e : streams_) known_[e.number & 127] = true;
 }
 
+std::uint64_t MediaObjectReader::packetNumber(std::uint64_t offset) const {
+  const std::uint64_t first = w_.iterDAOOffset >= 0 ? static_cast<std::uint64_t>(w_.iterDAOOffset) + 50 : 0;
+  return w_.iterPacketSize == 0 || offset < first ? 0 : (offset - first) / w_.iterPacketSize;
+}
+
 void MediaObjectReader::countIncomplete(std::uint8_t s) {
   ++incomplete_[s & 127];
   incompleteKinds_.add(KindOf(streams_, s));
@@ -120,6 +125,7 @@ MediaObjectReader::Pending& MediaObjectReader::push(std::uint8_t s, const Payloa
   q.obj.number = pl.mediaObjectNumber;
   q.obj.key = pl.keyFrame != 0;
   q.obj.time = pl.presentationTime;
+  q.obj.firstOffset = q.obj.lastOffset = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
   q.size = pl.mediaObjectSize;
   return q;
 }
@@ -192,6 +198,7 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const Payload& pl, ByteView
         return;
       }
       q.data.insert(q.data.end(), data.begin(), data.end());
+      q.obj.lastOffset = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
       queued_ += data.size();
       if (q.data.size() == q.size) {
         q.done = true;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "analysis/packet.hpp"
@@ -57,6 +58,16 @@ struct MediaObject {
   std::uint32_t number = 0;  // its media object number (a compressed payload's objects count on from the payload's)
   bool key = false;
   std::uint32_t time = 0;    // presentation time of its first fragment, milliseconds
+  // File offsets of the packets holding its first and its last fragment.
+  std::uint64_t firstOffset = 0, lastOffset = 0;
+};
+
+// A media object a decoder rejected or reported damage in.
+struct DamagedObject {
+  MediaObject object;
+  // Its first and last packet, counted from the Data Object's first.
+  std::uint64_t firstPacket = 0, lastPacket = 0;
+  std::string message;  // the decoder's words
 };
 
 // Counts of media objects by the kind of stream they belong to.
@@ -86,6 +97,11 @@ class MediaObjectReader {
   const std::array<std::uint32_t, 128>& incompleteByStream() const { return incomplete_; }
   const KindCounts& incomplete() const { return incompleteKinds_; }
   const StreamTable& streams() const { return streams_; }
+  // Where the walk is: the offset of the packet last read.
+  std::uint64_t position() const { return w_.curPacket.fileOffset > 0 ? static_cast<std::uint64_t>(w_.curPacket.fileOffset) : 0; }
+  // The number of the packet at file offset `offset`, counted from the
+  // Data Object's first (damaged bytes passed over count as packets' worth).
+  std::uint64_t packetNumber(std::uint64_t offset) const;
   // Bytes of a last packet the data ends inside (not read: its payloads
   // cannot be told whole).
   std::uint64_t partialTail() const { return w_.partialTail; }

@@ -19,6 +19,7 @@ MessageId PhaseMessage(Phase phase) {
     case Phase::sendTimes: return MessageId::SendTimeRecalculation;
     case Phase::writingIndex: return MessageId::SavingIndex;
     case Phase::exporting: return MessageId::FramesSaved;
+    case Phase::verifying: return MessageId::Verifying;
   }
   return MessageId::None;
 }

@@ -36,6 +36,7 @@ enum class Phase {
   sendTimes,
   writingIndex,
   exporting,
+  verifying,
 };
 
 // The fixed text of a phase, for a status line.

@@ -74,6 +74,23 @@ std::unique_ptr<ByteSource> SourceRef::open(std::string& error) const {
   return FileSource::open(path, &error);
 }
 
+CutSource::CutSource(std::unique_ptr<ByteSource> src, CutList cuts)
+    : src_(std::move(src)), cuts_(std::move(cuts)), size_(src_->size() - cuts_.bytesBelow(src_->size())) {}
+
+std::int64_t CutSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  if (offset >= size_) return 0;
+  const std::uint64_t want = std::min<std::uint64_t>(out.size(), size_ - offset);
+  std::uint64_t done = 0;
+  bool failed = false;
+  cuts_.forEachPiece(offset, want, [&](std::uint64_t phys, std::uint64_t n) {
+    const std::int64_t got = src_->readAt(phys, out.subspan(static_cast<std::size_t>(done), static_cast<std::size_t>(n)));
+    failed = got < 0;
+    done += got > 0 ? static_cast<std::uint64_t>(got) : 0;
+    return got == static_cast<std::int64_t>(n);
+  });
+  return failed && done == 0 ? -1 : static_cast<std::int64_t>(done);
+}
+
 bool SourceFile::Open(const SourceRef& ref, const CutList& cutList) {
   Close();
   auto src = ref.open(lastError);

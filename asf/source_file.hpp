@@ -85,6 +85,19 @@ struct SourceRef {
   bool changed() const { return stamp && !memory && StampOf(path) != stamp; }
 };
 
+// The logical file as a byte source: the source's bytes without the cut ones.
+class CutSource final : public ByteSource {
+ public:
+  CutSource(std::unique_ptr<ByteSource> src, CutList cuts);
+  std::uint64_t size() const override { return size_; }
+  std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+
+ private:
+  std::unique_ptr<ByteSource> src_;
+  CutList cuts_;
+  std::uint64_t size_;
+};
+
 class SourceFile {
  public:
   static constexpr std::uint32_t CacheSize = 2048000;

@@ -46,6 +46,7 @@ struct SaveCliOptions {
   bool noIndex = false;
   bool renumber = false;
   bool keepIncomplete = false;
+  bool dropDamaged = false;
   bool force = false;
 };
 
@@ -62,6 +63,14 @@ struct RepairCliOptions {
 };
 
 int runRepair(const RepairCliOptions& o, const CommonOptions& common);
+
+struct VerifyCliOptions {
+  std::string file;
+};
+
+// Exit status 0 when nothing is damaged, 1 when something is (or the file
+// cannot be verified).
+int runVerify(const VerifyCliOptions& o, const CommonOptions& common);
 
 struct ReconstructCliOptions {
   std::string file;

@@ -20,10 +20,11 @@ struct Commands {
   cli::SaveCliOptions save;
   cli::RepairCliOptions repair;
   cli::ReconstructCliOptions recon;
+  cli::VerifyCliOptions verify;
   cli::JoinCliOptions join;
   cli::ExportCliOptions avi, frames;
   CLI::App *infoCmd = nullptr, *scanCmd = nullptr, *saveCmd = nullptr, *repairCmd = nullptr, *reconCmd = nullptr,
-           *joinCmd = nullptr, *aviCmd = nullptr, *framesCmd = nullptr;
+           *joinCmd = nullptr, *aviCmd = nullptr, *framesCmd = nullptr, *verifyCmd = nullptr;
 
   void addCommon(CLI::App* cmd) {
     cmd->add_option("--lang", lang, "language of messages: en or ru")->check(CLI::IsMember({"en", "ru"}));
@@ -42,6 +43,10 @@ struct Commands {
     scanCmd->add_flag("--dump", scan.dump, "write a line per packet to <name>.dump.txt in the current folder");
     scanCmd->add_flag("--low-priority", scan.lowPriority, "run in the background: idle CPU and I/O priority, a short pause per read block");
     addCommon(scanCmd);
+
+    verifyCmd = app.add_subcommand("verify", "decode every media object and list those the decoder finds damaged (exit status 1 when any)");
+    verifyCmd->add_option("FILE", verify.file, "ASF file")->required();
+    addCommon(verifyCmd);
   }
 
   void addSaveOptions(CLI::App* cmd, cli::SaveCliOptions& o) {
@@ -53,6 +58,8 @@ struct Commands {
     cmd->add_flag("--renumber", o.renumber, "renumber the media objects");
     cmd->add_flag("--keep-incomplete", o.keepIncomplete,
                   "write the packets as found: keep fragments of incomplete media objects and damaged payloads, rescue none");
+    cmd->add_flag("--drop-damaged", o.dropDamaged,
+                  "verify by decoding first; leave out damaged frames and, in a video stream, the frames up to the next key frame");
     cmd->add_flag("--force", o.force, "overwrite an existing output file");
     addCommon(cmd);
   }
@@ -131,6 +138,7 @@ struct Commands {
     ParseLanguage(lang, common.lang);
     if (infoCmd->parsed()) return cli::runInfo(info, common);
     if (scanCmd->parsed()) return cli::runScan(scan, common);
+    if (verifyCmd->parsed()) return cli::runVerify(verify, common);
     if (saveCmd->parsed()) return batchOrOne(save.files, save.output, OutputNaming::nextFree, [this](const std::string& f, const std::string& out, const cli::CommonOptions& c) {
       cli::SaveCliOptions o = save;
       o.file = f;

@@ -87,6 +87,8 @@ bool CliRun::save(const std::string& output) {
 
 bool CliRun::reconstruct() { return runJob(*this, PrepareReconstruct(s), ApplyReconstruct); }
 
+bool CliRun::verify() { return runJob(*this, PrepareVerify(s), ApplyVerify); }
+
 int ErrorLine(const std::string& file, const std::string& why) {
   std::cerr << "corvel-cli: " << file << ": " << why << '\n';
   return 1;

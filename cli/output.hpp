@@ -70,6 +70,7 @@ struct CliRun {
   bool repair(RepairMode mode, const RepairOptions& o);
   bool save(const std::string& output);
   bool reconstruct();
+  bool verify();
 };
 
 // Opens a file's header for a command; on failure one line on stderr says

@@ -64,6 +64,7 @@ void applySaveOptions(Session& s, const SaveCliOptions& o) {
   s.options.save.writeIndex = !o.noIndex;
   s.options.save.renumberMediaObjects = o.renumber;
   s.options.save.keepIncompleteObjects = o.keepIncomplete;
+  s.options.save.dropDamaged = o.dropDamaged;
 }
 
 // Saves to `out`, reports the result (in `j` for JSON) and gives the exit status.
@@ -79,6 +80,8 @@ int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
             {"packets_in_error_blocks", d.packetsInErrorBlocks},
             {"incomplete_left_out", {{"video", d.leftOut.video}, {"audio", d.leftOut.audio}, {"other", d.leftOut.other}}},
             {"payloads_rescued", d.rescuedPayloads},
+            {"damaged_left_out", {{"video", d.damagedLeftOut.video}, {"audio", d.damagedLeftOut.audio}, {"other", d.damagedLeftOut.other}}},
+            {"damaged_found", s.verified ? json(s.verify.damaged.size()) : json(nullptr)},
             {"log", run.listener.lines()}});
   if (asJson) {
     run.report(j);

@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 33> kExtraMessages{{
+const std::array<MessageRow, 39> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -105,7 +105,12 @@ const std::array<MessageRow, 33> kExtraMessages{{
     {"файл на диске изменился после открытия: откройте его заново", "the file changed on disk since it was opened: open it again"},
     {"• вырезано байт: ", "• bytes cut: "},
     {" по адресу ", " at "},
-    {"• блоков оставлено как было (ремонт не нашёл, что вырезать): ", "• blocks left as they were (the repair found nothing to cut): "},
+    {"• блоков оставлено как было (ремонт не нашёл, что вырезать): ", "• blocks left as they were (the repair found nothing to cut): "},    {"проверка декодированием", "verifying by decoding"},
+    {"проверено декодированием медиаобъектов: ", "media objects verified by decoding: "},
+    {"; повреждённых: ", "; damaged: "},
+    {"; не проверено (нет декодера для кодека): ", "; not verified (no decoder for the codec): "},
+    {"• эта сборка не проверяет декодированием (собрана без libavcodec)", "• this build does not verify by decoding (built without libavcodec)"},
+    {"\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): ", "\ndamaged frames and frames up to the next key frame left out (video, audio): "},
 }};
 
 namespace {
@@ -210,6 +215,12 @@ constexpr IdRow kIdRows[] = {
     {MessageId::CutBytes, "• вырезано байт: "},
     {MessageId::AtOffset, " по адресу "},
     {MessageId::BlocksLeft, "• блоков оставлено как было (ремонт не нашёл, что вырезать): "},
+    {MessageId::Verifying, "проверка декодированием"},
+    {MessageId::ObjectsVerified, "проверено декодированием медиаобъектов: "},
+    {MessageId::DamagedFound, "; повреждённых: "},
+    {MessageId::NotVerified, "; не проверено (нет декодера для кодека): "},
+    {MessageId::DecodingNotBuilt, "• эта сборка не проверяет декодированием (собрана без libavcodec)"},
+    {MessageId::DamagedLeftOut, "\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

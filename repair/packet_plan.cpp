@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <tuple>
 
 namespace corvel {
 
@@ -144,13 +145,70 @@ class WholeObjects {
   std::array<Open, 128> open_{};
 };
 
+// Leaves out the media objects a decoder found damaged. In a video stream
+// the objects after one, up to the next key frame, go with it: they are
+// predicted from it and show its damage.
+class DamagedObjects {
+ public:
+  DamagedObjects(PacketPlan& plan, const PacketTable& scanned, const PlanStreams& streams, std::span<const DamagedObject> damaged)
+      : plan_(plan), scanned_(scanned), streams_(streams) {
+    for (const DamagedObject& d : damaged) flagged_.emplace_back(d.object.firstOffset, d.object.stream & 127, d.object.number);
+    std::sort(flagged_.begin(), flagged_.end());
+  }
+
+  void run() {
+    for (PlannedPacket& q : plan_.packets) {
+      auto each = [&](const auto& p) {
+        for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k)
+          if (q.keep >> k & 1) take(q, k, p.payload(k));
+      };
+      if (q.record != PlannedPacket::kNone)
+        each(plan_.records[q.record]);
+      else
+        each(scanned_[q.scanned]);
+    }
+  }
+
+ private:
+  using Key = std::tuple<std::uint64_t, std::uint8_t, std::uint32_t>;  // first packet, stream, number
+
+  // Whether an object of the numbers [number, number + count) starting in
+  // the packet at `offset` was found damaged.
+  bool flagged(std::uint64_t offset, std::uint8_t s, std::uint32_t number, std::uint32_t count) const {
+    const auto it = std::lower_bound(flagged_.begin(), flagged_.end(), Key{offset, s, number});
+    return it != flagged_.end() && std::get<0>(*it) == offset && std::get<1>(*it) == s &&
+           std::get<2>(*it) - number < std::max<std::uint32_t>(count, 1);
+  }
+
+  void take(PlannedPacket& q, std::size_t k, const Payload& pl) {
+    const std::uint8_t s = pl.streamNumber & 127;
+    const bool compressed = pl.replicatedDataLength == 1;
+    const bool starts = compressed || pl.replicatedDataLength < 8 || pl.offsetIntoMediaObject == 0;
+    if (starts) {
+      const bool video = streams_.kinds[s] == StreamKind::video;
+      if (flagged(q.offset, s, pl.mediaObjectNumber, compressed ? pl.compressedObjects : 1))
+        dropping_[s] = true;
+      else if (!video || pl.keyFrame)
+        dropping_[s] = false;
+      if (dropping_[s]) plan_.damagedLeftOut.add(streams_.kinds[s], compressed ? std::max<std::uint32_t>(pl.compressedObjects, 1) : 1);
+    }
+    if (dropping_[s]) q.keep &= ~(1ull << k);
+  }
+
+  PacketPlan& plan_;
+  const PacketTable& scanned_;
+  const PlanStreams& streams_;
+  std::vector<Key> flagged_;
+  std::array<bool, 128> dropping_{};
+};
+
 // Bytes shorter than this between two packets are not searched for payloads.
 constexpr std::uint64_t kSmallestRescue = 16;
 
 }  // namespace
 
 PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanStreams& streams,
-                       bool keepIncomplete) {
+                       bool keepIncomplete, std::span<const DamagedObject> damaged) {
   PacketPlan plan;
   if (packets.empty()) return plan;
   const std::uint32_t P = packets.packetSize();
@@ -179,6 +237,7 @@ PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanS
     }
   }
   if (!keepIncomplete) WholeObjects(plan, packets, streams).run();
+  if (!damaged.empty()) DamagedObjects(plan, packets, streams, damaged).run();
 
   // What is written differs from the scan's packets where a packet lost a
   // payload, was cut short, or was rescued.

@@ -41,6 +41,7 @@ struct PacketPlan {
   std::vector<ParsedPacket> records;  // of the packets reparsed from damaged bytes
   std::vector<ParsedPacket> rebuilt;  // of the packets as rebuilt
   ObjectCounts leftOut;                 // media objects left out as incomplete
+  ObjectCounts damagedLeftOut;          // left out as damaged, or up to a damaged one's next key frame
   std::uint64_t rescuedPayloads = 0;    // payloads written from packets the scan passed over
   bool changed = false;                 // anything is written other than the scan's packets as they are
 
@@ -54,9 +55,12 @@ struct PlanStreams {
 };
 
 // `packets` are the scan's, in order, all of one size. Nothing but the scan's
-// packets as they are when `keepIncomplete` is set.
+// packets as they are when `keepIncomplete` is set. The `damaged` media
+// objects (a decoder's findings in the same logical file) are left out, and
+// in a video stream every object after one up to the stream's next key
+// frame: they refer to it.
 PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanStreams& streams,
-                       bool keepIncomplete);
+                       bool keepIncomplete, std::span<const DamagedObject> damaged = {});
 
 // The bytes of a planned packet that is rebuilt; empty when they cannot be
 // read or written.

@@ -132,12 +132,15 @@ class Saver {
     Message message(outcome == Outcome::ok        ? MessageId::FileSaved
                     : outcome == Outcome::stopped ? MessageId::Interrupted
                                                   : MessageId::FileSaveError);
-    const SaveData data{out_ ? out_->size() : 0, written_, plan_.leftOut, plan_.rescuedPayloads,
-                        scanned().size() + in_.packetsInErrorBlocks, in_.packetsInErrorBlocks};
+    SaveData data{out_ ? out_->size() : 0, written_, plan_.leftOut, plan_.rescuedPayloads,
+                  scanned().size() + in_.packetsInErrorBlocks, in_.packetsInErrorBlocks, plan_.damagedLeftOut};
     if (outcome == Outcome::ok && data.leftOut.total()) {
       message.tail = MessageId::IncompleteLeftOut;
       message.end = std::to_string(data.leftOut.video) + ", " + std::to_string(data.leftOut.audio + data.leftOut.other);
     }
+    if (outcome == Outcome::ok && data.damagedLeftOut.total())
+      message.more.emplace_back(MessageId::DamagedLeftOut, std::to_string(data.damagedLeftOut.video) + ", " +
+                                                               std::to_string(data.damagedLeftOut.audio + data.damagedLeftOut.other));
     // Fewer packets than the source holds: how many of how many, and why
     // the others are not there (damage, or nothing whole left in them).
     if (outcome == Outcome::stopped) {
@@ -192,7 +195,7 @@ void Saver::plan() {
     streams.known.set(e.number & 127);
     streams.kinds[e.number & 127] = e.kind;
   }
-  plan_ = PlanPackets(file_, scanned(), streams, o_.keepIncompleteObjects);
+  plan_ = PlanPackets(file_, scanned(), streams, o_.keepIncompleteObjects, in_.damaged);
   if (!plan_.changed) return;
   records_.reserve(plan_.packets.size());
   records_.setPacketSize(scanned().packetSize());

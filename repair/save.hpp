@@ -30,6 +30,9 @@ struct SaveOptions {
   // Write the packets as the scan found them, fragments of incomplete media
   // objects and damaged payloads included, and rescue nothing.
   bool keepIncompleteObjects = false;
+  // Leave out the media objects a decoder finds damaged and, in a video
+  // stream, those after each up to the next key frame.
+  bool dropDamaged = false;
 };
 
 // What the save writes: the records of the open file and its last scan.
@@ -47,6 +50,9 @@ struct SaveInput {
   // Packets' worth of the scan's error blocks: the source holds these
   // besides the scan's packets.
   std::uint64_t packetsInErrorBlocks = 0;
+  // Media objects a decoder found damaged in the logical file (with
+  // dropDamaged): left out.
+  std::vector<DamagedObject> damaged;
 };
 
 struct SaveData {
@@ -56,6 +62,7 @@ struct SaveData {
   std::uint64_t rescuedPayloads = 0;  // payloads written from damaged packets the scan passed over
   std::uint64_t sourcePackets = 0;    // the scan's packets and the packets' worth of its error blocks
   std::uint64_t packetsInErrorBlocks = 0;
+  ObjectCounts damagedLeftOut;  // damaged, or up to a damaged one's next key frame
 };
 
 // Renumbers the media objects of the audio and video streams of one packet

@@ -71,6 +71,8 @@ bool openSession(Session& s) {
   s.options.sourceHeaderUsable = true;
   s.options.save.header = HeaderMode::fromSource;  // a reconstruction's minimal header ends with it
   s.indexBuilt = false;
+  s.verify = VerifyData{};
+  s.verified = false;
   s.errorRows.clear();
   s.logLines.clear();
   s.setStatus(Message(MessageId::ReadingHeader));
@@ -218,6 +220,22 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
     in.packetsInErrorBlocks = d.packetsInErrorBlocks;
     if (d.indexBuilt) in.rec.simpleIndex = d.index;
   }
+  if (options.dropDamaged) {
+    // The frames to leave out are found in the file the save reads: the
+    // logical one, through the cuts.
+    JobResult<VerifyData> v = VerifyJob{source, cuts, StreamsOf(in.rec)}.run(ctx);
+    const bool usable = v.outcome == Outcome::ok || v.outcome == Outcome::warnings;
+    if (usable) ctx.log(v.message);
+    in.damaged = v.data.damaged;
+    const Message why = v.message;
+    r.data.verify = std::move(v);
+    if (!usable) {
+      r.outcome = r.data.verify->outcome == Outcome::stopped ? Outcome::stopped : Outcome::failed;
+      r.message = why;
+      r.log = ctx.takeLog();
+      return r;
+    }
+  }
   JobResult<SaveData> saved = SaveFile(file, in, options, ctx);
   r.outcome = saved.outcome;
   r.message = std::move(saved.message);
@@ -251,6 +269,7 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
 
 bool ApplySave(Session& s, JobResult<SaveOutcome> r) {
   if (r.data.rescan) ApplyScan(s, std::move(*r.data.rescan));
+  if (r.data.verify) ApplyVerify(s, std::move(*r.data.verify));
   s.lastSave = r.data.save;
   s.keepLog(std::move(r.log));
   s.setStatus(r.message);
@@ -273,6 +292,36 @@ JobResult<FileStructure> ReconstructJob::run(JobContext& ctx) const {
 }
 
 ReconstructJob PrepareReconstruct(const Session& s) { return ReconstructJob{sourceOf(s), s.options.walk}; }
+
+JobResult<VerifyData> VerifyJob::run(JobContext& ctx) const {
+  JobResult<VerifyData> r;
+  if (refuseChanged(source, ctx, r)) return r;
+  std::string error;
+  auto src = source.open(error);
+  if (!src) {
+    ctx.log(Message("• ", MessageId::SourceOpenError, ": " + source.path + ": " + error));
+    return Finish(ctx, Outcome::failed, Message(MessageId::FileOpenError), VerifyData{});
+  }
+  const CutSource logical(std::move(src), cuts);
+  return VerifyObjects(logical, streams, ctx);
+}
+
+VerifyJob PrepareVerify(const Session& s) { return VerifyJob{sourceOf(s), s.file.cuts, StreamsOf(s.structure.rec)}; }
+
+bool ApplyVerify(Session& s, JobResult<VerifyData> r) {
+  const bool ran = r.outcome != Outcome::failed;
+  if (ran) {
+    s.verify = std::move(r.data);
+    s.verified = true;
+  }
+  s.keepLog(std::move(r.log));
+  s.setStatus(r.message);
+  return ran;
+}
+
+bool Verify(Session& s, std::stop_token stop, JobEvents* events) {
+  return ApplyVerify(s, runHere(PrepareVerify(s), std::move(stop), events));
+}
 
 JobResult<JoinData> JoinJob::run(JobContext& ctx) const { return JoinFiles(inputs, output, options, ctx); }
 

@@ -54,6 +54,7 @@ bool ApplyRepair(Session& s, JobResult<RepairData> r);
 struct SaveOutcome {
   SaveData save;
   std::optional<JobResult<ScanData>> rescan;
+  std::optional<JobResult<VerifyData>> verify;  // run first when damaged frames are dropped
 };
 
 // The save reads the session's packets in place: the session must not scan
@@ -78,6 +79,18 @@ struct ReconstructJob {
 };
 ReconstructJob PrepareReconstruct(const Session& s);
 bool ApplyReconstruct(Session& s, JobResult<FileStructure> r);
+
+// Decodes the media objects of the logical file and lists the damaged ones.
+struct VerifyJob {
+  SourceRef source;
+  CutList cuts;
+  StreamTable streams;
+  JobResult<VerifyData> run(JobContext& ctx) const;
+};
+VerifyJob PrepareVerify(const Session& s);
+// Keeps the list for the rows; false when the verify could not run.
+bool ApplyVerify(Session& s, JobResult<VerifyData> r);
+bool Verify(Session& s, std::stop_token stop = {}, JobEvents* events = nullptr);
 
 // Jobs that leave the open file as it is: the join of files of its own,
 // and the exports of the open file (refused, as every job on it, when the

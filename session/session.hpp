@@ -18,6 +18,7 @@
 #include "l10n/messages.hpp"
 #include "repair/save.hpp"
 #include "session/error_rows.hpp"
+#include "verify/verify.hpp"
 
 namespace corvel {
 
@@ -81,6 +82,11 @@ struct Session {
 
   // What the last save wrote.
   SaveData lastSave;
+
+  // The last verify by decoding of the logical file (the one a save that
+  // dropped damaged frames ran counts too).
+  VerifyData verify;
+  bool verified = false;
 
   ErrorRows errorRows;  // of the last scan, or the error list
   LogLines logLines;

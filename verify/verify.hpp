@@ -1,0 +1,47 @@
+// Verifying a file by decoding it: every whole media object of every audio
+// and video stream whose codec the decoder library knows is decoded, and
+// the objects it rejects or reports damage in are listed. Damage the packet
+// structure cannot show (bytes overwritten inside a payload) shows here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/media_objects.hpp"
+#include "asf/byte_source.hpp"
+#include "asf/job.hpp"
+#include "asf/streams.hpp"
+
+namespace corvel {
+
+struct StreamVerify {
+  std::uint8_t number = 0;
+  StreamKind kind = StreamKind::other;
+  std::string codec;          // the decoder's name; empty when none knows the stream's codec
+  std::uint64_t objects = 0;  // whole media objects of the stream
+  std::uint64_t damaged = 0;  // of them, those the decoder rejected or reported damage in
+  bool verified() const { return !codec.empty(); }
+};
+
+struct VerifyData {
+  std::vector<DamagedObject> damaged;  // in the order they lie in the file
+  std::vector<StreamVerify> streams;   // one per stream of the table, in its order
+  std::uint64_t verified = 0;          // media objects decoded
+  std::uint64_t notVerified = 0;       // of streams no decoder knows (and of streams neither audio nor video)
+  KindCounts incomplete;               // not whole (a fragment was lost): not decoded, the scan shows them
+  bool decodingBuilt = true;
+};
+
+// Whether this build can decode (it was built with libavcodec).
+bool DecodingBuilt();
+
+// Decodes the media objects of `f` (a whole file, or the logical file of a
+// repair) whose streams `streams` lists. Ok when nothing is damaged,
+// warnings when something is, stopped with what was found so far.
+JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, JobContext& ctx);
+
+// The closing word of a verify: objects decoded, damaged, not verified.
+Message VerifySummary(const VerifyData& d);
+
+}  // namespace corvel

@@ -1,0 +1,240 @@
+// The decoding behind the verify: libavcodec's decoders, chosen by the
+// stream's format tag or compression FOURCC through libavformat's RIFF
+// tables, fed one whole media object at a time.
+#include <algorithm>
+#include <cstdarg>
+#include <deque>
+#include <memory>
+#include <mutex>
+
+#include "verify/verify.hpp"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/error.h>
+#include <libavutil/log.h>
+}
+
+namespace corvel {
+
+namespace {
+
+// The library's log goes to one callback for the whole process. While a
+// decoder runs on a thread, what it logs at error level is taken as that
+// thread's words about the object being decoded; everything else goes where
+// the library would send it.
+thread_local std::string* tHeard = nullptr;
+
+void Hear(void* avcl, int level, const char* fmt, va_list vl) {
+  if (!tHeard) {
+    av_log_default_callback(avcl, level, fmt, vl);
+    return;
+  }
+  if (level > AV_LOG_ERROR) return;
+  char line[512];
+  int prefix = 0;
+  av_log_format_line2(avcl, level, fmt, vl, line, sizeof line, &prefix);
+  std::string s(line);
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+  if (s.empty()) return;
+  if (tHeard->size() < 400) *tHeard += (tHeard->empty() ? "" : "; ") + s;
+}
+
+void InstallLogHook() {
+  static std::once_flag once;
+  std::call_once(once, [] { av_log_set_callback(Hear); });
+}
+
+// Listens on this thread while it lives.
+class Listening {
+ public:
+  explicit Listening(std::string& heard) : saved_(tHeard) { tHeard = &heard; }
+  ~Listening() { tHeard = saved_; }
+  Listening(const Listening&) = delete;
+  Listening& operator=(const Listening&) = delete;
+
+ private:
+  std::string* saved_;
+};
+
+std::string ErrorText(int e) {
+  char b[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(e, b, sizeof b);
+  return b;
+}
+
+struct ContextFree {
+  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct PacketFree {
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameFree {
+  void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+
+// The codec data the header carries, in a buffer the decoder may read past.
+bool SetExtradata(AVCodecContext& c, const Bytes& data) {
+  if (data.empty()) return true;
+  c.extradata = static_cast<std::uint8_t*>(av_mallocz(data.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+  if (!c.extradata) return false;
+  std::copy(data.begin(), data.end(), c.extradata);
+  c.extradata_size = static_cast<int>(data.size());
+  return true;
+}
+
+AVCodecID CodecOf(const StreamEntry& e) {
+  if (e.kind == StreamKind::video) {
+    const AVCodecTag* const tags[] = {avformat_get_riff_video_tags(), nullptr};
+    return av_codec_get_id(tags, e.video.format.compressionId);
+  }
+  if (e.kind == StreamKind::audio) {
+    const AVCodecTag* const tags[] = {avformat_get_riff_audio_tags(), nullptr};
+    return av_codec_get_id(tags, e.audio.formatTag);
+  }
+  return AV_CODEC_ID_NONE;
+}
+
+// One stream's decoder. Each media object is a packet; the frames it gives
+// are drained at once, so that what the decoder says belongs to the object
+// just sent (one thread: no frame threading delays its words).
+class StreamDecoder {
+ public:
+  static std::unique_ptr<StreamDecoder> open(const StreamEntry& e) {
+    const AVCodecID id = CodecOf(e);
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    if (!codec) return nullptr;
+    std::unique_ptr<AVCodecContext, ContextFree> c(avcodec_alloc_context3(codec));
+    if (!c) return nullptr;
+    c->thread_count = 1;
+    if (e.kind == StreamKind::video) {
+      const BitmapInfoHeader& b = e.video.format;
+      c->codec_tag = b.compressionId;
+      c->width = static_cast<int>(std::min<std::uint32_t>(b.width, 16384));
+      c->height = static_cast<int>(std::min<std::uint32_t>(b.height, 16384));
+      c->bits_per_coded_sample = b.bitsPerPixel;
+      if (!SetExtradata(*c, b.codecData)) return nullptr;
+    } else {
+      const AudioMedia& a = e.audio;
+      c->codec_tag = a.formatTag;
+      c->sample_rate = static_cast<int>(std::min<std::uint32_t>(a.samplesPerSecond, 1u << 20));
+      av_channel_layout_default(&c->ch_layout, std::clamp<int>(a.channels, 1, 64));
+      c->bit_rate = std::int64_t{a.bytesPerSecond} * 8;
+      c->block_align = a.blockAlignment;
+      c->bits_per_coded_sample = a.bitsPerSample;
+      if (!SetExtradata(*c, a.codecData)) return nullptr;
+    }
+    std::string heard;
+    {
+      Listening l(heard);
+      if (avcodec_open2(c.get(), codec, nullptr) < 0) return nullptr;
+    }
+    auto d = std::unique_ptr<StreamDecoder>(new StreamDecoder);
+    d->c_ = std::move(c);
+    d->name_ = codec->name;
+    d->packet_.reset(av_packet_alloc());
+    d->frame_.reset(av_frame_alloc());
+    if (!d->packet_ || !d->frame_) return nullptr;
+    return d;
+  }
+
+  const std::string& name() const { return name_; }
+
+  // The decoder's words on one media object: empty when it decoded clean.
+  std::string decode(ByteView data) {
+    std::string heard;
+    Listening l(heard);
+    // The packet's bytes are the decoder's to read past their end.
+    buffer_.assign(data.begin(), data.end());
+    buffer_.resize(data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    av_packet_unref(packet_.get());
+    packet_->data = buffer_.data();
+    packet_->size = static_cast<int>(data.size());
+    int e = avcodec_send_packet(c_.get(), packet_.get());
+    if (e == AVERROR(EAGAIN)) {
+      drain(heard);
+      e = avcodec_send_packet(c_.get(), packet_.get());
+    }
+    if (e < 0 && e != AVERROR(EAGAIN)) add(heard, ErrorText(e));
+    drain(heard);
+    return heard;
+  }
+
+ private:
+  StreamDecoder() = default;
+  static void add(std::string& heard, const std::string& s) {
+    if (heard.find(s) == std::string::npos) heard += (heard.empty() ? "" : "; ") + s;
+  }
+  void drain(std::string& heard) {
+    while (true) {
+      const int e = avcodec_receive_frame(c_.get(), frame_.get());
+      if (e == AVERROR(EAGAIN) || e == AVERROR_EOF) return;
+      if (e < 0) {
+        add(heard, ErrorText(e));
+        return;
+      }
+      if (frame_->decode_error_flags || (frame_->flags & AV_FRAME_FLAG_CORRUPT)) add(heard, "frame decoded with errors");
+      av_frame_unref(frame_.get());
+    }
+  }
+
+  std::unique_ptr<AVCodecContext, ContextFree> c_;
+  std::unique_ptr<AVPacket, PacketFree> packet_;
+  std::unique_ptr<AVFrame, FrameFree> frame_;
+  std::string name_;
+  Bytes buffer_;
+};
+
+}  // namespace
+
+bool DecodingBuilt() { return true; }
+
+JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, JobContext& ctx) {
+  InstallLogHook();
+  VerifyData d;
+  std::array<std::unique_ptr<StreamDecoder>, 128> decoders;
+  std::array<std::size_t, 128> row{};
+  for (const StreamEntry& e : streams) {
+    StreamVerify s;
+    s.number = e.number;
+    s.kind = e.kind;
+    if (auto dec = StreamDecoder::open(e)) {
+      s.codec = dec->name();
+      decoders[e.number & 127] = std::move(dec);
+    }
+    row[e.number & 127] = d.streams.size();
+    d.streams.push_back(std::move(s));
+  }
+  MediaObjectReader reader(f, streams);
+  bool stopped = false;
+  while (reader.next()) {
+    const MediaObject& o = reader.object();
+    const std::uint8_t s = o.stream & 127;
+    StreamVerify& sv = d.streams[row[s]];
+    ++sv.objects;
+    if (!decoders[s]) {
+      ++d.notVerified;
+    } else {
+      ++d.verified;
+      std::string words = decoders[s]->decode(reader.data());
+      if (!words.empty()) {
+        ++sv.damaged;
+        d.damaged.push_back({o, reader.packetNumber(o.firstOffset), reader.packetNumber(o.lastOffset), std::move(words)});
+      }
+    }
+    ctx.progress(reader.position(), f.size(), Phase::verifying);
+    if (ctx.stopRequested()) {
+      stopped = true;
+      break;
+    }
+    ctx.step();
+  }
+  d.incomplete = reader.incomplete();
+  if (stopped) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), std::move(d));
+  Message m = VerifySummary(d);
+  return Finish(ctx, d.damaged.empty() ? Outcome::ok : Outcome::warnings, std::move(m), std::move(d));
+}
+
+}  // namespace corvel

@@ -1,0 +1,15 @@
+// A build without libavcodec: the verify says it cannot decode, and
+// verifies nothing.
+#include "verify/verify.hpp"
+
+namespace corvel {
+
+bool DecodingBuilt() { return false; }
+
+JobResult<VerifyData> VerifyObjects(const ByteSource&, const StreamTable&, JobContext& ctx) {
+  VerifyData d;
+  d.decodingBuilt = false;
+  return Finish(ctx, Outcome::failed, Message(MessageId::DecodingNotBuilt), std::move(d));
+}
+
+}  // namespace corvel
