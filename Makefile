@@ -128,6 +128,7 @@ bench: build
 	bench/avi
 	bench/timeline
 	bench/stop
+	bench/verify
 	bench/pairs
 
 # The window's tabs and the dialog, rendered offscreen in both languages.
