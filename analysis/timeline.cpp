@@ -26,6 +26,7 @@ Rgb TimelineRgb(TimelineColour c) {
     case TimelineColour::axis: return {128, 128, 128};
     case TimelineColour::text: return {0, 0, 0};
     case TimelineColour::error: return {255, 0, 0};
+    case TimelineColour::damaged: return {255, 140, 0};
   }
   return {0, 0, 0};
 }
@@ -77,7 +78,8 @@ void packetAxis(TimelineLayout& l, std::size_t count) {
 }  // namespace
 
 TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& rec, int width, int height,
-                              std::span<const ErrorBlock> blocks, const std::string& axisCaption) {
+                              std::span<const ErrorBlock> blocks, const std::string& axisCaption,
+                              std::span<const DamagedObject> damaged) {
   TimelineLayout l;
   l.width = width;
   l.height = height;
@@ -104,6 +106,8 @@ TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& r
     const std::int64_t span = e.declaredSize ? static_cast<std::int64_t>((e.actualSize + e.declaredSize - 1) / e.declaredSize) : 1;
     l.errorBands.emplace_back(l.xOf(e.packet), std::max(l.xOf(e.packet), l.xOf(e.packet + static_cast<std::uint64_t>(span)) - 1));
   }
+  for (const DamagedObject& d : damaged)
+    l.damagedBands.emplace_back(l.xOf(d.firstPacket), std::max(l.xOf(d.firstPacket), l.xOf(d.lastPacket + 1) - 1));
   return l;
 }
 

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "analysis/error_blocks.hpp"
+#include "analysis/media_objects.hpp"
 #include "analysis/packet_table.hpp"
 #include "asf/records.hpp"
 
 namespace corvel {
 
-enum class TimelineColour { background, send, video, audio, other, axis, text, error };
+enum class TimelineColour { background, send, video, audio, other, axis, text, error, damaged };
 
 // The colour's red, green and blue.
 struct Rgb {
@@ -55,14 +56,17 @@ struct TimelineLayout {
   std::vector<TimelinePixel> axis;    // ticks and axis pixels
   std::vector<std::pair<int, int>> legendLines;  // y and colour index of the legend's short lines
   std::vector<std::pair<int, int>> errorBands;   // x from, x to of each error block on the packet axis
+  std::vector<std::pair<int, int>> damagedBands; // x from, x to of each media object a decoder found damaged
 };
 
 // The smallest client area the layout draws into.
 inline constexpr int kTimelineMinWidth = 120, kTimelineMinHeight = 120;
 
-// `axisCaption` names the packet axis, in the reader's language.
+// `axisCaption` names the packet axis, in the reader's language; `damaged`
+// are a verify's findings, banded under the error blocks.
 TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& rec, int width, int height,
-                              std::span<const ErrorBlock> blocks = {}, const std::string& axisCaption = "(packets)");
+                              std::span<const ErrorBlock> blocks = {}, const std::string& axisCaption = "(packets)",
+                              std::span<const DamagedObject> damaged = {});
 
 // Calls `point(x, y, colour)` for every send and presentation time point,
 // in packet order (later points overwrite earlier ones on the same pixel).

@@ -2,7 +2,7 @@
 
 namespace corvel::app {
 
-const std::array<CaptionRow, 52> kCaptionTable{{
+const std::array<CaptionRow, 54> kCaptionTable{{
     {"TabSheetREM", "TTabSheet", "ремонт", "repair"},
     {"TabSheetAD", "TTabSheet", "сборка", "join"},
     {"TabSheetCFG", "TTabSheet", "настройки", "config"},
@@ -65,6 +65,10 @@ const std::array<CaptionRow, 52> kCaptionTable{{
     // ... and the save that keeps damaged payloads and incomplete frames.
     {"CheckKI", "TCheckBox", "сохранить неполные медиаобъекты и повреждённые нагрузки как есть",
      "keep incomplete media objects and damaged payloads as found"},
+    // Verifying by decoding, and the save that leaves out what it finds.
+    {"BitBtnVD", "TBitBtn", "проверка декодированием", "verify by decoding"},
+    {"CheckDD", "TCheckBox", "пропускать повреждённые кадры до следующего ключевого",
+     "leave out damaged frames up to the next key frame"},
 }};
 
 std::string CaptionOf(std::string_view control, Language lang) {

@@ -111,7 +111,7 @@ void MainWindow::structureChanged() {
     return;
   }
   const std::span<const ErrorBlock> blocks(s.errBlocks);
-  timeline_->setData(&s.packets, &s.structure.rec, blocks.subspan(std::min(s.lastScanFirstBlock, blocks.size())));
+  timeline_->setData(&s.packets, &s.structure.rec, blocks.subspan(std::min(s.lastScanFirstBlock, blocks.size())), s.verify.damaged);
 }
 
 // Sets a field's text only when it differs: typing keeps its cursor.
@@ -131,6 +131,7 @@ void MainWindow::stateChanged() {
   actSaveErrors_->setEnabled(c.saveErrors);
   actLoadErrors_->setEnabled(c.loadErrors);
   btnTL_->setEnabled(c.timeline);
+  btnVD_->setEnabled(c.verify);
   // After a reconstruction only the minimal header is sound; a new file
   // offers the source's header again.
   radioZI_->setEnabled(!c.minimalHeaderOnly);
@@ -182,6 +183,7 @@ void MainWindow::wire() {
   connect(imageSA_, &QToolButton::clicked, this, withOptions(&Presenter::save));
   connect(imageHAMMER_, &QToolButton::clicked, this, &MainWindow::onRepair);
   connect(btnTL_, &QPushButton::clicked, this, &MainWindow::onTimeline);
+  connect(btnVD_, &QPushButton::clicked, this, withOptions(&Presenter::verify));
   connect(actDumpGrid_, &QAction::triggered, this, &MainWindow::onDumpRow);
   connect(actDumpTree_, &QAction::triggered, this, &MainWindow::onDumpNode);
   connect(actSaveErrors_, &QAction::triggered, this, [this] { presenter_.saveErrors(); });
@@ -212,6 +214,7 @@ FormOptions MainWindow::formOptions() const {
   o.writeIndex = !checkNOsio_->isChecked();
   o.renumberMediaObjects = checkPere_->isChecked();
   o.keepIncompleteObjects = checkKI_->isChecked();
+  o.dropDamaged = checkDD_->isChecked();
   o.writeDump = checkDump_->isChecked();
   return o;
 }

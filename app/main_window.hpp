@@ -117,7 +117,7 @@ class MainWindow : public QMainWindow, private Dispatcher, private Questions, pr
   QTabWidget* pages_;
   QWidget *tabRepair_, *tabAvi_, *tabJoin_, *tabConfig_;
   QLineEdit *editIN_, *editOUT_, *editMS_, *editAVI_, *edit2FI_, *editSUM_, *editPR_, *editOP2_;
-  QPushButton *btnOP_, *btnGO_, *btnRE_, *btnTL_, *btn2AVI_, *btnSUM_;
+  QPushButton *btnOP_, *btnGO_, *btnRE_, *btnTL_, *btnVD_, *btn2AVI_, *btnSUM_;
   QToolButton *imageFI_, *imageHAMMER_, *imageSA_, *imageSUM_;
   QTreeView* tree_;
   QTableView* grid_;
@@ -126,7 +126,7 @@ class MainWindow : public QMainWindow, private Dispatcher, private Questions, pr
   Gauge* gauge_;
   QSplitter* splitter_;
   QRadioButton *radioEQ_, *radioST_, *radioRERE_, *radioISALL_, *radioZM_, *radioZI_, *radioOP1_, *radioOP2_;
-  QCheckBox *checkDP_, *checkZR_, *checkNOsio_, *checkPere_, *checkKI_;
+  QCheckBox *checkDP_, *checkZR_, *checkNOsio_, *checkPere_, *checkKI_, *checkDD_;
   QCheckBox *checkHP_, *checkSION_, *checkDump_, *checkUN_, *checkSIO_, *checkPR_, *checkPR1_, *checkAST_, *checkPTP_;
   QWidget* panelOP_;
   QAction *actDumpTree_, *actDumpGrid_, *actSaveErrors_, *actLoadErrors_;

@@ -111,12 +111,15 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   btnRE_ = Named(new QPushButton(Ru("реконструкция заголовка"), panelTT), "BitBtnRE");
   btnTL_ = Named(new QPushButton(Ru("тайм-лайн"), panelTT), "BitBtnTL");
   btnTL_->setEnabled(false);
+  btnVD_ = Named(new QPushButton(Ru("проверка декодированием"), panelTT), "BitBtnVD");
+  btnVD_->setEnabled(false);
   tt->addWidget(editIN_, 0, 0, 1, 3);
   tt->addWidget(imageFI_, 0, 3);
   tt->addWidget(btnOP_, 0, 4);
   tt->addWidget(btnGO_, 1, 0);
   tt->addWidget(btnRE_, 1, 1);
   tt->addWidget(btnTL_, 1, 2);
+  tt->addWidget(btnVD_, 1, 3, 1, 2);
   tree_ = Named(new QTreeView(panelTT), "TreeWMV");
   tree_->setModel(treeModel_);
   tree_->setHeaderHidden(true);
@@ -210,8 +213,10 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   checkNOsio_ = Named(new QCheckBox(Ru("сохранить без индекса"), saveBox), "CheckNOsio");
   checkPere_ = Named(new QCheckBox(Ru("перенумеровать Media Objects"), saveBox), "CheckPere");
   checkKI_ = Named(new QCheckBox(Ru("сохранить неполные медиаобъекты и повреждённые нагрузки как есть"), saveBox), "CheckKI");
+  checkDD_ = Named(new QCheckBox(Ru("пропускать повреждённые кадры до следующего ключевого"), saveBox), "CheckDD");
   editOUT_ = Named(new QLineEdit(saveBox), "EditOUT");
-  for (QWidget* w : std::initializer_list<QWidget*>{radioZM_, radioZI_, checkNOsio_, checkPere_, checkKI_, editOUT_}) sb->addWidget(w);
+  for (QWidget* w : std::initializer_list<QWidget*>{radioZM_, radioZI_, checkNOsio_, checkPere_, checkKI_, checkDD_, editOUT_})
+    sb->addWidget(w);
   imageSA_ = ActionImage("ImageSA", "document-save", QStyle::SP_DialogSaveButton, Ru("сохранить"), panelBB);
   bb->addWidget(saveBox, 0, 2, 3, 1);
   bb->addWidget(imageSA_, 0, 3, 3, 1);

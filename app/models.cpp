@@ -1,5 +1,7 @@
 #include "app/models.hpp"
 
+#include <QColor>
+
 namespace corvel::app {
 
 int ErrorRowsModel::rowCount(const QModelIndex& parent) const {
@@ -14,6 +16,8 @@ QVariant ErrorRowsModel::data(const QModelIndex& index, int role) const {
   const ErrorRow& row = p_.errorRows().rows()[r];
   // The error list entry a row shows, for what acts on it.
   if (role == kEntryRole) return row.entry ? QVariant::fromValue(static_cast<qulonglong>(*row.entry)) : QVariant();
+  // A media object the decoder found damaged: a row of its own colour.
+  if (role == Qt::BackgroundRole && row.kind == RowKind::damagedObject) return QColor(255, 228, 181);
   if (role != Qt::DisplayRole) return {};
   return QString::fromStdString(CellsOf(row, r + 1)[static_cast<std::size_t>(index.column())]);
 }

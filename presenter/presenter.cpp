@@ -11,7 +11,9 @@ namespace corvel {
 
 namespace {
 
-bool stoppable(JobKind kind) { return kind == JobKind::scan || kind == JobKind::save || kind == JobKind::reconstruct; }
+bool stoppable(JobKind kind) {
+  return kind == JobKind::scan || kind == JobKind::save || kind == JobKind::reconstruct || kind == JobKind::verify;
+}
 
 // The folder of a path, made absolute when it can be (never throws).
 std::string folderOf(const std::string& path) {
@@ -81,6 +83,7 @@ Commands Presenter::commands() const {
   Commands c;
   c.scan = idle;
   c.stop = stoppable(running_);
+  c.verify = idle && open;
   c.saveErrors = idle && open && listSaveable_;
   c.loadErrors = idle && open;
   c.timeline = idle && open;
@@ -145,6 +148,7 @@ void Presenter::takeOptions() {
   o.save.writeIndex = form_.writeIndex;
   o.save.renumberMediaObjects = form_.renumberMediaObjects;
   o.save.keepIncompleteObjects = form_.keepIncompleteObjects;
+  o.save.dropDamaged = form_.dropDamaged;
 }
 
 bool Presenter::open(const std::string& path) {
@@ -221,6 +225,13 @@ void Presenter::reconstruct() {
   takeOptions();
   clearLog();
   start(JobKind::reconstruct, PrepareReconstruct(session_), ApplyReconstruct);
+}
+
+void Presenter::verify() {
+  if (!commands().verify) return;
+  takeOptions();
+  session_.setStatus(Message(MessageId::Verifying));
+  start(JobKind::verify, PrepareVerify(session_), ApplyVerify);
 }
 
 void Presenter::saveErrors() {
@@ -381,7 +392,8 @@ bool Presenter::start(JobKind kind, Job job, Apply apply) {
     } else if (kind == JobKind::avi || kind == JobKind::frames) {
       exportMessage_ = Message(MessageId::FramesSaved, std::to_string(p.done));
       view_.stateChanged();
-    } else if (p.phase == Phase::savingHeader || p.phase == Phase::savingStream || p.phase == Phase::buildingIndex) {
+    } else if (p.phase == Phase::savingHeader || p.phase == Phase::savingStream || p.phase == Phase::buildingIndex ||
+               p.phase == Phase::verifying) {
       session_.setStatus(Message(PhaseMessage(p.phase)));
     }
     view_.progressed(progress_);

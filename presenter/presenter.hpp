@@ -18,7 +18,7 @@
 
 namespace corvel {
 
-enum class JobKind { none, scan, save, repair, reconstruct, join, avi, frames };
+enum class JobKind { none, scan, save, repair, reconstruct, join, avi, frames, verify };
 
 // A running job's progress: which run it is (each start takes the next
 // id), what kind, and how far it got in which phase.
@@ -31,7 +31,8 @@ struct JobProgress {
 // The commands the user may give now.
 struct Commands {
   bool scan = false;        // start a scan (also open, reconstruct, repair, save)
-  bool stop = false;        // the running scan, save or reconstruction
+  bool stop = false;        // the running scan, save, reconstruction or verify
+  bool verify = false;      // verify the open file by decoding
   bool saveErrors = false;  // the error list holds offsets of the file on disk
   bool loadErrors = false;
   bool timeline = false;
@@ -50,6 +51,7 @@ struct FormOptions {
   bool writeIndex = true;
   bool renumberMediaObjects = false;
   bool keepIncompleteObjects = false;
+  bool dropDamaged = false;  // verify by decoding first; damaged frames are left out
   bool writeDump = false;
 };
 
@@ -149,6 +151,9 @@ class Presenter {
   void repair(RepairMode mode, const RepairOptions& o);
   void save();
   void reconstruct();
+  // Decodes every media object of the open (logical) file; the damaged ones
+  // become rows of their own after the error blocks.
+  void verify();
   void saveErrors();
   void loadErrors();
   // True when the timeline may show (a scan ran); else the log says why.

@@ -313,6 +313,8 @@ bool ApplyVerify(Session& s, JobResult<VerifyData> r) {
   if (ran) {
     s.verify = std::move(r.data);
     s.verified = true;
+    s.errorRows.showDamaged(s.verify.damaged);
+    if (s.events) s.events->errorRowsChanged();
   }
   s.keepLog(std::move(r.log));
   s.setStatus(r.message);

@@ -5,6 +5,8 @@
 namespace corvel {
 
 ErrorCells CellsOf(const ErrorRow& row, std::size_t place) {
+  if (row.kind == RowKind::damagedObject)
+    return {std::to_string(place), std::to_string(row.number), row.id, std::to_string(row.offset), {}, {}, {}, row.repeat};
   return {std::to_string(place),
           std::to_string(row.number),
           row.id,
@@ -33,14 +35,28 @@ std::size_t ErrorRows::showBlock(const ErrorBlock& b) {
   row.offset = b.offset;
   row.declaredSize = b.declaredSize;
   if (b.isClosed()) row.actualSize = b.actualSize;
-  const bool sameBlock = !rows_.empty() && !rows_.back().entry && rows_.back().number == b.packet;
+  const bool sameBlock = !rows_.empty() && rows_.back().kind == RowKind::errorBlock && !rows_.back().entry &&
+                         rows_.back().number == b.packet;
   if (!sameBlock) rows_.emplace_back();
   rows_.back() = std::move(row);
   return rows_.size() - 1;
 }
 
 void ErrorRows::dropOpenRow() {
-  if (!rows_.empty() && !rows_.back().actualSize) rows_.pop_back();
+  if (!rows_.empty() && rows_.back().kind == RowKind::errorBlock && !rows_.back().actualSize) rows_.pop_back();
+}
+
+void ErrorRows::showDamaged(const std::vector<DamagedObject>& damaged) {
+  std::erase_if(rows_, [](const ErrorRow& r) { return r.kind == RowKind::damagedObject; });
+  for (const DamagedObject& d : damaged) {
+    ErrorRow row;
+    row.kind = RowKind::damagedObject;
+    row.number = d.firstPacket;
+    row.id = std::to_string(d.object.stream) + ":" + std::to_string(d.object.number) + (d.object.key ? " K" : "");
+    row.offset = d.object.firstOffset;
+    row.repeat = std::to_string(d.object.time) + " ms: " + d.message;
+    rows_.push_back(std::move(row));
+  }
 }
 
 void ErrorRows::showList(const std::vector<ListedBlock>& list) {

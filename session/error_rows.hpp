@@ -9,9 +9,14 @@
 #include <vector>
 
 #include "analysis/error_blocks.hpp"
+#include "analysis/media_objects.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel {
+
+// A row shows an error block (of a scan or the error list), or a media
+// object the decoder found damaged.
+enum class RowKind { errorBlock, damagedObject };
 
 struct ErrorRow {
   std::uint64_t number = 0;          // the block's first packet (a scan's row) or its error list entry
@@ -22,6 +27,7 @@ struct ErrorRow {
   std::optional<std::uint64_t> actualSize;  // none while the block is open
   std::optional<std::int64_t> delta;
   std::string repeat;  // the longest repeat: "4096(00) at 12"
+  RowKind kind = RowKind::errorBlock;
   bool operator==(const ErrorRow&) const = default;
 };
 
@@ -41,6 +47,11 @@ class ErrorRows {
   void dropOpenRow();
   // The listed entries of an error list, each row keeping its entry.
   void showList(const std::vector<ListedBlock>& list);
+  // The damaged media objects of a verify after the blocks' rows (in place
+  // of an earlier verify's): the first packet as the number, "stream:object"
+  // as the id, the first packet's offset, and the presentation time and
+  // the decoder's words in the last column.
+  void showDamaged(const std::vector<DamagedObject>& damaged);
 
   const std::vector<ErrorRow>& rows() const { return rows_; }
   std::size_t size() const { return rows_.size(); }

@@ -21,9 +21,15 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const QString out = argc > 1 ? argv[1] : "build/screenshots";
   QDir().mkpath(out);
-  // A damaged sample: 500 zero bytes pushed into packet 20 of a clip.
+  // A damaged sample: bytes written over frames' data a third and two
+  // thirds into the clip (the packets still parse; decoding finds them),
+  // and 500 zero bytes pushed into packet 20.
   Bytes b = test::ReadFile(test::Clip("long"));
   const test::Layout l = test::LayoutOf(b);
+  for (const std::uint64_t k : {l.count * 2 / 3, l.count / 3}) {
+    const std::uint64_t at = test::DataArea(b, l, k);
+    for (std::size_t i = 0; i < 40; ++i) b[at + i] = static_cast<std::uint8_t>(i * 37 + 11);
+  }
   test::InsertBytes(b, test::DataArea(b, l, 20), 500, 0);
   const std::string sample = test::TempPath("damaged-sample.wmv");
   test::WriteFile(sample, b);
@@ -34,6 +40,9 @@ int main(int argc, char** argv) {
   w.show();
   w.openFile(QString::fromStdString(sample));
   w.presenter().scanOrStop();
+  while (w.presenter().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  // Then the verify: its rows after the blocks', its bands on the timeline.
+  w.findChild<QPushButton*>("BitBtnVD")->click();
   while (w.presenter().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   QCoreApplication::processEvents();
   // A filled join list, and an AVI exported, for their tabs.

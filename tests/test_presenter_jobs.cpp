@@ -215,6 +215,14 @@ const StopCase kStops[] = {
        EXPECT_EQ(h.p.text(h.p.exportMessage()), "interrupted by user");
        EXPECT_FALSE(fs::exists(out + ".avi"));
      }},
+    {"verify", JobKind::verify, [](Harness& h, const std::string&) { h.p.verify(); },
+     [](Harness& h, const std::string&) {
+       // What was decoded up to the stop is kept, fewer than the clip's frames.
+       EXPECT_EQ(h.status(), "interrupted by user");
+       EXPECT_TRUE(h.p.session().verified);
+       EXPECT_GT(h.p.session().verify.verified, 0u);
+       EXPECT_LT(h.p.session().verify.verified, 559u);
+     }},
     {"join", JobKind::join,
      [](Harness& h, const std::string& out) {
        for (const char* part : {"part1", "part2"}) h.p.joinList().append(Clip(part));
@@ -368,6 +376,51 @@ TEST(PresenterRows, ComeAsFoundAndDumpTheirEntry) {
   EXPECT_EQ(dump->offset, h.p.session().errorList[*entry].offset);
   ASSERT_LE(dump->offset + dump->bytes.size(), file.size());
   EXPECT_TRUE(std::equal(dump->bytes.begin(), dump->bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(dump->offset)));
+}
+
+// The verify's damaged media objects are rows of their own after the
+// blocks' (no error list entry: nothing repairs them); a save with the
+// form's box leaves them out; a new scan shows its blocks alone.
+TEST(PresenterRows, DamagedMediaObjectsAfterTheBlocks) {
+  Bytes b = ReadFile(Clip("long"));
+  const Layout l = LayoutOf(b);
+  const std::uint64_t at = DataArea(b, l, l.count / 2);
+  for (std::size_t i = 0; i < 40; ++i) b[at + i] = static_cast<std::uint8_t>(i * 37 + 11);
+  InsertBytes(b, DataArea(b, l, 20), 500, 0);
+  const std::string file = TempPath("presenter-verify.wmv");
+  WriteFile(file, b);
+  Harness h;
+  EXPECT_FALSE(h.p.commands().verify);
+  ASSERT_TRUE(Scanned(h, file));
+  EXPECT_TRUE(h.p.commands().verify);
+  h.p.verify();
+  EXPECT_TRUE(h.p.commands().stop);
+  ASSERT_TRUE(h.wait());
+  const auto& rows = h.p.errorRows().rows();
+  const auto& damaged = h.p.session().verify.damaged;
+  ASSERT_FALSE(damaged.empty());
+  ASSERT_EQ(rows.size(), 1 + damaged.size());
+  EXPECT_EQ(rows[0].kind, RowKind::errorBlock);
+  for (std::size_t i = 0; i < damaged.size(); ++i) {
+    EXPECT_EQ(rows[1 + i].kind, RowKind::damagedObject);
+    EXPECT_EQ(rows[1 + i].entry, std::nullopt);
+    EXPECT_EQ(rows[1 + i].offset, damaged[i].object.firstOffset);
+    EXPECT_NE(rows[1 + i].repeat.find(damaged[i].message), std::string::npos);
+  }
+  // The save with the box set verifies the logical file again and leaves them out.
+  FormOptions form;
+  form.dropDamaged = true;
+  h.p.setFormOptions(form);
+  const std::string out = TempPath("presenter-verify-saved.wmv");
+  fs::remove(out);
+  h.p.setOutputName(out);
+  h.p.save();
+  ASSERT_TRUE(h.wait());
+  EXPECT_GE(h.p.session().lastSave.damagedLeftOut.total(), damaged.size());
+  EXPECT_NE(h.status().find("up to the next key frame left out"), std::string::npos) << h.status();
+  h.p.scanOrStop();
+  ASSERT_TRUE(h.wait());
+  EXPECT_EQ(h.p.errorRows().size(), 1u);
 }
 
 }  // namespace

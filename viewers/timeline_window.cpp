@@ -33,10 +33,10 @@ void RotatedText(QPainter& p, int x, int y, const QString& text) {
 }  // namespace
 
 QImage RenderTimeline(const PacketTable& packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
-                      int width, int height, const std::string& axisCaption) {
+                      int width, int height, const std::string& axisCaption, std::span<const DamagedObject> damaged) {
   QImage img(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
   img.fill(ColourOf(TimelineColour::background));
-  const TimelineLayout l = LayoutTimeline(packets, rec, width, height, blocks, axisCaption);
+  const TimelineLayout l = LayoutTimeline(packets, rec, width, height, blocks, axisCaption, damaged);
   if (!l.valid) return img;
   QPainter p(&img);
   // The legend's short lines.
@@ -73,6 +73,9 @@ QImage RenderTimeline(const PacketTable& packets, const HeaderRecords& rec, std:
   for (const auto& [from, to] : l.errorBands)
     for (int x = from; x <= to; ++x)
       for (int y = l.baseline + 1; y <= l.baseline + 3; ++y) put(x, y, TimelineColour::error);
+  for (const auto& [from, to] : l.damagedBands)
+    for (int x = from; x <= to; ++x)
+      for (int y = l.baseline + 4; y <= l.baseline + 6; ++y) put(x, y, TimelineColour::damaged);
   ForEachTimelinePoint(packets, l, ColoursOf(rec), put);
   return img;
 }
@@ -86,10 +89,11 @@ TimelineWindow::TimelineWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 void TimelineWindow::setData(const PacketTable* packets, const HeaderRecords* rec,
-                             std::span<const ErrorBlock> blocks) {
+                             std::span<const ErrorBlock> blocks, std::span<const DamagedObject> damaged) {
   packets_ = packets;
   rec_ = rec;
   blocks_ = blocks;
+  damaged_ = damaged;
   update();
 }
 
@@ -99,7 +103,7 @@ void TimelineWindow::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), ColourOf(TimelineColour::background));
     return;
   }
-  p.drawImage(0, 0, RenderTimeline(*packets_, *rec_, blocks_, width(), height(), axis_));
+  p.drawImage(0, 0, RenderTimeline(*packets_, *rec_, blocks_, width(), height(), axis_, damaged_));
 }
 
 void TimelineWindow::mouseMoveEvent(QMouseEvent* e) {
@@ -124,7 +128,7 @@ void TimelineWindow::contextMenuEvent(QContextMenuEvent* e) {
   QAction* save = menu.addAction("PNG...");
   if (menu.exec(e->globalPos()) != save || !rec_ || !packets_) return;
   const QString path = QFileDialog::getSaveFileName(this, QString(), "timeline.png", "PNG (*.png)");
-  if (!path.isEmpty()) RenderTimeline(*packets_, *rec_, blocks_, width(), height(), axis_).save(path);
+  if (!path.isEmpty()) RenderTimeline(*packets_, *rec_, blocks_, width(), height(), axis_, damaged_).save(path);
 }
 
 }  // namespace corvel::viewers

@@ -12,15 +12,18 @@ namespace corvel::viewers {
 
 // Draws the timeline of `packets` into an image of the given size.
 QImage RenderTimeline(const PacketTable& packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
-                      int width, int height, const std::string& axisCaption = "(packets)");
+                      int width, int height, const std::string& axisCaption = "(packets)",
+                      std::span<const DamagedObject> damaged = {});
 
 class TimelineWindow : public QWidget {
   Q_OBJECT
  public:
   explicit TimelineWindow(QWidget* parent = nullptr);
-  // The packets, records and blocks it draws; they must outlive the window's
-  // use of them (the window reads them only on its own thread).
-  void setData(const PacketTable* packets, const HeaderRecords* rec, std::span<const ErrorBlock> blocks);
+  // The packets, records, blocks and damaged media objects it draws; they
+  // must outlive the window's use of them (the window reads them only on
+  // its own thread).
+  void setData(const PacketTable* packets, const HeaderRecords* rec, std::span<const ErrorBlock> blocks,
+               std::span<const DamagedObject> damaged = {});
   // The window's title and the packet axis's caption, in the reader's language.
   void setCaption(const QString& caption, const QString& axis) {
     setWindowTitle(caption);
@@ -36,6 +39,7 @@ class TimelineWindow : public QWidget {
   const PacketTable* packets_ = nullptr;
   const HeaderRecords* rec_ = nullptr;
   std::span<const ErrorBlock> blocks_;
+  std::span<const DamagedObject> damaged_;
   std::string axis_ = "(packets)";
 };
 
