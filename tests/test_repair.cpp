@@ -209,3 +209,75 @@ TEST(Renumbering, AudioCountersFollowChanges) {
   ASSERT_EQ(ParsePacket(b, p), 0);
   EXPECT_EQ(p.singleMediaObjectNumber, 4u);
 }
+
+namespace {
+
+// Five packets, each with one whole video and one whole audio object of
+// its number; video key frames at 0 and 3, no audio object flagged key (a
+// stream's key flags never end the dropping outside video).
+struct DropCase {
+  const char* name;
+  std::vector<std::pair<int, std::uint32_t>> damaged;  // stream, media object
+  std::vector<std::uint32_t> videoKept, audioKept;
+};
+
+class DropDamaged : public ::testing::TestWithParam<DropCase> {};
+
+TEST_P(DropDamaged, LeavesOutTheFlaggedAndTheVideoUpToTheNextKeyFrame) {
+  const DropCase& c = GetParam();
+  constexpr std::uint32_t P = 400;
+  std::vector<Bytes> packets;
+  for (std::uint32_t i = 0; i < 5; ++i)
+    packets.push_back(DataPacket({i * 40, 0, true,
+                                  {{1, i == 0 || i == 3, i, 0, 100, i * 40, 100, 0xA0},
+                                   {2, false, i, 0, 50, i * 40, 50, 0xB0}}},
+                                 P));
+  const Bytes file = FileWithPackets(packets, P);
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, file));
+  ASSERT_EQ(s.packets.size(), 5u);
+  std::vector<DamagedObject> damaged;
+  for (const auto& [stream, number] : c.damaged) {
+    DamagedObject d;
+    d.object.stream = static_cast<std::uint8_t>(stream);
+    d.object.number = number;
+    d.object.firstOffset = d.object.lastOffset = static_cast<std::uint64_t>(s.packets[number].fileOffset);
+    damaged.push_back(d);
+  }
+  SourceFile f;
+  f.OpenSource(std::make_unique<MemorySource>(file));
+  PlanStreams streams;
+  streams.known.set(1).set(2);
+  streams.kinds[1] = StreamKind::video;
+  streams.kinds[2] = StreamKind::audio;
+  const PacketPlan plan = PlanPackets(f, s.packets, streams, false, damaged);
+  std::vector<std::uint32_t> video, audio;
+  auto take = [&](const auto& p) {
+    for (std::size_t k = 0; k < p.payloadCount(); ++k)
+      (p.payload(k).streamNumber == 1 ? video : audio).push_back(p.payload(k).mediaObjectNumber);
+  };
+  for (const PlannedPacket& q : plan.packets) {
+    if (PacketPlan::verbatim(q))
+      take(s.packets[q.scanned]);
+    else
+      take(plan.rebuilt[q.rebuilt]);
+  }
+  EXPECT_EQ(video, c.videoKept);
+  EXPECT_EQ(audio, c.audioKept);
+  EXPECT_EQ(plan.damagedLeftOut.video, 5 - c.videoKept.size());
+  EXPECT_EQ(plan.damagedLeftOut.audio, 5 - c.audioKept.size());
+  EXPECT_EQ(plan.leftOut.total(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DropDamaged,
+    ::testing::Values(DropCase{"none", {}, {0, 1, 2, 3, 4}, {0, 1, 2, 3, 4}},
+                      DropCase{"delta_frame", {{1, 1}}, {0, 3, 4}, {0, 1, 2, 3, 4}},
+                      DropCase{"key_frame", {{1, 3}}, {0, 1, 2}, {0, 1, 2, 3, 4}},
+                      DropCase{"last_before_key", {{1, 2}}, {0, 1, 3, 4}, {0, 1, 2, 3, 4}},
+                      DropCase{"audio_only_itself", {{2, 1}}, {0, 1, 2, 3, 4}, {0, 2, 3, 4}},
+                      // A flag names its stream and packet: the other stream's object of the number stays.
+                      DropCase{"both_streams", {{1, 4}, {2, 0}}, {0, 1, 2, 3}, {1, 2, 3, 4}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
