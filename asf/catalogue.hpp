@@ -61,6 +61,8 @@ inline constexpr Guid TimecodeIndex = Guid::parse("3CB73FD0-0C4A-4803-953D-EDF7B
 inline constexpr Guid MediaObjectIndexParameters = Guid::parse("6B203BAD-3F11-48E4-ACA8-D7613DE2CFA7");
 inline constexpr Guid ExtendedStreamProperties = Guid::parse("14E6A5CB-C672-4332-8399-A96952065B5A");
 inline constexpr Guid TimecodeIndexParameters = Guid::parse("F55E496D-9797-4B5D-8C8B-604DFE9BFB24");
+inline constexpr Guid ContentEncryption = Guid::parse("2211B3FB-BD23-11D2-B4B7-00A0C955FC6E");
+inline constexpr Guid ExtendedContentEncryption = Guid::parse("298AE614-2622-4C17-B935-DAE07EE9289C");
 }  // namespace guid
 
 // The other objects of the ASF specification: not parsed, but named, and
@@ -68,8 +70,8 @@ inline constexpr Guid TimecodeIndexParameters = Guid::parse("F55E496D-9797-4B5D-
 inline constexpr std::array<CatalogueEntry, 20> StandardObjectTable{{
     {"ASF_Padding_Object", guid::Padding},
     {"ASF_Script_Command_Object", Guid::parse("1EFB1A30-0B62-11D0-A39B-00A0C90348F6")},
-    {"ASF_Content_Encryption_Object", Guid::parse("2211B3FB-BD23-11D2-B4B7-00A0C955FC6E")},
-    {"ASF_Extended_Content_Encryption_Object", Guid::parse("298AE614-2622-4C17-B935-DAE07EE9289C")},
+    {"ASF_Content_Encryption_Object", guid::ContentEncryption},
+    {"ASF_Extended_Content_Encryption_Object", guid::ExtendedContentEncryption},
     {"ASF_Digital_Signature_Object", guid::DigitalSignature},
     {"ASF_Error_Correction_Object", Guid::parse("75B22635-668E-11CF-A6D9-00AA0062CE6C")},
     {"ASF_Index_Parameters_Object", guid::IndexParameters},

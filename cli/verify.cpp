@@ -25,7 +25,8 @@ json verifyJson(const CliRun& run, const std::string& file, bool ran) {
                        {"kind", KindName(v.kind)},
                        {"decoder", v.verified() ? json(v.codec) : json(nullptr)},
                        {"media_objects", v.objects},
-                       {"damaged", v.damaged}});
+                       {"damaged", v.damaged},
+                       {"not_decodable", v.unsupported}});
   for (const DamagedObject& o : d.damaged)
     damaged.push_back({{"stream", o.object.stream},
                        {"media_object", o.object.number},
@@ -53,7 +54,9 @@ void printVerify(const CliRun& run) {
   for (const StreamVerify& v : d.streams)
     std::cout << "  stream " << int{v.number} << " (" << KindName(v.kind) << "): "
               << (v.verified() ? v.codec : std::string("no decoder, not verified")) << ", " << v.objects
-              << " media objects, " << v.damaged << " damaged\n";
+              << " media objects, " << v.damaged << " damaged"
+              << (v.unsupported ? ", " + std::to_string(v.unsupported) + " using what the decoder cannot decode (not verified)" : std::string())
+              << '\n';
   if (d.incomplete.total())
     std::cout << "  incomplete media objects, not decoded (video, audio, other): " << d.incomplete.video << ", "
               << d.incomplete.audio << ", " << d.incomplete.other << '\n';
@@ -68,7 +71,7 @@ void printVerify(const CliRun& run) {
 }  // namespace
 
 int runVerify(const VerifyCliOptions& o, const CommonOptions& common) {
-  CliRun run(common, false);
+  CliRun run(common, !common.json);
   if (!OpenForCommand(run, o.file)) return 1;
   const bool ran = run.verify();
   if (common.json)

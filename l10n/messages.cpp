@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 39> kExtraMessages{{
+const std::array<MessageRow, 40> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -108,9 +108,9 @@ const std::array<MessageRow, 39> kExtraMessages{{
     {"• блоков оставлено как было (ремонт не нашёл, что вырезать): ", "• blocks left as they were (the repair found nothing to cut): "},    {"проверка декодированием", "verifying by decoding"},
     {"проверено декодированием медиаобъектов: ", "media objects verified by decoding: "},
     {"; повреждённых: ", "; damaged: "},
-    {"; не проверено (нет декодера для кодека): ", "; not verified (no decoder for the codec): "},
+    {"; не проверено (декодер не знает кодека или того, что в нём использовано): ", "; not verified (no decoder for the codec, or for what it uses): "},
     {"• эта сборка не проверяет декодированием (собрана без libavcodec)", "• this build does not verify by decoding (built without libavcodec)"},
-    {"\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): ", "\ndamaged frames and frames up to the next key frame left out (video, audio): "},
+    {"\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): ", "\ndamaged frames and frames up to the next key frame left out (video, audio): "},    {"• содержимое зашифровано (DRM): декодированием не проверяется", "• the content is encrypted (DRM): not verified by decoding"},
 }};
 
 namespace {
@@ -218,9 +218,10 @@ constexpr IdRow kIdRows[] = {
     {MessageId::Verifying, "проверка декодированием"},
     {MessageId::ObjectsVerified, "проверено декодированием медиаобъектов: "},
     {MessageId::DamagedFound, "; повреждённых: "},
-    {MessageId::NotVerified, "; не проверено (нет декодера для кодека): "},
+    {MessageId::NotVerified, "; не проверено (декодер не знает кодека или того, что в нём использовано): "},
     {MessageId::DecodingNotBuilt, "• эта сборка не проверяет декодированием (собрана без libavcodec)"},
     {MessageId::DamagedLeftOut, "\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): "},
+    {MessageId::EncryptedNotVerified, "• содержимое зашифровано (DRM): декодированием не проверяется"},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -1,5 +1,6 @@
 #include "session/actions.hpp"
 
+#include "asf/catalogue.hpp"
 #include "asf/output_file.hpp"
 #include "repair/error_list.hpp"
 
@@ -25,6 +26,14 @@ void Session::showErrorRows() {
 }
 
 namespace {
+
+// The header declares the content encrypted.
+VerifyOptions VerifyOptionsOf(const FileStructure& fs) {
+  VerifyOptions o;
+  for (const ObjectEntry& e : fs.objects)
+    o.encrypted = o.encrypted || e.guid == guid::ContentEncryption || e.guid == guid::ExtendedContentEncryption;
+  return o;
+}
 
 // What the session knows of the file (its packets, cuts, records) holds
 // only for the file it opened: a job on it is refused, with the reason,
@@ -223,7 +232,7 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
   if (options.dropDamaged) {
     // The frames to leave out are found in the file the save reads: the
     // logical one, through the cuts.
-    JobResult<VerifyData> v = VerifyJob{source, cuts, StreamsOf(in.rec)}.run(ctx);
+    JobResult<VerifyData> v = VerifyJob{source, cuts, StreamsOf(in.rec), verify}.run(ctx);
     const bool usable = v.outcome == Outcome::ok || v.outcome == Outcome::warnings;
     if (usable) ctx.log(v.message);
     in.damaged = v.data.damaged;
@@ -260,6 +269,7 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.input.source = s.fileName;
   job.input.copied = CopiedHeaderObjects(s.structure);
   job.options = s.options.save;
+  job.verify = VerifyOptionsOf(s.structure);
   if (!s.options.sourceHeaderUsable) job.options.header = HeaderMode::minimal;
   // Packets found before the last repair lie elsewhere in the logical file now.
   if (s.file.cuts != s.scannedCuts) job.rescan = PrepareScan(s);
@@ -303,10 +313,12 @@ JobResult<VerifyData> VerifyJob::run(JobContext& ctx) const {
     return Finish(ctx, Outcome::failed, Message(MessageId::FileOpenError), VerifyData{});
   }
   const CutSource logical(std::move(src), cuts);
-  return VerifyObjects(logical, streams, ctx);
+  return VerifyObjects(logical, streams, options, ctx);
 }
 
-VerifyJob PrepareVerify(const Session& s) { return VerifyJob{sourceOf(s), s.file.cuts, StreamsOf(s.structure.rec)}; }
+VerifyJob PrepareVerify(const Session& s) {
+  return VerifyJob{sourceOf(s), s.file.cuts, StreamsOf(s.structure.rec), VerifyOptionsOf(s.structure)};
+}
 
 bool ApplyVerify(Session& s, JobResult<VerifyData> r) {
   const bool ran = r.outcome != Outcome::failed;

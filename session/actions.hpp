@@ -65,6 +65,7 @@ struct SaveJob {
   CutList cuts;
   SaveInput input;
   SaveOptions options;
+  VerifyOptions verify;  // of the verify that finds the damaged frames to drop
   std::optional<ScanJob> rescan;
   JobResult<SaveOutcome> run(JobContext& ctx) const;
 };
@@ -85,6 +86,7 @@ struct VerifyJob {
   SourceRef source;
   CutList cuts;
   StreamTable streams;
+  VerifyOptions options;
   JobResult<VerifyData> run(JobContext& ctx) const;
 };
 VerifyJob PrepareVerify(const Session& s);

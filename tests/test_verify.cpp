@@ -90,8 +90,10 @@ Bytes::iterator FindFrame(Bytes& file, const Bytes& data, std::size_t at, std::s
 // Overwrites `run` bytes of a frame's data in a copy of the clip, `skip`
 // bytes into a stretch of it found in the file: of the first frame from
 // `d.frame` on that is a key frame as that one is and has such a stretch.
-// Returns the copy's path and sets `frame` to the frame overwritten.
-std::string DamageFrame(const std::string& clip, const Damage& d, std::size_t skip, std::size_t run, std::size_t& frame) {
+// Returns the copy's path and sets `frame` to the frame overwritten and
+// `where` to the file offset of the first byte overwritten.
+std::string DamageFrame(const std::string& clip, const Damage& d, std::size_t skip, std::size_t run, std::size_t& frame,
+                        std::uint64_t& where) {
   Bytes file = ReadFile(clip);
   const std::vector<Frame> frames = Frames(clip, d.stream);
   const Bytes data = StreamBytes(clip, d.stream);
@@ -105,6 +107,7 @@ std::string DamageFrame(const std::string& clip, const Damage& d, std::size_t sk
   }
   EXPECT_NE(found, file.end()) << "no frame from " << d.frame << " on lies in the file in one piece";
   if (found == file.end()) return clip;
+  where = static_cast<std::uint64_t>(found - file.begin()) + skip;
   std::mt19937 rng(7);
   for (auto p = found + static_cast<std::ptrdiff_t>(skip); p != found + static_cast<std::ptrdiff_t>(skip + run); ++p)
     *p = d.fill == Fill::zeros ? 0 : static_cast<std::uint8_t>(rng());
@@ -136,7 +139,8 @@ TEST_P(VerifyDamage, NamesTheFrameAndTheSaveLeavesItOut) {
   const Damage& d = GetParam();
   const std::string clip = Clip("long");
   std::size_t frame = 0;
-  const std::string damaged = DamageFrame(clip, d, 24, 200, frame);
+  std::uint64_t where = 0;
+  const std::string damaged = DamageFrame(clip, d, 24, 200, frame, where);
   const std::vector<Frame> frames = Frames(clip, d.stream);
   const Frame& hit = frames[frame];
 
@@ -152,9 +156,15 @@ TEST_P(VerifyDamage, NamesTheFrameAndTheSaveLeavesItOut) {
   EXPECT_EQ(static_cast<long>(o.object.time) - s.structure.rec.fileProperties.preroll, hit.pts);
   EXPECT_EQ(o.object.key, hit.key);
   EXPECT_FALSE(o.message.empty());
-  // The packets named hold the frame's bytes.
-  const std::uint64_t packetSize = s.structure.rec.fileProperties.maximumPacketSize;
-  EXPECT_EQ(o.lastPacket - o.firstPacket, (o.object.lastOffset - o.object.firstOffset) / packetSize);
+  // The packets named hold the frame's bytes: the damaged ones among them,
+  // and as many as the frame needs at least.
+  const std::uint64_t P = s.structure.rec.fileProperties.maximumPacketSize;
+  const std::uint64_t first = static_cast<std::uint64_t>(s.structure.dataObjectOffset) + 50;
+  EXPECT_EQ(o.object.firstOffset, first + o.firstPacket * P);
+  EXPECT_EQ(o.object.lastOffset, first + o.lastPacket * P);
+  EXPECT_LE(o.object.firstOffset, where);
+  EXPECT_LT(where, o.object.lastOffset + P);
+  EXPECT_GE((o.lastPacket - o.firstPacket + 1) * P, hit.size);
 
   // The save leaves out the damaged frame and, in the video, those up to the next key frame.
   ASSERT_TRUE(Scan(s));
@@ -216,13 +226,46 @@ TEST(Verify, AStreamOfAnUnknownCodecIsNotVerified) {
   EXPECT_NE(s.statusText().find("not verified"), std::string::npos) << s.statusText();
 }
 
+// Encrypted content (the header says so) decodes as noise: nothing is
+// called damaged, and a save that drops damaged frames drops none.
+TEST(Verify, EncryptedContentIsNotVerified) {
+  std::vector<Bytes> packets;
+  for (std::uint32_t i = 0; i < 4; ++i)
+    packets.push_back(DataPacket({i * 40, 0, true,
+                                  {{1, i == 0, i, 0, 100, i * 40, 100, static_cast<std::uint8_t>(0x31 * i + 7)},
+                                   {2, true, i, 0, 60, i * 40, 60, static_cast<std::uint8_t>(0x17 * i + 3)}}},
+                                 300));
+  const Bytes plain = FileWithPackets(packets, 300);
+  const Bytes encrypted = FileWithPackets(packets, 300, {Object(guid::ContentEncryption, Bytes(24, 0))});
+  // The same packets in the clear are noise to the decoders: damage.
+  Session clear;
+  ASSERT_EQ(OpenBytes(clear, plain), 0);
+  ASSERT_TRUE(Verify(clear));
+  EXPECT_FALSE(clear.verify.damaged.empty());
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_EQ(OpenBytes(s, encrypted), 0);
+  ASSERT_TRUE(Verify(s));
+  EXPECT_TRUE(s.verify.damaged.empty());
+  EXPECT_EQ(s.verify.verified, 0u);
+  EXPECT_EQ(s.verify.notVerified, 8u);
+  EXPECT_NE(MemoText(s).find("encrypted"), std::string::npos) << MemoText(s);
+  ASSERT_TRUE(Scan(s));
+  s.options.save.dropDamaged = true;
+  const std::string out = TempPath("encrypted-saved.wmv");
+  ASSERT_TRUE(Save(s, out)) << s.statusText();
+  EXPECT_EQ(s.lastSave.damagedLeftOut.total(), 0u);
+  EXPECT_EQ(s.lastSave.packets, 4u);
+}
+
 // The command line: exit status 0 for a sound file, 1 for a damaged one
 // (the frame listed in the JSON), 2 for a usage error.
 TEST(Verify, CommandLineExitStatus) {
   const std::string cli = CORVEL_CLI;
   EXPECT_EQ(RunCommand(cli + " verify " + Quote(Clip("av"))).exitCode, 0);
   std::size_t frame = 0;
-  const std::string damaged = DamageFrame(Clip("long"), {"cli", "v:0", 60, Fill::random}, 24, 200, frame);
+  std::uint64_t where = 0;
+  const std::string damaged = DamageFrame(Clip("long"), {"cli", "v:0", 60, Fill::random}, 24, 200, frame, where);
   const CommandResult r = RunCommand(cli + " verify --json " + Quote(damaged));
   EXPECT_EQ(r.exitCode, 1) << r.err;
   const auto j = nlohmann::json::parse(r.out);

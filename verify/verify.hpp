@@ -21,6 +21,7 @@ struct StreamVerify {
   std::string codec;          // the decoder's name; empty when none knows the stream's codec
   std::uint64_t objects = 0;  // whole media objects of the stream
   std::uint64_t damaged = 0;  // of them, those the decoder rejected or reported damage in
+  std::uint64_t unsupported = 0;  // of them, those using what the decoder cannot decode (not verified)
   bool verified() const { return !codec.empty(); }
 };
 
@@ -28,7 +29,8 @@ struct VerifyData {
   std::vector<DamagedObject> damaged;  // in the order they lie in the file
   std::vector<StreamVerify> streams;   // one per stream of the table, in its order
   std::uint64_t verified = 0;          // media objects decoded
-  std::uint64_t notVerified = 0;       // of streams no decoder knows (and of streams neither audio nor video)
+  std::uint64_t notVerified = 0;       // of streams no decoder knows (and of streams neither audio nor
+                                       // video), and those using what their decoder cannot decode
   KindCounts incomplete;               // not whole (a fragment was lost): not decoded, the scan shows them
   bool decodingBuilt = true;
 };
@@ -36,10 +38,18 @@ struct VerifyData {
 // Whether this build can decode (it was built with libavcodec).
 bool DecodingBuilt();
 
+struct VerifyOptions {
+  // The header declares the content encrypted (DRM): what decodes is
+  // ciphertext, no verdict on damage. Nothing is decoded; every media
+  // object counts as not verified (as one its decoder cannot decode).
+  bool encrypted = false;
+};
+
 // Decodes the media objects of `f` (a whole file, or the logical file of a
 // repair) whose streams `streams` lists. Ok when nothing is damaged,
 // warnings when something is, stopped with what was found so far.
-JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, JobContext& ctx);
+JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, const VerifyOptions& o,
+                                    JobContext& ctx);
 
 // The closing word of a verify: objects decoded, damaged, not verified.
 Message VerifySummary(const VerifyData& d);

@@ -142,10 +142,15 @@ class StreamDecoder {
 
   const std::string& name() const { return name_; }
 
-  // The decoder's words on one media object: empty when it decoded clean.
-  std::string decode(ByteView data) {
-    std::string heard;
-    Listening l(heard);
+  struct Heard {
+    std::string words;         // empty when it decoded clean
+    bool unsupported = false;  // the decoder lacks a feature the object uses: no verdict
+  };
+
+  // What the decoder says of one media object.
+  Heard decode(ByteView data) {
+    Heard h;
+    Listening l(h.words);
     // The packet's bytes are the decoder's to read past their end.
     buffer_.assign(data.begin(), data.end());
     buffer_.resize(data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
@@ -154,12 +159,12 @@ class StreamDecoder {
     packet_->size = static_cast<int>(data.size());
     int e = avcodec_send_packet(c_.get(), packet_.get());
     if (e == AVERROR(EAGAIN)) {
-      drain(heard);
+      drain(h);
       e = avcodec_send_packet(c_.get(), packet_.get());
     }
-    if (e < 0 && e != AVERROR(EAGAIN)) add(heard, ErrorText(e));
-    drain(heard);
-    return heard;
+    if (e < 0 && e != AVERROR(EAGAIN)) refused(h, e);
+    drain(h);
+    return h;
   }
 
  private:
@@ -167,15 +172,19 @@ class StreamDecoder {
   static void add(std::string& heard, const std::string& s) {
     if (heard.find(s) == std::string::npos) heard += (heard.empty() ? "" : "; ") + s;
   }
-  void drain(std::string& heard) {
+  static void refused(Heard& h, int e) {
+    h.unsupported = h.unsupported || e == AVERROR_PATCHWELCOME || e == AVERROR(ENOSYS);
+    add(h.words, ErrorText(e));
+  }
+  void drain(Heard& h) {
     while (true) {
       const int e = avcodec_receive_frame(c_.get(), frame_.get());
       if (e == AVERROR(EAGAIN) || e == AVERROR_EOF) return;
       if (e < 0) {
-        add(heard, ErrorText(e));
+        refused(h, e);
         return;
       }
-      if (frame_->decode_error_flags || (frame_->flags & AV_FRAME_FLAG_CORRUPT)) add(heard, "frame decoded with errors");
+      if (frame_->decode_error_flags || (frame_->flags & AV_FRAME_FLAG_CORRUPT)) add(h.words, "frame decoded with errors");
       av_frame_unref(frame_.get());
     }
   }
@@ -191,7 +200,8 @@ class StreamDecoder {
 
 bool DecodingBuilt() { return true; }
 
-JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, JobContext& ctx) {
+JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, const VerifyOptions& options,
+                                    JobContext& ctx) {
   InstallLogHook();
   VerifyData d;
   std::array<std::unique_ptr<StreamDecoder>, 128> decoders;
@@ -207,6 +217,7 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
     row[e.number & 127] = d.streams.size();
     d.streams.push_back(std::move(s));
   }
+  if (options.encrypted) ctx.log(Message(MessageId::EncryptedNotVerified));
   MediaObjectReader reader(f, streams);
   bool stopped = false;
   while (reader.next()) {
@@ -214,14 +225,19 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
     const std::uint8_t s = o.stream & 127;
     StreamVerify& sv = d.streams[row[s]];
     ++sv.objects;
-    if (!decoders[s]) {
+    StreamDecoder::Heard h;
+    // Ciphertext is not decoded: the decoder's words on it say nothing of damage.
+    h.unsupported = options.encrypted;
+    if (decoders[s] && !options.encrypted) h = decoders[s]->decode(reader.data());
+    if (!decoders[s] || h.unsupported) {
+      // No decoder, or one that cannot decode what this object uses: no verdict.
       ++d.notVerified;
+      sv.unsupported += decoders[s] && h.unsupported;
     } else {
       ++d.verified;
-      std::string words = decoders[s]->decode(reader.data());
-      if (!words.empty()) {
+      if (!h.words.empty()) {
         ++sv.damaged;
-        d.damaged.push_back({o, reader.packetNumber(o.firstOffset), reader.packetNumber(o.lastOffset), std::move(words)});
+        d.damaged.push_back({o, reader.packetNumber(o.firstOffset), reader.packetNumber(o.lastOffset), std::move(h.words)});
       }
     }
     ctx.progress(reader.position(), f.size(), Phase::verifying);

@@ -6,7 +6,7 @@ namespace corvel {
 
 bool DecodingBuilt() { return false; }
 
-JobResult<VerifyData> VerifyObjects(const ByteSource&, const StreamTable&, JobContext& ctx) {
+JobResult<VerifyData> VerifyObjects(const ByteSource&, const StreamTable&, const VerifyOptions&, JobContext& ctx) {
   VerifyData d;
   d.decodingBuilt = false;
   return Finish(ctx, Outcome::failed, Message(MessageId::DecodingNotBuilt), std::move(d));
