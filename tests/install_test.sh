@@ -33,7 +33,7 @@ for page in "$tmp"/root/usr/share/man/man1/*.1.gz; do
   grep -q "EXIT STATUS" "$tmp/page.txt" || fail "$page has no exit status"
 done
 # Every subcommand of corvel-cli has its section in the manual page.
-for sub in info scan save repair reconstruct join avi frames; do
+for sub in info scan verify save repair reconstruct join avi frames; do
   zcat "$tmp/root/usr/share/man/man1/corvel-cli.1.gz" | grep -qx ".SS $sub" || fail "no section for $sub"
 done
 
@@ -42,7 +42,7 @@ deb=$(ls "$tmp"/package/corvel_*.deb)
 listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)
 [ "$listed" = "$expected" ] || fail "package files differ:"$'\n'"$listed"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libstdc++6 libqt6widgets6; do
+for lib in libc6 libstdc++6 libqt6widgets6 libavcodec; do
   echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
 done
 verdict=$(lintian "$deb" 2>&1 | grep -E '^(E|W):' || true)
