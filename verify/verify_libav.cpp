@@ -39,7 +39,7 @@ void Hear(void* avcl, int level, const char* fmt, va_list vl) {
   std::string s(line);
   while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
   if (s.empty()) return;
-  if (tHeard->size() < 400) *tHeard += (tHeard->empty() ? "" : "; ") + s;
+  if (tHeard->size() < 240) *tHeard += (tHeard->empty() ? "" : "; ") + s;
 }
 
 void InstallLogHook() {
@@ -196,6 +196,9 @@ class StreamDecoder {
   Bytes buffer_;
 };
 
+// The decoder's words are kept for this many damaged objects.
+constexpr std::size_t kWordsKept = 100000;
+
 }  // namespace
 
 bool DecodingBuilt() { return true; }
@@ -237,6 +240,9 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
       ++d.verified;
       if (!h.words.empty()) {
         ++sv.damaged;
+        // A file damaged throughout lists every object; past the first
+        // ones, without the decoder's words (the list stays small).
+        if (d.damaged.size() >= kWordsKept) h.words.clear();
         d.damaged.push_back({o, reader.packetNumber(o.firstOffset), reader.packetNumber(o.lastOffset), std::move(h.words)});
       }
     }
