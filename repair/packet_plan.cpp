@@ -202,6 +202,13 @@ class DamagedObjects {
   std::array<bool, 128> dropping_{};
 };
 
+// Whether a payload of the packet belongs to no stream the header declares.
+bool HoldsUndeclared(const PacketRef& p, const PlanStreams& streams) {
+  for (std::size_t k = 0; k < p.payloadCount(); ++k)
+    if (!streams.known.test(p.payload(k).streamNumber & 127)) return true;
+  return false;
+}
+
 // Bytes shorter than this between two packets are not searched for payloads.
 constexpr std::uint64_t kSmallestRescue = 16;
 
@@ -218,6 +225,10 @@ PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanS
     PlannedPacket q{.offset = off, .size = P, .scanned = i, .keep = allOf(packets[i].payloadCount())};
     const std::uint64_t next = i + 1 < packets.size() ? static_cast<std::uint64_t>(packets[i + 1].fileOffset) : off + P;
     if (keepIncomplete || next == off + P || next <= off) {
+      // A packet in its place whose bytes were overwritten can still parse,
+      // its damaged payload headers read as payloads of no stream of the
+      // file: it is read again for the payloads worth keeping.
+      if (!keepIncomplete && HoldsUndeclared(packets[i], streams)) reparse(file, plan, q, P, streams);
       plan.packets.push_back(q);
       continue;
     }

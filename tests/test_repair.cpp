@@ -8,6 +8,7 @@
 #include "repair/error_list.hpp"
 #include "session/actions.hpp"
 #include "support/asf_builder.hpp"
+#include "support/asf_read.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
 
@@ -281,3 +282,30 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// A packet whose bytes were overwritten in place can still parse, its
+// zeroed payload headers read as empty payloads of stream 0: the save
+// writes it rebuilt with its payloads of the file's streams only.
+TEST(SaveOverwritten, PayloadsOfNoStreamOfTheFileAreLeftOut) {
+  constexpr std::uint32_t P = 400;
+  std::vector<Bytes> packets;
+  for (std::uint32_t i = 0; i < 3; ++i) {
+    PacketSpec spec{i * 40, 0, true, {{1, true, i, 0, 100, i * 40, 100, 0xA0}, {2, true, i, 0, 60, i * 40, 60, 0xB0}}};
+    if (i == 1) spec.payloads.push_back({0, false, 0, 0, 0, 0, 0, 0});  // what zeros read as
+    packets.push_back(DataPacket(spec, P));
+  }
+  Session s;
+  ASSERT_TRUE(ScanBytes(s, FileWithPackets(packets, P)));
+  ASSERT_EQ(s.packets.size(), 3u);
+  ASSERT_EQ(s.packets[1].payloadCount(), 3u);
+  const std::string out = TempPath("overwritten-saved.wmv");
+  ASSERT_TRUE(Save(s, out)) << s.statusText();
+  const AsfRead back = ReadAsf(ReadFile(out));
+  EXPECT_TRUE(back.problems.empty()) << back.problems.front();
+  ASSERT_EQ(back.packets.size(), 3u);
+  for (const AsfPacket& p : back.packets) {
+    ASSERT_EQ(p.payloads.size(), 2u);
+    EXPECT_EQ(p.payloads[0].stream, 1);
+    EXPECT_EQ(p.payloads[1].stream, 2);
+  }
+}
