@@ -68,4 +68,10 @@ struct ThreadPriority {
 ThreadPriority LowerThreadPriority();
 void RestoreThreadPriority(const ThreadPriority& saved);
 
+// A shared library opened by name when first needed (never closed: the
+// libraries it is for keep state of their own), and its symbols. Null, with
+// `error` set, when it cannot be opened.
+void* OpenLibrary(const std::string& name, std::string& error);
+void* LibrarySymbol(void* library, const char* name);
+
 }  // namespace corvel::platform

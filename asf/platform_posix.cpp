@@ -1,5 +1,6 @@
 // Linux: the POSIX calls, and Linux's own for copying, reserving room and
 // the I/O priority.
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sched.h>
@@ -172,5 +173,16 @@ void RestoreThreadPriority(const ThreadPriority& saved) {
   if (saved.ioPriority >= 0) setIoPriority(saved.ioPriority);
   (void)setpriority(PRIO_PROCESS, threadId(), saved.nice);
 }
+
+void* OpenLibrary(const std::string& name, std::string& error) {
+  void* h = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (!h) {
+    const char* why = dlerror();
+    error = why ? why : name + ": cannot be opened";
+  }
+  return h;
+}
+
+void* LibrarySymbol(void* library, const char* name) { return library ? dlsym(library, name) : nullptr; }
 
 }  // namespace corvel::platform

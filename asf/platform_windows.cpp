@@ -235,4 +235,14 @@ void RestoreThreadPriority(const ThreadPriority& saved) {
   if (saved.policy > 0) SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_END);
 }
 
+void* OpenLibrary(const std::string& name, std::string& error) {
+  HMODULE h = LoadLibraryW(PathOf(name).wstring().c_str());
+  if (!h) error = name + ": " + LastError();
+  return reinterpret_cast<void*>(h);
+}
+
+void* LibrarySymbol(void* library, const char* name) {
+  return library ? reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name)) : nullptr;
+}
+
 }  // namespace corvel::platform

@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 40> kExtraMessages{{
+const std::array<MessageRow, 41> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -110,7 +110,7 @@ const std::array<MessageRow, 40> kExtraMessages{{
     {"; повреждённых: ", "; damaged: "},
     {"; не проверено (декодер не знает кодека или того, что в нём использовано): ", "; not verified (no decoder for the codec, or for what it uses): "},
     {"• эта сборка не проверяет декодированием (собрана без libavcodec)", "• this build does not verify by decoding (built without libavcodec)"},
-    {"\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): ", "\ndamaged frames and frames up to the next key frame left out (video, audio): "},    {"• содержимое зашифровано (DRM): декодированием не проверяется", "• the content is encrypted (DRM): not verified by decoding"},
+    {"\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): ", "\ndamaged frames and frames up to the next key frame left out (video, audio): "},    {"• содержимое зашифровано (DRM): декодированием не проверяется", "• the content is encrypted (DRM): not verified by decoding"},    {"• библиотека декодирования не открывается: ", "• the decoding library cannot be opened: "},
 }};
 
 namespace {
@@ -222,6 +222,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::DecodingNotBuilt, "• эта сборка не проверяет декодированием (собрана без libavcodec)"},
     {MessageId::DamagedLeftOut, "\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): "},
     {MessageId::EncryptedNotVerified, "• содержимое зашифровано (DRM): декодированием не проверяется"},
+    {MessageId::LibraryNotLoaded, "• библиотека декодирования не открывается: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -1,12 +1,13 @@
 // The decoding behind the verify: libavcodec's decoders, chosen by the
 // stream's format tag or compression FOURCC through libavformat's RIFF
-// tables, fed one whole media object at a time.
+// tables, fed one whole media object at a time. Only the headers are used
+// at build time; the libraries are opened when a verify runs.
 #include <algorithm>
 #include <cstdarg>
-#include <deque>
 #include <memory>
-#include <mutex>
+#include <string>
 
+#include "asf/platform.hpp"
 #include "verify/verify.hpp"
 
 extern "C" {
@@ -23,28 +24,83 @@ namespace {
 
 // The library's log goes to one callback for the whole process. While a
 // decoder runs on a thread, what it logs at error level is taken as that
-// thread's words about the object being decoded; everything else goes where
-// the library would send it.
+// thread's words about the object being decoded; nothing else is printed.
 thread_local std::string* tHeard = nullptr;
 
+void Hear(void* avcl, int level, const char* fmt, va_list vl);
+
+// The decoding libraries' functions. The libraries are opened when a
+// verify first needs them, not linked: they pull in some hundred other
+// libraries, whose loading would cost every start of the program a tenth
+// of a second. Opened once, they stay (they keep state of their own).
+#define CORVEL_LIBAV_FUNCTIONS(F) \
+  F(avcodec, avcodec_find_decoder) \
+  F(avcodec, avcodec_alloc_context3) \
+  F(avcodec, avcodec_free_context) \
+  F(avcodec, avcodec_open2) \
+  F(avcodec, avcodec_send_packet) \
+  F(avcodec, avcodec_receive_frame) \
+  F(avcodec, av_packet_alloc) \
+  F(avcodec, av_packet_free) \
+  F(avcodec, av_packet_unref) \
+  F(avformat, av_codec_get_id) \
+  F(avformat, avformat_get_riff_video_tags) \
+  F(avformat, avformat_get_riff_audio_tags) \
+  F(avutil, av_frame_alloc) \
+  F(avutil, av_frame_free) \
+  F(avutil, av_frame_unref) \
+  F(avutil, av_mallocz) \
+  F(avutil, av_strerror) \
+  F(avutil, av_log_set_callback) \
+  F(avutil, av_log_format_line2) \
+  F(avutil, av_channel_layout_default)
+
+struct Libav {
+#define CORVEL_LIBAV_MEMBER(library, name) decltype(&::name) name = nullptr;
+  CORVEL_LIBAV_FUNCTIONS(CORVEL_LIBAV_MEMBER)
+#undef CORVEL_LIBAV_MEMBER
+  std::string error;  // why they could not be opened; empty when they were
+};
+
+// A library by the name its package installs for the major version the
+// headers are of: "libavcodec.so.59".
+std::string SharedName(const char* base, int major) {
+#ifdef _WIN32
+  return std::string(base) + "-" + std::to_string(major) + ".dll";
+#else
+  return "lib" + std::string(base) + ".so." + std::to_string(major);
+#endif
+}
+
+Libav OpenLibav() {
+  Libav l;
+  void* avutil = platform::OpenLibrary(SharedName("avutil", LIBAVUTIL_VERSION_MAJOR), l.error);
+  void* avcodec = avutil ? platform::OpenLibrary(SharedName("avcodec", LIBAVCODEC_VERSION_MAJOR), l.error) : nullptr;
+  void* avformat = avcodec ? platform::OpenLibrary(SharedName("avformat", LIBAVFORMAT_VERSION_MAJOR), l.error) : nullptr;
+  if (!avformat) return l;
+#define CORVEL_LIBAV_LOAD(library, name)                                                 \
+  l.name = reinterpret_cast<decltype(l.name)>(platform::LibrarySymbol(library, #name)); \
+  if (!l.name && l.error.empty()) l.error = #name ": not found";
+  CORVEL_LIBAV_FUNCTIONS(CORVEL_LIBAV_LOAD)
+#undef CORVEL_LIBAV_LOAD
+  if (l.error.empty()) l.av_log_set_callback(Hear);
+  return l;
+}
+
+const Libav& Lib() {
+  static const Libav lib = OpenLibav();
+  return lib;
+}
+
 void Hear(void* avcl, int level, const char* fmt, va_list vl) {
-  if (!tHeard) {
-    av_log_default_callback(avcl, level, fmt, vl);
-    return;
-  }
-  if (level > AV_LOG_ERROR) return;
+  if (!tHeard || level > AV_LOG_ERROR) return;
   char line[512];
   int prefix = 0;
-  av_log_format_line2(avcl, level, fmt, vl, line, sizeof line, &prefix);
+  Lib().av_log_format_line2(avcl, level, fmt, vl, line, sizeof line, &prefix);
   std::string s(line);
   while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
   if (s.empty()) return;
   if (tHeard->size() < 240) *tHeard += (tHeard->empty() ? "" : "; ") + s;
-}
-
-void InstallLogHook() {
-  static std::once_flag once;
-  std::call_once(once, [] { av_log_set_callback(Hear); });
 }
 
 // Listens on this thread while it lives.
@@ -61,24 +117,24 @@ class Listening {
 
 std::string ErrorText(int e) {
   char b[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(e, b, sizeof b);
+  Lib().av_strerror(e, b, sizeof b);
   return b;
 }
 
 struct ContextFree {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+  void operator()(AVCodecContext* c) const { Lib().avcodec_free_context(&c); }
 };
 struct PacketFree {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
+  void operator()(AVPacket* p) const { Lib().av_packet_free(&p); }
 };
 struct FrameFree {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
+  void operator()(AVFrame* f) const { Lib().av_frame_free(&f); }
 };
 
 // The codec data the header carries, in a buffer the decoder may read past.
 bool SetExtradata(AVCodecContext& c, const Bytes& data) {
   if (data.empty()) return true;
-  c.extradata = static_cast<std::uint8_t*>(av_mallocz(data.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+  c.extradata = static_cast<std::uint8_t*>(Lib().av_mallocz(data.size() + AV_INPUT_BUFFER_PADDING_SIZE));
   if (!c.extradata) return false;
   std::copy(data.begin(), data.end(), c.extradata);
   c.extradata_size = static_cast<int>(data.size());
@@ -87,12 +143,12 @@ bool SetExtradata(AVCodecContext& c, const Bytes& data) {
 
 AVCodecID CodecOf(const StreamEntry& e) {
   if (e.kind == StreamKind::video) {
-    const AVCodecTag* const tags[] = {avformat_get_riff_video_tags(), nullptr};
-    return av_codec_get_id(tags, e.video.format.compressionId);
+    const AVCodecTag* const tags[] = {Lib().avformat_get_riff_video_tags(), nullptr};
+    return Lib().av_codec_get_id(tags, e.video.format.compressionId);
   }
   if (e.kind == StreamKind::audio) {
-    const AVCodecTag* const tags[] = {avformat_get_riff_audio_tags(), nullptr};
-    return av_codec_get_id(tags, e.audio.formatTag);
+    const AVCodecTag* const tags[] = {Lib().avformat_get_riff_audio_tags(), nullptr};
+    return Lib().av_codec_get_id(tags, e.audio.formatTag);
   }
   return AV_CODEC_ID_NONE;
 }
@@ -104,9 +160,9 @@ class StreamDecoder {
  public:
   static std::unique_ptr<StreamDecoder> open(const StreamEntry& e) {
     const AVCodecID id = CodecOf(e);
-    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : Lib().avcodec_find_decoder(id);
     if (!codec) return nullptr;
-    std::unique_ptr<AVCodecContext, ContextFree> c(avcodec_alloc_context3(codec));
+    std::unique_ptr<AVCodecContext, ContextFree> c(Lib().avcodec_alloc_context3(codec));
     if (!c) return nullptr;
     c->thread_count = 1;
     if (e.kind == StreamKind::video) {
@@ -120,7 +176,7 @@ class StreamDecoder {
       const AudioMedia& a = e.audio;
       c->codec_tag = a.formatTag;
       c->sample_rate = static_cast<int>(std::min<std::uint32_t>(a.samplesPerSecond, 1u << 20));
-      av_channel_layout_default(&c->ch_layout, std::clamp<int>(a.channels, 1, 64));
+      Lib().av_channel_layout_default(&c->ch_layout, std::clamp<int>(a.channels, 1, 64));
       c->bit_rate = std::int64_t{a.bytesPerSecond} * 8;
       c->block_align = a.blockAlignment;
       c->bits_per_coded_sample = a.bitsPerSample;
@@ -129,13 +185,13 @@ class StreamDecoder {
     std::string heard;
     {
       Listening l(heard);
-      if (avcodec_open2(c.get(), codec, nullptr) < 0) return nullptr;
+      if (Lib().avcodec_open2(c.get(), codec, nullptr) < 0) return nullptr;
     }
     auto d = std::unique_ptr<StreamDecoder>(new StreamDecoder);
     d->c_ = std::move(c);
     d->name_ = codec->name;
-    d->packet_.reset(av_packet_alloc());
-    d->frame_.reset(av_frame_alloc());
+    d->packet_.reset(Lib().av_packet_alloc());
+    d->frame_.reset(Lib().av_frame_alloc());
     if (!d->packet_ || !d->frame_) return nullptr;
     return d;
   }
@@ -154,13 +210,13 @@ class StreamDecoder {
     // The packet's bytes are the decoder's to read past their end.
     buffer_.assign(data.begin(), data.end());
     buffer_.resize(data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-    av_packet_unref(packet_.get());
+    Lib().av_packet_unref(packet_.get());
     packet_->data = buffer_.data();
     packet_->size = static_cast<int>(data.size());
-    int e = avcodec_send_packet(c_.get(), packet_.get());
+    int e = Lib().avcodec_send_packet(c_.get(), packet_.get());
     if (e == AVERROR(EAGAIN)) {
       drain(h);
-      e = avcodec_send_packet(c_.get(), packet_.get());
+      e = Lib().avcodec_send_packet(c_.get(), packet_.get());
     }
     if (e < 0 && e != AVERROR(EAGAIN)) refused(h, e);
     drain(h);
@@ -178,14 +234,14 @@ class StreamDecoder {
   }
   void drain(Heard& h) {
     while (true) {
-      const int e = avcodec_receive_frame(c_.get(), frame_.get());
+      const int e = Lib().avcodec_receive_frame(c_.get(), frame_.get());
       if (e == AVERROR(EAGAIN) || e == AVERROR_EOF) return;
       if (e < 0) {
         refused(h, e);
         return;
       }
       if (frame_->decode_error_flags || (frame_->flags & AV_FRAME_FLAG_CORRUPT)) add(h.words, "frame decoded with errors");
-      av_frame_unref(frame_.get());
+      Lib().av_frame_unref(frame_.get());
     }
   }
 
@@ -205,8 +261,11 @@ bool DecodingBuilt() { return true; }
 
 JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, const VerifyOptions& options,
                                     JobContext& ctx) {
-  InstallLogHook();
   VerifyData d;
+  if (!Lib().error.empty()) {
+    ctx.log(Message(MessageId::LibraryNotLoaded, Lib().error));
+    return Finish(ctx, Outcome::failed, Message(MessageId::LibraryNotLoaded, Lib().error), std::move(d));
+  }
   std::array<std::unique_ptr<StreamDecoder>, 128> decoders;
   std::array<std::size_t, 128> row{};
   for (const StreamEntry& e : streams) {
