@@ -62,6 +62,21 @@ void reparse(SourceFile& file, PacketPlan& plan, PlannedPacket& q, std::uint32_t
   plan.records.push_back(std::move(p));
 }
 
+// Calls `f(k, payload)` for each payload k (of the first 64) of a planned
+// packet in `mask`: from its record when it was parsed again, else from the
+// scan's table.
+template <typename F>
+void ForEachPayload(const PacketPlan& plan, const PacketTable& scanned, const PlannedPacket& q, std::uint64_t mask, F f) {
+  auto each = [&](const auto& p) {
+    for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k)
+      if (mask >> k & 1) f(k, p.payload(k));
+  };
+  if (q.record != PlannedPacket::kNone)
+    each(plan.records[q.record]);
+  else
+    each(scanned[q.scanned]);
+}
+
 // Leaves out the payloads of media objects that are not whole: per stream,
 // an object must start at offset 0 and continue, fragment after fragment,
 // to its size before another begins.
@@ -73,14 +88,8 @@ class WholeObjects {
   void run() {
     for (std::size_t i = 0; i < plan_.packets.size(); ++i) {
       const PlannedPacket& q = plan_.packets[i];
-      auto each = [&](const auto& p) {
-        for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k)
-          if ((q.keep | q.damaged) >> k & 1) take(i, k, p.payload(k), q.damaged >> k & 1);
-      };
-      if (q.record != PlannedPacket::kNone)
-        each(plan_.records[q.record]);
-      else
-        each(scanned_[q.scanned]);
+      ForEachPayload(plan_, scanned_, q, q.keep | q.damaged,
+                     [&](std::size_t k, const Payload& pl) { take(i, k, pl, q.damaged >> k & 1); });
     }
     for (std::size_t s = 0; s < open_.size(); ++s)
       if (open_[s].active) close(static_cast<std::uint8_t>(s), false);
@@ -157,16 +166,8 @@ class DamagedObjects {
   }
 
   void run() {
-    for (PlannedPacket& q : plan_.packets) {
-      auto each = [&](const auto& p) {
-        for (std::size_t k = 0; k < p.payloadCount() && k < 64; ++k)
-          if (q.keep >> k & 1) take(q, k, p.payload(k));
-      };
-      if (q.record != PlannedPacket::kNone)
-        each(plan_.records[q.record]);
-      else
-        each(scanned_[q.scanned]);
-    }
+    for (PlannedPacket& q : plan_.packets)
+      ForEachPayload(plan_, scanned_, q, q.keep, [&](std::size_t k, const Payload& pl) { take(q, k, pl); });
   }
 
  private:
