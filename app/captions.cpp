@@ -67,7 +67,7 @@ const std::array<CaptionRow, 54> kCaptionTable{{
      "keep incomplete media objects and damaged payloads as found"},
     // Verifying by decoding, and the save that leaves out what it finds.
     {"BitBtnVD", "TBitBtn", "проверка декодированием", "verify by decoding"},
-    {"CheckDD", "TCheckBox", "пропускать повреждённые кадры до следующего ключевого",
+    {"CheckDD", "TCheckBox", "пропускать повреждённые кадры до ключевого",
      "leave out damaged frames up to the next key frame"},
 }};
 

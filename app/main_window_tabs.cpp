@@ -213,7 +213,7 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   checkNOsio_ = Named(new QCheckBox(Ru("сохранить без индекса"), saveBox), "CheckNOsio");
   checkPere_ = Named(new QCheckBox(Ru("перенумеровать Media Objects"), saveBox), "CheckPere");
   checkKI_ = Named(new QCheckBox(Ru("сохранить неполные медиаобъекты и повреждённые нагрузки как есть"), saveBox), "CheckKI");
-  checkDD_ = Named(new QCheckBox(Ru("пропускать повреждённые кадры до следующего ключевого"), saveBox), "CheckDD");
+  checkDD_ = Named(new QCheckBox(Ru("пропускать повреждённые кадры до ключевого"), saveBox), "CheckDD");
   editOUT_ = Named(new QLineEdit(saveBox), "EditOUT");
   for (QWidget* w : std::initializer_list<QWidget*>{radioZM_, radioZI_, checkNOsio_, checkPere_, checkKI_, checkDD_, editOUT_})
     sb->addWidget(w);
