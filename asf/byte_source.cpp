@@ -7,7 +7,17 @@
 
 namespace corvel {
 
-std::unique_ptr<FileSource> FileSource::open(const std::string& path, std::string* error) {
+std::int64_t ReadCalls::read(int fd, std::uint64_t offset, std::span<std::uint8_t> out) {
+  return platform::ReadAt(fd, offset, out);
+}
+
+std::uint64_t UnreadableBytes(const std::vector<UnreadableRange>& ranges) {
+  std::uint64_t n = 0;
+  for (const UnreadableRange& r : ranges) n += r.length;
+  return n;
+}
+
+std::unique_ptr<FileSource> FileSource::open(const std::string& path, std::string* error, ReadCalls* calls) {
   std::uint64_t size = 0;
   std::string why;
   const int fd = platform::OpenForReading(path, size, why);
@@ -15,16 +25,61 @@ std::unique_ptr<FileSource> FileSource::open(const std::string& path, std::strin
     if (error) *error = why;
     return nullptr;
   }
-  return std::make_unique<FileSource>(Key{}, fd, size);
+  return std::make_unique<FileSource>(Key{}, fd, size, calls);
 }
 
 FileSource::~FileSource() { platform::Close(fd_); }
 
 std::int64_t FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
-  return platform::ReadAt(fd_, offset, out);
+  const std::int64_t got = calls_->read(fd_, offset, out);
+  return got >= 0 ? got : rescue(offset, out);
+}
+
+std::int64_t FileSource::rescue(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  if (offset >= size_) return 0;
+  const std::uint64_t want = std::min<std::uint64_t>(out.size(), size_ - offset);
+  std::uint64_t done = 0;
+  while (done < want) {
+    const std::uint64_t at = offset + done;
+    const std::uint64_t step = std::min(kRescueStep - at % kRescueStep, want - done);
+    const std::span<std::uint8_t> piece = out.subspan(static_cast<std::size_t>(done), static_cast<std::size_t>(step));
+    const std::int64_t n = calls_->read(fd_, at, piece);
+    if (n < 0) {
+      std::memset(piece.data(), 0, piece.size());
+      note(at, step, platform::LastError());
+      done += step;
+      continue;
+    }
+    done += static_cast<std::uint64_t>(n);
+    if (static_cast<std::uint64_t>(n) < step) break;  // the file ends sooner than it did
+  }
+  return static_cast<std::int64_t>(done);
+}
+
+void FileSource::note(std::uint64_t offset, std::uint64_t length, std::string reason) const {
+  // A disk failing throughout is listed in this many stretches at most; the
+  // last one then grows to cover the rest.
+  constexpr std::size_t kMostRanges = 100000;
+  std::lock_guard lock(mutex_);
+  for (const UnreadableRange& r : unreadable_)
+    if (offset >= r.offset && offset + length <= r.end()) return;  // read again: known
+  if (!unreadable_.empty()) {
+    UnreadableRange& last = unreadable_.back();
+    if (last.end() == offset || unreadable_.size() >= kMostRanges) {
+      if (offset + length > last.end()) last.length = offset + length - last.offset;
+      return;
+    }
+  }
+  unreadable_.push_back({offset, length, std::move(reason)});
+}
+
+std::vector<UnreadableRange> FileSource::unreadable() const {
+  std::lock_guard lock(mutex_);
+  return unreadable_;
 }
 
 std::int64_t FileSource::copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) const {
+  if (!calls_->direct()) return -1;
   return platform::CopyRange(fd_, offset, outFd, outOffset, len);
 }
 

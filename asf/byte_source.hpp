@@ -5,11 +5,34 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "asf/bytes.hpp"
 
 namespace corvel {
+
+// A stretch of a source the system could not read (a failing disk or card):
+// its bytes read as zeros, and the readers name it.
+struct UnreadableRange {
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+  std::string reason;  // the system's words
+  std::uint64_t end() const { return offset + length; }
+  bool operator==(const UnreadableRange&) const = default;
+};
+
+// The calls a file source makes to read its bytes: the system's own, or a
+// stand-in (a test's, to see each job meet a failing disk anywhere). They
+// answer as platform::ReadAt does: a count, or -1 with errno set.
+class ReadCalls {
+ public:
+  virtual ~ReadCalls() = default;
+  virtual std::int64_t read(int fd, std::uint64_t offset, std::span<std::uint8_t> out);
+  // Whether bytes may be copied inside the kernel, past these calls.
+  virtual bool direct() const { return true; }
+};
 
 class ByteSource {
  public:
@@ -24,19 +47,32 @@ class ByteSource {
   virtual std::int64_t copyTo(std::uint64_t /*offset*/, std::uint64_t /*len*/, int /*outFd*/, std::uint64_t /*outOffset*/) const {
     return -1;
   }
+  // The stretches reads have found unreadable so far, in this source's
+  // offsets, in the order they were met.
+  virtual std::vector<UnreadableRange> unreadable() const { return {}; }
 };
 
-// A read-only file, closed when the object goes.
+// The bytes of a list of unreadable stretches.
+std::uint64_t UnreadableBytes(const std::vector<UnreadableRange>& ranges);
+
+// A read-only file, closed when the object goes. A read the system fails
+// (EIO on a bad sector) is read again in small steps, as a rescue copy
+// does: what reads is kept, each step that does not reads as zeros and is
+// listed as unreadable, and the read goes on past it.
 class FileSource final : public ByteSource {
  public:
-  // Empty pointer and `error` set when the file cannot be opened.
-  static std::unique_ptr<FileSource> open(const std::string& path, std::string* error = nullptr);
+  // Empty pointer and `error` set when the file cannot be opened. `calls`
+  // (not owned; the system's when null) must outlive the source.
+  static std::unique_ptr<FileSource> open(const std::string& path, std::string* error = nullptr,
+                                          ReadCalls* calls = nullptr);
+  // The step a failed read is retried in.
+  static constexpr std::uint64_t kRescueStep = 4096;
   struct Key {
    private:
     Key() = default;
     friend class FileSource;
   };
-  FileSource(Key, int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  FileSource(Key, int fd, std::uint64_t size, ReadCalls* calls) : fd_(fd), size_(size), calls_(calls ? calls : &systemCalls_) {}
   ~FileSource() override;
   FileSource(const FileSource&) = delete;
   FileSource& operator=(const FileSource&) = delete;
@@ -44,10 +80,17 @@ class FileSource final : public ByteSource {
   std::uint64_t size() const override { return size_; }
   std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
   std::int64_t copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) const override;
+  std::vector<UnreadableRange> unreadable() const override;
 
  private:
+  std::int64_t rescue(std::uint64_t offset, std::span<std::uint8_t> out) const;
+  void note(std::uint64_t offset, std::uint64_t length, std::string reason) const;
   int fd_;
   std::uint64_t size_;
+  ReadCalls systemCalls_;
+  ReadCalls* calls_;
+  mutable std::mutex mutex_;  // readers on several threads may share a source
+  mutable std::vector<UnreadableRange> unreadable_;
 };
 
 class MemorySource final : public ByteSource {

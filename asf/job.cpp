@@ -60,7 +60,14 @@ void JobContext::step() const {
   if (stepPause_.count() > 0) std::this_thread::sleep_for(stepPause_);
 }
 
-BackgroundPace::BackgroundPace(bool on) : on_(on), blockStart_(std::chrono::steady_clock::now()) {
+void LogUnreadable(JobContext& ctx, const std::vector<UnreadableRange>& ranges, Message& closing) {
+  constexpr std::size_t kNamed = 100;
+  for (std::size_t i = 0; i < ranges.size() && i < kNamed; ++i)
+    ctx.log(Message(MessageId::ReadErrorAt, std::to_string(ranges[i].offset) + ": " + ranges[i].reason));
+  closing.more.emplace_back(MessageId::UnreadableBytes, std::to_string(UnreadableBytes(ranges)));
+}
+
+BackgroundPace::BackgroundPace(bool on, Timing timing) : on_(on), timing_(timing), blockStart_(now()) {
   if (on_) saved_ = platform::LowerThreadPriority();
 }
 
@@ -71,9 +78,17 @@ BackgroundPace::~BackgroundPace() {
 void BackgroundPace::blockDone() {
   if (!on_) return;
   constexpr auto kLongest = std::chrono::milliseconds(10);
-  const auto took = std::chrono::steady_clock::now() - blockStart_;
-  std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(took / 2, kLongest));
-  blockStart_ = std::chrono::steady_clock::now();
+  const auto took = now() - blockStart_;
+  const auto pause = std::min<Clock::duration>(took / 2, kLongest);
+  if (timing_.pause)
+    timing_.pause(timing_.self, pause);
+  else
+    std::this_thread::sleep_for(pause);
+  blockStart_ = now();
+}
+
+BackgroundPace::Clock::time_point BackgroundPace::now() const {
+  return timing_.now ? timing_.now(timing_.self) : Clock::now();
 }
 
 }  // namespace corvel

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "asf/byte_source.hpp"
 #include "asf/platform.hpp"
 #include "l10n/messages.hpp"
 
@@ -110,9 +111,20 @@ class JobContext {
 // the job pauses half as long as the block took (at most 10 ms), so that
 // on an idle machine it takes about one and a half times its time.
 // Inactive when `on` is false.
+// The time and the pause a BackgroundPace goes by: the system's unless a
+// test gives its own.
+struct PaceTiming {
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point (*now)(void* self) = nullptr;
+  void (*pause)(void* self, Clock::duration d) = nullptr;
+  void* self = nullptr;
+};
+
 class BackgroundPace {
  public:
-  explicit BackgroundPace(bool on);
+  using Clock = PaceTiming::Clock;
+  using Timing = PaceTiming;
+  explicit BackgroundPace(bool on, Timing timing = {});
   ~BackgroundPace();
   BackgroundPace(const BackgroundPace&) = delete;
   BackgroundPace& operator=(const BackgroundPace&) = delete;
@@ -120,9 +132,11 @@ class BackgroundPace {
   void blockDone();
 
  private:
+  Clock::time_point now() const;
   bool on_;
+  Timing timing_;
   platform::ThreadPriority saved_;
-  std::chrono::steady_clock::time_point blockStart_;
+  Clock::time_point blockStart_;
 };
 
 template <typename Data>
@@ -143,6 +157,22 @@ JobResult<Data> Finish(JobContext& ctx, Outcome outcome, Message message, Data d
   r.log = ctx.takeLog();
   r.data = std::move(data);
   return r;
+}
+
+// Names the stretches of a source a job found unreadable, each as a log
+// line "read error at OFFSET: reason" (the first 100), and adds their bytes
+// to the closing word.
+void LogUnreadable(JobContext& ctx, const std::vector<UnreadableRange>& ranges, Message& closing);
+
+// The same for a job's result, whose log is already taken: a job that met
+// an unreadable stretch and went on past it ends with warnings, never a
+// plain success.
+template <typename Data>
+void NameUnreadable(JobContext& ctx, const std::vector<UnreadableRange>& ranges, JobResult<Data>& r) {
+  if (ranges.empty()) return;
+  LogUnreadable(ctx, ranges, r.message);
+  for (Message& m : ctx.takeLog()) r.log.push_back(std::move(m));
+  if (r.outcome == Outcome::ok) r.outcome = Outcome::warnings;
 }
 
 // The parsed number of an option's text field; `fallback` for anything

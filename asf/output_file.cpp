@@ -36,24 +36,33 @@ int WriteCalls::truncate(int fd, std::uint64_t size) { return platform::Truncate
 int WriteCalls::close(int fd) { return platform::Close(fd); }
 
 std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::string& error, WriteCalls* calls) {
-  // A regular file in the way is replaced by a new one rather than truncated:
-  // ext4 flushes a truncated-and-rewritten file on close, which costs as
-  // much as the whole save.
-  bool anew = false;
-  const int fd = platform::CreateForWriting(path, anew, error);
+  const platform::PathKind kind = platform::KindOf(path);
+  if (kind == platform::PathKind::other) {
+    // A device or a pipe: written as it is (nothing is created or renamed).
+    bool anew = false;
+    const int fd = platform::CreateForWriting(path, anew, error);
+    if (fd < 0) return nullptr;
+    return std::make_unique<OutputFile>(Key{}, fd, calls);
+  }
+  std::string partial;
+  const int fd = platform::CreateBeside(path, kPartialSuffix, partial, error);
   if (fd < 0) return nullptr;
   auto out = std::make_unique<OutputFile>(Key{}, fd, calls);
-  if (anew) out->path_ = path;
+  out->path_ = partial;
+  out->final_ = path;
+  out->replace_ = kind == platform::PathKind::regular;
   return out;
 }
 
-std::unique_ptr<OutputFile> OutputFile::createBeside(const std::string& near, std::string& error, WriteCalls* calls) {
-  std::string name;
-  const int fd = platform::CreateBeside(near, name, error);
-  if (fd < 0) return nullptr;
-  auto out = std::make_unique<OutputFile>(Key{}, fd, calls);
-  out->path_ = name;
-  return out;
+bool OutputFile::publish() {
+  if (final_.empty()) return true;
+  const bool moved = replace_ ? platform::Rename(path_, final_) : platform::RenameNew(path_, final_);
+  if (!moved) {
+    if (error_.empty()) error_ = errno == EEXIST ? "file already exists" : platform::LastError();
+    platform::RemoveRegularFile(path_);
+  }
+  path_.clear();
+  return moved;
 }
 
 void OutputFile::discard() {
@@ -61,8 +70,8 @@ void OutputFile::discard() {
     calls_->close(fd_);
     fd_ = -1;
   }
-  // Only a regular file this object made: never a device or a file that
-  // was there before under another name.
+  // Only the file this object made under its own name: never a device or
+  // the file the final name leads to.
   if (!path_.empty()) platform::RemoveRegularFile(path_);
   path_.clear();
 }
@@ -71,10 +80,8 @@ OutputFile::OutputFile(Key, int fd, WriteCalls* calls)
     : fd_(fd), calls_(calls ? calls : &systemCalls_), buf_(calls_->bufferBytes()) {}
 
 OutputFile::~OutputFile() {
-  if (fd_ >= 0) {
-    flush();
-    calls_->close(fd_);
-  }
+  // Never closed: what was written never takes the final name.
+  if (fd_ >= 0 || !path_.empty()) discard();
 }
 
 bool OutputFile::fail() {
@@ -132,8 +139,13 @@ bool OutputFile::close() {
   if (ok && preallocated_ && calls_->truncate(fd_, written_) != 0) ok = fail();
   const int rc = calls_->close(fd_);
   fd_ = -1;
-  if (rc != 0 && ok) return fail();
-  return ok && !failed();
+  if (rc != 0 && ok) ok = fail();
+  ok = ok && !failed();
+  if (!ok) {
+    discard();
+    return false;
+  }
+  return publish();
 }
 
 std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why,
@@ -150,11 +162,10 @@ std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<cons
 }
 
 bool WriteWholeFile(const std::string& path, ByteView bytes, std::string& error, WriteCalls* calls) {
-  // The new file is made beside the old one (a rename stays on one disk).
-  const auto out = OutputFile::createBeside(path, error, calls);
+  const auto out = OutputFile::create(path, error, calls);
   if (!out) return false;
-  if (!out->write(bytes) || !out->close() || !platform::Rename(out->createdPath(), path)) {
-    error = out->failed() ? out->error() : platform::LastError();
+  if (!out->write(bytes) || !out->close()) {
+    error = out->error();
     out->discard();
     return false;
   }

@@ -29,13 +29,20 @@ class WriteCalls {
   virtual std::size_t bufferBytes() const { return 512 << 10; }  // written while still in the cache
 };
 
+// An output appears whole under its name or not at all: it is written under
+// a name of its own beside the final one ("<name>.XXXXXX.partial", the name a
+// killed run leaves behind) and takes the final name in one step when it is
+// closed. A file that was there when the output was created is replaced
+// then (the caller asked the user first); a name that was free is taken
+// only while still free, so that of two runs on one name one fails. A
+// device or a pipe given as the output is written in place.
 class OutputFile {
  public:
-  // Creates (or truncates) the file; empty pointer and `error` on failure.
+  // Starts the file; empty pointer and `error` on failure.
   // `calls` (not owned; the system's when null) must outlive the file.
   static std::unique_ptr<OutputFile> create(const std::string& path, std::string& error, WriteCalls* calls = nullptr);
-  // A new file of a name not taken, "<near>.XXXXXX"; `createdPath` says which.
-  static std::unique_ptr<OutputFile> createBeside(const std::string& near, std::string& error, WriteCalls* calls = nullptr);
+  // What a run cut short leaves of an output: its name ends so.
+  static constexpr const char* kPartialSuffix = ".partial";
   struct Key {
    private:
     Key() = default;
@@ -68,12 +75,14 @@ class OutputFile {
   // Writes at an absolute offset (after flushing what is buffered).
   bool writeAt(std::uint64_t offset, ByteView data);
   bool flush();
-  // Flushes and closes; false when anything failed.
+  // Flushes, closes and gives the file its final name; false when anything
+  // failed (the file is then gone, and what had the name is kept).
   bool close();
-  // Closes and removes the file when this object created it as a new
-  // regular file: what a failed job leaves behind is no output.
+  // Closes and removes what was written: what a failed job leaves behind is
+  // no output (and what had the name before is kept).
   void discard();
-  const std::string& createdPath() const { return path_; }
+  // The name the bytes go to until the file is closed.
+  const std::string& writingPath() const { return path_; }
   std::uint64_t size() const { return written_ + used_; }
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
@@ -89,7 +98,10 @@ class OutputFile {
   std::uint64_t written_ = 0;
   bool preallocated_ = false;
   std::string error_;
-  std::string path_;  // set when this object created the file
+  std::string path_;   // the file written, while it is not yet published
+  std::string final_;  // its final name; empty when written in place
+  bool replace_ = false;  // a file had the final name when this one began
+  bool publish();
 };
 
 

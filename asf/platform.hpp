@@ -25,9 +25,13 @@ std::int64_t CopyRange(int in, std::uint64_t inOffset, int out, std::uint64_t ou
 // Creates `path` for writing. A regular file in the way is removed first (a
 // new file, not a truncated one); `created` says whether nothing was there.
 int CreateForWriting(const std::string& path, bool& created, std::string& error);
-// Creates a file of a new name "<near>.XXXXXX" (readable by others); the
-// name is written back into `name`.
-int CreateBeside(const std::string& near, std::string& name, std::string& error);
+// Creates a file of a new name "<near>.XXXXXX<suffix>" (readable by
+// others), never one that exists; the name is written back into `name`.
+int CreateBeside(const std::string& near, const std::string& suffix, std::string& name, std::string& error);
+// What a name leads to (links followed): nothing, a regular file, or
+// something else (a device, a pipe, a directory).
+enum class PathKind { none, regular, other };
+PathKind KindOf(const std::string& path);
 // Up to n bytes at the position, or at `at` when not negative; -1 with errno.
 long Write(int fd, const std::uint8_t* p, std::size_t n, std::int64_t at);
 bool Seek(int fd, std::uint64_t offset);
@@ -39,6 +43,9 @@ bool Preallocate(int fd, std::uint64_t bytes);
 void RemoveRegularFile(const std::string& path);
 // Gives `from` the name `to`, replacing a file there; false and errno.
 bool Rename(const std::string& from, const std::string& to);
+// Gives `from` the name `to` only while nothing has that name, in one step
+// (of two callers, one gets it); false and errno (EEXIST when taken).
+bool RenameNew(const std::string& from, const std::string& to);
 // True when both names lead to the same existing file (links included).
 bool SameFile(const std::string& a, const std::string& b);
 // The system's text for the last failed call (errno).

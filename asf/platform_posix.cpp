@@ -18,7 +18,9 @@
 namespace corvel::platform {
 
 int OpenForReading(const std::string& path, std::uint64_t& size, std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without blocking: a pipe or a device given as the source would
+  // otherwise wait in open() for a writer, past any stop request.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     error = LastError();
     return -1;
@@ -29,6 +31,7 @@ int OpenForReading(const std::string& path, std::uint64_t& size, std::string& er
     ::close(fd);
     return -1;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   size = static_cast<std::uint64_t>(st.st_size);
   return fd;
 }
@@ -75,9 +78,9 @@ int CreateForWriting(const std::string& path, bool& created, std::string& error)
   return fd;
 }
 
-int CreateBeside(const std::string& near, std::string& name, std::string& error) {
-  name = near + ".XXXXXX";
-  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+int CreateBeside(const std::string& near, const std::string& suffix, std::string& name, std::string& error) {
+  name = near + ".XXXXXX" + suffix;
+  const int fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
   if (fd < 0) {
     error = LastError();
     return -1;
@@ -105,6 +108,33 @@ void RemoveRegularFile(const std::string& path) {
 }
 
 bool Rename(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+
+bool RenameNew(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+  // A file system without the exclusive rename: a new link is as exclusive.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return false;
+  // Neither (FAT): the check and the rename are two steps there.
+  struct stat st {};
+  if (::lstat(to.c_str(), &st) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+PathKind KindOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    // A link to nothing is still a name taken.
+    return ::lstat(path.c_str(), &st) == 0 ? PathKind::other : PathKind::none;
+  }
+  return S_ISREG(st.st_mode) ? PathKind::regular : PathKind::other;
+}
 
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa {}, sb {};

@@ -46,6 +46,8 @@ void SetErrno() {
     case ERROR_PATH_NOT_FOUND: errno = ENOENT; break;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION: errno = EACCES; break;
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS: errno = EEXIST; break;
     default: errno = EIO;
   }
 }
@@ -129,7 +131,7 @@ int CreateForWriting(const std::string& path, bool& created, std::string& error)
   return fd;
 }
 
-int CreateBeside(const std::string& near, std::string& name, std::string& error) {
+int CreateBeside(const std::string& near, const std::string& suffix, std::string& name, std::string& error) {
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::random_device seed;
   std::mt19937 pick(seed());
@@ -137,6 +139,7 @@ int CreateBeside(const std::string& near, std::string& name, std::string& error)
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = near + ".";
     for (int i = 0; i < 6; ++i) name += kLetters[letter(pick)];
+    name += suffix;
     int fd = -1;
     if (_wsopen_s(&fd, Wide(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _SH_DENYWR,
                   _S_IREAD | _S_IWRITE) == 0)
@@ -186,6 +189,19 @@ bool Rename(const std::string& from, const std::string& to) {
   if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
   SetErrno();
   return false;
+}
+
+bool RenameNew(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
+  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), 0)) return true;
+  SetErrno();
+  return false;
+}
+
+PathKind KindOf(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::none;
+  return IsPlainFile(attributes) ? PathKind::regular : PathKind::other;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -71,7 +71,7 @@ std::optional<FileStamp> StampOf(const std::string& path) {
 
 std::unique_ptr<ByteSource> SourceRef::open(std::string& error) const {
   if (memory) return std::make_unique<MemorySource>(memory);
-  return FileSource::open(path, &error);
+  return FileSource::open(path, &error, reads);
 }
 
 CutSource::CutSource(std::unique_ptr<ByteSource> src, CutList cuts)

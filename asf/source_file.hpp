@@ -80,6 +80,7 @@ struct SourceRef {
   std::string path;
   std::shared_ptr<const Bytes> memory;
   std::optional<FileStamp> stamp{};  // the file as it was opened, when known
+  ReadCalls* reads = nullptr;  // how the file is read: the system's when null (not owned)
   std::unique_ptr<ByteSource> open(std::string& error) const;
   // The file on disk is no longer the one opened (replaced, cut, written to).
   bool changed() const { return stamp && !memory && StampOf(path) != stamp; }
@@ -91,6 +92,7 @@ class CutSource final : public ByteSource {
   CutSource(std::unique_ptr<ByteSource> src, CutList cuts);
   std::uint64_t size() const override { return size_; }
   std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+  std::vector<UnreadableRange> unreadable() const override { return src_->unreadable(); }
 
  private:
   std::unique_ptr<ByteSource> src_;
@@ -130,6 +132,9 @@ class SourceFile {
   std::int64_t CopyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset);
   // Like ReadAt but for any size, in cache-sized steps.
   bool ReadLarge(std::uint64_t offset, std::uint64_t count, Bytes& out);
+  // The stretches of the physical file found unreadable so far (they read
+  // as zeros).
+  std::vector<UnreadableRange> unreadable() const { return src_ ? src_->unreadable() : std::vector<UnreadableRange>{}; }
 
   std::int64_t fsize = 0;  // physical size, taken when the file is opened
   // Size of the logical file: fsize without the cut bytes.

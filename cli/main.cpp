@@ -5,11 +5,21 @@
 #include "asf/platform.hpp"
 #include "cli/batch.hpp"
 #include "cli/commands.hpp"
+#include "cli/console.hpp"
 #include "cli/output.hpp"
 
 using namespace corvel;
 
 namespace {
+
+// A whole number from 0 to 999,999,999: "abc", "-5" or "1.5" is a usage error.
+const CLI::Validator kWholeNumber(
+    [](std::string& text) -> std::string {
+      const bool digits = !text.empty() && text.size() <= 9 &&
+                          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+      return digits ? std::string() : "not a whole number from 0 to 999999999: " + text;
+    },
+    "NUMBER");
 
 // Every subcommand with the options it fills.
 struct Commands {
@@ -73,7 +83,7 @@ struct Commands {
     repairCmd->add_option("--mode", repair.mode, "structure (default): cut repeats as long as the delta, then inserted bytes found by the packet structure; "
                         "eq: cut repeats as long as the delta; rescan: cut repeats and re-measure; sizes: mark sizes fixed")
         ->check(CLI::IsMember({"structure", "eq", "rescan", "sizes"}));
-    repairCmd->add_option("--min-repeat", repair.minRepeat, "shortest repeat to cut in rescan mode (default 100)");
+    repairCmd->add_option("--min-repeat", repair.minRepeat, "shortest repeat to cut in rescan mode (default 100)")->check(kWholeNumber);
     repairCmd->add_flag("--any-byte", repair.anyByte, "cut repeats of any byte, not only of zeros");
     repairCmd->add_flag("--any-delta", repair.anyDelta, "rescan mode: also blocks that are not longer than declared");
     repairCmd->add_option("--errors", repair.errors, "repair the blocks of this .index list instead of scanning");
@@ -90,14 +100,14 @@ struct Commands {
     joinCmd = app.add_subcommand("join", "join parts of one recording into one file");
     joinCmd->add_option("-o,--output", join.output, "output file")->required();
     joinCmd->add_option("FILES", join.inputs, "the parts, in order")->required();
-    auto* pr = joinCmd->add_option("--preroll", join.preroll, "preroll of the output in ms (default 5000)");
+    auto* pr = joinCmd->add_option("--preroll", join.preroll, "preroll of the output in ms (default 5000)")->check(kWholeNumber);
     auto* pr1 = joinCmd->add_flag("--preroll-from-first", join.prerollFromFirst, "take the first file's preroll");
     auto* pr0 = joinCmd->add_flag("--no-preroll", join.noPreroll, "preroll 0");
     pr->excludes(pr1)->excludes(pr0);
     pr1->excludes(pr0);
     joinCmd->add_option("--send-time", join.sendTime, "send times: even (spread evenly), approximate (from presentation times), video (video time - preroll)")
         ->check(CLI::IsMember({"even", "approximate", "video"}));
-    auto* lead = joinCmd->add_option("--lead", join.lead, "approximate: send times lead presentation by this many ms (default 5000)");
+    auto* lead = joinCmd->add_option("--lead", join.lead, "approximate: send times lead presentation by this many ms (default 5000)")->check(kWholeNumber);
     joinCmd->add_flag("--lead-preroll", join.leadPreroll, "approximate: lead by the preroll")->excludes(lead);
     joinCmd->add_flag("--low-priority", join.lowPriority, "run in the background: idle CPU and I/O priority, a short pause per block of packets");
     joinCmd->add_flag("--force", join.force, "overwrite an existing output file");
@@ -192,5 +202,6 @@ int main(int argc, char** argv) {
     const int rc = app.exit(e);
     return rc == 0 ? 0 : 2;
   }
-  return c.run();
+  cli::Console console(c.common.json);
+  return console.finish(c.run());
 }

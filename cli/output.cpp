@@ -16,14 +16,23 @@ std::atomic<bool> interruptedFlag{false};
 extern "C" void onInterrupt(int) { interruptedFlag = true; }
 }  // namespace
 
+// Ctrl-C, a polite kill and a closed terminal all stop the running job the
+// same way: its output is finished or removed, never left half-written.
+constexpr int kStopSignals[] = {
+    SIGINT, SIGTERM,
+#ifdef SIGHUP
+    SIGHUP,
+#endif
+};
+
 CliListener::CliListener(Language lang, bool echo) : lang_(lang), echo_(echo), tty_(platform::StderrIsTerminal()) {
   interruptedFlag = false;
-  std::signal(SIGINT, onInterrupt);
+  for (const int sig : kStopSignals) std::signal(sig, onInterrupt);
 }
 
 CliListener::~CliListener() {
   clearProgress();
-  std::signal(SIGINT, SIG_DFL);
+  for (const int sig : kStopSignals) std::signal(sig, SIG_DFL);
 }
 
 const std::atomic<bool>& CliListener::interrupted() { return interruptedFlag; }

@@ -493,6 +493,8 @@ JobResult<ExportData> AviWriter::run() {
   // A write that failed is the cause, whatever else stopped the chunks.
   if (out_->failed()) return failed(Message(MessageId::FileSaveError, ": " + output_ + ": " + out_->error()));
   if (!fits) return failed(Message(MessageId::AviTooLarge, output_));
+  if (!ctx_.stopRequested() && res_.videoChunks == 0 && res_.audioChunks == 0)
+    return failed(Message(MessageId::NothingToWrite));
   if (ctx_.stopRequested()) {
     out_->discard();  // an AVI cut short is no file to keep
     return Finish(ctx_, Outcome::stopped, Message(MessageId::Interrupted), res_);
@@ -504,7 +506,9 @@ JobResult<ExportData> AviWriter::run() {
   for (const Track& t : tracks_) res_.streams.push_back({t.stream->number, t.stream->kind, t.chunks, t.bytes});
   if (!out_->close()) return failed(Message(MessageId::FileSaveError, ": " + output_ + ": " + out_->error()));
   ctx_.forceProgress(index_.size(), index_.size(), Phase::exporting);
-  return Finish(ctx_, Outcome::ok, Completed(res_), res_);
+  auto r = Finish(ctx_, Outcome::ok, Completed(res_), res_);
+  NameUnreadable(ctx_, src_->unreadable(), r);
+  return r;
 }
 
 }  // namespace
@@ -568,7 +572,10 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
   KeepCounts(it, res);
   std::sort(res.streams.begin(), res.streams.end(), [](const StreamExport& a, const StreamExport& b) { return a.number < b.number; });
   if (!failure.empty()) return Finish(ctx, Outcome::failed, std::move(failure), res);
-  return Finish(ctx, Outcome::ok, Completed(res), res);
+  if (res.chunks == 0) return Finish(ctx, Outcome::failed, Message(MessageId::NothingToWrite), res);
+  auto r = Finish(ctx, Outcome::ok, Completed(res), res);
+  NameUnreadable(ctx, src->unreadable(), r);
+  return r;
 }
 
 }  // namespace corvel

@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 41> kExtraMessages{{
+const std::array<MessageRow, 45> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -111,6 +111,10 @@ const std::array<MessageRow, 41> kExtraMessages{{
     {"; не проверено (декодер не знает кодека или того, что в нём использовано): ", "; not verified (no decoder for the codec, or for what it uses): "},
     {"• эта сборка не проверяет декодированием (собрана без libavcodec)", "• this build does not verify by decoding (built without libavcodec)"},
     {"\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): ", "\ndamaged frames and frames up to the next key frame left out (video, audio): "},    {"• содержимое зашифровано (DRM): декодированием не проверяется", "• the content is encrypted (DRM): not verified by decoding"},    {"• библиотека декодирования не открывается: ", "• the decoding library cannot be opened: "},
+    {"• не найдено медиаобъектов для записи", "• no media object found to write"},
+    {"• ничего не проверено декодированием", "• nothing was verified by decoding"},
+    {"• ошибка чтения по адресу ", "• read error at "},
+    {"\nнечитаемых байт пропущено: ", "\nunreadable bytes passed over: "},
 }};
 
 namespace {
@@ -223,6 +227,10 @@ constexpr IdRow kIdRows[] = {
     {MessageId::DamagedLeftOut, "\nпропущено повреждённых кадров и кадров до следующего ключевого (видео, звук): "},
     {MessageId::EncryptedNotVerified, "• содержимое зашифровано (DRM): декодированием не проверяется"},
     {MessageId::LibraryNotLoaded, "• библиотека декодирования не открывается: "},
+    {MessageId::NothingToWrite, "• не найдено медиаобъектов для записи"},
+    {MessageId::NothingVerified, "• ничего не проверено декодированием"},
+    {MessageId::ReadErrorAt, "• ошибка чтения по адресу "},
+    {MessageId::UnreadableBytes, "\nнечитаемых байт пропущено: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -174,6 +174,9 @@ class Saver {
   // The bytes of the header objects copied as they are (they lie before any
   // cut: the cuts are made in the Data Object).
   std::vector<Bytes> copiedObjects();
+  // After a stop: the header and the index say what was written, so that
+  // the file kept is whole. False when the header cannot be rewritten.
+  bool closeAtStop(std::span<const Bytes> copied, std::size_t headerSize, bool index);
 
   SourceFile& file_;
   const SaveInput& in_;
@@ -280,6 +283,20 @@ std::vector<Bytes> Saver::copiedObjects() {
   return copied;
 }
 
+bool Saver::closeAtStop(std::span<const Bytes> copied, std::size_t headerSize, bool index) {
+  if (written_ == 0 || out_->failed()) return false;
+  PacketTable done;
+  done.reserve(written_);
+  done.setPacketSize(packets().packetSize());
+  for (std::size_t i = 0; i < written_; ++i) done.append(packets(), i);
+  r_.fileProperties.packetCount = static_cast<std::int64_t>(written_);
+  fillDurations(done, r_.fileProperties);
+  const Bytes header = BuildHeader(r_, done, o_.header, copied);
+  if (header.size() != headerSize || !out_->writeAt(0, header)) return false;
+  if (index && CreateSimpleIndex(done, r_.simpleIndex, FirstOfKind(streams_, StreamKind::video))) writeIndex();
+  return !out_->failed();
+}
+
 void Saver::writeIndex() {
   Bytes sio;
   WriteSimpleIndex(r_.simpleIndex, r_.fileProperties.fileId, sio);
@@ -315,11 +332,25 @@ JobResult<SaveData> Saver::run() {
     r_.fileProperties.flags &= ~1u;            // no longer a broadcast
     if (index) r_.fileProperties.flags |= 2u;  // seekable
   }
-  out_->write(BuildHeader(r_, packets(), o_.header, copiedObjects()));
+  if (packets().empty()) {
+    // Nothing whole to write: no file at all rather than one of no packets.
+    out_->discard();
+    return fail(Message(MessageId::NothingToWrite));
+  }
+  const std::vector<Bytes> copied = copiedObjects();
+  const Bytes header = BuildHeader(r_, packets(), o_.header, copied);
+  out_->write(header);
 
   ctx_.forceProgress(0, packets().size(), Phase::savingStream);
   writePackets();
-  if (!stopped_ && !readFailed_ && index) writeIndex();
+  if (stopped_ && written_ < packets().size() && !closeAtStop(copied, header.size(), index)) {
+    // Stopped before any packet (or with a header that cannot say so):
+    // nothing is kept.
+    out_->discard();
+    written_ = 0;
+    return finish(Outcome::stopped);
+  }
+  if ((!stopped_ || written_ == packets().size()) && !readFailed_ && index) writeIndex();
   // The real length goes into the File Size field, also after a stop.
   Bytes size(8);
   PutQWord(out_->size(), size, 0);

@@ -87,6 +87,9 @@ bool openSession(Session& s) {
   s.setStatus(Message(MessageId::ReadingHeader));
   JobContext ctx;
   const bool walked = WalkObjects(s.file, s.options.walk, s.structure, ctx);
+  // A bad stretch under the header is read around (as zeros), and named.
+  Message unused;
+  if (const auto bad = s.file.unreadable(); !bad.empty()) LogUnreadable(ctx, bad, unused);
   for (Message& m : ctx.takeLog()) s.log(std::move(m));
   s.setStatus(walked ? Message(MessageId::FileOpened) : Message());
   s.file.Close();
@@ -120,7 +123,9 @@ JobResult<ScanData> ScanJob::run(JobContext& ctx) const {
   SourceFile file;
   JobResult<ScanData> r;
   if (!openSource(source, cuts, file, ctx, r)) return r;
-  return ScanPackets(file, structure, options, ctx, dynamic_cast<ScanEvents*>(ctx.events()));
+  r = ScanPackets(file, structure, options, ctx, dynamic_cast<ScanEvents*>(ctx.events()));
+  NameUnreadable(ctx, file.unreadable(), r);
+  return r;
 }
 
 ScanJob PrepareScan(const Session& s) {
@@ -233,7 +238,10 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
     // The frames to leave out are found in the file the save reads: the
     // logical one, through the cuts.
     JobResult<VerifyData> v = VerifyJob{source, cuts, StreamsOf(in.rec), verify}.run(ctx);
-    const bool usable = v.outcome == Outcome::ok || v.outcome == Outcome::warnings;
+    // Nothing decodable (an unknown codec, encrypted content): nothing
+    // found damaged, nothing to leave out.
+    const bool nothingDecodable = v.outcome == Outcome::failed && v.message.id == MessageId::NothingVerified;
+    const bool usable = v.outcome == Outcome::ok || v.outcome == Outcome::warnings || nothingDecodable;
     if (usable) ctx.log(v.message);
     in.damaged = v.data.damaged;
     const Message why = v.message;
@@ -246,6 +254,7 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
     }
   }
   JobResult<SaveData> saved = SaveFile(file, in, options, ctx);
+  if (saved.ok()) NameUnreadable(ctx, file.unreadable(), saved);
   r.outcome = saved.outcome;
   r.message = std::move(saved.message);
   r.log = std::move(saved.log);
@@ -313,7 +322,9 @@ JobResult<VerifyData> VerifyJob::run(JobContext& ctx) const {
     return Finish(ctx, Outcome::failed, Message(MessageId::FileOpenError), VerifyData{});
   }
   const CutSource logical(std::move(src), cuts);
-  return VerifyObjects(logical, streams, options, ctx);
+  r = VerifyObjects(logical, streams, options, ctx);
+  NameUnreadable(ctx, logical.unreadable(), r);
+  return r;
 }
 
 VerifyJob PrepareVerify(const Session& s) {

@@ -291,9 +291,11 @@ TEST(SessionJobs, OpeningAfterAReconstructionUsesTheSourceHeaderAgain) {
 }
 
 // "High priority" off: the job's thread drops to the idle CPU class (nice
-// 19 where the idle class is refused) and pauses briefly per block; on, it
-// changes nothing.
-TEST(SessionJobs, BackgroundPaceLowersTheThreadAndPausesBriefly) {
+// 19 where the idle class is refused) and pauses half of each block's time,
+// at most 10 ms; on, it changes nothing. The pace's clock is the test's own,
+// so nothing here depends on how busy the machine is.
+TEST(SessionJobs, BackgroundPaceLowersTheThreadAndPausesHalfABlock) {
+  using namespace std::chrono_literals;
   // The thread's scheduling class and nice value, where the test can read them.
   auto priority = [] {
 #ifdef _WIN32
@@ -305,24 +307,36 @@ TEST(SessionJobs, BackgroundPaceLowersTheThreadAndPausesBriefly) {
     return std::pair(policy, getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid))));
 #endif
   };
-  auto observe = [&](bool on) {
-    std::pair<int, int> seen;
-    std::chrono::steady_clock::duration paused{};
-    std::thread([&] {
-      BackgroundPace pace(on);
-      seen = priority();
-      std::this_thread::sleep_for(std::chrono::milliseconds(8));  // a block of work
-      const auto t0 = std::chrono::steady_clock::now();
-      pace.blockDone();
-      paused = std::chrono::steady_clock::now() - t0;
-    }).join();
-    return std::pair(seen, paused);
+  struct FakeTime {
+    BackgroundPace::Clock::time_point t{};
+    std::vector<BackgroundPace::Clock::duration> pauses;
   };
-  const auto [lowered, paused] = observe(true);
-  EXPECT_GE(paused, std::chrono::milliseconds(3));
-  EXPECT_LT(paused, std::chrono::milliseconds(200));
-  const auto [unchanged, paused0] = observe(false);
-  EXPECT_LT(paused0, std::chrono::milliseconds(2));
+  auto observe = [&](bool on, std::vector<std::chrono::milliseconds> blocks) {
+    std::pair<int, int> seen;
+    FakeTime time;
+    BackgroundPace::Timing timing;
+    timing.self = &time;
+    timing.now = [](void* self) { return static_cast<FakeTime*>(self)->t; };
+    timing.pause = [](void* self, BackgroundPace::Clock::duration d) {
+      auto* f = static_cast<FakeTime*>(self);
+      f->pauses.push_back(d);
+      f->t += d;
+    };
+    std::thread([&] {
+      BackgroundPace pace(on, timing);
+      seen = priority();
+      for (auto block : blocks) {
+        time.t += block;  // a block of work
+        pace.blockDone();
+      }
+    }).join();
+    return std::pair(seen, time.pauses);
+  };
+  const auto [lowered, pauses] = observe(true, {8ms, 30ms, 0ms, 19ms});
+  const std::vector<BackgroundPace::Clock::duration> expected{4ms, 10ms, 0ms, 9500us};
+  EXPECT_EQ(pauses, expected);
+  const auto [unchanged, none] = observe(false, {8ms, 30ms});
+  EXPECT_TRUE(none.empty());
 #ifndef _WIN32
   EXPECT_TRUE(lowered.first == SCHED_IDLE || lowered.second == 19) << lowered.first << " " << lowered.second;
   EXPECT_EQ(unchanged.first, SCHED_OTHER);

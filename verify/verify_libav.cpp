@@ -315,6 +315,11 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
   d.incomplete = reader.incomplete();
   if (stopped) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), std::move(d));
   Message m = VerifySummary(d);
+  if (d.verified == 0) {
+    // Nothing decoded is no verdict of sound: the counts, and a failure.
+    ctx.log(std::move(m));
+    return Finish(ctx, Outcome::failed, Message(MessageId::NothingVerified), std::move(d));
+  }
   return Finish(ctx, d.damaged.empty() ? Outcome::ok : Outcome::warnings, std::move(m), std::move(d));
 }
 
