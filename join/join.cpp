@@ -378,7 +378,7 @@ std::uint32_t Joiner::sendTimes() {
 // Header fields, found again in the output.
 bool Joiner::patchHeader(std::uint32_t sendDuration, std::unique_ptr<FileSource>& written) {
   std::string error;
-  written = FileSource::open(outName_, &error);
+  written = FileSource::open(out_->writingPath(), &error);
   fpo_ = written ? FindFileProperties(*written) : -1;
   const std::int64_t dao = written ? FindDataObject(*written) : -1;
   if (fpo_ < 0 || dao < 0) return refuse(Message(MessageId::FileSaveError));

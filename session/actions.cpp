@@ -333,7 +333,8 @@ VerifyJob PrepareVerify(const Session& s) {
 
 bool ApplyVerify(Session& s, JobResult<VerifyData> r) {
   const bool ran = r.outcome != Outcome::failed;
-  if (ran) {
+  // Nothing decodable: the counts still say what was there.
+  if (ran || r.message.id == MessageId::NothingVerified) {
     s.verify = std::move(r.data);
     s.verified = true;
     s.errorRows.showDamaged(s.verify.damaged);

@@ -351,7 +351,10 @@ TEST_F(RepairClip, OutputSafety) {
   EXPECT_EQ(MemoLines(empty).back(), "• check the stream first");
 }
 
-TEST_F(RepairClip, StoppedSaveKeepsFileSizeAndHasNoIndex) {
+// A stopped save keeps what it wrote as a whole file: the header counts the
+// packets written and the durations are theirs, the index names only them,
+// ffprobe opens it and reads to its end.
+TEST_F(RepairClip, StoppedSaveKeepsAWholeFileOfWhatItWrote) {
   StopAfter rep(2);
   const std::string in = TempPath("stopsave.wmv"), out = TempPath("stopsave.out.wmv");
   WriteFile(in, bytes_);
@@ -365,11 +368,25 @@ TEST_F(RepairClip, StoppedSaveKeepsFileSizeAndHasNoIndex) {
   ASSERT_TRUE(std::regex_match(status, m, std::regex("interrupted by user\npackets written: (\\d+) of (\\d+)"))) << status;
   EXPECT_NE(MemoText(s).find("• interrupted by user"), std::string::npos);
   const Bytes saved = ReadFile(out);
+  const std::uint64_t written = std::stoull(m[1]);
   EXPECT_EQ(QWordOr0(saved, 70), static_cast<std::int64_t>(saved.size()));
-  EXPECT_LT(saved.size(), bytes_.size() * 9 / 10);  // cut short, and no index
   EXPECT_EQ(std::stoull(m[2]), layout_.count);
-  const Layout l = LayoutOf(saved);
-  EXPECT_EQ(saved.size(), l.first + std::stoull(m[1]) * l.P);  // the packets it says, whole
+  ASSERT_GT(written, 0u);
+  ASSERT_LT(written, layout_.count);
+  const AsfRead a = ReadAsf(saved);
+  EXPECT_EQ(a.declaredPackets, written);
+  EXPECT_EQ(a.dataPackets, written);
+  EXPECT_EQ(a.packets.size(), written);
+  EXPECT_TRUE(a.hasIndex);
+  ExpectSoundAsf(a);
+  // The play duration is that of the packets kept, not the source's.
+  const nlohmann::json probe = Probe(out);
+  const double duration = std::stod(probe["format"]["duration"].get<std::string>());
+  std::uint32_t last = 0;
+  for (const AsfPacket& p : a.packets)
+    for (const AsfPayload& pl : p.payloads) last = std::max(last, pl.time);
+  EXPECT_LT(duration, 20.0);
+  EXPECT_LE(duration * 1000, last + 1000.0) << last;
 }
 
 // A clip whose every packet is rewritten without error correction data (the

@@ -316,9 +316,11 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
   if (stopped) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), std::move(d));
   Message m = VerifySummary(d);
   if (d.verified == 0) {
-    // Nothing decoded is no verdict of sound: the counts, and a failure.
-    ctx.log(std::move(m));
-    return Finish(ctx, Outcome::failed, Message(MessageId::NothingVerified), std::move(d));
+    // Nothing decoded is no verdict of sound: a failure, with the counts.
+    Message nothing(MessageId::NothingVerified, "\n");
+    nothing.more.emplace_back(m.id, m.after);
+    nothing.more.insert(nothing.more.end(), m.more.begin(), m.more.end());
+    return Finish(ctx, Outcome::failed, std::move(nothing), std::move(d));
   }
   return Finish(ctx, d.damaged.empty() ? Outcome::ok : Outcome::warnings, std::move(m), std::move(d));
 }
