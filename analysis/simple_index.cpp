@@ -50,8 +50,13 @@ bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStr
     return IndexEntry{f.startPacket, static_cast<std::uint16_t>(f.packetCount)};
   };
   std::vector<IndexEntry> entries(static_cast<std::size_t>(n));
-  entries[0] = entryOf(frames[0]);
-  std::size_t cursor = 1, lastKey = 0;
+  // Entries before the first key frame name it: the frames before it (their
+  // key frame lost to damage) cannot be decoded from there.
+  std::size_t firstKey = 0;
+  while (firstKey < frames.size() && !frames[firstKey].keyFrame) ++firstKey;
+  if (firstKey == frames.size()) firstKey = 0;
+  entries[0] = entryOf(frames[firstKey]);
+  std::size_t cursor = 1, lastKey = firstKey;
   std::int64_t e = 1;
   while (e < n) {
     // The frames up to the first one of entry e's time or later: the

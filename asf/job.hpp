@@ -92,6 +92,15 @@ class JobContext {
   // stand-in is given (not owned).
   void setWriteCalls(WriteCalls* calls) { writes_ = calls; }
   WriteCalls* writeCalls() const { return writes_; }
+  // Whether the job's outputs may replace a file found under their name (the
+  // user agreed to it); when not, a name taken before the output is complete
+  // fails the job with "file already exists".
+  void setReplaceExisting(bool replace) { replace_ = replace; }
+  // What the job's sources read through: the system's calls unless a
+  // stand-in is given (not owned).
+  void setReadCalls(ReadCalls* calls) { reads_ = calls; }
+  ReadCalls* readCalls() const { return reads_; }
+  bool replaceExisting() const { return replace_; }
 
  private:
   std::stop_token stop_;
@@ -103,6 +112,8 @@ class JobContext {
   std::uint64_t calls_ = 0;
   std::chrono::microseconds stepPause_{0};
   WriteCalls* writes_ = nullptr;
+  bool replace_ = true;
+  ReadCalls* reads_ = nullptr;
 };
 
 // A job that leaves the machine to others ("high priority" off): while it

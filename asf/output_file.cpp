@@ -10,6 +10,9 @@ namespace corvel {
 
 namespace {
 
+// Why a name that had to be free was not.
+constexpr const char* kNameTaken = "file already exists";
+
 bool writeAll(WriteCalls& calls, int fd, const std::uint8_t* p, std::size_t n, std::int64_t at = -1) {
   while (n > 0) {
     const long w = calls.write(fd, p, n, at);
@@ -35,7 +38,8 @@ int WriteCalls::truncate(int fd, std::uint64_t size) { return platform::Truncate
 
 int WriteCalls::close(int fd) { return platform::Close(fd); }
 
-std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::string& error, WriteCalls* calls) {
+std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::string& error, WriteCalls* calls,
+                                               bool replace) {
   const platform::PathKind kind = platform::KindOf(path);
   if (kind == platform::PathKind::other) {
     // A device or a pipe: written as it is (nothing is created or renamed).
@@ -44,13 +48,17 @@ std::unique_ptr<OutputFile> OutputFile::create(const std::string& path, std::str
     if (fd < 0) return nullptr;
     return std::make_unique<OutputFile>(Key{}, fd, calls);
   }
+  if (kind == platform::PathKind::regular && !replace) {
+    error = kNameTaken;
+    return nullptr;
+  }
   std::string partial;
   const int fd = platform::CreateBeside(path, kPartialSuffix, partial, error);
   if (fd < 0) return nullptr;
   auto out = std::make_unique<OutputFile>(Key{}, fd, calls);
   out->path_ = partial;
   out->final_ = path;
-  out->replace_ = kind == platform::PathKind::regular;
+  out->replace_ = replace;
   return out;
 }
 
@@ -58,7 +66,7 @@ bool OutputFile::publish() {
   if (final_.empty()) return true;
   const bool moved = replace_ ? platform::Rename(path_, final_) : platform::RenameNew(path_, final_);
   if (!moved) {
-    if (error_.empty()) error_ = errno == EEXIST ? "file already exists" : platform::LastError();
+    if (error_.empty()) error_ = errno == EEXIST ? kNameTaken : platform::LastError();
     platform::RemoveRegularFile(path_);
   }
   path_.clear();
@@ -149,14 +157,19 @@ bool OutputFile::close() {
 }
 
 std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why,
-                                         WriteCalls* calls) {
+                                         const JobContext& ctx) {
+  return CreateOutput(path, sources, why, ctx.writeCalls(), ctx.replaceExisting());
+}
+
+std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why,
+                                         WriteCalls* calls, bool replace) {
   for (const std::string& source : sources)
     if (platform::SameFile(path, source)) {
       why = Message(MessageId::OutputIsSource, path);
       return nullptr;
     }
   std::string error;
-  auto out = OutputFile::create(path, error, calls);
+  auto out = OutputFile::create(path, error, calls, replace);
   if (!out) why = Message(MessageId::CreateOutputError, ": " + path + ": " + error);
   return out;
 }

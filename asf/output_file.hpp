@@ -7,6 +7,7 @@
 #include <string>
 
 #include "asf/bytes.hpp"
+#include "asf/job.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel {
@@ -40,7 +41,10 @@ class OutputFile {
  public:
   // Starts the file; empty pointer and `error` on failure.
   // `calls` (not owned; the system's when null) must outlive the file.
-  static std::unique_ptr<OutputFile> create(const std::string& path, std::string& error, WriteCalls* calls = nullptr);
+  // `replace`: a file found under the name is replaced; when false, the
+  // name must still be free when the file is complete.
+  static std::unique_ptr<OutputFile> create(const std::string& path, std::string& error, WriteCalls* calls = nullptr,
+                                            bool replace = true);
   // What a run cut short leaves of an output: its name ends so.
   static constexpr const char* kPartialSuffix = ".partial";
   struct Key {
@@ -100,15 +104,20 @@ class OutputFile {
   std::string error_;
   std::string path_;   // the file written, while it is not yet published
   std::string final_;  // its final name; empty when written in place
-  bool replace_ = false;  // a file had the final name when this one began
+  bool replace_ = false;  // a file of the final name may be replaced
   bool publish();
 };
 
 
-// Creates a job's output: refused when it names one of the job's sources
-// (which is never written), or when it cannot be created; `why` then says so.
+// Creates a job's output (written through the context's calls, replacing a
+// file of its name as the context says): refused when it names one of the
+// job's sources (which is never written), or when it cannot be created;
+// `why` then says so.
 std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why,
-                                         WriteCalls* calls = nullptr);
+                                         const JobContext& ctx);
+// The same for outputs that always replace (a frame file, a dump).
+std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<const std::string> sources, Message& why,
+                                         WriteCalls* calls = nullptr, bool replace = true);
 
 // Writes a small file whole (a list, the settings): into a new file beside
 // it, which then takes the name, so that a failed write leaves what was

@@ -46,7 +46,7 @@ int runAvi(const ExportCliOptions& o, const CommonOptions& common) {
   if (!OpenForCommand(run, o.file)) return 1;
   const std::string out = o.output.empty() ? OutputName(o.file, OutputNaming::avi) : o.output;
   if (RefuseExisting(run, out, o.force)) return 1;
-  const auto r = RunOnWorker(PrepareAvi(run.s, out, choiceOf(o)), &run.listener, &CliListener::interrupted());
+  const auto r = RunOnWorker(PrepareAvi(run.s, out, choiceOf(o)), &run.listener, &CliListener::interrupted(), run.replaceExisting);
   return report(run, r, common, o.file,
                 {{"file", o.file}, {"output", out}, {"video_chunks", r.data.videoChunks}, {"audio_chunks", r.data.audioChunks},
                  {"frame_rate", {{"rate", r.data.rate}, {"scale", r.data.scale}}}});

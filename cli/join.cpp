@@ -29,7 +29,7 @@ int runJoin(const JoinCliOptions& o, const CommonOptions& common) {
   jo.highPriority = !o.lowPriority;
   CliRun run(common, false);
   if (RefuseExisting(run, o.output, o.force)) return 1;
-  const auto r = RunOnWorker(JoinJob{o.inputs, o.output, jo}, &run.listener, &CliListener::interrupted());
+  const auto r = RunOnWorker(JoinJob{o.inputs, o.output, jo}, &run.listener, &CliListener::interrupted(), run.replaceExisting);
   const std::string message = Render(r.message, common.lang);
   const int code = r.ok() ? 0 : r.outcome == Outcome::stopped ? -2 : -1;
   if (common.json) {

@@ -71,7 +71,7 @@ namespace {
 // Runs a prepared job on a worker, keeps its closing word and applies it.
 template <typename Job, typename Apply>
 bool runJob(CliRun& run, const Job& job, Apply apply) {
-  auto r = RunOnWorker(job, &run.listener, &CliListener::interrupted());
+  auto r = RunOnWorker(job, &run.listener, &CliListener::interrupted(), run.replaceExisting);
   run.lastMessage = r.message;
   return apply(run.s, std::move(r));
 }
@@ -116,7 +116,8 @@ int CliRun::fail(const std::string& file, const std::string& why) const {
   return 1;
 }
 
-bool RefuseExisting(const CliRun& run, const std::string& path, bool force) {
+bool RefuseExisting(CliRun& run, const std::string& path, bool force) {
+  run.replaceExisting = force;
   std::error_code ec;
   if (force || !std::filesystem::exists(platform::PathOf(path), ec)) return false;
   run.fail(path, run.text(Message(MessageId::OutputExists)));

@@ -59,6 +59,9 @@ struct CliRun {
   // Where the command's report and failure go: printed (JSON on stdout,
   // "corvel-cli: FILE: why" on stderr), or kept for a batch.
   FileReport* gather = nullptr;
+  // Whether the outputs of the jobs run here may replace a file of their
+  // name (--force): set by RefuseExisting.
+  bool replaceExisting = true;
   void report(const nlohmann::json& j) const;
   int fail(const std::string& file, const std::string& why) const;
   std::string text(const Message& m) const { return s.text(m); }
@@ -84,7 +87,8 @@ nlohmann::json ObjectsJson(const Session& s);
 int ErrorLine(const std::string& file, const std::string& why);
 
 // True (with the error line) when `path` exists and may not be overwritten.
-bool RefuseExisting(const CliRun& run, const std::string& path, bool force);
+// The jobs then run replace a file of the name only with `force`.
+bool RefuseExisting(CliRun& run, const std::string& path, bool force);
 
 // One line on stderr naming the file, the status and what went wrong.
 inline void failLine(const CliRun& run, const std::string& file, const std::string& why) {

@@ -45,7 +45,7 @@ void printScan(const char* what, const Session& s) {
 }
 
 // The output path to use, or an empty string (and a message) when refused.
-std::string chooseOutput(const CliRun& run, const std::string& input, const std::string& requested, bool force) {
+std::string chooseOutput(CliRun& run, const std::string& input, const std::string& requested, bool force) {
   const std::string out = requested.empty() ? OutputName(input, OutputNaming::nextFree) : requested;
   return RefuseExisting(run, out, force) ? std::string() : out;
 }
@@ -83,6 +83,13 @@ int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
             {"damaged_left_out", {{"video", d.damagedLeftOut.video}, {"audio", d.damagedLeftOut.audio}, {"other", d.damagedLeftOut.other}}},
             {"damaged_found", s.verified ? json(s.verify.damaged.size()) : json(nullptr)},
             {"log", run.listener.lines()}});
+  if (!saved) {
+    // Why: the last problem the log named, or the status.
+    std::string why = s.statusText();
+    for (const std::string& line : run.listener.lines())
+      if (line.rfind("• ", 0) == 0) why = withoutBullet(line);
+    j["error"] = why;
+  }
   if (asJson) {
     run.report(j);
   } else {

@@ -481,11 +481,11 @@ JobResult<ExportData> AviWriter::run() {
   if (!rec_.fileProperties.present)
     return failed(rec_.header.objectId != guid::Header ? Message(MessageId::OpenFileFirst) : Message(MessageId::FilePropertiesNotFound, source_));
   std::string error;
-  src_ = FileSource::open(source_, &error);
+  src_ = FileSource::open(source_, &error, ctx_.readCalls());
   if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));
   if (!chooseStreams()) return failed(Message(MessageId::NoStreamToWrite));
   Message why;
-  out_ = CreateOutput(output_, std::span(&source_, 1), why, ctx_.writeCalls());
+  out_ = CreateOutput(output_, std::span(&source_, 1), why, ctx_);
   if (!out_) return failed(std::move(why));
   out_->preallocate(src_->size());
   writeHeaders();
@@ -533,7 +533,7 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
                                    JobContext& ctx, const std::function<void()>& beep) {
   ExportData res;
   std::string error;
-  const auto src = FileSource::open(source, &error);
+  const auto src = FileSource::open(source, &error, ctx.readCalls());
   if (!src) return Finish(ctx, Outcome::failed, Message(MessageId::SourceOpenError, ": " + source + ": " + error), res);
   const std::string folder = dir.empty() ? std::string() : dir + "/";
   MediaObjectReader it(*src, ReadStreams(*src));

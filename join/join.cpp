@@ -419,7 +419,7 @@ JobResult<JoinData> Joiner::run() {
   if (outName_.empty()) return fail(Message(MessageId::WhereToPut));
   if (Message differ = streamsDiffer(); !differ.empty()) return fail(std::move(differ));
   Message why;
-  out_ = CreateOutput(outName_, in_, why, ctx_.writeCalls());
+  out_ = CreateOutput(outName_, in_, why, ctx_);
   if (!out_) return fail(std::move(why));
   std::uint64_t total = 0;
   for (const std::string& name : in_) {

@@ -306,7 +306,7 @@ void Saver::writeIndex() {
 JobResult<SaveData> Saver::run() {
   if (!in_.packets) return fail(Message("• ", MessageId::ScanFirst));
   Message why;
-  out_ = CreateOutput(in_.output, std::span(&in_.source, 1), why, ctx_.writeCalls());
+  out_ = CreateOutput(in_.output, std::span(&in_.source, 1), why, ctx_);
   if (!out_) {
     if (why.id == MessageId::CreateOutputError) why.before = "• ";
     return fail(std::move(why));

@@ -98,10 +98,10 @@ bool openSession(Session& s) {
 
 }  // namespace
 
-bool OpenFile(Session& s, const std::string& path) {
+bool OpenFile(Session& s, const std::string& path, ReadCalls* reads) {
   s.file.Close();
   s.fileName = path;
-  s.source = SourceRef{path, nullptr, StampOf(path)};
+  s.source = SourceRef{path, nullptr, StampOf(path), reads};
   if (!s.file.Open(s.source, CutList())) {
     s.setStatus(Message(MessageId::FileOpenError));
     return false;
@@ -354,6 +354,7 @@ JobResult<JoinData> JoinJob::run(JobContext& ctx) const { return JoinFiles(input
 JobResult<ExportData> AviJob::run(JobContext& ctx) const {
   JobResult<ExportData> r;
   if (refuseChanged(source, ctx, r)) return r;
+  if (source.reads) ctx.setReadCalls(source.reads);
   return ExportAvi(source.path, rec, output, choice, ctx);
 }
 

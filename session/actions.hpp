@@ -22,7 +22,9 @@ namespace corvel {
 
 // Opens a file and walks its header. False when it cannot be opened or is
 // not ASF; the status and the log say why.
-bool OpenFile(Session& s, const std::string& path);
+// `reads` (not owned) reads the file in place of the system's calls (a
+// test's failing disk); every job on the session reads through it.
+bool OpenFile(Session& s, const std::string& path, ReadCalls* reads = nullptr);
 // The same over bytes held in memory (tests, fuzzing); `name` stands for the path.
 bool OpenBytes(Session& s, const std::string& name, Bytes bytes);
 

@@ -39,12 +39,15 @@ class Worker {
 
 // Runs a job on a worker and waits for it; `interrupted` is polled while it
 // runs and turns into a stop request (a Ctrl-C flag, for example).
+// `replaceExisting`: the job's outputs may replace a file of their name.
 template <typename Job>
-auto RunOnWorker(const Job& job, JobEvents* events, const std::atomic<bool>* interrupted = nullptr) {
+auto RunOnWorker(const Job& job, JobEvents* events, const std::atomic<bool>* interrupted = nullptr,
+                 bool replaceExisting = true) {
   decltype(job.run(std::declval<JobContext&>())) result;
   Worker worker;
   worker.start([&](std::stop_token stop) {
     JobContext ctx(std::move(stop), events);
+    ctx.setReplaceExisting(replaceExisting);
     result = job.run(ctx);
   });
   while (!worker.waitFor(std::chrono::milliseconds(50)))
