@@ -85,7 +85,15 @@ class Scanner {
   Message cannotStart() const;
   Message choosePacketSize();
   bool packetsRepeatEvery(std::uint64_t at, std::uint64_t size);
+  // Where the header says the data ends (its packet count, the Data
+  // Object's size) and a sound packet of the file's streams still starts at
+  // `pos`: the data decides, and the scan goes on to the end of the file
+  // (said once). False when nothing follows.
+  bool dataGoesOn(std::uint64_t pos);
   std::uint64_t packetSpacing(std::uint64_t start);
+  // The first places in the first few megabytes of the data where a packet
+  // could start.
+  std::vector<std::uint64_t> candidateStarts(std::uint64_t start);
   // Where the packets lie and how many to expect.
   void setup();
   void openBlock();
@@ -339,8 +347,22 @@ bool usablePacketSize(std::uint64_t p) { return p >= 8 && p <= SourceFile::Cache
 Message Scanner::choosePacketSize() {
   const FileProperties& fpo = fs_.rec.fileProperties;
   const std::uint32_t stated = fpo.minimumPacketSize;
+  const std::uint64_t first = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
   if (fpo.present && stated == fpo.maximumPacketSize && usablePacketSize(stated)) {
     P_ = stated;
+    // A size the data does not bear out anywhere in its first packets (the
+    // first ones may only be damaged), where another size parses four
+    // packets in a row: the data decides.
+    const auto holds = [&](std::uint64_t at) { return packetsRepeatEvery(at, stated); };
+    if (!holds(first)) {
+      const std::vector<std::uint64_t> starts = candidateStarts(first);
+      const std::uint64_t seen = std::any_of(starts.begin(), starts.end(), holds) ? 0 : packetSpacing(first);
+      if (seen && seen != stated) {
+        P_ = static_cast<std::uint32_t>(seen);
+        d_.inferredPacketSize = P_;
+        log(Message(MessageId::PacketSizeDisagrees, num(P_)));
+      }
+    }
     return {};
   }
   const Message refusal = fpo.present && stated != fpo.maximumPacketSize
@@ -361,6 +383,19 @@ Message Scanner::choosePacketSize() {
   return {};
 }
 
+bool Scanner::dataGoesOn(std::uint64_t pos) {
+  if (pos + P_ > logicalEnd_) return false;
+  ParsedPacket p;
+  if (parseAt(file_.View(pos, P_), p) != 0 || !knownStreamsFill(p)) return false;
+  if (!d_.dataBeyondHeader) {
+    d_.dataBeyondHeader = true;
+    log(Message(MessageId::DataBeyondHeader, num(pos)));
+  }
+  limit_ = 0;
+  end_ = logicalEnd_;
+  return true;
+}
+
 // Four packets that parse and fill their size, one after another from `at`.
 bool Scanner::packetsRepeatEvery(std::uint64_t at, std::uint64_t size) {
   for (std::uint64_t k = 0; k < 4; ++k) {
@@ -376,7 +411,7 @@ bool Scanner::packetsRepeatEvery(std::uint64_t at, std::uint64_t size) {
 
 // The distance between packet starts in the first few megabytes of the data,
 // confirmed on four packets in a row; 0 when none is.
-std::uint64_t Scanner::packetSpacing(std::uint64_t start) {
+std::vector<std::uint64_t> Scanner::candidateStarts(std::uint64_t start) {
   constexpr std::uint64_t kLook = 4 << 20;
   constexpr std::size_t kCandidates = 64;
   std::vector<std::uint64_t> starts;
@@ -392,6 +427,11 @@ std::uint64_t Scanner::packetSpacing(std::uint64_t start) {
     starts.push_back(q + at);
     q += at + 1;
   }
+  return starts;
+}
+
+std::uint64_t Scanner::packetSpacing(std::uint64_t start) {
+  const std::vector<std::uint64_t> starts = candidateStarts(start);
   for (std::size_t i = 0; i < starts.size(); ++i)
     for (std::size_t j = i + 1; j < starts.size(); ++j) {
       const std::uint64_t size = starts[j] - starts[i];
@@ -530,7 +570,7 @@ JobResult<ScanData> Scanner::run() {
       d_.packets.push_back(p);
       pos += P_;
       ++n_;
-      if (limit_ && n_ >= limit_) break;
+      if (limit_ && n_ >= limit_ && !dataGoesOn(pos)) break;
     } else {
       if (!inDamage) {
         openBlock();
@@ -546,7 +586,7 @@ JobResult<ScanData> Scanner::run() {
       outcome = Outcome::stopped;
       break;
     }
-    if (pos >= end_) {
+    if (pos >= end_ && (inDamage || !dataGoesOn(pos))) {
       log(Message("• ", MessageId::EndOfFile));
       break;
     }

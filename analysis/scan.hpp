@@ -31,6 +31,7 @@ struct ScanData {
   PacketForm form = PacketForm::errorCorrection;  // of the file's packets
   std::uint32_t inferredPacketSize = 0;  // when the header did not state a usable one
   bool sourceUnfinished = false;  // the header lacked count, size or durations
+  bool dataBeyondHeader = false;  // sound packets went on past the data's end the header declares
   bool indexAttempted = false;    // there were key frames enough to try
   bool indexBuilt = false;
   SimpleIndex index;    // the new index, when built

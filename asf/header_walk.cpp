@@ -84,14 +84,23 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
     // end when a known object starts there.
     const bool broken = end != ChainEnd::endOfFile;
     if (!broken || !headerPlausible || last.offset >= headerEnd) break;
+    // A known object whose size field broke: its bytes run to where the
+    // next object was found (the data decides), and it is read as such.
+    auto sizeFromNext = [&](std::uint64_t next) {
+      if (fs.objects.empty() || fs.objects.back().offset != at || !IsKnownObject(last.guid) || next < last.offset + 24) return;
+      fs.objects.back().size = static_cast<std::int64_t>(next - last.offset);
+      ctx.log(Message(MessageId::ObjectSizeFromNext, where(last.guid, at, fs.objects.back().size)));
+    };
     const std::uint64_t found = FindObject(file, last.offset + 16, headerEnd, CatalogueGuids(), nullptr);
     if (found + 24 <= headerEnd) {
       ctx.log(Message(MessageId::WalkResumedAt, std::to_string(found)));
+      sizeFromNext(found);
       from = found;
       continue;
     }
     if (from < headerEnd && headerEnd + 24 <= fsize && IsKnownObject(Guid::read(read(headerEnd, 16), 0))) {
       ctx.log(Message(MessageId::WalkResumed, std::to_string(headerEnd)));
+      sizeFromNext(headerEnd);
       from = headerEnd;
       continue;
     }

@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 45> kExtraMessages{{
+const std::array<MessageRow, 48> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -115,6 +115,9 @@ const std::array<MessageRow, 45> kExtraMessages{{
     {"• ничего не проверено декодированием", "• nothing was verified by decoding"},
     {"• ошибка чтения по адресу ", "• read error at "},
     {"\nнечитаемых байт пропущено: ", "\nunreadable bytes passed over: "},
+    {"• пакеты идут и за концом данных, объявленным в заголовке: проверка продолжена с адреса ", "• packets go on past the end of the data the header declares: scanned on from "},
+    {"• пакеты не разбираются с размером из заголовка, разбираются с размером ", "• the packets do not parse at the header's packet size; they do at "},
+    {"• размер блока взят до следующего найденного блока: ", "• an object's size taken up to the next object found: "},
 }};
 
 namespace {
@@ -231,6 +234,9 @@ constexpr IdRow kIdRows[] = {
     {MessageId::NothingVerified, "• ничего не проверено декодированием"},
     {MessageId::ReadErrorAt, "• ошибка чтения по адресу "},
     {MessageId::UnreadableBytes, "\nнечитаемых байт пропущено: "},
+    {MessageId::DataBeyondHeader, "• пакеты идут и за концом данных, объявленным в заголовке: проверка продолжена с адреса "},
+    {MessageId::PacketSizeDisagrees, "• пакеты не разбираются с размером из заголовка, разбираются с размером "},
+    {MessageId::ObjectSizeFromNext, "• размер блока взят до следующего найденного блока: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));
