@@ -5,6 +5,7 @@
 #include <charconv>
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <thread>
 
 #include "analysis/simple_index.hpp"
@@ -235,6 +236,9 @@ class Joiner {
   }
   std::vector<ParsedPacket> records_;
   std::vector<bool> parsed_;  // per record: the packet parsed, and is written back
+  std::vector<std::uint64_t> partPackets_;  // per part: the packets read from it
+  // Packets past a part's declared count that still parse: the data decides.
+  std::uint64_t packetsGoOn(const FileSource& f, std::uint64_t start, std::uint64_t count, const std::string& name);
   std::uint64_t dataStart_ = 0;  // output offset of the first packet
   std::int64_t fpo_ = -1;        // output offset of the File Properties Object
 };
@@ -279,8 +283,23 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
   const auto declared = static_cast<std::uint64_t>(QWordOr0(dao, 40));
   // More packets than the file can hold is a structure error, found when
   // the reading runs short; the list is never sized beyond the file.
-  count = declared;
+  count = packetsGoOn(*f, start, declared, name);
   return true;
+}
+
+std::uint64_t Joiner::packetsGoOn(const FileSource& f, std::uint64_t start, std::uint64_t count, const std::string& name) {
+  const Bytes first = ReadPadded(f, start, packetSize_);
+  const PacketForm form = LooksLikePacketStart(first, PacketForm::errorCorrection) ? PacketForm::errorCorrection : PacketForm::plain;
+  const std::uint64_t declared = count;
+  while (count < std::numeric_limits<std::uint64_t>::max() / packetSize_ && start + (count + 1) * packetSize_ <= f.size()) {
+    const Bytes b = ReadPadded(f, start + count * packetSize_, packetSize_);
+    ParsedPacket p;
+    if (!LooksLikePacketStart(b, form) || ParsePacket(b, p) != 0) break;
+    ++count;
+  }
+  if (count > declared)
+    ctx_.log(Message(MessageId::DataBeyondHeader, std::to_string(start + declared * packetSize_) + " (" + name + ")"));
+  return count;
 }
 
 Message Joiner::streamsDiffer() {
@@ -301,6 +320,7 @@ bool Joiner::readPackets(std::size_t i) {
   std::unique_ptr<FileSource> f;
   std::uint64_t start = 0, count = 0;
   if (!openInput(i, f, start, count)) return false;
+  partPackets_.push_back(count);
   eachRenumbered([](StreamState& st) {
     st.newNumber++;
     st.firstInFile = true;
@@ -348,7 +368,7 @@ bool Joiner::writePackets(std::size_t i, std::size_t& record) {
   f = FileSource::open(in_[i], &error);
   if (!f) return refuse(Message(MessageId::FileOpenError, " " + in_[i]));
   const std::int64_t h = ReadHeaderSize(*f);
-  const std::uint64_t count = static_cast<std::uint64_t>(QWordOr0(ReadPadded(*f, static_cast<std::uint64_t>(h), 50), 40));
+  const std::uint64_t count = i < partPackets_.size() ? partPackets_[i] : 0;
   PacketReader reader(*f, static_cast<std::uint64_t>(h) + 50, packetSize_);
   for (std::uint64_t n = 0; n < count && record < records_.size(); ++n, ++record) {
     const ByteView v = reader.next();

@@ -14,6 +14,7 @@
 #include <functional>
 #include <regex>
 
+#include "asf/catalogue.hpp"
 #include "asf/output_file.hpp"
 #include "export/avi.hpp"
 #include "join/join.hpp"
@@ -420,6 +421,128 @@ TEST(CliAnswers, APipeIsRefusedAndControlBytesAreShown) {
   // JSON carries the title as it is (escaped by JSON itself).
   const json j = json::parse(RunCommand(std::string(CORVEL_CLI) + " info --json " + Quote(titled)).out);
   EXPECT_NE(j.dump().find("a\\u001b[31mb\\u0007c\\rd"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvel::test
+
+namespace corvel::test {
+namespace {
+
+// --- One damaged header field does not cost the file ----------------------
+
+struct FieldDamage {
+  const char* name;
+  // Changes the bytes of a sound file: one field, as a bad sector or a
+  // careless tag writer leaves it.
+  std::function<void(Bytes&, const std::vector<PlainObject>&)> damage;
+};
+
+const PlainObject& ObjectOf(const std::vector<PlainObject>& objects, const Guid& g) {
+  for (const PlainObject& o : objects)
+    if (o.guid == g) return o;
+  throw std::runtime_error("no such object");
+}
+
+void PutQ(Bytes& b, std::uint64_t at, std::uint64_t v) {
+  for (int i = 0; i < 8; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void PutD(Bytes& b, std::uint64_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::vector<FieldDamage> FieldDamages() {
+  using Objects = std::vector<PlainObject>;
+  return {
+      {"stream_properties_size_0", [](Bytes& b, const Objects& o) { PutQ(b, ObjectOf(o, guid::StreamProperties).offset + 16, 0); }},
+      {"file_properties_count_1", [](Bytes& b, const Objects& o) { PutQ(b, ObjectOf(o, guid::FileProperties).offset + 56, 1); }},
+      {"both_counts_1",
+       [](Bytes& b, const Objects& o) {
+         PutQ(b, ObjectOf(o, guid::FileProperties).offset + 56, 1);
+         PutQ(b, ObjectOf(o, guid::Data).offset + 40, 1);
+       }},
+      {"both_counts_0",
+       [](Bytes& b, const Objects& o) {
+         PutQ(b, ObjectOf(o, guid::FileProperties).offset + 56, 0);
+         PutQ(b, ObjectOf(o, guid::Data).offset + 40, 0);
+       }},
+      {"packet_size_plus_1",
+       [](Bytes& b, const Objects& o) {
+         const std::uint64_t f = ObjectOf(o, guid::FileProperties).offset;
+         PutD(b, f + 92, 3201);
+         PutD(b, f + 96, 3201);
+       }},
+      {"packet_size_minus_1",
+       [](Bytes& b, const Objects& o) {
+         const std::uint64_t f = ObjectOf(o, guid::FileProperties).offset;
+         PutD(b, f + 92, 3199);
+         PutD(b, f + 96, 3199);
+       }},
+      {"data_object_size_100", [](Bytes& b, const Objects& o) { PutQ(b, ObjectOf(o, guid::Data).offset + 16, 100); }},
+      {"header_extension_data_size", [](Bytes& b, const Objects& o) { PutD(b, ObjectOf(o, guid::HeaderExtension).offset + 42, 0x7fff); }},
+  };
+}
+
+struct FieldCase {
+  std::string clip;
+  FieldDamage damage;
+};
+
+class HeaderField : public ::testing::TestWithParam<FieldCase> {};
+
+// The save of a file with the field damaged: exit 0, every packet of the
+// source written, and ffprobe reads as many frames as from the source.
+TEST_P(HeaderField, TheSaveKeepsEveryPacket) {
+  const FieldCase& c = GetParam();
+  const std::string dir = FreshDir("field-" + c.clip + "-" + c.damage.name);
+  const std::string src = Clip(c.clip);
+  Bytes bytes = ReadFile(src);
+  const Layout sound = LayoutOf(bytes);
+  c.damage.damage(bytes, IndependentObjects(bytes));
+  const std::string damaged = dir + "damaged.wmv", out = dir + "out.wmv";
+  WriteFile(damaged, bytes);
+  const CommandResult r = RunCommand(std::string(CORVEL_CLI) + " save " + Quote(damaged) + " -o " + Quote(out));
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  const AsfRead a = ReadAsf(ReadFile(out));
+  ExpectSoundAsf(a);
+  EXPECT_EQ(a.packets.size(), sound.count) << r.out;
+  EXPECT_EQ(a.declaredPackets, sound.count);
+  auto frames = [](const std::string& path) {
+    const CommandResult p = RunCommand(std::string(CORVEL_FFPROBE) +
+                                       " -v error -count_packets -show_entries stream=nb_read_packets -of csv=p=0 " + Quote(path));
+    return p.out;
+  };
+  EXPECT_EQ(frames(out), frames(src));
+}
+
+std::vector<FieldCase> FieldCases() {
+  std::vector<FieldCase> cases;
+  for (const char* clip : {"audio", "av"})
+    for (const FieldDamage& d : FieldDamages()) cases.push_back({clip, d});
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, HeaderField, ::testing::ValuesIn(FieldCases()),
+                         [](const auto& info) { return info.param.clip + "_" + info.param.damage.name; });
+
+// A part whose counts say 0 or 1 joins with every packet it holds.
+TEST(HeaderField, AJoinTakesEveryPacketOfAPartWithBrokenCounts) {
+  const std::string dir = FreshDir("field-join");
+  const Layout one = LayoutOf(ReadFile(Clip("part1"))), two = LayoutOf(ReadFile(Clip("part2")));
+  for (const std::uint64_t count : {0u, 1u}) {
+    Bytes part = ReadFile(Clip("part1"));
+    const auto objects = IndependentObjects(part);
+    PutQ(part, ObjectOf(objects, guid::FileProperties).offset + 56, count);
+    PutQ(part, ObjectOf(objects, guid::Data).offset + 40, count);
+    WriteFile(dir + "part1.wmv", part);
+    const std::string out = dir + "joined-" + std::to_string(count) + ".wmv";
+    const CommandResult r =
+        RunCommand(std::string(CORVEL_CLI) + " join -o " + Quote(out) + " " + Quote(dir + "part1.wmv") + " " + Quote(Clip("part2")));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const AsfRead a = ReadAsf(ReadFile(out));
+    ExpectSoundAsf(a);
+    EXPECT_EQ(a.packets.size(), one.count + two.count);
+  }
 }
 
 }  // namespace
