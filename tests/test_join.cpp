@@ -241,6 +241,11 @@ TEST_F(JoinParts, RefusalsAndFailures) {
   Session h;
   ASSERT_EQ(OpenBytes(h, empty), 0);
   Patch64(empty, static_cast<std::size_t>(h.structure.dataObjectOffset) + 40, 0);
+  // (A count of 0 over packets that parse is no empty part: the data
+  // decides. Here one zeroed packet follows.)
+  const auto dataStart = static_cast<std::size_t>(h.structure.dataObjectOffset) + 50;
+  empty.resize(dataStart + h.structure.rec.fileProperties.minimumPacketSize);
+  std::fill(empty.begin() + static_cast<std::ptrdiff_t>(dataStart), empty.end(), 0);
   const std::string nothing = TempPath("no-packets.wmv");
   WriteFile(nothing, empty);
   r = Join({nothing}, TempPath("nothing-out.wmv"), o);
