@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 48> kExtraMessages{{
+const std::array<MessageRow, 50> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -118,6 +118,8 @@ const std::array<MessageRow, 48> kExtraMessages{{
     {"• пакеты идут и за концом данных, объявленным в заголовке: проверка продолжена с адреса ", "• packets go on past the end of the data the header declares: scanned on from "},
     {"• пакеты не разбираются с размером из заголовка, разбираются с размером ", "• the packets do not parse at the header's packet size; they do at "},
     {"• размер блока взят до следующего найденного блока: ", "• an object's size taken up to the next object found: "},
+    {"• тип потока не из известных, взят по формату данных: поток ", "• a stream type of no known kind, taken from its format data: stream "},
+    {"• в Header Extension пропущен блок с неверным размером, байт: ", "• a Header Extension child with a broken size left out, bytes: "},
 }};
 
 namespace {
@@ -237,6 +239,8 @@ constexpr IdRow kIdRows[] = {
     {MessageId::DataBeyondHeader, "• пакеты идут и за концом данных, объявленным в заголовке: проверка продолжена с адреса "},
     {MessageId::PacketSizeDisagrees, "• пакеты не разбираются с размером из заголовка, разбираются с размером "},
     {MessageId::ObjectSizeFromNext, "• размер блока взят до следующего найденного блока: "},
+    {MessageId::StreamTypeFromFormat, "• тип потока не из известных, взят по формату данных: поток "},
+    {MessageId::ExtensionCut, "• в Header Extension пропущен блок с неверным размером, байт: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

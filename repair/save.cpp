@@ -67,6 +67,56 @@ void fillDurations(const PacketTable& packets, FileProperties& fpo) {
 
 }  // namespace
 
+namespace {
+
+// What a stream's format data looks like when its type GUID is not one of
+// the media types: a video format (its format data size and the bitmap
+// header's own size agree with the length) or an audio one (the extra
+// size closes the length); none when neither.
+Guid TypeByFormat(ByteView tsd) {
+  const auto word = [&](std::size_t at) { return static_cast<std::uint32_t>(tsd[at] | tsd[at + 1] << 8); };
+  if (tsd.size() >= 51) {
+    const std::uint32_t formatSize = word(9);
+    const std::uint32_t headerSize = word(11) | word(13) << 16;
+    if (formatSize == tsd.size() - 11 && headerSize == formatSize) return guid::VideoMedia;
+  }
+  if (tsd.size() >= 18 && word(16) + 18 == tsd.size()) return guid::AudioMedia;
+  return {};
+}
+
+bool IsMediaType(const Guid& g) {
+  return std::any_of(StreamTypeTable.begin(), StreamTypeTable.end(), [&](const CatalogueEntry& e) { return e.guid == g; });
+}
+
+}  // namespace
+
+void MendHeader(HeaderRecords& r, JobContext& ctx) {
+  // A stream type GUID no writer has: the format data says which it was.
+  for (StreamProperties& spo : r.streams) {
+    if (IsMediaType(spo.streamType)) continue;
+    const Guid type = TypeByFormat(spo.typeSpecificData);
+    if (type == Guid{}) continue;
+    spo.streamType = type;
+    ctx.log(Message(MessageId::StreamTypeFromFormat, std::to_string(spo.streamNumber())));
+  }
+  // The Header Extension keeps its whole children only: from the first
+  // whose size does not fit what is left, the rest is left out (copied, it
+  // makes a header no reader walks).
+  HeaderExtension& he = r.headerExtension;
+  if (!he.present) return;
+  std::size_t kept = 0;
+  while (kept + 24 <= he.data.size()) {
+    const std::uint64_t size = QWordOr0(he.data, kept + 16);
+    if (size < 24 || size > he.data.size() - kept) break;
+    kept += static_cast<std::size_t>(size);
+  }
+  if (kept < he.data.size()) {
+    ctx.log(Message(MessageId::ExtensionCut, std::to_string(he.data.size() - kept)));
+    he.data.resize(kept);
+  }
+  he.dataSize = static_cast<std::uint32_t>(he.data.size());
+}
+
 std::vector<ObjectEntry> CopiedHeaderObjects(const FileStructure& fs) {
   static constexpr Guid kLeftOut[] = {
       guid::Padding,       guid::DigitalSignature, guid::SimpleIndex,     guid::Index,
@@ -319,6 +369,7 @@ JobResult<SaveData> Saver::run() {
   // The header is built from a copy of the records: the session keeps the
   // source's values.
   r_ = in_.rec;
+  MendHeader(r_, ctx_);
   bool index = in_.indexBuilt && o_.writeIndex;
   // Packets left out or added move the index's packet numbers.
   if (index && plan_.changed) index = CreateSimpleIndex(records_, r_.simpleIndex, FirstOfKind(streams_, StreamKind::video));

@@ -83,6 +83,12 @@ struct Renumbering {
 // signature, and the index objects and their parameters).
 std::vector<ObjectEntry> CopiedHeaderObjects(const FileStructure& fs);
 
+// Where a header record contradicts itself, what its own bytes say: a
+// stream type GUID of no media type becomes the one its format data shows,
+// and the Header Extension keeps only its whole children (its data size
+// then counts them). Each change is logged.
+void MendHeader(HeaderRecords& r, JobContext& ctx);
+
 // The header the save writes before the packets: the rebuilt objects, then
 // (from the source's objects only) the copied ones.
 Bytes BuildHeader(HeaderRecords& r, const PacketTable& packets, HeaderMode mode,

@@ -480,6 +480,18 @@ std::vector<FieldDamage> FieldDamages() {
        }},
       {"data_object_size_100", [](Bytes& b, const Objects& o) { PutQ(b, ObjectOf(o, guid::Data).offset + 16, 100); }},
       {"header_extension_data_size", [](Bytes& b, const Objects& o) { PutD(b, ObjectOf(o, guid::HeaderExtension).offset + 42, 0x7fff); }},
+      // The first child's size (where the extension has one).
+      {"header_extension_child_size",
+       [](Bytes& b, const Objects& o) {
+         const PlainObject& he = ObjectOf(o, guid::HeaderExtension);
+         if (he.size >= 46 + 24) PutQ(b, he.offset + 46 + 16, 0xffff);
+       }},
+      // Two bytes of every stream's type GUID.
+      {"stream_type_guid",
+       [](Bytes& b, const Objects& o) {
+         for (const PlainObject& s : o)
+           if (s.guid == guid::StreamProperties) PutD(b, s.offset + 24, 0x12345678);
+       }},
   };
 }
 
