@@ -124,7 +124,8 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (o.mode == "sizes") mode = RepairMode::acceptSizes;
   if (!o.errors.empty()) {
     if (!OpenForCommand(run, o.save.file)) return 1;
-    if (!LoadErrors(s, o.errors)) return run.fail(o.errors, run.text(Message(MessageId::NotAnErrorList)));
+    Message why;
+    if (!LoadErrors(s, o.errors, &why)) return run.fail(o.errors, withoutBullet(run.text(why)));
   } else if (!openAndScan(run, o.save.file)) {
     return 1;
   }

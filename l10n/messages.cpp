@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 50> kExtraMessages{{
+const std::array<MessageRow, 51> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -120,6 +120,7 @@ const std::array<MessageRow, 50> kExtraMessages{{
     {"• размер блока взят до следующего найденного блока: ", "• an object's size taken up to the next object found: "},
     {"• тип потока не из известных, взят по формату данных: поток ", "• a stream type of no known kind, taken from its format data: stream "},
     {"• в Header Extension пропущен блок с неверным размером, байт: ", "• a Header Extension child with a broken size left out, bytes: "},
+    {"• список ошибок не от этого файла: не сходится блок по адресу ", "• the error list is not this file's: it does not fit the block at "},
 }};
 
 namespace {
@@ -241,6 +242,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::ObjectSizeFromNext, "• размер блока взят до следующего найденного блока: "},
     {MessageId::StreamTypeFromFormat, "• тип потока не из известных, взят по формату данных: поток "},
     {MessageId::ExtensionCut, "• в Header Extension пропущен блок с неверным размером, байт: "},
+    {MessageId::ListNotThisFile, "• список ошибок не от этого файла: не сходится блок по адресу "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -398,8 +398,45 @@ bool Reconstruct(Session& s, std::stop_token stop, JobEvents* events) {
 
 // The error list file.
 
-bool LoadErrors(Session& s, const std::string& path) {
-  if (!LoadErrorList(s.errorList, path.empty() ? OutputName(s.fileName, OutputNaming::errorList) : path)) return false;
+namespace {
+
+// Where a listed block disagrees with the file: a block past its end, or a
+// repeat it names that is not there. Empty when every block fits.
+Message listMismatch(const Session& s, const std::vector<ListedBlock>& list) {
+  SourceFile f;
+  if (!f.Open(sourceOf(s), CutList())) return Message("• ", MessageId::SourceOpenError, ": " + s.fileName + ": " + f.lastError);
+  const std::uint64_t size = f.logicalSize();
+  const auto dataStart = static_cast<std::uint64_t>(std::max<std::int64_t>(s.structure.dataObjectOffset, 0));
+  constexpr std::uint32_t kChecked = 64 << 10;  // of each repeat, its first bytes
+  Bytes b;
+  for (const ListedBlock& block : list) {
+    const bool inside = block.offset >= dataStart && block.offset <= size && block.actualSize <= size - block.offset;
+    bool repeatThere = true;
+    if (inside && block.repLen > 0) {
+      const std::uint64_t at = block.offset + block.repOffset;
+      const std::uint32_t n = std::min(block.repLen, kChecked);
+      repeatThere = at + n <= size && f.ReadAt(at, n, b) &&
+                    std::all_of(b.begin(), b.end(), [&](std::uint8_t v) { return v == block.repByte; });
+    }
+    if (!inside || !repeatThere) return Message(MessageId::ListNotThisFile, std::to_string(block.offset));
+  }
+  return {};
+}
+
+}  // namespace
+
+bool LoadErrors(Session& s, const std::string& path, Message* why) {
+  std::vector<ListedBlock> list;
+  if (!LoadErrorList(list, path.empty() ? OutputName(s.fileName, OutputNaming::errorList) : path)) {
+    if (why) *why = Message(MessageId::NotAnErrorList);
+    return false;
+  }
+  if (Message mismatch = listMismatch(s, list); !mismatch.empty()) {
+    s.log(mismatch);
+    if (why) *why = std::move(mismatch);
+    return false;
+  }
+  s.errorList = std::move(list);
   s.file.CacheReset();
   s.file.cuts.CutsClear();
   s.showErrorRows();

@@ -133,7 +133,10 @@ bool Reconstruct(Session& s, std::stop_token stop = {}, JobEvents* events = null
 // Loads the error list "<input>.index" (or `path`): on success the cuts are
 // cleared and the grid shows the list. A missing file or one that is not a
 // whole number of records changes nothing and gives false.
-bool LoadErrors(Session& s, const std::string& path = {});
+// A list whose blocks this file's bytes do not bear out (past its end, or
+// without the repeat each names) is refused: `why` (and the log) say which
+// block.
+bool LoadErrors(Session& s, const std::string& path = {}, Message* why = nullptr);
 // Reads `len` bytes of the open file at `offset`: of the logical file (through
 // the cuts) or of the file as it is on disk. False, and `why`, when it cannot
 // be read (also when the file changed on disk since it was opened).

@@ -397,6 +397,32 @@ TEST(CliAnswers, OneJsonObjectOnFailureAndNumbersChecked) {
   EXPECT_EQ(RunCommand(cli + " info " + clip + " > /dev/null").exitCode, 0);
 }
 
+// A list of another file's blocks is refused with the block it does not
+// fit, and nothing is cut or written; the file's own list repairs it.
+TEST(CliAnswers, AnErrorListOfAnotherFileIsRefused) {
+  const std::string dir = FreshDir("lists");
+  const std::string cli = std::string(CORVEL_CLI);
+  Bytes bytes = ReadFile(Clip("long"));
+  const Layout l = LayoutOf(bytes);
+  Bytes other = bytes;
+  // 500 zero bytes pushed into a packet: a block with a repeat to cut.
+  InsertBytes(bytes, DataArea(bytes, l, 40), 500, 0);
+  InsertBytes(other, DataArea(other, l, 90), 500, 0);
+  WriteFile(dir + "a.wmv", bytes);
+  WriteFile(dir + "b.wmv", other);
+  ASSERT_EQ(RunCommand(cli + " repair " + Quote(dir + "a.wmv") + " --save-errors -o " + Quote(dir + "first.wmv")).exitCode, 0);
+  ASSERT_TRUE(fs::exists(dir + "a.wmv.index"));
+  const CommandResult wrong =
+      RunCommand(cli + " repair " + Quote(dir + "b.wmv") + " --errors " + Quote(dir + "a.wmv.index") + " -o " + Quote(dir + "out-b.wmv"));
+  EXPECT_EQ(wrong.exitCode, 1);
+  EXPECT_NE(wrong.err.find("the error list is not this file's"), std::string::npos) << wrong.err;
+  EXPECT_FALSE(fs::exists(dir + "out-b.wmv"));
+  const CommandResult right =
+      RunCommand(cli + " repair " + Quote(dir + "a.wmv") + " --errors " + Quote(dir + "a.wmv.index") + " -o " + Quote(dir + "out-a.wmv"));
+  EXPECT_EQ(right.exitCode, 0) << right.err;
+  ExpectSoundAsf(dir + "out-a.wmv", false);
+}
+
 // A pipe given as the source is refused at once (never waited on), and text
 // from the file reaches the terminal with its control bytes shown, not acted on.
 TEST(CliAnswers, APipeIsRefusedAndControlBytesAreShown) {
