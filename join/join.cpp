@@ -467,7 +467,11 @@ JobResult<JoinData> Joiner::run() {
   }
   if (!out_->flush()) return fail(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
   std::unique_ptr<FileSource> written;
-  if (!patchHeader(d_.sendDuration, written) || !writeIndex(*written)) return fail(why_);
+  const bool patched = patchHeader(d_.sendDuration, written) && writeIndex(*written);
+  // Closed before the output takes its name or is removed (Windows does
+  // neither to a file that is open).
+  written.reset();
+  if (!patched) return fail(why_);
   if (!out_->flush()) return fail(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
   Bytes size(8);
   PutQWord(out_->size(), size, 0);
