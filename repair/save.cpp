@@ -104,10 +104,17 @@ void MendHeader(HeaderRecords& r, JobContext& ctx) {
   // makes a header no reader walks).
   HeaderExtension& he = r.headerExtension;
   if (!he.present) return;
-  std::size_t kept = 0;
+  std::size_t kept = 0, before = 0;
   while (kept + 24 <= he.data.size()) {
     const std::uint64_t size = QWordOr0(he.data, kept + 16);
-    if (size < 24 || size > he.data.size() - kept) break;
+    if (size < 24 || size > he.data.size() - kept) {
+      // Where no object starts, the size before led the walk astray: that
+      // child goes too.
+      const Guid id = Guid::read(he.data, kept);
+      if (!IsKnownObject(id) && !IsStandardObject(id)) kept = before;
+      break;
+    }
+    before = kept;
     kept += static_cast<std::size_t>(size);
   }
   if (kept < he.data.size()) {
