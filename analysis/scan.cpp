@@ -90,7 +90,8 @@ class Scanner {
   // `pos`: the data decides, and the scan goes on to the end of the file
   // (said once). False when nothing follows.
   bool dataGoesOn(std::uint64_t pos);
-  std::uint64_t packetSpacing(std::uint64_t start);
+  // The spacing of four packets in a row from one of `starts`; 0 when none.
+  std::uint64_t packetSpacing(const std::vector<std::uint64_t>& starts);
   // The first places in the first few megabytes of the data where a packet
   // could start.
   std::vector<std::uint64_t> candidateStarts(std::uint64_t start);
@@ -356,7 +357,7 @@ Message Scanner::choosePacketSize() {
     const auto holds = [&](std::uint64_t at) { return packetsRepeatEvery(at, stated); };
     if (!holds(first)) {
       const std::vector<std::uint64_t> starts = candidateStarts(first);
-      const std::uint64_t seen = std::any_of(starts.begin(), starts.end(), holds) ? 0 : packetSpacing(first);
+      const std::uint64_t seen = std::any_of(starts.begin(), starts.end(), holds) ? 0 : packetSpacing(starts);
       if (seen && seen != stated) {
         P_ = static_cast<std::uint32_t>(seen);
         d_.inferredPacketSize = P_;
@@ -375,7 +376,7 @@ Message Scanner::choosePacketSize() {
     const auto p = static_cast<std::uint64_t>((daoSize - 50) / count);
     if (usablePacketSize(p) && packetsRepeatEvery(start, p)) inferred = p;
   }
-  if (!inferred) inferred = packetSpacing(start);
+  if (!inferred) inferred = packetSpacing(candidateStarts(start));
   if (!inferred) return refusal;
   P_ = static_cast<std::uint32_t>(inferred);
   d_.inferredPacketSize = P_;
@@ -430,8 +431,7 @@ std::vector<std::uint64_t> Scanner::candidateStarts(std::uint64_t start) {
   return starts;
 }
 
-std::uint64_t Scanner::packetSpacing(std::uint64_t start) {
-  const std::vector<std::uint64_t> starts = candidateStarts(start);
+std::uint64_t Scanner::packetSpacing(const std::vector<std::uint64_t>& starts) {
   for (std::size_t i = 0; i < starts.size(); ++i)
     for (std::size_t j = i + 1; j < starts.size(); ++j) {
       const std::uint64_t size = starts[j] - starts[i];
