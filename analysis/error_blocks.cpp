@@ -55,6 +55,7 @@ std::vector<ListedBlock> ListClosedBlocks(SourceFile& f, std::span<const ErrorBl
     p.declaredSize = static_cast<std::int32_t>(b.declaredSize);
     p.mark = BlockMark::listed;
     p.actualSize = b.actualSize;
+    p.unreadable = b.unreadable;
     MeasureLongestRepeat(f, p.offset, p.actualSize, p);
     list.push_back(p);
   }

@@ -19,6 +19,7 @@ struct ErrorBlock {
   std::uint64_t actualSize = 0;  // from offset to the next packet start, once closed
   bool closed = false;           // the actual size is known
   std::string rejection;         // why the packet where it begins was not taken
+  bool unreadable = false;       // the stretch holds bytes the system could not read
   bool isClosed() const { return closed; }
 };
 
@@ -38,6 +39,7 @@ struct ListedBlock {
   std::uint8_t repByte = 0;
   std::uint32_t repLen = 0;
   std::uint32_t repOffset = 0;
+  bool unreadable = false;  // found by a scan over unreadable bytes; not kept in the list's file
   std::int64_t delta() const { return static_cast<std::int64_t>(actualSize) - declaredSize; }
   bool listed() const { return mark == BlockMark::listed; }
   bool operator==(const ListedBlock&) const = default;

@@ -62,10 +62,15 @@ class Scanner {
   void checks(const ParsedPacket& p, ByteView v);
   void dumpLine(const ParsedPacket& p);
   // The line of a packet expected and not taken: where, and why.
-  void dumpRejected(const ParsedPacket& p, std::uint64_t pos);
+  void dumpRejected(const std::string& why, std::uint64_t pos);
   // A parsed packet's payloads fill it, and every one is of a declared stream.
   bool knownStreamsFill(const ParsedPacket& p) const;
   bool acceptable(ByteView v) const;
+  // A sound packet starts at `pos`, and every byte of it was read.
+  bool readable(std::uint64_t pos) {
+    const ByteView v = file_.View(pos, P_);
+    return !file_.unreadableEnd(pos, P_) && acceptable(v);
+  }
   // Next position at or after `from` where a sound packet starts, or `end_`.
   std::uint64_t resync(std::uint64_t from);
   // The first place at or after i (below limit) in the window where a
@@ -212,8 +217,8 @@ void Scanner::dumpLine(const ParsedPacket& p) {
   if (!dump_->write(ByteView(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()))) dumpFailed();
 }
 
-void Scanner::dumpRejected(const ParsedPacket& p, std::uint64_t pos) {
-  const std::string line = "x,rejected at " + num(pos) + ": " + p.rejection.text() + "\r\n";
+void Scanner::dumpRejected(const std::string& why, std::uint64_t pos) {
+  const std::string line = "x,rejected at " + num(pos) + ": " + why + "\r\n";
   if (!dump_->write(ByteView(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()))) dumpFailed();
 }
 
@@ -278,7 +283,7 @@ std::uint64_t Scanner::resync(std::uint64_t from) {
     const std::uint64_t candidate = q + i;
     // Checking the candidate may move the cache window; the search goes on
     // from the byte after it either way.
-    if (candidate + P_ <= logicalEnd_ && acceptable(file_.View(candidate, P_))) return candidate;
+    if (candidate + P_ <= logicalEnd_ && readable(candidate)) return candidate;
     q = candidate + 1;
   }
   return end_;
@@ -494,6 +499,7 @@ void Scanner::closeBlock(std::uint64_t pos) {
   ErrorBlock& b = d_.blocks.back();
   b.actualSize = pos - b.offset;
   b.closed = true;
+  b.unreadable = file_.unreadableEnd(b.offset, b.actualSize) != 0;
   showBlock(b);
 }
 
@@ -556,9 +562,13 @@ JobResult<ScanData> Scanner::run() {
       break;
     }
     ParsedPacket p;
-    const int rc = parseAt(v, p);
+    // Bytes the disk would not give read as zeros: never a packet.
+    const std::uint64_t unreadable = file_.unreadableEnd(pos, P_);
+    const int rc = unreadable ? 1 : parseAt(v, p);
+    std::string why;
+    if (rc != 0) why = unreadable ? "unreadable bytes up to " + num(unreadable) : p.rejection.text();
     if (rc < 0) log(Message(MessageId::PacketFailed, num(n_)));
-    if (rc != 0 && dump_) dumpRejected(p, pos);
+    if (rc != 0 && dump_) dumpRejected(why, pos);
     if (rc == 0) {
       if (inDamage) closeBlock(pos);
       inDamage = false;
@@ -574,7 +584,7 @@ JobResult<ScanData> Scanner::run() {
     } else {
       if (!inDamage) {
         openBlock();
-        d_.blocks.back().rejection = p.rejection.text();
+        d_.blocks.back().rejection = why;
       }
       inDamage = true;
       // The next sound packet is searched for from the stretch's start on.

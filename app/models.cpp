@@ -18,8 +18,10 @@ QVariant ErrorRowsModel::data(const QModelIndex& index, int role) const {
   if (role == kEntryRole) return row.entry ? QVariant::fromValue(static_cast<qulonglong>(*row.entry)) : QVariant();
   // A media object the decoder found damaged: a row of its own colour.
   if (role == Qt::BackgroundRole && row.kind == RowKind::damagedObject) return QColor(255, 228, 181);
+  // A block over bytes the disk would not give: grey, as bytes lost.
+  if (role == Qt::BackgroundRole && row.unreadable) return QColor(211, 211, 211);
   if (role != Qt::DisplayRole) return {};
-  return QString::fromStdString(CellsOf(row, r + 1)[static_cast<std::size_t>(index.column())]);
+  return QString::fromStdString(CellsOf(row, r + 1, p_.language())[static_cast<std::size_t>(index.column())]);
 }
 
 // The titles follow the language in use whenever they are drawn.

@@ -103,6 +103,7 @@ bool SourceFile::Open(const SourceRef& ref, const CutList& cutList) {
 
 void SourceFile::OpenSource(std::unique_ptr<ByteSource> src) {
   src_ = std::move(src);
+  unreadableSeen_ = src_->unreadable();
   fsize = static_cast<std::int64_t>(src_->size());
   lastError.clear();
 }
@@ -146,7 +147,22 @@ bool SourceFile::refill(std::uint64_t offset) {
   }
   cacheLen = filled;
   ++refills;
+  unreadableSeen_ = src_->unreadable();
   return true;
+}
+
+std::uint64_t SourceFile::unreadableEnd(std::uint64_t offset, std::uint64_t len) const {
+  if (unreadableSeen_.empty()) return 0;
+  std::uint64_t end = 0, logical = offset;
+  cuts.forEachPiece(offset, len, [&](std::uint64_t phys, std::uint64_t n) {
+    for (const UnreadableRange& r : unreadableSeen_) {
+      const std::uint64_t from = std::max(phys, r.offset), to = std::min(phys + n, r.end());
+      if (from < to) end = std::max(end, logical + (to - phys));
+    }
+    logical += n;
+    return true;
+  });
+  return end;
 }
 
 bool SourceFile::ReadAt(std::uint64_t offset, std::uint64_t count, Bytes& out) {

@@ -135,6 +135,9 @@ class SourceFile {
   // The stretches of the physical file found unreadable so far (they read
   // as zeros).
   std::vector<UnreadableRange> unreadable() const { return src_ ? src_->unreadable() : std::vector<UnreadableRange>{}; }
+  // Where the unreadable bytes among the logical bytes [offset, offset +
+  // len) end, as a logical offset; 0 when the reads so far met none there.
+  std::uint64_t unreadableEnd(std::uint64_t offset, std::uint64_t len) const;
 
   std::int64_t fsize = 0;  // physical size, taken when the file is opened
   // Size of the logical file: fsize without the cut bytes.
@@ -155,6 +158,7 @@ class SourceFile {
   // The cached bytes of an ensured range (shorter at the end of the file).
   ByteView cached(std::uint64_t offset, std::uint64_t count);
   std::unique_ptr<ByteSource> src_;
+  std::vector<UnreadableRange> unreadableSeen_;  // as of the last refill
   // Grown on demand up to CacheSize; never zero-filled, only read where filled.
   std::unique_ptr<std::uint8_t[]> cacheBuf_;
   std::uint64_t cacheCap_ = 0;

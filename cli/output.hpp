@@ -42,6 +42,10 @@ inline void printJson(const nlohmann::json& j) {
   std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
+// An error block's kind in JSON: bytes the system could not read, or
+// bytes that do not parse.
+inline const char* BlockKindName(bool unreadable) { return unreadable ? "unreadable" : "damaged"; }
+
 // A log text without its leading "• " problem mark.
 inline std::string withoutBullet(const std::string& text) {
   const std::string bullet = "• ";

@@ -23,6 +23,7 @@ json packsJson(const std::vector<ListedBlock>& packs) {
                  {"declared_size", p.declaredSize},
                  {"actual_size", p.actualSize},
                  {"delta", p.delta()},
+                 {"kind", BlockKindName(p.unreadable)},
                  {"max_repeat", {{"byte", p.repByte}, {"length", p.repLen}, {"offset", p.repOffset}}}});
   }
   return a;
@@ -37,7 +38,7 @@ void printScan(const char* what, const Session& s) {
   for (const auto& p : s.errorList) listed += p.listed();
   std::cout << what << ": " << s.packets.size() << " packets, " << listed << " error blocks\n";
   for (std::size_t r = 0; r < s.errorRows.size(); ++r) {
-    const ErrorCells cells = CellsOf(s.errorRows.rows()[r], r + 1);
+    const ErrorCells cells = CellsOf(s.errorRows.rows()[r], r + 1, s.lang);
     std::cout << "  ";
     for (std::size_t c = 1; c < cells.size(); ++c) std::cout << (c > 1 ? "  " : "") << cells[c];
     std::cout << '\n';

@@ -19,6 +19,7 @@ json scanJson(const Session& s, const std::vector<std::string>& log) {
                       {"offset", b.offset},
                       {"declared_size", b.declaredSize},
                       {"actual_size", b.isClosed() ? json(b.actualSize) : json(nullptr)},
+                      {"kind", BlockKindName(b.unreadable)},
                       {"rejected", b.rejection.empty() ? json(nullptr) : json(b.rejection)}});
   }
   json j;
@@ -44,7 +45,7 @@ void printRows(const ErrorRows& rows, Language lang) {
   };
   std::cout << '\n';
   print(ErrorColumnTitles(lang));
-  for (std::size_t r = 0; r < rows.size(); ++r) print(CellsOf(rows.rows()[r], r + 1));
+  for (std::size_t r = 0; r < rows.size(); ++r) print(CellsOf(rows.rows()[r], r + 1, lang));
 }
 
 }  // namespace

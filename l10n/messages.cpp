@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 51> kExtraMessages{{
+const std::array<MessageRow, 52> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -121,6 +121,7 @@ const std::array<MessageRow, 51> kExtraMessages{{
     {"• тип потока не из известных, взят по формату данных: поток ", "• a stream type of no known kind, taken from its format data: stream "},
     {"• в Header Extension пропущен блок с неверным размером, байт: ", "• a Header Extension child with a broken size left out, bytes: "},
     {"• список ошибок не от этого файла: не сходится блок по адресу ", "• the error list is not this file's: it does not fit the block at "},
+    {"ошибка чтения: нечитаемые байты", "read error: unreadable bytes"},
 }};
 
 namespace {
@@ -243,6 +244,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::StreamTypeFromFormat, "• тип потока не из известных, взят по формату данных: поток "},
     {MessageId::ExtensionCut, "• в Header Extension пропущен блок с неверным размером, байт: "},
     {MessageId::ListNotThisFile, "• список ошибок не от этого файла: не сходится блок по адресу "},
+    {MessageId::UnreadableBlock, "ошибка чтения: нечитаемые байты"},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

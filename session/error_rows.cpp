@@ -4,7 +4,7 @@
 
 namespace corvel {
 
-ErrorCells CellsOf(const ErrorRow& row, std::size_t place) {
+ErrorCells CellsOf(const ErrorRow& row, std::size_t place, Language lang) {
   if (row.kind == RowKind::damagedObject)
     return {std::to_string(place), std::to_string(row.number), row.id, std::to_string(row.offset), {}, {}, {}, row.repeat};
   return {std::to_string(place),
@@ -14,7 +14,7 @@ ErrorCells CellsOf(const ErrorRow& row, std::size_t place) {
           std::to_string(row.declaredSize),
           row.actualSize ? std::to_string(*row.actualSize) : std::string(),
           row.delta ? std::to_string(*row.delta) : std::string(),
-          row.repeat};
+          row.unreadable ? TextOf(MessageId::UnreadableBlock, lang) : row.repeat};
 }
 
 ErrorCells ErrorColumnTitles(Language lang) {
@@ -34,6 +34,7 @@ std::size_t ErrorRows::showBlock(const ErrorBlock& b) {
   row.id = b.id;
   row.offset = b.offset;
   row.declaredSize = b.declaredSize;
+  row.unreadable = b.unreadable;
   if (b.isClosed()) row.actualSize = b.actualSize;
   const bool sameBlock = !rows_.empty() && rows_.back().kind == RowKind::errorBlock && !rows_.back().entry &&
                          rows_.back().number == b.packet;
@@ -65,7 +66,8 @@ void ErrorRows::showList(const std::vector<ListedBlock>& list) {
     const ListedBlock& p = list[i];
     if (!p.listed()) continue;
     rows_.push_back(ErrorRow{i, i, HexDigits(p.id, 8), p.offset, p.declaredSize, p.actualSize, p.delta(),
-                             std::to_string(p.repLen) + "(" + HexDigits(p.repByte, 2) + ") at " + std::to_string(p.repOffset)});
+                             std::to_string(p.repLen) + "(" + HexDigits(p.repByte, 2) + ") at " + std::to_string(p.repOffset),
+                             RowKind::errorBlock, p.unreadable});
   }
 }
 

@@ -28,13 +28,15 @@ struct ErrorRow {
   std::optional<std::int64_t> delta;
   std::string repeat;  // the longest repeat: "4096(00) at 12"
   RowKind kind = RowKind::errorBlock;
+  bool unreadable = false;  // a block over bytes the system could not read
   bool operator==(const ErrorRow&) const = default;
 };
 
-// The columns: the row's place (from 1), then the row's fields as text.
+// The columns: the row's place (from 1), then the row's fields as text; a
+// block over unreadable bytes says so in the last.
 constexpr std::size_t kErrorColumns = 8;
 using ErrorCells = std::array<std::string, kErrorColumns>;
-ErrorCells CellsOf(const ErrorRow& row, std::size_t place);
+ErrorCells CellsOf(const ErrorRow& row, std::size_t place, Language lang);
 ErrorCells ErrorColumnTitles(Language lang);
 
 class ErrorRows {

@@ -49,8 +49,8 @@ TEST(ErrorList, Rows) {
   ErrorRows g;
   g.showList(packs);
   ASSERT_EQ(g.size(), 2u);
-  EXPECT_EQ(CellsOf(g.rows()[0], 1), (ErrorCells{"1", "0", "00000000", "1000", "3200", "2900", "-300", "4096(00) at 12"}));
-  const ErrorCells second = CellsOf(g.rows()[1], 2);
+  EXPECT_EQ(CellsOf(g.rows()[0], 1, Language::eng), (ErrorCells{"1", "0", "00000000", "1000", "3200", "2900", "-300", "4096(00) at 12"}));
+  const ErrorCells second = CellsOf(g.rows()[1], 2, Language::eng);
   EXPECT_EQ(second[1], "3");
   EXPECT_EQ(second[2], "0000001F");
   EXPECT_EQ(second[7], "100(AB) at 8");

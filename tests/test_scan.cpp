@@ -379,11 +379,11 @@ TEST(ErrorRows, OpenThenClosedAndDropped) {
   EXPECT_EQ(ErrorColumnTitles(Language::eng)[3], "offset in file");
   ErrorBlock b{4, "", 1000, 3200, 0, false, {}};
   EXPECT_EQ(g.showBlock(b), 0u);
-  EXPECT_EQ(CellsOf(g.rows()[0], 1)[5], "");  // open: no actual size yet
+  EXPECT_EQ(CellsOf(g.rows()[0], 1, Language::eng)[5], "");  // open: no actual size yet
   b.actualSize = 6400;
   b.closed = true;
   EXPECT_EQ(g.showBlock(b), 0u);
-  EXPECT_EQ(CellsOf(g.rows()[0], 1)[5], "6400");
+  EXPECT_EQ(CellsOf(g.rows()[0], 1, Language::eng)[5], "6400");
   ErrorBlock c{9, "", 9000, 3200, 0, false, {}};
   EXPECT_EQ(g.showBlock(c), 1u);
   g.dropOpenRow();

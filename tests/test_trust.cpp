@@ -102,8 +102,23 @@ TEST_P(ReadFailures, TheJobsGoPastTheStretchAndNameIt) {
   // The scan goes on past it: every packet outside it is found.
   ASSERT_TRUE(Scan(s)) << s.statusText();
   EXPECT_NE(MemoText(s).find(named), std::string::npos);
-  EXPECT_GE(s.packets.size(), l.count - (lastHit - firstHit + 1));
-  EXPECT_LT(s.packets.size(), l.count);
+  // Exactly the packets it touches are not: their zeros are no packets.
+  EXPECT_EQ(s.packets.size(), l.count - (lastHit - firstHit + 1));
+  for (const auto p : s.packets) {
+    const auto at = static_cast<std::uint64_t>(p.fileOffset);
+    ASSERT_TRUE(at + l.P <= from || at >= to) << at;
+  }
+  // One error block of its own kind, over the stretch, shown as such.
+  ASSERT_EQ(s.errBlocks.size(), 1u);
+  const ErrorBlock& b = s.errBlocks[0];
+  EXPECT_TRUE(b.unreadable);
+  EXPECT_LE(b.offset, from);
+  EXPECT_GE(b.offset + b.actualSize, std::min<std::uint64_t>(to, l.at(l.count - 1) + l.P));
+  ASSERT_EQ(s.errorRows.size(), 1u);
+  EXPECT_EQ(CellsOf(s.errorRows.rows()[0], 1, Language::eng)[7], "read error: unreadable bytes");
+  EXPECT_EQ(CellsOf(s.errorRows.rows()[0], 1, Language::rus)[7], "ошибка чтения: нечитаемые байты");
+  ASSERT_EQ(s.errorList.size(), 1u);
+  EXPECT_TRUE(s.errorList[0].unreadable);
   if (lastHit + 1 < l.count) {
     EXPECT_EQ(s.packets[s.packets.size() - 1].fileOffset, static_cast<std::int64_t>(l.at(l.count - 1)));
   }
