@@ -1,9 +1,10 @@
 #include "analysis/media_objects.hpp"
 
+#include "analysis/scan.hpp"
 #include "asf/catalogue.hpp"
-#include "asf/source_file.hpp"
-#include "asf/locators.hpp"
+#include "asf/header_walk.hpp"
 #include "asf/object_search.hpp"
+#include "asf/source_file.hpp"
 
 namespace corvel {
 
@@ -15,13 +16,16 @@ ByteView PayloadWalker::bytesAt(std::uint64_t offset) {
     const std::int64_t got = f_.readAt(offset, window_);
     window_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     windowStart_ = offset;
+    unreadable_ = f_.unreadable();
     if (window_.size() < iterPacketSize) return {};
   }
   return ByteView(window_).subspan(static_cast<std::size_t>(offset - windowStart_), iterPacketSize);
 }
 
-bool PayloadWalker::sound(ByteView v, ParsedPacket& p) const {
+bool PayloadWalker::sound(std::uint64_t offset, ByteView v, ParsedPacket& p) const {
   p = ParsedPacket{};
+  for (const UnreadableRange& r : unreadable_)
+    if (r.offset < offset + iterPacketSize && offset < r.end()) return false;
   return LooksLikePacketStart(v, form_) && ParsesAndFills(v, iterPacketSize, p);
 }
 
@@ -45,7 +49,7 @@ bool PayloadWalker::readPacket(std::uint64_t offset) {
     }
     const ByteView v = bytesAt(q);
     if (v.empty() || (v.size() >= 16 ? IndexGuids().match(v.data()) : indexAt(q))) break;
-    if (!sound(v, curPacket)) continue;
+    if (!sound(q, v, curPacket)) continue;
     skippedBytes += q - offset;
     blockBuf = v;
     curPacket.fileOffset = static_cast<std::int64_t>(q);
@@ -62,22 +66,31 @@ void PayloadWalker::loadPayload(std::int32_t index) {
   payloadBuf = SubView(blockBuf, at, len);
 }
 
+namespace {
+
+// Where the packets of the file in `f` lie, by its header and the scan's
+// rules; none when the scan could not start.
+std::optional<DataLayout> FindPackets(const ByteSource& f) {
+  SourceFile file;
+  file.OpenSource(std::make_unique<BorrowedSource>(f));
+  FileStructure fs;
+  JobContext ctx;
+  if (!WalkObjects(file, WalkOptions{}, fs, ctx)) return std::nullopt;
+  JobResult<DataLayout> r = LocatePackets(file, fs, ctx);
+  if (r.outcome == Outcome::failed) return std::nullopt;
+  return r.data;
+}
+
+}  // namespace
+
 bool PayloadWalker::getFirstPayload() {
-  iterDAOOffset = FindDataObject(f_);
-  iterPacketSize = ReadPacketSize(f_);
-  if (iterDAOOffset < 0) return false;
-  // The packets end with the Data Object (objects after it are no packets),
-  // unless its size is no measure: zero or past the file, or a recording
-  // still being written (broadcast).
-  const auto start = static_cast<std::uint64_t>(iterDAOOffset);
-  const auto daoSize = static_cast<std::uint64_t>(QWordOr0(ReadPadded(f_, start, 24), 16));
-  const std::int64_t fpo = FindFileProperties(f_);
-  const bool broadcast = fpo >= 0 && (DWordOr0(ReadPadded(f_, static_cast<std::uint64_t>(fpo) + 88, 4), 0) & 1);
-  iterDataEnd = f_.size();
-  if (!broadcast && daoSize > 50 && daoSize <= f_.size() - start) iterDataEnd = start + daoSize;
-  // The file's packet form, from its first packet.
-  form_ = ReadPadded(f_, start + 50, 1)[0] & 0x80 ? PacketForm::errorCorrection : PacketForm::plain;
-  return readPacket(start + 50);
+  const std::optional<DataLayout> layout = FindPackets(f_);
+  if (!layout) return false;
+  firstPacket = layout->firstPacket;
+  iterPacketSize = layout->packetSize;
+  iterDataEnd = layout->end;
+  form_ = layout->form;
+  return readPacket(firstPacket);
 }
 
 bool PayloadWalker::getNextPayload() {
@@ -97,8 +110,7 @@ MediaObjectReader::MediaObjectReader(const ByteSource& f, StreamTable streams) :
 }
 
 std::uint64_t MediaObjectReader::packetNumber(std::uint64_t offset) const {
-  const std::uint64_t first = w_.iterDAOOffset >= 0 ? static_cast<std::uint64_t>(w_.iterDAOOffset) + 50 : 0;
-  return w_.iterPacketSize == 0 || offset < first ? 0 : (offset - first) / w_.iterPacketSize;
+  return w_.iterPacketSize == 0 || offset < w_.firstPacket ? 0 : (offset - w_.firstPacket) / w_.iterPacketSize;
 }
 
 void MediaObjectReader::countIncomplete(std::uint8_t s) {

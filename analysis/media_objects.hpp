@@ -1,12 +1,14 @@
 // Walking a file payload by payload, and reassembling whole media objects
 // (video frames, audio blocks, the objects of every other stream) from the
 // payloads. Both read the file directly, not through the session's cache
-// and cuts; they serve the exporters.
+// and cuts; they serve the exporters. The packets are where the scan would
+// find them.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +33,7 @@ class PayloadWalker {
   std::int32_t curPayload = -1;  // -1 for a single-payload packet
   ByteView payloadBuf;           // data of the current payload
   std::uint32_t iterPacketSize = 0;
-  std::int64_t iterDAOOffset = -1;
+  std::uint64_t firstPacket = 0;
   std::uint64_t iterDataEnd = 0;  // where the packets end: the Data Object's end, or the file's
   std::uint64_t partialTail = 0;  // bytes of a last packet cut short by the end of the data
   std::uint64_t skippedBytes = 0;  // damaged bytes passed over where packets were expected
@@ -41,13 +43,15 @@ class PayloadWalker {
   void loadPayload(std::int32_t index);
   // The packet's bytes at `offset`, through the read window; empty past the file.
   ByteView bytesAt(std::uint64_t offset);
-  // A packet of the file's form that parses and whose payloads fill it.
-  bool sound(ByteView v, ParsedPacket& p) const;
+  // A packet of the file's form that parses and whose payloads fill it,
+  // every byte of it read.
+  bool sound(std::uint64_t offset, ByteView v, ParsedPacket& p) const;
   const ByteSource& f_;
   PacketForm form_ = PacketForm::errorCorrection;
   // Packets are read a window at a time.
   Bytes window_;
   std::uint64_t windowStart_ = 0;
+  std::vector<UnreadableRange> unreadable_;  // as of the last window read
 };
 
 // Of the current payload of a packet.

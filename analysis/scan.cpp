@@ -42,6 +42,7 @@ class Scanner {
   Scanner(SourceFile& file, const FileStructure& fs, const ScanOptions& o, JobContext& ctx, ScanEvents* events)
       : file_(file), fs_(fs), o_(o), ctx_(ctx), events_(events) {}
   JobResult<ScanData> run();
+  JobResult<DataLayout> locate();
 
  private:
   void log(Message line) { ctx_.log(std::move(line)); }
@@ -101,6 +102,8 @@ class Scanner {
   // could start.
   std::vector<std::uint64_t> candidateStarts(std::uint64_t start);
   // Where the packets lie and how many to expect.
+  void bounds();
+  // Ready to scan: room for the packets, the dump, the progress.
   void setup();
   void openBlock();
   void closeBlock(std::uint64_t pos);
@@ -445,7 +448,7 @@ std::uint64_t Scanner::packetSpacing(const std::vector<std::uint64_t>& starts) {
   return 0;
 }
 
-void Scanner::setup() {
+void Scanner::bounds() {
   const HeaderRecords& rec = fs_.rec;
   const FileProperties& fpo = rec.fileProperties;
   // An interrupted recording leaves these fields unset: then the scan runs to
@@ -477,7 +480,10 @@ void Scanner::setup() {
   // (a stream of number 0, say) is still the file's.
   for (const auto& spo : rec.streams) st_[spo.flags & 127].known = true;
   video_ = FirstOfKind(streams, StreamKind::video);
+  decideForm();
+}
 
+void Scanner::setup() {
   const std::uint64_t room = start_ < logicalEnd_ ? (logicalEnd_ - start_) / P_ + 1 : 1;
   d_.packets.reserve(static_cast<std::size_t>(limit_ ? std::min(limit_, room) : room));
   d_.packets.setPacketSize(P_);
@@ -490,7 +496,6 @@ void Scanner::setup() {
       dumpFailed_ = true;
     }
   }
-  decideForm();
   ctx_.forceProgress(0, 0, Phase::scanning);
 }
 
@@ -538,6 +543,7 @@ JobResult<ScanData> Scanner::run() {
   if (Message why = cannotStart(); !why.empty()) return refuse(std::move(why));
   if (Message why = choosePacketSize(); !why.empty()) return refuse(std::move(why));
   d_.cuts = file_.cuts;
+  bounds();
   setup();
   Outcome outcome = Outcome::ok;
   std::uint64_t pos = start_;
@@ -612,6 +618,17 @@ JobResult<ScanData> Scanner::run() {
   return Finish(ctx_, outcome, message, std::move(d_));
 }
 
+JobResult<DataLayout> Scanner::locate() {
+  Message why = cannotStart();
+  if (why.empty()) why = choosePacketSize();
+  if (!why.empty()) return Finish(ctx_, Outcome::failed, std::move(why), DataLayout{});
+  bounds();
+  // Sound packets past the end the header declares are data too: from the
+  // first packet boundary there on.
+  if (end_ < logicalEnd_) dataGoesOn(start_ + (std::max(end_, start_) - start_ + P_ - 1) / P_ * P_);
+  return Finish(ctx_, Outcome::ok, Message(), DataLayout{start_, end_, P_, form_});
+}
+
 void Scanner::finish() {
   // Every closed block becomes an entry of the error list, measured for its
   // longest repeat, so that the repairs work on what was found.
@@ -641,6 +658,11 @@ void Scanner::finish() {
 JobResult<ScanData> ScanPackets(SourceFile& file, const FileStructure& fs, const ScanOptions& o, JobContext& ctx,
                                 ScanEvents* events) {
   return Scanner(file, fs, o, ctx, events).run();
+}
+
+JobResult<DataLayout> LocatePackets(SourceFile& file, const FileStructure& fs, JobContext& ctx) {
+  const ScanOptions o;
+  return Scanner(file, fs, o, ctx, nullptr).locate();
 }
 
 }  // namespace corvel

@@ -38,6 +38,15 @@ struct ScanData {
   CutList cuts;                   // the cuts of the logical file scanned
 };
 
+// Where a file's packets lie, by the scan's rules: the first packet, the
+// end of the data, the packet size and the packets' form.
+struct DataLayout {
+  std::uint64_t firstPacket = 0;
+  std::uint64_t end = 0;
+  std::uint32_t packetSize = 0;
+  PacketForm form = PacketForm::errorCorrection;
+};
+
 // Hears blocks as the scan finds and closes them (for a grid that fills as
 // the scan goes).
 class ScanEvents : public JobEvents {
@@ -50,5 +59,9 @@ class ScanEvents : public JobEvents {
 // stopped on a stop request, with what was found up to there.
 JobResult<ScanData> ScanPackets(SourceFile& file, const FileStructure& fs, const ScanOptions& o, JobContext& ctx,
                                 ScanEvents* events = nullptr);
+// Where the scan would find the packets (reading the first few megabytes and
+// the end of the data), without scanning them; failed, with the scan's
+// reason, where the scan could not start.
+JobResult<DataLayout> LocatePackets(SourceFile& file, const FileStructure& fs, JobContext& ctx);
 
 }  // namespace corvel

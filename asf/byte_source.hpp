@@ -106,6 +106,18 @@ class MemorySource final : public ByteSource {
   std::shared_ptr<const Bytes> data_;
 };
 
+// Another's source, read through without owning it (it must outlive this).
+class BorrowedSource final : public ByteSource {
+ public:
+  explicit BorrowedSource(const ByteSource& src) : src_(src) {}
+  std::uint64_t size() const override { return src_.size(); }
+  std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override { return src_.readAt(offset, out); }
+  std::vector<UnreadableRange> unreadable() const override { return src_.unreadable(); }
+
+ private:
+  const ByteSource& src_;
+};
+
 // Reads exactly n bytes at offset; bytes past the end read as zero.
 Bytes ReadPadded(const ByteSource& src, std::uint64_t offset, std::uint64_t n);
 

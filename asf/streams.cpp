@@ -58,16 +58,38 @@ std::string videoFormat(const VideoMedia& v) {
          std::to_string(v.format.height);
 }
 
+// What a stream's format data looks like: a video format (its format data
+// size and the bitmap header's own size agree with the length) or an audio
+// one (the extra size closes the length); none when neither.
+Guid TypeByFormat(ByteView tsd) {
+  const auto word = [&](std::size_t at) { return static_cast<std::uint32_t>(tsd[at] | tsd[at + 1] << 8); };
+  if (tsd.size() >= 51) {
+    const std::uint32_t formatSize = word(9);
+    const std::uint32_t headerSize = word(11) | word(13) << 16;
+    if (formatSize == tsd.size() - 11 && headerSize == formatSize) return guid::VideoMedia;
+  }
+  if (tsd.size() >= 18 && word(16) + 18 == tsd.size()) return guid::AudioMedia;
+  return {};
+}
+
 }  // namespace
+
+Guid MediaTypeOf(const StreamProperties& spo) {
+  const auto& types = StreamTypeTable;
+  if (std::any_of(types.begin(), types.end(), [&](const CatalogueEntry& e) { return e.guid == spo.streamType; }))
+    return spo.streamType;
+  const Guid byFormat = TypeByFormat(spo.typeSpecificData);
+  return byFormat == Guid{} ? spo.streamType : byFormat;
+}
 
 StreamEntry DescribeStream(const StreamProperties& spo) {
   StreamEntry e;
   e.number = static_cast<std::uint8_t>(spo.streamNumber());
-  e.type = spo.streamType;
-  if (spo.streamType == guid::VideoMedia) {
+  e.type = MediaTypeOf(spo);
+  if (e.type == guid::VideoMedia) {
     e.kind = StreamKind::video;
     e.video = ReadFields<VideoMedia>(spo.typeSpecificData);
-  } else if (spo.streamType == guid::AudioMedia) {
+  } else if (e.type == guid::AudioMedia) {
     e.kind = StreamKind::audio;
     e.audio = ReadFields<AudioMedia>(spo.typeSpecificData);
   }

@@ -27,6 +27,9 @@ struct StreamEntry {
 // Ordered by stream number; a number declared twice keeps its first entry.
 using StreamTable = std::vector<StreamEntry>;
 
+// A stream's media type: its type GUID, or where that is none of the media
+// types (a damaged GUID), the one its format data has the shape of.
+Guid MediaTypeOf(const StreamProperties& spo);
 // One stream's entry from its Stream Properties record.
 StreamEntry DescribeStream(const StreamProperties& spo);
 

@@ -69,33 +69,13 @@ void fillDurations(const PacketTable& packets, FileProperties& fpo) {
 
 namespace {
 
-// What a stream's format data looks like when its type GUID is not one of
-// the media types: a video format (its format data size and the bitmap
-// header's own size agree with the length) or an audio one (the extra
-// size closes the length); none when neither.
-Guid TypeByFormat(ByteView tsd) {
-  const auto word = [&](std::size_t at) { return static_cast<std::uint32_t>(tsd[at] | tsd[at + 1] << 8); };
-  if (tsd.size() >= 51) {
-    const std::uint32_t formatSize = word(9);
-    const std::uint32_t headerSize = word(11) | word(13) << 16;
-    if (formatSize == tsd.size() - 11 && headerSize == formatSize) return guid::VideoMedia;
-  }
-  if (tsd.size() >= 18 && word(16) + 18 == tsd.size()) return guid::AudioMedia;
-  return {};
-}
-
-bool IsMediaType(const Guid& g) {
-  return std::any_of(StreamTypeTable.begin(), StreamTypeTable.end(), [&](const CatalogueEntry& e) { return e.guid == g; });
-}
-
 }  // namespace
 
 void MendHeader(HeaderRecords& r, JobContext& ctx) {
   // A stream type GUID no writer has: the format data says which it was.
   for (StreamProperties& spo : r.streams) {
-    if (IsMediaType(spo.streamType)) continue;
-    const Guid type = TypeByFormat(spo.typeSpecificData);
-    if (type == Guid{}) continue;
+    const Guid type = MediaTypeOf(spo);
+    if (type == spo.streamType) continue;
     spo.streamType = type;
     ctx.log(Message(MessageId::StreamTypeFromFormat, std::to_string(spo.streamNumber())));
   }

@@ -110,12 +110,21 @@ TEST(MediaObjects, WalkersOnJunk) {
   EXPECT_FALSE(it.next());
 }
 
-TEST(MediaObjects, HugePacketSizeIsRefusedNotAllocated) {
+// A packet size of 3.5 GB is never allocated: the packets are read at the
+// size the data bears out, as the scan reads them.
+TEST(MediaObjects, HugePacketSizeGivesWayToTheData) {
   Bytes file = FileWithPackets({DataPacket({0, 0, true, {Frag(1, 0, 0, 50, 50, 1)}}, 300)}, 300);
   Patch32(file, 30 + 92, 0xD2000000);  // minimum packet size, 3.5 GB
+  Patch32(file, 30 + 96, 0xD2000000);  // and the maximum
   const MemorySource src(file);
   PayloadWalker w(src);
-  EXPECT_FALSE(w.getFirstPayload());
+  ASSERT_TRUE(w.getFirstPayload());
+  EXPECT_EQ(w.iterPacketSize, 300u);
+  Bytes none = file;
+  none.resize(none.size() - 300);  // no packet to bear any size out
+  const MemorySource empty(none);
+  PayloadWalker nothing(empty);
+  EXPECT_FALSE(nothing.getFirstPayload());
 }
 
 // The completeness rule on synthetic packets: an object whose fragments do

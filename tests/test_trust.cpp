@@ -76,6 +76,8 @@ struct ReadFailure {
   long packet;
 };
 
+void PrintTo(const ReadFailure& f, std::ostream* os) { *os << f.name; }
+
 class ReadFailures : public ::testing::TestWithParam<ReadFailure> {};
 
 TEST_P(ReadFailures, TheJobsGoPastTheStretchAndNameIt) {
@@ -144,6 +146,9 @@ TEST_P(ReadFailures, TheJobsGoPastTheStretchAndNameIt) {
   });
   EXPECT_EQ(exported.outcome, Outcome::warnings) << Text(exported.message);
   EXPECT_TRUE(fs::exists(avi));
+  // No frame is taken from the zeros: the packets the stretch touches are
+  // passed over, as the scan passes them.
+  EXPECT_EQ(exported.data.damagedBytesSkipped + exported.data.tailBytesLeftOut, (lastHit - firstHit + 1) * l.P);
   bool avisNamed = false;
   for (const Message& m : exported.log) avisNamed |= Text(m) == named;
   EXPECT_TRUE(avisNamed);
@@ -519,6 +524,7 @@ std::vector<FieldDamage> FieldDamages() {
          PutD(b, f + 92, 3199);
          PutD(b, f + 96, 3199);
        }},
+      {"header_object_size_huge", [](Bytes& b, const Objects&) { PutQ(b, 16, 0x7fff'ffff'ffffull); }},
       {"data_object_size_100", [](Bytes& b, const Objects& o) { PutQ(b, ObjectOf(o, guid::Data).offset + 16, 100); }},
       {"header_extension_data_size", [](Bytes& b, const Objects& o) { PutD(b, ObjectOf(o, guid::HeaderExtension).offset + 42, 0x7fff); }},
       // The first child's size (where the extension has one).
@@ -540,6 +546,8 @@ struct FieldCase {
   std::string clip;
   FieldDamage damage;
 };
+
+void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.clip << " " << c.damage.name; }
 
 class HeaderField : public ::testing::TestWithParam<FieldCase> {};
 
@@ -566,6 +574,19 @@ TEST_P(HeaderField, TheSaveKeepsEveryPacket) {
     return p.out;
   };
   EXPECT_EQ(frames(out), frames(src));
+  // The AVI and the verify find the packets where the scan does.
+  auto run = [&](const std::string& args) {
+    const CommandResult p = RunCommand(std::string(CORVEL_CLI) + " " + args + " --json");
+    return json::parse(p.out, nullptr, false);
+  };
+  const json aviOfSource = run("avi " + Quote(src) + " -o " + Quote(dir + "src.avi"));
+  const json avi = run("avi " + Quote(damaged) + " -o " + Quote(dir + "out.avi"));
+  ASSERT_TRUE(avi.is_object());
+  EXPECT_TRUE(avi.value("ok", false)) << avi.dump();
+  EXPECT_EQ(avi["chunks"], aviOfSource["chunks"]);
+  const json verified = run("verify " + Quote(damaged));
+  ASSERT_TRUE(verified.is_object());
+  EXPECT_EQ(verified["media_objects_verified"], run("verify " + Quote(src))["media_objects_verified"]) << verified.dump();
 }
 
 std::vector<FieldCase> FieldCases() {
