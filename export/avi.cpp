@@ -476,10 +476,9 @@ void AviWriter::patchHeaders() {
 }
 
 JobResult<ExportData> AviWriter::run() {
-  // A file never opened, or one whose File Properties Object is gone (no
-  // packet size to read the data by).
-  if (!rec_.fileProperties.present)
-    return failed(rec_.header.objectId != guid::Header ? Message(MessageId::OpenFileFirst) : Message(MessageId::FilePropertiesNotFound, source_));
+  // A file never opened. One whose File Properties Object is gone is read
+  // at the packet size its data shows.
+  if (rec_.header.objectId != guid::Header) return failed(Message(MessageId::OpenFileFirst));
   std::string error;
   src_ = FileSource::open(source_, &error, ctx_.readCalls());
   if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));

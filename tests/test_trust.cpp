@@ -525,6 +525,7 @@ std::vector<FieldDamage> FieldDamages() {
          PutD(b, f + 96, 3199);
        }},
       {"header_object_size_huge", [](Bytes& b, const Objects&) { PutQ(b, 16, 0x7fff'ffff'ffffull); }},
+      {"file_properties_guid", [](Bytes& b, const Objects& o) { PutD(b, ObjectOf(o, guid::FileProperties).offset, 0x12345678); }},
       {"data_object_size_100", [](Bytes& b, const Objects& o) { PutQ(b, ObjectOf(o, guid::Data).offset + 16, 100); }},
       {"header_extension_data_size", [](Bytes& b, const Objects& o) { PutD(b, ObjectOf(o, guid::HeaderExtension).offset + 42, 0x7fff); }},
       // The first child's size (where the extension has one).
