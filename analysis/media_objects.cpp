@@ -24,8 +24,7 @@ ByteView PayloadWalker::bytesAt(std::uint64_t offset) {
 
 bool PayloadWalker::sound(std::uint64_t offset, ByteView v, ParsedPacket& p) const {
   p = ParsedPacket{};
-  for (const UnreadableRange& r : unreadable_)
-    if (r.offset < offset + iterPacketSize && offset < r.end()) return false;
+  if (UnreadableEnd(unreadable_, offset, iterPacketSize)) return false;
   return LooksLikePacketStart(v, form_) && ParsesAndFills(v, iterPacketSize, p);
 }
 

@@ -11,6 +11,13 @@ std::int64_t ReadCalls::read(int fd, std::uint64_t offset, std::span<std::uint8_
   return platform::ReadAt(fd, offset, out);
 }
 
+std::uint64_t UnreadableEnd(const std::vector<UnreadableRange>& ranges, std::uint64_t offset, std::uint64_t len) {
+  std::uint64_t end = 0;
+  for (const UnreadableRange& r : ranges)
+    if (r.offset < offset + len && offset < r.end()) end = std::max(end, std::min(offset + len, r.end()));
+  return end;
+}
+
 std::uint64_t UnreadableBytes(const std::vector<UnreadableRange>& ranges) {
   std::uint64_t n = 0;
   for (const UnreadableRange& r : ranges) n += r.length;

@@ -54,6 +54,9 @@ class ByteSource {
 
 // The bytes of a list of unreadable stretches.
 std::uint64_t UnreadableBytes(const std::vector<UnreadableRange>& ranges);
+// Where the unreadable bytes among [offset, offset + len) end; 0 when none
+// of the ranges reaches into them.
+std::uint64_t UnreadableEnd(const std::vector<UnreadableRange>& ranges, std::uint64_t offset, std::uint64_t len);
 
 // A read-only file, closed when the object goes. A read the system fails
 // (EIO on a bad sector) is read again in small steps, as a rescue copy

@@ -155,10 +155,7 @@ std::uint64_t SourceFile::unreadableEnd(std::uint64_t offset, std::uint64_t len)
   if (unreadableSeen_.empty()) return 0;
   std::uint64_t end = 0, logical = offset;
   cuts.forEachPiece(offset, len, [&](std::uint64_t phys, std::uint64_t n) {
-    for (const UnreadableRange& r : unreadableSeen_) {
-      const std::uint64_t from = std::max(phys, r.offset), to = std::min(phys + n, r.end());
-      if (from < to) end = std::max(end, logical + (to - phys));
-    }
+    if (const std::uint64_t to = UnreadableEnd(unreadableSeen_, phys, n)) end = logical + (to - phys);
     logical += n;
     return true;
   });

@@ -67,10 +67,6 @@ void fillDurations(const PacketTable& packets, FileProperties& fpo) {
 
 }  // namespace
 
-namespace {
-
-}  // namespace
-
 void MendHeader(HeaderRecords& r, JobContext& ctx) {
   // A stream type GUID no writer has: the format data says which it was.
   for (StreamProperties& spo : r.streams) {
