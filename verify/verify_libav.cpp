@@ -252,12 +252,36 @@ class StreamDecoder {
   Bytes buffer_;
 };
 
+// Each judgement opens the stream's decoder afresh: what it says of the
+// object is of the object (and its key frame) alone.
+class LibavJudge final : public DecodeJudge {
+ public:
+  explicit LibavJudge(StreamTable streams) : streams_(std::move(streams)) {}
+  std::optional<bool> decodes(std::uint8_t stream, ByteView key, ByteView object) override {
+    const StreamEntry* e = FindStream(streams_, stream);
+    auto decoder = e ? StreamDecoder::open(*e) : nullptr;
+    if (!decoder) return std::nullopt;
+    if (!key.empty() && !decoder->decode(key).words.empty()) return std::nullopt;
+    const StreamDecoder::Heard h = decoder->decode(object);
+    if (h.unsupported) return std::nullopt;
+    return h.words.empty();
+  }
+
+ private:
+  StreamTable streams_;
+};
+
 // The decoder's words are kept for this many damaged objects.
 constexpr std::size_t kWordsKept = 100000;
 
 }  // namespace
 
 bool DecodingBuilt() { return true; }
+
+std::unique_ptr<DecodeJudge> MakeDecodeJudge(const StreamTable& streams) {
+  if (!Lib().error.empty()) return nullptr;
+  return std::make_unique<LibavJudge>(streams);
+}
 
 JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, const VerifyOptions& options,
                                     JobContext& ctx) {
