@@ -110,9 +110,10 @@ class FrameWindow {
       judged.push_back(id);
       const std::optional<Bytes> object = assemble(all, f.stream, f.number, all.size());
       if (!object) return std::nullopt;
+      // A stream with no key frame flagged (audio) is judged object by object.
       std::optional<Bytes> key = Bytes{};
       if (!f.key) key = lastKeyBefore(all, f.stream, firstFragment(all, f.stream, f.number));
-      if (!key) return std::nullopt;
+      if (!key) key = Bytes{};
       const std::optional<bool> v = judge.decodes(f.stream, *key, *object);
       if (v == false) return false;
       if (v) verdict = true;
