@@ -74,6 +74,18 @@ struct DamagedObject {
   std::string message;  // the decoder's words
 };
 
+// Decodes single media objects for a job that must judge bytes by what a
+// decoder makes of them (where a repair's cut goes).
+class DecodeJudge {
+ public:
+  virtual ~DecodeJudge() = default;
+  // Whether `object`, a whole media object of `stream`, decodes without a
+  // complaint after `key` (its stream's last key frame before it; empty
+  // when the object is a key frame); none when no decoder can say (no
+  // decoder for the stream, or the key frame itself does not decode).
+  virtual std::optional<bool> decodes(std::uint8_t stream, ByteView key, ByteView object) = 0;
+};
+
 // Counts of media objects by the kind of stream they belong to.
 struct KindCounts {
   std::uint64_t video = 0, audio = 0, other = 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/error_blocks.hpp"
+#include "analysis/media_objects.hpp"
 #include "asf/job.hpp"
 #include "asf/source_file.hpp"
 
@@ -56,9 +57,20 @@ struct StreamsAround {
 StreamsAround ReadStreamsAround(SourceFile& file, std::uint64_t offset, std::uint64_t size, std::uint32_t packetSize);
 std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packetSize, const StreamsAround& around);
 
+// Every cut position that fits (one per distinct result, in order), and the
+// one the structure alone takes (as above).
+struct InsertionPlaces {
+  std::vector<std::size_t> fits;
+  std::optional<std::size_t> preferred;
+};
+InsertionPlaces FindInsertionPlaces(ByteView block, std::uint32_t packetSize, const StreamsAround& around);
+
 // Repairs the listed blocks of `list` in the logical file `file` (whose cuts
-// are the ones made so far).
+// are the ones made so far). With a judge, a block whose inserted bytes fit
+// at several places inside media data is cut where the media objects the
+// cut touches decode cleanly: the structure's own place when it does, else
+// the first that does; the structure's place when none does.
 JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> list, RepairMode mode,
-                                   const RepairOptions& o, JobContext& ctx);
+                                   const RepairOptions& o, JobContext& ctx, DecodeJudge* judge = nullptr);
 
 }  // namespace corvel

@@ -184,11 +184,12 @@ JobResult<RepairData> RepairJob::run(JobContext& ctx) const {
   SourceFile file;
   JobResult<RepairData> r;
   if (!openSource(source, cuts, file, ctx, r)) return r;
-  return RepairBlocks(file, list, mode, options, ctx);
+  const std::unique_ptr<DecodeJudge> judge = MakeDecodeJudge(streams);
+  return RepairBlocks(file, list, mode, options, ctx, judge.get());
 }
 
 RepairJob PrepareRepair(const Session& s, RepairMode mode, const RepairOptions& o) {
-  return RepairJob{sourceOf(s), s.file.cuts, s.errorList, mode, o};
+  return RepairJob{sourceOf(s), s.file.cuts, s.errorList, mode, o, StreamsOf(s.structure.rec)};
 }
 
 bool ApplyRepair(Session& s, JobResult<RepairData> r) {

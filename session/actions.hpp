@@ -46,6 +46,7 @@ struct RepairJob {
   std::vector<ListedBlock> list;
   RepairMode mode = RepairMode::cutEqualRepeats;
   RepairOptions options;
+  StreamTable streams;  // whose decoders judge where a cut goes
   JobResult<RepairData> run(JobContext& ctx) const;
 };
 RepairJob PrepareRepair(const Session& s, RepairMode mode, const RepairOptions& o);

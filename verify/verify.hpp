@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,10 @@ struct VerifyOptions {
 // warnings when something is, stopped with what was found so far.
 JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, const VerifyOptions& o,
                                     JobContext& ctx);
+
+// A judge that decodes with the streams' decoders; null when this build
+// cannot decode.
+std::unique_ptr<DecodeJudge> MakeDecodeJudge(const StreamTable& streams);
 
 // The closing word of a verify: objects decoded, damaged, not verified.
 Message VerifySummary(const VerifyData& d);

@@ -158,13 +158,16 @@ AVCodecID CodecOf(const StreamEntry& e) {
 // just sent (one thread: no frame threading delays its words).
 class StreamDecoder {
  public:
-  static std::unique_ptr<StreamDecoder> open(const StreamEntry& e) {
+  static std::unique_ptr<StreamDecoder> open(const StreamEntry& e, bool strict = false) {
     const AVCodecID id = CodecOf(e);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : Lib().avcodec_find_decoder(id);
     if (!codec) return nullptr;
     std::unique_ptr<AVCodecContext, ContextFree> c(Lib().avcodec_alloc_context3(codec));
     if (!c) return nullptr;
     c->thread_count = 1;
+    if (strict)
+      c->err_recognition = AV_EF_CRCCHECK | AV_EF_BITSTREAM | AV_EF_BUFFER | AV_EF_EXPLODE | AV_EF_CAREFUL |
+                           AV_EF_COMPLIANT | AV_EF_AGGRESSIVE;
     if (e.kind == StreamKind::video) {
       const BitmapInfoHeader& b = e.video.format;
       c->codec_tag = b.compressionId;
@@ -252,12 +255,36 @@ class StreamDecoder {
   Bytes buffer_;
 };
 
+// Each judgement opens the stream's decoder afresh: what it says of the
+// object is of the object (and its key frame) alone.
+class LibavJudge final : public DecodeJudge {
+ public:
+  explicit LibavJudge(StreamTable streams) : streams_(std::move(streams)) {}
+  std::optional<bool> decodes(std::uint8_t stream, ByteView key, ByteView object) override {
+    const StreamEntry* e = FindStream(streams_, stream);
+    auto decoder = e ? StreamDecoder::open(*e, true) : nullptr;
+    if (!decoder) return std::nullopt;
+    if (!key.empty() && !decoder->decode(key).words.empty()) return std::nullopt;
+    const StreamDecoder::Heard h = decoder->decode(object);
+    if (h.unsupported) return std::nullopt;
+    return h.words.empty();
+  }
+
+ private:
+  StreamTable streams_;
+};
+
 // The decoder's words are kept for this many damaged objects.
 constexpr std::size_t kWordsKept = 100000;
 
 }  // namespace
 
 bool DecodingBuilt() { return true; }
+
+std::unique_ptr<DecodeJudge> MakeDecodeJudge(const StreamTable& streams) {
+  if (!Lib().error.empty()) return nullptr;
+  return std::make_unique<LibavJudge>(streams);
+}
 
 JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& streams, const VerifyOptions& options,
                                     JobContext& ctx) {

@@ -12,4 +12,6 @@ JobResult<VerifyData> VerifyObjects(const ByteSource&, const StreamTable&, const
   return Finish(ctx, Outcome::failed, Message(MessageId::DecodingNotBuilt), std::move(d));
 }
 
+std::unique_ptr<DecodeJudge> MakeDecodeJudge(const StreamTable&) { return nullptr; }
+
 }  // namespace corvel
