@@ -74,16 +74,22 @@ struct DamagedObject {
   std::string message;  // the decoder's words
 };
 
-// Decodes single media objects for a job that must judge bytes by what a
-// decoder makes of them (where a repair's cut goes).
+// What a decoder makes of one media object.
+struct Judgement {
+  bool clean = false;            // decoded without a complaint
+  std::optional<double> change;  // a picture: its mean luma difference from the picture before it
+};
+
+// Decodes media objects for a job that must judge bytes by what a decoder
+// makes of them (where a repair's cut goes).
 class DecodeJudge {
  public:
   virtual ~DecodeJudge() = default;
-  // Whether `object`, a whole media object of `stream`, decodes without a
-  // complaint after `key` (its stream's last key frame before it; empty
-  // when the object is a key frame); none when no decoder can say (no
-  // decoder for the stream, or the key frame itself does not decode).
-  virtual std::optional<bool> decodes(std::uint8_t stream, ByteView key, ByteView object) = 0;
+  // Decodes `run`, whole media objects of `stream` in their order (from a
+  // key frame, or one object of a stream without key frames), in a fresh
+  // decoder and judges the last; none when no decoder can say (no decoder
+  // for the stream, or one lacking what the object uses).
+  virtual std::optional<Judgement> judge(std::uint8_t stream, std::span<const ByteView> run) = 0;
 };
 
 // Counts of media objects by the kind of stream they belong to.

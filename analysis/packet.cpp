@@ -281,6 +281,11 @@ bool ParsesAndFills(ByteView v, std::uint32_t packetSize, ParsedPacket& p) {
   return v.size() >= packetSize && ParsePacket(v.first(packetSize), p) == 0 && payloadsFillPacket(p, packetSize);
 }
 
+bool StartsAndFills(ByteView v, std::uint32_t packetSize, ParsedPacket& p) {
+  const bool start = LooksLikePacketStart(v, PacketForm::errorCorrection) || LooksLikePacketStart(v, PacketForm::plain);
+  return start && ParsesAndFills(v, packetSize, p);
+}
+
 std::uint64_t ParsedPacket::payloadHeader(std::size_t i) const {
   if (!isMultiple()) return payloadStart;
   std::uint64_t at = payloadStart + 1u;

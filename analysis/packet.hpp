@@ -161,6 +161,8 @@ bool payloadsFillPacket(const ParsedPacket& p, std::uint32_t packetSize);
 // The first `packetSize` bytes of `v` parse as a packet whose payloads fill
 // it; false when `v` is shorter.
 bool ParsesAndFills(ByteView v, std::uint32_t packetSize, ParsedPacket& p);
+// As above, and the bytes start the way a packet of either form does.
+bool StartsAndFills(ByteView v, std::uint32_t packetSize, ParsedPacket& p);
 
 // Of a packet whose bytes are damaged or cut short (`buf` may hold fewer
 // than `packetSize` bytes): the payloads from the first on that parse and

@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 54> kExtraMessages{{
+const std::array<MessageRow, 59> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -122,8 +122,13 @@ const std::array<MessageRow, 54> kExtraMessages{{
     {"• в Header Extension пропущен блок с неверным размером, байт: ", "• a Header Extension child with a broken size left out, bytes: "},
     {"• список ошибок не от этого файла: не сходится блок по адресу ", "• the error list is not this file's: it does not fit the block at "},
     {"ошибка чтения: нечитаемые байты", "read error: unreadable bytes"},
-    {"• место вырезки подтверждено декодированием: ", "• the cut confirmed by decoding: "},
-    {"• место вырезки не подтверждено декодированием (кадр повреждён): ", "• the cut not confirmed by decoding (a frame is damaged): "},
+    {"• вырезка по адресу ", "• the cut at "},
+    {" подтверждена декодированием; мест проверено: ", " confirmed by decoding; places tried: "},
+    {" не подтверждена декодированием: повреждён кадр ", " not confirmed by decoding: damaged frame "},
+    {" не проверена декодированием (нет декодера для потока)", " not checked by decoding (no decoder for the stream)"},
+    {" потока ", " of stream "},
+    {" в момент (мс) ", " at (ms) "},
+    {"\nповреждённых кадров осталось (декодер их не принимает): ", "\ndamaged frames remain (the decoder rejects them): "},
 }};
 
 namespace {
@@ -247,8 +252,13 @@ constexpr IdRow kIdRows[] = {
     {MessageId::ExtensionCut, "• в Header Extension пропущен блок с неверным размером, байт: "},
     {MessageId::ListNotThisFile, "• список ошибок не от этого файла: не сходится блок по адресу "},
     {MessageId::UnreadableBlock, "ошибка чтения: нечитаемые байты"},
-    {MessageId::CutConfirmedByDecoding, "• место вырезки подтверждено декодированием: "},
-    {MessageId::CutNotConfirmed, "• место вырезки не подтверждено декодированием (кадр повреждён): "},
+    {MessageId::CutAt, "• вырезка по адресу "},
+    {MessageId::CutConfirmedByDecoding, " подтверждена декодированием; мест проверено: "},
+    {MessageId::CutNotConfirmed, " не подтверждена декодированием: повреждён кадр "},
+    {MessageId::CutNotJudged, " не проверена декодированием (нет декодера для потока)"},
+    {MessageId::FrameOfStream, " потока "},
+    {MessageId::FrameAtTime, " в момент (мс) "},
+    {MessageId::DamagedFramesRemain, "\nповреждённых кадров осталось (декодер их не принимает): "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

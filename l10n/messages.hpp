@@ -23,7 +23,7 @@ struct MessageRow {
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
-extern const std::array<MessageRow, 54> kExtraMessages;
+extern const std::array<MessageRow, 59> kExtraMessages;
 
 // Every message the program shows. The order is that of the id table in
 // messages.cpp.
@@ -140,8 +140,13 @@ enum class MessageId : std::uint8_t {
   ExtensionCut,
   ListNotThisFile,
   UnreadableBlock,
+  CutAt,
   CutConfirmedByDecoding,
   CutNotConfirmed,
+  CutNotJudged,
+  FrameOfStream,
+  FrameAtTime,
+  DamagedFramesRemain,
   Count
 };
 

@@ -193,7 +193,7 @@ void Presenter::scanOrStop() {
     // "continue" scans the repaired file (the cuts and the list are kept);
     // "new start" scans the file as it is on disk.
     if (!questions_.ask(MessageId::ContinueQuestion)) {
-      session_.file.cuts.CutsClear();
+      session_.clearCuts();
       session_.errorList.clear();
     }
   }

@@ -13,6 +13,7 @@
 #include "analysis/media_objects.hpp"
 #include "asf/job.hpp"
 #include "asf/source_file.hpp"
+#include "repair/cut_judging.hpp"
 
 namespace corvel {
 
@@ -29,10 +30,25 @@ struct RepairOptions {
   std::uint32_t minRepeat = 100; // cutAndRemeasure: the shortest repeat to cut
 };
 
+// A cut made inside a block, and what decoding the media objects it touches
+// says of it.
+struct CheckedCut {
+  std::uint64_t offset = 0;  // in the source file
+  std::uint32_t length = 0;
+  CutDecoding decoding = CutDecoding::notJudged;
+  std::size_t tried = 0;              // places decoded before the cut went here
+  std::vector<DamagedFrame> damaged;  // frames the decoder still rejects
+  bool operator==(const CheckedCut&) const = default;
+};
+
 struct RepairData {
   CutList cuts;                   // the file's cuts with the new ones
   std::vector<ListedBlock> list;  // the error list after the repair
+  std::vector<CheckedCut> checked;
 };
+
+// The repair's log line for a checked cut.
+Message CutMessage(const CheckedCut& c);
 
 // Where inserted bytes lie in `block` (whole packets of `packetSize` and
 // fewer bytes than a packet inserted among them): the one cut position after
@@ -66,10 +82,8 @@ struct InsertionPlaces {
 InsertionPlaces FindInsertionPlaces(ByteView block, std::uint32_t packetSize, const StreamsAround& around);
 
 // Repairs the listed blocks of `list` in the logical file `file` (whose cuts
-// are the ones made so far). With a judge, a block whose inserted bytes fit
-// at several places inside media data is cut where the media objects the
-// cut touches decode cleanly: the structure's own place when it does, else
-// the first that does; the structure's place when none does.
+// are the ones made so far). With a judge, each cut into a block by its
+// structure goes where decoding puts it (JudgeCut) and is checked.
 JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> list, RepairMode mode,
                                    const RepairOptions& o, JobContext& ctx, DecodeJudge* judge = nullptr);
 

@@ -63,6 +63,7 @@ struct SaveData {
   std::uint64_t sourcePackets = 0;    // the scan's packets and the packets' worth of its error blocks
   std::uint64_t packetsInErrorBlocks = 0;
   ObjectCounts damagedLeftOut;  // damaged, or up to a damaged one's next key frame
+  std::uint64_t damagedKept = 0;  // frames a repair's cut left damaged, written as they are
 };
 
 // Renumbers the media objects of the audio and video streams of one packet

@@ -25,6 +25,17 @@ void Session::showErrorRows() {
   if (events) events->errorRowsChanged();
 }
 
+void Session::clearCuts() {
+  file.cuts.CutsClear();
+  checkedCuts.clear();
+}
+
+std::vector<DamagedFrame> Session::damagedByCuts() const {
+  std::vector<DamagedFrame> frames;
+  for (const CheckedCut& c : checkedCuts) frames.insert(frames.end(), c.damaged.begin(), c.damaged.end());
+  return frames;
+}
+
 namespace {
 
 // The header declares the content encrypted.
@@ -71,7 +82,7 @@ auto runHere(const Job& job, std::stop_token stop, JobEvents* events) {
 
 bool openSession(Session& s) {
   s.file.CacheReset();
-  s.file.cuts.CutsClear();
+  s.clearCuts();
   s.scannedCuts.CutsClear();
   s.errBlocks.clear();
   s.errorList.clear();
@@ -201,6 +212,7 @@ bool ApplyRepair(Session& s, JobResult<RepairData> r) {
   s.file.cuts = std::move(r.data.cuts);
   s.file.CacheReset();
   s.errorList = std::move(r.data.list);
+  s.checkedCuts.insert(s.checkedCuts.end(), r.data.checked.begin(), r.data.checked.end());
   s.showErrorRows();
   return true;
 }
@@ -210,6 +222,24 @@ bool Repair(Session& s, RepairMode mode, const RepairOptions& o, std::stop_token
 }
 
 // The save.
+
+namespace {
+
+// A save that keeps frames a repair's cut left damaged is no plain success.
+void nameDamagedKept(const std::vector<DamagedFrame>& byCuts, const std::vector<DamagedObject>& dropped,
+                     JobResult<SaveData>& saved) {
+  const auto kept = std::count_if(byCuts.begin(), byCuts.end(), [&](const DamagedFrame& f) {
+    return std::none_of(dropped.begin(), dropped.end(), [&](const DamagedObject& d) {
+      return (d.object.stream & 127) == f.stream && d.object.number == f.object && d.object.time == f.time;
+    });
+  });
+  saved.data.damagedKept = static_cast<std::uint64_t>(kept);
+  if (kept == 0) return;
+  saved.outcome = Outcome::warnings;
+  saved.message.more.emplace_back(MessageId::DamagedFramesRemain, std::to_string(kept));
+}
+
+}  // namespace
 
 JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
   SourceFile file;
@@ -256,6 +286,7 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
   }
   JobResult<SaveData> saved = SaveFile(file, in, options, ctx);
   if (saved.ok()) NameUnreadable(ctx, file.unreadable(), saved);
+  if (saved.ok()) nameDamagedKept(damagedByCuts, options.dropDamaged ? in.damaged : std::vector<DamagedObject>{}, saved);
   r.outcome = saved.outcome;
   r.message = std::move(saved.message);
   r.log = std::move(saved.log);
@@ -280,6 +311,7 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.input.copied = CopiedHeaderObjects(s.structure);
   job.options = s.options.save;
   job.verify = VerifyOptionsOf(s.structure);
+  job.damagedByCuts = s.damagedByCuts();
   if (!s.options.sourceHeaderUsable) job.options.header = HeaderMode::minimal;
   // Packets found before the last repair lie elsewhere in the logical file now.
   if (s.file.cuts != s.scannedCuts) job.rescan = PrepareScan(s);
@@ -380,7 +412,7 @@ bool ApplyReconstruct(Session& s, JobResult<FileStructure> r) {
     return false;
   }
   s.file.CacheReset();
-  s.file.cuts.CutsClear();
+  s.clearCuts();
   s.errorList.clear();
   s.errorRows.clear();
   s.logLines.clear();
@@ -439,7 +471,7 @@ bool LoadErrors(Session& s, const std::string& path, Message* why) {
   }
   s.errorList = std::move(list);
   s.file.CacheReset();
-  s.file.cuts.CutsClear();
+  s.clearCuts();
   s.showErrorRows();
   return true;
 }

@@ -70,6 +70,7 @@ struct SaveJob {
   SaveOptions options;
   VerifyOptions verify;  // of the verify that finds the damaged frames to drop
   std::optional<ScanJob> rescan;
+  std::vector<DamagedFrame> damagedByCuts;  // the repairs' cuts left them
   JobResult<SaveOutcome> run(JobContext& ctx) const;
 };
 // Refused (false, with the log line) before a scan.

@@ -16,6 +16,7 @@
 #include "asf/source_file.hpp"
 #include "asf/structure.hpp"
 #include "l10n/messages.hpp"
+#include "repair/repair.hpp"
 #include "repair/save.hpp"
 #include "session/error_rows.hpp"
 #include "verify/verify.hpp"
@@ -79,6 +80,9 @@ struct Session {
   std::uint64_t packetsInErrorBlocks = 0;  // of the last scan
   bool indexBuilt = false;  // the scan built a new Simple Index into structure.rec.simpleIndex
   CutList scannedCuts;      // the cuts the packets above were found through
+  // The repairs' cuts into media data since the cuts were last cleared,
+  // with what decoding said of each.
+  std::vector<CheckedCut> checkedCuts;
 
   // What the last save wrote.
   SaveData lastSave;
@@ -101,6 +105,10 @@ struct Session {
   std::string text(const Message& m) const { return Render(m, lang); }
   // The error rows show the error list.
   void showErrorRows();
+  // The logical file is the source file again.
+  void clearCuts();
+  // The frames the repairs' cuts left that a decoder rejects.
+  std::vector<DamagedFrame> damagedByCuts() const;
 };
 
 }  // namespace corvel

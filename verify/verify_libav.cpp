@@ -4,6 +4,8 @@
 // at build time; the libraries are opened when a verify runs.
 #include <algorithm>
 #include <cstdarg>
+#include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -16,6 +18,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
+#include <libavutil/pixfmt.h>
 }
 
 namespace corvel {
@@ -206,6 +209,18 @@ class StreamDecoder {
     bool unsupported = false;  // the decoder lacks a feature the object uses: no verdict
   };
 
+  // From now on the luma of the last two pictures is kept.
+  void keepPictures() { keep_ = true; }
+  std::uint64_t pictures() const { return pictures_; }
+  // The mean luma difference of the last two pictures; none when there are
+  // not two of one size.
+  std::optional<double> change() const {
+    if (pictures_ < 2 || last_.size() != previous_.size() || last_.empty()) return std::nullopt;
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < last_.size(); ++i) sum += static_cast<std::uint64_t>(std::abs(last_[i] - previous_[i]));
+    return static_cast<double>(sum) / static_cast<double>(last_.size());
+  }
+
   // What the decoder says of one media object.
   Heard decode(ByteView data) {
     Heard h;
@@ -244,8 +259,26 @@ class StreamDecoder {
         return;
       }
       if (frame_->decode_error_flags || (frame_->flags & AV_FRAME_FLAG_CORRUPT)) add(h.words, "frame decoded with errors");
+      if (keep_) keep(*frame_);
       Lib().av_frame_unref(frame_.get());
     }
+  }
+
+  // The picture's luma, when its first plane is one byte a sample.
+  void keep(const AVFrame& f) {
+    static constexpr AVPixelFormat kEightBit[] = {AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUV422P,
+                                                  AV_PIX_FMT_YUVJ422P, AV_PIX_FMT_YUV444P, AV_PIX_FMT_YUVJ444P,
+                                                  AV_PIX_FMT_YUV410P, AV_PIX_FMT_YUV411P, AV_PIX_FMT_GRAY8};
+    if (!f.data[0] || f.width <= 0 || f.height <= 0 ||
+        std::find(std::begin(kEightBit), std::end(kEightBit), f.format) == std::end(kEightBit))
+      return;
+    previous_.swap(last_);
+    last_.resize(static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height));
+    for (int y = 0; y < f.height; ++y) {
+      const std::uint8_t* row = f.data[0] + static_cast<std::ptrdiff_t>(y) * f.linesize[0];
+      std::copy(row, row + f.width, last_.begin() + static_cast<std::ptrdiff_t>(y) * f.width);
+    }
+    ++pictures_;
   }
 
   std::unique_ptr<AVCodecContext, ContextFree> c_;
@@ -253,21 +286,28 @@ class StreamDecoder {
   std::unique_ptr<AVFrame, FrameFree> frame_;
   std::string name_;
   Bytes buffer_;
+  bool keep_ = false;
+  std::uint64_t pictures_ = 0;
+  std::vector<int> last_, previous_;  // luma samples
 };
 
 // Each judgement opens the stream's decoder afresh: what it says of the
-// object is of the object (and its key frame) alone.
+// object is of the objects it was given alone.
 class LibavJudge final : public DecodeJudge {
  public:
   explicit LibavJudge(StreamTable streams) : streams_(std::move(streams)) {}
-  std::optional<bool> decodes(std::uint8_t stream, ByteView key, ByteView object) override {
+  std::optional<Judgement> judge(std::uint8_t stream, std::span<const ByteView> run) override {
     const StreamEntry* e = FindStream(streams_, stream);
-    auto decoder = e ? StreamDecoder::open(*e, true) : nullptr;
+    auto decoder = e && !run.empty() ? StreamDecoder::open(*e, true) : nullptr;
     if (!decoder) return std::nullopt;
-    if (!key.empty() && !decoder->decode(key).words.empty()) return std::nullopt;
-    const StreamDecoder::Heard h = decoder->decode(object);
+    decoder->keepPictures();
+    for (const ByteView object : run.first(run.size() - 1)) decoder->decode(object);
+    const std::uint64_t before = decoder->pictures();
+    const StreamDecoder::Heard h = decoder->decode(run.back());
     if (h.unsupported) return std::nullopt;
-    return h.words.empty();
+    Judgement j{h.words.empty(), std::nullopt};
+    if (decoder->pictures() > before) j.change = decoder->change();
+    return j;
   }
 
  private:

@@ -1,0 +1,265 @@
+#include "repair/cut_judging.hpp"
+
+#include <algorithm>
+#include <limits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "analysis/packet.hpp"
+
+namespace corvel {
+
+namespace {
+
+// One payload's piece of a media object.
+struct Fragment {
+  std::uint8_t stream = 0;
+  std::uint32_t number = 0, offset = 0, size = 0, time = 0;
+  bool key = false;
+  ByteView data;
+  std::size_t from = 0, to = 0;  // where the data lies in the candidate's packets
+};
+using Fragments = std::vector<Fragment>;
+
+// The media objects around a block: the sound packets before it (far
+// enough back for the streams' key frames, and the picture before one) and
+// after it are read and taken apart once; each candidate puts its own
+// packets between.
+class FrameWindow {
+ public:
+  FrameWindow(SourceFile& file, std::uint64_t offset, std::uint64_t blockSize, std::uint32_t packetSize)
+      : size_(packetSize) {
+    const std::uint64_t back = std::min<std::uint64_t>(kBack, offset / size_) * size_;
+    if (back && file.ReadLarge(offset - back, back, before_)) before_.erase(before_.begin(), before_.begin() + soundTailStart(before_));
+    const std::uint64_t end = offset + blockSize;
+    const std::uint64_t ahead = std::min<std::uint64_t>(kAhead * size_, file.logicalSize() > end ? file.logicalSize() - end : 0);
+    if (ahead && file.ReadLarge(end, ahead, after_)) after_.resize(soundHeadEnd(after_));
+    collect(before_, beforeFragments_, false);
+    collect(after_, afterFragments_, false);
+  }
+  FrameWindow(const FrameWindow&) = delete;
+  FrameWindow& operator=(const FrameWindow&) = delete;
+
+  // The media objects the cut at `q` of `candidate` (the block's packets
+  // with a cut made) touches, with every fragment around them.
+  struct Touched {
+    Fragments all;
+    std::vector<std::size_t> objects;  // in `all`: one fragment of each touched object
+  };
+  Touched touched(ByteView candidate, std::size_t q) const {
+    Touched t;
+    t.all = beforeFragments_;
+    const std::size_t first = t.all.size();
+    collect(candidate, t.all, true);
+    const std::size_t last = t.all.size();
+    t.all.insert(t.all.end(), afterFragments_.begin(), afterFragments_.end());
+    for (std::size_t i = first; i < last; ++i) {
+      const Fragment& f = t.all[i];
+      const bool seen = std::any_of(t.objects.begin(), t.objects.end(), [&](std::size_t k) {
+        return t.all[k].stream == f.stream && t.all[k].number == f.number;
+      });
+      if (f.from <= q && q <= f.to && !seen) t.objects.push_back(i);
+    }
+    return t;
+  }
+
+ private:
+  static constexpr std::uint64_t kBack = 1024, kAhead = 1024;  // packets
+
+  // Where the run of sound packets that ends `b` starts.
+  std::ptrdiff_t soundTailStart(const Bytes& b) const {
+    std::size_t k = b.size() / size_;
+    ParsedPacket p;
+    while (k > 0 && StartsAndFills(ByteView(b).subspan((k - 1) * size_, size_), size_, p)) --k;
+    return static_cast<std::ptrdiff_t>(k * size_);
+  }
+  // Where the run of sound packets that starts `b` ends.
+  std::size_t soundHeadEnd(const Bytes& b) const {
+    std::size_t k = 0;
+    ParsedPacket p;
+    while ((k + 1) * size_ <= b.size() && StartsAndFills(ByteView(b).subspan(k * size_, size_), size_, p)) ++k;
+    return k * size_;
+  }
+  void collect(ByteView packets, Fragments& out, bool candidate) const {
+    for (std::size_t k = 0; (k + 1) * size_ <= packets.size(); ++k) {
+      const ByteView v = packets.subspan(k * size_, size_);
+      ParsedPacket p;
+      if (!StartsAndFills(v, size_, p) || p.compressed) continue;
+      for (std::size_t i = 0; i < p.payloadCount(); ++i) {
+        const Payload pl = p.payload(i);
+        if (pl.replicatedDataLength < 8) continue;
+        const auto [at, len] = p.payloadData(i);
+        Fragment f{static_cast<std::uint8_t>(pl.streamNumber & 127), pl.mediaObjectNumber, pl.offsetIntoMediaObject,
+                   pl.mediaObjectSize, pl.presentationTime, pl.keyFrame != 0, v.subspan(at, len)};
+        if (candidate) f.from = k * size_ + at, f.to = f.from + len;
+        out.push_back(f);
+      }
+    }
+  }
+
+  std::uint32_t size_;
+  Bytes before_, after_;
+  Fragments beforeFragments_, afterFragments_;
+};
+
+bool sameObject(const Fragment& a, const Fragment& b) { return a.stream == b.stream && a.number == b.number; }
+
+// The object's bytes from its fragments in `all`, when they make it whole.
+std::optional<Bytes> assemble(const Fragments& all, const Fragment& of) {
+  Bytes object;
+  std::uint64_t covered = 0;
+  for (const Fragment& f : all) {
+    if (!sameObject(f, of)) continue;
+    if (object.empty()) object.resize(f.size);
+    if (f.size != object.size() || std::uint64_t{f.offset} + f.data.size() > object.size()) return std::nullopt;
+    std::copy(f.data.begin(), f.data.end(), object.begin() + f.offset);
+    covered += f.data.size();
+  }
+  if (object.empty() || covered != object.size()) return std::nullopt;
+  return object;
+}
+
+// Where the object of fragment `k` begins in `all`.
+std::size_t firstOf(const Fragments& all, std::size_t k) {
+  for (std::size_t i = 0; i < k; ++i)
+    if (sameObject(all[i], all[k])) return i;
+  return k;
+}
+
+// The stream's last key frame beginning before fragment `before`.
+std::optional<std::size_t> keyBefore(const Fragments& all, std::uint8_t stream, std::size_t before) {
+  for (std::size_t i = before; i-- > 0;)
+    if (all[i].stream == stream && all[i].key && all[i].offset == 0) return i;
+  return std::nullopt;
+}
+
+// The stream's first key frame beginning after fragment `after`.
+std::optional<std::size_t> keyAfter(const Fragments& all, std::uint8_t stream, std::size_t after) {
+  for (std::size_t i = after + 1; i < all.size(); ++i)
+    if (all[i].stream == stream && all[i].key && all[i].offset == 0 && !sameObject(all[i], all[after])) return i;
+  return std::nullopt;
+}
+
+// The whole objects of fragment `k`'s stream from fragment `from` on, in
+// their order, through `k`'s own (which is last).
+std::vector<Bytes> objectsFrom(const Fragments& all, std::size_t from, std::size_t k) {
+  std::vector<Bytes> run;
+  const std::size_t start = firstOf(all, k);
+  for (std::size_t i = from; i < start; ++i)
+    if (all[i].stream == all[k].stream && all[i].offset == 0)
+      if (auto o = assemble(all, all[i])) run.push_back(std::move(*o));
+  if (auto o = assemble(all, all[k])) run.push_back(std::move(*o));
+  return run;
+}
+
+std::optional<Judgement> judgeRun(DecodeJudge& judge, std::uint8_t stream, const std::vector<Bytes>& run) {
+  std::vector<ByteView> views(run.begin(), run.end());
+  return judge.judge(stream, views);
+}
+
+// What decoding says of the objects a candidate touches.
+struct Verdict {
+  bool judged = false;                // a decoder could say
+  std::vector<DamagedFrame> damaged;  // the touched objects it rejects
+};
+
+// Each touched object decoded after its key frame (a key frame alone).
+Verdict cleanTest(const FrameWindow::Touched& t, DecodeJudge& judge) {
+  Verdict v;
+  for (const std::size_t k : t.objects) {
+    const Fragment& f = t.all[k];
+    const std::optional<Bytes> object = assemble(t.all, f);
+    if (!object) continue;
+    std::vector<Bytes> run;
+    if (!f.key)
+      if (const auto key = keyBefore(t.all, f.stream, firstOf(t.all, k)))
+        if (auto o = assemble(t.all, t.all[*key])) run.push_back(std::move(*o));
+    run.push_back(*object);
+    const std::optional<Judgement> j = judgeRun(judge, f.stream, run);
+    if (!j) continue;
+    v.judged = true;
+    if (!j->clean) v.damaged.push_back({f.stream, f.number, f.time});
+  }
+  return v;
+}
+
+// How far wrong the touched objects' pictures are, told by what the error
+// they leave does to the pictures that follow: it lasts, carried from
+// picture to picture, until the stream's next key frame, whose picture owes
+// nothing to them. So each touched object's group of pictures is decoded
+// from its key frame to the next, and the jump onto that key frame is
+// measured (where the window holds no next key frame, the jump from the
+// picture before the object to the object's). None when no picture could
+// be measured.
+std::optional<double> pictureError(const FrameWindow::Touched& t, DecodeJudge& judge) {
+  std::optional<double> sum;
+  for (const std::size_t k : t.objects) {
+    const Fragment& f = t.all[k];
+    const std::size_t start = firstOf(t.all, k);
+    std::optional<std::size_t> from = f.key ? std::optional(start) : keyBefore(t.all, f.stream, start);
+    std::optional<std::size_t> through = keyAfter(t.all, f.stream, k);
+    if (!through) {
+      // The picture before the object is needed: a key frame's comes from
+      // the group before.
+      through = k;
+      if (from && f.key) from = keyBefore(t.all, f.stream, *from);
+    }
+    if (!from) continue;
+    const std::optional<Judgement> j = judgeRun(judge, f.stream, objectsFrom(t.all, *from, *through));
+    if (j && j->change) sum = sum.value_or(0) + *j->change;
+  }
+  return sum;
+}
+
+}  // namespace
+
+JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::uint32_t packetSize,
+                   std::size_t inserted, const std::vector<std::size_t>& places, std::optional<std::size_t> preferred,
+                   DecodeJudge& judge) {
+  JudgedCut result;
+  result.at = preferred;
+  if (places.empty()) return result;
+  const FrameWindow window(file, offset, block.size(), packetSize);
+  Bytes candidate;
+  auto touched = [&](std::size_t q) {
+    candidate.assign(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(q));
+    candidate.insert(candidate.end(), block.begin() + static_cast<std::ptrdiff_t>(q + inserted), block.end());
+    return window.touched(candidate, q);
+  };
+  // The structure's place first: among equals it wins.
+  std::vector<std::size_t> order;
+  if (preferred) order.push_back(*preferred);
+  for (const std::size_t q : places)
+    if (q != preferred) order.push_back(q);
+
+  std::vector<std::size_t> clean;
+  std::optional<Verdict> atPreferred;
+  for (const std::size_t q : order) {
+    Verdict v = cleanTest(touched(q), judge);
+    result.tried += 1;
+    if (v.judged && v.damaged.empty()) clean.push_back(q);
+    if (q == preferred) atPreferred = std::move(v);
+  }
+  if (clean.empty()) {
+    if (atPreferred && atPreferred->judged) {
+      result.decoding = CutDecoding::damaged;
+      result.damaged = std::move(atPreferred->damaged);
+    }
+    return result;
+  }
+  result.decoding = CutDecoding::confirmed;
+  result.at = clean.front();
+  if (clean.size() == 1) return result;
+  double best = std::numeric_limits<double>::infinity();
+  for (const std::size_t q : clean) {
+    const std::optional<double> change = pictureError(touched(q), judge);
+    if (getenv("CORVEL_DEBUG")) fprintf(stderr, "q=%zu abs=%llu change=%f\n", q, (unsigned long long)(offset + q), change ? *change : -1.0);
+    if (change && *change < best) {
+      best = *change;
+      result.at = q;
+    }
+  }
+  return result;
+}
+
+}  // namespace corvel
