@@ -36,6 +36,7 @@ class FrameWindow {
     if (ahead && file.ReadLarge(end, ahead, after_)) after_.resize(soundHeadEnd(after_));
     collect(before_, beforeFragments_, false);
     collect(after_, afterFragments_, false);
+    if (getenv("CORVEL_DEBUG")) fprintf(stderr, "window before %zu after %zu frags %zu %zu ahead %llu\n", before_.size(), after_.size(), beforeFragments_.size(), afterFragments_.size(), (unsigned long long)ahead);
   }
   FrameWindow(const FrameWindow&) = delete;
   FrameWindow& operator=(const FrameWindow&) = delete;
@@ -58,6 +59,7 @@ class FrameWindow {
       const bool seen = std::any_of(t.objects.begin(), t.objects.end(), [&](std::size_t k) {
         return t.all[k].stream == f.stream && t.all[k].number == f.number;
       });
+      if (getenv("CORVEL_DEBUG2")) fprintf(stderr, "  frag s%d n%u off%u size%u from%zu to%zu\n", f.stream, f.number, f.offset, f.size, f.from, f.to);
       if (f.from <= q && q <= f.to && !seen) t.objects.push_back(i);
     }
     return t;
@@ -102,28 +104,33 @@ class FrameWindow {
   Fragments beforeFragments_, afterFragments_;
 };
 
-bool sameObject(const Fragment& a, const Fragment& b) { return a.stream == b.stream && a.number == b.number; }
+// Where the object of fragment `k` begins in `all`: its stream's fragments
+// back to one of another object (media object numbers wrap, so the same
+// number further back is another object).
+std::size_t firstOf(const Fragments& all, std::size_t k) {
+  std::size_t first = k;
+  for (std::size_t i = k; i-- > 0;) {
+    if (all[i].stream != all[k].stream) continue;
+    if (all[i].number != all[k].number) break;
+    first = i;
+  }
+  return first;
+}
 
-// The object's bytes from its fragments in `all`, when they make it whole.
-std::optional<Bytes> assemble(const Fragments& all, const Fragment& of) {
-  Bytes object;
+// The bytes of the object of fragment `k`, when its fragments make it whole.
+std::optional<Bytes> assemble(const Fragments& all, std::size_t k) {
+  Bytes object(all[k].size);
   std::uint64_t covered = 0;
-  for (const Fragment& f : all) {
-    if (!sameObject(f, of)) continue;
-    if (object.empty()) object.resize(f.size);
+  for (std::size_t i = firstOf(all, k); i < all.size() && covered < object.size(); ++i) {
+    const Fragment& f = all[i];
+    if (f.stream != all[k].stream) continue;
+    if (f.number != all[k].number) break;
     if (f.size != object.size() || std::uint64_t{f.offset} + f.data.size() > object.size()) return std::nullopt;
     std::copy(f.data.begin(), f.data.end(), object.begin() + f.offset);
     covered += f.data.size();
   }
   if (object.empty() || covered != object.size()) return std::nullopt;
   return object;
-}
-
-// Where the object of fragment `k` begins in `all`.
-std::size_t firstOf(const Fragments& all, std::size_t k) {
-  for (std::size_t i = 0; i < k; ++i)
-    if (sameObject(all[i], all[k])) return i;
-  return k;
 }
 
 // The stream's last key frame beginning before fragment `before`.
@@ -133,10 +140,14 @@ std::optional<std::size_t> keyBefore(const Fragments& all, std::uint8_t stream, 
   return std::nullopt;
 }
 
-// The stream's first key frame beginning after fragment `after`.
-std::optional<std::size_t> keyAfter(const Fragments& all, std::uint8_t stream, std::size_t after) {
-  for (std::size_t i = after + 1; i < all.size(); ++i)
-    if (all[i].stream == stream && all[i].key && all[i].offset == 0 && !sameObject(all[i], all[after])) return i;
+// The stream's first key frame beginning after the object of fragment `k`.
+std::optional<std::size_t> keyAfter(const Fragments& all, std::size_t k) {
+  bool past = false;  // past the object's own fragments
+  for (std::size_t i = k + 1; i < all.size(); ++i) {
+    if (all[i].stream != all[k].stream) continue;
+    past = past || all[i].number != all[k].number;
+    if (past && all[i].key && all[i].offset == 0) return i;
+  }
   return std::nullopt;
 }
 
@@ -147,8 +158,8 @@ std::vector<Bytes> objectsFrom(const Fragments& all, std::size_t from, std::size
   const std::size_t start = firstOf(all, k);
   for (std::size_t i = from; i < start; ++i)
     if (all[i].stream == all[k].stream && all[i].offset == 0)
-      if (auto o = assemble(all, all[i])) run.push_back(std::move(*o));
-  if (auto o = assemble(all, all[k])) run.push_back(std::move(*o));
+      if (auto o = assemble(all, i)) run.push_back(std::move(*o));
+  if (auto o = assemble(all, k)) run.push_back(std::move(*o));
   return run;
 }
 
@@ -168,14 +179,15 @@ Verdict cleanTest(const FrameWindow::Touched& t, DecodeJudge& judge) {
   Verdict v;
   for (const std::size_t k : t.objects) {
     const Fragment& f = t.all[k];
-    const std::optional<Bytes> object = assemble(t.all, f);
+    const std::optional<Bytes> object = assemble(t.all, k);
     if (!object) continue;
     std::vector<Bytes> run;
     if (!f.key)
       if (const auto key = keyBefore(t.all, f.stream, firstOf(t.all, k)))
-        if (auto o = assemble(t.all, t.all[*key])) run.push_back(std::move(*o));
+        if (auto o = assemble(t.all, *key)) run.push_back(std::move(*o));
     run.push_back(*object);
     const std::optional<Judgement> j = judgeRun(judge, f.stream, run);
+    if (getenv("CORVEL_DEBUG2")) fprintf(stderr, "  obj s%d n%u key%d run%zu size%zu judged%d clean%d\n", f.stream, f.number, f.key, run.size(), object->size(), !!j, j ? j->clean : -1);
     if (!j) continue;
     v.judged = true;
     if (!j->clean) v.damaged.push_back({f.stream, f.number, f.time});
@@ -197,7 +209,7 @@ std::optional<double> pictureError(const FrameWindow::Touched& t, DecodeJudge& j
     const Fragment& f = t.all[k];
     const std::size_t start = firstOf(t.all, k);
     std::optional<std::size_t> from = f.key ? std::optional(start) : keyBefore(t.all, f.stream, start);
-    std::optional<std::size_t> through = keyAfter(t.all, f.stream, k);
+    std::optional<std::size_t> through = keyAfter(t.all, k);
     if (!through) {
       // The picture before the object is needed: a key frame's comes from
       // the group before.
@@ -216,6 +228,7 @@ std::optional<double> pictureError(const FrameWindow::Touched& t, DecodeJudge& j
 JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::uint32_t packetSize,
                    std::size_t inserted, const std::vector<std::size_t>& places, std::optional<std::size_t> preferred,
                    DecodeJudge& judge) {
+  if (getenv("CORVEL_DEBUG")) { fprintf(stderr, "fits %zu pref %zu:", places.size(), preferred ? *preferred : 99999); for (auto q : places) fprintf(stderr, " %zu", q); fprintf(stderr, "\n"); }
   JudgedCut result;
   result.at = preferred;
   if (places.empty()) return result;
@@ -235,6 +248,7 @@ JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::
   std::vector<std::size_t> clean;
   std::optional<Verdict> atPreferred;
   for (const std::size_t q : order) {
+    if (getenv("CORVEL_DEBUG2")) fprintf(stderr, "q=%zu\n", q);
     Verdict v = cleanTest(touched(q), judge);
     result.tried += 1;
     if (v.judged && v.damaged.empty()) clean.push_back(q);
