@@ -78,6 +78,7 @@ struct DamagedObject {
 struct Judgement {
   bool clean = false;            // decoded without a complaint
   std::optional<double> change;  // a picture: its mean luma difference from the picture before it
+  std::optional<double> roughness;  // a picture: its luma's mean second difference
 };
 
 // Decodes media objects for a job that must judge bytes by what a decoder

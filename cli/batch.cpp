@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "asf/platform.hpp"
+#include "cli/commands.hpp"
 #include "cli/output.hpp"
 
 namespace corvel::cli {
@@ -75,7 +76,7 @@ int RunBatch(const BatchCommand& b, const CommonOptions& common) {
   for (const std::string& f : files) inputs.push_back(canonical(f));
   const bool tty = platform::StderrIsTerminal();
   std::vector<json> reports;
-  bool anyFailed = false;
+  bool anyFailed = false, anyDamaged = false;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string& file = files[i];
     if (tty) std::cerr << "[" << i + 1 << "/" << files.size() << "] " << file << '\n';
@@ -99,9 +100,10 @@ int RunBatch(const BatchCommand& b, const CommonOptions& common) {
         gathered.reason = e.what();
       }
       r = gathered.report.is_object() ? gathered.report : json::object();
-      if (status == 0) {
+      if (status == 0 || status == kSavedWithDamagedFrames) {
         written.push_back(c);
-        r["result"] = "saved";
+        r["result"] = status == 0 ? "saved" : "saved, damaged frames remain";
+        anyDamaged = anyDamaged || status != 0;
       } else {
         r["result"] = "failed";
         std::string why = gathered.reason;
@@ -113,8 +115,8 @@ int RunBatch(const BatchCommand& b, const CommonOptions& common) {
       r["reason"] = refusal;
     }
     r["file"] = file;
-    if (r["result"] == "saved" && !r.contains("output")) r["output"] = out;
-    anyFailed = anyFailed || r["result"] != "saved";
+    if (r["result"] != "failed" && !r.contains("output")) r["output"] = out;
+    anyFailed = anyFailed || r["result"] == "failed";
     if (tty) std::cerr << "      " << r["result"].get<std::string>() << (r.contains("reason") ? ": " + r["reason"].get<std::string>() : "") << '\n';
     reports.push_back(std::move(r));
   }
@@ -122,7 +124,7 @@ int RunBatch(const BatchCommand& b, const CommonOptions& common) {
     printJson(json(reports));
   else
     printSummary(reports);
-  return anyFailed ? 1 : 0;
+  return anyFailed ? 1 : anyDamaged ? kSavedWithDamagedFrames : 0;
 }
 
 }  // namespace corvel::cli

@@ -25,7 +25,8 @@ struct BatchCommand {
 std::vector<std::string> DistinctInputs(const std::vector<std::string>& files);
 
 // Exit status 1 when any file failed (the others are still processed), or
-// when the folder is no folder (before any work).
+// when the folder is no folder (before any work); else 3 when an output
+// keeps frames a decoder rejects.
 int RunBatch(const BatchCommand& b, const CommonOptions& common);
 
 }  // namespace corvel::cli

@@ -62,6 +62,10 @@ struct RepairCliOptions {
   bool saveErrors = false;
 };
 
+// The exit status of a save or repair whose output was written whole but
+// keeps frames a decoder rejects (a cut that decoding did not confirm).
+constexpr int kSavedWithDamagedFrames = 3;
+
 int runRepair(const RepairCliOptions& o, const CommonOptions& common);
 
 struct VerifyCliOptions {

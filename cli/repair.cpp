@@ -83,6 +83,7 @@ int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
             {"payloads_rescued", d.rescuedPayloads},
             {"damaged_left_out", {{"video", d.damagedLeftOut.video}, {"audio", d.damagedLeftOut.audio}, {"other", d.damagedLeftOut.other}}},
             {"damaged_found", s.verified ? json(s.verify.damaged.size()) : json(nullptr)},
+            {"damaged_frames_kept", d.damagedKept},
             {"log", run.listener.lines()}});
   if (!saved) {
     // Why: the last problem the log named, or the status.
@@ -99,7 +100,41 @@ int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
     const std::string status = s.statusText();
     if (saved && status.find('\n') != std::string::npos) std::cout << status.substr(status.find('\n') + 1) << '\n';
   }
-  return saved ? 0 : 1;
+  if (!saved) return 1;
+  return d.damagedKept > 0 ? kSavedWithDamagedFrames : 0;
+}
+
+const char* decodingName(CutDecoding d) {
+  switch (d) {
+    case CutDecoding::confirmed: return "confirmed";
+    case CutDecoding::damaged: return "damaged";
+    case CutDecoding::notJudged: break;
+  }
+  return "not judged";
+}
+
+// The cuts, each with what decoding said of it when it was checked.
+json cutsJson(const Session& s, bool text) {
+  json cuts = json::array();
+  for (const auto& c : s.file.cuts.ranges()) {
+    json cut = {{"offset", c.offset}, {"length", c.length}};
+    const auto checked = std::find_if(s.checkedCuts.begin(), s.checkedCuts.end(),
+                                      [&](const CheckedCut& k) { return k.offset == c.offset && k.length == c.length; });
+    if (checked != s.checkedCuts.end()) {
+      cut["decoding"] = decodingName(checked->decoding);
+      cut["places_tried"] = checked->tried;
+    }
+    cuts.push_back(std::move(cut));
+    if (text) std::cout << "cut " << c.length << " bytes at " << c.offset << '\n';
+  }
+  if (text && cuts.empty()) std::cout << "nothing cut\n";
+  return cuts;
+}
+
+json damagedJson(const std::vector<DamagedFrame>& frames) {
+  json a = json::array();
+  for (const DamagedFrame& f : frames) a.push_back({{"stream", f.stream}, {"object", f.object}, {"time_ms", f.time}});
+  return a;
 }
 
 }  // namespace
@@ -148,13 +183,10 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   ro.onlyZeroRepeats = !o.anyByte;
   ro.minRepeat = static_cast<std::uint32_t>(std::min<std::uint64_t>(NumberOr(o.minRepeat, 100), UINT32_MAX));
   if (!run.repair(mode, ro)) return run.fail(o.save.file, s.file.lastError);
-  json cuts = json::array();
-  for (const auto& c : s.file.cuts.ranges()) {
-    cuts.push_back({{"offset", c.offset}, {"length", c.length}});
-    if (!common.json) std::cout << "cut " << c.length << " bytes at " << c.offset << '\n';
-  }
-  if (!common.json && s.file.cuts.empty()) std::cout << "nothing cut\n";
-  j["cuts"] = std::move(cuts);
+  j["cuts"] = cutsJson(s, !common.json);
+  j["restored_by_decoding"] = std::count_if(s.checkedCuts.begin(), s.checkedCuts.end(),
+                                            [](const CheckedCut& c) { return c.decoding == CutDecoding::confirmed; });
+  j["still_damaged"] = damagedJson(s.damagedByCuts());
 
   // The logical file, with the cuts left out, is scanned again and saved.
   if (!run.scan()) return run.fail(o.save.file, run.reason());

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <cstdio>
-#include <cstdlib>
 
 #include "analysis/packet.hpp"
 
@@ -23,7 +21,7 @@ using Fragments = std::vector<Fragment>;
 
 // The media objects around a block: the sound packets before it (far
 // enough back for the streams' key frames, and the picture before one) and
-// after it are read and taken apart once; each candidate puts its own
+// after it (for the objects that end there) are read and taken apart once; each candidate puts its own
 // packets between.
 class FrameWindow {
  public:
@@ -36,7 +34,6 @@ class FrameWindow {
     if (ahead && file.ReadLarge(end, ahead, after_)) after_.resize(soundHeadEnd(after_));
     collect(before_, beforeFragments_, false);
     collect(after_, afterFragments_, false);
-    if (getenv("CORVEL_DEBUG")) fprintf(stderr, "window before %zu after %zu frags %zu %zu ahead %llu\n", before_.size(), after_.size(), beforeFragments_.size(), afterFragments_.size(), (unsigned long long)ahead);
   }
   FrameWindow(const FrameWindow&) = delete;
   FrameWindow& operator=(const FrameWindow&) = delete;
@@ -59,14 +56,13 @@ class FrameWindow {
       const bool seen = std::any_of(t.objects.begin(), t.objects.end(), [&](std::size_t k) {
         return t.all[k].stream == f.stream && t.all[k].number == f.number;
       });
-      if (getenv("CORVEL_DEBUG2")) fprintf(stderr, "  frag s%d n%u off%u size%u from%zu to%zu\n", f.stream, f.number, f.offset, f.size, f.from, f.to);
       if (f.from <= q && q <= f.to && !seen) t.objects.push_back(i);
     }
     return t;
   }
 
  private:
-  static constexpr std::uint64_t kBack = 1024, kAhead = 1024;  // packets
+  static constexpr std::uint64_t kBack = 1024, kAhead = 256;  // packets
 
   // Where the run of sound packets that ends `b` starts.
   std::ptrdiff_t soundTailStart(const Bytes& b) const {
@@ -140,17 +136,6 @@ std::optional<std::size_t> keyBefore(const Fragments& all, std::uint8_t stream, 
   return std::nullopt;
 }
 
-// The stream's first key frame beginning after the object of fragment `k`.
-std::optional<std::size_t> keyAfter(const Fragments& all, std::size_t k) {
-  bool past = false;  // past the object's own fragments
-  for (std::size_t i = k + 1; i < all.size(); ++i) {
-    if (all[i].stream != all[k].stream) continue;
-    past = past || all[i].number != all[k].number;
-    if (past && all[i].key && all[i].offset == 0) return i;
-  }
-  return std::nullopt;
-}
-
 // The whole objects of fragment `k`'s stream from fragment `from` on, in
 // their order, through `k`'s own (which is last).
 std::vector<Bytes> objectsFrom(const Fragments& all, std::size_t from, std::size_t k) {
@@ -187,7 +172,6 @@ Verdict cleanTest(const FrameWindow::Touched& t, DecodeJudge& judge) {
         if (auto o = assemble(t.all, *key)) run.push_back(std::move(*o));
     run.push_back(*object);
     const std::optional<Judgement> j = judgeRun(judge, f.stream, run);
-    if (getenv("CORVEL_DEBUG2")) fprintf(stderr, "  obj s%d n%u key%d run%zu size%zu judged%d clean%d\n", f.stream, f.number, f.key, run.size(), object->size(), !!j, j ? j->clean : -1);
     if (!j) continue;
     v.judged = true;
     if (!j->clean) v.damaged.push_back({f.stream, f.number, f.time});
@@ -195,30 +179,22 @@ Verdict cleanTest(const FrameWindow::Touched& t, DecodeJudge& judge) {
   return v;
 }
 
-// How far wrong the touched objects' pictures are, told by what the error
-// they leave does to the pictures that follow: it lasts, carried from
-// picture to picture, until the stream's next key frame, whose picture owes
-// nothing to them. So each touched object's group of pictures is decoded
-// from its key frame to the next, and the jump onto that key frame is
-// measured (where the window holds no next key frame, the jump from the
-// picture before the object to the object's). None when no picture could
-// be measured.
+// How wrong the touched objects' pictures look. A wrong cut leaves a few
+// of the inserted bytes in place of as many real ones: where the decoder
+// reads them without a complaint, they still show, as blocks of noise (a
+// rougher picture) or of the wrong content (a larger jump from the picture
+// before). Each object is decoded from its key frame on (a key frame from
+// the key frame before it, for the picture before it); the sum of the jumps
+// and of the roughness, none when no picture could be measured.
 std::optional<double> pictureError(const FrameWindow::Touched& t, DecodeJudge& judge) {
   std::optional<double> sum;
   for (const std::size_t k : t.objects) {
     const Fragment& f = t.all[k];
-    const std::size_t start = firstOf(t.all, k);
-    std::optional<std::size_t> from = f.key ? std::optional(start) : keyBefore(t.all, f.stream, start);
-    std::optional<std::size_t> through = keyAfter(t.all, k);
-    if (!through) {
-      // The picture before the object is needed: a key frame's comes from
-      // the group before.
-      through = k;
-      if (from && f.key) from = keyBefore(t.all, f.stream, *from);
-    }
+    // The key frame before the object's start (a key frame's own is the one before it).
+    const std::optional<std::size_t> from = keyBefore(t.all, f.stream, firstOf(t.all, k));
     if (!from) continue;
-    const std::optional<Judgement> j = judgeRun(judge, f.stream, objectsFrom(t.all, *from, *through));
-    if (j && j->change) sum = sum.value_or(0) + *j->change;
+    const std::optional<Judgement> j = judgeRun(judge, f.stream, objectsFrom(t.all, *from, k));
+    if (j && j->change && j->roughness) sum = sum.value_or(0) + *j->change + *j->roughness;
   }
   return sum;
 }
@@ -228,7 +204,6 @@ std::optional<double> pictureError(const FrameWindow::Touched& t, DecodeJudge& j
 JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::uint32_t packetSize,
                    std::size_t inserted, const std::vector<std::size_t>& places, std::optional<std::size_t> preferred,
                    DecodeJudge& judge) {
-  if (getenv("CORVEL_DEBUG")) { fprintf(stderr, "fits %zu pref %zu:", places.size(), preferred ? *preferred : 99999); for (auto q : places) fprintf(stderr, " %zu", q); fprintf(stderr, "\n"); }
   JudgedCut result;
   result.at = preferred;
   if (places.empty()) return result;
@@ -248,7 +223,6 @@ JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::
   std::vector<std::size_t> clean;
   std::optional<Verdict> atPreferred;
   for (const std::size_t q : order) {
-    if (getenv("CORVEL_DEBUG2")) fprintf(stderr, "q=%zu\n", q);
     Verdict v = cleanTest(touched(q), judge);
     result.tried += 1;
     if (v.judged && v.damaged.empty()) clean.push_back(q);
@@ -262,14 +236,20 @@ JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::
     return result;
   }
   result.decoding = CutDecoding::confirmed;
-  result.at = clean.front();
+  result.at = clean.front();  // the structure's place when it is clean
   if (clean.size() == 1) return result;
+  // Among places whose pictures look equally wrong (the bytes they differ
+  // in change no picture), one where a payload's data starts, else the later.
+  std::sort(clean.begin(), clean.end());
   double best = std::numeric_limits<double>::infinity();
+  bool bestStarts = false;
   for (const std::size_t q : clean) {
-    const std::optional<double> change = pictureError(touched(q), judge);
-    if (getenv("CORVEL_DEBUG")) fprintf(stderr, "q=%zu abs=%llu change=%f\n", q, (unsigned long long)(offset + q), change ? *change : -1.0);
-    if (change && *change < best) {
-      best = *change;
+    const FrameWindow::Touched t = touched(q);
+    const std::optional<double> error = pictureError(t, judge);
+    const bool starts = std::any_of(t.objects.begin(), t.objects.end(), [&](std::size_t k) { return t.all[k].from == q; });
+    if (error && (*error < best || (*error == best && (starts || !bestStarts)))) {
+      best = *error;
+      bestStarts = starts;
       result.at = q;
     }
   }

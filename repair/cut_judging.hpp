@@ -37,9 +37,9 @@ struct JudgedCut {
 // The block of `blockSize` bytes at `offset` in `file` (packets of
 // `packetSize` with `inserted` bytes too many) cut at one of `places` (in
 // the block's bytes `block`): the place after which the objects it touches
-// decode cleanly; of several, the one whose pictures lie nearest the
-// pictures before them, the structure's `preferred` among equals (and where
-// nothing tells them apart, as with audio). When none decodes cleanly, the
+// decode cleanly; of several, the one whose pictures look least wrong (the
+// later among equals; the first, which is the structure's `preferred` when
+// it is clean, where no picture tells them apart, as with audio). When none decodes cleanly, the
 // structure's place, with the objects that stay damaged.
 JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::uint32_t packetSize,
                    std::size_t inserted, const std::vector<std::size_t>& places, std::optional<std::size_t> preferred,

@@ -102,7 +102,7 @@ void cutByStructure(SourceFile& file, std::vector<ListedBlock>& list, const Repa
     Unlist(p);
     file.CacheReset();
     if (!judged) continue;
-    checked.push_back({cutAt, p.repLen, judged->decoding, judged->tried, std::move(judged->damaged)});
+    checked.push_back({cutAt, static_cast<std::uint32_t>(inserted), judged->decoding, judged->tried, std::move(judged->damaged)});
     ctx.log(CutMessage(checked.back()));
   }
 }

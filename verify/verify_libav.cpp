@@ -221,6 +221,20 @@ class StreamDecoder {
     return static_cast<double>(sum) / static_cast<double>(last_.size());
   }
 
+  // The last picture's mean absolute second difference of luma (across and down).
+  std::optional<double> roughness() const {
+    if (pictures_ == 0 || width_ < 3) return std::nullopt;
+    const auto w = static_cast<std::size_t>(width_), h = last_.size() / w;
+    if (h < 3) return std::nullopt;
+    std::uint64_t sum = 0;
+    for (std::size_t y = 1; y + 1 < h; ++y)
+      for (std::size_t x = 1; x + 1 < w; ++x) {
+        const int* c = &last_[y * w + x];
+        sum += static_cast<std::uint64_t>(std::abs(4 * c[0] - c[-1] - c[1] - c[-static_cast<std::ptrdiff_t>(w)] - c[w]));
+      }
+    return static_cast<double>(sum) / static_cast<double>((w - 2) * (h - 2));
+  }
+
   // What the decoder says of one media object.
   Heard decode(ByteView data) {
     Heard h;
@@ -273,6 +287,7 @@ class StreamDecoder {
         std::find(std::begin(kEightBit), std::end(kEightBit), f.format) == std::end(kEightBit))
       return;
     previous_.swap(last_);
+    width_ = f.width;
     last_.resize(static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height));
     for (int y = 0; y < f.height; ++y) {
       const std::uint8_t* row = f.data[0] + static_cast<std::ptrdiff_t>(y) * f.linesize[0];
@@ -288,6 +303,7 @@ class StreamDecoder {
   Bytes buffer_;
   bool keep_ = false;
   std::uint64_t pictures_ = 0;
+  int width_ = 0;
   std::vector<int> last_, previous_;  // luma samples
 };
 
@@ -305,8 +321,12 @@ class LibavJudge final : public DecodeJudge {
     const std::uint64_t before = decoder->pictures();
     const StreamDecoder::Heard h = decoder->decode(run.back());
     if (h.unsupported) return std::nullopt;
-    Judgement j{h.words.empty(), std::nullopt};
-    if (decoder->pictures() > before) j.change = decoder->change();
+    Judgement j;
+    j.clean = h.words.empty();
+    if (decoder->pictures() > before) {
+      j.change = decoder->change();
+      j.roughness = decoder->roughness();
+    }
     return j;
   }
 

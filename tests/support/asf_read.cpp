@@ -94,6 +94,7 @@ class PacketReader {
     if (!compressed) {
       if (pl.offset + length > pl.objectSize) return fail = "payload past its media object's size", false;
       pl.length = static_cast<std::uint32_t>(length);
+      pl.at = at_;
       p.payloads.push_back(pl);
       at_ += length;
       return true;

@@ -20,6 +20,7 @@ struct AsfPayload {
   std::uint32_t objectSize = 0;
   std::uint32_t time = 0;  // presentation time, ms
   std::uint32_t length = 0;
+  std::uint64_t at = 0;  // where its data lies in the file (not kept for a compressed payload)
 };
 
 struct AsfPacket {

@@ -59,6 +59,14 @@ std::string Clip(const std::string& kind) {
     cmd = ff + "-f lavfi -i testsrc=size=320x240:rate=25:duration=6 -f lavfi -i sine=frequency=440:sample_rate=44100:duration=6 " +
           "-f lavfi -i sine=frequency=660:sample_rate=22050:duration=6 -map 0 -map 1 -map 2 -ss " + start +
           " -t 3 -c:v wmv2 -b:v 400k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
+  } else if (kind.rfind("moving-", 0) == 0) {
+    // A moving picture with sound, in the video codec the kind names
+    // ("moving-wmv1", "moving-wmv2", "moving-msmpeg4"): what the repair's
+    // decoding judges.
+    path = TempPath(kind + ".wmv");
+    cmd = ff + "-f lavfi -i testsrc2=size=320x240:rate=25:duration=4 " +
+          "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=4 -c:v " + kind.substr(7) +
+          " -b:v 800k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
   } else if (kind == "cyrillic") {
     path = TempPath("cyrillic.wmv");
     cmd = ff + video + audio +

@@ -29,7 +29,8 @@ Bytes ReadFile(const std::string& path);
 
 // Encodes a clip with ffmpeg once per test run and returns its path.
 // `kind`: "av" (wmv2 + wmav2), "video" (wmv2 only), "audio" (wmav2, .wma),
-// "cyrillic" (av with Cyrillic and CJK metadata).
+// "cyrillic" (av with Cyrillic and CJK metadata), "moving-CODEC" (4 s of a
+// moving picture in the video codec CODEC, with wmav2).
 std::string Clip(const std::string& kind);
 // ffprobe's -show_format -show_streams report of a file.
 nlohmann::json Probe(const std::string& path);
