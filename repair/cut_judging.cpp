@@ -238,21 +238,37 @@ JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::
   result.decoding = CutDecoding::confirmed;
   result.at = clean.front();  // the structure's place when it is clean
   if (clean.size() == 1) return result;
-  // Among places whose pictures look equally wrong (the bytes they differ
-  // in change no picture), one where a payload's data starts, else the later.
+  // Bytes are inserted between payloads as often as inside one, and a
+  // picture barely tells the last bytes of an object from others: a place
+  // where a payload's data starts or ends is taken when its pictures look
+  // no more than a thousandth more wrong than the best; among equals (the
+  // bytes they differ in change no picture) the later.
   std::sort(clean.begin(), clean.end());
-  double best = std::numeric_limits<double>::infinity();
-  bool bestStarts = false;
+  struct Scored {
+    std::size_t q;
+    double error;
+    bool boundary;
+  };
+  std::vector<Scored> scored;
   for (const std::size_t q : clean) {
     const FrameWindow::Touched t = touched(q);
-    const std::optional<double> error = pictureError(t, judge);
-    const bool starts = std::any_of(t.objects.begin(), t.objects.end(), [&](std::size_t k) { return t.all[k].from == q; });
-    if (error && (*error < best || (*error == best && (starts || !bestStarts)))) {
-      best = *error;
-      bestStarts = starts;
-      result.at = q;
+    if (const std::optional<double> error = pictureError(t, judge)) {
+      const bool boundary = std::any_of(t.objects.begin(), t.objects.end(),
+                                        [&](std::size_t k) { return t.all[k].from == q || t.all[k].to == q; });
+      scored.push_back({q, *error, boundary});
     }
   }
+  double best = std::numeric_limits<double>::infinity();
+  for (const Scored& s : scored) best = std::min(best, s.error);
+  std::optional<std::size_t> lowest, nearBoundary;
+  for (const Scored& s : scored) {
+    if (s.error == best) lowest = s.q;
+    if (s.boundary && s.error <= best * 1.001) nearBoundary = s.q;
+  }
+  if (nearBoundary)
+    result.at = nearBoundary;
+  else if (lowest)
+    result.at = lowest;
   return result;
 }
 

@@ -103,26 +103,33 @@ TEST_P(RepairByDecoding, CutsWhereTheBytesWereInserted) {
 
   const CommandResult r = RunCommand(cli + " repair --json --force -o " + Quote(repaired) + " " + Quote(damaged));
   const auto j = nlohmann::json::parse(r.out);
-  ASSERT_EQ(j["cuts"].size(), 1u) << r.out;
-  EXPECT_EQ(j["cuts"][0]["length"], inserted.size());
-  ExpectSoundAsf(repaired);
+  // A block left for the save to pass over leaves a gap in the object numbers.
+  ExpectSoundAsf(repaired, row.place != Place::overwrittenFrame);
   const bool restored = DataPackets(ReadFile(repaired)) == DataPackets(ReadFile(undamaged));
   const CommandResult verify = RunCommand(cli + " verify " + Quote(repaired));
 
   switch (row.place) {
-    case Place::overwrittenFrame: {
-      // No place decodes cleanly: the cut stays where the structure puts it,
-      // and the frame is named, with its own exit status.
-      EXPECT_EQ(r.exitCode, 3) << r.out;
-      EXPECT_EQ(j["cuts"][0]["decoding"], "damaged");
-      EXPECT_EQ(j["restored_by_decoding"], 0);
-      ASSERT_EQ(j["still_damaged"].size(), 1u) << r.out;
-      EXPECT_EQ(j["still_damaged"][0]["stream"], ReadAsf(bytes).videoStream);
-      EXPECT_EQ(j["damaged_frames_kept"], 1);
-      EXPECT_NE(j["status"].get<std::string>().find("damaged frames remain"), std::string::npos) << j["status"];
+    case Place::overwrittenFrame:
+      // No place decodes cleanly. Where the structure places the cut, it
+      // is made and its frame named, with its own exit status; where it
+      // places none, the block stays for the save to pass over.
+      if (!j["cuts"].empty()) {
+        EXPECT_EQ(r.exitCode, 3) << r.out;
+        EXPECT_EQ(j["cuts"][0]["decoding"], "damaged");
+        EXPECT_EQ(j["restored_by_decoding"], 0);
+        ASSERT_EQ(j["still_damaged"].size(), 1u) << r.out;
+        EXPECT_EQ(j["still_damaged"][0]["stream"], ReadAsf(bytes).videoStream);
+        EXPECT_EQ(j["damaged_frames_kept"], 1);
+        EXPECT_NE(j["status"].get<std::string>().find("damaged frames remain"), std::string::npos) << j["status"];
+      } else {
+        EXPECT_EQ(j["second_scan"]["error_blocks"].size(), 1u) << r.out;
+      }
+      // Either way, no plain success with a frame the decoder rejects.
+      if (r.exitCode == 0) {
+        EXPECT_EQ(verify.exitCode, 0) << verify.out;
+      }
       EXPECT_FALSE(restored);
       break;
-    }
     case Place::audioData:
       // The audio decoder takes any bytes without a complaint: nothing
       // tells the places apart, the structure's stands, and the output is
@@ -133,6 +140,8 @@ TEST_P(RepairByDecoding, CutsWhereTheBytesWereInserted) {
       break;
     default:
       EXPECT_EQ(r.exitCode, 0) << r.out;
+      ASSERT_EQ(j["cuts"].size(), 1u) << r.out;
+      EXPECT_EQ(j["cuts"][0]["length"], inserted.size());
       EXPECT_EQ(j["cuts"][0]["decoding"], "confirmed");
       EXPECT_GE(j["cuts"][0]["places_tried"], 1);
       EXPECT_EQ(j["restored_by_decoding"], 1);
