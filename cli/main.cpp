@@ -78,7 +78,8 @@ struct Commands {
     saveCmd = app.add_subcommand("save", "scan, then save a copy with a rebuilt header and a new index");
     addSaveOptions(saveCmd, save);
 
-    repairCmd = app.add_subcommand("repair", "scan (or load an error list), cut repeats out, scan again, save");
+    repairCmd = app.add_subcommand("repair", "scan (or load an error list), cut repeats and inserted bytes out (placed by decoding), scan again, save "
+                                      "(exit status 3 when frames a cut left damaged remain)");
     addSaveOptions(repairCmd, repair.save);
     repairCmd->add_option("--mode", repair.mode, "structure (default): cut repeats as long as the delta, then inserted bytes found by the packet structure; "
                         "eq: cut repeats as long as the delta; rescan: cut repeats and re-measure; sizes: mark sizes fixed")
