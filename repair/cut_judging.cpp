@@ -179,22 +179,43 @@ Verdict cleanTest(const FrameWindow::Touched& t, DecodeJudge& judge) {
   return v;
 }
 
+// The stream's first key frame beginning after the object of fragment `k`.
+std::optional<std::size_t> keyAfter(const Fragments& all, std::size_t k) {
+  bool past = false;  // past the object's own fragments
+  for (std::size_t i = k + 1; i < all.size(); ++i) {
+    if (all[i].stream != all[k].stream) continue;
+    past = past || all[i].number != all[k].number;
+    if (past && all[i].key && all[i].offset == 0) return i;
+  }
+  return std::nullopt;
+}
+
 // How wrong the touched objects' pictures look. A wrong cut leaves a few
 // of the inserted bytes in place of as many real ones: where the decoder
 // reads them without a complaint, they still show, as blocks of noise (a
-// rougher picture) or of the wrong content (a larger jump from the picture
-// before). Each object is decoded from its key frame on (a key frame from
-// the key frame before it, for the picture before it); the sum of the jumps
-// and of the roughness, none when no picture could be measured.
+// rougher picture) or of the wrong content, which lasts, carried from
+// picture to picture, until the stream's next key frame (whose picture owes
+// nothing to them): a larger jump onto it. Each object is decoded from its
+// key frame on (a key frame's own is the one before it); where the window
+// holds no next key frame, the jump from the picture before the object
+// stands in. The sum of roughness and jumps; none when no picture could be
+// measured.
 std::optional<double> pictureError(const FrameWindow::Touched& t, DecodeJudge& judge) {
   std::optional<double> sum;
   for (const std::size_t k : t.objects) {
     const Fragment& f = t.all[k];
-    // The key frame before the object's start (a key frame's own is the one before it).
     const std::optional<std::size_t> from = keyBefore(t.all, f.stream, firstOf(t.all, k));
     if (!from) continue;
-    const std::optional<Judgement> j = judgeRun(judge, f.stream, objectsFrom(t.all, *from, k));
-    if (j && j->change && j->roughness) sum = sum.value_or(0) + *j->change + *j->roughness;
+    const std::optional<Judgement> own = judgeRun(judge, f.stream, objectsFrom(t.all, *from, k));
+    if (!own || !own->change || !own->roughness) continue;
+    std::optional<double> jump = own->change;
+    const std::size_t start = firstOf(t.all, k);
+    const std::size_t groupStart = f.key ? start : *from;
+    if (const std::optional<std::size_t> next = keyAfter(t.all, k)) {
+      const std::optional<Judgement> onto = judgeRun(judge, f.stream, objectsFrom(t.all, groupStart, *next));
+      if (onto && onto->change) jump = onto->change;
+    }
+    sum = sum.value_or(0) + *own->roughness + *jump;
   }
   return sum;
 }
