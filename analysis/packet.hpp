@@ -208,6 +208,12 @@ inline bool PlacedInMediaObject(const Payload& pl) {
          std::uint64_t{pl.offsetIntoMediaObject} + pl.payloadDataLength <= pl.mediaObjectSize;
 }
 
+// The payload begins a media object (or, compressed, holds whole ones): it
+// is at offset 0 of its object, or nothing places it within one.
+inline bool StartsMediaObject(const Payload& pl) {
+  return pl.replicatedDataLength == 1 || pl.replicatedDataLength < 8 || pl.offsetIntoMediaObject == 0;
+}
+
 // A well-formed packet of `packetSize` bytes holding the payloads of `p`
 // (a multiple payload packet read from `src`) whose bits are set in `keep`,
 // with its own padding; empty when none is kept or they cannot be written.

@@ -75,6 +75,7 @@ class JobContext {
   JobContext(std::stop_token stop, JobEvents* events) : stop_(std::move(stop)), events_(events) {}
 
   bool stopRequested() const { return stop_.stop_requested(); }
+  std::stop_token stopToken() const { return stop_; }
   JobEvents* events() const { return events_; }
   // Logs a line: kept for the result and passed on at once.
   void log(Message line);

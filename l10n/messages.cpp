@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 59> kExtraMessages{{
+const std::array<MessageRow, 61> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -129,6 +129,9 @@ const std::array<MessageRow, 59> kExtraMessages{{
     {" потока ", " of stream "},
     {" в момент (мс) ", " at (ms) "},
     {"\nповреждённых кадров осталось (декодер их не принимает): ", "\ndamaged frames remain (the decoder rejects them): "},
+    {"• записанный файл проверен декодированием; повреждённых кадров: ", "• the written file checked by decoding; damaged frames: "},
+    {"• файл записывается заново без повреждённых кадров, найденных в записанном: ",
+     "• written again without the damaged frames found in what was written: "},
 }};
 
 namespace {
@@ -259,6 +262,8 @@ constexpr IdRow kIdRows[] = {
     {MessageId::FrameOfStream, " потока "},
     {MessageId::FrameAtTime, " в момент (мс) "},
     {MessageId::DamagedFramesRemain, "\nповреждённых кадров осталось (декодер их не принимает): "},
+    {MessageId::WrittenChecked, "• записанный файл проверен декодированием; повреждённых кадров: "},
+    {MessageId::WrittenAgain, "• файл записывается заново без повреждённых кадров, найденных в записанном: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

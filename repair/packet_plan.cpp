@@ -184,8 +184,7 @@ class DamagedObjects {
   void take(PlannedPacket& q, std::size_t k, const Payload& pl) {
     const std::uint8_t s = pl.streamNumber & 127;
     const bool compressed = pl.replicatedDataLength == 1;
-    const bool starts = compressed || pl.replicatedDataLength < 8 || pl.offsetIntoMediaObject == 0;
-    if (starts) {
+    if (StartsMediaObject(pl)) {
       const bool video = streams_.kinds[s] == StreamKind::video;
       if (flagged(q.offset, s, pl.mediaObjectNumber, compressed ? pl.compressedObjects : 1))
         dropping_[s] = true;
@@ -271,6 +270,24 @@ PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanS
   std::erase_if(plan.packets, [](const PlannedPacket& q) { return q.keep == 0; });
   plan.changed = plan.packets.size() != before || !plan.rebuilt.empty();
   return plan;
+}
+
+std::optional<DamagedObject> SourceObjectOf(const PacketPlan& plan, const PacketTable& scanned, const DamagedObject& found,
+                                            bool renumbered) {
+  if (found.firstPacket >= plan.packets.size()) return std::nullopt;
+  const PlannedPacket& q = plan.packets[found.firstPacket];
+  DamagedObject d = found;
+  d.object.firstOffset = q.offset;
+  if (!renumbered) return d;
+  bool matched = false;
+  ForEachPayload(plan, scanned, q, q.keep, [&](std::size_t, const Payload& pl) {
+    if (matched || !StartsMediaObject(pl) || (pl.streamNumber & 127) != (found.object.stream & 127)) return;
+    if (pl.presentationTime != found.object.time) return;
+    d.object.number = pl.mediaObjectNumber;
+    matched = true;
+  });
+  if (!matched) return std::nullopt;
+  return d;
 }
 
 Bytes RebuiltBytes(SourceFile& file, const PacketPlan& plan, const PlannedPacket& q) {

@@ -11,6 +11,7 @@
 #include <bitset>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -61,6 +62,15 @@ struct PlanStreams {
 // frame: they refer to it.
 PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanStreams& streams,
                        bool keepIncomplete, std::span<const DamagedObject> damaged = {});
+
+// The media object of the logical file that `found` (a damaged object of the
+// output written from `plan`, its packets counted from the output's first)
+// was written from, as the `damaged` of PlanPackets names it. With the
+// media objects renumbered, it is the object of the stream starting in the
+// same packet at the same presentation time. Empty when the plan holds no
+// such packet.
+std::optional<DamagedObject> SourceObjectOf(const PacketPlan& plan, const PacketTable& scanned, const DamagedObject& found,
+                                            bool renumbered);
 
 // The bytes of a planned packet that is rebuilt; empty when they cannot be
 // read or written.

@@ -152,8 +152,12 @@ constexpr std::int64_t kMaxCopiedObject = 256ll << 20;
 
 class Saver {
  public:
-  Saver(SourceFile& file, const SaveInput& in, const SaveOptions& o, JobContext& ctx)
-      : file_(file), in_(in), o_(o), ctx_(ctx), streams_(StreamsOf(in.rec)) {}
+  // `again` (may be null): where the damaged media objects the check of the
+  // written output finds go when the output is to be written again without
+  // them; the output is then discarded.
+  Saver(SourceFile& file, const SaveInput& in, const SaveOptions& o, JobContext& ctx,
+        std::vector<DamagedObject>* again = nullptr)
+      : file_(file), in_(in), o_(o), ctx_(ctx), streams_(StreamsOf(in.rec)), again_(again) {}
   JobResult<SaveData> run();
 
  private:
@@ -166,7 +170,8 @@ class Saver {
                     : outcome == Outcome::stopped ? MessageId::Interrupted
                                                   : MessageId::FileSaveError);
     SaveData data{out_ ? out_->size() : 0, written_, plan_.leftOut, plan_.rescuedPayloads,
-                  scanned().size() + in_.packetsInErrorBlocks, in_.packetsInErrorBlocks, plan_.damagedLeftOut};
+                  scanned().size() + in_.packetsInErrorBlocks, in_.packetsInErrorBlocks, plan_.damagedLeftOut,
+                  damagedKept_};
     if (outcome == Outcome::ok && data.leftOut.total()) {
       message.tail = MessageId::IncompleteLeftOut;
       message.end = std::to_string(data.leftOut.video) + ", " + std::to_string(data.leftOut.audio + data.leftOut.other);
@@ -200,6 +205,9 @@ class Saver {
   // A packet rebuilt from some of its payloads.
   bool writeRebuilt(const PlannedPacket& q, Renumbering& ren);
   void writeIndex();
+  // Decodes what was written; true when it is to be written again without
+  // the damaged media objects found (then in `again_`).
+  bool writeAgain();
   // Which packets are written, and their records.
   void plan();
   const PacketTable& scanned() const { return *in_.packets; }
@@ -222,7 +230,28 @@ class Saver {
   PacketTable records_;  // of what is written, when the plan changed anything
   std::uint64_t written_ = 0;
   bool stopped_ = false, readFailed_ = false;
+  std::vector<DamagedObject>* again_;
+  std::uint64_t damagedKept_ = 0;
 };
+
+bool Saver::writeAgain() {
+  if (!o_.dropDamaged || !in_.checkWritten || !out_->flush()) return false;
+  const std::vector<DamagedObject> found = in_.checkWritten(out_->writingPath(), ctx_);
+  if (ctx_.stopRequested()) {
+    // The output is whole, its check unfinished: kept as a stopped save's.
+    stopped_ = true;
+    return false;
+  }
+  std::vector<DamagedObject> inSource;
+  for (const DamagedObject& d : found)
+    if (auto s = SourceObjectOf(plan_, scanned(), d, o_.renumberMediaObjects)) inSource.push_back(std::move(*s));
+  if (again_ && !inSource.empty()) {
+    *again_ = std::move(inSource);
+    return true;
+  }
+  damagedKept_ = found.size();
+  return false;
+}
 
 void Saver::plan() {
   PlanStreams streams;
@@ -389,6 +418,10 @@ JobResult<SaveData> Saver::run() {
   Bytes size(8);
   PutQWord(out_->size(), size, 0);
   out_->writeAt(70, size);
+  if (!stopped_ && !readFailed_ && !out_->failed() && writeAgain()) {
+    out_->discard();
+    return {};
+  }
   const bool closed = out_->close();
   if (readFailed_) ctx_.log(Message("• ", MessageId::SourceReadError));
   if (!closed) ctx_.log(Message("• ", MessageId::FileSaveError, ": " + in_.output + ": " + out_->error()));
@@ -399,7 +432,17 @@ JobResult<SaveData> Saver::run() {
 }  // namespace
 
 JobResult<SaveData> SaveFile(SourceFile& file, const SaveInput& in, const SaveOptions& o, JobContext& ctx) {
-  return Saver(file, in, o, ctx).run();
+  // The output is written at most this many times when the check of what
+  // was written finds damaged media objects to leave out.
+  constexpr int kWrites = 3;
+  SaveInput round = in;
+  for (int write = 1;; ++write) {
+    std::vector<DamagedObject> again;
+    JobResult<SaveData> r = Saver(file, round, o, ctx, write < kWrites ? &again : nullptr).run();
+    if (again.empty()) return r;
+    ctx.log(Message(MessageId::WrittenAgain, std::to_string(again.size())));
+    round.damaged.insert(round.damaged.end(), again.begin(), again.end());
+  }
 }
 
 }  // namespace corvel

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -53,6 +54,12 @@ struct SaveInput {
   // Media objects a decoder found damaged in the logical file (with
   // dropDamaged): left out.
   std::vector<DamagedObject> damaged;
+  // With dropDamaged: decodes the output once it is written, before it takes
+  // its name (`path` is where it is being written), and lists the media
+  // objects found damaged there, counted in the output. Those are left out
+  // too and the output written again, a few times at most; what is still
+  // found after that is counted in SaveData::damagedKept.
+  std::function<std::vector<DamagedObject>(const std::string& path, JobContext& ctx)> checkWritten;
 };
 
 struct SaveData {
@@ -63,7 +70,9 @@ struct SaveData {
   std::uint64_t sourcePackets = 0;    // the scan's packets and the packets' worth of its error blocks
   std::uint64_t packetsInErrorBlocks = 0;
   ObjectCounts damagedLeftOut;  // damaged, or up to a damaged one's next key frame
-  std::uint64_t damagedKept = 0;  // frames a repair's cut left damaged, written as they are
+  // Frames written as they are though damaged: those a repair's cut left
+  // damaged, or, with dropDamaged, those the check of the output still finds.
+  std::uint64_t damagedKept = 0;
 };
 
 // Renumbers the media objects of the audio and video streams of one packet

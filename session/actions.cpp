@@ -225,21 +225,35 @@ bool Repair(Session& s, RepairMode mode, const RepairOptions& o, std::stop_token
 
 namespace {
 
-// A save that keeps frames a repair's cut left damaged is no plain success.
-void nameDamagedKept(const std::vector<DamagedFrame>& byCuts, const std::vector<DamagedObject>& dropped,
-                     JobResult<SaveData>& saved) {
-  const auto kept = std::count_if(byCuts.begin(), byCuts.end(), [&](const DamagedFrame& f) {
-    return std::none_of(dropped.begin(), dropped.end(), [&](const DamagedObject& d) {
-      return (d.object.stream & 127) == f.stream && d.object.number == f.object && d.object.time == f.time;
-    });
-  });
-  saved.data.damagedKept = static_cast<std::uint64_t>(kept);
+// A save that keeps damaged frames is no plain success: those a repair's cut
+// left damaged, or, when damaged frames were left out, those the check of
+// what was written still finds.
+void nameDamagedKept(const std::vector<DamagedFrame>& byCuts, bool dropped, JobResult<SaveData>& saved) {
+  const std::uint64_t kept = dropped ? saved.data.damagedKept : byCuts.size();
+  saved.data.damagedKept = kept;
   if (kept == 0) return;
   saved.outcome = Outcome::warnings;
   saved.message.more.emplace_back(MessageId::DamagedFramesRemain, std::to_string(kept));
 }
 
 }  // namespace
+
+std::vector<DamagedObject> SaveJob::damagedWritten(const std::string& path, JobContext& ctx) const {
+  std::string error;
+  SourceRef ref;
+  ref.path = path;
+  ref.reads = ctx.readCalls();
+  const std::unique_ptr<ByteSource> written = ref.open(error);
+  if (!written) {
+    ctx.log(Message("• ", MessageId::SourceOpenError, ": " + path + ": " + error));
+    return {};
+  }
+  // Its own log: the verify's lines would repeat the first verify's.
+  JobContext check(ctx.stopToken(), ctx.events());
+  JobResult<VerifyData> v = VerifyObjects(*written, StreamsOf(input.rec), verify, check);
+  ctx.log(Message(MessageId::WrittenChecked, std::to_string(v.data.damaged.size())));
+  return std::move(v.data.damaged);
+}
 
 JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
   SourceFile file;
@@ -284,9 +298,10 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
       return r;
     }
   }
+  if (options.dropDamaged) in.checkWritten = [&](const std::string& path, JobContext& c) { return damagedWritten(path, c); };
   JobResult<SaveData> saved = SaveFile(file, in, options, ctx);
   if (saved.ok()) NameUnreadable(ctx, file.unreadable(), saved);
-  if (saved.ok()) nameDamagedKept(damagedByCuts, options.dropDamaged ? in.damaged : std::vector<DamagedObject>{}, saved);
+  if (saved.ok()) nameDamagedKept(damagedByCuts, options.dropDamaged, saved);
   r.outcome = saved.outcome;
   r.message = std::move(saved.message);
   r.log = std::move(saved.log);

@@ -72,6 +72,10 @@ struct SaveJob {
   std::optional<ScanJob> rescan;
   std::vector<DamagedFrame> damagedByCuts;  // the repairs' cuts left them
   JobResult<SaveOutcome> run(JobContext& ctx) const;
+
+ private:
+  // The media objects a decoder finds damaged in the output written at `path`.
+  std::vector<DamagedObject> damagedWritten(const std::string& path, JobContext& ctx) const;
 };
 // Refused (false, with the log line) before a scan.
 bool PrepareSave(Session& s, const std::string& output, SaveJob& job);

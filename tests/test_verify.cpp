@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <sstream>
 
@@ -14,6 +15,7 @@
 #include "support/asf_builder.hpp"
 #include "support/asf_read.hpp"
 #include "support/clips.hpp"
+#include "support/damage.hpp"
 #include "support/open.hpp"
 
 using namespace corvel;
@@ -199,6 +201,107 @@ INSTANTIATE_TEST_SUITE_P(Clip, VerifyDamage,
                            std::replace(n.begin(), n.end(), '-', '_');
                            return n;
                          });
+
+// A packet zeroed from the last bytes of its first payload on: that payload
+// (the tail of a video frame) still parses, the rest of the packet does not.
+// The verify of the source passes over the packet and never decodes the
+// frame; the save keeps the intact payload and so writes the frame whole,
+// zeros included. Leaving damaged frames out must still give an output that
+// decodes cleanly: the save checks what it wrote and leaves that frame out
+// too.
+struct Tail {
+  const char* codec;
+  bool renumber;  // the saved file's media objects renumbered
+};
+
+void PrintTo(const Tail& t, std::ostream* os) { *os << t.codec << (t.renumber ? ", renumbered" : ""); }
+
+class DropDamagedTail : public ::testing::TestWithParam<Tail> {};
+
+TEST_P(DropDamagedTail, TheWrittenFileDecodesCleanly) {
+  const std::string name = std::string(GetParam().codec) + (GetParam().renumber ? "-renumbered" : "");
+  const Bytes clip = ReadFile(Clip(std::string("moving-") + GetParam().codec));
+  const AsfRead a = ReadAsf(clip);
+  const Layout l = LayoutOf(clip);
+  // Every tenth such packet from the tenth on: the damage at several places.
+  Bytes b = clip;
+  std::size_t hits = 0;
+  for (std::size_t k = 10; k < a.packets.size(); ++k) {
+    const auto& pl = a.packets[k].payloads;
+    if (pl.size() < 2 || pl[0].stream != a.videoStream || pl[0].offset == 0 || pl[0].length < 60) continue;
+    if (pl[0].at + pl[0].length + 200 > l.at(k) + l.P) continue;
+    if (hits++ % 10 != 0) continue;
+    const std::uint64_t from = pl[0].at + pl[0].length - 40;
+    ZeroRun(b, from, l.at(k) + l.P - from - 100);
+  }
+  ASSERT_GE(hits, 3u);
+  const std::string damaged = TempPath("tail-" + name + ".wmv");
+  WriteFile(damaged, b);
+
+  Session s;
+  s.lang = Language::eng;
+  ASSERT_TRUE(OpenFile(s, damaged) && Scan(s));
+  s.options.save.dropDamaged = true;
+  s.options.save.renumberMediaObjects = GetParam().renumber;
+  const std::string out = TempPath("tail-dropped-" + name + ".wmv");
+  ASSERT_TRUE(Save(s, out)) << s.statusText();
+  EXPECT_EQ(s.lastSave.damagedKept, 0u);
+  EXPECT_GT(s.lastSave.damagedLeftOut.video, 0u);
+  ExpectSoundAsf(out, GetParam().renumber);
+  EXPECT_EQ(ErrorLines(out), 0u);
+  Session check;
+  ASSERT_TRUE(OpenFile(check, out) && Verify(check));
+  EXPECT_TRUE(check.verify.damaged.empty()) << check.verify.damaged.size();
+  EXPECT_NE(MemoText(s).find("the written file checked by decoding; damaged frames: 0"), std::string::npos) << MemoText(s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codec, DropDamagedTail,
+                         ::testing::Values(Tail{"msmpeg4", false}, Tail{"wmv1", false}, Tail{"wmv2", false},
+                                           Tail{"msmpeg4", true}),
+                         [](const auto& info) { return std::string(info.param.codec) + (info.param.renumber ? "_renumbered" : ""); });
+
+// The check of what was written runs before the output takes its name; a
+// damaged frame it finds is left out and the output written again, three
+// writes at most, after which what is still found is counted as kept.
+TEST(DropDamagedCheck, WritesAtMostThreeTimesThenCountsWhatRemains) {
+  const std::string clip = Clip("moving-msmpeg4");
+  const AsfRead a = ReadAsf(ReadFile(clip));
+  ASSERT_FALSE(a.packets.empty());
+  const auto& lead = a.packets[0].payloads;
+  const auto video = std::find_if(lead.begin(), lead.end(), [&](const AsfPayload& p) { return p.stream == a.videoStream; });
+  ASSERT_NE(video, lead.end());
+  const AsfPayload& first = *video;
+  Session s;
+  ASSERT_TRUE(OpenFile(s, clip) && Scan(s));
+  SaveJob job;
+  const std::string out = TempPath("checked-thrice.wmv");
+  std::filesystem::remove(out);
+  ASSERT_TRUE(PrepareSave(s, out, job));
+  job.options.dropDamaged = true;
+  int checks = 0;
+  job.input.checkWritten = [&](const std::string& path, JobContext&) {
+    ++checks;
+    EXPECT_NE(path, out);
+    EXPECT_FALSE(std::filesystem::exists(out)) << "the output took its name before it was checked";
+    DamagedObject d;
+    d.object.stream = static_cast<std::uint8_t>(first.stream);
+    d.object.number = first.object;
+    return std::vector<DamagedObject>{d};
+  };
+  SourceFile f;
+  ASSERT_TRUE(f.OpenSrcFile(clip));
+  JobContext ctx;
+  const JobResult<SaveData> r = SaveFile(f, job.input, job.options, ctx);
+  ASSERT_TRUE(r.ok()) << Render(r.message, Language::eng);
+  EXPECT_EQ(checks, 3);
+  EXPECT_EQ(r.data.damagedKept, 1u);
+  // The first write's finding was left out: the first frame and those up to the next key frame.
+  EXPECT_GT(r.data.damagedLeftOut.video, 1u);
+  const auto again = std::count_if(r.log.begin(), r.log.end(),
+                                   [](const Message& m) { return m.id == MessageId::WrittenAgain; });
+  EXPECT_EQ(again, 2);
+  ExpectSoundAsf(out, false);
+}
 
 // (Random bytes over a WMA block's data decode without a word from the
 // decoder, ffmpeg's own run included: no audio case here.)
