@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 61> kExtraMessages{{
+const std::array<MessageRow, 62> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -132,6 +132,7 @@ const std::array<MessageRow, 61> kExtraMessages{{
     {"• записанный файл проверен декодированием; повреждённых кадров: ", "• the written file checked by decoding; damaged frames: "},
     {"• файл записывается заново без повреждённых кадров, найденных в записанном: ",
      "• written again without the damaged frames found in what was written: "},
+    {"повреждён после вырезки (декодер его не принимает)", "damaged after the cut (the decoder rejects it)"},
 }};
 
 namespace {
@@ -264,6 +265,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::DamagedFramesRemain, "\nповреждённых кадров осталось (декодер их не принимает): "},
     {MessageId::WrittenChecked, "• записанный файл проверен декодированием; повреждённых кадров: "},
     {MessageId::WrittenAgain, "• файл записывается заново без повреждённых кадров, найденных в записанном: "},
+    {MessageId::LeftDamagedByCut, "повреждён после вырезки (декодер его не принимает)"},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

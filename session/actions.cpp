@@ -22,6 +22,12 @@ void Session::setStatus(Message text) {
 
 void Session::showErrorRows() {
   errorRows.showList(errorList);
+  const auto first = static_cast<std::uint64_t>(structure.dataObjectOffset) + 50;
+  const std::uint64_t P = packets.empty() ? 0 : packets.packetSize();
+  for (const CheckedCut& c : checkedCuts) {
+    const std::uint64_t at = c.offset - file.cuts.bytesBelow(c.offset);
+    for (const DamagedFrame& f : c.damaged) errorRows.showLeftByCut(P && at >= first ? (at - first) / P : 0, at, f);
+  }
   if (events) events->errorRowsChanged();
 }
 

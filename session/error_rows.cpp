@@ -6,7 +6,8 @@ namespace corvel {
 
 ErrorCells CellsOf(const ErrorRow& row, std::size_t place, Language lang) {
   if (row.kind == RowKind::damagedObject)
-    return {std::to_string(place), std::to_string(row.number), row.id, std::to_string(row.offset), {}, {}, {}, row.repeat};
+    return {std::to_string(place), std::to_string(row.number), row.id, std::to_string(row.offset), {}, {}, {},
+            row.leftByCut ? row.repeat + TextOf(MessageId::LeftDamagedByCut, lang) : row.repeat};
   return {std::to_string(place),
           std::to_string(row.number),
           row.id,
@@ -58,6 +59,17 @@ void ErrorRows::showDamaged(const std::vector<DamagedObject>& damaged) {
     row.repeat = std::to_string(d.object.time) + " ms: " + d.message;
     rows_.push_back(std::move(row));
   }
+}
+
+void ErrorRows::showLeftByCut(std::uint64_t packet, std::uint64_t offset, const DamagedFrame& f) {
+  ErrorRow row;
+  row.kind = RowKind::damagedObject;
+  row.leftByCut = true;
+  row.number = packet;
+  row.id = std::to_string(f.stream) + ":" + std::to_string(f.object);
+  row.offset = offset;
+  row.repeat = std::to_string(f.time) + " ms: ";
+  rows_.push_back(std::move(row));
 }
 
 void ErrorRows::showList(const std::vector<ListedBlock>& list) {

@@ -10,6 +10,7 @@
 
 #include "analysis/error_blocks.hpp"
 #include "analysis/media_objects.hpp"
+#include "repair/cut_judging.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel {
@@ -29,6 +30,7 @@ struct ErrorRow {
   std::string repeat;  // the longest repeat: "4096(00) at 12"
   RowKind kind = RowKind::errorBlock;
   bool unreadable = false;  // a block over bytes the system could not read
+  bool leftByCut = false;   // a damaged object a repair's cut left so
   bool operator==(const ErrorRow&) const = default;
 };
 
@@ -54,6 +56,10 @@ class ErrorRows {
   // as the id, the first packet's offset, and the presentation time and
   // the decoder's words in the last column.
   void showDamaged(const std::vector<DamagedObject>& damaged);
+  // A frame a repair's cut left damaged, after the other rows: the packet
+  // of the cut as the number, "stream:object" as the id, the cut's offset,
+  // and the presentation time and what befell it in the last column.
+  void showLeftByCut(std::uint64_t packet, std::uint64_t offset, const DamagedFrame& f);
 
   const std::vector<ErrorRow>& rows() const { return rows_; }
   std::size_t size() const { return rows_.size(); }

@@ -11,6 +11,8 @@
 
 #include "support/asf_read.hpp"
 #include "support/clips.hpp"
+#include "support/open.hpp"
+#include "session/error_rows.hpp"
 
 using namespace corvel;
 using namespace corvel::test;
@@ -37,15 +39,22 @@ std::string NameOf(const testing::TestParamInfo<Row>& info) {
   return std::string(info.param.codec) + "_" + kPlaces[static_cast<int>(info.param.place)];
 }
 
-// The data packets' bytes, found by the Data Object's GUID and the packet
-// size and count an independent reading gives.
-Bytes DataPackets(const Bytes& file) {
+void PrintTo(const Row& row, std::ostream* os) { *os << NameOf({row, 0}); }
+
+// Where the first data packet lies: after the Data Object's GUID and fields.
+std::uint64_t FirstPacketAt(const Bytes& file) {
   static const std::uint8_t kDataGuid[] = {0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                                            0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
   const auto at = std::search(file.begin(), file.end(), std::begin(kDataGuid), std::end(kDataGuid));
+  return at == file.end() ? file.size() : static_cast<std::uint64_t>(at - file.begin()) + 50;
+}
+
+// The data packets' bytes, found by the Data Object's GUID and the packet
+// size and count an independent reading gives.
+Bytes PacketBytes(const Bytes& file) {
   const AsfRead a = ReadAsf(file);
-  if (at == file.end()) return {};
-  const auto first = at + 50;
+  if (FirstPacketAt(file) >= file.size()) return {};
+  const auto first = file.begin() + static_cast<std::ptrdiff_t>(FirstPacketAt(file));
   const auto length = static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(
       a.dataPackets * a.packetSize, static_cast<std::uint64_t>(file.end() - first)));
   return Bytes(first, first + length);
@@ -105,7 +114,7 @@ TEST_P(RepairByDecoding, CutsWhereTheBytesWereInserted) {
   const auto j = nlohmann::json::parse(r.out);
   // A block left for the save to pass over leaves a gap in the object numbers.
   ExpectSoundAsf(repaired, row.place != Place::overwrittenFrame);
-  const bool restored = DataPackets(ReadFile(repaired)) == DataPackets(ReadFile(undamaged));
+  const bool restored = PacketBytes(ReadFile(repaired)) == PacketBytes(ReadFile(undamaged));
   const CommandResult verify = RunCommand(cli + " verify " + Quote(repaired));
 
   switch (row.place) {
@@ -121,6 +130,24 @@ TEST_P(RepairByDecoding, CutsWhereTheBytesWereInserted) {
         EXPECT_EQ(j["still_damaged"][0]["stream"], ReadAsf(bytes).videoStream);
         EXPECT_EQ(j["damaged_frames_kept"], 1);
         EXPECT_NE(j["status"].get<std::string>().find("damaged frames remain"), std::string::npos) << j["status"];
+        // The window's grid keeps the frame as a row of the verify's kind,
+        // also after the scan that follows the repair.
+        Session s;
+        s.lang = Language::eng;
+        ASSERT_TRUE(OpenFile(s, damaged) && Scan(s) && Repair(s, RepairMode::cutByStructure, RepairOptions{}));
+        for (int scans = 0; scans < 2; ++scans) {
+          const auto& rows = s.errorRows.rows();
+          ASSERT_FALSE(rows.empty());
+          const ErrorRow& row = rows.back();
+          EXPECT_EQ(row.kind, RowKind::damagedObject);
+          EXPECT_EQ(row.id, std::to_string(j["still_damaged"][0]["stream"].get<int>()) + ":" +
+                                std::to_string(j["still_damaged"][0]["object"].get<int>()));
+          EXPECT_EQ(row.offset, j["cuts"][0]["offset"].get<std::uint64_t>());
+          EXPECT_EQ(row.number, (row.offset - FirstPacketAt(bytes)) / ReadAsf(bytes).packetSize);
+          EXPECT_EQ(CellsOf(row, 1, Language::eng)[7],
+                    std::to_string(j["still_damaged"][0]["time_ms"].get<int>()) + " ms: damaged after the cut (the decoder rejects it)");
+          ASSERT_TRUE(Scan(s));
+        }
       } else {
         EXPECT_EQ(j["second_scan"]["error_blocks"].size(), 1u) << r.out;
       }
