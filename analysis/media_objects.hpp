@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,8 +90,13 @@ class DecodeJudge {
   // Decodes `run`, whole media objects of `stream` in their order (from a
   // key frame, or one object of a stream without key frames), in a fresh
   // decoder and judges the last; none when no decoder can say (no decoder
-  // for the stream, or one lacking what the object uses).
-  virtual std::optional<Judgement> judge(std::uint8_t stream, std::span<const ByteView> run) = 0;
+  // for the stream, or one lacking what the object uses). The picture's
+  // change and roughness only when `measure` asks for them.
+  enum class Measure : bool { cleanOnly, pictures };
+  virtual std::optional<Judgement> judge(std::uint8_t stream, std::span<const ByteView> run, Measure measure) = 0;
+  // A judge of the same streams, for another thread (each thread judges
+  // with its own).
+  virtual std::unique_ptr<DecodeJudge> another() const = 0;
 };
 
 // Counts of media objects by the kind of stream they belong to.

@@ -1,7 +1,10 @@
 #include "repair/cut_judging.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
+#include <memory>
+#include <thread>
 
 #include "analysis/packet.hpp"
 
@@ -41,14 +44,16 @@ class FrameWindow {
   // The media objects the cut at `q` of `candidate` (the block's packets
   // with a cut made) touches, with every fragment around them.
   struct Touched {
+    Bytes candidate;  // the fragments of the candidate's packets lie in it
     Fragments all;
     std::vector<std::size_t> objects;  // in `all`: one fragment of each touched object
   };
-  Touched touched(ByteView candidate, std::size_t q) const {
+  Touched touched(Bytes candidate, std::size_t q) const {
     Touched t;
+    t.candidate = std::move(candidate);
     t.all = beforeFragments_;
     const std::size_t first = t.all.size();
-    collect(candidate, t.all, true);
+    collect(t.candidate, t.all, true);
     const std::size_t last = t.all.size();
     t.all.insert(t.all.end(), afterFragments_.begin(), afterFragments_.end());
     for (std::size_t i = first; i < last; ++i) {
@@ -148,9 +153,29 @@ std::vector<Bytes> objectsFrom(const Fragments& all, std::size_t from, std::size
   return run;
 }
 
-std::optional<Judgement> judgeRun(DecodeJudge& judge, std::uint8_t stream, const std::vector<Bytes>& run) {
+std::optional<Judgement> judgeRun(DecodeJudge& judge, std::uint8_t stream, const std::vector<Bytes>& run,
+                                  DecodeJudge::Measure measure) {
   std::vector<ByteView> views(run.begin(), run.end());
-  return judge.judge(stream, views);
+  return judge.judge(stream, views, measure);
+}
+
+// Calls `work(i, judge)` for every i below n, on as many threads as the
+// machine has cores, each with a judge of its own (`judge` on this one).
+template <typename Work>
+void OnEveryCore(std::size_t n, DecodeJudge& judge, Work work) {
+  const std::size_t threads = std::min<std::size_t>(n, std::max(1u, std::thread::hardware_concurrency()));
+  std::atomic<std::size_t> next{0};
+  auto loop = [&](DecodeJudge& j) {
+    for (std::size_t i = next++; i < n; i = next++) work(i, j);
+  };
+  std::vector<std::unique_ptr<DecodeJudge>> judges;
+  for (std::size_t t = 1; t < threads; ++t)
+    if (auto j = judge.another()) judges.push_back(std::move(j));
+  {
+    std::vector<std::jthread> pool;
+    for (const auto& j : judges) pool.emplace_back([&loop, one = j.get()] { loop(*one); });
+    loop(judge);
+  }
 }
 
 // What decoding says of the objects a candidate touches.
@@ -171,7 +196,7 @@ Verdict cleanTest(const FrameWindow::Touched& t, DecodeJudge& judge) {
       if (const auto key = keyBefore(t.all, f.stream, firstOf(t.all, k)))
         if (auto o = assemble(t.all, *key)) run.push_back(std::move(*o));
     run.push_back(*object);
-    const std::optional<Judgement> j = judgeRun(judge, f.stream, run);
+    const std::optional<Judgement> j = judgeRun(judge, f.stream, run, DecodeJudge::Measure::cleanOnly);
     if (!j) continue;
     v.judged = true;
     if (!j->clean) v.damaged.push_back({f.stream, f.number, f.time});
@@ -206,13 +231,14 @@ std::optional<double> pictureError(const FrameWindow::Touched& t, DecodeJudge& j
     const Fragment& f = t.all[k];
     const std::optional<std::size_t> from = keyBefore(t.all, f.stream, firstOf(t.all, k));
     if (!from) continue;
-    const std::optional<Judgement> own = judgeRun(judge, f.stream, objectsFrom(t.all, *from, k));
+    const std::optional<Judgement> own = judgeRun(judge, f.stream, objectsFrom(t.all, *from, k), DecodeJudge::Measure::pictures);
     if (!own || !own->change || !own->roughness) continue;
     std::optional<double> jump = own->change;
     const std::size_t start = firstOf(t.all, k);
     const std::size_t groupStart = f.key ? start : *from;
     if (const std::optional<std::size_t> next = keyAfter(t.all, k)) {
-      const std::optional<Judgement> onto = judgeRun(judge, f.stream, objectsFrom(t.all, groupStart, *next));
+      const std::optional<Judgement> onto =
+          judgeRun(judge, f.stream, objectsFrom(t.all, groupStart, *next), DecodeJudge::Measure::pictures);
       if (onto && onto->change) jump = onto->change;
     }
     sum = sum.value_or(0) + *own->roughness + *jump;
@@ -229,11 +255,10 @@ JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::
   result.at = preferred;
   if (places.empty()) return result;
   const FrameWindow window(file, offset, block.size(), packetSize);
-  Bytes candidate;
   auto touched = [&](std::size_t q) {
-    candidate.assign(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(q));
+    Bytes candidate(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(q));
     candidate.insert(candidate.end(), block.begin() + static_cast<std::ptrdiff_t>(q + inserted), block.end());
-    return window.touched(candidate, q);
+    return window.touched(std::move(candidate), q);
   };
   // The structure's place first: among equals it wins.
   std::vector<std::size_t> order;
@@ -241,18 +266,16 @@ JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::
   for (const std::size_t q : places)
     if (q != preferred) order.push_back(q);
 
+  std::vector<Verdict> verdicts(order.size());
+  OnEveryCore(order.size(), judge, [&](std::size_t i, DecodeJudge& j) { verdicts[i] = cleanTest(touched(order[i]), j); });
+  result.tried = order.size();
   std::vector<std::size_t> clean;
-  std::optional<Verdict> atPreferred;
-  for (const std::size_t q : order) {
-    Verdict v = cleanTest(touched(q), judge);
-    result.tried += 1;
-    if (v.judged && v.damaged.empty()) clean.push_back(q);
-    if (q == preferred) atPreferred = std::move(v);
-  }
+  for (std::size_t i = 0; i < order.size(); ++i)
+    if (verdicts[i].judged && verdicts[i].damaged.empty()) clean.push_back(order[i]);
   if (clean.empty()) {
-    if (atPreferred && atPreferred->judged) {
+    if (preferred && verdicts.front().judged) {
       result.decoding = CutDecoding::damaged;
-      result.damaged = std::move(atPreferred->damaged);
+      result.damaged = std::move(verdicts.front().damaged);
     }
     return result;
   }
@@ -267,24 +290,23 @@ JudgedCut JudgeCut(SourceFile& file, std::uint64_t offset, ByteView block, std::
   std::sort(clean.begin(), clean.end());
   struct Scored {
     std::size_t q;
-    double error;
+    std::optional<double> error;
     bool boundary;
   };
-  std::vector<Scored> scored;
-  for (const std::size_t q : clean) {
-    const FrameWindow::Touched t = touched(q);
-    if (const std::optional<double> error = pictureError(t, judge)) {
-      const bool boundary = std::any_of(t.objects.begin(), t.objects.end(),
-                                        [&](std::size_t k) { return t.all[k].from == q || t.all[k].to == q; });
-      scored.push_back({q, *error, boundary});
-    }
-  }
+  std::vector<Scored> scored(clean.size());
+  OnEveryCore(clean.size(), judge, [&](std::size_t i, DecodeJudge& j) {
+    const FrameWindow::Touched t = touched(clean[i]);
+    const bool boundary = std::any_of(t.objects.begin(), t.objects.end(),
+                                      [&](std::size_t k) { return t.all[k].from == clean[i] || t.all[k].to == clean[i]; });
+    scored[i] = {clean[i], pictureError(t, j), boundary};
+  });
+  std::erase_if(scored, [](const Scored& s) { return !s.error; });
   double best = std::numeric_limits<double>::infinity();
-  for (const Scored& s : scored) best = std::min(best, s.error);
+  for (const Scored& s : scored) best = std::min(best, *s.error);
   std::optional<std::size_t> lowest, nearBoundary;
   for (const Scored& s : scored) {
-    if (s.error == best) lowest = s.q;
-    if (s.boundary && s.error <= best * 1.001) nearBoundary = s.q;
+    if (*s.error == best) lowest = s.q;
+    if (s.boundary && *s.error <= best * 1.001) nearBoundary = s.q;
   }
   if (nearBoundary)
     result.at = nearBoundary;

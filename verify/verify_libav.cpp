@@ -312,23 +312,24 @@ class StreamDecoder {
 class LibavJudge final : public DecodeJudge {
  public:
   explicit LibavJudge(StreamTable streams) : streams_(std::move(streams)) {}
-  std::optional<Judgement> judge(std::uint8_t stream, std::span<const ByteView> run) override {
+  std::optional<Judgement> judge(std::uint8_t stream, std::span<const ByteView> run, Measure measure) override {
     const StreamEntry* e = FindStream(streams_, stream);
     auto decoder = e && !run.empty() ? StreamDecoder::open(*e, true) : nullptr;
     if (!decoder) return std::nullopt;
-    decoder->keepPictures();
+    if (measure == Measure::pictures) decoder->keepPictures();
     for (const ByteView object : run.first(run.size() - 1)) decoder->decode(object);
     const std::uint64_t before = decoder->pictures();
     const StreamDecoder::Heard h = decoder->decode(run.back());
     if (h.unsupported) return std::nullopt;
     Judgement j;
     j.clean = h.words.empty();
-    if (decoder->pictures() > before) {
+    if (measure == Measure::pictures && decoder->pictures() > before) {
       j.change = decoder->change();
       j.roughness = decoder->roughness();
     }
     return j;
   }
+  std::unique_ptr<DecodeJudge> another() const override { return std::make_unique<LibavJudge>(streams_); }
 
  private:
   StreamTable streams_;
