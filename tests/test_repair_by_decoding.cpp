@@ -26,6 +26,7 @@ enum class Place {
   betweenPayloads,   // after one payload's data, before the next payload's header
   audioData,
   overwrittenFrame,  // inserted into a delta frame whose bytes were also written over
+  afterNumbersWrap,  // inside a delta frame whose object number (a byte) wrapped: one of that number lies before
 };
 
 struct Row {
@@ -34,8 +35,8 @@ struct Row {
 };
 
 std::string NameOf(const testing::TestParamInfo<Row>& info) {
-  static const char* const kPlaces[] = {"KeyFrameStart",   "InsideKeyFrame", "InsideDeltaFrame",
-                                        "BetweenPayloads", "AudioData",      "OverwrittenFrame"};
+  static const char* const kPlaces[] = {"KeyFrameStart", "InsideKeyFrame",   "InsideDeltaFrame", "BetweenPayloads",
+                                        "AudioData",     "OverwrittenFrame", "AfterNumbersWrap"};
   return std::string(info.param.codec) + "_" + kPlaces[static_cast<int>(info.param.place)];
 }
 
@@ -69,11 +70,15 @@ struct Site {
 Site PickSite(const Bytes& clip, Place place, std::mt19937& random) {
   const AsfRead a = ReadAsf(clip);
   std::vector<Site> sites;
+  std::size_t videoObjects = 0;
   for (std::size_t k = 2; k + 2 < a.packets.size(); ++k) {
     const auto& payloads = a.packets[k].payloads;
     for (std::size_t i = 0; i < payloads.size(); ++i) {
       const AsfPayload& p = payloads[i];
       const bool video = p.stream == a.videoStream;
+      if (video && p.offset == 0) ++videoObjects;
+      if (place == Place::afterNumbersWrap && video && !p.key && p.length > 400 && videoObjects > 256)
+        sites.push_back({p.at + 40 + random() % (p.length - 80)});
       const auto inside = [&] { return p.at + 40 + random() % (p.length - 80); };
       if (place == Place::keyFrameStart && video && p.key && p.offset == 0) sites.push_back({p.at});
       if (place == Place::insideKeyFrame && video && p.key && p.length > 400) sites.push_back({inside()});
@@ -92,7 +97,8 @@ class RepairByDecoding : public testing::TestWithParam<Row> {};
 
 TEST_P(RepairByDecoding, CutsWhereTheBytesWereInserted) {
   const Row row = GetParam();
-  const std::string clip = Clip(std::string("moving-") + row.codec);
+  // Numbers wrap only in a clip of more than 256 frames.
+  const std::string clip = Clip(row.place == Place::afterNumbersWrap ? std::string("long") : std::string("moving-") + row.codec);
   const std::string cli = CORVEL_CLI;
   // The undamaged clip as the program saves it: what a perfect repair gives.
   const std::string name = NameOf({row, 0});
@@ -187,6 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
         for (const Place p : {Place::keyFrameStart, Place::insideKeyFrame, Place::insideDeltaFrame, Place::betweenPayloads,
                               Place::audioData, Place::overwrittenFrame})
           rows.push_back({codec, p});
+      rows.push_back({"wmv2", Place::afterNumbersWrap});
       return rows;
     }()),
     NameOf);
