@@ -77,7 +77,7 @@ constexpr std::int32_t kLargestPacket = 1 << 16;
 constexpr std::size_t kLargestBlock = 4;  // packets
 
 void cutByStructure(SourceFile& file, std::vector<ListedBlock>& list, const RepairOptions& o, JobContext& ctx,
-                    DecodeJudge* judge, std::vector<CheckedCut>& checked) {
+                    DecodeJudge* judge, std::bitset<128> declared, std::vector<CheckedCut>& checked) {
   cutEqualRepeats(file, list, o);
   Bytes block;
   for (std::size_t i = 0; i < list.size() && !ctx.stopRequested(); ++i) {
@@ -87,7 +87,9 @@ void cutByStructure(SourceFile& file, std::vector<ListedBlock>& list, const Repa
       continue;
     if (!file.ReadAt(p.offset, p.actualSize, block)) continue;
     const auto size = static_cast<std::uint32_t>(p.declaredSize);
-    const InsertionPlaces places = FindInsertionPlaces(block, size, ReadStreamsAround(file, p.offset, p.actualSize, size));
+    StreamsAround around = ReadStreamsAround(file, p.offset, p.actualSize, size);
+    around.declared = declared;
+    const InsertionPlaces places = FindInsertionPlaces(block, size, around);
     std::optional<std::size_t> at = places.preferred;
     const std::size_t inserted = p.actualSize % size;
     std::optional<JudgedCut> judged;
@@ -127,7 +129,7 @@ struct Fits {
 
 bool StreamsAround::allows(std::uint8_t stream, std::uint32_t number, std::uint32_t mask) const {
   if (streams.none()) return true;  // nothing sound around to judge by
-  if (!streams.test(stream)) return false;
+  if (!streams.test(stream) && !declared.test(stream)) return false;
   // Numbers wrap at the width of their field; a block of a few packets moves
   // a stream on by less than half of it.
   const std::uint32_t half = mask / 2;
@@ -218,13 +220,13 @@ std::optional<std::size_t> FindInsertedBytes(ByteView block, std::uint32_t packe
 }
 
 JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> list, RepairMode mode,
-                                   const RepairOptions& o, JobContext& ctx, DecodeJudge* judge) {
+                                   const RepairOptions& o, JobContext& ctx, DecodeJudge* judge, std::bitset<128> declared) {
   const std::vector<CutRange> before = file.cuts.ranges();
   std::vector<CheckedCut> checked;
   switch (mode) {
     case RepairMode::cutEqualRepeats: cutEqualRepeats(file, list, o); break;
     case RepairMode::cutAndRemeasure: cutAndRemeasure(file, list, o); break;
-    case RepairMode::cutByStructure: cutByStructure(file, list, o, ctx, judge, checked); break;
+    case RepairMode::cutByStructure: cutByStructure(file, list, o, ctx, judge, declared, checked); break;
     case RepairMode::acceptSizes:
       for (ListedBlock& p : list)
         if (p.listed()) p.mark = BlockMark::sizesFixed;

@@ -64,7 +64,8 @@ Message CutMessage(const CheckedCut& c);
 // block's payloads must lie between; and the send times its packets must
 // lie between.
 struct StreamsAround {
-  std::bitset<128> streams;
+  std::bitset<128> streams;   // seen in the packets around
+  std::bitset<128> declared;  // the header's: a stream seen nowhere near (a key frame's packets all around) is one too
   std::array<std::optional<std::uint32_t>, 128> lastBefore{}, firstAfter{};
   std::optional<std::uint32_t> sentBefore, sentAfter;
   bool allows(std::uint8_t stream, std::uint32_t number, std::uint32_t mask) const;
@@ -84,7 +85,10 @@ InsertionPlaces FindInsertionPlaces(ByteView block, std::uint32_t packetSize, co
 // Repairs the listed blocks of `list` in the logical file `file` (whose cuts
 // are the ones made so far). With a judge, each cut into a block by its
 // structure goes where decoding puts it (JudgeCut) and is checked.
+// `declared`: the streams the header declares (none known: only those seen
+// around a block count).
 JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> list, RepairMode mode,
-                                   const RepairOptions& o, JobContext& ctx, DecodeJudge* judge = nullptr);
+                                   const RepairOptions& o, JobContext& ctx, DecodeJudge* judge = nullptr,
+                                   std::bitset<128> declared = {});
 
 }  // namespace corvel

@@ -202,7 +202,9 @@ JobResult<RepairData> RepairJob::run(JobContext& ctx) const {
   JobResult<RepairData> r;
   if (!openSource(source, cuts, file, ctx, r)) return r;
   const std::unique_ptr<DecodeJudge> judge = MakeDecodeJudge(streams);
-  return RepairBlocks(file, list, mode, options, ctx, judge.get());
+  std::bitset<128> declared;
+  for (const StreamEntry& e : streams) declared.set(e.number & 127);
+  return RepairBlocks(file, list, mode, options, ctx, judge.get(), declared);
 }
 
 RepairJob PrepareRepair(const Session& s, RepairMode mode, const RepairOptions& o) {

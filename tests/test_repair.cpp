@@ -309,3 +309,19 @@ TEST(SaveOverwritten, PayloadsOfNoStreamOfTheFileAreLeftOut) {
     EXPECT_EQ(p.payloads[1].stream, 2);
   }
 }
+
+// What the packets around a block allow: the streams seen there or
+// declared, and media object numbers between those seen either side.
+TEST(RepairByStructure, StreamsAroundAllow) {
+  StreamsAround a;
+  a.streams.set(1);
+  a.lastBefore[1] = 89;
+  a.firstAfter[1] = 90;
+  EXPECT_TRUE(a.allows(1, 90, 0xFF));
+  EXPECT_FALSE(a.allows(1, 200, 0xFF));
+  EXPECT_FALSE(a.allows(2, 62, 0xFF));
+  a.declared.set(2);
+  EXPECT_TRUE(a.allows(2, 62, 0xFF));
+  EXPECT_FALSE(a.allows(3, 0, 0xFF));
+  EXPECT_TRUE(StreamsAround{}.allows(3, 0, 0xFF));  // nothing sound around: nothing to judge by
+}
