@@ -5,8 +5,8 @@ namespace corvel {
 namespace {
 
 // The UTF-8 of one byte in the dump's character column.
-void appendCharacter(std::uint8_t b, std::string& out) {
-  if (b < 32 || b == 127 || (b >= 129 && b <= 190)) {
+void appendCharacter(std::uint8_t b, bool letters1251, std::string& out) {
+  if (b < 32 || b == 127 || (b >= 129 && b <= 190) || (b >= 128 && !letters1251)) {
     out += '.';
     return;
   }
@@ -22,7 +22,7 @@ void appendCharacter(std::uint8_t b, std::string& out) {
 
 }  // namespace
 
-std::string DumpText(ByteView bytes, std::uint64_t base, int perLine) {
+std::string DumpText(ByteView bytes, std::uint64_t base, int perLine, bool letters1251) {
   const std::size_t n = perLine == 24 || perLine == 32 ? static_cast<std::size_t>(perLine) : 16;
   const std::size_t column = DumpCharacterColumn(static_cast<int>(n));
   std::string out;
@@ -35,7 +35,7 @@ std::string DumpText(ByteView bytes, std::uint64_t base, int perLine) {
       if (i % 4 == 3) line += "| ";
     }
     if (line.size() < column) line.append(column - line.size(), ' ');
-    for (std::size_t i = 0; i < count; ++i) appendCharacter(bytes[a + i], line);
+    for (std::size_t i = 0; i < count; ++i) appendCharacter(bytes[a + i], letters1251, line);
     out += line;
     out += '\n';
   }

@@ -86,18 +86,22 @@ void MainWindow::logReplaced() {
   for (const Message& line : presenter_.log().lines()) memo_->appendPlainText(text(line));
 }
 
-void MainWindow::statusChanged() { labelST_->setText(text(presenter_.status())); }
+// One line: a message of several lines is joined, and whole in the tip.
+void MainWindow::statusChanged() {
+  const QString said = text(presenter_.status());
+  labelST_->setText(QString(said).replace("\r\n", "; ").replace('\n', "; "));
+  labelST_->setToolTip(said);
+}
 
+// Every job's gauge the same way: its pie, and the percent and time left.
 void MainWindow::progressed(const JobProgress& p) {
-  const Progress& at = p.progress;
-  switch (p.kind) {
-    case JobKind::join: gaugeZ_->setValue(at.percent()); break;
-    case JobKind::avi:
-    case JobKind::frames: gauge2avi_->setValue(at.percent()); break;
-    default:
-      gauge_->setValue(at.percent());
-      labelPTR_->setText(at.total ? QString("%1 >> %2").arg(at.done).arg(at.total) : QString::number(at.done));
-  }
+  Gauge* gauge = p.kind == JobKind::join                              ? gaugeZ_
+                 : p.kind == JobKind::avi || p.kind == JobKind::frames ? gauge2avi_
+                                                                       : gauge_;
+  const QString said = text(ProgressText(p));
+  gauge->setValue(static_cast<int>(p.fraction * 100));
+  gauge->setToolTip(said);
+  if (gauge == gauge_) labelPTR_->setText(said);
 }
 
 void MainWindow::errorRowsChanged() { rowsModel_->refresh(); }
@@ -125,6 +129,10 @@ void MainWindow::stateChanged() {
   const JobKind running = presenter_.running();
   const bool repairJob = c.stop || running == JobKind::repair;
   btnGO_->setText(text(Message(c.stop ? MessageId::Stop : MessageId::ExploreStream)));
+  // The reconstruction's own button stops it too.
+  btnRE_->setText(running == JobKind::reconstruct ? text(Message(MessageId::Stop))
+                                                  : QString::fromStdString(CaptionOf("BitBtnRE", language())));
+  btnRE_->setEnabled(running == JobKind::none || running == JobKind::reconstruct);
   gauge_->setVisible(repairJob);
   labelPTR_->setVisible(repairJob);
   if (!repairJob) labelPTR_->clear();
@@ -179,7 +187,7 @@ void MainWindow::wire() {
     };
   };
   connect(btnGO_, &QPushButton::clicked, this, withOptions(&Presenter::scanOrStop));
-  connect(btnRE_, &QPushButton::clicked, this, withOptions(&Presenter::reconstruct));
+  connect(btnRE_, &QPushButton::clicked, this, withOptions(&Presenter::reconstructOrStop));
   connect(imageSA_, &QToolButton::clicked, this, withOptions(&Presenter::save));
   connect(imageHAMMER_, &QToolButton::clicked, this, &MainWindow::onRepair);
   connect(btnTL_, &QPushButton::clicked, this, &MainWindow::onTimeline);
@@ -266,6 +274,10 @@ void MainWindow::setLanguage(Language lang) {
 // Every named control with a row of the caption table for its kind.
 void MainWindow::applyCaptions() {
   const Language lang = presenter_.language();
+  const QString nameHere = text(Message(MessageId::PutFileNameHere));
+  for (QLineEdit* e : {editIN_, editOUT_, editAVI_}) e->setPlaceholderText(nameHere);
+  edit2FI_->setToolTip(lang == Language::eng ? QString("the first object and this many after it")
+                                             : Ru("первый объект и столько же после него"));
   radioEQ_->setToolTip(lang == Language::eng ? QString("nothing needs fixing: the declared size becomes the real one.")
                                              : Ru("исправлять ничего не надо, ибо заявленный размер станет равен реальному."));
   for (const CaptionRow& row : kCaptionTable) {
@@ -279,7 +291,16 @@ void MainWindow::applyCaptions() {
       b->setText(t);
       if (qobject_cast<QToolButton*>(b)) b->setToolTip(t);  // an image's hint is its caption
     } else if (auto* l = qobject_cast<QLabel*>(o)) {
-      l->setText(t);
+      // A caption with a gap for its box ("first ... pcs."): the words
+      // before the gap beside the box, those after it in the label after.
+      const qsizetype gap = t.trimmed().indexOf("   ");
+      auto* after = findChild<QLabel*>(l->objectName() + "After");
+      if (gap >= 0 && after) {
+        l->setText(t.trimmed().left(gap).trimmed());
+        after->setText(t.trimmed().mid(gap).trimmed());
+      } else {
+        l->setText(t);
+      }
     } else if (auto* a = qobject_cast<QAction*>(o)) {
       a->setText(t);
     }
@@ -296,9 +317,8 @@ void MainWindow::openFile(const QString& path) {
 void MainWindow::onChooseFile() {
   if (presenter_.busy()) return;
   const QStringList filters{"ASF (*.asf *.wmv *.wma)", "* (*)"};
-  if (chooseDir_.isEmpty()) chooseDir_ = QCoreApplication::applicationDirPath();
   QString chosen = filters.value(chooseFilter_);
-  const QString path = QFileDialog::getOpenFileName(this, QString(), chooseDir_, filters.join(";;"), &chosen);
+  const QString path = QFileDialog::getOpenFileName(this, QString(), chooserFolder(), filters.join(";;"), &chosen);
   if (path.isEmpty()) return;
   chooseDir_ = QFileInfo(path).path();
   chooseFilter_ = std::max<int>(0, static_cast<int>(filters.indexOf(chosen)));
@@ -312,11 +332,14 @@ void MainWindow::onRepair() {
   const auto minRepeat = NumberOr(editMS_->text().toStdString(), 100);
   if (minRepeat == 100) editMS_->setText("100");
   o.minRepeat = static_cast<std::uint32_t>(std::min<std::uint64_t>(minRepeat, UINT32_MAX));
-  const RepairMode mode = radioRERE_->isChecked()    ? RepairMode::cutAndRemeasure
-                          : radioISALL_->isChecked() ? RepairMode::acceptSizes
-                          : radioST_->isChecked()    ? RepairMode::cutByStructure
-                                                     : RepairMode::cutEqualRepeats;
-  presenter_.repair(mode, o);
+  presenter_.repair(repairMode(), o);
+}
+
+RepairMode MainWindow::repairMode() const {
+  return radioRERE_->isChecked()    ? RepairMode::cutAndRemeasure
+         : radioISALL_->isChecked() ? RepairMode::acceptSizes
+         : radioST_->isChecked()    ? RepairMode::cutByStructure
+                                    : RepairMode::cutEqualRepeats;
 }
 
 void MainWindow::onTimeline() {
@@ -330,6 +353,7 @@ void MainWindow::onTimeline() {
 
 void MainWindow::showDump(const std::optional<DumpBytes>& d) {
   if (!d) return;
+  dump_->setCyrillic(language() == Language::rus);
   dump_->showBytes(d->bytes, d->offset);
   dump_->show();
   dump_->raise();

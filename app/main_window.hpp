@@ -90,6 +90,9 @@ class MainWindow : public QMainWindow, private Dispatcher, private Questions, pr
   void applyCaptions();
   QString text(const Message& m) const { return QString::fromStdString(presenter_.text(m)); }
   FormOptions formOptions() const;
+  RepairMode repairMode() const;
+  void showRepairTab(const SettingsState& st);
+  QString chooserFolder() const;
 
   void onRepair();
   void onChooseFile();

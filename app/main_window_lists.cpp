@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -73,6 +74,7 @@ void MainWindow::applySettingsText(const QString& text) {
   presenter_.settings().apply(text.toStdString());
   showSettings();
   const SettingsState& st = presenter_.settings().state();
+  showRepairTab(st);
   setLanguage(st.lang);
   if (st.width > 0) resize(st.width, st.height);
   if (st.split > 0) splitter_->setSizes({st.split, std::max(1, splitter_->height() - st.split)});
@@ -90,7 +92,48 @@ QString MainWindow::settingsText() {
   return QString::fromStdString(presenter_.settings().text());
 }
 
-void MainWindow::keepWindowSize() { presenter_.settings().setWindow(width(), height(), splitter_->sizes().value(0)); }
+void MainWindow::keepWindowSize() {
+  presenter_.settings().setWindow(width(), height(), splitter_->sizes().value(0));
+  SettingsState tab;
+  tab.repairMode = repairMode();
+  tab.minRepeat = editMS_->text().toStdString();
+  const FormOptions o = formOptions();
+  tab.minimalHeader = o.header == HeaderMode::minimal;
+  tab.withoutIndex = !o.writeIndex;
+  tab.renumber = o.renumberMediaObjects;
+  tab.keepIncomplete = o.keepIncompleteObjects;
+  tab.dropDamaged = o.dropDamaged;
+  tab.lastFile = presenter_.inputName();
+  tab.lastFolder = chooseDir_.toStdString();
+  presenter_.settings().setRepairTab(tab);
+}
+
+// The repair tab as the settings file left it; the last file named goes
+// into the input field (it opens when the user asks).
+void MainWindow::showRepairTab(const SettingsState& st) {
+  switch (st.repairMode) {
+    case RepairMode::cutEqualRepeats: radioEQ_->setChecked(true); break;
+    case RepairMode::cutAndRemeasure: radioRERE_->setChecked(true); break;
+    case RepairMode::acceptSizes: radioISALL_->setChecked(true); break;
+    case RepairMode::cutByStructure: radioST_->setChecked(true); break;
+  }
+  editMS_->setText(QString::fromStdString(st.minRepeat));
+  if (!presenter_.commands().minimalHeaderOnly) (st.minimalHeader ? radioZM_ : radioZI_)->setChecked(true);
+  checkNOsio_->setChecked(st.withoutIndex);
+  checkPere_->setChecked(st.renumber);
+  checkKI_->setChecked(st.keepIncomplete);
+  checkDD_->setChecked(st.dropDamaged);
+  chooseDir_ = QString::fromStdString(st.lastFolder);
+  if (presenter_.inputName().empty() && !st.lastFile.empty()) presenter_.choose(st.lastFile);
+}
+
+// Where a file chooser starts: the folder of the file named, else the one
+// last chosen from, else the user's home.
+QString MainWindow::chooserFolder() const {
+  const QString named = QString::fromStdString(presenter_.inputName());
+  if (!named.isEmpty() && QFileInfo(named).absoluteDir().exists()) return QFileInfo(named).absolutePath();
+  return chooseDir_.isEmpty() ? QDir::homePath() : chooseDir_;
+}
 
 bool MainWindow::saveSettings(QString* why) {
   keepWindowSize();
@@ -134,13 +177,14 @@ void MainWindow::moveJoinLine(int from, int to) {
 }
 
 void MainWindow::onJoinAdd() {
-  if (addDir_.isEmpty()) addDir_ = QCoreApplication::applicationDirPath();
-  const QStringList filters{"*.asf *.wmv (*.asf *.wmv)", language() == Language::eng ? "* (all files) (*)" : Ru("* (все файлы) (*)")};
+  if (addDir_.isEmpty()) addDir_ = chooserFolder();
+  const QStringList filters{"*.asf *.wmv *.wma (*.asf *.wmv *.wma)", language() == Language::eng ? "* (all files) (*)" : Ru("* (все файлы) (*)")};
   QString chosen = filters.value(addFilter_);
   const QStringList files = QFileDialog::getOpenFileNames(this, QString(), addDir_, filters.join(";;"), &chosen);
   if (files.isEmpty()) return;
   for (const QString& f : files) appendJoinFile(f);
   addDir_ = QFileInfo(files.first()).path();
+  chooseDir_ = addDir_;
   addFilter_ = std::max<int>(0, static_cast<int>(filters.indexOf(chosen)));
 }
 

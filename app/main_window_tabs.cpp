@@ -146,14 +146,23 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   imageEX_ = Named(new QLabel(panelTT), "ImageEX");
   imageEX_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
   tt->addWidget(imageEX_, 3, 5);
-  imageEX_->hide();
-  gauge_->hide();
-  labelPTR_->hide();
+  // Shown or hidden, they keep their room: the panes above never move.
+  for (QWidget* w : std::initializer_list<QWidget*>{imageEX_, gauge_, labelPTR_}) {
+    QSizePolicy keep = w->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(keep);
+    w->hide();
+  }
+  // A long status never widens the window: it is cut, and whole in its tip.
+  labelST_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  labelPTR_->setMinimumWidth(fontMetrics().horizontalAdvance("100 %, left 00:00:00"));
 
   grid_ = Named(new QTableView(tab), "StringER");
   grid_->setModel(rowsModel_);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->verticalHeader()->hide();
+  // The selected cell: pale green, its text black.
+  grid_->setStyleSheet("QTableView::item:selected { background: #D0FFD0; color: black; }");
   const int widths[] = {31, 47, 84, 76, 102, 96, 67, 70};
   for (int c = 0; c < 8; ++c) grid_->setColumnWidth(c, widths[c] + 30);
   grid_->horizontalHeader()->setStretchLastSection(true);
@@ -187,7 +196,15 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   editMS_ = Named(new QLineEdit("100", panelBB), "EditMS");
   editMS_->setMaxLength(4);
   editMS_->setMaximumWidth(60);
-  auto* labelMS = Named(new QLabel(Ru("размеры повторов не менее               байт"), panelBB), "LabelMS");
+  // "repeats of at least [100] bytes": the caption's two words around the box.
+  auto* labelMS = Named(new QLabel(panelBB), "LabelMS");
+  auto* repeatRow = new QWidget(panelBB);
+  auto* rr = new QHBoxLayout(repeatRow);
+  rr->setContentsMargins(0, 0, 0, 0);
+  rr->addWidget(labelMS);
+  rr->addWidget(editMS_);
+  rr->addWidget(Named(new QLabel(panelBB), "LabelMSAfter"));
+  rr->addStretch(1);
   radioRERE_ = Named(new QRadioButton(Ru("убрать области повторов и пересканировать pack-и"), panelBB), "RadioRERE");
   radioISALL_ = Named(new QRadioButton(Ru("исправить размеры кривых блоков"), panelBB), "RadioISALL");
   imageHAMMER_ = ActionImage("ImageHAMMER", "tools-check-spelling", QStyle::SP_BrowserReload, Ru("ремонт"), panelBB);
@@ -197,8 +214,7 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   rb->addWidget(radioEQ_, 0, 0, 1, 3);
   rb->addWidget(checkDP_, 1, 0);
   rb->addWidget(checkZR_, 1, 1);
-  rb->addWidget(labelMS, 2, 0);
-  rb->addWidget(editMS_, 2, 1);
+  rb->addWidget(repeatRow, 2, 0, 1, 3);
   rb->addWidget(radioRERE_, 3, 0, 1, 3);
   rb->addWidget(radioISALL_, 4, 0, 1, 3);
   rb->addWidget(radioST_, 5, 0, 1, 3);
@@ -234,7 +250,15 @@ void MainWindow::buildAviTab(QWidget* tab) {
   edit2FI_ = Named(new QLineEdit("10", tab), "Edit2FI");
   edit2FI_->setMaxLength(3);
   edit2FI_->setMaximumWidth(60);
-  label2FI_ = Named(new QLabel(Ru("первые              шт."), tab), "Label2FI");
+  label2FI_ = Named(new QLabel(tab), "Label2FI");
+  auto* label2FIAfter = Named(new QLabel(tab), "Label2FIAfter");
+  auto* countRow = new QWidget(tab);
+  auto* cr = new QHBoxLayout(countRow);
+  cr->setContentsMargins(0, 0, 0, 0);
+  cr->addWidget(label2FI_);
+  cr->addWidget(edit2FI_);
+  cr->addWidget(label2FIAfter);
+  cr->addStretch(1);
   auto* streams = new QWidget(tab);  // the stream choice is a group of its own
   auto* sl = new QVBoxLayout(streams);
   sl->setContentsMargins(0, 0, 0, 0);
@@ -256,11 +280,17 @@ void MainWindow::buildAviTab(QWidget* tab) {
   l->addWidget(labelAVI_, 1, 0);
   l->addWidget(editAVI_, 1, 1, 1, 2);
   l->addWidget(radio2FI_, 2, 0);
-  l->addWidget(label2FI_, 2, 1);
-  l->addWidget(edit2FI_, 2, 2);
+  l->addWidget(countRow, 2, 1, 1, 2);
   l->addWidget(streams, 3, 0, 1, 3);
-  l->addWidget(btn2AVI_, 4, 0);
-  l->addWidget(gauge2avi_, 4, 1);
+  // The gauge beside the button, in a row of their own: the name field
+  // above keeps its width while it shows.
+  auto* runRow = new QWidget(tab);
+  auto* run = new QHBoxLayout(runRow);
+  run->setContentsMargins(0, 0, 0, 0);
+  run->addWidget(btn2AVI_);
+  run->addWidget(gauge2avi_);
+  run->addStretch(1);
+  l->addWidget(runRow, 4, 0, 1, 3);
   l->addWidget(labelREZ_, 5, 0, 1, 3);
   l->setRowStretch(6, 1);
   l->setColumnStretch(2, 1);

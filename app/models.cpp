@@ -20,7 +20,8 @@ QVariant ErrorRowsModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::BackgroundRole && row.kind == RowKind::damagedObject) return QColor(255, 228, 181);
   // A block over bytes the disk would not give: grey, as bytes lost.
   if (role == Qt::BackgroundRole && row.unreadable) return QColor(211, 211, 211);
-  if (role != Qt::DisplayRole) return {};
+  // The last cell may hold the decoder's words, longer than the column: whole in the tip.
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   return QString::fromStdString(CellsOf(row, r + 1, p_.language())[static_cast<std::size_t>(index.column())]);
 }
 

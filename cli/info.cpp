@@ -65,7 +65,7 @@ int runInfo(const InfoOptions& o, const CommonOptions& common) {
   const bool ok = OpenFile(s, o.file);
   if (!s.file.lastError.empty()) {
     failLine(run, o.file, s.file.lastError);
-    if (common.json) printJson({{"file", o.file}, {"error", s.statusText() + ": " + s.file.lastError}});
+    if (common.json) printJson({{"file", o.file}, {"error", run.text(Message(s.status.id)) + ": " + s.file.lastError}});
     return 1;
   }
   if (common.json) {
@@ -74,7 +74,7 @@ int runInfo(const InfoOptions& o, const CommonOptions& common) {
     for (const auto& l : run.listener.lines()) std::cout << l << '\n';
     std::cout << s.statusText() << '\n' << s.structure.tree.render();
   }
-  if (!ok) failLine(run, o.file, withoutBullet(run.text(Message(MessageId::NoSignature))));
+  if (!ok) failLine(run, o.file, withoutBullet(run.text(Message(s.status.id == MessageId::FileEmpty ? MessageId::FileEmpty : MessageId::NoSignature))));
   return ok ? 0 : 1;
 }
 

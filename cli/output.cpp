@@ -126,8 +126,8 @@ bool RefuseExisting(CliRun& run, const std::string& path, bool force) {
 
 bool OpenForCommand(CliRun& run, const std::string& file) {
   if (OpenFile(run.s, file)) return true;
-  failLine(run, file,
-           run.s.file.lastError.empty() ? withoutBullet(run.text(Message(MessageId::NoSignature))) : run.s.file.lastError);
+  const MessageId why = run.s.status.id == MessageId::FileEmpty ? MessageId::FileEmpty : MessageId::NoSignature;
+  failLine(run, file, run.s.file.lastError.empty() ? withoutBullet(run.text(Message(why))) : run.s.file.lastError);
   return false;
 }
 

@@ -100,7 +100,9 @@ inline void failLine(const CliRun& run, const std::string& file, const std::stri
     run.fail(file, why);
     return;
   }
-  ErrorLine(run.s.statusText().empty() ? file : run.s.statusText() + ": " + file, why);
+  // The status's fixed words: the reason comes after the file.
+  const std::string said = run.s.status.id == MessageId::None ? run.s.statusText() : run.text(Message(run.s.status.id));
+  ErrorLine(said.empty() ? file : said + ": " + file, why);
 }
 
 

@@ -338,7 +338,7 @@ bool AviWriter::writeChunks() {
       staging.clear();
       if (out_->failed()) break;
     }
-    ctx_.progress(index_.size(), 0, Phase::exporting);
+    ctx_.progress(it.position(), src_->size(), Phase::exporting, {index_.size(), 0});
     ctx_.step();
     if (ctx_.stopRequested()) break;
   }

@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 62> kExtraMessages{{
+const std::array<MessageRow, 75> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -133,6 +133,19 @@ const std::array<MessageRow, 62> kExtraMessages{{
     {"• файл записывается заново без повреждённых кадров, найденных в записанном: ",
      "• written again without the damaged frames found in what was written: "},
     {"повреждён после вырезки (декодер его не принимает)", "damaged after the cut (the decoder rejects it)"},
+    {"файл пуст", "the file is empty"},
+    {"• не задано имя выходного файла", "• no output file name given"},
+    {"список ошибок сохранён: ", "error list saved: "},
+    {"• дамп записан: ", "• dump written: "},
+    {"работа уже закончилась", "the job had already finished"},
+    {"пакетов: ", "packets: "},
+    {"; с ключевыми кадрами: ", "; with key frames: "},
+    {"; блоков ошибок: ", "; error blocks: "},
+    {"; записей индекса: ", "; index entries: "},
+    {", осталось ", ", left "},
+    {"• не удалось создать папку: ", "• the folder could not be made: "},
+    {"медиаобъектов просмотрено: ", "media objects looked at: "},
+    {"; файлов записано: ", "; files written: "},
 }};
 
 namespace {
@@ -266,6 +279,19 @@ constexpr IdRow kIdRows[] = {
     {MessageId::WrittenChecked, "• записанный файл проверен декодированием; повреждённых кадров: "},
     {MessageId::WrittenAgain, "• файл записывается заново без повреждённых кадров, найденных в записанном: "},
     {MessageId::LeftDamagedByCut, "повреждён после вырезки (декодер его не принимает)"},
+    {MessageId::FileEmpty, "файл пуст"},
+    {MessageId::NoOutputName, "• не задано имя выходного файла"},
+    {MessageId::ErrorListSaved, "список ошибок сохранён: "},
+    {MessageId::DumpWritten, "• дамп записан: "},
+    {MessageId::JobAlreadyFinished, "работа уже закончилась"},
+    {MessageId::PacketsFound, "пакетов: "},
+    {MessageId::KeyframePackets, "; с ключевыми кадрами: "},
+    {MessageId::ErrorBlocksFound, "; блоков ошибок: "},
+    {MessageId::IndexEntries, "; записей индекса: "},
+    {MessageId::TimeLeft, ", осталось "},
+    {MessageId::FolderNotMade, "• не удалось создать папку: "},
+    {MessageId::FramesLookedAt, "медиаобъектов просмотрено: "},
+    {MessageId::FilesWritten, "; файлов записано: "},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

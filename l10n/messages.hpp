@@ -23,7 +23,7 @@ struct MessageRow {
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
-extern const std::array<MessageRow, 62> kExtraMessages;
+extern const std::array<MessageRow, 75> kExtraMessages;
 
 // Every message the program shows. The order is that of the id table in
 // messages.cpp.
@@ -150,6 +150,19 @@ enum class MessageId : std::uint8_t {
   WrittenChecked,
   WrittenAgain,
   LeftDamagedByCut,
+  FileEmpty,
+  NoOutputName,
+  ErrorListSaved,
+  DumpWritten,
+  JobAlreadyFinished,
+  PacketsFound,
+  KeyframePackets,
+  ErrorBlocksFound,
+  IndexEntries,
+  TimeLeft,
+  FolderNotMade,
+  FramesLookedAt,
+  FilesWritten,
   Count
 };
 

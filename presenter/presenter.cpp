@@ -25,7 +25,61 @@ std::string folderOf(const std::string& path) {
 // Dumps are capped: a Data Object of gigabytes is no text to hold.
 constexpr std::uint64_t kMaxDump = 4 << 20;
 
+std::string absoluteName(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::absolute(platform::PathOf(path), ec);
+  return ec ? path : platform::NameOf(p);
+}
+
+// What the scan found, as the command line counts it.
+Message scanSummary(const Session& s) {
+  Message m(MessageId::SearchFinished, ": ");
+  m.more.emplace_back(MessageId::PacketsFound, std::to_string(s.packets.size()));
+  m.more.emplace_back(MessageId::KeyframePackets, std::to_string(s.keyframePackets));
+  m.more.emplace_back(MessageId::ErrorBlocksFound, std::to_string(s.errorList.size()));
+  const auto& index = s.structure.rec.simpleIndex;
+  m.more.emplace_back(MessageId::IndexEntries, std::to_string(s.indexBuilt ? index.entryCount : 0));
+  return m;
+}
+
 }  // namespace
+
+double FractionDone(const Progress& p) {
+  if (p.total == 0) return 0;
+  const double part = std::min(1.0, static_cast<double>(p.done) / static_cast<double>(p.total));
+  // A job of several inputs: the inputs done, and this one's part.
+  if (p.step.count == 0 || p.step.item == 0) return part;
+  const double item = static_cast<double>(std::min(p.step.item, p.step.count) - 1);
+  return (item + part) / static_cast<double>(p.step.count);
+}
+
+std::optional<std::int64_t> SecondsLeft(double fraction, std::chrono::steady_clock::duration elapsed) {
+  const double seconds = std::chrono::duration<double>(elapsed).count();
+  if (fraction < 0.01 || seconds < 2) return std::nullopt;
+  return static_cast<std::int64_t>(seconds * (1 - fraction) / fraction + 0.5);
+}
+
+namespace {
+
+// A tab's message with the progress on a line after it.
+Message withProgress(Message m, const JobProgress& p) {
+  const Message said = ProgressText(p);
+  m.more.emplace_back(MessageId::None, "\n" + said.before);
+  m.more.insert(m.more.end(), said.more.begin(), said.more.end());
+  return m;
+}
+
+}  // namespace
+
+Message ProgressText(const JobProgress& p) {
+  Message m = Message::Plain(std::to_string(static_cast<int>(p.fraction * 100)) + " %");
+  if (p.secondsLeft) {
+    const std::int64_t s = *p.secondsLeft;
+    const std::string seconds = std::to_string(s % 60);
+    m.more.emplace_back(MessageId::TimeLeft, std::to_string(s / 60) + (seconds.size() < 2 ? ":0" : ":") + seconds);
+  }
+  return m;
+}
 
 // Hears the session, on the presenter's thread, and one run of a job, on
 // the worker's: what comes from the worker is posted to the presenter,
@@ -85,7 +139,7 @@ Commands Presenter::commands() const {
   c.stop = stoppable(running_);
   c.verify = idle && open;
   c.saveErrors = idle && open && listSaveable_;
-  c.loadErrors = idle && open;
+  c.loadErrors = idle && (open || !input_.empty());
   c.timeline = idle && open;
   c.dump = idle && open;
   c.join = idle;
@@ -132,7 +186,7 @@ bool Presenter::exists(const std::string& path) const {
 // An empty name field asks for a name rather than doing nothing.
 bool Presenter::askForName() {
   if (!input_.empty()) return false;
-  input_ = text(Message(MessageId::PutFileNameHere));
+  session_.setStatus(Message(MessageId::PutFileNameHere));
   view_.stateChanged();
   return true;
 }
@@ -158,10 +212,9 @@ bool Presenter::open(const std::string& path) {
   takeOptions();
   clearLog();
   const bool ok = OpenFile(session_, input_);
-  if (ok) {
-    listSaveable_ = true;
-    output_ = OutputName(input_, OutputNaming::nextFree);
-  }
+  listSaveable_ = ok;
+  // The proposal follows the file named, opened or not.
+  output_ = OutputName(input_, OutputNaming::nextFree);
   view_.structureChanged();
   view_.errorRowsChanged();
   view_.stateChanged();
@@ -175,9 +228,15 @@ void Presenter::choose(const std::string& path) {
   view_.stateChanged();
 }
 
-bool Presenter::stopAsked() {
-  if (questions_.ask(MessageId::StopQuestion)) worker_.requestStop();
-  return true;
+// The job may end while the user reads the question: a "yes" then says so.
+void Presenter::stopAsked() {
+  const std::uint64_t job = jobs_;
+  if (!questions_.ask(MessageId::StopQuestion)) return;
+  if (running_ == JobKind::none || job != jobs_) {
+    session_.log(Message(MessageId::JobAlreadyFinished));
+    return;
+  }
+  worker_.requestStop();
 }
 
 void Presenter::scanOrStop() {
@@ -189,7 +248,7 @@ void Presenter::scanOrStop() {
   if (busy() || askForName()) return;
   // The file in the name field, opened anew when it is not the open one.
   if (input_ != session_.fileName && !open()) return;
-  if (!session_.errorList.empty() || !session_.file.cuts.empty()) {
+  if (!session_.file.cuts.empty()) {
     // "continue" scans the repaired file (the cuts and the list are kept);
     // "new start" scans the file as it is on disk.
     if (!questions_.ask(MessageId::ContinueQuestion)) {
@@ -198,8 +257,23 @@ void Presenter::scanOrStop() {
     }
   }
   takeOptions();
+  dumpPath_.clear();
+  if (session_.options.writeDump) {
+    dumpPath_ = absoluteName(OutputName(session_.fileName, OutputNaming::dump));
+    session_.options.dumpPath = dumpPath_;
+  }
   session_.setStatus(Message(MessageId::ScanInProgress));
-  start(JobKind::scan, PrepareScan(session_), ApplyScan);
+  start(JobKind::scan, PrepareScan(session_), [this](Session& s, JobResult<ScanData> r) {
+    const bool stopped = r.outcome == Outcome::stopped;
+    const bool ran = ApplyScan(s, std::move(r));
+    if (ran && !dumpPath_.empty() && exists(dumpPath_)) s.log(Message(MessageId::DumpWritten, dumpPath_));
+    if (ran && !stopped) {
+      const Message summary = scanSummary(s);
+      s.log(summary);
+      s.setStatus(summary);
+    }
+    return ran;
+  });
 }
 
 void Presenter::repair(RepairMode mode, const RepairOptions& o) {
@@ -207,16 +281,40 @@ void Presenter::repair(RepairMode mode, const RepairOptions& o) {
   start(JobKind::repair, PrepareRepair(session_, mode, o), ApplyRepair);
 }
 
+void Presenter::refuseSave(Message why) {
+  session_.log(std::move(why));
+  session_.setStatus(Message(MessageId::FileSaveError));
+}
+
 void Presenter::save() {
-  if (busy() || output_.empty()) return;
+  if (busy()) return;
+  if (output_.empty()) return refuseSave(Message(MessageId::NoOutputName));
+  if (platform::SameFile(output_, session_.fileName)) return refuseSave(Message("• ", MessageId::OutputIsSource, output_));
   if (exists(output_) && !questions_.ask(MessageId::OverwriteQuestion)) return;
   takeOptions();
   SaveJob job;
   if (!PrepareSave(session_, output_, job)) return;
-  start(JobKind::save, std::move(job), ApplySave);
+  start(JobKind::save, std::move(job), [this, path = output_](Session& s, JobResult<SaveOutcome> r) {
+    const bool ok = ApplySave(s, std::move(r));
+    savedTo(path, ok);
+    return ok;
+  });
 }
 
-void Presenter::reconstruct() {
+// "file saved" says where; the next proposal is the next free name beside
+// it. A failed save leaves the name as typed, to be tried again.
+void Presenter::savedTo(const std::string& path, bool ok) {
+  if (!ok) return;
+  if (session_.status.id == MessageId::FileSaved) {
+    Message said = session_.status;
+    said.after = ": " + absoluteName(path) + said.after;
+    session_.setStatus(std::move(said));
+  }
+  output_ = OutputName(path, OutputNaming::nextFree);
+}
+
+void Presenter::reconstructOrStop() {
+  if (running_ == JobKind::reconstruct) return stopAsked();
   if (busy() || askForName()) return;
   if (input_ != session_.fileName) {
     session_.fileName = input_;
@@ -224,6 +322,7 @@ void Presenter::reconstruct() {
   }
   takeOptions();
   clearLog();
+  session_.setStatus(Message(MessageId::ReconstructingHeader));
   start(JobKind::reconstruct, PrepareReconstruct(session_), ApplyReconstruct);
 }
 
@@ -239,11 +338,20 @@ void Presenter::saveErrors() {
   const std::string path = OutputName(session_.fileName, OutputNaming::errorList);
   if (exists(path) && !questions_.ask(MessageId::OverwriteQuestion)) return;
   std::string error;
-  if (!SaveErrors(session_, path, error)) session_.log(Message("• ", MessageId::FileSaveError, ": " + path + ": " + error));
+  if (!SaveErrors(session_, path, error)) {
+    session_.log(Message("• ", MessageId::FileSaveError, ": " + path + ": " + error));
+    session_.setStatus(Message(MessageId::FileSaveError));
+    return;
+  }
+  const Message saved(MessageId::ErrorListSaved, absoluteName(path));
+  session_.log(saved);
+  session_.setStatus(saved);
 }
 
 void Presenter::loadErrors() {
-  if (!commands().loadErrors) return;
+  if (busy() || askForName()) return;
+  // The list is of the file named in the input field: opened first.
+  if (input_ != session_.fileName && !open()) return;
   // The list's offsets are of the file on disk: the cuts go with it.
   if (LoadErrors(session_)) listSaveable_ = true;
   view_.stateChanged();
@@ -295,6 +403,7 @@ void Presenter::join(const std::string& output) {
   const MessageId why = refusal == MessageId::NothingToJoin ? refusal : output.empty() ? MessageId::WhereToPut : refusal;
   if (why != MessageId::None) {
     joinMessage_ = Message(why);
+    outputFolder_.clear();
     view_.stateChanged();
     return;
   }
@@ -329,10 +438,17 @@ void Presenter::exportOrStop(const ExportRequest& req) {
   if (busy()) return;
   const auto refuse = [this](MessageId why) {
     exportMessage_ = Message(why);
+    outputFolder_.clear();
     view_.stateChanged();
   };
   if (!session_.structure.rec.fileProperties.present || session_.fileName.empty()) return refuse(MessageId::OpenFileFirst);
-  if (req.avi && req.output.empty()) return;
+  const auto refuseOutput = [&](Message why) {
+    session_.log(std::move(why));
+    refuse(MessageId::CreateOutputError);
+  };
+  if (req.avi && req.output.empty()) return refuseOutput(Message(MessageId::NoOutputName));
+  if (req.avi && platform::SameFile(req.output, session_.fileName))
+    return refuseOutput(Message("• ", MessageId::OutputIsSource, req.output));
   if (!req.avi && !IsNumber(req.frameCount)) return;
   if (req.avi && exists(req.output) && !questions_.ask(MessageId::OverwriteQuestion)) return;
   if (session_.source.changed()) {
@@ -368,7 +484,8 @@ bool Presenter::start(JobKind kind, Job job, Apply apply) {
   if (busy()) return false;
   const std::uint64_t id = ++jobs_;
   running_ = kind;
-  progress_ = JobProgress{id, kind, {}};
+  progress_ = JobProgress{id, kind, {}, 0, {}};
+  started_ = std::chrono::steady_clock::now();
   // The session changes only when a result is applied: the views keep
   // showing it while a job runs; a scan's rows fill as it finds blocks.
   if (kind == JobKind::scan) {
@@ -383,14 +500,19 @@ bool Presenter::start(JobKind kind, Job job, Apply apply) {
   };
   listener->onProgress = [this, id, kind](const Progress& p) {
     if (id != jobs_ || running_ == JobKind::none) return;
-    progress_ = JobProgress{id, kind, p};
+    // A phase of unknown length (the send times, the index) keeps the part done so far.
+    const double before = progress_.fraction;
+    progress_ = JobProgress{id, kind, p, p.total ? FractionDone(p) : before, {}};
+    progress_.secondsLeft = SecondsLeft(progress_.fraction, std::chrono::steady_clock::now() - started_);
     // A join and an export speak on their own tabs; the repair tab's status
     // line is the open file's.
     if (kind == JobKind::join) {
-      joinMessage_ = JoinProgressMessage(p.phase, p.step);
+      joinMessage_ = withProgress(JoinProgressMessage(p.phase, p.step), progress_);
       view_.stateChanged();
     } else if (kind == JobKind::avi || kind == JobKind::frames) {
-      exportMessage_ = Message(MessageId::FramesSaved, std::to_string(p.done));
+      // The AVI counts its chunks beside the bytes read; the frames count themselves.
+      exportMessage_ = withProgress(Message(MessageId::FramesSaved, std::to_string(kind == JobKind::avi ? p.step.item : p.done)),
+                                    progress_);
       view_.stateChanged();
     } else if (p.phase == Phase::savingHeader || p.phase == Phase::savingStream || p.phase == Phase::buildingIndex ||
                p.phase == Phase::verifying) {
@@ -421,7 +543,6 @@ void Presenter::finished(JobKind kind, Outcome outcome) {
   // A repair's cuts move the offsets after them: the list no longer
   // speaks of the file on disk.
   if (kind == JobKind::repair && outcome != Outcome::failed) listSaveable_ = false;
-  if (kind == JobKind::save) output_ = OutputName(session_.fileName, OutputNaming::nextFree);
   view_.structureChanged();
   view_.errorRowsChanged();
   view_.stateChanged();

@@ -5,6 +5,7 @@
 // The window binds its controls to this; the tests drive it directly.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -21,12 +22,23 @@ namespace corvel {
 enum class JobKind { none, scan, save, repair, reconstruct, join, avi, frames, verify };
 
 // A running job's progress: which run it is (each start takes the next
-// id), what kind, and how far it got in which phase.
+// id), what kind, how far it got in which phase, and the same for every
+// job: the part done (0 to 1) and, once that says enough, the seconds left.
 struct JobProgress {
   std::uint64_t job = 0;
   JobKind kind = JobKind::none;
   Progress progress;
+  double fraction = 0;
+  std::optional<std::int64_t> secondsLeft;
 };
+
+// The part of a job done, from its counter (0 while the total is unknown).
+double FractionDone(const Progress& p);
+// The seconds left at `fraction` done after `elapsed`: none before 1 % or
+// the first two seconds (too little to go by).
+std::optional<std::int64_t> SecondsLeft(double fraction, std::chrono::steady_clock::duration elapsed);
+// "42 %, left 1:05" (or "42 %" while the time left is not known).
+Message ProgressText(const JobProgress& p);
 
 // The commands the user may give now.
 struct Commands {
@@ -150,7 +162,8 @@ class Presenter {
   void scanOrStop();
   void repair(RepairMode mode, const RepairOptions& o);
   void save();
-  void reconstruct();
+  // Starts a header reconstruction, or asks to stop the running one.
+  void reconstructOrStop();
   // Decodes every media object of the open (logical) file; the damaged ones
   // become rows of their own after the error blocks.
   void verify();
@@ -182,7 +195,10 @@ class Presenter {
   void takeOptions();
   bool askForName();
   bool exists(const std::string& path) const;
-  bool stopAsked();
+  void stopAsked();
+  // The save's own refusal, before anything starts: status and log say why.
+  void refuseSave(Message why);
+  void savedTo(const std::string& path, bool ok);
   void clearLog();
   void append(const Message& line);
 
@@ -198,10 +214,12 @@ class Presenter {
   std::uint64_t jobs_ = 0;
   JobProgress progress_;
   std::chrono::microseconds stepPause_{0};
+  std::chrono::steady_clock::time_point started_;
   LogLines log_;
   ErrorRows liveRows_;
   FormOptions form_;
   std::string input_, output_;
+  std::string dumpPath_;  // where the running scan writes its dump; empty: none
   bool listSaveable_ = false;  // no repair changed the offsets since the scan
   Message joinMessage_, exportMessage_;
   std::string outputFolder_;

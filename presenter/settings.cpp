@@ -41,6 +41,18 @@ void Settings::setLeadIsPreroll(bool on) {
   s_.lead = on ? "" : "5000";
 }
 
+void Settings::setRepairTab(const SettingsState& from) {
+  s_.repairMode = from.repairMode;
+  s_.minRepeat = IsNumber(from.minRepeat) ? from.minRepeat : "100";
+  s_.minimalHeader = from.minimalHeader;
+  s_.withoutIndex = from.withoutIndex;
+  s_.renumber = from.renumber;
+  s_.keepIncomplete = from.keepIncomplete;
+  s_.dropDamaged = from.dropDamaged;
+  s_.lastFile = from.lastFile;
+  s_.lastFolder = from.lastFolder;
+}
+
 void Settings::setWindow(int width, int height, int split) {
   s_.width = width;
   s_.height = height;
@@ -51,6 +63,20 @@ namespace {
 const char* yn(bool on) { return on ? "y" : "n"; }
 std::string numberOr5000(const std::string& v) { return IsNumber(v) ? v : "5000"; }
 int toInt(const std::string& v) { return IsNumber(v) && v.size() < 9 ? std::stoi(v) : 0; }
+// The repairs by their keys in the file.
+constexpr std::pair<RepairMode, std::string_view> kRepairKeys[] = {
+    {RepairMode::cutEqualRepeats, "equal"},
+    {RepairMode::cutAndRemeasure, "remeasure"},
+    {RepairMode::acceptSizes, "sizes"},
+    {RepairMode::cutByStructure, "structure"},
+};
+std::string_view keyOf(RepairMode m) {
+  for (const auto& [mode, key] : kRepairKeys)
+    if (mode == m) return key;
+  return "structure";
+}
+// A name ends at its line: a line break in it would make lines of its own.
+std::string oneLine(const std::string& s) { return s.substr(0, s.find_first_of("\r\n")); }
 }  // namespace
 
 std::string Settings::text() const {
@@ -66,7 +92,16 @@ std::string Settings::text() const {
     << "cfg.ast: " << yn(s_.approximateSendTime) << "\r\n"
     << "cfg.op: " << (s_.leadIsPreroll ? "1" : "2") << "\r\n"
     << "cfg.eop2: " << s_.lead << "\r\n"
-    << "win.w: " << s_.width << "\r\nwin.h: " << s_.height << "\r\nwin.split: " << s_.split << "\r\n";
+    << "win.w: " << s_.width << "\r\nwin.h: " << s_.height << "\r\nwin.split: " << s_.split << "\r\n"
+    << "repair.mode: " << keyOf(s_.repairMode) << "\r\n"
+    << "repair.repeat: " << s_.minRepeat << "\r\n"
+    << "save.minimal: " << yn(s_.minimalHeader) << "\r\n"
+    << "save.noindex: " << yn(s_.withoutIndex) << "\r\n"
+    << "save.renumber: " << yn(s_.renumber) << "\r\n"
+    << "save.keep: " << yn(s_.keepIncomplete) << "\r\n"
+    << "save.drop: " << yn(s_.dropDamaged) << "\r\n"
+    << "last.file: " << oneLine(s_.lastFile) << "\r\n"
+    << "last.folder: " << oneLine(s_.lastFolder) << "\r\n";
   return t.str();
 }
 
@@ -95,6 +130,21 @@ void Settings::apply(std::string_view text) {
   s_.width = w > 200 && h > 200 ? w : 0;
   s_.height = w > 200 && h > 200 ? h : 0;
   s_.split = std::max(0, toInt(SettingValue(text, "win.split:")));
+  // The repair tab: a line missing or not understood keeps the default.
+  const SettingsState defaults;
+  const std::string mode = SettingValue(text, "repair.mode:");
+  s_.repairMode = defaults.repairMode;
+  for (const auto& [m, key] : kRepairKeys)
+    if (key == mode) s_.repairMode = m;
+  const std::string repeat = SettingValue(text, "repair.repeat:");
+  s_.minRepeat = IsNumber(repeat) && repeat.size() <= 4 ? repeat : defaults.minRepeat;
+  s_.minimalHeader = on("save.minimal:");
+  s_.withoutIndex = on("save.noindex:");
+  s_.renumber = on("save.renumber:");
+  s_.keepIncomplete = on("save.keep:");
+  s_.dropDamaged = on("save.drop:");
+  s_.lastFile = SettingValue(text, "last.file:");
+  s_.lastFolder = SettingValue(text, "last.folder:");
 }
 
 JoinOptions Settings::joinOptions() const {
@@ -148,7 +198,12 @@ bool LoadSettings(Settings& settings, const std::string& path) {
 
 bool SaveSettings(const Settings& settings, const std::string& path, Message& why) {
   std::error_code ec;
-  std::filesystem::create_directories(platform::PathOf(path).parent_path(), ec);
+  const std::filesystem::path folder = platform::PathOf(path).parent_path();
+  std::filesystem::create_directories(folder, ec);
+  if (ec) {
+    why = Message(MessageId::FolderNotMade, platform::NameOf(folder) + ": " + ec.message());
+    return false;
+  }
   const std::string text = settings.text();
   std::string error;
   if (WriteWholeFile(path, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error)) return true;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "join/join.hpp"
+#include "repair/repair.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel {
@@ -30,6 +31,13 @@ struct SettingsState {
   bool sendTimeFromVideo = false;
   // The window's size and the height of the tree above the log; 0 for unset.
   int width = 0, height = 0, split = 0;
+  // The repair tab as the user left it: the repair chosen, the least repeat
+  // it cuts, the save's boxes.
+  RepairMode repairMode = RepairMode::cutByStructure;
+  std::string minRepeat = "100";
+  bool minimalHeader = false, withoutIndex = false, renumber = false, keepIncomplete = false, dropDamaged = false;
+  // The last file named, and the folder the file choosers last showed.
+  std::string lastFile, lastFolder;
   bool operator==(const SettingsState&) const = default;
 };
 
@@ -50,6 +58,8 @@ class Settings {
   void setListUnknownObjects(bool on) { s_.listUnknownObjects = on; }
   void setShowIndexEntries(bool on) { s_.showIndexEntries = on; }
   void setWindow(int width, int height, int split);
+  // The repair tab's choices and the last file, as the user left them.
+  void setRepairTab(const SettingsState& from);
 
   // The settings file's text ("key: value" lines, CR LF), and reading one:
   // the lines act in the file's order as the clicks they record would.

@@ -21,12 +21,13 @@ void Session::setStatus(Message text) {
 }
 
 void Session::showErrorRows() {
-  errorRows.showList(errorList);
-  const auto first = static_cast<std::uint64_t>(structure.dataObjectOffset) + 50;
-  const std::uint64_t P = packets.empty() ? 0 : packets.packetSize();
+  PacketPlaces places;
+  places.first = static_cast<std::uint64_t>(std::max<std::int64_t>(structure.dataObjectOffset, 0)) + 50;
+  places.size = packets.empty() ? structure.rec.fileProperties.maximumPacketSize : packets.packetSize();
+  errorRows.showList(errorList, places);
   for (const CheckedCut& c : checkedCuts) {
     const std::uint64_t at = c.offset - file.cuts.bytesBelow(c.offset);
-    for (const DamagedFrame& f : c.damaged) errorRows.showLeftByCut(P && at >= first ? (at - first) / P : 0, at, f);
+    for (const DamagedFrame& f : c.damaged) errorRows.showLeftByCut(places.packetAt(at), at, f);
   }
   if (events) events->errorRowsChanged();
 }
@@ -86,7 +87,8 @@ auto runHere(const Job& job, std::stop_token stop, JobEvents* events) {
   return job.run(ctx);
 }
 
-bool openSession(Session& s) {
+// Nothing of the file open before stays: not its packets, rows or log.
+void forgetFile(Session& s) {
   s.file.CacheReset();
   s.clearCuts();
   s.scannedCuts.CutsClear();
@@ -101,6 +103,11 @@ bool openSession(Session& s) {
   s.verified = false;
   s.errorRows.clear();
   s.logLines.clear();
+  s.structure = FileStructure{};
+}
+
+bool openSession(Session& s) {
+  forgetFile(s);
   s.setStatus(Message(MessageId::ReadingHeader));
   JobContext ctx;
   const bool walked = WalkObjects(s.file, s.options.walk, s.structure, ctx);
@@ -119,8 +126,17 @@ bool OpenFile(Session& s, const std::string& path, ReadCalls* reads) {
   s.file.Close();
   s.fileName = path;
   s.source = SourceRef{path, nullptr, StampOf(path), reads};
+  forgetFile(s);
   if (!s.file.Open(s.source, CutList())) {
-    s.setStatus(Message(MessageId::FileOpenError));
+    // What the system said: "is a directory", "no such file".
+    s.log(Message("• ", MessageId::FileOpenError, ": " + path + ": " + s.file.lastError));
+    s.setStatus(Message(MessageId::FileOpenError, ": " + s.file.lastError));
+    return false;
+  }
+  if (s.file.fsize == 0) {
+    s.file.Close();
+    s.log(Message("• ", MessageId::FileEmpty, ": " + path));
+    s.setStatus(Message(MessageId::FileEmpty));
     return false;
   }
   return openSession(s);
@@ -441,8 +457,11 @@ bool ApplyReconstruct(Session& s, JobResult<FileStructure> r) {
   s.logLines.clear();
   s.keepLog(std::move(r.log));
   s.structure = std::move(r.data);
-  s.options.sourceHeaderUsable = false;
-  s.options.save.header = HeaderMode::minimal;
+  // A stopped search leaves the header choice as it was.
+  if (r.outcome != Outcome::stopped) {
+    s.options.sourceHeaderUsable = false;
+    s.options.save.header = HeaderMode::minimal;
+  }
   // Stopped, it shows the objects found up to the stop, and says so.
   s.setStatus(r.message);
   return true;

@@ -72,12 +72,12 @@ void ErrorRows::showLeftByCut(std::uint64_t packet, std::uint64_t offset, const 
   rows_.push_back(std::move(row));
 }
 
-void ErrorRows::showList(const std::vector<ListedBlock>& list) {
+void ErrorRows::showList(const std::vector<ListedBlock>& list, PacketPlaces places) {
   rows_.clear();
   for (std::size_t i = 0; i < list.size(); ++i) {
     const ListedBlock& p = list[i];
     if (!p.listed()) continue;
-    rows_.push_back(ErrorRow{i, i, HexDigits(p.id, 8), p.offset, p.declaredSize, p.actualSize, p.delta(),
+    rows_.push_back(ErrorRow{places.packetAt(p.offset), i, HexDigits(p.id, 8), p.offset, p.declaredSize, p.actualSize, p.delta(),
                              std::to_string(p.repLen) + "(" + HexDigits(p.repByte, 2) + ") at " + std::to_string(p.repOffset),
                              RowKind::errorBlock, p.unreadable});
   }

@@ -20,7 +20,7 @@ namespace corvel {
 enum class RowKind { errorBlock, damagedObject };
 
 struct ErrorRow {
-  std::uint64_t number = 0;          // the block's first packet (a scan's row) or its error list entry
+  std::uint64_t number = 0;          // the packet the row's block or object begins in
   std::optional<std::size_t> entry;  // the error list entry the row shows (a scan's rows show none)
   std::string id;
   std::uint64_t offset = 0;
@@ -41,6 +41,15 @@ using ErrorCells = std::array<std::string, kErrorColumns>;
 ErrorCells CellsOf(const ErrorRow& row, std::size_t place, Language lang);
 ErrorCells ErrorColumnTitles(Language lang);
 
+// Where the packets lie: the first one's offset and their size (0 when
+// not known).
+struct PacketPlaces {
+  std::uint64_t first = 0;
+  std::uint64_t size = 0;
+  // The packet holding a logical offset (0 before the first or when unknown).
+  std::uint64_t packetAt(std::uint64_t offset) const { return size && offset >= first ? (offset - first) / size : 0; }
+};
+
 class ErrorRows {
  public:
   void clear() { rows_.clear(); }
@@ -49,8 +58,9 @@ class ErrorRows {
   std::size_t showBlock(const ErrorBlock& b);
   // Removes the last row when it holds a block still open.
   void dropOpenRow();
-  // The listed entries of an error list, each row keeping its entry.
-  void showList(const std::vector<ListedBlock>& list);
+  // The listed entries of an error list, each row keeping its entry and
+  // showing the packet its block begins in.
+  void showList(const std::vector<ListedBlock>& list, PacketPlaces places = {});
   // The damaged media objects of a verify after the blocks' rows (in place
   // of an earlier verify's): the first packet as the number, "stream:object"
   // as the id, the first packet's offset, and the presentation time and

@@ -202,7 +202,7 @@ const StopCase kStops[] = {
        std::copy(clip.begin() + 16, clip.end(), b.end() - static_cast<std::ptrdiff_t>(clip.size() - 16));
        WriteFile(out, b);
        h.p.setInputName(out);
-       h.p.reconstruct();
+       h.p.reconstructOrStop();
      },
      [](Harness& h, const std::string&) {
        // The objects found up to the stop (none, in the zeros), and the status says it stopped.
@@ -217,8 +217,10 @@ const StopCase kStops[] = {
      }},
     {"verify", JobKind::verify, [](Harness& h, const std::string&) { h.p.verify(); },
      [](Harness& h, const std::string&) {
-       // What was decoded up to the stop is kept, fewer than the clip's frames.
-       EXPECT_EQ(h.status(), "interrupted by user");
+       // What was decoded up to the stop is kept, fewer than the clip's
+       // frames, and the status counts it.
+       EXPECT_EQ(h.status(), "interrupted by user\nmedia objects verified by decoding: " +
+                                 std::to_string(h.p.session().verify.verified) + "; damaged: 0");
        EXPECT_TRUE(h.p.session().verified);
        EXPECT_GT(h.p.session().verify.verified, 0u);
        EXPECT_LT(h.p.session().verify.verified, 559u);
@@ -270,17 +272,20 @@ TEST(PresenterQuestions, OverwriteAnsweredNoKeepsTheFile) {
   EXPECT_GT(ReadFile(out).size(), 3u);
 }
 
-// An empty name asks for one in the field, and starts nothing.
+// An empty name asks for one on the status line (the field stays empty:
+// the window shows the words as its placeholder), and starts nothing.
 TEST(PresenterNames, EmptyNameAsksForOne) {
-  for (const auto command : {&Presenter::scanOrStop, &Presenter::reconstruct}) {
+  for (const auto command : {&Presenter::scanOrStop, &Presenter::reconstructOrStop, &Presenter::loadErrors}) {
     Harness h;
     (h.p.*command)();
-    EXPECT_EQ(h.p.inputName(), "put filename here");
+    EXPECT_EQ(h.p.inputName(), "");
+    EXPECT_EQ(h.status(), "put filename here");
     EXPECT_FALSE(h.p.busy());
   }
   Harness h;
   EXPECT_FALSE(h.p.open());
-  EXPECT_EQ(h.p.inputName(), "put filename here");
+  EXPECT_EQ(h.p.inputName(), "");
+  EXPECT_EQ(h.status(), "put filename here");
 }
 
 // After a save the output field proposes the next free name, so that a
@@ -352,7 +357,7 @@ TEST(PresenterLog, SaidAgainInTheOtherLanguage) {
     eng += Render(m, Language::eng) + "\n";
   }
   EXPECT_NE(rus, eng);
-  EXPECT_EQ(h.status(), "поиск завершен");
+  EXPECT_EQ(h.status(), "поиск завершен: пакетов: 157; с ключевыми кадрами: 45; блоков ошибок: 1; записей индекса: 16");
   // The scan's lines came as it ran, and the session keeps the same lines.
   EXPECT_EQ(h.p.log().lines().size(), h.p.session().logLines.lines().size());
 }

@@ -47,11 +47,12 @@ TEST(ErrorList, Rows) {
   std::vector<ListedBlock> packs{{0, 1000, 3200, BlockMark::listed, 2900, 0, 4096, 12}, {0, 2000, 3200, BlockMark::sizesFixed, 1, 1, 1, 1},
                               {0, 3000, 3200, BlockMark::none, 0, 0, 0, 0}, {0x1F, 4000, 3200, BlockMark::listed, 3300, 0xAB, 100, 8}};
   ErrorRows g;
-  g.showList(packs);
+  // Packets of 600 bytes from offset 100: the blocks begin in packets 1 and 6.
+  g.showList(packs, {100, 600});
   ASSERT_EQ(g.size(), 2u);
-  EXPECT_EQ(CellsOf(g.rows()[0], 1, Language::eng), (ErrorCells{"1", "0", "00000000", "1000", "3200", "2900", "-300", "4096(00) at 12"}));
+  EXPECT_EQ(CellsOf(g.rows()[0], 1, Language::eng), (ErrorCells{"1", "1", "00000000", "1000", "3200", "2900", "-300", "4096(00) at 12"}));
   const ErrorCells second = CellsOf(g.rows()[1], 2, Language::eng);
-  EXPECT_EQ(second[1], "3");
+  EXPECT_EQ(second[1], "6");
   EXPECT_EQ(second[2], "0000001F");
   EXPECT_EQ(second[7], "100(AB) at 8");
   // Each row keeps the list entry it shows (the skipped entries move the rows on).

@@ -129,6 +129,9 @@ TEST(DumpText, LinesColumnsAndCharacters) {
   EXPECT_EQ(t.substr(93, 3), "A..");
   EXPECT_EQ(t.substr(96, 2), "\xD0\xB0");  // 0xE0: Cyrillic small a
   EXPECT_EQ(t.substr(98, 2), "EF");         // 0x45, 0x46
+  // Without the letters (the English window) every byte above 127 is a dot.
+  EXPECT_EQ(DumpText(b, 0x1234, 24, false).substr(93, 6), "A...EF");
+  EXPECT_EQ(DumpText(Bytes{0x80, 0xBF, 0xC0, 0xFF, 0x7E}, 0, 16, false).substr(65), "....~\n");
   // Sixteen a line: full lines are exactly the character column plus 16.
   const std::string s = DumpText(Bytes(40, 0x20), 0, 16);
   EXPECT_EQ(DumpCharacterColumn(16), 65u);

@@ -264,7 +264,7 @@ TEST(OpenAction, StatusTexts) {
   Session s;
   s.lang = Language::eng;
   EXPECT_FALSE(OpenFile(s, "/nonexistent/x.wmv"));
-  EXPECT_EQ(s.statusText(), "file open error");
+  EXPECT_EQ(s.statusText(), "file open error: No such file or directory");
   const std::string path = TempPath("min.wmv");
   WriteFile(path, MinimalFile());
   s.lang = Language::rus;

@@ -401,8 +401,14 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
     ctx.step();
   }
   d.incomplete = reader.incomplete();
-  if (stopped) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), std::move(d));
   Message m = VerifySummary(d);
+  if (stopped) {
+    // How far it got: the counts up to the stop.
+    Message said(MessageId::Interrupted, "\n");
+    said.more.emplace_back(m.id, m.after);
+    said.more.insert(said.more.end(), m.more.begin(), m.more.end());
+    return Finish(ctx, Outcome::stopped, std::move(said), std::move(d));
+  }
   if (d.verified == 0) {
     // Nothing decoded is no verdict of sound: a failure, with the counts.
     Message nothing(MessageId::NothingVerified, "\n");

@@ -53,7 +53,7 @@ void DumpWindow::showBytes(Bytes bytes, std::uint64_t base) {
   redraw();
 }
 
-void DumpWindow::redraw() { memo_->setPlainText(QString::fromStdString(DumpText(bytes_, base_, perLine()))); }
+void DumpWindow::redraw() { memo_->setPlainText(QString::fromStdString(DumpText(bytes_, base_, perLine(), cyrillic_))); }
 
 QString DumpWindow::text() const { return memo_->toPlainText(); }
 

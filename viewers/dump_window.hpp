@@ -16,6 +16,11 @@ class DumpWindow : public QWidget {
   explicit DumpWindow(QWidget* parent = nullptr);
   // Shows `bytes`, the address column counting from `base`.
   void showBytes(Bytes bytes, std::uint64_t base);
+  // Bytes above 127 as Cyrillic letters (the Russian window) or as dots.
+  void setCyrillic(bool cyrillic) {
+    cyrillic_ = cyrillic;
+    redraw();
+  }
   QString text() const;
 
  protected:
@@ -26,6 +31,7 @@ class DumpWindow : public QWidget {
   int perLine() const;
   Bytes bytes_;
   std::uint64_t base_ = 0;
+  bool cyrillic_ = true;
   QRadioButton *r16_, *r24_, *r32_;
   QPlainTextEdit* memo_;
 };

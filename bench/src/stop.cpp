@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     p.setOutputName(out);
     save.push_back(stopLatency(q, p, [&] { p.save(); }));
     p.setInputName(wiped);
-    reconstruct.push_back(stopLatency(q, p, [&] { p.reconstruct(); }));
+    reconstruct.push_back(stopLatency(q, p, [&] { p.reconstructOrStop(); }));
   }
   std::remove(out.c_str());
   report("scan", scan);
