@@ -173,6 +173,8 @@ void MainWindow::stateChanged() {
 
 void MainWindow::jobEnded(JobKind, Outcome) {}
 
+void MainWindow::beep() { QApplication::beep(); }
+
 // Binding.
 
 void MainWindow::wire() {

@@ -79,6 +79,7 @@ class MainWindow : public QMainWindow, private Dispatcher, private Questions, pr
   void structureChanged() override;
   void stateChanged() override;
   void jobEnded(JobKind kind, Outcome outcome) override;
+  void beep() override;
 
   void buildTop(QWidget* central);
   void buildRepairTab(QWidget* tab);

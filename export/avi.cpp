@@ -23,13 +23,17 @@ struct IndexEntry {
   std::uint32_t flags, offset, size;
 };
 
-// "operation complete"; when anything was left out, lines that say what:
-// incomplete media objects, streams an AVI cannot carry, and how many media
-// objects were written of how many.
-Message Completed(const ExportData& res) {
+// "operation complete" and how many media objects were written; when
+// anything was left out, lines that say what: incomplete media objects,
+// streams an AVI cannot carry, and of how many.
+// (`count`: false when the caller counts the objects its own way.)
+Message Completed(const ExportData& res, bool count = true) {
   Message m(MessageId::OperationComplete);
   const std::uint64_t incomplete = std::uint64_t{res.incompleteVideo} + res.incompleteAudio + res.incompleteOther;
-  if (incomplete + res.objectsLeftOut + res.tailBytesLeftOut + res.damagedBytesSkipped == 0 && res.streamsLeftOut.empty()) return m;
+  if (incomplete + res.objectsLeftOut + res.tailBytesLeftOut + res.damagedBytesSkipped == 0 && res.streamsLeftOut.empty()) {
+    if (count) m.more.emplace_back(MessageId::ObjectsWritten, std::to_string(res.chunks));
+    return m;
+  }
   if (incomplete) {
     m.tail = MessageId::IncompleteLeftOut;
     m.end = std::to_string(res.incompleteVideo) + ", " + std::to_string(res.incompleteAudio + res.incompleteOther);
@@ -562,6 +566,7 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
     s->bytes += it.data().size();
   };
   for (long k = 0; k <= n && failure.empty() && it.next(); ++k) {
+    ++res.objectsLookedAt;
     if (beep && k > 0 && (it.object().number & 0xFF) == 0) beep();
     write(k);
     if (k > 0) ctx.progress(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(n), Phase::exporting);
@@ -572,7 +577,12 @@ JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoi
   std::sort(res.streams.begin(), res.streams.end(), [](const StreamExport& a, const StreamExport& b) { return a.number < b.number; });
   if (!failure.empty()) return Finish(ctx, Outcome::failed, std::move(failure), res);
   if (res.chunks == 0) return Finish(ctx, Outcome::failed, Message(MessageId::NothingToWrite), res);
-  auto r = Finish(ctx, Outcome::ok, Completed(res), res);
+  // The count asked for is of the objects after the first: say how many
+  // were looked at and how many files that made.
+  Message done = Completed(res, false);
+  done.more.emplace_back(MessageId::FramesLookedAt, std::to_string(res.objectsLookedAt));
+  done.more.emplace_back(MessageId::FilesWritten, std::to_string(res.chunks));
+  auto r = Finish(ctx, Outcome::ok, std::move(done), res);
   NameUnreadable(ctx, src->unreadable(), r);
   return r;
 }

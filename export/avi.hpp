@@ -45,6 +45,7 @@ struct ExportData {
   std::vector<StreamEntry> streamsLeftOut;
   std::uint64_t objectsLeftOut = 0;  // whole media objects of those streams
   std::vector<FrameFile> files;      // frames: every file written
+  std::uint64_t objectsLookedAt = 0;  // frames: media objects read, written or not
   std::uint64_t tailBytesLeftOut = 0;  // of a last packet the data ends inside
   std::uint64_t damagedBytesSkipped = 0;  // where packets were expected and none parsed
 };

@@ -477,7 +477,10 @@ JobResult<JoinData> Joiner::run() {
   PutQWord(out_->size(), size, 0);
   out_->writeAt(static_cast<std::uint64_t>(fpo_) + 40, size);
   if (!out_->close()) return fail(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
-  return finish(Outcome::ok, Message(MessageId::OperationComplete));
+  // Complete, with what the joined file holds.
+  Message done(MessageId::OperationComplete);
+  done.more.emplace_back(MessageId::PacketsWritten, std::to_string(d_.packets));
+  return finish(Outcome::ok, std::move(done));
 }
 
 }  // namespace

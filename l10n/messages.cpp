@@ -144,7 +144,7 @@ const std::array<MessageRow, 75> kExtraMessages{{
     {"; записей индекса: ", "; index entries: "},
     {", осталось ", ", left "},
     {"• не удалось создать папку: ", "• the folder could not be made: "},
-    {"медиаобъектов просмотрено: ", "media objects looked at: "},
+    {"\nмедиаобъектов просмотрено: ", "\nmedia objects looked at: "},
     {"; файлов записано: ", "; files written: "},
 }};
 
@@ -290,7 +290,7 @@ constexpr IdRow kIdRows[] = {
     {MessageId::IndexEntries, "; записей индекса: "},
     {MessageId::TimeLeft, ", осталось "},
     {MessageId::FolderNotMade, "• не удалось создать папку: "},
-    {MessageId::FramesLookedAt, "медиаобъектов просмотрено: "},
+    {MessageId::FramesLookedAt, "\nмедиаобъектов просмотрено: "},
     {MessageId::FilesWritten, "; файлов записано: "},
 };
 

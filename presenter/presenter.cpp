@@ -133,7 +133,8 @@ void Presenter::stopAndWait() {
 
 Commands Presenter::commands() const {
   const bool idle = !busy();
-  const bool open = !session_.fileName.empty();
+  // A file whose opening failed has no objects: nothing to act on.
+  const bool open = !session_.fileName.empty() && !session_.structure.objects.empty();
   Commands c;
   c.scan = idle;
   c.stop = stoppable(running_);
@@ -289,7 +290,7 @@ void Presenter::refuseSave(Message why) {
 void Presenter::save() {
   if (busy()) return;
   if (output_.empty()) return refuseSave(Message(MessageId::NoOutputName));
-  if (platform::SameFile(output_, session_.fileName)) return refuseSave(Message("• ", MessageId::OutputIsSource, output_));
+  if (platform::SameFile(output_, session_.fileName)) return refuseSave(Message(MessageId::OutputIsSource, output_));
   if (exists(output_) && !questions_.ask(MessageId::OverwriteQuestion)) return;
   takeOptions();
   SaveJob job;
@@ -448,7 +449,7 @@ void Presenter::exportOrStop(const ExportRequest& req) {
   };
   if (req.avi && req.output.empty()) return refuseOutput(Message(MessageId::NoOutputName));
   if (req.avi && platform::SameFile(req.output, session_.fileName))
-    return refuseOutput(Message("• ", MessageId::OutputIsSource, req.output));
+    return refuseOutput(Message(MessageId::OutputIsSource, req.output));
   if (!req.avi && !IsNumber(req.frameCount)) return;
   if (req.avi && exists(req.output) && !questions_.ask(MessageId::OverwriteQuestion)) return;
   if (session_.source.changed()) {
@@ -467,7 +468,9 @@ void Presenter::exportOrStop(const ExportRequest& req) {
   } else {
     // The frame files go beside the open file.
     const long count = static_cast<long>(std::min<std::uint64_t>(NumberOr(req.frameCount, 0), 1u << 30));
-    start(JobKind::frames, PrepareFrames(session_, count, req.choice, folderOf(session_.fileName)), apply);
+    FramesJob job = PrepareFrames(session_, count, req.choice, folderOf(session_.fileName));
+    job.beep = [this] { dispatcher_.post([this] { view_.beep(); }); };
+    start(JobKind::frames, std::move(job), apply);
   }
 }
 

@@ -104,6 +104,8 @@ class PresenterView {
   // Commands, names, markers or a tab's message changed.
   virtual void stateChanged() {}
   virtual void jobEnded(JobKind /*kind*/, Outcome /*outcome*/) {}
+  // The frames export marks its way with the system's beep.
+  virtual void beep() {}
 };
 
 // A stretch of the open file to show as a dump.

@@ -437,11 +437,11 @@ AviJob PrepareAvi(const Session& s, const std::string& output, StreamChoice choi
 JobResult<ExportData> FramesJob::run(JobContext& ctx) const {
   JobResult<ExportData> r;
   if (refuseChanged(source, ctx, r)) return r;
-  return ExportFrames(source.path, count, choice, dir, ctx);
+  return ExportFrames(source.path, count, choice, dir, ctx, beep);
 }
 
 FramesJob PrepareFrames(const Session& s, long count, StreamChoice choice, const std::string& dir) {
-  return FramesJob{sourceOf(s), count, choice, dir};
+  return FramesJob{sourceOf(s), count, choice, dir, {}};
 }
 
 bool ApplyReconstruct(Session& s, JobResult<FileStructure> r) {

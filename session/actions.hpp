@@ -5,6 +5,7 @@
 // has a one-call form that runs it right here.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -126,6 +127,7 @@ struct FramesJob {
   long count = 10;  // after the first object
   StreamChoice choice = StreamChoice::VideoAndAudio;
   std::string dir;  // empty: the current folder
+  std::function<void()> beep;  // called on the job's thread; may be empty
   JobResult<ExportData> run(JobContext& ctx) const;
 };
 FramesJob PrepareFrames(const Session& s, long count, StreamChoice choice, const std::string& dir);

@@ -31,14 +31,16 @@ ErrorCells ErrorColumnTitles(Language lang) {
 
 std::size_t ErrorRows::showBlock(const ErrorBlock& b) {
   ErrorRow row;
-  row.number = b.packet;
+  // The block begins in the last sound packet before the damage: the one
+  // before the `packet` counted (the first, when none was).
+  row.number = b.packet > 0 ? b.packet - 1 : 0;
   row.id = b.id;
   row.offset = b.offset;
   row.declaredSize = b.declaredSize;
   row.unreadable = b.unreadable;
   if (b.isClosed()) row.actualSize = b.actualSize;
   const bool sameBlock = !rows_.empty() && rows_.back().kind == RowKind::errorBlock && !rows_.back().entry &&
-                         rows_.back().number == b.packet;
+                         rows_.back().offset == b.offset;
   if (!sameBlock) rows_.emplace_back();
   rows_.back() = std::move(row);
   return rows_.size() - 1;

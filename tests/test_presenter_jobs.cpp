@@ -51,8 +51,10 @@ class ScriptedQuestions : public Questions {
  public:
   bool answer = true;
   std::vector<MessageId> asked;
+  std::function<void()> whileAsking;  // what happens while the user reads
   bool ask(MessageId q) override {
     asked.push_back(q);
+    if (whileAsking) whileAsking();
     return answer;
   }
 };
@@ -84,6 +86,7 @@ struct Harness {
     return wait();
   }
   std::string status() const { return p.text(p.status()); }
+  std::string lastLine() const { return p.log().lines().empty() ? std::string() : p.text(p.log().lines().back()); }
 };
 
 // A damaged copy of the long clip: 500 zero bytes pushed into packet 20.
@@ -426,6 +429,349 @@ TEST(PresenterRows, DamagedMediaObjectsAfterTheBlocks) {
   h.p.scanOrStop();
   ASSERT_TRUE(h.wait());
   EXPECT_EQ(h.p.errorRows().size(), 1u);
+}
+
+// What the window says after each thing a user does with the output name:
+// the field's proposal, the status, the questions asked.
+struct NameCase {
+  const char* name;
+  // Given the source and a second folder; returns nothing, acts on the presenter.
+  std::function<void(Harness&, const std::string& source, const std::string& other)> act;
+  std::function<std::string(const std::string& source, const std::string& other)> output;  // the field after
+  std::function<std::string(const std::string& source, const std::string& other)> status;  // the status after
+  std::size_t questions;
+};
+
+class PresenterOutputName : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(PresenterOutputName, FieldAndMessageAfter) {
+  const NameCase& c = GetParam();
+  const std::string folder = TempPath(std::string("names-") + c.name);
+  fs::remove_all(folder);
+  fs::create_directories(folder + "/other");
+  const std::string source = folder + "/movie.wmv", other = folder + "/other";
+  WriteFile(source, ReadFile(Clip("av")));
+  const Bytes before = ReadFile(source);
+  Harness h;
+  ASSERT_TRUE(Scanned(h, source));
+  EXPECT_EQ(h.p.outputName(), folder + "/movie.001.wmv");
+  h.q.asked.clear();
+  c.act(h, source, other);
+  ASSERT_TRUE(h.wait());
+  EXPECT_EQ(h.p.outputName(), c.output(source, other));
+  EXPECT_EQ(h.status(), c.status(source, other));
+  EXPECT_EQ(h.q.asked.size(), c.questions);
+  EXPECT_EQ(ReadFile(source), before);  // never written over
+}
+
+std::string Beside(const std::string& path, const std::string& name) { return fs::path(path).parent_path().string() + "/" + name; }
+
+const NameCase kNameCases[] = {
+    {"open-another", [](Harness& h, const std::string& s, const std::string&) {
+       WriteFile(Beside(s, "notes.wmv"), Bytes{'h', 'e', 'l', 'l', 'o'});
+       EXPECT_FALSE(h.p.open(Beside(s, "notes.wmv")));
+     },
+     [](const std::string& s, const std::string&) { return Beside(s, "notes.001.wmv"); },
+     [](const std::string&, const std::string&) { return std::string(); }, 0},
+    {"failed-save", [](Harness& h, const std::string& s, const std::string&) {
+       h.p.setOutputName(Beside(s, "no-such-folder/out.wmv"));
+       h.p.save();
+     },
+     [](const std::string& s, const std::string&) { return Beside(s, "no-such-folder/out.wmv"); },
+     [](const std::string&, const std::string&) { return std::string("file save error"); }, 0},
+    {"saved-elsewhere", [](Harness& h, const std::string&, const std::string& o) {
+       h.p.setOutputName(o + "/kept.wmv");
+       h.p.save();
+     },
+     [](const std::string&, const std::string& o) { return o + "/kept.001.wmv"; },
+     [](const std::string&, const std::string& o) { return "file saved: " + o + "/kept.wmv"; }, 0},
+    {"empty-name", [](Harness& h, const std::string&, const std::string&) {
+       h.p.setOutputName("");
+       h.p.save();
+       EXPECT_FALSE(h.p.busy());
+       EXPECT_EQ(h.lastLine(), "• no output file name given");
+     },
+     [](const std::string&, const std::string&) { return std::string(); },
+     [](const std::string&, const std::string&) { return std::string("file save error"); }, 0},
+    {"name-is-source", [](Harness& h, const std::string& s, const std::string&) {
+       h.p.setOutputName(s);
+       h.p.save();
+       EXPECT_FALSE(h.p.busy());
+       EXPECT_EQ(h.lastLine(), "• the output file is the source file: " + s);
+     },
+     [](const std::string& s, const std::string&) { return s; },
+     [](const std::string&, const std::string&) { return std::string("file save error"); }, 0},
+    {"directory", [](Harness& h, const std::string&, const std::string& o) {
+       h.p.setOutputName(o);
+       h.p.save();
+     },
+     [](const std::string&, const std::string& o) { return o; },
+     [](const std::string&, const std::string&) { return std::string("file save error"); }, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Situations, PresenterOutputName, ::testing::ValuesIn(kNameCases),
+                         [](const auto& info) {
+                           std::string n = info.param.name;
+                           std::replace(n.begin(), n.end(), '-', '_');
+                           return n;
+                         });
+
+// A file that cannot be opened says why on the status line (and in the
+// log), and nothing of the file open before stays.
+struct OpenCase {
+  const char* name;
+  std::function<std::string()> make;  // the path to open
+  const char* status;
+  const char* line;  // the log's last line starts so
+};
+
+class PresenterOpenFailure : public ::testing::TestWithParam<OpenCase> {};
+
+TEST_P(PresenterOpenFailure, SaysWhyAndForgetsTheLastFile) {
+  Harness h;
+  ASSERT_TRUE(Scanned(h, Damaged()));
+  ASSERT_FALSE(h.p.errorRows().rows().empty());
+  const std::string path = GetParam().make();
+  EXPECT_FALSE(h.p.open(path));
+  EXPECT_EQ(h.status(), GetParam().status);
+  EXPECT_EQ(h.lastLine().rfind(GetParam().line, 0), 0u) << h.lastLine();
+  EXPECT_TRUE(h.p.session().packets.empty());
+  EXPECT_TRUE(h.p.errorRows().rows().empty());
+  EXPECT_TRUE(h.p.session().structure.objects.empty());
+  EXPECT_FALSE(h.p.commands().verify);
+}
+
+const OpenCase kOpenCases[] = {
+    {"directory", [] { return TempPath(""); }, "file open error: is a directory", "• file open error: "},
+    {"missing", [] { return TempPath("no-such-file.wmv"); }, "file open error: No such file or directory",
+     "• file open error: "},
+    {"empty", [] {
+       WriteFile(TempPath("empty.wmv"), Bytes{});
+       return TempPath("empty.wmv");
+     },
+     "the file is empty", "• the file is empty: "},
+    {"text", [] {
+       WriteFile(TempPath("text.wmv"), Bytes(300, 'a'));
+       return TempPath("text.wmv");
+     },
+     "", "• file signature not found"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Reasons, PresenterOpenFailure, ::testing::ValuesIn(kOpenCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Every job's progress is a part done between 0 and 1 that reaches past
+// the half, and its last word counts what it did.
+struct ProgressCase {
+  const char* name;
+  JobKind kind;
+  std::function<void(Harness&, const std::string& out)> start;
+  std::function<std::string(Harness&)> said;  // the finishing message
+  const char* starts;                           // ... starts so
+};
+
+class PresenterProgress : public ::testing::TestWithParam<ProgressCase> {};
+
+TEST_P(PresenterProgress, FractionsAndTheCountsAtTheEnd) {
+  const ProgressCase& c = GetParam();
+  Harness h;
+  ASSERT_TRUE(Scanned(h, Clip("long")));
+  const std::string out = TempPath(std::string("progress-") + c.name);
+  fs::remove_all(out);
+  fs::create_directories(out);
+  h.v.progress.clear();
+  c.start(h, out + "/out.wmv");
+  ASSERT_EQ(h.p.running(), c.kind);
+  ASSERT_TRUE(h.wait());
+  ASSERT_FALSE(h.v.progress.empty());
+  double most = 0;
+  for (const JobProgress& p : h.v.progress) {
+    EXPECT_EQ(p.kind, c.kind);
+    EXPECT_GE(p.fraction, 0.0);
+    EXPECT_LE(p.fraction, 1.0);
+    most = std::max(most, p.fraction);
+  }
+  EXPECT_GT(most, 0.5);
+  EXPECT_EQ(c.said(h).rfind(c.starts, 0), 0u) << c.said(h);
+}
+
+const ProgressCase kProgressCases[] = {
+    {"scan", JobKind::scan, [](Harness& h, const std::string&) { h.p.scanOrStop(); },
+     [](Harness& h) { return h.status(); }, "search finished: packets: "},
+    {"save", JobKind::save,
+     [](Harness& h, const std::string& out) {
+       h.p.setOutputName(out);
+       h.p.save();
+     },
+     [](Harness& h) { return h.status(); }, "file saved: /"},
+    {"verify", JobKind::verify, [](Harness& h, const std::string&) { h.p.verify(); },
+     [](Harness& h) { return h.status(); }, "media objects verified by decoding: "},
+    {"avi", JobKind::avi,
+     [](Harness& h, const std::string& out) { h.p.exportOrStop({true, out + ".avi", "", StreamChoice::VideoAndAudio}); },
+     [](Harness& h) { return h.p.text(h.p.exportMessage()); }, "operation complete\nmedia objects written: "},
+    {"frames", JobKind::frames,
+     [](Harness& h, const std::string&) { h.p.exportOrStop({false, "", "3", StreamChoice::VideoAndAudio}); },
+     [](Harness& h) { return h.p.text(h.p.exportMessage()); },
+     "operation complete\nmedia objects looked at: 4; files written: 4"},
+    {"join", JobKind::join,
+     [](Harness& h, const std::string& out) {
+       for (const char* part : {"part1", "part2"}) h.p.joinList().append(Clip(part));
+       h.p.join(out);
+     },
+     [](Harness& h) { return h.p.text(h.p.joinMessage()); }, "operation complete\npackets written: "},
+};
+
+INSTANTIATE_TEST_SUITE_P(EachJob, PresenterProgress, ::testing::ValuesIn(kProgressCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The part done, the time left and their words.
+TEST(PresenterProgressText, PartDoneTimeLeftAndWords) {
+  using namespace std::chrono;
+  EXPECT_EQ(FractionDone(Progress{5, 0, Phase::scanning, {}}), 0.0);  // total unknown
+  EXPECT_EQ(FractionDone(Progress{50, 200, Phase::scanning, {}}), 0.25);
+  EXPECT_EQ(FractionDone(Progress{300, 200, Phase::scanning, {}}), 1.0);
+  EXPECT_EQ(FractionDone(Progress{50, 100, Phase::joining, {2, 4}}), 0.375);  // part 2 of 4, half done
+  EXPECT_EQ(FractionDone(Progress{50, 100, Phase::joining, {9, 4}}), 0.875);  // past the last part: the last
+  EXPECT_EQ(SecondsLeft(0.009, seconds(100)), std::nullopt);
+  EXPECT_EQ(SecondsLeft(0.5, milliseconds(1999)), std::nullopt);
+  EXPECT_EQ(SecondsLeft(0.5, seconds(10)), 10);
+  EXPECT_EQ(SecondsLeft(0.25, seconds(10)), 30);
+  EXPECT_EQ(SecondsLeft(1.0, seconds(10)), 0);
+  JobProgress p;
+  p.fraction = 0.428;
+  EXPECT_EQ(Render(ProgressText(p), Language::eng), "42 %");
+  p.secondsLeft = 65;
+  EXPECT_EQ(Render(ProgressText(p), Language::eng), "42 %, left 1:05");
+  p.secondsLeft = 3600 + 5;
+  EXPECT_EQ(Render(ProgressText(p), Language::rus), "42 %, осталось 60:05");
+}
+
+// "yes" to the stop question after the job ended: nothing to stop, and
+// the log says the job had already finished.
+TEST(PresenterStopQuestion, AnsweredAfterTheJobEnded) {
+  Harness h;
+  ASSERT_TRUE(h.p.open(Clip("av")));
+  h.p.scanOrStop();
+  h.q.whileAsking = [&] { ASSERT_TRUE(h.wait()); };
+  h.p.scanOrStop();
+  ASSERT_EQ(h.q.asked.back(), MessageId::StopQuestion);
+  EXPECT_EQ(h.v.ended.back(), std::make_pair(JobKind::scan, Outcome::ok));
+  EXPECT_EQ(h.lastLine(), "the job had already finished");
+  EXPECT_FALSE(h.p.busy());
+}
+
+// The scan asks "continue or new start" only while a repair's cuts wait:
+// not after a new start, not for a list without cuts.
+TEST(PresenterQuestions, ContinueOnlyWhileCutsWait) {
+  Harness h;
+  ASSERT_TRUE(Scanned(h, Damaged()));
+  ASSERT_EQ(h.p.errorRows().size(), 1u);
+  h.p.scanOrStop();
+  ASSERT_TRUE(h.wait());
+  EXPECT_TRUE(h.q.asked.empty());
+  h.p.repair(RepairMode::cutEqualRepeats, {});
+  ASSERT_TRUE(h.wait());
+  ASSERT_EQ(h.p.pendingCuts(), 1u);
+  h.q.answer = false;  // new start
+  h.p.scanOrStop();
+  ASSERT_TRUE(h.wait());
+  EXPECT_EQ(h.q.asked, std::vector<MessageId>{MessageId::ContinueQuestion});
+  EXPECT_EQ(h.p.pendingCuts(), 0u);
+  h.p.scanOrStop();
+  ASSERT_TRUE(h.wait());
+  EXPECT_EQ(h.q.asked.size(), 1u);
+}
+
+// The reconstruction's own command stops it (after the question); a
+// stopped one leaves the header choice as it was.
+TEST(PresenterReconstruct, ItsCommandStopsItAndTheHeaderChoiceStays) {
+  Bytes b(40 << 20, 0);
+  const Bytes clip = ReadFile(Clip("av"));
+  std::copy(clip.begin() + 16, clip.end(), b.end() - static_cast<std::ptrdiff_t>(clip.size() - 16));
+  const std::string path = TempPath("presenter-reconstruct-stop.wmv");
+  WriteFile(path, b);
+  Harness h;
+  h.p.setInputName(path);
+  h.p.setStepPause(3ms);
+  h.p.reconstructOrStop();
+  ASSERT_EQ(h.p.running(), JobKind::reconstruct);
+  EXPECT_EQ(h.status(), "• reconstructing header");
+  h.q.answer = false;
+  h.p.reconstructOrStop();
+  EXPECT_EQ(h.q.asked.back(), MessageId::StopQuestion);
+  EXPECT_TRUE(h.p.busy());
+  h.q.answer = true;
+  h.p.reconstructOrStop();
+  ASSERT_TRUE(h.wait());
+  EXPECT_EQ(h.v.ended.back(), std::make_pair(JobKind::reconstruct, Outcome::stopped));
+  EXPECT_FALSE(h.p.commands().minimalHeaderOnly);
+  // Run to its end it finds the streams, and then only the minimal header is sound.
+  h.p.setStepPause({});
+  h.p.reconstructOrStop();
+  ASSERT_TRUE(h.wait());
+  EXPECT_EQ(h.v.ended.back(), std::make_pair(JobKind::reconstruct, Outcome::ok));
+  EXPECT_TRUE(h.p.commands().minimalHeaderOnly);
+}
+
+// What the tabs and the log say of the smaller commands: the error list
+// saved (where), the dump written (where), a refused join without the last
+// join's folder link, the error list loaded from the name field.
+TEST(PresenterSays, WhereTheErrorListAndTheDumpWent) {
+  const std::string path = TempPath("presenter-says.wmv");
+  WriteFile(path, ReadFile(Damaged()));
+  fs::remove(path + ".index");
+  const std::string dump = fs::absolute("presenter-says.wmv.dump.txt").string();
+  fs::remove(dump);
+  Harness h;
+  FormOptions form;
+  form.writeDump = true;
+  h.p.setFormOptions(form);
+  ASSERT_TRUE(Scanned(h, path));
+  ASSERT_TRUE(fs::exists(dump));
+  bool named = false;
+  for (const Message& m : h.p.log().lines()) named = named || h.p.text(m) == "• dump written: " + dump;
+  EXPECT_TRUE(named);
+  fs::remove(dump);
+  h.p.saveErrors();
+  ASSERT_TRUE(fs::exists(path + ".index"));
+  EXPECT_EQ(h.status(), "error list saved: " + path + ".index");
+  EXPECT_EQ(h.lastLine(), h.status());
+  // A fresh window with the name typed in: the list loads, the file opens first.
+  Harness again;
+  EXPECT_FALSE(again.p.commands().loadErrors);
+  again.p.setInputName(path);
+  EXPECT_TRUE(again.p.commands().loadErrors);
+  again.p.loadErrors();
+  EXPECT_EQ(again.p.session().fileName, path);
+  EXPECT_EQ(again.p.errorRows().size(), 1u);
+}
+
+TEST(PresenterSays, ARefusedJoinDropsTheLastFolderLink) {
+  Harness h;
+  for (const char* part : {"part1", "part2"}) h.p.joinList().append(Clip(part));
+  const std::string out = TempPath("presenter-join-link.wmv");
+  fs::remove(out);
+  h.p.join(out);
+  ASSERT_TRUE(h.wait());
+  EXPECT_EQ(h.p.outputFolder(), fs::path(out).parent_path().string());
+  h.p.join("");
+  EXPECT_EQ(h.p.text(h.p.joinMessage()), "where to put?");
+  EXPECT_EQ(h.p.outputFolder(), "");
+}
+
+// The grid's "#" is the packet a block begins in, as the scan found it and
+// after, when the rows show the error list.
+TEST(PresenterRows, NumberedByTheirFirstPacket) {
+  Harness h;
+  ASSERT_TRUE(h.p.open(Damaged()));
+  h.p.scanOrStop();
+  ASSERT_TRUE(h.d.runUntil([&] { return h.p.errorRows().size() == 1 || !h.p.busy(); }));
+  const std::uint64_t found = h.p.errorRows().rows()[0].number;
+  ASSERT_TRUE(h.wait());
+  ASSERT_EQ(h.p.errorRows().size(), 1u);
+  EXPECT_EQ(found, 20u);  // the zeros went into packet 20
+  EXPECT_EQ(h.p.errorRows().rows()[0].number, 20u);
+  EXPECT_EQ(CellsOf(h.p.errorRows().rows()[0], 1, Language::eng)[1], "20");
 }
 
 }  // namespace
