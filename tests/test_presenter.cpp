@@ -127,7 +127,20 @@ INSTANTIATE_TEST_SUITE_P(
                    w.highPriority = false, w.prerollFixed = false, w.approximateSendTime = true;
                  }},
         // A window too small to be one is not taken; keys found anywhere on a line, blanks trimmed.
-        FileCase{"win.w: 100\r\nwin.h: 900\r\n  cfg.hp:   y  \n", [](SettingsState& w) { w.prerollFixed = false; }}),
+        FileCase{"win.w: 100\r\nwin.h: 900\r\n  cfg.hp:   y  \n", [](SettingsState& w) { w.prerollFixed = false; }},
+        // The repair tab: each repair by its key; a key or number not
+        // understood keeps the default.
+        FileCase{"repair.mode: equal\r\nrepair.repeat: 7\r\nsave.keep: y\r\nsave.noindex: y\r\n",
+                 [](SettingsState& w) {
+                   w.highPriority = false, w.prerollFixed = false, w.repairMode = RepairMode::cutEqualRepeats;
+                   w.minRepeat = "7", w.keepIncomplete = w.withoutIndex = true;
+                 }},
+        FileCase{"repair.mode: sizes\r\n", [](SettingsState& w) {
+                   w.highPriority = false, w.prerollFixed = false, w.repairMode = RepairMode::acceptSizes;
+                 }},
+        FileCase{"repair.mode: hammer\r\nrepair.repeat: 12345\r\nlast.file: /a/b.wmv\r\n", [](SettingsState& w) {
+                   w.highPriority = false, w.prerollFixed = false, w.lastFile = "/a/b.wmv";
+                 }}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(SettingsFile, WrittenTextReadsBackTheSameState) {
@@ -138,7 +151,18 @@ TEST(SettingsFile, WrittenTextReadsBackTheSameState) {
   s.setLead("1234");
   s.setListUnknownObjects(true);
   s.setWindow(1024, 700, 250);
+  SettingsState tab;
+  tab.repairMode = RepairMode::cutAndRemeasure;
+  tab.minRepeat = "250";
+  tab.minimalHeader = tab.renumber = tab.dropDamaged = true;
+  tab.lastFile = "/v/movie one.wmv";
+  tab.lastFolder = "/v";
+  s.setRepairTab(tab);
   const std::string text = s.text();
+  EXPECT_NE(text.find("\r\nrepair.mode: remeasure\r\nrepair.repeat: 250\r\nsave.minimal: y\r\nsave.noindex: n\r\n"
+                      "save.renumber: y\r\nsave.keep: n\r\nsave.drop: y\r\nlast.file: /v/movie one.wmv\r\nlast.folder: /v\r\n"),
+            std::string::npos)
+      << text;
   EXPECT_EQ(text.substr(0, text.find("win.")),
             "lang: eng\r\ncfg.hp: y\r\ncfg.un: y\r\ncfg.sio: n\r\ncfg.pr: n\r\ncfg.epr: 0\r\ncfg.pr1: y\r\ncfg.ptp: n\r\n"
             "cfg.ast: y\r\ncfg.op: 2\r\ncfg.eop2: 1234\r\n");

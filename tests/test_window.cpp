@@ -498,6 +498,24 @@ class WindowTest : public QObject {
     again->setSettingsPath(w->settingsPath());
     QVERIFY(again->loadSettings());
     QCOMPARE(again->settingsText().section("win.", 0, 0), text.section("win.", 0, 0));
+    // The repair tab is remembered too: the repair, its least repeat, the
+    // save's boxes, the file named.
+    Find<QRadioButton>(*w, "RadioRERE")->click();
+    Find<QLineEdit>(*w, "EditMS")->setText("250");
+    Find<QCheckBox>(*w, "CheckPere")->click();
+    Find<QCheckBox>(*w, "CheckNOsio")->click();
+    Find<QLineEdit>(*w, "EditIN")->setText(Q(TempPath("remembered.wmv")));
+    QVERIFY(w->saveSettings());
+    auto third = std::make_unique<MainWindow>();
+    third->setSettingsPath(w->settingsPath());
+    QVERIFY(third->loadSettings());
+    QVERIFY(Find<QRadioButton>(*third, "RadioRERE")->isChecked());
+    QCOMPARE(Find<QLineEdit>(*third, "EditMS")->text(), QString("250"));
+    QVERIFY(Find<QCheckBox>(*third, "CheckPere")->isChecked());
+    QVERIFY(Find<QCheckBox>(*third, "CheckNOsio")->isChecked());
+    QVERIFY(!Find<QCheckBox>(*third, "CheckDD")->isChecked());
+    QCOMPARE(Find<QLineEdit>(*third, "EditIN")->text(), Q(TempPath("remembered.wmv")));
+    QCOMPARE(third->settingsText().section("win.", 0, 0), w->settingsText().section("win.", 0, 0));
 
     // Settings that cannot be written: said on closing, with the reason, and
     // the user may stay.
