@@ -58,27 +58,41 @@ void verticalAxis(TimelineLayout& l) {
 void packetAxis(TimelineLayout& l, std::size_t count) {
   const int b = l.baseline;
   // The axis line under every packet's column, then a tick every hundred
-  // packets and a longer one every thousand.
+  // packets and a longer one every ten ticks; in a longer file the ticks
+  // step on by 1, 2, 5 times tens as long as they would come closer than
+  // 8 pixels.
+  const auto apart = [&](std::size_t step, int pixels) {
+    return static_cast<std::int64_t>(count / step) * pixels <= l.plotWidth;
+  };
+  const auto next = [](std::size_t v) {
+    std::size_t tens = 1;
+    while (v / tens >= 10) tens *= 10;
+    return v / tens == 1 ? 2 * tens : v / tens == 2 ? 5 * tens : 10 * tens;
+  };
+  std::size_t step = 100;
+  while (!apart(step, 8)) step = next(step);
+  // Labels on every tick while there are few, else on the long ticks, and
+  // further apart while they would come closer than 36 pixels.
+  std::size_t labelled = count / step < 20 ? step : step * 10;
+  while (!apart(labelled, 36)) labelled = next(labelled);
   for (int x = 40; count > 0 && x <= l.xOf(count - 1); ++x) l.axis.push_back({x, b + 5});
-  for (std::size_t k = 0; k < count; k += 100) {
+  for (std::size_t k = 0; k < count; k += step) {
     const int x = l.xOf(k);
-    {
-      l.axis.push_back({x, b + 4});
-      l.axis.push_back({x, b + 6});
-      if (count / 100 < 20) l.texts.push_back({x, b + 11, std::to_string(k), false, 5, TimelineColour::axis});
-    }
-    if (k % 1000 == 0) {
+    l.axis.push_back({x, b + 4});
+    l.axis.push_back({x, b + 6});
+    if (k % (step * 10) == 0)
       for (int y = b + 7; y <= b + 10; ++y) l.axis.push_back({x, y});
-      // Drawn once: when the hundreds are labelled too, this is the same label.
-      if (count / 100 >= 20) l.texts.push_back({x, b + 11, std::to_string(k), false, 5, TimelineColour::axis});
-    }
+    // (A label that would run past the right edge is left out.)
+    const std::string label = std::to_string(k);
+    if (k % labelled == 0 && x + 6 * static_cast<int>(label.size()) <= l.width)
+      l.texts.push_back({x, b + 11, label, false, 5, TimelineColour::axis});
   }
 }
 
 }  // namespace
 
 TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& rec, int width, int height,
-                              std::span<const ErrorBlock> blocks, const std::string& axisCaption,
+                              std::span<const ErrorBlock> blocks, const TimelineCaptions& captions,
                               std::span<const DamagedObject> damaged) {
   TimelineLayout l;
   l.width = width;
@@ -95,11 +109,16 @@ TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& r
   l.texts.push_back({60, 15, "Send Time", false, 7, TimelineColour::text});
   l.texts.push_back({60, 25, "Presentation Time for Video", false, 7, TimelineColour::text});
   l.texts.push_back({60, 35, "Presentation Time for Audio", false, 7, TimelineColour::text});
+  // The bands under the packet axis, in the reader's words.
+  l.texts.push_back({60, 45, captions.errors, false, 7, TimelineColour::text});
+  l.texts.push_back({60, 55, captions.damaged, false, 7, TimelineColour::text});
   l.legendLines = {{20, static_cast<int>(TimelineColour::send)},
                    {30, static_cast<int>(TimelineColour::video)},
-                   {40, static_cast<int>(TimelineColour::audio)}};
+                   {40, static_cast<int>(TimelineColour::audio)},
+                   {50, static_cast<int>(TimelineColour::error)},
+                   {60, static_cast<int>(TimelineColour::damaged)}};
   verticalAxis(l);
-  l.texts.push_back({std::min(l.xOf(packets.size()), width - 40) - 27, l.baseline + 20, axisCaption, false, 5, TimelineColour::axis});
+  l.texts.push_back({std::min(l.xOf(packets.size()), width - 40) - 27, l.baseline + 20, captions.axis, false, 5, TimelineColour::axis});
   packetAxis(l, packets.size());
   // Each error block of the scan under the packets it lies among.
   for (const ErrorBlock& e : blocks) {

@@ -62,14 +62,23 @@ struct TimelineLayout {
 // The smallest client area the layout draws into.
 inline constexpr int kTimelineMinWidth = 120, kTimelineMinHeight = 120;
 
-// `axisCaption` names the packet axis, in the reader's language; `damaged`
-// are a verify's findings, banded under the error blocks.
+// The words of the plot in the reader's language: the packet axis's name
+// and the legend's for the two bands under it.
+struct TimelineCaptions {
+  std::string axis = "(packets)";
+  std::string errors = "error blocks";
+  std::string damaged = "frames the decoder rejects";
+};
+
+// `damaged` are a verify's findings, banded under the error blocks.
 TimelineLayout LayoutTimeline(const PacketTable& packets, const HeaderRecords& rec, int width, int height,
-                              std::span<const ErrorBlock> blocks = {}, const std::string& axisCaption = "(packets)",
+                              std::span<const ErrorBlock> blocks = {}, const TimelineCaptions& captions = {},
                               std::span<const DamagedObject> damaged = {});
 
-// Calls `point(x, y, colour)` for every send and presentation time point,
-// in packet order (later points overwrite earlier ones on the same pixel).
+// Calls `point(x, y, colour)` for every send and presentation time point:
+// the send times, then the video's and other streams', then the audio's
+// (sparser, drawn last so that the video's never hide them), each in
+// packet order (later points overwrite earlier ones on the same pixel).
 // The colour of each stream number's points: by the kind of stream.
 using StreamColours = std::array<TimelineColour, 128>;
 StreamColours ColoursOf(const HeaderRecords& rec);
@@ -78,15 +87,18 @@ template <typename Point>
 void ForEachTimelinePoint(const PacketTable& packets, const TimelineLayout& l, const StreamColours& colours, Point point) {
   if (!l.valid) return;
   const std::int64_t m = l.msPerPixel, b = l.baseline;
-  for (std::size_t k = 0; k < packets.size(); ++k) {
-    const PacketRef p = packets[k];
-    const int x = l.xOf(k);
-    point(x, static_cast<int>(b - p.sendTime / m), TimelineColour::send);
-    for (std::size_t i = 0; i < p.payloadCount(); ++i) {
-      const Payload pl = p.payload(i);
-      point(x, static_cast<int>(b - static_cast<std::int64_t>(pl.presentationTime) / m), colours[pl.streamNumber & 127]);
+  for (std::size_t k = 0; k < packets.size(); ++k)
+    point(l.xOf(k), static_cast<int>(b - packets[k].sendTime / m), TimelineColour::send);
+  for (const bool audio : {false, true})
+    for (std::size_t k = 0; k < packets.size(); ++k) {
+      const PacketRef p = packets[k];
+      for (std::size_t i = 0; i < p.payloadCount(); ++i) {
+        const Payload pl = p.payload(i);
+        const TimelineColour c = colours[pl.streamNumber & 127];
+        if ((c == TimelineColour::audio) == audio)
+          point(l.xOf(k), static_cast<int>(b - static_cast<std::int64_t>(pl.presentationTime) / m), c);
+      }
     }
-  }
 }
 
 // The packet at a column of the plot, or -1.

@@ -53,6 +53,14 @@ MainWindow::MainWindow(QWidget* parent)
   settingsPath_ = QString::fromStdString(SettingsPath(QCoreApplication::applicationDirPath().toStdString(),
                                                      QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString()));
   // A first start speaks the system's language, until a settings file says otherwise.
+  // The window's least width is the wider language's: a switch never
+  // resizes it.
+  int least = 0;
+  for (const Language lang : {Language::rus, Language::eng}) {
+    setLanguage(lang);
+    least = std::max(least, minimumSizeHint().width());
+  }
+  setMinimumWidth(least);
   setLanguage(LanguageOfLocale(QLocale::system().name().toStdString()));
   showSettings();
 }
@@ -202,7 +210,8 @@ void MainWindow::wire() {
   const auto exportMode = [this] {
     const bool avi = radio2AVI_->isChecked();
     for (QWidget* w : {static_cast<QWidget*>(labelAVI_), static_cast<QWidget*>(editAVI_)}) w->setEnabled(avi);
-    for (QWidget* w : {static_cast<QWidget*>(label2FI_), static_cast<QWidget*>(edit2FI_)}) w->setEnabled(!avi);
+    for (QWidget* w : {static_cast<QWidget*>(label2FI_), static_cast<QWidget*>(edit2FI_), findChild<QWidget*>("Label2FIAfter")})
+      w->setEnabled(!avi);
     presenter_.clearTabMessages();
   };
   connect(radio2AVI_, &QRadioButton::clicked, this, exportMode);
@@ -348,7 +357,8 @@ void MainWindow::onTimeline() {
   if (!presenter_.timeline()) return;
   structureChanged();
   const bool en = language() == Language::eng;
-  timeline_->setCaption(en ? QString("timeline") : Ru("тайм-лайн"), en ? QString("(packets)") : Ru("(пакеты)"));
+  timeline_->setCaption(en ? QString("timeline") : Ru("тайм-лайн"),
+                        en ? TimelineCaptions{} : TimelineCaptions{"(пакеты)", "блоки ошибок", "кадры, которые декодер не принимает"});
   timeline_->show();
   timeline_->raise();
 }

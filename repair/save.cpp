@@ -291,8 +291,9 @@ void Saver::writePackets() {
   const std::size_t count = planned.size();
   Renumbering ren(streams_);
   bool direct = !o_.renumberMediaObjects;
-  // Runs are kept short enough for the progress and a stop to stay prompt.
-  constexpr std::size_t kRunPackets = 128;
+  // Runs are kept short enough for the progress (a step at least every
+  // hundredth of the packets) and a stop to stay prompt.
+  const std::size_t kRunPackets = std::clamp<std::size_t>(count / 100, 1, 128);
   for (std::size_t i = 0; i < count && !out_->failed() && !stopped_ && !readFailed_;) {
     ctx_.step();
     std::size_t j = i + 1;

@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "app/main_window.hpp"
+#include "asf/catalogue.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
 
@@ -94,6 +95,53 @@ int main(int argc, char** argv) {
     w.findChild<QPushButton*>("BitBtnTL")->click();
     QCoreApplication::processEvents();
     w.timeline().grab().save(QDir(out).filePath(QString("timeline-%1.png").arg(tag)));
+  }
+  // The timeline of a long recording: 312,509 packets over 50 minutes,
+  // video and audio by turns, with a block and a damaged frame banded.
+  {
+    PacketTable long_;
+    const std::uint64_t n = 312509, ms = 3'000'000;
+    for (std::uint64_t k = 0; k < n; ++k) {
+      ParsedPacket pk;
+      pk.kind = PacketKind::single;
+      pk.sendTime = static_cast<std::uint32_t>(k * ms / n);
+      pk.singleStream = k % 3 == 0 ? 2 : 1;
+      pk.singlePresentationTime = static_cast<std::uint32_t>(k * ms / n + (pk.singleStream == 2 ? 60000 : 180000));
+      long_.push_back(pk);
+    }
+    HeaderRecords rec;
+    rec.fileProperties.playDuration = rec.fileProperties.sendDuration = static_cast<std::int64_t>(ms) * 10000;
+    rec.streams.resize(2);
+    rec.streams[0].streamType = guid::VideoMedia, rec.streams[0].flags = 1;
+    rec.streams[1].streamType = guid::AudioMedia, rec.streams[1].flags = 2;
+    ErrorBlock block;
+    block.packet = 100000, block.declaredSize = 3200, block.actualSize = 3200 * 900, block.closed = true;
+    DamagedObject frame;
+    frame.firstPacket = 200000, frame.lastPacket = 201000;
+    for (const Language lang : {Language::rus, Language::eng}) {
+      const TimelineCaptions words =
+          lang == Language::eng ? TimelineCaptions{}
+                                : TimelineCaptions{"(пакеты)", "блоки ошибок", "кадры, которые декодер не принимает"};
+      viewers::RenderTimeline(long_, rec, std::span(&block, 1), 696, 480, words, std::span(&frame, 1))
+          .save(QDir(out).filePath(QString("timeline-long-%1.png").arg(lang == Language::eng ? "en" : "ru")));
+    }
+  }
+  // Busy: a save of the sample at about 40 %, its percent and time left.
+  for (const Language lang : {Language::rus, Language::eng}) {
+    w.setLanguage(lang);
+    w.presenter().setStepPause(std::chrono::milliseconds(40));
+    w.findChild<QLineEdit*>("EditOUT")->setText(QString::fromStdString(test::TempPath("busy.wmv")));
+    w.dialog().setScriptedAnswer(1);
+    w.findChild<QToolButton*>("ImageSA")->click();
+    while (w.presenter().busy() && (w.presenter().progress().progress.phase != Phase::savingStream ||
+                                    w.presenter().progress().fraction < 0.4))
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+    w.grab().save(QDir(out).filePath(QString("busy-%1.png").arg(lang == Language::eng ? "en" : "ru")));
+    w.presenter().requestStop();
+    while (w.presenter().busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    w.presenter().setStepPause({});
+    w.dialog().setScriptedAnswer(-1);
   }
   auto* grid = w.findChild<QTableView*>("StringER");
   grid->setCurrentIndex(grid->model()->index(0, 0));

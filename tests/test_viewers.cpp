@@ -1,6 +1,8 @@
 // What the timeline and the dump windows draw, computed in the core.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "asf/catalogue.hpp"
 
 #include <algorithm>
@@ -74,7 +76,7 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   EXPECT_EQ(many.xOf(0), 40);
   EXPECT_EQ(many.xOf(1250), 40 + 300);
   EXPECT_EQ(TimelinePacketAt(many, 40 + 300, 2500), 1250);
-  const TimelineLayout few = LayoutTimeline(TableOf(60), WithDuration(60000), 640, 460, {}, "(пакеты)");
+  const TimelineLayout few = LayoutTimeline(TableOf(60), WithDuration(60000), 640, 460, {}, TimelineCaptions{"(пакеты)", "блоки ошибок", "кадры"});
   EXPECT_EQ(TextsBelow(few, few.baseline + 20), (std::vector<std::string>{"(пакеты)"}));  // the caller's language
   EXPECT_EQ(few.xOf(30), 40 + 300);  // few packets still fill the width
   EXPECT_EQ(TimelinePacketAt(few, 40 + 300, 60), 30);
@@ -83,7 +85,30 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   packets = TableOf(1500);
   const TimelineLayout fewer = LayoutTimeline(packets, WithDuration(60000), 640, 460);
   EXPECT_EQ(TextsBelow(fewer, fewer.baseline + 11).size(), 15u);  // every hundred, 1000 once
-  // Points: the send time in red, presentation times by stream; one above the plot.
+  // A long recording: ticks and labels spread out by tens, never closer
+  // than 8 and 36 pixels; the error and damaged bands in the legend.
+  for (const std::size_t n : {std::size_t{8000}, std::size_t{9000}, std::size_t{312509}, std::size_t{1'000'000}}) {
+    const TimelineLayout big = LayoutTimeline(TableOf(n), WithDuration(60000), 640, 460);
+    const std::vector<std::string> labels = TextsBelow(big, big.baseline + 11);
+    ASSERT_GE(labels.size(), 2u) << n;
+    EXPECT_LE(labels.size(), 600u / 36 + 1) << n;
+    EXPECT_EQ(labels[0], "0");
+    const std::size_t step = std::stoul(labels[1]);
+    EXPECT_GE(big.xOf(step) - big.xOf(0), 36) << n;
+    std::set<int> ticks;
+    for (const TimelinePixel& p : big.axis)
+      if (p.y == big.baseline + 4) ticks.insert(p.x);
+    EXPECT_LE(ticks.size(), 600u / 8 + 1) << n;
+    EXPECT_GE(ticks.size(), 10u) << n;
+  }
+  EXPECT_EQ(TextsBelow(fewer, 45), (std::vector<std::string>{"error blocks"}));
+  EXPECT_EQ(TextsBelow(fewer, 55), (std::vector<std::string>{"frames the decoder rejects"}));
+  EXPECT_EQ(TextsBelow(few, 45), (std::vector<std::string>{"блоки ошибок"}));
+  EXPECT_EQ(TextsBelow(few, 55), (std::vector<std::string>{"кадры"}));
+  EXPECT_EQ(fewer.legendLines[3], std::make_pair(50, static_cast<int>(TimelineColour::error)));
+  EXPECT_EQ(fewer.legendLines[4], std::make_pair(60, static_cast<int>(TimelineColour::damaged)));
+  // Points: the send times in red, then presentation times by stream, the
+  // audio's last (the video's never hide them); one above the plot.
   std::vector<ParsedPacket> two(2);
   two[0].sendTime = 3000;
   two[0].kind = PacketKind::single;
@@ -99,7 +124,8 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   ForEachTimelinePoint(table, l, ColoursOf(WithDuration(60000)), [&](int x, int y, TimelineColour c) { pts.emplace_back(x, y, c); });
   ASSERT_EQ(pts.size(), 4u);
   EXPECT_EQ(pts[0], std::make_tuple(40, 420 - 20, TimelineColour::send));
-  EXPECT_EQ(pts[1], std::make_tuple(40, 420 - 40, TimelineColour::video));
+  EXPECT_EQ(pts[1], std::make_tuple(340, 420 - 20, TimelineColour::send));
+  EXPECT_EQ(pts[2], std::make_tuple(40, 420 - 40, TimelineColour::video));
   EXPECT_EQ(pts[3], std::make_tuple(340, 420 - 600, TimelineColour::audio));  // the second half of the width
   EXPECT_LT(std::get<1>(pts[3]), 420 - 400);  // above the plot area
   EXPECT_EQ(TimelinePacketAt(l, 339, two.size()), 0);

@@ -33,10 +33,10 @@ void RotatedText(QPainter& p, int x, int y, const QString& text) {
 }  // namespace
 
 QImage RenderTimeline(const PacketTable& packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
-                      int width, int height, const std::string& axisCaption, std::span<const DamagedObject> damaged) {
+                      int width, int height, const TimelineCaptions& captions, std::span<const DamagedObject> damaged) {
   QImage img(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
   img.fill(ColourOf(TimelineColour::background));
-  const TimelineLayout l = LayoutTimeline(packets, rec, width, height, blocks, axisCaption, damaged);
+  const TimelineLayout l = LayoutTimeline(packets, rec, width, height, blocks, captions, damaged);
   if (!l.valid) return img;
   QPainter p(&img);
   // The legend's short lines.
@@ -103,7 +103,7 @@ void TimelineWindow::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), ColourOf(TimelineColour::background));
     return;
   }
-  p.drawImage(0, 0, RenderTimeline(*packets_, *rec_, blocks_, width(), height(), axis_, damaged_));
+  p.drawImage(0, 0, RenderTimeline(*packets_, *rec_, blocks_, width(), height(), words_, damaged_));
 }
 
 void TimelineWindow::mouseMoveEvent(QMouseEvent* e) {
@@ -128,7 +128,7 @@ void TimelineWindow::contextMenuEvent(QContextMenuEvent* e) {
   QAction* save = menu.addAction("PNG...");
   if (menu.exec(e->globalPos()) != save || !rec_ || !packets_) return;
   const QString path = QFileDialog::getSaveFileName(this, QString(), "timeline.png", "PNG (*.png)");
-  if (!path.isEmpty()) RenderTimeline(*packets_, *rec_, blocks_, width(), height(), axis_, damaged_).save(path);
+  if (!path.isEmpty()) RenderTimeline(*packets_, *rec_, blocks_, width(), height(), words_, damaged_).save(path);
 }
 
 }  // namespace corvel::viewers

@@ -12,7 +12,7 @@ namespace corvel::viewers {
 
 // Draws the timeline of `packets` into an image of the given size.
 QImage RenderTimeline(const PacketTable& packets, const HeaderRecords& rec, std::span<const ErrorBlock> blocks,
-                      int width, int height, const std::string& axisCaption = "(packets)",
+                      int width, int height, const TimelineCaptions& captions = {},
                       std::span<const DamagedObject> damaged = {});
 
 class TimelineWindow : public QWidget {
@@ -25,9 +25,9 @@ class TimelineWindow : public QWidget {
   void setData(const PacketTable* packets, const HeaderRecords* rec, std::span<const ErrorBlock> blocks,
                std::span<const DamagedObject> damaged = {});
   // The window's title and the packet axis's caption, in the reader's language.
-  void setCaption(const QString& caption, const QString& axis) {
+  void setCaption(const QString& caption, const TimelineCaptions& words) {
     setWindowTitle(caption);
-    axis_ = axis.toStdString();
+    words_ = words;
   }
 
  protected:
@@ -40,7 +40,7 @@ class TimelineWindow : public QWidget {
   const HeaderRecords* rec_ = nullptr;
   std::span<const ErrorBlock> blocks_;
   std::span<const DamagedObject> damaged_;
-  std::string axis_ = "(packets)";
+  TimelineCaptions words_;
 };
 
 }  // namespace corvel::viewers
