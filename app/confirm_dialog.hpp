@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 
 class QLabel;
 class QPushButton;
@@ -26,17 +27,34 @@ class ConfirmDialog : public QDialog {
   // The quit question ("Do you really want to quit?"), after `first` when given.
   int askQuit(QWidget* owner, const QString& first = {});
 
+  // The picture beside the question: one of "qrby" (question, red, blue,
+  // yellow); a double click on it shows the next.
+  char pictureKey() const { return picture_; }
+  void nextPicture();
+
   // For tests: the answer a question gets without showing the dialog
   // (-1 shows it).
   void setScriptedAnswer(int answer) { scripted_ = answer; }
   QString lastQuestion() const { return lastQuestion_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  // The window has no caption bar: a press on it (or its text) moves it.
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+
  private:
-  int run(const QString& text, QWidget* owner, bool yesFocused);
+  int run(const QString& text, QWidget* owner, bool yesFocused, bool quit = false);
+  void showPicture();
   char lang_ = 'r';
   int scripted_ = -1;
   bool inform_ = false;
   QString lastQuestion_;
+  char picture_ = 'q';
+  QPoint grab_;  // where the mouse took the window, from its corner
+  QPixmap texture_;
+  QLabel* pictureLabel_;
   QLabel* label_;
   QPushButton* yes_;
   QPushButton* no_;

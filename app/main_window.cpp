@@ -99,6 +99,8 @@ void MainWindow::statusChanged() {
   const QString said = text(presenter_.status());
   labelST_->setText(QString(said).replace("\r\n", "; ").replace('\n', "; "));
   labelST_->setToolTip(said);
+  // Said at once, also while the header walk holds this thread.
+  labelST_->repaint();
 }
 
 // Every job's gauge the same way: its pie, and the percent and time left.

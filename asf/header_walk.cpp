@@ -122,7 +122,7 @@ void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, Job
     const ObjectKind* kind = FindObjectKind(b.guid);
     if (!kind) continue;
     if (b.guid == guid::FileProperties && b.size != kFilePropertiesSize) ctx.log(Message(MessageId::OddFilePropertiesSize));
-    if (b.guid == guid::SimpleIndex) ctx.forceProgress(0, 0, Phase::readingHeader);
+    if (b.guid == guid::SimpleIndex) ctx.forceProgress(0, 0, Phase::readingIndex);
     // A Stream Properties record is listed even when its bytes cannot be read.
     if (b.guid == guid::StreamProperties) r.streams.emplace_back();
     // The object's bytes, clipped to the file, unless they cannot be held.

@@ -9,6 +9,7 @@ namespace corvel {
 MessageId PhaseMessage(Phase phase) {
   switch (phase) {
     case Phase::readingHeader: return MessageId::ReadingHeader;
+    case Phase::readingIndex: return MessageId::ReadingIndex;
     case Phase::scanning: return MessageId::ScanInProgress;
     case Phase::measuring: return MessageId::ScanInProgress;
     case Phase::buildingIndex: return MessageId::CreatingIndex;

@@ -27,6 +27,7 @@ enum class Outcome {
 // The steps a job goes through, for a status line or a progress label.
 enum class Phase {
   readingHeader,
+  readingIndex,  // the Simple Index behind the data
   scanning,
   measuring,
   buildingIndex,

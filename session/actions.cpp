@@ -106,10 +106,24 @@ void forgetFile(Session& s) {
   s.structure = FileStructure{};
 }
 
+// The walk says when it reaches the index (it may lie gigabytes on): the
+// status says so.
+class IndexStatus : public JobEvents {
+ public:
+  explicit IndexStatus(Session& s) : s_(s) {}
+  void progress(const Progress& p) override {
+    if (p.phase == Phase::readingIndex) s_.setStatus(Message(PhaseMessage(p.phase)));
+  }
+
+ private:
+  Session& s_;
+};
+
 bool openSession(Session& s) {
   forgetFile(s);
   s.setStatus(Message(MessageId::ReadingHeader));
-  JobContext ctx;
+  IndexStatus indexStatus(s);
+  JobContext ctx(std::stop_token(), &indexStatus);
   const bool walked = WalkObjects(s.file, s.options.walk, s.structure, ctx);
   // A bad stretch under the header is read around (as zeros), and named.
   Message unused;

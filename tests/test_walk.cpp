@@ -275,3 +275,25 @@ TEST(OpenAction, StatusTexts) {
   EXPECT_FALSE(OpenFile(s, path));
   EXPECT_EQ(s.statusText(), "");
 }
+
+// The status as the open goes: the header, the index behind the data (once
+// it is reached), then the result.
+TEST(OpenAction, StatusSaysWhenTheIndexIsRead) {
+  struct Statuses : SessionEvents {
+    std::vector<MessageId> said;
+    void status(const Message& m) override { said.push_back(m.id); }
+  } heard;
+  Bytes file = AsfFile({FilePropertiesObject({})}, {DataObject(0, 256)});
+  const Bytes index = SimpleIndexObject(10000000, 7, {{1, 2}});
+  const std::string path = TempPath("with-index.wmv");
+  Session s;
+  s.events = &heard;
+  WriteFile(path, file);
+  ASSERT_TRUE(OpenFile(s, path));
+  EXPECT_EQ(heard.said, (std::vector<MessageId>{MessageId::ReadingHeader, MessageId::FileOpened}));
+  file.insert(file.end(), index.begin(), index.end());
+  WriteFile(path, file);
+  heard.said.clear();
+  ASSERT_TRUE(OpenFile(s, path));
+  EXPECT_EQ(heard.said, (std::vector<MessageId>{MessageId::ReadingHeader, MessageId::ReadingIndex, MessageId::FileOpened}));
+}

@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
+#include <functional>
 #include <QTemporaryFile>
 
 #include <map>
@@ -473,6 +474,58 @@ class WindowTest : public QObject {
     QCOMPARE(names.size(), kCaptionTable.size());
     QTest::mouseClick(Find<QLabel>(*w, "LabelRUS"), Qt::LeftButton);
     check(Language::rus);
+  }
+
+  // The confirmation dialog: an empty question is the default one in the
+  // dialog's language; a custom-caption question keeps the caller's words
+  // and the next plain one says yes and no again; any close but the two
+  // buttons is "no"; a double click on the picture shows the next of four.
+  void dialogEdgeCases() {
+    auto w = fresh();
+    ConfirmDialog& d = w->dialog();
+    auto* yes = d.findChild<QPushButton*>("BitBtnDa");
+    auto* no = d.findChild<QPushButton*>("BitBtnNet");
+    d.setScriptedAnswer(1);
+    d.setLanguage('e');
+    QCOMPARE(d.askYesNo({}, w.get()), 1);
+    QCOMPARE(d.lastQuestion(), QString("Do you really want\nto delete this record?"));
+    d.setLanguage('r');
+    d.askYesNo({}, w.get());
+    QCOMPARE(d.lastQuestion(), QString::fromUtf8("Вы действительно хотите\nудалить текущую запись?"));
+    d.setLanguage('e');
+    d.askChoice("continue checking?", "continue", "new start", w.get(), 'n');
+    QCOMPARE(yes->text(), QString("continue"));
+    QCOMPARE(no->text(), QString("new start"));
+    d.askYesNo("stop?", w.get());
+    QCOMPARE(yes->text(), QString("yes"));
+    QCOMPARE(no->text(), QString("no"));
+    // Shown for real: closed by Escape, by the window's close, by reject.
+    d.setScriptedAnswer(-1);
+    for (const auto& close : std::vector<std::function<void()>>{
+             [&] { QTest::keyClick(&d, Qt::Key_Escape); }, [&] { d.close(); }, [&] { d.reject(); }}) {
+      QTimer::singleShot(50, close);
+      QCOMPARE(d.askYesNo("stop?", w.get()), 0);
+    }
+    QTimer::singleShot(50, [&] { yes->click(); });
+    QCOMPARE(d.askYesNo("stop?", w.get()), 1);
+    // The picture: q, r, b, y and round again; the quit question hides it.
+    auto* picture = d.findChild<QLabel*>("ImageXX");
+    QCOMPARE(d.pictureKey(), 'q');
+    for (const char next : {'r', 'b', 'y', 'q'}) {
+      QTest::mouseDClick(picture, Qt::LeftButton);
+      QCOMPARE(d.pictureKey(), next);
+    }
+    QTimer::singleShot(50, [&] {
+      QVERIFY(picture->isHidden());
+      d.reject();
+    });
+    QCOMPARE(d.askQuit(w.get()), 0);
+    QCOMPARE(d.lastQuestion(), QString("Do you really want to quit?"));
+    QTimer::singleShot(50, [&] {
+      QVERIFY(!picture->isHidden());
+      d.reject();
+    });
+    d.askYesNo("stop?", w.get());
   }
 
   // The rules themselves are the presenter's (unit tests): here, that the
