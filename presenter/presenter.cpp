@@ -311,7 +311,7 @@ void Presenter::savedTo(const std::string& path, bool ok) {
     said.after = ": " + absoluteName(path) + said.after;
     session_.setStatus(std::move(said));
   }
-  output_ = OutputName(path, OutputNaming::nextFree);
+  output_ = OutputName(path, OutputNaming::nextFree);  // beside the file saved
 }
 
 void Presenter::reconstructOrStop() {
@@ -404,7 +404,7 @@ void Presenter::join(const std::string& output) {
   const MessageId why = refusal == MessageId::NothingToJoin ? refusal : output.empty() ? MessageId::WhereToPut : refusal;
   if (why != MessageId::None) {
     joinMessage_ = Message(why);
-    outputFolder_.clear();
+    outputFolder_.clear();  // the last join's link goes with its message
     view_.stateChanged();
     return;
   }
