@@ -387,8 +387,16 @@ class WindowTest : public QObject {
     WriteFile(path, b);
     auto w = fresh();
     Find<QLineEdit>(*w, "EditIN")->setText(Q(path));
+    // While it runs its own button says "stop", the status says what runs,
+    // and the progress is in percent.
+    w->presenter().setStepPause(std::chrono::milliseconds(2));
     QTest::mouseClick(Find<QPushButton>(*w, "BitBtnRE"), Qt::LeftButton);
+    QCOMPARE(Find<QPushButton>(*w, "BitBtnRE")->text(), QString("stop"));
+    QCOMPARE(Find<QLabel>(*w, "LabelST")->text(), QString("• reconstructing header"));
+    QTRY_VERIFY(Find<QLabel>(*w, "LabelPTR")->text().endsWith(" %") || !w->presenter().busy());
     QVERIFY(WaitForJob(*w));
+    w->presenter().setStepPause({});
+    QCOMPARE(Find<QPushButton>(*w, "BitBtnRE")->text(), QString("header reconstruction"));
     QVERIFY(!Find<QRadioButton>(*w, "RadioZI")->isEnabled());
     QVERIFY(Find<QRadioButton>(*w, "RadioZM")->isChecked());
     QVERIFY(Find<QTreeView>(*w, "TreeWMV")->model()->rowCount() > 0);
