@@ -92,7 +92,7 @@ class MainWindow : public QMainWindow, private Dispatcher, private Questions, pr
   QString text(const Message& m) const { return QString::fromStdString(presenter_.text(m)); }
   FormOptions formOptions() const;
   RepairMode repairMode() const;
-  void showRepairTab(const SettingsState& st);
+  void showRepairTab(const RepairTabState& st);
   QString chooserFolder() const;
 
   void onRepair();

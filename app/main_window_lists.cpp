@@ -74,7 +74,7 @@ void MainWindow::applySettingsText(const QString& text) {
   presenter_.settings().apply(text.toStdString());
   showSettings();
   const SettingsState& st = presenter_.settings().state();
-  showRepairTab(st);
+  showRepairTab(st.repairTab);
   setLanguage(st.lang);
   if (st.width > 0) resize(st.width, st.height);
   if (st.split > 0) splitter_->setSizes({st.split, std::max(1, splitter_->height() - st.split)});
@@ -94,7 +94,7 @@ QString MainWindow::settingsText() {
 
 void MainWindow::keepWindowSize() {
   presenter_.settings().setWindow(width(), height(), splitter_->sizes().value(0));
-  SettingsState tab;
+  RepairTabState tab;
   tab.repairMode = repairMode();
   tab.minRepeat = editMS_->text().toStdString();
   const FormOptions o = formOptions();
@@ -110,7 +110,7 @@ void MainWindow::keepWindowSize() {
 
 // The repair tab as the settings file left it; the last file named goes
 // into the input field (it opens when the user asks).
-void MainWindow::showRepairTab(const SettingsState& st) {
+void MainWindow::showRepairTab(const RepairTabState& st) {
   switch (st.repairMode) {
     case RepairMode::cutEqualRepeats: radioEQ_->setChecked(true); break;
     case RepairMode::cutAndRemeasure: radioRERE_->setChecked(true); break;

@@ -47,6 +47,20 @@
 
 namespace corvel::app {
 
+namespace {
+
+// Widgets side by side from the left, in a row of their own.
+QWidget* Row(QWidget* parent, std::initializer_list<QWidget*> widgets) {
+  auto* row = new QWidget(parent);
+  auto* l = new QHBoxLayout(row);
+  l->setContentsMargins(0, 0, 0, 0);
+  for (QWidget* w : widgets) l->addWidget(w);
+  l->addStretch(1);
+  return row;
+}
+
+}  // namespace
+
 QToolButton* ActionImage(const char* name, const char* icon, QStyle::StandardPixmap fallback, const QString& hint,
                          QWidget* parent) {
   auto* b = Named(new QToolButton(parent), name);
@@ -197,14 +211,8 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   editMS_->setMaxLength(4);
   editMS_->setMaximumWidth(60);
   // "repeats of at least [100] bytes": the caption's two words around the box.
-  auto* labelMS = Named(new QLabel(panelBB), "LabelMS");
-  auto* repeatRow = new QWidget(panelBB);
-  auto* rr = new QHBoxLayout(repeatRow);
-  rr->setContentsMargins(0, 0, 0, 0);
-  rr->addWidget(labelMS);
-  rr->addWidget(editMS_);
-  rr->addWidget(Named(new QLabel(panelBB), "LabelMSAfter"));
-  rr->addStretch(1);
+  QWidget* repeatRow =
+      Row(panelBB, {Named(new QLabel(panelBB), "LabelMS"), editMS_, Named(new QLabel(panelBB), "LabelMSAfter")});
   radioRERE_ = Named(new QRadioButton(Ru("убрать области повторов и пересканировать pack-и"), panelBB), "RadioRERE");
   radioISALL_ = Named(new QRadioButton(Ru("исправить размеры кривых блоков"), panelBB), "RadioISALL");
   imageHAMMER_ = ActionImage("ImageHAMMER", "tools-check-spelling", QStyle::SP_BrowserReload, Ru("ремонт"), panelBB);
@@ -251,14 +259,7 @@ void MainWindow::buildAviTab(QWidget* tab) {
   edit2FI_->setMaxLength(3);
   edit2FI_->setMaximumWidth(60);
   label2FI_ = Named(new QLabel(tab), "Label2FI");
-  auto* label2FIAfter = Named(new QLabel(tab), "Label2FIAfter");
-  auto* countRow = new QWidget(tab);
-  auto* cr = new QHBoxLayout(countRow);
-  cr->setContentsMargins(0, 0, 0, 0);
-  cr->addWidget(label2FI_);
-  cr->addWidget(edit2FI_);
-  cr->addWidget(label2FIAfter);
-  cr->addStretch(1);
+  QWidget* countRow = Row(tab, {label2FI_, edit2FI_, Named(new QLabel(tab), "Label2FIAfter")});
   auto* streams = new QWidget(tab);  // the stream choice is a group of its own
   auto* sl = new QVBoxLayout(streams);
   sl->setContentsMargins(0, 0, 0, 0);
@@ -284,13 +285,7 @@ void MainWindow::buildAviTab(QWidget* tab) {
   l->addWidget(streams, 3, 0, 1, 3);
   // The gauge beside the button, in a row of their own: the name field
   // above keeps its width while it shows.
-  auto* runRow = new QWidget(tab);
-  auto* run = new QHBoxLayout(runRow);
-  run->setContentsMargins(0, 0, 0, 0);
-  run->addWidget(btn2AVI_);
-  run->addWidget(gauge2avi_);
-  run->addStretch(1);
-  l->addWidget(runRow, 4, 0, 1, 3);
+  l->addWidget(Row(tab, {btn2AVI_, gauge2avi_}), 4, 0, 1, 3);
   l->addWidget(labelREZ_, 5, 0, 1, 3);
   l->setRowStretch(6, 1);
   l->setColumnStretch(2, 1);

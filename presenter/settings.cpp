@@ -41,16 +41,9 @@ void Settings::setLeadIsPreroll(bool on) {
   s_.lead = on ? "" : "5000";
 }
 
-void Settings::setRepairTab(const SettingsState& from) {
-  s_.repairMode = from.repairMode;
-  s_.minRepeat = IsNumber(from.minRepeat) ? from.minRepeat : "100";
-  s_.minimalHeader = from.minimalHeader;
-  s_.withoutIndex = from.withoutIndex;
-  s_.renumber = from.renumber;
-  s_.keepIncomplete = from.keepIncomplete;
-  s_.dropDamaged = from.dropDamaged;
-  s_.lastFile = from.lastFile;
-  s_.lastFolder = from.lastFolder;
+void Settings::setRepairTab(const RepairTabState& tab) {
+  s_.repairTab = tab;
+  if (!IsNumber(tab.minRepeat)) s_.repairTab.minRepeat = RepairTabState{}.minRepeat;
 }
 
 void Settings::setWindow(int width, int height, int split) {
@@ -93,15 +86,15 @@ std::string Settings::text() const {
     << "cfg.op: " << (s_.leadIsPreroll ? "1" : "2") << "\r\n"
     << "cfg.eop2: " << s_.lead << "\r\n"
     << "win.w: " << s_.width << "\r\nwin.h: " << s_.height << "\r\nwin.split: " << s_.split << "\r\n"
-    << "repair.mode: " << keyOf(s_.repairMode) << "\r\n"
-    << "repair.repeat: " << s_.minRepeat << "\r\n"
-    << "save.minimal: " << yn(s_.minimalHeader) << "\r\n"
-    << "save.noindex: " << yn(s_.withoutIndex) << "\r\n"
-    << "save.renumber: " << yn(s_.renumber) << "\r\n"
-    << "save.keep: " << yn(s_.keepIncomplete) << "\r\n"
-    << "save.drop: " << yn(s_.dropDamaged) << "\r\n"
-    << "last.file: " << oneLine(s_.lastFile) << "\r\n"
-    << "last.folder: " << oneLine(s_.lastFolder) << "\r\n";
+    << "repair.mode: " << keyOf(s_.repairTab.repairMode) << "\r\n"
+    << "repair.repeat: " << s_.repairTab.minRepeat << "\r\n"
+    << "save.minimal: " << yn(s_.repairTab.minimalHeader) << "\r\n"
+    << "save.noindex: " << yn(s_.repairTab.withoutIndex) << "\r\n"
+    << "save.renumber: " << yn(s_.repairTab.renumber) << "\r\n"
+    << "save.keep: " << yn(s_.repairTab.keepIncomplete) << "\r\n"
+    << "save.drop: " << yn(s_.repairTab.dropDamaged) << "\r\n"
+    << "last.file: " << oneLine(s_.repairTab.lastFile) << "\r\n"
+    << "last.folder: " << oneLine(s_.repairTab.lastFolder) << "\r\n";
   return t.str();
 }
 
@@ -131,20 +124,21 @@ void Settings::apply(std::string_view text) {
   s_.height = w > 200 && h > 200 ? h : 0;
   s_.split = std::max(0, toInt(SettingValue(text, "win.split:")));
   // The repair tab: a line missing or not understood keeps the default.
-  const SettingsState defaults;
+  const RepairTabState defaults;
+  RepairTabState& tab = s_.repairTab;
   const std::string mode = SettingValue(text, "repair.mode:");
-  s_.repairMode = defaults.repairMode;
+  tab.repairMode = defaults.repairMode;
   for (const auto& [m, key] : kRepairKeys)
-    if (key == mode) s_.repairMode = m;
+    if (key == mode) tab.repairMode = m;
   const std::string repeat = SettingValue(text, "repair.repeat:");
-  s_.minRepeat = IsNumber(repeat) && repeat.size() <= 4 ? repeat : defaults.minRepeat;
-  s_.minimalHeader = on("save.minimal:");
-  s_.withoutIndex = on("save.noindex:");
-  s_.renumber = on("save.renumber:");
-  s_.keepIncomplete = on("save.keep:");
-  s_.dropDamaged = on("save.drop:");
-  s_.lastFile = SettingValue(text, "last.file:");
-  s_.lastFolder = SettingValue(text, "last.folder:");
+  tab.minRepeat = IsNumber(repeat) && repeat.size() <= 4 ? repeat : defaults.minRepeat;
+  tab.minimalHeader = on("save.minimal:");
+  tab.withoutIndex = on("save.noindex:");
+  tab.renumber = on("save.renumber:");
+  tab.keepIncomplete = on("save.keep:");
+  tab.dropDamaged = on("save.drop:");
+  tab.lastFile = SettingValue(text, "last.file:");
+  tab.lastFolder = SettingValue(text, "last.folder:");
 }
 
 JoinOptions Settings::joinOptions() const {

@@ -12,6 +12,17 @@
 
 namespace corvel {
 
+// The repair tab as the user left it: the repair chosen, the least repeat
+// it cuts, the save's boxes; the last file named, and the folder the file
+// choosers last showed.
+struct RepairTabState {
+  RepairMode repairMode = RepairMode::cutByStructure;
+  std::string minRepeat = "100";
+  bool minimalHeader = false, withoutIndex = false, renumber = false, keepIncomplete = false, dropDamaged = false;
+  std::string lastFile, lastFolder;
+  bool operator==(const RepairTabState&) const = default;
+};
+
 // The options as the user sees them: boxes ticked, texts typed. Change them
 // through Settings' commands, which keep the rules between them.
 struct SettingsState {
@@ -31,13 +42,7 @@ struct SettingsState {
   bool sendTimeFromVideo = false;
   // The window's size and the height of the tree above the log; 0 for unset.
   int width = 0, height = 0, split = 0;
-  // The repair tab as the user left it: the repair chosen, the least repeat
-  // it cuts, the save's boxes.
-  RepairMode repairMode = RepairMode::cutByStructure;
-  std::string minRepeat = "100";
-  bool minimalHeader = false, withoutIndex = false, renumber = false, keepIncomplete = false, dropDamaged = false;
-  // The last file named, and the folder the file choosers last showed.
-  std::string lastFile, lastFolder;
+  RepairTabState repairTab;
   bool operator==(const SettingsState&) const = default;
 };
 
@@ -59,7 +64,7 @@ class Settings {
   void setShowIndexEntries(bool on) { s_.showIndexEntries = on; }
   void setWindow(int width, int height, int split);
   // The repair tab's choices and the last file, as the user left them.
-  void setRepairTab(const SettingsState& from);
+  void setRepairTab(const RepairTabState& tab);
 
   // The settings file's text ("key: value" lines, CR LF), and reading one:
   // the lines act in the file's order as the clicks they record would.

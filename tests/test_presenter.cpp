@@ -132,14 +132,14 @@ INSTANTIATE_TEST_SUITE_P(
         // understood keeps the default.
         FileCase{"repair.mode: equal\r\nrepair.repeat: 7\r\nsave.keep: y\r\nsave.noindex: y\r\n",
                  [](SettingsState& w) {
-                   w.highPriority = false, w.prerollFixed = false, w.repairMode = RepairMode::cutEqualRepeats;
-                   w.minRepeat = "7", w.keepIncomplete = w.withoutIndex = true;
+                   w.highPriority = false, w.prerollFixed = false, w.repairTab.repairMode = RepairMode::cutEqualRepeats;
+                   w.repairTab.minRepeat = "7", w.repairTab.keepIncomplete = w.repairTab.withoutIndex = true;
                  }},
         FileCase{"repair.mode: sizes\r\n", [](SettingsState& w) {
-                   w.highPriority = false, w.prerollFixed = false, w.repairMode = RepairMode::acceptSizes;
+                   w.highPriority = false, w.prerollFixed = false, w.repairTab.repairMode = RepairMode::acceptSizes;
                  }},
         FileCase{"repair.mode: hammer\r\nrepair.repeat: 12345\r\nlast.file: /a/b.wmv\r\n", [](SettingsState& w) {
-                   w.highPriority = false, w.prerollFixed = false, w.lastFile = "/a/b.wmv";
+                   w.highPriority = false, w.prerollFixed = false, w.repairTab.lastFile = "/a/b.wmv";
                  }}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
@@ -151,7 +151,7 @@ TEST(SettingsFile, WrittenTextReadsBackTheSameState) {
   s.setLead("1234");
   s.setListUnknownObjects(true);
   s.setWindow(1024, 700, 250);
-  SettingsState tab;
+  RepairTabState tab;
   tab.repairMode = RepairMode::cutAndRemeasure;
   tab.minRepeat = "250";
   tab.minimalHeader = tab.renumber = tab.dropDamaged = true;
