@@ -289,8 +289,7 @@ void MainWindow::applyCaptions() {
   const Language lang = presenter_.language();
   const QString nameHere = text(Message(MessageId::PutFileNameHere));
   for (QLineEdit* e : {editIN_, editOUT_, editAVI_}) e->setPlaceholderText(nameHere);
-  edit2FI_->setToolTip(lang == Language::eng ? QString("the first object and this many after it")
-                                             : Ru("первый объект и столько же после него"));
+  edit2FI_->setToolTip(text(Message(MessageId::FirstAndAfter)));
   radioEQ_->setToolTip(lang == Language::eng ? QString("nothing needs fixing: the declared size becomes the real one.")
                                              : Ru("исправлять ничего не надо, ибо заявленный размер станет равен реальному."));
   for (const CaptionRow& row : kCaptionTable) {
@@ -359,8 +358,9 @@ void MainWindow::onTimeline() {
   if (!presenter_.timeline()) return;
   structureChanged();
   const bool en = language() == Language::eng;
+  const auto said = [this](MessageId id) { return presenter_.text(Message(id)); };
   timeline_->setCaption(en ? QString("timeline") : Ru("тайм-лайн"),
-                        en ? TimelineCaptions{} : TimelineCaptions{"(пакеты)", "блоки ошибок", "кадры, которые декодер не принимает"});
+                        TimelineCaptions{en ? "(packets)" : "(пакеты)", said(MessageId::TimelineErrors), said(MessageId::TimelineDamaged)});
   timeline_->show();
   timeline_->raise();
 }

@@ -70,7 +70,7 @@ const std::array<MessageRow, 61> kMessageTable{{
     {"", ""},
 }};
 
-const std::array<MessageRow, 75> kExtraMessages{{
+const std::array<MessageRow, 78> kExtraMessages{{
     {"• в файлах нет пакетов данных", "• no data packets in the files"},
     {"• нет потока для записи", "• no stream to write"},
     {"• AVI больше 4 ГБ не поддерживается: ", "• an AVI over 4 GiB is not supported: "},
@@ -146,6 +146,9 @@ const std::array<MessageRow, 75> kExtraMessages{{
     {"• не удалось создать папку: ", "• the folder could not be made: "},
     {"\nмедиаобъектов просмотрено: ", "\nmedia objects looked at: "},
     {"; файлов записано: ", "; files written: "},
+    {"блоки ошибок", "error blocks"},
+    {"кадры, которые декодер не принимает", "frames the decoder rejects"},
+    {"первый объект и столько же после него", "the first object and this many after it"},
 }};
 
 namespace {
@@ -292,6 +295,9 @@ constexpr IdRow kIdRows[] = {
     {MessageId::FolderNotMade, "• не удалось создать папку: "},
     {MessageId::FramesLookedAt, "\nмедиаобъектов просмотрено: "},
     {MessageId::FilesWritten, "; файлов записано: "},
+    {MessageId::TimelineErrors, "блоки ошибок"},
+    {MessageId::TimelineDamaged, "кадры, которые декодер не принимает"},
+    {MessageId::FirstAndAfter, "первый объект и столько же после него"},
 };
 
 static_assert(std::size(kIdRows) == static_cast<std::size_t>(MessageId::Count));

@@ -23,7 +23,7 @@ struct MessageRow {
 extern const std::array<MessageRow, 61> kMessageTable;
 // Messages of this program beyond the original table (more precise reports
 // of damaged input); looked up after it.
-extern const std::array<MessageRow, 75> kExtraMessages;
+extern const std::array<MessageRow, 78> kExtraMessages;
 
 // Every message the program shows. The order is that of the id table in
 // messages.cpp.
@@ -163,6 +163,9 @@ enum class MessageId : std::uint8_t {
   FolderNotMade,
   FramesLookedAt,
   FilesWritten,
+  TimelineErrors,
+  TimelineDamaged,
+  FirstAndAfter,
   Count
 };
 

@@ -119,9 +119,8 @@ int main(int argc, char** argv) {
     DamagedObject frame;
     frame.firstPacket = 200000, frame.lastPacket = 201000;
     for (const Language lang : {Language::rus, Language::eng}) {
-      const TimelineCaptions words =
-          lang == Language::eng ? TimelineCaptions{}
-                                : TimelineCaptions{"(пакеты)", "блоки ошибок", "кадры, которые декодер не принимает"};
+      const TimelineCaptions words{lang == Language::eng ? "(packets)" : "(пакеты)", TextOf(MessageId::TimelineErrors, lang),
+                                   TextOf(MessageId::TimelineDamaged, lang)};
       viewers::RenderTimeline(long_, rec, std::span(&block, 1), 696, 480, words, std::span(&frame, 1))
           .save(QDir(out).filePath(QString("timeline-long-%1.png").arg(lang == Language::eng ? "en" : "ru")));
     }
