@@ -101,7 +101,8 @@ inline void failLine(const CliRun& run, const std::string& file, const std::stri
     return;
   }
   // The status's fixed words: the reason comes after the file.
-  const std::string said = run.s.status.id == MessageId::None ? run.s.statusText() : run.text(Message(run.s.status.id));
+  std::string said = run.s.status.id == MessageId::None ? run.s.statusText() : run.text(Message(run.s.status.id));
+  if (said == why) said.clear();  // "the file is empty" once
   ErrorLine(said.empty() ? file : said + ": " + file, why);
 }
 

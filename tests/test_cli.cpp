@@ -71,6 +71,16 @@ TEST(CliInfo, ExitStatusAndErrors) {
   r = Cli("info --json " + Quote(junk));
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(json::parse(r.out)["objects"].size(), 0u);
+  // An empty file is said to be empty (once), whichever command meets it.
+  const std::string empty = TempPath("empty.wmv");
+  WriteFile(empty, Bytes{});
+  for (const char* command : {"info ", "scan ", "save --force -o /dev/null "}) {
+    r = Cli(command + Quote(empty));
+    EXPECT_EQ(r.exitCode, 1) << command;
+    EXPECT_EQ(r.err, "corvel-cli: " + empty + ": the file is empty\n") << command;
+  }
+  r = Cli("info " + Quote(TempPath("")));
+  EXPECT_EQ(r.err, "corvel-cli: file open error: " + TempPath("") + ": is a directory\n");
   EXPECT_EQ(Cli("info").exitCode, 2);
   EXPECT_EQ(Cli("info --lang de x.wmv").exitCode, 2);
   EXPECT_EQ(Cli("frobnicate").exitCode, 2);
