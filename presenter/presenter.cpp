@@ -15,21 +15,17 @@ bool stoppable(JobKind kind) {
   return kind == JobKind::scan || kind == JobKind::save || kind == JobKind::reconstruct || kind == JobKind::verify;
 }
 
-// The folder of a path, made absolute when it can be (never throws).
-std::string folderOf(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path p = std::filesystem::absolute(platform::PathOf(path), ec);
-  return platform::NameOf((ec ? platform::PathOf(path) : p).parent_path());
-}
-
-// Dumps are capped: a Data Object of gigabytes is no text to hold.
-constexpr std::uint64_t kMaxDump = 4 << 20;
-
+// A path made absolute when it can be (never throws), and its folder.
 std::string absoluteName(const std::string& path) {
   std::error_code ec;
   const std::filesystem::path p = std::filesystem::absolute(platform::PathOf(path), ec);
   return ec ? path : platform::NameOf(p);
 }
+
+std::string folderOf(const std::string& path) { return platform::NameOf(platform::PathOf(absoluteName(path)).parent_path()); }
+
+// Dumps are capped: a Data Object of gigabytes is no text to hold.
+constexpr std::uint64_t kMaxDump = 4 << 20;
 
 // What the scan found, as the command line counts it.
 Message scanSummary(const Session& s) {
