@@ -8,7 +8,6 @@
 
 #include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
-#include "asf/locators.hpp"
 #include "asf/object_search.hpp"
 #include "asf/output_file.hpp"
 #include "asf/streams.hpp"

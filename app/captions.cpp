@@ -42,11 +42,11 @@ const std::array<CaptionRow, 54> kCaptionTable{{
     {"MIdel", "TMenuItem", "удалить", "delete from list"},
     {"MIsoer", "TMenuItem", "сохранить ошибки", "save errors"},
     {"MIzaer", "TMenuItem", "загрузить ошибки", "load errors"},
-    // Beyond the original table: the repair that finds inserted bytes.
+    // The repair that finds inserted bytes.
     {"RadioST", "TRadioButton", "убрать повторы и вставленные байты, найденные по структуре пакета",
      "cut repeats and inserted bytes found by the packet structure"},
-    // Rows the original table gave in Russian only (the controls' own
-    // captions), with their English.
+    // Buttons and tabs whose caption is the same word in both languages
+    // or a short form of it.
     {"TabSheet2AVI", "TTabSheet", "=> avi", "=> avi"},
     {"BitBtnOP", "TBitBtn", "открыть", "open"},
     {"BitBtnTL", "TBitBtn", "тайм-лайн", "timeline"},

@@ -40,7 +40,6 @@
 
 #include "asf/bytes.hpp"
 #include "analysis/dump_text.hpp"
-#include "asf/locators.hpp"
 #include "asf/output_file.hpp"
 #include "app/widgets.hpp"
 #include "l10n/messages.hpp"

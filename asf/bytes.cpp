@@ -90,11 +90,6 @@ Bytes CopyOut(ByteView buf, std::uint64_t offset, std::uint64_t n) {
   return Bytes(v.begin(), v.end());
 }
 
-void StrToBytes(std::string_view text, std::span<std::uint8_t> dst, std::size_t n) {
-  for (std::size_t k = 0; k < n && k < dst.size(); ++k)
-    dst[k] = k < text.size() ? static_cast<std::uint8_t>(text[k]) : 0;
-}
-
 std::string BytesToStr(ByteView src, std::uint64_t offset, std::uint64_t n) {
   std::string out;
   for (std::uint8_t b : SubView(src, offset, n)) appendUtf8(out, b);
@@ -176,18 +171,6 @@ bool IsNumber(std::string_view text) {
   for (; i < text.size(); ++i)
     if (text[i] < '0' || text[i] > '9') return false;
   return true;
-}
-
-std::string Spaces(long n) { return n > 0 ? std::string(static_cast<std::size_t>(n), ' ') : std::string(); }
-
-void ReduceRatio(std::int64_t& a, std::int64_t& b) {
-  for (std::int64_t p : {2, 3, 5, 7, 11, 13, 17, 19}) {
-    while (a % p == 0 && b % p == 0 && (a != 0 || b != 0)) {
-      a /= p;
-      b /= p;
-      if (a == 0 && b == 0) break;
-    }
-  }
 }
 
 ByteWriter& ByteWriter::u8(std::uint8_t v) {

@@ -43,8 +43,6 @@ constexpr LengthType LengthTypeOf(unsigned code) { return static_cast<LengthType
 ByteView SubView(ByteView buf, std::uint64_t offset, std::uint64_t n);
 Bytes CopyOut(ByteView buf, std::uint64_t offset, std::uint64_t n);
 
-// n bytes of text, zero-padded past its end.
-void StrToBytes(std::string_view text, std::span<std::uint8_t> dst, std::size_t n);
 // n bytes as characters (zero bytes included), bytes above 127 as U+0080..U+00FF.
 std::string BytesToStr(ByteView src, std::uint64_t offset, std::uint64_t n);
 // Up to n UTF-16LE units from offset, stopping at the first zero unit or the
@@ -57,8 +55,6 @@ std::u16string Utf8ToUtf16(std::string_view s);
 std::string BytesToHex(ByteView src, std::uint64_t offset, std::uint64_t n);
 
 bool IsNumber(std::string_view text);
-std::string Spaces(long n);
-void ReduceRatio(std::int64_t& a, std::int64_t& b);
 
 // Appends little-endian fields, GUIDs, raw characters and UTF-16 text to a
 // byte vector: its own, or one it is given.

@@ -65,7 +65,7 @@ inline constexpr Guid ContentEncryption = Guid::parse("2211B3FB-BD23-11D2-B4B7-0
 inline constexpr Guid ExtendedContentEncryption = Guid::parse("298AE614-2622-4C17-B935-DAE07EE9289C");
 }  // namespace guid
 
-// The other objects of the ASF specification: not parsed, but named, and
+// The other objects the ASF format defines: not parsed, but named, and
 // stepped over by the header walk like any object whose size is plausible.
 inline constexpr std::array<CatalogueEntry, 20> StandardObjectTable{{
     {"ASF_Padding_Object", guid::Padding},
@@ -102,7 +102,7 @@ inline constexpr std::array<CatalogueEntry, 7> StreamTypeTable{{
 
 // One of the 15 objects of the catalogue.
 bool IsKnownObject(const Guid& id);
-// One of the other objects of the specification.
+// One of the other objects the ASF format defines.
 bool IsStandardObject(const Guid& id);
 // The name of a catalogue or other standard object; empty for others.
 std::string ObjectName(const Guid& id);

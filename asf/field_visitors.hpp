@@ -139,7 +139,7 @@ class FieldSizer : public FieldWalk<FieldSizer> {
   std::int64_t* size_ = nullptr;
 };
 
-// Appends the fields in the published layout; the object's GUID is the
+// Appends the fields in the order and widths the object stores them; the object's GUID is the
 // catalogue's, whatever the record holds.
 class FieldWriter : public FieldWalk<FieldWriter> {
  public:

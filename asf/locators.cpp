@@ -46,18 +46,6 @@ std::int64_t FindFileProperties(const ByteSource& f) {
   return walkHeader(f, 24, [](const Guid& id, ByteView) { return id == guid::FileProperties; });
 }
 
-std::int64_t FindStreamProperties(const ByteSource& f, const Guid& streamType) {
-  return walkHeader(f, 40, [&](const Guid& id, ByteView b) {
-    return id == guid::StreamProperties && Guid::read(b, 24) == streamType;
-  });
-}
-
-std::uint8_t ReadStreamNumber(const ByteSource& f, const Guid& streamType) {
-  const std::int64_t p = FindStreamProperties(f, streamType);
-  if (p < 0) return 0;
-  return ReadPadded(f, static_cast<std::uint64_t>(p) + 72, 2)[0] & 127;
-}
-
 namespace {
 // The file's File Properties Object, read through its description.
 std::optional<FileProperties> fileProperties(const ByteSource& f) {
@@ -78,12 +66,6 @@ std::int64_t ReadPlayDuration(const ByteSource& f) {
 std::int64_t ReadPreroll(const ByteSource& f) {
   const auto r = fileProperties(f);
   return r ? r->preroll : -1;
-}
-
-std::uint8_t StreamNumberOf(const HeaderRecords& rec, const Guid& streamType) {
-  for (const auto& spo : rec.streams)
-    if (spo.streamType == streamType) return static_cast<std::uint8_t>(spo.flags & 127);
-  return 0;
 }
 
 }  // namespace corvel

@@ -14,12 +14,8 @@ namespace corvel {
 std::int64_t ReadHeaderSize(const ByteSource& f);
 std::int64_t FindDataObject(const ByteSource& f);
 std::int64_t FindFileProperties(const ByteSource& f);
-std::int64_t FindStreamProperties(const ByteSource& f, const Guid& streamType);
-std::uint8_t ReadStreamNumber(const ByteSource& f, const Guid& streamType);
 std::uint32_t ReadPacketSize(const ByteSource& f);
 std::int64_t ReadPlayDuration(const ByteSource& f);
 std::int64_t ReadPreroll(const ByteSource& f);
-// The same question answered from the parsed records of the open file.
-std::uint8_t StreamNumberOf(const HeaderRecords& rec, const Guid& streamType);
 
 }  // namespace corvel

@@ -19,6 +19,8 @@ CORVEL_OBJECT(HeaderObject, CORVEL_HEADER_OBJECT)
 
 inline constexpr std::int64_t kFilePropertiesSize = 104;
 
+// "MinimumDataPackedSize" and "MaximumDataPackedSize" are spelt as the
+// tools users compare with show them.
 #define CORVEL_FILE_PROPERTIES(F)                                      \
   F(guid, Guid, fileId, "FileID")                                      \
   F(num, std::int64_t, fileSize, "FileSize")                           \
@@ -149,6 +151,7 @@ inline std::string BitrateRecordCaption(const BitrateRecord& b, std::size_t) {
   F(list, std::vector<BitrateRecord>, records, "BitrateRecords", r.recordCount, 6, BitrateRecordCaption)
 CORVEL_OBJECT(StreamBitrates, CORVEL_STREAM_BITRATES)
 
+// "Autor" and "AutorLength" are spelt as the tools users compare with show them.
 #define CORVEL_CONTENT_DESCRIPTION(F)                                                       \
   F(num, std::uint16_t, titleLength, "TitleLength")                                         \
   F(num, std::uint16_t, authorLength, "AutorLength")                                        \

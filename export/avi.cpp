@@ -8,7 +8,6 @@
 
 #include "analysis/media_objects.hpp"
 #include "asf/catalogue.hpp"
-#include "asf/locators.hpp"
 #include "asf/output_file.hpp"
 #include "asf/platform.hpp"
 

@@ -21,8 +21,8 @@ struct MessageRow {
 };
 
 extern const std::array<MessageRow, 61> kMessageTable;
-// Messages of this program beyond the original table (more precise reports
-// of damaged input); looked up after it.
+// Further messages (the more precise reports of damaged input); looked up
+// after the first table.
 extern const std::array<MessageRow, 78> kExtraMessages;
 
 // Every message the program shows. The order is that of the id table in

@@ -5,7 +5,6 @@
 #include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/header_writers.hpp"
-#include "asf/locators.hpp"
 #include "asf/object_table.hpp"
 #include "asf/output_file.hpp"
 

@@ -80,29 +80,8 @@ TEST(Text, HexNumbersSpaces) {
   EXPECT_TRUE(IsNumber("-"));
   EXPECT_TRUE(IsNumber("-12"));
   EXPECT_TRUE(IsNumber("007"));
-  EXPECT_EQ(Spaces(3), "   ");
-  EXPECT_EQ(Spaces(-1), "");
   EXPECT_EQ(BytesToStr(Bytes{'W', 'M', 'V', '2'}, 0, 4), "WMV2");
   EXPECT_EQ(BytesToStr(Bytes{0xE9}, 0, 1), "\xC3\xA9");
-  Bytes dst(5, 0xFF);
-  StrToBytes("ab", dst, 4);
-  EXPECT_EQ(dst, (Bytes{'a', 'b', 0, 0, 0xFF}));
   EXPECT_EQ(HexDigits(0x161, 4), "0161");
 }
 
-TEST(Numbers, ReduceRatio) {
-  std::int64_t a = 720, b = 576;
-  ReduceRatio(a, b);
-  EXPECT_EQ(a, 5);
-  EXPECT_EQ(b, 4);
-  a = 23, b = 46;
-  ReduceRatio(a, b);
-  EXPECT_EQ(a, 23);
-  EXPECT_EQ(b, 46);
-  a = 0, b = 0;  // must not loop
-  ReduceRatio(a, b);
-  EXPECT_EQ(a, 0);
-  a = 0, b = 8;
-  ReduceRatio(a, b);
-  EXPECT_EQ(b, 1);
-}

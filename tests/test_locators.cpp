@@ -20,9 +20,6 @@ TEST(Locators, FindFieldsOfAWellFormedFile) {
   EXPECT_EQ(ReadHeaderSize(src), static_cast<std::int64_t>(plain[0].size));
   EXPECT_EQ(FindDataObject(src), static_cast<std::int64_t>(plain[4].offset));
   EXPECT_EQ(FindFileProperties(src), 30);
-  EXPECT_EQ(FindStreamProperties(src, guid::AudioMedia), static_cast<std::int64_t>(plain[3].offset));
-  EXPECT_EQ(ReadStreamNumber(src, guid::VideoMedia), 1);
-  EXPECT_EQ(ReadStreamNumber(src, guid::AudioMedia), 2);
   EXPECT_EQ(ReadPacketSize(src), 256u);
   EXPECT_EQ(ReadPlayDuration(src), 20000000);
   EXPECT_EQ(ReadPreroll(src), 3000);
@@ -33,7 +30,6 @@ TEST(Locators, NotFoundValues) {
   EXPECT_EQ(ReadHeaderSize(junk), -1);
   EXPECT_EQ(FindDataObject(junk), -1);
   EXPECT_EQ(FindFileProperties(junk), -1);
-  EXPECT_EQ(ReadStreamNumber(junk, guid::VideoMedia), 0);
   EXPECT_EQ(ReadPacketSize(junk), 0u);
   EXPECT_EQ(ReadPlayDuration(junk), -1);
   EXPECT_EQ(ReadPreroll(junk), -1);
@@ -45,30 +41,14 @@ TEST(Locators, NotFoundValues) {
                                    {DataObject(0, 256), Object(guid::FileProperties, Bytes(80, 0))}));
   EXPECT_EQ(FindFileProperties(noFpo), -1);
   EXPECT_EQ(ReadPacketSize(noFpo), 0u);
-  EXPECT_EQ(ReadStreamNumber(noFpo, guid::AudioMedia), 0);
-}
-
-TEST(Locators, FirstOfTwoVideoStreamsAndReservedBit) {
-  const MemorySource src(AsfFile({StreamPropertiesObject(0x80 | 5, guid::VideoMedia, VideoTypeSpecific(8, 8, "WMV2", 40)),
-                                  StreamPropertiesObject(3, guid::VideoMedia, VideoTypeSpecific(8, 8, "WMV2", 40))},
-                                 {DataObject(0, 256)}));
-  EXPECT_EQ(ReadStreamNumber(src, guid::VideoMedia), 5);
 }
 
 TEST(Locators, ZeroSizeObjectEndsTheWalk) {
   Bytes file = MinimalFile();
   Patch64(file, 30 + 16, 0);  // File Properties size 0
   const MemorySource src(file);
-  EXPECT_EQ(FindStreamProperties(src, guid::AudioMedia), -1);
+  EXPECT_EQ(ReadHeaderSize(src), static_cast<std::int64_t>(IndependentObjects(MinimalFile())[0].size));
   EXPECT_EQ(FindFileProperties(src), 30);
-}
-
-TEST(Locators, StreamNumberFromRecords) {
-  Session s;
-  ASSERT_EQ(OpenBytes(s, MinimalFile()), 0);
-  EXPECT_EQ(StreamNumberOf(s.structure.rec, guid::VideoMedia), 1);
-  EXPECT_EQ(StreamNumberOf(s.structure.rec, guid::AudioMedia), 2);
-  EXPECT_EQ(StreamNumberOf(s.structure.rec, Guid{}), 0);
 }
 
 // The GUID search skips ahead by the window's last two bytes: it must still

@@ -9,7 +9,6 @@
 #include <sstream>
 
 #include "asf/catalogue.hpp"
-#include "asf/locators.hpp"
 #include "asf/header_writers.hpp"
 #include "asf/field_visitors.hpp"
 #include "asf/object_table.hpp"

@@ -8,7 +8,6 @@
 #include <QToolTip>
 
 #include "asf/catalogue.hpp"
-#include "asf/locators.hpp"
 
 namespace corvel::viewers {
 

@@ -74,8 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)ReadPacketSize(src);
   (void)ReadPlayDuration(src);
   (void)ReadPreroll(src);
-  (void)ReadStreamNumber(src, guid::VideoMedia);
-  (void)ReadStreamNumber(src, guid::AudioMedia);
   MediaObjectReader it(src, ReadStreams(src));
   int n = 0;
   while (n < 64 && it.next()) ++n;

@@ -35,7 +35,7 @@ std::string Clip(const std::string& kind);
 // ffprobe's -show_format -show_streams report of a file.
 nlohmann::json Probe(const std::string& path);
 
-// Objects as the published layout places them: the header's children by
+// Objects as the ASF format places them: the header's children by
 // its own count and size, then the objects after the header by their sizes.
 struct PlainObject {
   Guid guid;
