@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "asf/source_file.hpp"
+#include "io/source_file.hpp"
 
 namespace corvel {
 

@@ -4,7 +4,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/header_walk.hpp"
 #include "asf/object_search.hpp"
-#include "asf/source_file.hpp"
+#include "io/source_file.hpp"
 
 namespace corvel {
 

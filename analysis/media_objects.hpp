@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "analysis/packet.hpp"
-#include "asf/byte_source.hpp"
+#include "io/byte_source.hpp"
 #include "asf/streams.hpp"
 
 namespace corvel {

@@ -9,7 +9,7 @@
 #include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/object_search.hpp"
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "asf/streams.hpp"
 
 namespace corvel {

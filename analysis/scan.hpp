@@ -9,8 +9,8 @@
 #include "analysis/error_blocks.hpp"
 #include "analysis/packet.hpp"
 #include "analysis/packet_table.hpp"
-#include "asf/job.hpp"
-#include "asf/source_file.hpp"
+#include "io/job.hpp"
+#include "io/source_file.hpp"
 #include "asf/structure.hpp"
 
 namespace corvel {

@@ -40,7 +40,7 @@
 
 #include "asf/bytes.hpp"
 #include "analysis/dump_text.hpp"
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "app/widgets.hpp"
 #include "l10n/messages.hpp"
 

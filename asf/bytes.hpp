@@ -10,11 +10,9 @@
 #include <vector>
 
 #include "asf/guid.hpp"
+#include "io/byte_view.hpp"
 
 namespace corvel {
-
-using Bytes = std::vector<std::uint8_t>;
-using ByteView = std::span<const std::uint8_t>;
 
 // Field readers: false (and `out` untouched) when the view is shorter than
 // offset + width.

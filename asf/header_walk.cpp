@@ -6,7 +6,7 @@
 #include "asf/chain.hpp"
 #include "asf/object_search.hpp"
 #include "asf/object_table.hpp"
-#include "asf/presenters.hpp"
+#include "asf/tree_text.hpp"
 
 namespace corvel {
 

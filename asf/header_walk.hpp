@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "asf/job.hpp"
-#include "asf/source_file.hpp"
+#include "io/job.hpp"
+#include "io/source_file.hpp"
 #include "asf/structure.hpp"
 
 namespace corvel {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "asf/byte_source.hpp"
+#include "io/byte_source.hpp"
 #include "asf/records.hpp"
 
 namespace corvel {

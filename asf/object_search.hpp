@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "asf/guid.hpp"
-#include "asf/job.hpp"
-#include "asf/source_file.hpp"
+#include "io/job.hpp"
+#include "io/source_file.hpp"
 
 namespace corvel {
 

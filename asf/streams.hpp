@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "asf/byte_source.hpp"
+#include "io/byte_source.hpp"
 #include "asf/records.hpp"
 
 namespace corvel {

@@ -5,9 +5,10 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "asf/platform.hpp"
+#include "io/platform.hpp"
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
+#include "session/output_name.hpp"
 
 namespace corvel::cli {
 

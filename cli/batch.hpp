@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "cli/commands.hpp"
+#include "session/output_name.hpp"
 
 namespace corvel::cli {
 

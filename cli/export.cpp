@@ -2,10 +2,11 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
 #include "session/actions.hpp"
+#include "session/output_name.hpp"
 #include "session/worker.hpp"
 
 namespace corvel::cli {

@@ -2,11 +2,12 @@
 #include <algorithm>
 #include <iostream>
 
-#include "asf/platform.hpp"
+#include "io/platform.hpp"
 #include "cli/batch.hpp"
 #include "cli/commands.hpp"
 #include "cli/console.hpp"
 #include "cli/output.hpp"
+#include "session/output_name.hpp"
 
 using namespace corvel;
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "asf/catalogue.hpp"
-#include "asf/platform.hpp"
+#include "io/platform.hpp"
 #include "session/worker.hpp"
 
 namespace corvel::cli {

@@ -3,9 +3,10 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "cli/commands.hpp"
 #include "cli/output.hpp"
+#include "session/output_name.hpp"
 
 namespace corvel::cli {
 

@@ -8,8 +8,8 @@
 
 #include "analysis/media_objects.hpp"
 #include "asf/catalogue.hpp"
-#include "asf/output_file.hpp"
-#include "asf/platform.hpp"
+#include "io/output_file.hpp"
+#include "io/platform.hpp"
 
 namespace corvel {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "asf/job.hpp"
+#include "io/job.hpp"
 #include "asf/records.hpp"
 #include "asf/streams.hpp"
 

@@ -9,13 +9,13 @@
 #include <thread>
 
 #include "analysis/simple_index.hpp"
-#include "asf/byte_source.hpp"
+#include "io/byte_source.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/header_writers.hpp"
 #include "asf/locators.hpp"
-#include "asf/output_file.hpp"
-#include "asf/platform.hpp"
-#include "asf/source_file.hpp"
+#include "io/output_file.hpp"
+#include "io/platform.hpp"
+#include "io/source_file.hpp"
 #include "asf/streams.hpp"
 
 namespace corvel {

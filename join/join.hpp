@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/packet.hpp"
-#include "asf/job.hpp"
+#include "io/job.hpp"
 
 namespace corvel {
 

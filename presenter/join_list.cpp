@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "asf/byte_source.hpp"
+#include "io/byte_source.hpp"
 #include "asf/locators.hpp"
 
 namespace corvel {

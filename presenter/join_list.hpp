@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "asf/job.hpp"
+#include "io/job.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel {

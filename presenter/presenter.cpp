@@ -4,8 +4,9 @@
 
 #include "analysis/dump_text.hpp"
 #include "asf/bytes.hpp"
-#include "asf/output_file.hpp"
-#include "asf/platform.hpp"
+#include "io/output_file.hpp"
+#include "io/platform.hpp"
+#include "session/output_name.hpp"
 
 namespace corvel {
 

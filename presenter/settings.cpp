@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "asf/bytes.hpp"
-#include "asf/job.hpp"
-#include "asf/output_file.hpp"
-#include "asf/platform.hpp"
+#include "io/job.hpp"
+#include "io/output_file.hpp"
+#include "io/platform.hpp"
 
 namespace corvel {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "analysis/media_objects.hpp"
-#include "asf/source_file.hpp"
+#include "io/source_file.hpp"
 
 namespace corvel {
 

@@ -1,7 +1,7 @@
 #include "repair/error_list.hpp"
 
-#include "asf/output_file.hpp"
-#include "asf/platform.hpp"
+#include "io/output_file.hpp"
+#include "io/platform.hpp"
 
 #include <cerrno>
 #include <cstring>

@@ -6,7 +6,7 @@
 
 #include "analysis/error_blocks.hpp"
 #include "asf/bytes.hpp"
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 
 namespace corvel {
 

@@ -18,7 +18,7 @@
 #include "analysis/packet.hpp"
 #include "analysis/media_objects.hpp"
 #include "analysis/packet_table.hpp"
-#include "asf/source_file.hpp"
+#include "io/source_file.hpp"
 #include "asf/streams.hpp"
 
 namespace corvel {

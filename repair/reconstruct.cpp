@@ -7,7 +7,7 @@
 
 #include "asf/catalogue.hpp"
 #include "asf/object_search.hpp"
-#include "asf/presenters.hpp"
+#include "asf/tree_text.hpp"
 
 namespace corvel {
 

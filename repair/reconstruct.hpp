@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "asf/header_walk.hpp"
-#include "asf/job.hpp"
-#include "asf/source_file.hpp"
+#include "io/job.hpp"
+#include "io/source_file.hpp"
 #include "asf/structure.hpp"
 
 namespace corvel {

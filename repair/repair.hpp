@@ -11,8 +11,8 @@
 
 #include "analysis/error_blocks.hpp"
 #include "analysis/media_objects.hpp"
-#include "asf/job.hpp"
-#include "asf/source_file.hpp"
+#include "io/job.hpp"
+#include "io/source_file.hpp"
 #include "repair/cut_judging.hpp"
 
 namespace corvel {

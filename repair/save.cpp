@@ -6,7 +6,7 @@
 #include "asf/catalogue.hpp"
 #include "asf/header_writers.hpp"
 #include "asf/object_table.hpp"
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 
 namespace corvel {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "analysis/packet.hpp"
-#include "asf/job.hpp"
+#include "io/job.hpp"
 #include "asf/records.hpp"
-#include "asf/source_file.hpp"
+#include "io/source_file.hpp"
 #include "asf/streams.hpp"
 #include "asf/structure.hpp"
 #include "repair/packet_plan.hpp"

@@ -1,8 +1,9 @@
 #include "session/actions.hpp"
 
 #include "asf/catalogue.hpp"
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "repair/error_list.hpp"
+#include "session/output_name.hpp"
 
 namespace corvel {
 

@@ -11,7 +11,7 @@
 #include <stop_token>
 #include <thread>
 
-#include "asf/job.hpp"
+#include "io/job.hpp"
 
 namespace corvel {
 

@@ -13,7 +13,7 @@
 #include <regex>
 #include <set>
 
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "export/avi.hpp"
 #include "join/join.hpp"
 #include "session/actions.hpp"

@@ -7,8 +7,9 @@
 
 #include "analysis/scan.hpp"
 #include "asf/catalogue.hpp"
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "join/join.hpp"
+#include "session/output_name.hpp"
 #include "support/asf_read.hpp"
 #include "support/open.hpp"
 #include "support/asf_builder.hpp"

@@ -10,6 +10,7 @@
 
 #include "asf/catalogue.hpp"
 #include "presenter/presenter.hpp"
+#include "session/output_name.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"

@@ -4,9 +4,10 @@
 
 #include <filesystem>
 
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "repair/error_list.hpp"
 #include "session/actions.hpp"
+#include "session/output_name.hpp"
 #include "support/asf_builder.hpp"
 #include "support/asf_read.hpp"
 #include "support/clips.hpp"

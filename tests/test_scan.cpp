@@ -8,7 +8,8 @@
 #include <set>
 
 #include "asf/catalogue.hpp"
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
+#include "session/output_name.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"

@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "asf/output_file.hpp"
-#include "asf/source_file.hpp"
+#include "io/output_file.hpp"
+#include "io/source_file.hpp"
 
 using namespace corvel;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "asf/catalogue.hpp"
-#include "asf/presenters.hpp"
+#include "asf/tree_text.hpp"
 #include "support/asf_builder.hpp"
 #include "support/open.hpp"
 

@@ -15,7 +15,7 @@
 #include <regex>
 
 #include "asf/catalogue.hpp"
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "export/avi.hpp"
 #include "join/join.hpp"
 #include "session/actions.hpp"

@@ -32,7 +32,7 @@
 #include "app/captions.hpp"
 #include "app/main_window.hpp"
 #include "asf/catalogue.hpp"
-#include "asf/output_file.hpp"
+#include "io/output_file.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"

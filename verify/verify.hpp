@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "analysis/media_objects.hpp"
-#include "asf/byte_source.hpp"
-#include "asf/job.hpp"
+#include "io/byte_source.hpp"
+#include "io/job.hpp"
 #include "asf/streams.hpp"
 
 namespace corvel {

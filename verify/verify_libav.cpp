@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "asf/platform.hpp"
+#include "io/platform.hpp"
 #include "verify/verify.hpp"
 
 extern "C" {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "presenter/presenter.hpp"
+#include "session/output_name.hpp"
 
 using namespace corvel;
 using Clock = std::chrono::steady_clock;

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "asf/platform.hpp"
+#include "io/platform.hpp"
 
 namespace corvel::platform {
 

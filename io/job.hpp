@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "asf/byte_source.hpp"
-#include "asf/platform.hpp"
+#include "io/byte_source.hpp"
+#include "io/platform.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel {

@@ -1,4 +1,4 @@
-#include "asf/source_file.hpp"
+#include "io/source_file.hpp"
 
 #include <filesystem>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "asf/platform.hpp"
+#include "io/platform.hpp"
 
 namespace corvel {
 

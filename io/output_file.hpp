@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
-#include "asf/bytes.hpp"
-#include "asf/job.hpp"
+#include "io/byte_view.hpp"
+#include "io/job.hpp"
 #include "l10n/messages.hpp"
 
 namespace corvel {
@@ -123,15 +123,5 @@ std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::span<cons
 // it, which then takes the name, so that a failed write leaves what was
 // there before. False with `error` (the system's reason) on failure.
 bool WriteWholeFile(const std::string& path, ByteView bytes, std::string& error, WriteCalls* calls = nullptr);
-
-// The names this program proposes for what it writes beside an input.
-enum class OutputNaming {
-  nextFree,   // "movie.wmv" -> "movie.001.wmv", or the next counter not taken
-  joined,     // "part1.wmv" -> "part1.joined.wmv"
-  errorList,  // "movie.wmv" -> "movie.wmv.index"
-  dump,       // "dir/movie.wmv" -> "movie.wmv.dump.txt" (the current folder)
-  avi,        // "movie.wmv" -> "movie.wmv.avi"
-};
-std::string OutputName(const std::string& input, OutputNaming kind);
 
 }  // namespace corvel

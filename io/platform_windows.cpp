@@ -14,7 +14,7 @@
 #include <cstring>
 #include <random>
 
-#include "asf/platform.hpp"
+#include "io/platform.hpp"
 
 namespace corvel::platform {
 

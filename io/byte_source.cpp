@@ -1,9 +1,9 @@
-#include "asf/byte_source.hpp"
+#include "io/byte_source.hpp"
 
 #include <algorithm>
 #include <cstring>
 
-#include "asf/platform.hpp"
+#include "io/platform.hpp"
 
 namespace corvel {
 

@@ -1,4 +1,4 @@
-#include "asf/presenters.hpp"
+#include "asf/tree_text.hpp"
 
 #include "asf/field_visitors.hpp"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "asf/bytes.hpp"
+#include "io/byte_view.hpp"
 
 namespace corvel {
 

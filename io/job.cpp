@@ -1,4 +1,4 @@
-#include "asf/job.hpp"
+#include "io/job.hpp"
 
 #include <algorithm>
 #include <charconv>

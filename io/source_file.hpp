@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "asf/byte_source.hpp"
-#include "asf/bytes.hpp"
+#include "io/byte_source.hpp"
+#include "io/byte_view.hpp"
 
 namespace corvel {
 
