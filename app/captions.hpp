@@ -1,5 +1,5 @@
-// The window's captions: a row per named control (its objectName, the kind
-// of control, the Russian and the English text).
+// The window's captions: a row per named control (its objectName, the
+// Russian and the English text).
 #pragma once
 
 #include <array>
@@ -12,7 +12,6 @@ namespace corvel::app {
 
 struct CaptionRow {
   std::string_view control;
-  std::string_view cls;
   std::string_view rus;
   std::string_view eng;
 };

@@ -149,13 +149,12 @@ void ConfirmDialog::inform(const QString& richText, QWidget* owner) {
   inform_ = false;
 }
 
+QString ConfirmDialog::said(MessageId id) const { return QString::fromStdString(TextOf(id, lang_)); }
+
 int ConfirmDialog::askYesNo(const QString& text, QWidget* owner) {
-  const bool en = lang_ == 'e';
-  yes_->setText(en ? "yes" : QString::fromUtf8("да"));
-  no_->setText(en ? "no" : QString::fromUtf8("нет"));
-  const QString question = text.isEmpty() ? (en ? QString("Do you really want\nto delete this record?")
-                                                 : QString::fromUtf8("Вы действительно хотите\nудалить текущую запись?"))
-                                          : text;
+  yes_->setText(said(MessageId::Yes));
+  no_->setText(said(MessageId::No));
+  const QString question = text.isEmpty() ? said(MessageId::DeleteRecordQuestion) : text;
   return run(question, owner, false);
 }
 
@@ -166,10 +165,9 @@ int ConfirmDialog::askChoice(const QString& text, const QString& yes, const QStr
 }
 
 int ConfirmDialog::askQuit(QWidget* owner, const QString& first) {
-  const bool ru = lang_ == 'r';
-  yes_->setText(ru ? QString::fromUtf8("да") : "yes");
-  no_->setText(ru ? QString::fromUtf8("нет") : "no");
-  const QString question = ru ? QString::fromUtf8("Уже уходите?") : QString("Do you really want to quit?");
+  yes_->setText(said(MessageId::Yes));
+  no_->setText(said(MessageId::No));
+  const QString question = said(MessageId::QuitQuestion);
   return run(first.isEmpty() ? question : first + "\n" + question, owner, false, true);
 }
 

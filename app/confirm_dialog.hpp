@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include "l10n/messages.hpp"
+
 class QLabel;
 class QPushButton;
 
@@ -15,9 +17,9 @@ class ConfirmDialog : public QDialog {
  public:
   explicit ConfirmDialog(QWidget* parent = nullptr);
 
-  // 'r' Russian, 'e' English: the captions of yes and no.
-  void setLanguage(char lang) { lang_ = lang; }
-  char language() const { return lang_; }
+  // The language of yes, no and the dialog's own questions.
+  void setLanguage(Language lang) { lang_ = lang; }
+  Language language() const { return lang_; }
   // Asks `text` (the default question when empty); 1 yes, 0 no or closed.
   int askYesNo(const QString& text, QWidget* owner);
   // As above with the buttons' own captions; `defaultKey` 'y' focuses yes.
@@ -47,7 +49,8 @@ class ConfirmDialog : public QDialog {
  private:
   int run(const QString& text, QWidget* owner, bool yesFocused, bool quit = false);
   void showPicture();
-  char lang_ = 'r';
+  QString said(MessageId id) const;
+  Language lang_ = Language::rus;
   int scripted_ = -1;
   bool inform_ = false;
   QString lastQuestion_;

@@ -159,8 +159,7 @@ void MainWindow::stateChanged() {
   ShowText(editOUT_, presenter_.outputName());
   const std::size_t cuts = presenter_.pendingCuts();
   imageEX_->setVisible(cuts > 0);
-  imageEX_->setToolTip(language() == Language::eng ? QString("cuts made by the repair, applied on saving: %1").arg(cuts)
-                                                   : Ru("вырезки ремонта, применятся при сохранении: %1").arg(cuts));
+  imageEX_->setToolTip(text(Message(MessageId::CutsPending, std::to_string(cuts))));
   const QString file = QString::fromStdString(presenter_.session().fileName);
   setWindowTitle(file.isEmpty() ? QString("Corvel    %1").arg(CORVEL_VERSION)
                                 : QString("Corvel    %1 — %2").arg(CORVEL_VERSION, QFileInfo(file).fileName()));
@@ -275,7 +274,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void MainWindow::setLanguage(Language lang) {
-  dialog_->setLanguage(lang == Language::eng ? 'e' : 'r');
+  dialog_->setLanguage(lang);
   labelRUS_->setStyleSheet(lang == Language::rus ? "color: blue" : "color: grey");
   labelENG_->setStyleSheet(lang == Language::eng ? "color: blue" : "color: grey");
   presenter_.setLanguage(lang);
@@ -284,21 +283,21 @@ void MainWindow::setLanguage(Language lang) {
   onTabShown(pages_->currentIndex());
 }
 
-// Every named control with a row of the caption table for its kind.
+// Every named control with a row of the caption table: a tab page's tab,
+// a button's text (and an image's hint), a label, a menu entry.
 void MainWindow::applyCaptions() {
   const Language lang = presenter_.language();
   const QString nameHere = text(Message(MessageId::PutFileNameHere));
   for (QLineEdit* e : {editIN_, editOUT_, editAVI_}) e->setPlaceholderText(nameHere);
   edit2FI_->setToolTip(text(Message(MessageId::FirstAndAfter)));
-  radioEQ_->setToolTip(lang == Language::eng ? QString("nothing needs fixing: the declared size becomes the real one.")
-                                             : Ru("исправлять ничего не надо, ибо заявленный размер станет равен реальному."));
+  radioEQ_->setToolTip(text(Message(MessageId::EqualSizesNeedNoFix)));
   for (const CaptionRow& row : kCaptionTable) {
     QObject* o = findChild<QObject*>(QString::fromUtf8(row.control.data(), static_cast<qsizetype>(row.control.size())));
     if (!o) continue;
     const std::string_view caption = lang == Language::eng ? row.eng : row.rus;
     const QString t = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
-    if (row.cls == "TTabSheet") {
-      if (auto* w = qobject_cast<QWidget*>(o); w && pages_->indexOf(w) >= 0) pages_->setTabText(pages_->indexOf(w), t);
+    if (auto* page = qobject_cast<QWidget*>(o); page && pages_->indexOf(page) >= 0) {
+      pages_->setTabText(pages_->indexOf(page), t);
     } else if (auto* b = qobject_cast<QAbstractButton*>(o)) {
       b->setText(t);
       if (qobject_cast<QToolButton*>(b)) b->setToolTip(t);  // an image's hint is its caption
@@ -357,10 +356,9 @@ RepairMode MainWindow::repairMode() const {
 void MainWindow::onTimeline() {
   if (!presenter_.timeline()) return;
   structureChanged();
-  const bool en = language() == Language::eng;
   const auto said = [this](MessageId id) { return presenter_.text(Message(id)); };
-  timeline_->setCaption(en ? QString("timeline") : Ru("тайм-лайн"),
-                        TimelineCaptions{en ? "(packets)" : "(пакеты)", said(MessageId::TimelineErrors), said(MessageId::TimelineDamaged)});
+  timeline_->setCaption(text(Message(MessageId::TimelineTitle)),
+                        TimelineCaptions{said(MessageId::TimelinePackets), said(MessageId::TimelineErrors), said(MessageId::TimelineDamaged)});
   timeline_->show();
   timeline_->raise();
 }
@@ -397,9 +395,7 @@ void MainWindow::onExport() {
 void MainWindow::onTabShown(int index) {
   if (pages_->widget(index) == tabAvi_) ShowText(editAVI_, presenter_.aviName());
   if (pages_->widget(index) == tabAvi_ || pages_->widget(index) == tabJoin_) presenter_.clearTabMessages();
-  labelJINFO_->setText(language() == Language::eng
-                           ? QString("before join start be sure that\nall files are good and are\nparts of one movie\n")
-                           : Ru("перед запуском процесса сборки убедитесь,\nчто все файлы исправны и являются кусками\nодного фильма.\n"));
+  labelJINFO_->setText(text(Message(MessageId::JoinWarning)));
 }
 
 void MainWindow::showEvent(QShowEvent* e) {

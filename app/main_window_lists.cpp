@@ -178,7 +178,7 @@ void MainWindow::moveJoinLine(int from, int to) {
 
 void MainWindow::onJoinAdd() {
   if (addDir_.isEmpty()) addDir_ = chooserFolder();
-  const QStringList filters{"*.asf *.wmv *.wma (*.asf *.wmv *.wma)", language() == Language::eng ? "* (all files) (*)" : Ru("* (все файлы) (*)")};
+  const QStringList filters{"*.asf *.wmv *.wma (*.asf *.wmv *.wma)", text(Message(MessageId::AllFilesFilter))};
   QString chosen = filters.value(addFilter_);
   const QStringList files = QFileDialog::getOpenFileNames(this, QString(), addDir_, filters.join(";;"), &chosen);
   if (files.isEmpty()) return;
@@ -197,11 +197,9 @@ void MainWindow::onJoinDelete() {
 }
 
 void MainWindow::showAbout() {
-  const bool en = language() == Language::eng;
   dialog_->inform(QString("<b>Corvel %1</b><br>%2<br>%3: MIT<br><a href=\"%4\">README</a>")
                       .arg(CORVEL_VERSION,
-                           en ? QString("inspect, repair, join and remux ASF files") : Ru("проверка, ремонт, склейка и перепаковка файлов ASF"),
-                           en ? QString("licence") : Ru("лицензия"), QUrl::fromLocalFile(CORVEL_README).toString()),
+                           text(Message(MessageId::AboutSummary)), text(Message(MessageId::Licence)), QUrl::fromLocalFile(CORVEL_README).toString()),
                   this);
 }
 

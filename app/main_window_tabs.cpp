@@ -80,7 +80,7 @@ void MainWindow::buildTop(QWidget* central) {
   auto* panelLang = Named(new QWidget(central), "PanelLANG");
   auto* langLayout = new QHBoxLayout(panelLang);
   langLayout->setContentsMargins(0, 0, 0, 0);
-  labelRUS_ = Named(new QLabel(Ru("русский"), panelLang), "LabelRUS");
+  labelRUS_ = Named(new QLabel(QString::fromUtf8("русский"), panelLang), "LabelRUS");  // the language's own name
   labelENG_ = Named(new QLabel("english", panelLang), "LabelENG");
   for (QLabel* l : {labelRUS_, labelENG_}) {
     l->setCursor(Qt::PointingHandCursor);
@@ -104,10 +104,10 @@ void MainWindow::buildTop(QWidget* central) {
   tabAvi_ = Named(new QWidget, "TabSheet2AVI");
   tabJoin_ = Named(new QWidget, "TabSheetAD");
   tabConfig_ = Named(new QWidget, "TabSheetCFG");
-  pages_->addTab(tabRepair_, Ru("ремонт"));
+  pages_->addTab(tabRepair_, QString());
   pages_->addTab(tabAvi_, "=> avi");
-  pages_->addTab(tabJoin_, Ru("сборка"));
-  pages_->addTab(tabConfig_, Ru("настройки"));
+  pages_->addTab(tabJoin_, QString());
+  pages_->addTab(tabConfig_, QString());
   top->addWidget(pages_);
 }
 
@@ -117,14 +117,14 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   auto* tt = new QGridLayout(panelTT);
   editIN_ = Named(new QLineEdit(panelTT), "EditIN");
   btnOP_ = Named(new QPushButton("open", panelTT), "BitBtnOP");
-  imageFI_ = ActionImage("ImageFI", "document-open", QStyle::SP_DirOpenIcon, Ru("выбрать файл"), panelTT);
+  imageFI_ = ActionImage("ImageFI", "document-open", QStyle::SP_DirOpenIcon, QString(), panelTT);
   imageFI_->setToolButtonStyle(Qt::ToolButtonIconOnly);
   imageFI_->setIconSize(QSize(20, 20));
-  btnGO_ = Named(new QPushButton(Ru("проверка потока"), panelTT), "BitBtnGO");
-  btnRE_ = Named(new QPushButton(Ru("реконструкция заголовка"), panelTT), "BitBtnRE");
-  btnTL_ = Named(new QPushButton(Ru("тайм-лайн"), panelTT), "BitBtnTL");
+  btnGO_ = Named(new QPushButton(QString(), panelTT), "BitBtnGO");
+  btnRE_ = Named(new QPushButton(QString(), panelTT), "BitBtnRE");
+  btnTL_ = Named(new QPushButton(QString(), panelTT), "BitBtnTL");
   btnTL_->setEnabled(false);
-  btnVD_ = Named(new QPushButton(Ru("проверка декодированием"), panelTT), "BitBtnVD");
+  btnVD_ = Named(new QPushButton(QString(), panelTT), "BitBtnVD");
   btnVD_->setEnabled(false);
   tt->addWidget(editIN_, 0, 0, 1, 3);
   tt->addWidget(imageFI_, 0, 3);
@@ -180,13 +180,13 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   for (int c = 0; c < 8; ++c) grid_->setColumnWidth(c, widths[c] + 30);
   grid_->horizontalHeader()->setStretchLastSection(true);
   grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  actDumpGrid_ = Named(new QAction(Ru("посмотреть dump"), grid_), "MIdump");
-  actSaveErrors_ = Named(new QAction(Ru("сохранить ошибки"), grid_), "MIsoer");
-  actLoadErrors_ = Named(new QAction(Ru("загрузить ошибки"), grid_), "MIzaer");
+  actDumpGrid_ = Named(new QAction(QString(), grid_), "MIdump");
+  actSaveErrors_ = Named(new QAction(QString(), grid_), "MIsoer");
+  actLoadErrors_ = Named(new QAction(QString(), grid_), "MIzaer");
   actSaveErrors_->setEnabled(false);
   grid_->addActions({actDumpGrid_, actSaveErrors_, actLoadErrors_});
   tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  actDumpTree_ = Named(new QAction(Ru("посмотреть dump"), tree_), "MIdumpp");
+  actDumpTree_ = Named(new QAction(QString(), tree_), "MIdumpp");
   tree_->addAction(actDumpTree_);
 
   splitter_ = Named(new QSplitter(Qt::Vertical, tab), "Splitter1");
@@ -198,13 +198,13 @@ void MainWindow::buildRepairTab(QWidget* tab) {
 
   auto* panelBB = Named(new QWidget(tab), "PanelBB");
   auto* bb = new QGridLayout(panelBB);
-  radioEQ_ = Named(new QRadioButton(Ru("убрать области повторов, там где их размеры равны дельте"), panelBB), "RadioEQ");
-  radioST_ = Named(new QRadioButton(Ru("убрать повторы и вставленные байты, найденные по структуре пакета"), panelBB),
+  radioEQ_ = Named(new QRadioButton(QString(), panelBB), "RadioEQ");
+  radioST_ = Named(new QRadioButton(QString(), panelBB),
                    "RadioST");
   radioST_->setChecked(true);
-  checkDP_ = Named(new QCheckBox(Ru("если дельта положительна"), panelBB), "CheckDP");
+  checkDP_ = Named(new QCheckBox(QString(), panelBB), "CheckDP");
   checkDP_->setChecked(true);
-  checkZR_ = Named(new QCheckBox(Ru("только повторы нулей"), panelBB), "CheckZR");
+  checkZR_ = Named(new QCheckBox(QString(), panelBB), "CheckZR");
   checkZR_->setChecked(true);
   editMS_ = Named(new QLineEdit("100", panelBB), "EditMS");
   editMS_->setMaxLength(4);
@@ -212,9 +212,9 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   // "repeats of at least [100] bytes": the caption's two words around the box.
   QWidget* repeatRow =
       Row(panelBB, {Named(new QLabel(panelBB), "LabelMS"), editMS_, Named(new QLabel(panelBB), "LabelMSAfter")});
-  radioRERE_ = Named(new QRadioButton(Ru("убрать области повторов и пересканировать pack-и"), panelBB), "RadioRERE");
-  radioISALL_ = Named(new QRadioButton(Ru("исправить размеры кривых блоков"), panelBB), "RadioISALL");
-  imageHAMMER_ = ActionImage("ImageHAMMER", "tools-check-spelling", QStyle::SP_BrowserReload, Ru("ремонт"), panelBB);
+  radioRERE_ = Named(new QRadioButton(QString(), panelBB), "RadioRERE");
+  radioISALL_ = Named(new QRadioButton(QString(), panelBB), "RadioISALL");
+  imageHAMMER_ = ActionImage("ImageHAMMER", "tools-check-spelling", QStyle::SP_BrowserReload, QString(), panelBB);
   auto* repairBox = new QWidget(panelBB);
   auto* rb = new QGridLayout(repairBox);
   rb->setContentsMargins(0, 0, 0, 0);
@@ -230,17 +230,17 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   auto* saveBox = new QWidget(panelBB);
   auto* sb = new QVBoxLayout(saveBox);
   sb->setContentsMargins(0, 0, 0, 0);
-  radioZM_ = Named(new QRadioButton(Ru("создать заголовок с минимально необходимым количеством данных"), saveBox), "RadioZM");
-  radioZI_ = Named(new QRadioButton(Ru("заголовок собирается из блоков исходного файла"), saveBox), "RadioZI");
+  radioZM_ = Named(new QRadioButton(QString(), saveBox), "RadioZM");
+  radioZI_ = Named(new QRadioButton(QString(), saveBox), "RadioZI");
   radioZI_->setChecked(true);
-  checkNOsio_ = Named(new QCheckBox(Ru("сохранить без индекса"), saveBox), "CheckNOsio");
-  checkPere_ = Named(new QCheckBox(Ru("перенумеровать Media Objects"), saveBox), "CheckPere");
-  checkKI_ = Named(new QCheckBox(Ru("сохранить неполные медиаобъекты и повреждённые нагрузки как есть"), saveBox), "CheckKI");
-  checkDD_ = Named(new QCheckBox(Ru("пропускать повреждённые кадры до ключевого"), saveBox), "CheckDD");
+  checkNOsio_ = Named(new QCheckBox(QString(), saveBox), "CheckNOsio");
+  checkPere_ = Named(new QCheckBox(QString(), saveBox), "CheckPere");
+  checkKI_ = Named(new QCheckBox(QString(), saveBox), "CheckKI");
+  checkDD_ = Named(new QCheckBox(QString(), saveBox), "CheckDD");
   editOUT_ = Named(new QLineEdit(saveBox), "EditOUT");
   for (QWidget* w : std::initializer_list<QWidget*>{radioZM_, radioZI_, checkNOsio_, checkPere_, checkKI_, checkDD_, editOUT_})
     sb->addWidget(w);
-  imageSA_ = ActionImage("ImageSA", "document-save", QStyle::SP_DialogSaveButton, Ru("сохранить"), panelBB);
+  imageSA_ = ActionImage("ImageSA", "document-save", QStyle::SP_DialogSaveButton, QString(), panelBB);
   bb->addWidget(saveBox, 0, 2, 3, 1);
   bb->addWidget(imageSA_, 0, 3, 3, 1);
   bb->setColumnStretch(0, 1);
@@ -250,10 +250,10 @@ void MainWindow::buildRepairTab(QWidget* tab) {
 
 void MainWindow::buildAviTab(QWidget* tab) {
   auto* l = new QGridLayout(tab);
-  radio2AVI_ = Named(new QRadioButton(Ru("переложить в контейнер AVI без перекодирования"), tab), "Radio2AVI");
+  radio2AVI_ = Named(new QRadioButton(QString(), tab), "Radio2AVI");
   radio2AVI_->setChecked(true);
   // The frames export and the audio choice work: they are enabled.
-  radio2FI_ = Named(new QRadioButton(Ru("блоки в отдельные файлы"), tab), "Radio2FI");
+  radio2FI_ = Named(new QRadioButton(QString(), tab), "Radio2FI");
   edit2FI_ = Named(new QLineEdit("10", tab), "Edit2FI");
   edit2FI_->setMaxLength(3);
   edit2FI_->setMaximumWidth(60);
@@ -262,14 +262,14 @@ void MainWindow::buildAviTab(QWidget* tab) {
   auto* streams = new QWidget(tab);  // the stream choice is a group of its own
   auto* sl = new QVBoxLayout(streams);
   sl->setContentsMargins(0, 0, 0, 0);
-  radioVA_ = Named(new QRadioButton(Ru("видео и звук"), streams), "RadioVA");
+  radioVA_ = Named(new QRadioButton(QString(), streams), "RadioVA");
   radioVA_->setChecked(true);
-  radioVI_ = Named(new QRadioButton(Ru("только видео"), streams), "RadioVI");
-  radioAU_ = Named(new QRadioButton(Ru("только звук"), streams), "RadioAU");
+  radioVI_ = Named(new QRadioButton(QString(), streams), "RadioVI");
+  radioAU_ = Named(new QRadioButton(QString(), streams), "RadioAU");
   for (QWidget* w : std::initializer_list<QWidget*>{radioVA_, radioVI_, radioAU_}) sl->addWidget(w);
-  labelAVI_ = Named(new QLabel(Ru("выходной файл:"), tab), "LabelAVI");
+  labelAVI_ = Named(new QLabel(QString(), tab), "LabelAVI");
   editAVI_ = Named(new QLineEdit(tab), "EditAVI");
-  btn2AVI_ = Named(new QPushButton(Ru("выполнить"), tab), "BitBtn2AVI");
+  btn2AVI_ = Named(new QPushButton(QString(), tab), "BitBtn2AVI");
   labelREZ_ = Named(new QLabel(tab), "LabelREZ");
   labelREZ_->setTextFormat(Qt::RichText);
   labelREZ_->setWordWrap(true);  // the result names what was left out, a line each
@@ -302,9 +302,9 @@ void MainWindow::buildJoinTab(QWidget* tab) {
   // Selected lines on light green, text black.
   joinList_->setStyleSheet("QListWidget::item:selected { background: rgb(192,255,176); color: black; }");
   joinList_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  auto* clear = Named(new QAction(Ru("очистить список"), joinList_), "MIclear");
-  auto* add = Named(new QAction(Ru("добавить в список"), joinList_), "MIadd");
-  auto* del = Named(new QAction(Ru("удалить"), joinList_), "MIdel");
+  auto* clear = Named(new QAction(QString(), joinList_), "MIclear");
+  auto* add = Named(new QAction(QString(), joinList_), "MIadd");
+  auto* del = Named(new QAction(QString(), joinList_), "MIdel");
   joinList_->addActions({clear, add, del});
   connect(clear, &QAction::triggered, this, [this] {
     presenter_.joinList().clear();
@@ -316,8 +316,8 @@ void MainWindow::buildJoinTab(QWidget* tab) {
   auto* panelSR = Named(new QWidget(tab), "PanelSR");
   auto* sr = new QVBoxLayout(panelSR);
   editSUM_ = Named(new QLineEdit(panelSR), "EditSUM");
-  imageSUM_ = ActionImage("ImageSUM", "document-new", QStyle::SP_FileIcon, Ru("сгенерить имя выходного файла"), panelSR);
-  btnSUM_ = Named(new QPushButton(Ru("склеить"), panelSR), "BitBtnSUM");
+  imageSUM_ = ActionImage("ImageSUM", "document-new", QStyle::SP_FileIcon, QString(), panelSR);
+  btnSUM_ = Named(new QPushButton(QString(), panelSR), "BitBtnSUM");
   labelJINFO_ = Named(new QLabel(panelSR), "LabelJINFO");
   labelME_ = Named(new QLabel(panelSR), "LabelME");
   labelME_->setTextFormat(Qt::RichText);
@@ -325,7 +325,7 @@ void MainWindow::buildJoinTab(QWidget* tab) {
   labelME_->setWordWrap(true);
   gaugeZ_ = Named(new Gauge(panelSR), "GaugeZ");
   gaugeZ_->hide();
-  imageZ_ = ActionImage("ImageZ", "process-stop", QStyle::SP_BrowserStop, Ru("стоп"), panelSR);
+  imageZ_ = ActionImage("ImageZ", "process-stop", QStyle::SP_BrowserStop, QString(), panelSR);
   imageZ_->hide();
   for (QWidget* w : std::initializer_list<QWidget*>{editSUM_, imageSUM_, btnSUM_, labelJINFO_, labelME_, gaugeZ_, imageZ_})
     sr->addWidget(w);
@@ -343,19 +343,19 @@ void MainWindow::buildJoinTab(QWidget* tab) {
 
 void MainWindow::buildConfigTab(QWidget* tab) {
   auto* l = new QVBoxLayout(tab);
-  checkHP_ = Named(new QCheckBox(Ru("высокий приоритет задачи"), tab), "CheckHP");
+  checkHP_ = Named(new QCheckBox(QString(), tab), "CheckHP");
   checkHP_->setChecked(true);
-  checkSION_ = Named(new QCheckBox(Ru("в процессе проверки создавать новый ASF_Simple_Index_Object"), tab), "CheckSION");
+  checkSION_ = Named(new QCheckBox(QString(), tab), "CheckSION");
   checkSION_->setChecked(true);
   checkSION_->setEnabled(false);
-  checkDump_ = Named(new QCheckBox(Ru("сделать dump во время сканирования потока"), tab), "CheckDump");
-  checkUN_ = Named(new QCheckBox(Ru("отображать неизвестные юниты"), tab), "CheckUN");
-  checkSIO_ = Named(new QCheckBox(Ru("отображать Index Entries в ASF_Simple_Index_Object (в TreeView)"), tab), "CheckSIO");
+  checkDump_ = Named(new QCheckBox(QString(), tab), "CheckDump");
+  checkUN_ = Named(new QCheckBox(QString(), tab), "CheckUN");
+  checkSIO_ = Named(new QCheckBox(QString(), tab), "CheckSIO");
   for (QWidget* w : std::initializer_list<QWidget*>{checkHP_, checkSION_, checkDump_, checkUN_, checkSIO_}) l->addWidget(w);
-  auto* labelJO = Named(new QLabel(Ru("при склеивании"), tab), "LabelJO");
+  auto* labelJO = Named(new QLabel(QString(), tab), "LabelJO");
   l->addWidget(labelJO);
   auto* prRow = new QHBoxLayout;
-  checkPR_ = Named(new QCheckBox(Ru("сделать Preroll = "), tab), "CheckPR");
+  checkPR_ = Named(new QCheckBox(QString(), tab), "CheckPR");
   checkPR_->setChecked(true);
   editPR_ = Named(new QLineEdit("5000", tab), "EditPR");
   editPR_->setMaximumWidth(80);
@@ -364,14 +364,14 @@ void MainWindow::buildConfigTab(QWidget* tab) {
   prRow->addWidget(editPR_);
   prRow->addStretch();
   l->addLayout(prRow);
-  checkPR1_ = Named(new QCheckBox(Ru("взять значение из первого файла"), tab), "CheckPR1");
-  checkAST_ = Named(new QCheckBox(Ru("апроксимировать SendTime "), tab), "CheckAST");
+  checkPR1_ = Named(new QCheckBox(QString(), tab), "CheckPR1");
+  checkAST_ = Named(new QCheckBox(QString(), tab), "CheckAST");
   l->addWidget(checkPR1_);
   l->addWidget(checkAST_);
   panelOP_ = Named(new QWidget(tab), "PanelOP");
   auto* op = new QHBoxLayout(panelOP_);
-  radioOP1_ = Named(new QRadioButton(Ru("опережение = Preroll"), panelOP_), "RadioOP1");
-  radioOP2_ = Named(new QRadioButton(Ru("опережение = "), panelOP_), "RadioOP2");
+  radioOP1_ = Named(new QRadioButton(QString(), panelOP_), "RadioOP1");
+  radioOP2_ = Named(new QRadioButton(QString(), panelOP_), "RadioOP2");
   radioOP2_->setChecked(true);
   editOP2_ = Named(new QLineEdit("5000", panelOP_), "EditOP2");
   editOP2_->setMaximumWidth(80);

@@ -8,8 +8,6 @@
 
 namespace corvel::app {
 
-inline QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
-
 template <typename W>
 W* Named(W* w, const char* name) {
   w->setObjectName(name);

@@ -7,6 +7,7 @@
 
 #include "asf/catalogue.hpp"
 #include "asf/streams.hpp"
+#include "l10n/messages.hpp"
 
 namespace corvel {
 
@@ -87,7 +88,9 @@ std::string FieldPresenter::number(std::int64_t v, Show show) {
     case Show::seconds: {
       char secs[64];
       std::snprintf(secs, sizeof secs, "%.7g", static_cast<double>(v) / 10000000.0);
-      return dec(v) + " (" + secs + " сек)";
+      // The tree's lines read the same in both languages, as the tools
+      // users compare with show them.
+      return dec(v) + " (" + secs + std::string(RussianText(MessageId::SecondsInTree)) + ")";
     }
     case Show::fourcc: return fourCC(static_cast<std::uint32_t>(v));
     case Show::codecTag: return HexDigits(static_cast<std::uint64_t>(v), 4) + "h " + AudioCodecName(static_cast<std::uint16_t>(v));

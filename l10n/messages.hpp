@@ -1,6 +1,6 @@
-// Russian is the interface's own language; English comes from the message
-// tables (the window's captions are the window's own table). The
-// core speaks in message ids; the front ends and the session turn them into
+// Russian is the interface's own language; a message's Russian and English
+// stand in one row of kMessages (the window's captions are the window's own
+// table). The core speaks in message ids; the front ends and the session turn them into
 // text in the language the user chose.
 #pragma once
 
@@ -15,18 +15,8 @@ namespace corvel {
 
 enum class Language { rus, eng };
 
-struct MessageRow {
-  std::string_view rus;
-  std::string_view eng;
-};
 
-extern const std::array<MessageRow, 61> kMessageTable;
-// Further messages (the more precise reports of damaged input); looked up
-// after the first table.
-extern const std::array<MessageRow, 78> kExtraMessages;
-
-// Every message the program shows. The order is that of the id table in
-// messages.cpp.
+// Every message the program shows; its texts are a row of kMessages.
 enum class MessageId : std::uint8_t {
   None,  // no fixed text: the message is its own words
   PutFileNameHere,
@@ -166,8 +156,30 @@ enum class MessageId : std::uint8_t {
   TimelineErrors,
   TimelineDamaged,
   FirstAndAfter,
+  SecondsInTree,
+  PartBytes,
+  PartSeconds,
+  CutsPending,
+  EqualSizesNeedNoFix,
+  TimelineTitle,
+  TimelinePackets,
+  JoinWarning,
+  AllFilesFilter,
+  AboutSummary,
+  Licence,
+  Yes,
+  No,
+  DeleteRecordQuestion,
+  QuitQuestion,
   Count
 };
+
+struct MessageRow {
+  MessageId id;
+  std::string_view rus;
+  std::string_view eng;
+};
+extern const std::array<MessageRow, 153> kMessages;
 
 // A message as the core reports it: the id's text between words of its own
 // (numbers, names, paths) that need no translation.
@@ -189,9 +201,6 @@ struct Message {
   bool operator==(const Message&) const = default;
 };
 
-// The text of a Russian message in the given language; a text with no row
-// comes back unchanged.
-std::string Translate(std::string_view rus, Language lang);
 
 // The Russian text of an id; TextOf is it in the given language.
 std::string_view RussianText(MessageId id);

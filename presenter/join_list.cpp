@@ -72,8 +72,7 @@ std::string JoinList::line(std::size_t row, Language lang) const {
   } else if (p.readable) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(p.playMs) / 1000.0);
-    const bool ru = lang == Language::rus;
-    info = std::to_string(p.packetSize) + (ru ? " байт, " : " B, ") + seconds + (ru ? " с" : " s");
+    info = std::to_string(p.packetSize) + TextOf(MessageId::PartBytes, lang) + seconds + TextOf(MessageId::PartSeconds, lang);
   }
   return p.path + "    [" + info + "]";
 }

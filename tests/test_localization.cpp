@@ -6,14 +6,11 @@
 
 using namespace corvel;
 
-TEST(Localization, Translate) {
-  EXPECT_EQ(Translate("поиск завершен", Language::eng), "search finished");
-  EXPECT_EQ(Translate("поиск завершен", Language::rus), "поиск завершен");
-  EXPECT_EQ(Translate("/home/user/видео.wmv", Language::eng), "/home/user/видео.wmv");
-  EXPECT_EQ(Translate("", Language::eng), "");
-  EXPECT_EQ(Translate("", Language::rus), "");
-  EXPECT_EQ(Translate("ошибка чтения Preroll в файле ", Language::eng), "Preroll not found in file ");
-  EXPECT_EQ(Translate("продолжить проверку\r\nили начать сначала?", Language::eng), "continue checking\r\nor start from the beginning?");
+TEST(Localization, TextOfAnId) {
+  EXPECT_EQ(TextOf(MessageId::SearchFinished, Language::eng), "search finished");
+  EXPECT_EQ(TextOf(MessageId::SearchFinished, Language::rus), "поиск завершен");
+  EXPECT_EQ(TextOf(MessageId::None, Language::eng), "");
+  EXPECT_EQ(TextOf(MessageId::Count, Language::eng), "");  // out of range: no text
 }
 
 TEST(Localization, LanguageNames) {
@@ -58,6 +55,5 @@ TEST(Localization, EnglishTextsHaveNoCyrillic) {
     }
     return false;
   };
-  for (const auto& r : kMessageTable) EXPECT_FALSE(cyrillic(r.eng)) << r.eng;
-  for (const auto& r : kExtraMessages) EXPECT_FALSE(cyrillic(r.eng)) << r.eng;
+  for (const auto& r : kMessages) EXPECT_FALSE(cyrillic(r.eng)) << r.eng;
 }

@@ -448,10 +448,8 @@ class WindowTest : public QObject {
           expected = expected.simplified();
         }
         if (auto* a = qobject_cast<QAction*>(o)) shown = a->text();
-        if (row.cls == "TTabSheet") {
-          auto* pages = Find<QTabWidget>(*w, "PageControl1");
-          shown = pages->tabText(pages->indexOf(qobject_cast<QWidget*>(o)));
-        }
+        auto* pages = Find<QTabWidget>(*w, "PageControl1");
+        if (auto* page = qobject_cast<QWidget*>(o); page && pages->indexOf(page) >= 0) shown = pages->tabText(pages->indexOf(page));
         QCOMPARE(shown, expected);
       }
     };
@@ -494,13 +492,13 @@ class WindowTest : public QObject {
     auto* yes = d.findChild<QPushButton*>("BitBtnDa");
     auto* no = d.findChild<QPushButton*>("BitBtnNet");
     d.setScriptedAnswer(1);
-    d.setLanguage('e');
+    d.setLanguage(Language::eng);
     QCOMPARE(d.askYesNo({}, w.get()), 1);
     QCOMPARE(d.lastQuestion(), QString("Do you really want\nto delete this record?"));
-    d.setLanguage('r');
+    d.setLanguage(Language::rus);
     d.askYesNo({}, w.get());
     QCOMPARE(d.lastQuestion(), QString::fromUtf8("Вы действительно хотите\nудалить текущую запись?"));
-    d.setLanguage('e');
+    d.setLanguage(Language::eng);
     d.askChoice("continue checking?", "continue", "new start", w.get(), 'n');
     QCOMPARE(yes->text(), QString("continue"));
     QCOMPARE(no->text(), QString("new start"));
