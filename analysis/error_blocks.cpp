@@ -14,13 +14,13 @@ void Unlist(ListedBlock& p) {
 
 bool MeasureLongestRepeat(SourceFile& f, std::uint64_t offset, std::uint64_t size, ListedBlock& p) {
   if (!f.isOpen()) return false;
-  f.CacheInvalidate();
+  f.invalidateCache();
   std::uint8_t cb = 0, bb = 0;
   std::uint64_t cl = 0, cs = 8, bl = 0, bs = 0;
   // Streams through the block a cache window at a time: a long damaged
   // stretch is measured without holding it in memory.
   for (std::uint64_t pos = 8; pos < size;) {
-    const ByteView w = f.View(offset + pos, std::min<std::uint64_t>(SourceFile::CacheSize, size - pos));
+    const ByteView w = f.view(offset + pos, std::min<std::uint64_t>(SourceFile::CacheSize, size - pos));
     if (w.empty()) return false;
     // The best run is taken over when the current one beats it: as it grows,
     // and (for a run of one byte) when it ends. Ties keep the earlier run.

@@ -9,31 +9,31 @@
 namespace corvel {
 
 ByteView PayloadWalker::bytesAt(std::uint64_t offset) {
-  if (offset < windowStart_ || offset + iterPacketSize > windowStart_ + window_.size()) {
+  if (offset < windowStart_ || offset + packetSize_ > windowStart_ + window_.size()) {
     constexpr std::uint64_t kWindow = 4 << 20;
-    const std::uint64_t want = std::min<std::uint64_t>(std::max<std::uint64_t>(kWindow, iterPacketSize), f_.size() - offset);
+    const std::uint64_t want = std::min<std::uint64_t>(std::max<std::uint64_t>(kWindow, packetSize_), f_.size() - offset);
     window_.resize(static_cast<std::size_t>(want));
     const std::int64_t got = f_.readAt(offset, window_);
     window_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     windowStart_ = offset;
     unreadable_ = f_.unreadable();
-    if (window_.size() < iterPacketSize) return {};
+    if (window_.size() < packetSize_) return {};
   }
-  return ByteView(window_).subspan(static_cast<std::size_t>(offset - windowStart_), iterPacketSize);
+  return ByteView(window_).subspan(static_cast<std::size_t>(offset - windowStart_), packetSize_);
 }
 
 bool PayloadWalker::sound(std::uint64_t offset, ByteView v, ParsedPacket& p) const {
   p = ParsedPacket{};
-  if (UnreadableEnd(unreadable_, offset, iterPacketSize)) return false;
-  return LooksLikePacketStart(v, form_) && ParsesAndFills(v, iterPacketSize, p);
+  if (UnreadableEnd(unreadable_, offset, packetSize_)) return false;
+  return LooksLikePacketStart(v, form_) && ParsesAndFills(v, packetSize_, p);
 }
 
 bool PayloadWalker::readPacket(std::uint64_t offset) {
   // Packets begin before the data's end and lie wholly in the file (the
   // last one may run past a Data Object that declares too little): a
   // damaged size never allocates more than the file holds.
-  const std::uint64_t fileEnd = f_.size(), dataEnd = std::min<std::uint64_t>(iterDataEnd ? iterDataEnd : fileEnd, fileEnd);
-  if (iterPacketSize == 0 || iterPacketSize > SourceFile::CacheSize) return false;
+  const std::uint64_t fileEnd = f_.size(), dataEnd = std::min<std::uint64_t>(dataEnd_ ? dataEnd_ : fileEnd, fileEnd);
+  if (packetSize_ == 0 || packetSize_ > SourceFile::CacheSize) return false;
   // Where a packet is expected and none is (bytes inserted or deleted
   // before it, overwritten), the walk goes on at the next place where one
   // of the file's form parses and fills its size; the bytes passed over
@@ -41,28 +41,28 @@ bool PayloadWalker::readPacket(std::uint64_t offset) {
   auto indexAt = [&](std::uint64_t q) { return IndexGuids().match(ReadPadded(f_, q, 16).data()); };
   std::uint64_t q = offset;
   for (; q < dataEnd; ++q) {
-    if (iterPacketSize > fileEnd - q) {
+    if (packetSize_ > fileEnd - q) {
       // What is left is a packet cut short.
-      if (!indexAt(q)) partialTail = dataEnd - q;
+      if (!indexAt(q)) partialTail_ = dataEnd - q;
       break;
     }
     const ByteView v = bytesAt(q);
     if (v.empty() || (v.size() >= 16 ? IndexGuids().match(v.data()) : indexAt(q))) break;
-    if (!sound(q, v, curPacket)) continue;
-    skippedBytes += q - offset;
-    blockBuf = v;
-    curPacket.fileOffset = static_cast<std::int64_t>(q);
-    loadPayload(curPacket.isMultiple() ? 0 : -1);
+    if (!sound(q, v, packet_)) continue;
+    skippedBytes_ += q - offset;
+    packetBytes_ = v;
+    packet_.fileOffset = static_cast<std::int64_t>(q);
+    loadPayload(packet_.isMultiple() ? 0 : -1);
     return true;
   }
-  skippedBytes += q - offset;
+  skippedBytes_ += q - offset;
   return false;
 }
 
 void PayloadWalker::loadPayload(std::int32_t index) {
-  curPayload = index;
-  const auto [at, len] = curPacket.payloadData(index < 0 ? 0 : static_cast<std::size_t>(index));
-  payloadBuf = SubView(blockBuf, at, len);
+  payloadIndex_ = index;
+  const auto [at, len] = packet_.payloadData(index < 0 ? 0 : static_cast<std::size_t>(index));
+  payload_ = SubView(packetBytes_, at, len);
 }
 
 namespace {
@@ -71,7 +71,7 @@ namespace {
 // rules; none when the scan could not start.
 std::optional<DataLayout> FindPackets(const ByteSource& f) {
   SourceFile file;
-  file.OpenSource(std::make_unique<BorrowedSource>(f));
+  file.openSource(std::make_unique<BorrowedSource>(f));
   FileStructure fs;
   JobContext ctx;
   if (!WalkObjects(file, WalkOptions{}, fs, ctx)) return std::nullopt;
@@ -82,26 +82,26 @@ std::optional<DataLayout> FindPackets(const ByteSource& f) {
 
 }  // namespace
 
-bool PayloadWalker::getFirstPayload() {
+bool PayloadWalker::first() {
   const std::optional<DataLayout> layout = FindPackets(f_);
   if (!layout) return false;
-  firstPacket = layout->firstPacket;
-  iterPacketSize = layout->packetSize;
-  iterDataEnd = layout->end;
+  firstPacket_ = layout->firstPacket;
+  packetSize_ = layout->packetSize;
+  dataEnd_ = layout->end;
   form_ = layout->form;
-  return readPacket(firstPacket);
+  return readPacket(firstPacket_);
 }
 
-bool PayloadWalker::getNextPayload() {
-  if (curPacket.isMultiple() && static_cast<std::size_t>(curPayload + 1) < curPacket.mp.payloads.size()) {
-    loadPayload(curPayload + 1);
+bool PayloadWalker::next() {
+  if (packet_.isMultiple() && static_cast<std::size_t>(payloadIndex_ + 1) < packet_.multiple.payloads.size()) {
+    loadPayload(payloadIndex_ + 1);
     return true;
   }
-  return readPacket(static_cast<std::uint64_t>(curPacket.fileOffset) + iterPacketSize);
+  return readPacket(static_cast<std::uint64_t>(packet_.fileOffset) + packetSize_);
 }
 
-Payload CurrentPayload(const ParsedPacket& p, std::int32_t curPayload) {
-  return p.payload(curPayload < 0 ? 0 : static_cast<std::size_t>(curPayload));
+Payload CurrentPayload(const ParsedPacket& p, std::int32_t index) {
+  return p.payload(index < 0 ? 0 : static_cast<std::size_t>(index));
 }
 
 MediaObjectReader::MediaObjectReader(const ByteSource& f, StreamTable streams) : w_(f), streams_(std::move(streams)) {
@@ -109,7 +109,7 @@ MediaObjectReader::MediaObjectReader(const ByteSource& f, StreamTable streams) :
 }
 
 std::uint64_t MediaObjectReader::packetNumber(std::uint64_t offset) const {
-  return w_.iterPacketSize == 0 || offset < w_.firstPacket ? 0 : (offset - w_.firstPacket) / w_.iterPacketSize;
+  return w_.packetSize() == 0 || offset < w_.firstPacket() ? 0 : (offset - w_.firstPacket()) / w_.packetSize();
 }
 
 void MediaObjectReader::countIncomplete(std::uint8_t s) {
@@ -136,7 +136,7 @@ MediaObjectReader::Pending& MediaObjectReader::push(std::uint8_t s, const Payloa
   q.obj.number = pl.mediaObjectNumber;
   q.obj.key = pl.keyFrame != 0;
   q.obj.time = pl.presentationTime;
-  q.obj.firstOffset = q.obj.lastOffset = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
+  q.obj.firstOffset = q.obj.lastOffset = static_cast<std::uint64_t>(w_.packet().fileOffset);
   q.size = pl.mediaObjectSize;
   return q;
 }
@@ -174,7 +174,7 @@ void MediaObjectReader::takeCompressed(std::uint8_t s, const Payload& pl, ByteVi
   open_[s].lost = false;
   // Sub-payloads: a byte of size, then the object's bytes; the presentation
   // time stands in the offset field, the replicated byte is the time step.
-  const std::uint8_t delta = CompressedTimeDelta(w_.curPacket, static_cast<std::size_t>(std::max(w_.curPayload, 0)), w_.blockBuf);
+  const std::uint8_t delta = CompressedTimeDelta(w_.packet(), static_cast<std::size_t>(std::max(w_.payloadIndex(), 0)), w_.packetBytes());
   std::uint32_t k = 0;
   for (std::size_t i = 0; i < data.size(); ++k) {
     const std::size_t len = data[i];
@@ -209,7 +209,7 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const Payload& pl, ByteView
         return;
       }
       q.data.insert(q.data.end(), data.begin(), data.end());
-      q.obj.lastOffset = static_cast<std::uint64_t>(w_.curPacket.fileOffset);
+      q.obj.lastOffset = static_cast<std::uint64_t>(w_.packet().fileOffset);
       queued_ += data.size();
       if (q.data.size() == q.size) {
         q.done = true;
@@ -251,13 +251,13 @@ void MediaObjectReader::takeFragment(std::uint8_t s, const Payload& pl, ByteView
 }
 
 void MediaObjectReader::take() {
-  const Payload pl = CurrentPayload(w_.curPacket, w_.curPayload);
+  const Payload pl = CurrentPayload(w_.packet(), w_.payloadIndex());
   const std::uint8_t s = pl.streamNumber & 127;
   if (!known_[s]) return;  // no stream of the file's
   if (pl.replicatedDataLength == 1)
-    takeCompressed(s, pl, w_.payloadBuf);
+    takeCompressed(s, pl, w_.payload());
   else
-    takeFragment(s, pl, w_.payloadBuf);
+    takeFragment(s, pl, w_.payload());
 }
 
 // Objects of other streams wait behind one still being assembled; when they
@@ -288,7 +288,7 @@ bool MediaObjectReader::next() {
     while (!queue_.empty() && queue_.front().done)
       if (popFront()) return true;
     if (ended_) return false;
-    const bool more = started_ ? w_.getNextPayload() : w_.getFirstPayload();
+    const bool more = started_ ? w_.next() : w_.first();
     started_ = true;
     if (!more) {
       // The data ends: objects still being assembled lost their tails.

@@ -24,20 +24,22 @@ class PayloadWalker {
   explicit PayloadWalker(const ByteSource& f) : f_(f) {}
 
   // The first packet of the Data Object and its first payload.
-  bool getFirstPayload();
+  bool first();
   // The next payload, reading the next packet when this one is used up.
-  bool getNextPayload();
+  bool next();
 
-  ParsedPacket curPacket;
-  // Views into the walker's read window, valid until the next packet is read.
-  ByteView blockBuf;             // raw bytes of the current packet
-  std::int32_t curPayload = -1;  // -1 for a single-payload packet
-  ByteView payloadBuf;           // data of the current payload
-  std::uint32_t iterPacketSize = 0;
-  std::uint64_t firstPacket = 0;
-  std::uint64_t iterDataEnd = 0;  // where the packets end: the Data Object's end, or the file's
-  std::uint64_t partialTail = 0;  // bytes of a last packet cut short by the end of the data
-  std::uint64_t skippedBytes = 0;  // damaged bytes passed over where packets were expected
+  const ParsedPacket& packet() const { return packet_; }
+  std::int32_t payloadIndex() const { return payloadIndex_; }  // -1 for a single-payload packet
+  // The data of the current payload: a view into the walker's read window,
+  // valid until the next packet is read.
+  ByteView payload() const { return payload_; }
+  ByteView packetBytes() const { return packetBytes_; }  // the whole packet, as valid as payload()
+  std::uint32_t packetSize() const { return packetSize_; }
+  std::uint64_t firstPacket() const { return firstPacket_; }
+  // Bytes of a last packet cut short by the end of the data.
+  std::uint64_t partialTail() const { return partialTail_; }
+  // Damaged bytes passed over where packets were expected.
+  std::uint64_t skippedBytes() const { return skippedBytes_; }
 
  private:
   bool readPacket(std::uint64_t offset);
@@ -53,10 +55,19 @@ class PayloadWalker {
   Bytes window_;
   std::uint64_t windowStart_ = 0;
   std::vector<UnreadableRange> unreadable_;  // as of the last window read
+  ParsedPacket packet_;
+  ByteView packetBytes_;  // the current packet's bytes in the window
+  std::int32_t payloadIndex_ = -1;
+  ByteView payload_;
+  std::uint32_t packetSize_ = 0;
+  std::uint64_t firstPacket_ = 0;
+  std::uint64_t dataEnd_ = 0;  // where the packets end: the Data Object's end, or the file's
+  std::uint64_t partialTail_ = 0;
+  std::uint64_t skippedBytes_ = 0;
 };
 
 // Of the current payload of a packet.
-Payload CurrentPayload(const ParsedPacket& p, std::int32_t curPayload);
+Payload CurrentPayload(const ParsedPacket& p, std::int32_t index);
 
 struct MediaObject {
   std::uint8_t stream = 0;
@@ -127,15 +138,15 @@ class MediaObjectReader {
   const KindCounts& incomplete() const { return incompleteKinds_; }
   const StreamTable& streams() const { return streams_; }
   // Where the walk is: the offset of the packet last read.
-  std::uint64_t position() const { return w_.curPacket.fileOffset > 0 ? static_cast<std::uint64_t>(w_.curPacket.fileOffset) : 0; }
+  std::uint64_t position() const { return w_.packet().fileOffset > 0 ? static_cast<std::uint64_t>(w_.packet().fileOffset) : 0; }
   // The number of the packet at file offset `offset`, counted from the
   // Data Object's first (damaged bytes passed over count as packets' worth).
   std::uint64_t packetNumber(std::uint64_t offset) const;
   // Bytes of a last packet the data ends inside (not read: its payloads
   // cannot be told whole).
-  std::uint64_t partialTail() const { return w_.partialTail; }
+  std::uint64_t partialTail() const { return w_.partialTail(); }
   // Damaged bytes passed over where packets were expected.
-  std::uint64_t skippedBytes() const { return w_.skippedBytes; }
+  std::uint64_t skippedBytes() const { return w_.skippedBytes(); }
 
   // Objects queued behind one still being assembled are held up to this
   // many bytes; past it, the one being waited for is taken as incomplete.

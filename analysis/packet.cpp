@@ -90,7 +90,7 @@ void WriteLengthField(std::uint32_t value, LengthType letter, std::uint64_t offs
 }
 
 void ReadErrorCorrection(ByteView buf, ParsedPacket& p) {
-  ErrorCorrection& e = p.ecd;
+  ErrorCorrection& e = p.errorCorrection;
   const std::uint8_t b = ByteOr0(buf, 0);
   p.rejection = {};
   e = ErrorCorrection{};
@@ -107,7 +107,7 @@ void ReadErrorCorrection(ByteView buf, ParsedPacket& p) {
 
 int ReadParsingInfo(ByteView buf, ParsedPacket& p) {
   p.packetLength = static_cast<std::int64_t>(buf.size());
-  Cursor c(buf, p.ecd.size);
+  Cursor c(buf, p.errorCorrection.size);
   p.lengthTypeFlags = c.u8();
   p.propertyFlags = c.u8();
   p.ppiPresent = 1;
@@ -126,11 +126,11 @@ int ReadParsingInfo(ByteView buf, ParsedPacket& p) {
   p.paddingLength = c.field(p.paddingLengthType);
   p.sendTime = c.u32();
   p.duration = c.u16();
-  p.ppiSize = static_cast<std::uint32_t>(2 + LengthTypeSize(p.packetLengthType) + LengthTypeSize(p.sequenceType) +
+  p.parsingInfoSize = static_cast<std::uint32_t>(2 + LengthTypeSize(p.packetLengthType) + LengthTypeSize(p.sequenceType) +
                                          LengthTypeSize(p.paddingLengthType) + 6);
-  p.payloadStart = p.ecd.size + p.ppiSize;
+  p.payloadStart = p.errorCorrection.size + p.parsingInfoSize;
   if (c.ok()) return 0;
-  return reject(p, "payload parsing information length", p.ppiSize, p.ecd.size, -1);
+  return reject(p, "payload parsing information length", p.parsingInfoSize, p.errorCorrection.size, -1);
 }
 
 int ParseDataPacket(ByteView buf, ParsedPacket& p) {
@@ -149,17 +149,17 @@ int ParseDataPacket(ByteView buf, ParsedPacket& p) {
     p.singleMediaObjectSize = one.mediaObjectSize;
     p.singlePresentationTime = one.presentationTime;
     p.singleHeaderLength = propertyBytes(p) + one.replicatedDataLength;
-    const std::int64_t total = static_cast<std::int64_t>(UsedLength(p, buf.size())) - p.ecd.size - p.ppiSize - p.paddingLength;
-    if (total < 0) return reject(p, "padding length", p.paddingLength, p.ecd.size + 2, -1);
+    const std::int64_t total = static_cast<std::int64_t>(UsedLength(p, buf.size())) - p.errorCorrection.size - p.parsingInfoSize - p.paddingLength;
+    if (total < 0) return reject(p, "padding length", p.paddingLength, p.errorCorrection.size + 2, -1);
     if (p.singleHeaderLength > total) return reject(p, "replicated data length", one.replicatedDataLength, s, -1);
     p.singleTotalLength = static_cast<std::uint32_t>(total);
     p.firstKeyFrame = one.keyFrame;
     p.firstStream = one.streamNumber;
     p.compressed = one.replicatedDataLength == 1;
-    p.mp.payloads.clear();
+    p.multiple.payloads.clear();
     return 0;
   }
-  MultiplePayloads& m = p.mp;
+  MultiplePayloads& m = p.multiple;
   m.payloadFlags = c.u8();
   m.numberOfPayloads = m.payloadFlags & 0x3F;
   m.payloadLengthType = LengthTypeOf(m.payloadFlags >> 6);
@@ -199,8 +199,8 @@ void countCompressed(ByteView buf, ParsedPacket& p) {
     p.singleCompressedWhole = c.whole;
     return;
   }
-  for (std::size_t k = 0; k < p.mp.payloads.size(); ++k) {
-    Payload& pl = p.mp.payloads[k];
+  for (std::size_t k = 0; k < p.multiple.payloads.size(); ++k) {
+    Payload& pl = p.multiple.payloads[k];
     if (pl.replicatedDataLength != 1) continue;
     const CompressedChain c = chain(k);
     pl.compressedObjects = static_cast<std::uint32_t>(c.count);
@@ -223,7 +223,7 @@ std::string PacketRejection::text() const {
 }
 
 Payload ParsedPacket::payload(std::size_t i) const {
-  if (isMultiple()) return i < mp.payloads.size() ? mp.payloads[i] : Payload{};
+  if (isMultiple()) return i < multiple.payloads.size() ? multiple.payloads[i] : Payload{};
   Payload one;
   one.totalLength = singleTotalLength;
   one.headerLength = singleHeaderLength;
@@ -243,22 +243,22 @@ Payload ParsedPacket::payload(std::size_t i) const {
 std::pair<std::uint32_t, std::uint32_t> ParsedPacket::payloadData(std::size_t i) const {
   if (!isMultiple()) return {payloadStart + singleHeaderLength, singleTotalLength - singleHeaderLength};
   std::uint64_t at = payloadStart + 1u;
-  for (std::size_t k = 0; k < i && k < mp.payloads.size(); ++k) at += mp.payloads[k].totalLength;
-  if (i >= mp.payloads.size()) return {static_cast<std::uint32_t>(at), 0};
-  return {static_cast<std::uint32_t>(at + mp.payloads[i].headerLength), mp.payloads[i].payloadDataLength};
+  for (std::size_t k = 0; k < i && k < multiple.payloads.size(); ++k) at += multiple.payloads[k].totalLength;
+  if (i >= multiple.payloads.size()) return {static_cast<std::uint32_t>(at), 0};
+  return {static_cast<std::uint32_t>(at + multiple.payloads[i].headerLength), multiple.payloads[i].payloadDataLength};
 }
 
 std::uint32_t MinPresentationTime(const ParsedPacket& p) {
   if (!p.isMultiple()) return p.singlePresentationTime;
   std::uint32_t m = UINT32_MAX;
-  for (const Payload& pl : p.mp.payloads) m = std::min(m, pl.presentationTime);
-  return p.mp.payloads.empty() ? 0 : m;
+  for (const Payload& pl : p.multiple.payloads) m = std::min(m, pl.presentationTime);
+  return p.multiple.payloads.empty() ? 0 : m;
 }
 
 std::uint64_t PayloadBytesUsed(const ParsedPacket& p) {
   std::uint64_t sum = 0;
-  for (const Payload& pl : p.mp.payloads) sum += pl.totalLength;
-  return std::uint64_t{p.ecd.size} + p.ppiSize + 1 + sum + p.paddingLength;
+  for (const Payload& pl : p.multiple.payloads) sum += pl.totalLength;
+  return std::uint64_t{p.errorCorrection.size} + p.parsingInfoSize + 1 + sum + p.paddingLength;
 }
 
 std::uint64_t UsedLength(const ParsedPacket& p, std::uint64_t size) {
@@ -289,7 +289,7 @@ bool StartsAndFills(ByteView v, std::uint32_t packetSize, ParsedPacket& p) {
 std::uint64_t ParsedPacket::payloadHeader(std::size_t i) const {
   if (!isMultiple()) return payloadStart;
   std::uint64_t at = payloadStart + 1u;
-  for (std::size_t k = 0; k < i && k < mp.payloads.size(); ++k) at += mp.payloads[k].totalLength;
+  for (std::size_t k = 0; k < i && k < multiple.payloads.size(); ++k) at += multiple.payloads[k].totalLength;
   return at;
 }
 
@@ -359,8 +359,8 @@ PayloadStop readMultiPayload(ByteView buf, const ParsedPacket& p, std::uint64_t 
                              std::uint64_t bound, Payload& pl) {
   Cursor c(buf, at);
   readPayloadHeader(c, buf, p, pl);
-  pl.payloadDataLength = c.field(p.mp.payloadLengthType);
-  pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LengthTypeSize(p.mp.payloadLengthType));
+  pl.payloadDataLength = c.field(p.multiple.payloadLengthType);
+  pl.headerLength = propertyBytes(p) + pl.replicatedDataLength + static_cast<std::uint32_t>(LengthTypeSize(p.multiple.payloadLengthType));
   const std::uint64_t total = std::uint64_t{pl.headerLength} + pl.payloadDataLength;
   if (!c.ok() || at + total > bound) return PayloadStop::header;
   if (at + total > limit) return PayloadStop::data;
@@ -394,7 +394,7 @@ LeadingPayloads ParseLeadingPayloads(ByteView buf, std::uint32_t packetSize, Par
   p.packetLength = packetSize;
   if (!p.isMultiple()) return leadingSingle(buf, packetSize, p);
   LeadingPayloads r{.parsed = true};
-  MultiplePayloads& m = p.mp;
+  MultiplePayloads& m = p.multiple;
   m.payloadFlags = buf[p.payloadStart];
   m.numberOfPayloads = m.payloadFlags & 0x3F;
   m.payloadLengthType = LengthTypeOf(m.payloadFlags >> 6);
@@ -421,15 +421,15 @@ bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, ParsedPacket
   // The search reads a chain of headers from every byte: larger packets
   // are not searched.
   constexpr std::size_t kLargestSearch = 1 << 17;
-  if (buf.size() > kLargestSearch || !p.isMultiple() || p.mp.payloads.empty() || p.mp.payloads.size() >= p.mp.numberOfPayloads) return false;
-  const std::size_t damaged = p.mp.payloads.size() - 1;
-  const std::size_t count = p.mp.numberOfPayloads - p.mp.payloads.size();
+  if (buf.size() > kLargestSearch || !p.isMultiple() || p.multiple.payloads.empty() || p.multiple.payloads.size() >= p.multiple.numberOfPayloads) return false;
+  const std::size_t damaged = p.multiple.payloads.size() - 1;
+  const std::size_t count = p.multiple.numberOfPayloads - p.multiple.payloads.size();
   if (buf.size() < p.paddingLength) return false;
   const std::uint64_t end = buf.size() - p.paddingLength;
   const ByteView padding = buf.subspan(static_cast<std::size_t>(end));
   if (!std::all_of(padding.begin(), padding.end(), [](std::uint8_t b) { return b == 0; })) return false;
   const std::uint64_t head = p.payloadHeader(damaged);
-  const std::uint64_t data = head + p.mp.payloads[damaged].headerLength;
+  const std::uint64_t data = head + p.multiple.payloads[damaged].headerLength;
   std::optional<std::uint64_t> found;
   std::vector<Payload> chain, tail;
   for (std::uint64_t x = data + 1; x < end; ++x) {
@@ -441,10 +441,10 @@ bool FindPayloadTail(ByteView buf, const std::bitset<128>& streams, ParsedPacket
   if (!found) return false;
   // The damaged payload spans up to the first of them, so that their places
   // follow from the lengths.
-  Payload& d = p.mp.payloads[damaged];
+  Payload& d = p.multiple.payloads[damaged];
   d.totalLength = static_cast<std::uint32_t>(*found - head);
   d.payloadDataLength = d.totalLength - d.headerLength;
-  p.mp.payloads.insert(p.mp.payloads.end(), tail.begin(), tail.end());
+  p.multiple.payloads.insert(p.multiple.payloads.end(), tail.begin(), tail.end());
   return true;
 }
 
@@ -452,23 +452,23 @@ Bytes RebuildPacket(ByteView src, const ParsedPacket& p, std::uint64_t keep, std
   if (!p.isMultiple()) return {};
   std::uint64_t sum = 0;
   std::uint8_t count = 0;
-  for (std::size_t k = 0; k < p.mp.payloads.size() && k < 64; ++k)
+  for (std::size_t k = 0; k < p.multiple.payloads.size() && k < 64; ++k)
     if (keep >> k & 1) {
-      sum += p.mp.payloads[k].totalLength;
+      sum += p.multiple.payloads[k].totalLength;
       ++count;
     }
   if (count == 0) return {};
   // The padding field is widened when the packet had none or a byte's worth.
   LengthType padType = p.paddingLengthType;
   if (padType == LengthType::none || padType == LengthType::byte) padType = packetSize > 0xFFFF ? LengthType::dword : LengthType::word;
-  const std::uint64_t head = std::uint64_t{p.ecd.size} + 2 + LengthTypeSize(p.packetLengthType) + LengthTypeSize(p.sequenceType) +
+  const std::uint64_t head = std::uint64_t{p.errorCorrection.size} + 2 + LengthTypeSize(p.packetLengthType) + LengthTypeSize(p.sequenceType) +
                              LengthTypeSize(padType) + 6 + 1;
   if (head + sum > packetSize || head > src.size()) return {};
   if (p.packetLengthType == LengthType::byte && packetSize > 0xFF) return {};
   if (p.packetLengthType == LengthType::word && packetSize > 0xFFFF) return {};
   Bytes out(packetSize, 0);
-  std::copy_n(src.begin(), p.ecd.size, out.begin());
-  std::uint64_t at = p.ecd.size;
+  std::copy_n(src.begin(), p.errorCorrection.size, out.begin());
+  std::uint64_t at = p.errorCorrection.size;
   out[at++] = static_cast<std::uint8_t>((p.lengthTypeFlags & ~0x18u) | (static_cast<unsigned>(padType) << 3));
   out[at++] = p.propertyFlags;
   auto field = [&](std::uint32_t v, LengthType t) {
@@ -480,11 +480,11 @@ Bytes RebuildPacket(ByteView src, const ParsedPacket& p, std::uint64_t keep, std
   field(static_cast<std::uint32_t>(packetSize - head - sum), padType);
   field(p.sendTime, LengthType::dword);
   field(p.duration, LengthType::word);
-  out[at++] = static_cast<std::uint8_t>((p.mp.payloadFlags & 0xC0) | count);
-  for (std::size_t k = 0; k < p.mp.payloads.size() && k < 64; ++k) {
+  out[at++] = static_cast<std::uint8_t>((p.multiple.payloadFlags & 0xC0) | count);
+  for (std::size_t k = 0; k < p.multiple.payloads.size() && k < 64; ++k) {
     if (!(keep >> k & 1)) continue;
-    const ByteView bytes = SubView(src, p.payloadHeader(k), p.mp.payloads[k].totalLength);
-    if (bytes.size() != p.mp.payloads[k].totalLength) return {};
+    const ByteView bytes = SubView(src, p.payloadHeader(k), p.multiple.payloads[k].totalLength);
+    if (bytes.size() != p.multiple.payloads[k].totalLength) return {};
     std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
     at += bytes.size();
   }

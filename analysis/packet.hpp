@@ -64,9 +64,9 @@ struct PacketRejection {
 struct ParsedPacket {
   std::int64_t fileOffset = 0;
   std::int64_t packetLength = 0;  // bytes of the packet buffer
-  ErrorCorrection ecd;
+  ErrorCorrection errorCorrection;
   std::uint8_t ppiPresent = 0;
-  std::uint32_t ppiSize = 0;
+  std::uint32_t parsingInfoSize = 0;
   std::uint8_t lengthTypeFlags = 0;
   std::uint8_t propertyFlags = 0;
   std::uint8_t multiplePayloads = 0;
@@ -100,12 +100,12 @@ struct ParsedPacket {
   std::uint32_t singleCompressedObjects = 0;
   bool singleCompressedWhole = true;
   // Multiple payloads only.
-  MultiplePayloads mp;
+  MultiplePayloads multiple;
   PacketRejection rejection;  // set when the parse fails
 
   bool isMultiple() const { return kind == PacketKind::multiple; }
   // Number of payloads (1 for a single-payload packet).
-  std::size_t payloadCount() const { return isMultiple() ? mp.payloads.size() : 1; }
+  std::size_t payloadCount() const { return isMultiple() ? multiple.payloads.size() : 1; }
   // Payload i as a record; a single payload is returned as payload 0.
   Payload payload(std::size_t i) const;
   // Where payload i's data lies in the packet: offset and length.

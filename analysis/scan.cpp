@@ -68,7 +68,7 @@ class Scanner {
   bool acceptable(ByteView v) const;
   // A sound packet starts at `pos`, and every byte of it was read.
   bool readable(std::uint64_t pos) {
-    const ByteView v = file_.View(pos, P_);
+    const ByteView v = file_.view(pos, P_);
     return !file_.unreadableEnd(pos, P_) && acceptable(v);
   }
   // Next position at or after `from` where a sound packet starts, or `end_`.
@@ -187,11 +187,11 @@ void Scanner::checks(const ParsedPacket& p, ByteView v) {
     return SubView(v, at, len);
   };
   if (!p.isMultiple()) {
-    const std::uint64_t advance = UsedLength(p, P_) - p.ecd.size - p.ppiSize - p.singleHeaderLength - p.paddingLength;
+    const std::uint64_t advance = UsedLength(p, P_) - p.errorCorrection.size - p.parsingInfoSize - p.singleHeaderLength - p.paddingLength;
     mediaObjectCheck(p.payload(0), advance, " wrong offset into media object", data(0));
   } else {
-    for (std::size_t k = 0; k < p.mp.payloads.size(); ++k)
-      mediaObjectCheck(p.mp.payloads[k], p.mp.payloads[k].payloadDataLength, " wrong offset into media", data(k));
+    for (std::size_t k = 0; k < p.multiple.payloads.size(); ++k)
+      mediaObjectCheck(p.multiple.payloads[k], p.multiple.payloads[k].payloadDataLength, " wrong offset into media", data(k));
     const std::uint64_t fact = PayloadBytesUsed(p);
     if (fact != UsedLength(p, P_)) finding(Message::Plain("payload (" + num(n_) + "). expected size = " + num(P_) + ", fact = " + num(fact)));
   }
@@ -208,8 +208,8 @@ void Scanner::dumpLine(const ParsedPacket& p) {
   if (!p.isMultiple()) {
     line += std::string(",s") + (p.compressed ? 'c' : 'u') + ",  " + moPart(p.payload(0));
   } else {
-    line += std::string(",m") + (p.compressed ? 'c' : 'u') + "," + num(p.mp.numberOfPayloads);
-    for (const Payload& pl : p.mp.payloads) line += ",(" + num(pl.payloadDataLength) + "," + moPart(pl) + ")";
+    line += std::string(",m") + (p.compressed ? 'c' : 'u') + "," + num(p.multiple.numberOfPayloads);
+    for (const Payload& pl : p.multiple.payloads) line += ",(" + num(pl.payloadDataLength) + "," + moPart(pl) + ")";
   }
   line += "," + num(p.paddingLength);
   if (line.size() < 100) line.append(100 - line.size(), ' ');
@@ -273,7 +273,7 @@ std::uint64_t Scanner::resync(std::uint64_t from) {
   std::uint64_t q = from;
   while (q + 3 <= logicalEnd_ && q < end_) {
     const std::uint64_t want = std::min<std::uint64_t>(SourceFile::CacheSize, logicalEnd_ - q);
-    const ByteView w = file_.View(q, want);
+    const ByteView w = file_.view(q, want);
     if (w.size() < 3) break;
     const std::size_t limit = static_cast<std::size_t>(std::min<std::uint64_t>(w.size() - 2, end_ - q));
     const std::size_t i = nextCandidate(w, 0, limit);
@@ -299,7 +299,7 @@ void Scanner::decideForm() {
   for (std::uint64_t k = 0; k < 16; ++k) {
     const std::uint64_t at = start_ + k * P_;
     if (at + P_ > end_) break;
-    const ByteView v = file_.View(at, P_);
+    const ByteView v = file_.view(at, P_);
     ParsedPacket p;
     if (LooksLikePacketStart(v, PacketForm::errorCorrection) && ParsePacket(v, p) == 0) ++withCorrection;
     if (LooksLikePacketStart(v, PacketForm::plain) && acceptable(v) && ParsePacket(v, p) == 0) {
@@ -328,7 +328,7 @@ int Scanner::parseAt(ByteView v, ParsedPacket& p) const {
   // Its send time is far from the last packet's: a clock that jumped, when
   // everything else about it is a packet of this file's.
   if (knownStreamsFill(p) && plainFlags_.test(p.propertyFlags)) return 0;
-  p.rejection = {"send time", p.sendTime, p.ecd.size + p.ppiSize - 6};
+  p.rejection = {"send time", p.sendTime, p.errorCorrection.size + p.parsingInfoSize - 6};
   return 1;
 }
 
@@ -353,10 +353,10 @@ bool usablePacketSize(std::uint64_t p) { return p >= 8 && p <= SourceFile::Cache
 // from the Data Object (its size over its packet count), else from the
 // spacing of packet starts that parse, four in a row.
 Message Scanner::choosePacketSize() {
-  const FileProperties& fpo = fs_.rec.fileProperties;
-  const std::uint32_t stated = fpo.minimumPacketSize;
+  const FileProperties& props = fs_.rec.fileProperties;
+  const std::uint32_t stated = props.minimumPacketSize;
   const std::uint64_t first = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
-  if (fpo.present && stated == fpo.maximumPacketSize && usablePacketSize(stated)) {
+  if (props.present && stated == props.maximumPacketSize && usablePacketSize(stated)) {
     P_ = stated;
     // A size the data does not bear out anywhere in its first packets (the
     // first ones may only be damaged), where another size parses four
@@ -373,14 +373,14 @@ Message Scanner::choosePacketSize() {
     }
     return {};
   }
-  const Message refusal = fpo.present && stated != fpo.maximumPacketSize
+  const Message refusal = props.present && stated != props.maximumPacketSize
                               ? Message::Plain("• DataPacketSize: min <> max")
                               : Message(MessageId::InvalidPacketSize, num(stated));
-  const std::int64_t daoSize = fs_.rec.data.objectSize, count = fs_.rec.data.packetCount;
+  const std::int64_t dataObjectSize = fs_.rec.data.objectSize, count = fs_.rec.data.packetCount;
   const std::uint64_t start = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
   std::uint64_t inferred = 0;
-  if (daoSize > 50 && count > 0 && (daoSize - 50) % count == 0 && daoSize <= file_.fsize - fs_.dataObjectOffset) {
-    const auto p = static_cast<std::uint64_t>((daoSize - 50) / count);
+  if (dataObjectSize > 50 && count > 0 && (dataObjectSize - 50) % count == 0 && dataObjectSize <= file_.physicalSize() - fs_.dataObjectOffset) {
+    const auto p = static_cast<std::uint64_t>((dataObjectSize - 50) / count);
     if (usablePacketSize(p) && packetsRepeatEvery(start, p)) inferred = p;
   }
   if (!inferred) inferred = packetSpacing(candidateStarts(start));
@@ -394,7 +394,7 @@ Message Scanner::choosePacketSize() {
 bool Scanner::dataGoesOn(std::uint64_t pos) {
   if (pos + P_ > logicalEnd_) return false;
   ParsedPacket p;
-  if (parseAt(file_.View(pos, P_), p) != 0 || !knownStreamsFill(p)) return false;
+  if (parseAt(file_.view(pos, P_), p) != 0 || !knownStreamsFill(p)) return false;
   if (!d_.dataBeyondHeader) {
     d_.dataBeyondHeader = true;
     log(Message(MessageId::DataBeyondHeader, num(pos)));
@@ -409,7 +409,7 @@ bool Scanner::packetsRepeatEvery(std::uint64_t at, std::uint64_t size) {
   for (std::uint64_t k = 0; k < 4; ++k) {
     const std::uint64_t q = at + k * size;
     if (q + size > file_.logicalSize()) return k > 0 && q >= file_.logicalSize();
-    const ByteView v = file_.View(q, size);
+    const ByteView v = file_.view(q, size);
     ParsedPacket p;
     if (!LooksLikePacketStart(v, PacketForm::errorCorrection) || !ParsesAndFills(v, static_cast<std::uint32_t>(size), p))
       return false;
@@ -425,7 +425,7 @@ std::vector<std::uint64_t> Scanner::candidateStarts(std::uint64_t start) {
   std::vector<std::uint64_t> starts;
   const std::uint64_t end = std::min(file_.logicalSize(), start + kLook);
   for (std::uint64_t q = start; q + 3 <= end && starts.size() < kCandidates;) {
-    const ByteView w = file_.View(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
+    const ByteView w = file_.view(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
     if (w.size() < 3) break;
     const std::size_t at = nextCandidate(w, 0, w.size() - 2);
     if (at >= w.size() - 2) {
@@ -449,11 +449,11 @@ std::uint64_t Scanner::packetSpacing(const std::vector<std::uint64_t>& starts) {
 
 void Scanner::bounds() {
   const HeaderRecords& rec = fs_.rec;
-  const FileProperties& fpo = rec.fileProperties;
+  const FileProperties& props = rec.fileProperties;
   // An interrupted recording leaves these fields unset: then the scan runs to
   // the real end of the file.
-  const bool unfinished = (fpo.flags & 1) || fpo.fileSize <= 0 || fs_.declaredPackets <= 0;
-  d_.sourceUnfinished = unfinished || fpo.playDuration <= 0 || fpo.sendDuration <= 0;
+  const bool unfinished = (props.flags & 1) || props.fileSize <= 0 || fs_.declaredPackets <= 0;
+  d_.sourceUnfinished = unfinished || props.playDuration <= 0 || props.sendDuration <= 0;
   logicalEnd_ = file_.logicalSize();
   // Objects after a Data Object of sound size (the index) are no packets:
   // the scan ends where the data ends rather than reporting them as damage.
@@ -463,13 +463,13 @@ void Scanner::bounds() {
   // it bounds the scan only when the Data Object's size cannot. An
   // unfinished recording's sizes are stale (from an earlier flush): its
   // data runs to the end.
-  const std::int64_t daoSize = rec.data.objectSize;
+  const std::int64_t dataObjectSize = rec.data.objectSize;
   if (unfinished)
     end_ = logicalEnd_;
-  else if (daoSize >= 50 && daoSize <= file_.fsize - fs_.dataObjectOffset)
-    end_ = std::min(logicalEnd_, static_cast<std::uint64_t>(fs_.dataObjectOffset + daoSize));
+  else if (dataObjectSize >= 50 && dataObjectSize <= file_.physicalSize() - fs_.dataObjectOffset)
+    end_ = std::min(logicalEnd_, static_cast<std::uint64_t>(fs_.dataObjectOffset + dataObjectSize));
   else
-    end_ = std::min<std::uint64_t>(static_cast<std::uint64_t>(fpo.fileSize), logicalEnd_);
+    end_ = std::min<std::uint64_t>(static_cast<std::uint64_t>(props.fileSize), logicalEnd_);
   limit_ = unfinished ? 0 : static_cast<std::uint64_t>(fs_.declaredPackets);
   start_ = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
 
@@ -555,7 +555,7 @@ JobResult<ScanData> Scanner::run() {
       pace.blockDone();
       blockEnd = pos + SourceFile::CacheSize;
     }
-    const ByteView v = pos < logicalEnd_ ? file_.View(pos, P_) : ByteView{};
+    const ByteView v = pos < logicalEnd_ ? file_.view(pos, P_) : ByteView{};
     if (v.size() < P_) {
       log(Message(MessageId::UnexpectedEnd));
       // A packet cut off by the end of the file is damage too.

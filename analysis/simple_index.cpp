@@ -11,7 +11,7 @@ namespace {
 constexpr std::int64_t kIndexEntriesAlways = 86400;
 
 template <typename Packets>
-bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStream) {
+bool createIndex(const Packets& packets, SimpleIndex& index, std::uint8_t videoStream) {
   std::vector<FrameRecord> frames;
   FrameRecord cur;
   std::uint32_t curNumber = 0;  // media object number of the open frame
@@ -78,23 +78,23 @@ bool createIndex(const Packets& packets, SimpleIndex& sio, std::uint8_t videoStr
       entries[static_cast<std::size_t>(e++)] = entryOf(frames[lastKey]);
     }
   }
-  sio.entryCount = static_cast<std::uint32_t>(n);
-  sio.entries = std::move(entries);
-  sio.entryTimeInterval = unit * 10000;
-  sio.maximumPacketCount = 0;
-  for (const auto& en : sio.entries) sio.maximumPacketCount = std::max<std::uint32_t>(sio.maximumPacketCount, en.packetCount);
-  sio.objectSize = 56 + 6 * n;
+  index.entryCount = static_cast<std::uint32_t>(n);
+  index.entries = std::move(entries);
+  index.entryTimeInterval = unit * 10000;
+  index.maximumPacketCount = 0;
+  for (const auto& en : index.entries) index.maximumPacketCount = std::max<std::uint32_t>(index.maximumPacketCount, en.packetCount);
+  index.objectSize = 56 + 6 * n;
   return true;
 }
 
 }  // namespace
 
-bool CreateSimpleIndex(const PacketTable& packets, SimpleIndex& sio, std::uint8_t videoStream) {
-  return createIndex(packets, sio, videoStream);
+bool CreateSimpleIndex(const PacketTable& packets, SimpleIndex& index, std::uint8_t videoStream) {
+  return createIndex(packets, index, videoStream);
 }
 
-bool CreateSimpleIndex(std::span<const ParsedPacket> packets, SimpleIndex& sio, std::uint8_t videoStream) {
-  return createIndex(packets, sio, videoStream);
+bool CreateSimpleIndex(std::span<const ParsedPacket> packets, SimpleIndex& index, std::uint8_t videoStream) {
+  return createIndex(packets, index, videoStream);
 }
 
 }  // namespace corvel

@@ -20,10 +20,10 @@ struct FrameRecord {
   std::int64_t presentationTime = 0;  // milliseconds
 };
 
-// Fills the index fields of `sio` (not its ObjectID, FileID or presence);
+// Fills the index fields of `index` (not its ObjectID, FileID or presence);
 // leaves it unchanged, and returns false, when the video stream has no
 // complete media object.
-bool CreateSimpleIndex(const PacketTable& packets, SimpleIndex& sio, std::uint8_t videoStream);
-bool CreateSimpleIndex(std::span<const ParsedPacket> packets, SimpleIndex& sio, std::uint8_t videoStream);
+bool CreateSimpleIndex(const PacketTable& packets, SimpleIndex& index, std::uint8_t videoStream);
+bool CreateSimpleIndex(std::span<const ParsedPacket> packets, SimpleIndex& index, std::uint8_t videoStream);
 
 }  // namespace corvel

@@ -70,8 +70,8 @@ MainWindow::~MainWindow() {
   probes_.waitForDone();  // a part's reading posts back to this window
   timeline_->setData({}, nullptr, {});
   // The views outlive the presenter the models read (children go last).
-  grid_->setModel(nullptr);
-  tree_->setModel(nullptr);
+  errorTable_->setModel(nullptr);
+  structureTree_->setModel(nullptr);
 }
 
 // What the presenter asks of the window.
@@ -87,31 +87,31 @@ bool MainWindow::ask(MessageId question) {
 
 // The memo is emptied first once it holds its 500 lines (the presenter's
 // log says so by replacing itself).
-void MainWindow::logged(const Message& line) { memo_->appendPlainText(text(line)); }
+void MainWindow::logged(const Message& line) { logView_->appendPlainText(text(line)); }
 
 void MainWindow::logReplaced() {
-  memo_->clear();
-  for (const Message& line : presenter_.log().lines()) memo_->appendPlainText(text(line));
+  logView_->clear();
+  for (const Message& line : presenter_.log().lines()) logView_->appendPlainText(text(line));
 }
 
 // One line: a message of several lines is joined, and whole in the tip.
 void MainWindow::statusChanged() {
   const QString said = text(presenter_.status());
-  labelST_->setText(QString(said).replace("\r\n", "; ").replace('\n', "; "));
-  labelST_->setToolTip(said);
+  statusLabel_->setText(QString(said).replace("\r\n", "; ").replace('\n', "; "));
+  statusLabel_->setToolTip(said);
   // Said at once, also while the header walk holds this thread.
-  labelST_->repaint();
+  statusLabel_->repaint();
 }
 
 // Every job's gauge the same way: its pie, and the percent and time left.
 void MainWindow::progressed(const JobProgress& p) {
-  Gauge* gauge = p.kind == JobKind::join                              ? gaugeZ_
-                 : p.kind == JobKind::avi || p.kind == JobKind::frames ? gauge2avi_
-                                                                       : gauge_;
+  Gauge* gauge = p.kind == JobKind::join                              ? joinGauge_
+                 : p.kind == JobKind::avi || p.kind == JobKind::frames ? exportGauge_
+                                                                       : repairGauge_;
   const QString said = text(ProgressText(p));
   gauge->setValue(static_cast<int>(p.fraction * 100));
   gauge->setToolTip(said);
-  if (gauge == gauge_) labelPTR_->setText(said);
+  if (gauge == repairGauge_) progressLabel_->setText(said);
 }
 
 void MainWindow::errorRowsChanged() { rowsModel_->refresh(); }
@@ -138,37 +138,37 @@ void MainWindow::stateChanged() {
   const Commands c = presenter_.commands();
   const JobKind running = presenter_.running();
   const bool repairJob = c.stop || running == JobKind::repair;
-  btnGO_->setText(text(Message(c.stop ? MessageId::Stop : MessageId::ExploreStream)));
+  scanButton_->setText(text(Message(c.stop ? MessageId::Stop : MessageId::ExploreStream)));
   // The reconstruction's own button stops it too.
-  btnRE_->setText(running == JobKind::reconstruct ? text(Message(MessageId::Stop))
+  reconstructButton_->setText(running == JobKind::reconstruct ? text(Message(MessageId::Stop))
                                                   : QString::fromStdString(CaptionOf("BitBtnRE", language())));
-  btnRE_->setEnabled(running == JobKind::none || running == JobKind::reconstruct);
-  gauge_->setVisible(repairJob);
-  labelPTR_->setVisible(repairJob);
-  if (!repairJob) labelPTR_->clear();
+  reconstructButton_->setEnabled(running == JobKind::none || running == JobKind::reconstruct);
+  repairGauge_->setVisible(repairJob);
+  progressLabel_->setVisible(repairJob);
+  if (!repairJob) progressLabel_->clear();
   actSaveErrors_->setEnabled(c.saveErrors);
   actLoadErrors_->setEnabled(c.loadErrors);
-  btnTL_->setEnabled(c.timeline);
-  btnVD_->setEnabled(c.verify);
+  timelineButton_->setEnabled(c.timeline);
+  verifyButton_->setEnabled(c.verify);
   // After a reconstruction only the minimal header is sound; a new file
   // offers the source's header again.
-  radioZI_->setEnabled(!c.minimalHeaderOnly);
-  if (c.minimalHeaderOnly != wasMinimal_) (c.minimalHeaderOnly ? radioZM_ : radioZI_)->setChecked(true);
+  sourceHeaderRadio_->setEnabled(!c.minimalHeaderOnly);
+  if (c.minimalHeaderOnly != wasMinimal_) (c.minimalHeaderOnly ? minimalHeaderRadio_ : sourceHeaderRadio_)->setChecked(true);
   wasMinimal_ = c.minimalHeaderOnly;
-  ShowText(editIN_, presenter_.inputName());
-  ShowText(editOUT_, presenter_.outputName());
+  ShowText(inputEdit_, presenter_.inputName());
+  ShowText(outputEdit_, presenter_.outputName());
   const std::size_t cuts = presenter_.pendingCuts();
-  imageEX_->setVisible(cuts > 0);
-  imageEX_->setToolTip(text(Message(MessageId::CutsPending, std::to_string(cuts))));
+  pendingCutsIcon_->setVisible(cuts > 0);
+  pendingCutsIcon_->setToolTip(text(Message(MessageId::CutsPending, std::to_string(cuts))));
   const QString file = QString::fromStdString(presenter_.session().fileName);
   setWindowTitle(file.isEmpty() ? QString("Corvel    %1").arg(CORVEL_VERSION)
                                 : QString("Corvel    %1 — %2").arg(CORVEL_VERSION, QFileInfo(file).fileName()));
   // The join's and the export's tabs: their gauges while they run, their
   // message, and a link to the output's folder once one was written.
-  gaugeZ_->setVisible(c.stopJoin);
-  imageZ_->setVisible(c.stopJoin);
-  gauge2avi_->setVisible(c.stopExport);
-  btn2AVI_->setText(c.stopExport ? text(Message(MessageId::Stop)) : QString::fromStdString(CaptionOf("BitBtn2AVI", language())));
+  joinGauge_->setVisible(c.stopJoin);
+  joinStopButton_->setVisible(c.stopJoin);
+  exportGauge_->setVisible(c.stopExport);
+  exportButton_->setText(c.stopExport ? text(Message(MessageId::Stop)) : QString::fromStdString(CaptionOf("BitBtn2AVI", language())));
   const QString folder = QString::fromStdString(presenter_.outputFolder());
   const QString link = folder.isEmpty() ? QString() : QString("<br><a href=\"%1\">%2</a>").arg(QUrl::fromLocalFile(folder).toString(), folder);
   // (Rich text for the link; the message keeps its spaces and line breaks.)
@@ -176,8 +176,8 @@ void MainWindow::stateChanged() {
     if (m.empty()) return QString();
     return QString("<span style=\"white-space:pre-wrap\">") + text(m).toHtmlEscaped().replace("\r\n", "<br>").replace("\n", "<br>") + "</span>";
   };
-  labelME_->setText(message(presenter_.joinMessage()) + (running == JobKind::join ? QString() : link));
-  labelREZ_->setText(message(presenter_.exportMessage()) + (c.stopExport ? QString() : link));
+  joinMessageLabel_->setText(message(presenter_.joinMessage()) + (running == JobKind::join ? QString() : link));
+  exportMessageLabel_->setText(message(presenter_.exportMessage()) + (c.stopExport ? QString() : link));
 }
 
 void MainWindow::jobEnded(JobKind, Outcome) {}
@@ -187,61 +187,61 @@ void MainWindow::beep() { QApplication::beep(); }
 // Binding.
 
 void MainWindow::wire() {
-  connect(editIN_, &QLineEdit::textChanged, this, [this](const QString& t) { presenter_.setInputName(t.toStdString()); });
-  connect(editOUT_, &QLineEdit::textChanged, this, [this](const QString& t) { presenter_.setOutputName(t.toStdString()); });
-  connect(btnOP_, &QPushButton::clicked, this, [this] { openFile({}); });
-  connect(imageFI_, &QToolButton::clicked, this, &MainWindow::onChooseFile);
+  connect(inputEdit_, &QLineEdit::textChanged, this, [this](const QString& t) { presenter_.setInputName(t.toStdString()); });
+  connect(outputEdit_, &QLineEdit::textChanged, this, [this](const QString& t) { presenter_.setOutputName(t.toStdString()); });
+  connect(openButton_, &QPushButton::clicked, this, [this] { openFile({}); });
+  connect(chooseFileButton_, &QToolButton::clicked, this, &MainWindow::onChooseFile);
   const auto withOptions = [this](void (Presenter::*command)()) {
     return [this, command] {
       presenter_.setFormOptions(formOptions());
       (presenter_.*command)();
     };
   };
-  connect(btnGO_, &QPushButton::clicked, this, withOptions(&Presenter::scanOrStop));
-  connect(btnRE_, &QPushButton::clicked, this, withOptions(&Presenter::reconstructOrStop));
-  connect(imageSA_, &QToolButton::clicked, this, withOptions(&Presenter::save));
-  connect(imageHAMMER_, &QToolButton::clicked, this, &MainWindow::onRepair);
-  connect(btnTL_, &QPushButton::clicked, this, &MainWindow::onTimeline);
-  connect(btnVD_, &QPushButton::clicked, this, withOptions(&Presenter::verify));
+  connect(scanButton_, &QPushButton::clicked, this, withOptions(&Presenter::scanOrStop));
+  connect(reconstructButton_, &QPushButton::clicked, this, withOptions(&Presenter::reconstructOrStop));
+  connect(saveButton_, &QToolButton::clicked, this, withOptions(&Presenter::save));
+  connect(repairButton_, &QToolButton::clicked, this, &MainWindow::onRepair);
+  connect(timelineButton_, &QPushButton::clicked, this, &MainWindow::onTimeline);
+  connect(verifyButton_, &QPushButton::clicked, this, withOptions(&Presenter::verify));
   connect(actDumpGrid_, &QAction::triggered, this, &MainWindow::onDumpRow);
   connect(actDumpTree_, &QAction::triggered, this, &MainWindow::onDumpNode);
   connect(actSaveErrors_, &QAction::triggered, this, [this] { presenter_.saveErrors(); });
   connect(actLoadErrors_, &QAction::triggered, this, [this] { presenter_.loadErrors(); });
-  connect(btn2AVI_, &QPushButton::clicked, this, &MainWindow::onExport);
+  connect(exportButton_, &QPushButton::clicked, this, &MainWindow::onExport);
   const auto exportMode = [this] {
-    const bool avi = radio2AVI_->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(labelAVI_), static_cast<QWidget*>(editAVI_)}) w->setEnabled(avi);
-    for (QWidget* w : {static_cast<QWidget*>(label2FI_), static_cast<QWidget*>(edit2FI_), findChild<QWidget*>("Label2FIAfter")})
+    const bool avi = aviRadio_->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(exportOutputLabel_), static_cast<QWidget*>(exportOutputEdit_)}) w->setEnabled(avi);
+    for (QWidget* w : {static_cast<QWidget*>(frameCountLabel_), static_cast<QWidget*>(frameCountEdit_), findChild<QWidget*>("Label2FIAfter")})
       w->setEnabled(!avi);
     presenter_.clearTabMessages();
   };
-  connect(radio2AVI_, &QRadioButton::clicked, this, exportMode);
-  connect(radio2FI_, &QRadioButton::clicked, this, exportMode);
+  connect(aviRadio_, &QRadioButton::clicked, this, exportMode);
+  connect(framesRadio_, &QRadioButton::clicked, this, exportMode);
   exportMode();
-  connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::onTabShown);
+  connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::onTabShown);
   bindSettings();
   new QShortcut(QKeySequence::Open, this, [this] { onChooseFile(); });
-  new QShortcut(QKeySequence(Qt::Key_F5), this, [this] { btnGO_->click(); });
+  new QShortcut(QKeySequence(Qt::Key_F5), this, [this] { scanButton_->click(); });
   new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] {
-    if (presenter_.commands().stop) btnGO_->click();
+    if (presenter_.commands().stop) scanButton_->click();
   });
-  new QShortcut(QKeySequence::Save, this, [this] { imageSA_->click(); });
+  new QShortcut(QKeySequence::Save, this, [this] { saveButton_->click(); });
 }
 
 FormOptions MainWindow::formOptions() const {
   FormOptions o;
-  o.header = radioZM_->isChecked() ? HeaderMode::minimal : HeaderMode::fromSource;
-  o.writeIndex = !checkNOsio_->isChecked();
-  o.renumberMediaObjects = checkPere_->isChecked();
-  o.keepIncompleteObjects = checkKI_->isChecked();
-  o.dropDamaged = checkDD_->isChecked();
-  o.writeDump = checkDump_->isChecked();
+  o.header = minimalHeaderRadio_->isChecked() ? HeaderMode::minimal : HeaderMode::fromSource;
+  o.writeIndex = !noIndexCheck_->isChecked();
+  o.renumberMediaObjects = renumberCheck_->isChecked();
+  o.keepIncompleteObjects = keepIncompleteCheck_->isChecked();
+  o.dropDamaged = dropDamagedCheck_->isChecked();
+  o.writeDump = dumpCheck_->isChecked();
   return o;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
-  if (e->type() == QEvent::MouseButtonRelease && (watched == labelRUS_ || watched == labelENG_)) {
-    setLanguage(watched == labelENG_ ? Language::eng : Language::rus);
+  if (e->type() == QEvent::MouseButtonRelease && (watched == russianLabel_ || watched == englishLabel_)) {
+    setLanguage(watched == englishLabel_ ? Language::eng : Language::rus);
     return true;
   }
   if (joinList_ && watched == joinList_->viewport()) {
@@ -275,12 +275,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 
 void MainWindow::setLanguage(Language lang) {
   dialog_->setLanguage(lang);
-  labelRUS_->setStyleSheet(lang == Language::rus ? "color: blue" : "color: grey");
-  labelENG_->setStyleSheet(lang == Language::eng ? "color: blue" : "color: grey");
+  russianLabel_->setStyleSheet(lang == Language::rus ? "color: blue" : "color: grey");
+  englishLabel_->setStyleSheet(lang == Language::eng ? "color: blue" : "color: grey");
   presenter_.setLanguage(lang);
   applyCaptions();
   if (joinList_) showJoinList();
-  onTabShown(pages_->currentIndex());
+  onTabShown(tabs_->currentIndex());
 }
 
 // Every named control with a row of the caption table: a tab page's tab,
@@ -288,16 +288,16 @@ void MainWindow::setLanguage(Language lang) {
 void MainWindow::applyCaptions() {
   const Language lang = presenter_.language();
   const QString nameHere = text(Message(MessageId::PutFileNameHere));
-  for (QLineEdit* e : {editIN_, editOUT_, editAVI_}) e->setPlaceholderText(nameHere);
-  edit2FI_->setToolTip(text(Message(MessageId::FirstAndAfter)));
-  radioEQ_->setToolTip(text(Message(MessageId::EqualSizesNeedNoFix)));
+  for (QLineEdit* e : {inputEdit_, outputEdit_, exportOutputEdit_}) e->setPlaceholderText(nameHere);
+  frameCountEdit_->setToolTip(text(Message(MessageId::FirstAndAfter)));
+  cutEqualRepeatsRadio_->setToolTip(text(Message(MessageId::EqualSizesNeedNoFix)));
   for (const CaptionRow& row : kCaptionTable) {
     QObject* o = findChild<QObject*>(QString::fromUtf8(row.control.data(), static_cast<qsizetype>(row.control.size())));
     if (!o) continue;
     const std::string_view caption = lang == Language::eng ? row.eng : row.rus;
     const QString t = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
-    if (auto* page = qobject_cast<QWidget*>(o); page && pages_->indexOf(page) >= 0) {
-      pages_->setTabText(pages_->indexOf(page), t);
+    if (auto* page = qobject_cast<QWidget*>(o); page && tabs_->indexOf(page) >= 0) {
+      tabs_->setTabText(tabs_->indexOf(page), t);
     } else if (auto* b = qobject_cast<QAbstractButton*>(o)) {
       b->setText(t);
       if (qobject_cast<QToolButton*>(b)) b->setToolTip(t);  // an image's hint is its caption
@@ -338,18 +338,18 @@ void MainWindow::onChooseFile() {
 
 void MainWindow::onRepair() {
   RepairOptions o;
-  o.onlyLongerBlocks = checkDP_->isChecked();
-  o.onlyZeroRepeats = checkZR_->isChecked();
-  const auto minRepeat = NumberOr(editMS_->text().toStdString(), 100);
-  if (minRepeat == 100) editMS_->setText("100");
+  o.onlyLongerBlocks = positiveDeltaCheck_->isChecked();
+  o.onlyZeroRepeats = zerosOnlyCheck_->isChecked();
+  const auto minRepeat = NumberOr(shortestRepeatEdit_->text().toStdString(), 100);
+  if (minRepeat == 100) shortestRepeatEdit_->setText("100");
   o.minRepeat = static_cast<std::uint32_t>(std::min<std::uint64_t>(minRepeat, UINT32_MAX));
   presenter_.repair(repairMode(), o);
 }
 
 RepairMode MainWindow::repairMode() const {
-  return radioRERE_->isChecked()    ? RepairMode::cutAndRemeasure
-         : radioISALL_->isChecked() ? RepairMode::acceptSizes
-         : radioST_->isChecked()    ? RepairMode::cutByStructure
+  return cutAndRescanRadio_->isChecked()    ? RepairMode::cutAndRemeasure
+         : fixSizesRadio_->isChecked() ? RepairMode::acceptSizes
+         : cutByStructureRadio_->isChecked()    ? RepairMode::cutByStructure
                                     : RepairMode::cutEqualRepeats;
 }
 
@@ -372,30 +372,30 @@ void MainWindow::showDump(const std::optional<DumpBytes>& d) {
 }
 
 void MainWindow::onDumpRow() {
-  const QVariant entry = rowsModel_->data(rowsModel_->index(grid_->currentIndex().row(), 0), ErrorRowsModel::kEntryRole);
+  const QVariant entry = rowsModel_->data(rowsModel_->index(errorTable_->currentIndex().row(), 0), ErrorRowsModel::kEntryRole);
   if (entry.isValid()) showDump(presenter_.dumpEntry(static_cast<std::size_t>(entry.toULongLong())));
 }
 
 void MainWindow::onDumpNode() {
-  const QModelIndex selected = tree_->currentIndex();
+  const QModelIndex selected = structureTree_->currentIndex();
   if (selected.isValid()) showDump(presenter_.dumpNode(static_cast<int>(selected.internalId())));
 }
 
 void MainWindow::onExport() {
   ExportRequest r;
-  r.avi = radio2AVI_->isChecked();
-  r.output = editAVI_->text().toStdString();
-  r.frameCount = edit2FI_->text().toStdString();
-  r.choice = radioVI_->isChecked()   ? StreamChoice::VideoOnly
-             : radioAU_->isChecked() ? StreamChoice::AudioOnly
+  r.avi = aviRadio_->isChecked();
+  r.output = exportOutputEdit_->text().toStdString();
+  r.frameCount = frameCountEdit_->text().toStdString();
+  r.choice = videoOnlyRadio_->isChecked()   ? StreamChoice::VideoOnly
+             : audioOnlyRadio_->isChecked() ? StreamChoice::AudioOnly
                                      : StreamChoice::VideoAndAudio;
   presenter_.exportOrStop(r);
 }
 
 void MainWindow::onTabShown(int index) {
-  if (pages_->widget(index) == tabAvi_) ShowText(editAVI_, presenter_.aviName());
-  if (pages_->widget(index) == tabAvi_ || pages_->widget(index) == tabJoin_) presenter_.clearTabMessages();
-  labelJINFO_->setText(text(Message(MessageId::JoinWarning)));
+  if (tabs_->widget(index) == tabAvi_) ShowText(exportOutputEdit_, presenter_.aviName());
+  if (tabs_->widget(index) == tabAvi_ || tabs_->widget(index) == tabJoin_) presenter_.clearTabMessages();
+  joinWarningLabel_->setText(text(Message(MessageId::JoinWarning)));
 }
 
 void MainWindow::showEvent(QShowEvent* e) {
@@ -431,7 +431,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
 // shown join its list, in the order dropped.
 void MainWindow::dropEvent(QDropEvent* e) {
   const auto urls = e->mimeData()->urls();
-  if (pages_->currentWidget() == tabJoin_) {
+  if (tabs_->currentWidget() == tabJoin_) {
     for (const QUrl& url : urls)
       if (url.isLocalFile()) appendJoinFile(url.toLocalFile());
     return;

@@ -118,28 +118,28 @@ class MainWindow : public QMainWindow, private Dispatcher, private Questions, pr
   QString settingsPath_;
   bool settingsLoaded_ = false;
 
-  QTabWidget* pages_;
+  QTabWidget* tabs_;
   QWidget *tabRepair_, *tabAvi_, *tabJoin_, *tabConfig_;
-  QLineEdit *editIN_, *editOUT_, *editMS_, *editAVI_, *edit2FI_, *editSUM_, *editPR_, *editOP2_;
-  QPushButton *btnOP_, *btnGO_, *btnRE_, *btnTL_, *btnVD_, *btn2AVI_, *btnSUM_;
-  QToolButton *imageFI_, *imageHAMMER_, *imageSA_, *imageSUM_;
-  QTreeView* tree_;
-  QTableView* grid_;
-  QPlainTextEdit* memo_;
-  QLabel *labelST_, *labelPTR_, *labelRUS_, *labelENG_, *labelREZ_, *labelJINFO_, *labelME_;
-  Gauge* gauge_;
+  QLineEdit *inputEdit_, *outputEdit_, *shortestRepeatEdit_, *exportOutputEdit_, *frameCountEdit_, *joinOutputEdit_, *prerollEdit_, *leadEdit_;
+  QPushButton *openButton_, *scanButton_, *reconstructButton_, *timelineButton_, *verifyButton_, *exportButton_, *joinButton_;
+  QToolButton *chooseFileButton_, *repairButton_, *saveButton_, *joinNameButton_;
+  QTreeView* structureTree_;
+  QTableView* errorTable_;
+  QPlainTextEdit* logView_;
+  QLabel *statusLabel_, *progressLabel_, *russianLabel_, *englishLabel_, *exportMessageLabel_, *joinWarningLabel_, *joinMessageLabel_;
+  Gauge* repairGauge_;
   QSplitter* splitter_;
-  QRadioButton *radioEQ_, *radioST_, *radioRERE_, *radioISALL_, *radioZM_, *radioZI_, *radioOP1_, *radioOP2_;
-  QCheckBox *checkDP_, *checkZR_, *checkNOsio_, *checkPere_, *checkKI_, *checkDD_;
-  QCheckBox *checkHP_, *checkSION_, *checkDump_, *checkUN_, *checkSIO_, *checkPR_, *checkPR1_, *checkAST_, *checkPTP_;
-  QWidget* panelOP_;
+  QRadioButton *cutEqualRepeatsRadio_, *cutByStructureRadio_, *cutAndRescanRadio_, *fixSizesRadio_, *minimalHeaderRadio_, *sourceHeaderRadio_, *leadByPrerollRadio_, *leadByValueRadio_;
+  QCheckBox *positiveDeltaCheck_, *zerosOnlyCheck_, *noIndexCheck_, *renumberCheck_, *keepIncompleteCheck_, *dropDamagedCheck_;
+  QCheckBox *highPriorityCheck_, *newIndexCheck_, *dumpCheck_, *unknownObjectsCheck_, *indexEntriesCheck_, *setPrerollCheck_, *prerollFromFirstCheck_, *approximateSendTimeCheck_, *videoSendTimeCheck_;
+  QWidget* leadPanel_;
   QAction *actDumpTree_, *actDumpGrid_, *actSaveErrors_, *actLoadErrors_;
   QListWidget* joinList_ = nullptr;
-  Gauge *gaugeZ_, *gauge2avi_;
-  QToolButton* imageZ_;
-  QRadioButton *radio2AVI_, *radio2FI_, *radioVA_, *radioVI_, *radioAU_;
-  QLabel *labelAVI_, *label2FI_;
-  QLabel* imageEX_ = nullptr;
+  Gauge *joinGauge_, *exportGauge_;
+  QToolButton* joinStopButton_;
+  QRadioButton *aviRadio_, *framesRadio_, *videoAndAudioRadio_, *videoOnlyRadio_, *audioOnlyRadio_;
+  QLabel *exportOutputLabel_, *frameCountLabel_;
+  QLabel* pendingCutsIcon_ = nullptr;
   QThreadPool probes_;  // reads the join parts' headers
   QString addDir_, chooseDir_;  // of the join's and the input's file choosers
   int addFilter_ = 0, chooseFilter_ = 0;

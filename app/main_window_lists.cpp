@@ -31,18 +31,18 @@ void MainWindow::bindSettings() {
       showSettings();
     });
   };
-  bind(checkHP_, &Settings::setHighPriority);
-  bind(checkUN_, &Settings::setListUnknownObjects);
-  bind(checkSIO_, &Settings::setShowIndexEntries);
-  bind(checkPR_, &Settings::setPrerollFixed);
-  bind(checkPR1_, &Settings::setPrerollFromFirst);
-  bind(checkAST_, &Settings::setApproximateSendTime);
-  bind(checkPTP_, &Settings::setSendTimeFromVideo);
-  bind(radioOP1_, &Settings::setLeadIsPreroll);  // the other radio button unchecks it
-  connect(editPR_, &QLineEdit::textEdited, this, [&settings](const QString& t) { settings.setPreroll(t.toStdString()); });
-  connect(editOP2_, &QLineEdit::textEdited, this, [&settings](const QString& t) { settings.setLead(t.toStdString()); });
+  bind(highPriorityCheck_, &Settings::setHighPriority);
+  bind(unknownObjectsCheck_, &Settings::setListUnknownObjects);
+  bind(indexEntriesCheck_, &Settings::setShowIndexEntries);
+  bind(setPrerollCheck_, &Settings::setPrerollFixed);
+  bind(prerollFromFirstCheck_, &Settings::setPrerollFromFirst);
+  bind(approximateSendTimeCheck_, &Settings::setApproximateSendTime);
+  bind(videoSendTimeCheck_, &Settings::setSendTimeFromVideo);
+  bind(leadByPrerollRadio_, &Settings::setLeadIsPreroll);  // the other radio button unchecks it
+  connect(prerollEdit_, &QLineEdit::textEdited, this, [&settings](const QString& t) { settings.setPreroll(t.toStdString()); });
+  connect(leadEdit_, &QLineEdit::textEdited, this, [&settings](const QString& t) { settings.setLead(t.toStdString()); });
   // The preroll field takes digits only (and control keys).
-  editPR_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), editPR_));
+  prerollEdit_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), prerollEdit_));
 }
 
 void MainWindow::showSettings() {
@@ -51,23 +51,23 @@ void MainWindow::showSettings() {
     const QSignalBlocker block(b);
     b->setChecked(on);
   };
-  check(checkHP_, st.highPriority);
-  check(checkUN_, st.listUnknownObjects);
-  check(checkSIO_, st.showIndexEntries);
-  check(checkPR_, st.prerollFixed);
-  check(checkPR1_, st.prerollFromFirst);
-  check(checkAST_, st.approximateSendTime);
-  check(checkPTP_, st.sendTimeFromVideo);
+  check(highPriorityCheck_, st.highPriority);
+  check(unknownObjectsCheck_, st.listUnknownObjects);
+  check(indexEntriesCheck_, st.showIndexEntries);
+  check(setPrerollCheck_, st.prerollFixed);
+  check(prerollFromFirstCheck_, st.prerollFromFirst);
+  check(approximateSendTimeCheck_, st.approximateSendTime);
+  check(videoSendTimeCheck_, st.sendTimeFromVideo);
   {
     // Checking one radio button unchecks the other: neither may speak.
-    const QSignalBlocker one(radioOP1_), two(radioOP2_);
-    (st.leadIsPreroll ? radioOP1_ : radioOP2_)->setChecked(true);
+    const QSignalBlocker one(leadByPrerollRadio_), two(leadByValueRadio_);
+    (st.leadIsPreroll ? leadByPrerollRadio_ : leadByValueRadio_)->setChecked(true);
   }
-  editPR_->setText(QString::fromStdString(st.preroll));
-  editPR_->setEnabled(st.prerollFixed);
-  editOP2_->setText(QString::fromStdString(st.lead));
-  editOP2_->setEnabled(!st.leadIsPreroll);
-  panelOP_->setVisible(st.approximateSendTime);
+  prerollEdit_->setText(QString::fromStdString(st.preroll));
+  prerollEdit_->setEnabled(st.prerollFixed);
+  leadEdit_->setText(QString::fromStdString(st.lead));
+  leadEdit_->setEnabled(!st.leadIsPreroll);
+  leadPanel_->setVisible(st.approximateSendTime);
 }
 
 void MainWindow::applySettingsText(const QString& text) {
@@ -96,7 +96,7 @@ void MainWindow::keepWindowSize() {
   presenter_.settings().setWindow(width(), height(), splitter_->sizes().value(0));
   RepairTabState tab;
   tab.repairMode = repairMode();
-  tab.minRepeat = editMS_->text().toStdString();
+  tab.minRepeat = shortestRepeatEdit_->text().toStdString();
   const FormOptions o = formOptions();
   tab.minimalHeader = o.header == HeaderMode::minimal;
   tab.withoutIndex = !o.writeIndex;
@@ -112,17 +112,17 @@ void MainWindow::keepWindowSize() {
 // into the input field (it opens when the user asks).
 void MainWindow::showRepairTab(const RepairTabState& st) {
   switch (st.repairMode) {
-    case RepairMode::cutEqualRepeats: radioEQ_->setChecked(true); break;
-    case RepairMode::cutAndRemeasure: radioRERE_->setChecked(true); break;
-    case RepairMode::acceptSizes: radioISALL_->setChecked(true); break;
-    case RepairMode::cutByStructure: radioST_->setChecked(true); break;
+    case RepairMode::cutEqualRepeats: cutEqualRepeatsRadio_->setChecked(true); break;
+    case RepairMode::cutAndRemeasure: cutAndRescanRadio_->setChecked(true); break;
+    case RepairMode::acceptSizes: fixSizesRadio_->setChecked(true); break;
+    case RepairMode::cutByStructure: cutByStructureRadio_->setChecked(true); break;
   }
-  editMS_->setText(QString::fromStdString(st.minRepeat));
-  if (!presenter_.commands().minimalHeaderOnly) (st.minimalHeader ? radioZM_ : radioZI_)->setChecked(true);
-  checkNOsio_->setChecked(st.withoutIndex);
-  checkPere_->setChecked(st.renumber);
-  checkKI_->setChecked(st.keepIncomplete);
-  checkDD_->setChecked(st.dropDamaged);
+  shortestRepeatEdit_->setText(QString::fromStdString(st.minRepeat));
+  if (!presenter_.commands().minimalHeaderOnly) (st.minimalHeader ? minimalHeaderRadio_ : sourceHeaderRadio_)->setChecked(true);
+  noIndexCheck_->setChecked(st.withoutIndex);
+  renumberCheck_->setChecked(st.renumber);
+  keepIncompleteCheck_->setChecked(st.keepIncomplete);
+  dropDamagedCheck_->setChecked(st.dropDamaged);
   chooseDir_ = QString::fromStdString(st.lastFolder);
   if (presenter_.inputName().empty() && !st.lastFile.empty()) presenter_.choose(st.lastFile);
 }

@@ -29,20 +29,20 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
   fs.objects.clear();
   fs.tree.clear();
   Bytes buf;
-  if (!file.ReadAt(0, 30, buf) || Guid::read(buf, 0) != guid::Header) {
+  if (!file.readAt(0, 30, buf) || Guid::read(buf, 0) != guid::Header) {
     ctx.log(Message(MessageId::NoSignature));
     return false;
   }
   ctx.forceProgress(0, 0, Phase::readingHeader);
   fs.objects.push_back({guid::Header, -1, 0, QWordOr0(buf, 16), -1});
 
-  const auto fsize = static_cast<std::uint64_t>(std::max<std::int64_t>(file.fsize, 0));
+  const auto fileSize = static_cast<std::uint64_t>(std::max<std::int64_t>(file.physicalSize(), 0));
   // The header's children lie within it, when its own size is one a file can have.
   const auto headerSize = static_cast<std::uint64_t>(std::max<std::int64_t>(fs.objects[0].size, 0));
-  const bool headerPlausible = headerSize >= 30 && headerSize <= fsize;
-  const std::uint64_t headerEnd = headerPlausible ? headerSize : fsize;
+  const bool headerPlausible = headerSize >= 30 && headerSize <= fileSize;
+  const std::uint64_t headerEnd = headerPlausible ? headerSize : fileSize;
   auto read = [&](std::uint64_t at, std::uint64_t n) {
-    file.ReadAt(at, n, buf);
+    file.readAt(at, n, buf);
     return buf;
   };
   bool dataSeen = false;
@@ -50,23 +50,23 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
     ChainObject last;
     bool pastHeader = false;
     const ChainEnd end = WalkChain(
-        from, fsize, 24, read,
+        from, fileSize, 24, read,
         [&](const ChainObject& obj) {
           if (obj.guid == guid::Data) dataSeen = true;
           const bool child = !dataSeen && obj.offset < headerEnd;
           // An object of a kind this program does not know is stepped over
           // when its size is plausible; one that is not ends the walk.
           if (!IsKnownObject(obj.guid) && !IsStandardObject(obj.guid) && !o.listUnknownObjects) {
-            const std::uint64_t bound = child ? headerEnd : fsize;
+            const std::uint64_t bound = child ? headerEnd : fileSize;
             if (obj.size < 24 || static_cast<std::uint64_t>(obj.size) > bound - obj.offset) {
               ctx.log(Message(MessageId::NextObjectMissing));
-              ctx.log(Message::Plain("fsize - fptr = " + std::to_string(fsize - obj.offset)));
+              ctx.log(Message::Plain("fsize - fptr = " + std::to_string(fileSize - obj.offset)));
               return false;
             }
           }
           fs.objects.push_back({obj.guid, dataSeen ? -1 : 0, static_cast<std::int64_t>(obj.offset), obj.size, -1});
           // A child that runs past the end of its Header Object.
-          pastHeader = child && headerPlausible && obj.size >= 24 && static_cast<std::uint64_t>(obj.size) <= fsize - obj.offset &&
+          pastHeader = child && headerPlausible && obj.size >= 24 && static_cast<std::uint64_t>(obj.size) <= fileSize - obj.offset &&
                        static_cast<std::uint64_t>(obj.size) > headerEnd - obj.offset;
           return !pastHeader;
         },
@@ -77,7 +77,7 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
     if (end == ChainEnd::sizeBelow24) ctx.log(Message(MessageId::ObjectBelow24, where(last.guid, at, last.size)));
     if (end == ChainEnd::pastEnd)
       ctx.log(Message(MessageId::ObjectPastEnd,
-                      where(last.guid, at, last.size) + ", fsize - fptr = " + std::to_string(fsize - last.offset)));
+                      where(last.guid, at, last.size) + ", fsize - fptr = " + std::to_string(fileSize - last.offset)));
     if (pastHeader) ctx.log(Message(MessageId::ObjectPastHeader, where(last.guid, at, last.size)));
     // A broken child of a sound Header Object: the walk goes on at the next
     // known object found in the rest of the header, else at the header's
@@ -98,7 +98,7 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
       from = found;
       continue;
     }
-    if (from < headerEnd && headerEnd + 24 <= fsize && IsKnownObject(Guid::read(read(headerEnd, 16), 0))) {
+    if (from < headerEnd && headerEnd + 24 <= fileSize && IsKnownObject(Guid::read(read(headerEnd, 16), 0))) {
       ctx.log(Message(MessageId::WalkResumed, std::to_string(headerEnd)));
       sizeFromNext(headerEnd);
       from = headerEnd;
@@ -126,12 +126,12 @@ void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, Job
     // A Stream Properties record is listed even when its bytes cannot be read.
     if (b.guid == guid::StreamProperties) r.streams.emplace_back();
     // The object's bytes, clipped to the file, unless they cannot be held.
-    const std::int64_t room = std::max<std::int64_t>(0, file.fsize - b.offset);
+    const std::int64_t room = std::max<std::int64_t>(0, file.physicalSize() - b.offset);
     const std::int64_t n = std::clamp<std::int64_t>(kind->readBytes ? kind->readBytes : b.size, 0, room);
     if (n > kMaxParsedBlock) {
       ctx.log(Message(MessageId::ObjectTooLarge, where(b.guid, b.offset, b.size)));
       if (b.guid != guid::Header) continue;
-    } else if (!file.ReadLarge(static_cast<std::uint64_t>(b.offset), static_cast<std::uint64_t>(n), buf)) {
+    } else if (!file.readLarge(static_cast<std::uint64_t>(b.offset), static_cast<std::uint64_t>(n), buf)) {
       if (b.guid != guid::Header) continue;
     } else {
       if (b.guid == guid::StreamProperties) r.streams.pop_back();

@@ -74,7 +74,7 @@ std::uint64_t FindObject(SourceFile& file, std::uint64_t from, std::uint64_t to,
   const std::uint64_t end = std::min<std::uint64_t>(to, file.logicalSize());
   std::uint64_t q = from;
   while (q + 16 <= end) {
-    const ByteView w = file.View(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
+    const ByteView w = file.view(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
     if (w.size() < 16) break;
     const std::size_t last = w.size() - 16;
     const std::size_t at = set.find(w);

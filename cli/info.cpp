@@ -22,21 +22,21 @@ json treeJson(const StructureTree& t, int id) {
 json sessionJson(const Session& s, const std::vector<std::string>& log) {
   json j;
   j["file"] = s.fileName;
-  j["size"] = s.file.fsize;
+  j["size"] = s.file.physicalSize();
   j["status"] = s.statusText();
   j["log"] = log;
   j["objects"] = ObjectsJson(s);
-  const auto& fpo = s.structure.rec.fileProperties;
-  if (fpo.present) {
-    j["file_properties"] = {{"file_size", fpo.fileSize},
-                            {"data_packets_count", fpo.packetCount},
-                            {"play_duration", fpo.playDuration},
-                            {"send_duration", fpo.sendDuration},
-                            {"preroll", fpo.preroll},
-                            {"flags", fpo.flags},
-                            {"min_packet_size", fpo.minimumPacketSize},
-                            {"max_packet_size", fpo.maximumPacketSize},
-                            {"max_bitrate", fpo.maximumBitrate}};
+  const auto& props = s.structure.rec.fileProperties;
+  if (props.present) {
+    j["file_properties"] = {{"file_size", props.fileSize},
+                            {"data_packets_count", props.packetCount},
+                            {"play_duration", props.playDuration},
+                            {"send_duration", props.sendDuration},
+                            {"preroll", props.preroll},
+                            {"flags", props.flags},
+                            {"min_packet_size", props.minimumPacketSize},
+                            {"max_packet_size", props.maximumPacketSize},
+                            {"max_bitrate", props.maximumBitrate}};
   } else {
     j["file_properties"] = nullptr;
   }

@@ -202,8 +202,8 @@ int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) 
   Session& s = run.s;
   s.fileName = o.file;
   s.source = SourceRef{o.file, nullptr, StampOf(o.file)};
-  if (!s.file.Open(s.source, CutList())) return run.fail(o.file, s.file.lastError);
-  s.file.Close();
+  if (!s.file.open(s.source, CutList())) return run.fail(o.file, s.file.lastError);
+  s.file.close();
   if (!run.reconstruct()) return run.fail(o.file, run.reason());
   json j;
   j["file"] = o.file;

@@ -28,10 +28,10 @@ json scanJson(const Session& s, const std::vector<std::string>& log) {
   j["packets"] = s.packets.size();
   j["keyframe_packets"] = s.keyframePackets;
   j["error_blocks"] = std::move(blocks);
-  const auto& sio = s.structure.rec.simpleIndex;
-  j["index"] = s.indexBuilt ? json{{"entries", sio.entryCount},
-                                   {"interval", sio.entryTimeInterval},
-                                   {"max_packet_count", sio.maximumPacketCount}}
+  const auto& index = s.structure.rec.simpleIndex;
+  j["index"] = s.indexBuilt ? json{{"entries", index.entryCount},
+                                   {"interval", index.entryTimeInterval},
+                                   {"max_packet_count", index.maximumPacketCount}}
                             : json(nullptr);
   j["log"] = log;
   return j;

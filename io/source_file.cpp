@@ -10,7 +10,7 @@
 
 namespace corvel {
 
-void CutList::CutsAdd(std::uint64_t off, std::uint64_t len) {
+void CutList::add(std::uint64_t off, std::uint64_t len) {
   if (len == 0) return;
   len = std::min(len, std::numeric_limits<std::uint64_t>::max() - off);
   const auto at = std::upper_bound(cuts_.begin(), cuts_.end(), off,
@@ -29,14 +29,14 @@ void CutList::CutsAdd(std::uint64_t off, std::uint64_t len) {
   }
 }
 
-std::uint64_t CutList::CutsSpan(std::uint64_t off, std::uint64_t len) const {
+std::uint64_t CutList::span(std::uint64_t off, std::uint64_t len) const {
   std::uint64_t r = len;
   for (const CutRange& c : cuts_)
     if (off < c.offset && c.offset <= off + r) r += c.length;
   return r;
 }
 
-std::uint64_t CutList::LogicalToPhysical(std::uint64_t p) const {
+std::uint64_t CutList::toPhysical(std::uint64_t p) const {
   for (const CutRange& c : cuts_) {
     if (p < c.offset) break;
     p += c.length;
@@ -53,10 +53,10 @@ std::uint64_t CutList::bytesBelow(std::uint64_t limit) const {
   return n;
 }
 
-bool SourceFile::OpenSrcFile(const std::string& path) {
+bool SourceFile::openPath(const std::string& path) {
   auto f = FileSource::open(path, &lastError);
   if (!f) return false;
-  OpenSource(std::move(f));
+  openSource(std::move(f));
   return true;
 }
 
@@ -91,33 +91,33 @@ std::int64_t CutSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out
   return failed && done == 0 ? -1 : static_cast<std::int64_t>(done);
 }
 
-bool SourceFile::Open(const SourceRef& ref, const CutList& cutList) {
-  Close();
+bool SourceFile::open(const SourceRef& ref, const CutList& cutList) {
+  close();
   auto src = ref.open(lastError);
   if (!src) return false;
-  OpenSource(std::move(src));
-  CacheReset();
+  openSource(std::move(src));
+  resetCache();
   cuts = cutList;
   return true;
 }
 
-void SourceFile::OpenSource(std::unique_ptr<ByteSource> src) {
+void SourceFile::openSource(std::unique_ptr<ByteSource> src) {
   src_ = std::move(src);
   unreadableSeen_ = src_->unreadable();
-  fsize = static_cast<std::int64_t>(src_->size());
+  physicalSize_ = static_cast<std::int64_t>(src_->size());
   lastError.clear();
 }
 
-void SourceFile::CacheReset() {
+void SourceFile::resetCache() {
   cacheBuf_.reset();
   cacheCap_ = 0;
   cacheStart = cachePos = cacheLen = 0;
 }
 
-void SourceFile::CacheInvalidate() { cacheStart = cachePos = cacheLen = 0; }
+void SourceFile::invalidateCache() { cacheStart = cachePos = cacheLen = 0; }
 
 std::uint64_t SourceFile::logicalSize() const {
-  const auto phys = static_cast<std::uint64_t>(std::max<std::int64_t>(fsize, 0));
+  const auto phys = static_cast<std::uint64_t>(std::max<std::int64_t>(physicalSize_, 0));
   return phys - cuts.bytesBelow(phys);
 }
 
@@ -142,7 +142,7 @@ bool SourceFile::refill(std::uint64_t offset) {
     return static_cast<std::uint64_t>(got) == n;  // short: the file shrank under us
   });
   if (failed) {
-    CacheInvalidate();
+    invalidateCache();
     return false;
   }
   cacheLen = filled;
@@ -162,7 +162,7 @@ std::uint64_t SourceFile::unreadableEnd(std::uint64_t offset, std::uint64_t len)
   return end;
 }
 
-bool SourceFile::ReadAt(std::uint64_t offset, std::uint64_t count, Bytes& out) {
+bool SourceFile::readAt(std::uint64_t offset, std::uint64_t count, Bytes& out) {
   if (!ensure(offset, count)) return false;
   const ByteView v = cached(offset, count);
   out.assign(count, 0);
@@ -176,7 +176,7 @@ bool SourceFile::ensure(std::uint64_t offset, std::uint64_t count) {
   return hit || refill(offset);
 }
 
-ByteView SourceFile::View(std::uint64_t offset, std::uint64_t count) {
+ByteView SourceFile::view(std::uint64_t offset, std::uint64_t count) {
   return ensure(offset, count) ? cached(offset, count) : ByteView{};
 }
 
@@ -188,7 +188,7 @@ ByteView SourceFile::cached(std::uint64_t offset, std::uint64_t count) {
   return v;
 }
 
-std::int64_t SourceFile::CopyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) {
+std::int64_t SourceFile::copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) {
   if (!src_) return -1;
   std::uint64_t done = 0;
   bool failed = false;
@@ -205,13 +205,13 @@ std::int64_t SourceFile::CopyTo(std::uint64_t offset, std::uint64_t len, int out
   return static_cast<std::int64_t>(done);
 }
 
-bool SourceFile::ReadLarge(std::uint64_t offset, std::uint64_t count, Bytes& out) {
-  if (count <= CacheSize) return ReadAt(offset, count, out);
+bool SourceFile::readLarge(std::uint64_t offset, std::uint64_t count, Bytes& out) {
+  if (count <= CacheSize) return readAt(offset, count, out);
   Bytes all, part;
   all.reserve(count);
   for (std::uint64_t done = 0; done < count;) {
     const std::uint64_t n = std::min<std::uint64_t>(CacheSize, count - done);
-    if (!ReadAt(offset + done, n, part)) return false;
+    if (!readAt(offset + done, n, part)) return false;
     all.insert(all.end(), part.begin(), part.end());
     done += n;
   }

@@ -24,11 +24,11 @@ struct CutRange {
 // Sorted, non-touching, non-overlapping physical regions that reads skip.
 class CutList {
  public:
-  void CutsClear() { cuts_.clear(); }
-  void CutsAdd(std::uint64_t off, std::uint64_t len);
+  void clear() { cuts_.clear(); }
+  void add(std::uint64_t off, std::uint64_t len);
   // Physical length covering `len` logical bytes that start at physical `off`.
-  std::uint64_t CutsSpan(std::uint64_t off, std::uint64_t len) const;
-  std::uint64_t LogicalToPhysical(std::uint64_t p) const;
+  std::uint64_t span(std::uint64_t off, std::uint64_t len) const;
+  std::uint64_t toPhysical(std::uint64_t p) const;
   // Bytes of the cuts that lie below the physical offset `limit`.
   std::uint64_t bytesBelow(std::uint64_t limit) const;
   const std::vector<CutRange>& ranges() const { return cuts_; }
@@ -46,7 +46,7 @@ class CutList {
 
 template <typename Piece>
 void CutList::forEachPiece(std::uint64_t offset, std::uint64_t len, Piece piece) const {
-  std::uint64_t phys = LogicalToPhysical(offset);
+  std::uint64_t phys = toPhysical(offset);
   auto next = cuts_.begin();
   while (next != cuts_.end() && next->offset < phys) ++next;
   for (std::uint64_t done = 0; done < len;) {
@@ -104,34 +104,34 @@ class SourceFile {
  public:
   static constexpr std::uint32_t CacheSize = 2048000;
 
-  // Opens the file read-only; on failure returns false, keeps fsize and sets
+  // Opens the file read-only; on failure returns false, keeps the size and sets
   // lastError to the system's reason.
-  bool OpenSrcFile(const std::string& path);
+  bool openPath(const std::string& path);
   // Same over a source already at hand (memory, tests).
-  void OpenSource(std::unique_ptr<ByteSource> src);
+  void openSource(std::unique_ptr<ByteSource> src);
   // Opens a fresh source of the reference with these cuts; false (and
   // lastError) when it cannot be opened.
-  bool Open(const SourceRef& ref, const CutList& cutList);
-  void Close() { src_.reset(); }
+  bool open(const SourceRef& ref, const CutList& cutList);
+  void close() { src_.reset(); }
   bool isOpen() const { return src_ != nullptr; }
 
-  void CacheReset();
-  void CacheInvalidate();
+  void resetCache();
+  void invalidateCache();
   // Fills `out` with `count` bytes of the logical file at logical `offset`.
   // False (out untouched) when count exceeds CacheSize or the file is closed
   // or fails to read. Bytes past the end of the file read as zero.
-  bool ReadAt(std::uint64_t offset, std::uint64_t count, Bytes& out);
+  bool readAt(std::uint64_t offset, std::uint64_t count, Bytes& out);
   // Up to `count` (at most CacheSize) bytes of the logical file at `offset`,
   // straight from the cache: no copy. Shorter at the end of the file, empty on
   // failure. Valid until the next read.
-  ByteView View(std::uint64_t offset, std::uint64_t count);
+  ByteView view(std::uint64_t offset, std::uint64_t count);
   // Copies `len` bytes of the logical file at `offset` into a file
   // descriptor at `outOffset`, piece by piece around the cuts, without
   // passing them through the cache where the system allows. Returns the
   // count copied (short or -1 when the caller must copy the rest itself).
-  std::int64_t CopyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset);
+  std::int64_t copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset);
   // Like ReadAt but for any size, in cache-sized steps.
-  bool ReadLarge(std::uint64_t offset, std::uint64_t count, Bytes& out);
+  bool readLarge(std::uint64_t offset, std::uint64_t count, Bytes& out);
   // The stretches of the physical file found unreadable so far (they read
   // as zeros).
   std::vector<UnreadableRange> unreadable() const { return src_ ? src_->unreadable() : std::vector<UnreadableRange>{}; }
@@ -139,8 +139,9 @@ class SourceFile {
   // len) end, as a logical offset; 0 when the reads so far met none there.
   std::uint64_t unreadableEnd(std::uint64_t offset, std::uint64_t len) const;
 
-  std::int64_t fsize = 0;  // physical size, taken when the file is opened
-  // Size of the logical file: fsize without the cut bytes.
+  // The physical size, taken when the file is opened.
+  std::int64_t physicalSize() const { return physicalSize_; }
+  // Size of the logical file: the physical size without the cut bytes.
   std::uint64_t logicalSize() const;
   CutList cuts;
   std::string lastError;
@@ -158,6 +159,7 @@ class SourceFile {
   // The cached bytes of an ensured range (shorter at the end of the file).
   ByteView cached(std::uint64_t offset, std::uint64_t count);
   std::unique_ptr<ByteSource> src_;
+  std::int64_t physicalSize_ = 0;
   std::vector<UnreadableRange> unreadableSeen_;  // as of the last refill
   // Grown on demand up to CacheSize; never zero-filled, only read where filled.
   std::unique_ptr<std::uint8_t[]> cacheBuf_;

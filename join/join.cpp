@@ -346,7 +346,7 @@ bool Joiner::readPackets(std::size_t i) {
       st.renumber(mon, pt, replicated >= 8 || replicated == 1, replicated == 1 ? objects : 1);
     };
     if (p.isMultiple()) {
-      for (Payload& pl : p.mp.payloads)
+      for (Payload& pl : p.multiple.payloads)
         step(pl.streamNumber, pl.mediaObjectNumber, pl.presentationTime, pl.replicatedDataLength, pl.compressedObjects);
     } else {
       step(p.singleStream, p.singleMediaObjectNumber, p.singlePresentationTime, p.singleReplicatedDataLength,
@@ -421,15 +421,15 @@ bool Joiner::patchHeader(std::uint32_t sendDuration, std::unique_ptr<FileSource>
 bool Joiner::writeIndex(const FileSource& written) {
   ctx_.forceProgress(0, 0, Phase::buildingIndex);
   if (d_.keyframePackets <= 1) return true;
-  SimpleIndex sio;
-  sio.present = true;
-  sio.objectId = guid::SimpleIndex;
-  sio.fileId = Guid::read(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
-  if (!CreateSimpleIndex(records_, sio, video_)) return true;
+  SimpleIndex index;
+  index.present = true;
+  index.objectId = guid::SimpleIndex;
+  index.fileId = Guid::read(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
+  if (!CreateSimpleIndex(records_, index, video_)) return true;
   ctx_.forceProgress(0, 0, Phase::writingIndex);
   Bytes b;
-  WriteSimpleIndex(sio, sio.fileId, b);
-  d_.indexEntries = static_cast<std::uint32_t>(sio.entries.size());
+  WriteSimpleIndex(index, index.fileId, b);
+  d_.indexEntries = static_cast<std::uint32_t>(index.entries.size());
   out_->write(b);  // a failed write shows at the flush
   return true;
 }

@@ -31,10 +31,10 @@ class FrameWindow {
   FrameWindow(SourceFile& file, std::uint64_t offset, std::uint64_t blockSize, std::uint32_t packetSize)
       : size_(packetSize) {
     const std::uint64_t back = std::min<std::uint64_t>(kBack, offset / size_) * size_;
-    if (back && file.ReadLarge(offset - back, back, before_)) before_.erase(before_.begin(), before_.begin() + soundTailStart(before_));
+    if (back && file.readLarge(offset - back, back, before_)) before_.erase(before_.begin(), before_.begin() + soundTailStart(before_));
     const std::uint64_t end = offset + blockSize;
     const std::uint64_t ahead = std::min<std::uint64_t>(kAhead * size_, file.logicalSize() > end ? file.logicalSize() - end : 0);
-    if (ahead && file.ReadLarge(end, ahead, after_)) after_.resize(soundHeadEnd(after_));
+    if (ahead && file.readLarge(end, ahead, after_)) after_.resize(soundHeadEnd(after_));
     collect(before_, beforeFragments_, false);
     collect(after_, afterFragments_, false);
   }

@@ -57,7 +57,7 @@ std::uint64_t intactPayloads(ByteView bytes, std::uint32_t packetSize, const Pla
 void reparse(SourceFile& file, PacketPlan& plan, PlannedPacket& q, std::uint32_t packetSize, const PlanStreams& streams) {
   Bytes b;
   ParsedPacket p;
-  q.keep = file.ReadAt(q.offset, q.size, b) ? intactPayloads(b, packetSize, streams, p, q.damaged) : 0;
+  q.keep = file.readAt(q.offset, q.size, b) ? intactPayloads(b, packetSize, streams, p, q.damaged) : 0;
   q.record = plan.records.size();
   plan.records.push_back(std::move(p));
 }
@@ -292,7 +292,7 @@ std::optional<DamagedObject> SourceObjectOf(const PacketPlan& plan, const Packet
 
 Bytes RebuiltBytes(SourceFile& file, const PacketPlan& plan, const PlannedPacket& q) {
   Bytes src;
-  if (!file.ReadAt(q.offset, q.size, src) || src.size() != q.size) return {};
+  if (!file.readAt(q.offset, q.size, src) || src.size() != q.size) return {};
   // A packet of the scan's table is parsed again from its bytes.
   ParsedPacket parsed;
   if (q.record == PlannedPacket::kNone && ParsePacket(src, parsed) != 0) return {};

@@ -21,12 +21,12 @@ namespace {
 // a Data Object ends the pass (after listing it in pass 1).
 void pass(SourceFile& file, std::vector<ObjectEntry>& objects, std::uint64_t fptr, std::int32_t parent, bool listData,
           JobContext& ctx) {
-  const std::uint64_t fsize = static_cast<std::uint64_t>(file.fsize);
+  const std::uint64_t fileSize = static_cast<std::uint64_t>(file.physicalSize());
   Bytes buf;
-  while (fptr < fsize) {
-    fptr = FindKnownObject(file, fptr, fsize, ctx);
-    if (fptr >= fsize) break;
-    file.ReadAt(fptr, 30, buf);
+  while (fptr < fileSize) {
+    fptr = FindKnownObject(file, fptr, fileSize, ctx);
+    if (fptr >= fileSize) break;
+    file.readAt(fptr, 30, buf);
     const Guid id = Guid::read(buf, 0);
     const std::int64_t size = QWordOr0(buf, 16);
     if (id == guid::Data && !listData) break;
@@ -34,7 +34,7 @@ void pass(SourceFile& file, std::vector<ObjectEntry>& objects, std::uint64_t fpt
     if (id == guid::Data) break;
     // The search goes on after the object; a size of 0 or less moves it one
     // byte on, one that runs past the end ends it.
-    fptr = size >= 1 ? (static_cast<std::uint64_t>(size) < fsize - fptr ? fptr + static_cast<std::uint64_t>(size) : fsize)
+    fptr = size >= 1 ? (static_cast<std::uint64_t>(size) < fileSize - fptr ? fptr + static_cast<std::uint64_t>(size) : fileSize)
                      : fptr + 1;
   }
 }
@@ -47,7 +47,7 @@ void keepOneOfEach(SourceFile& file, std::vector<ObjectEntry>& objects, std::int
   Bytes buf;
   auto key = [&](const ObjectEntry& e) {
     if (e.guid != guid::StreamProperties) return e.guid.text();
-    file.ReadAt(static_cast<std::uint64_t>(e.offset) + 72, 2, buf);
+    file.readAt(static_cast<std::uint64_t>(e.offset) + 72, 2, buf);
     return e.guid.text() + "#" + std::to_string(ByteOr0(buf, 0) & 127);
   };
   std::map<std::string, std::size_t> chosen;
@@ -71,8 +71,8 @@ void keepOneOfEach(SourceFile& file, std::vector<ObjectEntry>& objects, std::int
 }  // namespace
 
 JobResult<FileStructure> ReconstructStructure(SourceFile& file, const WalkOptions& o, JobContext& ctx) {
-  file.CacheReset();
-  file.cuts.CutsClear();
+  file.resetCache();
+  file.cuts.clear();
   ctx.log(Message(MessageId::ReconstructingHeader));
   FileStructure fs;
   pass(file, fs.objects, 0, -1, true, ctx);

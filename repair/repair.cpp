@@ -14,9 +14,9 @@ namespace {
 // Returns where the cut begins in the source.
 std::uint64_t cutRepeat(CutList& cuts, std::vector<ListedBlock>& list, std::size_t i) {
   const ListedBlock& p = list[i];
-  std::uint64_t pos = cuts.LogicalToPhysical(p.offset);
-  pos += cuts.CutsSpan(pos, p.repOffset);
-  cuts.CutsAdd(pos, p.repLen);
+  std::uint64_t pos = cuts.toPhysical(p.offset);
+  pos += cuts.span(pos, p.repOffset);
+  cuts.add(pos, p.repLen);
   for (std::size_t k = i + 1; k < list.size(); ++k) list[k].offset = list[k].offset >= p.repLen ? list[k].offset - p.repLen : 0;
   return pos;
 }
@@ -85,7 +85,7 @@ void cutByStructure(SourceFile& file, std::vector<ListedBlock>& list, const Repa
     if (!p.listed() || p.declaredSize <= 0 || p.declaredSize > kLargestPacket || p.delta() < 1 ||
         p.actualSize > (kLargestBlock + 1) * static_cast<std::uint64_t>(p.declaredSize))
       continue;
-    if (!file.ReadAt(p.offset, p.actualSize, block)) continue;
+    if (!file.readAt(p.offset, p.actualSize, block)) continue;
     const auto size = static_cast<std::uint32_t>(p.declaredSize);
     StreamsAround around = ReadStreamsAround(file, p.offset, p.actualSize, size);
     around.declared = declared;
@@ -102,7 +102,7 @@ void cutByStructure(SourceFile& file, std::vector<ListedBlock>& list, const Repa
     p.repLen = static_cast<std::uint32_t>(inserted);
     const std::uint64_t cutAt = cutRepeat(file.cuts, list, i);
     Unlist(p);
-    file.CacheReset();
+    file.resetCache();
     if (!judged) continue;
     checked.push_back({cutAt, static_cast<std::uint32_t>(inserted), judged->decoding, judged->tried, std::move(judged->damaged)});
     ctx.log(CutMessage(checked.back()));
@@ -144,7 +144,7 @@ StreamsAround ReadStreamsAround(SourceFile& file, std::uint64_t offset, std::uin
   Bytes buf;
   ParsedPacket p;
   auto read = [&](std::uint64_t at) {
-    return file.ReadAt(at, packetSize, buf) && StartsAndFills(buf, packetSize, p);
+    return file.readAt(at, packetSize, buf) && StartsAndFills(buf, packetSize, p);
   };
   for (std::uint64_t k = 1; k <= kLook && k * packetSize <= offset; ++k) {
     if (!read(offset - k * packetSize)) break;
@@ -232,7 +232,7 @@ JobResult<RepairData> RepairBlocks(SourceFile& file, std::vector<ListedBlock> li
         if (p.listed()) p.mark = BlockMark::sizesFixed;
       break;
   }
-  file.CacheReset();
+  file.resetCache();
   // What the repair did, cut by cut, and what it left.
   for (const CutRange& c : file.cuts.ranges())
     if (std::find(before.begin(), before.end(), c) == before.end()) {

@@ -42,7 +42,7 @@ namespace {
 // Durations of what is written, for a source that never had them filled in:
 // play = the latest presentation time plus one frame step, send = the latest
 // send time plus that packet's duration (milliseconds, into 100-ns units).
-void fillDurations(const PacketTable& packets, FileProperties& fpo) {
+void fillDurations(const PacketTable& packets, FileProperties& props) {
   std::uint32_t top = 0, below = 0, lastSend = 0, lastDur = 0;
   for (const PacketRef p : packets) {
     for (std::size_t k = 0; k < p.payloadCount(); ++k) {
@@ -60,8 +60,8 @@ void fillDurations(const PacketTable& packets, FileProperties& fpo) {
     }
   }
   const std::uint32_t step = below ? top - below : 0;
-  fpo.playDuration = (std::int64_t{top} + step) * 10000;
-  fpo.sendDuration = (std::int64_t{lastSend} + lastDur) * 10000;
+  props.playDuration = (std::int64_t{top} + step) * 10000;
+  props.sendDuration = (std::int64_t{lastSend} + lastDur) * 10000;
 }
 
 }  // namespace
@@ -308,12 +308,12 @@ void Saver::writePackets() {
         len += size;
         ++j;
       }
-      if (direct && !out_->appendDirect(len, [&](int fd, std::uint64_t at) { return file_.CopyTo(start, len, fd, at); })) {
+      if (direct && !out_->appendDirect(len, [&](int fd, std::uint64_t at) { return file_.copyTo(start, len, fd, at); })) {
         direct = false;  // not here: through memory from now on
         j = i + 1;
       }
       if (!direct) {
-        const ByteView v = file_.View(start, size);
+        const ByteView v = file_.view(start, size);
         const std::span<std::uint8_t> dst = out_->reserve(size);
         if (v.size() != size || dst.size() != size) {
           readFailed_ = v.size() != size;
@@ -338,7 +338,7 @@ std::vector<Bytes> Saver::copiedObjects() {
   if (o_.header != HeaderMode::fromSource) return copied;
   for (const ObjectEntry& e : in_.copied) {
     Bytes b;
-    if (e.size > kMaxCopiedObject || !file_.ReadLarge(static_cast<std::uint64_t>(e.offset), static_cast<std::uint64_t>(e.size), b))
+    if (e.size > kMaxCopiedObject || !file_.readLarge(static_cast<std::uint64_t>(e.offset), static_cast<std::uint64_t>(e.size), b))
       continue;
     copied.push_back(std::move(b));
   }
@@ -360,9 +360,9 @@ bool Saver::closeAtStop(std::span<const Bytes> copied, std::size_t headerSize, b
 }
 
 void Saver::writeIndex() {
-  Bytes sio;
-  WriteSimpleIndex(r_.simpleIndex, r_.fileProperties.fileId, sio);
-  out_->write(sio);
+  Bytes index;
+  WriteSimpleIndex(r_.simpleIndex, r_.fileProperties.fileId, index);
+  out_->write(index);
 }
 
 JobResult<SaveData> Saver::run() {
@@ -373,7 +373,7 @@ JobResult<SaveData> Saver::run() {
     if (why.id == MessageId::CreateOutputError) why.before = "• ";
     return fail(std::move(why));
   }
-  file_.CacheReset();
+  file_.resetCache();
   out_->preallocate(file_.logicalSize());
   ctx_.forceProgress(0, scanned().size(), Phase::savingHeader);
   plan();

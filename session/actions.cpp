@@ -34,7 +34,7 @@ void Session::showErrorRows() {
 }
 
 void Session::clearCuts() {
-  file.cuts.CutsClear();
+  file.cuts.clear();
   checkedCuts.clear();
 }
 
@@ -72,7 +72,7 @@ bool refuseChanged(const SourceRef& ref, JobContext& ctx, JobResult<Data>& r) {
 template <typename Data>
 bool openSource(const SourceRef& ref, const CutList& cuts, SourceFile& file, JobContext& ctx, JobResult<Data>& failed) {
   if (refuseChanged(ref, ctx, failed)) return false;
-  if (file.Open(ref, cuts)) return true;
+  if (file.open(ref, cuts)) return true;
   ctx.log(Message("• ", MessageId::SourceOpenError, ": " + ref.path + ": " + file.lastError));
   failed.message = Message(MessageId::FileOpenError);
   failed.log = ctx.takeLog();
@@ -90,9 +90,9 @@ auto runHere(const Job& job, std::stop_token stop, JobEvents* events) {
 
 // Nothing of the file open before stays: not its packets, rows or log.
 void forgetFile(Session& s) {
-  s.file.CacheReset();
+  s.file.resetCache();
   s.clearCuts();
-  s.scannedCuts.CutsClear();
+  s.scannedCuts.clear();
   s.errBlocks.clear();
   s.errorList.clear();
   s.lastScanFirstBlock = 0;
@@ -131,25 +131,25 @@ bool openSession(Session& s) {
   if (const auto bad = s.file.unreadable(); !bad.empty()) LogUnreadable(ctx, bad, unused);
   for (Message& m : ctx.takeLog()) s.log(std::move(m));
   s.setStatus(walked ? Message(MessageId::FileOpened) : Message());
-  s.file.Close();
+  s.file.close();
   return walked;
 }
 
 }  // namespace
 
 bool OpenFile(Session& s, const std::string& path, ReadCalls* reads) {
-  s.file.Close();
+  s.file.close();
   s.fileName = path;
   s.source = SourceRef{path, nullptr, StampOf(path), reads};
   forgetFile(s);
-  if (!s.file.Open(s.source, CutList())) {
+  if (!s.file.open(s.source, CutList())) {
     // What the system said: "is a directory", "no such file".
     s.log(Message("• ", MessageId::FileOpenError, ": " + path + ": " + s.file.lastError));
     s.setStatus(Message(MessageId::FileOpenError, ": " + s.file.lastError));
     return false;
   }
-  if (s.file.fsize == 0) {
-    s.file.Close();
+  if (s.file.physicalSize() == 0) {
+    s.file.close();
     s.log(Message("• ", MessageId::FileEmpty, ": " + path));
     s.setStatus(Message(MessageId::FileEmpty));
     return false;
@@ -158,10 +158,10 @@ bool OpenFile(Session& s, const std::string& path, ReadCalls* reads) {
 }
 
 bool OpenBytes(Session& s, const std::string& name, Bytes bytes) {
-  s.file.Close();
+  s.file.close();
   s.fileName = name;
   s.source = SourceRef{name, std::make_shared<const Bytes>(std::move(bytes))};
-  s.file.Open(s.source, CutList());
+  s.file.open(s.source, CutList());
   return openSession(s);
 }
 
@@ -249,7 +249,7 @@ bool ApplyRepair(Session& s, JobResult<RepairData> r) {
     return false;
   }
   s.file.cuts = std::move(r.data.cuts);
-  s.file.CacheReset();
+  s.file.resetCache();
   s.errorList = std::move(r.data.list);
   s.checkedCuts.insert(s.checkedCuts.end(), r.data.checked.begin(), r.data.checked.end());
   s.showErrorRows();
@@ -465,7 +465,7 @@ bool ApplyReconstruct(Session& s, JobResult<FileStructure> r) {
     s.keepLog(std::move(r.log));
     return false;
   }
-  s.file.CacheReset();
+  s.file.resetCache();
   s.clearCuts();
   s.errorList.clear();
   s.errorRows.clear();
@@ -494,7 +494,7 @@ namespace {
 // repeat it names that is not there. Empty when every block fits.
 Message listMismatch(const Session& s, const std::vector<ListedBlock>& list) {
   SourceFile f;
-  if (!f.Open(sourceOf(s), CutList())) return Message("• ", MessageId::SourceOpenError, ": " + s.fileName + ": " + f.lastError);
+  if (!f.open(sourceOf(s), CutList())) return Message("• ", MessageId::SourceOpenError, ": " + s.fileName + ": " + f.lastError);
   const std::uint64_t size = f.logicalSize();
   const auto dataStart = static_cast<std::uint64_t>(std::max<std::int64_t>(s.structure.dataObjectOffset, 0));
   constexpr std::uint32_t kChecked = 64 << 10;  // of each repeat, its first bytes
@@ -505,7 +505,7 @@ Message listMismatch(const Session& s, const std::vector<ListedBlock>& list) {
     if (inside && block.repLen > 0) {
       const std::uint64_t at = block.offset + block.repOffset;
       const std::uint32_t n = std::min(block.repLen, kChecked);
-      repeatThere = at + n <= size && f.ReadAt(at, n, b) &&
+      repeatThere = at + n <= size && f.readAt(at, n, b) &&
                     std::all_of(b.begin(), b.end(), [&](std::uint8_t v) { return v == block.repByte; });
     }
     if (!inside || !repeatThere) return Message(MessageId::ListNotThisFile, std::to_string(block.offset));
@@ -527,7 +527,7 @@ bool LoadErrors(Session& s, const std::string& path, Message* why) {
     return false;
   }
   s.errorList = std::move(list);
-  s.file.CacheReset();
+  s.file.resetCache();
   s.clearCuts();
   s.showErrorRows();
   return true;
@@ -540,12 +540,12 @@ bool ReadSourceBytes(const Session& s, std::uint64_t offset, std::uint64_t len, 
     return false;
   }
   SourceFile f;
-  if (!f.Open(ref, throughCuts ? s.file.cuts : CutList())) {
+  if (!f.open(ref, throughCuts ? s.file.cuts : CutList())) {
     why = Message("• ", MessageId::SourceOpenError, ": " + ref.path + ": " + f.lastError);
     return false;
   }
   // In cache-sized pieces: a block of any size reads whole.
-  if (f.ReadLarge(offset, len, out)) return true;
+  if (f.readLarge(offset, len, out)) return true;
   why = Message("• ", MessageId::SourceReadError, ": " + ref.path + (f.lastError.empty() ? "" : ": " + f.lastError));
   return false;
 }

@@ -54,7 +54,7 @@ void ExpectMatchesProbe(const Session& s, const std::string& path) {
   const double duration = std::stod(probe["format"]["duration"].get<std::string>());
   const double ours = s.structure.rec.fileProperties.playDuration / 1e7 - s.structure.rec.fileProperties.preroll / 1e3;
   EXPECT_NEAR(ours, duration, 0.1);
-  EXPECT_EQ(s.structure.rec.fileProperties.fileSize, s.file.fsize);
+  EXPECT_EQ(s.structure.rec.fileProperties.fileSize, s.file.physicalSize());
   EXPECT_EQ(s.structure.rec.fileProperties.minimumPacketSize, s.structure.rec.fileProperties.maximumPacketSize);
 }
 

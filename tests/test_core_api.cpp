@@ -91,16 +91,16 @@ TEST_P(NumberWidth, JoinWriteBackKeepsTheOtherFields) {
   const Bytes before = DataPacket(spec, P);
   ParsedPacket p;
   ASSERT_EQ(ParsePacket(before, p), 0);
-  p.mp.payloads[0].mediaObjectNumber = GetParam() ? 3 : 0;
-  p.mp.payloads[1].presentationTime = 12345;
+  p.multiple.payloads[0].mediaObjectNumber = GetParam() ? 3 : 0;
+  p.multiple.payloads[1].presentationTime = 12345;
   Bytes after = before;
   WriteBack(p, after);
   ParsedPacket q;
   ASSERT_EQ(ParsePacket(after, q), 0);
-  EXPECT_EQ(q.mp.payloads[0].mediaObjectNumber, p.mp.payloads[0].mediaObjectNumber);
-  EXPECT_EQ(q.mp.payloads[1].mediaObjectNumber, GetParam() ? 9u : 0u);
-  EXPECT_EQ(q.mp.payloads[1].presentationTime, 12345u);
-  EXPECT_EQ(q.mp.payloads[0].offsetIntoMediaObject, 0u);
+  EXPECT_EQ(q.multiple.payloads[0].mediaObjectNumber, p.multiple.payloads[0].mediaObjectNumber);
+  EXPECT_EQ(q.multiple.payloads[1].mediaObjectNumber, GetParam() ? 9u : 0u);
+  EXPECT_EQ(q.multiple.payloads[1].presentationTime, 12345u);
+  EXPECT_EQ(q.multiple.payloads[0].offsetIntoMediaObject, 0u);
   EXPECT_EQ(q.sendTime, 40u);
 }
 
@@ -108,15 +108,15 @@ INSTANTIATE_TEST_SUITE_P(Widths, NumberWidth, ::testing::Values(0, 1, 2, 4));
 
 TEST(CutSpan, ACutRightAfterTheSpanIsSpannedTheOneBeforeIsNot) {
   CutList cuts;
-  cuts.CutsAdd(100, 10);
+  cuts.add(100, 10);
   // The 50 logical bytes from 50 end right where the cut begins: the next
   // logical byte lies after the cut, so the span covers it.
-  EXPECT_EQ(cuts.CutsSpan(50, 50), 60u);
-  EXPECT_EQ(cuts.CutsSpan(50, 49), 49u);
-  EXPECT_EQ(cuts.CutsSpan(100, 5), 5u);  // starting on the cut: not ahead of it
-  cuts.CutsAdd(200, 20);
-  EXPECT_EQ(cuts.CutsSpan(0, 150), 160u);
-  EXPECT_EQ(cuts.CutsSpan(0, 190), 220u);  // the second cut comes into reach
+  EXPECT_EQ(cuts.span(50, 50), 60u);
+  EXPECT_EQ(cuts.span(50, 49), 49u);
+  EXPECT_EQ(cuts.span(100, 5), 5u);  // starting on the cut: not ahead of it
+  cuts.add(200, 20);
+  EXPECT_EQ(cuts.span(0, 150), 160u);
+  EXPECT_EQ(cuts.span(0, 190), 220u);  // the second cut comes into reach
   // The logical file reads around the cuts, every piece in order.
   std::vector<std::pair<std::uint64_t, std::uint64_t>> pieces;
   cuts.forEachPiece(95, 120, [&](std::uint64_t phys, std::uint64_t n) {
@@ -135,14 +135,14 @@ TEST(CutSpan, RepairCutsTheMeasuredBytesNextToAnEarlierCut) {
   std::fill_n(data.begin() + 1100, 300, 0);  // measured in the logical file after the cut
   Session s;
   ASSERT_EQ(OpenBytes(s, data), -1);  // not ASF: only the bytes matter here
-  s.file.cuts.CutsAdd(1000, 99);
+  s.file.cuts.add(1000, 99);
   ListedBlock b;
   b.offset = 900;  // logical
   b.declaredSize = 100;
   b.actualSize = 401;
   b.mark = BlockMark::listed;
   SourceFile f;
-  ASSERT_TRUE(f.Open(s.source, s.file.cuts));
+  ASSERT_TRUE(f.open(s.source, s.file.cuts));
   ASSERT_TRUE(MeasureLongestRepeat(f, b.offset, b.actualSize, b));
   EXPECT_EQ(b.repLen, 300u);
   EXPECT_EQ(b.offset + b.repOffset, 1100u - 99);  // the logical place of physical 1100

@@ -64,7 +64,7 @@ TEST(PlainPackets, ParseEveryShapeTheFormAllows) {
         ASSERT_FALSE(LooksLikePacketStart(b, PacketForm::errorCorrection));
         ParsedPacket p;
         ASSERT_EQ(ParsePacket(b, p), 0) << multiple << width << length;
-        EXPECT_EQ(p.ecd.size, 0u);
+        EXPECT_EQ(p.errorCorrection.size, 0u);
         EXPECT_EQ(p.sendTime, 1000u);
         EXPECT_TRUE(payloadsFillPacket(p, P)) << multiple << width << length;
         EXPECT_EQ(UsedLength(p, P), length < 0 ? P : static_cast<std::uint64_t>(length));

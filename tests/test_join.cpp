@@ -28,7 +28,7 @@ ParsedPacket Packet(std::vector<std::pair<int, std::uint32_t>> payloads) {
     Payload pl;
     pl.streamNumber = static_cast<std::uint8_t>(stream);
     pl.presentationTime = pt;
-    p.mp.payloads.push_back(pl);
+    p.multiple.payloads.push_back(pl);
   }
   return p;
 }
@@ -156,7 +156,7 @@ TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
   EXPECT_TRUE(s.errorList.empty());
   EXPECT_EQ(s.structure.rec.fileProperties.preroll, 5000);
   EXPECT_EQ(s.structure.rec.fileProperties.packetCount, static_cast<std::int64_t>(s.packets.size()));
-  EXPECT_EQ(s.structure.rec.fileProperties.fileSize, s.file.fsize);
+  EXPECT_EQ(s.structure.rec.fileProperties.fileSize, s.file.physicalSize());
   // Video media objects: numbers 1, 2, ... (low 8 bits), times 40 ms apart from the preroll on.
   std::uint32_t expectNumber = 1, lastTime = 0, count = 0;
   std::uint32_t lastNumber = 0;
@@ -275,15 +275,15 @@ TEST_F(JoinParts, WriteBackTouchesOnlyItsFields) {
   const Bytes before(packet.begin(), packet.end());
   WriteBack(p, packet);
   EXPECT_EQ(Bytes(packet.begin(), packet.end()), before);  // same values: same bytes
-  for (auto& pl : p.mp.payloads) pl.mediaObjectNumber += 1, pl.presentationTime += 7;
+  for (auto& pl : p.multiple.payloads) pl.mediaObjectNumber += 1, pl.presentationTime += 7;
   p.sendTime = 123456;
   WriteBack(p, packet);
   ParsedPacket q;
   ASSERT_EQ(ParsePacket(packet, q), 0);
   for (std::size_t k = 0; k < q.payloadCount(); ++k) {
-    EXPECT_EQ(q.mp.payloads[k].mediaObjectNumber, p.mp.payloads[k].mediaObjectNumber & 255);
-    EXPECT_EQ(q.mp.payloads[k].presentationTime, p.mp.payloads[k].presentationTime);
-    EXPECT_EQ(q.mp.payloads[k].payloadDataLength, p.mp.payloads[k].payloadDataLength);
+    EXPECT_EQ(q.multiple.payloads[k].mediaObjectNumber, p.multiple.payloads[k].mediaObjectNumber & 255);
+    EXPECT_EQ(q.multiple.payloads[k].presentationTime, p.multiple.payloads[k].presentationTime);
+    EXPECT_EQ(q.multiple.payloads[k].payloadDataLength, p.multiple.payloads[k].payloadDataLength);
   }
   EXPECT_EQ(q.sendTime, 123456u);
 }

@@ -105,7 +105,7 @@ TEST(MediaObjects, TruncatedLastObjectEndsTheWalk) {
 TEST(MediaObjects, WalkersOnJunk) {
   const MemorySource junk(Bytes(1000, 0x82));
   PayloadWalker w(junk);
-  EXPECT_FALSE(w.getFirstPayload());
+  EXPECT_FALSE(w.first());
   MediaObjectReader it(junk, ReadStreams(junk));
   EXPECT_FALSE(it.next());
 }
@@ -118,13 +118,13 @@ TEST(MediaObjects, HugePacketSizeGivesWayToTheData) {
   Patch32(file, 30 + 96, 0xD2000000);  // and the maximum
   const MemorySource src(file);
   PayloadWalker w(src);
-  ASSERT_TRUE(w.getFirstPayload());
-  EXPECT_EQ(w.iterPacketSize, 300u);
+  ASSERT_TRUE(w.first());
+  EXPECT_EQ(w.packetSize(), 300u);
   Bytes none = file;
   none.resize(none.size() - 300);  // no packet to bear any size out
   const MemorySource empty(none);
   PayloadWalker nothing(empty);
-  EXPECT_FALSE(nothing.getFirstPayload());
+  EXPECT_FALSE(nothing.first());
 }
 
 // The completeness rule on synthetic packets: an object whose fragments do

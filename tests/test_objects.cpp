@@ -42,14 +42,14 @@ std::vector<Sample> Samples() {
   markers.guid(guid::Header).u32(2).u16(0).u16(6).text("mk");
   markers.u64(1).u64(2).u16(30).u32(3).u32(0).u32(1).u16(0);
   markers.u64(9).u64(8).u16(36).u32(7).u32(0).u32(4).text("Пёс");
-  Writer ecd;
-  ecd.u16(2).u16(12).text("Title").u16(0).u16(10).text("Ёлка").u16(8).text("Num").u16(3).u16(4).u32(0xDEADBEEF);
+  Writer errorCorrection;
+  errorCorrection.u16(2).u16(12).text("Title").u16(0).u16(10).text("Ёлка").u16(8).text("Num").u16(3).u16(4).u32(0xDEADBEEF);
   Writer codecs;
   codecs.guid(guid::Header).u32(2).u16(1).u16(5).text("WMV2").u16(0).u16(4).chars("WMV2");
   codecs.u16(2).u16(0).u16(5).text("desc").u16(2).u16(0x161);
   const std::pair<Guid, Bytes> shapes[] = {
       {guid::Marker, markers.take()},
-      {guid::ExtendedContentDescription, ecd.take()},
+      {guid::ExtendedContentDescription, errorCorrection.take()},
       {guid::CodecList, codecs.take()},
       {guid::ContentDescription, Writer().u16(4).u16(6).u16(2).u16(2).u16(2).u16('A').u16(0).text("Ян").u16(0).u16(0).u16(0).take()},
       {guid::StreamBitrateProperties, Writer().u16(2).u16(1).u32(128000).u16(2).u32(64000).take()},

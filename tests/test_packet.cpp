@@ -12,18 +12,18 @@ using namespace corvel::test;
 TEST(PacketParser, ErrorCorrectionPart) {
   ParsedPacket p;
   ReadErrorCorrection(Bytes{0x82, 0x00, 0x00, 0x11}, p);
-  EXPECT_EQ(p.ecd.present, 1);
-  EXPECT_EQ(p.ecd.size, 3u);
-  EXPECT_EQ(p.ecd.bytes().size(), 2u);
+  EXPECT_EQ(p.errorCorrection.present, 1);
+  EXPECT_EQ(p.errorCorrection.size, 3u);
+  EXPECT_EQ(p.errorCorrection.bytes().size(), 2u);
   ReadErrorCorrection(Bytes{0xA2, 0x00}, p);  // non-zero length type: present, no data
-  EXPECT_EQ(p.ecd.present, 1);
-  EXPECT_EQ(p.ecd.size, 1u);
+  EXPECT_EQ(p.errorCorrection.present, 1);
+  EXPECT_EQ(p.errorCorrection.size, 1u);
   ReadErrorCorrection(Bytes{0x11, 0x5D}, p);  // no error correction: parsing info at 0
-  EXPECT_EQ(p.ecd.present, 0);
-  EXPECT_EQ(p.ecd.size, 0u);
+  EXPECT_EQ(p.errorCorrection.present, 0);
+  EXPECT_EQ(p.errorCorrection.size, 0u);
   ReadErrorCorrection(Bytes{0x8F}, p);  // 15 bytes declared, none there
-  EXPECT_EQ(p.ecd.size, 16u);
-  EXPECT_EQ(p.ecd.bytes().size(), 15u);
+  EXPECT_EQ(p.errorCorrection.size, 16u);
+  EXPECT_EQ(p.errorCorrection.bytes().size(), 15u);
 }
 
 TEST(PacketParser, ParsingInformationSizes) {
@@ -32,7 +32,7 @@ TEST(PacketParser, ParsingInformationSizes) {
   b.resize(64, 0);
   ReadErrorCorrection(b, p);
   ASSERT_EQ(ReadParsingInfo(b, p), 0);
-  EXPECT_EQ(p.ppiSize, 16u);  // 2 + packet length w + sequence w + padding d + 6
+  EXPECT_EQ(p.parsingInfoSize, 16u);  // 2 + packet length w + sequence w + padding d + 6
   EXPECT_EQ(p.packetLengthType, LengthType::word);
   EXPECT_EQ(p.sequenceType, LengthType::word);
   EXPECT_EQ(p.paddingLengthType, LengthType::dword);
@@ -49,8 +49,8 @@ TEST(PacketParser, SinglePayloadLengths) {
   Bytes b = DataPacket(spec, 3200);
   ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
-  EXPECT_EQ(p.ecd.size, 3u);
-  EXPECT_EQ(p.ppiSize, 10u);
+  EXPECT_EQ(p.errorCorrection.size, 3u);
+  EXPECT_EQ(p.parsingInfoSize, 10u);
   EXPECT_EQ(p.singleHeaderLength, 15u);
   EXPECT_EQ(p.paddingLength, 3200u - 13 - 15 - 3000);
   EXPECT_EQ(p.singleTotalLength, 3200u - 3 - 10 - p.paddingLength);
@@ -73,10 +73,10 @@ TEST(PacketParser, SpecExampleTotalLength) {
   b[5] = 100;
   ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
-  EXPECT_EQ(p.ppiSize, 9u);
+  EXPECT_EQ(p.parsingInfoSize, 9u);
   b[3] = 0x00;  // no padding field: parsing info 8
   ASSERT_EQ(ParsePacket(b, p), 0);
-  EXPECT_EQ(p.ppiSize, 8u);
+  EXPECT_EQ(p.parsingInfoSize, 8u);
   EXPECT_EQ(p.singleTotalLength, 3189u);
 }
 
@@ -86,11 +86,11 @@ TEST(PacketParser, MultiplePayloads) {
   const Bytes b = DataPacket(spec, 3200);
   ParsedPacket p;
   ASSERT_EQ(ParsePacket(b, p), 0);
-  ASSERT_EQ(p.mp.payloads.size(), 3u);
-  EXPECT_EQ(p.mp.payloadLengthType, LengthType::word);
+  ASSERT_EQ(p.multiple.payloads.size(), 3u);
+  EXPECT_EQ(p.multiple.payloadLengthType, LengthType::word);
   EXPECT_EQ(p.firstStream, 2);
-  EXPECT_EQ(p.mp.payloads[1].offsetIntoMediaObject, 5957u);
-  EXPECT_EQ(p.mp.payloads[1].totalLength, 17u + 2421);
+  EXPECT_EQ(p.multiple.payloads[1].offsetIntoMediaObject, 5957u);
+  EXPECT_EQ(p.multiple.payloads[1].totalLength, 17u + 2421);
   EXPECT_EQ(PayloadBytesUsed(p), 3200u);
   EXPECT_TRUE(payloadsFillPacket(p, 3200));
   EXPECT_EQ(MinPresentationTime(p), 3100u);

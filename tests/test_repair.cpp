@@ -98,7 +98,7 @@ TEST(Scanpack, LongestRunRules) {
   std::fill_n(src.bytes.begin() + 2'047'000, 3000, 0);  // across a cache window
   WriteFile(src.path, src.bytes);
   SourceFile f;
-  ASSERT_TRUE(f.OpenSrcFile(src.path));
+  ASSERT_TRUE(f.openPath(src.path));
   ListedBlock p;
   ASSERT_TRUE(MeasureLongestRepeat(f, 0, 1000, p));
   EXPECT_EQ(p.repByte, 0x20);
@@ -110,7 +110,7 @@ TEST(Scanpack, LongestRunRules) {
   ASSERT_TRUE(MeasureLongestRepeat(f, 0, 8, p));
   EXPECT_EQ(p.repLen, 0u);
   // Read through the cut list: a run split by a cut is measured whole.
-  f.cuts.CutsAdd(150, 400 - 150);
+  f.cuts.add(150, 400 - 150);
   ASSERT_TRUE(MeasureLongestRepeat(f, 0, 1000, p));
   EXPECT_EQ(p.repLen, 50u + 40u);
 }
@@ -165,7 +165,7 @@ TEST(RepairModes, ZeroOnlyAndDeltaOptions) {
 TEST(RepairModes, FixSizesOnlyMarks) {
   Source src = MakeSource("sizes.bin", 10000);
   Session s = SessionFor(src, {{0, 1000, 3200, BlockMark::listed, 3500, 0, 300, 200}});
-  s.file.cuts.CutsAdd(5, 5);
+  s.file.cuts.add(5, 5);
   RepairOptions o;
   ASSERT_TRUE(Repair(s, RepairMode::acceptSizes, o));
   EXPECT_EQ(s.errorList[0].mark, BlockMark::sizesFixed);
@@ -200,8 +200,8 @@ TEST(Renumbering, AudioCountersFollowChanges) {
     ASSERT_EQ(ParsePacket(b, p), 0);
     r.apply(p, b);
     ASSERT_EQ(ParsePacket(b, p), 0);
-    got.push_back(static_cast<int>(p.mp.payloads[0].mediaObjectNumber));
-    EXPECT_EQ(p.mp.payloads[1].mediaObjectNumber, 0u);  // video object 0 keeps 0
+    got.push_back(static_cast<int>(p.multiple.payloads[0].mediaObjectNumber));
+    EXPECT_EQ(p.multiple.payloads[1].mediaObjectNumber, 0u);  // video object 0 keeps 0
   }
   EXPECT_EQ(got, (std::vector<int>{1, 1, 2, 2, 3}));
   PacketSpec single{0, 0, false, {{2, false, 42, 0, 100, 0, 50, 1}}};
@@ -248,7 +248,7 @@ TEST_P(DropDamaged, LeavesOutTheFlaggedAndTheVideoUpToTheNextKeyFrame) {
     damaged.push_back(d);
   }
   SourceFile f;
-  f.OpenSource(std::make_unique<MemorySource>(file));
+  f.openSource(std::make_unique<MemorySource>(file));
   PlanStreams streams;
   streams.known.set(1).set(2);
   streams.kinds[1] = StreamKind::video;

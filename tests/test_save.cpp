@@ -131,12 +131,12 @@ TEST(HeaderWriters, EdgeCases) {
   EXPECT_EQ(mback.markers[0].description, u"Начало");
   EXPECT_EQ(mback.markers[1].sendTime, 2000u);
   // A non-text value is copied byte for byte.
-  corvel::ExtendedContentDescription ecd;
-  ecd.descriptors.push_back({0, u"WM/Track", 3, 0, {u"", Bytes{5, 0, 0, 0}}});
-  SizeFields(ecd);
-  EXPECT_EQ(ecd.descriptors[0].valueLength, 4);
+  corvel::ExtendedContentDescription errorCorrection;
+  errorCorrection.descriptors.push_back({0, u"WM/Track", 3, 0, {u"", Bytes{5, 0, 0, 0}}});
+  SizeFields(errorCorrection);
+  EXPECT_EQ(errorCorrection.descriptors[0].valueLength, 4);
   w.clear();
-  WriteFields(ecd, guid::ExtendedContentDescription, w);
+  WriteFields(errorCorrection, guid::ExtendedContentDescription, w);
   EXPECT_EQ(Bytes(w.end() - 4, w.end()), (Bytes{5, 0, 0, 0}));
 }
 
@@ -278,7 +278,7 @@ TEST_F(RepairClip, UnfinishedRecordingGetsValidHeaderFields) {
   Session o;
   ASSERT_TRUE(OpenFile(o, out));
   EXPECT_TRUE(o.logLines.lines().empty()) << MemoText(o);
-  EXPECT_EQ(o.structure.rec.fileProperties.fileSize, o.file.fsize);
+  EXPECT_EQ(o.structure.rec.fileProperties.fileSize, o.file.physicalSize());
   EXPECT_EQ(o.structure.rec.fileProperties.packetCount, static_cast<std::int64_t>(layout_.count));
   EXPECT_EQ(o.structure.rec.fileProperties.flags & 3u, 2u);
   EXPECT_NEAR(o.structure.rec.fileProperties.playDuration, h.structure.rec.fileProperties.playDuration, 1'000'000);  // within 0.1 s
@@ -307,7 +307,7 @@ TEST_F(RepairClip, MinimalHeaderNoIndexAndFileSize) {
   for (const auto& it : o.structure.objects) children += it.parent == 0;
   EXPECT_EQ(o.structure.rec.header.objectCount, children);
   EXPECT_EQ(children, 1u + 2u + 1u);  // file properties, two streams, codec list
-  EXPECT_EQ(QWordOr0(ReadFile(out), 70), o.file.fsize);
+  EXPECT_EQ(QWordOr0(ReadFile(out), 70), o.file.physicalSize());
   EXPECT_EQ(DemuxErrors(out), "");
 }
 

@@ -17,7 +17,7 @@ Bytes Pattern(std::size_t n) {
 
 SourceFile Open(const Bytes& b) {
   SourceFile f;
-  f.OpenSource(std::make_unique<MemorySource>(b));
+  f.openSource(std::make_unique<MemorySource>(b));
   return f;
 }
 
@@ -25,33 +25,33 @@ SourceFile Open(const Bytes& b) {
 
 TEST(Cuts, MappingAndSpan) {
   CutList c;
-  c.CutsAdd(100, 10);
-  c.CutsAdd(200, 20);
-  EXPECT_EQ(c.LogicalToPhysical(99), 99u);
-  EXPECT_EQ(c.LogicalToPhysical(100), 110u);
-  EXPECT_EQ(c.LogicalToPhysical(189), 199u);
-  EXPECT_EQ(c.LogicalToPhysical(190), 220u);
-  EXPECT_EQ(c.CutsSpan(50, 100), 110u);
-  EXPECT_EQ(c.CutsSpan(50, 200), 230u);
-  EXPECT_EQ(c.CutsSpan(100, 5), 5u);  // a cut at the start itself is not counted
+  c.add(100, 10);
+  c.add(200, 20);
+  EXPECT_EQ(c.toPhysical(99), 99u);
+  EXPECT_EQ(c.toPhysical(100), 110u);
+  EXPECT_EQ(c.toPhysical(189), 199u);
+  EXPECT_EQ(c.toPhysical(190), 220u);
+  EXPECT_EQ(c.span(50, 100), 110u);
+  EXPECT_EQ(c.span(50, 200), 230u);
+  EXPECT_EQ(c.span(100, 5), 5u);  // a cut at the start itself is not counted
 }
 
 TEST(Cuts, MergeRules) {
   CutList c;
-  c.CutsAdd(100, 10);
-  c.CutsAdd(105, 10);
+  c.add(100, 10);
+  c.add(105, 10);
   EXPECT_EQ(c.ranges(), (std::vector<CutRange>{{100, 15}}));
   CutList d;
-  d.CutsAdd(90, 5);
-  d.CutsAdd(95, 5);
+  d.add(90, 5);
+  d.add(95, 5);
   EXPECT_EQ(d.ranges(), (std::vector<CutRange>{{90, 10}}));
-  d.CutsAdd(92, 3);  // covered
-  d.CutsAdd(200, 5);
-  d.CutsAdd(50, 10);
+  d.add(92, 3);  // covered
+  d.add(200, 5);
+  d.add(50, 10);
   EXPECT_EQ(d.ranges(), (std::vector<CutRange>{{50, 10}, {90, 10}, {200, 5}}));
-  d.CutsAdd(40, 200);  // swallows everything
+  d.add(40, 200);  // swallows everything
   EXPECT_EQ(d.ranges(), (std::vector<CutRange>{{40, 200}}));
-  d.CutsAdd(5, 0);
+  d.add(5, 0);
   EXPECT_EQ(d.ranges().size(), 1u);
 }
 
@@ -62,7 +62,7 @@ TEST(Cuts, RandomAgainstBitmap) {
     std::vector<bool> cut(400, false);
     for (int k = 0; k < 6; ++k) {
       const std::uint64_t off = rng() % 300, len = rng() % 40;
-      c.CutsAdd(off, len);
+      c.add(off, len);
       for (std::uint64_t i = off; i < off + len; ++i) cut[i] = true;
     }
     const auto& r = c.ranges();
@@ -74,7 +74,7 @@ TEST(Cuts, RandomAgainstBitmap) {
     std::uint64_t logical = 0;
     for (std::uint64_t p = 0; p < 400; ++p)
       if (!cut[p]) {
-        ASSERT_EQ(c.LogicalToPhysical(logical++), p);
+        ASSERT_EQ(c.toPhysical(logical++), p);
       }
   }
 }
@@ -82,16 +82,16 @@ TEST(Cuts, RandomAgainstBitmap) {
 TEST(Cache, ReadAtThroughCuts) {
   const Bytes data = Pattern(1000);
   SourceFile f = Open(data);
-  f.cuts.CutsAdd(100, 10);
-  f.cuts.CutsAdd(200, 20);
+  f.cuts.add(100, 10);
+  f.cuts.add(200, 20);
   Bytes out;
-  ASSERT_TRUE(f.ReadAt(95, 10, out));
+  ASSERT_TRUE(f.readAt(95, 10, out));
   Bytes want(data.begin() + 95, data.begin() + 100);
   want.insert(want.end(), data.begin() + 110, data.begin() + 115);
   EXPECT_EQ(out, want);
   EXPECT_EQ(f.logicalSize(), 970u);
   // The whole logical file equals the physical file without the cuts.
-  ASSERT_TRUE(f.ReadAt(0, 970, out));
+  ASSERT_TRUE(f.readAt(0, 970, out));
   Bytes logical;
   for (std::size_t i = 0; i < data.size(); ++i)
     if (!(i >= 100 && i < 110) && !(i >= 200 && i < 220)) logical.push_back(data[i]);
@@ -102,17 +102,17 @@ TEST(Cache, HitRefillAndLimits) {
   const Bytes data = Pattern(5'000'000);
   SourceFile f = Open(data);
   Bytes out;
-  EXPECT_FALSE(f.ReadAt(0, SourceFile::CacheSize + 1, out));
+  EXPECT_FALSE(f.readAt(0, SourceFile::CacheSize + 1, out));
   EXPECT_TRUE(out.empty());
-  ASSERT_TRUE(f.ReadAt(10, 100, out));
+  ASSERT_TRUE(f.readAt(10, 100, out));
   EXPECT_EQ(f.refills, 1u);
-  ASSERT_TRUE(f.ReadAt(1000, 5000, out));  // inside the cached window
+  ASSERT_TRUE(f.readAt(1000, 5000, out));  // inside the cached window
   EXPECT_EQ(f.refills, 1u);
   EXPECT_EQ(out[0], data[1000]);
-  ASSERT_TRUE(f.ReadAt(5, 10, out));  // before the window: refill at 5
+  ASSERT_TRUE(f.readAt(5, 10, out));  // before the window: refill at 5
   EXPECT_EQ(f.refills, 2u);
   EXPECT_EQ(f.cacheStart, 5u);
-  ASSERT_TRUE(f.ReadAt(SourceFile::CacheSize, 100, out));  // straddles the end
+  ASSERT_TRUE(f.readAt(SourceFile::CacheSize, 100, out));  // straddles the end
   EXPECT_EQ(f.refills, 3u);
   EXPECT_EQ(out[99], data[SourceFile::CacheSize + 99]);
 }
@@ -121,15 +121,15 @@ TEST(Cache, PastEndReadsZeroAndLargeReads) {
   const Bytes data = Pattern(3'000'000);
   SourceFile f = Open(data);
   Bytes out;
-  ASSERT_TRUE(f.ReadAt(2'999'990, 30, out));
+  ASSERT_TRUE(f.readAt(2'999'990, 30, out));
   EXPECT_EQ(out.size(), 30u);
   EXPECT_EQ(out[9], data[2'999'999]);
   for (int i = 10; i < 30; ++i) EXPECT_EQ(out[i], 0);
-  ASSERT_TRUE(f.ReadAt(10'000'000, 4, out));
+  ASSERT_TRUE(f.readAt(10'000'000, 4, out));
   EXPECT_EQ(out, Bytes(4, 0));
-  f.cuts.CutsAdd(1'000'000, 500);
-  f.CacheInvalidate();
-  ASSERT_TRUE(f.ReadLarge(0, 2'500'000, out));
+  f.cuts.add(1'000'000, 500);
+  f.invalidateCache();
+  ASSERT_TRUE(f.readLarge(0, 2'500'000, out));
   ASSERT_EQ(out.size(), 2'500'000u);
   EXPECT_EQ(out[999'999], data[999'999]);
   EXPECT_EQ(out[1'000'000], data[1'000'500]);
@@ -139,13 +139,13 @@ TEST(Cache, PastEndReadsZeroAndLargeReads) {
 TEST(Cache, ClosedOrMissingFile) {
   SourceFile f;
   Bytes out{1, 2};
-  EXPECT_FALSE(f.ReadAt(0, 1, out));
+  EXPECT_FALSE(f.readAt(0, 1, out));
   EXPECT_EQ(out, (Bytes{1, 2}));
-  f.fsize = 77;
-  EXPECT_FALSE(f.OpenSrcFile("/nonexistent/corvel/file.wmv"));
-  EXPECT_EQ(f.fsize, 77);
+  f.openSource(std::make_unique<MemorySource>(Bytes(77, 0)));
+  EXPECT_FALSE(f.openPath("/nonexistent/corvel/file.wmv"));
+  EXPECT_EQ(f.physicalSize(), 77);
   EXPECT_FALSE(f.lastError.empty());
-  EXPECT_FALSE(f.OpenSrcFile("/tmp"));  // a folder is not a file
+  EXPECT_FALSE(f.openPath("/tmp"));  // a folder is not a file
 }
 
 // Found by fuzz_data: the frames export wrote a media object of no bytes,

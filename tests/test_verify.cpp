@@ -289,7 +289,7 @@ TEST(DropDamagedCheck, WritesAtMostThreeTimesThenCountsWhatRemains) {
     return std::vector<DamagedObject>{d};
   };
   SourceFile f;
-  ASSERT_TRUE(f.OpenSrcFile(clip));
+  ASSERT_TRUE(f.openPath(clip));
   JobContext ctx;
   const JobResult<SaveData> r = SaveFile(f, job.input, job.options, ctx);
   ASSERT_TRUE(r.ok()) << Render(r.message, Language::eng);

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (ParsePacket(b, p) != 0) continue;
         p.fileOffset = ref.fileOffset;
         copy.push_back(p);
-        for (auto& pl : p.mp.payloads) pl.mediaObjectNumber += 1, pl.presentationTime += 40;
+        for (auto& pl : p.multiple.payloads) pl.mediaObjectNumber += 1, pl.presentationTime += 40;
         WriteBack(p, b);
       }
       EvenSpread(copy, 20000);

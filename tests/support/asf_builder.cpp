@@ -230,7 +230,7 @@ Bytes WithoutErrorCorrection(const Bytes& file) {
   for (std::uint64_t k = 0; k < count && P && first + (k + 1) * P <= file.size(); ++k) {
     const ByteView packet = ByteView(file).subspan(first + k * P, P);
     ParsedPacket p;
-    if (ParsePacket(packet, p) != 0 || p.ecd.size == 0) continue;
+    if (ParsePacket(packet, p) != 0 || p.errorCorrection.size == 0) continue;
     Writer w;
     // The padding length becomes a word, whatever it was.
     w.u8(static_cast<std::uint8_t>((p.lengthTypeFlags & ~0x18) | 0x10)).u8(p.propertyFlags);
