@@ -159,9 +159,9 @@ struct Track {
 // chunks in the movi list, the legacy index, and the headers' final values.
 class AviWriter {
  public:
-  AviWriter(const std::string& source, const HeaderRecords& rec, const std::string& output, StreamChoice choice,
+  AviWriter(const std::string& source, const CutList& cuts, const HeaderRecords& rec, const std::string& output, StreamChoice choice,
             JobContext& ctx, std::uint64_t limit, bool odml)
-      : source_(source), rec_(rec), output_(output), choice_(choice), ctx_(ctx), limit_(limit), odml_(odml) {}
+      : source_(source), cuts_(cuts), rec_(rec), output_(output), choice_(choice), ctx_(ctx), limit_(limit), odml_(odml) {}
   JobResult<ExportData> run();
 
  private:
@@ -205,6 +205,7 @@ class AviWriter {
   }
 
   const std::string& source_;
+  const CutList& cuts_;
   const HeaderRecords& rec_;
   const std::string& output_;
   StreamChoice choice_;
@@ -212,7 +213,7 @@ class AviWriter {
   std::uint64_t limit_;
   bool odml_;  // OpenDML (AVI 2.0): RIFF lists past the first
   ExportData res_;
-  std::unique_ptr<FileSource> src_;
+  std::unique_ptr<ByteSource> src_;
   std::unique_ptr<OutputFile> out_;
   StreamTable streams_;
   std::vector<Track> tracks_;
@@ -483,7 +484,7 @@ JobResult<ExportData> AviWriter::run() {
   // at the packet size its data shows.
   if (rec_.header.objectId != guid::Header) return failed(Message(MessageId::OpenFileFirst));
   std::string error;
-  src_ = FileSource::open(source_, &error, ctx_.readCalls());
+  src_ = OpenLogical(source_, cuts_, error, ctx_.readCalls());
   if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));
   if (!chooseStreams()) return failed(Message(MessageId::NoStreamToWrite));
   Message why;
@@ -515,7 +516,7 @@ JobResult<ExportData> AviWriter::run() {
 
 }  // namespace
 
-JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& rec, const std::string& output,
+JobResult<ExportData> ExportAvi(const std::string& source, const CutList& cuts, const HeaderRecords& rec, const std::string& output,
                                 StreamChoice choice, JobContext& ctx, std::uint64_t limit) {
   // A classic AVI when it fits (written as always); OpenDML when it would
   // not. A source larger than the limit goes to OpenDML at once (its AVI,
@@ -525,17 +526,17 @@ JobResult<ExportData> ExportAvi(const std::string& source, const HeaderRecords& 
   std::error_code ec;
   const std::uint64_t size = std::filesystem::file_size(platform::PathOf(source), ec);
   const bool huge = !ec && size > limit;
-  JobResult<ExportData> r = AviWriter(source, rec, output, choice, ctx, limit, huge).run();
+  JobResult<ExportData> r = AviWriter(source, cuts, rec, output, choice, ctx, limit, huge).run();
   if (!huge && r.outcome == Outcome::failed && r.message.id == MessageId::AviTooLarge)
-    r = AviWriter(source, rec, output, choice, ctx, limit, true).run();
+    r = AviWriter(source, cuts, rec, output, choice, ctx, limit, true).run();
   return r;
 }
 
-JobResult<ExportData> ExportFrames(const std::string& source, long n, StreamChoice choice, const std::string& dir,
+JobResult<ExportData> ExportFrames(const std::string& source, const CutList& cuts, long n, StreamChoice choice, const std::string& dir,
                                    JobContext& ctx, const std::function<void()>& beep) {
   ExportData res;
   std::string error;
-  const auto src = FileSource::open(source, &error, ctx.readCalls());
+  const auto src = OpenLogical(source, cuts, error, ctx.readCalls());
   if (!src) return Finish(ctx, Outcome::failed, Message(MessageId::SourceOpenError, ": " + source + ": " + error), res);
   const std::string folder = dir.empty() ? std::string() : dir + "/";
   MediaObjectReader it(*src, ReadStreams(*src));

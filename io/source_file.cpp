@@ -74,6 +74,12 @@ std::unique_ptr<ByteSource> SourceRef::open(std::string& error) const {
   return FileSource::open(path, &error, reads);
 }
 
+std::unique_ptr<ByteSource> OpenLogical(const std::string& path, const CutList& cuts, std::string& error, ReadCalls* reads) {
+  std::unique_ptr<ByteSource> file = FileSource::open(path, &error, reads);
+  if (!file || cuts.ranges().empty()) return file;
+  return std::make_unique<CutSource>(std::move(file), cuts);
+}
+
 CutSource::CutSource(std::unique_ptr<ByteSource> src, CutList cuts)
     : src_(std::move(src)), cuts_(std::move(cuts)), size_(src_->size() - cuts_.bytesBelow(src_->size())) {}
 

@@ -86,6 +86,12 @@ struct SourceRef {
   bool changed() const { return stamp && !memory && StampOf(path) != stamp; }
 };
 
+// The file at `path` read without the bytes of `cuts` (as it is when there
+// are none); null, with the system's reason in `error`, when it cannot be
+// opened.
+std::unique_ptr<ByteSource> OpenLogical(const std::string& path, const CutList& cuts, std::string& error,
+                                        ReadCalls* reads = nullptr);
+
 // The logical file as a byte source: the source's bytes without the cut ones.
 class CutSource final : public ByteSource {
  public:

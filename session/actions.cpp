@@ -442,21 +442,21 @@ JobResult<ExportData> AviJob::run(JobContext& ctx) const {
   JobResult<ExportData> r;
   if (refuseChanged(source, ctx, r)) return r;
   if (source.reads) ctx.setReadCalls(source.reads);
-  return ExportAvi(source.path, rec, output, choice, ctx);
+  return ExportAvi(source.path, cuts, rec, output, choice, ctx);
 }
 
 AviJob PrepareAvi(const Session& s, const std::string& output, StreamChoice choice) {
-  return AviJob{sourceOf(s), s.structure.rec, output, choice};
+  return AviJob{sourceOf(s), s.file.cuts, s.structure.rec, output, choice};
 }
 
 JobResult<ExportData> FramesJob::run(JobContext& ctx) const {
   JobResult<ExportData> r;
   if (refuseChanged(source, ctx, r)) return r;
-  return ExportFrames(source.path, count, choice, dir, ctx, beep);
+  return ExportFrames(source.path, cuts, count, choice, dir, ctx, beep);
 }
 
 FramesJob PrepareFrames(const Session& s, long count, StreamChoice choice, const std::string& dir) {
-  return FramesJob{sourceOf(s), count, choice, dir, {}};
+  return FramesJob{sourceOf(s), s.file.cuts, count, choice, dir, {}};
 }
 
 bool ApplyReconstruct(Session& s, JobResult<FileStructure> r) {

@@ -113,8 +113,10 @@ struct JoinJob {
   JobResult<JoinData> run(JobContext& ctx) const;
 };
 
+// The exports read the file as a save would write it: without the cuts.
 struct AviJob {
   SourceRef source;
+  CutList cuts;
   HeaderRecords rec;
   std::string output;
   StreamChoice choice = StreamChoice::VideoAndAudio;
@@ -124,6 +126,7 @@ AviJob PrepareAvi(const Session& s, const std::string& output, StreamChoice choi
 
 struct FramesJob {
   SourceRef source;
+  CutList cuts;
   long count = 10;  // after the first object
   StreamChoice choice = StreamChoice::VideoAndAudio;
   std::string dir;  // empty: the current folder
