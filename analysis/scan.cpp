@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "asf/field_visitors.hpp"
 #include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/object_search.hpp"
@@ -355,7 +356,7 @@ bool usablePacketSize(std::uint64_t p) { return p >= 8 && p <= SourceFile::Cache
 Message Scanner::choosePacketSize() {
   const FileProperties& props = fs_.rec.fileProperties;
   const std::uint32_t stated = props.minimumPacketSize;
-  const std::uint64_t first = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
+  const std::uint64_t first = static_cast<std::uint64_t>(fs_.dataObjectOffset) + FixedSize<DataObjectHeader>();
   if (props.present && stated == props.maximumPacketSize && usablePacketSize(stated)) {
     P_ = stated;
     // A size the data does not bear out anywhere in its first packets (the
@@ -377,10 +378,10 @@ Message Scanner::choosePacketSize() {
                               ? Message::Plain("• DataPacketSize: min <> max")
                               : Message(MessageId::InvalidPacketSize, num(stated));
   const std::int64_t dataObjectSize = fs_.rec.data.objectSize, count = fs_.rec.data.packetCount;
-  const std::uint64_t start = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
+  const std::uint64_t start = static_cast<std::uint64_t>(fs_.dataObjectOffset) + FixedSize<DataObjectHeader>();
   std::uint64_t inferred = 0;
-  if (dataObjectSize > 50 && count > 0 && (dataObjectSize - 50) % count == 0 && dataObjectSize <= file_.physicalSize() - fs_.dataObjectOffset) {
-    const auto p = static_cast<std::uint64_t>((dataObjectSize - 50) / count);
+  if (dataObjectSize > FixedSize<DataObjectHeader>() && count > 0 && (dataObjectSize - FixedSize<DataObjectHeader>()) % count == 0 && dataObjectSize <= file_.physicalSize() - fs_.dataObjectOffset) {
+    const auto p = static_cast<std::uint64_t>((dataObjectSize - FixedSize<DataObjectHeader>()) / count);
     if (usablePacketSize(p) && packetsRepeatEvery(start, p)) inferred = p;
   }
   if (!inferred) inferred = packetSpacing(candidateStarts(start));
@@ -466,12 +467,12 @@ void Scanner::bounds() {
   const std::int64_t dataObjectSize = rec.data.objectSize;
   if (unfinished)
     end_ = logicalEnd_;
-  else if (dataObjectSize >= 50 && dataObjectSize <= file_.physicalSize() - fs_.dataObjectOffset)
+  else if (dataObjectSize >= FixedSize<DataObjectHeader>() && dataObjectSize <= file_.physicalSize() - fs_.dataObjectOffset)
     end_ = std::min(logicalEnd_, static_cast<std::uint64_t>(fs_.dataObjectOffset + dataObjectSize));
   else
     end_ = std::min<std::uint64_t>(static_cast<std::uint64_t>(props.fileSize), logicalEnd_);
   limit_ = unfinished ? 0 : static_cast<std::uint64_t>(fs_.declaredPackets);
-  start_ = static_cast<std::uint64_t>(fs_.dataObjectOffset) + 50;
+  start_ = static_cast<std::uint64_t>(fs_.dataObjectOffset) + FixedSize<DataObjectHeader>();
 
   const StreamTable streams = StreamsOf(rec);
   for (const StreamEntry& e : streams) st_[e.number & 127] = {.known = true, .kind = e.kind};

@@ -1,4 +1,5 @@
 #include "analysis/simple_index.hpp"
+#include "asf/field_visitors.hpp"
 
 #include <algorithm>
 #include <vector>
@@ -83,7 +84,7 @@ bool createIndex(const Packets& packets, SimpleIndex& index, std::uint8_t videoS
   index.entryTimeInterval = unit * 10000;
   index.maximumPacketCount = 0;
   for (const auto& en : index.entries) index.maximumPacketCount = std::max<std::uint32_t>(index.maximumPacketCount, en.packetCount);
-  index.objectSize = 56 + 6 * n;
+  SizeFields(index);
   return true;
 }
 

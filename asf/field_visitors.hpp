@@ -269,6 +269,18 @@ void SizeFields(R& r) {
   Describe(v, r);
   v.finish();
 }
+// The size of an object of fixed-size fields, its head included, from its
+// description: the Header Object's own 30 bytes, the Data Object's 50.
+template <typename R>
+std::int64_t FixedSize() {
+  static const std::int64_t size = [] {
+    R r;
+    FieldSizer v;
+    Describe(v, r);
+    return v.total();
+  }();
+  return size;
+}
 template <typename R>
 void WriteFields(const R& r, const Guid& id, Bytes& out) {
   FieldWriter v(out, id);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "asf/field_visitors.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/chain.hpp"
 #include "asf/object_search.hpp"
@@ -29,7 +30,7 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
   fs.objects.clear();
   fs.tree.clear();
   Bytes buf;
-  if (!file.readAt(0, 30, buf) || Guid::read(buf, 0) != guid::Header) {
+  if (!file.readAt(0, static_cast<std::uint64_t>(FixedSize<HeaderObject>()), buf) || Guid::read(buf, 0) != guid::Header) {
     ctx.log(Message(MessageId::NoSignature));
     return false;
   }
@@ -39,14 +40,14 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
   const auto fileSize = static_cast<std::uint64_t>(std::max<std::int64_t>(file.physicalSize(), 0));
   // The header's children lie within it, when its own size is one a file can have.
   const auto headerSize = static_cast<std::uint64_t>(std::max<std::int64_t>(fs.objects[0].size, 0));
-  const bool headerPlausible = headerSize >= 30 && headerSize <= fileSize;
+  const bool headerPlausible = headerSize >= static_cast<std::uint64_t>(FixedSize<HeaderObject>()) && headerSize <= fileSize;
   const std::uint64_t headerEnd = headerPlausible ? headerSize : fileSize;
   auto read = [&](std::uint64_t at, std::uint64_t n) {
     file.readAt(at, n, buf);
     return buf;
   };
   bool dataSeen = false;
-  for (std::uint64_t from = 30;;) {
+  for (std::uint64_t from = static_cast<std::uint64_t>(FixedSize<HeaderObject>());;) {
     ChainObject last;
     bool pastHeader = false;
     const ChainEnd end = WalkChain(

@@ -8,6 +8,7 @@
 #include <limits>
 #include <thread>
 
+#include "asf/field_visitors.hpp"
 #include "analysis/simple_index.hpp"
 #include "io/byte_source.hpp"
 #include "asf/catalogue.hpp"
@@ -96,6 +97,10 @@ void WriteBack(const ParsedPacket& rec, std::span<std::uint8_t> bytes) {
 }
 
 namespace {
+
+// The Data Object's own fields, before its packets.
+std::uint64_t DataObjectHead() { return static_cast<std::uint64_t>(FixedSize<DataObjectHeader>()); }
+
 
 // Reads the packets of one file a large block at a time.
 class PacketReader {
@@ -250,11 +255,11 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
   if (!f) return refuse(Message(MessageId::FileOpenError, " " + name));
   if (i == 0 && packetSize_ == 0) {
     const std::int64_t h = ReadHeaderSize(*f);
-    if (h < 30 || static_cast<std::uint64_t>(h) + 50 > f->size()) return refuse(Message(MessageId::HeaderSizeNotFound, name));
+    if (h < FixedSize<HeaderObject>() || static_cast<std::uint64_t>(h) + DataObjectHead() > f->size()) return refuse(Message(MessageId::HeaderSizeNotFound, name));
     if (FindDataObject(*f) < 0) return refuse(Message(MessageId::DataObjectNotFound, name));
     // The first file's header and the fixed part of its Data Object, as they are.
-    out_->write(ReadPadded(*f, 0, static_cast<std::uint64_t>(h) + 50));
-    dataStart_ = static_cast<std::uint64_t>(h) + 50;
+    out_->write(ReadPadded(*f, 0, static_cast<std::uint64_t>(h) + DataObjectHead()));
+    dataStart_ = static_cast<std::uint64_t>(h) + DataObjectHead();
     if (o_.preroll == PrerollSource::firstFile) {
       preroll_ = ReadPreroll(*f);
       if (preroll_ < 0) return refuse(Message(MessageId::PrerollNotFound, name));
@@ -277,9 +282,10 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
   if (ReadPlayDuration(*f) < 0) return refuse(Message(MessageId::PlayDurationNotFound, name));
   if (ReadPreroll(*f) < 0) return refuse(Message(MessageId::PrerollNotFound, name));
   const std::int64_t h = ReadHeaderSize(*f);
-  const Bytes dao = h >= 0 ? ReadPadded(*f, static_cast<std::uint64_t>(h), 50) : Bytes(50, 0);
+  const Bytes dao = h >= 0 ? ReadPadded(*f, static_cast<std::uint64_t>(h), DataObjectHead())
+                          : Bytes(DataObjectHead(), 0);
   if (h < 0 || Guid::read(dao, 0) != guid::Data) return refuse(Message(MessageId::StructureError, name));
-  start = static_cast<std::uint64_t>(h) + 50;
+  start = static_cast<std::uint64_t>(h) + DataObjectHead();
   const auto declared = static_cast<std::uint64_t>(QWordOr0(dao, 40));
   // More packets than the file can hold is a structure error, found when
   // the reading runs short; the list is never sized beyond the file.
@@ -369,7 +375,7 @@ bool Joiner::writePackets(std::size_t i, std::size_t& record) {
   if (!f) return refuse(Message(MessageId::FileOpenError, " " + in_[i]));
   const std::int64_t h = ReadHeaderSize(*f);
   const std::uint64_t count = i < partPackets_.size() ? partPackets_[i] : 0;
-  PacketReader reader(*f, static_cast<std::uint64_t>(h) + 50, packetSize_);
+  PacketReader reader(*f, static_cast<std::uint64_t>(h) + DataObjectHead(), packetSize_);
   for (std::uint64_t n = 0; n < count && record < records_.size(); ++n, ++record) {
     const ByteView v = reader.next();
     const std::span<std::uint8_t> dst = out_->reserve(packetSize_);
@@ -414,7 +420,7 @@ bool Joiner::patchHeader(std::uint32_t sendDuration, std::unique_ptr<FileSource>
   patch(fpo_ + 72, std::uint64_t{sendDuration} * 10000);
   patch(fpo_ + 80, static_cast<std::uint64_t>(preroll_));
   patch(dao + 40, count);
-  patch(dao + 16, count * packetSize_ + 50);
+  patch(dao + 16, count * packetSize_ + DataObjectHead());
   return true;
 }
 

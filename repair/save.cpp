@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "asf/field_visitors.hpp"
 #include "analysis/simple_index.hpp"
 #include "asf/catalogue.hpp"
 #include "asf/header_writers.hpp"
@@ -132,7 +133,7 @@ Bytes BuildHeader(HeaderRecords& r, const PacketTable& packets, HeaderMode mode,
     objects += static_cast<std::uint32_t>(copied.size());
   }
   r.header.objectCount = objects;
-  r.header.objectSize = static_cast<std::int64_t>(body.size()) + 30;
+  r.header.objectSize = static_cast<std::int64_t>(body.size()) + FixedSize<HeaderObject>();
   if (r.header.objectId != guid::Header) r.header.reserved1 = 1, r.header.reserved2 = 2;  // a rebuilt header
 
   Bytes head;
@@ -140,7 +141,7 @@ Bytes BuildHeader(HeaderRecords& r, const PacketTable& packets, HeaderMode mode,
   head.insert(head.end(), body.begin(), body.end());
   const std::uint64_t count = packets.size();
   const std::uint32_t P = count ? packets.packetSize() : 0;
-  WriteDataObjectHeader(r.data, std::int64_t{P} * static_cast<std::int64_t>(count) + 50, count, head);
+  WriteDataObjectHeader(r.data, std::int64_t{P} * static_cast<std::int64_t>(count) + FixedSize<DataObjectHeader>(), count, head);
   return head;
 }
 
@@ -417,7 +418,8 @@ JobResult<SaveData> Saver::run() {
   // The real length goes into the File Size field, also after a stop.
   Bytes size(8);
   PutQWord(out_->size(), size, 0);
-  out_->writeAt(70, size);
+  // The File Properties Object comes first: its head and File ID, then the field.
+  out_->writeAt(static_cast<std::uint64_t>(FixedSize<HeaderObject>()) + 24 + 16, size);
   if (!stopped_ && !readFailed_ && !out_->failed() && writeAgain()) {
     out_->discard();
     return {};

@@ -1,5 +1,6 @@
 #include "session/actions.hpp"
 
+#include "asf/field_visitors.hpp"
 #include "asf/catalogue.hpp"
 #include "io/output_file.hpp"
 #include "repair/error_list.hpp"
@@ -23,7 +24,7 @@ void Session::setStatus(Message text) {
 
 void Session::showErrorRows() {
   PacketPlaces places;
-  places.first = static_cast<std::uint64_t>(std::max<std::int64_t>(structure.dataObjectOffset, 0)) + 50;
+  places.first = static_cast<std::uint64_t>(std::max<std::int64_t>(structure.dataObjectOffset, 0) + FixedSize<DataObjectHeader>());
   places.size = packets.empty() ? structure.rec.fileProperties.maximumPacketSize : packets.packetSize();
   errorRows.showList(errorList, places);
   for (const CheckedCut& c : checkedCuts) {

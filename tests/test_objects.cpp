@@ -275,3 +275,13 @@ TEST(ObjectBounds, ASmallestMarkerAtTheEndReads) {
 
 }  // namespace
 }  // namespace corvel::test
+
+// The sizes the readers and writers take from the descriptions are those
+// the ASF format fixes (head of 24 bytes included).
+TEST(ObjectSizes, FixedSizesFromTheDescriptions) {
+  using namespace corvel;
+  EXPECT_EQ(FixedSize<HeaderObject>(), 30);
+  EXPECT_EQ(FixedSize<DataObjectHeader>(), 50);
+  EXPECT_EQ(FixedSize<SimpleIndex>(), 56);
+  EXPECT_EQ(FixedSize<FileProperties>(), kFilePropertiesSize);
+}
