@@ -15,6 +15,12 @@ usr/share/applications/corvel.desktop
 usr/share/doc/corvel/README.md
 usr/share/doc/corvel/changelog.gz
 usr/share/doc/corvel/copyright
+usr/share/doc/corvel/docs/architecture.md
+usr/share/doc/corvel/docs/behaviour.md
+usr/share/doc/corvel/docs/benchmarks.md
+usr/share/doc/corvel/docs/cli.md
+usr/share/doc/corvel/docs/testing.md
+usr/share/doc/corvel/docs/window.md
 usr/share/icons/hicolor/scalable/apps/corvel.svg
 usr/share/man/man1/corvel-cli.1.gz
 usr/share/man/man1/corvel.1.gz"
