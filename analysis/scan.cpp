@@ -335,9 +335,9 @@ int Scanner::parseAt(ByteView v, ParsedPacket& p) const {
 
 void Scanner::progress(std::uint64_t pos) {
   if (limit_)
-    ctx_.progress(n_, limit_, Phase::scanning);
+    ctx_.progress(n_, limit_, phase::scanning);
   else
-    ctx_.progress(pos - start_, end_ - start_, Phase::scanning);
+    ctx_.progress(pos - start_, end_ - start_, phase::scanning);
 }
 
 Message Scanner::cannotStart() const {
@@ -496,7 +496,7 @@ void Scanner::setup() {
       dumpFailed_ = true;
     }
   }
-  ctx_.forceProgress(0, 0, Phase::scanning);
+  ctx_.forceProgress(0, 0, phase::scanning);
 }
 
 // A packet that parses ends the damaged stretch before it.
@@ -647,7 +647,7 @@ void Scanner::finish() {
     log(std::move(m));
     return;
   }
-  ctx_.forceProgress(0, 0, Phase::buildingIndex);
+  ctx_.forceProgress(0, 0, phase::buildingIndex);
   d_.indexAttempted = true;
   d_.index = fs_.rec.simpleIndex;
   d_.indexBuilt = CreateSimpleIndex(d_.packets, d_.index, video_);

@@ -15,6 +15,10 @@
 
 namespace corvel {
 
+namespace phase {
+inline constexpr Phase scanning{MessageId::ScanInProgress};
+}  // namespace phase
+
 struct ScanOptions {
   bool highPriority = true;  // off: idle priority and a pause per read block, leaving the machine to others
   std::string dumpPath;      // a line per packet goes here; empty for none

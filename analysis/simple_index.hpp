@@ -6,11 +6,17 @@
 #include <cstdint>
 #include <span>
 
+#include "io/job.hpp"
 #include "analysis/packet.hpp"
 #include "analysis/packet_table.hpp"
 #include "asf/records.hpp"
 
 namespace corvel {
+
+namespace phase {
+inline constexpr Phase buildingIndex{MessageId::CreatingIndex};
+inline constexpr Phase writingIndex{MessageId::SavingIndex};
+}  // namespace phase
 
 struct FrameRecord {
   std::uint32_t sequence = 0;

@@ -34,7 +34,7 @@ bool WalkObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, JobC
     ctx.log(Message(MessageId::NoSignature));
     return false;
   }
-  ctx.forceProgress(0, 0, Phase::readingHeader);
+  ctx.forceProgress(0, 0, phase::readingHeader);
   fs.objects.push_back({guid::Header, -1, 0, QWordOr0(buf, 16), -1});
 
   const auto fileSize = static_cast<std::uint64_t>(std::max<std::int64_t>(file.physicalSize(), 0));
@@ -123,7 +123,7 @@ void ParseObjects(SourceFile& file, const WalkOptions& o, FileStructure& fs, Job
     const ObjectKind* kind = FindObjectKind(b.guid);
     if (!kind) continue;
     if (b.guid == guid::FileProperties && b.size != kFilePropertiesSize) ctx.log(Message(MessageId::OddFilePropertiesSize));
-    if (b.guid == guid::SimpleIndex) ctx.forceProgress(0, 0, Phase::readingIndex);
+    if (b.guid == guid::SimpleIndex) ctx.forceProgress(0, 0, phase::readingIndex);
     // A Stream Properties record is listed even when its bytes cannot be read.
     if (b.guid == guid::StreamProperties) r.streams.emplace_back();
     // The object's bytes, clipped to the file, unless they cannot be held.

@@ -10,6 +10,11 @@
 
 namespace corvel {
 
+namespace phase {
+inline constexpr Phase readingHeader{MessageId::ReadingHeader};
+inline constexpr Phase readingIndex{MessageId::ReadingIndex};  // the Simple Index behind the data
+}  // namespace phase
+
 // Largest object the readers take into memory.
 inline constexpr std::int64_t kMaxParsedBlock = 256ll << 20;
 

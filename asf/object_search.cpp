@@ -82,7 +82,7 @@ std::uint64_t FindObject(SourceFile& file, std::uint64_t from, std::uint64_t to,
     q += last + 1;
     if (ctx) {
       ctx->step();
-      ctx->progress(q, end, Phase::searching);
+      ctx->progress(q, end, phase::searching);
       if (ctx->stopRequested()) return to;
     }
   }

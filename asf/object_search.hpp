@@ -15,6 +15,10 @@
 
 namespace corvel {
 
+namespace phase {
+inline constexpr Phase searching{MessageId::ReconstructingHeader};
+}  // namespace phase
+
 // A set of GUIDs as bytes, with a quick filter on their first two bytes
 // and, for the search, how far a 16-byte window may move on by its last two
 // bytes (none of the GUIDs can begin in between).

@@ -54,7 +54,7 @@ void CliListener::log(const Message& line) {
 
 void CliListener::progress(const Progress& p) {
   if (!tty_) return;
-  std::string text = TextOf(PhaseMessage(p.phase), lang_);
+  std::string text = TextOf(p.phase.text, lang_);
   if (p.step.count) text += "  [ " + std::to_string(p.step.item) + " >> " + std::to_string(p.step.count) + " ]";
   std::lock_guard lock(mutex_);
   std::fprintf(stderr, "\r%3d%%  %s\033[K", p.percent(), text.c_str());

@@ -342,7 +342,7 @@ bool AviWriter::writeChunks() {
       staging.clear();
       if (out_->failed()) break;
     }
-    ctx_.progress(it.position(), src_->size(), Phase::exporting, {index_.size(), 0});
+    ctx_.progress(it.position(), src_->size(), phase::exporting, {index_.size(), 0});
     ctx_.step();
     if (ctx_.stopRequested()) break;
   }
@@ -508,7 +508,7 @@ JobResult<ExportData> AviWriter::run() {
   res_.chunks = static_cast<std::uint32_t>(std::uint64_t{res_.videoChunks} + res_.audioChunks);
   for (const Track& t : tracks_) res_.streams.push_back({t.stream->number, t.stream->kind, t.chunks, t.bytes});
   if (!out_->close()) return failed(Message(MessageId::FileSaveError, ": " + output_ + ": " + out_->error()));
-  ctx_.forceProgress(index_.size(), index_.size(), Phase::exporting);
+  ctx_.forceProgress(index_.size(), index_.size(), phase::exporting);
   auto r = Finish(ctx_, Outcome::ok, Completed(res_), res_);
   NameUnreadable(ctx_, src_->unreadable(), r);
   return r;
@@ -569,7 +569,7 @@ JobResult<ExportData> ExportFrames(const std::string& source, const CutList& cut
     ++res.objectsLookedAt;
     if (beep && k > 0 && (it.object().number & 0xFF) == 0) beep();
     write(k);
-    if (k > 0) ctx.progress(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(n), Phase::exporting);
+    if (k > 0) ctx.progress(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(n), phase::exporting);
     ctx.step();
     if (ctx.stopRequested()) return Finish(ctx, Outcome::stopped, Message(MessageId::Interrupted), res);
   }

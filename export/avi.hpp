@@ -14,6 +14,10 @@
 
 namespace corvel {
 
+namespace phase {
+inline constexpr Phase exporting{MessageId::FramesSaved};
+}  // namespace phase
+
 // AVI: every video and audio stream, every video stream, or every audio
 // stream. Frames: every stream, every video stream, or every stream that is
 // not video.

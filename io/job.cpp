@@ -6,25 +6,6 @@
 
 namespace corvel {
 
-MessageId PhaseMessage(Phase phase) {
-  switch (phase) {
-    case Phase::readingHeader: return MessageId::ReadingHeader;
-    case Phase::readingIndex: return MessageId::ReadingIndex;
-    case Phase::scanning: return MessageId::ScanInProgress;
-    case Phase::measuring: return MessageId::ScanInProgress;
-    case Phase::buildingIndex: return MessageId::CreatingIndex;
-    case Phase::savingHeader: return MessageId::SavingHeader;
-    case Phase::savingStream: return MessageId::SavingStream;
-    case Phase::searching: return MessageId::ReconstructingHeader;
-    case Phase::joining: return MessageId::InProgress;
-    case Phase::sendTimes: return MessageId::SendTimeRecalculation;
-    case Phase::writingIndex: return MessageId::SavingIndex;
-    case Phase::exporting: return MessageId::FramesSaved;
-    case Phase::verifying: return MessageId::Verifying;
-  }
-  return MessageId::None;
-}
-
 int Progress::percent() const {
   if (total == 0) return done ? 100 : 0;
   return static_cast<int>(std::min<std::uint64_t>(100, done * 100 / total));

@@ -24,25 +24,14 @@ enum class Outcome {
   stopped,   // ended by a stop request; what was done is kept
 };
 
-// The steps a job goes through, for a status line or a progress label.
-enum class Phase {
-  readingHeader,
-  readingIndex,  // the Simple Index behind the data
-  scanning,
-  measuring,
-  buildingIndex,
-  savingHeader,
-  savingStream,
-  searching,
-  joining,
-  sendTimes,
-  writingIndex,
-  exporting,
-  verifying,
+// A step of a job, for a status line or a progress label, named by the
+// layer of the job that takes it (`phase::scanning` in analysis/scan.hpp,
+// `phase::joining` in join/join.hpp, ...). Two steps are the same step when
+// they show the same text.
+struct Phase {
+  MessageId text = MessageId::None;
+  constexpr bool operator==(const Phase&) const = default;
 };
-
-// The fixed text of a phase, for a status line.
-MessageId PhaseMessage(Phase phase);
 
 // Which of several inputs a job is at: item 1 of `count`, ...
 struct Step {
@@ -53,7 +42,7 @@ struct Step {
 struct Progress {
   std::uint64_t done = 0;
   std::uint64_t total = 0;  // 0 when unknown
-  Phase phase = Phase::scanning;
+  Phase phase{};
   Step step;
   int percent() const;
 };
@@ -109,7 +98,7 @@ class JobContext {
   JobEvents* events_ = nullptr;
   std::vector<Message> log_;
   int lastPercent_ = -1;
-  Phase lastPhase_ = Phase::readingHeader;
+  Phase lastPhase_{};
   std::uint64_t lastItem_ = 0;
   std::uint64_t calls_ = 0;
   std::chrono::microseconds stepPause_{0};

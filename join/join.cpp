@@ -204,7 +204,7 @@ class Joiner {
 
   // Progress through file number `file` (of all the inputs).
   void progress(std::size_t file, std::uint64_t n, std::uint64_t total) {
-    ctx_.progress(n, total, Phase::joining, {file + 1, in_.size()});
+    ctx_.progress(n, total, phase::joining, {file + 1, in_.size()});
   }
   // Checks one input in the order of the engine and returns where its
   // packets start and how many there are; false after a failure message.
@@ -391,7 +391,7 @@ bool Joiner::writePackets(std::size_t i, std::size_t& record) {
 }
 
 std::uint32_t Joiner::sendTimes() {
-  ctx_.forceProgress(0, 0, Phase::sendTimes);
+  ctx_.forceProgress(0, 0, phase::sendTimes);
   switch (o_.sendTime) {
     case SendTimeMode::approximate:
       return Approximate(records_, o_.leadIsPreroll ? static_cast<std::uint32_t>(preroll_) : o_.lead);
@@ -425,14 +425,14 @@ bool Joiner::patchHeader(std::uint32_t sendDuration, std::unique_ptr<FileSource>
 }
 
 bool Joiner::writeIndex(const FileSource& written) {
-  ctx_.forceProgress(0, 0, Phase::buildingIndex);
+  ctx_.forceProgress(0, 0, phase::buildingIndex);
   if (d_.keyframePackets <= 1) return true;
   SimpleIndex index;
   index.present = true;
   index.objectId = guid::SimpleIndex;
   index.fileId = Guid::read(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
   if (!CreateSimpleIndex(records_, index, video_)) return true;
-  ctx_.forceProgress(0, 0, Phase::writingIndex);
+  ctx_.forceProgress(0, 0, phase::writingIndex);
   Bytes b;
   WriteSimpleIndex(index, index.fileId, b);
   d_.indexEntries = static_cast<std::uint32_t>(index.entries.size());

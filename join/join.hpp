@@ -14,6 +14,11 @@
 
 namespace corvel {
 
+namespace phase {
+inline constexpr Phase joining{MessageId::InProgress};
+inline constexpr Phase sendTimes{MessageId::SendTimeRecalculation};
+}  // namespace phase
+
 enum class PrerollSource {
   none,       // preroll 0
   fixed,      // prerollMs

@@ -5,6 +5,7 @@
 
 #include "io/byte_source.hpp"
 #include "asf/locators.hpp"
+#include "join/join.hpp"
 
 namespace corvel {
 
@@ -84,10 +85,10 @@ MessageId JoinList::refusal() const {
   return MessageId::None;
 }
 
-Message JoinProgressMessage(Phase phase, Step step) {
-  Message m(PhaseMessage(phase));
-  if (phase == Phase::joining && step.count > 0)
-    m.after = "    [ " + std::to_string(step.item) + "  >>  " + std::to_string(step.count) + " ]";
+Message JoinProgressMessage(Phase step, Step part) {
+  Message m(step.text);
+  if (step == phase::joining && part.count > 0)
+    m.after = "    [ " + std::to_string(part.item) + "  >>  " + std::to_string(part.count) + " ]";
   return m;
 }
 

@@ -61,6 +61,6 @@ class JoinList {
 
 // What the join tab says of a running join: "in progress    [ 2  >>  3 ]"
 // while it copies the parts, then the phase it is in.
-Message JoinProgressMessage(Phase phase, Step step);
+Message JoinProgressMessage(Phase step, Step part);
 
 }  // namespace corvel

@@ -7,6 +7,9 @@
 #include "io/output_file.hpp"
 #include "io/platform.hpp"
 #include "session/output_name.hpp"
+#include "analysis/simple_index.hpp"
+#include "repair/save.hpp"
+#include "verify/verify.hpp"
 
 namespace corvel {
 
@@ -514,9 +517,9 @@ bool Presenter::start(JobKind kind, Job job, Apply apply) {
       exportMessage_ = withProgress(Message(MessageId::FramesSaved, std::to_string(kind == JobKind::avi ? p.step.item : p.done)),
                                     progress_);
       view_.stateChanged();
-    } else if (p.phase == Phase::savingHeader || p.phase == Phase::savingStream || p.phase == Phase::buildingIndex ||
-               p.phase == Phase::verifying) {
-      session_.setStatus(Message(PhaseMessage(p.phase)));
+    } else if (p.phase == phase::savingHeader || p.phase == phase::savingStream || p.phase == phase::buildingIndex ||
+               p.phase == phase::verifying) {
+      session_.setStatus(Message(p.phase.text));
     }
     view_.progressed(progress_);
   };

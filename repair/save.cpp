@@ -326,7 +326,7 @@ void Saver::writePackets() {
       }
     }
     written_ = i = j;
-    ctx_.progress(i, count, Phase::savingStream);
+    ctx_.progress(i, count, phase::savingStream);
     if (ctx_.stopRequested()) {
       ctx_.log(Message("• ", MessageId::Interrupted));
       stopped_ = true;
@@ -376,7 +376,7 @@ JobResult<SaveData> Saver::run() {
   }
   file_.resetCache();
   out_->preallocate(file_.logicalSize());
-  ctx_.forceProgress(0, scanned().size(), Phase::savingHeader);
+  ctx_.forceProgress(0, scanned().size(), phase::savingHeader);
   plan();
 
   // The header is built from a copy of the records: the session keeps the
@@ -405,7 +405,7 @@ JobResult<SaveData> Saver::run() {
   const Bytes header = BuildHeader(r_, packets(), o_.header, copied);
   out_->write(header);
 
-  ctx_.forceProgress(0, packets().size(), Phase::savingStream);
+  ctx_.forceProgress(0, packets().size(), phase::savingStream);
   writePackets();
   if (stopped_ && written_ < packets().size() && !closeAtStop(copied, header.size(), index)) {
     // Stopped before any packet (or with a header that cannot say so):

@@ -19,6 +19,11 @@
 
 namespace corvel {
 
+namespace phase {
+inline constexpr Phase savingHeader{MessageId::SavingHeader};
+inline constexpr Phase savingStream{MessageId::SavingStream};
+}  // namespace phase
+
 enum class HeaderMode {
   fromSource,  // every object the records hold that the save knows how to write
   minimal,     // File Properties, Stream Properties and Codec List only

@@ -114,7 +114,7 @@ class IndexStatus : public JobEvents {
  public:
   explicit IndexStatus(Session& s) : s_(s) {}
   void progress(const Progress& p) override {
-    if (p.phase == Phase::readingIndex) s_.setStatus(Message(PhaseMessage(p.phase)));
+    if (p.phase == phase::readingIndex) s_.setStatus(Message(p.phase.text));
   }
 
  private:

@@ -15,6 +15,10 @@
 #include "asf/catalogue.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
+#include "analysis/simple_index.hpp"
+#include "join/join.hpp"
+#include "repair/save.hpp"
+#include "analysis/scan.hpp"
 
 using namespace corvel;
 
@@ -132,7 +136,7 @@ int main(int argc, char** argv) {
     w.findChild<QLineEdit*>("EditOUT")->setText(QString::fromStdString(test::TempPath("busy.wmv")));
     w.dialog().setScriptedAnswer(1);
     w.findChild<QToolButton*>("ImageSA")->click();
-    while (w.presenter().busy() && (w.presenter().progress().progress.phase != Phase::savingStream ||
+    while (w.presenter().busy() && (w.presenter().progress().progress.phase != phase::savingStream ||
                                     w.presenter().progress().fraction < 0.4))
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QCoreApplication::processEvents();

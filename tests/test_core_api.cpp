@@ -23,6 +23,7 @@
 #include "session/worker.hpp"
 #include "support/asf_builder.hpp"
 #include "support/open.hpp"
+#include "analysis/simple_index.hpp"
 
 using namespace corvel;
 using namespace corvel::test;
@@ -178,10 +179,10 @@ TEST(JobProgress, ReportsWhenThePercentOrThePhaseMoves) {
     void progress(const Progress& p) override { got.push_back(p); }
   } heard;
   JobContext ctx({}, &heard);
-  for (std::uint64_t i = 0; i <= 1000; ++i) ctx.progress(i, 1000, Phase::scanning);
+  for (std::uint64_t i = 0; i <= 1000; ++i) ctx.progress(i, 1000, phase::scanning);
   EXPECT_EQ(heard.got.size(), 101u);  // 0 % to 100 %
-  ctx.progress(1000, 1000, Phase::buildingIndex);
-  EXPECT_EQ(heard.got.back().phase, Phase::buildingIndex);
+  ctx.progress(1000, 1000, phase::buildingIndex);
+  EXPECT_EQ(heard.got.back().phase, phase::buildingIndex);
   EXPECT_EQ(heard.got.back().percent(), 100);
   EXPECT_FALSE(ctx.stopRequested());
   ctx.log(Message(MessageId::EndOfFile));

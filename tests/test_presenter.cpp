@@ -10,6 +10,10 @@
 #include "presenter/settings.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
+#include "analysis/simple_index.hpp"
+#include "join/join.hpp"
+#include "repair/save.hpp"
+#include "analysis/scan.hpp"
 
 namespace corvel::test {
 namespace {
@@ -318,11 +322,11 @@ TEST(JoinList, ProbeReadsPacketSizeAndPlayLength) {
 }
 
 TEST(JoinList, ProgressSaysThePartThenThePhase) {
-  EXPECT_EQ(Render(JoinProgressMessage(Phase::joining, {2, 3}), Language::eng), "in progress    [ 2  >>  3 ]");
-  EXPECT_EQ(Render(JoinProgressMessage(Phase::joining, {1, 3}), Language::rus), "идёт работа    [ 1  >>  3 ]");
-  EXPECT_EQ(Render(JoinProgressMessage(Phase::sendTimes, {}), Language::rus), "пересчёт SendTime");
-  EXPECT_EQ(Render(JoinProgressMessage(Phase::buildingIndex, {}), Language::rus), "создаю индекс");
-  EXPECT_EQ(Render(JoinProgressMessage(Phase::writingIndex, {}), Language::rus), "сохраняю индекс");
+  EXPECT_EQ(Render(JoinProgressMessage(phase::joining, {2, 3}), Language::eng), "in progress    [ 2  >>  3 ]");
+  EXPECT_EQ(Render(JoinProgressMessage(phase::joining, {1, 3}), Language::rus), "идёт работа    [ 1  >>  3 ]");
+  EXPECT_EQ(Render(JoinProgressMessage(phase::sendTimes, {}), Language::rus), "пересчёт SendTime");
+  EXPECT_EQ(Render(JoinProgressMessage(phase::buildingIndex, {}), Language::rus), "создаю индекс");
+  EXPECT_EQ(Render(JoinProgressMessage(phase::writingIndex, {}), Language::rus), "сохраняю индекс");
 }
 
 }  // namespace

@@ -14,6 +14,10 @@
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
 #include "support/damage.hpp"
+#include "analysis/simple_index.hpp"
+#include "join/join.hpp"
+#include "repair/save.hpp"
+#include "analysis/scan.hpp"
 
 namespace corvel::test {
 namespace {
@@ -628,11 +632,11 @@ INSTANTIATE_TEST_SUITE_P(EachJob, PresenterProgress, ::testing::ValuesIn(kProgre
 // The part done, the time left and their words.
 TEST(PresenterProgressText, PartDoneTimeLeftAndWords) {
   using namespace std::chrono;
-  EXPECT_EQ(FractionDone(Progress{5, 0, Phase::scanning, {}}), 0.0);  // total unknown
-  EXPECT_EQ(FractionDone(Progress{50, 200, Phase::scanning, {}}), 0.25);
-  EXPECT_EQ(FractionDone(Progress{300, 200, Phase::scanning, {}}), 1.0);
-  EXPECT_EQ(FractionDone(Progress{50, 100, Phase::joining, {2, 4}}), 0.375);  // part 2 of 4, half done
-  EXPECT_EQ(FractionDone(Progress{50, 100, Phase::joining, {9, 4}}), 0.875);  // past the last part: the last
+  EXPECT_EQ(FractionDone(Progress{5, 0, phase::scanning, {}}), 0.0);  // total unknown
+  EXPECT_EQ(FractionDone(Progress{50, 200, phase::scanning, {}}), 0.25);
+  EXPECT_EQ(FractionDone(Progress{300, 200, phase::scanning, {}}), 1.0);
+  EXPECT_EQ(FractionDone(Progress{50, 100, phase::joining, {2, 4}}), 0.375);  // part 2 of 4, half done
+  EXPECT_EQ(FractionDone(Progress{50, 100, phase::joining, {9, 4}}), 0.875);  // past the last part: the last
   EXPECT_EQ(SecondsLeft(0.009, seconds(100)), std::nullopt);
   EXPECT_EQ(SecondsLeft(0.5, milliseconds(1999)), std::nullopt);
   EXPECT_EQ(SecondsLeft(0.5, seconds(10)), 10);

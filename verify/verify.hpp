@@ -16,6 +16,10 @@
 
 namespace corvel {
 
+namespace phase {
+inline constexpr Phase verifying{MessageId::Verifying};
+}  // namespace phase
+
 struct StreamVerify {
   std::uint8_t number = 0;
   StreamKind kind = StreamKind::other;

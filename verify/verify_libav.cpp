@@ -393,7 +393,7 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
         d.damaged.push_back({o, reader.packetNumber(o.firstOffset), reader.packetNumber(o.lastOffset), std::move(h.words)});
       }
     }
-    ctx.progress(reader.position(), f.size(), Phase::verifying);
+    ctx.progress(reader.position(), f.size(), phase::verifying);
     if (ctx.stopRequested()) {
       stopped = true;
       break;
