@@ -141,18 +141,18 @@ int ParseDataPacket(ByteView buf, ParsedPacket& p) {
     Payload one;
     readPayloadHeader(c, buf, p, one);
     if (!c.ok()) return reject(p, "payload header length", c.pos() - s, s, -1);
-    p.singleKeyFrame = one.keyFrame;
-    p.singleStream = one.streamNumber;
-    p.singleMediaObjectNumber = one.mediaObjectNumber;
-    p.singleOffsetIntoMediaObject = one.offsetIntoMediaObject;
-    p.singleReplicatedDataLength = one.replicatedDataLength;
-    p.singleMediaObjectSize = one.mediaObjectSize;
-    p.singlePresentationTime = one.presentationTime;
-    p.singleHeaderLength = propertyBytes(p) + one.replicatedDataLength;
+    p.single.keyFrame = one.keyFrame;
+    p.single.streamNumber = one.streamNumber;
+    p.single.mediaObjectNumber = one.mediaObjectNumber;
+    p.single.offsetIntoMediaObject = one.offsetIntoMediaObject;
+    p.single.replicatedDataLength = one.replicatedDataLength;
+    p.single.mediaObjectSize = one.mediaObjectSize;
+    p.single.presentationTime = one.presentationTime;
+    p.single.headerLength = propertyBytes(p) + one.replicatedDataLength;
     const std::int64_t total = static_cast<std::int64_t>(UsedLength(p, buf.size())) - p.errorCorrection.size - p.parsingInfoSize - p.paddingLength;
     if (total < 0) return reject(p, "padding length", p.paddingLength, p.errorCorrection.size + 2, -1);
-    if (p.singleHeaderLength > total) return reject(p, "replicated data length", one.replicatedDataLength, s, -1);
-    p.singleTotalLength = static_cast<std::uint32_t>(total);
+    if (p.single.headerLength > total) return reject(p, "replicated data length", one.replicatedDataLength, s, -1);
+    p.single.totalLength = static_cast<std::uint32_t>(total);
     p.firstKeyFrame = one.keyFrame;
     p.firstStream = one.streamNumber;
     p.compressed = one.replicatedDataLength == 1;
@@ -193,10 +193,10 @@ void countCompressed(ByteView buf, ParsedPacket& p) {
     return CompressedObjects(SubView(buf, at, len));
   };
   if (!p.isMultiple()) {
-    if (p.singleReplicatedDataLength != 1) return;
+    if (p.single.replicatedDataLength != 1) return;
     const CompressedChain c = chain(0);
-    p.singleCompressedObjects = static_cast<std::uint32_t>(c.count);
-    p.singleCompressedWhole = c.whole;
+    p.single.compressedObjects = static_cast<std::uint32_t>(c.count);
+    p.single.compressedWhole = c.whole;
     return;
   }
   for (std::size_t k = 0; k < p.multiple.payloads.size(); ++k) {
@@ -224,24 +224,13 @@ std::string PacketRejection::text() const {
 
 Payload ParsedPacket::payload(std::size_t i) const {
   if (isMultiple()) return i < multiple.payloads.size() ? multiple.payloads[i] : Payload{};
-  Payload one;
-  one.totalLength = singleTotalLength;
-  one.headerLength = singleHeaderLength;
-  one.keyFrame = singleKeyFrame;
-  one.streamNumber = singleStream;
-  one.mediaObjectNumber = singleMediaObjectNumber;
-  one.offsetIntoMediaObject = singleOffsetIntoMediaObject;
-  one.replicatedDataLength = singleReplicatedDataLength;
-  one.mediaObjectSize = singleMediaObjectSize;
-  one.presentationTime = singlePresentationTime;
-  one.payloadDataLength = singleTotalLength - singleHeaderLength;
-  one.compressedObjects = singleCompressedObjects;
-  one.compressedWhole = singleCompressedWhole;
+  Payload one = single;
+  one.payloadDataLength = single.totalLength - single.headerLength;
   return one;
 }
 
 std::pair<std::uint32_t, std::uint32_t> ParsedPacket::payloadData(std::size_t i) const {
-  if (!isMultiple()) return {payloadStart + singleHeaderLength, singleTotalLength - singleHeaderLength};
+  if (!isMultiple()) return {payloadStart + single.headerLength, single.totalLength - single.headerLength};
   std::uint64_t at = payloadStart + 1u;
   for (std::size_t k = 0; k < i && k < multiple.payloads.size(); ++k) at += multiple.payloads[k].totalLength;
   if (i >= multiple.payloads.size()) return {static_cast<std::uint32_t>(at), 0};
@@ -249,7 +238,7 @@ std::pair<std::uint32_t, std::uint32_t> ParsedPacket::payloadData(std::size_t i)
 }
 
 std::uint32_t MinPresentationTime(const ParsedPacket& p) {
-  if (!p.isMultiple()) return p.singlePresentationTime;
+  if (!p.isMultiple()) return p.single.presentationTime;
   std::uint32_t m = UINT32_MAX;
   for (const Payload& pl : p.multiple.payloads) m = std::min(m, pl.presentationTime);
   return p.multiple.payloads.empty() ? 0 : m;
@@ -338,7 +327,7 @@ LeadingPayloads leadingSingle(ByteView buf, std::uint32_t packetSize, ParsedPack
     r.stop = PayloadStop::header;
     return r;
   }
-  const std::uint64_t end = std::uint64_t{p.payloadStart} + p.singleTotalLength;
+  const std::uint64_t end = std::uint64_t{p.payloadStart} + p.single.totalLength;
   if (end > buf.size()) {
     r.stop = PayloadStop::data;
     return r;

@@ -87,18 +87,9 @@ struct ParsedPacket {
   std::uint8_t firstStream = 0;
   PacketKind kind = PacketKind::single;
   bool compressed = false;  // the first payload is compressed
-  // Single payload only.
-  std::uint32_t singleTotalLength = 0;
-  std::uint32_t singleHeaderLength = 0;
-  std::uint8_t singleKeyFrame = 0;
-  std::uint8_t singleStream = 0;
-  std::uint32_t singleMediaObjectNumber = 0;
-  std::uint32_t singleOffsetIntoMediaObject = 0;
-  std::uint32_t singleReplicatedDataLength = 0;
-  std::uint32_t singleMediaObjectSize = 0;
-  std::uint32_t singlePresentationTime = 0;
-  std::uint32_t singleCompressedObjects = 0;
-  bool singleCompressedWhole = true;
+  // Single payload only (its data length is what the total leaves after
+  // the header: payload(0) fills it in).
+  Payload single;
   // Multiple payloads only.
   MultiplePayloads multiple;
   PacketRejection rejection;  // set when the parse fails

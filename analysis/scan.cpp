@@ -188,7 +188,7 @@ void Scanner::checks(const ParsedPacket& p, ByteView v) {
     return SubView(v, at, len);
   };
   if (!p.isMultiple()) {
-    const std::uint64_t advance = UsedLength(p, P_) - p.errorCorrection.size - p.parsingInfoSize - p.singleHeaderLength - p.paddingLength;
+    const std::uint64_t advance = UsedLength(p, P_) - p.errorCorrection.size - p.parsingInfoSize - p.single.headerLength - p.paddingLength;
     mediaObjectCheck(p.payload(0), advance, " wrong offset into media object", data(0));
   } else {
     for (std::size_t k = 0; k < p.multiple.payloads.size(); ++k)

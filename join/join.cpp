@@ -355,8 +355,8 @@ bool Joiner::readPackets(std::size_t i) {
       for (Payload& pl : p.multiple.payloads)
         step(pl.streamNumber, pl.mediaObjectNumber, pl.presentationTime, pl.replicatedDataLength, pl.compressedObjects);
     } else {
-      step(p.singleStream, p.singleMediaObjectNumber, p.singlePresentationTime, p.singleReplicatedDataLength,
-           p.singleCompressedObjects);
+      step(p.single.streamNumber, p.single.mediaObjectNumber, p.single.presentationTime, p.single.replicatedDataLength,
+           p.single.compressedObjects);
     }
     p.fileOffset = static_cast<std::int64_t>(dataStart_ + records_.size() * std::uint64_t{packetSize_});
     p.packetLength = packetSize_;

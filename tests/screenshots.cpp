@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
       ParsedPacket pk;
       pk.kind = PacketKind::single;
       pk.sendTime = static_cast<std::uint32_t>(k * ms / n);
-      pk.singleStream = k % 3 == 0 ? 2 : 1;
-      pk.singlePresentationTime = static_cast<std::uint32_t>(k * ms / n + (pk.singleStream == 2 ? 60000 : 180000));
+      pk.single.streamNumber = k % 3 == 0 ? 2 : 1;
+      pk.single.presentationTime = static_cast<std::uint32_t>(k * ms / n + (pk.single.streamNumber == 2 ? 60000 : 180000));
       long_.push_back(pk);
     }
     HeaderRecords rec;

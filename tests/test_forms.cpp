@@ -72,7 +72,7 @@ TEST(PlainPackets, ParseEveryShapeTheFormAllows) {
         EXPECT_EQ(p.payload(0).presentationTime, 4000u);
         // The payload's data: exactly its bytes, whatever follows the used length.
         const auto [at, len] = p.payloadData(0);
-        EXPECT_EQ(len, multiple ? 100u : UsedLength(p, P) - p.payloadStart - p.singleHeaderLength - p.paddingLength);
+        EXPECT_EQ(len, multiple ? 100u : UsedLength(p, P) - p.payloadStart - p.single.headerLength - p.paddingLength);
         EXPECT_EQ(b[at], 0x13);
       }
 }

@@ -11,10 +11,10 @@ namespace {
 ParsedPacket Single(int stream, std::uint32_t mo, std::uint32_t pt, bool key) {
   ParsedPacket p;
   p.kind = PacketKind::single;
-  p.singleStream = static_cast<std::uint8_t>(stream);
-  p.singleMediaObjectNumber = mo;
-  p.singlePresentationTime = pt;
-  p.singleKeyFrame = key;
+  p.single.streamNumber = static_cast<std::uint8_t>(stream);
+  p.single.mediaObjectNumber = mo;
+  p.single.presentationTime = pt;
+  p.single.keyFrame = key;
   return p;
 }
 }  // namespace

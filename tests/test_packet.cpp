@@ -51,12 +51,12 @@ TEST(PacketParser, SinglePayloadLengths) {
   ASSERT_EQ(ParsePacket(b, p), 0);
   EXPECT_EQ(p.errorCorrection.size, 3u);
   EXPECT_EQ(p.parsingInfoSize, 10u);
-  EXPECT_EQ(p.singleHeaderLength, 15u);
+  EXPECT_EQ(p.single.headerLength, 15u);
   EXPECT_EQ(p.paddingLength, 3200u - 13 - 15 - 3000);
-  EXPECT_EQ(p.singleTotalLength, 3200u - 3 - 10 - p.paddingLength);
+  EXPECT_EQ(p.single.totalLength, 3200u - 3 - 10 - p.paddingLength);
   EXPECT_EQ(p.payload(0).payloadDataLength, 3000u);
-  EXPECT_EQ(p.singleMediaObjectSize, 5000u);
-  EXPECT_EQ(p.singlePresentationTime, 3100u);
+  EXPECT_EQ(p.single.mediaObjectSize, 5000u);
+  EXPECT_EQ(p.single.presentationTime, 3100u);
   EXPECT_EQ(p.firstKeyFrame, 1);
   EXPECT_EQ(p.payloadData(0).first, 28u);
   // A padding larger than the packet cannot be parsed.
@@ -77,7 +77,7 @@ TEST(PacketParser, SpecExampleTotalLength) {
   b[3] = 0x00;  // no padding field: parsing info 8
   ASSERT_EQ(ParsePacket(b, p), 0);
   EXPECT_EQ(p.parsingInfoSize, 8u);
-  EXPECT_EQ(p.singleTotalLength, 3189u);
+  EXPECT_EQ(p.single.totalLength, 3189u);
 }
 
 TEST(PacketParser, MultiplePayloads) {
@@ -121,7 +121,7 @@ TEST(PacketParser, CompressionAndShortReplicatedData) {
   b[17] = 4;
   ASSERT_EQ(ParsePacket(b, p), 0);
   EXPECT_FALSE(p.compressed);
-  EXPECT_EQ(p.singleMediaObjectSize, 0u);
+  EXPECT_EQ(p.single.mediaObjectSize, 0u);
   // Payload start at or past the end.
   EXPECT_EQ(ParsePacket(ByteView(b).first(11), p), -2);
 }

@@ -210,7 +210,7 @@ TEST(Renumbering, AudioCountersFollowChanges) {
   ASSERT_EQ(ParsePacket(b, p), 0);
   r.apply(p, b);
   ASSERT_EQ(ParsePacket(b, p), 0);
-  EXPECT_EQ(p.singleMediaObjectNumber, 4u);
+  EXPECT_EQ(p.single.mediaObjectNumber, 4u);
 }
 
 namespace {

@@ -112,12 +112,12 @@ TEST(TimelineLayout, PacketAxisLabelsAndPoints) {
   std::vector<ParsedPacket> two(2);
   two[0].sendTime = 3000;
   two[0].kind = PacketKind::single;
-  two[0].singleStream = 1;
-  two[0].singlePresentationTime = 6000;
+  two[0].single.streamNumber = 1;
+  two[0].single.presentationTime = 6000;
   two[1].sendTime = 3100;
   two[1].kind = PacketKind::single;
-  two[1].singleStream = 2;
-  two[1].singlePresentationTime = 90000;  // beyond the duration
+  two[1].single.streamNumber = 2;
+  two[1].single.presentationTime = 90000;  // beyond the duration
   const PacketTable table = TableOf(two);
   const TimelineLayout l = LayoutTimeline(table, WithDuration(60000), 640, 460);
   std::vector<std::tuple<int, int, TimelineColour>> pts;
