@@ -9,53 +9,70 @@
 namespace corvel {
 
 ByteView PayloadWalker::bytesAt(std::uint64_t offset) {
-  if (offset < windowStart_ || offset + packetSize_ > windowStart_ + window_.size()) {
+  if (offset < windowStart_ || offset + rule_.packetSize() > windowStart_ + window_.size()) {
     constexpr std::uint64_t kWindow = 4 << 20;
-    const std::uint64_t want = std::min<std::uint64_t>(std::max<std::uint64_t>(kWindow, packetSize_), f_.size() - offset);
+    const std::uint64_t want = std::min<std::uint64_t>(std::max<std::uint64_t>(kWindow, rule_.packetSize()), f_.size() - offset);
     window_.resize(static_cast<std::size_t>(want));
     const std::int64_t got = f_.readAt(offset, window_);
     window_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     windowStart_ = offset;
     unreadable_ = f_.unreadable();
-    if (window_.size() < packetSize_) return {};
+    if (window_.size() < rule_.packetSize()) return {};
   }
-  return ByteView(window_).subspan(static_cast<std::size_t>(offset - windowStart_), packetSize_);
+  return ByteView(window_).subspan(static_cast<std::size_t>(offset - windowStart_), rule_.packetSize());
 }
 
-bool PayloadWalker::sound(std::uint64_t offset, ByteView v, ParsedPacket& p) const {
-  p = ParsedPacket{};
-  if (UnreadableEnd(unreadable_, offset, packetSize_)) return false;
-  return LooksLikePacketStart(v, form_) && ParsesAndFills(v, packetSize_, p);
+bool PayloadWalker::take(std::uint64_t offset, ByteView v) {
+  packetBytes_ = v;
+  packet_.fileOffset = static_cast<std::int64_t>(offset);
+  rule_.take(packet_);
+  lastTaken_ = offset;
+  loadPayload(packet_.isMultiple() ? 0 : -1);
+  return true;
+}
+
+bool PayloadWalker::indexAt(std::uint64_t offset, ByteView v) const {
+  return v.size() >= 16 ? IndexGuids().match(v.data()) : IndexGuids().match(ReadPadded(f_, offset, 16).data());
 }
 
 bool PayloadWalker::readPacket(std::uint64_t offset) {
   // Packets begin before the data's end and lie wholly in the file (the
   // last one may run past a Data Object that declares too little): a
-  // damaged size never allocates more than the file holds.
+  // damaged size never allocates more than the file holds. An index object
+  // ends the data.
   const std::uint64_t fileEnd = f_.size(), dataEnd = std::min<std::uint64_t>(dataEnd_ ? dataEnd_ : fileEnd, fileEnd);
-  if (packetSize_ == 0 || packetSize_ > SourceFile::CacheSize) return false;
-  // Where a packet is expected and none is (bytes inserted or deleted
-  // before it, overwritten), the walk goes on at the next place where one
-  // of the file's form parses and fills its size; the bytes passed over
-  // are counted. An index object ends the data.
-  auto indexAt = [&](std::uint64_t q) { return IndexGuids().match(ReadPadded(f_, q, 16).data()); };
-  std::uint64_t q = offset;
-  for (; q < dataEnd; ++q) {
-    if (packetSize_ > fileEnd - q) {
+  const std::uint32_t size = rule_.packetSize();
+  if (size == 0 || size > SourceFile::CacheSize) return false;
+  enum class Place { packet, end, other };
+  auto look = [&](std::uint64_t q, ByteView& v) {
+    if (size > fileEnd - q) {
       // What is left is a packet cut short.
-      if (!indexAt(q)) partialTail_ = dataEnd - q;
-      break;
+      if (!indexAt(q, {})) partialTail_ = dataEnd - q;
+      return Place::end;
     }
-    const ByteView v = bytesAt(q);
-    if (v.empty() || (v.size() >= 16 ? IndexGuids().match(v.data()) : indexAt(q))) break;
-    if (!sound(q, v, packet_)) continue;
-    skippedBytes_ += q - offset;
-    packetBytes_ = v;
-    packet_.fileOffset = static_cast<std::int64_t>(q);
-    loadPayload(packet_.isMultiple() ? 0 : -1);
-    return true;
+    v = bytesAt(q);
+    if (v.empty() || indexAt(q, v)) return Place::end;
+    return UnreadableEnd(unreadable_, q, size) ? Place::other : Place::packet;
+  };
+  if (offset >= dataEnd) return false;
+  ByteView v;
+  Place at = look(offset, v);
+  if (at == Place::end) return false;
+  // Where a packet is expected it is taken as the scan takes it.
+  if (at == Place::packet && rule_.expected(v, packet_) == 0) return take(offset, v);
+  // Where none is (bytes inserted or deleted before it, overwritten), the
+  // walk goes on where the scan's search finds the next one: from the byte
+  // after the last packet taken on. The bytes passed over are counted.
+  std::uint64_t q = lastTaken_ ? *lastTaken_ + 1 : offset + 1;
+  for (; q < dataEnd; ++q) {
+    at = look(q, v);
+    if (at == Place::end) break;
+    if (at == Place::packet && rule_.found(v, packet_)) {
+      skippedBytes_ += q > offset ? q - offset : 0;
+      return take(q, v);
+    }
   }
-  skippedBytes_ += q - offset;
+  skippedBytes_ += q > offset ? q - offset : 0;
   return false;
 }
 
@@ -86,9 +103,8 @@ bool PayloadWalker::first() {
   const std::optional<DataLayout> layout = FindPackets(f_);
   if (!layout) return false;
   firstPacket_ = layout->firstPacket;
-  packetSize_ = layout->packetSize;
+  rule_ = layout->rule;
   dataEnd_ = layout->end;
-  form_ = layout->form;
   return readPacket(firstPacket_);
 }
 
@@ -97,7 +113,7 @@ bool PayloadWalker::next() {
     loadPayload(payloadIndex_ + 1);
     return true;
   }
-  return readPacket(static_cast<std::uint64_t>(packet_.fileOffset) + packetSize_);
+  return readPacket(static_cast<std::uint64_t>(packet_.fileOffset) + rule_.packetSize());
 }
 
 Payload CurrentPayload(const ParsedPacket& p, std::int32_t index) {

@@ -1,8 +1,8 @@
 // Walking a file payload by payload, and reassembling whole media objects
 // (video frames, audio blocks, the objects of every other stream) from the
-// payloads. Both read the file directly, not through the session's cache
-// and cuts; they serve the exporters. The packets are where the scan would
-// find them.
+// payloads. Both read a byte source as it is given (the session gives the
+// logical file, through its cuts); they serve the exporters. The packets are the ones the scan
+// takes: both judge by one PacketRule.
 #pragma once
 
 #include <array>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis/packet.hpp"
+#include "analysis/packet_rule.hpp"
 #include "io/byte_source.hpp"
 #include "asf/streams.hpp"
 
@@ -34,7 +35,7 @@ class PayloadWalker {
   // valid until the next packet is read.
   ByteView payload() const { return payload_; }
   ByteView packetBytes() const { return packetBytes_; }  // the whole packet, as valid as payload()
-  std::uint32_t packetSize() const { return packetSize_; }
+  std::uint32_t packetSize() const { return rule_.packetSize(); }
   std::uint64_t firstPacket() const { return firstPacket_; }
   // Bytes of a last packet cut short by the end of the data.
   std::uint64_t partialTail() const { return partialTail_; }
@@ -46,11 +47,13 @@ class PayloadWalker {
   void loadPayload(std::int32_t index);
   // The packet's bytes at `offset`, through the read window; empty past the file.
   ByteView bytesAt(std::uint64_t offset);
-  // A packet of the file's form that parses and whose payloads fill it,
-  // every byte of it read.
-  bool sound(std::uint64_t offset, ByteView v, ParsedPacket& p) const;
+  // The packet parsed into packet_ from `v` at `offset` is the current one.
+  bool take(std::uint64_t offset, ByteView v);
+  // An index object starts at `offset` (`v` its bytes when at hand): the data ends.
+  bool indexAt(std::uint64_t offset, ByteView v) const;
   const ByteSource& f_;
-  PacketForm form_ = PacketForm::errorCorrection;
+  PacketRule rule_;  // the scan's: which bytes are a packet of the file
+  std::optional<std::uint64_t> lastTaken_;
   // Packets are read a window at a time.
   Bytes window_;
   std::uint64_t windowStart_ = 0;
@@ -59,7 +62,6 @@ class PayloadWalker {
   ByteView packetBytes_;  // the current packet's bytes in the window
   std::int32_t payloadIndex_ = -1;
   ByteView payload_;
-  std::uint32_t packetSize_ = 0;
   std::uint64_t firstPacket_ = 0;
   std::uint64_t dataEnd_ = 0;  // where the packets end: the Data Object's end, or the file's
   std::uint64_t partialTail_ = 0;

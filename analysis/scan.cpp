@@ -28,15 +28,6 @@ struct StreamState {
   std::uint32_t lastPTime = 0;
 };
 
-// Send times further apart than this between two packets are a clock jump
-// (a stream started at a large offset, a capture whose clock was reset); a
-// plain packet found by searching must lie within it.
-constexpr std::uint32_t kJumpBack = 60'000, kJumpAhead = 600'000;  // milliseconds
-
-bool SendTimeJumps(std::uint32_t last, std::uint32_t now) {
-  return std::uint64_t{now} + kJumpBack < last || now > std::uint64_t{last} + kJumpAhead;
-}
-
 class Scanner {
  public:
   Scanner(SourceFile& file, const FileStructure& fs, const ScanOptions& o, JobContext& ctx, ScanEvents* events)
@@ -64,22 +55,15 @@ class Scanner {
   void dumpLine(const ParsedPacket& p);
   // The line of a packet expected and not taken: where, and why.
   void dumpRejected(const std::string& why, std::uint64_t pos);
-  // A parsed packet's payloads fill it, and every one is of a declared stream.
-  bool knownStreamsFill(const ParsedPacket& p) const;
-  bool acceptable(ByteView v) const;
   // A sound packet starts at `pos`, and every byte of it was read.
   bool readable(std::uint64_t pos) {
     const ByteView v = file_.view(pos, P_);
-    return !file_.unreadableEnd(pos, P_) && acceptable(v);
+    ParsedPacket p;
+    return !file_.unreadableEnd(pos, P_) && rule_.found(v, p);
   }
   // Next position at or after `from` where a sound packet starts, or `end_`.
   std::uint64_t resync(std::uint64_t from);
-  // The first place at or after i (below limit) in the window where a
-  // packet of the file's form could start; limit when there is none.
-  std::size_t nextCandidate(ByteView w, std::size_t i, std::size_t limit) const;
   void decideForm();
-  int parseAt(ByteView v, ParsedPacket& p) const;
-  bool plausiblePlain(const ParsedPacket& p, bool searching) const;
   void showBlock(const ErrorBlock& b) {
     if (events_) events_->block(b);
   }
@@ -116,8 +100,7 @@ class Scanner {
   JobContext& ctx_;
   ScanEvents* events_;
   ScanData d_;
-  PacketForm form_ = PacketForm::errorCorrection;
-  std::bitset<256> plainFlags_;  // the property flags of the file's sound plain packets
+  PacketRule rule_;
   std::uint32_t P_ = 0;
   std::uint64_t start_ = 0, end_ = 0, logicalEnd_ = 0;
   std::uint64_t limit_ = 0;  // packet count that ends the scan, 0 for none
@@ -234,42 +217,6 @@ void Scanner::dumpFailed() {
   dumpFailed_ = true;
 }
 
-bool Scanner::knownStreamsFill(const ParsedPacket& p) const {
-  if (!payloadsFillPacket(p, P_)) return false;
-  for (std::size_t k = 0; k < p.payloadCount(); ++k)
-    if (!st_[p.payload(k).streamNumber & 127].known) return false;
-  return true;
-}
-
-bool Scanner::acceptable(ByteView v) const {
-  ParsedPacket p;
-  return ParsesAndFills(v, P_, p) && knownStreamsFill(p) && (form_ == PacketForm::errorCorrection || plausiblePlain(p, true));
-}
-
-// A plain packet start is a weak signature: within media data many places
-// parse. One is taken only with a send time near the last sound packet's;
-// one found by searching also needs property flags the file's packets have.
-bool Scanner::plausiblePlain(const ParsedPacket& p, bool searching) const {
-  if (searching && plainFlags_.any() && !plainFlags_.test(p.propertyFlags)) return false;
-  return d_.packets.empty() || !SendTimeJumps(d_.packets.back().sendTime, p.sendTime);
-}
-
-std::size_t Scanner::nextCandidate(ByteView w, std::size_t i, std::size_t limit) const {
-  if (form_ == PacketForm::plain) {
-    for (; i < limit; ++i)
-      if (LooksLikePacketStart(w.subspan(i), PacketForm::plain)) return i;
-    return limit;
-  }
-  while (i < limit) {
-    const void* hit = std::memchr(w.data() + i, 0x82, limit - i);
-    if (!hit) return limit;
-    i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - w.data());
-    if (w[i + 1] == 0 && w[i + 2] == 0) return i;
-    ++i;
-  }
-  return limit;
-}
-
 std::uint64_t Scanner::resync(std::uint64_t from) {
   std::uint64_t q = from;
   while (q + 3 <= logicalEnd_ && q < end_) {
@@ -277,7 +224,7 @@ std::uint64_t Scanner::resync(std::uint64_t from) {
     const ByteView w = file_.view(q, want);
     if (w.size() < 3) break;
     const std::size_t limit = static_cast<std::size_t>(std::min<std::uint64_t>(w.size() - 2, end_ - q));
-    const std::size_t i = nextCandidate(w, 0, limit);
+    const std::size_t i = rule_.nextCandidate(w, 0, limit);
     if (i >= limit) {
       q += limit;
       if (stopRequested()) return end_;
@@ -303,34 +250,13 @@ void Scanner::decideForm() {
     const ByteView v = file_.view(at, P_);
     ParsedPacket p;
     if (LooksLikePacketStart(v, PacketForm::errorCorrection) && ParsePacket(v, p) == 0) ++withCorrection;
-    if (LooksLikePacketStart(v, PacketForm::plain) && acceptable(v) && ParsePacket(v, p) == 0) {
+    if (LooksLikePacketStart(v, PacketForm::plain) && rule_.fills(v, p)) {
       ++plain;
       flags.set(p.propertyFlags);
     }
   }
-  form_ = plain > withCorrection ? PacketForm::plain : PacketForm::errorCorrection;
-  if (form_ == PacketForm::plain) plainFlags_ = flags;
-  d_.form = form_;
-}
-
-// A packet where one is expected: 0 when it is one, negative when it looks
-// like one but does not parse, positive when it does not even look like one.
-// Where a packet is expected, it is taken as it parses, in either form (its
-// payloads are judged by the checks); a plain one also needs the file's
-// property flags and a near send time, its signature being weak.
-int Scanner::parseAt(ByteView v, ParsedPacket& p) const {
-  if (!LooksLikePacketStart(v, form_)) {
-    p.rejection = {form_ == PacketForm::errorCorrection ? "error correction flags" : "length type flags", ByteOr0(v, 0), 0};
-    return 1;
-  }
-  const int rc = ParsePacket(v, p);
-  if (rc != 0 || form_ == PacketForm::errorCorrection) return rc;
-  if (plausiblePlain(p, false)) return 0;
-  // Its send time is far from the last packet's: a clock that jumped, when
-  // everything else about it is a packet of this file's.
-  if (knownStreamsFill(p) && plainFlags_.test(p.propertyFlags)) return 0;
-  p.rejection = {"send time", p.sendTime, p.errorCorrection.size + p.parsingInfoSize - 6};
-  return 1;
+  rule_.setForm(plain > withCorrection ? PacketForm::plain : PacketForm::errorCorrection, flags);
+  d_.form = rule_.form();
 }
 
 void Scanner::progress(std::uint64_t pos) {
@@ -395,7 +321,7 @@ Message Scanner::choosePacketSize() {
 bool Scanner::dataGoesOn(std::uint64_t pos) {
   if (pos + P_ > logicalEnd_) return false;
   ParsedPacket p;
-  if (parseAt(file_.view(pos, P_), p) != 0 || !knownStreamsFill(p)) return false;
+  if (rule_.expected(file_.view(pos, P_), p) != 0 || !rule_.knownStreamsFill(p)) return false;
   if (!d_.dataBeyondHeader) {
     d_.dataBeyondHeader = true;
     log(Message(MessageId::DataBeyondHeader, num(pos)));
@@ -428,7 +354,7 @@ std::vector<std::uint64_t> Scanner::candidateStarts(std::uint64_t start) {
   for (std::uint64_t q = start; q + 3 <= end && starts.size() < kCandidates;) {
     const ByteView w = file_.view(q, std::min<std::uint64_t>(SourceFile::CacheSize, end - q));
     if (w.size() < 3) break;
-    const std::size_t at = nextCandidate(w, 0, w.size() - 2);
+    const std::size_t at = rule_.nextCandidate(w, 0, w.size() - 2);
     if (at >= w.size() - 2) {
       q += w.size() - 2;
       continue;
@@ -479,6 +405,9 @@ void Scanner::bounds() {
   // A stream number the table lacks but a Stream Properties Object names
   // (a stream of number 0, say) is still the file's.
   for (const auto& spo : rec.streams) st_[spo.flags & 127].known = true;
+  std::bitset<128> known;
+  for (std::size_t s = 0; s < st_.size(); ++s) known[s] = st_[s].known;
+  rule_ = PacketRule(P_, known);
   video_ = FirstOfKind(streams, StreamKind::video);
   decideForm();
 }
@@ -570,7 +499,7 @@ JobResult<ScanData> Scanner::run() {
     ParsedPacket p;
     // Bytes the disk would not give read as zeros: never a packet.
     const std::uint64_t unreadable = file_.unreadableEnd(pos, P_);
-    const int rc = unreadable ? 1 : parseAt(v, p);
+    const int rc = unreadable ? 1 : rule_.expected(v, p);
     std::string why;
     if (rc != 0) why = unreadable ? "unreadable bytes up to " + num(unreadable) : p.rejection.text();
     if (rc < 0) log(Message(MessageId::PacketFailed, num(n_)));
@@ -579,7 +508,7 @@ JobResult<ScanData> Scanner::run() {
       if (inDamage) closeBlock(pos);
       inDamage = false;
       p.fileOffset = static_cast<std::int64_t>(pos);
-      if (form_ == PacketForm::plain) plainFlags_.set(p.propertyFlags);
+      rule_.take(p);
       d_.keyframePackets += p.firstKeyFrame;
       checks(p, v);
       if (dump_) dumpLine(p);
@@ -626,7 +555,7 @@ JobResult<DataLayout> Scanner::locate() {
   // Sound packets past the end the header declares are data too: from the
   // first packet boundary there on.
   if (end_ < logicalEnd_) dataGoesOn(start_ + (std::max(end_, start_) - start_ + P_ - 1) / P_ * P_);
-  return Finish(ctx_, Outcome::ok, Message(), DataLayout{start_, end_, P_, form_});
+  return Finish(ctx_, Outcome::ok, Message(), DataLayout{start_, end_, rule_});
 }
 
 void Scanner::finish() {

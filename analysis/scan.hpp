@@ -8,6 +8,7 @@
 
 #include "analysis/error_blocks.hpp"
 #include "analysis/packet.hpp"
+#include "analysis/packet_rule.hpp"
 #include "analysis/packet_table.hpp"
 #include "io/job.hpp"
 #include "io/source_file.hpp"
@@ -43,12 +44,11 @@ struct ScanData {
 };
 
 // Where a file's packets lie, by the scan's rules: the first packet, the
-// end of the data, the packet size and the packets' form.
+// end of the data, and the rule its packets are judged by.
 struct DataLayout {
   std::uint64_t firstPacket = 0;
   std::uint64_t end = 0;
-  std::uint32_t packetSize = 0;
-  PacketForm form = PacketForm::errorCorrection;
+  PacketRule rule;  // the packet size, the form, the streams declared
 };
 
 // Hears blocks as the scan finds and closes them (for a grid that fills as

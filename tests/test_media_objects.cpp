@@ -6,6 +6,7 @@
 #include "analysis/media_objects.hpp"
 #include "support/asf_builder.hpp"
 #include "support/clips.hpp"
+#include "support/damage.hpp"
 
 using namespace corvel;
 using namespace corvel::test;
@@ -160,3 +161,75 @@ TEST(MediaObjects, IncompleteObjectsAreLeftOutAndCounted) {
   EXPECT_EQ(it.incompleteByStream()[1], 3u);
   EXPECT_EQ(got.size(), 6u);  // 2 video, 4 audio
 }
+
+namespace {
+
+// 24 packets of 300 bytes, each a fragment of a video frame and a whole
+// audio block, send times 100 ms apart.
+Bytes TwoStreamPackets() {
+  std::vector<Bytes> pk;
+  for (std::uint32_t k = 0; k < 24; ++k) {
+    PacketSpec spec{k * 100, 100, true, {Frag(1, k / 2, (k % 2) * 90, 180, 90, 0x31, k % 8 == 0), Frag(2, k, 0, 60, 60, 0x42)}};
+    pk.push_back(DataPacket(spec, 300));
+  }
+  return FileWithPackets(pk, 300);
+}
+
+std::vector<std::uint64_t> ScannedPackets(const Bytes& file) {
+  Session s;
+  std::vector<std::uint64_t> out;
+  if (!ScanBytes(s, file)) return out;
+  for (std::size_t i = 0; i < s.packets.size(); ++i) out.push_back(static_cast<std::uint64_t>(s.packets[i].fileOffset));
+  return out;
+}
+
+std::vector<std::uint64_t> WalkedPackets(const Bytes& file) {
+  const MemorySource src(file);
+  PayloadWalker w(src);
+  std::vector<std::uint64_t> out;
+  for (bool more = w.first(); more; more = w.next())
+    if (out.empty() || out.back() != static_cast<std::uint64_t>(w.packet().fileOffset))
+      out.push_back(static_cast<std::uint64_t>(w.packet().fileOffset));
+  return out;
+}
+
+struct Damage {
+  const char* name;
+  bool plain;  // packets without error correction data
+  void (*apply)(Bytes& file, const Layout& l);
+};
+
+const Damage kDamages[] = {
+    {"None", false, [](Bytes&, const Layout&) {}},
+    {"FirstPacketZeroed", false, [](Bytes& b, const Layout& l) { ZeroRun(b, l.at(0), l.P); }},
+    {"StartOfPacket5Zeroed", false, [](Bytes& b, const Layout& l) { ZeroRun(b, l.at(5), 20); }},
+    {"BytesInsertedInPacket8", false, [](Bytes& b, const Layout& l) { InsertBytes(b, l.at(8) + 40, 137, 0x11); }},
+    {"BytesDeletedFromPacket10", false, [](Bytes& b, const Layout& l) { DeleteBytes(b, l.at(10) + 50, 90); }},
+    {"PacketStartsWhereAPacketWasCut", false, [](Bytes& b, const Layout& l) { DeleteBytes(b, l.at(6) + 250, 50); }},
+    {"UndeclaredStreamInPacket12", false,
+     [](Bytes& b, const Layout& l) {
+       const Bytes other = DataPacket({1200, 100, true, {Frag(5, 0, 0, 60, 60, 0x77)}}, 300);
+       std::copy(other.begin(), other.end(), b.begin() + static_cast<std::ptrdiff_t>(l.at(12)));
+     }},
+    {"PlainBytesInsertedInPacket8", true, [](Bytes& b, const Layout& l) { InsertBytes(b, l.at(8) + 40, 137, 0x11); }},
+    {"PlainStartOfPacket5Zeroed", true, [](Bytes& b, const Layout& l) { ZeroRun(b, l.at(5), 20); }},
+};
+
+void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
+
+class WalkAndScan : public testing::TestWithParam<Damage> {};
+
+}  // namespace
+
+// The exports read the packets the scan takes, whatever the damage: one
+// rule decides where a packet is, expected or searched for.
+TEST_P(WalkAndScan, TakeTheSamePackets) {
+  Bytes file = GetParam().plain ? WithoutErrorCorrection(TwoStreamPackets()) : TwoStreamPackets();
+  GetParam().apply(file, LayoutOf(file));
+  const std::vector<std::uint64_t> scanned = ScannedPackets(file);
+  ASSERT_GE(scanned.size(), 20u);
+  EXPECT_EQ(WalkedPackets(file), scanned);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, WalkAndScan, testing::ValuesIn(kDamages),
+                         [](const testing::TestParamInfo<Damage>& i) { return std::string(i.param.name); });
