@@ -22,8 +22,8 @@ WERROR ?= OFF
 test test-plain test-sanitize test-thread fuzz test-builds test-windows: WERROR = ON
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVEL_WERROR=$(WERROR)
-	cmake --build $(BUILD) -j$(JOBS)
+	cmake --preset default -DCORVEL_WERROR=$(WERROR)
+	cmake --build --preset default -j$(JOBS)
 
 # Installs the programs, desktop entry, icon, manual pages and documentation
 # under PREFIX (staged under DESTDIR when given).
@@ -44,21 +44,21 @@ test: test-plain test-sanitize test-thread fuzz test-builds test-windows
 
 # Unit tests (label unit: no ffmpeg needed) and the ffmpeg end-to-end tests (label e2e).
 test-plain: build
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	ctest --preset default -j$(JOBS)
 
 # The same tests built by clang with AddressSanitizer and UBSan, plus the fuzzer.
 test-sanitize: deps
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_SANITIZE=ON -DCORVEL_FUZZ=ON -DCORVEL_WINDOW=OFF -DCORVEL_WERROR=$(WERROR)
-	cmake --build $(ASAN) -j$(JOBS)
-	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
+	cmake --preset asan -DCORVEL_WERROR=$(WERROR)
+	cmake --build --preset asan -j$(JOBS)
+	ctest --preset asan -j$(JOBS)
 
 # The unit tests, the job and worker tests among them, and the presenter's
 # jobs (its worker, queue and stops) under ThreadSanitizer.
 test-thread: deps
-	CC=clang CXX=clang++ cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_THREAD_SANITIZE=ON -DCORVEL_WINDOW=OFF -DCORVEL_WERROR=$(WERROR)
-	cmake --build $(TSAN) -j$(JOBS) --target corvel_unit_tests corvel_e2e_tests
-	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -L unit
-	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -R '^(Presenter|EachJob/PresenterStop)' 
+	cmake --preset tsan -DCORVEL_WERROR=$(WERROR)
+	cmake --build --preset tsan -j$(JOBS)
+	ctest --preset tsan -j$(JOBS) -L unit
+	ctest --preset tsan -j$(JOBS) -R '^(Presenter|EachJob/PresenterStop)' 
 
 # The whole project as a packager builds it: Release with GCC and
 # RelWithDebInfo with clang, warnings on and counted; then the Release
@@ -70,7 +70,7 @@ test-builds: deps
 # build-windows/corvel-<version>-win64.zip with the README and the licence.
 windows:
 	scripts/install-deps windows
-	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DCORVEL_WINDOW=OFF -DCORVEL_TESTS=OFF
+	cmake --preset windows -DCORVEL_TESTS=OFF
 	cmake --build build-windows -j$(JOBS) --target corvel-cli
 	cd build-windows && cpack -G ZIP
 	@ls build-windows/corvel-*-win64.zip
