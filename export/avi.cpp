@@ -159,7 +159,7 @@ struct Track {
 // chunks in the movi list, the legacy index, and the headers' final values.
 class AviWriter {
  public:
-  AviWriter(const std::string& source, const CutList& cuts, const HeaderRecords& rec, const std::string& output, StreamChoice choice,
+  AviWriter(const SourceRef& source, const CutList& cuts, const HeaderRecords& rec, const std::string& output, StreamChoice choice,
             JobContext& ctx, std::uint64_t limit, bool odml)
       : source_(source), cuts_(cuts), rec_(rec), output_(output), choice_(choice), ctx_(ctx), limit_(limit), odml_(odml) {}
   JobResult<ExportData> run();
@@ -204,7 +204,7 @@ class AviWriter {
     return none;
   }
 
-  const std::string& source_;
+  const SourceRef& source_;
   const CutList& cuts_;
   const HeaderRecords& rec_;
   const std::string& output_;
@@ -485,10 +485,10 @@ JobResult<ExportData> AviWriter::run() {
   if (rec_.header.objectId != guid::Header) return failed(Message(MessageId::OpenFileFirst));
   std::string error;
   src_ = OpenLogical(source_, cuts_, error, ctx_.readCalls());
-  if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_ + ": " + error));
+  if (!src_) return failed(Message(MessageId::SourceOpenError, ": " + source_.path + ": " + error));
   if (!chooseStreams()) return failed(Message(MessageId::NoStreamToWrite));
   Message why;
-  out_ = CreateOutput(output_, std::span(&source_, 1), why, ctx_);
+  out_ = CreateOutput(output_, std::span(&source_.path, 1), why, ctx_);
   if (!out_) return failed(std::move(why));
   out_->preallocate(src_->size());
   writeHeaders();
@@ -516,7 +516,7 @@ JobResult<ExportData> AviWriter::run() {
 
 }  // namespace
 
-JobResult<ExportData> ExportAvi(const std::string& source, const CutList& cuts, const HeaderRecords& rec, const std::string& output,
+JobResult<ExportData> ExportAvi(const SourceRef& source, const CutList& cuts, const HeaderRecords& rec, const std::string& output,
                                 StreamChoice choice, JobContext& ctx, std::uint64_t limit) {
   // A classic AVI when it fits (written as always); OpenDML when it would
   // not. A source larger than the limit goes to OpenDML at once (its AVI,
@@ -524,20 +524,22 @@ JobResult<ExportData> ExportAvi(const std::string& source, const CutList& cuts, 
   // out costs writing the limit's worth); a smaller one that turns out too
   // large for a classic file is written again as OpenDML.
   std::error_code ec;
-  const std::uint64_t size = std::filesystem::file_size(platform::PathOf(source), ec);
-  const bool huge = !ec && size > limit;
+  std::uint64_t size = source.memory ? source.memory->size() : std::filesystem::file_size(platform::PathOf(source.path), ec);
+  if (ec) size = 0;
+  // The logical file's size: what is exported.
+  const bool huge = size - cuts.bytesBelow(size) > limit;
   JobResult<ExportData> r = AviWriter(source, cuts, rec, output, choice, ctx, limit, huge).run();
   if (!huge && r.outcome == Outcome::failed && r.message.id == MessageId::AviTooLarge)
     r = AviWriter(source, cuts, rec, output, choice, ctx, limit, true).run();
   return r;
 }
 
-JobResult<ExportData> ExportFrames(const std::string& source, const CutList& cuts, long n, StreamChoice choice, const std::string& dir,
+JobResult<ExportData> ExportFrames(const SourceRef& source, const CutList& cuts, long n, StreamChoice choice, const std::string& dir,
                                    JobContext& ctx, const std::function<void()>& beep) {
   ExportData res;
   std::string error;
   const auto src = OpenLogical(source, cuts, error, ctx.readCalls());
-  if (!src) return Finish(ctx, Outcome::failed, Message(MessageId::SourceOpenError, ": " + source + ": " + error), res);
+  if (!src) return Finish(ctx, Outcome::failed, Message(MessageId::SourceOpenError, ": " + source.path + ": " + error), res);
   const std::string folder = dir.empty() ? std::string() : dir + "/";
   MediaObjectReader it(*src, ReadStreams(*src));
   // The first failure ends the export; the files written before it stay,
@@ -548,7 +550,7 @@ JobResult<ExportData> ExportFrames(const std::string& source, const CutList& cut
     const StreamKind kind = KindOf(it.streams(), mo.stream);
     if (!passes(choice, kind)) return;
     const std::string name = "frame" + std::to_string(k) + ".txt";
-    auto f = CreateOutput(folder + name, std::span(&source, 1), failure, ctx.writeCalls());
+    auto f = CreateOutput(folder + name, std::span(&source.path, 1), failure, ctx.writeCalls());
     if (f && (!f->write(it.data()) || !f->close())) {
       failure = Message(MessageId::FileSaveError, ": " + folder + name + ": " + f->error());
       f->discard();

@@ -62,14 +62,14 @@ inline constexpr std::uint64_t kRiffLimit = 0xFFFFFFFFull;
 // of `cuts` (what a save would write) into the AVI `output`:
 // one track per stream chosen, in stream number order. An output that would
 // pass `limit` bytes is refused and removed.
-JobResult<ExportData> ExportAvi(const std::string& source, const CutList& cuts, const HeaderRecords& rec, const std::string& output,
+JobResult<ExportData> ExportAvi(const SourceRef& source, const CutList& cuts, const HeaderRecords& rec, const std::string& output,
                                 StreamChoice choice, JobContext& ctx, std::uint64_t limit = kRiffLimit);
 
 // Writes the first media object of `source` without the bytes of `cuts` to "frame0.txt" and the next n to
 // "frame<k>.txt" in `dir` (the current folder when empty), each when it
 // passes the stream choice. `beep` is called as a media object number
 // passes 0.
-JobResult<ExportData> ExportFrames(const std::string& source, const CutList& cuts, long n, StreamChoice choice, const std::string& dir,
+JobResult<ExportData> ExportFrames(const SourceRef& source, const CutList& cuts, long n, StreamChoice choice, const std::string& dir,
                                    JobContext& ctx, const std::function<void()>& beep = {});
 
 }  // namespace corvel

@@ -74,8 +74,10 @@ std::unique_ptr<ByteSource> SourceRef::open(std::string& error) const {
   return FileSource::open(path, &error, reads);
 }
 
-std::unique_ptr<ByteSource> OpenLogical(const std::string& path, const CutList& cuts, std::string& error, ReadCalls* reads) {
-  std::unique_ptr<ByteSource> file = FileSource::open(path, &error, reads);
+std::unique_ptr<ByteSource> OpenLogical(const SourceRef& source, const CutList& cuts, std::string& error, ReadCalls* reads) {
+  SourceRef ref = source;
+  if (!ref.reads) ref.reads = reads;
+  std::unique_ptr<ByteSource> file = ref.open(error);
   if (!file || cuts.ranges().empty()) return file;
   return std::make_unique<CutSource>(std::move(file), cuts);
 }

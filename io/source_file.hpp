@@ -78,7 +78,7 @@ std::optional<FileStamp> StampOf(const std::string& path);
 // fuzzing). Each reader opens its own source from it.
 struct SourceRef {
   std::string path;
-  std::shared_ptr<const Bytes> memory;
+  std::shared_ptr<const Bytes> memory{};
   std::optional<FileStamp> stamp{};  // the file as it was opened, when known
   ReadCalls* reads = nullptr;  // how the file is read: the system's when null (not owned)
   std::unique_ptr<ByteSource> open(std::string& error) const;
@@ -86,10 +86,10 @@ struct SourceRef {
   bool changed() const { return stamp && !memory && StampOf(path) != stamp; }
 };
 
-// The file at `path` read without the bytes of `cuts` (as it is when there
-// are none); null, with the system's reason in `error`, when it cannot be
-// opened.
-std::unique_ptr<ByteSource> OpenLogical(const std::string& path, const CutList& cuts, std::string& error,
+// The source read without the bytes of `cuts` (as it is when there are
+// none); null, with the system's reason in `error`, when it cannot be
+// opened. Read through `reads` when the source names no way of its own.
+std::unique_ptr<ByteSource> OpenLogical(const SourceRef& source, const CutList& cuts, std::string& error,
                                         ReadCalls* reads = nullptr);
 
 // The logical file as a byte source: the source's bytes without the cut ones.

@@ -404,14 +404,13 @@ JobResult<VerifyData> VerifyJob::run(JobContext& ctx) const {
   JobResult<VerifyData> r;
   if (refuseChanged(source, ctx, r)) return r;
   std::string error;
-  auto src = source.open(error);
-  if (!src) {
+  const auto logical = OpenLogical(source, cuts, error);
+  if (!logical) {
     ctx.log(Message("• ", MessageId::SourceOpenError, ": " + source.path + ": " + error));
     return Finish(ctx, Outcome::failed, Message(MessageId::FileOpenError), VerifyData{});
   }
-  const CutSource logical(std::move(src), cuts);
-  r = VerifyObjects(logical, streams, options, ctx);
-  NameUnreadable(ctx, logical.unreadable(), r);
+  r = VerifyObjects(*logical, streams, options, ctx);
+  NameUnreadable(ctx, logical->unreadable(), r);
   return r;
 }
 
@@ -442,8 +441,7 @@ JobResult<JoinData> JoinJob::run(JobContext& ctx) const { return JoinFiles(input
 JobResult<ExportData> AviJob::run(JobContext& ctx) const {
   JobResult<ExportData> r;
   if (refuseChanged(source, ctx, r)) return r;
-  if (source.reads) ctx.setReadCalls(source.reads);
-  return ExportAvi(source.path, cuts, rec, output, choice, ctx);
+  return ExportAvi(source, cuts, rec, output, choice, ctx);
 }
 
 AviJob PrepareAvi(const Session& s, const std::string& output, StreamChoice choice) {
@@ -453,7 +451,7 @@ AviJob PrepareAvi(const Session& s, const std::string& output, StreamChoice choi
 JobResult<ExportData> FramesJob::run(JobContext& ctx) const {
   JobResult<ExportData> r;
   if (refuseChanged(source, ctx, r)) return r;
-  return ExportFrames(source.path, cuts, count, choice, dir, ctx, beep);
+  return ExportFrames(source, cuts, count, choice, dir, ctx, beep);
 }
 
 FramesJob PrepareFrames(const Session& s, long count, StreamChoice choice, const std::string& dir) {

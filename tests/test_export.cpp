@@ -87,7 +87,7 @@ TEST_P(AviChoice, DecodesCompletelyWithTheSourcesRate) {
   const std::string src = Clip("av");
   const Session s = Opened(src);
   const std::string out = TempPath("choice" + std::to_string(static_cast<int>(GetParam())) + ".avi");
-  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, GetParam(), ctx); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, GetParam(), ctx); });
   ASSERT_TRUE(r.ok()) << Text(r.message);
   EXPECT_EQ(r.message.id, MessageId::OperationComplete);
   const json probe = Probe(out), source = Probe(src);
@@ -116,7 +116,7 @@ TEST(Avi, LayoutAndGuards) {
   const std::string src = Clip("av");
   const Session s = Opened(src);
   const std::string out = TempPath("layout.avi");
-  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); }).ok());
+  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); }).ok());
   const Bytes b = ReadFile(out);
   EXPECT_EQ(std::string(b.begin() + 2044, b.begin() + 2048), "movi");
   // ffmpeg's clip starts with audio: "01wb" first, every video chunk "00dc".
@@ -124,11 +124,11 @@ TEST(Avi, LayoutAndGuards) {
   ExpectAviCarries(out, src, StreamChoice::VideoAndAudio);
   // A source opened from nothing, the source as output, a missing source.
   Session none;
-  EXPECT_EQ(RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, none.structure.rec, TempPath("x.avi"), StreamChoice::VideoAndAudio, ctx); }).message.id,
+  EXPECT_EQ(RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, none.structure.rec, TempPath("x.avi"), StreamChoice::VideoAndAudio, ctx); }).message.id,
             MessageId::OpenFileFirst);
-  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, src, StreamChoice::VideoAndAudio, ctx); }).ok());
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, src, StreamChoice::VideoAndAudio, ctx); }).ok());
   EXPECT_EQ(ReadFile(src), ReadFile(Clip("av")));
-  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(TempPath("gone.wmv"), {}, s.structure.rec, TempPath("y.avi"), StreamChoice::VideoAndAudio, ctx); }).ok());
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{TempPath("gone.wmv")}, {}, s.structure.rec, TempPath("y.avi"), StreamChoice::VideoAndAudio, ctx); }).ok());
   // Audio with a block alignment of 0 and long codec data: no division by zero, movi after the headers.
   HeaderRecords odd = s.structure.rec;
   for (corvel::StreamProperties& spo : odd.streams) {
@@ -140,7 +140,7 @@ TEST(Avi, LayoutAndGuards) {
     }
   }
   const std::string big = TempPath("bighead.avi");
-  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, odd, big, StreamChoice::VideoAndAudio, ctx); }).ok());
+  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, odd, big, StreamChoice::VideoAndAudio, ctx); }).ok());
   ExpectSoundAvi(ReadAvi(ReadFile(big)));
 }
 
@@ -153,7 +153,7 @@ TEST(Avi, PastTheRiffLimitOpenDml) {
   const Session s = Opened(src);
   const std::string out = TempPath("odml.avi");
   constexpr std::uint64_t kLimit = 150'000;
-  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx, kLimit); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx, kLimit); });
   ASSERT_TRUE(r.ok()) << Render(r.message, Language::eng);
   const AviRead a = ReadAvi(ReadFile(out));
   EXPECT_GE(a.riffSizes.size(), 3u);
@@ -168,7 +168,7 @@ TEST(Avi, PastTheRiffLimitOpenDml) {
   EXPECT_GE(std::count(seek.out.begin(), seek.out.end(), '\n'), 10);
   // A file that fits is written as always: no OpenDML.
   const std::string classic = TempPath("classic.avi");
-  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, classic, StreamChoice::VideoAndAudio, ctx); }).ok());
+  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, classic, StreamChoice::VideoAndAudio, ctx); }).ok());
   const AviRead c = ReadAvi(ReadFile(classic));
   EXPECT_EQ(c.riffSizes.size(), 1u);
   EXPECT_EQ(c.extendedFrames, -1);
@@ -180,7 +180,7 @@ TEST(Avi, AChunkPastTheRiffLimitIsRefused) {
   const std::string src = Clip("av");
   const Session s = Opened(src);
   const std::string out = TempPath("too-big.avi");
-  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx, 5'000); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx, 5'000); });
   EXPECT_FALSE(r.ok());
   EXPECT_EQ(r.message, Message(MessageId::AviTooLarge, out));
   EXPECT_FALSE(std::filesystem::exists(out));
@@ -190,12 +190,12 @@ TEST(Avi, AudioOnlyClip) {
   const std::string src = Clip("audio");
   const Session s = Opened(src);
   const std::string out = TempPath("audio-only.avi");
-  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(r.data.videoChunks, 0u);
   EXPECT_EQ(Probe(out)["streams"].size(), 1u);  // no empty video stream
   ExpectAviCarries(out, src, StreamChoice::AudioOnly);
-  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, TempPath("no-video.avi"), StreamChoice::VideoOnly, ctx); }).ok());
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, TempPath("no-video.avi"), StreamChoice::VideoOnly, ctx); }).ok());
   EXPECT_EQ(RunCommand(std::string(CORVEL_FFMPEG) + " -v error -i " + Quote(out) + " -f null -").err, "");
 }
 
@@ -204,7 +204,7 @@ TEST(Frames, BytesEqualTheDemuxersPackets) {
   const std::string src = Clip("av");
   const std::string dir = TempPath("frames");
   std::filesystem::create_directories(dir);
-  const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, {}, 30, StreamChoice::VideoOnly, dir, ctx); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{src}, {}, 30, StreamChoice::VideoOnly, dir, ctx); });
   ASSERT_TRUE(r.ok());
   const std::string data = TempPath("video.data");
   ASSERT_EQ(RunCommand(std::string(CORVEL_FFMPEG) + " -v error -y -i " + Quote(src) + " -map 0:v -c copy -f data " + Quote(data)).exitCode, 0);
@@ -229,19 +229,19 @@ TEST(Frames, CountsAndChoices) {
   const std::string dir = TempPath("frames0");
   std::filesystem::create_directories(dir);
   int beeps = 0;
-  auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, {}, 0, StreamChoice::VideoAndAudio, dir, ctx, [&] { ++beeps; }); });
+  auto r = RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{src}, {}, 0, StreamChoice::VideoAndAudio, dir, ctx, [&] { ++beeps; }); });
   EXPECT_EQ(r.data.chunks, 1u);
   EXPECT_TRUE(std::filesystem::exists(dir + "/frame0.txt"));
   EXPECT_FALSE(std::filesystem::exists(dir + "/frame1.txt"));
-  r = RunJob([&](JobContext& ctx) { return ExportFrames(src, {}, 100000, StreamChoice::AudioOnly, dir, ctx, [&] { ++beeps; }); });
+  r = RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{src}, {}, 100000, StreamChoice::AudioOnly, dir, ctx, [&] { ++beeps; }); });
   EXPECT_TRUE(r.ok());  // the file ends first: still complete
   EXPECT_FALSE(std::filesystem::exists(dir + "/frame0.txt") && ReadFile(dir + "/frame0.txt").empty());
-  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportFrames(TempPath("gone.wmv"), {}, 3, StreamChoice::VideoAndAudio, dir, ctx); }).ok());
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{TempPath("gone.wmv")}, {}, 3, StreamChoice::VideoAndAudio, dir, ctx); }).ok());
   // A frame file never lands on the source.
   const std::string self = dir + "/frame0.txt";
   WriteFile(self, ReadFile(src));
   const Bytes before = ReadFile(self);
-  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportFrames(self, {}, 0, StreamChoice::VideoAndAudio, dir, ctx); }).ok());
+  EXPECT_FALSE(RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{self}, {}, 0, StreamChoice::VideoAndAudio, dir, ctx); }).ok());
   EXPECT_EQ(ReadFile(self), before);
 }
 
@@ -290,7 +290,7 @@ TEST(Avi, IncompleteFramesAreLeftOutAndReported) {
     const std::string src = TempPath(drop ? "dropped.wmv" : "unparsed.wmv"), out = src + ".avi";
     WriteFile(src, Damaged(clip, drop));
     const Session s = Opened(src);
-    const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
+    const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
     ASSERT_TRUE(r.ok()) << Text(r.message);
     EXPECT_GE(r.data.incompleteVideo + r.data.incompleteAudio, 1u);
     const std::uint32_t left = r.data.incompleteVideo + r.data.incompleteAudio;
@@ -314,7 +314,7 @@ TEST(Frames, IncompleteFramesAreLeftOut) {
   WriteFile(src, Damaged(ReadFile(Clip("av")), true));
   const std::string dir = TempPath("frames-dropped");
   std::filesystem::create_directories(dir);
-  const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, {}, 200, StreamChoice::VideoOnly, dir, ctx); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{src}, {}, 200, StreamChoice::VideoOnly, dir, ctx); });
   ASSERT_TRUE(r.ok());
   EXPECT_GE(r.data.incompleteVideo, 1u);
   const std::string data = TempPath("dropped-video.data");
@@ -337,7 +337,7 @@ TEST(Avi, StoppedExportRemovesItsOutput) {
   std::stop_source stop;
   stop.request_stop();
   JobContext ctx(stop.get_token(), nullptr);
-  const auto r = ExportAvi(src, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx);
+  const auto r = ExportAvi(SourceRef{src}, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx);
   EXPECT_EQ(r.outcome, Outcome::stopped);
   EXPECT_EQ(r.message.id, MessageId::Interrupted);
   EXPECT_FALSE(std::filesystem::exists(out));
@@ -360,13 +360,20 @@ TEST(ExportThroughCuts, AfterACutTheExportsAreThoseOfTheCleanFile) {
   s.file.cuts.add(at, 3000);
 
   const std::string want = TempPath("cut-export-clean.avi"), got = TempPath("cut-export-cut.avi");
-  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(clean, {}, c.structure.rec, want, StreamChoice::VideoAndAudio, ctx); }).ok());
+  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{clean}, {}, c.structure.rec, want, StreamChoice::VideoAndAudio, ctx); }).ok());
   ASSERT_TRUE(RunJob([&](JobContext& ctx) { return PrepareAvi(s, got, StreamChoice::VideoAndAudio).run(ctx); }).ok());
   EXPECT_EQ(ReadFile(got), ReadFile(want));
+  // A session of bytes held in memory exports those bytes, not a file of its name.
+  Session m;
+  ASSERT_EQ(OpenBytes(m, bytes), 0);
+  m.file.cuts.add(at, 3000);
+  const std::string fromMemory = TempPath("cut-export-memory.avi");
+  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return PrepareAvi(m, fromMemory, StreamChoice::VideoAndAudio).run(ctx); }).ok());
+  EXPECT_EQ(ReadFile(fromMemory), ReadFile(want));
 
   const std::string wantDir = TempPath("cut-frames-clean"), gotDir = TempPath("cut-frames-cut");
   for (const auto& d : {wantDir, gotDir}) std::filesystem::create_directories(d);
-  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportFrames(clean, {}, 20, StreamChoice::VideoAndAudio, wantDir, ctx); }).ok());
+  ASSERT_TRUE(RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{clean}, {}, 20, StreamChoice::VideoAndAudio, wantDir, ctx); }).ok());
   ASSERT_TRUE(RunJob([&](JobContext& ctx) { return PrepareFrames(s, 20, StreamChoice::VideoAndAudio, gotDir).run(ctx); }).ok());
   for (int k = 0; k <= 20; ++k) {
     const std::string name = "/frame" + std::to_string(k) + ".txt";

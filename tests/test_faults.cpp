@@ -113,17 +113,17 @@ std::vector<Writer> Writers() {
       {"avi", "out.avi", false, "", Outcome::failed,
        [](const std::string& dir, JobContext& ctx) {
          const Session s = Scanned(dir + "av.wmv");
-         return SaidBy(ExportAvi(dir + "av.wmv", {}, s.structure.rec, dir + "out.avi", StreamChoice::VideoAndAudio, ctx));
+         return SaidBy(ExportAvi(SourceRef{dir + "av.wmv"}, {}, s.structure.rec, dir + "out.avi", StreamChoice::VideoAndAudio, ctx));
        }},
       {"avi OpenDML", "out.avi", false, "", Outcome::failed,
        [](const std::string& dir, JobContext& ctx) {
          const Session s = Scanned(dir + "av.wmv");
          // A small RIFF limit: several RIFF lists, each closed on its way.
-         return SaidBy(ExportAvi(dir + "av.wmv", {}, s.structure.rec, dir + "out.avi", StreamChoice::VideoAndAudio, ctx, 100'000));
+         return SaidBy(ExportAvi(SourceRef{dir + "av.wmv"}, {}, s.structure.rec, dir + "out.avi", StreamChoice::VideoAndAudio, ctx, 100'000));
        }},
       {"frames", "frame", true, "", Outcome::failed,
        [](const std::string& dir, JobContext& ctx) {
-         return SaidBy(ExportFrames(dir + "av.wmv", {}, 30, StreamChoice::VideoAndAudio, dir.substr(0, dir.size() - 1), ctx));
+         return SaidBy(ExportFrames(SourceRef{dir + "av.wmv"}, {}, 30, StreamChoice::VideoAndAudio, dir.substr(0, dir.size() - 1), ctx));
        }},
       {"error list", "damaged.wmv.index", false, "the list saved before", Outcome::failed,
        [](const std::string& dir, JobContext& ctx) {

@@ -50,7 +50,7 @@ TEST_P(MultiStream, AviHoldsEveryStreamsPackets) {
   const std::string src = Clip(GetParam()), out = TempPath(GetParam() + ".avi");
   Session s;
   ASSERT_TRUE(OpenFile(s, src));
-  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
   ASSERT_TRUE(r.ok()) << Text(r.message);
   const auto source = PacketSizes(src);
   std::size_t objects = 0;

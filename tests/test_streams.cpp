@@ -190,7 +190,7 @@ TEST_P(AviTracks, EveryStreamOfTheChoiceIsATrackWithItsOwnChunks) {
   WriteFile(src, file);
   Session s;
   ASSERT_TRUE(OpenFile(s, src));
-  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, GetParam(), ctx); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, GetParam(), ctx); });
   ASSERT_TRUE(r.ok()) << Text(r.message);
   // Ground truth: the objects of the source, stream by stream.
   std::map<int, std::vector<Bytes>> truth;
@@ -238,7 +238,7 @@ TEST(Frames, TheChoiceTakesEveryStreamOfItsKindsAndTheResultNamesThem) {
                         Case{StreamChoice::AudioOnly, {{2, 6}, {3, 12}, {4, 6}}}}) {
     const std::string dir = TempPath("four-frames-" + std::to_string(static_cast<int>(c.choice)));
     std::filesystem::create_directories(dir);
-    const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, {}, 1000, c.choice, dir, ctx); });
+    const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{src}, {}, 1000, c.choice, dir, ctx); });
     ASSERT_TRUE(r.ok()) << Text(r.message);
     std::map<int, int> files;
     for (const FrameFile& f : r.data.files) {
@@ -355,7 +355,7 @@ TEST(AviCounts, DataEndingInsideAPacketIsReported) {
   WriteFile(src, file);
   Session s;
   ASSERT_TRUE(OpenFile(s, src));
-  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, StreamChoice::VideoOnly, ctx); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, StreamChoice::VideoOnly, ctx); });
   ASSERT_TRUE(r.ok()) << Text(r.message);
   EXPECT_EQ(r.data.tailBytesLeftOut, 300u);
   // The last video object lost its second fragment with the packet.
@@ -383,7 +383,7 @@ TEST(AviCounts, PacketsAreFoundAgainPastDamage) {
     WriteFile(src, file);
     Session s;
     ASSERT_TRUE(OpenFile(s, src));
-    const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
+    const auto r = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, out, StreamChoice::VideoAndAudio, ctx); });
     ASSERT_TRUE(r.ok()) << Text(r.message);
     EXPECT_EQ(r.data.damagedBytesSkipped, c.inserted ? c.inserted : P);
     const AviRead avi = ReadAvi(ReadFile(out));
@@ -407,14 +407,14 @@ TEST(MediaObjects, TheWalkOverAFuzzedFileEnds) {
   EXPECT_LE(n, file.size());
   const std::string dir = TempPath("hang-frames");
   std::filesystem::create_directories(dir);
-  const auto frames = RunJob([&](JobContext& ctx) { return ExportFrames(src, {}, 100000, StreamChoice::VideoAndAudio, dir, ctx); });
+  const auto frames = RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{src}, {}, 100000, StreamChoice::VideoAndAudio, dir, ctx); });
   // Nothing whole to write is a failure, with no file written.
   EXPECT_EQ(frames.outcome, Outcome::failed);
   EXPECT_EQ(Text(frames.message), "• no media object found to write");
   EXPECT_TRUE(std::filesystem::is_empty(dir));
   Session s;
   ASSERT_TRUE(OpenFile(s, src));
-  const auto avi = RunJob([&](JobContext& ctx) { return ExportAvi(src, {}, s.structure.rec, TempPath("hang.avi"), StreamChoice::VideoAndAudio, ctx); });
+  const auto avi = RunJob([&](JobContext& ctx) { return ExportAvi(SourceRef{src}, {}, s.structure.rec, TempPath("hang.avi"), StreamChoice::VideoAndAudio, ctx); });
   EXPECT_EQ(avi.data.chunks, 0u);
 }
 
@@ -428,7 +428,7 @@ TEST(Frames, AWriteThatFailsNamesItsCauseAndTheFilesKept) {
   WriteFile(src, FourStreams());
   std::filesystem::create_directories(dir);
   std::filesystem::create_symlink("/dev/full", dir + "/frame2.txt");  // a disk that is full at the third file
-  const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(src, {}, 10, StreamChoice::VideoAndAudio, dir, ctx); });
+  const auto r = RunJob([&](JobContext& ctx) { return ExportFrames(SourceRef{src}, {}, 10, StreamChoice::VideoAndAudio, dir, ctx); });
   EXPECT_EQ(r.outcome, Outcome::failed);
   EXPECT_EQ(Text(r.message), "file save error: " + dir + "/frame2.txt: No space left on device\nsaved frames: 2");
   EXPECT_EQ(r.data.files.size(), 2u);

@@ -228,7 +228,7 @@ std::vector<Killed> KilledJobs() {
        [](const std::string& dir, JobContext& ctx) {
          Session s;
          if (!OpenFile(s, dir + "src.wmv")) return false;
-         return ExportAvi(dir + "src.wmv", {}, s.structure.rec, dir + "out.avi", StreamChoice::VideoAndAudio, ctx).ok();
+         return ExportAvi(SourceRef{dir + "src.wmv"}, {}, s.structure.rec, dir + "out.avi", StreamChoice::VideoAndAudio, ctx).ok();
        }},
   };
 }

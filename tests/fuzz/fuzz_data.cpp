@@ -75,9 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Session s;
   if (OpenBytes(s, "fuzz.wmv", file)) {
     JobContext ctx;
-    (void)ExportAvi(in, {}, s.structure.rec, avi, StreamChoice::VideoAndAudio, ctx, 12'000);
+    (void)ExportAvi(SourceRef{in}, {}, s.structure.rec, avi, StreamChoice::VideoAndAudio, ctx, 12'000);
     std::filesystem::create_directories(frames);
-    (void)ExportFrames(in, {}, 3, StreamChoice::VideoAndAudio, frames, ctx);
+    (void)ExportFrames(SourceRef{in}, {}, 3, StreamChoice::VideoAndAudio, frames, ctx);
   }
   std::filesystem::remove(avi);
   std::filesystem::remove_all(frames);
