@@ -37,7 +37,10 @@ package: build
 	@ls $(BUILD)/package/corvel_*.deb
 
 # The main job on a sample it makes: encode, damage, scan, repair, save, rescan.
-demo: build
+# Only corvel-cli is built: the demo runs nothing else.
+demo: deps
+	cmake --preset default -DCORVEL_WERROR=$(WERROR)
+	cmake --build --preset default -j$(JOBS) --target corvel-cli
 	scripts/demo
 
 test: test-plain test-sanitize test-thread fuzz test-builds test-windows
