@@ -16,6 +16,12 @@
 
 using namespace corvel;
 using namespace corvel::test;
+
+namespace corvel {
+inline void PrintTo(StreamChoice c, std::ostream* os) {
+  *os << (c == StreamChoice::VideoOnly ? "VideoOnly" : c == StreamChoice::AudioOnly ? "AudioOnly" : "VideoAndAudio");
+}
+}  // namespace corvel
 using nlohmann::json;
 
 namespace {
@@ -110,7 +116,8 @@ TEST_P(AviChoice, DecodesCompletelyWithTheSourcesRate) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, AviChoice,
-                         ::testing::Values(StreamChoice::VideoAndAudio, StreamChoice::VideoOnly, StreamChoice::AudioOnly));
+                         ::testing::Values(StreamChoice::VideoAndAudio, StreamChoice::VideoOnly, StreamChoice::AudioOnly),
+                         ::testing::PrintToStringParamName());
 
 TEST(Avi, LayoutAndGuards) {
   const std::string src = Clip("av");

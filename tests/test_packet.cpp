@@ -229,6 +229,7 @@ struct RejectionCase {
   const char* field;
   std::uint64_t value, at;
 };
+void PrintTo(const RejectionCase& c, std::ostream* os) { *os << c.what; }
 
 class PacketRejections : public ::testing::TestWithParam<RejectionCase> {};
 

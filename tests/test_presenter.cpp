@@ -25,6 +25,7 @@ struct RuleCase {
   std::function<void(Settings&)> clicks;
   std::function<void(SettingsState&)> expected;  // applied to the defaults
 };
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.what; }
 
 class SettingsRules : public ::testing::TestWithParam<RuleCase> {};
 
@@ -92,6 +93,7 @@ struct FileCase {
   const char* text;
   std::function<void(SettingsState&)> expected;
 };
+void PrintTo(const FileCase& c, std::ostream* os) { *os << testing::PrintToString(std::string(c.text)); }
 
 class SettingsFile : public ::testing::TestWithParam<FileCase> {};
 

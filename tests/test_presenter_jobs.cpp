@@ -151,6 +151,7 @@ struct StopCase {
   std::function<void(Harness&, const std::string& out)> start;
   std::function<void(Harness&, const std::string& out)> check;
 };
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
 
 class PresenterStop : public ::testing::TestWithParam<StopCase> {};
 
@@ -446,6 +447,7 @@ struct NameCase {
   std::function<std::string(const std::string& source, const std::string& other)> status;  // the status after
   std::size_t questions;
 };
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
 
 class PresenterOutputName : public ::testing::TestWithParam<NameCase> {};
 
@@ -529,6 +531,7 @@ struct OpenCase {
   const char* status;
   const char* line;  // the log's last line starts so
 };
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
 
 class PresenterOpenFailure : public ::testing::TestWithParam<OpenCase> {};
 
@@ -574,6 +577,7 @@ struct ProgressCase {
   std::function<std::string(Harness&)> said;  // the finishing message
   const char* starts;                           // ... starts so
 };
+void PrintTo(const ProgressCase& c, std::ostream* os) { *os << c.name; }
 
 class PresenterProgress : public ::testing::TestWithParam<ProgressCase> {};
 

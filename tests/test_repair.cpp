@@ -223,6 +223,7 @@ struct DropCase {
   std::vector<std::pair<int, std::uint32_t>> damaged;  // stream, media object
   std::vector<std::uint32_t> videoKept, audioKept;
 };
+void PrintTo(const DropCase& c, std::ostream* os) { *os << c.name; }
 
 class DropDamaged : public ::testing::TestWithParam<DropCase> {};
 

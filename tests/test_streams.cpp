@@ -21,6 +21,12 @@
 using namespace corvel;
 using namespace corvel::test;
 
+namespace corvel {
+inline void PrintTo(StreamChoice c, std::ostream* os) {
+  *os << (c == StreamChoice::VideoOnly ? "VideoOnly" : c == StreamChoice::AudioOnly ? "AudioOnly" : "VideoAndAudio");
+}
+}  // namespace corvel
+
 namespace {
 
 constexpr Guid kBinary = Guid::parse("3AFB65E2-47EF-40F2-AC2C-70A90D71D343");
@@ -225,7 +231,8 @@ TEST_P(AviTracks, EveryStreamOfTheChoiceIsATrackWithItsOwnChunks) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Choices, AviTracks, ::testing::Values(StreamChoice::VideoAndAudio, StreamChoice::VideoOnly, StreamChoice::AudioOnly));
+INSTANTIATE_TEST_SUITE_P(Choices, AviTracks, ::testing::Values(StreamChoice::VideoAndAudio, StreamChoice::VideoOnly, StreamChoice::AudioOnly),
+                         ::testing::PrintToStringParamName());
 
 TEST(Frames, TheChoiceTakesEveryStreamOfItsKindsAndTheResultNamesThem) {
   const std::string src = TempPath("four-frames.asf");

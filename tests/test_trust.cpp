@@ -210,6 +210,7 @@ struct Killed {
   const char* output;
   std::function<bool(const std::string& dir, JobContext& ctx)> run;
 };
+void PrintTo(const Killed& c, std::ostream* os) { *os << c.name; }
 
 std::vector<Killed> KilledJobs() {
   return {

@@ -68,6 +68,7 @@ struct Damage {
   std::size_t frame;   // the frame of that stream overwritten
   Fill fill;
 };
+void PrintTo(const Damage& c, std::ostream* os) { *os << c.name; }
 
 // Where bytes of the frame's data lie in the file: the first stretch of
 // them, at least `least` long and starting at a multiple of 256 into the
