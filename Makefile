@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 
-.PHONY: all deps build demo test test-plain test-sanitize test-thread test-builds windows test-windows fuzz fuzz-long bench screenshots clean install package mutants coverage
+.PHONY: all deps build release demo test test-plain test-sanitize test-thread test-builds windows test-windows fuzz fuzz-long bench screenshots clean install package mutants coverage
 
 all: build
 
@@ -43,11 +43,18 @@ demo: deps
 	cmake --build --preset default -j$(JOBS) --target corvel-cli
 	scripts/demo
 
-test: test-plain test-sanitize test-thread fuzz test-builds test-windows
+test: test-plain test-sanitize test-thread fuzz test-windows
 
-# Unit tests (label unit: no ffmpeg needed) and the ffmpeg end-to-end tests (label e2e).
-test-plain: build
-	ctest --preset default -j$(JOBS)
+# The whole project as a packager builds it: GCC, Release, every target.
+RELEASE := build-release
+release: deps
+	cmake --preset release -DCORVEL_WERROR=$(WERROR)
+	cmake --build --preset release -j$(JOBS)
+
+# Every test on the packager's build: unit (no ffmpeg needed), end-to-end
+# (e2e: ffmpeg clips and the command line), the window offscreen, install.
+test-plain: release
+	ctest --preset release -j$(JOBS)
 
 # The same tests built by clang with AddressSanitizer and UBSan, plus the fuzzer.
 test-sanitize: deps
@@ -56,16 +63,18 @@ test-sanitize: deps
 	ctest --preset asan -j$(JOBS)
 
 # The unit tests, the job and worker tests among them, and the presenter's
-# jobs (its worker, queue and stops) under ThreadSanitizer.
+# jobs (its worker, queue and stops) under ThreadSanitizer. This build also
+# compiles the window with clang, so each compiler sees every file with
+# warnings as errors.
 test-thread: deps
 	cmake --preset tsan -DCORVEL_WERROR=$(WERROR)
 	cmake --build --preset tsan -j$(JOBS)
 	ctest --preset tsan -j$(JOBS) -L unit
-	ctest --preset tsan -j$(JOBS) -R '^(Presenter|EachJob/PresenterStop)' 
+	ctest --preset tsan -j$(JOBS) -R '^(Presenter|EachJob/PresenterStop)'
 
-# The whole project as a packager builds it: Release with GCC and
-# RelWithDebInfo with clang, warnings on and counted; then the Release
-# build's unit tests. WERROR=ON (as in make test) fails on any warning.
+# Clean builds as packagers make them, Release with GCC and RelWithDebInfo
+# with clang, each build's warnings counted (not part of make test: the
+# builds above compile the same files with both compilers, warnings as errors).
 test-builds: deps
 	scripts/build-variants $(WERROR)
 
@@ -80,9 +89,9 @@ windows:
 
 # The Windows build under wine: its unit tests, then corvel-cli.exe beside the
 # Linux corvel-cli on the same inputs (same status, output and bytes written).
-test-windows: build
+test-windows: release
 	scripts/install-deps windows
-	scripts/test-windows $(WERROR)
+	CORVEL_CLI=$(RELEASE)/bin/corvel-cli scripts/test-windows $(WERROR)
 
 # Each libFuzzer target for its share of FUZZ_SECONDS, from fresh seeds (ffmpeg
 # clips and the builder's shapes); the length limit is not grown slowly (the

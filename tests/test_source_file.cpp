@@ -96,6 +96,13 @@ TEST(Cache, ReadAtThroughCuts) {
   for (std::size_t i = 0; i < data.size(); ++i)
     if (!(i >= 100 && i < 110) && !(i >= 200 && i < 220)) logical.push_back(data[i]);
   EXPECT_EQ(out, logical);
+  // The jobs' byte source over the same cuts holds the same bytes, no more.
+  const CutSource cut(std::make_unique<MemorySource>(data), f.cuts);
+  ASSERT_EQ(cut.size(), logical.size());
+  Bytes all(logical.size() + 10);
+  ASSERT_EQ(cut.readAt(0, all), static_cast<std::int64_t>(logical.size()));
+  all.resize(logical.size());
+  EXPECT_EQ(all, logical);
 }
 
 TEST(Cache, HitRefillAndLimits) {

@@ -69,6 +69,10 @@ class Walker {
       t.length = DWordOr0(b_, data + 32);
       a_.tracks.push_back(t);
     }
+    if (id == "strf" && !a_.tracks.empty() && a_.tracks.back().type == "auds") {
+      a_.tracks.back().bytesPerSecond = DWordOr0(b_, data + 8);
+      a_.tracks.back().blockAlign = WordOr0(b_, data + 12);
+    }
     if (id == "indx" && !a_.tracks.empty()) superIndex(data, size, a_.tracks.back());
     if (id == "idx1") idx1_ = {data, size};
     if (list == "movi" && IsDataChunk(id)) {
@@ -168,6 +172,11 @@ void ExpectSoundAvi(const AviRead& a) {
     if (odml) {
       ASSERT_EQ(track.indexed.size(), moviOf[t].size()) << "track " << t;
       for (std::size_t i = 0; i < track.indexed.size(); ++i) EXPECT_EQ(track.indexed[i].data, moviOf[t][i]->data) << "track " << t << " chunk " << i;
+    }
+    // Audio runs at the format's byte rate in blocks of its alignment.
+    if (track.type == "auds") {
+      EXPECT_EQ(track.scale, track.blockAlign) << "track " << t;
+      EXPECT_EQ(track.rate, track.bytesPerSecond) << "track " << t;
     }
     if (track.type != "vids") continue;
     EXPECT_EQ(track.length, moviOf[t].size()) << "track " << t;

@@ -23,6 +23,7 @@ struct AviTrack {
   std::string type;          // strh fccType: "vids", "auds"
   std::uint32_t length = 0;  // strh dwLength
   std::uint32_t scale = 0, rate = 0;
+  std::uint32_t blockAlign = 0, bytesPerSecond = 0;  // strf of "auds": WAVEFORMATEX
   std::vector<AviChunk> indexed;  // this track's chunks by the OpenDML indexes
 };
 
