@@ -416,7 +416,9 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
     nothing.more.insert(nothing.more.end(), m.more.begin(), m.more.end());
     return Finish(ctx, Outcome::failed, std::move(nothing), std::move(d));
   }
-  return Finish(ctx, d.damaged.empty() ? Outcome::ok : Outcome::warnings, std::move(m), std::move(d));
+  // Decided before `d` moves: arguments are evaluated in no set order.
+  const Outcome outcome = d.damaged.empty() ? Outcome::ok : Outcome::warnings;
+  return Finish(ctx, outcome, std::move(m), std::move(d));
 }
 
 }  // namespace corvel

@@ -1,10 +1,33 @@
 #include "support/asf_builder.hpp"
 
-#include "analysis/packet.hpp"
-
-#include "asf/catalogue.hpp"
-
 namespace corvel::test {
+
+std::u16string Utf16(std::string_view utf8) {
+  std::u16string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : 3;
+    unsigned v = n == 1 ? c : n == 2 ? c & 0x1F : c & 0x0F;
+    for (int k = 1; k < n && i + k < utf8.size(); ++k) v = v << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    out.push_back(static_cast<char16_t>(v));
+    i += static_cast<std::size_t>(n);
+  }
+  return out;
+}
+
+Writer& Writer::text(std::string_view utf8, bool terminator) {
+  for (char16_t u : Utf16(utf8)) u16(u);
+  return terminator ? u16(0) : *this;
+}
+
+Guid GuidOf(std::string_view text) {
+  auto number = [&](std::size_t at, std::size_t digits) { return std::stoull(std::string(text.substr(at, digits)), nullptr, 16); };
+  Writer w;
+  w.u32(static_cast<std::uint32_t>(number(0, 8))).u16(static_cast<std::uint16_t>(number(9, 4)));
+  w.u16(static_cast<std::uint16_t>(number(14, 4)));
+  for (std::size_t at : {19, 21, 24, 26, 28, 30, 32, 34}) w.u8(static_cast<std::uint8_t>(number(at, 2)));
+  return Guid::read(w.data(), 0);
+}
 
 Bytes ObjectWithSize(const Guid& guid, std::uint64_t declaredSize, const Bytes& body) {
   return Writer().guid(guid).u64(declaredSize).bytes(body).take();
@@ -14,18 +37,18 @@ Bytes Object(const Guid& guid, const Bytes& body) { return ObjectWithSize(guid, 
 
 Bytes FilePropertiesObject(const FpoFields& f, std::size_t extraBytes) {
   Writer w;
-  w.guid(Guid::parse("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(f.fileSize).u64(f.creationDate).u64(f.packets);
+  w.guid(GuidOf("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(f.fileSize).u64(f.creationDate).u64(f.packets);
   w.u64(f.playDuration).u64(f.sendDuration).u64(f.preroll).u32(f.flags).u32(f.minPacket).u32(f.maxPacket);
   w.u32(f.maxBitrate).zeros(extraBytes);
-  return Object(guid::FileProperties, w.data());
+  return Object(ids::FileProperties, w.data());
 }
 
 Bytes StreamPropertiesObject(int number, const Guid& type, const Bytes& typeSpecific, const Bytes& errorCorrection) {
   Writer w;
-  w.guid(type).guid(Guid::parse("20FB5700-5B55-11CF-A8FD-00805F5C442B")).u64(0);
+  w.guid(type).guid(ids::NoErrorCorrection).u64(0);
   w.u32(static_cast<std::uint32_t>(typeSpecific.size())).u32(static_cast<std::uint32_t>(errorCorrection.size()));
   w.u16(static_cast<std::uint16_t>(number)).u32(0).bytes(typeSpecific).bytes(errorCorrection);
-  return Object(guid::StreamProperties, w.data());
+  return Object(ids::StreamProperties, w.data());
 }
 
 Bytes VideoTypeSpecific(std::uint32_t w, std::uint32_t h, std::string_view fourcc, std::uint32_t bitmapSize,
@@ -55,37 +78,37 @@ Bytes ContentDescriptionObject(std::string_view title, std::string_view author, 
                          std::string_view description, std::string_view rating) {
   Writer w;
   const std::string_view fields[] = {title, author, copyright, description, rating};
-  for (auto f : fields) w.u16(static_cast<std::uint16_t>(2 * Utf8ToUtf16(f).size() + 2));
+  for (auto f : fields) w.u16(static_cast<std::uint16_t>(2 * Utf16(f).size() + 2));
   for (auto f : fields) w.text(f);
-  return Object(guid::ContentDescription, w.data());
+  return Object(ids::ContentDescription, w.data());
 }
 
 Bytes HeaderExtensionObject(const Bytes& data) {
-  return Object(guid::HeaderExtension,
-                Writer().guid(Guid::parse("ABD3D211-A9BA-11CF-8EE6-00C00C205365")).u16(6).u32(static_cast<std::uint32_t>(data.size())).bytes(data).take());
+  return Object(ids::HeaderExtension,
+                Writer().guid(ids::Reserved1).u16(6).u32(static_cast<std::uint32_t>(data.size())).bytes(data).take());
 }
 
-Bytes Padding(std::size_t n) { return Object(Guid::parse("1806D474-CADF-4509-A4BA-9AABCB96AAE8"), Bytes(n, 0)); }
+Bytes Padding(std::size_t n) { return Object(ids::Padding, Bytes(n, 0)); }
 
 Bytes DataObject(std::uint64_t packets, std::uint32_t packetSize, std::uint64_t declaredSize) {
   Writer w;
-  w.guid(Guid::parse("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(packets).u16(0x0101);
+  w.guid(GuidOf("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(packets).u16(0x0101);
   for (std::uint64_t i = 0; i < packets; ++i) {
     Bytes p(packetSize, 0);
     p[0] = 0x82;  // error correction present, 2 bytes of it
     w.bytes(p);
   }
   const std::uint64_t size = declaredSize ? declaredSize : 24 + w.data().size();
-  return ObjectWithSize(guid::Data, size, w.data());
+  return ObjectWithSize(ids::Data, size, w.data());
 }
 
 Bytes SimpleIndexObject(std::uint64_t interval, std::uint32_t maxCount, const std::vector<std::pair<std::uint32_t, std::uint16_t>>& entries,
                   std::int64_t declaredCount) {
   Writer w;
-  w.guid(Guid::parse("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(interval).u32(maxCount);
+  w.guid(GuidOf("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(interval).u32(maxCount);
   w.u32(declaredCount >= 0 ? static_cast<std::uint32_t>(declaredCount) : static_cast<std::uint32_t>(entries.size()));
   for (auto [n, c] : entries) w.u32(n).u16(c);
-  return Object(guid::SimpleIndex, w.data());
+  return Object(ids::SimpleIndex, w.data());
 }
 
 Bytes AsfFile(const std::vector<Bytes>& children, const std::vector<Bytes>& topLevel) {
@@ -93,7 +116,7 @@ Bytes AsfFile(const std::vector<Bytes>& children, const std::vector<Bytes>& topL
   body.u32(static_cast<std::uint32_t>(children.size())).u8(1).u8(2);
   for (const auto& c : children) body.bytes(c);
   Writer file;
-  file.bytes(Object(guid::Header, body.data()));
+  file.bytes(Object(ids::Header, body.data()));
   for (const auto& t : topLevel) file.bytes(t);
   return file.take();
 }
@@ -103,21 +126,25 @@ Bytes MinimalFile(std::uint64_t packets) {
   f.packets = packets;
   f.playDuration = 20000000;
   f.preroll = 3000;
-  return AsfFile({FilePropertiesObject(f), StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
-                  StreamPropertiesObject(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))},
+  return AsfFile({FilePropertiesObject(f), StreamPropertiesObject(1, ids::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                  StreamPropertiesObject(2, ids::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))},
                  {DataObject(packets, 256), SimpleIndexObject(10000000, 1, {{0, 1}, {1, 1}})});
 }
 
 StreamTable VideoAndAudioStreams(int video, int audio) {
   StreamTable t(2);
-  t[0].number = static_cast<std::uint8_t>(video), t[0].kind = StreamKind::video, t[0].type = guid::VideoMedia;
-  t[1].number = static_cast<std::uint8_t>(audio), t[1].kind = StreamKind::audio, t[1].type = guid::AudioMedia;
+  t[0].number = static_cast<std::uint8_t>(video), t[0].kind = StreamKind::video, t[0].type = ids::VideoMedia;
+  t[1].number = static_cast<std::uint8_t>(audio), t[1].kind = StreamKind::audio, t[1].type = ids::AudioMedia;
   if (video > audio) std::swap(t[0], t[1]);
   return t;
 }
 
-void Patch64(Bytes& b, std::size_t at, std::uint64_t v) { PutQWord(v, b, at); }
-void Patch32(Bytes& b, std::size_t at, std::uint32_t v) { PutDWord(v, b, at); }
+void Patch64(Bytes& b, std::size_t at, std::uint64_t v) {
+  for (int i = 0; i < 8; ++i) b.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void Patch32(Bytes& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
+}
 
 }  // namespace corvel::test
 
@@ -186,8 +213,8 @@ Bytes DataPacket(const PacketSpec& spec, std::uint32_t packetSize) {
 }
 
 Bytes FileWithPackets(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& extraHeader) {
-  std::vector<Bytes> streams{StreamPropertiesObject(1, guid::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
-                             StreamPropertiesObject(2, guid::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))};
+  std::vector<Bytes> streams{StreamPropertiesObject(1, ids::VideoMedia, VideoTypeSpecific(320, 240, "WMV2", 40)),
+                             StreamPropertiesObject(2, ids::AudioMedia, AudioTypeSpecific(0x0161, 2, 44100))};
   streams.insert(streams.end(), extraHeader.begin(), extraHeader.end());
   return FileWithStreams(packets, packetSize, streams);
 }
@@ -197,7 +224,7 @@ Bytes ExtendedStreamProperties(int number, const Bytes& streamProperties) {
   w.u64(0).u64(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
   w.u16(static_cast<std::uint16_t>(number)).u16(0).u64(0).u16(0).u16(0);
   w.bytes(streamProperties);
-  return Object(Guid::parse("14E6A5CB-C672-4332-8399-A96952065B5A"), w.data());
+  return Object(ids::ExtendedStreamProperties, w.data());
 }
 
 Bytes FileWithStreams(const std::vector<Bytes>& packets, std::uint32_t packetSize, const std::vector<Bytes>& streams) {
@@ -205,52 +232,58 @@ Bytes FileWithStreams(const std::vector<Bytes>& packets, std::uint32_t packetSiz
   f.packets = packets.size();
   f.minPacket = f.maxPacket = packetSize;
   Writer data;
-  data.guid(Guid::parse("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(packets.size()).u16(0x0101);
+  data.guid(GuidOf("01020304-0506-0708-090A-0B0C0D0E0F10")).u64(packets.size()).u16(0x0101);
   for (const auto& p : packets) data.bytes(p);
   std::vector<Bytes> children{FilePropertiesObject(f)};
   children.insert(children.end(), streams.begin(), streams.end());
-  Bytes file = AsfFile(children, {Object(guid::Data, data.data())});
+  Bytes file = AsfFile(children, {Object(ids::Data, data.data())});
   Patch64(file, 30 + 40, file.size());  // File Size
   return file;
 }
 
+// A little-endian number of `n` bytes at `at` (0 past the end).
+static std::uint64_t Le(ByteView b, std::uint64_t at, int n) {
+  std::uint64_t v = 0;
+  for (int i = n - 1; i >= 0; --i) v = v << 8 | (at + i < b.size() ? b[at + i] : 0);
+  return v;
+}
+
 Bytes WithoutErrorCorrection(const Bytes& file) {
   // Where the packets lie, from the header as written.
-  const std::uint64_t headerSize = QWordOr0(file, 16);
+  const std::uint64_t headerSize = Le(file, 16, 8);
   const std::uint64_t first = headerSize + 50;
-  std::uint32_t P = 0;
+  std::uint64_t P = 0;
   for (std::uint64_t at = 30; at + 24 <= headerSize;) {
-    const std::int64_t size = QWordOr0(file, at + 16);
-    if (Guid::read(file, at) == guid::FileProperties) P = DWordOr0(file, at + 92);
+    const std::uint64_t size = Le(file, at + 16, 8);
+    if (Guid::read(file, at) == ids::FileProperties) P = Le(file, at + 92, 4);
     if (size < 24) break;
-    at += static_cast<std::uint64_t>(size);
+    at += size;
   }
-  const std::uint64_t count = static_cast<std::uint64_t>(QWordOr0(file, headerSize + 40));
+  const std::uint64_t count = Le(file, headerSize + 40, 8);
   Bytes out = file;
   for (std::uint64_t k = 0; k < count && P && first + (k + 1) * P <= file.size(); ++k) {
     const ByteView packet = ByteView(file).subspan(first + k * P, P);
-    ParsedPacket p;
-    if (ParsePacket(packet, p) != 0 || p.errorCorrection.size == 0) continue;
+    if (packet[0] != 0x82) continue;  // two bytes of error correction data
+    // The parsing information: flags, then the fields they declare (0, 1, 2 or 4 bytes each).
+    const std::uint8_t flags = packet[3], properties = packet[4];
+    auto width = [](int code) { return code == 3 ? 4 : code; };
+    const int lengthWidth = width(flags >> 5 & 3), sequenceWidth = width(flags >> 1 & 3), paddingWidth = width(flags >> 3 & 3);
+    const std::uint64_t fields = 5, lengthAt = fields, paddingAt = fields + lengthWidth + sequenceWidth;
+    const std::uint64_t length = lengthWidth ? Le(packet, lengthAt, lengthWidth) : P;
+    const std::uint64_t used = length > 0 && length <= P ? length : P;
+    const std::uint64_t padding = Le(packet, paddingAt, paddingWidth);
+    const std::uint64_t payloadStart = paddingAt + paddingWidth + 6;
+    if (payloadStart + padding > used) continue;
     Writer w;
     // The padding length becomes a word, whatever it was.
-    w.u8(static_cast<std::uint8_t>((p.lengthTypeFlags & ~0x18) | 0x10)).u8(p.propertyFlags);
-    if (p.packetLengthType != LengthType::none) {
-      Bytes field(4, 0);
-      WriteLengthField(p.packetLengthField, p.packetLengthType, 0, field);
-      w.bytes(ByteView(field).first(static_cast<std::size_t>(LengthTypeSize(p.packetLengthType))));
-    }
-    if (p.sequenceType != LengthType::none) {
-      Bytes field(4, 0);
-      WriteLengthField(p.sequence, p.sequenceType, 0, field);
-      w.bytes(ByteView(field).first(static_cast<std::size_t>(LengthTypeSize(p.sequenceType))));
-    }
-    const std::size_t paddingAt = w.size();
-    w.u16(0).u32(p.sendTime).u16(p.duration);
-    const std::uint64_t end = UsedLength(p, P) - p.paddingLength;
-    w.bytes(packet.subspan(p.payloadStart, end - p.payloadStart));
-    const std::uint64_t used = UsedLength(p, P);
+    w.u8(static_cast<std::uint8_t>((flags & ~0x18) | 0x10)).u8(properties);
+    w.bytes(packet.subspan(lengthAt, static_cast<std::size_t>(lengthWidth + sequenceWidth)));
+    const std::size_t wordAt = w.size();
+    w.u16(0).bytes(packet.subspan(paddingAt + paddingWidth, 6));  // send time, duration
+    w.bytes(packet.subspan(payloadStart, used - padding - payloadStart));
     Bytes b = w.take();
-    PutWord(static_cast<std::uint16_t>(used - b.size()), b, paddingAt);
+    const std::uint64_t freed = used - b.size();
+    b[wordAt] = static_cast<std::uint8_t>(freed), b[wordAt + 1] = static_cast<std::uint8_t>(freed >> 8);
     b.resize(P, 0);
     std::copy(b.begin(), b.end(), out.begin() + static_cast<std::ptrdiff_t>(first + k * P));
   }

@@ -18,7 +18,55 @@ inline std::ostream& operator<<(std::ostream& o, const Guid& g) { return o << g.
 
 namespace corvel::test {
 
-using Writer = ByteWriter;
+// Little-endian fields one after another, written here rather than by the
+// code under test, so a fault in its writers or GUIDs cannot hide itself.
+class Writer {
+ public:
+  Writer& u8(std::uint8_t v) { return le(v, 1); }
+  Writer& u16(std::uint16_t v) { return le(v, 2); }
+  Writer& u32(std::uint32_t v) { return le(v, 4); }
+  Writer& u64(std::uint64_t v) { return le(v, 8); }
+  Writer& guid(const Guid& g) { return bytes(g.bytes()); }
+  Writer& bytes(ByteView v) { b_.insert(b_.end(), v.begin(), v.end()); return *this; }
+  Writer& chars(std::string_view c) { b_.insert(b_.end(), c.begin(), c.end()); return *this; }
+  Writer& zeros(std::size_t n) { b_.resize(b_.size() + n, 0); return *this; }
+  // UTF-8 text as UTF-16 units (the BMP), then a zero unit when asked.
+  Writer& text(std::string_view utf8, bool terminator = true);
+  Bytes& data() { return b_; }
+  Bytes take() { return std::move(b_); }
+  std::size_t size() const { return b_.size(); }
+
+ private:
+  Writer& le(std::uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) b_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    return *this;
+  }
+  Bytes b_;
+};
+
+// UTF-16 units of UTF-8 text (the BMP).
+std::u16string Utf16(std::string_view utf8);
+
+// A GUID from its registry text, laid out as a file holds it (the first
+// three groups little-endian).
+Guid GuidOf(std::string_view text);
+
+// The GUIDs the builder writes, from the format's published values.
+namespace ids {
+inline const Guid Header = GuidOf("75B22630-668E-11CF-A6D9-00AA0062CE6C");
+inline const Guid Data = GuidOf("75B22636-668E-11CF-A6D9-00AA0062CE6C");
+inline const Guid SimpleIndex = GuidOf("33000890-E5B1-11CF-89F4-00A0C90349CB");
+inline const Guid FileProperties = GuidOf("8CABDCA1-A947-11CF-8EE4-00C00C205365");
+inline const Guid StreamProperties = GuidOf("B7DC0791-A9B7-11CF-8EE6-00C00C205365");
+inline const Guid HeaderExtension = GuidOf("5FBF03B5-A92E-11CF-8EE3-00C00C205365");
+inline const Guid ContentDescription = GuidOf("75B22633-668E-11CF-A6D9-00AA0062CE6C");
+inline const Guid Padding = GuidOf("1806D474-CADF-4509-A4BA-9AABCB96AAE8");
+inline const Guid ExtendedStreamProperties = GuidOf("14E6A5CB-C672-4332-8399-A96952065B5A");
+inline const Guid AudioMedia = GuidOf("F8699E40-5B4D-11CF-A8FD-00805F5C442B");
+inline const Guid VideoMedia = GuidOf("BC19EFC0-5B4D-11CF-A8FD-00805F5C442B");
+inline const Guid NoErrorCorrection = GuidOf("20FB5700-5B55-11CF-A8FD-00805F5C442B");
+inline const Guid Reserved1 = GuidOf("ABD3D211-A9BA-11CF-8EE6-00C00C205365");
+}  // namespace ids
 
 // An object: GUID, size (the real one unless given), body.
 Bytes Object(const Guid& guid, const Bytes& body);
