@@ -89,7 +89,7 @@ Session SessionFor(const Source& src, std::vector<ListedBlock> packs) {
 }
 }  // namespace
 
-TEST(Scanpack, LongestRunRules) {
+TEST(LongestRun, LongestRunRules) {
   Source src = MakeSource("runs.bin", 5'000'000);
   std::fill_n(src.bytes.begin(), 8, 0);                // the first 8 bytes never count
   std::fill_n(src.bytes.begin() + 100, 50, 0x20);       // 50 x 0x20

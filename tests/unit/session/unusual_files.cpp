@@ -143,7 +143,7 @@ TEST(HeaderCopies, ObjectsWithoutAWriterAreKept) {
 
 // A recording left unfinished: Broadcast set, File Size and packet count 0,
 // and a Data Object size from an early flush. The scan runs to the real end.
-TEST(HardCases, UnfinishedRecordingIsNotCutShortByAStaleDataSize) {
+TEST(UnusualRecordings, UnfinishedRecordingIsNotCutShortByAStaleDataSize) {
   const std::uint32_t P = 600;
   Bytes file = FileWithPackets(Recording(P, true, 30), P);
   Session h;
@@ -163,7 +163,7 @@ TEST(HardCases, UnfinishedRecordingIsNotCutShortByAStaleDataSize) {
 }
 
 // Zeroed last packets: the scan ends inside the damage and still lists it.
-TEST(HardCases, DamageAtTheEndIsListed) {
+TEST(UnusualRecordings, DamageAtTheEndIsListed) {
   const std::uint32_t P = 600;
   Bytes file = FileWithPackets(Recording(P, true, 30), P);
   const Layout l = LayoutOf(file);
@@ -182,7 +182,7 @@ TEST(HardCases, DamageAtTheEndIsListed) {
 // File Properties lost: the packet size comes from the Data Object, or from
 // the spacing of the packets when the Data Object cannot tell; the save
 // writes a File Properties Object from what it wrote.
-TEST(HardCases, PacketSizeIsInferredWhenFilePropertiesIsLost) {
+TEST(UnusualRecordings, PacketSizeIsInferredWhenFilePropertiesIsLost) {
   const std::uint32_t P = 600;
   const Bytes sound = FileWithPackets(Recording(P, true, 20), P);
   Session h;
@@ -228,7 +228,7 @@ TEST(HardCases, PacketSizeIsInferredWhenFilePropertiesIsLost) {
 // Old copies of header objects in stale tag data between the header and the
 // data: the reconstruction keeps one Stream Properties Object per stream and
 // one of every other object, preferring the header's own.
-TEST(HardCases, ReconstructionKeepsOneOfEachObject) {
+TEST(UnusualRecordings, ReconstructionKeepsOneOfEachObject) {
   const std::uint32_t P = 600;
   const Bytes sound = FileWithPackets(Recording(P, true, 6), P);
   Session h;
@@ -269,7 +269,7 @@ TEST(HardCases, ReconstructionKeepsOneOfEachObject) {
 // The window's road: open, scan, repair, save, with no scan between the
 // repair and the save. The save scans the repaired logical file itself and
 // writes what it found: the sound file's packets.
-TEST(HardCases, SaveAfterARepairWithoutANewScan) {
+TEST(UnusualRecordings, SaveAfterARepairWithoutANewScan) {
   const std::uint32_t P = 600;
   const Bytes sound = FileWithPackets(Recording(P, true, 30), P);
   const Layout l = LayoutOf(sound);
@@ -298,7 +298,7 @@ TEST(HardCases, SaveAfterARepairWithoutANewScan) {
 
 // A save that fails leaves no file behind; a device given as the output is
 // never removed.
-TEST(HardCases, AFailedSaveLeavesNoPartialFile) {
+TEST(UnusualRecordings, AFailedSaveLeavesNoPartialFile) {
   const std::uint32_t P = 600;
   const std::string in = TempPath("shrinking.wmv"), out = TempPath("shrinking.out.wmv");
   WriteFile(in, FileWithPackets(Recording(P, true, 30), P));

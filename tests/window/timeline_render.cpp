@@ -44,4 +44,4 @@ class TimelineRender : public QObject {
 };
 
 QTEST_MAIN(TimelineRender)
-#include "test_timeline_render.moc"
+#include "timeline_render.moc"

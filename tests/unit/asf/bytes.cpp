@@ -43,16 +43,6 @@ TEST(FieldReaders, LittleEndianAndBounds) {
   EXPECT_EQ(WordOr0(out, 6), 0xBEEF);
 }
 
-TEST(FieldReaders, LengthTypes) {
-  EXPECT_EQ(LengthTypeSize(LengthType::byte), 1);
-  EXPECT_EQ(LengthTypeSize(LengthType::word), 2);
-  EXPECT_EQ(LengthTypeSize(LengthType::dword), 4);
-  EXPECT_EQ(LengthTypeSize(LengthType::none), 0);
-  EXPECT_EQ(LengthTypeOf(1), LengthType::byte);
-  EXPECT_EQ(LengthTypeOf(3), LengthType::dword);
-  EXPECT_EQ(LengthTypeOf(0), LengthType::none);
-}
-
 TEST(Text, WideToStrKeepsWholeUnits) {
   const Bytes ab{0x41, 0, 0, 0, 0x42, 0};
   EXPECT_EQ(WideToStr(ab, 0, 3), u"A");

@@ -595,4 +595,4 @@ class WindowTest : public QObject {
 };
 
 QTEST_MAIN(WindowTest)
-#include "test_window.moc"
+#include "window.moc"
