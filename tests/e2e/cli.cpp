@@ -14,7 +14,11 @@ using namespace corvel::test;
 using nlohmann::json;
 
 namespace {
-CommandResult Cli(const std::string& args) { return RunCommand(std::string(CORVEL_CLI) + " " + args); }
+CommandResult Cli(const std::string& args) {
+  std::string command = CORVEL_CLI;
+  command.append(1, ' ').append(args);
+  return RunCommand(command);
+}
 }  // namespace
 
 TEST(CliInfo, JsonDescribesTheFile) {
