@@ -15,6 +15,23 @@ std::u16string Utf16(std::string_view utf8) {
   return out;
 }
 
+Writer& Writer::le(std::uint64_t v, int n) {
+  for (int i = 0; i < n; ++i) b_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  return *this;
+}
+Writer& Writer::bytes(ByteView v) {
+  for (std::uint8_t x : v) b_.push_back(x);
+  return *this;
+}
+Writer& Writer::chars(std::string_view c) {
+  for (char x : c) b_.push_back(static_cast<std::uint8_t>(x));
+  return *this;
+}
+Writer& Writer::zeros(std::size_t n) {
+  b_.resize(b_.size() + n, 0);
+  return *this;
+}
+
 Writer& Writer::text(std::string_view utf8, bool terminator) {
   for (char16_t u : Utf16(utf8)) u16(u);
   return terminator ? u16(0) : *this;

@@ -27,9 +27,9 @@ class Writer {
   Writer& u32(std::uint32_t v) { return le(v, 4); }
   Writer& u64(std::uint64_t v) { return le(v, 8); }
   Writer& guid(const Guid& g) { return bytes(g.bytes()); }
-  Writer& bytes(ByteView v) { b_.insert(b_.end(), v.begin(), v.end()); return *this; }
-  Writer& chars(std::string_view c) { b_.insert(b_.end(), c.begin(), c.end()); return *this; }
-  Writer& zeros(std::size_t n) { b_.resize(b_.size() + n, 0); return *this; }
+  Writer& bytes(ByteView v);
+  Writer& chars(std::string_view c);
+  Writer& zeros(std::size_t n);
   // UTF-8 text as UTF-16 units (the BMP), then a zero unit when asked.
   Writer& text(std::string_view utf8, bool terminator = true);
   Bytes& data() { return b_; }
@@ -37,10 +37,7 @@ class Writer {
   std::size_t size() const { return b_.size(); }
 
  private:
-  Writer& le(std::uint64_t v, int n) {
-    for (int i = 0; i < n; ++i) b_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    return *this;
-  }
+  Writer& le(std::uint64_t v, int n);
   Bytes b_;
 };
 
