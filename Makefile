@@ -123,7 +123,7 @@ fuzz-long: test-sanitize
 	scripts/fuzz-coverage $(ASAN)/fuzz-corpus build-cov
 
 # Each fault of tests/mutants.txt planted in turn in a copy of the tree
-# (build-mutants/): which ones the unit and end-to-end tests miss.
+# (build-mutants/): which ones the unit, end-to-end and window tests miss.
 mutants: deps
 	scripts/mutants
 
