@@ -166,6 +166,30 @@ class WindowTest : public QObject {
     }
   }
 
+  // The save's "no index" box reaches the saved file; the verify button
+  // starts a verify.
+  void noIndexBoxAndVerifyButtonReachTheirJobs() {
+    auto w = fresh();
+    w->openFile(Q(Clip("av")));
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnGO"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    const QString out = Q(TempPath("window-no-index.wmv"));
+    QFile::remove(out);
+    auto* box = Find<QCheckBox>(*w, "CheckNOsio");
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+    QVERIFY(box->isChecked());
+    Find<QLineEdit>(*w, "EditOUT")->setText(out);
+    QTest::mouseClick(Find<QToolButton>(*w, "ImageSA"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    Session saved;
+    QVERIFY(OpenFile(saved, out.toStdString()));
+    QVERIFY(!saved.structure.rec.simpleIndex.present);
+    QVERIFY(!w->presenter().session().verified);
+    QTest::mouseClick(Find<QPushButton>(*w, "BitBtnVD"), Qt::LeftButton);
+    QVERIFY(WaitForJob(*w));
+    QVERIFY(w->presenter().session().verified);
+  }
+
   void stopAsksThenStops() {
     auto w = fresh();
     w->openFile(Q(Clip("long")));
