@@ -55,6 +55,25 @@ TEST(Cuts, MergeRules) {
   EXPECT_EQ(d.ranges().size(), 1u);
 }
 
+// Where the unreadable bytes of a window end, against a byte-by-byte map.
+TEST(Unreadable, EndOfAWindowAgainstABitmap) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<UnreadableRange> ranges;
+    std::vector<bool> bad(200, false);
+    for (int k = 0; k < 3; ++k) {
+      const std::uint64_t off = rng() % 180, len = 1 + rng() % 8;
+      ranges.push_back({off, len, "test"});
+      for (std::uint64_t i = off; i < off + len; ++i) bad[i] = true;
+    }
+    const std::uint64_t from = rng() % 190, len = 1 + rng() % 10;
+    std::uint64_t end = 0;
+    for (std::uint64_t i = from; i < from + len; ++i)
+      if (bad[i]) end = i + 1;
+    ASSERT_EQ(UnreadableEnd(ranges, from, len), end) << "window " << from << "+" << len;
+  }
+}
+
 TEST(Cuts, RandomAgainstBitmap) {
   std::mt19937 rng(42);
   for (int round = 0; round < 200; ++round) {
