@@ -308,6 +308,63 @@ TEST(DropDamagedCheck, WritesAtMostThreeTimesThenCountsWhatRemains) {
   ExpectSoundAsf(out, false);
 }
 
+// With renumbered media objects, a frame the check of what was written
+// finds is traced back to the source by its packet and time, not its new
+// number: the frame at that time is the one left out.
+TEST(DropDamagedCheck, TracesARenumberedFrameBackToTheSource) {
+  const std::string clip = Clip("moving-msmpeg4");
+  const Bytes source = ReadFile(clip);
+  const AsfRead a = ReadAsf(source);
+  const auto& lead = a.packets.at(0).payloads;
+  const auto first = std::find_if(lead.begin(), lead.end(), [&](const AsfPayload& p) { return p.stream == a.videoStream; });
+  ASSERT_NE(first, lead.end());
+  Session s;
+  ASSERT_TRUE(OpenFile(s, clip) && Scan(s));
+  SaveJob job;
+  const std::string out = TempPath("checked-renumbered.wmv");
+  ASSERT_TRUE(PrepareSave(s, out, job));
+  job.options.dropDamaged = true;
+  job.options.renumberMediaObjects = true;
+  // The first frames left out from the start: every later number moves.
+  DamagedObject known;
+  known.object = {.stream = static_cast<std::uint8_t>(first->stream), .number = first->object, .firstOffset = LayoutOf(source).first};
+  job.input.damaged = {known};
+  AsfPayload found;
+  int checks = 0;
+  job.input.checkWritten = [&](const std::string& path, JobContext&) {
+    if (++checks > 1) return std::vector<DamagedObject>{};
+    const AsfRead w = ReadAsf(ReadFile(path));
+    for (std::size_t k = w.packets.size() / 2; k < w.packets.size(); ++k)
+      for (const AsfPayload& p : w.packets[k].payloads)
+        if (p.stream == w.videoStream && p.offset == 0 && found.time == 0) {
+          found = p;
+          DamagedObject d;
+          d.object = {.stream = static_cast<std::uint8_t>(p.stream), .number = p.object, .time = p.time};
+          d.firstPacket = d.lastPacket = k;
+          return std::vector<DamagedObject>{d};
+        }
+    return std::vector<DamagedObject>{};
+  };
+  SourceFile f;
+  ASSERT_TRUE(f.openPath(clip));
+  JobContext ctx;
+  const JobResult<SaveData> r = SaveFile(f, job.input, job.options, ctx);
+  ASSERT_TRUE(r.ok()) << Render(r.message, Language::eng);
+  EXPECT_EQ(checks, 2);
+  ASSERT_GT(found.time, 0u);
+  // Its source number is not the one it had in the first write.
+  const bool moved = std::ranges::any_of(a.packets, [&](const AsfPacket& q) {
+    return std::ranges::any_of(q.payloads, [&](const AsfPayload& p) {
+      return p.stream == found.stream && p.offset == 0 && p.time == found.time && p.object != found.object;
+    });
+  });
+  EXPECT_TRUE(moved);
+  const AsfRead w = ReadAsf(ReadFile(out));
+  for (const AsfPacket& q : w.packets)
+    for (const AsfPayload& p : q.payloads) EXPECT_FALSE(p.stream == found.stream && p.time == found.time) << p.object;
+  ExpectSoundAsf(w);
+}
+
 // (Random bytes over a WMA block's data decode without a word from the
 // decoder, ffmpeg's own run included: no audio case here.)
 
