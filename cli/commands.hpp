@@ -47,6 +47,7 @@ struct SaveCliOptions {
   bool renumber = false;
   bool keepIncomplete = false;
   bool dropDamaged = false;
+  unsigned threads = 0;  // decoders at once in the verify of --drop-damaged; 0: one per core
   bool force = false;
 };
 
@@ -70,6 +71,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common);
 
 struct VerifyCliOptions {
   std::string file;
+  unsigned threads = 0;  // decoders at once; 0: one per core
 };
 
 // Exit status 0 when nothing is damaged, 1 when something is (or the file

@@ -42,6 +42,11 @@ struct Commands {
     cmd->add_flag("--json", common.json, "print one JSON object instead of text");
   }
 
+  static void addThreads(CLI::App* cmd, unsigned& threads) {
+    cmd->add_option("--threads", threads, "decoders running at once in a verify (default: one per core)")
+        ->check(CLI::Range(1u, 256u));
+  }
+
   void addInspect(CLI::App& app) {
     infoCmd = app.add_subcommand("info", "show the objects of a file's header as a tree");
     infoCmd->add_option("FILE", info.file, "ASF file")->required();
@@ -57,6 +62,7 @@ struct Commands {
 
     verifyCmd = app.add_subcommand("verify", "decode every media object and list those the decoder finds damaged (exit status 1 when any)");
     verifyCmd->add_option("FILE", verify.file, "ASF file")->required();
+    addThreads(verifyCmd, verify.threads);
     addCommon(verifyCmd);
   }
 
@@ -71,6 +77,7 @@ struct Commands {
                   "write the packets as found: keep fragments of incomplete media objects and damaged payloads, rescue none");
     cmd->add_flag("--drop-damaged", o.dropDamaged,
                   "verify by decoding first; leave out damaged frames and, in a video stream, the frames up to the next key frame");
+    addThreads(cmd, o.threads);
     cmd->add_flag("--force", o.force, "overwrite an existing output file");
     addCommon(cmd);
   }

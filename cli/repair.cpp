@@ -67,6 +67,7 @@ void applySaveOptions(Session& s, const SaveCliOptions& o) {
   s.options.save.renumberMediaObjects = o.renumber;
   s.options.save.keepIncompleteObjects = o.keepIncomplete;
   s.options.save.dropDamaged = o.dropDamaged;
+  s.options.verifyThreads = o.threads;
 }
 
 // Saves to `out`, reports the result (in `j` for JSON) and gives the exit status.

@@ -72,6 +72,7 @@ void printVerify(const CliRun& run) {
 
 int runVerify(const VerifyCliOptions& o, const CommonOptions& common) {
   CliRun run(common, !common.json);
+  run.s.options.verifyThreads = o.threads;
   if (!OpenForCommand(run, o.file)) return 1;
   const bool ran = run.verify();
   if (common.json)

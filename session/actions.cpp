@@ -47,10 +47,12 @@ std::vector<DamagedFrame> Session::damagedByCuts() const {
 
 namespace {
 
-// The header declares the content encrypted.
-VerifyOptions VerifyOptionsOf(const FileStructure& fs) {
+// How the session's file is verified: not at all where the header declares
+// the content encrypted.
+VerifyOptions VerifyOptionsOf(const Session& s) {
   VerifyOptions o;
-  for (const ObjectEntry& e : fs.objects)
+  o.threads = s.options.verifyThreads;
+  for (const ObjectEntry& e : s.structure.objects)
     o.encrypted = o.encrypted || e.guid == guid::ContentEncryption || e.guid == guid::ExtendedContentEncryption;
   return o;
 }
@@ -365,7 +367,7 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.input.source = s.fileName;
   job.input.copied = CopiedHeaderObjects(s.structure);
   job.options = s.options.save;
-  job.verify = VerifyOptionsOf(s.structure);
+  job.verify = VerifyOptionsOf(s);
   job.damagedByCuts = s.damagedByCuts();
   if (!s.options.sourceHeaderUsable) job.options.header = HeaderMode::minimal;
   // Packets found before the last repair lie elsewhere in the logical file now.
@@ -415,7 +417,7 @@ JobResult<VerifyData> VerifyJob::run(JobContext& ctx) const {
 }
 
 VerifyJob PrepareVerify(const Session& s) {
-  return VerifyJob{sourceOf(s), s.file.cuts, StreamsOf(s.structure.rec), VerifyOptionsOf(s.structure)};
+  return VerifyJob{sourceOf(s), s.file.cuts, StreamsOf(s.structure.rec), VerifyOptionsOf(s)};
 }
 
 bool ApplyVerify(Session& s, JobResult<VerifyData> r) {

@@ -32,6 +32,7 @@ struct SessionOptions {
   // The header may be built from the source's objects; false once the
   // structure was reconstructed (then only the minimal header is sound).
   bool sourceHeaderUsable = true;
+  unsigned verifyThreads = 0;  // decoders at once in a verify; 0: one per core
 };
 
 // The log: lines appended one per event; emptied first once it holds

@@ -48,6 +48,10 @@ struct VerifyOptions {
   // ciphertext, no verdict on damage. Nothing is decoded; every media
   // object counts as not verified (as one its decoder cannot decode).
   bool encrypted = false;
+  // Decoders running at once: 0 for one per core of the machine. Each
+  // stretch of video from a key frame on gets a decoder of its own; the
+  // result is the one a single decoder per stream gives.
+  unsigned threads = 0;
 };
 
 // Decodes the media objects of `f` (a whole file, or the logical file of a

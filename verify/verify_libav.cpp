@@ -3,11 +3,17 @@
 // tables, fed one whole media object at a time. Only the headers are used
 // at build time; the libraries are opened when a verify runs.
 #include <algorithm>
+#include <array>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdlib>
+#include <deque>
 #include <iterator>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "io/platform.hpp"
 #include "verify/verify.hpp"
@@ -338,6 +344,226 @@ class LibavJudge final : public DecodeJudge {
 // The decoder's words are kept for this many damaged objects.
 constexpr std::size_t kWordsKept = 100000;
 
+// The streams' rows of the result and what is counted into them.
+class Tally {
+ public:
+  Tally(const StreamTable& streams, VerifyData& d) : d_(d) {
+    for (const StreamEntry& e : streams) {
+      StreamVerify s;
+      s.number = e.number;
+      s.kind = e.kind;
+      if (auto dec = StreamDecoder::open(e)) s.codec = dec->name();
+      row_[e.number & 127] = d.streams.size();
+      d.streams.push_back(std::move(s));
+    }
+  }
+  StreamVerify& stream(std::uint8_t number) { return d_.streams[row_[number & 127]]; }
+  // An object no decoder gives a verdict on.
+  void notVerified(std::uint8_t number, bool unsupported) {
+    ++d_.notVerified;
+    stream(number).unsupported += unsupported;
+  }
+  void verified(std::uint64_t count) { d_.verified += count; }
+  // A damaged one, in the order of the file.
+  void damaged(DamagedObject o) {
+    ++stream(o.object.stream).damaged;
+    // A file damaged throughout lists every object; past the first ones,
+    // without the decoder's words (the list stays small).
+    if (d_.damaged.size() >= kWordsKept) o.message.clear();
+    d_.damaged.push_back(std::move(o));
+  }
+
+ private:
+  VerifyData& d_;
+  std::array<std::size_t, 128> row_{};
+};
+
+// One object on its way to a decoder: its place in the file's order and
+// its bytes.
+struct Queued {
+  std::uint64_t seq = 0;
+  DamagedObject object;  // where it lies; its words once decoded
+  Bytes data;
+  bool warmUp = false;  // decoded for the state it leaves, not judged
+};
+
+// Objects one decoder takes in order: a stream's audio from its start, or
+// its video from a key frame on. Batches of it go to the workers one at a
+// time, so that its decoder sees them in the file's order.
+struct Chain {
+  const StreamEntry* entry = nullptr;
+  std::unique_ptr<StreamDecoder> decoder;
+  std::deque<std::vector<Queued>> batches;
+  bool busy = false, queued = false, closed = false, opened = false;
+  std::uint64_t objects = 0, bytes = 0;  // taken so far
+  // What the decoder said.
+  std::uint64_t verified = 0, unsupported = 0, failed = 0;
+  std::vector<std::pair<std::uint64_t, DamagedObject>> damaged;
+
+  void decode(std::vector<Queued>& batch) {
+    if (!opened) decoder = StreamDecoder::open(*entry);
+    opened = true;
+    for (Queued& q : batch) {
+      if (!decoder) {
+        failed += !q.warmUp;
+        continue;
+      }
+      StreamDecoder::Heard h = decoder->decode(q.data);
+      if (q.warmUp) continue;
+      if (h.unsupported) {
+        ++unsupported;
+        continue;
+      }
+      ++verified;
+      if (h.words.empty()) continue;
+      q.object.message = std::move(h.words);
+      damaged.emplace_back(q.seq, std::move(q.object));
+    }
+  }
+};
+
+// Decodes on several threads: the calling thread reads the objects and
+// cuts each stream into chains (video at key frames, once a chain is long
+// enough to be worth a decoder of its own); workers decode a chain's
+// batches in order, different chains at once. The result is merged in the
+// file's order.
+class ParallelVerify {
+ public:
+  explicit ParallelVerify(unsigned workers) {
+    for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { work(); });
+  }
+  ParallelVerify(const ParallelVerify&) = delete;
+  ParallelVerify& operator=(const ParallelVerify&) = delete;
+  ~ParallelVerify() { finish(); }
+
+  // The object `q` of the stream `e`.
+  void add(const StreamEntry& e, Queued q, bool key) {
+    Stream& s = streams_[e.number & 127];
+    const bool fresh = !s.chain || (e.kind == StreamKind::video && key && s.chain->objects >= kChainObjects);
+    if (fresh) {
+      flush(s);
+      if (s.chain) close(*s.chain);
+      chains_.push_back(std::make_unique<Chain>());
+      s.chain = chains_.back().get();
+      s.chain->entry = &e;
+      // The objects before the key frame, for a decoder whose next ones
+      // refer back past it.
+      for (const Queued& w : s.recent) s.batch.push_back({w.seq, w.object, w.data, true});
+    }
+    ++s.chain->objects;
+    s.batchBytes += q.data.size();
+    s.batch.push_back(q);
+    if (e.kind == StreamKind::video) {
+      s.recent.push_back(std::move(q));
+      if (s.recent.size() > kWarmUp) s.recent.pop_front();
+    }
+    if (s.batchBytes >= kBatchBytes || s.batch.size() >= kBatchObjects) flush(s);
+  }
+
+  // Every batch decoded; the chains' words merged into `tally` in the file's order.
+  void finish(Tally* tally = nullptr) {
+    for (Stream& s : streams_) flush(s);
+    {
+      const std::lock_guard lock(m_);
+      done_ = true;
+    }
+    ready_.notify_all();
+    threads_.clear();
+    if (!tally) return;
+    std::vector<std::pair<std::uint64_t, DamagedObject>> damaged;
+    for (const auto& c : chains_) {
+      const std::uint8_t n = c->entry->number;
+      tally->verified(c->verified);
+      for (std::uint64_t i = 0; i < c->unsupported; ++i) tally->notVerified(n, true);
+      for (std::uint64_t i = 0; i < c->failed; ++i) tally->notVerified(n, false);
+      std::move(c->damaged.begin(), c->damaged.end(), std::back_inserter(damaged));
+    }
+    std::sort(damaged.begin(), damaged.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [seq, o] : damaged) tally->damaged(std::move(o));
+  }
+
+ private:
+  static constexpr std::uint64_t kChainObjects = 50;
+  static constexpr std::size_t kWarmUp = 2;
+  static constexpr std::uint64_t kBatchBytes = 1 << 20, kBatchObjects = 256;
+
+  struct Stream {
+    Chain* chain = nullptr;
+    std::vector<Queued> batch;
+    std::uint64_t batchBytes = 0;
+    std::deque<Queued> recent;
+  };
+
+  std::uint64_t maxInFlight() const { return std::uint64_t{4 << 20} * (threads_.size() + 1); }
+
+  void flush(Stream& s) {
+    if (s.batch.empty()) return;
+    std::unique_lock lock(m_);
+    // Reading waits while the workers are this far behind.
+    room_.wait(lock, [&] { return inFlight_ < maxInFlight(); });
+    inFlight_ += s.batchBytes;
+    s.chain->batches.push_back(std::move(s.batch));
+    s.chain->bytes += s.batchBytes;
+    s.batch.clear();
+    s.batchBytes = 0;
+    queue(*s.chain);
+  }
+
+  void close(Chain& c) {
+    const std::lock_guard lock(m_);
+    c.closed = true;
+    if (!c.busy && c.batches.empty()) c.decoder.reset();
+  }
+
+  // Called locked.
+  void queue(Chain& c) {
+    if (c.busy || c.queued || c.batches.empty()) return;
+    c.queued = true;
+    ready_list_.push_back(&c);
+    ready_.notify_one();
+  }
+
+  void work() {
+    std::unique_lock lock(m_);
+    while (true) {
+      ready_.wait(lock, [&] { return done_ || !ready_list_.empty(); });
+      if (ready_list_.empty()) return;
+      Chain& c = *ready_list_.front();
+      ready_list_.pop_front();
+      c.queued = false;
+      c.busy = true;
+      std::vector<Queued> batch = std::move(c.batches.front());
+      c.batches.pop_front();
+      lock.unlock();
+      std::uint64_t bytes = 0;
+      for (const Queued& q : batch)
+        if (!q.warmUp) bytes += q.data.size();
+      c.decode(batch);
+      batch.clear();
+      lock.lock();
+      c.busy = false;
+      inFlight_ -= bytes;
+      if (c.closed && c.batches.empty()) c.decoder.reset();
+      queue(c);
+      room_.notify_all();
+    }
+  }
+
+  std::array<Stream, 128> streams_;
+  std::vector<std::unique_ptr<Chain>> chains_;
+  std::mutex m_;
+  std::condition_variable ready_, room_;
+  std::deque<Chain*> ready_list_;
+  std::uint64_t inFlight_ = 0;
+  bool done_ = false;
+  std::vector<std::jthread> threads_;  // last: joined before the rest goes
+};
+
+unsigned WorkersFor(const VerifyOptions& o) {
+  if (o.threads) return o.threads;
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
 }  // namespace
 
 bool DecodingBuilt() { return true; }
@@ -354,43 +580,38 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
     ctx.log(Message(MessageId::LibraryNotLoaded, Lib().error));
     return Finish(ctx, Outcome::failed, Message(MessageId::LibraryNotLoaded, Lib().error), std::move(d));
   }
-  std::array<std::unique_ptr<StreamDecoder>, 128> decoders;
-  std::array<std::size_t, 128> row{};
-  for (const StreamEntry& e : streams) {
-    StreamVerify s;
-    s.number = e.number;
-    s.kind = e.kind;
-    if (auto dec = StreamDecoder::open(e)) {
-      s.codec = dec->name();
-      decoders[e.number & 127] = std::move(dec);
-    }
-    row[e.number & 127] = d.streams.size();
-    d.streams.push_back(std::move(s));
-  }
+  Tally tally(streams, d);
   if (options.encrypted) ctx.log(Message(MessageId::EncryptedNotVerified));
+  const unsigned workers = WorkersFor(options);
+  // One decoder per stream, here; or chains of objects for the workers.
+  std::array<std::unique_ptr<StreamDecoder>, 128> decoders;
+  std::optional<ParallelVerify> parallel;
+  if (workers > 1) parallel.emplace(workers);
+  for (const StreamEntry& e : streams)
+    if (!tally.stream(e.number).codec.empty() && workers == 1) decoders[e.number & 127] = StreamDecoder::open(e);
   MediaObjectReader reader(f, streams);
   bool stopped = false;
+  std::uint64_t seq = 0;
   while (reader.next()) {
     const MediaObject& o = reader.object();
     const std::uint8_t s = o.stream & 127;
-    StreamVerify& sv = d.streams[row[s]];
-    ++sv.objects;
-    StreamDecoder::Heard h;
+    ++tally.stream(s).objects;
+    const DamagedObject where{o, reader.packetNumber(o.firstOffset), reader.packetNumber(o.lastOffset), {}};
+    const bool decodable = !tally.stream(s).codec.empty();
     // Ciphertext is not decoded: the decoder's words on it say nothing of damage.
-    h.unsupported = options.encrypted;
-    if (decoders[s] && !options.encrypted) h = decoders[s]->decode(reader.data());
-    if (!decoders[s] || h.unsupported) {
+    if (!decodable || options.encrypted) {
       // No decoder, or one that cannot decode what this object uses: no verdict.
-      ++d.notVerified;
-      sv.unsupported += decoders[s] && h.unsupported;
+      tally.notVerified(s, decodable);
+    } else if (parallel) {
+      const ByteView data = reader.data();
+      parallel->add(*FindStream(streams, s), {seq++, where, Bytes(data.begin(), data.end())}, o.key);
     } else {
-      ++d.verified;
-      if (!h.words.empty()) {
-        ++sv.damaged;
-        // A file damaged throughout lists every object; past the first
-        // ones, without the decoder's words (the list stays small).
-        if (d.damaged.size() >= kWordsKept) h.words.clear();
-        d.damaged.push_back({o, reader.packetNumber(o.firstOffset), reader.packetNumber(o.lastOffset), std::move(h.words)});
+      StreamDecoder::Heard h = decoders[s]->decode(reader.data());
+      if (h.unsupported) {
+        tally.notVerified(s, true);
+      } else {
+        tally.verified(1);
+        if (!h.words.empty()) tally.damaged({where.object, where.firstPacket, where.lastPacket, std::move(h.words)});
       }
     }
     ctx.progress(reader.position(), f.size(), phase::verifying);
@@ -400,6 +621,7 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
     }
     ctx.step();
   }
+  if (parallel) parallel->finish(&tally);
   d.incomplete = reader.incomplete();
   Message m = VerifySummary(d);
   if (stopped) {

@@ -87,6 +87,9 @@ const CliRow kCliRows[] = {
     {"avi_output_exists", "avi -o {t}/exists.wmv {av}", 1},
     {"avi_default_name", "avi {t}/av.wmv", 0, {}, {}, "{t}/av.wmv.avi"},
     {"frames_audio_only", "frames --audio-only {av}", 0},
+    {"verify_threads", "verify --threads 3 {av}", 0, {"^media objects verified by decoding: "}},
+    {"verify_no_threads", "verify --threads 0 {av}", 2},
+    {"save_threads_not_a_number", "save --threads many {av}", 2},
 };
 
 class CliCommand : public ::testing::TestWithParam<CliRow> {};

@@ -365,6 +365,61 @@ TEST(DropDamagedCheck, TracesARenumberedFrameBackToTheSource) {
   ExpectSoundAsf(w);
 }
 
+// Everything a verify found, as text: counts, streams, damaged objects.
+std::string Described(const VerifyData& d) {
+  std::ostringstream o;
+  o << d.verified << " verified, " << d.notVerified << " not, incomplete " << d.incomplete.video << ","
+    << d.incomplete.audio << "," << d.incomplete.other << "\n";
+  for (const StreamVerify& s : d.streams)
+    o << int{s.number} << " " << s.codec << ": " << s.objects << " objects, " << s.damaged << " damaged, " << s.unsupported
+      << " unsupported\n";
+  for (const DamagedObject& x : d.damaged)
+    o << int{x.object.stream} << ":" << x.object.number << (x.object.key ? " key " : " ") << x.object.time << " ms at "
+      << x.object.firstOffset << ", packets " << x.firstPacket << "-" << x.lastPacket << ": " << x.message << "\n";
+  return o.str();
+}
+
+// Decoding on several threads gives what one decoder per stream gives: the
+// same damaged objects in the same order with the same words, the same
+// counts; stopped, it has decoded every object it counts.
+TEST(Verify, OnSeveralThreadsAsOnOne) {
+  Bytes b = ReadFile(Clip("two-video"));
+  const Layout l = LayoutOf(b);
+  std::mt19937 rng(5);
+  for (std::uint64_t k = 3; k < l.count; k += 9)
+    for (std::uint64_t i = 0, at = DataArea(b, l, k); i < 40; ++i) b[at + i] = static_cast<std::uint8_t>(rng());
+  const std::string damaged = TempPath("threads-damaged.wmv");
+  WriteFile(damaged, b);
+  for (const std::string& file : {damaged, Clip("two-audio"), Clip("moving-msmpeg4")}) {
+    Session s;
+    ASSERT_TRUE(OpenFile(s, file));
+    VerifyJob job = PrepareVerify(s);
+    job.options.threads = 1;
+    const auto one = RunJob([&](JobContext& c) { return job.run(c); });
+    if (file == damaged) {
+      EXPECT_GE(one.data.damaged.size(), 8u);
+    }
+    for (const unsigned threads : {2u, 3u}) {
+      job.options.threads = threads;
+      const auto many = RunJob([&](JobContext& c) { return job.run(c); });
+      EXPECT_EQ(many.outcome, one.outcome) << file;
+      EXPECT_EQ(Described(many.data), Described(one.data)) << file << " on " << threads << " threads";
+    }
+  }
+  Session s;
+  ASSERT_TRUE(OpenFile(s, damaged));
+  VerifyJob job = PrepareVerify(s);
+  job.options.threads = 2;
+  StopAfter stop(30);
+  JobContext ctx(stop.token(), &stop);
+  const auto stopped = job.run(ctx);
+  EXPECT_EQ(stopped.outcome, Outcome::stopped);
+  std::uint64_t objects = 0;
+  for (const StreamVerify& v : stopped.data.streams) objects += v.objects;
+  EXPECT_GT(objects, 0u);
+  EXPECT_EQ(stopped.data.verified + stopped.data.notVerified, objects);
+}
+
 // (Random bytes over a WMA block's data decode without a word from the
 // decoder, ffmpeg's own run included: no audio case here.)
 

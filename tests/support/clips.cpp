@@ -47,6 +47,11 @@ std::string Clip(const std::string& kind) {
     path = TempPath("two-audio.wmv");
     cmd = ff + "-i " + Quote(Clip("long")) + " -f lavfi -i sine=sample_rate=22050:duration=10 -map 0:v -map 0:a -map 1:a " +
           "-c:v copy -c:a:0 copy -c:a:1 wmav2 -f asf " + Quote(path);
+  } else if (kind == "two-video") {
+    // The long clip with a second video stream of another codec beside its own.
+    path = TempPath("two-video.wmv");
+    cmd = ff + "-i " + Quote(Clip("long")) + " -f lavfi -i testsrc2=size=160x120:rate=25:duration=12 -map 0:v -map 0:a -map 1:v " +
+          "-c:v:0 copy -c:a copy -c:v:1 msmpeg4 -b:v:1 300k -g 25 -f asf " + Quote(path);
   } else if (kind == "multi-audio") {
     // Three audio streams of different rates, no video (languages of one recording).
     path = TempPath("multi-audio.wma");
