@@ -70,7 +70,7 @@ test-thread: deps
 	cmake --preset tsan -DCORVEL_WERROR=$(WERROR)
 	cmake --build --preset tsan -j$(JOBS)
 	ctest --preset tsan -j$(JOBS) -L unit
-	ctest --preset tsan -j$(JOBS) -R '^(Presenter|EachJob/PresenterStop|Verify\.OnSeveralThreads)'
+	ctest --preset tsan -j$(JOBS) -R '^(Presenter|EachJob/PresenterStop|Verify\.OnSeveralThreads|CliBatch\.FilesAtOnce)'
 
 # Clean builds as packagers make them, Release with GCC and RelWithDebInfo
 # with clang, each build's warnings counted (not part of make test: the

@@ -1,9 +1,13 @@
 #include "cli/batch.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
+#include <mutex>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "io/platform.hpp"
 #include "cli/commands.hpp"
@@ -68,58 +72,108 @@ std::vector<std::string> DistinctInputs(const std::vector<std::string>& files) {
   return out;
 }
 
+namespace {
+
+// One input and where its output goes, decided before any work so that
+// files done at once never take one name.
+struct Planned {
+  std::string file, out, refusal;
+};
+
+std::vector<Planned> PlanOutputs(const BatchCommand& b, const std::vector<std::string>& files) {
+  std::vector<std::string> inputs, taken;
+  for (const std::string& f : files) inputs.push_back(canonical(f));
+  std::vector<Planned> plan;
+  for (const std::string& file : files) {
+    const std::string base = b.folder.empty() ? file : platform::NameOf(platform::PathOf(b.folder) / platform::PathOf(file).filename());
+    std::string out = OutputName(base, b.naming);
+    // A free name another input of the batch took: the next one.
+    while (b.naming == OutputNaming::nextFree && std::find(taken.begin(), taken.end(), canonical(out)) != taken.end())
+      out = OutputName(out, OutputNaming::nextFree);
+    const std::string c = canonical(out);
+    Planned p{file, out, {}};
+    if (std::find(inputs.begin(), inputs.end(), c) != inputs.end()) p.refusal = "the output would be one of the inputs: " + out;
+    else if (std::find(taken.begin(), taken.end(), c) != taken.end()) p.refusal = "the output is another input's: " + out;
+    else taken.push_back(c);
+    plan.push_back(std::move(p));
+  }
+  return plan;
+}
+
+// Runs one planned file; its report, with "result" and "reason".
+json RunPlanned(const BatchCommand& b, const Planned& p, const CommonOptions& common) {
+  json r;
+  int status = 1;
+  if (!p.refusal.empty()) {
+    r["result"] = "failed";
+    r["reason"] = p.refusal;
+  } else if (StopSignals::interrupted()) {
+    r["result"] = "failed";
+    r["reason"] = withoutBullet(Render(Message(MessageId::Interrupted), common.lang));
+  } else {
+    // The command reports into `gathered`: nothing of it is printed.
+    FileReport gathered;
+    CommonOptions quiet = common;
+    quiet.json = true;
+    quiet.gather = &gathered;
+    quiet.progress = b.jobs <= 1;
+    try {
+      status = b.runOne(p.file, p.out, quiet);
+    } catch (const std::exception& e) {
+      gathered.reason = e.what();
+    }
+    r = gathered.report.is_object() ? gathered.report : json::object();
+    if (status == 0 || status == kSavedWithDamagedFrames) {
+      r["result"] = status == 0 ? "saved" : "saved, damaged frames remain";
+    } else {
+      r["result"] = "failed";
+      std::string why = gathered.reason;
+      if (why.empty()) why = r.value("status", r.value("message", std::string("failed")));
+      r["reason"] = why;
+    }
+  }
+  r["file"] = p.file;
+  if (r["result"] != "failed" && !r.contains("output")) r["output"] = p.out;
+  return r;
+}
+
+}  // namespace
+
 int RunBatch(const BatchCommand& b, const CommonOptions& common) {
   std::error_code ec;
   if (!b.folder.empty() && !fs::is_directory(platform::PathOf(b.folder), ec))
     return ErrorLine(b.folder, "no such folder (with several inputs, -o names the folder for the outputs)");
-  const std::vector<std::string> files = DistinctInputs(b.files);
-  std::vector<std::string> inputs, written;
-  for (const std::string& f : files) inputs.push_back(canonical(f));
+  const std::vector<Planned> plan = PlanOutputs(b, DistinctInputs(b.files));
+  // Ctrl-C stops the file being done and every one after it.
+  const StopSignals signals;
   const bool tty = platform::StderrIsTerminal();
-  std::vector<json> reports;
-  bool anyFailed = false, anyDamaged = false;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string& file = files[i];
-    if (tty) std::cerr << "[" << i + 1 << "/" << files.size() << "] " << file << '\n';
-    const std::string base = b.folder.empty() ? file : platform::NameOf(platform::PathOf(b.folder) / platform::PathOf(file).filename());
-    const std::string out = OutputName(base, b.naming);
-    json r;
-    const std::string c = canonical(out);
-    std::string refusal;
-    if (std::find(inputs.begin(), inputs.end(), c) != inputs.end()) refusal = "the output would be one of the inputs: " + out;
-    if (std::find(written.begin(), written.end(), c) != written.end()) refusal = "the output was written for another input: " + out;
-    if (refusal.empty()) {
-      // The command reports into `gathered`: nothing of it is printed.
-      FileReport gathered;
-      CommonOptions quiet = common;
-      quiet.json = true;
-      quiet.gather = &gathered;
-      int status = 1;
-      try {
-        status = b.runOne(file, out, quiet);
-      } catch (const std::exception& e) {
-        gathered.reason = e.what();
+  std::vector<json> reports(plan.size());
+  std::mutex said;
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i; (i = next++) < plan.size();) {
+      if (tty) {
+        const std::lock_guard lock(said);
+        std::cerr << "[" << i + 1 << "/" << plan.size() << "] " << plan[i].file << '\n';
       }
-      r = gathered.report.is_object() ? gathered.report : json::object();
-      if (status == 0 || status == kSavedWithDamagedFrames) {
-        written.push_back(c);
-        r["result"] = status == 0 ? "saved" : "saved, damaged frames remain";
-        anyDamaged = anyDamaged || status != 0;
-      } else {
-        r["result"] = "failed";
-        std::string why = gathered.reason;
-        if (why.empty()) why = r.value("status", r.value("message", std::string("failed")));
-        r["reason"] = why;
+      json r = RunPlanned(b, plan[i], common);
+      if (tty) {
+        const std::lock_guard lock(said);
+        std::cerr << (b.jobs > 1 ? "[" + std::to_string(i + 1) + "] " : "      ") << r["result"].get<std::string>()
+                  << (r.contains("reason") ? ": " + r["reason"].get<std::string>() : "") << '\n';
       }
-    } else {
-      r["result"] = "failed";
-      r["reason"] = refusal;
+      reports[i] = std::move(r);
     }
-    r["file"] = file;
-    if (r["result"] != "failed" && !r.contains("output")) r["output"] = out;
+  };
+  {
+    std::vector<std::jthread> workers;
+    for (unsigned k = 1; k < std::min<std::size_t>(std::max(1u, b.jobs), plan.size()); ++k) workers.emplace_back(work);
+    work();
+  }
+  bool anyFailed = false, anyDamaged = false;
+  for (const json& r : reports) {
     anyFailed = anyFailed || r["result"] == "failed";
-    if (tty) std::cerr << "      " << r["result"].get<std::string>() << (r.contains("reason") ? ": " + r["reason"].get<std::string>() : "") << '\n';
-    reports.push_back(std::move(r));
+    anyDamaged = anyDamaged || r["result"] == "saved, damaged frames remain";
   }
   if (common.json)
     printJson(json(reports));

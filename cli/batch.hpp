@@ -1,6 +1,7 @@
 // Several inputs for save, repair or avi: each goes through the one-file
-// command in turn to its own default output name (in the -o folder when one
-// is given); its report is kept, and a summary follows at the end.
+// command to its own default output name (in the -o folder when one is
+// given), `jobs` files at once; the reports are kept, and a summary in the
+// inputs' order follows at the end.
 #pragma once
 
 #include <functional>
@@ -17,6 +18,7 @@ struct BatchCommand {
   std::vector<std::string> files;
   std::string folder;  // -o: where the outputs go; empty for beside each input
   OutputNaming naming = OutputNaming::nextFree;
+  unsigned jobs = 1;  // files done at once
   // Runs the command on one file with this output; its report and its
   // failure go to the options' `gather`. Returns its exit status.
   std::function<int(const std::string& file, const std::string& output, const CommonOptions& common)> runOne;

@@ -20,6 +20,7 @@ struct CommonOptions {
   Language lang = Language::eng;
   bool json = false;
   FileReport* gather = nullptr;  // set by a batch: the command reports here, prints nothing
+  bool progress = true;          // a progress line on a terminal (off while several files run at once)
 };
 
 struct InfoOptions {

@@ -26,6 +26,7 @@ const CLI::Validator kWholeNumber(
 struct Commands {
   cli::CommonOptions common;
   std::string lang = "en";
+  unsigned jobs = 1;  // files of a batch done at once
   cli::InfoOptions info;
   cli::ScanCliOptions scan;
   cli::SaveCliOptions save;
@@ -40,6 +41,10 @@ struct Commands {
   void addCommon(CLI::App* cmd) {
     cmd->add_option("--lang", lang, "language of messages: en or ru")->check(CLI::IsMember({"en", "ru"}));
     cmd->add_flag("--json", common.json, "print one JSON object instead of text");
+  }
+
+  void addJobs(CLI::App* cmd) {
+    cmd->add_option("--jobs", jobs, "with several inputs, files done at once (default 1)")->check(CLI::Range(1u, 256u));
   }
 
   static void addThreads(CLI::App* cmd, unsigned& threads) {
@@ -78,6 +83,7 @@ struct Commands {
     cmd->add_flag("--drop-damaged", o.dropDamaged,
                   "verify by decoding first; leave out damaged frames and, in a video stream, the frames up to the next key frame");
     addThreads(cmd, o.threads);
+    addJobs(cmd);
     cmd->add_flag("--force", o.force, "overwrite an existing output file");
     addCommon(cmd);
   }
@@ -129,6 +135,7 @@ struct Commands {
     aviCmd->add_option("-o,--output", avi.output, "output file (default FILE.avi); with several inputs, the folder for the outputs");
     auto* vo = aviCmd->add_flag("--video-only", avi.videoOnly, "every video stream, no audio");
     aviCmd->add_flag("--audio-only", avi.audioOnly, "every audio stream, no video")->excludes(vo);
+    addJobs(aviCmd);
     aviCmd->add_flag("--force", avi.force, "overwrite an existing output file");
     addCommon(aviCmd);
 
@@ -150,7 +157,7 @@ struct Commands {
       const std::string out = output;
       return runOne(distinct[0], out, common);
     }
-    return cli::RunBatch({distinct, output, naming, runOne}, common);
+    return cli::RunBatch({distinct, output, naming, jobs, runOne}, common);
   }
 
   int run() {

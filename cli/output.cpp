@@ -11,9 +11,12 @@
 namespace corvel::cli {
 
 namespace {
-// Set by the Ctrl-C handler; read while a job runs.
+// Set by the Ctrl-C handler; read while a job runs. The handler is the
+// process's, so is what it sets.
 std::atomic<bool> interruptedFlag{false};
 extern "C" void onInterrupt(int) { interruptedFlag = true; }
+std::mutex signalsMutex;
+int signalScopes = 0;
 }  // namespace
 
 // Ctrl-C, a polite kill and a closed terminal all stop the running job the
@@ -25,17 +28,25 @@ constexpr int kStopSignals[] = {
 #endif
 };
 
-CliListener::CliListener(Language lang, bool echo) : lang_(lang), echo_(echo), tty_(platform::StderrIsTerminal()) {
+StopSignals::StopSignals() {
+  const std::lock_guard lock(signalsMutex);
+  if (signalScopes++ > 0) return;
   interruptedFlag = false;
   for (const int sig : kStopSignals) std::signal(sig, onInterrupt);
 }
 
-CliListener::~CliListener() {
-  clearProgress();
+StopSignals::~StopSignals() {
+  const std::lock_guard lock(signalsMutex);
+  if (--signalScopes > 0) return;
   for (const int sig : kStopSignals) std::signal(sig, SIG_DFL);
 }
 
-const std::atomic<bool>& CliListener::interrupted() { return interruptedFlag; }
+const std::atomic<bool>& StopSignals::interrupted() { return interruptedFlag; }
+
+CliListener::CliListener(Language lang, bool echo, bool progress)
+    : lang_(lang), echo_(echo), tty_(progress && platform::StderrIsTerminal()) {}
+
+CliListener::~CliListener() { clearProgress(); }
 
 void CliListener::clearProgress() {
   if (!progressShown_) return;

@@ -15,21 +15,35 @@
 
 namespace corvel::cli {
 
+// While one lives, Ctrl-C, a polite kill and a closed terminal set
+// `interrupted`, which a running job takes as a stop request. Nested
+// (a batch, and the file commands it runs, several at once) the first
+// one installs the handlers and clears the flag, the last one restores them.
+class StopSignals {
+ public:
+  StopSignals();
+  ~StopSignals();
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+  static const std::atomic<bool>& interrupted();
+};
+
 // Hears the session and its jobs: keeps every log line (the memo of the
 // window empties itself at 500); with `echo` prints them as they come. Shows
 // progress on stderr when it is a terminal. Ctrl-C sets `interrupted`,
 // which the running job takes as a stop request.
 class CliListener : public SessionEvents, public ScanEvents {
  public:
-  CliListener(Language lang, bool echo);
+  CliListener(Language lang, bool echo, bool progress = true);
   ~CliListener() override;
   void log(const Message& line) override;
   void progress(const Progress& p) override;
   std::vector<std::string> lines() const;
-  static const std::atomic<bool>& interrupted();
+  static const std::atomic<bool>& interrupted() { return StopSignals::interrupted(); }
 
  private:
   void clearProgress();
+  StopSignals signals_;
   Language lang_;
   bool echo_;
   bool tty_;
@@ -56,7 +70,8 @@ inline std::string withoutBullet(const std::string& text) {
 struct CliRun {
   CliListener listener;
   Session s;
-  CliRun(const CommonOptions& common, bool echo) : listener(common.lang, common.gather ? false : echo), gather(common.gather) {
+  CliRun(const CommonOptions& common, bool echo)
+      : listener(common.lang, common.gather ? false : echo, common.progress), gather(common.gather) {
     s.lang = common.lang;
     s.events = &listener;
   }

@@ -426,6 +426,46 @@ TEST(CliBatch, SeveralInputsEachToItsOwnOutput) {
   EXPECT_TRUE(fs::exists(dir / "out" / "bad.wmv.avi"));
 }
 
+// Files done at once give what files done in turn give: the same outputs
+// byte for byte under the same names, the reports in the inputs' order;
+// inputs of one name into one folder each get a name of their own.
+TEST(CliBatch, FilesAtOnceAsInTurn) {
+  namespace fs = std::filesystem;
+  const fs::path dir = TempPath("batch-jobs");
+  fs::remove_all(dir);
+  std::vector<std::string> inputs;
+  const char* clips[] = {"av", "long", "video", "audio", "av"};
+  for (std::size_t i = 0; i < std::size(clips); ++i) {
+    const fs::path folder = dir / ("in" + std::to_string(i));
+    fs::create_directories(folder);
+    Bytes b = ReadFile(Clip(clips[i]));
+    if (i == 1) DeleteBytes(b, DataArea(b, LayoutOf(b), 7), 300);
+    const std::string path = (folder / (i % 2 ? "same.wmv" : std::string(clips[i]) + ".wmv")).string();
+    WriteFile(path, b);
+    inputs.push_back(path);
+  }
+  std::string files;
+  for (const std::string& f : inputs) files += " " + Quote(f);
+  std::vector<json> runs;
+  for (const char* jobs : {"1", "3"}) {
+    const fs::path out = dir / (std::string("out") + jobs);
+    fs::create_directories(out);
+    const auto r = Cli(std::string("repair --json --jobs ") + jobs + " -o " + Quote(out.string()) + files);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    runs.push_back(json::parse(r.out));
+    ASSERT_EQ(runs.back().size(), inputs.size());
+    for (std::size_t i = 0; i < inputs.size(); ++i) EXPECT_EQ(runs.back()[i]["file"], inputs[i]);
+  }
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    const std::string one = runs[0][i]["output"], three = runs[1][i]["output"];
+    EXPECT_EQ(fs::path(one).filename(), fs::path(three).filename());
+    EXPECT_EQ(ReadFile(one), ReadFile(three)) << one;
+    EXPECT_EQ(runs[0][i]["packets"], runs[1][i]["packets"]);
+  }
+  EXPECT_EQ(fs::path(runs[1][1]["output"].get<std::string>()).filename(), "same.001.wmv");
+  EXPECT_EQ(fs::path(runs[1][3]["output"].get<std::string>()).filename(), "same.002.wmv");
+}
+
 TEST(CliBatch, VersionFromTheProject) {
   const auto r = Cli("--version");
   EXPECT_EQ(r.exitCode, 0);
