@@ -13,28 +13,37 @@ constexpr std::int64_t kIndexEntriesAlways = 86400;
 
 template <typename Packets>
 bool createIndex(const Packets& packets, SimpleIndex& index, std::uint8_t videoStream) {
-  std::vector<FrameRecord> frames;
-  FrameRecord cur;
-  std::uint32_t curNumber = 0;  // media object number of the open frame
-  bool open = false;
-  auto take = [&](const Payload& pl, std::uint32_t packetNo) {
-    if (pl.streamNumber != videoStream) return;
-    if (open && pl.mediaObjectNumber == curNumber) {
-      ++cur.packetCount;
-      return;
-    }
-    if (open) {
-      cur.sequence = static_cast<std::uint32_t>(frames.size() + 1);
-      frames.push_back(cur);
-    }
-    cur = FrameRecord{0, 1, packetNo, pl.keyFrame, pl.presentationTime};
-    curNumber = pl.mediaObjectNumber;
-    open = true;
-  };
+  FrameCollector frames(videoStream);
   for (std::size_t i = 0; i < packets.size(); ++i) {
     const auto& p = packets[i];
-    for (std::size_t k = 0; k < p.payloadCount(); ++k) take(p.payload(k), static_cast<std::uint32_t>(i));
+    for (std::size_t k = 0; k < p.payloadCount(); ++k) frames.take(p.payload(k), static_cast<std::uint32_t>(i));
   }
+  return CreateSimpleIndex(frames.finish(), index);
+}
+
+}  // namespace
+
+void FrameCollector::take(const Payload& pl, std::uint32_t packetNumber) {
+  if (pl.streamNumber != video_) return;
+  if (open_ && pl.mediaObjectNumber == curNumber_) {
+    ++cur_.packetCount;
+    return;
+  }
+  if (open_) {
+    cur_.sequence = static_cast<std::uint32_t>(frames_.size() + 1);
+    frames_.push_back(cur_);
+  }
+  cur_ = FrameRecord{0, 1, packetNumber, pl.keyFrame, pl.presentationTime};
+  curNumber_ = pl.mediaObjectNumber;
+  open_ = true;
+}
+
+std::vector<FrameRecord> FrameCollector::finish() {
+  open_ = false;
+  return std::move(frames_);
+}
+
+bool CreateSimpleIndex(std::vector<FrameRecord> frames, SimpleIndex& index) {
   if (frames.empty()) return false;
 
   std::int64_t T = frames.back().presentationTime;
@@ -87,8 +96,6 @@ bool createIndex(const Packets& packets, SimpleIndex& index, std::uint8_t videoS
   SizeFields(index);
   return true;
 }
-
-}  // namespace
 
 bool CreateSimpleIndex(const PacketTable& packets, SimpleIndex& index, std::uint8_t videoStream) {
   return createIndex(packets, index, videoStream);

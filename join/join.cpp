@@ -21,12 +21,22 @@
 
 namespace corvel {
 
-std::uint32_t EvenSpread(std::span<ParsedPacket> packets, std::uint32_t end) {
+// Kept per packet of the output from the read pass to the write pass.
+static_assert(sizeof(SendSlot) <= 24);
+
+SendSlot SendSlotOf(const ParsedPacket& p, std::uint8_t video) {
+  SendSlot s;
+  s.earliest = MinPresentationTime(p);
+  s.hasVideo = MinStreamTime(p, video, s.videoTime);
+  return s;
+}
+
+std::uint32_t EvenSpread(std::span<SendSlot> packets, std::uint32_t end) {
   const std::uint32_t T = end > 10000 ? end - 6000 : end / 2;
   if (packets.empty()) return T;
   const auto step = static_cast<std::uint16_t>(T / packets.size());
   std::uint32_t S = 0;
-  for (ParsedPacket& p : packets) {
+  for (SendSlot& p : packets) {
     p.sendTime = S;
     p.duration = step;
     S += step;
@@ -34,13 +44,13 @@ std::uint32_t EvenSpread(std::span<ParsedPacket> packets, std::uint32_t end) {
   return T;
 }
 
-std::uint32_t Approximate(std::span<ParsedPacket> packets, std::uint32_t lead) {
+std::uint32_t Approximate(std::span<SendSlot> packets, std::uint32_t lead) {
   const std::size_t n = packets.size();
   if (n == 0) return 0;
   // Anchors whose times increase: an earlier anchor not below a later one goes.
   std::vector<std::pair<std::size_t, std::uint32_t>> anchors;
   for (std::size_t k = 0; k < n; ++k) {
-    const std::uint32_t t = MinPresentationTime(packets[k]);
+    const std::uint32_t t = packets[k].earliest;
     while (!anchors.empty() && t <= anchors.back().second) anchors.pop_back();
     anchors.emplace_back(k, t);
   }
@@ -61,17 +71,16 @@ std::uint32_t Approximate(std::span<ParsedPacket> packets, std::uint32_t lead) {
     const std::uint64_t twoL = 2ull * lead;
     spread(k, t < twoL ? t / 2 : t - lead);
   }
-  if (j < n) spread(n, MinPresentationTime(packets[n - 1]));
+  if (j < n) spread(n, packets[n - 1].earliest);
   return S;
 }
 
-std::uint32_t VideoTime(std::span<ParsedPacket> packets, std::uint8_t video, std::uint32_t preroll) {
+std::uint32_t VideoTime(std::span<SendSlot> packets, std::uint32_t preroll) {
   if (packets.empty()) return 0;
   packets[0].sendTime = 0;
   for (std::size_t k = 1; k < packets.size(); ++k) {
-    std::uint32_t t = 0;
-    if (MinStreamTime(packets[k], video, t)) {
-      packets[k].sendTime = t - preroll;
+    if (packets[k].hasVideo) {
+      packets[k].sendTime = packets[k].videoTime - preroll;
       packets[k - 1].duration = static_cast<std::uint16_t>(packets[k].sendTime - packets[k - 1].sendTime);
     } else {
       packets[k - 1].duration = 1;
@@ -214,6 +223,12 @@ class Joiner {
   Message streamsDiffer();
   bool readPackets(std::size_t i);
   bool writePackets(std::size_t i, std::size_t& record);
+  // Each part's packets start new media objects, their times running on.
+  void beginPart();
+  // Gives the packet's payloads their output numbers and times. The write
+  // pass does again what the read pass did, packet by packet, from the
+  // same starting state: nothing but the send slots is kept between them.
+  void renumber(ParsedPacket& p);
   std::uint32_t sendTimes();
   bool patchHeader(std::uint32_t sendDuration, std::unique_ptr<FileSource>& written);
   bool writeIndex(const FileSource& written);
@@ -239,8 +254,9 @@ class Joiner {
     for (StreamState& st : streams_)
       if (st.renumbered) f(st);
   }
-  std::vector<ParsedPacket> records_;
-  std::vector<bool> parsed_;  // per record: the packet parsed, and is written back
+  std::array<StreamState, 128> atStart_{};  // streams_ before the first part's packets
+  std::vector<SendSlot> slots_;             // per packet of the output
+  FrameCollector frames_{0};                // the video's frames, for the index
   std::vector<std::uint64_t> partPackets_;  // per part: the packets read from it
   // Packets past a part's declared count that still parse: the data decides.
   std::uint64_t packetsGoOn(const FileSource& f, std::uint64_t start, std::uint64_t count, const std::string& name);
@@ -273,8 +289,10 @@ bool Joiner::openInput(std::size_t i, std::unique_ptr<FileSource>& f, std::uint6
     // The first part's stream table was read by streamsDiffer().
     for (const StreamEntry& e : table_) streams_[e.number & 127].renumbered = e.kind != StreamKind::other;
     video_ = FirstOfKind(table_, StreamKind::video);
+    frames_ = FrameCollector(video_);
     // Presentation times start at the preroll.
     eachRenumbered([&](StreamState& st) { st.newPT = static_cast<std::uint32_t>(preroll_); });
+    atStart_ = streams_;
   }
   const std::uint32_t size = ReadPacketSize(*f);
   if (size == 0) return refuse(Message(MessageId::FilePropertiesNotFound, name));
@@ -322,18 +340,38 @@ Message Joiner::streamsDiffer() {
   return {};
 }
 
-bool Joiner::readPackets(std::size_t i) {
-  std::unique_ptr<FileSource> f;
-  std::uint64_t start = 0, count = 0;
-  if (!openInput(i, f, start, count)) return false;
-  partPackets_.push_back(count);
+void Joiner::beginPart() {
   eachRenumbered([](StreamState& st) {
     st.newNumber++;
     st.firstInFile = true;
     st.newPT += st.delta;
   });
+}
+
+void Joiner::renumber(ParsedPacket& p) {
+  auto step = [&](std::uint8_t s, std::uint32_t& mon, std::uint32_t& pt, std::uint32_t replicated, std::uint32_t objects) {
+    StreamState& st = streams_[s & 127];
+    if (s == 0 || !st.renumbered) return;
+    // A compressed payload's time stands in its offset field.
+    st.renumber(mon, pt, replicated >= 8 || replicated == 1, replicated == 1 ? objects : 1);
+  };
+  if (p.isMultiple()) {
+    for (Payload& pl : p.multiple.payloads)
+      step(pl.streamNumber, pl.mediaObjectNumber, pl.presentationTime, pl.replicatedDataLength, pl.compressedObjects);
+  } else {
+    step(p.single.streamNumber, p.single.mediaObjectNumber, p.single.presentationTime, p.single.replicatedDataLength,
+         p.single.compressedObjects);
+  }
+}
+
+bool Joiner::readPackets(std::size_t i) {
+  std::unique_ptr<FileSource> f;
+  std::uint64_t start = 0, count = 0;
+  if (!openInput(i, f, start, count)) return false;
+  partPackets_.push_back(count);
+  beginPart();
   const std::uint64_t room = f->size() > start ? (f->size() - start) / packetSize_ : 0;
-  records_.reserve(records_.size() + static_cast<std::size_t>(std::min(count, room)));
+  slots_.reserve(slots_.size() + static_cast<std::size_t>(std::min(count, room)));
   PacketReader reader(*f, start, packetSize_);
   for (std::uint64_t n = 0; n < count; ++n) {
     const ByteView v = reader.next();
@@ -342,25 +380,13 @@ bool Joiner::readPackets(std::size_t i) {
     // A packet that does not parse is copied as it is: nothing is written
     // into it at places its own fields cannot vouch for.
     const bool parsed = ParsePacket(v, p) == 0;
-    parsed_.push_back(parsed);
     if (!parsed) p = ParsedPacket{};
     d_.keyframePackets += p.firstKeyFrame;
-    auto step = [&](std::uint8_t s, std::uint32_t& mon, std::uint32_t& pt, std::uint32_t replicated, std::uint32_t objects) {
-      StreamState& st = streams_[s & 127];
-      if (s == 0 || !st.renumbered) return;
-      // A compressed payload's time stands in its offset field.
-      st.renumber(mon, pt, replicated >= 8 || replicated == 1, replicated == 1 ? objects : 1);
-    };
-    if (p.isMultiple()) {
-      for (Payload& pl : p.multiple.payloads)
-        step(pl.streamNumber, pl.mediaObjectNumber, pl.presentationTime, pl.replicatedDataLength, pl.compressedObjects);
-    } else {
-      step(p.single.streamNumber, p.single.mediaObjectNumber, p.single.presentationTime, p.single.replicatedDataLength,
-           p.single.compressedObjects);
-    }
-    p.fileOffset = static_cast<std::int64_t>(dataStart_ + records_.size() * std::uint64_t{packetSize_});
-    p.packetLength = packetSize_;
-    records_.push_back(std::move(p));
+    renumber(p);
+    const auto number = static_cast<std::uint32_t>(slots_.size());
+    for (std::size_t k = 0; k < p.payloadCount(); ++k) frames_.take(p.payload(k), number);
+    slots_.push_back(SendSlotOf(p, video_));
+    slots_.back().parsed = parsed;
     progress(i, n + 1, count);
     if (stop()) return false;
     pause();
@@ -375,15 +401,25 @@ bool Joiner::writePackets(std::size_t i, std::size_t& record) {
   if (!f) return refuse(Message(MessageId::FileOpenError, " " + in_[i]));
   const std::int64_t h = ReadHeaderSize(*f);
   const std::uint64_t count = i < partPackets_.size() ? partPackets_[i] : 0;
+  beginPart();
   PacketReader reader(*f, static_cast<std::uint64_t>(h) + DataObjectHead(), packetSize_);
-  for (std::uint64_t n = 0; n < count && record < records_.size(); ++n, ++record) {
+  for (std::uint64_t n = 0; n < count && record < slots_.size(); ++n, ++record) {
     const ByteView v = reader.next();
     const std::span<std::uint8_t> dst = out_->reserve(packetSize_);
     // A write that fails is the output's fault (a full disk), not the part's.
     if (dst.size() != packetSize_) return refuse(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
     if (v.empty()) return refuse(Message(MessageId::StructureError, in_[i]));
     std::copy(v.begin(), v.end(), dst.begin());
-    if (parsed_[record]) WriteBack(records_[record], dst);
+    const SendSlot& slot = slots_[record];
+    if (slot.parsed) {
+      // Parsed as the read pass parsed it, unless the part changed since.
+      ParsedPacket p;
+      if (ParsePacket(v, p) != 0) return refuse(Message(MessageId::StructureError, in_[i]));
+      renumber(p);
+      p.sendTime = slot.sendTime;
+      p.duration = slot.duration;
+      WriteBack(p, dst);
+    }
     out_->commit(packetSize_);
     if (stop()) return false;
   }
@@ -394,11 +430,11 @@ std::uint32_t Joiner::sendTimes() {
   ctx_.forceProgress(0, 0, phase::sendTimes);
   switch (o_.sendTime) {
     case SendTimeMode::approximate:
-      return Approximate(records_, o_.leadIsPreroll ? static_cast<std::uint32_t>(preroll_) : o_.lead);
-    case SendTimeMode::videoTime: return VideoTime(records_, video_, static_cast<std::uint32_t>(preroll_));
+      return Approximate(slots_, o_.leadIsPreroll ? static_cast<std::uint32_t>(preroll_) : o_.lead);
+    case SendTimeMode::videoTime: return VideoTime(slots_, static_cast<std::uint32_t>(preroll_));
     case SendTimeMode::evenSpread: break;
   }
-  return EvenSpread(records_, d_.end);
+  return EvenSpread(slots_, d_.end);
 }
 
 // Header fields, found again in the output.
@@ -408,7 +444,7 @@ bool Joiner::patchHeader(std::uint32_t sendDuration, std::unique_ptr<FileSource>
   fpo_ = written ? FindFileProperties(*written) : -1;
   const std::int64_t dao = written ? FindDataObject(*written) : -1;
   if (fpo_ < 0 || dao < 0) return refuse(Message(MessageId::FileSaveError));
-  const std::uint64_t count = records_.size();
+  const std::uint64_t count = slots_.size();
   d_.packets = count;
   auto patch = [&](std::int64_t at, std::uint64_t v) {
     Bytes b(8);
@@ -431,7 +467,7 @@ bool Joiner::writeIndex(const FileSource& written) {
   index.present = true;
   index.objectId = guid::SimpleIndex;
   index.fileId = Guid::read(ReadPadded(written, static_cast<std::uint64_t>(fpo_) + 24, 16), 0);
-  if (!CreateSimpleIndex(records_, index, video_)) return true;
+  if (!CreateSimpleIndex(frames_.finish(), index)) return true;
   ctx_.forceProgress(0, 0, phase::writingIndex);
   Bytes b;
   WriteSimpleIndex(index, index.fileId, b);
@@ -457,15 +493,17 @@ JobResult<JoinData> Joiner::run() {
   if (o_.preroll == PrerollSource::fixed) preroll_ = o_.prerollMs;
 
   // First pass: every packet is parsed and renumbered; the send times need
-  // them all. The second pass writes them.
+  // them all. The second pass writes them, renumbering again.
   for (std::size_t i = 0; i < in_.size(); ++i)
     if (!readPackets(i)) return failedStep();
-  if (records_.empty()) return fail(Message(MessageId::NoDataPackets));
+  if (slots_.empty()) return fail(Message(MessageId::NoDataPackets));
   eachRenumbered([&](StreamState& st) {
     st.newPT += st.delta;
     d_.end = std::max(d_.end, st.newPT);
   });
   d_.sendDuration = sendTimes();
+  // The second pass renumbers as the first did, from the same start.
+  streams_ = atStart_;
   std::size_t record = 0;
   for (std::size_t i = 0; i < in_.size(); ++i) {
     if (!writePackets(i, record)) return failedStep();

@@ -52,11 +52,23 @@ struct JoinData {
 JobResult<JoinData> JoinFiles(const std::vector<std::string>& inputs, const std::string& output, const JoinOptions& o,
                               JobContext& ctx);
 
-// The send time modes: each fills sendTime and duration of every record and
+// What the join keeps of a packet between reading and writing it: what the
+// send time modes read (its renumbered presentation times) and fill in.
+struct SendSlot {
+  std::uint32_t sendTime = 0;
+  std::uint16_t duration = 0;
+  bool parsed = false;         // the packet parsed, and is written back
+  bool hasVideo = false;       // it holds a payload of the video stream
+  std::uint32_t earliest = 0;  // its payloads' earliest presentation time
+  std::uint32_t videoTime = 0;  // its video payloads' earliest
+};
+SendSlot SendSlotOf(const ParsedPacket& p, std::uint8_t video);
+
+// The send time modes: each fills sendTime and duration of every slot and
 // returns the send duration in milliseconds.
-std::uint32_t EvenSpread(std::span<ParsedPacket> packets, std::uint32_t end);
-std::uint32_t Approximate(std::span<ParsedPacket> packets, std::uint32_t lead);
-std::uint32_t VideoTime(std::span<ParsedPacket> packets, std::uint8_t video, std::uint32_t preroll);
+std::uint32_t EvenSpread(std::span<SendSlot> packets, std::uint32_t end);
+std::uint32_t Approximate(std::span<SendSlot> packets, std::uint32_t lead);
+std::uint32_t VideoTime(std::span<SendSlot> packets, std::uint32_t preroll);
 
 // Writes a record's media object numbers, presentation times (where the
 // payload carries one), send time and duration into the packet's bytes.

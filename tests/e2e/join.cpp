@@ -57,8 +57,17 @@ Probe2 ProbeFile(const std::string& path) {
 
 }  // namespace
 
+namespace {
+// The send slots of packets, video being stream 1.
+std::vector<SendSlot> Slots(const std::vector<ParsedPacket>& packets) {
+  std::vector<SendSlot> slots;
+  for (const ParsedPacket& p : packets) slots.push_back(SendSlotOf(p, 1));
+  return slots;
+}
+}  // namespace
+
 TEST(SendTimes, EvenSpread) {
-  std::vector<ParsedPacket> p(4);
+  std::vector<SendSlot> p(4);
   EXPECT_EQ(EvenSpread(p, 8000), 4000u);
   EXPECT_EQ(p[1].sendTime, 1000u);
   EXPECT_EQ(p[3].duration, 1000);
@@ -69,7 +78,7 @@ TEST(SendTimes, EvenSpread) {
 
 TEST(SendTimes, ApproximateAnchors) {
   // Times below 2 x lead are halved; later ones lead by the lead.
-  std::vector<ParsedPacket> p{Packet({{1, 100}}), Packet({{1, 1000}}), Packet({{1, 900}}), Packet({{1, 3000}}), Packet({{1, 20000}})};
+  std::vector<SendSlot> p = Slots({Packet({{1, 100}}), Packet({{1, 1000}}), Packet({{1, 900}}), Packet({{1, 3000}}), Packet({{1, 20000}})});
   const std::uint32_t sd = Approximate(p, 5000);
   // Anchors after dropping 1000 (not below 900): 0:100, 2:900, 3:3000, 4:20000; the first is packet 0.
   EXPECT_EQ(p[0].sendTime, 0u);
@@ -83,8 +92,9 @@ TEST(SendTimes, ApproximateAnchors) {
 }
 
 TEST(SendTimes, VideoTime) {
-  std::vector<ParsedPacket> p{Packet({{1, 5000}}), Packet({{1, 5040}, {2, 5001}}), Packet({{2, 5100}}), Packet({{1, 5120}})};
-  const std::uint32_t sd = VideoTime(p, 1, 5000);
+  const std::vector<ParsedPacket> packets{Packet({{1, 5000}}), Packet({{1, 5040}, {2, 5001}}), Packet({{2, 5100}}), Packet({{1, 5120}})};
+  std::vector<SendSlot> p = Slots(packets);
+  const std::uint32_t sd = VideoTime(p, 5000);
   EXPECT_EQ(p[0].sendTime, 0u);
   EXPECT_EQ(p[1].sendTime, 40u);
   EXPECT_EQ(p[0].duration, 40);
@@ -95,8 +105,8 @@ TEST(SendTimes, VideoTime) {
   EXPECT_EQ(p[3].duration, 1);
   EXPECT_EQ(sd, 121u);
   std::uint32_t t = 0;
-  EXPECT_FALSE(MinStreamTime(p[2], 1, t));
-  EXPECT_TRUE(MinStreamTime(p[1], 2, t));
+  EXPECT_FALSE(MinStreamTime(packets[2], 1, t));
+  EXPECT_TRUE(MinStreamTime(packets[1], 2, t));
   EXPECT_EQ(t, 5001u);
 }
 

@@ -30,19 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Scan(s);
       // The join's write-back on every packet found (parsed again from its
       // bytes), with shifted values.
-      std::vector<ParsedPacket> copy;
+      std::vector<SendSlot> copy;
       for (const PacketRef ref : s.packets) {
         Bytes b = ReadPadded(src(bytes), static_cast<std::uint64_t>(ref.fileOffset), static_cast<std::uint64_t>(ref.packetLength));
         ParsedPacket p;
         if (ParsePacket(b, p) != 0) continue;
         p.fileOffset = ref.fileOffset;
-        copy.push_back(p);
+        copy.push_back(SendSlotOf(p, 1));
         for (auto& pl : p.multiple.payloads) pl.mediaObjectNumber += 1, pl.presentationTime += 40;
         WriteBack(p, b);
       }
       EvenSpread(copy, 20000);
       Approximate(copy, 5000);
-      VideoTime(copy, 1, 3000);
+      VideoTime(copy, 3000);
       if (!s.errorList.empty() && Repair(s, RepairMode::cutByStructure, RepairOptions{})) Scan(s);
       // What the save would write: damaged payloads dropped, intact ones
       // rescued and rebuilt, incomplete media objects left out.
