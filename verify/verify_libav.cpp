@@ -452,11 +452,11 @@ class ParallelVerify {
     }
     ++s.chain->objects;
     s.batchBytes += q.data.size();
-    s.batch.push_back(q);
     if (e.kind == StreamKind::video) {
-      s.recent.push_back(std::move(q));
+      s.recent.push_back(q);
       if (s.recent.size() > kWarmUp) s.recent.pop_front();
     }
+    s.batch.push_back(std::move(q));
     if (s.batchBytes >= kBatchBytes || s.batch.size() >= kBatchObjects) flush(s);
   }
 
