@@ -265,6 +265,14 @@ INSTANTIATE_TEST_SUITE_P(Codec, DropDamagedTail,
                                            Tail{"msmpeg4", true}),
                          [](const auto& info) { return std::string(info.param.codec) + (info.param.renumber ? "_renumbered" : ""); });
 
+// The save of a prepared job, run here on the clip itself.
+JobResult<SaveData> SaveDirect(const std::string& clip, const SaveJob& job) {
+  SourceFile f;
+  if (!f.openPath(clip)) return {};
+  JobContext ctx;
+  return SaveFile(f, job.input, job.options, ctx);
+}
+
 // The check of what was written runs before the output takes its name; a
 // damaged frame it finds is left out and the output written again, three
 // writes at most, after which what is still found is counted as kept.
@@ -293,10 +301,7 @@ TEST(DropDamagedCheck, WritesAtMostThreeTimesThenCountsWhatRemains) {
     d.object.number = first.object;
     return std::vector<DamagedObject>{d};
   };
-  SourceFile f;
-  ASSERT_TRUE(f.openPath(clip));
-  JobContext ctx;
-  const JobResult<SaveData> r = SaveFile(f, job.input, job.options, ctx);
+  const JobResult<SaveData> r = SaveDirect(clip, job);
   ASSERT_TRUE(r.ok()) << Render(r.message, Language::eng);
   EXPECT_EQ(checks, 3);
   EXPECT_EQ(r.data.damagedKept, 1u);
@@ -345,10 +350,7 @@ TEST(DropDamagedCheck, TracesARenumberedFrameBackToTheSource) {
         }
     return std::vector<DamagedObject>{};
   };
-  SourceFile f;
-  ASSERT_TRUE(f.openPath(clip));
-  JobContext ctx;
-  const JobResult<SaveData> r = SaveFile(f, job.input, job.options, ctx);
+  const JobResult<SaveData> r = SaveDirect(clip, job);
   ASSERT_TRUE(r.ok()) << Render(r.message, Language::eng);
   EXPECT_EQ(checks, 2);
   ASSERT_GT(found.time, 0u);
