@@ -347,21 +347,25 @@ constexpr std::size_t kWordsKept = 100000;
 // The streams' rows of the result and what is counted into them.
 class Tally {
  public:
-  Tally(const StreamTable& streams, VerifyData& d) : d_(d) {
+  // Each stream's decoder, opened to name it, is left in `decoders`.
+  Tally(const StreamTable& streams, VerifyData& d, std::array<std::unique_ptr<StreamDecoder>, 128>& decoders) : d_(d) {
     for (const StreamEntry& e : streams) {
       StreamVerify s;
       s.number = e.number;
       s.kind = e.kind;
-      if (auto dec = StreamDecoder::open(e)) s.codec = dec->name();
+      if (auto dec = StreamDecoder::open(e)) {
+        s.codec = dec->name();
+        decoders[e.number & 127] = std::move(dec);
+      }
       row_[e.number & 127] = d.streams.size();
       d.streams.push_back(std::move(s));
     }
   }
   StreamVerify& stream(std::uint8_t number) { return d_.streams[row_[number & 127]]; }
   // An object no decoder gives a verdict on.
-  void notVerified(std::uint8_t number, bool unsupported) {
-    ++d_.notVerified;
-    stream(number).unsupported += unsupported;
+  void notVerified(std::uint8_t number, bool unsupported, std::uint64_t count = 1) {
+    d_.notVerified += count;
+    if (unsupported) stream(number).unsupported += count;
   }
   void verified(std::uint64_t count) { d_.verified += count; }
   // A damaged one, in the order of the file.
@@ -474,8 +478,8 @@ class ParallelVerify {
     for (const auto& c : chains_) {
       const std::uint8_t n = c->entry->number;
       tally->verified(c->verified);
-      for (std::uint64_t i = 0; i < c->unsupported; ++i) tally->notVerified(n, true);
-      for (std::uint64_t i = 0; i < c->failed; ++i) tally->notVerified(n, false);
+      tally->notVerified(n, true, c->unsupported);
+      tally->notVerified(n, false, c->failed);
       std::move(c->damaged.begin(), c->damaged.end(), std::back_inserter(damaged));
     }
     std::sort(damaged.begin(), damaged.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -580,15 +584,16 @@ JobResult<VerifyData> VerifyObjects(const ByteSource& f, const StreamTable& stre
     ctx.log(Message(MessageId::LibraryNotLoaded, Lib().error));
     return Finish(ctx, Outcome::failed, Message(MessageId::LibraryNotLoaded, Lib().error), std::move(d));
   }
-  Tally tally(streams, d);
-  if (options.encrypted) ctx.log(Message(MessageId::EncryptedNotVerified));
-  const unsigned workers = WorkersFor(options);
   // One decoder per stream, here; or chains of objects for the workers.
   std::array<std::unique_ptr<StreamDecoder>, 128> decoders;
+  Tally tally(streams, d, decoders);
+  if (options.encrypted) ctx.log(Message(MessageId::EncryptedNotVerified));
+  const unsigned workers = WorkersFor(options);
   std::optional<ParallelVerify> parallel;
-  if (workers > 1) parallel.emplace(workers);
-  for (const StreamEntry& e : streams)
-    if (!tally.stream(e.number).codec.empty() && workers == 1) decoders[e.number & 127] = StreamDecoder::open(e);
+  if (workers > 1) {
+    parallel.emplace(workers);
+    decoders = {};  // the chains open their own
+  }
   MediaObjectReader reader(f, streams);
   bool stopped = false;
   std::uint64_t seq = 0;
