@@ -105,6 +105,18 @@ bool CliRun::save(const std::string& output) {
   return runJob(*this, job, ApplySave);
 }
 
+bool CliRun::scanAndSave(const std::string& output) {
+  SaveJob job;
+  PrepareScanAndSave(s, output, job);
+  auto r = RunOnWorker(job, &listener, &CliListener::interrupted(), replaceExisting);
+  lastMessage = r.message;
+  if (r.data.rescan && r.data.rescan->outcome == Outcome::failed) {
+    lastMessage = r.data.rescan->message;
+    scanFailed = true;
+  }
+  return ApplySave(s, std::move(r));
+}
+
 bool CliRun::reconstruct() { return runJob(*this, PrepareReconstruct(s), ApplyReconstruct); }
 
 bool CliRun::verify() { return runJob(*this, PrepareVerify(s), ApplyVerify); }

@@ -91,6 +91,10 @@ struct CliRun {
   bool scan();
   bool repair(RepairMode mode, const RepairOptions& o);
   bool save(const std::string& output);
+  // A save whose scan runs first in the same read of the file; when the
+  // scan could not run, false with `scanFailed` set.
+  bool scanAndSave(const std::string& output);
+  bool scanFailed = false;
   bool reconstruct();
   bool verify();
 };

@@ -70,10 +70,19 @@ void applySaveOptions(Session& s, const SaveCliOptions& o) {
   s.options.verifyThreads = o.threads;
 }
 
-// Saves to `out`, reports the result (in `j` for JSON) and gives the exit status.
-int saveAndReport(CliRun& run, const std::string& out, json j, bool asJson) {
+// Scans the file and saves what the scan found to `out` in the same read,
+// reports the result (in `j` for JSON, the scan's summary under
+// `scanKey`, or beside the rest when it is empty) and gives the exit status.
+int scanSaveAndReport(CliRun& run, const std::string& out, json j, bool asJson, const std::string& scanKey,
+                      const char* scanLine = nullptr) {
   Session& s = run.s;
-  const bool saved = run.save(out);
+  const bool saved = run.scanAndSave(out);
+  if (run.scanFailed) return run.fail(j["file"].get<std::string>(), run.reason());
+  if (scanKey.empty())
+    j.update(scanSummary(s));
+  else
+    j[scanKey] = scanSummary(s);
+  if (!asJson && scanLine) printScan(scanLine, s);
   const SaveData& d = s.lastSave;
   j.update({{"output", out},
             {"saved", saved},
@@ -143,14 +152,13 @@ json damagedJson(const std::vector<DamagedFrame>& frames) {
 
 int runSave(const SaveCliOptions& o, const CommonOptions& common) {
   CliRun run(common, !common.json);
-  Session& s = run.s;
-  if (!openAndScan(run, o.file)) return 1;
+  if (!OpenForCommand(run, o.file)) return 1;
   const std::string out = chooseOutput(run, o.file, o.output, o.force);
   if (out.empty()) return 1;
-  applySaveOptions(s, o);
-  json j = scanSummary(s);
+  applySaveOptions(run.s, o);
+  json j;
   j["file"] = o.file;
-  return saveAndReport(run, out, std::move(j), common.json);
+  return scanSaveAndReport(run, out, std::move(j), common.json, "");
 }
 
 int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
@@ -191,11 +199,8 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   j["still_damaged"] = damagedJson(s.damagedByCuts());
 
   // The logical file, with the cuts left out, is scanned again and saved.
-  if (!run.scan()) return run.fail(o.save.file, run.reason());
-  j["second_scan"] = scanSummary(s);
-  if (!common.json) printScan("second scan", s);
   applySaveOptions(s, o.save);
-  return saveAndReport(run, out, std::move(j), common.json);
+  return scanSaveAndReport(run, out, std::move(j), common.json, "second_scan", "second scan");
 }
 
 int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) {
@@ -217,9 +222,7 @@ int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) 
   }
   const std::string out = chooseOutput(run, o.file, o.output, o.force);
   if (out.empty()) return 1;
-  if (!run.scan()) return run.fail(o.file, run.reason());
-  j["scan"] = scanSummary(s);
-  return saveAndReport(run, out, std::move(j), common.json);
+  return scanSaveAndReport(run, out, std::move(j), common.json, "scan");
 }
 
 }  // namespace corvel::cli

@@ -142,6 +142,15 @@ bool OutputFile::writeAt(std::uint64_t offset, ByteView data) {
   return true;
 }
 
+bool OutputFile::cutTo(std::uint64_t size) {
+  if (!flush()) return false;
+  if (size > written_) return true;
+  // A preallocated file is cut to its length when it is closed.
+  if (!preallocated_ && calls_->truncate(fd_, size) != 0) return fail();
+  written_ = size;
+  return seekEnd();
+}
+
 bool OutputFile::close() {
   bool ok = flush();
   if (ok && preallocated_ && calls_->truncate(fd_, written_) != 0) ok = fail();

@@ -79,6 +79,9 @@ class OutputFile {
   // Writes at an absolute offset (after flushing what is buffered).
   bool writeAt(std::uint64_t offset, ByteView data);
   bool flush();
+  // Cuts what was written back to its first `size` bytes; later writes go
+  // on from there.
+  bool cutTo(std::uint64_t size);
   // Flushes, closes and gives the file its final name; false when anything
   // failed (the file is then gone, and what had the name is kept).
   bool close();

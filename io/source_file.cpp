@@ -155,6 +155,7 @@ bool SourceFile::refill(std::uint64_t offset) {
   }
   cacheLen = filled;
   ++refills;
+  if (tap_) tap_->read(offset, ByteView(cacheBuf_.get(), filled));
   unreadableSeen_ = src_->unreadable();
   return true;
 }

@@ -106,6 +106,15 @@ class CutSource final : public ByteSource {
   std::uint64_t size_;
 };
 
+// Hears the bytes a SourceFile reads from its source, as it reads them (a
+// copy made while another job reads the file).
+class ReadTap {
+ public:
+  virtual ~ReadTap() = default;
+  // `bytes` are the logical file's from `offset` on.
+  virtual void read(std::uint64_t offset, ByteView bytes) = 0;
+};
+
 class SourceFile {
  public:
   static constexpr std::uint32_t CacheSize = 2048000;
@@ -119,6 +128,9 @@ class SourceFile {
   // lastError) when it cannot be opened.
   bool open(const SourceRef& ref, const CutList& cutList);
   void close() { src_.reset(); }
+  // Every read from the source from now on is told to `tap` (not owned;
+  // null for none).
+  void setReadTap(ReadTap* tap) { tap_ = tap; }
   bool isOpen() const { return src_ != nullptr; }
 
   void resetCache();
@@ -170,6 +182,7 @@ class SourceFile {
   // Grown on demand up to CacheSize; never zero-filled, only read where filled.
   std::unique_ptr<std::uint8_t[]> cacheBuf_;
   std::uint64_t cacheCap_ = 0;
+  ReadTap* tap_ = nullptr;
 };
 
 }  // namespace corvel

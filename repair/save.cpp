@@ -8,6 +8,7 @@
 #include "asf/header_writers.hpp"
 #include "asf/object_table.hpp"
 #include "io/output_file.hpp"
+#include "io/platform.hpp"
 
 namespace corvel {
 
@@ -150,6 +151,20 @@ namespace {
 // Largest header object copied into the output's header.
 constexpr std::int64_t kMaxCopiedObject = 256ll << 20;
 
+// The bytes of the header objects copied as they are (they lie before any
+// cut: the cuts are made in the Data Object).
+std::vector<Bytes> CopiedObjectBytes(SourceFile& file, const SaveInput& in, const SaveOptions& o) {
+  std::vector<Bytes> copied;
+  if (o.header != HeaderMode::fromSource) return copied;
+  for (const ObjectEntry& e : in.copied) {
+    Bytes b;
+    if (e.size > kMaxCopiedObject || !file.readLarge(static_cast<std::uint64_t>(e.offset), static_cast<std::uint64_t>(e.size), b))
+      continue;
+    copied.push_back(std::move(b));
+  }
+  return copied;
+}
+
 class Saver {
  public:
   // `again` (may be null): where the damaged media objects the check of the
@@ -199,9 +214,13 @@ class Saver {
     if (outcome == Outcome::failed && out_) out_->discard();
     return Finish(ctx_, outcome, message, data);
   }
-  // The packets, copied file to file in runs where they lie one after
-  // another and nothing is renumbered, through memory otherwise.
-  void writePackets();
+  // The packets from the `from`th on, copied file to file in runs where
+  // they lie one after another and nothing is renumbered, through memory
+  // otherwise.
+  void writePackets(std::size_t from);
+  // Starts the output with the header; returns how many of the first
+  // packets the scan's copy already holds in their places after it.
+  std::size_t writeHeader(const Bytes& header, bool fromCopy);
   // A packet rebuilt from some of its payloads.
   bool writeRebuilt(const PlannedPacket& q, Renumbering& ren);
   void writeIndex();
@@ -212,9 +231,6 @@ class Saver {
   void plan();
   const PacketTable& scanned() const { return *in_.packets; }
   const PacketTable& packets() const { return plan_.changed ? records_ : scanned(); }
-  // The bytes of the header objects copied as they are (they lie before any
-  // cut: the cuts are made in the Data Object).
-  std::vector<Bytes> copiedObjects();
   // After a stop: the header and the index say what was written, so that
   // the file kept is whole. False when the header cannot be rewritten.
   bool closeAtStop(std::span<const Bytes> copied, std::size_t headerSize, bool index);
@@ -286,7 +302,31 @@ bool Saver::writeRebuilt(const PlannedPacket& q, Renumbering& ren) {
   return true;
 }
 
-void Saver::writePackets() {
+std::size_t Saver::writeHeader(const Bytes& header, bool fromCopy) {
+  if (!fromCopy) {
+    out_->write(header);
+    return 0;
+  }
+  // The copy holds the packets up to the first the plan writes otherwise
+  // (rebuilt, left out, renumbered) or the scan did not read in turn.
+  const ScanCopy& copy = *in_.scanCopy;
+  std::size_t inPlace = 0;
+  if (header.size() == copy.headerSize() && !o_.renumberMediaObjects) {
+    const std::uint64_t P = scanned().packetSize();
+    for (const PlannedPacket& q : plan_.packets) {
+      if (!PacketPlan::verbatim(q) || q.size != P || q.offset != copy.from() + inPlace * P || q.offset + P > copy.to()) break;
+      ++inPlace;
+    }
+    out_->cutTo(header.size() + inPlace * P);
+    out_->writeAt(0, header);
+  } else {
+    out_->cutTo(0);
+    out_->write(header);
+  }
+  return inPlace;
+}
+
+void Saver::writePackets(std::size_t from) {
   const std::span<const PlannedPacket> planned = plan_.packets;
   const std::size_t count = planned.size();
   Renumbering ren(streams_);
@@ -294,7 +334,9 @@ void Saver::writePackets() {
   // Runs are kept short enough for the progress (a step at least every
   // hundredth of the packets) and a stop to stay prompt.
   const std::size_t kRunPackets = std::clamp<std::size_t>(count / 100, 1, 128);
-  for (std::size_t i = 0; i < count && !out_->failed() && !stopped_ && !readFailed_;) {
+  written_ = from;
+  if (from > 0) ctx_.progress(from, count, phase::savingStream);
+  for (std::size_t i = from; i < count && !out_->failed() && !stopped_ && !readFailed_;) {
     ctx_.step();
     std::size_t j = i + 1;
     if (!PacketPlan::verbatim(planned[i])) {
@@ -334,18 +376,6 @@ void Saver::writePackets() {
   }
 }
 
-std::vector<Bytes> Saver::copiedObjects() {
-  std::vector<Bytes> copied;
-  if (o_.header != HeaderMode::fromSource) return copied;
-  for (const ObjectEntry& e : in_.copied) {
-    Bytes b;
-    if (e.size > kMaxCopiedObject || !file_.readLarge(static_cast<std::uint64_t>(e.offset), static_cast<std::uint64_t>(e.size), b))
-      continue;
-    copied.push_back(std::move(b));
-  }
-  return copied;
-}
-
 bool Saver::closeAtStop(std::span<const Bytes> copied, std::size_t headerSize, bool index) {
   if (written_ == 0 || out_->failed()) return false;
   PacketTable done;
@@ -368,14 +398,18 @@ void Saver::writeIndex() {
 
 JobResult<SaveData> Saver::run() {
   if (!in_.packets) return fail(Message("• ", MessageId::ScanFirst));
-  Message why;
-  out_ = CreateOutput(in_.output, std::span(&in_.source, 1), why, ctx_);
+  out_ = in_.scanCopy ? in_.scanCopy->take() : nullptr;
+  const bool fromCopy = out_ != nullptr;
   if (!out_) {
-    if (why.id == MessageId::CreateOutputError) why.before = "• ";
-    return fail(std::move(why));
+    Message why;
+    out_ = CreateOutput(in_.output, std::span(&in_.source, 1), why, ctx_);
+    if (!out_) {
+      if (why.id == MessageId::CreateOutputError) why.before = "• ";
+      return fail(std::move(why));
+    }
+    out_->preallocate(file_.logicalSize());
   }
   file_.resetCache();
-  out_->preallocate(file_.logicalSize());
   ctx_.forceProgress(0, scanned().size(), phase::savingHeader);
   plan();
 
@@ -401,12 +435,12 @@ JobResult<SaveData> Saver::run() {
     out_->discard();
     return fail(Message(MessageId::NothingToWrite));
   }
-  const std::vector<Bytes> copied = copiedObjects();
+  const std::vector<Bytes> copied = CopiedObjectBytes(file_, in_, o_);
   const Bytes header = BuildHeader(r_, packets(), o_.header, copied);
-  out_->write(header);
+  const std::size_t inPlace = writeHeader(header, fromCopy);
 
   ctx_.forceProgress(0, packets().size(), phase::savingStream);
-  writePackets();
+  writePackets(inPlace);
   if (stopped_ && written_ < packets().size() && !closeAtStop(copied, header.size(), index)) {
     // Stopped before any packet (or with a header that cannot say so):
     // nothing is kept.
@@ -432,6 +466,37 @@ JobResult<SaveData> Saver::run() {
 }
 
 }  // namespace
+
+std::unique_ptr<ScanCopy> ScanCopy::start(SourceFile& file, const SaveInput& in, const SaveOptions& o,
+                                          std::uint64_t firstPacket, JobContext& ctx) {
+  // A device or a pipe is written in place: no going back to the header.
+  if (platform::KindOf(in.output) == platform::PathKind::other) return nullptr;
+  Message why;
+  std::unique_ptr<OutputFile> out = CreateOutput(in.output, std::span(&in.source, 1), why, ctx);
+  if (!out) return nullptr;
+  // The header's size as the save will build it: its objects' sizes do not
+  // depend on the packets (what the mending logs, the save logs).
+  HeaderRecords r = in.rec;
+  JobContext quiet;
+  MendHeader(r, quiet);
+  const std::vector<Bytes> copied = CopiedObjectBytes(file, in, o);
+  auto copy = std::make_unique<ScanCopy>();
+  copy->headerSize_ = BuildHeader(r, PacketTable{}, o.header, copied).size();
+  out->preallocate(file.logicalSize() + copy->headerSize_);
+  if (!out->write(Bytes(copy->headerSize_, 0))) return nullptr;
+  copy->from_ = copy->to_ = firstPacket;
+  copy->out_ = std::move(out);
+  return copy;
+}
+
+void ScanCopy::read(std::uint64_t offset, ByteView bytes) {
+  // Only bytes that go on from what the copy holds: a read elsewhere (the
+  // end of the data, a look back) changes nothing.
+  if (!out_ || offset > to_ || offset + bytes.size() <= to_) return;
+  if (out_->write(bytes.subspan(static_cast<std::size_t>(to_ - offset)))) to_ = offset + bytes.size();
+}
+
+std::unique_ptr<OutputFile> ScanCopy::take() { return std::move(out_); }
 
 JobResult<SaveData> SaveFile(SourceFile& file, const SaveInput& in, const SaveOptions& o, JobContext& ctx) {
   // The output is written at most this many times when the check of what

@@ -11,6 +11,7 @@
 
 #include "analysis/packet.hpp"
 #include "io/job.hpp"
+#include "io/output_file.hpp"
 #include "asf/records.hpp"
 #include "io/source_file.hpp"
 #include "asf/streams.hpp"
@@ -41,6 +42,8 @@ struct SaveOptions {
   bool dropDamaged = false;
 };
 
+class ScanCopy;
+
 // What the save writes: the records of the open file and its last scan.
 // The packets are read, never changed; they must outlive the job.
 struct SaveInput {
@@ -65,6 +68,9 @@ struct SaveInput {
   // too and the output written again, a few times at most; what is still
   // found after that is counted in SaveData::damagedKept.
   std::function<std::vector<DamagedObject>(const std::string& path, JobContext& ctx)> checkWritten;
+  // The output begun while the packets were scanned (may be null): the
+  // packets found in it in place are not read again.
+  ScanCopy* scanCopy = nullptr;
 };
 
 struct SaveData {
@@ -108,6 +114,31 @@ void MendHeader(HeaderRecords& r, JobContext& ctx);
 // (from the source's objects only) the copied ones.
 Bytes BuildHeader(HeaderRecords& r, const PacketTable& packets, HeaderMode mode,
                   std::span<const Bytes> copied = {});
+
+// A save's output begun before the scan whose packets it is to write: the
+// logical file's bytes from the first packet on go into it as the scan reads
+// them, after room for the header, so that the save need not read again the
+// packets it finds there in place. Its bytes count for nothing until the
+// save has checked them against its plan.
+class ScanCopy final : public ReadTap {
+ public:
+  // Null when there is to be no copy (an output that is no plain file, or
+  // one that cannot be created: the save then says why). `firstPacket`: the
+  // logical offset the packets are expected to start at.
+  static std::unique_ptr<ScanCopy> start(SourceFile& file, const SaveInput& in, const SaveOptions& o,
+                                         std::uint64_t firstPacket, JobContext& ctx);
+  void read(std::uint64_t offset, ByteView bytes) override;
+  // The output, once (a failed write is the save's: it says so).
+  std::unique_ptr<OutputFile> take();
+  std::uint64_t headerSize() const { return headerSize_; }
+  // The logical bytes [from(), to()) follow the header.
+  std::uint64_t from() const { return from_; }
+  std::uint64_t to() const { return to_; }
+
+ private:
+  std::unique_ptr<OutputFile> out_;
+  std::uint64_t headerSize_ = 0, from_ = 0, to_ = 0;
+};
 
 // Writes the output file from the logical source `file`. Ok only when it was
 // written completely.

@@ -170,10 +170,11 @@ bool OpenBytes(Session& s, const std::string& name, Bytes bytes) {
 
 // The scan.
 
-JobResult<ScanData> ScanJob::run(JobContext& ctx) const {
+JobResult<ScanData> ScanJob::run(JobContext& ctx, ReadTap* tap) const {
   SourceFile file;
   JobResult<ScanData> r;
   if (!openSource(source, cuts, file, ctx, r)) return r;
+  file.setReadTap(tap);
   r = ScanPackets(file, structure, options, ctx, dynamic_cast<ScanEvents*>(ctx.events()));
   NameUnreadable(ctx, file.unreadable(), r);
   return r;
@@ -305,8 +306,14 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
     return r;
   }
   SaveInput in = input;
+  std::unique_ptr<ScanCopy> copy;
   if (rescan) {
-    JobResult<ScanData> scanned = rescan->run(ctx);
+    // What the scan reads goes into the output as it goes.
+    const FileStructure& fs = rescan->structure;
+    // (Renumbered packets are written through memory: no copy.)
+    if (fs.hasDataObject() && !options.renumberMediaObjects)
+      copy = ScanCopy::start(file, in, options, static_cast<std::uint64_t>(fs.dataObjectOffset + FixedSize<DataObjectHeader>()), ctx);
+    JobResult<ScanData> scanned = rescan->run(ctx, copy.get());
     const bool usable = scanned.outcome == Outcome::ok && !scanned.data.packets.empty();
     r.data.rescan = std::move(scanned);
     if (!usable) {
@@ -320,6 +327,7 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
     in.indexBuilt = d.indexBuilt;
     in.packetsInErrorBlocks = d.packetsInErrorBlocks;
     if (d.indexBuilt) in.rec.simpleIndex = d.index;
+    in.scanCopy = copy.get();
   }
   if (options.dropDamaged) {
     // The frames to leave out are found in the file the save reads: the
@@ -351,11 +359,9 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
   return r;
 }
 
-bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
-  if (s.packets.empty()) {
-    s.log(Message(MessageId::ScanFirst));
-    return false;
-  }
+namespace {
+
+void prepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.source = sourceOf(s);
   job.cuts = s.file.cuts;
   job.input.rec = s.structure.rec;
@@ -370,10 +376,25 @@ bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.verify = VerifyOptionsOf(s);
   job.damagedByCuts = s.damagedByCuts();
   if (!s.options.sourceHeaderUsable) job.options.header = HeaderMode::minimal;
+  s.setStatus(Message(MessageId::Saving));
+}
+
+}  // namespace
+
+bool PrepareSave(Session& s, const std::string& output, SaveJob& job) {
+  if (s.packets.empty()) {
+    s.log(Message(MessageId::ScanFirst));
+    return false;
+  }
+  prepareSave(s, output, job);
   // Packets found before the last repair lie elsewhere in the logical file now.
   if (s.file.cuts != s.scannedCuts) job.rescan = PrepareScan(s);
-  s.setStatus(Message(MessageId::Saving));
   return true;
+}
+
+void PrepareScanAndSave(Session& s, const std::string& output, SaveJob& job) {
+  prepareSave(s, output, job);
+  job.rescan = PrepareScan(s);
 }
 
 bool ApplySave(Session& s, JobResult<SaveOutcome> r) {
@@ -388,6 +409,12 @@ bool ApplySave(Session& s, JobResult<SaveOutcome> r) {
 bool Save(Session& s, const std::string& output, std::stop_token stop, JobEvents* events) {
   SaveJob job;
   if (!PrepareSave(s, output, job)) return false;
+  return ApplySave(s, runHere(job, std::move(stop), events));
+}
+
+bool ScanAndSave(Session& s, const std::string& output, std::stop_token stop, JobEvents* events) {
+  SaveJob job;
+  PrepareScanAndSave(s, output, job);
   return ApplySave(s, runHere(job, std::move(stop), events));
 }
 

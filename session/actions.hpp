@@ -35,7 +35,8 @@ struct ScanJob {
   FileStructure structure;
   ScanOptions options;
   // `events` hears the blocks too when it is a ScanEvents.
-  JobResult<ScanData> run(JobContext& ctx) const;
+  // `tap` (may be null) hears every read of the file.
+  JobResult<ScanData> run(JobContext& ctx, ReadTap* tap = nullptr) const;
 };
 ScanJob PrepareScan(const Session& s);
 // False when the scan could not run.
@@ -80,6 +81,10 @@ struct SaveJob {
 };
 // Refused (false, with the log line) before a scan.
 bool PrepareSave(Session& s, const std::string& output, SaveJob& job);
+// A save that scans first, whatever the session found before: the scan
+// copies what it reads into the output as it goes, so that the source is
+// read once.
+void PrepareScanAndSave(Session& s, const std::string& output, SaveJob& job);
 bool ApplySave(Session& s, JobResult<SaveOutcome> r);
 
 struct ReconstructJob {
@@ -139,6 +144,7 @@ FramesJob PrepareFrames(const Session& s, long count, StreamChoice choice, const
 bool Scan(Session& s, std::stop_token stop = {}, JobEvents* events = nullptr);
 bool Repair(Session& s, RepairMode mode, const RepairOptions& o, std::stop_token stop = {}, JobEvents* events = nullptr);
 bool Save(Session& s, const std::string& output, std::stop_token stop = {}, JobEvents* events = nullptr);
+bool ScanAndSave(Session& s, const std::string& output, std::stop_token stop = {}, JobEvents* events = nullptr);
 bool Reconstruct(Session& s, std::stop_token stop = {}, JobEvents* events = nullptr);
 
 // Loads the error list "<input>.index" (or `path`): on success the cuts are

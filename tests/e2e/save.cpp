@@ -709,3 +709,85 @@ TEST_F(WholeFrames, SoundFileIsWrittenAsItIs) {
   EXPECT_EQ(s.statusText(), "файл сохранён");
   EXPECT_EQ(DataPackets(ReadFile(TempPath("whole.out.wmv"))), DataPackets(bytes_));
 }
+
+// Counts the bytes read from the disk, every one through these calls.
+class CountedReads : public ReadCalls {
+ public:
+  std::int64_t read(int fd, std::uint64_t offset, std::span<std::uint8_t> out) override {
+    const std::int64_t got = ReadCalls::read(fd, offset, out);
+    if (got > 0) bytes += static_cast<std::uint64_t>(got);
+    return got;
+  }
+  bool direct() const override { return false; }
+  std::uint64_t bytes = 0;
+};
+
+struct Shape {
+  const char* name;
+  std::function<void(Bytes&, const Layout&)> damage;
+  std::function<void(SaveOptions&)> options;
+  bool repair = false;
+  // What the save reads besides the scan: nothing (the packets are whole and
+  // in place), the packets from the first it writes otherwise on, or all
+  // of them (renumbered: written through memory).
+  enum class Reads { none, fewer, all } reads = Reads::fewer;
+};
+
+// A save whose scan copies what it reads into the output writes what a
+// scan and then a save write, byte for byte, reading the source once where
+// the packets lie in place.
+TEST_F(RepairClip, ScanAndSaveInOneReadWritesWhatTwoReadsWrite) {
+  const auto none = [](SaveOptions&) {};
+  const Shape shapes[] = {
+      {"sound", [](Bytes&, const Layout&) {}, none, false, Shape::Reads::none},
+      {"minimal header, no index", [](Bytes&, const Layout&) {}, [](SaveOptions& o) { o.header = HeaderMode::minimal, o.writeIndex = false; }, false, Shape::Reads::none},
+      {"renumbered", [](Bytes&, const Layout&) {}, [](SaveOptions& o) { o.renumberMediaObjects = true; }, false, Shape::Reads::all},
+      {"zeros over a packet", [](Bytes& b, const Layout& l) { ZeroRun(b, l.at(40) + 30, 900); }, none},
+      {"bytes deleted", [](Bytes& b, const Layout& l) { DeleteBytes(b, l.at(60) + 700, 3000); }, none},
+      {"bytes deleted, incomplete kept", [](Bytes& b, const Layout& l) { DeleteBytes(b, l.at(60) + 700, 3000); },
+       [](SaveOptions& o) { o.keepIncompleteObjects = true; }},
+      {"zeros inserted, repaired", [](Bytes& b, const Layout& l) { InsertBytes(b, DataArea(b, l, 12), 500, 0); }, none, true},
+      {"last packet cut short", [](Bytes& b, const Layout& l) { b.resize(l.at(l.count - 1) + 100); }, none},
+  };
+  for (const Shape& shape : shapes) {
+    SCOPED_TRACE(shape.name);
+    Bytes b = bytes_;
+    shape.damage(b, layout_);
+    const std::string in = TempPath("once.wmv"), twice = TempPath("once.twice.wmv"), once = TempPath("once.once.wmv");
+    WriteFile(in, b);
+    std::error_code ec;
+    std::filesystem::remove(twice, ec);
+    std::filesystem::remove(once, ec);
+    auto run = [&](const std::string& out, bool oneRead, CountedReads& reads) {
+      Session s;
+      EXPECT_TRUE(OpenFile(s, in, &reads));
+      shape.options(s.options.save);
+      if (shape.repair) {
+        EXPECT_TRUE(Scan(s));
+        EXPECT_TRUE(Repair(s, RepairMode::cutEqualRepeats, RepairOptions{}));
+        EXPECT_FALSE(s.file.cuts.empty());
+      }
+      const std::uint64_t before = reads.bytes;
+      const bool saved = oneRead ? ScanAndSave(s, out) : Scan(s) && Save(s, out);
+      reads.bytes -= before;
+      EXPECT_TRUE(saved) << s.statusText();
+      return s.statusText();
+    };
+    CountedReads twiceReads, onceReads;
+    const std::string twiceSaid = run(twice, false, twiceReads);
+    const std::string onceSaid = run(once, true, onceReads);
+    EXPECT_EQ(onceSaid, twiceSaid);
+    const Bytes written = ReadFile(once);
+    ASSERT_FALSE(written.empty());
+    EXPECT_TRUE(written == ReadFile(twice)) << "the outputs differ";
+    EXPECT_FALSE(std::filesystem::exists(once + ".partial"));
+    // The source's bytes once, and the header objects the save copies.
+    const std::uint64_t size = b.size();
+    EXPECT_GT(twiceReads.bytes, 2 * size - size / 20);
+    switch (shape.reads) {
+      case Shape::Reads::none: EXPECT_LT(onceReads.bytes, size + size / 20) << onceReads.bytes << " of " << size; break;
+      case Shape::Reads::fewer: EXPECT_LT(onceReads.bytes, twiceReads.bytes); break;
+      case Shape::Reads::all: EXPECT_EQ(onceReads.bytes, twiceReads.bytes); break;
+    }
+  }
+}
