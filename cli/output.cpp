@@ -114,7 +114,11 @@ bool CliRun::scanAndSave(const std::string& output) {
     lastMessage = r.data.rescan->message;
     scanFailed = true;
   }
-  return ApplySave(s, std::move(r));
+  const bool noPackets = r.data.rescan && r.data.rescan->outcome != Outcome::failed && r.data.rescan->data.packets.empty();
+  const bool saved = ApplySave(s, std::move(r));
+  // A scan that found nothing: there is nothing to save.
+  if (noPackets) s.log(Message(MessageId::ScanFirst));
+  return saved;
 }
 
 bool CliRun::reconstruct() { return runJob(*this, PrepareReconstruct(s), ApplyReconstruct); }

@@ -31,10 +31,22 @@ SendSlot SendSlotOf(const ParsedPacket& p, std::uint8_t video) {
   return s;
 }
 
+namespace {
+
+// The span the even spread fills: six seconds short of the presentation end
+// (half of it for a short one).
+std::uint32_t SpreadSpan(std::uint32_t end) { return end > 10000 ? end - 6000 : end / 2; }
+
+}  // namespace
+
+std::uint16_t EvenStep(std::uint32_t end, std::uint64_t packets) {
+  return packets ? static_cast<std::uint16_t>(SpreadSpan(end) / packets) : 0;
+}
+
 std::uint32_t EvenSpread(std::span<SendSlot> packets, std::uint32_t end) {
-  const std::uint32_t T = end > 10000 ? end - 6000 : end / 2;
+  const std::uint32_t T = SpreadSpan(end);
   if (packets.empty()) return T;
-  const auto step = static_cast<std::uint16_t>(T / packets.size());
+  const std::uint16_t step = EvenStep(end, packets.size());
   std::uint32_t S = 0;
   for (SendSlot& p : packets) {
     p.sendTime = S;
@@ -221,7 +233,18 @@ class Joiner {
   // Parts of one recording carry the same streams: what differs, before
   // anything is written; empty when nothing does.
   Message streamsDiffer();
-  bool readPackets(std::size_t i);
+  // The read pass; with `step`, it writes each packet too, its send time
+  // spread evenly by that step.
+  bool readPackets(std::size_t i, const std::uint16_t* step);
+  // Writes a read packet (renumbered, its send time set when it parsed).
+  bool writePacket(ByteView v, const ParsedPacket* p);
+  // The even spread's step, from the renumbering run through each part's
+  // first and last packets only: the times between them add up to the
+  // same. Checked when every packet has been read.
+  std::uint16_t predictedStep();
+  // Where the renumbered presentation times end (the state moves on by
+  // each stream's last step).
+  std::uint32_t presentationEnd();
   bool writePackets(std::size_t i, std::size_t& record);
   // Each part's packets start new media objects, their times running on.
   void beginPart();
@@ -258,6 +281,7 @@ class Joiner {
   std::vector<SendSlot> slots_;             // per packet of the output
   FrameCollector frames_{0};                // the video's frames, for the index
   std::vector<std::uint64_t> partPackets_;  // per part: the packets read from it
+  std::vector<std::uint64_t> partStart_;    // per part: where its packets start
   // Packets past a part's declared count that still parse: the data decides.
   std::uint64_t packetsGoOn(const FileSource& f, std::uint64_t start, std::uint64_t count, const std::string& name);
   std::uint64_t dataStart_ = 0;  // output offset of the first packet
@@ -364,11 +388,58 @@ void Joiner::renumber(ParsedPacket& p) {
   }
 }
 
-bool Joiner::readPackets(std::size_t i) {
-  std::unique_ptr<FileSource> f;
-  std::uint64_t start = 0, count = 0;
-  if (!openInput(i, f, start, count)) return false;
-  partPackets_.push_back(count);
+std::uint32_t Joiner::presentationEnd() {
+  std::uint32_t end = 0;
+  eachRenumbered([&](StreamState& st) {
+    st.newPT += st.delta;
+    end = std::max(end, st.newPT);
+  });
+  return end;
+}
+
+std::uint16_t Joiner::predictedStep() {
+  // Packets looked at from each end of a part.
+  constexpr std::uint64_t kLook = 256;
+  const auto before = streams_;
+  std::uint64_t total = 0;
+  for (std::size_t i = 0; i < in_.size(); ++i) {
+    const std::uint64_t count = partPackets_[i];
+    total += count;
+    beginPart();
+    const auto f = FileSource::open(in_[i]);
+    if (!f) continue;  // said when it is read
+    auto look = [&](std::uint64_t from, std::uint64_t n) {
+      PacketReader reader(*f, partStart_[i] + from * packetSize_, packetSize_);
+      for (std::uint64_t k = 0; k < n; ++k) {
+        const ByteView v = reader.next();
+        ParsedPacket p;
+        if (v.empty()) return;
+        if (ParsePacket(v, p) == 0) renumber(p);
+      }
+    };
+    const std::uint64_t head = std::min(count, kLook), tail = std::min(count - head, kLook);
+    look(0, head);
+    look(count - tail, tail);
+  }
+  const std::uint32_t end = presentationEnd();
+  streams_ = before;
+  return EvenStep(end, total);
+}
+
+bool Joiner::writePacket(ByteView v, const ParsedPacket* p) {
+  const std::span<std::uint8_t> dst = out_->reserve(packetSize_);
+  // A write that fails is the output's fault (a full disk), not the part's.
+  if (dst.size() != packetSize_) return refuse(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
+  std::copy(v.begin(), v.end(), dst.begin());
+  if (p) WriteBack(*p, dst);
+  out_->commit(packetSize_);
+  return true;
+}
+
+bool Joiner::readPackets(std::size_t i, const std::uint16_t* step) {
+  const auto f = FileSource::open(in_[i]);
+  if (!f) return refuse(Message(MessageId::FileOpenError, " " + in_[i]));
+  const std::uint64_t start = partStart_[i], count = partPackets_[i];
   beginPart();
   const std::uint64_t room = f->size() > start ? (f->size() - start) / packetSize_ : 0;
   slots_.reserve(slots_.size() + static_cast<std::size_t>(std::min(count, room)));
@@ -387,6 +458,11 @@ bool Joiner::readPackets(std::size_t i) {
     for (std::size_t k = 0; k < p.payloadCount(); ++k) frames_.take(p.payload(k), number);
     slots_.push_back(SendSlotOf(p, video_));
     slots_.back().parsed = parsed;
+    if (step) {
+      p.sendTime = number * *step;
+      p.duration = *step;
+      if (!writePacket(v, parsed ? &p : nullptr)) return false;
+    }
     progress(i, n + 1, count);
     if (stop()) return false;
     pause();
@@ -405,22 +481,17 @@ bool Joiner::writePackets(std::size_t i, std::size_t& record) {
   PacketReader reader(*f, static_cast<std::uint64_t>(h) + DataObjectHead(), packetSize_);
   for (std::uint64_t n = 0; n < count && record < slots_.size(); ++n, ++record) {
     const ByteView v = reader.next();
-    const std::span<std::uint8_t> dst = out_->reserve(packetSize_);
-    // A write that fails is the output's fault (a full disk), not the part's.
-    if (dst.size() != packetSize_) return refuse(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
     if (v.empty()) return refuse(Message(MessageId::StructureError, in_[i]));
-    std::copy(v.begin(), v.end(), dst.begin());
     const SendSlot& slot = slots_[record];
+    ParsedPacket p;
     if (slot.parsed) {
       // Parsed as the read pass parsed it, unless the part changed since.
-      ParsedPacket p;
       if (ParsePacket(v, p) != 0) return refuse(Message(MessageId::StructureError, in_[i]));
       renumber(p);
       p.sendTime = slot.sendTime;
       p.duration = slot.duration;
-      WriteBack(p, dst);
     }
-    out_->commit(packetSize_);
+    if (!writePacket(v, slot.parsed ? &p : nullptr)) return false;
     if (stop()) return false;
   }
   return true;
@@ -492,22 +563,37 @@ JobResult<JoinData> Joiner::run() {
   out_->preallocate(total);
   if (o_.preroll == PrerollSource::fixed) preroll_ = o_.prerollMs;
 
-  // First pass: every packet is parsed and renumbered; the send times need
-  // them all. The second pass writes them, renumbering again.
-  for (std::size_t i = 0; i < in_.size(); ++i)
-    if (!readPackets(i)) return failedStep();
-  if (slots_.empty()) return fail(Message(MessageId::NoDataPackets));
-  eachRenumbered([&](StreamState& st) {
-    st.newPT += st.delta;
-    d_.end = std::max(d_.end, st.newPT);
-  });
-  d_.sendDuration = sendTimes();
-  // The second pass renumbers as the first did, from the same start.
-  streams_ = atStart_;
-  std::size_t record = 0;
   for (std::size_t i = 0; i < in_.size(); ++i) {
-    if (!writePackets(i, record)) return failedStep();
-    progress(i, 1, 1);
+    std::unique_ptr<FileSource> f;
+    std::uint64_t start = 0, count = 0;
+    if (!openInput(i, f, start, count)) return failedStep();
+    partStart_.push_back(start);
+    partPackets_.push_back(count);
+  }
+  // The read pass parses and renumbers every packet. Spread evenly, the
+  // send times need only the packet count and the presentation end, which
+  // the parts' ends foretell: the packets are written as they are read.
+  // The other modes need them all first: a second pass writes them,
+  // renumbering again.
+  const bool onePass = o_.sendTime == SendTimeMode::evenSpread;
+  const std::uint16_t step = onePass ? predictedStep() : 0;
+  for (std::size_t i = 0; i < in_.size(); ++i)
+    if (!readPackets(i, onePass ? &step : nullptr)) return failedStep();
+  if (slots_.empty()) return fail(Message(MessageId::NoDataPackets));
+  d_.end = presentationEnd();
+  d_.sendDuration = sendTimes();
+  if (!onePass || slots_.front().duration != step) {
+    if (onePass) {
+      ctx_.log(Message(MessageId::SendTimesAgain));
+      out_->cutTo(dataStart_);
+    }
+    // The second pass renumbers as the first did, from the same start.
+    streams_ = atStart_;
+    std::size_t record = 0;
+    for (std::size_t i = 0; i < in_.size(); ++i) {
+      if (!writePackets(i, record)) return failedStep();
+      progress(i, 1, 1);
+    }
   }
   if (!out_->flush()) return fail(Message(MessageId::FileSaveError, ": " + outName_ + ": " + out_->error()));
   std::unique_ptr<FileSource> written;

@@ -67,6 +67,8 @@ SendSlot SendSlotOf(const ParsedPacket& p, std::uint8_t video);
 // The send time modes: each fills sendTime and duration of every slot and
 // returns the send duration in milliseconds.
 std::uint32_t EvenSpread(std::span<SendSlot> packets, std::uint32_t end);
+// The even spread's send time step for `packets` packets ending at `end`.
+std::uint16_t EvenStep(std::uint32_t end, std::uint64_t packets);
 std::uint32_t Approximate(std::span<SendSlot> packets, std::uint32_t lead);
 std::uint32_t VideoTime(std::span<SendSlot> packets, std::uint32_t preroll);
 

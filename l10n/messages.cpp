@@ -6,7 +6,7 @@ namespace corvel {
 
 
 // Every message: its id, its Russian and its English, in the ids' order.
-constexpr std::array<MessageRow, 153> kMessages{{
+constexpr std::array<MessageRow, 154> kMessages{{
     {MessageId::None, "", ""},
     {MessageId::PutFileNameHere, "сюда надо положить имя файла", "put filename here"},
     {MessageId::FileOpenError, "ошибка открытия файла", "file open error"},
@@ -128,6 +128,7 @@ constexpr std::array<MessageRow, 153> kMessages{{
     {MessageId::DamagedFramesRemain, "\nповреждённых кадров осталось (декодер их не принимает): ", "\ndamaged frames remain (the decoder rejects them): "},
     {MessageId::WrittenChecked, "• записанный файл проверен декодированием; повреждённых кадров: ", "• the written file checked by decoding; damaged frames: "},
     {MessageId::WrittenAgain, "• файл записывается заново без повреждённых кадров, найденных в записанном: ", "• written again without the damaged frames found in what was written: "},
+    {MessageId::SendTimesAgain, "• времена отправки разошлись с рассчитанными по началу и концу частей: пакеты записываются заново", "• the send times differ from those the parts' first and last packets gave: the packets are written again"},
     {MessageId::LeftDamagedByCut, "повреждён после вырезки (декодер его не принимает)", "damaged after the cut (the decoder rejects it)"},
     {MessageId::FileEmpty, "файл пуст", "the file is empty"},
     {MessageId::NoOutputName, "• не задано имя выходного файла", "• no output file name given"},

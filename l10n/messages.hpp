@@ -139,6 +139,7 @@ enum class MessageId : std::uint8_t {
   DamagedFramesRemain,
   WrittenChecked,
   WrittenAgain,
+  SendTimesAgain,
   LeftDamagedByCut,
   FileEmpty,
   NoOutputName,
@@ -179,7 +180,7 @@ struct MessageRow {
   std::string_view rus;
   std::string_view eng;
 };
-extern const std::array<MessageRow, 153> kMessages;
+extern const std::array<MessageRow, 154> kMessages;
 
 // A message as the core reports it: the id's text between words of its own
 // (numbers, names, paths) that need no translation.

@@ -317,3 +317,48 @@ TEST_F(JoinParts, APacketThatDoesNotParseIsCopiedAsItIs) {
   EXPECT_TRUE(std::equal(joined.begin() + static_cast<std::ptrdiff_t>(at), joined.begin() + static_cast<std::ptrdiff_t>(at + j.P),
                          b.begin() + static_cast<std::ptrdiff_t>(l.at(3))));
 }
+
+// Spread evenly, the send times are written as the packets are read, with
+// the step the parts' first and last packets foretell; where the packets in
+// between do not add up to it (here a part whose last packets all carry one
+// large object: they do not show the step its times last moved by), the
+// join writes the packets again with the step every packet gives.
+TEST(JoinInOnePass, SendTimesAreThoseEveryPacketGives) {
+  // One video payload a packet, 40 ms apart, an object each up to the
+  // packet `big`, whose object runs to the end.
+  auto part = [](std::uint32_t packets, std::uint32_t big, std::uint32_t firstTime) {
+    std::vector<Bytes> list;
+    for (std::uint32_t n = 0; n < packets; ++n) {
+      const std::uint32_t object = std::min(n, big);
+      PacketSpec spec;
+      spec.payloads.push_back({.stream = 1, .key = n % 25 == 0, .mediaObject = object & 255,
+                               .offset = n < big ? 0 : 100 * (n - big),
+                               .mediaObjectSize = n < big ? 100 : 100 * (packets - big),
+                               .presentationTime = firstTime + 40 * object});
+      list.push_back(DataPacket(spec, 200));
+    }
+    return FileWithPackets(list, 200);
+  };
+  // The last 256 packets of the first part within its large object, or not.
+  for (const std::uint32_t big : {400u, 500u}) {
+    SCOPED_TRACE(big);
+    const std::string a = TempPath("one-pass-a.wmv"), b = TempPath("one-pass-b.wmv"), out = TempPath("one-pass.wmv");
+    WriteFile(a, part(700, big, 3000));
+    WriteFile(b, part(10, 10, 9000));
+    JobContext ctx;
+    const auto r = JoinFiles({a, b}, out, JoinOptions{}, ctx);
+    ASSERT_EQ(r.outcome, Outcome::ok) << Text(r.message);
+    const bool again = std::any_of(r.log.begin(), r.log.end(), [](const Message& m) { return m.id == MessageId::SendTimesAgain; });
+    EXPECT_EQ(again, big == 400);
+    // The step from the output's own times: its presentation end (the
+    // last time and one step of 40 ms) less six seconds, over the packets.
+    const AsfRead j = ReadAsf(ReadFile(out));
+    ASSERT_EQ(j.packets.size(), 710u);
+    std::uint32_t last = 0;
+    for (const AsfPacket& p : j.packets) last = std::max(last, p.payloads.at(0).time);
+    EXPECT_EQ(last, 5000 + 40 * (big + 10));  // the times run on from the preroll
+    const std::uint32_t step = (last + 40 - 6000) / static_cast<std::uint32_t>(j.packets.size());
+    for (std::size_t k = 0; k < j.packets.size(); ++k) ASSERT_EQ(j.packets[k].sendTime, k * step) << "packet " << k;
+    EXPECT_EQ(r.data.sendDuration, last + 40 - 6000);
+  }
+}
