@@ -87,19 +87,22 @@ std::uint32_t Approximate(std::span<SendSlot> packets, std::uint32_t lead) {
   return S;
 }
 
+void NextVideoTime(SendSlot* before, SendSlot& p, std::uint32_t preroll) {
+  if (!before) {
+    p.sendTime = 0;
+  } else if (p.hasVideo) {
+    p.sendTime = p.videoTime - preroll;
+    before->duration = static_cast<std::uint16_t>(p.sendTime - before->sendTime);
+  } else {
+    before->duration = 1;
+    p.sendTime = before->sendTime + 1;
+  }
+  p.duration = 1;  // until a packet follows
+}
+
 std::uint32_t VideoTime(std::span<SendSlot> packets, std::uint32_t preroll) {
   if (packets.empty()) return 0;
-  packets[0].sendTime = 0;
-  for (std::size_t k = 1; k < packets.size(); ++k) {
-    if (packets[k].hasVideo) {
-      packets[k].sendTime = packets[k].videoTime - preroll;
-      packets[k - 1].duration = static_cast<std::uint16_t>(packets[k].sendTime - packets[k - 1].sendTime);
-    } else {
-      packets[k - 1].duration = 1;
-      packets[k].sendTime = packets[k - 1].sendTime + 1;
-    }
-  }
-  packets.back().duration = 1;
+  for (std::size_t k = 0; k < packets.size(); ++k) NextVideoTime(k ? &packets[k - 1] : nullptr, packets[k], preroll);
   // The span of send times: the last packet's send time and its duration.
   return packets.back().sendTime + packets.back().duration;
 }
@@ -233,9 +236,14 @@ class Joiner {
   // Parts of one recording carry the same streams: what differs, before
   // anything is written; empty when nothing does.
   Message streamsDiffer();
-  // The read pass; with `step`, it writes each packet too, its send time
-  // spread evenly by that step.
-  bool readPackets(std::size_t i, const std::uint16_t* step);
+  // The read pass; in a join of one pass, it writes the packets too.
+  bool readPackets(std::size_t i, bool writing);
+  // In a join of one pass: gives the packet just read (its slot the last)
+  // its send time and writes what is ready: the packet itself spread
+  // evenly; by the video times, the one before it, whose duration it gives.
+  bool writeAsRead(ByteView v, ParsedPacket& p, bool parsed);
+  // Writes the packet held back for its duration.
+  bool writeHeldBack();
   // Writes a read packet (renumbered, its send time set when it parsed).
   bool writePacket(ByteView v, const ParsedPacket* p);
   // The even spread's step, from the renumbering run through each part's
@@ -282,6 +290,11 @@ class Joiner {
   FrameCollector frames_{0};                // the video's frames, for the index
   std::vector<std::uint64_t> partPackets_;  // per part: the packets read from it
   std::vector<std::uint64_t> partStart_;    // per part: where its packets start
+  std::uint16_t step_ = 0;                  // the even spread's, foretold
+  Bytes heldBack_;                          // by the video times: the last packet read, not yet written
+  ParsedPacket heldBackPacket_;             // and its renumbered fields
+  bool heldBackParsed_ = false;
+  std::uint64_t written_ = 0;               // packets written in the read pass
   // Packets past a part's declared count that still parse: the data decides.
   std::uint64_t packetsGoOn(const FileSource& f, std::uint64_t start, std::uint64_t count, const std::string& name);
   std::uint64_t dataStart_ = 0;  // output offset of the first packet
@@ -436,7 +449,30 @@ bool Joiner::writePacket(ByteView v, const ParsedPacket* p) {
   return true;
 }
 
-bool Joiner::readPackets(std::size_t i, const std::uint16_t* step) {
+bool Joiner::writeAsRead(ByteView v, ParsedPacket& p, bool parsed) {
+  const std::size_t number = slots_.size() - 1;
+  if (o_.sendTime == SendTimeMode::evenSpread) {
+    p.sendTime = static_cast<std::uint32_t>(number) * step_;
+    p.duration = step_;
+    ++written_;
+    return writePacket(v, parsed ? &p : nullptr);
+  }
+  NextVideoTime(number ? &slots_[number - 1] : nullptr, slots_[number], static_cast<std::uint32_t>(preroll_));
+  if (number && !writeHeldBack()) return false;
+  heldBack_.assign(v.begin(), v.end());
+  heldBackPacket_ = p;
+  heldBackParsed_ = parsed;
+  return true;
+}
+
+bool Joiner::writeHeldBack() {
+  const SendSlot& slot = slots_[written_++];
+  heldBackPacket_.sendTime = slot.sendTime;
+  heldBackPacket_.duration = slot.duration;
+  return writePacket(heldBack_, heldBackParsed_ ? &heldBackPacket_ : nullptr);
+}
+
+bool Joiner::readPackets(std::size_t i, bool writing) {
   const auto f = FileSource::open(in_[i]);
   if (!f) return refuse(Message(MessageId::FileOpenError, " " + in_[i]));
   const std::uint64_t start = partStart_[i], count = partPackets_[i];
@@ -458,11 +494,7 @@ bool Joiner::readPackets(std::size_t i, const std::uint16_t* step) {
     for (std::size_t k = 0; k < p.payloadCount(); ++k) frames_.take(p.payload(k), number);
     slots_.push_back(SendSlotOf(p, video_));
     slots_.back().parsed = parsed;
-    if (step) {
-      p.sendTime = number * *step;
-      p.duration = *step;
-      if (!writePacket(v, parsed ? &p : nullptr)) return false;
-    }
+    if (writing && !writeAsRead(v, p, parsed)) return false;
     progress(i, n + 1, count);
     if (stop()) return false;
     pause();
@@ -572,17 +604,20 @@ JobResult<JoinData> Joiner::run() {
   }
   // The read pass parses and renumbers every packet. Spread evenly, the
   // send times need only the packet count and the presentation end, which
-  // the parts' ends foretell: the packets are written as they are read.
-  // The other modes need them all first: a second pass writes them,
-  // renumbering again.
-  const bool onePass = o_.sendTime == SendTimeMode::evenSpread;
-  const std::uint16_t step = onePass ? predictedStep() : 0;
+  // the parts' ends foretell; by the video times, a packet's send time
+  // needs only the packet after it: the packets are written as they are
+  // read. The approximate send times need them all first: a second pass
+  // writes them, renumbering again.
+  const bool onePass = o_.sendTime != SendTimeMode::approximate;
+  if (o_.sendTime == SendTimeMode::evenSpread) step_ = predictedStep();
   for (std::size_t i = 0; i < in_.size(); ++i)
-    if (!readPackets(i, onePass ? &step : nullptr)) return failedStep();
+    if (!readPackets(i, onePass)) return failedStep();
   if (slots_.empty()) return fail(Message(MessageId::NoDataPackets));
+  if (onePass && written_ < slots_.size() && !writeHeldBack()) return failedStep();
   d_.end = presentationEnd();
   d_.sendDuration = sendTimes();
-  if (!onePass || slots_.front().duration != step) {
+  const bool foretoldWrongly = o_.sendTime == SendTimeMode::evenSpread && slots_.front().duration != step_;
+  if (!onePass || foretoldWrongly) {
     if (onePass) {
       ctx_.log(Message(MessageId::SendTimesAgain));
       out_->cutTo(dataStart_);

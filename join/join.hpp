@@ -71,6 +71,9 @@ std::uint32_t EvenSpread(std::span<SendSlot> packets, std::uint32_t end);
 std::uint16_t EvenStep(std::uint32_t end, std::uint64_t packets);
 std::uint32_t Approximate(std::span<SendSlot> packets, std::uint32_t lead);
 std::uint32_t VideoTime(std::span<SendSlot> packets, std::uint32_t preroll);
+// The video time mode one packet at a time: the send time of `p`, and the
+// duration of the packet before it (null for the first).
+void NextVideoTime(SendSlot* before, SendSlot& p, std::uint32_t preroll);
 
 // Writes a record's media object numbers, presentation times (where the
 // payload carries one), send time and duration into the packet's bytes.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 #include "analysis/scan.hpp"
@@ -155,6 +156,26 @@ TEST_F(JoinParts, TwoPartsBecomeOneRecording) {
     EXPECT_LE(j.duration, pa.duration + pb.duration + 0.001);
     EXPECT_GE(j.duration, pa.duration + pb.duration - 0.15);
   }
+}
+
+// By the video times each packet is sent its video's presentation time
+// less the preroll (one millisecond after the packet before when it holds
+// no video), read back from the output: the packets are written as they
+// are read, each once the next one gives its duration.
+TEST_F(JoinParts, VideoTimesAreTheOutputsOwn) {
+  JoinOptions o;
+  o.sendTime = SendTimeMode::videoTime;
+  const std::string out = TempPath("joined-video-times.wmv");
+  ASSERT_EQ(Join({a_, b_, a_}, out, o).outcome, Outcome::ok);
+  const AsfRead j = ReadAsf(ReadFile(out));
+  ASSERT_GT(j.packets.size(), 100u);
+  for (std::size_t k = 1; k < j.packets.size(); ++k) {
+    std::optional<std::uint32_t> video;  // the clips' video is stream 1
+    for (const AsfPayload& pl : j.packets[k].payloads)
+      if (pl.stream == 1) video = std::min(video.value_or(pl.time), pl.time);
+    ASSERT_EQ(j.packets[k].sendTime, video ? *video - o.prerollMs : j.packets[k - 1].sendTime + 1) << "packet " << k;
+  }
+  EXPECT_EQ(j.packets[0].sendTime, 0u);
 }
 
 TEST_F(JoinParts, NumbersAndTimesRunOnAcrossTheSeam) {
