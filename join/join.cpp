@@ -621,6 +621,8 @@ JobResult<JoinData> Joiner::run() {
     if (onePass) {
       ctx_.log(Message(MessageId::SendTimesAgain));
       out_->cutTo(dataStart_);
+    } else {
+      ctx_.log(Message(MessageId::SendTimesNeedAll));
     }
     // The second pass renumbers as the first did, from the same start.
     streams_ = atStart_;

@@ -6,7 +6,7 @@ namespace corvel {
 
 
 // Every message: its id, its Russian and its English, in the ids' order.
-constexpr std::array<MessageRow, 154> kMessages{{
+constexpr std::array<MessageRow, 155> kMessages{{
     {MessageId::None, "", ""},
     {MessageId::PutFileNameHere, "сюда надо положить имя файла", "put filename here"},
     {MessageId::FileOpenError, "ошибка открытия файла", "file open error"},
@@ -129,6 +129,7 @@ constexpr std::array<MessageRow, 154> kMessages{{
     {MessageId::WrittenChecked, "• записанный файл проверен декодированием; повреждённых кадров: ", "• the written file checked by decoding; damaged frames: "},
     {MessageId::WrittenAgain, "• файл записывается заново без повреждённых кадров, найденных в записанном: ", "• written again without the damaged frames found in what was written: "},
     {MessageId::SendTimesAgain, "• времена отправки разошлись с рассчитанными по началу и концу частей: пакеты записываются заново", "• the send times differ from those the parts' first and last packets gave: the packets are written again"},
+    {MessageId::SendTimesNeedAll, "• приблизительные времена отправки требуют всех пакетов заранее: части читаются дважды", "• approximate send times need every packet first: the parts are read twice"},
     {MessageId::LeftDamagedByCut, "повреждён после вырезки (декодер его не принимает)", "damaged after the cut (the decoder rejects it)"},
     {MessageId::FileEmpty, "файл пуст", "the file is empty"},
     {MessageId::NoOutputName, "• не задано имя выходного файла", "• no output file name given"},

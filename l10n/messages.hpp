@@ -140,6 +140,7 @@ enum class MessageId : std::uint8_t {
   WrittenChecked,
   WrittenAgain,
   SendTimesAgain,
+  SendTimesNeedAll,
   LeftDamagedByCut,
   FileEmpty,
   NoOutputName,
@@ -180,7 +181,7 @@ struct MessageRow {
   std::string_view rus;
   std::string_view eng;
 };
-extern const std::array<MessageRow, 154> kMessages;
+extern const std::array<MessageRow, 155> kMessages;
 
 // A message as the core reports it: the id's text between words of its own
 // (numbers, names, paths) that need no translation.

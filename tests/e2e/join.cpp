@@ -146,6 +146,9 @@ TEST_F(JoinParts, TwoPartsBecomeOneRecording) {
     const auto r = Join({a_, b_}, out, o);
     ASSERT_EQ(r.outcome, Outcome::ok) << Text(r.message);
     EXPECT_EQ(r.message.id, MessageId::OperationComplete);
+    // Only the approximate send times read the parts twice, and say so.
+    const bool twice = std::any_of(r.log.begin(), r.log.end(), [](const Message& m) { return m.id == MessageId::SendTimesNeedAll; });
+    EXPECT_EQ(twice, std::string(mode) == "approximate");
     const Probe2 j = ProbeFile(out);
     EXPECT_EQ(j.errors, "") << mode;
     ASSERT_EQ(j.frames.size(), 2u);
