@@ -62,6 +62,7 @@ struct RepairCliOptions {
   bool anyDelta = false;
   std::string errors;  // a ".index" list to repair instead of scanning
   bool saveErrors = false;
+  std::string reference;  // a recording whose header the file takes when its own is gone
 };
 
 // The exit status of a save or repair whose output was written whole but

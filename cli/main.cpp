@@ -103,6 +103,8 @@ struct Commands {
     repairCmd->add_flag("--any-delta", repair.anyDelta, "rescan mode: also blocks that are not longer than declared");
     repairCmd->add_option("--errors", repair.errors, "repair the blocks of this .index list instead of scanning");
     repairCmd->add_flag("--save-errors", repair.saveErrors, "save the error list as <FILE>.index");
+    repairCmd->add_option("--reference", repair.reference,
+                          "a recording of the same device and settings: its header is taken when the file's own is gone");
 
     reconCmd = app.add_subcommand("reconstruct", "rebuild the block list by searching for object identifiers");
     reconCmd->add_option("FILE", recon.file, "ASF file")->required();

@@ -74,7 +74,7 @@ void applySaveOptions(Session& s, const SaveCliOptions& o) {
 // reports the result (in `j` for JSON, the scan's summary under
 // `scanKey`, or beside the rest when it is empty) and gives the exit status.
 int scanSaveAndReport(CliRun& run, const std::string& out, json j, bool asJson, const std::string& scanKey,
-                      const char* scanLine = nullptr) {
+                      const char* scanLine = nullptr, bool verifyOutput = false) {
   Session& s = run.s;
   const bool saved = run.scanAndSave(out);
   if (run.scanFailed) return run.fail(j["file"].get<std::string>(), run.reason());
@@ -95,7 +95,18 @@ int scanSaveAndReport(CliRun& run, const std::string& out, json j, bool asJson, 
             {"damaged_left_out", {{"video", d.damagedLeftOut.video}, {"audio", d.damagedLeftOut.audio}, {"other", d.damagedLeftOut.other}}},
             {"damaged_found", s.verified ? json(s.verify.damaged.size()) : json(nullptr)},
             {"damaged_frames_kept", d.damagedKept},
+            {"before_key_frame_left_out", d.beforeKeyFrame},
             {"log", run.listener.lines()}});
+  if (saved && verifyOutput) {
+    // What decodes of what was written.
+    Session written;
+    written.lang = s.lang;
+    if (OpenFile(written, out) && Verify(written)) {
+      const VerifyData& v = written.verify;
+      j["output_verified"] = {{"decoded", v.verified}, {"damaged", v.damaged.size()}, {"not_verified", v.notVerified}};
+      if (!asJson) std::cout << run.text(Message(MessageId::OutputDecoded, std::to_string(v.verified))) << '\n';
+    }
+  }
   if (!saved) {
     // Why: the last problem the log named, or the status.
     std::string why = s.statusText();
@@ -168,10 +179,15 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   if (o.mode == "eq") mode = RepairMode::cutEqualRepeats;
   if (o.mode == "rescan") mode = RepairMode::cutAndRemeasure;
   if (o.mode == "sizes") mode = RepairMode::acceptSizes;
+  const bool borrowed = !o.reference.empty() && o.errors.empty() && !HasOwnStreams(o.save.file);
   if (!o.errors.empty()) {
     if (!OpenForCommand(run, o.save.file)) return 1;
     Message why;
     if (!LoadErrors(s, o.errors, &why)) return run.fail(o.errors, withoutBullet(run.text(why)));
+  } else if (borrowed) {
+    // The file's header is gone: the reference's stands in for it.
+    if (!OpenWithReference(s, o.save.file, o.reference)) return run.fail(o.save.file, withoutBullet(s.statusText()));
+    if (!run.scan()) return run.fail(o.save.file, run.reason());
   } else if (!openAndScan(run, o.save.file)) {
     return 1;
   }
@@ -200,7 +216,8 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
 
   // The logical file, with the cuts left out, is scanned again and saved.
   applySaveOptions(s, o.save);
-  return scanSaveAndReport(run, out, std::move(j), common.json, "second_scan", "second scan");
+  if (borrowed) j["reference"] = o.reference;
+  return scanSaveAndReport(run, out, std::move(j), common.json, "second_scan", "second scan", borrowed);
 }
 
 int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) {

@@ -97,6 +97,42 @@ std::int64_t MemorySource::readAt(std::uint64_t offset, std::span<std::uint8_t> 
   return static_cast<std::int64_t>(n);
 }
 
+std::uint64_t PrefixedSource::size() const {
+  const std::uint64_t rest = src_->size();
+  return head_->size() + (rest > from_ ? rest - from_ : 0);
+}
+
+std::int64_t PrefixedSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  const std::uint64_t head = head_->size();
+  std::size_t done = 0;
+  if (offset < head) {
+    done = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), head - offset));
+    std::memcpy(out.data(), head_->data() + offset, done);
+  }
+  if (done == out.size()) return static_cast<std::int64_t>(done);
+  const std::int64_t got = src_->readAt(from_ + (offset + done - head), out.subspan(done));
+  if (got < 0) return done ? static_cast<std::int64_t>(done) : -1;
+  return static_cast<std::int64_t>(done) + got;
+}
+
+std::int64_t PrefixedSource::copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) const {
+  // Only the source's bytes go file to file.
+  if (offset < head_->size()) return -1;
+  return src_->copyTo(from_ + (offset - head_->size()), len, outFd, outOffset);
+}
+
+std::vector<UnreadableRange> PrefixedSource::unreadable() const {
+  std::vector<UnreadableRange> shifted;
+  for (UnreadableRange r : src_->unreadable()) {
+    if (r.end() <= from_) continue;
+    const std::uint64_t start = std::max(r.offset, from_);
+    r.length = r.end() - start;
+    r.offset = start - from_ + head_->size();
+    shifted.push_back(std::move(r));
+  }
+  return shifted;
+}
+
 Bytes ReadPadded(const ByteSource& src, std::uint64_t offset, std::uint64_t n) {
   Bytes out(n, 0);
   src.readAt(offset, out);

@@ -52,6 +52,23 @@ class ByteSource {
   virtual std::vector<UnreadableRange> unreadable() const { return {}; }
 };
 
+// Bytes held in memory put before a source's bytes from `from` on: a
+// header taken from elsewhere before the data of a file that lost its own.
+class PrefixedSource final : public ByteSource {
+ public:
+  PrefixedSource(std::shared_ptr<const Bytes> head, std::unique_ptr<ByteSource> src, std::uint64_t from)
+      : head_(std::move(head)), src_(std::move(src)), from_(from) {}
+  std::uint64_t size() const override;
+  std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+  std::int64_t copyTo(std::uint64_t offset, std::uint64_t len, int outFd, std::uint64_t outOffset) const override;
+  std::vector<UnreadableRange> unreadable() const override;
+
+ private:
+  std::shared_ptr<const Bytes> head_;
+  std::unique_ptr<ByteSource> src_;
+  std::uint64_t from_;
+};
+
 // The bytes of a list of unreadable stretches.
 std::uint64_t UnreadableBytes(const std::vector<UnreadableRange>& ranges);
 // Where the unreadable bytes among [offset, offset + len) end; 0 when none

@@ -70,8 +70,13 @@ std::optional<FileStamp> StampOf(const std::string& path) {
 }
 
 std::unique_ptr<ByteSource> SourceRef::open(std::string& error) const {
-  if (memory) return std::make_unique<MemorySource>(memory);
-  return FileSource::open(path, &error, reads);
+  std::unique_ptr<ByteSource> src;
+  if (memory)
+    src = std::make_unique<MemorySource>(memory);
+  else
+    src = FileSource::open(path, &error, reads);
+  if (!src || !head) return src;
+  return std::make_unique<PrefixedSource>(head, std::move(src), from);
 }
 
 std::unique_ptr<ByteSource> OpenLogical(const SourceRef& source, const CutList& cuts, std::string& error, ReadCalls* reads) {

@@ -81,6 +81,10 @@ struct SourceRef {
   std::shared_ptr<const Bytes> memory{};
   std::optional<FileStamp> stamp{};  // the file as it was opened, when known
   ReadCalls* reads = nullptr;  // how the file is read: the system's when null (not owned)
+  // When set, these bytes come first and the file's own from `from` on
+  // follow them (a header taken from another recording).
+  std::shared_ptr<const Bytes> head{};
+  std::uint64_t from = 0;
   std::unique_ptr<ByteSource> open(std::string& error) const;
   // The file on disk is no longer the one opened (replaced, cut, written to).
   bool changed() const { return stamp && !memory && StampOf(path) != stamp; }

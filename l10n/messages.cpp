@@ -6,7 +6,7 @@ namespace corvel {
 
 
 // Every message: its id, its Russian and its English, in the ids' order.
-constexpr std::array<MessageRow, 155> kMessages{{
+constexpr std::array<MessageRow, 164> kMessages{{
     {MessageId::None, "", ""},
     {MessageId::PutFileNameHere, "сюда надо положить имя файла", "put filename here"},
     {MessageId::FileOpenError, "ошибка открытия файла", "file open error"},
@@ -130,6 +130,15 @@ constexpr std::array<MessageRow, 155> kMessages{{
     {MessageId::WrittenAgain, "• файл записывается заново без повреждённых кадров, найденных в записанном: ", "• written again without the damaged frames found in what was written: "},
     {MessageId::SendTimesAgain, "• времена отправки разошлись с рассчитанными по началу и концу частей: пакеты записываются заново", "• the send times differ from those the parts' first and last packets gave: the packets are written again"},
     {MessageId::SendTimesNeedAll, "• приблизительные времена отправки требуют всех пакетов заранее: части читаются дважды", "• approximate send times need every packet first: the parts are read twice"},
+    {MessageId::ReferenceUnusable, "• в образце нет целого заголовка с потоками и постоянным размером пакета", "• the reference has no whole header with streams and one packet size"},
+    {MessageId::ReferencePacketSize, "• размер пакета образца не подходит к данным: нет пакетов по столько байт в первых 64 МиБ: ", "• the reference's packet size does not match the data: no packets of this many bytes in the first 64 MiB: "},
+    {MessageId::ReferenceStreams, "• потоки образца не совпадают с данными: поток ", "• the reference's streams do not match the data: stream "},
+    {MessageId::ReferenceHas, " в данных, в образце ", " in the data, the reference has "},
+    {MessageId::ListAnd, " и ", " and "},
+    {MessageId::ReferenceTaken, "заголовок взят из образца; пакеты найдены с адреса ", "header taken from the reference; packets found from offset "},
+    {MessageId::ReferenceObjects, "объекты заголовка из образца: ", "header objects from the reference: "},
+    {MessageId::OutputDecoded, "кадров в записанном файле декодируется: ", "frames of the written file that decode: "},
+    {MessageId::BeforeKeyFrameLeftOut, "\nпропущено кадров до первого ключевого (видео): ", "\nframes before the first key frame left out (video): "},
     {MessageId::LeftDamagedByCut, "повреждён после вырезки (декодер его не принимает)", "damaged after the cut (the decoder rejects it)"},
     {MessageId::FileEmpty, "файл пуст", "the file is empty"},
     {MessageId::NoOutputName, "• не задано имя выходного файла", "• no output file name given"},

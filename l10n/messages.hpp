@@ -141,6 +141,15 @@ enum class MessageId : std::uint8_t {
   WrittenAgain,
   SendTimesAgain,
   SendTimesNeedAll,
+  ReferenceUnusable,
+  ReferencePacketSize,
+  ReferenceStreams,
+  ReferenceHas,
+  ListAnd,
+  ReferenceTaken,
+  ReferenceObjects,
+  OutputDecoded,
+  BeforeKeyFrameLeftOut,
   LeftDamagedByCut,
   FileEmpty,
   NoOutputName,
@@ -181,7 +190,7 @@ struct MessageRow {
   std::string_view rus;
   std::string_view eng;
 };
-extern const std::array<MessageRow, 155> kMessages;
+extern const std::array<MessageRow, 164> kMessages;
 
 // A message as the core reports it: the id's text between words of its own
 // (numbers, names, paths) that need no translation.

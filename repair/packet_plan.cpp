@@ -202,6 +202,22 @@ class DamagedObjects {
   std::array<bool, 128> dropping_{};
 };
 
+// Leaves out each video stream's objects before its first key frame.
+void leaveOutBeforeKeyFrame(PacketPlan& plan, const PacketTable& scanned, const PlanStreams& streams) {
+  std::bitset<128> keyed;
+  for (PlannedPacket& q : plan.packets)
+    ForEachPayload(plan, scanned, q, q.keep, [&](std::size_t k, const Payload& pl) {
+      const std::uint8_t s = pl.streamNumber & 127;
+      if (streams.kinds[s] != StreamKind::video || keyed.test(s)) return;
+      if (StartsMediaObject(pl) && pl.keyFrame) {
+        keyed.set(s);
+        return;
+      }
+      q.keep &= ~(1ull << k);
+      if (StartsMediaObject(pl)) plan.beforeKeyFrame.add(StreamKind::video);
+    });
+}
+
 // Whether a payload of the packet belongs to no stream the header declares.
 bool HoldsUndeclared(const PacketRef& p, const PlanStreams& streams) {
   for (std::size_t k = 0; k < p.payloadCount(); ++k)
@@ -215,7 +231,7 @@ constexpr std::uint64_t kSmallestRescue = 16;
 }  // namespace
 
 PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanStreams& streams,
-                       bool keepIncomplete, std::span<const DamagedObject> damaged) {
+                       bool keepIncomplete, std::span<const DamagedObject> damaged, bool fromFirstKeyFrame) {
   PacketPlan plan;
   if (packets.empty()) return plan;
   const std::uint32_t P = packets.packetSize();
@@ -249,6 +265,7 @@ PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanS
   }
   if (!keepIncomplete) WholeObjects(plan, packets, streams).run();
   if (!damaged.empty()) DamagedObjects(plan, packets, streams, damaged).run();
+  if (fromFirstKeyFrame) leaveOutBeforeKeyFrame(plan, packets, streams);
 
   // What is written differs from the scan's packets where a packet lost a
   // payload, was cut short, or was rescued.

@@ -43,6 +43,7 @@ struct PacketPlan {
   std::vector<ParsedPacket> rebuilt;  // of the packets as rebuilt
   ObjectCounts leftOut;                 // media objects left out as incomplete
   ObjectCounts damagedLeftOut;          // left out as damaged, or up to a damaged one's next key frame
+  ObjectCounts beforeKeyFrame;          // video objects left out before their stream's first key frame
   std::uint64_t rescuedPayloads = 0;    // payloads written from packets the scan passed over
   bool changed = false;                 // anything is written other than the scan's packets as they are
 
@@ -60,8 +61,10 @@ struct PlanStreams {
 // objects (a decoder's findings in the same logical file) are left out, and
 // in a video stream every object after one up to the stream's next key
 // frame: they refer to it.
+// With `fromFirstKeyFrame`, each video stream's objects before its first
+// key frame are left out too.
 PacketPlan PlanPackets(SourceFile& file, const PacketTable& packets, const PlanStreams& streams,
-                       bool keepIncomplete, std::span<const DamagedObject> damaged = {});
+                       bool keepIncomplete, std::span<const DamagedObject> damaged = {}, bool fromFirstKeyFrame = false);
 
 // The media object of the logical file that `found` (a damaged object of the
 // output written from `plan`, its packets counted from the output's first)

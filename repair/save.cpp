@@ -186,11 +186,13 @@ class Saver {
                                                   : MessageId::FileSaveError);
     SaveData data{out_ ? out_->size() : 0, written_, plan_.leftOut, plan_.rescuedPayloads,
                   scanned().size() + in_.packetsInErrorBlocks, in_.packetsInErrorBlocks, plan_.damagedLeftOut,
-                  damagedKept_};
+                  damagedKept_, plan_.beforeKeyFrame.video};
     if (outcome == Outcome::ok && data.leftOut.total()) {
       message.tail = MessageId::IncompleteLeftOut;
       message.end = std::to_string(data.leftOut.video) + ", " + std::to_string(data.leftOut.audio + data.leftOut.other);
     }
+    if (outcome == Outcome::ok && data.beforeKeyFrame)
+      message.more.emplace_back(MessageId::BeforeKeyFrameLeftOut, std::to_string(data.beforeKeyFrame));
     if (outcome == Outcome::ok && data.damagedLeftOut.total())
       message.more.emplace_back(MessageId::DamagedLeftOut, std::to_string(data.damagedLeftOut.video) + ", " +
                                                                std::to_string(data.damagedLeftOut.audio + data.damagedLeftOut.other));
@@ -276,7 +278,7 @@ void Saver::plan() {
     streams.known.set(e.number & 127);
     streams.kinds[e.number & 127] = e.kind;
   }
-  plan_ = PlanPackets(file_, scanned(), streams, o_.keepIncompleteObjects, in_.damaged);
+  plan_ = PlanPackets(file_, scanned(), streams, o_.keepIncompleteObjects, in_.damaged, o_.fromFirstKeyFrame);
   if (!plan_.changed) return;
   records_.reserve(plan_.packets.size());
   records_.setPacketSize(scanned().packetSize());

@@ -40,6 +40,9 @@ struct SaveOptions {
   // Leave out the media objects a decoder finds damaged and, in a video
   // stream, those after each up to the next key frame.
   bool dropDamaged = false;
+  // Leave out each video stream's media objects before its first key frame
+  // (data whose start was lost: they refer to a frame that is not there).
+  bool fromFirstKeyFrame = false;
 };
 
 class ScanCopy;
@@ -84,6 +87,7 @@ struct SaveData {
   // Frames written as they are though damaged: those a repair's cut left
   // damaged, or, with dropDamaged, those the check of the output still finds.
   std::uint64_t damagedKept = 0;
+  std::uint64_t beforeKeyFrame = 0;  // video media objects left out before the first key frame
 };
 
 // Renumbers the media objects of the audio and video streams of one packet

@@ -103,6 +103,7 @@ void forgetFile(Session& s) {
   s.options.sourceHeaderUsable = true;
   s.options.save.header = HeaderMode::fromSource;  // a reconstruction's minimal header ends with it
   s.indexBuilt = false;
+  s.headerBorrowed = false;
   s.verify = VerifyData{};
   s.verified = false;
   s.errorRows.clear();
@@ -158,6 +159,51 @@ bool OpenFile(Session& s, const std::string& path, ReadCalls* reads) {
     return false;
   }
   return openSession(s);
+}
+
+bool HasOwnStreams(const std::string& path) {
+  Session probe;
+  return OpenFile(probe, path) && !probe.structure.rec.streams.empty();
+}
+
+bool OpenWithReference(Session& s, const std::string& path, const std::string& reference, ReadCalls* reads) {
+  Session ref;
+  if (!OpenFile(ref, reference)) {
+    s.log(Message("• ", MessageId::ReferenceUnusable, ": " + reference + ": " + ref.statusText()));
+    s.setStatus(Message(MessageId::ReferenceUnusable));
+    return false;
+  }
+  s.file.close();
+  forgetFile(s);
+  std::string error;
+  const SourceRef plain{path, nullptr, StampOf(path), reads};
+  const std::unique_ptr<ByteSource> damaged = plain.open(error);
+  const std::unique_ptr<ByteSource> good = ref.source.open(error);
+  if (!damaged || !good) {
+    s.log(Message("• ", MessageId::FileOpenError, ": " + (damaged ? reference : path) + ": " + error));
+    s.setStatus(Message(MessageId::FileOpenError, ": " + error));
+    return false;
+  }
+  JobContext ctx;
+  JobResult<ReferenceHeader> r = BorrowHeader(*damaged, *good, ref.structure, ctx);
+  for (Message& m : r.log) s.log(std::move(m));
+  if (!r.ok()) {
+    s.log(r.message);
+    s.setStatus(r.message);
+    return false;
+  }
+  s.fileName = path;
+  s.source = plain;
+  s.source.head = std::make_shared<const Bytes>(std::move(r.data.head));
+  s.source.from = r.data.firstPacket;
+  if (!s.file.open(s.source, CutList())) return false;
+  const bool opened = openSession(s);
+  s.headerBorrowed = opened;
+  s.log(r.message);
+  std::string names;
+  for (const std::string& n : r.data.objects) names += (names.empty() ? "" : ", ") + n;
+  s.log(Message(MessageId::ReferenceObjects, names));
+  return opened;
 }
 
 bool OpenBytes(Session& s, const std::string& name, Bytes bytes) {
@@ -376,6 +422,8 @@ void prepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.verify = VerifyOptionsOf(s);
   job.damagedByCuts = s.damagedByCuts();
   if (!s.options.sourceHeaderUsable) job.options.header = HeaderMode::minimal;
+  // Data found without its own header may begin after a key frame was lost.
+  job.options.fromFirstKeyFrame = s.headerBorrowed;
   s.setStatus(Message(MessageId::Saving));
 }
 

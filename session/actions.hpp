@@ -15,6 +15,7 @@
 #include "export/avi.hpp"
 #include "join/join.hpp"
 #include "repair/reconstruct.hpp"
+#include "repair/reference.hpp"
 #include "repair/repair.hpp"
 #include "repair/save.hpp"
 #include "session/session.hpp"
@@ -26,6 +27,13 @@ namespace corvel {
 // `reads` (not owned) reads the file in place of the system's calls (a
 // test's failing disk); every job on the session reads through it.
 bool OpenFile(Session& s, const std::string& path, ReadCalls* reads = nullptr);
+// Whether the file at `path` opens with a stream table of its own.
+bool HasOwnStreams(const std::string& path);
+// Opens a file whose header is gone with the header of `reference`, a
+// recording made with the same settings, put before its packets (see
+// BorrowHeader); every job then reads the two as one file. False, with the
+// reason in the log and the status, when the reference does not fit.
+bool OpenWithReference(Session& s, const std::string& path, const std::string& reference, ReadCalls* reads = nullptr);
 // The same over bytes held in memory (tests, fuzzing); `name` stands for the path.
 bool OpenBytes(Session& s, const std::string& name, Bytes bytes);
 

@@ -80,6 +80,7 @@ struct Session {
   std::uint64_t keyframePackets = 0;
   std::uint64_t packetsInErrorBlocks = 0;  // of the last scan
   bool indexBuilt = false;  // the scan built a new Simple Index into structure.rec.simpleIndex
+  bool headerBorrowed = false;  // the header is a reference recording's (OpenWithReference)
   CutList scannedCuts;      // the cuts the packets above were found through
   // The repairs' cuts into media data since the cuts were last cleared,
   // with what decoding said of each.

@@ -1,0 +1,145 @@
+#include "repair/reference.hpp"
+
+#include <algorithm>
+#include <bitset>
+#include <optional>
+
+#include "analysis/packet.hpp"
+#include "asf/catalogue.hpp"
+#include "asf/field_visitors.hpp"
+#include "asf/streams.hpp"
+
+namespace corvel {
+
+namespace {
+
+// Packets one after another that make a place sure.
+constexpr std::uint64_t kInARow = 8;
+// Packets whose streams are compared with the reference's.
+constexpr std::uint64_t kStreamSample = 256;
+// The bytes searched at a time.
+constexpr std::uint64_t kWindow = 4ull << 20;
+
+// How the reference's packets start: with error correction data, or (plain)
+// with the byte of length type flags its first packet has.
+struct PacketStart {
+  PacketForm form = PacketForm::errorCorrection;
+  std::uint8_t flags = 0;
+  bool at(ByteView v) const { return form == PacketForm::errorCorrection ? LooksLikePacketStart(v, form) : !v.empty() && v[0] == flags; }
+};
+
+// How many of the packets at `at`, `at` + P, ... start as the reference's
+// do, parse and fill their size, up to `count` of them, one after another;
+// `streams` gets their stream numbers.
+std::uint64_t packetsInARow(const ByteSource& src, const PacketStart& how, ByteView window, std::uint64_t windowAt,
+                            std::uint64_t at, std::uint32_t P, std::uint64_t count, std::bitset<128>* streams = nullptr) {
+  std::uint64_t n = 0;
+  for (; n < count; ++n) {
+    const std::uint64_t start = at + n * P;
+    Bytes own;
+    ByteView v;
+    if (start >= windowAt && start - windowAt + P <= window.size()) {
+      v = window.subspan(static_cast<std::size_t>(start - windowAt), P);
+    } else {
+      own = ReadPadded(src, start, P);
+      if (start + P > src.size()) return n;
+      v = own;
+    }
+    ParsedPacket p;
+    if (!how.at(v) || !ParsesAndFills(v, P, p)) return n;
+    if (streams)
+      for (std::size_t k = 0; k < p.payloadCount(); ++k) streams->set(p.payload(k).streamNumber & 127);
+  }
+  return n;
+}
+
+// The first place in the damaged file where packets of size P follow one
+// another (all of them when the file holds fewer).
+std::optional<std::uint64_t> firstPacket(const ByteSource& src, const PacketStart& how, std::uint32_t P) {
+  const std::uint64_t size = src.size();
+  if (size < P) return std::nullopt;
+  const std::uint64_t wanted = std::min<std::uint64_t>(kInARow, size / P);
+  const std::uint64_t last = std::min(kReferenceSearch, size - P);
+  for (std::uint64_t windowAt = 0; windowAt <= last; windowAt += kWindow) {
+    const Bytes window = ReadPadded(src, windowAt, std::min<std::uint64_t>(kWindow + kInARow * P, size - windowAt));
+    for (std::uint64_t at = windowAt; at < windowAt + kWindow && at <= last; ++at) {
+      // A packet that could start here starts with a byte of its flags or
+      // error correction: zeros are none of them.
+      if (window[static_cast<std::size_t>(at - windowAt)] == 0) continue;
+      if (packetsInARow(src, how, window, windowAt, at, P, wanted) == wanted) return at;
+    }
+  }
+  return std::nullopt;
+}
+
+// "stream 3 in the data, the reference has 1, 2 and 4".
+Message streamsDiffer(std::uint8_t inData, const std::vector<std::uint8_t>& declared) {
+  Message m(MessageId::ReferenceStreams, std::to_string(inData));
+  m.tail = MessageId::ReferenceHas;
+  for (std::size_t i = 0; i + 1 < declared.size(); ++i) m.end += (i ? ", " : "") + std::to_string(declared[i]);
+  if (declared.size() == 1)
+    m.end = std::to_string(declared[0]);
+  else
+    m.more.emplace_back(MessageId::ListAnd, std::to_string(declared.back()));
+  return m;
+}
+
+// The fields that describe the data, cleared: the file's size and packet
+// count, and the durations.
+void clearDataFields(Bytes& header, const FileStructure& ref) {
+  for (const ObjectEntry& e : ref.objects) {
+    if (e.guid != guid::FileProperties || e.parent != 0 || e.offset + 96 > static_cast<std::int64_t>(header.size())) continue;
+    const auto at = static_cast<std::size_t>(e.offset);
+    for (const std::size_t field : {40, 56, 64, 72}) PutQWord(0, header, at + field);
+  }
+}
+
+}  // namespace
+
+JobResult<ReferenceHeader> BorrowHeader(const ByteSource& damaged, const ByteSource& reference, const FileStructure& ref,
+                                        JobContext& ctx) {
+  ReferenceHeader h;
+  const auto fail = [&](Message why) { return Finish(ctx, Outcome::failed, std::move(why), h); };
+  const StreamTable streams = StreamsOf(ref.rec);
+  const std::uint32_t P = ref.rec.fileProperties.maximumPacketSize;
+  const std::int64_t headerSize = ref.objects.empty() || ref.objects[0].guid != guid::Header ? 0 : ref.objects[0].size;
+  if (streams.empty() || headerSize < 30 || static_cast<std::uint64_t>(headerSize) > reference.size() || P == 0 ||
+      P != ref.rec.fileProperties.minimumPacketSize || P > (16u << 20))
+    return fail(Message(MessageId::ReferenceUnusable));
+  h.packetSize = P;
+
+  PacketStart how;
+  const Bytes refFirst = ReadPadded(reference, static_cast<std::uint64_t>(ref.dataObjectOffset) + 50, P);
+  if (!LooksLikePacketStart(refFirst, PacketForm::errorCorrection)) how = {PacketForm::plain, refFirst[0]};
+  const std::optional<std::uint64_t> first = firstPacket(damaged, how, P);
+  if (!first) return fail(Message(MessageId::ReferencePacketSize, std::to_string(P)));
+  h.firstPacket = *first;
+  std::bitset<128> inData;
+  const std::uint64_t sample = std::min<std::uint64_t>(kStreamSample, (damaged.size() - h.firstPacket) / P);
+  packetsInARow(damaged, how, {}, 0, h.firstPacket, P, sample, &inData);
+  std::vector<std::uint8_t> declared;
+  for (const StreamEntry& e : streams) declared.push_back(e.number & 127);
+  std::sort(declared.begin(), declared.end());
+  for (std::uint8_t s = 1; s < 128; ++s)
+    if (inData.test(s) && !std::binary_search(declared.begin(), declared.end(), s))
+      return fail(streamsDiffer(s, declared));
+
+  h.head = ReadPadded(reference, 0, static_cast<std::uint64_t>(headerSize));
+  clearDataFields(h.head, ref);
+  // The Data Object runs to the end of the damaged file; its count is the
+  // scan's to find.
+  Bytes data(guid::Data.bytes().begin(), guid::Data.bytes().end());
+  const std::uint64_t rest = damaged.size() - h.firstPacket;
+  Bytes fields(34, 0);
+  PutQWord(rest + 50, fields, 0);
+  const Bytes id = ReadPadded(reference, static_cast<std::uint64_t>(ref.dataObjectOffset) + 24, 16);
+  std::copy(id.begin(), id.end(), fields.begin() + 8);
+  fields[32] = 1, fields[33] = 1;
+  data.insert(data.end(), fields.begin(), fields.end());
+  h.head.insert(h.head.end(), data.begin(), data.end());
+  for (const ObjectEntry& e : ref.objects)
+    if (e.parent == 0) h.objects.push_back(ObjectDisplayName(e.guid));
+  return Finish(ctx, Outcome::ok, Message(MessageId::ReferenceTaken, std::to_string(h.firstPacket)), h);
+}
+
+}  // namespace corvel
