@@ -6,7 +6,7 @@ namespace corvel {
 
 
 // Every message: its id, its Russian and its English, in the ids' order.
-constexpr std::array<MessageRow, 164> kMessages{{
+constexpr std::array<MessageRow, 165> kMessages{{
     {MessageId::None, "", ""},
     {MessageId::PutFileNameHere, "сюда надо положить имя файла", "put filename here"},
     {MessageId::FileOpenError, "ошибка открытия файла", "file open error"},
@@ -134,6 +134,7 @@ constexpr std::array<MessageRow, 164> kMessages{{
     {MessageId::ReferencePacketSize, "• размер пакета образца не подходит к данным: нет пакетов по столько байт в первых 64 МиБ: ", "• the reference's packet size does not match the data: no packets of this many bytes in the first 64 MiB: "},
     {MessageId::ReferenceStreams, "• потоки образца не совпадают с данными: поток ", "• the reference's streams do not match the data: stream "},
     {MessageId::ReferenceHas, " в данных, в образце ", " in the data, the reference has "},
+    {MessageId::ReferenceObjectSizesHas, ": наибольший медиаобъект в данных и в образце, байт: ", ": its largest media object in the data and in the reference, bytes: "},
     {MessageId::ListAnd, " и ", " and "},
     {MessageId::ReferenceTaken, "заголовок взят из образца; пакеты найдены с адреса ", "header taken from the reference; packets found from offset "},
     {MessageId::ReferenceObjects, "объекты заголовка из образца: ", "header objects from the reference: "},

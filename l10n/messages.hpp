@@ -145,6 +145,7 @@ enum class MessageId : std::uint8_t {
   ReferencePacketSize,
   ReferenceStreams,
   ReferenceHas,
+  ReferenceObjectSizesHas,
   ListAnd,
   ReferenceTaken,
   ReferenceObjects,
@@ -190,7 +191,7 @@ struct MessageRow {
   std::string_view rus;
   std::string_view eng;
 };
-extern const std::array<MessageRow, 164> kMessages;
+extern const std::array<MessageRow, 165> kMessages;
 
 // A message as the core reports it: the id's text between words of its own
 // (numbers, names, paths) that need no translation.

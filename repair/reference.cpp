@@ -1,6 +1,7 @@
 #include "repair/reference.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <optional>
 
@@ -17,6 +18,9 @@ namespace {
 constexpr std::uint64_t kInARow = 8;
 // Packets whose streams are compared with the reference's.
 constexpr std::uint64_t kStreamSample = 256;
+// How many times larger than the reference's a stream's largest media
+// object may be in the data, or smaller.
+constexpr std::uint64_t kSizesApart = 8;
 // The bytes searched at a time.
 constexpr std::uint64_t kWindow = 4ull << 20;
 
@@ -31,8 +35,12 @@ struct PacketStart {
 // How many of the packets at `at`, `at` + P, ... start as the reference's
 // do, parse and fill their size, up to `count` of them, one after another;
 // `streams` gets their stream numbers.
+// Per stream number, the largest media object the packets name.
+using LargestObjects = std::array<std::uint32_t, 128>;
+
 std::uint64_t packetsInARow(const ByteSource& src, const PacketStart& how, ByteView window, std::uint64_t windowAt,
-                            std::uint64_t at, std::uint32_t P, std::uint64_t count, std::bitset<128>* streams = nullptr) {
+                            std::uint64_t at, std::uint32_t P, std::uint64_t count, std::bitset<128>* streams = nullptr,
+                            LargestObjects* largest = nullptr) {
   std::uint64_t n = 0;
   for (; n < count; ++n) {
     const std::uint64_t start = at + n * P;
@@ -47,8 +55,14 @@ std::uint64_t packetsInARow(const ByteSource& src, const PacketStart& how, ByteV
     }
     ParsedPacket p;
     if (!how.at(v) || !ParsesAndFills(v, P, p)) return n;
-    if (streams)
-      for (std::size_t k = 0; k < p.payloadCount(); ++k) streams->set(p.payload(k).streamNumber & 127);
+    for (std::size_t k = 0; k < p.payloadCount(); ++k) {
+      const Payload pl = p.payload(k);
+      if (streams) streams->set(pl.streamNumber & 127);
+      if (largest && pl.replicatedDataLength >= 8) {
+        std::uint32_t& top = (*largest)[pl.streamNumber & 127];
+        top = std::max(top, pl.mediaObjectSize);
+      }
+    }
   }
   return n;
 }
@@ -116,13 +130,27 @@ JobResult<ReferenceHeader> BorrowHeader(const ByteSource& damaged, const ByteSou
   h.firstPacket = *first;
   std::bitset<128> inData;
   const std::uint64_t sample = std::min<std::uint64_t>(kStreamSample, (damaged.size() - h.firstPacket) / P);
-  packetsInARow(damaged, how, {}, 0, h.firstPacket, P, sample, &inData);
+  LargestObjects inDataLargest{}, inReferenceLargest{};
+  packetsInARow(damaged, how, {}, 0, h.firstPacket, P, sample, &inData, &inDataLargest);
+  packetsInARow(reference, how, {}, 0, static_cast<std::uint64_t>(ref.dataObjectOffset) + 50, P, kStreamSample, nullptr,
+                &inReferenceLargest);
   std::vector<std::uint8_t> declared;
   for (const StreamEntry& e : streams) declared.push_back(e.number & 127);
   std::sort(declared.begin(), declared.end());
   for (std::uint8_t s = 1; s < 128; ++s)
     if (inData.test(s) && !std::binary_search(declared.begin(), declared.end(), s))
       return fail(streamsDiffer(s, declared));
+  // A stream's media objects are of one kind of size in recordings of one
+  // setting: far larger ones in the data, or far smaller, are another
+  // stream's (an audio stream where the reference has video).
+  for (const std::uint8_t s : declared) {
+    const std::uint64_t data = inDataLargest[s], own = inReferenceLargest[s];
+    if (data == 0 || own == 0 || (data <= kSizesApart * own && own <= kSizesApart * data)) continue;
+    Message m(MessageId::ReferenceStreams, std::to_string(s));
+    m.tail = MessageId::ReferenceObjectSizesHas;
+    m.end = std::to_string(data) + " / " + std::to_string(own);
+    return fail(m);
+  }
 
   h.head = ReadPadded(reference, 0, static_cast<std::uint64_t>(headerSize));
   clearDataFields(h.head, ref);
