@@ -105,6 +105,8 @@ TEST(ReferenceRepair, HeaderGoneRebuiltFromAnotherRecording) {
     const auto expected = ObjectsFrom(original, original.packets.size() - survived);
     EXPECT_EQ(ObjectsFrom(written, 0), expected);
     EXPECT_EQ(DecodeErrors(out), "");
+    // The durations are the data's (12 s less what was lost), not the reference's 4 s.
+    EXPECT_GT(std::stod(Probe(out)["format"]["duration"].get<std::string>()), 10.0);
     // Every video frame written decodes.
     const std::string frames = RunCommand(std::string(CORVEL_FFPROBE) +
                                           " -v error -select_streams v -count_frames -show_entries stream=nb_read_frames -of csv=p=0 " +
