@@ -2,7 +2,7 @@
 
 namespace corvel::app {
 
-const std::array<CaptionRow, 54> kCaptionTable{{
+const std::array<CaptionRow, 56> kCaptionTable{{
     {"TabSheetREM", "ремонт", "repair"},
     {"TabSheetAD", "сборка", "join"},
     {"TabSheetCFG", "настройки", "config"},
@@ -61,6 +61,10 @@ const std::array<CaptionRow, 54> kCaptionTable{{
     {"ImageSA", "сохранить", "save"},
     {"ImageSUM", "сгенерить имя выходного файла", "make up the output file name"},
     {"ImageFI", "выбрать файл", "choose file"},
+    // A recording whose header a file that lost its own takes.
+    {"referenceLabel", "образец (для файла без заголовка):", "reference (for a file without its header):"},
+    {"referenceChooser", "выбрать образец: запись того же устройства с теми же настройками",
+     "choose a reference: a recording of the same device with the same settings"},
     {"ImageZ", "стоп", "stop"},
     // ... and the save that keeps damaged payloads and incomplete frames.
     {"CheckKI", "сохранить неполные медиаобъекты и повреждённые нагрузки как есть",

@@ -16,7 +16,7 @@ struct CaptionRow {
   std::string_view eng;
 };
 
-extern const std::array<CaptionRow, 54> kCaptionTable;
+extern const std::array<CaptionRow, 56> kCaptionTable;
 
 // The caption of a named control in the given language; empty with no row.
 std::string CaptionOf(std::string_view control, Language lang);

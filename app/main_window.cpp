@@ -156,6 +156,7 @@ void MainWindow::stateChanged() {
   if (c.minimalHeaderOnly != wasMinimal_) (c.minimalHeaderOnly ? minimalHeaderRadio_ : sourceHeaderRadio_)->setChecked(true);
   wasMinimal_ = c.minimalHeaderOnly;
   ShowText(inputEdit_, presenter_.inputName());
+  ShowText(referenceEdit_, presenter_.referenceName());
   ShowText(outputEdit_, presenter_.outputName());
   const std::size_t cuts = presenter_.pendingCuts();
   pendingCutsIcon_->setVisible(cuts > 0);
@@ -191,6 +192,12 @@ void MainWindow::wire() {
   connect(outputEdit_, &QLineEdit::textChanged, this, [this](const QString& t) { presenter_.setOutputName(t.toStdString()); });
   connect(openButton_, &QPushButton::clicked, this, [this] { openFile({}); });
   connect(chooseFileButton_, &QToolButton::clicked, this, &MainWindow::onChooseFile);
+  connect(referenceEdit_, &QLineEdit::textChanged, this, [this](const QString& t) { presenter_.setReferenceName(t.toStdString()); });
+  connect(chooseReferenceButton_, &QToolButton::clicked, this, [this] {
+    if (presenter_.busy()) return;
+    const QString path = QFileDialog::getOpenFileName(this, QString(), chooserFolder(), "ASF (*.asf *.wmv *.wma);;* (*)");
+    if (!path.isEmpty()) referenceEdit_->setText(path);
+  });
   const auto withOptions = [this](void (Presenter::*command)()) {
     return [this, command] {
       presenter_.setFormOptions(formOptions());

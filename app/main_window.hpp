@@ -122,6 +122,8 @@ class MainWindow : public QMainWindow, private Dispatcher, private Questions, pr
   QWidget *tabRepair_, *tabAvi_, *tabJoin_, *tabConfig_;
   QLineEdit *inputEdit_, *outputEdit_, *shortestRepeatEdit_, *exportOutputEdit_, *frameCountEdit_, *joinOutputEdit_, *prerollEdit_, *leadEdit_;
   QPushButton *openButton_, *scanButton_, *reconstructButton_, *timelineButton_, *verifyButton_, *exportButton_, *joinButton_;
+  QLineEdit* referenceEdit_ = nullptr;
+  QToolButton* chooseReferenceButton_ = nullptr;
   QToolButton *chooseFileButton_, *repairButton_, *saveButton_, *joinNameButton_;
   QTreeView* structureTree_;
   QTableView* errorTable_;

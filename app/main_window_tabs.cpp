@@ -126,13 +126,23 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   timelineButton_->setEnabled(false);
   verifyButton_ = Named(new QPushButton(QString(), filePanel), "BitBtnVD");
   verifyButton_->setEnabled(false);
+  // A recording whose header an input that lost its own is opened with.
+  auto* referenceRow = new QHBoxLayout;
+  referenceRow->addWidget(Named(new QLabel(filePanel), "referenceLabel"));
+  referenceEdit_ = Named(new QLineEdit(filePanel), "referenceEdit");
+  referenceRow->addWidget(referenceEdit_, 1);
+  chooseReferenceButton_ = ActionImage("referenceChooser", "document-open", QStyle::SP_DirOpenIcon, QString(), filePanel);
+  chooseReferenceButton_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  chooseReferenceButton_->setIconSize(QSize(20, 20));
+  referenceRow->addWidget(chooseReferenceButton_);
   tt->addWidget(inputEdit_, 0, 0, 1, 3);
   tt->addWidget(chooseFileButton_, 0, 3);
   tt->addWidget(openButton_, 0, 4);
-  tt->addWidget(scanButton_, 1, 0);
-  tt->addWidget(reconstructButton_, 1, 1);
-  tt->addWidget(timelineButton_, 1, 2);
-  tt->addWidget(verifyButton_, 1, 3, 1, 2);
+  tt->addLayout(referenceRow, 1, 0, 1, 5);
+  tt->addWidget(scanButton_, 2, 0);
+  tt->addWidget(reconstructButton_, 2, 1);
+  tt->addWidget(timelineButton_, 2, 2);
+  tt->addWidget(verifyButton_, 2, 3, 1, 2);
   structureTree_ = Named(new QTreeView(filePanel), "TreeWMV");
   structureTree_->setModel(treeModel_);
   structureTree_->setHeaderHidden(true);
@@ -143,22 +153,22 @@ void MainWindow::buildRepairTab(QWidget* tab) {
   auto* inner = new QSplitter(Qt::Horizontal, filePanel);
   inner->addWidget(structureTree_);
   inner->addWidget(logView_);
-  tt->addWidget(inner, 2, 0, 1, 5);
-  tt->setRowStretch(2, 1);
+  tt->addWidget(inner, 3, 0, 1, 5);
+  tt->setRowStretch(3, 1);
   tt->setColumnStretch(0, 1);
   tt->setColumnStretch(1, 1);
   tt->setColumnStretch(2, 1);
   statusLabel_ = Named(new QLabel(filePanel), "LabelST");
   progressLabel_ = Named(new QLabel(filePanel), "LabelPTR");
   repairGauge_ = Named(new Gauge(filePanel), "GaugeZZ");
-  tt->addWidget(statusLabel_, 3, 0, 1, 2);
-  tt->addWidget(progressLabel_, 3, 2, 1, 2);
-  tt->addWidget(repairGauge_, 3, 4);
+  tt->addWidget(statusLabel_, 4, 0, 1, 2);
+  tt->addWidget(progressLabel_, 4, 2, 1, 2);
+  tt->addWidget(repairGauge_, 4, 4);
   // The marker that cuts are pending: a repair made them, the next scan and
   // save read the file through them.
   pendingCutsIcon_ = Named(new QLabel(filePanel), "ImageEX");
   pendingCutsIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
-  tt->addWidget(pendingCutsIcon_, 3, 5);
+  tt->addWidget(pendingCutsIcon_, 4, 5);
   // Shown or hidden, they keep their room: the panes above never move.
   for (QWidget* w : std::initializer_list<QWidget*>{pendingCutsIcon_, repairGauge_, progressLabel_}) {
     QSizePolicy keep = w->sizePolicy();

@@ -212,7 +212,8 @@ bool Presenter::open(const std::string& path) {
   if (askForName()) return false;
   takeOptions();
   clearLog();
-  const bool ok = OpenFile(session_, input_);
+  const bool borrow = !reference_.empty() && !HasOwnStreams(input_);
+  const bool ok = borrow ? OpenWithReference(session_, input_, reference_) : OpenFile(session_, input_);
   listSaveable_ = ok;
   // The proposal follows the file named, opened or not.
   output_ = OutputName(input_, OutputNaming::nextFree);

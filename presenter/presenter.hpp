@@ -138,6 +138,10 @@ class Presenter {
   const std::string& inputName() const { return input_; }
   const std::string& outputName() const { return output_; }
   void setInputName(std::string name) { input_ = std::move(name); }
+  // A recording of the same settings whose header an input without its own
+  // stream table is opened with (empty for none).
+  const std::string& referenceName() const { return reference_; }
+  void setReferenceName(std::string name) { reference_ = std::move(name); }
   void setOutputName(std::string name) { output_ = std::move(name); }
   // What the join and export tabs say; `folder`, after a job that wrote, is
   // where its output went.
@@ -220,7 +224,7 @@ class Presenter {
   LogLines log_;
   ErrorRows liveRows_;
   FormOptions form_;
-  std::string input_, output_;
+  std::string input_, output_, reference_;
   std::string dumpPath_;  // where the running scan writes its dump; empty: none
   bool listSaveable_ = false;  // no repair changed the offsets since the scan
   Message joinMessage_, exportMessage_;

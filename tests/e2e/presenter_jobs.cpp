@@ -783,5 +783,23 @@ TEST(PresenterRows, NumberedByTheirFirstPacket) {
   EXPECT_EQ(CellsOf(h.p.errorRows().rows()[0], 1, Language::eng)[1], "20");
 }
 
+// The window's reference: a file that lost its header opens with the
+// reference's, scans and saves as one file; a file with its own stream
+// table ignores it.
+TEST(PresenterReference, AHeaderlessFileOpensWithTheReferences) {
+  const Bytes clip = ReadFile(Clip("long"));
+  const Layout l = LayoutOf(clip);
+  const std::string carved = TempPath("presenter-carved.wmv");
+  WriteFile(carved, Bytes(clip.begin() + static_cast<std::ptrdiff_t>(l.at(0)), clip.end()));
+  Harness h;
+  EXPECT_FALSE(h.p.open(carved));
+  h.p.setReferenceName(Clip("reference-wmv2"));
+  ASSERT_TRUE(Scanned(h, carved));
+  EXPECT_TRUE(h.p.session().headerBorrowed);
+  EXPECT_EQ(h.p.session().packets.size(), l.count);
+  ASSERT_TRUE(h.p.open(Clip("long")));
+  EXPECT_FALSE(h.p.session().headerBorrowed);
+}
+
 }  // namespace
 }  // namespace corvel::test
