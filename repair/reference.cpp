@@ -110,36 +110,23 @@ void clearDataFields(Bytes& header, const FileStructure& ref) {
 
 }  // namespace
 
-JobResult<ReferenceHeader> BorrowHeader(const ByteSource& damaged, const ByteSource& reference, const FileStructure& ref,
-                                        JobContext& ctx) {
-  ReferenceHeader h;
-  const auto fail = [&](Message why) { return Finish(ctx, Outcome::failed, std::move(why), h); };
-  const StreamTable streams = StreamsOf(ref.rec);
-  const std::uint32_t P = ref.rec.fileProperties.maximumPacketSize;
-  const std::int64_t headerSize = ref.objects.empty() || ref.objects[0].guid != guid::Header ? 0 : ref.objects[0].size;
-  if (streams.empty() || headerSize < 30 || static_cast<std::uint64_t>(headerSize) > reference.size() || P == 0 ||
-      P != ref.rec.fileProperties.minimumPacketSize || P > (16u << 20))
-    return fail(Message(MessageId::ReferenceUnusable));
-  h.packetSize = P;
+namespace {
 
-  PacketStart how;
-  const Bytes refFirst = ReadPadded(reference, static_cast<std::uint64_t>(ref.dataObjectOffset) + 50, P);
-  if (!LooksLikePacketStart(refFirst, PacketForm::errorCorrection)) how = {PacketForm::plain, refFirst[0]};
-  const std::optional<std::uint64_t> first = firstPacket(damaged, how, P);
-  if (!first) return fail(Message(MessageId::ReferencePacketSize, std::to_string(P)));
-  h.firstPacket = *first;
+// The streams the packets from `first` on name must be the reference's,
+// each of its kind of media object sizes: the reason when not.
+std::optional<Message> streamsMismatch(const ByteSource& damaged, const PacketStart& how, std::uint64_t first,
+                                       const ByteSource& reference, const FileStructure& ref, std::uint32_t P) {
+  std::vector<std::uint8_t> declared;
+  for (const StreamEntry& e : StreamsOf(ref.rec)) declared.push_back(e.number & 127);
+  std::sort(declared.begin(), declared.end());
   std::bitset<128> inData;
-  const std::uint64_t sample = std::min<std::uint64_t>(kStreamSample, (damaged.size() - h.firstPacket) / P);
   LargestObjects inDataLargest{}, inReferenceLargest{};
-  packetsInARow(damaged, how, {}, 0, h.firstPacket, P, sample, &inData, &inDataLargest);
+  const std::uint64_t sample = std::min<std::uint64_t>(kStreamSample, (damaged.size() - first) / P);
+  packetsInARow(damaged, how, {}, 0, first, P, sample, &inData, &inDataLargest);
   packetsInARow(reference, how, {}, 0, static_cast<std::uint64_t>(ref.dataObjectOffset) + 50, P, kStreamSample, nullptr,
                 &inReferenceLargest);
-  std::vector<std::uint8_t> declared;
-  for (const StreamEntry& e : streams) declared.push_back(e.number & 127);
-  std::sort(declared.begin(), declared.end());
   for (std::uint8_t s = 1; s < 128; ++s)
-    if (inData.test(s) && !std::binary_search(declared.begin(), declared.end(), s))
-      return fail(streamsDiffer(s, declared));
+    if (inData.test(s) && !std::binary_search(declared.begin(), declared.end(), s)) return streamsDiffer(s, declared);
   // A stream's media objects are of one kind of size in recordings of one
   // setting: far larger ones in the data, or far smaller, are another
   // stream's (an audio stream where the reference has video).
@@ -149,10 +136,90 @@ JobResult<ReferenceHeader> BorrowHeader(const ByteSource& damaged, const ByteSou
     Message m(MessageId::ReferenceStreams, std::to_string(s));
     m.tail = MessageId::ReferenceObjectSizesHas;
     m.end = std::to_string(data) + " / " + std::to_string(own);
-    return fail(m);
+    return m;
   }
+  return std::nullopt;
+}
 
-  h.head = ReadPadded(reference, 0, static_cast<std::uint64_t>(headerSize));
+// How the reference's packets start.
+PacketStart startOf(const ByteSource& reference, const FileStructure& ref, std::uint32_t P) {
+  const Bytes first = ReadPadded(reference, static_cast<std::uint64_t>(ref.dataObjectOffset) + 50, P);
+  if (LooksLikePacketStart(first, PacketForm::errorCorrection)) return {};
+  return {PacketForm::plain, first[0]};
+}
+
+// The reference's packet size; 0 when it has no whole header with streams
+// and one packet size.
+std::uint32_t usablePacketSize(const ByteSource& reference, const FileStructure& ref) {
+  const std::uint32_t P = ref.rec.fileProperties.maximumPacketSize;
+  const std::int64_t headerSize = ref.objects.empty() || ref.objects[0].guid != guid::Header ? 0 : ref.objects[0].size;
+  if (StreamsOf(ref.rec).empty() || headerSize < 30 || static_cast<std::uint64_t>(headerSize) > reference.size() ||
+      P != ref.rec.fileProperties.minimumPacketSize || P > (16u << 20) || !ref.hasDataObject())
+    return 0;
+  return P;
+}
+
+}  // namespace
+
+JobResult<ReferenceHeader> BorrowStreams(const ByteSource& damaged, const FileStructure& own, const ByteSource& reference,
+                                         const FileStructure& ref, JobContext& ctx) {
+  ReferenceHeader h;
+  const auto fail = [&](Message why) { return Finish(ctx, Outcome::failed, std::move(why), h); };
+  const std::uint32_t P = usablePacketSize(reference, ref);
+  if (P == 0 || !own.hasDataObject() || own.objects.empty()) return fail(Message(MessageId::ReferenceUnusable));
+  h.packetSize = P;
+  h.firstPacket = static_cast<std::uint64_t>(own.dataObjectOffset) + 50;
+  const PacketStart how = startOf(reference, ref, P);
+  if (packetsInARow(damaged, how, {}, 0, h.firstPacket, P, 1) == 0)
+    return fail(Message(MessageId::ReferencePacketSize, std::to_string(P)));
+  if (auto why = streamsMismatch(damaged, how, h.firstPacket, reference, ref, P)) return fail(std::move(*why));
+
+  // The file's own whole children of a known kind, then the reference's
+  // Stream Properties (and Codec List when the file has none).
+  Bytes children;
+  std::uint32_t count = 0;
+  bool codecList = false;
+  const std::int64_t headerEnd = own.objects[0].size;
+  auto take = [&](const ByteSource& from, const ObjectEntry& e) {
+    const Bytes b = ReadPadded(from, static_cast<std::uint64_t>(e.offset), static_cast<std::uint64_t>(e.size));
+    children.insert(children.end(), b.begin(), b.end());
+    ++count;
+  };
+  for (const ObjectEntry& e : own.objects) {
+    if (e.parent != 0 || e.size < 24 || e.offset + e.size > headerEnd || !IsKnownObject(e.guid)) continue;
+    if (e.guid == guid::StreamProperties) continue;  // the reference's stand in for every one
+    codecList = codecList || e.guid == guid::CodecList;
+    take(damaged, e);
+  }
+  for (const ObjectEntry& e : ref.objects) {
+    if (e.parent != 0 || (e.guid != guid::StreamProperties && (codecList || e.guid != guid::CodecList))) continue;
+    take(reference, e);
+    h.objects.push_back(ObjectDisplayName(e.guid));
+  }
+  h.head = ReadPadded(damaged, 0, 30);
+  PutQWord(30 + children.size(), h.head, 16);
+  PutDWord(count, h.head, 24);
+  h.head.insert(h.head.end(), children.begin(), children.end());
+  const Bytes data = ReadPadded(damaged, static_cast<std::uint64_t>(own.dataObjectOffset), 50);
+  h.head.insert(h.head.end(), data.begin(), data.end());
+  return Finish(ctx, Outcome::ok, Message(MessageId::ReferenceTaken, std::to_string(h.firstPacket)), h);
+}
+
+JobResult<ReferenceHeader> BorrowHeader(const ByteSource& damaged, const ByteSource& reference, const FileStructure& ref,
+                                        JobContext& ctx) {
+  ReferenceHeader h;
+  const auto fail = [&](Message why) { return Finish(ctx, Outcome::failed, std::move(why), h); };
+  const std::uint32_t P = usablePacketSize(reference, ref);
+  if (P == 0) return fail(Message(MessageId::ReferenceUnusable));
+  h.packetSize = P;
+  const PacketStart how = startOf(reference, ref, P);
+  const std::optional<std::uint64_t> first = firstPacket(damaged, how, P);
+  if (!first) return fail(Message(MessageId::ReferencePacketSize, std::to_string(P)));
+  h.firstPacket = *first;
+  if (auto why = streamsMismatch(damaged, how, h.firstPacket, reference, ref, P)) return fail(std::move(*why));
+
+  const auto headerSize = static_cast<std::uint64_t>(ref.objects[0].size);
+  h.head = ReadPadded(reference, 0, headerSize);
   clearDataFields(h.head, ref);
   // The Data Object runs to the end of the damaged file; its count is the
   // scan's to find.

@@ -31,5 +31,12 @@ inline constexpr std::uint64_t kReferenceSearch = 64ull << 20;
 // or streams do not match the damaged file's packets.
 JobResult<ReferenceHeader> BorrowHeader(const ByteSource& damaged, const ByteSource& reference, const FileStructure& ref,
                                         JobContext& ctx);
+// The same for a file whose header is there but lost its Stream Properties
+// (`own` its structure, with the File Properties): its own header objects
+// are kept, those of no known kind (the wiped ones) left out, and the
+// reference lends its Stream Properties (and its Codec List where the file
+// has none).
+JobResult<ReferenceHeader> BorrowStreams(const ByteSource& damaged, const FileStructure& own, const ByteSource& reference,
+                                         const FileStructure& ref, JobContext& ctx);
 
 }  // namespace corvel

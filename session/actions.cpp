@@ -184,8 +184,14 @@ bool OpenWithReference(Session& s, const std::string& path, const std::string& r
     s.setStatus(Message(MessageId::FileOpenError, ": " + error));
     return false;
   }
+  // A header that is there (its File Properties and Data Object found)
+  // keeps its own objects and takes only the streams.
+  Session own;
+  const bool headerThere =
+      OpenFile(own, path, reads) && own.structure.rec.fileProperties.present && own.structure.hasDataObject();
   JobContext ctx;
-  JobResult<ReferenceHeader> r = BorrowHeader(*damaged, *good, ref.structure, ctx);
+  JobResult<ReferenceHeader> r = headerThere ? BorrowStreams(*damaged, own.structure, *good, ref.structure, ctx)
+                                             : BorrowHeader(*damaged, *good, ref.structure, ctx);
   for (Message& m : r.log) s.log(std::move(m));
   if (!r.ok()) {
     s.log(r.message);

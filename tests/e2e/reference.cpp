@@ -51,6 +51,16 @@ Bytes ZeroFirst64KiB(const Bytes& b, std::uint64_t) {
   std::fill_n(d.begin(), 65536, 0);
   return d;
 }
+// The header there, its Stream Properties Objects' GUIDs zeroed.
+Bytes StreamsWiped(const Bytes& b, std::uint64_t first) {
+  static const Bytes streamId = {0x91, 0x07, 0xDC, 0xB7, 0xB7, 0xA9, 0xCF, 0x11, 0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+  Bytes d = b;
+  const auto headerEnd = d.begin() + static_cast<std::ptrdiff_t>(first);
+  for (auto at = std::search(d.begin(), headerEnd, streamId.begin(), streamId.end()); at != headerEnd;
+       at = std::search(at, headerEnd, streamId.begin(), streamId.end()))
+    std::fill_n(at, 16, 0);
+  return d;
+}
 Bytes CarvedAtPacket(const Bytes& b, std::uint64_t first) { return Bytes(b.begin() + static_cast<std::ptrdiff_t>(first), b.end()); }
 Bytes CarvedMidPacket(const Bytes& b, std::uint64_t first) { return Bytes(b.begin() + static_cast<std::ptrdiff_t>(first + 1500), b.end()); }
 
@@ -61,6 +71,8 @@ TEST(ReferenceRepair, HeaderGoneRebuiltFromAnotherRecording) {
       {"WMV2+WMA, first 64 KiB zeroed", "long", "reference-wmv2", ZeroFirst64KiB, 65536, nullptr},
       {"WMV2+WMA, carved at a packet", "long", "reference-wmv2", CarvedAtPacket, 0, nullptr},
       {"WMV2+WMA, carved mid-packet", "long", "reference-wmv2", CarvedMidPacket, 1500, nullptr},
+      {"WMV2+WMA, Stream Properties wiped", "long", "reference-wmv2", StreamsWiped, 0, nullptr},
+      {"MS-MPEG-4, Stream Properties wiped", "msmpeg4-long", "reference-msmpeg4", StreamsWiped, 0, nullptr},
       {"MS-MPEG-4, first 64 KiB zeroed", "msmpeg4-long", "reference-msmpeg4", ZeroFirst64KiB, 65536, nullptr},
       {"MS-MPEG-4, carved mid-packet", "msmpeg4-long", "reference-msmpeg4", CarvedMidPacket, 1500, nullptr},
       {"other packet size", "long", "reference-packets-4000", ZeroFirst64KiB, 65536,
@@ -92,6 +104,13 @@ TEST(ReferenceRepair, HeaderGoneRebuiltFromAnotherRecording) {
       continue;
     }
     ASSERT_TRUE(opened) << s.statusText();
+    // What came from the reference: its whole header, or only the streams
+    // where the file's own header is there.
+    std::string taken;
+    for (const Message& m : s.logLines.lines())
+      if (m.id == MessageId::ReferenceObjects) taken = m.after;
+    EXPECT_NE(taken.find("Stream_Properties"), std::string::npos) << taken;
+    EXPECT_EQ(taken.find("File_Properties") == std::string::npos, row.damage == StreamsWiped) << taken;
     ASSERT_TRUE(Scan(s));
     // Every packet that starts past the lost bytes, and no other.
     const std::size_t survived = static_cast<std::size_t>(
