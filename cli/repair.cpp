@@ -104,7 +104,7 @@ int scanSaveAndReport(CliRun& run, const std::string& out, json j, bool asJson, 
     if (OpenFile(written, out) && Verify(written)) {
       const VerifyData& v = written.verify;
       j["output_verified"] = {{"decoded", v.verified}, {"damaged", v.damaged.size()}, {"not_verified", v.notVerified}};
-      if (!asJson) std::cout << run.text(Message(MessageId::OutputDecoded, std::to_string(v.verified))) << '\n';
+      if (!asJson) std::cout << run.text(Message(MessageId::OutputDecoded, std::to_string(v.verified - v.damaged.size()))) << '\n';
     }
   }
   if (!saved) {

@@ -6,7 +6,7 @@ namespace corvel {
 
 
 // Every message: its id, its Russian and its English, in the ids' order.
-constexpr std::array<MessageRow, 165> kMessages{{
+constexpr std::array<MessageRow, 166> kMessages{{
     {MessageId::None, "", ""},
     {MessageId::PutFileNameHere, "сюда надо положить имя файла", "put filename here"},
     {MessageId::FileOpenError, "ошибка открытия файла", "file open error"},
@@ -135,6 +135,7 @@ constexpr std::array<MessageRow, 165> kMessages{{
     {MessageId::ReferenceStreams, "• потоки образца не совпадают с данными: поток ", "• the reference's streams do not match the data: stream "},
     {MessageId::ReferenceHas, " в данных, в образце ", " in the data, the reference has "},
     {MessageId::ReferenceObjectSizesHas, ": наибольший медиаобъект в данных и в образце, байт: ", ": its largest media object in the data and in the reference, bytes: "},
+    {MessageId::ReferenceCodecDecodesNone, ": ни один его кадр не декодируется кодеком образца: ", ": none of its frames decodes with the reference's codec: "},
     {MessageId::ListAnd, " и ", " and "},
     {MessageId::ReferenceTaken, "заголовок взят из образца; пакеты найдены с адреса ", "header taken from the reference; packets found from offset "},
     {MessageId::ReferenceObjects, "объекты заголовка из образца: ", "header objects from the reference: "},

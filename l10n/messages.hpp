@@ -146,6 +146,7 @@ enum class MessageId : std::uint8_t {
   ReferenceStreams,
   ReferenceHas,
   ReferenceObjectSizesHas,
+  ReferenceCodecDecodesNone,
   ListAnd,
   ReferenceTaken,
   ReferenceObjects,
@@ -191,7 +192,7 @@ struct MessageRow {
   std::string_view rus;
   std::string_view eng;
 };
-extern const std::array<MessageRow, 165> kMessages;
+extern const std::array<MessageRow, 166> kMessages;
 
 // A message as the core reports it: the id's text between words of its own
 // (numbers, names, paths) that need no translation.

@@ -161,6 +161,34 @@ bool OpenFile(Session& s, const std::string& path, ReadCalls* reads) {
   return openSession(s);
 }
 
+namespace {
+
+// The reference's decoders on the first few megabytes of the data: a
+// stream none of whose frames decodes is of another codec (the reason).
+std::optional<Message> codecMismatch(const ByteSource& damaged, const ReferenceHeader& h, const StreamTable& streams) {
+  constexpr std::uint64_t kSample = 4ull << 20;
+  if (!DecodingBuilt()) return std::nullopt;
+  Bytes sample = h.head;
+  const std::uint64_t rest = damaged.size() > h.firstPacket ? damaged.size() - h.firstPacket : 0;
+  const Bytes packets = ReadPadded(damaged, h.firstPacket, std::min(rest, kSample) / h.packetSize * h.packetSize);
+  sample.insert(sample.end(), packets.begin(), packets.end());
+  const MemorySource source(std::move(sample));
+  JobContext quiet;
+  VerifyOptions o;
+  o.threads = 1;
+  const JobResult<VerifyData> v = VerifyObjects(source, streams, o, quiet);
+  for (const StreamVerify& st : v.data.streams) {
+    if (!st.verified() || st.objects < 2 || st.damaged < st.objects) continue;
+    Message m(MessageId::ReferenceStreams, std::to_string(st.number));
+    m.tail = MessageId::ReferenceCodecDecodesNone;
+    m.end = st.codec;
+    return m;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 bool HasOwnStreams(const std::string& path) {
   Session probe;
   return OpenFile(probe, path) && !probe.structure.rec.streams.empty();
@@ -193,6 +221,12 @@ bool OpenWithReference(Session& s, const std::string& path, const std::string& r
   JobResult<ReferenceHeader> r = headerThere ? BorrowStreams(*damaged, own.structure, *good, ref.structure, ctx)
                                              : BorrowHeader(*damaged, *good, ref.structure, ctx);
   for (Message& m : r.log) s.log(std::move(m));
+  if (r.ok()) {
+    if (auto why = codecMismatch(*damaged, r.data, StreamsOf(ref.structure.rec))) {
+      r.outcome = Outcome::failed;
+      r.message = std::move(*why);
+    }
+  }
   if (!r.ok()) {
     s.log(r.message);
     s.setStatus(r.message);

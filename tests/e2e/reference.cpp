@@ -79,6 +79,10 @@ TEST(ReferenceRepair, HeaderGoneRebuiltFromAnotherRecording) {
        "the reference's packet size does not match the data: no packets of this many bytes in the first 64 MiB: 4000"},
       {"fewer streams", "long", "reference-video-only", ZeroFirst64KiB, 65536,
        "the reference's streams do not match the data: stream 2 in the data, the reference has 1"},
+      {"other video codec", "long", "reference-wmv1", ZeroFirst64KiB, 65536,
+       "the reference's streams do not match the data: stream 1: none of its frames decodes with the reference's codec: wmv1"},
+      {"MS-MPEG-4 data, WMV2 reference", "msmpeg4-long", "reference-video-only", CarvedMidPacket, 1500,
+       "the reference's streams do not match the data: stream 1: none of its frames decodes with the reference's codec: wmv2"},
       {"streams swapped", "long", "reference-swapped", ZeroFirst64KiB, 65536,
        "the reference's streams do not match the data: stream 1: its largest media object in the data and in the reference, bytes: "},
   };

@@ -72,12 +72,13 @@ std::string Clip(const std::string& kind) {
     cmd = ff + "-f lavfi -i testsrc2=size=320x240:rate=25:duration=4 " +
           "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=4 -c:v " + kind.substr(7) +
           " -b:v 800k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
-  } else if (kind == "reference-wmv2" || kind == "reference-swapped") {
+  } else if (kind == "reference-wmv2" || kind == "reference-swapped" || kind == "reference-wmv1") {
     // Another recording with the long clip's settings (other pictures and
-    // sound); swapped: its audio stream first.
+    // sound); swapped: its audio stream first; wmv1: another video codec.
     path = TempPath(kind + ".wmv");
     cmd = ff + "-f lavfi -i smptebars=size=320x240:rate=25:duration=4 -f lavfi -i sine=frequency=880:sample_rate=44100:duration=4 " +
-          (kind == "reference-swapped" ? "-map 1 -map 0 " : "") + "-c:v wmv2 -b:v 600k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
+          (kind == "reference-swapped" ? "-map 1 -map 0 " : "") + "-c:v " + (kind == "reference-wmv1" ? "wmv1" : "wmv2") +
+          " -b:v 600k -g 25 -c:a wmav2 -b:a 64k " + Quote(path);
   } else if (kind == "reference-video-only" || kind == "reference-packets-4000") {
     path = TempPath(kind + ".wmv");
     cmd = ff + "-f lavfi -i smptebars=size=320x240:rate=25:duration=4 -c:v wmv2 -b:v 600k -g 25 " +
