@@ -21,6 +21,8 @@ constexpr std::uint64_t kStreamSample = 256;
 // How many times larger than the reference's a stream's largest media
 // object may be in the data, or smaller.
 constexpr std::uint64_t kSizesApart = 8;
+// The largest header object taken.
+constexpr std::int64_t kLargestObject = 64ll << 20;
 // The bytes searched at a time.
 constexpr std::uint64_t kWindow = 4ull << 20;
 
@@ -32,11 +34,13 @@ struct PacketStart {
   bool at(ByteView v) const { return form == PacketForm::errorCorrection ? LooksLikePacketStart(v, form) : !v.empty() && v[0] == flags; }
 };
 
-// How many of the packets at `at`, `at` + P, ... start as the reference's
-// do, parse and fill their size, up to `count` of them, one after another;
-// `streams` gets their stream numbers.
 // Per stream number, the largest media object the packets name.
 using LargestObjects = std::array<std::uint32_t, 128>;
+
+// How many of the packets at `at`, `at` + P, ... start as the reference's
+// do, parse and fill their size, up to `count` of them, one after another
+// (read from `window`, which holds the bytes from `windowAt` on, where it
+// can); `streams` gets their stream numbers, `largest` their objects' sizes.
 
 std::uint64_t packetsInARow(const ByteSource& src, const PacketStart& how, ByteView window, std::uint64_t windowAt,
                             std::uint64_t at, std::uint32_t P, std::uint64_t count, std::bitset<128>* streams = nullptr,
@@ -49,8 +53,8 @@ std::uint64_t packetsInARow(const ByteSource& src, const PacketStart& how, ByteV
     if (start >= windowAt && start - windowAt + P <= window.size()) {
       v = window.subspan(static_cast<std::size_t>(start - windowAt), P);
     } else {
-      own = ReadPadded(src, start, P);
       if (start + P > src.size()) return n;
+      own = ReadPadded(src, start, P);
       v = own;
     }
     ParsedPacket p;
@@ -77,9 +81,7 @@ std::optional<std::uint64_t> firstPacket(const ByteSource& src, const PacketStar
   for (std::uint64_t windowAt = 0; windowAt <= last; windowAt += kWindow) {
     const Bytes window = ReadPadded(src, windowAt, std::min<std::uint64_t>(kWindow + kInARow * P, size - windowAt));
     for (std::uint64_t at = windowAt; at < windowAt + kWindow && at <= last; ++at) {
-      // A packet that could start here starts with a byte of its flags or
-      // error correction: zeros are none of them.
-      if (window[static_cast<std::size_t>(at - windowAt)] == 0) continue;
+      if (!how.at(ByteView(window).subspan(static_cast<std::size_t>(at - windowAt)))) continue;
       if (packetsInARow(src, how, window, windowAt, at, P, wanted) == wanted) return at;
     }
   }
@@ -107,10 +109,6 @@ void clearDataFields(Bytes& header, const FileStructure& ref) {
     for (const std::size_t field : {40, 56, 64, 72}) PutQWord(0, header, at + field);
   }
 }
-
-}  // namespace
-
-namespace {
 
 // The streams the packets from `first` on name must be the reference's,
 // each of its kind of media object sizes: the reason when not.
@@ -179,8 +177,11 @@ JobResult<ReferenceHeader> BorrowStreams(const ByteSource& damaged, const FileSt
   Bytes children;
   std::uint32_t count = 0;
   bool codecList = false;
+  if (own.objects[0].guid != guid::Header) return fail(Message(MessageId::ReferenceUnusable));
   const std::int64_t headerEnd = own.objects[0].size;
+  // Only whole objects of a sane size: the sizes are the damaged file's.
   auto take = [&](const ByteSource& from, const ObjectEntry& e) {
+    if (e.size > kLargestObject || static_cast<std::uint64_t>(e.offset + e.size) > from.size()) return;
     const Bytes b = ReadPadded(from, static_cast<std::uint64_t>(e.offset), static_cast<std::uint64_t>(e.size));
     children.insert(children.end(), b.begin(), b.end());
     ++count;
