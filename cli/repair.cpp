@@ -74,7 +74,7 @@ void applySaveOptions(Session& s, const SaveCliOptions& o) {
 // reports the result (in `j` for JSON, the scan's summary under
 // `scanKey`, or beside the rest when it is empty) and gives the exit status.
 int scanSaveAndReport(CliRun& run, const std::string& out, json j, bool asJson, const std::string& scanKey,
-                      const char* scanLine = nullptr, bool verifyOutput = false) {
+                      const char* scanLine = nullptr) {
   Session& s = run.s;
   const bool saved = run.scanAndSave(out);
   if (run.scanFailed) return run.fail(j["file"].get<std::string>(), run.reason());
@@ -97,16 +97,7 @@ int scanSaveAndReport(CliRun& run, const std::string& out, json j, bool asJson, 
             {"damaged_frames_kept", d.damagedKept},
             {"before_key_frame_left_out", d.beforeKeyFrame},
             {"log", run.listener.lines()}});
-  if (saved && verifyOutput) {
-    // What decodes of what was written.
-    Session written;
-    written.lang = s.lang;
-    if (OpenFile(written, out) && Verify(written)) {
-      const VerifyData& v = written.verify;
-      j["output_verified"] = {{"decoded", v.verified}, {"damaged", v.damaged.size()}, {"not_verified", v.notVerified}};
-      if (!asJson) std::cout << run.text(Message(MessageId::OutputDecoded, std::to_string(v.verified - v.damaged.size()))) << '\n';
-    }
-  }
+  if (d.writtenDecoded) j["frames_decoding"] = d.framesDecoding;
   if (!saved) {
     // Why: the last problem the log named, or the status.
     std::string why = s.statusText();
@@ -217,7 +208,7 @@ int runRepair(const RepairCliOptions& o, const CommonOptions& common) {
   // The logical file, with the cuts left out, is scanned again and saved.
   applySaveOptions(s, o.save);
   if (borrowed) j["reference"] = o.reference;
-  return scanSaveAndReport(run, out, std::move(j), common.json, "second_scan", "second scan", borrowed);
+  return scanSaveAndReport(run, out, std::move(j), common.json, "second_scan", "second scan");
 }
 
 int runReconstruct(const ReconstructCliOptions& o, const CommonOptions& common) {

@@ -139,7 +139,7 @@ constexpr std::array<MessageRow, 166> kMessages{{
     {MessageId::ListAnd, " и ", " and "},
     {MessageId::ReferenceTaken, "заголовок взят из образца; пакеты найдены с адреса ", "header taken from the reference; packets found from offset "},
     {MessageId::ReferenceObjects, "объекты заголовка из образца: ", "header objects from the reference: "},
-    {MessageId::OutputDecoded, "кадров в записанном файле декодируется: ", "frames of the written file that decode: "},
+    {MessageId::OutputDecoded, "\nкадров в записанном файле декодируется: ", "\nframes of the written file that decode: "},
     {MessageId::BeforeKeyFrameLeftOut, "\nпропущено кадров до первого ключевого (видео): ", "\nframes before the first key frame left out (video): "},
     {MessageId::LeftDamagedByCut, "повреждён после вырезки (декодер его не принимает)", "damaged after the cut (the decoder rejects it)"},
     {MessageId::FileEmpty, "файл пуст", "the file is empty"},

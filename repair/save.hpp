@@ -88,6 +88,10 @@ struct SaveData {
   // damaged, or, with dropDamaged, those the check of the output still finds.
   std::uint64_t damagedKept = 0;
   std::uint64_t beforeKeyFrame = 0;  // video media objects left out before the first key frame
+  // The written file decoded (when asked): its media objects that decode
+  // without a complaint.
+  bool writtenDecoded = false;
+  std::uint64_t framesDecoding = 0;
 };
 
 // Renumbers the media objects of the audio and video streams of one packet

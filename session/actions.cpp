@@ -384,6 +384,19 @@ std::vector<DamagedObject> SaveJob::damagedWritten(const std::string& path, JobC
   return std::move(v.data.damaged);
 }
 
+void SaveJob::sayWhatDecodes(const SaveInput& in, JobResult<SaveData>& saved) const {
+  SourceRef written;
+  written.path = in.output;
+  std::string error;
+  const std::unique_ptr<ByteSource> f = written.open(error);
+  if (!f || !DecodingBuilt()) return;
+  JobContext quiet;
+  const JobResult<VerifyData> v = VerifyObjects(*f, StreamsOf(in.rec), verify, quiet);
+  saved.data.writtenDecoded = true;
+  saved.data.framesDecoding = v.data.verified - std::min<std::uint64_t>(v.data.verified, v.data.damaged.size());
+  saved.message.more.emplace_back(MessageId::OutputDecoded, std::to_string(saved.data.framesDecoding));
+}
+
 JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
   SourceFile file;
   JobResult<SaveOutcome> r;
@@ -438,6 +451,7 @@ JobResult<SaveOutcome> SaveJob::run(JobContext& ctx) const {
   JobResult<SaveData> saved = SaveFile(file, in, options, ctx);
   if (saved.ok()) NameUnreadable(ctx, file.unreadable(), saved);
   if (saved.ok()) nameDamagedKept(damagedByCuts, options.dropDamaged, saved);
+  if (saved.ok() && decodeWritten) sayWhatDecodes(in, saved);
   r.outcome = saved.outcome;
   r.message = std::move(saved.message);
   r.log = std::move(saved.log);
@@ -462,8 +476,10 @@ void prepareSave(Session& s, const std::string& output, SaveJob& job) {
   job.verify = VerifyOptionsOf(s);
   job.damagedByCuts = s.damagedByCuts();
   if (!s.options.sourceHeaderUsable) job.options.header = HeaderMode::minimal;
-  // Data found without its own header may begin after a key frame was lost.
+  // Data found without its own header may begin after a key frame was
+  // lost, and what decodes of it is worth saying.
   job.options.fromFirstKeyFrame = s.headerBorrowed;
+  job.decodeWritten = s.headerBorrowed;
   s.setStatus(Message(MessageId::Saving));
 }
 

@@ -81,11 +81,14 @@ struct SaveJob {
   VerifyOptions verify;  // of the verify that finds the damaged frames to drop
   std::optional<ScanJob> rescan;
   std::vector<DamagedFrame> damagedByCuts;  // the repairs' cuts left them
+  bool decodeWritten = false;  // decode the written file and say how many frames decode
   JobResult<SaveOutcome> run(JobContext& ctx) const;
 
  private:
   // The media objects a decoder finds damaged in the output written at `path`.
   std::vector<DamagedObject> damagedWritten(const std::string& path, JobContext& ctx) const;
+  // Decodes the written file and says in the message how many frames decode.
+  void sayWhatDecodes(const SaveInput& in, JobResult<SaveData>& saved) const;
 };
 // Refused (false, with the log line) before a scan.
 bool PrepareSave(Session& s, const std::string& output, SaveJob& job);

@@ -127,6 +127,13 @@ TEST(ReferenceRepair, HeaderGoneRebuiltFromAnotherRecording) {
     // first key frame: all of them, and only them.
     const auto expected = ObjectsFrom(original, original.packets.size() - survived);
     EXPECT_EQ(ObjectsFrom(written, 0), expected);
+    // Every one of them decodes, and the status says so.
+    std::uint64_t objects = 0;
+    for (const auto& [stream, n] : expected) objects += n;
+    EXPECT_TRUE(s.lastSave.writtenDecoded);
+    EXPECT_EQ(s.lastSave.framesDecoding, objects);
+    EXPECT_NE(s.statusText().find("frames of the written file that decode: " + std::to_string(objects)), std::string::npos)
+        << s.statusText();
     EXPECT_EQ(DecodeErrors(out), "");
     // The durations are the data's (12 s less what was lost), not the reference's 4 s.
     EXPECT_GT(std::stod(Probe(out)["format"]["duration"].get<std::string>()), 10.0);
