@@ -120,9 +120,19 @@ std::size_t firstOf(const Fragments& all, std::size_t k) {
 
 // The bytes of the object of fragment `k`, when its fragments make it whole.
 std::optional<Bytes> assemble(const Fragments& all, std::size_t k) {
+  // The size is the file's word: room for it only when the fragments held
+  // can fill it.
+  const std::size_t first = firstOf(all, k);
+  std::uint64_t offered = 0;
+  for (std::size_t i = first; i < all.size(); ++i) {
+    if (all[i].stream != all[k].stream) continue;
+    if (all[i].number != all[k].number) break;
+    offered += all[i].data.size();
+  }
+  if (offered < all[k].size) return std::nullopt;
   Bytes object(all[k].size);
   std::uint64_t covered = 0;
-  for (std::size_t i = firstOf(all, k); i < all.size() && covered < object.size(); ++i) {
+  for (std::size_t i = first; i < all.size() && covered < object.size(); ++i) {
     const Fragment& f = all[i];
     if (f.stream != all[k].stream) continue;
     if (f.number != all[k].number) break;
