@@ -126,7 +126,7 @@ std::optional<Bytes> assemble(const Fragments& all, std::size_t k) {
   std::uint64_t offered = 0;
   for (std::size_t i = first; i < all.size(); ++i) {
     if (all[i].stream != all[k].stream) continue;
-    if (all[i].number != all[k].number) break;
+    if (all[k].number != all[i].number) break;  // the next object
     offered += all[i].data.size();
   }
   if (offered < all[k].size) return std::nullopt;
